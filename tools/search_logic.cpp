@@ -1,0 +1,219 @@
+#include "tools/search_logic.h"
+
+#include <algorithm>
+
+#include "app/settings.h"
+#include "encoding/charts.h"
+
+namespace {
+
+int HexDigitValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+std::string HistoryName(int index) { return std::string(1, static_cast<char>('0' + index)); }
+
+std::string CutToSearchTextMax(std::string_view text) { return std::string(text.substr(0, kSearchTextMax)); }
+
+// The code page tables the search texts go through: 0 866->1251, 1 1251->866, 2 866->KOI8-R,
+// 3 KOI8-R->866; bytes below 0x80 never change. Until the shared tables are in, the charts stand
+// in for them: a character goes to its place in the target chart, anything the target lacks
+// becomes '?'. That agrees with the shared tables on every letter; only the look-alikes of signs
+// and pseudo-graphics differ, so this one function is all that changes when they arrive.
+unsigned char ThroughTable(int table, unsigned char byte) {
+    if (byte < 0x80) return byte;
+    static const charts::HighHalf* const kSource[] = {&charts::kCp866, &charts::kWindows1251, &charts::kCp866,
+                                                      &charts::kKoi8R};
+    static const charts::HighHalf* const kTarget[] = {&charts::kWindows1251, &charts::kCp866, &charts::kKoi8R,
+                                                      &charts::kCp866};
+    char16_t character = (*kSource[table])[byte - 0x80];
+    int position = character == 0 ? -1 : charts::PositionOf(*kTarget[table], character);
+    return position < 0 ? '?' : static_cast<unsigned char>(position);
+}
+
+std::string Through(std::string_view bytes, std::initializer_list<int> tables) {
+    std::string out(bytes);
+    for (char& c : out)
+        for (int table : tables) c = static_cast<char>(ThroughTable(table, static_cast<unsigned char>(c)));
+    return out;
+}
+
+}  // namespace
+
+std::string ParseHexPattern(std::string_view text) {
+    std::string bytes;
+    for (std::size_t i = 0; i < text.size() && bytes.size() < kSearchTextMax; i += 2) {
+        unsigned value = 0;
+        for (std::size_t j = i; j < i + 2 && j < text.size(); ++j) {
+            int digit = HexDigitValue(text[j]);
+            if (digit >= 0) value = (value << 4) + static_cast<unsigned>(digit);
+        }
+        bytes.push_back(static_cast<char>(value));
+    }
+    return bytes.substr(0, bytes.find('\0'));
+}
+
+std::int32_t FindLastMatchWithin(std::int32_t bound, std::int32_t patternLength, const FirstMatchWithin& firstMatch) {
+    if (bound < 0 || patternLength <= 0) return -1;
+    const std::int32_t length = patternLength;
+    std::int32_t lo = 0;
+    std::int32_t hi = bound;
+    std::int32_t r = firstMatch(lo, hi);
+    std::int32_t best = -1;
+    while (r >= 0) {
+        // Halve the part above the latest match for as long as a later one lies in the upper half.
+        // The midpoint is taken without adding two offsets: their sum overflows on texts above 1 GB.
+        do {
+            best = r;
+            lo = best + (hi - best) / 2;
+            r = firstMatch(lo, hi);
+        } while (r >= 0 && hi - lo > length);
+        // Nothing starts at lo or above, so a later match starts below lo and ends by lo + L.
+        if (hi - lo > length) hi = lo + length;
+        r = firstMatch(best + 1, hi);
+    }
+    return best;
+}
+
+std::vector<std::string> ReadSearchHistory() {
+    std::vector<std::string> texts;
+    for (int d = 0; d < kSearchHistorySize; ++d) {
+        std::string text = ReadSettingString(HistoryName(d), kSearchHistoryBuffer);
+        if (!text.empty()) texts.push_back(std::move(text));
+    }
+    return texts;
+}
+
+void UpdateSearchHistory(std::string_view typed) {
+    std::string text = CutToSearchTextMax(typed);
+    int n = 0;
+    while (n < kSearchHistorySize) {
+        std::string value = ReadSettingString(HistoryName(n), kSearchHistoryBuffer);
+        if (value.empty() || value == text) break;
+        ++n;
+    }
+    if (n == kSearchHistorySize) n = kSearchHistorySize - 1;
+    for (int k = n - 1; k >= 0; --k)
+        WriteSettingString(HistoryName(k + 1), ReadSettingString(HistoryName(k), kSearchHistoryBuffer));
+    WriteSettingString(HistoryName(0), text);
+}
+
+std::string SearchTextToView(std::string_view ansiText, int codePageIndex) {
+    switch (codePageIndex) {
+    case 1: return Through(ansiText, {1});
+    case 2: return Through(ansiText, {1, 2});
+    default: return std::string(ansiText);
+    }
+}
+
+std::string CaretWordToAnsi(std::string_view viewBytes, int codePageIndex) {
+    std::string word;
+    for (char c : viewBytes.substr(0, kSearchTextMax))
+        if (static_cast<unsigned char>(c) > 0x20) word.push_back(c);
+    switch (codePageIndex) {
+    case 1: return Through(word, {0});
+    case 2: return Through(word, {3, 0});
+    default: return word;
+    }
+}
+
+bool SearchInputAcceptable(const SearchDialogInput& input) { return !input.searchText.empty(); }
+
+void AcceptSearchInput(SearchState& state, const SearchDialogInput& input, int codePageIndex) {
+    state.replaceAll = input.allButton;
+    state.wholeWord = input.wholeWord;
+    state.matchCase = input.matchCase;
+    state.wholeText = input.wholeText;
+    state.backwards = input.backwards;
+    if (state.replaceMode) state.promptReplace = input.promptReplace;
+
+    std::string search = CutToSearchTextMax(input.searchText);
+    std::string replacement = CutToSearchTextMax(input.replaceText);
+    if (input.hexInput) {
+        state.pattern = ParseHexPattern(search);
+        if (state.replaceMode) state.replaceText = ParseHexPattern(replacement);
+        return;
+    }
+    state.pattern = SearchTextToView(search, codePageIndex);
+    if (state.replaceMode) state.replaceText = SearchTextToView(replacement, codePageIndex);
+    UpdateSearchHistory(search);
+}
+
+namespace {
+
+void ReplaceMatch(SearchState& state, SearchTarget& target) {
+    target.ReplaceSelection(state.replaceText);
+    // Forward, the next step starts behind the inserted text, so a replacement that contains the
+    // pattern is not found again; backwards it looks below the start of the replaced match.
+    if (!state.backwards) state.position += static_cast<std::int32_t>(state.replaceText.size());
+}
+
+}  // namespace
+
+bool FindNext(SearchState& state, SearchTarget& target) {
+    if (state.pattern.empty()) return false;
+    const auto length = static_cast<std::int32_t>(state.pattern.size());
+    auto find = [&](std::int32_t lo, std::int32_t hi) {
+        return target.FindFirst(lo, hi, state.pattern, state.wholeWord, state.matchCase);
+    };
+    const std::int32_t selectionStart = target.SelectionStart();
+    if (!state.backwards) {
+        if (state.position < selectionStart && !state.wholeText) state.position = selectionStart;
+        // After a step that found nothing the whole-text search begins again at the start.
+        state.position = find(std::max<std::int32_t>(state.position, 0), target.TextLength());
+    } else {
+        std::int32_t bound = std::min(state.position, selectionStart);
+        // After a step that found nothing the bound is -1, which the control reads as the end.
+        if (bound < 0) bound = target.TextLength();
+        state.position = FindLastMatchWithin(bound, length, find);
+    }
+    if (state.position < 0) return false;
+
+    target.Select(state.position, state.position + length);
+    if (!state.replaceMode) {
+        if (!state.backwards) state.position += length;
+        return true;
+    }
+    if (!state.promptReplace) {
+        ReplaceMatch(state, target);
+        return true;
+    }
+    switch (target.ConfirmReplace()) {
+    case ReplaceAnswer::Yes:
+        ReplaceMatch(state, target);
+        break;
+    case ReplaceAnswer::No:
+        if (!state.backwards) state.position += length;
+        break;
+    case ReplaceAnswer::All:
+        state.promptReplace = false;
+        state.replaceAll = true;
+        ReplaceMatch(state, target);
+        break;
+    case ReplaceAnswer::Cancel:
+        state.replaceAll = false;
+        break;
+    }
+    return true;
+}
+
+void RunSearch(SearchState& state, SearchTarget& target) {
+    if (state.wholeText) state.position = state.backwards ? target.TextLength() : 0;
+    else state.position = target.SelectionStart();
+    if (state.replaceMode) target.RecordSnapshot();
+    while (FindNext(state, target) && state.replaceMode && state.replaceAll) {
+    }
+}
+
+bool FindNextCommand(SearchState& state, SearchTarget& target) {
+    if (state.replaceMode) {
+        target.RecordSnapshot();
+        while (FindNext(state, target) && state.replaceAll) {
+        }
+        return false;
+    }
+    return !FindNext(state, target);
+}
