@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "app/settings.h"
-#include "encoding/charts.h"
+#include "encoding/code_page_tables.h"
 
 namespace {
 
@@ -18,26 +18,11 @@ std::string HistoryName(int index) { return std::string(1, static_cast<char>('0'
 
 std::string CutToSearchTextMax(std::string_view text) { return std::string(text.substr(0, kSearchTextMax)); }
 
-// The code page tables the search texts go through: 0 866->1251, 1 1251->866, 2 866->KOI8-R,
-// 3 KOI8-R->866; bytes below 0x80 never change. Until the shared tables are in, the charts stand
-// in for them: a character goes to its place in the target chart, anything the target lacks
-// becomes '?'. That agrees with the shared tables on every letter; only the look-alikes of signs
-// and pseudo-graphics differ, so this one function is all that changes when they arrive.
-unsigned char ThroughTable(int table, unsigned char byte) {
-    if (byte < 0x80) return byte;
-    static const charts::HighHalf* const kSource[] = {&charts::kCp866, &charts::kWindows1251, &charts::kCp866,
-                                                      &charts::kKoi8R};
-    static const charts::HighHalf* const kTarget[] = {&charts::kWindows1251, &charts::kCp866, &charts::kKoi8R,
-                                                      &charts::kCp866};
-    char16_t character = (*kSource[table])[byte - 0x80];
-    int position = character == 0 ? -1 : charts::PositionOf(*kTarget[table], character);
-    return position < 0 ? '?' : static_cast<unsigned char>(position);
-}
-
+// Each byte through the tables in turn; bytes below 0x80 pass every table unchanged.
 std::string Through(std::string_view bytes, std::initializer_list<int> tables) {
     std::string out(bytes);
     for (char& c : out)
-        for (int table : tables) c = static_cast<char>(ThroughTable(table, static_cast<unsigned char>(c)));
+        for (int table : tables) c = static_cast<char>(MapHigh(table, static_cast<std::uint8_t>(c)));
     return out;
 }
 
@@ -64,7 +49,7 @@ std::int32_t FindLastMatchWithin(std::int32_t bound, std::int32_t patternLength,
     std::int32_t r = firstMatch(lo, hi);
     std::int32_t best = -1;
     while (r >= 0) {
-        // Halve the part above the latest match for as long as a later one lies in the upper half.
+        // Halve the range above the latest match for as long as a later one lies in the upper half.
         // The midpoint is taken without adding two offsets: their sum overflows on texts above 1 GB.
         do {
             best = r;
@@ -103,8 +88,8 @@ void UpdateSearchHistory(std::string_view typed) {
 
 std::string SearchTextToView(std::string_view ansiText, int codePageIndex) {
     switch (codePageIndex) {
-    case 1: return Through(ansiText, {1});
-    case 2: return Through(ansiText, {1, 2});
+    case kOem866: return Through(ansiText, {kAnsiToOem});
+    case kKoi8R: return Through(ansiText, {kAnsiToOem, kOemToKoi8});
     default: return std::string(ansiText);
     }
 }
@@ -114,8 +99,8 @@ std::string CaretWordToAnsi(std::string_view viewBytes, int codePageIndex) {
     for (char c : viewBytes.substr(0, kSearchTextMax))
         if (static_cast<unsigned char>(c) > 0x20) word.push_back(c);
     switch (codePageIndex) {
-    case 1: return Through(word, {0});
-    case 2: return Through(word, {3, 0});
+    case kOem866: return Through(word, {kOemToAnsi});
+    case kKoi8R: return Through(word, {kKoi8ToOem, kOemToAnsi});
     default: return word;
     }
 }

@@ -173,6 +173,10 @@ TEST(SearchTextConversion, TypedTextGoesIntoTheViewAndTheCaretWordComesBack) {
     EXPECT_EQ(CaretWordToAnsi(koi8, 2), "\xCF\xF0\xE8\xE2\xE5\xF2Ok");
     EXPECT_EQ(CaretWordToAnsi("\tab\r\nc\x01", 0), "abc");
     EXPECT_EQ(CaretWordToAnsi("\xB8\xA8", 0), "\xB8\xA8");  // ё Ё stay: above 0x20 as unsigned bytes
+    // Signs go through the shared tables: « becomes '<' in the OEM view, a box line '-' on the way back.
+    EXPECT_EQ(SearchTextToView("\xAB", 1), "<");
+    EXPECT_EQ(SearchTextToView("\xAB", 2), "<");
+    EXPECT_EQ(CaretWordToAnsi("\xC4", 1), "-");
     // The word is cut to 32 characters before the spaces are dropped.
     EXPECT_EQ(CaretWordToAnsi(std::string(31, 'a') + " bc", 0), std::string(31, 'a'));
 }
