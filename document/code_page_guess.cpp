@@ -1,0 +1,37 @@
+#include "document/code_page_guess.h"
+
+namespace {
+
+bool IsAnsiMarker(unsigned char b) {
+    // 1251 т у ы ь ю я
+    return b == 0xF2 || b == 0xF3 || b == 0xFB || b == 0xFC || b == 0xFE || b == 0xFF;
+}
+
+bool IsOemMarker(unsigned char b) {
+    // 866 А Е И О У а е и к and ░ ▒ ▓ ┤ ║ ┐
+    switch (b) {
+    case 0x80: case 0x85: case 0x88: case 0x8E: case 0x93: case 0xA0: case 0xA5: case 0xA8:
+    case 0xAA: case 0xB0: case 0xB1: case 0xB2: case 0xB4: case 0xBA: case 0xBF:
+        return true;
+    default:
+        return false;
+    }
+}
+
+}  // namespace
+
+int GuessCodePage(const unsigned char* sample, std::size_t count) {
+    if (count > kCodePageGuessWindow) count = kCodePageGuessWindow;
+    auto at = [&](std::size_t i) -> unsigned char { return i < count ? sample[i] : 0; };
+    int ansi = 0, oem = 0, koi8 = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        unsigned char b = sample[i];
+        if (IsAnsiMarker(b)) ++ansi;
+        else if (IsOemMarker(b)) ++oem;
+        // A KOI8-R capital (E0-FF) then a small letter (C0-DF) after a byte that is no letter.
+        if (b < 0x61 && at(i + 1) >= 0xE0 && at(i + 2) >= 0xC0 && at(i + 2) <= 0xDF) ++koi8;
+    }
+    if (ansi < oem) return 1;
+    if (koi8 > 0) return 2;
+    return 0;
+}

@@ -1,0 +1,204 @@
+#include "encoding/transforms.h"
+
+#include <algorithm>
+
+#include "app/settings.h"
+#include "encoding/code_page_tables.h"
+
+namespace {
+
+std::uint8_t ByteAt(std::string_view text, std::size_t i) {
+    return i < text.size() ? static_cast<std::uint8_t>(text[i]) : 0;
+}
+
+// The 866 letters that take a second Latin letter after the one from TranslitTable.
+char SecondLatinLetter(std::uint8_t oem) {
+    switch (oem) {
+    case 0x86: case 0x97: case 0x98: case 0x99: return 'H';  // Ж Ч Ш Щ
+    case 0xA6: case 0xE7: case 0xE8: case 0xE9: return 'h';  // ж ч ш щ
+    case 0x9E: return 'U';                                   // Ю
+    case 0xEE: return 'u';                                   // ю
+    case 0x9F: return 'A';                                   // Я
+    case 0xEF: return 'a';                                   // я
+    default: return 0;
+    }
+}
+
+int HexDigit(std::uint8_t c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+bool IsBlank(std::uint8_t c) { return c == 0 || c == '\t' || c == '\n' || c == '\r' || c == ' '; }
+
+void AppendSpaces(std::string& out, std::int64_t count) {
+    if (count > 0) out.append(static_cast<std::size_t>(count), ' ');
+}
+
+}  // namespace
+
+void ConvertCodePage(std::string& text, int fromTable, int toTable) {
+    ApplyConversion(ComposeConversion(fromTable, toTable), reinterpret_cast<std::uint8_t*>(text.data()), text.size());
+}
+
+void AppendTransliterated(std::string_view text, int viewCodePage, std::string& out) {
+    const int toOem = viewCodePage == kOem866 ? kNoTable : FromTable[viewCodePage];
+    out.reserve(out.size() + text.size() + text.size() / 4);
+    for (char c : text) {
+        std::uint8_t byte = static_cast<std::uint8_t>(c);
+        if (byte < 0x80) {
+            out += c;
+            continue;
+        }
+        if (toOem != kNoTable) byte = MapHigh(toOem, byte);
+        out += static_cast<char>(MapHigh(TranslitTable, byte));
+        if (char second = SecondLatinLetter(byte)) out += second;
+    }
+}
+
+std::string Transliterate(std::string_view text, int viewCodePage) {
+    std::string out;
+    AppendTransliterated(text, viewCodePage, out);
+    return out;
+}
+
+std::size_t AppendQuotedPrintableDecoded(std::string_view text, bool atEnd, std::string& out) {
+    out.reserve(out.size() + text.size());
+    std::size_t i = 0;
+    while (i < text.size()) {
+        if (text[i] == '=') {
+            if (!atEnd && i + 2 >= text.size()) break;
+            int high = HexDigit(ByteAt(text, i + 1));
+            int low = HexDigit(ByteAt(text, i + 2));
+            if (high >= 0 && low >= 0) {
+                out += static_cast<char>(high * 16 + low);
+                i += 3;
+                continue;
+            }
+        }
+        out += text[i++];
+    }
+    return i;
+}
+
+std::string DecodeQuotedPrintable(std::string_view text) {
+    std::string out;
+    AppendQuotedPrintableDecoded(text, true, out);
+    return out;
+}
+
+std::size_t AppendBareCrRepaired(std::string_view text, bool atEnd, std::string& out) {
+    out.reserve(out.size() + text.size() + text.size() / 64);
+    std::size_t i = 0;
+    for (; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 == text.size() && !atEnd) break;
+        out += text[i];
+        if (text[i] == '\r' && ByteAt(text, i + 1) != '\n') out += '\n';
+    }
+    return i;
+}
+
+std::string RepairBareCr(std::string_view text) {
+    std::string out;
+    AppendBareCrRepaired(text, true, out);
+    return out;
+}
+
+ParagraphSettings ReadParagraphSettings() {
+    ParagraphSettings settings;
+    settings.ignoreLineBreaks = static_cast<std::int32_t>(ReadSettingDword("IG", 0));
+    settings.leftIndent = static_cast<std::int32_t>(ReadSettingDword("LI", 0));
+    settings.firstLineIndent = static_cast<std::int32_t>(ReadSettingDword("FI", 0));
+    settings.rightMargin = static_cast<std::int32_t>(ReadSettingDword("RI", 80));
+    return settings;
+}
+
+// The line layout keeps two long-standing habits: the last byte of the range is copied with the last
+// line but never counted in its length (a range that does not end in a line break ends one column
+// beyond the margin), and a LF ends a line only right after a blank, as in CR LF.
+std::string AlignParagraphs(std::string_view text, Alignment alignment, ParagraphSettings settings) {
+    std::string out;
+    const std::int64_t length = static_cast<std::int64_t>(text.size());
+    if (length == 0) return out;
+    auto at = [&](std::int64_t i) { return static_cast<std::uint8_t>(text[static_cast<std::size_t>(i)]); };
+
+    // A stored value with its top bit set would read as a negative indent or margin, and a negative
+    // margin would break lines inside words; such values count as 0.
+    const bool ignoreLineBreaks = settings.ignoreLineBreaks != 0;
+    const std::int64_t rightMargin = std::max<std::int64_t>(settings.rightMargin, 0);
+    std::int64_t leftIndent = std::max<std::int64_t>(settings.leftIndent, 0);
+    std::int64_t firstLineIndent = std::max<std::int64_t>(settings.firstLineIndent, 0);
+    if (alignment == Alignment::Centre) firstLineIndent = leftIndent;
+    if (leftIndent >= rightMargin - 8) leftIndent = 0;
+    if (firstLineIndent >= rightMargin - 8) firstLineIndent = 0;
+
+    out.reserve(text.size() + text.size() / 8 + 2);
+    AppendSpaces(out, firstLineIndent);
+    std::int64_t indent = firstLineIndent;
+    bool firstLine = true;
+    const std::int64_t last = length - 1;  // never counted, only copied
+    std::int64_t j = 0;
+    while (j < length) {
+        if (!firstLine) {
+            AppendSpaces(out, leftIndent);
+            indent = leftIndent;
+        }
+        firstLine = false;
+        const std::int64_t room = rightMargin - indent;
+
+        // Gather the words that fit. A word that starts at the last byte counts as a word (its byte,
+        // like the last byte always, adds no length): left out, it would be written without the gap
+        // before it, glued to the word in front.
+        std::int64_t words = 0, chars = 0, k = j;
+        if (k == last && !IsBlank(at(k))) words = 1;
+        while (k < last && words + chars - 1 <= room) {
+            bool lineBreak = false;
+            while (k < last && IsBlank(at(k))) {
+                ++k;
+                if (!ignoreLineBreaks && at(k) == '\n') {
+                    lineBreak = true;
+                    break;
+                }
+            }
+            if (lineBreak) break;
+            if (k < last || !IsBlank(at(k))) ++words;
+            while (k < last && !IsBlank(at(k))) {
+                ++k;
+                ++chars;
+            }
+        }
+        // The word that overflowed goes to the next line, unless it is the only one. Stepping back over
+        // the last byte takes nothing off the length, since it was never counted.
+        if (words + chars - 1 > room && words > 1) {
+            --words;
+            while (k > 0 && IsBlank(at(k))) --k;
+            while (k > 0 && !IsBlank(at(k))) {
+                if (k != last) --chars;
+                --k;
+            }
+        }
+        const std::int64_t free = room - (chars + words - 1);
+
+        const bool stretch = alignment == Alignment::Justify && free > 0 && words > 1 && k < last;
+        if (alignment == Alignment::Centre) AppendSpaces(out, free / 2);
+        if (alignment == Alignment::Right) AppendSpaces(out, free);
+        std::int64_t wordsLeft = words, gap = 0;
+        while (j <= k) {
+            while (j <= k && IsBlank(at(j))) ++j;
+            const std::int64_t start = j;
+            while (j <= k && !IsBlank(at(j))) ++j;
+            if (j == start) continue;
+            out.append(text.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(j - start)));
+            --wordsLeft;
+            if (wordsLeft > 0 && j < k) {
+                std::int64_t spaces = 1;
+                if (stretch) spaces = free / (words - 1) + 1 + (gap < free % (words - 1) ? 1 : 0);
+                AppendSpaces(out, spaces);
+                ++gap;
+            }
+        }
+        out += "\r\n";
+    }
+    return out;
+}
