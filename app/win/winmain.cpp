@@ -1,0 +1,8 @@
+#include <windows.h>
+
+#include "app/win/application.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    if (!StartApplication(instance, GetCommandLineA())) return 255;
+    return RunMessageLoop();
+}

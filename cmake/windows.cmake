@@ -1,0 +1,57 @@
+# The Windows program, its test programs and its benchmarks (mingw-w64 cross builds).
+enable_language(RC)
+
+set(win_sources "")
+foreach(subsystem ${VEMKO_SUBSYSTEMS})
+  file(GLOB found CONFIGURE_DEPENDS ${subsystem}/win/*.cpp)
+  list(APPEND win_sources ${found})
+endforeach()
+list(FILTER win_sources EXCLUDE REGEX "/app/win/winmain\\.cpp$")
+
+set(VEMKO_SYSTEM_LIBRARIES comctl32 comdlg32 shell32 ole32 oleaut32 uuid gdi32 user32 advapi32 winspool imm32 kernel32)
+
+add_library(vemkowin STATIC ${win_sources})
+target_link_libraries(vemkowin PUBLIC vemkocore ${VEMKO_SYSTEM_LIBRARIES})
+target_compile_definitions(vemkowin PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0600 WINVER=0x0600 _WIN32_IE=0x0600)
+target_compile_options(vemkowin PRIVATE ${VEMKO_WARNINGS})
+
+# Every resource script goes into the program and into each Windows test program, so tests load
+# the same menus, dialogs and pictures as the product.
+file(GLOB rc_sources CONFIGURE_DEPENDS resources/*.rc)
+add_library(vemkores OBJECT ${rc_sources})
+target_include_directories(vemkores PRIVATE ${CMAKE_SOURCE_DIR})
+set_property(TARGET vemkores PROPERTY RC_FLAGS "")
+
+add_executable(vemko WIN32 app/win/winmain.cpp $<TARGET_OBJECTS:vemkores>)
+target_link_libraries(vemko PRIVATE vemkowin)
+target_compile_options(vemko PRIVATE ${VEMKO_WARNINGS})
+# A static C++ runtime: the product depends on nothing but the system's own DLLs.
+target_link_options(vemko PRIVATE -static -static-libgcc -static-libstdc++)
+
+add_test(NAME imports COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-imports.sh ${CMAKE_OBJDUMP} $<TARGET_FILE:vemko>)
+
+if(VEMKO_WINE_TESTS AND VEMKO_HAVE_GTEST)
+  file(GLOB win_test_support CONFIGURE_DEPENDS tests/support/win/*.cpp)
+  foreach(source ${win_test_sources})
+    get_filename_component(name ${source} NAME_WE)
+    file(RELATIVE_PATH relative ${CMAKE_SOURCE_DIR}/tests ${source})
+    string(REGEX MATCH "^[^/]+" subsystem ${relative})
+    set(target wintest_${subsystem}_${name})
+    add_executable(${target} ${source} ${win_test_support} $<TARGET_OBJECTS:vemkores>)
+    target_link_libraries(${target} PRIVATE vemkowin GTest::gtest)
+    target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+    target_compile_definitions(${target} PRIVATE VEMKO_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+    target_link_options(${target} PRIVATE -static)
+    add_test(NAME win.${subsystem}.${name} COMMAND ${target})
+    set_tests_properties(win.${subsystem}.${name} PROPERTIES TIMEOUT 600 RUN_SERIAL ON)
+  endforeach()
+endif()
+
+file(GLOB win_benchmarks CONFIGURE_DEPENDS bench/win/*.cpp)
+foreach(source ${win_benchmarks})
+  get_filename_component(name ${source} NAME_WE)
+  add_executable(${name} ${source} ${win_test_support} $<TARGET_OBJECTS:vemkores>)
+  target_link_libraries(${name} PRIVATE vemkowin)
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+  target_link_options(${name} PRIVATE -static)
+endforeach()

@@ -1,0 +1,80 @@
+#pragma once
+// Resource and command ids, shared by the resource scripts and the code.
+
+// Icons and bitmaps
+#define IDI_VEMKO 1
+#define IDI_SMALL 2
+#define IDI_HTML 3
+#define IDB_STRIP_SMALL 1
+#define IDB_STRIP_BIG 2
+
+// Menu and accelerators
+#define IDR_MAINMENU 1
+#define IDR_ACCELERATORS 1
+
+// Dialogs
+#define IDD_FIND_REPLACE 1
+#define IDD_CONFIRM_REPLACE 3
+#define IDD_CHARACTER_TABLE 6
+#define IDD_CONVERSION_CHOOSER 8
+
+// Menu commands
+#define IDM_CUT 1
+#define IDM_COPY 2
+#define IDM_PASTE 3
+#define IDM_UNDO 4
+#define IDM_DELETE 6
+#define IDM_NEW 7
+#define IDM_OPEN 8
+#define IDM_SAVE 9
+#define IDM_PREVIEW 10
+#define IDM_CHARACTER_TABLE 11
+#define IDM_HELP 12
+#define IDM_FIND 13
+#define IDM_REPLACE 14
+#define IDM_PRINT 15
+#define IDM_VIEW_ANSI 16
+#define IDM_VIEW_OEM 17
+#define IDM_VIEW_KOI8 18
+#define IDM_JUSTIFY 19
+#define IDM_CENTRE 20
+#define IDM_ALIGN_LEFT 21
+#define IDM_ALIGN_RIGHT 22
+#define IDM_PAGE_NUMBERS 23
+#define IDM_PAGE_SETUP 24
+#define IDM_WORD_WRAP 25
+#define IDM_SAVE_AS 26
+#define IDM_CONVERSION_CHOOSER 27
+#define IDM_FIND_NEXT 28
+#define IDM_TO_ANSI 29
+#define IDM_TO_OEM 30
+#define IDM_TO_KOI8 31
+#define IDM_TO_FIDO 32
+#define IDM_TRANSLIT 33
+#define IDM_RTF_TO_ANSI 34
+#define IDM_QUOTED_PRINTABLE 35
+#define IDM_LINE_BREAK 36
+#define IDM_OPTIONS 37
+#define IDM_INSERT_FILE 38
+#define IDM_DATE_TIME 39
+#define IDM_FONT_ANSI 40
+#define IDM_FONT_OEM 41
+#define IDM_FONT_KOI8 42
+#define IDM_REPLACE_BYTE 43
+#define IDM_EXIT 44
+#define IDM_CUSTOMIZE_TOOLBAR 45
+#define IDM_BACKGROUND_COLOUR 46
+#define IDM_TEXT_COLOUR 47
+#define IDM_SELECT_ALL 48
+#define IDM_SIZE_UP 49
+#define IDM_SIZE_DOWN 50
+#define IDM_ABOUT 51
+#define IDM_HTML_COLOUR 52
+#define IDM_HTML_REFRESH 53
+#define IDM_CHORD_W 100
+#define IDM_CHORD_D 101
+#define IDM_CHORD_K 102
+#define IDM_CTRL_ALT_FIRST 200
+#define IDM_CTRL_ALT_LAST 207
+#define IDM_RECENT_FIRST 900
+#define IDM_RECENT_LAST 909

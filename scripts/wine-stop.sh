@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Ends the wineserver and the X display that scripts/wine-run.sh started for a build tree.
+set -u
+state=${VEMKO_WINE_STATE:-${1:-build/win64}/wine}
+[ -d "$state" ] || exit 0
+for server in wineserver64 wineserver /usr/lib/wine/wineserver64; do
+  if command -v "$server" >/dev/null 2>&1 || [ -x "$server" ]; then
+    WINEPREFIX="$state/prefix" "$server" -k 2>/dev/null
+    break
+  fi
+done
+if [ -f "$state/xvfb.pid" ]; then kill "$(cat "$state/xvfb.pid")" 2>/dev/null; rm -f "$state/xvfb.pid" "$state/display"; fi
+exit 0

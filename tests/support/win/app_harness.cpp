@@ -1,0 +1,37 @@
+#include "support/win/app_harness.h"
+
+#include "app/win/application.h"
+
+HWND StartTestApplication(const char* commandLine) {
+    if (!StartApplication(GetModuleHandleA(nullptr), commandLine)) return nullptr;
+    PumpMessages();
+    return MainWindow;
+}
+
+void CloseTestApplication() {
+    if (MainWindow && IsWindow(MainWindow)) DestroyWindow(MainWindow);
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) break;
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
+void PumpMessages(DWORD milliseconds) {
+    DWORD until = GetTickCount() + milliseconds;
+    do {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+        Sleep(1);
+    } while (static_cast<LONG>(until - GetTickCount()) > 0);
+}
+
+std::string WindowText(HWND window) {
+    std::string text(static_cast<size_t>(GetWindowTextLengthA(window)) + 1, '\0');
+    text.resize(static_cast<size_t>(GetWindowTextA(window, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
