@@ -1,23 +1,11 @@
 #include "app/win/application.h"
 
 #include "app/ui_text.h"
+#include "app/win/main_window.h"
 #include "resources/resource.h"
 
 HINSTANCE ProgramInstance = nullptr;
 HWND MainWindow = nullptr;
-
-namespace {
-
-LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
-    }
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
-}  // namespace
 
 bool StartApplication(HINSTANCE instance, const char* commandLine) {
     ProgramInstance = instance;
