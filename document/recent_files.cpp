@@ -1,0 +1,125 @@
+#include "document/recent_files.h"
+
+#include <array>
+
+#include "app/settings.h"
+#include "encoding/charts.h"
+
+namespace {
+
+constexpr std::size_t kListBuffer = kRecentFileCount + 1;
+
+constexpr char16_t LowerCaseLetter(char16_t u) {
+    if (u >= 0x0410 && u <= 0x042F) return static_cast<char16_t>(u + 0x20);
+    if (u >= 0x0400 && u <= 0x040F) return static_cast<char16_t>(u + 0x50);
+    if (u == 0x0490) return 0x0491;
+    return u;
+}
+
+// Each 1251 byte to the byte of its lower-case letter (itself when it is none).
+constexpr std::array<unsigned char, 256> MakeLowerCaseTable() {
+    std::array<unsigned char, 256> table{};
+    for (int b = 0; b < 256; ++b) table[b] = static_cast<unsigned char>(b >= 'A' && b <= 'Z' ? b + 32 : b);
+    for (int b = 0x80; b < 256; ++b) {
+        char16_t lower = LowerCaseLetter(charts::kWindows1251[b - 0x80]);
+        if (lower == charts::kWindows1251[b - 0x80]) continue;
+        for (int c = 0x80; c < 256; ++c)
+            if (charts::kWindows1251[c - 0x80] == lower) table[b] = static_cast<unsigned char>(c);
+    }
+    return table;
+}
+
+constexpr std::array<unsigned char, 256> kLowerCase = MakeLowerCaseTable();
+
+std::string PathName(char digit) { return std::string{digit, 'F'}; }
+std::string CaretName(char digit) { return std::string{digit, 'F', 'C'}; }
+
+std::string ReadList() { return ReadSettingString("LIST", kListBuffer); }
+std::string ReadPath(char digit) { return ReadSettingString(PathName(digit), kRecentPathBuffer); }
+
+// The text two names of a file are compared by: its short form, or, when the system cannot give one,
+// the path itself (without it every such path would compare equal to every other).
+std::string ComparisonForm(std::string_view path, RecentFilesHost& host) {
+    std::string shortForm = host.ShortPathName(path);
+    return shortForm.empty() ? std::string(path) : shortForm;
+}
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+}  // namespace
+
+bool SamePathText(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (kLowerCase[static_cast<unsigned char>(a[i])] != kLowerCase[static_cast<unsigned char>(b[i])]) return false;
+    return true;
+}
+
+void AddRecentFile(std::string_view path, bool restoreCaret, RecentFilesHost& host) {
+    if (path.empty()) return;
+    // Removable, network, CD-ROM and RAM drives, and paths that do not start with a drive letter, are
+    // never listed.
+    if (!host.IsFixedDrive(std::string{path[0], ':', '\\'})) return;
+    if (path.find('$') != std::string_view::npos) return;
+    // A path the readers could not read back would only take the place of a listed file.
+    if (path.size() >= kRecentPathBuffer) return;
+
+    const std::string wanted = ComparisonForm(path, host);
+    std::string list = ReadList();
+    char freeDigit = 0;
+    for (char d = '0'; d <= '9'; ++d) {
+        std::size_t j = list.find(d);
+        std::string entry = j != std::string::npos ? ReadPath(d) : std::string();
+        if (entry.empty()) {
+            if (!freeDigit) freeDigit = d;
+            continue;
+        }
+        if (!SamePathText(ComparisonForm(entry, host), wanted)) continue;
+
+        if (restoreCaret) {
+            auto caret = static_cast<std::int32_t>(ReadSettingDword(CaretName(d), 0xFFFFFFFFu));
+            if (caret >= 0) host.PutCaret(caret);
+        }
+        if (j == 0) return;
+        list.erase(j, 1);
+        list.insert(list.begin(), d);
+        WriteSettingString("LIST", list);
+        host.RedeclareRecentMenuItems();
+        return;
+    }
+
+    // New: a free digit, else the oldest entry's (every digit is then in the list, so it has ten).
+    char d = freeDigit ? freeDigit : list.back();
+    WriteSettingDword(CaretName(d), 0);
+    WriteSettingString(PathName(d), path);
+    if (std::size_t j = list.find(d); j != std::string::npos) list.erase(j, 1);
+    list.insert(list.begin(), d);
+    if (list.size() > static_cast<std::size_t>(kRecentFileCount)) list.resize(kRecentFileCount);
+    WriteSettingString("LIST", list);
+    host.RedeclareRecentMenuItems();
+}
+
+void RememberCaret(std::string_view currentFileName, RecentFilesHost& host) {
+    const std::string current = ComparisonForm(currentFileName, host);
+    for (char d = '0'; d <= '9'; ++d) {
+        std::string entry = ReadPath(d);
+        if (entry.empty()) continue;
+        if (SamePathText(ComparisonForm(entry, host), current)) {
+            WriteSettingDword(CaretName(d), static_cast<std::uint32_t>(host.SelectionStart()));
+            return;
+        }
+    }
+}
+
+std::string RecentFilePath(int position) {
+    std::string list = ReadList();
+    if (position < 0 || static_cast<std::size_t>(position) >= list.size() || !IsDigit(list[position])) return {};
+    return ReadPath(list[position]);
+}
+
+void ForgetRecentFile(int position, RecentFilesHost& host) {
+    std::string list = ReadList();
+    if (position < 0 || static_cast<std::size_t>(position) >= list.size() || !IsDigit(list[position])) return;
+    WriteSettingString(PathName(list[position]), "");
+    host.RedeclareRecentMenuItems();
+}
