@@ -1,0 +1,158 @@
+#pragma once
+// A growable array with a movable hole ("gap") at the place of the last edit. Edits near each other,
+// as typing is, cost only the bytes inserted; an edit far away first moves the gap there, one memmove.
+// Items must be trivially copyable: storage is malloc/realloc so that a large buffer can grow or
+// shrink in place where the heap allows it, instead of being copied.
+#include <cstddef>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <string_view>
+#include <type_traits>
+#include <utility>
+
+template <typename T>
+class GapBuffer {
+    static_assert(std::is_trivially_copyable_v<T>);
+
+public:
+    GapBuffer() = default;
+    ~GapBuffer() { std::free(data_); }
+    GapBuffer(const GapBuffer&) = delete;
+    GapBuffer& operator=(const GapBuffer&) = delete;
+    GapBuffer(GapBuffer&& other) noexcept { Swap(other); }
+    GapBuffer& operator=(GapBuffer&& other) noexcept {
+        GapBuffer moved(std::move(other));
+        Swap(moved);
+        return *this;
+    }
+
+    std::size_t Size() const { return capacity_ - gapLength_; }
+    std::size_t Capacity() const { return capacity_; }
+
+    T operator[](std::size_t index) const { return index < gapStart_ ? data_[index] : data_[index + gapLength_]; }
+    T& At(std::size_t index) { return index < gapStart_ ? data_[index] : data_[index + gapLength_]; }
+
+    // The items before the gap and the items after it, for scans that should not pay for operator[].
+    std::pair<const T*, std::size_t> FirstRun() const { return {data_, gapStart_}; }
+    std::pair<const T*, std::size_t> SecondRun() const {
+        return {data_ + gapStart_ + gapLength_, capacity_ - gapStart_ - gapLength_};
+    }
+    std::size_t GapPosition() const { return gapStart_; }
+
+    void Insert(std::size_t position, const T* items, std::size_t count) {
+        if (count == 0) return;
+        MakeRoom(position, count);
+        std::memcpy(data_ + gapStart_, items, count * sizeof(T));
+        gapStart_ += count;
+        gapLength_ -= count;
+    }
+
+    // Opens room for count items at position and returns it; the caller fills all of them.
+    T* InsertUninitialised(std::size_t position, std::size_t count) {
+        MakeRoom(position, count);
+        T* room = data_ + gapStart_;
+        gapStart_ += count;
+        gapLength_ -= count;
+        return room;
+    }
+
+    void Erase(std::size_t position, std::size_t count) {
+        if (count == 0) return;
+        if (position == gapStart_) {
+            gapLength_ += count;
+        } else if (position + count == gapStart_) {
+            gapStart_ = position;
+            gapLength_ += count;
+        } else {
+            MoveGapTo(position);
+            gapLength_ += count;
+        }
+    }
+
+    // Calls change(T* items, std::size_t count) for the one or two runs that hold [first, last).
+    template <typename Change>
+    void ChangeRange(std::size_t first, std::size_t last, Change&& change) {
+        if (first >= last) return;
+        if (first < gapStart_) {
+            std::size_t end = last < gapStart_ ? last : gapStart_;
+            change(data_ + first, end - first);
+            first = end;
+        }
+        if (first < last) change(data_ + first + gapLength_, last - first);
+    }
+
+    void CopyOut(std::size_t first, std::size_t count, T* out) const {
+        if (first < gapStart_) {
+            std::size_t before = first + count <= gapStart_ ? count : gapStart_ - first;
+            std::memcpy(out, data_ + first, before * sizeof(T));
+            out += before;
+            first += before;
+            count -= before;
+        }
+        if (count) std::memcpy(out, data_ + first + gapLength_, count * sizeof(T));
+    }
+
+    void Clear() {
+        std::free(data_);
+        data_ = nullptr;
+        capacity_ = gapStart_ = gapLength_ = 0;
+    }
+
+    // Gives back reserve beyond keep items, with the gap moved to the end: after a load, so the
+    // reserve neither costs memory nor, on the first edit far from the end, fresh pages to fault in.
+    void ShrinkReserve(std::size_t keep) {
+        if (gapLength_ <= keep) return;
+        MoveGapTo(Size());
+        std::size_t wanted = Size() + keep;
+        T* shrunk = static_cast<T*>(std::realloc(data_, (wanted ? wanted : 1) * sizeof(T)));
+        if (!shrunk) return;
+        data_ = shrunk;
+        gapLength_ = keep;
+        capacity_ = wanted;
+    }
+
+    void MoveGapTo(std::size_t position) {
+        if (position < gapStart_) {
+            std::memmove(data_ + position + gapLength_, data_ + position, (gapStart_ - position) * sizeof(T));
+        } else if (position > gapStart_) {
+            std::memmove(data_ + gapStart_, data_ + gapStart_ + gapLength_, (position - gapStart_) * sizeof(T));
+        }
+        gapStart_ = position;
+    }
+
+private:
+    void MakeRoom(std::size_t position, std::size_t count) {
+        if (count > gapLength_) Grow(count);
+        MoveGapTo(position);
+    }
+
+    // A quarter more than needed: few reallocations while a big text streams in, and at most a
+    // quarter of the text's size held in reserve afterwards.
+    void Grow(std::size_t count) {
+        std::size_t size = Size();
+        std::size_t wanted = size + count;
+        wanted += wanted / 4 + kMinimumGap;
+        std::size_t tail = capacity_ - gapStart_ - gapLength_;
+        T* grown = static_cast<T*>(std::realloc(data_, wanted * sizeof(T)));
+        if (!grown) throw std::bad_alloc();
+        data_ = grown;
+        std::memmove(data_ + wanted - tail, data_ + capacity_ - tail, tail * sizeof(T));
+        gapLength_ += wanted - capacity_;
+        capacity_ = wanted;
+    }
+
+    void Swap(GapBuffer& other) noexcept {
+        std::swap(data_, other.data_);
+        std::swap(capacity_, other.capacity_);
+        std::swap(gapStart_, other.gapStart_);
+        std::swap(gapLength_, other.gapLength_);
+    }
+
+    static constexpr std::size_t kMinimumGap = 4096 / sizeof(T) > 64 ? 4096 / sizeof(T) : 64;
+
+    T* data_ = nullptr;
+    std::size_t capacity_ = 0;
+    std::size_t gapStart_ = 0;
+    std::size_t gapLength_ = 0;
+};

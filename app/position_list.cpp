@@ -1,0 +1,69 @@
+#include "app/position_list.h"
+
+void PositionList::MoveStepTo(std::size_t index) {
+    if (stepDelta_ == 0) {
+        stepFrom_ = index;
+        return;
+    }
+    std::uint32_t delta = stepDelta_;
+    if (index > stepFrom_) {
+        stored_.ChangeRange(stepFrom_, index, [delta](std::uint32_t* v, std::size_t n) {
+            for (std::size_t i = 0; i < n; ++i) v[i] += delta;
+        });
+    } else {
+        stored_.ChangeRange(index, stepFrom_, [delta](std::uint32_t* v, std::size_t n) {
+            for (std::size_t i = 0; i < n; ++i) v[i] -= delta;
+        });
+    }
+    stepFrom_ = index;
+}
+
+void PositionList::Insert(std::size_t index, const std::uint32_t* values, std::size_t count) {
+    if (count == 0) return;
+    MoveStepTo(index);
+    std::uint32_t* room = stored_.InsertUninitialised(index, count);
+    for (std::size_t i = 0; i < count; ++i) room[i] = values[i] - stepDelta_;
+}
+
+void PositionList::Remove(std::size_t index, std::size_t count) {
+    if (count == 0) return;
+    stored_.Erase(index, count);
+    if (stepFrom_ >= index + count) stepFrom_ -= count;
+    else if (stepFrom_ > index) stepFrom_ = index;
+    if (stepFrom_ >= stored_.Size()) {
+        stepFrom_ = stored_.Size();
+        stepDelta_ = 0;
+    }
+}
+
+void PositionList::ShiftFrom(std::size_t index, std::uint32_t delta) {
+    if (delta == 0 || index >= stored_.Size()) return;
+    if (stepDelta_ == 0) {
+        stepFrom_ = index;
+    } else if (index > stepFrom_) {
+        MoveStepTo(index);
+    } else {
+        // Entries between index and the pending run take delta directly; the run takes it pending.
+        stored_.ChangeRange(index, stepFrom_, [delta](std::uint32_t* v, std::size_t n) {
+            for (std::size_t i = 0; i < n; ++i) v[i] += delta;
+        });
+    }
+    stepDelta_ += delta;
+}
+
+void PositionList::Clear() {
+    stored_.Clear();
+    stepFrom_ = 0;
+    stepDelta_ = 0;
+}
+
+std::size_t PositionList::LastNotAbove(std::uint32_t value) const {
+    std::size_t low = 0;
+    std::size_t high = stored_.Size();
+    while (high - low > 1) {
+        std::size_t middle = low + (high - low) / 2;
+        if (Value(middle) <= value) low = middle;
+        else high = middle;
+    }
+    return low;
+}

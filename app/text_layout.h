@@ -1,0 +1,85 @@
+#pragma once
+// Display lines of the control's text. Without word wrap a display line is a logical line. With it,
+// each logical line breaks into display lines no wider than the wrap width: after a run of blanks
+// where possible (the blanks stay at the end of the upper line and may hang past the edge), inside
+// a word when the word alone is too wide. Widths come from a 256-entry table of the view font, so
+// laying out a line is a walk over its bytes.
+//
+// With wrap on, the display lines of the logical lines are counted lazily from the top, only as far
+// as someone asks; an edit recounts the lines it touched and shifts the rest.
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "app/position_list.h"
+#include "app/text_model.h"
+
+using CharWidths = std::array<int, 256>;
+
+class TextLayout final : public TextObserver {
+public:
+    explicit TextLayout(TextModel& text);
+    ~TextLayout();
+    TextLayout(const TextLayout&) = delete;
+    TextLayout& operator=(const TextLayout&) = delete;
+
+    // Tabs stop at multiples of tabWidth pixels from the start of the display line.
+    void SetWidths(const CharWidths& widths, int tabWidth);
+    // 0 switches wrapping off.
+    void SetWrapWidth(int pixels);
+    bool Wraps() const { return wrapWidth_ > 0; }
+    int WrapWidth() const { return wrapWidth_; }
+
+    std::size_t DisplayLineCount();
+    // The display line's first position; DisplayLineCount() or more gives kNoPosition.
+    std::size_t DisplayLineStart(std::size_t displayLine);
+    // The end of the display line's text: its logical line's end (before the break) for the last
+    // display line of a logical line, else the start of the next display line.
+    std::size_t DisplayLineEnd(std::size_t displayLine);
+    // A position where a line wraps belongs to the lower display line; a position beyond the text
+    // to the last line.
+    std::size_t DisplayLineFromPosition(std::size_t position);
+    // The display line counts of the logical lines above, so painting can go logical line by line.
+    std::size_t FirstDisplayLineOf(std::size_t logicalLine);
+
+    // Pixels from the display line's start to position (clamped to the line's text).
+    int XOfPosition(std::size_t displayLine, std::size_t position);
+    // The position whose caret place is nearest to x on the display line.
+    std::size_t PositionAtX(std::size_t displayLine, int x);
+    int DisplayLineWidth(std::size_t displayLine);
+
+    int CharWidth(unsigned char byte) const { return widths_[byte]; }
+    int TabWidth() const { return tabWidth_; }
+    int Advance(unsigned char byte, int x) const {
+        return byte == '\t' ? (x / tabWidth_ + 1) * tabWidth_ - x : widths_[byte];
+    }
+
+    // The starts of the display lines of one logical line (the first is the line's start).
+    const std::vector<std::uint32_t>& WrapsOfLine(std::size_t logicalLine);
+
+    void OnLinesReplaced(std::size_t firstLine, std::size_t oldCount, std::size_t newCount) override;
+
+private:
+    void Invalidate();
+    std::size_t CountWraps(std::size_t logicalLine);
+    void ComputeWraps(std::size_t logicalLine, std::vector<std::uint32_t>& starts) const;
+    void EnsureLines(std::size_t logicalLines);
+    void EnsureDisplayLine(std::size_t displayLine);
+    std::size_t DisplayStartOf(std::size_t logicalLine) const;
+
+    TextModel& text_;
+    CharWidths widths_{};
+    int tabWidth_ = 64;
+    int wrapWidth_ = 0;
+
+    // With wrap on: entry i is the number of display lines above logical line i, for the lines
+    // counted so far; countedDisplayLines_ is the number of display lines of those lines.
+    PositionList displayStarts_;
+    std::size_t countedDisplayLines_ = 0;
+
+    // The last logical line laid out, reused while the text is unchanged.
+    std::size_t cachedLine_ = static_cast<std::size_t>(-1);
+    std::uint64_t cachedVersion_ = 0;
+    std::vector<std::uint32_t> cachedWraps_;
+};

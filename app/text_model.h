@@ -1,0 +1,148 @@
+#pragma once
+// The document's bytes as the editor control holds them: the one copy of the text. Positions are
+// byte offsets; a line break is CR LF (two positions), or a lone CR, or a lone LF. The line index
+// is kept up to date by every edit, so line questions cost a binary search, never a scan.
+//
+// Besides the text the model carries what the control's messages report about it: the modified
+// flag, the text limit and the control's own single-level undo (the program's multi-level journal
+// lives elsewhere and works through the control's messages).
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/gap_buffer.h"
+#include "app/position_list.h"
+
+// Told about every change of the text in terms of logical lines: the lines [firstLine,
+// firstLine + oldCount) before the change are now the lines [firstLine, firstLine + newCount).
+class TextObserver {
+public:
+    virtual void OnLinesReplaced(std::size_t firstLine, std::size_t oldCount, std::size_t newCount) = 0;
+
+protected:
+    ~TextObserver() = default;
+};
+
+// How an edit may merge with the one before it in the control's undo step: a run of typed
+// characters, or of single deletions, is taken back as a whole, as users of edit controls expect.
+enum class EditKind : std::uint8_t { Other, Typing, Deleting };
+
+class TextModel {
+public:
+    static constexpr std::size_t kNoPosition = static_cast<std::size_t>(-1);
+    // Positions travel in 32-bit signed message parameters.
+    static constexpr std::size_t kLargestLimit = 0x7FFFFFFF;
+    // The limit of a new control, as the system's rich-edit has it.
+    static constexpr std::size_t kDefaultLimit = 32767;
+
+    TextModel();
+    TextModel(const TextModel&) = delete;
+    TextModel& operator=(const TextModel&) = delete;
+
+    std::size_t Length() const { return bytes_.Size(); }
+    unsigned char At(std::size_t position) const { return static_cast<unsigned char>(bytes_[position]); }
+    std::string Range(std::size_t first, std::size_t last) const;
+    // Copies [first, last) to out (last - first bytes, no terminator).
+    void CopyRange(std::size_t first, std::size_t last, char* out) const;
+    std::string Text() const { return Range(0, Length()); }
+
+    // Calls visit(const char* bytes, std::size_t count, std::size_t position) for the one or two
+    // contiguous runs that make up [first, last), in order.
+    template <typename Visit>
+    void VisitRange(std::size_t first, std::size_t last, Visit&& visit) const;
+
+    // Replaces [first, last) by bytes, cut so that the text stays within the limit; returns the
+    // number of bytes inserted. With canUndo the change becomes the control's undo step (merged
+    // with the previous one by kind); without, the undo step is discarded, since its positions
+    // would no longer be right. Any change sets the modified flag.
+    std::size_t Replace(std::size_t first, std::size_t last, std::string_view bytes, bool canUndo,
+                        EditKind kind = EditKind::Other);
+    std::size_t Insert(std::size_t position, std::string_view bytes, bool canUndo, EditKind kind = EditKind::Other) {
+        return Replace(position, position, bytes, canUndo, kind);
+    }
+    void Erase(std::size_t first, std::size_t last, bool canUndo, EditKind kind = EditKind::Other) {
+        Replace(first, last, {}, canUndo, kind);
+    }
+
+    // Gives back the memory held in reserve for growth; for the end of a load, when the next edits
+    // are likely small.
+    void Compact();
+
+    // Lines. A position between the CR and the LF of a pair belongs to the line the pair ends.
+    std::size_t LineCount() const { return lineStarts_.Count(); }
+    std::size_t LineStart(std::size_t line) const { return lineStarts_.Value(line); }
+    // The end of the line's text, before its break.
+    std::size_t LineEnd(std::size_t line) const;
+    // The start of the next line, after the break (the text length for the last line).
+    std::size_t LineBreakEnd(std::size_t line) const {
+        return line + 1 < LineCount() ? LineStart(line + 1) : Length();
+    }
+    std::size_t LineLength(std::size_t line) const { return LineEnd(line) - LineStart(line); }
+    std::size_t LineFromPosition(std::size_t position) const;
+
+    bool Modified() const { return modified_; }
+    void SetModified(bool modified) { modified_ = modified; }
+
+    std::size_t TextLimit() const { return limit_; }
+    // 0 restores the default; the text already held is never cut by a lower limit.
+    void SetTextLimit(std::size_t limit);
+
+    // The control's single undo step. Undoing puts the step's inverse in its place, so a second
+    // undo redoes, as in the system's edit controls. The result is the range the undo put back.
+    bool CanUndo() const { return undo_.valid; }
+    struct UndoResult {
+        bool done = false;
+        std::size_t first = 0;
+        std::size_t last = 0;
+    };
+    UndoResult Undo();
+    void EmptyUndoBuffer() { undo_ = {}; }
+    // Ends a typing or deleting run: the next edit of that kind starts a new undo step.
+    void CloseUndoRun() { undo_.kind = EditKind::Other; }
+
+    // Changes with every edit, for caches that depend on the text.
+    std::uint64_t Version() const { return version_; }
+
+    void AddObserver(TextObserver* observer);
+    void RemoveObserver(TextObserver* observer);
+
+    std::size_t MemoryBytes() const { return bytes_.Capacity() + lineStarts_.MemoryBytes(); }
+
+private:
+    std::size_t ReplaceBytes(std::size_t first, std::size_t last, std::string_view bytes);
+    bool IsLineStart(std::size_t position) const;
+
+    struct UndoStep {
+        bool valid = false;
+        EditKind kind = EditKind::Other;
+        std::size_t position = 0;
+        std::size_t insertedLength = 0;
+        std::string removed;
+    };
+
+    GapBuffer<char> bytes_;
+    PositionList lineStarts_;
+    bool modified_ = false;
+    std::size_t limit_ = kDefaultLimit;
+    UndoStep undo_;
+    std::uint64_t version_ = 0;
+    std::vector<TextObserver*> observers_;
+};
+
+template <typename Visit>
+void TextModel::VisitRange(std::size_t first, std::size_t last, Visit&& visit) const {
+    if (first >= last) return;
+    auto [before, beforeCount] = bytes_.FirstRun();
+    if (first < beforeCount) {
+        std::size_t end = last < beforeCount ? last : beforeCount;
+        visit(before + first, end - first, first);
+        first = end;
+    }
+    if (first < last) {
+        auto [after, afterCount] = bytes_.SecondRun();
+        (void)afterCount;
+        visit(after + (first - beforeCount), last - first, first);
+    }
+}

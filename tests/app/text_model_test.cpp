@@ -1,0 +1,244 @@
+#include "app/text_model.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::vector<std::size_t> ReferenceLineStarts(const std::string& s) {
+    std::vector<std::size_t> starts{0};
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if (s[i] == '\n' || (s[i] == '\r' && (i + 1 == s.size() || s[i + 1] != '\n'))) starts.push_back(i + 1);
+    }
+    return starts;
+}
+
+std::vector<std::string> ReferenceLines(const std::string& s) {
+    std::vector<std::string> lines;
+    auto starts = ReferenceLineStarts(s);
+    for (std::size_t i = 0; i < starts.size(); ++i)
+        lines.push_back(s.substr(starts[i], (i + 1 < starts.size() ? starts[i + 1] : s.size()) - starts[i]));
+    return lines;
+}
+
+// Keeps its own copy of the lines, updated only through the notifications, so a wrong range in a
+// notification shows as a difference from the text.
+class MirrorObserver final : public TextObserver {
+public:
+    explicit MirrorObserver(const TextModel& text) : text_(text), lines_{""} {}
+    void OnLinesReplaced(std::size_t firstLine, std::size_t oldCount, std::size_t newCount) override {
+        ASSERT_LE(firstLine + oldCount, lines_.size());
+        std::vector<std::string> fresh;
+        for (std::size_t i = firstLine; i < firstLine + newCount; ++i)
+            fresh.push_back(text_.Range(text_.LineStart(i), text_.LineBreakEnd(i)));
+        lines_.erase(lines_.begin() + firstLine, lines_.begin() + firstLine + oldCount);
+        lines_.insert(lines_.begin() + firstLine, fresh.begin(), fresh.end());
+    }
+    const std::vector<std::string>& Lines() const { return lines_; }
+
+private:
+    const TextModel& text_;
+    std::vector<std::string> lines_;
+};
+
+void ExpectSameLines(const TextModel& text, const std::string& expected) {
+    auto starts = ReferenceLineStarts(expected);
+    ASSERT_EQ(text.LineCount(), starts.size());
+    for (std::size_t i = 0; i < starts.size(); ++i) {
+        ASSERT_EQ(text.LineStart(i), starts[i]) << "line " << i;
+        std::size_t next = i + 1 < starts.size() ? starts[i + 1] : expected.size();
+        std::size_t end = next;
+        if (i + 1 < starts.size()) {
+            end = next - 1;
+            if (next >= starts[i] + 2 && expected[next - 1] == '\n' && expected[next - 2] == '\r') end = next - 2;
+        }
+        ASSERT_EQ(text.LineEnd(i), end) << "line " << i;
+    }
+    // Every position around each line start, which is where the index can go wrong.
+    for (std::size_t start : starts) {
+        for (std::size_t p = start >= 2 ? start - 2 : 0; p <= std::min(start + 1, expected.size()); ++p) {
+            std::size_t line = std::upper_bound(starts.begin(), starts.end(), p) - starts.begin() - 1;
+            ASSERT_EQ(text.LineFromPosition(p), line) << "position " << p;
+        }
+    }
+    for (std::size_t p = 0; p <= expected.size(); p += 97) {
+        std::size_t line = std::upper_bound(starts.begin(), starts.end(), p) - starts.begin() - 1;
+        ASSERT_EQ(text.LineFromPosition(p), line) << "position " << p;
+    }
+}
+
+std::string RandomBytes(std::mt19937& random, std::size_t count) {
+    // Mostly line-break material, so CR LF pairs are split and joined often.
+    static const char alphabet[] = {'\r', '\n', '\r', '\n', 'a', 'b', ' ', '\xE0', '\0', '\xFF'};
+    std::string s;
+    for (std::size_t i = 0; i < count; ++i) s.push_back(alphabet[random() % sizeof alphabet]);
+    return s;
+}
+
+}  // namespace
+
+TEST(TextModel, RandomEditsKeepTextLinesAndNotificationsEqualToAPlainString) {
+    for (unsigned seed = 1; seed <= 16; ++seed) {
+        std::mt19937 random(seed);
+        TextModel text;
+        text.SetTextLimit(TextModel::kLargestLimit);
+        MirrorObserver mirror(text);
+        text.AddObserver(&mirror);
+        std::string expected;
+        for (int step = 0; step < 300; ++step) {
+            std::size_t length = expected.size();
+            std::size_t first = length ? random() % (length + 1) : 0;
+            std::size_t last = first + (length > first ? random() % std::min<std::size_t>(length - first + 1, 12) : 0);
+            if (random() % 4 == 0) last = first;
+            std::string bytes = RandomBytes(random, random() % 3 == 0 ? 0 : random() % 9);
+            if (random() % 50 == 0) bytes = RandomBytes(random, 1000);
+            // Keep the text small enough that the checks stay quick.
+            if (length > 2000) {
+                bytes.clear();
+                last = std::min(length, first + 500);
+            }
+            std::size_t inserted = text.Replace(first, last, bytes, random() % 2 == 0);
+            if (random() % 40 == 0) text.Compact();
+            ASSERT_EQ(inserted, bytes.size());
+            expected.replace(first, last - first, bytes);
+            ASSERT_EQ(text.Text(), expected) << "seed " << seed << " step " << step;
+            ExpectSameLines(text, expected);
+            ASSERT_EQ(mirror.Lines(), ReferenceLines(expected)) << "seed " << seed << " step " << step;
+        }
+        text.RemoveObserver(&mirror);
+    }
+}
+
+TEST(TextModel, LineBreaksAreCrLfPairsLoneCrAndLoneLf) {
+    TextModel text;
+    text.Insert(0, "ab\r\ncd\ref\ngh\r", false);
+    ASSERT_EQ(text.LineCount(), 5u);
+    EXPECT_EQ(text.LineStart(1), 4u);
+    EXPECT_EQ(text.LineStart(2), 7u);
+    EXPECT_EQ(text.LineStart(3), 10u);
+    EXPECT_EQ(text.LineStart(4), 13u);
+    EXPECT_EQ(text.LineEnd(0), 2u);
+    EXPECT_EQ(text.LineLength(1), 2u);
+    EXPECT_EQ(text.LineEnd(4), 13u);
+    // Between the CR and the LF of a pair is still the line the pair ends.
+    EXPECT_EQ(text.LineFromPosition(3), 0u);
+    // A LF typed after a lone CR joins them into one break.
+    text.Insert(13, "\n", false);
+    EXPECT_EQ(text.LineCount(), 5u);
+    EXPECT_EQ(text.LineStart(4), 14u);
+    // Splitting a pair makes two breaks.
+    text.Insert(3, "x", false);
+    EXPECT_EQ(text.LineCount(), 6u);
+    EXPECT_EQ(text.LineStart(1), 3u);
+    EXPECT_EQ(text.LineStart(2), 5u);
+}
+
+TEST(TextModel, TextLimitCutsWhatIsInsertedButNeverTheTextHeld) {
+    TextModel text;
+    EXPECT_EQ(text.TextLimit(), TextModel::kDefaultLimit);
+    text.SetTextLimit(5);
+    EXPECT_EQ(text.Insert(0, "abcdefg", false), 5u);
+    EXPECT_EQ(text.Text(), "abcde");
+    EXPECT_EQ(text.Insert(2, "x", false), 0u);
+    // A replacement may use the room it frees.
+    EXPECT_EQ(text.Replace(1, 3, "xyz", false), 2u);
+    EXPECT_EQ(text.Text(), "axyde");
+    text.SetTextLimit(3);
+    EXPECT_EQ(text.Text(), "axyde");
+    EXPECT_EQ(text.Insert(0, "q", false), 0u);
+    text.Erase(0, 3, false);
+    EXPECT_EQ(text.Insert(0, "qrs", false), 1u);
+    text.SetTextLimit(0);
+    EXPECT_EQ(text.TextLimit(), TextModel::kDefaultLimit);
+}
+
+TEST(TextModel, ModifiedFlagIsSetByEveryChangeOnly) {
+    TextModel text;
+    EXPECT_FALSE(text.Modified());
+    text.Replace(0, 0, "", true);
+    EXPECT_FALSE(text.Modified());
+    text.Insert(0, "abc", false);
+    EXPECT_TRUE(text.Modified());
+    text.SetModified(false);
+    text.Erase(1, 2, true);
+    EXPECT_TRUE(text.Modified());
+    text.SetModified(false);
+    text.Undo();
+    EXPECT_TRUE(text.Modified());
+}
+
+TEST(TextModel, UndoTakesBackTheLastStepAndASecondUndoRedoesIt) {
+    TextModel text;
+    text.Insert(0, "hello world", false);
+    EXPECT_FALSE(text.CanUndo());
+    text.Replace(6, 11, "there", true);
+    ASSERT_TRUE(text.CanUndo());
+    auto result = text.Undo();
+    EXPECT_TRUE(result.done);
+    EXPECT_EQ(text.Text(), "hello world");
+    EXPECT_EQ(result.first, 6u);
+    EXPECT_EQ(result.last, 11u);
+    EXPECT_TRUE(text.CanUndo());
+    text.Undo();
+    EXPECT_EQ(text.Text(), "hello there");
+    // A change that cannot be undone discards the step.
+    text.Insert(0, ">", false);
+    EXPECT_FALSE(text.CanUndo());
+    EXPECT_FALSE(text.Undo().done);
+    text.Insert(0, "x", true);
+    text.EmptyUndoBuffer();
+    EXPECT_FALSE(text.CanUndo());
+}
+
+TEST(TextModel, TypedRunsAndDeletionRunsAreOneUndoStep) {
+    TextModel text;
+    text.Insert(0, "abc", false);
+    // Typing over a selection, then on: one step puts the selection back.
+    text.Replace(1, 2, "x", true, EditKind::Typing);
+    text.Insert(2, "y", true, EditKind::Typing);
+    text.Insert(4, "\r\n", true, EditKind::Typing);
+    text.Insert(6, "z", true, EditKind::Typing);
+    EXPECT_EQ(text.Text(), "axyc\r\nz");
+    text.Undo();
+    EXPECT_EQ(text.Text(), "axyc");
+    text.Undo();
+    EXPECT_EQ(text.Text(), "axyc\r\nz");
+    text.Replace(0, text.Length(), "one two", false);
+    // Typing elsewhere starts a new step.
+    text.Insert(3, "1", true, EditKind::Typing);
+    text.Insert(0, "0", true, EditKind::Typing);
+    text.Undo();
+    EXPECT_EQ(text.Text(), "one1 two");
+    // Backspaces and Deletes merge.
+    text.Replace(0, text.Length(), "abcdef", false);
+    text.Erase(3, 4, true, EditKind::Deleting);  // Delete at 3
+    text.Erase(3, 4, true, EditKind::Deleting);  // Delete at 3
+    text.Erase(2, 3, true, EditKind::Deleting);  // Backspace at 3
+    EXPECT_EQ(text.Text(), "abf");
+    text.Undo();
+    EXPECT_EQ(text.Text(), "abcdef");
+    // Closing the run keeps the next keystroke apart.
+    text.Insert(6, "g", true, EditKind::Typing);
+    text.CloseUndoRun();
+    text.Insert(7, "h", true, EditKind::Typing);
+    text.Undo();
+    EXPECT_EQ(text.Text(), "abcdefg");
+}
+
+TEST(TextModel, EveryByteValueIsKept) {
+    TextModel text;
+    std::string all;
+    for (int i = 0; i < 256; ++i) all.push_back(static_cast<char>(i));
+    text.Insert(0, all, false);
+    text.Insert(128, all, false);
+    std::string expected = all;
+    expected.insert(128, all);
+    EXPECT_EQ(text.Text(), expected);
+    EXPECT_EQ(text.Range(126, 130), expected.substr(126, 4));
+    std::string copy(4, '?');
+    text.CopyRange(126, 130, copy.data());
+    EXPECT_EQ(copy, expected.substr(126, 4));
+}
