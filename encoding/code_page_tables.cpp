@@ -5,6 +5,10 @@
 
 #include "encoding/charts.h"
 
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#include <immintrin.h>
+#endif
+
 // The tables are generated at compile time: a byte goes to the position that the target's chart
 // gives the same character, and only the characters that the target lacks are listed by hand. The
 // generator refuses (as a compile error) a hand-listed byte whose character the target has, a byte
@@ -186,7 +190,9 @@ ConversionMap ComposeConversion(int fromTable, int toTable) {
     return map;
 }
 
-void ApplyConversion(const ConversionMap& map, std::uint8_t* bytes, std::size_t count) {
+namespace {
+
+void ApplyConversionBytewise(const ConversionMap& map, std::uint8_t* bytes, std::size_t count) {
     const std::uint8_t* byteFor = map.byteFor.data();
     std::size_t i = 0;
     for (; i + 8 <= count; i += 8) {
@@ -201,6 +207,59 @@ void ApplyConversion(const ConversionMap& map, std::uint8_t* bytes, std::size_t 
         p[7] = byteFor[p[7]];
     }
     for (; i < count; ++i) bytes[i] = byteFor[bytes[i]];
+}
+
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#define VEMKO_HAVE_AVX2_CONVERSION 1
+
+// 32 bytes at a time. Each high byte, less 0x80, is looked up in the eight 16-byte rows of the high
+// half by byte shuffles: the saturating add keeps the low nibble for the row the byte is in and sets
+// the top bit (which makes the shuffle give 0) for every other row. Bytes below 0x80 are put back as
+// they were, which holds for every conversion since no table has entries for them.
+__attribute__((target("avx2"))) void ApplyConversionAvx2(const ConversionMap& map, std::uint8_t* bytes,
+                                                         std::size_t count) {
+    __m256i rows[8];
+    for (int g = 0; g < 8; ++g)
+        rows[g] = _mm256_broadcastsi128_si256(
+            _mm_loadu_si128(reinterpret_cast<const __m128i*>(map.byteFor.data() + 0x80 + 16 * g)));
+    const __m256i rowWidth = _mm256_set1_epi8(16);
+    const __m256i keepNibble = _mm256_set1_epi8(0x70);
+    const __m256i highBit = _mm256_set1_epi8(static_cast<char>(0x80));
+    const __m256i minusOne = _mm256_set1_epi8(-1);
+    std::size_t i = 0;
+    for (; i + 32 <= count; i += 32) {
+        __m256i* at = reinterpret_cast<__m256i*>(bytes + i);
+        const __m256i x = _mm256_loadu_si256(at);
+        __m256i index = _mm256_xor_si256(x, highBit);
+        __m256i result = _mm256_setzero_si256();
+        for (int g = 0; g < 8; ++g) {
+            result = _mm256_or_si256(result, _mm256_shuffle_epi8(rows[g], _mm256_adds_epu8(index, keepNibble)));
+            index = _mm256_sub_epi8(index, rowWidth);
+        }
+        result = _mm256_blendv_epi8(result, x, _mm256_cmpgt_epi8(x, minusOne));
+        _mm256_storeu_si256(at, result);
+    }
+    ApplyConversionBytewise(map, bytes + i, count - i);
+}
+#endif
+
+bool KeepsAscii(const ConversionMap& map) {
+    for (int b = 0; b < 0x80; ++b)
+        if (map.byteFor[b] != b) return false;
+    return true;
+}
+
+}  // namespace
+
+void ApplyConversion(const ConversionMap& map, std::uint8_t* bytes, std::size_t count) {
+#ifdef VEMKO_HAVE_AVX2_CONVERSION
+    static const bool avx2 = __builtin_cpu_supports("avx2");
+    if (avx2 && count >= 64 && KeepsAscii(map)) {
+        ApplyConversionAvx2(map, bytes, count);
+        return;
+    }
+#endif
+    ApplyConversionBytewise(map, bytes, count);
 }
 
 ConversionMap ConversionBetween(ConversionCodePage source, ConversionCodePage target) {
