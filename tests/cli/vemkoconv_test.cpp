@@ -1,0 +1,153 @@
+// The command-line tool run as a user runs it: exit codes, messages, files written beside and
+// renamed, and blocks that must not change what the whole-text functions give.
+#ifdef VEMKOCONV_PATH
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "encoding/transforms.h"
+
+using namespace std::string_literals;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class Vemkoconv : public testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() / ("vemkoconv-test-" + std::to_string(::getpid()));
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    std::string Path(const std::string& name) const { return (dir_ / name).string(); }
+
+    void Write(const std::string& name, const std::string& bytes) const {
+        std::ofstream(Path(name), std::ios::binary) << bytes;
+    }
+    std::string Read(const std::string& name) const {
+        std::ifstream in(Path(name), std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+
+    // Runs the tool with `arguments` (shell words) in the test folder; stdout goes to "stdout", stderr
+    // to "stderr". Returns the exit status.
+    int Run(const std::string& arguments) const {
+        std::string command = "cd '" + dir_.string() + "' && '" VEMKOCONV_PATH "' " + arguments +
+                              " >stdout 2>stderr";
+        int status = std::system(command.c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+    std::size_t FilesInFolder() const {
+        return static_cast<std::size_t>(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()));
+    }
+
+    fs::path dir_;
+};
+
+TEST_F(Vemkoconv, ConvertsThroughThePivotWithEveryName) {
+    Write("in", "\xCF\xF0\xE8\xE2\xE5\xF2\r\n\xAB\0x"s);  // Привет CR LF « NUL x in 1251
+    EXPECT_EQ(Run("convert -f windows-1251 -t KOI8-R in"), 0);
+    EXPECT_EQ(Read("stdout"), "\xF0\xD2\xC9\xD7\xC5\xD4\r\n<\0x"s);
+    EXPECT_EQ(Run("convert -f cp1251 -t 1251 <in"), 0);  // not the identity: « comes back as <
+    EXPECT_EQ(Read("stdout"), "\xCF\xF0\xE8\xE2\xE5\xF2\r\n<\0x"s);
+    EXPECT_EQ(Run("convert -f 1251 -t Mac -o out in"), 0);
+    EXPECT_EQ(Read("out"), "\x8F\xF0\xE8\xE2\xE5\xF2\r\n<\0x"s);
+    EXPECT_EQ(Run("convert -t x-mac-cyrillic -f IBM866 -"), 0);
+    EXPECT_EQ(Run("transform fido -c 1251 in"), 0);
+    EXPECT_EQ(Read("stdout"), "\x8Fp\xA8\xA2\xA5\xE2\r\n<\0x"s);
+}
+
+TEST_F(Vemkoconv, BadUsageExitsWithTwoAndOneLine) {
+    Write("in", "x");
+    for (const char* arguments : {"", "convert -f 1251 in", "convert -f utf-8 -t 866 in", "convert -f 1251 -t 866 in in",
+                                  "transform translit in", "transform translit -c iso in", "transform rot13 -c 866 in",
+                                  "align middle in", "align left --ri ten in", "align left --li", "frobnicate",
+                                  "convert -f 1251 -t 866 --verbose in"}) {
+        EXPECT_EQ(Run(arguments), 2) << arguments;
+        std::string message = Read("stderr");
+        EXPECT_EQ(message.rfind("vemkoconv: ", 0), 0u) << arguments;
+        EXPECT_EQ(message.find('\n'), message.size() - 1) << arguments;
+    }
+    EXPECT_EQ(Run("--help"), 0);
+    EXPECT_NE(Read("stdout").find("vemkoconv convert"), std::string::npos);
+    EXPECT_EQ(Run("--version"), 0);
+    EXPECT_EQ(Read("stdout").rfind("vemkoconv ", 0), 0u);
+}
+
+TEST_F(Vemkoconv, IoErrorsNameTheFileAndLeaveTheOutputAsItWas) {
+    EXPECT_EQ(Run("convert -f 1251 -t 866 missing.txt"), 1);
+    EXPECT_NE(Read("stderr").find("missing.txt"), std::string::npos);
+
+    Write("in", "\xC0");
+    fs::create_directory(dir_ / "taken");  // nothing can be renamed onto a folder
+    const std::size_t before = FilesInFolder();
+    EXPECT_EQ(Run("convert -f 1251 -t 866 -o taken in"), 1);
+    EXPECT_NE(Read("stderr").find("taken"), std::string::npos);
+    EXPECT_TRUE(fs::is_directory(dir_ / "taken"));
+    EXPECT_EQ(FilesInFolder(), before);  // no temporary file left behind
+
+    Write("out", "old");
+    EXPECT_EQ(Run("convert -f 1251 -t 866 -o out in"), 0);
+    EXPECT_EQ(Read("out"), "\x80");
+    EXPECT_EQ(FilesInFolder(), before + 1);
+    EXPECT_EQ(Run("convert -f 1251 -t 866 -o nowhere/out in"), 1);
+}
+
+TEST_F(Vemkoconv, GuessPrintsOneLinePerFileInOrder) {
+    Write("koi", "x\r\n\xF0\xD2\xC9\xD7\xC5\xD4");
+    Write("oem", "\x8F\xE0\xA8\xA2\xA5\xE2");
+    Write("empty", "");
+    std::string late(4092, ' ');
+    Write("late", late + "\x80\x85\x88");  // markers past the window do not count
+    Write("edge", std::string(4090, ' ') + " \xF0\xD2");  // the look-ahead past the window reads 0
+    EXPECT_EQ(Run("guess oem koi ./empty late edge"), 0);
+    EXPECT_EQ(Read("stdout"), "oem\t866\nkoi\tkoi8r\n./empty\t1251\nlate\t1251\nedge\t1251\n");
+    EXPECT_EQ(Run("guess koi missing oem"), 1);
+    EXPECT_EQ(Read("stdout"), "koi\tkoi8r\noem\t866\n");
+    EXPECT_NE(Read("stderr").find("missing"), std::string::npos);
+    EXPECT_EQ(Run("guess"), 2);
+}
+
+TEST_F(Vemkoconv, BlocksGiveWhatTheWholeTextGives) {
+    // Long enough for many blocks, with '=' and CR falling on every position around block edges.
+    std::string text;
+    for (int i = 0; text.size() < (3u << 20); ++i) {
+        text += std::string(static_cast<std::size_t>(i % 97), 'a');
+        text += i % 3 ? "=D8" : "=4\r";
+        text += i % 5 ? "\r\n\x99\xE3" : "\r";
+    }
+    Write("in", text);
+    EXPECT_EQ(Run("transform qp -o out in"), 0);
+    EXPECT_EQ(Read("out"), DecodeQuotedPrintable(text));
+    EXPECT_EQ(Run("transform bare-cr -c koi8r <in"), 0);
+    EXPECT_EQ(Read("stdout"), RepairBareCr(text));
+    EXPECT_EQ(Run("transform translit -c 866 in"), 0);
+    EXPECT_EQ(Read("stdout"), Transliterate(text, 1));
+}
+
+TEST_F(Vemkoconv, AlignsWithTheGivenParagraphSettings) {
+    Write("in", "the quick brown fox jumps over the lazy dog\r\nand more text here\r\n");
+    EXPECT_EQ(Run("align justify --ri 20 --fi=2 in"), 0);
+    EXPECT_EQ(Read("stdout"),
+              "  the   quick  brown\r\nfox  jumps  over the\r\nlazy             dog\r\nand more text here\r\n");
+    EXPECT_EQ(Run("align left --ig --ri 80 in"), 0);
+    EXPECT_EQ(Read("stdout"), "the quick brown fox jumps over the lazy dog and more text here\r\n");
+    EXPECT_EQ(Run("align right --li 3 --ri 20 -o out in"), 0);
+    EXPECT_EQ(Read("out"), " the quick brown fox\r\n      jumps over the\r\n            lazy dog\r\n"
+                           "       and more text\r\n                here\r\n");
+}
+
+}  // namespace
+
+#endif
