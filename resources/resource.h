@@ -18,6 +18,10 @@
 #define IDD_CHARACTER_TABLE 6
 #define IDD_CONVERSION_CHOOSER 8
 
+// Controls of the conversion chooser: the source and the target code page lists
+#define IDC_SOURCE_CODE_PAGE 101
+#define IDC_TARGET_CODE_PAGE 102
+
 // Menu commands
 #define IDM_CUT 1
 #define IDM_COPY 2

@@ -1,0 +1,74 @@
+#include "encoding/win/conversion_chooser.h"
+
+#include <richedit.h>
+
+#include "app/settings.h"
+#include "app/win/application.h"
+#include "encoding/code_page_tables.h"
+#include "encoding/win/run_transform.h"
+#include "resources/resource.h"
+
+extern HWND EditorControl;
+
+namespace {
+
+constexpr DWORD kDefaultSource = kAnsi1251;
+constexpr DWORD kDefaultTarget = kKoi8R;
+
+// The list index is the conversion code page. Entry 4 goes in first and each earlier one at the top.
+void FillCodePageList(HWND list, DWORD stored) {
+    for (int codePage = kConversionCodePageCount - 1; codePage >= 0; --codePage)
+        SendMessageA(list, LB_INSERTSTRING, 0, reinterpret_cast<LPARAM>(CodePageNames[codePage]));
+    // A value that another program or an older version stored outside the list would leave the list
+    // without a selection, and "=>" without a code page on that side; the first one is offered instead.
+    if (stored >= static_cast<DWORD>(kConversionCodePageCount)) stored = 0;
+    SendMessageA(list, LB_SETCURSEL, stored, 0);
+}
+
+void OnInitDialog(HWND dialog) {
+    FillCodePageList(GetDlgItem(dialog, IDC_SOURCE_CODE_PAGE), ReadSettingDword("CP1", kDefaultSource));
+    FillCodePageList(GetDlgItem(dialog, IDC_TARGET_CODE_PAGE), ReadSettingDword("CP2", kDefaultTarget));
+}
+
+// A missing selection never indexes the tables: then "=>" does nothing and the dialog stays.
+void OnConvert(HWND dialog) {
+    const LRESULT source = SendDlgItemMessageA(dialog, IDC_SOURCE_CODE_PAGE, LB_GETCURSEL, 0, 0);
+    const LRESULT target = SendDlgItemMessageA(dialog, IDC_TARGET_CODE_PAGE, LB_GETCURSEL, 0, 0);
+    if (source < 0 || source >= kConversionCodePageCount || target < 0 || target >= kConversionCodePageCount) return;
+    WriteSettingDword("CP1", static_cast<std::uint32_t>(source));
+    WriteSettingDword("CP2", static_cast<std::uint32_t>(target));
+    // The conversion runs while the dialog is still open, so its selection stays in view.
+    RunTransform(IDM_CONVERSION_CHOOSER, FromTable[source], ToTable[target]);
+    EndDialog(dialog, IDOK);
+}
+
+INT_PTR CALLBACK ConversionChooserProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_INITDIALOG:
+        OnInitDialog(dialog);
+        return FALSE;  // the dialog leaves the focus where the system puts it
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case IDOK:
+            OnConvert(dialog);
+            return TRUE;
+        case IDCANCEL:
+            EndDialog(dialog, IDCANCEL);
+            return TRUE;
+        }
+        return FALSE;
+    }
+    return FALSE;
+}
+
+}  // namespace
+
+INT_PTR ShowConversionChooser(HWND owner) {
+    return DialogBoxParamA(ProgramInstance, MAKEINTRESOURCEA(IDD_CONVERSION_CHOOSER), owner, ConversionChooserProc, 0);
+}
+
+void RunConversionChooser() {
+    if (EditorControl) SendMessageA(EditorControl, EM_HIDESELECTION, FALSE, TRUE);
+    ShowConversionChooser(MainWindow);
+    if (EditorControl) SendMessageA(EditorControl, EM_HIDESELECTION, TRUE, TRUE);
+}

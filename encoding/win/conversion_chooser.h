@@ -1,0 +1,12 @@
+#pragma once
+// The conversion chooser (command 27): the user picks any source and any target among the five
+// conversion code pages and converts the selection, or the whole text, from the one to the other.
+// Unlike the fixed conversion commands it ignores the view code page and never changes it. The pair
+// chosen last is kept in the settings "CP1" and "CP2" and offered again.
+#include <windows.h>
+
+// Runs the modal dialog owned by `owner`; 1 after a conversion, 2 when closed without one.
+INT_PTR ShowConversionChooser(HWND owner);
+
+// Command 27: the dialog over the MainWindow, with the editor's selection kept visible meanwhile.
+void RunConversionChooser();

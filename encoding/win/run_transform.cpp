@@ -1,0 +1,294 @@
+#include "encoding/win/run_transform.h"
+
+#include <richedit.h>
+
+#include <cstdint>
+#include <cstring>
+#include <new>
+#include <string>
+#include <string_view>
+
+#include "document/undo_journal.h"
+#include "encoding/code_page_tables.h"
+#include "encoding/transforms.h"
+#include "resources/resource.h"
+
+// Operations of the shell and the documents work that the transforms use.
+extern HWND EditorControl;
+extern std::uint8_t CodePageIndex;
+void ApplyViewFont();
+void ApplyViewCodePage();
+
+ChordState PendingChord;
+
+namespace {
+
+// The view after a whole-text conversion: the bytes are now in `codePage`, so the view follows them
+// and the text looks as it did. The caller restores the selection.
+void ShowConvertedTextIn(std::uint8_t codePage) {
+    CodePageIndex = codePage;
+    ApplyViewFont();
+}
+
+// The chord's same key twice: only the view changes, keeping selection and scroll position.
+void SwitchViewTo(std::uint8_t codePage) {
+    CodePageIndex = codePage;
+    ApplyViewCodePage();
+}
+
+// The last step of RTF to plain text. The control has just read the RTF (hidden, so the reader's
+// work is never seen) and must end up shown, holding plain text, with word wrap as it was. That is
+// the word-wrap command run with its style flag inverted first: the command inverts it back and
+// rebuilds the control from the plain text it streams out.
+// TODO(word wrap): invert the word-wrap style flag and call ToggleWordWrap() here, once it exists.
+// Until then this control's RTF reader already leaves the plain 1251 bytes, so showing the control
+// again completes the transform.
+void RebuildEditorFromPlainText(bool hadFocus) {
+    ShowWindow(EditorControl, SW_SHOW);
+    if (hadFocus) SetFocus(EditorControl);
+}
+
+// The input copy: EM_GETSELTEXT would stop at the first NUL byte, and a conversion must keep every
+// byte, so the selection is streamed out.
+struct AppendTarget {
+    std::string* bytes;
+    bool failed;
+};
+
+DWORD CALLBACK AppendStreamedOut(DWORD_PTR cookie, LPBYTE bytes, LONG count, LONG* done) {
+    auto* target = reinterpret_cast<AppendTarget*>(cookie);
+    try {
+        target->bytes->append(reinterpret_cast<const char*>(bytes), static_cast<std::size_t>(count));
+    } catch (const std::bad_alloc&) {
+        target->failed = true;
+        *done = 0;
+        return 1;
+    }
+    *done = count;
+    return 0;
+}
+
+struct HandOutSource {
+    std::string_view bytes;
+    std::size_t position;
+};
+
+DWORD CALLBACK HandOutStreamedIn(DWORD_PTR cookie, LPBYTE buffer, LONG room, LONG* done) {
+    auto* source = reinterpret_cast<HandOutSource*>(cookie);
+    std::size_t count = source->bytes.size() - source->position;
+    if (count > static_cast<std::size_t>(room)) count = static_cast<std::size_t>(room);
+    std::memcpy(buffer, source->bytes.data() + source->position, count);
+    source->position += count;
+    *done = static_cast<LONG>(count);
+    return 0;
+}
+
+// The selection of the control, or nothing when memory for it cannot be had.
+bool StreamSelectionOut(HWND control, std::size_t expected, std::string& bytes) {
+    bytes.reserve(expected + 2);
+    AppendTarget target{&bytes, false};
+    EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&target), 0, AppendStreamedOut};
+    SendMessageA(control, EM_STREAMOUT, SF_TEXT | SFF_SELECTION, reinterpret_cast<LPARAM>(&stream));
+    return !target.failed;
+}
+
+// With SFF_SELECTION the bytes take the place of the selection (0x8001); with SF_RTF alone the
+// control reads them as RTF in place of the whole text.
+void StreamIn(HWND control, WPARAM format, std::string_view bytes) {
+    HandOutSource source{bytes, 0};
+    EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&source), 0, HandOutStreamedIn};
+    SendMessageA(control, EM_STREAMIN, format, reinterpret_cast<LPARAM>(&stream));
+}
+
+constexpr WPARAM kStreamSelection = SF_TEXT | SFF_SELECTION;
+
+CHARRANGE Selection(HWND control) {
+    CHARRANGE range{};
+    SendMessageA(control, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range));
+    return range;
+}
+
+void Select(HWND control, LONG start, LONG end) {
+    CHARRANGE range{start, end};
+    SendMessageA(control, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
+}
+
+bool IsAlignment(int command) { return command >= IDM_JUSTIFY && command <= IDM_ALIGN_RIGHT; }
+
+bool IsConversion(int command) {
+    return command == IDM_CONVERSION_CHOOSER || (command >= IDM_TO_ANSI && command <= IDM_TO_FIDO);
+}
+
+Alignment AlignmentOf(int command) {
+    switch (command) {
+    case IDM_JUSTIFY: return Alignment::Justify;
+    case IDM_CENTRE: return Alignment::Centre;
+    case IDM_ALIGN_LEFT: return Alignment::Left;
+    default: return Alignment::Right;
+    }
+}
+
+// Alignment works on whole lines, but only a selection that starts inside a line is widened: its
+// start goes back to the start of its line and its end forward to the end of the line it lies in.
+CHARRANGE WidenedToLines(HWND control, CHARRANGE range) {
+    const LRESULT startLine = SendMessageA(control, EM_EXLINEFROMCHAR, 0, range.cpMin);
+    const LRESULT startLineIndex = SendMessageA(control, EM_LINEINDEX, static_cast<WPARAM>(startLine), 0);
+    if (range.cpMin - startLineIndex <= 0) return range;
+    range.cpMin = static_cast<LONG>(startLineIndex);
+    const LRESULT endLine = SendMessageA(control, EM_EXLINEFROMCHAR, 0, range.cpMax);
+    const LRESULT endLineIndex = SendMessageA(control, EM_LINEINDEX, static_cast<WPARAM>(endLine), 0);
+    const LRESULT endLineEnd = endLineIndex + SendMessageA(control, EM_LINELENGTH, static_cast<WPARAM>(endLineIndex), 0);
+    if (endLineEnd > range.cpMax) range.cpMax = static_cast<LONG>(endLineEnd);
+    return range;
+}
+
+// One run of a command between the common start and the common end.
+struct TransformRun {
+    HWND control;
+    int command;
+    int from;
+    int to;
+    CHARRANGE userSelection;   // as the command found it, for the paths that change nothing
+    CHARRANGE savedSelection;  // what the command selects afterwards (widened for alignment)
+    bool selectionWasEmpty;
+};
+
+// The result takes the place of the working range (selected) with one undo entry for it.
+void PutBack(const TransformRun& run, std::string_view result) {
+    RecordUndo(UndoKind::ReplaceRange, static_cast<std::int32_t>(result.size()));
+    StreamIn(run.control, kStreamSelection, result);
+}
+
+void ConvertCodePageOf(const TransformRun& run, std::string& bytes) {
+    ConvertCodePage(bytes, run.from, run.to);
+    // A whole-text conversion by a fixed command leaves the text in its target code page, so the view
+    // follows it; the chooser and a selection leave the view alone.
+    if (run.selectionWasEmpty && run.command != IDM_CONVERSION_CHOOSER) {
+        RecordUndo(UndoKind::TextSnapshot, 0);
+        ShowConvertedTextIn(static_cast<std::uint8_t>(run.command == IDM_TO_FIDO ? int{kOem866} : run.command - IDM_TO_ANSI));
+    } else {
+        RecordUndo(UndoKind::ReplaceRange, static_cast<std::int32_t>(bytes.size()));
+    }
+    StreamIn(run.control, kStreamSelection, bytes);
+    Select(run.control, run.savedSelection.cpMin, run.savedSelection.cpMax);
+}
+
+// The result is selected from the saved start; the control cuts the range off at the end of the text.
+void PutBackSelected(const TransformRun& run, std::string_view result) {
+    PutBack(run, result);
+    Select(run.control, run.savedSelection.cpMin, run.savedSelection.cpMin + static_cast<LONG>(result.size()));
+}
+
+void ConvertRtfToPlainText(const TransformRun& run, const std::string& bytes) {
+    if (bytes.compare(0, 5, "{\\rtf") != 0) {
+        Select(run.control, run.userSelection.cpMin, run.userSelection.cpMax);
+        return;
+    }
+    RecordUndo(UndoKind::TextSnapshot, 0);
+    const bool hadFocus = GetFocus() == run.control;
+    ShowWindow(run.control, SW_HIDE);
+    StreamIn(run.control, SF_RTF, bytes);
+    SendMessageA(run.control, EM_SETSEL, 0, 0);
+    RebuildEditorFromPlainText(hadFocus);
+}
+
+void AlignLines(const TransformRun& run, std::string_view bytes) {
+    std::string result = AlignParagraphs(bytes, AlignmentOf(run.command), ReadParagraphSettings());
+    PutBack(run, result);
+    Select(run.control, run.savedSelection.cpMin, run.savedSelection.cpMin);
+}
+
+void RunCommandSteps(const TransformRun& run, std::string& bytes) {
+    if (IsConversion(run.command)) {
+        ConvertCodePageOf(run, bytes);
+    } else if (IsAlignment(run.command)) {
+        AlignLines(run, bytes);
+    } else if (run.command == IDM_TRANSLIT) {
+        PutBackSelected(run, Transliterate(bytes, CodePageIndex));
+    } else if (run.command == IDM_RTF_TO_ANSI) {
+        ConvertRtfToPlainText(run, bytes);
+    } else if (run.command == IDM_QUOTED_PRINTABLE) {
+        PutBackSelected(run, DecodeQuotedPrintable(bytes));
+    } else if (run.command == IDM_LINE_BREAK) {
+        PutBackSelected(run, RepairBareCr(bytes));
+    } else {
+        Select(run.control, run.userSelection.cpMin, run.userSelection.cpMax);
+    }
+}
+
+// The control may be a new window after the RTF transform, so the end reads the handle again.
+void CommonEnd(LRESULT firstVisibleLine) {
+    HWND control = EditorControl;
+    if (!control) return;
+    const LRESULT now = SendMessageA(control, EM_GETFIRSTVISIBLELINE, 0, 0);
+    if (now > firstVisibleLine) SendMessageA(control, EM_LINESCROLL, 0, firstVisibleLine - now);
+    SendMessageA(control, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(control, nullptr, FALSE);
+}
+
+}  // namespace
+
+void RunTransform(int command, int from, int to) {
+    HWND control = EditorControl;
+    if (!control) return;
+    SendMessageA(control, WM_SETREDRAW, FALSE, 0);
+    TransformRun run{control, command, from, to, Selection(control), {}, false};
+    run.savedSelection = run.userSelection;
+    run.selectionWasEmpty = run.userSelection.cpMin == run.userSelection.cpMax;
+    const LRESULT firstVisibleLine = SendMessageA(control, EM_GETFIRSTVISIBLELINE, 0, 0);
+
+    CHARRANGE working = run.userSelection;
+    if (run.selectionWasEmpty || command == IDM_RTF_TO_ANSI) {
+        working = {0, static_cast<LONG>(SendMessageA(control, WM_GETTEXTLENGTH, 0, 0))};
+        Select(control, working.cpMin, working.cpMax);
+    } else if (IsAlignment(command)) {
+        working = WidenedToLines(control, working);
+        run.savedSelection = working;
+        Select(control, working.cpMin, working.cpMax);
+    }
+
+    const std::size_t length = static_cast<std::size_t>(working.cpMax - working.cpMin);
+    if (length > 0) {
+        // Every buffer is the run's own and goes on every path; when memory runs out, the text, the
+        // selection and the undo journal stay as they were.
+        try {
+            std::string bytes;
+            if (StreamSelectionOut(control, length, bytes)) RunCommandSteps(run, bytes);
+            else Select(control, run.userSelection.cpMin, run.userSelection.cpMax);
+        } catch (const std::bad_alloc&) {
+            Select(control, run.userSelection.cpMin, run.userSelection.cpMax);
+        }
+    }
+    CommonEnd(firstVisibleLine);
+}
+
+void RunTransformCommand(UINT command) {
+    const int view = CodePageIndex < kConversionCodePageCount ? int{CodePageIndex} : int{kAnsi1251};
+    switch (command) {
+    case IDM_TO_ANSI:
+    case IDM_TO_OEM:
+    case IDM_TO_KOI8:
+        RunTransform(static_cast<int>(command), FromTable[view], ToTable[command - IDM_TO_ANSI]);
+        break;
+    case IDM_TO_FIDO:
+        RunTransform(IDM_TO_FIDO, FromTable[view], FidoTarget);
+        break;
+    default:
+        RunTransform(static_cast<int>(command), kNoTable, kNoTable);
+        break;
+    }
+}
+
+void RunChordCommand(UINT command) {
+    const ChordStep step = PendingChord.Strike(static_cast<int>(command));
+    switch (step.kind) {
+    case ChordStep::Kind::Wait:
+        break;
+    case ChordStep::Kind::SwitchView:
+        SwitchViewTo(static_cast<std::uint8_t>(step.codePage));
+        break;
+    case ChordStep::Kind::Convert:
+        RunTransform(step.command, step.fromTable, step.toTable);
+        break;
+    }
+}

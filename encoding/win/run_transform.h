@@ -1,0 +1,24 @@
+#pragma once
+// The commands that rewrite the bytes of the text in place: code page conversion, the Fido letter
+// substitution, transliteration, RTF to plain text, quoted-printable decoding, bare-CR repair and
+// paragraph alignment. Each works on the selection of the EditorControl (alignment widened to whole
+// lines), or on the whole text when nothing is selected, and puts the result back in one step with
+// drawing suspended and one undo entry recorded. The byte work itself is the portable code of
+// encoding/transforms.h; this is the glue to the control.
+#include <windows.h>
+
+#include "encoding/conversion_chord.h"
+
+// `command` is the menu command id; `from` is the table that takes the source code page to 866 (or
+// kNoTable), `to` the table that takes 866 to the target, FidoTarget, or kNoTable. For the commands
+// that are not conversions both are kNoTable.
+void RunTransform(int command, int from, int to);
+
+// Commands 19-22 and 29-36 as the menu gives them: the conversions take the text to be in the view
+// code page.
+void RunTransformCommand(UINT command);
+
+// The half-typed Ctrl+W/D/K chord. The editor's key handling abandons it when Ctrl goes down again.
+extern ChordState PendingChord;
+// Commands 100 (Ctrl+W), 101 (Ctrl+D) and 102 (Ctrl+K).
+void RunChordCommand(UINT command);
