@@ -5,7 +5,7 @@
 
 #include "encoding/charts.h"
 
-#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__)) && !defined(_WIN32)
 #include <immintrin.h>
 #endif
 
@@ -209,7 +209,9 @@ void ApplyConversionBytewise(const ConversionMap& map, std::uint8_t* bytes, std:
     for (; i < count; ++i) bytes[i] = byteFor[bytes[i]];
 }
 
-#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+// Not on Windows: there GCC cannot promise the 32-byte stack alignment that spilled AVX registers
+// need, and the byte-wise loop is fast enough for the editor.
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__)) && !defined(_WIN32)
 #define VEMKO_HAVE_AVX2_CONVERSION 1
 
 // 32 bytes at a time. Each high byte, less 0x80, is looked up in the eight 16-byte rows of the high
@@ -241,13 +243,13 @@ __attribute__((target("avx2"))) void ApplyConversionAvx2(const ConversionMap& ma
     }
     ApplyConversionBytewise(map, bytes + i, count - i);
 }
-#endif
 
 bool KeepsAscii(const ConversionMap& map) {
     for (int b = 0; b < 0x80; ++b)
         if (map.byteFor[b] != b) return false;
     return true;
 }
+#endif
 
 }  // namespace
 
