@@ -1,7 +1,18 @@
 #include "app/win/main_window.h"
 
+#include "app/win/menu_tables.h"
+#include "appearance/win/owner_drawn_menus.h"
+
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
+    case WM_MEASUREITEM:
+        MeasureMenuItem(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
+        return TRUE;
+    case WM_DRAWITEM:
+        DrawMenuItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+        return TRUE;
+    case WM_MENUCHAR:
+        return AnswerMenuCharacter(window, static_cast<char>(LOWORD(wParam)), reinterpret_cast<HMENU>(lParam));
     case WM_DESTROY:
         PostQuitMessage(0);
         return 0;

@@ -1,0 +1,116 @@
+#include "app/win/menu_tables.h"
+
+#include <cstring>
+#include <initializer_list>
+
+#include "app/win/application.h"
+#include "resources/resource.h"
+
+HMENU SubMenus[kSubMenuCount] = {};
+char MenuTexts[kMenuTextCount][kMenuTextSize] = {};
+MnemonicEntry MnemonicTable[kMnemonicCapacity] = {};
+std::uint8_t MnemonicCount = 0;
+
+namespace {
+
+void AppendMnemonic(int popup, char character, UINT command) {
+    if (MnemonicCount >= kMnemonicCapacity) return;
+    MnemonicTable[MnemonicCount++] = {static_cast<std::uint8_t>(popup), character, command};
+}
+
+// The item keeps its state (greyed, checked) and its column break; only its text goes, so the menu
+// asks the main window to measure and draw it.
+void DeclareOwnerDrawn(int popup, UINT command) {
+    HMENU menu = SubMenus[popup];
+    if (!menu) return;
+    UINT state = GetMenuState(menu, command, MF_BYCOMMAND);
+    if (state == static_cast<UINT>(-1)) return;
+    UINT kept = state & (MF_GRAYED | MF_DISABLED | MF_CHECKED | MF_MENUBARBREAK | MF_MENUBREAK);
+    ModifyMenuA(menu, command, MF_BYCOMMAND | MF_OWNERDRAW | kept, command, nullptr);
+}
+
+// The character after the first "&" that is not doubled; 0 when there is none.
+char MnemonicOf(const char* text) {
+    for (const char* c = text; *c; ++c) {
+        if (*c != '&') continue;
+        if (c[1] == '&') {
+            ++c;
+            continue;
+        }
+        return c[1];
+    }
+    return 0;
+}
+
+// The key that types the character on the layout active now, shift state left out; -1 when this
+// layout cannot type it.
+int KeyOf(char character) {
+    SHORT scan = VkKeyScanA(character);
+    if (scan == -1) return -1;
+    return scan & 0xFF;
+}
+
+}  // namespace
+
+void MakeOwnerDrawn(int popup, UINT command) {
+    if (popup < 0 || popup >= kSubMenuCount) return;
+    DeclareOwnerDrawn(popup, command);
+    char mnemonic = MnemonicOf(MenuText(command));
+    if (mnemonic) AppendMnemonic(popup, mnemonic, command);
+}
+
+const char* MenuText(UINT command) {
+    if (command < 1 || command > kMenuTextCount) return "";
+    return MenuTexts[command - 1];
+}
+
+void RedeclareRecentMenuItems() {
+    for (UINT command = IDM_RECENT_LAST + 1; command-- > IDM_RECENT_FIRST;) DeclareOwnerDrawn(0, command);
+}
+
+void BuildMenuTables() {
+    HMENU bar = GetMenu(MainWindow);
+    for (int i = 0; i < kSubMenuCount; ++i) SubMenus[i] = bar ? GetSubMenu(bar, i) : nullptr;
+    for (UINT command = 1; command <= kMenuTextCount; ++command) {
+        char* text = MenuTexts[command - 1];
+        std::memset(text, 0, kMenuTextSize);
+        if (bar) GetMenuStringA(bar, command, text, kMenuTextSize, MF_BYCOMMAND);
+    }
+    MnemonicCount = 0;
+
+    MakeOwnerDrawn(0, IDM_NEW);
+    MakeOwnerDrawn(0, IDM_OPEN);
+    MakeOwnerDrawn(0, IDM_SAVE);
+    // The recent files are labelled "&0 name" to "&9 name" when drawn: their digit is the mnemonic.
+    for (UINT command = IDM_RECENT_FIRST; command <= IDM_RECENT_LAST; ++command) {
+        DeclareOwnerDrawn(0, command);
+        AppendMnemonic(0, static_cast<char>('0' + (command - IDM_RECENT_FIRST)), command);
+    }
+    for (UINT command : {IDM_UNDO, IDM_CUT, IDM_COPY, IDM_PASTE, IDM_DELETE}) MakeOwnerDrawn(1, command);
+    for (UINT command : {IDM_JUSTIFY, IDM_ALIGN_RIGHT, IDM_ALIGN_LEFT, IDM_CENTRE}) MakeOwnerDrawn(2, command);
+    MakeOwnerDrawn(3, IDM_PREVIEW);
+    MakeOwnerDrawn(3, IDM_PRINT);
+    MakeOwnerDrawn(4, IDM_FIND);
+    MakeOwnerDrawn(4, IDM_REPLACE);
+    for (UINT command : {IDM_VIEW_OEM, IDM_VIEW_KOI8, IDM_VIEW_ANSI, IDM_TO_ANSI, IDM_TO_KOI8, IDM_TO_OEM})
+        MakeOwnerDrawn(5, command);
+    MakeOwnerDrawn(7, IDM_HELP);
+}
+
+LRESULT AnswerMenuCharacter(HWND window, char typed, HMENU openMenu) {
+    int typedKey = KeyOf(typed);
+    if (typedKey < 0) return 0;
+    for (int i = 0; i < MnemonicCount; ++i) {
+        const MnemonicEntry& entry = MnemonicTable[i];
+        HMENU menu = SubMenus[entry.popup];
+        if (!menu || menu != openMenu) continue;
+        if (KeyOf(entry.character) != typedKey) continue;
+        UINT state = GetMenuState(menu, entry.command, MF_BYCOMMAND);
+        if (state == static_cast<UINT>(-1) || (state & (MF_GRAYED | MF_DISABLED))) continue;
+        // Posted, not sent: the command runs once the menu has closed, as after a click, so a dialog it
+        // opens does not start inside the menu's own loop.
+        PostMessageA(window, WM_COMMAND, entry.command, 0);
+        return MAKELRESULT(0, MNC_CLOSE);
+    }
+    return 0;
+}

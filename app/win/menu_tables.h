@@ -1,0 +1,38 @@
+#pragma once
+// The menu tables, filled once right after the main window is created and read-only afterwards:
+// the pop-ups of the menu bar, the text of every command item as the menu resource has it (the
+// tooltips, the toolbar customisation and the owner-drawn items show it), and the mnemonics of the
+// owner-drawn items, which the system no longer sees once an item has no text of its own.
+#include <windows.h>
+
+#include <cstdint>
+
+inline constexpr int kSubMenuCount = 8;
+// Menu command ids 1-53 have a text entry each: entry id - 1.
+inline constexpr int kMenuTextCount = 53;
+inline constexpr int kMenuTextSize = 32;
+
+extern HMENU SubMenus[kSubMenuCount];
+extern char MenuTexts[kMenuTextCount][kMenuTextSize];
+
+struct MnemonicEntry {
+    std::uint8_t popup;      // index into SubMenus
+    char character;          // the letter after "&", as 1251
+    std::uint32_t command;
+};
+inline constexpr int kMnemonicCapacity = 48;
+extern MnemonicEntry MnemonicTable[kMnemonicCapacity];
+extern std::uint8_t MnemonicCount;
+
+// Reads the tables from the MainWindow's menu and makes the items of the program's own drawing
+// owner-drawn. Called once, before anything is drawn.
+void BuildMenuTables();
+// Re-declares the item of the command, in the pop-up of index popup, as owner-drawn and records the
+// mnemonic of its text.
+void MakeOwnerDrawn(int popup, UINT command);
+// The text of a command from MenuTexts; an empty text for an id outside 1-53.
+const char* MenuText(UINT command);
+// Re-declares the ten recent-file items 909 down to 900, so that the menu measures them anew.
+void RedeclareRecentMenuItems();
+// The answer to WM_MENUCHAR: a typed character in an open menu that holds owner-drawn items.
+LRESULT AnswerMenuCharacter(HWND window, char typed, HMENU openMenu);
