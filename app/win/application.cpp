@@ -4,8 +4,37 @@
 #include "app/win/main_window.h"
 #include "resources/resource.h"
 
+#include <string>
+
 HINSTANCE ProgramInstance = nullptr;
 HWND MainWindow = nullptr;
+HWND EditorControl = nullptr;
+HWND StatusBar = nullptr;
+const char* const UntitledName = "БезИмени"_ui;
+char CurrentFileName[MAX_PATH] = {};
+std::uint32_t TextLimit = 0xFFFFF;
+
+void ReportLastError() {
+    DWORD error = GetLastError();
+    if (error == 0) error = ERROR_BAD_ENVIRONMENT;
+    char text[81] = {};
+    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, text, sizeof text,
+                   nullptr);
+    MessageBoxA(MainWindow, text, "VEMKO", MB_OK | MB_ICONINFORMATION);
+}
+
+void UpdateTitle() {
+    std::string name = CurrentFileName;
+    if (name != UntitledName) {
+        WIN32_FIND_DATAA found;
+        HANDLE search = FindFirstFileA(CurrentFileName, &found);
+        if (search != INVALID_HANDLE_VALUE) {
+            name = found.cFileName;
+            FindClose(search);
+        }
+    }
+    SetWindowTextA(MainWindow, ("[" + name + "]-VEMKO").c_str());
+}
 
 bool StartApplication(HINSTANCE instance, const char* commandLine) {
     ProgramInstance = instance;
@@ -21,6 +50,7 @@ bool StartApplication(HINSTANCE instance, const char* commandLine) {
     MainWindow = CreateWindowExA(0, "VEMKO", "[БезИмени]-VEMKO"_ui, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
                                  CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
     if (!MainWindow) return false;
+    lstrcpynA(CurrentFileName, UntitledName, MAX_PATH);
     ShowWindow(MainWindow, SW_SHOWDEFAULT);
     (void)commandLine;
     return true;

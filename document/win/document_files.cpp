@@ -1,0 +1,385 @@
+#include "document/win/document_files.h"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "app/settings.h"
+#include "app/ui_text.h"
+#include "app/win/application.h"
+#include "document/code_page_guess.h"
+#include "document/recent_files.h"
+#include "document/undo_journal.h"
+#include "document/win/recent_files_host.h"
+#include "document/win/view_code_page.h"
+#include "resources/resource.h"
+
+OPENFILENAMEA FileDialogRecord{};
+DWORD FilterIndex = 1;
+
+namespace {
+
+// One owner per open file; closed by its destructor on every path.
+class OwnedFile {
+public:
+    explicit OwnedFile(HANDLE file) : file_(file == INVALID_HANDLE_VALUE ? nullptr : file) {}
+    OwnedFile(const OwnedFile&) = delete;
+    OwnedFile& operator=(const OwnedFile&) = delete;
+    ~OwnedFile() { Close(); }
+    explicit operator bool() const { return file_ != nullptr; }
+    HANDLE get() const { return file_; }
+    // False when the system reports a failure closing it (the last buffered bytes may be lost).
+    bool Close() {
+        if (!file_) return true;
+        bool closed = CloseHandle(file_) != 0;
+        file_ = nullptr;
+        return closed;
+    }
+
+private:
+    HANDLE file_;
+};
+
+OwnedFile OpenForReading(const char* path) {
+    // Shared for writing too, so a file another program keeps open (a log) can still be read.
+    return OwnedFile(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                 FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+}
+
+bool FileSize(HANDLE file, std::uint64_t& size) {
+    LARGE_INTEGER value;
+    if (!GetFileSizeEx(file, &value)) return false;
+    size = static_cast<std::uint64_t>(value.QuadPart);
+    return true;
+}
+
+// A file coming in. The first bytes are kept as they pass for the code page guess, so the guess sees
+// the file's own bytes without reading the control back.
+struct FileInStream {
+    HANDLE file = nullptr;
+    DWORD error = 0;  // the read's system error; the control may call the system before it is reported
+    bool failed = false;
+    std::size_t sampleCount = 0;
+    unsigned char sample[kCodePageGuessWindow] = {};
+};
+
+DWORD CALLBACK FileInCallback(DWORD_PTR cookie, LPBYTE block, LONG requested, LONG* moved) {
+    auto& stream = *reinterpret_cast<FileInStream*>(cookie);
+    DWORD read = 0;
+    if (!ReadFile(stream.file, block, static_cast<DWORD>(requested), &read, nullptr)) {
+        stream.error = GetLastError();
+        stream.failed = true;
+        *moved = 0;
+        return 1;
+    }
+    if (stream.sampleCount < kCodePageGuessWindow) {
+        std::size_t take = std::min<std::size_t>(read, kCodePageGuessWindow - stream.sampleCount);
+        std::memcpy(stream.sample + stream.sampleCount, block, take);
+        stream.sampleCount += take;
+    }
+    *moved = static_cast<LONG>(read);
+    return 0;
+}
+
+struct FileOutStream {
+    HANDLE file = nullptr;
+    DWORD error = 0;
+    bool failed = false;
+};
+
+DWORD CALLBACK FileOutCallback(DWORD_PTR cookie, LPBYTE block, LONG count, LONG* moved) {
+    auto& stream = *reinterpret_cast<FileOutStream*>(cookie);
+    DWORD written = 0;
+    BOOL ok = WriteFile(stream.file, block, static_cast<DWORD>(count), &written, nullptr);
+    if (!ok || written < static_cast<DWORD>(count)) {
+        // A short write without an error code is a full disk.
+        stream.error = ok ? ERROR_DISK_FULL : GetLastError();
+        stream.failed = true;
+        *moved = ok ? static_cast<LONG>(written) : 0;
+        return 2;
+    }
+    *moved = static_cast<LONG>(written);
+    return 0;
+}
+
+DWORD CALLBACK MemoryInCallback(DWORD_PTR cookie, LPBYTE block, LONG requested, LONG* moved) {
+    auto& stream = *reinterpret_cast<MemoryStream*>(cookie);
+    std::uint32_t left = stream.length - stream.position;
+    std::uint32_t count = std::min<std::uint32_t>(static_cast<std::uint32_t>(requested), left);
+    std::memcpy(block, stream.buffer + stream.position, count);
+    stream.position += count;
+    *moved = static_cast<LONG>(count);
+    return 0;
+}
+
+DWORD CALLBACK MemoryOutCallback(DWORD_PTR cookie, LPBYTE block, LONG count, LONG* moved) {
+    auto& stream = *reinterpret_cast<MemoryStream*>(cookie);
+    std::uint32_t room = stream.capacity > stream.length ? stream.capacity - stream.length : 0;
+    std::uint32_t take = std::min<std::uint32_t>(static_cast<std::uint32_t>(count), room);
+    std::memcpy(stream.buffer + stream.length, block, take);
+    stream.length += take;
+    *moved = static_cast<LONG>(take);
+    return take < static_cast<std::uint32_t>(count) ? 2 : 0;
+}
+
+// Returns the error the control reports for the transfer (0: none).
+DWORD StreamIn(WPARAM flags, EDITSTREAMCALLBACK callback, void* cookie) {
+    EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(cookie), 0, callback};
+    SendMessageA(EditorControl, EM_STREAMIN, flags, reinterpret_cast<LPARAM>(&stream));
+    return stream.dwError;
+}
+
+DWORD StreamOut(WPARAM flags, EDITSTREAMCALLBACK callback, void* cookie) {
+    EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(cookie), 0, callback};
+    SendMessageA(EditorControl, EM_STREAMOUT, flags, reinterpret_cast<LPARAM>(&stream));
+    return stream.dwError;
+}
+
+void ReportError(DWORD error) {
+    SetLastError(error);
+    ReportLastError();
+}
+
+void SetModified(bool modified) { SendMessageA(EditorControl, EM_SETMODIFY, modified ? TRUE : FALSE, 0); }
+
+void SetCurrentFileName(const char* path) {
+    lstrcpynA(CurrentFileName, path, static_cast<int>(sizeof CurrentFileName));
+}
+
+// The control now holds a fragment of a file that is not the document's: it must not be saved under
+// the old name, nor may the journal's records of the old text be undone over it.
+void MakeUntitledAfterFailedLoad() {
+    ClearUndo();
+    SetCurrentFileName(UntitledName);
+    SetModified(true);
+    UpdateTitle();
+}
+
+// The folder part of a full path, without its last backslash ("C:\" for a file in a root).
+std::string FolderOf(const char* path) {
+    std::string text(path);
+    std::size_t slash = text.find_last_of("\\/");
+    if (slash == std::string::npos) return ".";
+    if (slash == 2 && text[1] == ':') return text.substr(0, 3);
+    return text.substr(0, slash);
+}
+
+// Writes the whole text to a new file beside target and puts it in target's place. On failure
+// reports it and leaves target untouched (the new file is removed). creationTime, when given, is
+// carried over so the replaced file keeps its creation date.
+bool WriteTextInPlaceOf(const char* target, const FILETIME* creationTime, DWORD readOnlyAttributes) {
+    char newFile[MAX_PATH];
+    if (!GetTempFileNameA(FolderOf(target).c_str(), "vmk", 0, newFile)) {
+        ReportLastError();
+        return false;
+    }
+    auto discard = [&](DWORD error) {
+        DeleteFileA(newFile);
+        ReportError(error);
+        return false;
+    };
+
+    OwnedFile file(CreateFileA(newFile, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                               FILE_ATTRIBUTE_ARCHIVE | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file) return discard(GetLastError());
+    FileOutStream stream{file.get()};
+    DWORD streamError = StreamOut(SF_TEXT, FileOutCallback, &stream);
+    if (stream.failed || streamError) return discard(stream.failed ? stream.error : ERROR_WRITE_FAULT);
+    if (creationTime) SetFileTime(file.get(), creationTime, nullptr, nullptr);
+    // Every byte must be on the disk before the old file goes: a replace followed by a crash must
+    // not leave an empty file under the old name.
+    if (!FlushFileBuffers(file.get())) return discard(GetLastError());
+    if (!file.Close()) return discard(GetLastError());
+
+    // A read-only file cannot be replaced; the caller asked the user and restores the attribute.
+    if (readOnlyAttributes) SetFileAttributesA(target, FILE_ATTRIBUTE_ARCHIVE);
+    if (!MoveFileExA(newFile, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        DWORD error = GetLastError();
+        if (readOnlyAttributes) SetFileAttributesA(target, readOnlyAttributes);
+        return discard(error);
+    }
+    return true;
+}
+
+// The three dialogs: the path buffer, flags and default extension set, FilterIndex offered and taken
+// back when the user confirms.
+bool RunFileDialog(bool save, char* path, DWORD flags) {
+    if (FileDialogRecord.lStructSize == 0) PrepareFileDialogRecord();
+    FileDialogRecord.hwndOwner = MainWindow;
+    FileDialogRecord.lpstrFile = path;
+    FileDialogRecord.nMaxFile = MAX_PATH;
+    FileDialogRecord.Flags = flags | OFN_EXPLORER | OFN_ENABLEHOOK;
+    FileDialogRecord.nFilterIndex = FilterIndex;
+    if (const char* extension = DefaultExtension(FilterIndex)) FileDialogRecord.lpstrDefExt = extension;
+    BOOL confirmed = save ? GetSaveFileNameA(&FileDialogRecord) : GetOpenFileNameA(&FileDialogRecord);
+    FileDialogRecord.lpstrFile = nullptr;
+    if (!confirmed) return false;
+    FilterIndex = FileDialogRecord.nFilterIndex;
+    return true;
+}
+
+bool AskToOverwriteReadOnly() {
+    std::string question = std::string(CurrentFileName) + ": только для чтения!\rПерезаписать?"_ui;
+    return MessageBoxA(MainWindow, question.c_str(), "VEMKO", MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
+}  // namespace
+
+void StreamTextOut(MemoryStream& stream) { StreamOut(SF_TEXT, MemoryOutCallback, &stream); }
+
+void StreamTextIn(MemoryStream& stream, WPARAM flags) {
+    stream.position = 0;
+    StreamIn(flags, MemoryInCallback, &stream);
+}
+
+void PrepareFileDialogRecord() {
+    static const char* const filters =
+        "Текстовые файлы (*.txt,*.diz,*.rtf)\0*.txt;*.diz;*.rtf\0"
+        "Все файлы (*.*)\0*.*\0"
+        "HTML файлы (*.htm,*.html)\0*.htm;*.html\0"
+        "Pascal файлы (*.pas,*.dpr,*.asm)\0*.pas;*.dpr;*.asm\0"
+        "C++ файлы (*.c,*.cpp,*.h,*.rc)\0*.c;*.h;*.cpp;*.rc\0"
+        "OS файлы (*.bat,*.log,*.ini)\0*.bat;*.log;*.ini\0"_ui;
+    FileDialogRecord.lStructSize = sizeof FileDialogRecord;
+    FileDialogRecord.hwndOwner = MainWindow;
+    FileDialogRecord.hInstance = ProgramInstance;
+    FileDialogRecord.lpstrFilter = filters;
+    FileDialogRecord.nMaxFile = MAX_PATH;
+    FileDialogRecord.lpfnHook = FileDialogHook;
+}
+
+const char* DefaultExtension(DWORD filterIndex) {
+    static const char* const extensions[] = {"txt", "", "htm", "pas", "c", "bat"};
+    if (filterIndex < 1 || filterIndex > 6) return nullptr;
+    return extensions[filterIndex - 1];
+}
+
+UINT_PTR CALLBACK FileDialogHook(HWND dialog, UINT message, WPARAM, LPARAM lParam) {
+    // The hook's dialog is a child of the system's dialog frame.
+    HWND frame = GetParent(dialog);
+    if (message == WM_INITDIALOG) {
+        auto icon = static_cast<HICON>(
+            LoadImageA(ProgramInstance, MAKEINTRESOURCEA(IDI_SMALL), IMAGE_ICON, 16, 16, LR_SHARED));
+        SendMessageA(frame, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+    } else if (message == WM_NOTIFY && reinterpret_cast<NMHDR*>(lParam)->code == CDN_TYPECHANGE) {
+        const auto* notification = reinterpret_cast<OFNOTIFYA*>(lParam);
+        if (const char* extension = DefaultExtension(notification->lpOFN->nFilterIndex)) {
+            FileDialogRecord.lpstrDefExt = extension;
+            SendMessageA(frame, CDM_SETDEFEXT, 0, reinterpret_cast<LPARAM>(extension));
+        }
+    }
+    return 0;
+}
+
+bool DocumentIsUntitled() { return std::strcmp(CurrentFileName, UntitledName) == 0; }
+
+bool LoadFile(const char* path) {
+    // A name that does not fit CurrentFileName would be saved under a cut-off name.
+    if (std::strlen(path) >= sizeof CurrentFileName) return false;
+    OwnedFile file = OpenForReading(path);
+    if (!file) return false;
+    std::uint64_t size = 0;
+    if (!FileSize(file.get(), size)) {
+        ReportLastError();
+        return false;
+    }
+    if (size > TextLimit) {
+        file.Close();
+        // The size check sets no error code of its own; the system's text for the cause is this one.
+        ReportError(ERROR_NOT_ENOUGH_MEMORY);
+        return false;
+    }
+
+    auto stream = std::make_unique<FileInStream>();
+    stream->file = file.get();
+    DWORD streamError = StreamIn(SF_TEXT, FileInCallback, stream.get());
+    file.Close();
+    if (stream->failed || streamError) {
+        ReportError(stream->failed ? stream->error : ERROR_READ_FAULT);
+        MakeUntitledAfterFailedLoad();
+        return false;
+    }
+
+    ClearUndo();
+    SetModified(false);
+    SetCurrentFileName(path);
+    AddRecentFile(CurrentFileName, ReadSettingDword("RP", 1) != 0, ProgramRecentFilesHost());
+    UpdateTitle();
+    auto guess = static_cast<std::uint8_t>(GuessCodePage(stream->sample, stream->sampleCount));
+    if (guess != CodePageIndex) {
+        CodePageIndex = guess;
+        ApplyViewCodePage();
+    }
+    return true;
+}
+
+bool SaveDocument() {
+    DWORD attributes = FILE_ATTRIBUTE_ARCHIVE;
+    WIN32_FILE_ATTRIBUTE_DATA existing;
+    bool exists = GetFileAttributesExA(CurrentFileName, GetFileExInfoStandard, &existing) != 0;
+    if (exists) {
+        attributes = existing.dwFileAttributes;
+        if ((attributes & FILE_ATTRIBUTE_READONLY) && !AskToOverwriteReadOnly()) return false;
+    }
+    bool written = WriteTextInPlaceOf(CurrentFileName, exists ? &existing.ftCreationTime : nullptr,
+                                      attributes & FILE_ATTRIBUTE_READONLY ? attributes : 0);
+    if (!written) return false;
+    // The new file takes over the old one's attributes: a read-only file overwritten after "Yes" is
+    // read-only again.
+    SetFileAttributesA(CurrentFileName, attributes);
+    SetModified(false);
+    return true;
+}
+
+bool SaveDocumentAs() {
+    // The dialog proposes the current name; it becomes the document's only when confirmed.
+    char path[MAX_PATH];
+    lstrcpynA(path, CurrentFileName, MAX_PATH);
+    if (!RunFileDialog(true, path, OFN_PATHMUSTEXIST | OFN_OVERWRITEPROMPT)) return false;
+    SetCurrentFileName(path);
+    bool saved = SaveDocument();
+    if (saved) {
+        AddRecentFile(CurrentFileName, false, ProgramRecentFilesHost());
+        ClearUndo();
+    }
+    UpdateTitle();
+    return saved;
+}
+
+bool SaveCurrentDocument() { return DocumentIsUntitled() ? SaveDocumentAs() : SaveDocument(); }
+
+void OpenDocument() {
+    char path[MAX_PATH] = "";
+    if (RunFileDialog(false, path, OFN_FILEMUSTEXIST)) LoadFile(path);
+}
+
+void InsertFile() {
+    char path[MAX_PATH] = "";
+    if (!RunFileDialog(false, path, OFN_FILEMUSTEXIST)) return;
+    OwnedFile file = OpenForReading(path);
+    if (!file) return;
+    std::uint64_t size = 0;
+    if (!FileSize(file.get(), size) || size > TextLimit) return;
+    RecordUndo(UndoKind::TextSnapshot, 0);
+    auto stream = std::make_unique<FileInStream>();
+    stream->file = file.get();
+    DWORD streamError = StreamIn(kStreamSelection, FileInCallback, stream.get());
+    // What was read stays inserted (one Undo takes it out); the user is told it is not the whole file.
+    if (stream->failed || streamError) ReportError(stream->failed ? stream->error : ERROR_READ_FAULT);
+}
+
+bool ConfirmSaveChanges() {
+    if (!DocumentIsUntitled()) RememberCaret(CurrentFileName, ProgramRecentFilesHost());
+    if (!SendMessageA(EditorControl, EM_GETMODIFY, 0, 0)) return true;
+    std::string question = "Сохранить "_ui + std::string(CurrentFileName) + "?";
+    switch (MessageBoxA(MainWindow, question.c_str(), "VEMKO", MB_YESNOCANCEL | MB_ICONQUESTION)) {
+    case IDNO:
+        return true;
+    case IDYES:
+        // Going on after a failed or cancelled save would throw the unsaved text away.
+        return SaveCurrentDocument();
+    default:
+        return false;
+    }
+}

@@ -1,0 +1,72 @@
+#pragma once
+// Text between files and the EditorControl: load by name (with the code page guess), save under the
+// document's name or a new one, insert a file in place of the selection, the three file dialogs, and
+// the save-changes question that guards every operation throwing the text away. Also the two
+// memory-streaming operations other parts use to copy the whole text out and a buffer back in.
+//
+// Files are plain bytes: nothing is converted on the way in or out; the view code page only chooses
+// how the bytes are shown. The program keeps no copy of a file: it streams between the file and the
+// control in the blocks the control asks for.
+#include <windows.h>
+#include <commdlg.h>
+#include <richedit.h>
+
+#include <cstdint>
+
+// The record handed to the memory-streaming callbacks.
+struct MemoryStream {
+    std::uint32_t position = 0;  // bytes already handed out (streaming in)
+    // Streaming in: the bytes available in buffer. Streaming out: the bytes written so far.
+    std::uint32_t length = 0;
+    char* buffer = nullptr;
+    // Streaming out: the room in buffer. The callback stops the transfer rather than write past it.
+    std::uint32_t capacity = 0;
+};
+
+// The plain-text stream flags, alone (replace the whole text) or with the selection flag (0x8001,
+// replace the selection).
+inline constexpr WPARAM kStreamWholeText = SF_TEXT;
+inline constexpr WPARAM kStreamSelection = SF_TEXT | SFF_SELECTION;
+
+// Streams the whole text out as plain text into stream.buffer from stream.length on; afterwards
+// stream.length counts the bytes written. The buffer needs room for the text length + 2 bytes.
+void StreamTextOut(MemoryStream& stream);
+// Streams stream.buffer[0, stream.length) into the control as plain text; position starts at 0.
+void StreamTextIn(MemoryStream& stream, WPARAM flags);
+
+// The one open/save dialog record of the three file dialogs.
+extern OPENFILENAMEA FileDialogRecord;
+// The filter last chosen in any of the three dialogs (1-6), offered by the next one; not kept in the
+// settings.
+extern DWORD FilterIndex;
+// Fills the record's fixed fields: owner, path length, hook and the six filters. Start-up calls it;
+// the dialogs call it again when start-up has not.
+void PrepareFileDialogRecord();
+// The default extension of a filter index ("txt", "" for all files, ...), or nullptr for an index
+// outside the list, which leaves the default extension as it was.
+const char* DefaultExtension(DWORD filterIndex);
+UINT_PTR CALLBACK FileDialogHook(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+// CurrentFileName is UntitledName (exact, case-sensitive comparison).
+bool DocumentIsUntitled();
+
+// Loads the file into the control in place of the whole text; true when loaded. Silent when the file
+// cannot be opened; a file larger than TextLimit or a read error is reported. After a read error the
+// control holds part of the file, so the document becomes untitled and modified: nothing is saved
+// over the old name without the user naming a file.
+bool LoadFile(const char* path);
+// Writes the text to CurrentFileName; true when written. The bytes go to a new file in the same
+// folder, which takes the old file's place only once every byte is written and flushed: a failed
+// save leaves the old file as it was and the document modified.
+bool SaveDocument();
+// The Save As dialog, then SaveDocument. True only when a name was chosen and the text was saved.
+bool SaveDocumentAs();
+// Command 9: Save As for the untitled document, else Save.
+bool SaveCurrentDocument();
+// Command 8 (after ConfirmSaveChanges): the Open dialog, then LoadFile.
+void OpenDocument();
+// Command 38: the Open dialog, then the file's bytes replace the selection, undoable in one step.
+void InsertFile();
+// Whether the caller may go on and discard the text: asks to save a modified document. After "Yes"
+// it goes on only when the text was saved.
+bool ConfirmSaveChanges();

@@ -1,0 +1,125 @@
+#include "document/win/view_code_page.h"
+
+#include <commctrl.h>
+#include <richedit.h>
+
+#include <cstring>
+#include <string>
+
+#include "app/settings.h"
+#include "app/win/application.h"
+#include "app/win/editor_control.h"
+#include "encoding/code_page_tables.h"
+#include "resources/resource.h"
+
+std::uint8_t CodePageIndex = 0;
+
+namespace {
+
+// The settings letter of each view: "SizeW", "FontD", "EffK", ...
+char ViewLetter() { return "WDK"[CodePageIndex < 3 ? CodePageIndex : 0]; }
+std::string ViewSetting(const char* name) { return std::string(name) + ViewLetter(); }
+
+constexpr std::uint32_t kDefaultCharacterSet[3] = {RUSSIAN_CHARSET, OEM_CHARSET, DEFAULT_CHARSET};
+constexpr BYTE kFixedPitchModern = 0x30;
+
+constexpr LONG kSizeStep = 20;  // one point, in twips
+constexpr LONG kLargestSize = 520;
+constexpr LONG kSmallestSize = 80;
+
+CHARFORMATA ViewCharacterFormat() {
+    CHARFORMATA format{};
+    format.cbSize = sizeof format;
+    format.dwMask = CFM_BOLD | CFM_ITALIC | CFM_SIZE | CFM_COLOR | CFM_FACE | CFM_CHARSET;
+    format.dwEffects = ReadSettingDword(ViewSetting("Eff"), 0);
+    format.yHeight = static_cast<LONG>(ReadSettingDword(ViewSetting("Size"), 0));
+    format.yOffset = 0;
+    format.crTextColor = ReadSettingDword("Cl", 8);
+    format.bCharSet = static_cast<BYTE>(ReadSettingDword(ViewSetting("Set"), kDefaultCharacterSet[CodePageIndex % 3]));
+    std::string face = ReadSettingString(ViewSetting("Font"), sizeof format.szFaceName);
+    format.bPitchAndFamily = face.empty() ? kFixedPitchModern : 0;
+    lstrcpynA(format.szFaceName, face.c_str(), sizeof format.szFaceName);
+    return format;
+}
+
+}  // namespace
+
+static_assert(sizeof(CHARFORMATA) == 60, "the character format record the control expects");
+
+void ApplyViewFont() {
+    if (EditorControl) {
+        LRESULT modified = SendMessageA(EditorControl, EM_GETMODIFY, 0, 0);
+        SendMessageA(EditorControl, EM_SETSEL, 0, -1);
+        CHARFORMATA format = ViewCharacterFormat();
+        // A change of character set may switch the thread's keyboard layout; the user's must survive.
+        HKL layout = GetKeyboardLayout(0);
+        SendMessageA(EditorControl, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
+        SendMessageA(EditorControl, EM_SETCHARFORMAT, SCF_SELECTION | SCF_ALL, reinterpret_cast<LPARAM>(&format));
+        ActivateKeyboardLayout(layout, 0);
+        // The font alone does not change how the control decodes the bytes; its own message does.
+        // Sent here rather than by the callers so every path that changes the view reaches it.
+        SendMessageA(EditorControl, EM_SETVIEWCODEPAGE, CodePageIndex, 0);
+        // The font change must not be undoable in the control, nor mark the document modified.
+        SendMessageA(EditorControl, EM_EMPTYUNDOBUFFER, 0, 0);
+        SendMessageA(EditorControl, EM_SETMODIFY, modified ? TRUE : FALSE, 0);
+    }
+    if (HMENU menu = MainWindow ? GetMenu(MainWindow) : nullptr)
+        CheckMenuRadioItem(menu, IDM_VIEW_ANSI, IDM_VIEW_KOI8, IDM_VIEW_ANSI + CodePageIndex, MF_BYCOMMAND);
+    ShowViewCodePage();
+}
+
+void ApplyViewCodePage() {
+    if (!EditorControl) {
+        ApplyViewFont();
+        return;
+    }
+    SendMessageA(EditorControl, WM_SETREDRAW, FALSE, 0);
+    LRESULT firstLine = SendMessageA(EditorControl, EM_GETFIRSTVISIBLELINE, 0, 0);
+    CHARRANGE selection{};
+    SendMessageA(EditorControl, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+    ApplyViewFont();
+    SendMessageA(EditorControl, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+    // Restoring the selection may have scrolled it into view further down; the old top line comes
+    // back so the text does not jump.
+    LRESULT nowFirst = SendMessageA(EditorControl, EM_GETFIRSTVISIBLELINE, 0, 0);
+    if (nowFirst > firstLine) SendMessageA(EditorControl, EM_LINESCROLL, 0, firstLine - nowFirst);
+    SendMessageA(EditorControl, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(EditorControl, nullptr, FALSE);
+}
+
+void SelectViewCodePage(UINT command) {
+    if (command < IDM_VIEW_ANSI || command > IDM_VIEW_KOI8) return;
+    CodePageIndex = static_cast<std::uint8_t>(command - IDM_VIEW_ANSI);
+    ApplyViewCodePage();
+}
+
+void ChangeViewFontSize(UINT command) {
+    std::string name = ViewSetting("Size");
+    auto height = static_cast<LONG>(ReadSettingDword(name, 200));
+    if (command == IDM_SIZE_UP) {
+        if (height >= kLargestSize) return;
+        height += kSizeStep;
+    } else if (command == IDM_SIZE_DOWN) {
+        if (height <= kSmallestSize) return;
+        height -= kSizeStep;
+    } else {
+        return;
+    }
+    WriteSettingDword(name, static_cast<std::uint32_t>(height));
+    ApplyViewCodePage();
+}
+
+void ShowKeyboardLayout() {
+    if (!StatusBar) return;
+    char name[KL_NAMELENGTH] = {};
+    if (!GetKeyboardLayoutNameA(name)) return;
+    const char* shown = name;
+    if (std::strcmp(name, "00000409") == 0) shown = "EN";
+    else if (std::strcmp(name, "00000419") == 0) shown = "RU";
+    SendMessageA(StatusBar, SB_SETTEXTA, 1 | SBT_POPOUT, reinterpret_cast<LPARAM>(shown));
+}
+
+void ShowViewCodePage() {
+    if (!StatusBar) return;
+    SendMessageA(StatusBar, SB_SETTEXTA, 2, reinterpret_cast<LPARAM>(CodePageNames[CodePageIndex % 3]));
+}

@@ -1,0 +1,142 @@
+#pragma once
+// The application started once for a test program, a fresh untitled document before each test, the
+// settings in memory, and files in a folder of the prefix's C: drive.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+#include <richedit.h>
+
+#include <cstdio>
+#include <string>
+
+#include "app/settings.h"
+#include "app/win/application.h"
+#include "document/undo_journal.h"
+#include "document/win/document_files.h"
+#include "document/win/view_code_page.h"
+#include "resources/resource.h"
+#include "support/win/app_harness.h"
+
+inline const char* const kTestFolder = "C:\\vemko-tests\\documents";
+
+inline std::string TestPath(const std::string& name) { return std::string(kTestFolder) + "\\" + name; }
+
+inline void WriteBytes(const std::string& path, const std::string& bytes) {
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
+    DWORD written = 0;
+    ASSERT_TRUE(WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
+    CloseHandle(file);
+}
+
+inline std::string ReadBytes(const std::string& path) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return "<missing>";
+    std::string bytes;
+    char block[65536];
+    DWORD read = 0;
+    while (ReadFile(file, block, sizeof block, &read, nullptr) && read) bytes.append(block, read);
+    CloseHandle(file);
+    return bytes;
+}
+
+// The control's whole text, through the program's own streaming out.
+inline std::string ControlText() {
+    auto length = static_cast<std::uint32_t>(SendMessageA(EditorControl, WM_GETTEXTLENGTH, 0, 0));
+    std::string bytes(length + 2, '\0');
+    MemoryStream stream;
+    stream.buffer = bytes.data();
+    stream.capacity = length + 2;
+    StreamTextOut(stream);
+    bytes.resize(stream.length);
+    return bytes;
+}
+
+inline void SetControlText(const std::string& bytes, bool modified = true) {
+    MemoryStream stream;
+    stream.buffer = const_cast<char*>(bytes.data());
+    stream.length = static_cast<std::uint32_t>(bytes.size());
+    StreamTextIn(stream, kStreamWholeText);
+    SendMessageA(EditorControl, EM_SETMODIFY, modified, 0);
+}
+
+inline bool Modified() { return SendMessageA(EditorControl, EM_GETMODIFY, 0, 0) != 0; }
+
+inline CHARRANGE Selection() {
+    CHARRANGE range{};
+    SendMessageA(EditorControl, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range));
+    return range;
+}
+
+inline std::string StatusText(int part) {
+    if (!StatusBar) return "<no status bar>";
+    char text[256] = {};
+    SendMessageA(StatusBar, SB_GETTEXTA, part, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+// Removes the test folder's files (read-only ones too) so each test starts from nothing.
+inline void EmptyTestFolder() {
+    CreateDirectoryA("C:\\vemko-tests", nullptr);
+    CreateDirectoryA(kTestFolder, nullptr);
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(TestPath("*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+        std::string path = TestPath(found.cFileName);
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            if (found.cFileName[0] != '.') RemoveDirectoryA(path.c_str());
+            continue;
+        }
+        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(path.c_str());
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+}
+
+// The names in the test folder.
+inline std::vector<std::string> TestFolderFiles() {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(TestPath("*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return names;
+}
+
+class DocumentTest : public testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        StartTestApplication();
+        previousLimit_ = TextLimit;
+    }
+    static void TearDownTestSuite() {
+        CloseTestApplication();
+    }
+
+    void SetUp() override {
+        ASSERT_TRUE(MainWindow && EditorControl) << "the application did not start with its editor control";
+        InstallSettingsStore(&settings_);
+        TextLimit = previousLimit_;
+        EmptyTestFolder();
+        // A new document: empty, untitled, unmodified, journal empty, ANSI view.
+        SetControlText("", false);
+        ClearUndo();
+        lstrcpynA(CurrentFileName, UntitledName, MAX_PATH);
+        UpdateTitle();
+        CodePageIndex = 0;
+        ApplyViewCodePage();
+    }
+    void TearDown() override {
+        InstallSettingsStore(nullptr);
+        TextLimit = previousLimit_;
+    }
+
+    MemorySettingsStore settings_;
+    static inline std::uint32_t previousLimit_ = 0;
+};
