@@ -48,9 +48,12 @@ if(VEMKO_WINE_TESTS AND VEMKO_HAVE_GTEST)
 endif()
 
 file(GLOB win_benchmarks CONFIGURE_DEPENDS bench/win/*.cpp)
+# Benchmarks start the application like the tests do, but have their own main and no GoogleTest.
+file(GLOB win_bench_support CONFIGURE_DEPENDS tests/support/win/*.cpp)
+list(FILTER win_bench_support EXCLUDE REGEX "/test_main\\.cpp$")
 foreach(source ${win_benchmarks})
   get_filename_component(name ${source} NAME_WE)
-  add_executable(${name} ${source} ${win_test_support} $<TARGET_OBJECTS:vemkores>)
+  add_executable(${name} ${source} ${win_bench_support} $<TARGET_OBJECTS:vemkores>)
   target_link_libraries(${name} PRIVATE vemkowin)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
   target_link_options(${name} PRIVATE -static)

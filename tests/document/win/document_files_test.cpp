@@ -308,7 +308,7 @@ TEST_F(DocumentFiles, AnInsertedFileReplacesTheSelectionAndOneUndoTakesItOut) {
     ModalAnswers answers;
     answers.ChooseFile(TestPath("insert.txt"));
     InsertFile();
-    EXPECT_EQ(ControlText(), std::string("first \x01inserted\x00\xFF\r\n\r\nsecond line\r\n", 33));
+    EXPECT_EQ(ControlText(), std::string("first \x01inserted\x00\xFF\r\n\r\nsecond line\r\n", 34));
     EXPECT_STREQ(CurrentFileName, path.c_str());
     EXPECT_EQ(CodePageIndex, 0);
     EXPECT_TRUE(Modified());

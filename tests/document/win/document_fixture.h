@@ -14,6 +14,7 @@
 #include "document/undo_journal.h"
 #include "document/win/document_files.h"
 #include "document/win/view_code_page.h"
+#include "encoding/code_page_tables.h"
 #include "resources/resource.h"
 #include "support/win/app_harness.h"
 

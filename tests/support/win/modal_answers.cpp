@@ -51,7 +51,9 @@ void ModalAnswers::ChooseFile(std::string path, int filterIndex) {
         if (filterIndex > 0) {
             HWND types = GetDlgItem(dialog, cmb1);
             SendMessageA(types, CB_SETCURSEL, filterIndex - 1, 0);
+            // As a pick with the mouse ends: Wine's dialog acts on the second.
             SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(cmb1, CBN_SELCHANGE), reinterpret_cast<LPARAM>(types));
+            SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(cmb1, CBN_SELENDOK), reinterpret_cast<LPARAM>(types));
         }
         HWND name = GetDlgItem(dialog, cmb13);
         if (!name) name = GetDlgItem(dialog, edt1);

@@ -1,0 +1,39 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+
+#include "app/ui_text.h"
+#include "app/win/application.h"
+#include "document/win/document_files.h"
+#include "document/win/view_code_page.h"
+#include "support/win/app_harness.h"
+
+// Started with the name of a KOI8-R file (quoted: it holds blanks), the program opens it in the
+// KOI8-R view under the file's own name.
+TEST(CommandLineFile, AKoi8FileNamedOnTheCommandLineOpensInTheKoi8View) {
+    CreateDirectoryA("C:\\vemko-tests", nullptr);
+    CreateDirectoryA("C:\\vemko-tests\\command line", nullptr);
+    const std::string name = "Письмо Ивану.txt"_ui;
+    const std::string path = "C:\\vemko-tests\\command line\\" + name;
+    // " Привет, Иван!" and a second line, in KOI8-R.
+    const std::string bytes = "\x20\xF0\xD2\xC9\xD7\xC5\xD4\x2C\x20\xE9\xD7\xC1\xCE\x21\r\n\xE4\xCF \xD7\xD3\xD4\xD2\xC5\xDE\xC9\r\n";
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+
+    const std::string commandLine = "vemko.exe \"" + path + "\"";
+    ASSERT_NE(StartTestApplication(commandLine.c_str()), nullptr);
+    EXPECT_EQ(WindowText(MainWindow), "[" + name + "]-VEMKO");
+    EXPECT_STREQ(CurrentFileName, path.c_str());
+    EXPECT_EQ(CodePageIndex, 2);
+    if (StatusBar) {
+        char text[64] = {};
+        SendMessageA(StatusBar, SB_GETTEXTA, 2, reinterpret_cast<LPARAM>(text));
+        EXPECT_STREQ(text, "KOI8 R");
+    }
+    EXPECT_EQ(SendMessageA(EditorControl, WM_GETTEXTLENGTH, 0, 0), static_cast<LRESULT>(bytes.size()));
+    EXPECT_FALSE(SendMessageA(EditorControl, EM_GETMODIFY, 0, 0));
+    CloseTestApplication();
+}
