@@ -48,8 +48,11 @@ public:
                 ModifyMenuA(menu, id, MF_BYCOMMAND | MF_OWNERDRAW, id, nullptr);
             } else {
                 std::string path = RecentFilePath(static_cast<int>(id - IDM_RECENT_FIRST));
-                std::string label = path.empty() ? std::string("-")
-                                                 : "&" + std::to_string(id - IDM_RECENT_FIRST) + " " + path;
+                std::string label = "-";
+                if (!path.empty()) {
+                    label = {'&', static_cast<char>('0' + (id - IDM_RECENT_FIRST)), ' '};
+                    label += path;
+                }
                 ModifyMenuA(menu, id, MF_BYCOMMAND | MF_STRING, id, label.c_str());
             }
         }
