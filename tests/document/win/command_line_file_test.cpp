@@ -2,7 +2,6 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "app/ui_text.h"
 #include "app/win/application.h"
 #include "document/win/document_files.h"
 #include "document/win/view_code_page.h"
@@ -13,7 +12,9 @@
 TEST(CommandLineFile, AKoi8FileNamedOnTheCommandLineOpensInTheKoi8View) {
     CreateDirectoryA("C:\\vemko-tests", nullptr);
     CreateDirectoryA("C:\\vemko-tests\\command line", nullptr);
-    const std::string name = "Письмо Ивану.txt"_ui;
+    // (Non-ASCII file names need a Unix locale with that character set, which the Wine harness
+    // does not have.)
+    const std::string name = "Letter to Ivan.txt";
     const std::string path = "C:\\vemko-tests\\command line\\" + name;
     // " Привет, Иван!" and a second line, in KOI8-R.
     const std::string bytes = "\x20\xF0\xD2\xC9\xD7\xC5\xD4\x2C\x20\xE9\xD7\xC1\xCE\x21\r\n\xE4\xCF \xD7\xD3\xD4\xD2\xC5\xDE\xC9\r\n";
