@@ -108,6 +108,15 @@ std::size_t TextLayout::DisplayLineCount() {
     return countedDisplayLines_;
 }
 
+std::size_t TextLayout::DisplayLineCountEstimate() const {
+    std::size_t lines = text_.LineCount();
+    if (!Wraps()) return lines;
+    std::size_t counted = displayStarts_.Count();
+    if (counted == 0) return lines;
+    std::size_t rest = lines - counted;
+    return countedDisplayLines_ + static_cast<std::size_t>(double(rest) * double(countedDisplayLines_) / double(counted));
+}
+
 std::size_t TextLayout::FirstDisplayLineOf(std::size_t logicalLine) {
     if (!Wraps()) return logicalLine;
     EnsureLines(logicalLine + 1);

@@ -32,6 +32,9 @@ public:
     int WrapWidth() const { return wrapWidth_; }
 
     std::size_t DisplayLineCount();
+    // The display line count from the lines counted so far and the average of them, for a scroll
+    // bar that must not wait for the whole text to be laid out. Exact once everything is counted.
+    std::size_t DisplayLineCountEstimate() const;
     // The display line's first position; DisplayLineCount() or more gives kNoPosition.
     std::size_t DisplayLineStart(std::size_t displayLine);
     // The end of the display line's text: its logical line's end (before the break) for the last

@@ -146,7 +146,7 @@ std::size_t FindWordBreak(const TextModel& text, std::size_t position, WordMove 
     return p;
 }
 
-std::size_t FindText(const TextModel& text, std::string_view pattern, std::size_t first, std::size_t last,
+std::size_t SearchText(const TextModel& text, std::string_view pattern, std::size_t first, std::size_t last,
                      SearchOptions options, const ViewLetters& letters) {
     const std::size_t none = TextModel::kNoPosition;
     std::size_t length = text.Length();

@@ -35,5 +35,5 @@ struct SearchOptions {
 // The start of the first match that lies wholly within [first, last) (last beyond the text means its
 // end), or TextModel::kNoPosition. A whole-word match has no letter or digit of the text touching a
 // letter or digit at either of its ends. An empty pattern matches nothing.
-std::size_t FindText(const TextModel& text, std::string_view pattern, std::size_t first, std::size_t last,
+std::size_t SearchText(const TextModel& text, std::string_view pattern, std::size_t first, std::size_t last,
                      SearchOptions options, const ViewLetters& letters);

@@ -65,12 +65,12 @@ void Run(std::size_t megabytes) {
     const char pattern[] = "\xC0\xC1\xC2\xC3\xC4\xC5\xC6\xC7\xC8";  // not in the text
     for (bool matchCase : {true, false}) {
         start = std::chrono::steady_clock::now();
-        std::size_t found = FindText(text, pattern, 0, TextModel::kNoPosition, {false, matchCase}, LettersOfView(0));
+        std::size_t found = SearchText(text, pattern, 0, TextModel::kNoPosition, {false, matchCase}, LettersOfView(0));
         std::printf("        find across the text (%s): %.0f ms%s\n", matchCase ? "match case" : "any case",
                     Milliseconds(start), found == TextModel::kNoPosition ? "" : " (found?)");
     }
     start = std::chrono::steady_clock::now();
-    std::size_t found = FindText(text, "\xE0\xE1", 0, TextModel::kNoPosition, {true, false}, LettersOfView(1));
+    std::size_t found = SearchText(text, "\xE0\xE1", 0, TextModel::kNoPosition, {true, false}, LettersOfView(1));
     std::printf("        find a short whole word in 866: %.0f ms (at %zu)\n", Milliseconds(start), found);
 
     // As a replace-all run does it: find the next match from behind the last replacement, replace.
@@ -78,7 +78,7 @@ void Run(std::size_t megabytes) {
     std::size_t from = 0;
     int replaced = 0;
     for (; replaced < 100000; ++replaced) {
-        std::size_t at = FindText(text, "\xE0\xE1", from, TextModel::kNoPosition, {false, true}, LettersOfView(0));
+        std::size_t at = SearchText(text, "\xE0\xE1", from, TextModel::kNoPosition, {false, true}, LettersOfView(0));
         if (at == TextModel::kNoPosition) break;
         text.Replace(at, at + 2, "abc", true);
         from = at + 3;

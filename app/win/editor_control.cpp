@@ -1,21 +1,1434 @@
 #include "app/win/editor_control.h"
 
-// The class is registered first; the control's message handling grows into this file.
+#include <commdlg.h>
+#include <richedit.h>
+#include <richole.h>
+#include <windowsx.h>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "app/colour_runs.h"
+#include "app/rtf_reader.h"
+#include "app/text_layout.h"
+#include "app/text_model.h"
+#include "app/text_search.h"
+#include "app/view_decoding.h"
+
 namespace {
 
+constexpr int kMargin = 2;
+constexpr std::size_t kStreamBlock = 64 * 1024;
+constexpr UINT_PTR kAutoScrollTimer = 1;
+constexpr std::size_t kNone = TextModel::kNoPosition;
+
+struct FontDeleter {
+    void operator()(HFONT font) const { DeleteObject(font); }
+};
+using FontHandle = std::unique_ptr<std::remove_pointer_t<HFONT>, FontDeleter>;
+
+struct Editor {
+    explicit Editor(HWND w) : window(w) {}
+
+    HWND window;
+    TextModel text;
+    TextLayout layout{text};
+    ColourRuns colours;
+    int view = 0;
+
+    std::size_t anchor = 0;
+    std::size_t caret = 0;
+    int desiredX = -1;  // kept while moving up and down, so the caret returns to its column
+
+    std::size_t topLine = 0;  // first visible display line
+    int scrollX = 0;
+    int widestLine = 0;  // the widest line seen so far, for the horizontal scroll bar
+
+    bool redraw = true;
+    bool focused = false;
+    bool showSelectionUnfocused = false;
+    bool overwrite = false;
+
+    CHARFORMATA format{};
+    COLORREF background = 0;
+    bool systemBackground = true;
+    FontHandle font;
+    int lineHeight = 16;
+    int averageWidth = 8;
+
+    IRichEditOleCallback* callback = nullptr;
+    DWORD eventMask = 0;
+
+    // Mouse: a plain selecting drag, or a press inside the selection that may become a text drag.
+    bool selecting = false;
+    bool dragPending = false;
+    bool dragging = false;
+    POINT pressPoint{};
+    std::size_t dropPosition = 0;
+    bool autoScrolling = false;
+};
+
+Editor* EditorOf(HWND window) { return reinterpret_cast<Editor*>(GetWindowLongPtrA(window, 0)); }
+
+LONG_PTR Style(const Editor& e) { return GetWindowLongPtrA(e.window, GWL_STYLE); }
+bool Wraps(const Editor& e) { return (Style(e) & (WS_HSCROLL | ES_AUTOHSCROLL)) == 0; }
+bool ReadOnly(const Editor& e) { return (Style(e) & ES_READONLY) != 0; }
+
+std::size_t SelectionStart(const Editor& e) { return std::min(e.anchor, e.caret); }
+std::size_t SelectionEnd(const Editor& e) { return std::max(e.anchor, e.caret); }
+
+RECT ClientArea(const Editor& e) {
+    RECT r;
+    GetClientRect(e.window, &r);
+    return r;
+}
+
+int VisibleLines(const Editor& e) {
+    RECT r = ClientArea(e);
+    return std::max(1, static_cast<int>(r.bottom - r.top) / std::max(1, e.lineHeight));
+}
+
+COLORREF TextColour(const Editor& e) {
+    return (e.format.dwEffects & CFE_AUTOCOLOR) ? GetSysColor(COLOR_WINDOWTEXT) : e.format.crTextColor;
+}
+
+COLORREF BackgroundColour(const Editor& e) {
+    return e.systemBackground ? GetSysColor(COLOR_WINDOW) : e.background;
+}
+
+std::size_t ClampPosition(const Editor& e, LONG position) {
+    if (position < 0) return e.text.Length();
+    return std::min<std::size_t>(static_cast<std::size_t>(position), e.text.Length());
+}
+
+void Invalidate(Editor& e) {
+    if (e.redraw) InvalidateRect(e.window, nullptr, FALSE);
+}
+
+void Notify(Editor& e, WORD code, DWORD mask) {
+    if (!(e.eventMask & mask)) return;
+    HWND parent = GetParent(e.window);
+    if (parent)
+        SendMessageA(parent, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(e.window), code), reinterpret_cast<LPARAM>(e.window));
+}
+
+// ---- Layout and scrolling -------------------------------------------------------------------
+
+std::size_t CaretLine(Editor& e) { return e.layout.DisplayLineFromPosition(e.caret); }
+
+// Where the caret goes for "end of this display line": before the break of the last part of a
+// logical line; on the blank the line hangs on for an upper part, so the caret stays on that line.
+std::size_t CaretEndOfLine(Editor& e, std::size_t displayLine) {
+    std::size_t start = e.layout.DisplayLineStart(displayLine);
+    std::size_t end = e.layout.DisplayLineEnd(displayLine);
+    if (start == kNone) return e.text.Length();
+    if (end > start && e.layout.DisplayLineStart(displayLine + 1) == end) return end - 1;
+    return end;
+}
+
+std::size_t PositionOnLine(Editor& e, std::size_t displayLine, int x) {
+    std::size_t p = e.layout.PositionAtX(displayLine, x);
+    return std::min(p, CaretEndOfLine(e, displayLine));
+}
+
+std::size_t LineCountForScrolling(Editor& e) { return std::max<std::size_t>(1, e.layout.DisplayLineCountEstimate()); }
+
+std::size_t ClampTopLine(Editor& e, std::size_t top) {
+    std::size_t count = LineCountForScrolling(e);
+    std::size_t visible = static_cast<std::size_t>(VisibleLines(e));
+    std::size_t highest = count > visible ? count - visible : 0;
+    top = std::min(top, highest);
+    // The estimate can run past the real end while wrapped lines are still uncounted.
+    if (top > 0 && e.layout.DisplayLineStart(top) == kNone) {
+        std::size_t real = e.layout.DisplayLineCount();
+        top = real > visible ? real - visible : 0;
+    }
+    return top;
+}
+
+int TextAreaWidth(Editor& e) {
+    RECT r = ClientArea(e);
+    return std::max(1, static_cast<int>(r.right - r.left) - 2 * kMargin);
+}
+
+void UpdateScrollBars(Editor& e) {
+    if (!e.redraw) return;
+    LONG_PTR style = Style(e);
+    if (style & WS_VSCROLL) {
+        SCROLLINFO info{};
+        info.cbSize = sizeof info;
+        info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL;
+        info.nMin = 0;
+        info.nMax = static_cast<int>(std::min<std::size_t>(LineCountForScrolling(e) - 1, 0x7FFFFFFE));
+        info.nPage = static_cast<UINT>(VisibleLines(e));
+        info.nPos = static_cast<int>(e.topLine);
+        SetScrollInfo(e.window, SB_VERT, &info, TRUE);
+    }
+    if (style & WS_HSCROLL) {
+        SCROLLINFO info{};
+        info.cbSize = sizeof info;
+        info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL;
+        info.nMin = 0;
+        info.nMax = e.widestLine + 2 * kMargin + e.averageWidth;
+        info.nPage = static_cast<UINT>(TextAreaWidth(e) + 2 * kMargin);
+        info.nPos = e.scrollX;
+        SetScrollInfo(e.window, SB_HORZ, &info, TRUE);
+    }
+}
+
+POINT CaretPoint(Editor& e) {
+    std::size_t line = CaretLine(e);
+    int x = e.layout.XOfPosition(line, e.caret);
+    long row = static_cast<long>(line) - static_cast<long>(e.topLine);
+    return {kMargin + x - e.scrollX, static_cast<LONG>(row * e.lineHeight)};
+}
+
+void PlaceCaret(Editor& e) {
+    if (!e.focused) return;
+    POINT p = e.dragging ? POINT{} : CaretPoint(e);
+    if (e.dragging) {
+        std::size_t line = e.layout.DisplayLineFromPosition(e.dropPosition);
+        p.x = kMargin + e.layout.XOfPosition(line, e.dropPosition) - e.scrollX;
+        p.y = static_cast<LONG>((static_cast<long>(line) - static_cast<long>(e.topLine)) * e.lineHeight);
+    }
+    SetCaretPos(p.x, p.y);
+}
+
+void MakeCaret(Editor& e) {
+    if (!e.focused) return;
+    DestroyCaret();
+    CreateCaret(e.window, nullptr, e.overwrite ? std::max(2, e.averageWidth) : 2, e.lineHeight);
+    PlaceCaret(e);
+    ShowCaret(e.window);
+}
+
+void ScrollTo(Editor& e, std::size_t top, int x) {
+    top = ClampTopLine(e, top);
+    x = std::max(0, x);
+    if (Wraps(e)) x = 0;
+    if (top == e.topLine && x == e.scrollX) return;
+    e.topLine = top;
+    e.scrollX = x;
+    Invalidate(e);
+    UpdateScrollBars(e);
+    PlaceCaret(e);
+}
+
+void ScrollCaretIntoView(Editor& e) {
+    std::size_t line = CaretLine(e);
+    std::size_t visible = static_cast<std::size_t>(VisibleLines(e));
+    std::size_t top = e.topLine;
+    if (line < top) top = line;
+    else if (line >= top + visible) top = line - visible + 1;
+    int x = e.scrollX;
+    if (!Wraps(e)) {
+        int caretX = e.layout.XOfPosition(line, e.caret);
+        int width = TextAreaWidth(e);
+        e.widestLine = std::max(e.widestLine, caretX);
+        if (caretX < x) x = std::max(0, caretX - width / 4);
+        else if (caretX >= x + width - 1) x = caretX - width * 3 / 4;
+    }
+    ScrollTo(e, top, x);
+    PlaceCaret(e);
+}
+
+void SetSelection(Editor& e, std::size_t anchor, std::size_t caret, bool scroll = true) {
+    e.anchor = std::min(anchor, e.text.Length());
+    e.caret = std::min(caret, e.text.Length());
+    Invalidate(e);
+    if (scroll) ScrollCaretIntoView(e);
+    else PlaceCaret(e);
+    Notify(e, EN_SELCHANGE, ENM_SELCHANGE);
+}
+
+// ---- Font ------------------------------------------------------------------------------------
+
+void MeasureFont(Editor& e) {
+    HDC dc = GetDC(e.window);
+    HGDIOBJ old = SelectObject(dc, e.font.get());
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
+    e.lineHeight = std::max<int>(1, metrics.tmHeight);
+    e.averageWidth = std::max<int>(1, metrics.tmAveCharWidth);
+    CharWidths widths{};
+    const ViewGlyphTable& glyphs = ViewGlyphs(e.view);
+    for (int b = 0; b < 256; ++b) {
+        INT width = e.averageWidth;
+        UINT glyph = glyphs[b];
+        if (!GetCharWidth32W(dc, glyph, glyph, &width)) width = e.averageWidth;
+        widths[b] = std::max<int>(0, width);
+    }
+    SelectObject(dc, old);
+    ReleaseDC(e.window, dc);
+    e.layout.SetWidths(widths, 8 * e.averageWidth);
+    e.widestLine = 0;
+}
+
+void ApplyFont(Editor& e) {
+    HDC dc = GetDC(e.window);
+    int dpi = GetDeviceCaps(dc, LOGPIXELSY);
+    ReleaseDC(e.window, dc);
+    LOGFONTA logFont{};
+    // A height of 0 has not been chosen by anyone: ten points.
+    LONG twips = e.format.yHeight > 0 ? e.format.yHeight : 200;
+    logFont.lfHeight = -MulDiv(twips, dpi, 1440);
+    logFont.lfWeight = (e.format.dwEffects & CFE_BOLD) ? FW_BOLD : FW_NORMAL;
+    logFont.lfItalic = (e.format.dwEffects & CFE_ITALIC) ? TRUE : FALSE;
+    logFont.lfUnderline = (e.format.dwEffects & CFE_UNDERLINE) ? TRUE : FALSE;
+    logFont.lfStrikeOut = (e.format.dwEffects & CFE_STRIKEOUT) ? TRUE : FALSE;
+    // The text is drawn as Unicode through the view's decoding, so the font need only have the
+    // glyphs; asking for the OEM character set would find no font at all on some systems.
+    logFont.lfCharSet = DEFAULT_CHARSET;
+    lstrcpynA(logFont.lfFaceName, e.format.szFaceName, LF_FACESIZE);
+    logFont.lfPitchAndFamily = logFont.lfFaceName[0] ? e.format.bPitchAndFamily : (FIXED_PITCH | FF_MODERN);
+    logFont.lfQuality = DEFAULT_QUALITY;
+    HFONT created = CreateFontIndirectA(&logFont);
+    if (!created) created = static_cast<HFONT>(GetStockObject(SYSTEM_FIXED_FONT));
+    e.font.reset(created);
+    MeasureFont(e);
+    e.layout.SetWrapWidth(Wraps(e) ? TextAreaWidth(e) : 0);
+    MakeCaret(e);
+    e.topLine = ClampTopLine(e, e.topLine);
+    UpdateScrollBars(e);
+    Invalidate(e);
+}
+
+// ---- Editing ---------------------------------------------------------------------------------
+
+// Every change of the text passes here, so the colours follow it and the caret lands behind it.
+std::size_t ReplaceRange(Editor& e, std::size_t first, std::size_t last, std::string_view bytes, bool canUndo,
+                         EditKind kind = EditKind::Other) {
+    last = std::min(last, e.text.Length());
+    first = std::min(first, last);
+    std::size_t inserted = e.text.Replace(first, last, bytes, canUndo, kind);
+    e.colours.OnReplace(first, last - first, inserted);
+    if (inserted < bytes.size()) Notify(e, EN_MAXTEXT, 0xFFFFFFFF);
+    e.desiredX = -1;
+    SetSelection(e, first + inserted, first + inserted);
+    UpdateScrollBars(e);
+    Notify(e, EN_CHANGE, ENM_CHANGE);
+    return inserted;
+}
+
+void ReplaceSelection(Editor& e, std::string_view bytes, bool canUndo, EditKind kind = EditKind::Other) {
+    ReplaceRange(e, SelectionStart(e), SelectionEnd(e), bytes, canUndo, kind);
+}
+
+std::size_t NextPosition(const Editor& e, std::size_t p) {
+    std::size_t length = e.text.Length();
+    if (p >= length) return length;
+    if (e.text.At(p) == '\r' && p + 1 < length && e.text.At(p + 1) == '\n') return p + 2;
+    return p + 1;
+}
+
+std::size_t PreviousPosition(const Editor& e, std::size_t p) {
+    if (p == 0) return 0;
+    if (p >= 2 && e.text.At(p - 1) == '\n' && e.text.At(p - 2) == '\r') return p - 2;
+    return p - 1;
+}
+
+void TypeByte(Editor& e, unsigned char byte) {
+    if (ReadOnly(e)) return;
+    char c = static_cast<char>(byte);
+    if (SelectionStart(e) != SelectionEnd(e)) {
+        ReplaceSelection(e, std::string_view(&c, 1), true, EditKind::Typing);
+        return;
+    }
+    std::size_t p = e.caret;
+    std::size_t lineEnd = e.text.LineEnd(e.text.LineFromPosition(p));
+    // Overwriting stops at the line's end: a character typed there goes in front of the break.
+    if (e.overwrite && p < lineEnd) ReplaceRange(e, p, p + 1, std::string_view(&c, 1), true, EditKind::Typing);
+    else ReplaceRange(e, p, p, std::string_view(&c, 1), true, EditKind::Typing);
+}
+
+void TypeLineBreak(Editor& e) {
+    if (ReadOnly(e)) return;
+    ReplaceSelection(e, "\r\n", true, EditKind::Typing);
+}
+
+void DeleteSelectionOr(Editor& e, std::size_t first, std::size_t last, EditKind kind) {
+    if (ReadOnly(e)) return;
+    if (SelectionStart(e) != SelectionEnd(e)) ReplaceSelection(e, {}, true);
+    else if (first < last) ReplaceRange(e, first, last, {}, true, kind);
+}
+
+const ViewLetters& Letters(const Editor& e) { return LettersOfView(e.view); }
+
+// ---- Clipboard -------------------------------------------------------------------------------
+
+// The clipboard gets the characters the view shows; control bytes stay themselves, so tabs and
+// line breaks survive the trip.
+void CopySelection(Editor& e) {
+    std::size_t first = SelectionStart(e), last = SelectionEnd(e);
+    if (first == last) return;
+    std::string bytes = e.text.Range(first, last);
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, (bytes.size() + 1) * sizeof(wchar_t));
+    if (!block) return;
+    auto* out = static_cast<wchar_t*>(GlobalLock(block));
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        auto b = static_cast<unsigned char>(bytes[i]);
+        out[i] = (b < 0x20 || b == 0x7F) ? b : ViewGlyph(e.view, b);
+    }
+    GlobalUnlock(block);
+    if (!OpenClipboard(e.window)) {
+        GlobalFree(block);
+        return;
+    }
+    EmptyClipboard();
+    if (!SetClipboardData(CF_UNICODETEXT, block)) GlobalFree(block);
+    CloseClipboard();
+}
+
+void Paste(Editor& e) {
+    if (ReadOnly(e) || !OpenClipboard(e.window)) return;
+    std::string bytes;
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        if (auto* text = static_cast<const wchar_t*>(GlobalLock(data))) {
+            for (const wchar_t* c = text; *c; ++c) {
+                auto byte = ViewByteFor(e.view, static_cast<char16_t>(*c));
+                bytes.push_back(static_cast<char>(byte ? *byte : '?'));
+            }
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    if (!bytes.empty()) ReplaceSelection(e, bytes, true);
+}
+
+// ---- Painting --------------------------------------------------------------------------------
+
+struct Segment {
+    std::wstring glyphs;
+    std::vector<INT> advances;
+    int left = 0;
+    int width = 0;
+    bool selected = false;
+    COLORREF colour = 0;
+};
+
+void DrawSegment(Editor& e, HDC dc, int y, Segment& s) {
+    if (s.glyphs.empty()) return;
+    int left = kMargin + s.left - e.scrollX;
+    if (s.selected) {
+        RECT r{left, y, left + s.width, y + e.lineHeight};
+        FillRect(dc, &r, GetSysColorBrush(COLOR_HIGHLIGHT));
+        SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHTTEXT));
+    } else {
+        SetTextColor(dc, s.colour);
+    }
+    ExtTextOutW(dc, left, y, 0, nullptr, s.glyphs.data(), static_cast<UINT>(s.glyphs.size()), s.advances.data());
+    s.glyphs.clear();
+    s.advances.clear();
+    s.width = 0;
+}
+
+void PaintLine(Editor& e, HDC dc, std::size_t displayLine, int y, int clientWidth, bool showSelection) {
+    std::size_t start = e.layout.DisplayLineStart(displayLine);
+    if (start == kNone) return;
+    std::size_t end = e.layout.DisplayLineEnd(displayLine);
+    std::size_t selectionFirst = showSelection ? SelectionStart(e) : 0;
+    std::size_t selectionLast = showSelection ? SelectionEnd(e) : 0;
+    const ViewGlyphTable& glyphs = ViewGlyphs(e.view);
+    COLORREF textColour = TextColour(e);
+
+    int x = 0;
+    std::size_t i = start;
+    while (i < end) {
+        int w = e.layout.Advance(e.text.At(i), x);
+        if (x + w >= e.scrollX) break;
+        x += w;
+        ++i;
+    }
+    Segment segment;
+    segment.left = x;
+    std::size_t colourChange = 0;
+    std::uint32_t colour = ColourRuns::kDefault;
+    int rightEdge = e.scrollX + clientWidth;
+    for (; i < end && x < rightEdge; ++i) {
+        unsigned char c = e.text.At(i);
+        if (i >= colourChange || i == start) {
+            colour = e.colours.ColourAt(i);
+            colourChange = e.colours.NextChange(i);
+        }
+        bool selected = i >= selectionFirst && i < selectionLast;
+        COLORREF shown = colour == ColourRuns::kDefault ? textColour : static_cast<COLORREF>(colour);
+        if (!segment.glyphs.empty() && (selected != segment.selected || shown != segment.colour)) {
+            DrawSegment(e, dc, y, segment);
+            segment.left = x;
+        }
+        segment.selected = selected;
+        segment.colour = shown;
+        int w = e.layout.Advance(c, x);
+        segment.glyphs.push_back(c == '\t' ? L' ' : static_cast<wchar_t>(glyphs[c]));
+        segment.advances.push_back(w);
+        segment.width += w;
+        x += w;
+    }
+    DrawSegment(e, dc, y, segment);
+    if (i < end) return;
+
+    // The line's break: a lone CR or LF shows its glyph; a selected break shows as a small block.
+    std::size_t logical = e.text.LineFromPosition(start);
+    if (end != e.text.LineEnd(logical)) return;
+    std::size_t breakEnd = e.text.LineBreakEnd(logical);
+    if (breakEnd == end) return;
+    bool breakSelected = end >= selectionFirst && end < selectionLast;
+    int left = kMargin + x - e.scrollX;
+    if (breakEnd - end == 1) {
+        wchar_t marker = glyphs[e.text.At(end)];
+        int w = std::max(e.layout.CharWidth(e.text.At(end)), e.averageWidth / 2);
+        if (breakSelected) {
+            RECT r{left, y, left + w, y + e.lineHeight};
+            FillRect(dc, &r, GetSysColorBrush(COLOR_HIGHLIGHT));
+        }
+        SetTextColor(dc, breakSelected ? GetSysColor(COLOR_HIGHLIGHTTEXT) : GetSysColor(COLOR_GRAYTEXT));
+        ExtTextOutW(dc, left, y, 0, nullptr, &marker, 1, nullptr);
+    } else if (breakSelected) {
+        RECT r{left, y, left + std::max(2, e.averageWidth / 2), y + e.lineHeight};
+        FillRect(dc, &r, GetSysColorBrush(COLOR_HIGHLIGHT));
+    }
+}
+
+void OnPaint(Editor& e) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(e.window, &ps);
+    RECT client = ClientArea(e);
+    int width = std::max<LONG>(1, client.right), height = std::max<LONG>(1, client.bottom);
+    // Drawn off screen and copied in one go, so lines never flicker while the text changes.
+    HDC memory = CreateCompatibleDC(dc);
+    HBITMAP bitmap = CreateCompatibleBitmap(dc, width, height);
+    HGDIOBJ oldBitmap = SelectObject(memory, bitmap);
+    HBRUSH backgroundBrush = CreateSolidBrush(BackgroundColour(e));
+    FillRect(memory, &client, backgroundBrush);
+    DeleteObject(backgroundBrush);
+    HGDIOBJ oldFont = SelectObject(memory, e.font.get());
+    SetBkMode(memory, TRANSPARENT);
+    bool showSelection = e.focused || e.showSelectionUnfocused;
+    int widest = e.widestLine;
+    for (int row = 0; row * e.lineHeight < height; ++row) {
+        std::size_t line = e.topLine + static_cast<std::size_t>(row);
+        if (e.layout.DisplayLineStart(line) == kNone) break;
+        PaintLine(e, memory, line, row * e.lineHeight, width, showSelection);
+        if (!Wraps(e)) {
+            std::size_t length = e.layout.DisplayLineEnd(line) - e.layout.DisplayLineStart(line);
+            int lineWidth = length < 20000 ? e.layout.DisplayLineWidth(line) : static_cast<int>(std::min<std::size_t>(length * e.averageWidth, 0x3FFFFFFF));
+            widest = std::max(widest, lineWidth);
+        }
+    }
+    BitBlt(dc, 0, 0, width, height, memory, 0, 0, SRCCOPY);
+    SelectObject(memory, oldFont);
+    SelectObject(memory, oldBitmap);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    EndPaint(e.window, &ps);
+    if (widest > e.widestLine) {
+        e.widestLine = widest;
+        UpdateScrollBars(e);
+    }
+}
+
+// ---- Keyboard --------------------------------------------------------------------------------
+
+void MoveCaret(Editor& e, std::size_t position, bool extend, bool keepColumn = false) {
+    if (!keepColumn) e.desiredX = -1;
+    e.text.CloseUndoRun();
+    SetSelection(e, extend ? e.anchor : position, position);
+}
+
+void MoveVertically(Editor& e, long lines, bool extend) {
+    std::size_t line = CaretLine(e);
+    if (e.desiredX < 0) e.desiredX = e.layout.XOfPosition(line, e.caret);
+    long target = static_cast<long>(line) + lines;
+    std::size_t position;
+    if (target < 0) {
+        position = lines <= -2 ? 0 : e.caret;  // a page up from the first page goes to the start
+        if (lines == -1) return;
+    } else if (e.layout.DisplayLineStart(static_cast<std::size_t>(target)) == kNone) {
+        if (lines == 1) return;
+        position = e.text.Length();
+    } else {
+        position = PositionOnLine(e, static_cast<std::size_t>(target), e.desiredX);
+    }
+    int x = e.desiredX;
+    MoveCaret(e, position, extend, true);
+    e.desiredX = x;
+}
+
+bool OnKeyDown(Editor& e, WPARAM key) {
+    bool control = GetKeyState(VK_CONTROL) < 0;
+    bool shift = GetKeyState(VK_SHIFT) < 0;
+    bool hasSelection = e.anchor != e.caret;
+    switch (key) {
+    case VK_LEFT:
+        if (control) MoveCaret(e, FindWordBreak(e.text, e.caret, WordMove::Left, Letters(e)), shift);
+        else if (hasSelection && !shift) MoveCaret(e, SelectionStart(e), false);
+        else MoveCaret(e, PreviousPosition(e, e.caret), shift);
+        return true;
+    case VK_RIGHT:
+        if (control) MoveCaret(e, FindWordBreak(e.text, e.caret, WordMove::Right, Letters(e)), shift);
+        else if (hasSelection && !shift) MoveCaret(e, SelectionEnd(e), false);
+        else MoveCaret(e, NextPosition(e, e.caret), shift);
+        return true;
+    case VK_UP: MoveVertically(e, -1, shift); return true;
+    case VK_DOWN: MoveVertically(e, 1, shift); return true;
+    case VK_PRIOR:
+    case VK_NEXT: {
+        long page = std::max(1, VisibleLines(e) - 1);
+        if (key == VK_PRIOR) page = -page;
+        long top = static_cast<long>(e.topLine) + page;
+        std::size_t caretRow = CaretLine(e) - std::min(CaretLine(e), e.topLine);
+        MoveVertically(e, page, shift);
+        std::size_t newTop = static_cast<std::size_t>(std::max(0L, top));
+        if (CaretLine(e) >= caretRow) newTop = std::min(newTop, CaretLine(e) - caretRow);
+        ScrollTo(e, newTop, e.scrollX);
+        ScrollCaretIntoView(e);
+        return true;
+    }
+    case VK_HOME:
+        MoveCaret(e, control ? 0 : e.layout.DisplayLineStart(CaretLine(e)), shift);
+        return true;
+    case VK_END:
+        MoveCaret(e, control ? e.text.Length() : CaretEndOfLine(e, CaretLine(e)), shift);
+        return true;
+    case VK_DELETE:
+        if (shift && !control) {
+            CopySelection(e);
+            DeleteSelectionOr(e, 0, 0, EditKind::Other);
+        } else if (control) {
+            DeleteSelectionOr(e, e.caret, FindWordBreak(e.text, e.caret, WordMove::Right, Letters(e)), EditKind::Other);
+        } else {
+            DeleteSelectionOr(e, e.caret, NextPosition(e, e.caret), EditKind::Deleting);
+        }
+        return true;
+    case VK_BACK:
+        if (control) DeleteSelectionOr(e, FindWordBreak(e.text, e.caret, WordMove::Left, Letters(e)), e.caret, EditKind::Other);
+        else DeleteSelectionOr(e, PreviousPosition(e, e.caret), e.caret, EditKind::Deleting);
+        return true;
+    case VK_INSERT:
+        if (control && !shift) CopySelection(e);
+        else if (shift && !control) Paste(e);
+        else if (!control && !shift) {
+            e.overwrite = !e.overwrite;
+            MakeCaret(e);
+        }
+        return true;
+    default: break;
+    }
+    if (control && !shift) {
+        switch (key) {
+        case 'A': SetSelection(e, 0, e.text.Length()); return true;
+        case 'C': CopySelection(e); return true;
+        case 'X':
+            if (!ReadOnly(e)) {
+                CopySelection(e);
+                DeleteSelectionOr(e, 0, 0, EditKind::Other);
+            }
+            return true;
+        case 'V': Paste(e); return true;
+        case 'Z': SendMessageA(e.window, EM_UNDO, 0, 0); return true;
+        default: break;
+        }
+    }
+    return false;
+}
+
+void OnChar(Editor& e, WPARAM code) {
+    unsigned char byte = static_cast<unsigned char>(code & 0xFF);
+    if (byte == '\r' || byte == '\n') TypeLineBreak(e);
+    // Backspace and Ctrl+Backspace (0x7F) are handled when the key goes down; other control
+    // characters are shortcuts that were not taken.
+    else if (byte == '\t' || (byte >= 0x20 && byte != 0x7F)) TypeByte(e, byte);
+}
+
+// ---- Mouse -----------------------------------------------------------------------------------
+
+std::size_t PositionAtPoint(Editor& e, int x, int y) {
+    long row = y >= 0 ? y / e.lineHeight : -1 - (-y - 1) / e.lineHeight;
+    long line = static_cast<long>(e.topLine) + row;
+    if (line < 0) return 0;
+    if (e.layout.DisplayLineStart(static_cast<std::size_t>(line)) == kNone) {
+        std::size_t count = e.layout.DisplayLineCount();
+        line = static_cast<long>(count) - 1;
+    }
+    return PositionOnLine(e, static_cast<std::size_t>(line), x - kMargin + e.scrollX);
+}
+
+void SelectWordAt(Editor& e, std::size_t p) {
+    const ViewLetters& letters = Letters(e);
+    std::size_t length = e.text.Length();
+    if (length == 0) return;
+    if (p >= length || letters.classes[e.text.At(p)] == WordClass::LineBreak) {
+        if (p == 0) return;
+        --p;
+    }
+    WordClass cls = letters.classes[e.text.At(p)];
+    if (cls == WordClass::LineBreak) return;
+    std::size_t first = p, last = p + 1;
+    while (first > 0 && letters.classes[e.text.At(first - 1)] == cls) --first;
+    while (last < length && letters.classes[e.text.At(last)] == cls) ++last;
+    // A word is taken with the blanks after it, as the system's controls do.
+    if (cls != WordClass::Blank)
+        while (last < length && letters.classes[e.text.At(last)] == WordClass::Blank) ++last;
+    SetSelection(e, first, last);
+}
+
+void OnLeftButtonDown(Editor& e, int x, int y, bool doubleClick) {
+    SetFocus(e.window);
+    std::size_t p = PositionAtPoint(e, x, y);
+    if (doubleClick) {
+        SelectWordAt(e, p);
+        return;
+    }
+    bool shift = GetKeyState(VK_SHIFT) < 0;
+    SetCapture(e.window);
+    if (!shift && !ReadOnly(e) && e.anchor != e.caret && p >= SelectionStart(e) && p < SelectionEnd(e)) {
+        e.dragPending = true;
+        e.pressPoint = {x, y};
+        return;
+    }
+    e.selecting = true;
+    MoveCaret(e, p, shift);
+}
+
+void AutoScroll(Editor& e, int x, int y) {
+    RECT r = ClientArea(e);
+    bool outside = y < 0 || y >= r.bottom || (!Wraps(e) && (x < 0 || x >= r.right));
+    if (outside && !e.autoScrolling) {
+        SetTimer(e.window, kAutoScrollTimer, 50, nullptr);
+        e.autoScrolling = true;
+    } else if (!outside && e.autoScrolling) {
+        KillTimer(e.window, kAutoScrollTimer);
+        e.autoScrolling = false;
+    }
+}
+
+void OnMouseMove(Editor& e, int x, int y) {
+    if (e.dragPending && !e.dragging) {
+        if (std::abs(x - e.pressPoint.x) > GetSystemMetrics(SM_CXDRAG) ||
+            std::abs(y - e.pressPoint.y) > GetSystemMetrics(SM_CYDRAG)) {
+            e.dragging = true;
+            SetCursor(LoadCursor(nullptr, IDC_ARROW));
+        }
+    }
+    if (e.dragging) {
+        e.dropPosition = PositionAtPoint(e, x, y);
+        PlaceCaret(e);
+        return;
+    }
+    if (!e.selecting) return;
+    AutoScroll(e, x, y);
+    MoveCaret(e, PositionAtPoint(e, x, y), true);
+}
+
+void OnAutoScrollTimer(Editor& e) {
+    POINT p;
+    GetCursorPos(&p);
+    ScreenToClient(e.window, &p);
+    RECT r = ClientArea(e);
+    if (p.y < 0 && e.topLine > 0) ScrollTo(e, e.topLine - 1, e.scrollX);
+    else if (p.y >= r.bottom) ScrollTo(e, e.topLine + 1, e.scrollX);
+    if (!Wraps(e)) {
+        if (p.x < 0) ScrollTo(e, e.topLine, e.scrollX - e.averageWidth * 2);
+        else if (p.x >= r.right) ScrollTo(e, e.topLine, e.scrollX + e.averageWidth * 2);
+    }
+    if (e.selecting) MoveCaret(e, PositionAtPoint(e, p.x, p.y), true);
+}
+
+// A selection dragged to another place moves there (copies with Ctrl). The program's callback is
+// asked first, as for any drop, so it can keep a copy of the text for its undo.
+void DropDraggedText(Editor& e, bool copy) {
+    std::size_t first = SelectionStart(e), last = SelectionEnd(e), to = e.dropPosition;
+    if (to >= first && to <= last) {
+        SetSelection(e, to, to);
+        return;
+    }
+    if (e.callback) {
+        CLIPFORMAT format = CF_TEXT;
+        if (e.callback->QueryAcceptData(nullptr, &format, RECO_DROP, TRUE, nullptr) != S_OK) return;
+    }
+    std::string bytes = e.text.Range(first, last);
+    if (copy) {
+        ReplaceRange(e, to, to, bytes, false);
+        SetSelection(e, to, to + bytes.size());
+        return;
+    }
+    if (to > last) {
+        ReplaceRange(e, to, to, bytes, false);
+        ReplaceRange(e, first, last, {}, false);
+        to -= bytes.size();
+    } else {
+        ReplaceRange(e, first, last, {}, false);
+        ReplaceRange(e, to, to, bytes, false);
+    }
+    SetSelection(e, to, to + bytes.size());
+}
+
+void EndMouse(Editor& e) {
+    if (e.autoScrolling) KillTimer(e.window, kAutoScrollTimer);
+    e.autoScrolling = false;
+    e.selecting = false;
+    e.dragPending = false;
+    e.dragging = false;
+}
+
+void OnLeftButtonUp(Editor& e, int x, int y) {
+    bool wasPending = e.dragPending, wasDragging = e.dragging;
+    EndMouse(e);
+    if (GetCapture() == e.window) ReleaseCapture();
+    if (wasDragging) {
+        e.dropPosition = PositionAtPoint(e, x, y);
+        DropDraggedText(e, GetKeyState(VK_CONTROL) < 0);
+        PlaceCaret(e);
+    } else if (wasPending) {
+        MoveCaret(e, PositionAtPoint(e, x, y), false);
+    }
+}
+
+// ---- Scrolling messages ----------------------------------------------------------------------
+
+int TrackPosition(HWND window, int bar) {
+    SCROLLINFO info{};
+        info.cbSize = sizeof info;
+    info.fMask = SIF_TRACKPOS;
+    GetScrollInfo(window, bar, &info);
+    return info.nTrackPos;
+}
+
+void OnVerticalScroll(Editor& e, int code) {
+    long top = static_cast<long>(e.topLine);
+    long page = std::max(1, VisibleLines(e) - 1);
+    switch (code) {
+    case SB_LINEUP: top -= 1; break;
+    case SB_LINEDOWN: top += 1; break;
+    case SB_PAGEUP: top -= page; break;
+    case SB_PAGEDOWN: top += page; break;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION: top = TrackPosition(e.window, SB_VERT); break;
+    case SB_TOP: top = 0; break;
+    case SB_BOTTOM: top = static_cast<long>(e.layout.DisplayLineCount()); break;
+    default: return;
+    }
+    ScrollTo(e, static_cast<std::size_t>(std::max(0L, top)), e.scrollX);
+}
+
+void OnHorizontalScroll(Editor& e, int code) {
+    int x = e.scrollX;
+    int page = std::max(e.averageWidth, TextAreaWidth(e) - e.averageWidth);
+    switch (code) {
+    case SB_LINELEFT: x -= e.averageWidth; break;
+    case SB_LINERIGHT: x += e.averageWidth; break;
+    case SB_PAGELEFT: x -= page; break;
+    case SB_PAGERIGHT: x += page; break;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION: x = TrackPosition(e.window, SB_HORZ); break;
+    case SB_LEFT: x = 0; break;
+    case SB_RIGHT: x = e.widestLine; break;
+    default: return;
+    }
+    ScrollTo(e, e.topLine, std::min(x, std::max(0, e.widestLine)));
+}
+
+void OnMouseWheel(Editor& e, int delta) {
+    static int pending = 0;
+    UINT lines = 3;
+    SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
+    pending += delta;
+    int steps = pending / WHEEL_DELTA;
+    pending -= steps * WHEEL_DELTA;
+    if (steps == 0) return;
+    long move = (lines == WHEEL_PAGESCROLL) ? static_cast<long>(VisibleLines(e)) : static_cast<long>(lines);
+    long top = static_cast<long>(e.topLine) - steps * move;
+    ScrollTo(e, static_cast<std::size_t>(std::max(0L, top)), e.scrollX);
+}
+
+// ---- Rich-edit messages ----------------------------------------------------------------------
+
+LRESULT StreamIn(Editor& e, WPARAM format, EDITSTREAM* stream) {
+    if (!stream || !stream->pfnCallback) return 0;
+    stream->dwError = 0;
+    bool selectionOnly = (format & SFF_SELECTION) != 0;
+    bool rtf = (format & (SF_TEXT | SF_RTF)) == SF_RTF;
+    std::size_t first = selectionOnly ? SelectionStart(e) : 0;
+    std::size_t last = selectionOnly ? SelectionEnd(e) : e.text.Length();
+    if (!selectionOnly) e.colours.Clear();
+    e.text.Replace(first, last, {}, false);
+    e.colours.OnReplace(first, last - first, 0);
+
+    std::vector<BYTE> block(kStreamBlock);
+    std::string rtfBytes;
+    std::size_t position = first;
+    std::size_t total = 0;
+    bool full = false;
+    for (;;) {
+        LONG moved = 0;
+        DWORD error = stream->pfnCallback(stream->dwCookie, block.data(), static_cast<LONG>(block.size()), &moved);
+        if (error) {
+            stream->dwError = error;
+            break;
+        }
+        if (moved <= 0) break;
+        moved = std::min<LONG>(moved, static_cast<LONG>(block.size()));
+        std::string_view bytes(reinterpret_cast<const char*>(block.data()), static_cast<std::size_t>(moved));
+        if (rtf) {
+            rtfBytes.append(bytes);
+            continue;
+        }
+        std::size_t inserted = e.text.Replace(position, position, bytes, false);
+        e.colours.OnReplace(position, 0, inserted);
+        position += inserted;
+        total += inserted;
+        if (inserted < bytes.size()) {
+            full = true;
+            break;
+        }
+    }
+    if (rtf) {
+        std::string plain = RtfToPlainText(rtfBytes);
+        std::size_t inserted = e.text.Replace(position, position, plain, false);
+        e.colours.OnReplace(position, 0, inserted);
+        full = inserted < plain.size();
+        position += inserted;
+        total = inserted;
+    }
+    if (!selectionOnly) e.text.Compact();
+    if (full) Notify(e, EN_MAXTEXT, 0xFFFFFFFF);
+    e.desiredX = -1;
+    if (selectionOnly) {
+        SetSelection(e, position, position);
+    } else {
+        e.topLine = 0;
+        e.scrollX = 0;
+        e.widestLine = 0;
+        SetSelection(e, 0, 0);
+    }
+    e.topLine = ClampTopLine(e, e.topLine);
+    UpdateScrollBars(e);
+    Invalidate(e);
+    Notify(e, EN_CHANGE, ENM_CHANGE);
+    return static_cast<LRESULT>(total);
+}
+
+LRESULT StreamOut(Editor& e, WPARAM format, EDITSTREAM* stream) {
+    if (!stream || !stream->pfnCallback) return 0;
+    stream->dwError = 0;
+    bool selectionOnly = (format & SFF_SELECTION) != 0;
+    std::size_t position = selectionOnly ? SelectionStart(e) : 0;
+    std::size_t last = selectionOnly ? SelectionEnd(e) : e.text.Length();
+    std::vector<char> block(kStreamBlock);
+    std::size_t total = 0;
+    while (position < last) {
+        std::size_t count = std::min(block.size(), last - position);
+        e.text.CopyRange(position, position + count, block.data());
+        LONG moved = 0;
+        DWORD error = stream->pfnCallback(stream->dwCookie, reinterpret_cast<BYTE*>(block.data()),
+                                          static_cast<LONG>(count), &moved);
+        if (error) {
+            stream->dwError = error;
+            break;
+        }
+        if (moved <= 0) break;
+        std::size_t taken = std::min<std::size_t>(static_cast<std::size_t>(moved), count);
+        position += taken;
+        total += taken;
+    }
+    return static_cast<LRESULT>(total);
+}
+
+// The caller's buffer holds the bytes and a terminator, as with the system's control.
+LRESULT CopyOut(std::string_view bytes, char* out) {
+    if (!out) return 0;
+    std::memcpy(out, bytes.data(), bytes.size());
+    out[bytes.size()] = '\0';
+    return static_cast<LRESULT>(bytes.size());
+}
+
+LRESULT OnGetText(Editor& e, WPARAM size, char* out) {
+    if (!out || size == 0) return 0;
+    std::size_t count = std::min<std::size_t>(e.text.Length(), size - 1);
+    e.text.CopyRange(0, count, out);
+    out[count] = '\0';
+    return static_cast<LRESULT>(count);
+}
+
+LRESULT OnSetText(Editor& e, const char* text) {
+    std::string_view bytes = text ? std::string_view(text) : std::string_view();
+    e.colours.Clear();
+    ReplaceRange(e, 0, e.text.Length(), bytes, false);
+    e.topLine = 0;
+    e.scrollX = 0;
+    e.widestLine = 0;
+    SetSelection(e, 0, 0);
+    UpdateScrollBars(e);
+    Invalidate(e);
+    return TRUE;
+}
+
+void SetSelectionFromMessage(Editor& e, LONG first, LONG last) {
+    e.desiredX = -1;
+    e.text.CloseUndoRun();
+    if (first < 0) {
+        SetSelection(e, e.caret, e.caret);
+        return;
+    }
+    SetSelection(e, ClampPosition(e, first), ClampPosition(e, last));
+}
+
+LRESULT OnLineIndex(Editor& e, WPARAM line) {
+    std::size_t d = static_cast<LONG>(line) < 0 ? CaretLine(e) : static_cast<std::size_t>(line);
+    std::size_t start = e.layout.DisplayLineStart(d);
+    return start == kNone ? -1 : static_cast<LRESULT>(start);
+}
+
+LRESULT OnLineLength(Editor& e, WPARAM position) {
+    if (static_cast<LONG>(position) < 0) {
+        // The unselected characters on the lines that hold the selection.
+        std::size_t first = SelectionStart(e), last = SelectionEnd(e);
+        std::size_t firstLine = e.layout.DisplayLineFromPosition(first);
+        std::size_t lastLine = e.layout.DisplayLineFromPosition(last);
+        std::size_t before = first - e.layout.DisplayLineStart(firstLine);
+        std::size_t end = e.layout.DisplayLineEnd(lastLine);
+        std::size_t after = end > last ? end - last : 0;
+        return static_cast<LRESULT>(before + after);
+    }
+    std::size_t d = e.layout.DisplayLineFromPosition(ClampPosition(e, static_cast<LONG>(position)));
+    return static_cast<LRESULT>(e.layout.DisplayLineEnd(d) - e.layout.DisplayLineStart(d));
+}
+
+LRESULT OnFindText(Editor& e, WPARAM flags, FINDTEXTA* find, CHARRANGE* found) {
+    if (!find || !find->lpstrText) return -1;
+    std::size_t first = find->chrg.cpMin < 0 ? 0 : static_cast<std::size_t>(find->chrg.cpMin);
+    std::size_t last = find->chrg.cpMax < 0 ? e.text.Length() : static_cast<std::size_t>(find->chrg.cpMax);
+    std::string_view pattern(find->lpstrText);
+    SearchOptions options{(flags & FR_WHOLEWORD) != 0, (flags & FR_MATCHCASE) != 0};
+    // Forward only, whatever the direction flag says, as the first rich-edit control searched.
+    std::size_t at = SearchText(e.text, pattern, first, last, options, Letters(e));
+    if (at == kNone) return -1;
+    if (found) *found = {static_cast<LONG>(at), static_cast<LONG>(at + pattern.size())};
+    return static_cast<LRESULT>(at);
+}
+
+LRESULT OnFindWordBreak(Editor& e, WPARAM code, LPARAM position) {
+    std::size_t p = ClampPosition(e, static_cast<LONG>(position));
+    const ViewLetters& letters = Letters(e);
+    switch (code) {
+    case WB_LEFT:
+    case WB_MOVEWORDLEFT:
+    case WB_LEFTBREAK: return static_cast<LRESULT>(FindWordBreak(e.text, p, WordMove::Left, letters));
+    case WB_RIGHT:
+    case WB_MOVEWORDRIGHT:
+    case WB_RIGHTBREAK: return static_cast<LRESULT>(FindWordBreak(e.text, p, WordMove::Right, letters));
+    case WB_ISDELIMITER:
+        return p < e.text.Length() && letters.classes[e.text.At(p)] != WordClass::Word &&
+               letters.classes[e.text.At(p)] != WordClass::Punctuation;
+    case WB_CLASSIFY: {
+        if (p >= e.text.Length()) return 0;
+        WordClass c = letters.classes[e.text.At(p)];
+        if (c == WordClass::Blank) return WBF_ISWHITE | WBF_BREAKAFTER;
+        if (c == WordClass::LineBreak) return WBF_BREAKLINE;
+        return c == WordClass::Punctuation ? 1 : 0;
+    }
+    default: return 0;
+    }
+}
+
+LRESULT OnGetCharFormat(Editor& e, WPARAM scope, CHARFORMATA* out) {
+    if (!out || out->cbSize < sizeof(CHARFORMATA)) return 0;
+    UINT size = out->cbSize;
+    std::memcpy(reinterpret_cast<char*>(out) + sizeof(UINT), reinterpret_cast<const char*>(&e.format) + sizeof(UINT),
+                sizeof(CHARFORMATA) - sizeof(UINT));
+    out->cbSize = size;
+    out->dwMask = CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE | CFM_STRIKEOUT | CFM_PROTECTED | CFM_SIZE | CFM_COLOR |
+                  CFM_FACE | CFM_OFFSET | CFM_CHARSET;
+    if (scope & SCF_SELECTION) {
+        std::uint32_t colour = e.colours.ColourAt(SelectionStart(e));
+        if (colour != ColourRuns::kDefault) {
+            out->crTextColor = colour;
+            out->dwEffects &= ~CFE_AUTOCOLOR;
+        }
+    }
+    return out->dwMask;
+}
+
+LRESULT OnSetCharFormat(Editor& e, WPARAM scope, const CHARFORMATA* in) {
+    if (!in || in->cbSize < sizeof(CHARFORMATA)) return 0;
+    CHARFORMATA& f = e.format;
+    bool fontChanged = false;
+    auto effect = [&](DWORD mask, DWORD bit) {
+        if (!(in->dwMask & mask)) return;
+        DWORD wanted = (in->dwEffects & bit) ? (f.dwEffects | bit) : (f.dwEffects & ~bit);
+        fontChanged = fontChanged || wanted != f.dwEffects;
+        f.dwEffects = wanted;
+    };
+    effect(CFM_BOLD, CFE_BOLD);
+    effect(CFM_ITALIC, CFE_ITALIC);
+    effect(CFM_UNDERLINE, CFE_UNDERLINE);
+    effect(CFM_STRIKEOUT, CFE_STRIKEOUT);
+    if ((in->dwMask & CFM_SIZE) && in->yHeight != f.yHeight) {
+        f.yHeight = in->yHeight;
+        fontChanged = true;
+    }
+    if (in->dwMask & CFM_OFFSET) f.yOffset = in->yOffset;
+    if (in->dwMask & CFM_CHARSET) f.bCharSet = in->bCharSet;
+    if (in->dwMask & CFM_FACE) {
+        if (std::strncmp(f.szFaceName, in->szFaceName, LF_FACESIZE) != 0 || f.bPitchAndFamily != in->bPitchAndFamily)
+            fontChanged = true;
+        lstrcpynA(f.szFaceName, in->szFaceName, LF_FACESIZE);
+        f.bPitchAndFamily = in->bPitchAndFamily;
+    }
+    if (in->dwMask & CFM_COLOR) {
+        bool automatic = (in->dwEffects & CFE_AUTOCOLOR) != 0;
+        COLORREF colour = automatic ? GetSysColor(COLOR_WINDOWTEXT) : in->crTextColor;
+        if (scope & SCF_ALL) {
+            // The whole text in one colour: no runs, and the colour becomes the control's.
+            e.colours.Clear();
+            f.crTextColor = colour;
+            f.dwEffects = automatic ? (f.dwEffects | CFE_AUTOCOLOR) : (f.dwEffects & ~CFE_AUTOCOLOR);
+        } else if (scope & (SCF_SELECTION | SCF_WORD)) {
+            e.colours.Set(SelectionStart(e), SelectionEnd(e), colour);
+        } else {
+            f.crTextColor = colour;
+            f.dwEffects = automatic ? (f.dwEffects | CFE_AUTOCOLOR) : (f.dwEffects & ~CFE_AUTOCOLOR);
+        }
+    }
+    f.dwMask = CFM_BOLD | CFM_ITALIC | CFM_SIZE | CFM_COLOR | CFM_FACE | CFM_CHARSET | CFM_OFFSET;
+    if (fontChanged) ApplyFont(e);
+    Invalidate(e);
+    return TRUE;
+}
+
+void OnSetFont(Editor& e, HFONT font) {
+    LOGFONTA logFont{};
+    if (!font || !GetObjectA(font, sizeof logFont, &logFont)) return;
+    HDC dc = GetDC(e.window);
+    int dpi = GetDeviceCaps(dc, LOGPIXELSY);
+    ReleaseDC(e.window, dc);
+    LONG height = logFont.lfHeight < 0 ? -logFont.lfHeight : logFont.lfHeight;
+    e.format.yHeight = height ? MulDiv(height, 1440, dpi) : 0;
+    e.format.dwEffects &= ~(CFE_BOLD | CFE_ITALIC);
+    if (logFont.lfWeight >= FW_BOLD) e.format.dwEffects |= CFE_BOLD;
+    if (logFont.lfItalic) e.format.dwEffects |= CFE_ITALIC;
+    e.format.bCharSet = logFont.lfCharSet;
+    e.format.bPitchAndFamily = logFont.lfPitchAndFamily;
+    lstrcpynA(e.format.szFaceName, logFont.lfFaceName, LF_FACESIZE);
+    ApplyFont(e);
+}
+
+LRESULT OnUndo(Editor& e) {
+    if (ReadOnly(e)) return FALSE;
+    std::size_t before = e.text.Length();
+    TextModel::UndoResult result = e.text.Undo();
+    if (!result.done) return FALSE;
+    std::size_t inserted = result.last - result.first;
+    std::size_t removed = before + inserted - e.text.Length();
+    e.colours.OnReplace(result.first, removed, inserted);
+    SetSelection(e, result.first, result.last);
+    UpdateScrollBars(e);
+    Invalidate(e);
+    Notify(e, EN_CHANGE, ENM_CHANGE);
+    return TRUE;
+}
+
+// Printing and print preview lay out and draw pages through these two; they come with printing.
+LRESULT OnFormatRange(Editor&, WPARAM, LPARAM) { return 0; }
+LRESULT OnDisplayBand(Editor&, LPARAM) { return FALSE; }
+
+void SetViewCodePage(Editor& e, int view) {
+    if (view < 0 || view > 2) view = 0;
+    e.view = view;
+    MeasureFont(e);
+    e.layout.SetWrapWidth(Wraps(e) ? TextAreaWidth(e) : 0);
+    e.topLine = ClampTopLine(e, e.topLine);
+    UpdateScrollBars(e);
+    PlaceCaret(e);
+    Invalidate(e);
+}
+
+void OnCreate(Editor& e) {
+    LONG_PTR style = Style(e);
+    e.showSelectionUnfocused = (style & ES_NOHIDESEL) != 0;
+    e.format.cbSize = sizeof(CHARFORMATA);
+    e.format.dwMask = CFM_BOLD | CFM_ITALIC | CFM_SIZE | CFM_COLOR | CFM_FACE | CFM_CHARSET | CFM_OFFSET;
+    e.format.dwEffects = CFE_AUTOCOLOR;
+    e.format.yHeight = 200;
+    e.format.bCharSet = DEFAULT_CHARSET;
+    e.format.bPitchAndFamily = FIXED_PITCH | FF_MODERN;
+    ApplyFont(e);
+}
+
+void OnSize(Editor& e) {
+    e.layout.SetWrapWidth(Wraps(e) ? TextAreaWidth(e) : 0);
+    e.topLine = ClampTopLine(e, e.topLine);
+    if (Wraps(e)) e.scrollX = 0;
+    UpdateScrollBars(e);
+    PlaceCaret(e);
+    InvalidateRect(e.window, nullptr, FALSE);
+}
+
+LRESULT HandleMessage(Editor& e, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_PAINT: OnPaint(e); return 0;
+    case WM_ERASEBKGND: return 1;
+    case WM_SIZE: OnSize(e); return 0;
+    case WM_STYLECHANGED: OnSize(e); return 0;
+    case WM_SETFOCUS:
+        e.focused = true;
+        MakeCaret(e);
+        Invalidate(e);
+        Notify(e, EN_SETFOCUS, 0xFFFFFFFF);
+        return 0;
+    case WM_KILLFOCUS:
+        e.focused = false;
+        DestroyCaret();
+        Invalidate(e);
+        Notify(e, EN_KILLFOCUS, 0xFFFFFFFF);
+        return 0;
+    case WM_GETDLGCODE: {
+        LRESULT code = DLGC_WANTCHARS | DLGC_WANTARROWS | DLGC_HASSETSEL;
+        if (Style(e) & ES_WANTRETURN) code |= DLGC_WANTALLKEYS;
+        return code;
+    }
+    case WM_KEYDOWN:
+        if (OnKeyDown(e, wParam)) return 0;
+        break;
+    case WM_CHAR: OnChar(e, wParam); return 0;
+    case WM_UNICHAR:
+        if (wParam == UNICODE_NOCHAR) return TRUE;
+        if (wParam < 0x10000) {
+            auto byte = ViewByteFor(e.view, static_cast<char16_t>(wParam));
+            if (byte) OnChar(e, *byte);
+        }
+        return 0;
+    case WM_LBUTTONDOWN: OnLeftButtonDown(e, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), false); return 0;
+    case WM_LBUTTONDBLCLK: OnLeftButtonDown(e, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), true); return 0;
+    case WM_MOUSEMOVE: OnMouseMove(e, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); return 0;
+    case WM_LBUTTONUP: OnLeftButtonUp(e, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); return 0;
+    case WM_CAPTURECHANGED: EndMouse(e); return 0;
+    case WM_TIMER:
+        if (wParam == kAutoScrollTimer) OnAutoScrollTimer(e);
+        return 0;
+    case WM_VSCROLL: OnVerticalScroll(e, LOWORD(wParam)); return 0;
+    case WM_HSCROLL: OnHorizontalScroll(e, LOWORD(wParam)); return 0;
+    case WM_MOUSEWHEEL: OnMouseWheel(e, GET_WHEEL_DELTA_WPARAM(wParam)); return 0;
+    case WM_SETFONT: OnSetFont(e, reinterpret_cast<HFONT>(wParam)); return 0;
+    case WM_GETFONT: return reinterpret_cast<LRESULT>(e.font.get());
+    case WM_SETREDRAW:
+        e.redraw = wParam != 0;
+        if (e.redraw) {
+            e.topLine = ClampTopLine(e, e.topLine);
+            UpdateScrollBars(e);
+            PlaceCaret(e);
+        }
+        return 0;
+
+    case WM_GETTEXTLENGTH: return static_cast<LRESULT>(e.text.Length());
+    case WM_GETTEXT: return OnGetText(e, wParam, reinterpret_cast<char*>(lParam));
+    case WM_SETTEXT: return OnSetText(e, reinterpret_cast<const char*>(lParam));
+    case WM_CLEAR:
+        if (!ReadOnly(e) && e.anchor != e.caret) ReplaceSelection(e, {}, true);
+        return 0;
+    case WM_COPY: CopySelection(e); return 0;
+    case WM_CUT:
+        if (!ReadOnly(e)) {
+            CopySelection(e);
+            if (e.anchor != e.caret) ReplaceSelection(e, {}, true);
+        }
+        return 0;
+    case WM_PASTE: Paste(e); return 0;
+    case WM_UNDO:
+    case EM_UNDO: return OnUndo(e);
+    case EM_CANUNDO: return e.text.CanUndo();
+    case EM_EMPTYUNDOBUFFER: e.text.EmptyUndoBuffer(); return 0;
+    case EM_GETMODIFY: return e.text.Modified();
+    case EM_SETMODIFY: e.text.SetModified(wParam != 0); return 0;
+
+    case EM_GETSEL: {
+        DWORD first = static_cast<DWORD>(SelectionStart(e)), last = static_cast<DWORD>(SelectionEnd(e));
+        if (wParam) *reinterpret_cast<DWORD*>(wParam) = first;
+        if (lParam) *reinterpret_cast<DWORD*>(lParam) = last;
+        return MAKELRESULT(std::min<DWORD>(first, 0xFFFF), std::min<DWORD>(last, 0xFFFF));
+    }
+    case EM_SETSEL: SetSelectionFromMessage(e, static_cast<LONG>(wParam), static_cast<LONG>(lParam)); return 0;
+    case EM_EXGETSEL:
+        if (auto* range = reinterpret_cast<CHARRANGE*>(lParam))
+            *range = {static_cast<LONG>(SelectionStart(e)), static_cast<LONG>(SelectionEnd(e))};
+        return 0;
+    case EM_EXSETSEL:
+        if (auto* range = reinterpret_cast<CHARRANGE*>(lParam))
+            SetSelectionFromMessage(e, range->cpMin, range->cpMax);
+        return static_cast<LRESULT>(SelectionEnd(e));
+    case EM_SELECTIONTYPE: {
+        std::size_t n = SelectionEnd(e) - SelectionStart(e);
+        return n == 0 ? SEL_EMPTY : (SEL_TEXT | (n > 1 ? SEL_MULTICHAR : 0));
+    }
+    case EM_GETSELTEXT:
+        return CopyOut(e.text.Range(SelectionStart(e), SelectionEnd(e)), reinterpret_cast<char*>(lParam));
+    case EM_GETTEXTRANGE: {
+        auto* range = reinterpret_cast<TEXTRANGEA*>(lParam);
+        if (!range || !range->lpstrText) return 0;
+        std::size_t first = ClampPosition(e, std::max<LONG>(0, range->chrg.cpMin));
+        std::size_t last = ClampPosition(e, range->chrg.cpMax);
+        if (last < first) last = first;
+        return CopyOut(e.text.Range(first, last), range->lpstrText);
+    }
+    case EM_REPLACESEL: {
+        const char* bytes = reinterpret_cast<const char*>(lParam);
+        ReplaceSelection(e, bytes ? std::string_view(bytes) : std::string_view(), wParam != 0);
+        return 0;
+    }
+    case EM_STREAMIN: return StreamIn(e, wParam, reinterpret_cast<EDITSTREAM*>(lParam));
+    case EM_STREAMOUT: return StreamOut(e, wParam, reinterpret_cast<EDITSTREAM*>(lParam));
+
+    case EM_GETLINECOUNT: return static_cast<LRESULT>(e.layout.DisplayLineCount());
+    case EM_LINEINDEX: return OnLineIndex(e, wParam);
+    case EM_LINELENGTH: return OnLineLength(e, wParam);
+    case EM_EXLINEFROMCHAR:
+        return static_cast<LRESULT>(e.layout.DisplayLineFromPosition(
+            static_cast<LONG>(lParam) < 0 ? SelectionStart(e) : ClampPosition(e, static_cast<LONG>(lParam))));
+    case EM_LINEFROMCHAR:
+        return static_cast<LRESULT>(e.layout.DisplayLineFromPosition(
+            static_cast<LONG>(wParam) < 0 ? SelectionStart(e) : ClampPosition(e, static_cast<LONG>(wParam))));
+    case EM_GETLINE: {
+        char* out = reinterpret_cast<char*>(lParam);
+        std::size_t start = e.layout.DisplayLineStart(wParam);
+        if (!out || start == kNone) return 0;
+        WORD room = *reinterpret_cast<WORD*>(out);
+        std::string bytes = e.text.Range(start, e.layout.DisplayLineEnd(wParam));
+        std::size_t count = std::min<std::size_t>(bytes.size(), room);
+        std::memcpy(out, bytes.data(), count);
+        return static_cast<LRESULT>(count);
+    }
+    case EM_GETFIRSTVISIBLELINE: return static_cast<LRESULT>(e.topLine);
+    case EM_LINESCROLL: {
+        long top = static_cast<long>(e.topLine) + static_cast<LONG>(lParam);
+        int x = e.scrollX + static_cast<int>(static_cast<LONG>(wParam)) * e.averageWidth;
+        ScrollTo(e, static_cast<std::size_t>(std::max(0L, top)), x);
+        return TRUE;
+    }
+    case EM_SCROLLCARET: ScrollCaretIntoView(e); return 0;
+    case EM_POSFROMCHAR: {
+        // The first rich-edit form: wParam points to the POINTL to fill, lParam is the position.
+        auto* point = reinterpret_cast<POINTL*>(wParam);
+        if (!point) return 0;
+        std::size_t p = ClampPosition(e, static_cast<LONG>(lParam));
+        std::size_t line = e.layout.DisplayLineFromPosition(p);
+        point->x = kMargin + e.layout.XOfPosition(line, p) - e.scrollX;
+        point->y = static_cast<LONG>((static_cast<long>(line) - static_cast<long>(e.topLine)) * e.lineHeight);
+        return 0;
+    }
+    case EM_CHARFROMPOS: {
+        auto* point = reinterpret_cast<POINTL*>(lParam);
+        return point ? static_cast<LRESULT>(PositionAtPoint(e, point->x, point->y)) : -1;
+    }
+    case EM_GETRECT:
+        if (auto* rect = reinterpret_cast<RECT*>(lParam)) {
+            *rect = ClientArea(e);
+            rect->left += kMargin;
+            rect->right -= kMargin;
+        }
+        return 0;
+
+    case EM_FINDTEXT: return OnFindText(e, wParam, reinterpret_cast<FINDTEXTA*>(lParam), nullptr);
+    case EM_FINDTEXTEX: {
+        auto* find = reinterpret_cast<FINDTEXTEXA*>(lParam);
+        if (!find) return -1;
+        FINDTEXTA plain{find->chrg, find->lpstrText};
+        return OnFindText(e, wParam, &plain, &find->chrgText);
+    }
+    case EM_FINDWORDBREAK: return OnFindWordBreak(e, wParam, lParam);
+    case EM_HIDESELECTION:
+        e.showSelectionUnfocused = wParam == 0;
+        Invalidate(e);
+        return 0;
+    case EM_GETCHARFORMAT: return OnGetCharFormat(e, wParam, reinterpret_cast<CHARFORMATA*>(lParam));
+    case EM_SETCHARFORMAT: return OnSetCharFormat(e, wParam, reinterpret_cast<const CHARFORMATA*>(lParam));
+    case EM_SETBKGNDCOLOR: {
+        COLORREF previous = BackgroundColour(e);
+        e.systemBackground = wParam != 0;
+        e.background = static_cast<COLORREF>(lParam);
+        Invalidate(e);
+        return static_cast<LRESULT>(previous);
+    }
+    case EM_EXLIMITTEXT: e.text.SetTextLimit(static_cast<std::size_t>(lParam)); return 0;
+    case EM_LIMITTEXT: e.text.SetTextLimit(static_cast<std::size_t>(wParam)); return 0;
+    case EM_GETLIMITTEXT: return static_cast<LRESULT>(e.text.TextLimit());
+    case EM_SETREADONLY: {
+        LONG_PTR style = Style(e);
+        SetWindowLongPtrA(e.window, GWL_STYLE, wParam ? (style | ES_READONLY) : (style & ~ES_READONLY));
+        return TRUE;
+    }
+    case EM_SETOLECALLBACK: {
+        auto* callback = reinterpret_cast<IRichEditOleCallback*>(lParam);
+        if (callback) callback->AddRef();
+        if (e.callback) e.callback->Release();
+        e.callback = callback;
+        return TRUE;
+    }
+    case EM_GETOLEINTERFACE: return FALSE;
+    case EM_SETEVENTMASK: {
+        DWORD previous = e.eventMask;
+        e.eventMask = static_cast<DWORD>(lParam);
+        return previous;
+    }
+    case EM_GETEVENTMASK: return e.eventMask;
+    case EM_SETOPTIONS:
+    case EM_GETOPTIONS: return 0;
+    case EM_FORMATRANGE: return OnFormatRange(e, wParam, lParam);
+    case EM_DISPLAYBAND: return OnDisplayBand(e, lParam);
+    case EM_SETVIEWCODEPAGE: {
+        int previous = e.view;
+        SetViewCodePage(e, static_cast<int>(wParam));
+        return previous;
+    }
+    case EM_GETVIEWCODEPAGE: return e.view;
+    default: break;
+    }
+    return DefWindowProcA(e.window, message, wParam, lParam);
+}
+
 LRESULT CALLBACK EditorControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    return DefWindowProcW(window, message, wParam, lParam);
+    Editor* editor = EditorOf(window);
+    if (message == WM_NCCREATE) {
+        editor = new (std::nothrow) Editor(window);
+        if (!editor) return FALSE;
+        SetWindowLongPtrA(window, 0, reinterpret_cast<LONG_PTR>(editor));
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+    if (!editor) return DefWindowProcA(window, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        if (editor->callback) editor->callback->Release();
+        SetWindowLongPtrA(window, 0, 0);
+        delete editor;
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+    try {
+        if (message == WM_CREATE) {
+            OnCreate(*editor);
+            return 0;
+        }
+        return HandleMessage(*editor, message, wParam, lParam);
+    } catch (const std::bad_alloc&) {
+        // Out of memory for the text: the edit did not happen; the parent hears of it.
+        HWND parent = GetParent(window);
+        if (parent)
+            SendMessageA(parent, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(window), EN_ERRSPACE), reinterpret_cast<LPARAM>(window));
+        return 0;
+    }
 }
 
 }  // namespace
 
 bool RegisterEditorControlClass(HINSTANCE instance) {
-    WNDCLASSEXW windowClass{};
+    WNDCLASSEXA windowClass{};
     windowClass.cbSize = sizeof windowClass;
     windowClass.style = CS_DBLCLKS;
     windowClass.lpfnWndProc = EditorControlProc;
+    windowClass.cbWndExtra = sizeof(Editor*);
     windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_IBEAM));
-    windowClass.lpszClassName = L"RICHEDIT";
-    return RegisterClassExW(&windowClass) != 0;
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_IBEAM);
+    windowClass.lpszClassName = "RICHEDIT";
+    return RegisterClassExA(&windowClass) != 0;
 }

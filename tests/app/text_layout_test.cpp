@@ -38,6 +38,7 @@ TEST(TextLayout, WrapsAfterBlanksAndInsideWordsTooLongForTheLine) {
     Fixture f("aaaa bbbb cccc\r\nabcdefghijklmnopqrstuvwxy\r\naaaaaaaaaa     b\r\n", 100);
     EXPECT_EQ(Starts(f.layout), (std::vector<std::size_t>{0, 10, 16, 26, 36, 43, 58, 61}));
     EXPECT_EQ(f.layout.DisplayLineCount(), 8u);
+    EXPECT_EQ(f.layout.DisplayLineCountEstimate(), 8u);
     // The upper part of a wrapped line ends at the wrap; the last part before the break.
     EXPECT_EQ(f.layout.DisplayLineEnd(0), 10u);
     EXPECT_EQ(f.layout.DisplayLineEnd(1), 14u);

@@ -16,7 +16,7 @@ void SetText(TextModel& text, std::string_view bytes) {
 
 std::size_t Find(const TextModel& text, std::string_view pattern, std::size_t first, std::size_t last,
                  bool wholeWord, bool matchCase, int view = 0) {
-    return FindText(text, pattern, first, last, SearchOptions{wholeWord, matchCase}, LettersOfView(view));
+    return SearchText(text, pattern, first, last, SearchOptions{wholeWord, matchCase}, LettersOfView(view));
 }
 
 }  // namespace
@@ -155,7 +155,7 @@ TEST(FindText, AgreesWithAPlainScanWhereverTheEditGapStands) {
             }
             expected = s;
         }
-        ASSERT_EQ(FindText(text, pattern, first, last, {wholeWord, matchCase}, letters), expected)
+        ASSERT_EQ(SearchText(text, pattern, first, last, {wholeWord, matchCase}, letters), expected)
             << "round " << round;
     }
 }

@@ -1,0 +1,578 @@
+#include "app/win/editor_control.h"
+
+#include <commdlg.h>
+#include <richedit.h>
+#include <richole.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <initializer_list>
+#include <string>
+
+#include "app/ui_text.h"
+#include "support/win/app_harness.h"
+
+namespace {
+
+constexpr DWORD kNoWrapStyles = WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_NOOLEDRAGDROP |
+                                ES_SELECTIONBAR | WS_HSCROLL | ES_AUTOHSCROLL;
+constexpr DWORD kWrapStyles = WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_NOOLEDRAGDROP |
+                              ES_SELECTIONBAR;
+
+HWND Host() {
+    static HWND host = [] {
+        RegisterEditorControlClass(GetModuleHandleA(nullptr));
+        WNDCLASSA windowClass{};
+        windowClass.lpfnWndProc = DefWindowProcA;
+        windowClass.hInstance = GetModuleHandleA(nullptr);
+        windowClass.lpszClassName = "EditorControlTestHost";
+        RegisterClassA(&windowClass);
+        HWND window = CreateWindowExA(0, "EditorControlTestHost", "host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 700,
+                                      500, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+        return window;
+    }();
+    return host;
+}
+
+struct Control {
+    HWND window;
+    explicit Control(DWORD style = kNoWrapStyles, int width = 600, int height = 400) {
+        window = CreateWindowExA(WS_EX_STATICEDGE, "RICHEDIT", "", style, 0, 0, width, height, Host(), nullptr,
+                                 GetModuleHandleA(nullptr), nullptr);
+        SendMessageA(window, EM_EXLIMITTEXT, 0, 0x7FFFFFFF);
+        SetFocus(window);
+    }
+    ~Control() { DestroyWindow(window); }
+    LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
+        return SendMessageA(window, message, wParam, lParam);
+    }
+};
+
+struct MemoryStream {
+    std::string data;
+    std::size_t position = 0;
+    LONG block = 0;  // largest block handed out per call; 0 for whatever the control asks
+};
+
+DWORD CALLBACK ReadMemory(DWORD_PTR cookie, LPBYTE buffer, LONG requested, LONG* moved) {
+    auto* stream = reinterpret_cast<MemoryStream*>(cookie);
+    LONG count = static_cast<LONG>(std::min<std::size_t>(requested, stream->data.size() - stream->position));
+    if (stream->block) count = std::min(count, stream->block);
+    std::memcpy(buffer, stream->data.data() + stream->position, count);
+    stream->position += count;
+    *moved = count;
+    return 0;
+}
+
+DWORD CALLBACK WriteMemory(DWORD_PTR cookie, LPBYTE buffer, LONG count, LONG* moved) {
+    auto* stream = reinterpret_cast<MemoryStream*>(cookie);
+    stream->data.append(reinterpret_cast<const char*>(buffer), count);
+    *moved = count;
+    return 0;
+}
+
+LRESULT StreamIn(const Control& c, const std::string& bytes, WPARAM format = SF_TEXT, LONG block = 0) {
+    MemoryStream stream{bytes, 0, block};
+    EDITSTREAM edit{reinterpret_cast<DWORD_PTR>(&stream), 0, ReadMemory};
+    return c.Send(EM_STREAMIN, format, reinterpret_cast<LPARAM>(&edit));
+}
+
+std::string StreamOut(const Control& c, WPARAM format = SF_TEXT) {
+    MemoryStream stream;
+    EDITSTREAM edit{reinterpret_cast<DWORD_PTR>(&stream), 0, WriteMemory};
+    c.Send(EM_STREAMOUT, format, reinterpret_cast<LPARAM>(&edit));
+    return stream.data;
+}
+
+std::string Text(const Control& c) {
+    LRESULT length = c.Send(WM_GETTEXTLENGTH);
+    std::string text(static_cast<std::size_t>(length) + 1, '\0');
+    LRESULT copied = c.Send(WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<std::size_t>(copied));
+    return text;
+}
+
+CHARRANGE Selection(const Control& c) {
+    CHARRANGE range{};
+    c.Send(EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range));
+    return range;
+}
+
+void Select(const Control& c, LONG first, LONG last) {
+    CHARRANGE range{first, last};
+    c.Send(EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
+}
+
+std::string SelectedText(const Control& c) {
+    CHARRANGE range = Selection(c);
+    std::string text(static_cast<std::size_t>(range.cpMax - range.cpMin) + 1, '\0');
+    text.resize(static_cast<std::size_t>(c.Send(EM_GETSELTEXT, 0, reinterpret_cast<LPARAM>(text.data()))));
+    return text;
+}
+
+// Holds the given keys down for GetKeyState while the guard lives.
+struct HeldKeys {
+    explicit HeldKeys(std::initializer_list<int> keys) {
+        BYTE state[256] = {};
+        for (int key : keys) state[key] = 0x80;
+        SetKeyboardState(state);
+    }
+    ~HeldKeys() {
+        BYTE state[256] = {};
+        SetKeyboardState(state);
+    }
+};
+
+void Key(const Control& c, WPARAM key, std::initializer_list<int> held = {}) {
+    HeldKeys keys(held);
+    c.Send(WM_KEYDOWN, key, 1);
+    c.Send(WM_KEYUP, key, 0xC0000001);
+}
+
+void Type(const Control& c, const std::string& bytes) {
+    for (char ch : bytes) c.Send(WM_CHAR, static_cast<unsigned char>(ch), 1);
+}
+
+POINT PointOf(const Control& c, LONG position) {
+    POINTL point{};
+    c.Send(EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&point), position);
+    return {point.x, point.y};
+}
+
+LPARAM Coordinates(POINT p, int dx = 0, int dy = 0) { return MAKELPARAM(p.x + dx, p.y + dy); }
+
+std::string AllBytesInLines() {
+    std::string bytes;
+    for (int i = 0; i < 256; ++i) {
+        bytes.push_back(static_cast<char>(i));
+        if (i % 16 == 15) bytes += "\r\n";
+    }
+    // Lone breaks and a pair at the very end.
+    return bytes + "a\rb\nc\n\r\r\n";
+}
+
+}  // namespace
+
+TEST(EditorControl, EveryByteGoesInAndComesOutUnchangedInEachView) {
+    Control c;
+    const std::string bytes = AllBytesInLines();
+    // The caller's small blocks, so pairs and lines are split between calls.
+    EXPECT_EQ(StreamIn(c, bytes, SF_TEXT, 7), static_cast<LRESULT>(bytes.size()));
+    for (int view : {1, 2, 0, 2, 1}) {
+        c.Send(EM_SETVIEWCODEPAGE, view);
+        EXPECT_EQ(c.Send(EM_GETVIEWCODEPAGE), view);
+        UpdateWindow(c.window);
+        EXPECT_EQ(StreamOut(c), bytes) << "view " << view;
+        EXPECT_EQ(Text(c), bytes) << "view " << view;
+    }
+    EXPECT_EQ(c.Send(WM_GETTEXTLENGTH), static_cast<LRESULT>(bytes.size()));
+
+    // A range and the selection come out exactly too.
+    std::string range(40, '\0');
+    TEXTRANGEA textRange{{0x7E, 0x90}, range.data()};
+    range.resize(static_cast<std::size_t>(c.Send(EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(&textRange))));
+    EXPECT_EQ(range, bytes.substr(0x7E, 0x90 - 0x7E));
+    Select(c, 250, 290);
+    EXPECT_EQ(StreamOut(c, SF_TEXT | SFF_SELECTION), bytes.substr(250, 40));
+    EXPECT_EQ(SelectedText(c), bytes.substr(250, 40));
+
+    // Streaming in with the selection flag replaces just the selection, and the caret follows it.
+    Select(c, 1, 3);
+    std::string middle = "\r\n\xFF\x00\x98";
+    middle.push_back('\0');
+    EXPECT_EQ(StreamIn(c, middle, SF_TEXT | SFF_SELECTION), static_cast<LRESULT>(middle.size()));
+    std::string expected = bytes;
+    expected.replace(1, 2, middle);
+    EXPECT_EQ(StreamOut(c), expected);
+    EXPECT_EQ(Selection(c).cpMin, static_cast<LONG>(1 + middle.size()));
+
+    // WM_GETTEXT stops at its buffer, with a terminator.
+    char small[5] = "????";
+    EXPECT_EQ(c.Send(WM_GETTEXT, sizeof small, reinterpret_cast<LPARAM>(small)), 4);
+    EXPECT_EQ(std::string(small, 4), expected.substr(0, 4));
+}
+
+TEST(EditorControl, RtfStreamedInBecomesItsPlainText) {
+    Control c;
+    std::string rtf = "{\\rtf1\\ansi\\ansicpg1251{\\fonttbl{\\f0 Arial;}}\\f0 \\'cf\\'f0\\'e8\\par x\\tab y}";
+    StreamIn(c, rtf, SF_RTF);
+    EXPECT_EQ(Text(c), "\xCF\xF0\xE8\r\nx\ty");
+}
+
+TEST(EditorControl, TextMessagesSelectionUndoAndModifiedFlag) {
+    Control c;
+    EXPECT_FALSE(c.Send(EM_GETMODIFY));
+    EXPECT_TRUE(c.Send(WM_SETTEXT, 0, reinterpret_cast<LPARAM>("hello world")));
+    EXPECT_TRUE(c.Send(EM_GETMODIFY));
+    c.Send(EM_SETMODIFY, 0);
+    EXPECT_EQ(c.Send(EM_SELECTIONTYPE), SEL_EMPTY);
+    c.Send(EM_SETSEL, 0, -1);
+    EXPECT_EQ(Selection(c).cpMax, 11);
+    EXPECT_EQ(c.Send(EM_SELECTIONTYPE), SEL_TEXT | SEL_MULTICHAR);
+    Select(c, 6, 11);
+    EXPECT_EQ(SelectedText(c), "world");
+    c.Send(EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>("there"));
+    EXPECT_EQ(Text(c), "hello there");
+    EXPECT_TRUE(c.Send(EM_GETMODIFY));
+    EXPECT_EQ(Selection(c).cpMin, 11);
+    EXPECT_TRUE(c.Send(EM_CANUNDO));
+    EXPECT_TRUE(c.Send(EM_UNDO));
+    EXPECT_EQ(Text(c), "hello world");
+    // Undo of the undo redoes.
+    c.Send(EM_UNDO);
+    EXPECT_EQ(Text(c), "hello there");
+    c.Send(EM_EMPTYUNDOBUFFER);
+    EXPECT_FALSE(c.Send(EM_CANUNDO));
+    Select(c, 0, 6);
+    c.Send(WM_CLEAR);
+    EXPECT_EQ(Text(c), "there");
+    // Not undoable: the undo step goes.
+    c.Send(EM_SETSEL, 0, 0);
+    c.Send(EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(">"));
+    EXPECT_FALSE(c.Send(EM_CANUNDO));
+
+    // (0, -1) selects all; a start of -1 only drops the selection.
+    c.Send(EM_SETSEL, 0, -1);
+    c.Send(EM_SETSEL, static_cast<WPARAM>(-1), 0);
+    EXPECT_EQ(c.Send(EM_SELECTIONTYPE), SEL_EMPTY);
+
+    // The text limit cuts what goes in.
+    c.Send(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
+    c.Send(EM_EXLIMITTEXT, 0, 4);
+    c.Send(EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>("abcdef"));
+    EXPECT_EQ(Text(c), "abcd");
+}
+
+TEST(EditorControl, FindTextAndWordBreaksFollowTheViewCodePage) {
+    Control c;
+    // 866: "привет ПРИВЕТ".
+    c.Send(WM_SETTEXT, 0, reinterpret_cast<LPARAM>("\xAF\xE0\xA8\xA2\xA5\xE2 \x8F\x90\x88\x82\x85\x92"));
+    c.Send(EM_SETVIEWCODEPAGE, 1);
+    FINDTEXTA find{{1, -1}, "\xAF\xE0\xA8\xA2\xA5\xE2"};
+    EXPECT_EQ(c.Send(EM_FINDTEXT, 0, reinterpret_cast<LPARAM>(&find)), 7);
+    EXPECT_EQ(c.Send(EM_FINDTEXT, FR_MATCHCASE, reinterpret_cast<LPARAM>(&find)), -1);
+    find.chrg = {0, 6};
+    EXPECT_EQ(c.Send(EM_FINDTEXT, FR_WHOLEWORD, reinterpret_cast<LPARAM>(&find)), 0);
+    find.chrg = {0, 5};
+    EXPECT_EQ(c.Send(EM_FINDTEXT, 0, reinterpret_cast<LPARAM>(&find)), -1);
+    // In 1251 the same bytes are other letters, without that pair of cases.
+    c.Send(EM_SETVIEWCODEPAGE, 0);
+    find.chrg = {1, -1};
+    EXPECT_EQ(c.Send(EM_FINDTEXT, 0, reinterpret_cast<LPARAM>(&find)), -1);
+
+    c.Send(WM_SETTEXT, 0, reinterpret_cast<LPARAM>("one, two\r\nthree"));
+    EXPECT_EQ(c.Send(EM_FINDWORDBREAK, WB_MOVEWORDRIGHT, 0), 3);
+    EXPECT_EQ(c.Send(EM_FINDWORDBREAK, WB_MOVEWORDRIGHT, 3), 5);
+    EXPECT_EQ(c.Send(EM_FINDWORDBREAK, WB_MOVEWORDRIGHT, 5), 8);
+    EXPECT_EQ(c.Send(EM_FINDWORDBREAK, WB_MOVEWORDRIGHT, 8), 10);
+    EXPECT_EQ(c.Send(EM_FINDWORDBREAK, WB_MOVEWORDLEFT, 10), 8);
+    EXPECT_EQ(c.Send(EM_FINDWORDBREAK, WB_MOVEWORDLEFT, 7), 5);
+}
+
+TEST(EditorControl, TypingEnterDeleteAndBackspaceByKeyMessages) {
+    Control c;
+    Type(c, "ab");
+    Type(c, "\r");
+    Type(c, "cd");
+    EXPECT_EQ(Text(c), "ab\r\ncd");
+    // Backspace at the start of a line takes the whole CR LF.
+    Key(c, VK_LEFT);
+    Key(c, VK_LEFT);
+    EXPECT_EQ(Selection(c).cpMin, 4);
+    Key(c, VK_BACK);
+    EXPECT_EQ(Text(c), "abcd");
+    Type(c, "\r");
+    // Left over the pair is one step; Delete before it takes both.
+    Key(c, VK_LEFT);
+    EXPECT_EQ(Selection(c).cpMin, 2);
+    Key(c, VK_DELETE);
+    EXPECT_EQ(Text(c), "abcd");
+    // Typing and its run are one step of the control's own undo.
+    Key(c, VK_END);
+    Type(c, "xyz");
+    c.Send(EM_UNDO);
+    EXPECT_EQ(Text(c), "abcd");
+    // Overwrite replaces the character under the caret, but not the line break.
+    c.Send(WM_SETTEXT, 0, reinterpret_cast<LPARAM>("ab\r\ncd"));
+    Key(c, VK_INSERT);
+    Type(c, "XYZ");
+    EXPECT_EQ(Text(c), "XYZ\r\ncd");
+    Key(c, VK_INSERT);
+    // A typed byte is stored as it comes, whatever the view.
+    c.Send(EM_SETVIEWCODEPAGE, 2);
+    Type(c, "\xC1");
+    EXPECT_EQ(Text(c), "XYZ\xC1\r\ncd");
+    // A character (WM_UNICHAR) becomes the view's byte: KOI8-R "а" is 0xC1, 866 "а" 0xA0.
+    c.Send(WM_UNICHAR, 0x0430);
+    c.Send(EM_SETVIEWCODEPAGE, 1);
+    c.Send(WM_UNICHAR, 0x0430);
+    EXPECT_EQ(Text(c), "XYZ\xC1\xC1\xA0\r\ncd");
+    // Ctrl+Backspace takes the word before the caret, by the letters of the view: in 866 0xC1 is
+    // box drawing, so only the letter 0xA0 goes; in KOI8-R 0xC1 is a letter, and the word is XYZ..
+    Key(c, VK_BACK, {VK_CONTROL});
+    EXPECT_EQ(Text(c), "XYZ\xC1\xC1\r\ncd");
+    c.Send(EM_SETVIEWCODEPAGE, 2);
+    Key(c, VK_BACK, {VK_CONTROL});
+    EXPECT_EQ(Text(c), "\r\ncd");
+    // Read-only takes no keys.
+    c.Send(EM_SETREADONLY, TRUE);
+    Type(c, "q");
+    Key(c, VK_DELETE);
+    EXPECT_EQ(Text(c), "\r\ncd");
+}
+
+TEST(EditorControl, KeyboardSelectionAndNavigation) {
+    Control c;
+    c.Send(WM_SETTEXT, 0, reinterpret_cast<LPARAM>("alpha beta\r\ngamma\r\nx"));
+    Key(c, VK_RIGHT, {VK_CONTROL});
+    EXPECT_EQ(Selection(c).cpMin, 6);
+    Key(c, VK_RIGHT, {VK_CONTROL, VK_SHIFT});
+    EXPECT_EQ(Selection(c).cpMin, 6);
+    EXPECT_EQ(Selection(c).cpMax, 10);
+    Key(c, VK_END, {VK_SHIFT});
+    EXPECT_EQ(SelectedText(c), "beta");
+    Key(c, VK_DOWN, {VK_SHIFT});
+    EXPECT_EQ(Selection(c).cpMax, 17);  // end of "gamma", the column being beyond it
+    Key(c, VK_HOME);
+    EXPECT_EQ(Selection(c).cpMin, 12);
+    EXPECT_EQ(c.Send(EM_SELECTIONTYPE), SEL_EMPTY);
+    Key(c, VK_END, {VK_CONTROL, VK_SHIFT});
+    EXPECT_EQ(SelectedText(c), "gamma\r\nx");
+    Key(c, VK_HOME, {VK_CONTROL});
+    EXPECT_EQ(Selection(c).cpMax, 0);
+    Key(c, VK_DOWN);
+    Key(c, VK_DOWN);
+    EXPECT_EQ(Selection(c).cpMin, 19);
+    Key(c, VK_UP);
+    EXPECT_EQ(Selection(c).cpMin, 12);
+    // The line and column the status bar shows come from these.
+    EXPECT_EQ(c.Send(EM_EXLINEFROMCHAR, 0, 13), 1);
+    EXPECT_EQ(c.Send(EM_LINEINDEX, 1), 12);
+    EXPECT_EQ(c.Send(EM_LINELENGTH, 13), 5);
+    EXPECT_EQ(c.Send(EM_LINEINDEX, 3), -1);
+    EXPECT_EQ(c.Send(EM_GETLINECOUNT), 3);
+}
+
+TEST(EditorControl, MouseClickDragDoubleClickAndShiftClick) {
+    Control c;
+    c.Send(WM_SETTEXT, 0, reinterpret_cast<LPARAM>("first line here\r\nsecond line"));
+    UpdateWindow(c.window);
+    POINT at3 = PointOf(c, 3);
+    POINT at20 = PointOf(c, 20);
+    EXPECT_GT(at20.y, at3.y);
+    c.Send(WM_LBUTTONDOWN, MK_LBUTTON, Coordinates(at3, 1, 2));
+    c.Send(WM_MOUSEMOVE, MK_LBUTTON, Coordinates(at20, 1, 2));
+    c.Send(WM_LBUTTONUP, 0, Coordinates(at20, 1, 2));
+    EXPECT_EQ(Selection(c).cpMin, 3);
+    EXPECT_EQ(Selection(c).cpMax, 20);
+    // Shift-click moves the active end.
+    POINT at25 = PointOf(c, 25);
+    {
+        HeldKeys shift({VK_SHIFT});
+        c.Send(WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT, Coordinates(at25, 1, 2));
+        c.Send(WM_LBUTTONUP, MK_SHIFT, Coordinates(at25, 1, 2));
+    }
+    EXPECT_EQ(Selection(c).cpMin, 3);
+    EXPECT_EQ(Selection(c).cpMax, 25);
+    // A double click takes the word with its trailing blank.
+    POINT at7 = PointOf(c, 7);
+    c.Send(WM_LBUTTONDOWN, MK_LBUTTON, Coordinates(at7, 1, 2));
+    c.Send(WM_LBUTTONUP, 0, Coordinates(at7, 1, 2));
+    c.Send(WM_LBUTTONDBLCLK, MK_LBUTTON, Coordinates(at7, 1, 2));
+    c.Send(WM_LBUTTONUP, 0, Coordinates(at7, 1, 2));
+    EXPECT_EQ(SelectedText(c), "line ");
+    // A click past the end of a line puts the caret before its break.
+    c.Send(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(590, at3.y + 2));
+    c.Send(WM_LBUTTONUP, 0, MAKELPARAM(590, at3.y + 2));
+    EXPECT_EQ(Selection(c).cpMin, 15);
+    EXPECT_EQ(Selection(c).cpMax, 15);
+}
+
+TEST(EditorControl, ScrollingByMessagesBarsAndWheel) {
+    Control c;
+    std::string text;
+    for (int i = 0; i < 1000; ++i) text += "line " + std::to_string(i) + "\r\n";
+    StreamIn(c, text);
+    EXPECT_EQ(c.Send(EM_GETFIRSTVISIBLELINE), 0);
+    c.Send(EM_LINESCROLL, 0, 100);
+    EXPECT_EQ(c.Send(EM_GETFIRSTVISIBLELINE), 100);
+    c.Send(EM_LINESCROLL, 0, -30);
+    EXPECT_EQ(c.Send(EM_GETFIRSTVISIBLELINE), 70);
+    c.Send(WM_VSCROLL, SB_LINEDOWN);
+    EXPECT_EQ(c.Send(EM_GETFIRSTVISIBLELINE), 71);
+    c.Send(WM_VSCROLL, SB_PAGEDOWN);
+    EXPECT_GT(c.Send(EM_GETFIRSTVISIBLELINE), 75);
+    c.Send(WM_VSCROLL, SB_TOP);
+    EXPECT_EQ(c.Send(EM_GETFIRSTVISIBLELINE), 0);
+    c.Send(WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)), 0);
+    EXPECT_GT(c.Send(EM_GETFIRSTVISIBLELINE), 0);
+    // Selecting a far place brings it into view; redraw off and on keeps the place.
+    c.Send(WM_SETREDRAW, FALSE);
+    Select(c, static_cast<LONG>(text.size()), static_cast<LONG>(text.size()));
+    c.Send(WM_SETREDRAW, TRUE);
+    LRESULT top = c.Send(EM_GETFIRSTVISIBLELINE);
+    EXPECT_GT(top, 900);
+    SCROLLINFO info{};
+    info.cbSize = sizeof info;
+    info.fMask = SIF_ALL;
+    GetScrollInfo(c.window, SB_VERT, &info);
+    EXPECT_EQ(info.nPos, top);
+    EXPECT_EQ(info.nMax, 1000);
+    // Ctrl+Home goes back to the start and scrolls there.
+    Key(c, VK_HOME, {VK_CONTROL});
+    EXPECT_EQ(c.Send(EM_GETFIRSTVISIBLELINE), 0);
+    // Page down moves the caret a page.
+    Key(c, VK_NEXT);
+    EXPECT_GT(c.Send(EM_EXLINEFROMCHAR, 0, Selection(c).cpMin), 5);
+}
+
+TEST(EditorControl, WithWordWrapTheLineOperationsCountDisplayLines) {
+    Control c(kWrapStyles, 200, 300);
+    std::string paragraph;
+    for (int i = 0; i < 30; ++i) paragraph += "word" + std::to_string(i) + " ";
+    std::string text = paragraph + "\r\nshort\r\n" + paragraph;
+    c.Send(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    LRESULT lines = c.Send(EM_GETLINECOUNT);
+    EXPECT_GT(lines, 6);
+    // The display lines cut the text in order, each wrap after a blank, and line and index agree.
+    LONG previous = -1;
+    for (LRESULT line = 0; line < lines; ++line) {
+        LRESULT start = c.Send(EM_LINEINDEX, line);
+        ASSERT_GT(start, previous);
+        EXPECT_EQ(c.Send(EM_EXLINEFROMCHAR, 0, start), line);
+        if (start > 0 && text[start - 1] != '\n') EXPECT_EQ(text[start - 1], ' ') << "line " << line;
+        LRESULT length = c.Send(EM_LINELENGTH, start);
+        EXPECT_GT(length, 0);
+        previous = static_cast<LONG>(start);
+    }
+    EXPECT_EQ(c.Send(EM_LINEINDEX, lines), -1);
+    LRESULT shortLine = c.Send(EM_EXLINEFROMCHAR, 0, static_cast<LPARAM>(paragraph.size() + 2));
+    EXPECT_EQ(c.Send(EM_LINELENGTH, c.Send(EM_LINEINDEX, shortLine)), 5);
+    // A narrower window wraps into more lines.
+    MoveWindow(c.window, 0, 0, 120, 300, TRUE);
+    EXPECT_GT(c.Send(EM_GETLINECOUNT), lines);
+    // Scrolling is by display lines too.
+    c.Send(EM_LINESCROLL, 0, 3);
+    EXPECT_EQ(c.Send(EM_GETFIRSTVISIBLELINE), 3);
+}
+
+TEST(EditorControl, CharacterFormatFontColoursAndBackground) {
+    Control c;
+    c.Send(WM_SETTEXT, 0, reinterpret_cast<LPARAM>("x <b>y</b>"));
+    CHARFORMATA format{};
+    format.cbSize = sizeof format;
+    format.dwMask = CFM_BOLD | CFM_ITALIC | CFM_SIZE | CFM_COLOR | CFM_FACE | CFM_CHARSET;
+    format.dwEffects = CFE_BOLD;
+    format.yHeight = 240;
+    format.crTextColor = RGB(0, 0, 8);
+    format.bCharSet = 255;
+    lstrcpyA(format.szFaceName, "Courier New");
+    c.Send(EM_SETCHARFORMAT, 0, reinterpret_cast<LPARAM>(&format));
+    c.Send(EM_SETCHARFORMAT, SCF_SELECTION | SCF_ALL, reinterpret_cast<LPARAM>(&format));
+    CHARFORMATA read{};
+    read.cbSize = sizeof read;
+    c.Send(EM_GETCHARFORMAT, 0, reinterpret_cast<LPARAM>(&read));
+    EXPECT_EQ(read.yHeight, 240);
+    EXPECT_EQ(read.dwEffects & (CFE_BOLD | CFE_ITALIC), static_cast<DWORD>(CFE_BOLD));
+    EXPECT_EQ(read.bCharSet, 255);
+    EXPECT_STREQ(read.szFaceName, "Courier New");
+    EXPECT_EQ(read.crTextColor, RGB(0, 0, 8));
+    // A colour on a range, kept by the text there.
+    CHARFORMATA blue{};
+    blue.cbSize = sizeof blue;
+    blue.dwMask = CFM_COLOR;
+    blue.crTextColor = RGB(0, 0, 255);
+    Select(c, 2, 5);
+    c.Send(EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&blue));
+    Select(c, 3, 3);
+    c.Send(EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&read));
+    EXPECT_EQ(read.crTextColor, RGB(0, 0, 255));
+    Select(c, 0, 0);
+    c.Send(EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(">>"));
+    Select(c, 5, 5);
+    c.Send(EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&read));
+    EXPECT_EQ(read.crTextColor, RGB(0, 0, 255));
+    Select(c, 1, 1);
+    c.Send(EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&read));
+    EXPECT_EQ(read.crTextColor, RGB(0, 0, 8));
+    // The background: the previous colour comes back.
+    EXPECT_EQ(c.Send(EM_SETBKGNDCOLOR, 0, RGB(1, 2, 3)), static_cast<LRESULT>(GetSysColor(COLOR_WINDOW)));
+    EXPECT_EQ(c.Send(EM_SETBKGNDCOLOR, 1, 0), static_cast<LRESULT>(RGB(1, 2, 3)));
+    UpdateWindow(c.window);
+}
+
+namespace {
+
+// Counts what the control asks; answers as told.
+class RecordingCallback final : public IRichEditOleCallback {
+public:
+    HRESULT answer = S_OK;
+    int drops = 0;
+    int references = 0;
+    CLIPFORMAT format = 0;
+
+    STDMETHODIMP QueryInterface(REFIID, void** out) override {
+        if (out) *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(++references); }
+    STDMETHODIMP_(ULONG) Release() override { return static_cast<ULONG>(--references); }
+    STDMETHODIMP GetNewStorage(LPSTORAGE*) override { return E_NOTIMPL; }
+    STDMETHODIMP GetInPlaceContext(LPOLEINPLACEFRAME*, LPOLEINPLACEUIWINDOW*, LPOLEINPLACEFRAMEINFO) override {
+        return E_NOTIMPL;
+    }
+    STDMETHODIMP ShowContainerUI(WINBOOL) override { return E_NOTIMPL; }
+    STDMETHODIMP QueryInsertObject(LPCLSID, LPSTORAGE, LONG) override { return S_OK; }
+    STDMETHODIMP DeleteObject(LPOLEOBJECT) override { return S_OK; }
+    STDMETHODIMP QueryAcceptData(LPDATAOBJECT, CLIPFORMAT* offered, DWORD reco, WINBOOL, HGLOBAL) override {
+        if (reco == RECO_DROP) ++drops;
+        if (offered) format = *offered;
+        return answer;
+    }
+    STDMETHODIMP ContextSensitiveHelp(WINBOOL) override { return E_NOTIMPL; }
+    STDMETHODIMP GetClipboardData(CHARRANGE*, DWORD, LPDATAOBJECT* out) override {
+        if (out) *out = nullptr;
+        return E_NOTIMPL;
+    }
+    STDMETHODIMP GetDragDropEffect(WINBOOL, DWORD, LPDWORD) override { return E_NOTIMPL; }
+    STDMETHODIMP GetContextMenu(WORD, LPOLEOBJECT, CHARRANGE*, HMENU* menu) override {
+        if (menu) *menu = nullptr;
+        return E_NOTIMPL;
+    }
+};
+
+void DragSelection(const Control& c, LONG from, LONG to) {
+    POINT start = PointOf(c, from);
+    POINT end = PointOf(c, to);
+    c.Send(WM_LBUTTONDOWN, MK_LBUTTON, Coordinates(start, 1, 2));
+    c.Send(WM_MOUSEMOVE, MK_LBUTTON, Coordinates(start, 30, 2));
+    c.Send(WM_MOUSEMOVE, MK_LBUTTON, Coordinates(end, 1, 2));
+    c.Send(WM_LBUTTONUP, 0, Coordinates(end, 1, 2));
+}
+
+}  // namespace
+
+TEST(EditorControl, ADraggedSelectionAsksTheCallbackBeforeItIsDropped) {
+    RecordingCallback callback;
+    {
+        Control c;
+        EXPECT_TRUE(c.Send(EM_SETOLECALLBACK, 0, reinterpret_cast<LPARAM>(&callback)));
+        EXPECT_EQ(callback.references, 1);
+        c.Send(WM_SETTEXT, 0, reinterpret_cast<LPARAM>("abc def ghi"));
+        UpdateWindow(c.window);
+        Select(c, 0, 4);
+        DragSelection(c, 1, 11);
+        EXPECT_EQ(callback.drops, 1);
+        EXPECT_EQ(callback.format, CF_TEXT);
+        EXPECT_EQ(Text(c), "def ghiabc ");
+        EXPECT_EQ(SelectedText(c), "abc ");
+        // A refused drop leaves the text.
+        callback.answer = E_FAIL;
+        Select(c, 0, 4);
+        DragSelection(c, 1, 9);
+        EXPECT_EQ(callback.drops, 2);
+        EXPECT_EQ(Text(c), "def ghiabc ");
+    }
+    EXPECT_EQ(callback.references, 0);
+}
