@@ -1,0 +1,236 @@
+#include "document/win/editor_subclass.h"
+
+#include <richedit.h>
+#include <shellapi.h>
+#include <windowsx.h>
+
+#include <cstdint>
+
+#include "app/view_decoding.h"
+#include "document/editor_keys.h"
+#include "document/undo_journal.h"
+#include "document/win/control_text_access.h"
+#include "document/win/editing_links.h"
+#include "encoding/code_page_tables.h"
+#include "encoding/win/run_transform.h"
+
+namespace {
+
+constexpr std::uint8_t kOemTypedByHand = 0xE0;  // 1251's а, whose 866 form the control cannot take as typed
+constexpr std::uint8_t kOemLetterA = 0xA0;
+constexpr int kEditPopup = 1;
+
+// A window whose procedure was put in with the W call gets UTF-16 characters and texts; the
+// subclass answers in the same form, so nothing is converted between it and the control.
+bool IsUnicode(HWND window) { return IsWindowUnicode(window) != FALSE; }
+
+LRESULT PassOn(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return IsUnicode(window) ? CallWindowProcW(EditorControlProcedure, window, message, wParam, lParam)
+                             : CallWindowProcA(EditorControlProcedure, window, message, wParam, lParam);
+}
+
+bool CtrlHeld() { return GetKeyState(VK_CONTROL) < 0; }
+
+bool OfferedToAccelerators(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (!AcceleratorTable || !MainWindow) return false;
+    MSG offered{MainWindow, message, wParam, lParam, 0, {}};
+    return (IsUnicode(window) ? TranslateAcceleratorW(MainWindow, AcceleratorTable, &offered)
+                              : TranslateAcceleratorA(MainWindow, AcceleratorTable, &offered)) != 0;
+}
+
+// The typed character as the keyboard's 1251 byte; one that 1251 lacks becomes '?', as the system
+// makes it for an ANSI window.
+std::uint8_t AnsiByteOfTyped(HWND window, WPARAM character) {
+    if (character < 0x80) return static_cast<std::uint8_t>(character);
+    wchar_t wide = static_cast<wchar_t>(character);
+    if (!IsUnicode(window)) {
+        const char byte = static_cast<char>(character & 0xFF);
+        if (GetACP() == 1251) return static_cast<std::uint8_t>(byte);
+        if (MultiByteToWideChar(CP_ACP, 0, &byte, 1, &wide, 1) != 1) return '?';
+    }
+    char byte = '?';
+    if (WideCharToMultiByte(1251, 0, &wide, 1, &byte, 1, nullptr, nullptr) != 1) return '?';
+    return static_cast<std::uint8_t>(byte);
+}
+
+// The control takes a typed character as the view byte itself (an ANSI window) or as the character
+// that byte shows in the view (a Unicode window).
+WPARAM CharacterForControl(HWND window, std::uint8_t viewByte) {
+    if (!IsUnicode(window) || viewByte < 0x80) return viewByte;
+    return ViewGlyph(CodePageIndex, viewByte);
+}
+
+void ReplaceSelectionByOemA(HWND window) {
+    if (IsUnicode(window)) {
+        const wchar_t text[2] = {static_cast<wchar_t>(ViewGlyph(kOem866, kOemLetterA)), 0};
+        CallWindowProcW(EditorControlProcedure, window, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text));
+    } else {
+        const char text[2] = {static_cast<char>(kOemLetterA), 0};
+        CallWindowProcA(EditorControlProcedure, window, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text));
+    }
+}
+
+void TypeOemLetterA(HWND window) {
+    ControlTextAccess& text = EditorText();
+    if (OverwriteMode) {
+        RecordUndo(UndoKind::OvertypeChar, 1);
+        if (OvertypeSelectsNextCharacter(text)) {
+            std::int32_t start = 0, end = 0;
+            text.GetSelection(start, end);
+            text.SetSelection(start, start + 1);
+        }
+    } else {
+        RecordUndo(UndoKind::TypeChar, 1);
+    }
+    ReplaceSelectionByOemA(window);
+}
+
+bool SelectionIsEmpty() {
+    std::int32_t start = 0, end = 0;
+    EditorText().GetSelection(start, end);
+    return start == end;
+}
+
+LRESULT OnChar(HWND window, WPARAM character, LPARAM lParam) {
+    const std::uint8_t typed = AnsiByteOfTyped(window, character);
+    if (!IsPrintableTyped(typed)) return PassOn(window, WM_CHAR, character, lParam);
+    if (!KeepLineBreakWhenTyping(EditorText()) && CodePageIndex == kOem866 && typed == kOemTypedByHand &&
+        SelectionIsEmpty()) {
+        TypeOemLetterA(window);
+        return 0;
+    }
+    RecordUndo(OverwriteMode ? UndoKind::OvertypeChar : UndoKind::TypeChar, 1);
+    return PassOn(window, WM_CHAR, CharacterForControl(window, ViewByteOfTyped(typed, CodePageIndex)), lParam);
+}
+
+std::int32_t LineStartOf(HWND window, std::int32_t position) {
+    const LRESULT line = SendMessageA(window, EM_EXLINEFROMCHAR, 0, position);
+    return static_cast<std::int32_t>(SendMessageA(window, EM_LINEINDEX, static_cast<WPARAM>(line), 0));
+}
+
+void DeleteSelection(HWND window) {
+    RecordUndo(UndoKind::ReplaceRange, 0);
+    SendMessageA(window, WM_CLEAR, 0, 0);
+}
+
+LRESULT OnDelete(HWND window, LPARAM lParam) {
+    ControlTextAccess& text = EditorText();
+    std::int32_t start = 0, end = 0;
+    text.GetSelection(start, end);
+    if (end - start > 2) KeepLineBreakWhenDeleting(text, LineStartOf(window, start));
+    if (!SelectionIsEmpty()) {
+        DeleteSelection(window);
+        return 0;
+    }
+    RecordUndo(UndoKind::DeleteChar, 0);
+    return PassOn(window, WM_KEYDOWN, VK_DELETE, lParam);
+}
+
+// The caret's line goes with its line break; the last line, which has none, leaves the break above.
+void DeleteCaretLine(HWND window) {
+    ControlTextAccess& text = EditorText();
+    std::int32_t start = 0, end = 0;
+    text.GetSelection(start, end);
+    const LRESULT line = SendMessageA(window, EM_EXLINEFROMCHAR, 0, start);
+    if (line < 0) return;
+    const LRESULT lineStart = SendMessageA(window, EM_LINEINDEX, static_cast<WPARAM>(line), 0);
+    if (lineStart == -1) return;
+    LRESULT lineEnd = SendMessageA(window, EM_LINEINDEX, static_cast<WPARAM>(line + 1), 0);
+    if (lineEnd == -1) lineEnd = lineStart + SendMessageA(window, EM_LINELENGTH, static_cast<WPARAM>(lineStart), 0);
+    text.SetSelection(static_cast<std::int32_t>(lineStart), static_cast<std::int32_t>(lineEnd));
+    RecordUndo(UndoKind::ReplaceRange, 0);
+    SendMessageA(window, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(""));
+}
+
+LRESULT OnKeyDown(HWND window, WPARAM key, LPARAM lParam) {
+    switch (key) {
+    case VK_INSERT:
+        // The control switches its own overwrite mode with the key it is passed.
+        if (!CtrlHeld()) {
+            OverwriteMode = !OverwriteMode;
+            ShowEditMode();
+        }
+        break;
+    case VK_BACK:
+        if (CtrlHeld()) {
+            if (JournalOff) break;
+            RecordUndo(UndoKind::DeleteWordLeft, 0);
+            return 0;
+        }
+        if (SendMessageA(window, EM_SELECTIONTYPE, 0, 0) != SEL_EMPTY) {
+            DeleteSelection(window);
+            return 0;
+        }
+        RecordUndo(UndoKind::BackspaceChar, 0);
+        break;
+    case VK_RETURN:
+        RecordUndo(UndoKind::TypeBreak, 2);
+        break;
+    case VK_CONTROL:
+        if (PendingChord.PendingChord() >= 0) PendingChord.CtrlWentDown();
+        break;
+    case VK_DELETE:
+        if (!CtrlHeld()) return OnDelete(window, lParam);
+        if (JournalOff) break;
+        RecordUndo(UndoKind::DeleteWordRight, 0);
+        return 0;
+    case 'Y':
+        if (!CtrlHeld()) break;
+        DeleteCaretLine(window);
+        return 0;
+    }
+    return PassOn(window, WM_KEYDOWN, key, lParam);
+}
+
+void ShowContextMenu() {
+    const DWORD position = GetMessagePos();
+    TrackPopupMenu(SubMenus[kEditPopup], TPM_CENTERALIGN | TPM_RIGHTBUTTON, GET_X_LPARAM(position),
+                   GET_Y_LPARAM(position), 0, MainWindow, nullptr);
+}
+
+// False when no file name can be read from the drop.
+bool OpenDroppedFile(WPARAM wParam) {
+    HDROP drop = reinterpret_cast<HDROP>(wParam);
+    char name[MAX_PATH] = {};
+    if (DragQueryFileA(drop, 0, name, MAX_PATH) == 0) return false;
+    DragFinish(drop);
+    if (ConfirmSaveChanges()) LoadFile(name);
+    return true;
+}
+
+}  // namespace
+
+LRESULT CALLBACK EditorSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (OfferedToAccelerators(window, message, wParam, lParam)) return 0;
+    switch (message) {
+    case WM_CHAR:
+        return OnChar(window, wParam, lParam);
+    case WM_KEYDOWN:
+        return OnKeyDown(window, wParam, lParam);
+    case WM_KEYUP:
+        ShowCaretPosition();
+        break;
+    case WM_LBUTTONDOWN:
+        PostMessageA(MainWindow, WM_USER + 1, 0, 0);
+        break;
+    case WM_RBUTTONUP:
+        ShowContextMenu();
+        return 0;
+    case WM_DROPFILES:
+        if (OpenDroppedFile(wParam)) return 0;
+        break;
+    case WM_INPUTLANGCHANGE:
+        // Not passed on: the control would change the character set of the text with the layout.
+        ShowKeyboardLayout();
+        return 1;
+    }
+    return PassOn(window, message, wParam, lParam);
+}
+
+void SubclassEditorControl(HWND control) {
+    const LONG_PTR subclass = reinterpret_cast<LONG_PTR>(EditorSubclassProc);
+    EditorControlProcedure = reinterpret_cast<WNDPROC>(IsUnicode(control)
+                                                           ? SetWindowLongPtrW(control, GWLP_WNDPROC, subclass)
+                                                           : SetWindowLongPtrA(control, GWLP_WNDPROC, subclass));
+    InstallControlTextAccess();
+}
