@@ -42,7 +42,9 @@ display_alive() {
 
 {
   flock 9
+  own_display=
   if [ -z "${DISPLAY:-}" ] || [ -n "${VEMKO_OWN_DISPLAY:-}" ]; then
+    own_display=1
     if ! display_alive; then
       exec 8>"$state/display.tmp"
       Xvfb -displayfd 8 -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 9>&- &
@@ -59,6 +61,15 @@ display_alive() {
     "$wine" wineboot -i >/dev/null 2>&1 9>&- || true
     "$wineserver" -w 9>&-
     touch "$WINEPREFIX/.made"
+  fi
+  # On a private display there is no window manager, and Wine would wait two seconds for one to
+  # acknowledge every top-level window that is hidden or destroyed; windows it keeps to itself need
+  # no wait. On the user's display the windows are handed to the window manager as usual.
+  managed=Y
+  [ -n "$own_display" ] && managed=N
+  if [ "$(cat "$WINEPREFIX/.managed" 2>/dev/null)" != "$managed" ]; then
+    "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d "$managed" /f >/dev/null 2>&1 9>&- || true
+    echo "$managed" >"$WINEPREFIX/.managed"
   fi
   # Persistent for a minute after the last program: consecutive tests reuse one server. The
   # server's service processes are started here, away from the program's output: started by the

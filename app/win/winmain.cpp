@@ -4,5 +4,7 @@
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     if (!StartApplication(instance, GetCommandLineA())) return 255;
-    return RunMessageLoop();
+    const int quitCode = RunMessageLoop();
+    EndApplication();
+    return quitCode;
 }

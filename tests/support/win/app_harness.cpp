@@ -2,8 +2,8 @@
 
 #include "app/win/application.h"
 
-HWND StartTestApplication(const char* commandLine) {
-    if (!StartApplication(GetModuleHandleA(nullptr), commandLine)) return nullptr;
+HWND StartTestApplication(const char* commandLine, int showCommand) {
+    if (!StartApplication(GetModuleHandleA(nullptr), commandLine, showCommand)) return nullptr;
     PumpMessages();
     return MainWindow;
 }
@@ -16,6 +16,7 @@ void CloseTestApplication() {
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
+    EndApplication();
 }
 
 void PumpMessages(DWORD milliseconds) {

@@ -5,9 +5,12 @@
 
 #include <string>
 
-// Starts the application with the given command line (program name first).
-HWND StartTestApplication(const char* commandLine = "vemko.exe");
-// Destroys the main window if it still exists and drains the queue up to the quit message.
+// Starts the application with the given command line (program name first). The show command is
+// the one the start-up information would carry (SW_SHOWMINNOACTIVE: started minimised); the
+// default asks the system, as the program does.
+HWND StartTestApplication(const char* commandLine = "vemko.exe", int showCommand = -1);
+// Destroys the main window if it still exists, drains the queue up to the quit message and releases
+// what the program releases after its loop, so the next start begins afresh.
 void CloseTestApplication();
 // Dispatches everything queued (and anything arriving) for about the given time.
 void PumpMessages(DWORD milliseconds = 30);

@@ -1,0 +1,66 @@
+#include "app/win/editor_setup.h"
+
+#include <richedit.h>
+
+#include "app/settings.h"
+#include "app/win/application.h"
+#include "app/win/stand_ins.h"
+#include "document/win/view_code_page.h"
+#include "app/win/status_bar.h"
+#include "app/win/toolbar.h"
+#include "document/undo_journal.h"
+
+HWND EditorControl = nullptr;
+WNDPROC EditorControlProcedure = nullptr;
+bool OverwriteMode = false;
+DWORD WordWrapStyle = kNoWordWrapStyle;
+
+void CreateEditorControl() {
+    const DWORD style = WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_NOOLEDRAGDROP |
+                        ES_SELECTIONBAR | WordWrapStyle;
+    EditorControl = CreateWindowExA(WS_EX_STATICEDGE | WS_EX_ACCEPTFILES, "RICHEDIT", nullptr, style, 0, 64, 256, 128,
+                                    MainWindow, nullptr, ProgramInstance, nullptr);
+    if (!EditorControl) return;
+    SetFocus(EditorControl);
+    SendMessageA(EditorControl, EM_EXLIMITTEXT, 0, static_cast<LPARAM>(TextLimit));
+    SendMessageA(EditorControl, EM_SETBKGNDCOLOR, 0, ReadSettingDword("Bk", GetSysColor(COLOR_WINDOW)));
+    ApplyViewCodePage();
+    OverwriteMode = false;
+    ShowEditMode();
+    LastShownSelection.cpMin = -1;
+    ShowCaretPosition();
+    SendMessageA(EditorControl, EM_SETOLECALLBACK, 0, reinterpret_cast<LPARAM>(EditCallbackObject()));
+    // Installed with the ANSI call: the subclass gets typed characters as 1251 bytes, the code page
+    // it translates from.
+    EditorControlProcedure = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(EditorControl, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(EditorSubclassProc)));
+}
+
+namespace {
+
+int HeightOfBar(HWND bar) {
+    if (!bar) return 0;
+    // Both bars place and size themselves at the edge of their parent on WM_SIZE.
+    SendMessageA(bar, WM_SIZE, 0, 0);
+    RECT rectangle;
+    GetWindowRect(bar, &rectangle);
+    return rectangle.bottom - rectangle.top;
+}
+
+}  // namespace
+
+void LayoutChildWindows(int clientWidth, int clientHeight) {
+    const int toolBarHeight = HeightOfBar(ToolBar);
+    const int statusBarHeight = HeightOfBar(StatusBar);
+    if (EditorControl)
+        MoveWindow(EditorControl, 0, toolBarHeight, clientWidth, clientHeight - statusBarHeight - toolBarHeight, TRUE);
+}
+
+void ReleaseShellResources() {
+    ReleasePrinterChoice();
+    if (EditorControl) {
+        DestroyWindow(EditorControl);
+        EditorControl = nullptr;
+    }
+    ClearUndo();
+}

@@ -1,0 +1,27 @@
+#pragma once
+// The EditorControl between the toolbar and the status bar: its creation with the program's styles,
+// limit, colour, view and subclass, the layout of the three child windows, and what the shell
+// releases when the main window goes.
+#include <windows.h>
+
+#include <cstdint>
+
+extern HWND EditorControl;
+// The control's own procedure, kept when the subclass replaces it; the subclass passes messages on
+// to it.
+extern WNDPROC EditorControlProcedure;
+// Insert (false) or overwrite (true) typing; back to insert whenever the control is created.
+extern bool OverwriteMode;
+
+// The word-wrap style bits of the control, the setting "WW": WS_HSCROLL | ES_AUTOHSCROLL while word
+// wrap is off, 0 while it is on.
+inline constexpr DWORD kNoWordWrapStyle = WS_HSCROLL | ES_AUTOHSCROLL;
+extern DWORD WordWrapStyle;
+
+// Creates and sets up the EditorControl; leaves EditorControl null when the window cannot be made.
+void CreateEditorControl();
+// The toolbar at the top, the status bar at the bottom and the editor in between, for a client area
+// of the given size.
+void LayoutChildWindows(int clientWidth, int clientHeight);
+// On destroy of the main window: the printer choice, the EditorControl and the undo journal.
+void ReleaseShellResources();

@@ -1,0 +1,93 @@
+#include "app/win/registry_settings.h"
+
+#include <utility>
+
+namespace {
+
+class RegistryKey {
+public:
+    RegistryKey() = default;
+    RegistryKey(const RegistryKey&) = delete;
+    RegistryKey& operator=(const RegistryKey&) = delete;
+    ~RegistryKey() {
+        if (key_) RegCloseKey(key_);
+    }
+
+    static RegistryKey Open(REGSAM access) {
+        RegistryKey opened;
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKeyPath, 0, access, &opened.key_) != ERROR_SUCCESS)
+            opened.key_ = nullptr;
+        return opened;
+    }
+    static RegistryKey Create() {
+        RegistryKey created;
+        if (RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKeyPath, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &created.key_,
+                            nullptr) != ERROR_SUCCESS)
+            created.key_ = nullptr;
+        return created;
+    }
+
+    RegistryKey(RegistryKey&& other) noexcept : key_(std::exchange(other.key_, nullptr)) {}
+    explicit operator bool() const { return key_ != nullptr; }
+    HKEY get() const { return key_; }
+
+private:
+    HKEY key_ = nullptr;
+};
+
+RegistrySettingsStore registryStore;
+
+void SetValue(std::string_view name, DWORD type, const void* data, DWORD size) {
+    RegistryKey key = RegistryKey::Create();
+    if (!key) return;
+    RegSetValueExA(key.get(), std::string(name).c_str(), 0, type, static_cast<const BYTE*>(data), size);
+}
+
+}  // namespace
+
+std::optional<std::string> RegistrySettingsStore::ReadData(std::string_view name) {
+    RegistryKey key = RegistryKey::Open(KEY_QUERY_VALUE);
+    if (!key) return std::nullopt;
+    const std::string valueName(name);
+    // The size asked first is an upper bound for texts (the registry keeps them in UTF-16); the read
+    // itself says how many bytes the text has in the ANSI code page. A value growing in between is
+    // asked again.
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        DWORD size = 0;
+        LONG status = RegQueryValueExA(key.get(), valueName.c_str(), nullptr, nullptr, nullptr, &size);
+        if (status != ERROR_SUCCESS && status != ERROR_MORE_DATA) return std::nullopt;
+        std::string data(size, '\0');
+        status = RegQueryValueExA(key.get(), valueName.c_str(), nullptr, nullptr,
+                                  reinterpret_cast<BYTE*>(data.data()), &size);
+        if (status == ERROR_MORE_DATA) continue;
+        if (status != ERROR_SUCCESS) return std::nullopt;
+        data.resize(size < data.size() ? size : data.size());
+        return data;
+    }
+    return std::nullopt;
+}
+
+void RegistrySettingsStore::WriteDword(std::string_view name, std::uint32_t value) {
+    DWORD data = value;
+    SetValue(name, REG_DWORD, &data, sizeof data);
+}
+
+void RegistrySettingsStore::WriteText(std::string_view name, std::string_view text) {
+    std::string data(text);
+    SetValue(name, REG_SZ, data.c_str(), static_cast<DWORD>(data.size() + 1));
+}
+
+void InstallRegistrySettings() { InstallSettingsStore(&registryStore); }
+
+bool ReadSettingBlock(const char* name, void* data, DWORD size) {
+    std::optional<std::string> stored = registryStore.ReadData(name);
+    if (!stored || stored->size() != size) return false;
+    stored->copy(static_cast<char*>(data), size);
+    return true;
+}
+
+void WriteSettingBlockToExistingKey(const char* name, const void* data, DWORD size) {
+    RegistryKey key = RegistryKey::Open(KEY_SET_VALUE);
+    if (!key) return;
+    RegSetValueExA(key.get(), name, 0, REG_BINARY, static_cast<const BYTE*>(data), size);
+}

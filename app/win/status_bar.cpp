@@ -1,0 +1,46 @@
+#include "app/win/status_bar.h"
+
+#include <commctrl.h>
+
+#include "app/status_texts.h"
+#include "app/ui_text.h"
+#include "app/win/application.h"
+#include "app/win/editor_setup.h"
+#include "document/win/view_code_page.h"
+
+HWND StatusBar = nullptr;
+CHARRANGE LastShownSelection{-1, -1};
+
+void CreateStatusBar() {
+    StatusBar = CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | WS_BORDER, 0, 0, 0, 0, MainWindow,
+                                reinterpret_cast<HMENU>(1), ProgramInstance, nullptr);
+    if (!StatusBar) return;
+    int edges[4];
+    for (int i = 0; i < 4; ++i) edges[i] = kStatusBarPartEdges[i];
+    SendMessageA(StatusBar, SB_SETPARTS, 4, reinterpret_cast<LPARAM>(edges));
+    ShowViewCodePage();
+    ShowKeyboardLayout();
+}
+
+void DestroyStatusBar() {
+    if (StatusBar) DestroyWindow(StatusBar);
+    StatusBar = nullptr;
+}
+
+void ShowCaretPosition() {
+    if (!StatusBar) return;
+    CHARRANGE selection{0, 0};
+    SendMessageA(EditorControl, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+    if (selection.cpMin == LastShownSelection.cpMin && selection.cpMax == LastShownSelection.cpMax) return;
+    LastShownSelection = selection;
+    const LRESULT line = SendMessageA(EditorControl, EM_EXLINEFROMCHAR, 0, selection.cpMin);
+    const LRESULT lineStart = SendMessageA(EditorControl, EM_LINEINDEX, line, 0);
+    const std::string text = CaretPositionText(static_cast<std::uint32_t>(selection.cpMin - lineStart + 1),
+                                               static_cast<std::uint32_t>(line + 1));
+    SendMessageA(StatusBar, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void ShowEditMode() {
+    if (!StatusBar) return;
+    SendMessageA(StatusBar, SB_SETTEXTA, 3, reinterpret_cast<LPARAM>(OverwriteMode ? "Замена"_ui : "Вставка"_ui));
+}

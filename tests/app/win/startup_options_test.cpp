@@ -1,0 +1,214 @@
+#include <windows.h>
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include "app/settings.h"
+#include "app/ui_text.h"
+#include "app/win/application.h"
+#include "app/win/registry_settings.h"
+#include "app/win/toolbar.h"
+#include "document/undo_journal.h"
+#include "resources/resource.h"
+#include "support/win/app_harness.h"
+#include "support/win/modal_answers.h"
+#include "support/win/settings_key.h"
+
+namespace {
+
+struct StartupOptions : testing::Test {
+    SettingsKeySnapshot snapshot;
+    void SetUp() override {
+        ClearSettingsKey();
+        InstallRegistrySettings();
+    }
+    void TearDown() override { CloseTestApplication(); }
+};
+
+WINDOWPLACEMENT SavedPlacement(RECT normal, UINT showCommand = SW_SHOWNORMAL) {
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof placement;
+    placement.showCmd = showCommand;
+    placement.ptMinPosition = {-1, -1};
+    placement.ptMaxPosition = {-1, -1};
+    placement.rcNormalPosition = normal;
+    return placement;
+}
+
+void StorePlacement(const WINDOWPLACEMENT& placement) {
+    WriteRawSetting("DEF", REG_BINARY, &placement, sizeof placement);
+}
+
+std::string StoredPlacementBytes() {
+    DWORD type = 0;
+    std::string data;
+    return ReadRawSetting("DEF", &type, &data) ? data : std::string();
+}
+
+RECT NormalRectangle() {
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof placement;
+    GetWindowPlacement(MainWindow, &placement);
+    return placement.rcNormalPosition;
+}
+
+bool operator==(const RECT& a, const RECT& b) {
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+const RECT kSavedRectangle{120, 90, 720, 560};
+
+TEST_F(StartupOptions, NormalStartAppliesTheSavedPlacementAndSavesTheNewOne) {
+    StorePlacement(SavedPlacement(kSavedRectangle));
+    ASSERT_NE(StartTestApplication("vemko.exe", SW_SHOWNORMAL), nullptr);
+    EXPECT_TRUE(RestorePlacement);
+    EXPECT_TRUE(NormalRectangle() == kSavedRectangle);
+    EXPECT_TRUE(IsWindowVisible(MainWindow));
+
+    MoveWindow(MainWindow, 50, 60, 500, 400, TRUE);
+    SaveWindowPlacement();
+    WINDOWPLACEMENT saved{};
+    ASSERT_TRUE(ReadSettingBlock("DEF", &saved, sizeof saved));
+    EXPECT_EQ(saved.length, sizeof saved);
+    EXPECT_TRUE(saved.rcNormalPosition == (RECT{50, 60, 550, 460}));
+}
+
+TEST_F(StartupOptions, StartedMinimisedNeitherAppliesNorSavesThePlacement) {
+    StorePlacement(SavedPlacement(kSavedRectangle));
+    const std::string before = StoredPlacementBytes();
+    ASSERT_NE(StartTestApplication("vemko.exe", SW_SHOWMINNOACTIVE), nullptr);
+    EXPECT_FALSE(RestorePlacement);
+    EXPECT_TRUE(IsIconic(MainWindow));
+    EXPECT_FALSE(NormalRectangle() == kSavedRectangle);
+    SaveWindowPlacement();
+    CloseTestApplication();
+    EXPECT_EQ(StoredPlacementBytes(), before);
+}
+
+TEST_F(StartupOptions, StartedMaximisedOrWithoutRememberingNeitherAppliesNorSaves) {
+    StorePlacement(SavedPlacement(kSavedRectangle));
+    const std::string before = StoredPlacementBytes();
+    ASSERT_NE(StartTestApplication("vemko.exe", SW_SHOWMAXIMIZED), nullptr);
+    EXPECT_FALSE(RestorePlacement);
+    CloseTestApplication();
+
+    WriteSettingDword("AU", 0);
+    ASSERT_NE(StartTestApplication("vemko.exe", SW_SHOWDEFAULT), nullptr);
+    EXPECT_FALSE(RestorePlacement);
+    EXPECT_FALSE(NormalRectangle() == kSavedRectangle);
+    SaveWindowPlacement();
+    CloseTestApplication();
+    EXPECT_EQ(StoredPlacementBytes(), before);
+}
+
+TEST_F(StartupOptions, PlacementIsNotSavedWhileTheSettingsKeyDoesNotExist) {
+    ASSERT_NE(StartTestApplication("vemko.exe", SW_SHOWDEFAULT), nullptr);
+    EXPECT_TRUE(RestorePlacement);
+    EXPECT_TRUE(IsWindowVisible(MainWindow));
+    SaveWindowPlacement();
+    EXPECT_FALSE(SettingsKeyExists());
+}
+
+TEST_F(StartupOptions, SavedPlacementThatWouldHideTheWindowStillShowsIt) {
+    StorePlacement(SavedPlacement(kSavedRectangle, SW_HIDE));
+    ASSERT_NE(StartTestApplication("vemko.exe", SW_SHOWNORMAL), nullptr);
+    EXPECT_TRUE(IsWindowVisible(MainWindow));
+    EXPECT_TRUE(NormalRectangle() == kSavedRectangle);
+}
+
+// Posted commands to the main window, as the queue hands them out.
+std::vector<WPARAM> postedCommands;
+LRESULT CALLBACK WatchPostedCommands(int code, WPARAM wParam, LPARAM lParam) {
+    auto* message = reinterpret_cast<MSG*>(lParam);
+    if (code == HC_ACTION && wParam == PM_REMOVE && message->message == WM_COMMAND) postedCommands.push_back(message->wParam);
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+std::vector<WPARAM> CommandsPostedAtStart(const char* commandLine) {
+    postedCommands.clear();
+    HHOOK hook = SetWindowsHookExA(WH_GETMESSAGE, WatchPostedCommands, nullptr, GetCurrentThreadId());
+    StartTestApplication(commandLine);
+    UnhookWindowsHookEx(hook);
+    CloseTestApplication();
+    return postedCommands;
+}
+
+TEST_F(StartupOptions, PrintSwitchPostsThePrintCommand) {
+    EXPECT_EQ(CommandsPostedAtStart("vemko.exe /p"), std::vector<WPARAM>{IDM_PRINT});
+    EXPECT_EQ(CommandsPostedAtStart("\"C:\\Program Files\\vemko.exe\" /P \"C:\\no such folder\\a b.txt\""),
+              std::vector<WPARAM>{IDM_PRINT});
+    EXPECT_TRUE(CommandsPostedAtStart("vemko.exe").empty());
+    EXPECT_TRUE(CommandsPostedAtStart("vemko.exe /x").empty());
+}
+
+TEST_F(StartupOptions, FileThatCannotBeOpenedLeavesTheUntitledDocument) {
+    ASSERT_NE(StartTestApplication("vemko.exe C:\\no such folder\\no such file.txt"), nullptr);
+    EXPECT_STREQ(CurrentFileName, UntitledName);
+    EXPECT_EQ(WindowText(MainWindow), "[БезИмени]-VEMKO"_ui);
+}
+
+// The idle step runs once the queue is empty; this timer fires only after the loop has gone idle.
+BYTE undoStateWhenIdle = 0;
+void CALLBACK EndLoopWhenIdle(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    undoStateWhenIdle = static_cast<BYTE>(SendMessageA(ToolBar, TB_GETSTATE, IDM_UNDO, 0));
+    PostQuitMessage(7);
+}
+
+TEST_F(StartupOptions, MessageLoopRefreshesTheButtonsWhenIdleAndEndsWithTheQuitCode) {
+    ASSERT_NE(StartTestApplication(), nullptr);
+    ASSERT_TRUE(DocumentUndoJournal().Empty());
+    SendMessageA(ToolBar, TB_SETSTATE, IDM_UNDO, MAKELPARAM(TBSTATE_ENABLED, 0));
+    PostMessageA(MainWindow, WM_NULL, 0, 0);
+    SetTimer(nullptr, 0, 50, EndLoopWhenIdle);
+    EXPECT_EQ(RunMessageLoop(), 7);
+    EXPECT_EQ(undoStateWhenIdle, TBSTATE_INDETERMINATE);
+}
+
+TEST_F(StartupOptions, FailedCallIsReportedWithTheSystemsText) {
+    ASSERT_NE(StartTestApplication(), nullptr);
+    char fileNotFound[512] = {};
+    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, ERROR_FILE_NOT_FOUND, 0,
+                   fileNotFound, sizeof fileNotFound, nullptr);
+    char badEnvironment[512] = {};
+    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, ERROR_BAD_ENVIRONMENT, 0,
+                   badEnvironment, sizeof badEnvironment, nullptr);
+    ModalAnswers answers;
+    answers.PressButton(IDOK);
+    answers.PressButton(IDOK);
+    SetLastError(ERROR_FILE_NOT_FOUND);
+    ReportLastError();
+    SetLastError(0);
+    ReportLastError();
+    ASSERT_EQ(answers.Seen().size(), 2u);
+    EXPECT_EQ(answers.Seen()[0].title, "VEMKO");
+    EXPECT_FALSE(answers.Seen()[0].text.empty());
+    EXPECT_EQ(answers.Seen()[0].text, fileNotFound);
+    EXPECT_EQ(answers.Seen()[1].text, badEnvironment) << "no pending error reports code 10";
+}
+
+TEST_F(StartupOptions, AboutBoxNamesTheProgram) {
+    ASSERT_NE(StartTestApplication(), nullptr);
+    ModalAnswers answers;
+    answers.PressButton(IDOK);
+    ShowAboutBox();
+    ASSERT_EQ(answers.Seen().size(), 1u);
+    EXPECT_NE(answers.Seen()[0].title.find("VEMKO"), std::string::npos) << answers.Seen()[0].title;
+}
+
+TEST_F(StartupOptions, CustomisingAHiddenToolBarShowsItForTheRunOnly) {
+    WriteSettingDword("TL", 0);
+    ASSERT_NE(StartTestApplication(), nullptr);
+    ASSERT_EQ(ToolBar, nullptr);
+    ModalAnswers answers;
+    answers.CancelDialog();
+    CustomizeToolBar();
+    EXPECT_EQ(answers.Seen().size(), 1u);
+    ASSERT_NE(ToolBar, nullptr);
+    EXPECT_TRUE(IsWindowVisible(ToolBar));
+    EXPECT_EQ(ReadSettingDword("TL", 1), 0u);
+    CloseTestApplication();
+    ASSERT_NE(StartTestApplication(), nullptr);
+    EXPECT_EQ(ToolBar, nullptr);
+}
+
+}  // namespace

@@ -1,0 +1,463 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+#include <richedit.h>
+
+#include <vector>
+
+#include "app/settings.h"
+#include "app/ui_text.h"
+#include "app/win/registry_settings.h"
+#include "app/win/application.h"
+#include "app/win/editor_setup.h"
+#include "app/win/status_bar.h"
+#include "app/win/toolbar.h"
+#include "document/undo_journal.h"
+#include "resources/resource.h"
+#include "support/win/app_harness.h"
+#include "support/win/settings_key.h"
+
+namespace {
+
+std::string ClassOf(HWND window) {
+    char name[64] = {};
+    GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
+std::string StatusPart(int part) {
+    char text[128] = {};
+    SendMessageA(StatusBar, SB_GETTEXTA, part, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+RECT WindowRectInClient(HWND window) {
+    RECT rectangle;
+    GetWindowRect(window, &rectangle);
+    MapWindowPoints(nullptr, MainWindow, reinterpret_cast<POINT*>(&rectangle), 2);
+    return rectangle;
+}
+
+struct ToolBarButton {
+    int command;
+    int image;
+    bool separator;
+    bool operator==(const ToolBarButton&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const ToolBarButton& button) {
+    return button.separator ? out << "separator" : out << button.command << "/" << button.image;
+}
+
+std::vector<ToolBarButton> ToolBarButtons() {
+    std::vector<ToolBarButton> buttons;
+    const int count = static_cast<int>(SendMessageA(ToolBar, TB_BUTTONCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        TBBUTTON button{};
+        SendMessageA(ToolBar, TB_GETBUTTON, i, reinterpret_cast<LPARAM>(&button));
+        const bool separator = (button.fsStyle & BTNS_SEP) != 0;
+        buttons.push_back({separator ? 0 : button.idCommand, separator ? 0 : button.iBitmap, separator});
+    }
+    return buttons;
+}
+
+const std::vector<ToolBarButton> kDefaultButtons = {
+    {7, 6, false}, {8, 7, false}, {9, 8, false}, {0, 0, true}, {1, 0, false},
+    {2, 1, false}, {3, 2, false}, {0, 0, true},  {4, 3, false},
+};
+
+// Answers what the shell asks the editor control about its text: a text of lines of the given
+// lengths (each followed by CR LF), the selection and the flags, as a test sets them.
+struct FakeEditor {
+    std::vector<LONG> lineStarts{0};
+    CHARRANGE selection{0, 0};
+    bool modified = false;
+    bool canUndo = false;
+    WNDPROC previous = nullptr;
+} fakeEditor;
+
+LRESULT CALLBACK FakeEditorProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case EM_EXGETSEL:
+        *reinterpret_cast<CHARRANGE*>(lParam) = fakeEditor.selection;
+        return 0;
+    case EM_EXLINEFROMCHAR: {
+        LRESULT line = 0;
+        while (line + 1 < static_cast<LRESULT>(fakeEditor.lineStarts.size()) && fakeEditor.lineStarts[line + 1] <= lParam)
+            ++line;
+        return line;
+    }
+    case EM_LINEINDEX:
+        return fakeEditor.lineStarts.at(wParam);
+    case EM_SELECTIONTYPE:
+        return fakeEditor.selection.cpMin == fakeEditor.selection.cpMax ? SEL_EMPTY : SEL_TEXT;
+    case EM_GETMODIFY:
+        return fakeEditor.modified;
+    case EM_CANUNDO:
+        return fakeEditor.canUndo;
+    }
+    return CallWindowProcA(fakeEditor.previous, window, message, wParam, lParam);
+}
+
+void PutFakeEditorInFront(std::vector<LONG> lineStarts) {
+    fakeEditor = FakeEditor{};
+    fakeEditor.lineStarts = std::move(lineStarts);
+    fakeEditor.previous = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(EditorControl, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FakeEditorProc)));
+}
+
+struct WindowChrome : testing::Test {
+    SettingsKeySnapshot snapshot;
+    void SetUp() override {
+        ClearSettingsKey();
+        InstallRegistrySettings();
+    }
+    void TearDown() override { CloseTestApplication(); }
+};
+
+TEST_F(WindowChrome, EmptySettingsGiveTheWindowWithToolBarEditorAndStatusBar) {
+    HWND window = StartTestApplication();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(ClassOf(window), "VEMKO");
+    EXPECT_EQ(WindowText(window), "[БезИмени]-VEMKO"_ui);
+    EXPECT_STREQ(CurrentFileName, "БезИмени"_ui);
+
+    ASSERT_NE(ToolBar, nullptr);
+    EXPECT_EQ(ClassOf(ToolBar), TOOLBARCLASSNAMEA);
+    EXPECT_EQ(GetParent(ToolBar), window);
+    ASSERT_NE(StatusBar, nullptr);
+    EXPECT_EQ(ClassOf(StatusBar), STATUSCLASSNAMEA);
+    EXPECT_EQ(GetDlgCtrlID(StatusBar), 1);
+    ASSERT_NE(EditorControl, nullptr);
+    EXPECT_EQ(ClassOf(EditorControl), "RICHEDIT");
+    EXPECT_EQ(GetParent(EditorControl), window);
+    EXPECT_EQ(GetFocus(), EditorControl);
+
+    // Word wrap off, the control's styles and its drop target.
+    const LONG_PTR style = GetWindowLongPtrA(EditorControl, GWL_STYLE);
+    const LONG_PTR wanted = WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_NOOLEDRAGDROP |
+                            ES_SELECTIONBAR | WS_HSCROLL | ES_AUTOHSCROLL;
+    EXPECT_EQ(style & wanted, wanted);
+    EXPECT_TRUE(GetWindowLongPtrA(EditorControl, GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
+    EXPECT_TRUE(GetWindowLongPtrA(EditorControl, GWL_EXSTYLE) & WS_EX_STATICEDGE);
+    EXPECT_EQ(WordWrapStyle, kNoWordWrapStyle);
+
+    // Journal on, caret and placement remembered, small buttons.
+    EXPECT_FALSE(JournalOff);
+    EXPECT_FALSE(JournalWasOff);
+    EXPECT_TRUE(RestoreCaretPosition);
+    EXPECT_TRUE(RestorePlacement);
+    EXPECT_FALSE(BigButtons);
+    EXPECT_FALSE(OverwriteMode);
+    EXPECT_NE(TextLimit, 0u);
+    EXPECT_EQ(TextLimit & 0xFFFFFu, 0xFFFFFu);
+}
+
+TEST_F(WindowChrome, EditorFillsTheRoomBetweenTheBars) {
+    HWND window = StartTestApplication();
+    ASSERT_NE(window, nullptr);
+    SetWindowPos(window, nullptr, 0, 0, 640, 480, SWP_NOMOVE | SWP_NOZORDER);
+    PumpMessages();
+    RECT client;
+    GetClientRect(window, &client);
+    const RECT tool = WindowRectInClient(ToolBar);
+    const RECT status = WindowRectInClient(StatusBar);
+    const RECT editor = WindowRectInClient(EditorControl);
+    EXPECT_EQ(tool.top, 0);
+    EXPECT_GT(tool.bottom, 0);
+    EXPECT_EQ(status.bottom, client.bottom);
+    EXPECT_EQ(editor.left, 0);
+    EXPECT_EQ(editor.right, client.right);
+    EXPECT_EQ(editor.top, tool.bottom - tool.top);
+    EXPECT_EQ(editor.bottom, client.bottom - (status.bottom - status.top));
+}
+
+TEST_F(WindowChrome, BarsAndWrapFollowTheirSettings) {
+    WriteSettingDword("ST", 0);
+    WriteSettingDword("TL", 0);
+    WriteSettingDword("WW", 0);
+    WriteSettingDword("NO", 1);
+    WriteSettingDword("RP", 0);
+    HWND window = StartTestApplication();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(ToolBar, nullptr);
+    EXPECT_EQ(StatusBar, nullptr);
+    ASSERT_NE(EditorControl, nullptr);
+    EXPECT_EQ(GetWindowLongPtrA(EditorControl, GWL_STYLE) & (WS_HSCROLL | ES_AUTOHSCROLL), 0);
+    EXPECT_EQ(WordWrapStyle, 0u);
+    EXPECT_TRUE(JournalOff);
+    EXPECT_TRUE(JournalWasOff);
+    EXPECT_FALSE(RestoreCaretPosition);
+
+    SetWindowPos(window, nullptr, 0, 0, 500, 400, SWP_NOMOVE | SWP_NOZORDER);
+    PumpMessages();
+    RECT client;
+    GetClientRect(window, &client);
+    const RECT editor = WindowRectInClient(EditorControl);
+    EXPECT_EQ(editor.top, 0);
+    EXPECT_EQ(editor.bottom, client.bottom);
+    // Status operations do nothing without their bar.
+    ShowCaretPosition();
+    ShowEditMode();
+}
+
+TEST_F(WindowChrome, WordWrapSettingKeepsOnlyTheWrapBits) {
+    WriteSettingDword("WW", 0xFFFFFFFFu);
+    ASSERT_NE(StartTestApplication(), nullptr);
+    EXPECT_EQ(WordWrapStyle, kNoWordWrapStyle);
+    ASSERT_NE(EditorControl, nullptr);
+    EXPECT_EQ(GetWindowLongPtrA(EditorControl, GWL_STYLE) & WS_POPUP, 0);
+}
+
+TEST_F(WindowChrome, StatusBarPartsHoldTheirTexts) {
+    ASSERT_NE(StartTestApplication(), nullptr);
+    int edges[8] = {};
+    ASSERT_EQ(SendMessageA(StatusBar, SB_GETPARTS, 8, reinterpret_cast<LPARAM>(edges)), 4);
+    EXPECT_EQ(edges[0], 88);
+    EXPECT_EQ(edges[1], 166);
+    EXPECT_EQ(edges[2], 276);
+    EXPECT_EQ(edges[3], -1);
+    EXPECT_EQ(StatusPart(0), "   1:1");
+    EXPECT_FALSE(StatusPart(1).empty());
+    EXPECT_EQ(StatusPart(2), "ANSI (1251)");
+    EXPECT_EQ(StatusPart(3), "Вставка"_ui);
+
+    OverwriteMode = true;
+    ShowEditMode();
+    EXPECT_EQ(StatusPart(3), "Замена"_ui);
+    OverwriteMode = false;
+    ShowEditMode();
+    EXPECT_EQ(StatusPart(3), "Вставка"_ui);
+}
+
+TEST_F(WindowChrome, CaretPositionFollowsTheSelectionStartAndSkipsUnchangedRefreshes) {
+    ASSERT_NE(StartTestApplication(), nullptr);
+    // Lines of 10, 3 and 200 characters, each ended by CR LF.
+    PutFakeEditorInFront({0, 12, 17, 219});
+
+    fakeEditor.selection = {14, 14};
+    ShowCaretPosition();
+    EXPECT_EQ(StatusPart(0), "   3:2");
+
+    fakeEditor.selection = {17 + 150, 17 + 150};
+    ShowCaretPosition();
+    EXPECT_EQ(StatusPart(0), " 151:3");
+
+    // Nothing moved: nothing is written.
+    SendMessageA(StatusBar, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>("stale"));
+    ShowCaretPosition();
+    EXPECT_EQ(StatusPart(0), "stale");
+
+    // A selection extended from the same start writes the same text again.
+    fakeEditor.selection = {17 + 150, 17 + 160};
+    ShowCaretPosition();
+    EXPECT_EQ(StatusPart(0), " 151:3");
+
+    // A forced refresh writes even the same selection.
+    SendMessageA(StatusBar, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>("stale"));
+    LastShownSelection.cpMin = -1;
+    ShowCaretPosition();
+    EXPECT_EQ(StatusPart(0), " 151:3");
+
+    fakeEditor.selection = {0, 0};
+    ShowCaretPosition();
+    EXPECT_EQ(StatusPart(0), "   1:1");
+}
+
+TEST_F(WindowChrome, StatusBarCanBeDestroyedAndMadeAgain) {
+    ASSERT_NE(StartTestApplication(), nullptr);
+    DestroyStatusBar();
+    EXPECT_EQ(StatusBar, nullptr);
+    ShowCaretPosition();
+    CreateStatusBar();
+    ASSERT_NE(StatusBar, nullptr);
+    EXPECT_EQ(StatusPart(2), "ANSI (1251)");
+}
+
+TEST_F(WindowChrome, ToolBarStartsWithTheDefaultButtonsAndAllImages) {
+    ASSERT_NE(StartTestApplication(), nullptr);
+    ASSERT_NE(ToolBar, nullptr);
+    EXPECT_EQ(ToolBarButtons(), kDefaultButtons);
+    HIMAGELIST images = reinterpret_cast<HIMAGELIST>(SendMessageA(ToolBar, TB_GETIMAGELIST, 0, 0));
+    ASSERT_NE(images, nullptr);
+    EXPECT_EQ(ImageList_GetImageCount(images), 23);
+    int width = 0, height = 0;
+    ImageList_GetIconSize(images, &width, &height);
+    EXPECT_EQ(width, 16);
+    EXPECT_EQ(height, 16);
+    EXPECT_NE(ToolBarStrip, nullptr);
+}
+
+TEST_F(WindowChrome, BigButtonsTakeTheLargeSetsOfBothStrips) {
+    WriteSettingDword("BIG", 1);
+    ASSERT_NE(StartTestApplication(), nullptr);
+    ASSERT_NE(ToolBar, nullptr);
+    EXPECT_TRUE(BigButtons);
+    HIMAGELIST images = reinterpret_cast<HIMAGELIST>(SendMessageA(ToolBar, TB_GETIMAGELIST, 0, 0));
+    ASSERT_NE(images, nullptr);
+    EXPECT_EQ(ImageList_GetImageCount(images), 23);
+    int width = 0, height = 0;
+    ImageList_GetIconSize(images, &width, &height);
+    EXPECT_EQ(width, 24);
+    EXPECT_EQ(height, 24);
+    BITMAP strip{};
+    ASSERT_TRUE(GetObjectA(ToolBarStrip, sizeof strip, &strip));
+    EXPECT_EQ(strip.bmWidth, 192);
+    EXPECT_EQ(strip.bmHeight, 24);
+    EXPECT_EQ(ToolBarButtons(), kDefaultButtons);
+}
+
+TEST_F(WindowChrome, AvailableButtonsListTheThirtyTwoRows) {
+    const int commands[kAvailableButtonCount] = {1,  2,  3,  4,  38, 6,  7,  8,  9,  10, 11, 12, 13, 14, 15, 29,
+                                                 30, 31, 19, 20, 21, 22, 23, 24, 25, 26, 37, 32, 33, 34, 35, 36};
+    const int images[kAvailableButtonCount] = {0,  1,  2,  3,  7,  5,  6,  7,  8,  9,  10, 11, 12, 13, 14, 15,
+                                               16, 17, 18, 19, 20, 21, 10, 10, 10, 8,  10, 22, 22, 22, 22, 22};
+    for (int row = 0; row < kAvailableButtonCount; ++row) {
+        SCOPED_TRACE(row);
+        EXPECT_EQ(AvailableButtons[row].idCommand, commands[row]);
+        EXPECT_EQ(AvailableButtons[row].iBitmap, images[row]);
+        EXPECT_EQ(AvailableButtons[row].fsState, TBSTATE_ENABLED);
+        EXPECT_EQ(AvailableButtons[row].fsStyle, row == 24 ? BTNS_CHECK : BTNS_BUTTON);
+        EXPECT_EQ(AvailableButtons[row].dwData, 0u);
+        EXPECT_EQ(AvailableButtons[row].iString, 0);
+    }
+}
+
+TEST_F(WindowChrome, ToolBarLayoutSurvivesARestart) {
+    ASSERT_NE(StartTestApplication(), nullptr);
+    ASSERT_NE(ToolBar, nullptr);
+    // The user takes New away and adds a separator, "to ANSI", the check button and "to Fido".
+    SendMessageA(ToolBar, TB_DELETEBUTTON, 0, 0);
+    const TBBUTTON separator{0, 0, TBSTATE_ENABLED, BTNS_SEP, {}, 0, 0};
+    SendMessageA(ToolBar, TB_ADDBUTTONSA, 1, reinterpret_cast<LPARAM>(&separator));
+    for (int row : {15, 24, 27}) SendMessageA(ToolBar, TB_ADDBUTTONSA, 1, reinterpret_cast<LPARAM>(&AvailableButtons[row]));
+    std::vector<ToolBarButton> changed = ToolBarButtons();
+    ASSERT_EQ(changed.size(), 12u);
+    SaveToolBarLayout();
+    CloseTestApplication();
+
+    ASSERT_NE(StartTestApplication(), nullptr);
+    ASSERT_NE(ToolBar, nullptr);
+    EXPECT_EQ(ToolBarButtons(), changed);
+    TBBUTTON wrap{};
+    SendMessageA(ToolBar, TB_GETBUTTON, 10, reinterpret_cast<LPARAM>(&wrap));
+    EXPECT_EQ(wrap.idCommand, IDM_WORD_WRAP);
+    EXPECT_TRUE(wrap.fsStyle & BTNS_CHECK);
+
+    // Destroyed and made again within the run (the options do that), it comes back the same.
+    DestroyToolBar();
+    EXPECT_EQ(ToolBar, nullptr);
+    CreateToolBar();
+    EXPECT_EQ(ToolBarButtons(), changed);
+}
+
+TEST_F(WindowChrome, UnusableSavedLayoutGivesTheDefaultButtons) {
+    // Saved with no button at all.
+    WriteRawSetting("TBS", REG_BINARY, "", 0);
+    ASSERT_NE(StartTestApplication(), nullptr);
+    EXPECT_EQ(ToolBarButtons(), kDefaultButtons);
+    CloseTestApplication();
+
+    // Commands the program does not have.
+    const DWORD unknown[] = {5, 777, 0x12345};
+    WriteRawSetting("TBS", REG_BINARY, unknown, sizeof unknown);
+    ASSERT_NE(StartTestApplication(), nullptr);
+    EXPECT_EQ(ToolBarButtons(), kDefaultButtons);
+    CloseTestApplication();
+
+    // Not a layout at all.
+    WriteRawSetting("TBS", REG_SZ, "garbage", 8);
+    ASSERT_NE(StartTestApplication(), nullptr);
+    EXPECT_EQ(ToolBarButtons(), kDefaultButtons);
+}
+
+BYTE ButtonState(int command) { return static_cast<BYTE>(SendMessageA(ToolBar, TB_GETSTATE, command, 0)); }
+
+void PutTextOnClipboard(bool text) {
+    ASSERT_TRUE(OpenClipboard(MainWindow));
+    EmptyClipboard();
+    if (text) {
+        HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, 4);
+        lstrcpyA(static_cast<char*>(GlobalLock(block)), "abc");
+        GlobalUnlock(block);
+        SetClipboardData(CF_TEXT, block);
+    }
+    CloseClipboard();
+}
+
+TEST_F(WindowChrome, ButtonStatesFollowClipboardSelectionModifiedFlagAndJournal) {
+    ASSERT_NE(StartTestApplication(), nullptr);
+    PutFakeEditorInFront({0});
+    for (int row : {5, 24}) SendMessageA(ToolBar, TB_ADDBUTTONSA, 1, reinterpret_cast<LPARAM>(&AvailableButtons[row]));
+    const BYTE greyed = TBSTATE_INDETERMINATE;
+
+    PutTextOnClipboard(false);
+    RefreshToolBarStates();
+    EXPECT_EQ(ButtonState(IDM_PASTE), greyed);
+    EXPECT_EQ(ButtonState(IDM_CUT), greyed);
+    EXPECT_EQ(ButtonState(IDM_COPY), greyed);
+    EXPECT_EQ(ButtonState(IDM_DELETE), greyed);
+    EXPECT_EQ(ButtonState(IDM_SAVE), greyed);
+    EXPECT_EQ(ButtonState(IDM_UNDO), greyed);
+    EXPECT_EQ(ButtonState(IDM_WORD_WRAP), TBSTATE_ENABLED);
+
+    PutTextOnClipboard(true);
+    fakeEditor.selection = {0, 3};
+    WordWrapStyle = 0;
+    RefreshToolBarStates();
+    EXPECT_EQ(ButtonState(IDM_PASTE), TBSTATE_ENABLED);
+    EXPECT_EQ(ButtonState(IDM_CUT), TBSTATE_ENABLED);
+    EXPECT_EQ(ButtonState(IDM_COPY), TBSTATE_ENABLED);
+    EXPECT_EQ(ButtonState(IDM_DELETE), TBSTATE_ENABLED);
+    EXPECT_EQ(ButtonState(IDM_WORD_WRAP), TBSTATE_ENABLED | TBSTATE_CHECKED);
+    WordWrapStyle = kNoWordWrapStyle;
+    PutTextOnClipboard(false);
+
+    // Modified, but every change undone through the journal: Save stays grey ...
+    fakeEditor.modified = true;
+    RefreshToolBarStates();
+    EXPECT_EQ(ButtonState(IDM_SAVE), greyed);
+    // ... unless the journal was ever off, when the journal says nothing about the changes.
+    JournalWasOff = true;
+    RefreshToolBarStates();
+    EXPECT_EQ(ButtonState(IDM_SAVE), TBSTATE_ENABLED);
+    JournalWasOff = false;
+
+    // With the journal off, Undo is the control's own.
+    JournalOff = true;
+    fakeEditor.canUndo = true;
+    RefreshToolBarStates();
+    EXPECT_EQ(ButtonState(IDM_UNDO), TBSTATE_ENABLED);
+    fakeEditor.canUndo = false;
+    RefreshToolBarStates();
+    EXPECT_EQ(ButtonState(IDM_UNDO), greyed);
+    JournalOff = false;
+}
+
+TEST_F(WindowChrome, TitleShowsTheFilesOwnLongNameOrTheWholePathOfAMissingFile) {
+    ASSERT_NE(StartTestApplication(), nullptr);
+    char folder[MAX_PATH];
+    GetTempPathA(sizeof folder, folder);
+    std::string longPath = std::string(folder) + "Letter from grandmother with a long name.txt";
+    HANDLE file = CreateFileA(longPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    CloseHandle(file);
+    char shortPath[MAX_PATH] = {};
+    ASSERT_NE(GetShortPathNameA(longPath.c_str(), shortPath, sizeof shortPath), 0u);
+
+    lstrcpyA(CurrentFileName, shortPath);
+    UpdateTitle();
+    EXPECT_EQ(WindowText(MainWindow), "[Letter from grandmother with a long name.txt]-VEMKO");
+
+    DeleteFileA(longPath.c_str());
+    lstrcpyA(CurrentFileName, longPath.c_str());
+    UpdateTitle();
+    EXPECT_EQ(WindowText(MainWindow), "[" + longPath + "]-VEMKO");
+
+    lstrcpyA(CurrentFileName, UntitledName);
+    UpdateTitle();
+    EXPECT_EQ(WindowText(MainWindow), "[БезИмени]-VEMKO"_ui);
+}
+
+}  // namespace
