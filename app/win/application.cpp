@@ -21,6 +21,7 @@
 #include "app/win/status_bar.h"
 #include "app/win/toolbar.h"
 #include "document/win/document_files.h"
+#include "document/win/edit_callback.h"
 #include "document/win/view_code_page.h"
 #include "document/undo_journal.h"
 #include "resources/resource.h"

@@ -5,6 +5,8 @@
 #include "app/settings.h"
 #include "app/win/application.h"
 #include "app/win/stand_ins.h"
+#include "document/win/edit_callback.h"
+#include "document/win/editor_subclass.h"
 #include "document/win/view_code_page.h"
 #include "app/win/status_bar.h"
 #include "app/win/toolbar.h"
@@ -30,10 +32,7 @@ void CreateEditorControl() {
     LastShownSelection.cpMin = -1;
     ShowCaretPosition();
     SendMessageA(EditorControl, EM_SETOLECALLBACK, 0, reinterpret_cast<LPARAM>(EditCallbackObject()));
-    // Installed with the ANSI call: the subclass gets typed characters as 1251 bytes, the code page
-    // it translates from.
-    EditorControlProcedure = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(EditorControl, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(EditorSubclassProc)));
+    SubclassEditorControl(EditorControl);
 }
 
 namespace {
