@@ -22,6 +22,22 @@
 #define IDC_SOURCE_CODE_PAGE 101
 #define IDC_TARGET_CODE_PAGE 102
 
+// Controls of the find and replace dialog and of the replace confirmation
+#define IDC_SEARCH_TEXT 101
+#define IDC_WHOLE_WORD 102
+#define IDC_MATCH_CASE 103
+#define IDC_WHOLE_TEXT 104
+#define IDC_SEARCH_BACKWARDS 105
+#define IDC_SEARCH_FRAME 106
+#define IDC_HEX_SEARCH 107
+#define IDC_HEX_INPUT 108
+#define IDC_REPLACE_TEXT 109
+#define IDC_HEX_REPLACE 110
+#define IDC_PROMPT_REPLACE 111
+#define IDC_REPLACE_LABEL 112
+#define IDC_REPLACE_ALL 6
+#define IDC_STOP_REPLACING 7
+
 // Menu commands
 #define IDM_CUT 1
 #define IDM_COPY 2

@@ -127,16 +127,12 @@ void AcceptSearchInput(SearchState& state, const SearchDialogInput& input, int c
     UpdateSearchHistory(search);
 }
 
-namespace {
-
-void ReplaceMatch(SearchState& state, SearchTarget& target) {
+void ReplaceSelection(SearchState& state, SearchTarget& target) {
     target.ReplaceSelection(state.replaceText);
     // Forward, the next step starts behind the inserted text, so a replacement that contains the
     // pattern is not found again; backwards it looks below the start of the replaced match.
     if (!state.backwards) state.position += static_cast<std::int32_t>(state.replaceText.size());
 }
-
-}  // namespace
 
 bool FindNext(SearchState& state, SearchTarget& target) {
     if (state.pattern.empty()) return false;
@@ -163,12 +159,12 @@ bool FindNext(SearchState& state, SearchTarget& target) {
         return true;
     }
     if (!state.promptReplace) {
-        ReplaceMatch(state, target);
+        ReplaceSelection(state, target);
         return true;
     }
     switch (target.ConfirmReplace()) {
     case ReplaceAnswer::Yes:
-        ReplaceMatch(state, target);
+        ReplaceSelection(state, target);
         break;
     case ReplaceAnswer::No:
         if (!state.backwards) state.position += length;
@@ -176,7 +172,7 @@ bool FindNext(SearchState& state, SearchTarget& target) {
     case ReplaceAnswer::All:
         state.promptReplace = false;
         state.replaceAll = true;
-        ReplaceMatch(state, target);
+        ReplaceSelection(state, target);
         break;
     case ReplaceAnswer::Cancel:
         state.replaceAll = false;

@@ -96,6 +96,8 @@ public:
     virtual void RecordSnapshot() = 0;
 };
 
+// The selected match replaced by the replacement text; forward, the next step starts behind it.
+void ReplaceSelection(SearchState& state, SearchTarget& target);
 // One step: finds the next match (the previous one backwards), selects it and in replace mode
 // replaces it as the options and the answers say. Reports whether a match was found.
 bool FindNext(SearchState& state, SearchTarget& target);

@@ -1,0 +1,330 @@
+#include "tools/win/find_replace.h"
+
+#include <commdlg.h>
+#include <richedit.h>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "app/ui_text.h"
+#include "app/win/application.h"
+#include "document/undo_journal.h"
+#include "resources/resource.h"
+
+// The shell's control and the view code page of the documents work.
+extern HWND EditorControl;
+extern std::uint8_t CodePageIndex;
+
+SearchState Search;
+
+namespace {
+
+// A search over more than this many bytes may take long enough on a slow machine to be noticed.
+constexpr LONG kLongSearchBytes = 1 << 20;
+
+// The outside history: another program's settings file, named without a path so that the system
+// looks for it where it keeps such files.
+constexpr const char* kOutsideHistoryFile = "wincmd.ini";
+constexpr const char* kOutsideHistorySection = "SearchText";
+
+// A whole replace run is taken back by one Undo. This is the one place that reaches the journal,
+// so a different recorder over the control needs only this function changed.
+void RecordReplaceRunUndo() { RecordUndo(UndoKind::TextSnapshot, 0); }
+
+HICON SmallProgramIcon() {
+    // Shared: the system owns it and it is never destroyed here.
+    return static_cast<HICON>(LoadImageA(ProgramInstance, MAKEINTRESOURCEA(IDI_SMALL), IMAGE_ICON, 16, 16, LR_SHARED));
+}
+
+std::string ItemText(HWND dialog, int id) {
+    HWND item = GetDlgItem(dialog, id);
+    std::string text(static_cast<std::size_t>(GetWindowTextLengthA(item)) + 1, '\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextA(item, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+bool Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
+
+void Check(HWND dialog, int id, bool on) { CheckDlgButton(dialog, id, on ? BST_CHECKED : BST_UNCHECKED); }
+
+// The editor control as the search steps need it. While a run replaces every match without asking,
+// drawing is off and the wait cursor shows: the control is repainted once at the end instead of
+// after each of possibly many thousands of replacements.
+class EditorSearchTarget final : public SearchTarget {
+public:
+    EditorSearchTarget(HWND control, const SearchState& state) : control_(control), state_(state) {}
+    ~EditorSearchTarget() override {
+        if (drawingSuspended_) {
+            SendMessageA(control_, WM_SETREDRAW, TRUE, 0);
+            InvalidateRect(control_, nullptr, TRUE);
+            SendMessageA(control_, EM_SCROLLCARET, 0, 0);
+        }
+        if (previousCursor_) SetCursor(previousCursor_);
+    }
+    EditorSearchTarget(const EditorSearchTarget&) = delete;
+    EditorSearchTarget& operator=(const EditorSearchTarget&) = delete;
+
+    std::int32_t SelectionStart() override {
+        CHARRANGE range{};
+        SendMessageA(control_, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range));
+        return range.cpMin;
+    }
+
+    std::int32_t TextLength() override { return static_cast<std::int32_t>(SendMessageA(control_, WM_GETTEXTLENGTH, 0, 0)); }
+
+    std::int32_t FindFirst(std::int32_t lo, std::int32_t hi, std::string_view pattern, bool wholeWord,
+                           bool matchCase) override {
+        if (hi - lo > kLongSearchBytes) ShowBusy();
+        std::string zeroEnded(pattern);
+        FINDTEXTA find{{lo, hi}, zeroEnded.c_str()};
+        // The control searches forward only; no direction flag is passed.
+        WPARAM flags = (wholeWord ? FR_WHOLEWORD : 0) | (matchCase ? FR_MATCHCASE : 0);
+        return static_cast<std::int32_t>(SendMessageA(control_, EM_FINDTEXT, flags, reinterpret_cast<LPARAM>(&find)));
+    }
+
+    void Select(std::int32_t start, std::int32_t end) override {
+        CHARRANGE range{start, end};
+        SendMessageA(control_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
+    }
+
+    void ReplaceSelection(std::string_view text) override {
+        // The snapshot is taken just before the first replacement of the run rather than when the
+        // run starts: a run that replaces nothing (no match, or every match skipped) then leaves no
+        // entry behind, so the next Undo takes back the user's own last edit, and no copy of a big
+        // text is kept for nothing.
+        if (snapshotPending_) {
+            snapshotPending_ = false;
+            RecordReplaceRunUndo();
+        }
+        if (state_.replaceAll && !state_.promptReplace) SuspendDrawing();
+        // Patterns and replacements end at their first zero byte, so the zero-ended form is whole.
+        std::string zeroEnded(text);
+        SendMessageA(control_, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(zeroEnded.c_str()));
+    }
+
+    ReplaceAnswer ConfirmReplace() override {
+        SendMessageA(control_, EM_SCROLLCARET, 0, 0);
+        if (previousCursor_) SetCursor(previousCursor_);
+        ReplaceAnswer answer = ShowConfirmReplaceDialog(MainWindow);
+        if (previousCursor_) SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+        return answer;
+    }
+
+    void RecordSnapshot() override { snapshotPending_ = true; }
+
+private:
+    void ShowBusy() {
+        if (!previousCursor_) previousCursor_ = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+    }
+
+    void SuspendDrawing() {
+        if (drawingSuspended_) return;
+        drawingSuspended_ = true;
+        ShowBusy();
+        SendMessageA(control_, WM_SETREDRAW, FALSE, 0);
+    }
+
+    HWND control_;
+    const SearchState& state_;
+    bool snapshotPending_ = false;
+    bool drawingSuspended_ = false;
+    HCURSOR previousCursor_ = nullptr;
+};
+
+// The find and replace dialog.
+
+struct FindDialogData {
+    SearchState* state;
+    HWND editor;
+    int codePage;  // the view code page the texts are converted into
+};
+
+// The word that starts at or before the start of the selection, as the search field offers it.
+std::string CaretWord(HWND editor, int codePage) {
+    CHARRANGE selection{};
+    SendMessageA(editor, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+    const LONG right = static_cast<LONG>(SendMessageA(editor, EM_FINDWORDBREAK, WB_MOVEWORDRIGHT, selection.cpMin));
+    const LONG left = static_cast<LONG>(SendMessageA(editor, EM_FINDWORDBREAK, WB_MOVEWORDLEFT, right));
+    LONG end = right;
+    if (end - left > static_cast<LONG>(kSearchTextMax)) end = left + static_cast<LONG>(kSearchTextMax);
+    if (left < 0 || end <= left) return {};
+    char buffer[kSearchTextMax + 1] = {};
+    TEXTRANGEA range{{left, end}, buffer};
+    // The count the control returns, not the first zero: a zero byte is dropped like any control byte.
+    const LRESULT copied = SendMessageA(editor, EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(&range));
+    if (copied <= 0) return {};
+    return CaretWordToAnsi(std::string_view(buffer, static_cast<std::size_t>(copied)), codePage);
+}
+
+void FillSearchList(HWND combo, HWND editor, int codePage) {
+    for (const std::string& text : ReadSearchHistory())
+        SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    for (int d = 0; d < kSearchHistorySize; ++d) {
+        const char key[2] = {static_cast<char>('0' + d), '\0'};
+        char text[kSearchHistoryBuffer] = {};
+        if (GetPrivateProfileStringA(kOutsideHistorySection, key, "", text, sizeof text, kOutsideHistoryFile) > 0)
+            SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+    }
+    if (!editor) return;
+    const std::string word = CaretWord(editor, codePage);
+    if (word.empty()) return;
+    SendMessageA(combo, CB_INSERTSTRING, 0, reinterpret_cast<LPARAM>(word.c_str()));
+    SendMessageA(combo, CB_SETCURSEL, 0, 0);
+}
+
+void OnInitFindDialog(HWND dialog, const FindDialogData& data) {
+    const SearchState& state = *data.state;
+    SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(SmallProgramIcon()));
+    Check(dialog, IDC_WHOLE_WORD, state.wholeWord);
+    Check(dialog, IDC_MATCH_CASE, state.matchCase);
+    Check(dialog, IDC_WHOLE_TEXT, state.wholeText);
+    Check(dialog, IDC_SEARCH_BACKWARDS, state.backwards);
+    if (state.replaceMode) {
+        Check(dialog, IDC_PROMPT_REPLACE, state.promptReplace);
+        SetWindowTextA(dialog, "Заменить..."_ui);
+    } else {
+        for (int id : {IDC_REPLACE_LABEL, IDC_PROMPT_REPLACE, IDC_HEX_REPLACE, IDC_REPLACE_TEXT, IDC_REPLACE_ALL})
+            ShowWindow(GetDlgItem(dialog, id), SW_HIDE);
+        SetWindowTextA(dialog, "Найти..."_ui);
+    }
+    FillSearchList(GetDlgItem(dialog, IDC_SEARCH_TEXT), data.editor, data.codePage);
+}
+
+void OnHexInput(HWND dialog, const FindDialogData& data) {
+    const bool hex = Checked(dialog, IDC_HEX_INPUT);
+    EnableWindow(GetDlgItem(dialog, IDC_SEARCH_TEXT), !hex);
+    EnableWindow(GetDlgItem(dialog, IDC_HEX_SEARCH), hex);
+    if (data.state->replaceMode) {
+        EnableWindow(GetDlgItem(dialog, IDC_REPLACE_TEXT), !hex);
+        EnableWindow(GetDlgItem(dialog, IDC_HEX_REPLACE), hex);
+    }
+    SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, hex ? IDC_HEX_SEARCH : IDC_SEARCH_TEXT)), TRUE);
+}
+
+// "ОК" and "Все": with nothing to search for the dialog stays open.
+void OnAccept(HWND dialog, const FindDialogData& data, bool allButton) {
+    SearchState& state = *data.state;
+    SearchDialogInput input;
+    input.hexInput = !IsWindowEnabled(GetDlgItem(dialog, IDC_SEARCH_TEXT));
+    input.searchText = ItemText(dialog, input.hexInput ? IDC_HEX_SEARCH : IDC_SEARCH_TEXT);
+    if (state.replaceMode) input.replaceText = ItemText(dialog, input.hexInput ? IDC_HEX_REPLACE : IDC_REPLACE_TEXT);
+    if (!SearchInputAcceptable(input)) return;
+    input.allButton = allButton;
+    input.wholeWord = Checked(dialog, IDC_WHOLE_WORD);
+    input.matchCase = Checked(dialog, IDC_MATCH_CASE);
+    input.wholeText = Checked(dialog, IDC_WHOLE_TEXT);
+    input.backwards = Checked(dialog, IDC_SEARCH_BACKWARDS);
+    input.promptReplace = Checked(dialog, IDC_PROMPT_REPLACE);
+    AcceptSearchInput(state, input, data.codePage);
+    EndDialog(dialog, IDOK);
+}
+
+INT_PTR CALLBACK FindReplaceDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* data = reinterpret_cast<FindDialogData*>(GetWindowLongPtrA(dialog, DWLP_USER));
+    switch (message) {
+    case WM_INITDIALOG:
+        SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+        OnInitFindDialog(dialog, *reinterpret_cast<FindDialogData*>(lParam));
+        return TRUE;  // the focus goes to the search field
+    case WM_COMMAND:
+        if (!data) return FALSE;
+        switch (LOWORD(wParam)) {
+        case IDC_HEX_INPUT:
+            if (HIWORD(wParam) == BN_CLICKED) OnHexInput(dialog, *data);
+            return TRUE;
+        case IDOK:
+            OnAccept(dialog, *data, false);
+            return TRUE;
+        case IDC_REPLACE_ALL:
+            if (data->state->replaceMode) OnAccept(dialog, *data, true);
+            return TRUE;
+        case IDCANCEL:
+            EndDialog(dialog, IDCANCEL);
+            return TRUE;
+        }
+        return FALSE;
+    }
+    return FALSE;
+}
+
+INT_PTR CALLBACK ConfirmReplaceDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    // The dialog has taken the focus from the editor, which would hide its selection: the match
+    // must stay highlighted while the user decides.
+    if (EditorControl) SendMessageA(EditorControl, EM_HIDESELECTION, FALSE, 0);
+    switch (message) {
+    case WM_INITDIALOG:
+        return TRUE;
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case IDOK:
+        case IDCANCEL:
+        case IDC_STOP_REPLACING:
+        case IDC_REPLACE_ALL:
+            EndDialog(dialog, LOWORD(wParam));
+            return TRUE;
+        }
+        return FALSE;
+    }
+    return FALSE;
+}
+
+}  // namespace
+
+INT_PTR ShowFindReplaceDialog(HWND owner) {
+    FindDialogData data{&Search, EditorControl, CodePageIndex};
+    return DialogBoxParamA(ProgramInstance, MAKEINTRESOURCEA(IDD_FIND_REPLACE), owner, FindReplaceDialogProc,
+                           reinterpret_cast<LPARAM>(&data));
+}
+
+ReplaceAnswer ShowConfirmReplaceDialog(HWND owner) {
+    switch (DialogBoxParamA(ProgramInstance, MAKEINTRESOURCEA(IDD_CONFIRM_REPLACE), owner, ConfirmReplaceDialogProc, 0)) {
+    case IDOK: return ReplaceAnswer::Yes;
+    case IDCANCEL: return ReplaceAnswer::No;
+    case IDC_REPLACE_ALL: return ReplaceAnswer::All;
+    // "Отмена", and a dialog that could not be shown: the run stops rather than going on unasked.
+    default: return ReplaceAnswer::Cancel;
+    }
+}
+
+void FindCommand() {
+    if (!EditorControl) return;
+    if (ShowFindReplaceDialog(MainWindow) != IDOK) return;
+    EditorSearchTarget target(EditorControl, Search);
+    RunSearch(Search, target);
+}
+
+bool FindNext() {
+    if (!EditorControl) return false;
+    EditorSearchTarget target(EditorControl, Search);
+    return FindNext(Search, target);
+}
+
+void ReplaceSelection() {
+    if (!EditorControl) return;
+    EditorSearchTarget target(EditorControl, Search);
+    ReplaceSelection(Search, target);
+}
+
+void FindNextCommand() {
+    if (!EditorControl) return;
+    bool openDialog = false;
+    {
+        EditorSearchTarget target(EditorControl, Search);
+        openDialog = FindNextCommand(Search, target);
+    }
+    if (openDialog) FindCommand();
+}
+
+void RunSearchCommand(UINT command) {
+    switch (command) {
+    case IDM_FIND:
+    case IDM_REPLACE:
+        Search.replaceMode = command == IDM_REPLACE;
+        FindCommand();
+        break;
+    case IDM_FIND_NEXT:
+        FindNextCommand();
+        break;
+    }
+}
