@@ -6,8 +6,9 @@
 #include <cstring>
 #include <string>
 
+#include "app/win/application.h"
 #include "document/undo_journal.h"
-#include "document/win/editing_links.h"
+#include "document/win/view_code_page.h"
 
 namespace {
 
@@ -140,7 +141,7 @@ std::uint8_t ControlTextAccess::ViewCodePage() { return CodePageIndex; }
 
 void ControlTextAccess::ApplyViewCodePage(std::uint8_t codePage) {
     CodePageIndex = codePage;
-    ApplyViewCodePageOfIndex();
+    ::ApplyViewCodePage();
 }
 
 void ControlTextAccess::ReportLastError() { ::ReportLastError(); }

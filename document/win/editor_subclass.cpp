@@ -7,10 +7,15 @@
 #include <cstdint>
 
 #include "app/view_decoding.h"
+#include "app/win/application.h"
+#include "app/win/editor_setup.h"
+#include "app/win/menu_tables.h"
+#include "app/win/status_bar.h"
 #include "document/editor_keys.h"
 #include "document/undo_journal.h"
 #include "document/win/control_text_access.h"
-#include "document/win/editing_links.h"
+#include "document/win/document_files.h"
+#include "document/win/view_code_page.h"
 #include "encoding/code_page_tables.h"
 #include "encoding/win/run_transform.h"
 
