@@ -6,7 +6,7 @@
 #include <string>
 
 #include "app/win/application.h"
-#include "resources/resource.h"
+#include "app/win/menu_tables.h"
 
 namespace {
 
@@ -34,29 +34,8 @@ public:
         return selection.cpMin;
     }
 
-    void RedeclareRecentMenuItems() override {
-        HMENU menu = MainWindow ? GetMenu(MainWindow) : nullptr;
-        if (!menu) return;
-        for (UINT id = IDM_RECENT_LAST; id >= IDM_RECENT_FIRST; --id) {
-            // Owner-drawn items measure and draw themselves from the settings; an item still shown as
-            // a plain string gets its text here, so the list stays readable either way.
-            MENUITEMINFOA item{};
-            item.cbSize = sizeof item;
-            item.fMask = MIIM_FTYPE;
-            if (!GetMenuItemInfoA(menu, id, FALSE, &item)) continue;
-            if (item.fType & MFT_OWNERDRAW) {
-                ModifyMenuA(menu, id, MF_BYCOMMAND | MF_OWNERDRAW, id, nullptr);
-            } else {
-                std::string path = RecentFilePath(static_cast<int>(id - IDM_RECENT_FIRST));
-                std::string label = "-";
-                if (!path.empty()) {
-                    label = {'&', static_cast<char>('0' + (id - IDM_RECENT_FIRST)), ' '};
-                    label += path;
-                }
-                ModifyMenuA(menu, id, MF_BYCOMMAND | MF_STRING, id, label.c_str());
-            }
-        }
-    }
+    // The menu measures and draws the items anew from the settings.
+    void RedeclareRecentMenuItems() override { ::RedeclareRecentMenuItems(); }
 };
 
 }  // namespace
