@@ -58,3 +58,11 @@ foreach(source ${win_benchmarks})
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
   target_link_options(${name} PRIVATE -static)
 endforeach()
+
+# A save that runs out of disk part-way, on a small file system mounted for the run.
+if(TARGET wintest_document_document_files_test)
+  add_test(NAME win.document.full_disk
+           COMMAND ${CMAKE_SOURCE_DIR}/scripts/with-small-disk.sh $<TARGET_FILE:wintest_document_document_files_test>
+                   --gtest_filter=*RunsOutOfDisk*)
+  set_tests_properties(win.document.full_disk PROPERTIES TIMEOUT 120 RUN_SERIAL ON SKIP_RETURN_CODE 77)
+endif()

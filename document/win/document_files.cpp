@@ -174,14 +174,15 @@ bool WriteTextInPlaceOf(const char* target, const FILETIME* creationTime, DWORD 
         ReportLastError();
         return false;
     }
+    OwnedFile file(CreateFileA(newFile, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                               FILE_ATTRIBUTE_ARCHIVE | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    // An open file cannot be deleted: it is closed first, whatever failed.
     auto discard = [&](DWORD error) {
+        file.Close();
         DeleteFileA(newFile);
         ReportError(error);
         return false;
     };
-
-    OwnedFile file(CreateFileA(newFile, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                               FILE_ATTRIBUTE_ARCHIVE | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file) return discard(GetLastError());
     FileOutStream stream{file.get()};
     DWORD streamError = StreamOut(SF_TEXT, FileOutCallback, &stream);

@@ -188,6 +188,17 @@ TEST_F(DocumentFiles, ASaveThatRunsOutOfDiskLeavesTheOldFileByteIdentical) {
     EXPECT_EQ(answers.Seen().size(), 1u);
     EXPECT_EQ(ReadBytes(path), "the old file\r\n");
     EXPECT_TRUE(Modified());
+    // The partly written new file does not stay behind to fill the disk.
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((std::string(folder) + "\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    EXPECT_EQ(names, std::vector<std::string>{"full.txt"});
     DeleteFileA(path.c_str());
 }
 
