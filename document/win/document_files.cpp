@@ -305,7 +305,7 @@ bool LoadFile(const char* path) {
     ClearUndo();
     SetModified(false);
     SetCurrentFileName(path);
-    AddRecentFile(CurrentFileName, ReadSettingDword("RP", 1) != 0, ProgramRecentFilesHost());
+    AddRecentFile(CurrentFileName, RestoreCaretPosition, ProgramRecentFilesHost());
     UpdateTitle();
     auto guess = static_cast<std::uint8_t>(GuessCodePage(stream->sample, stream->sampleCount));
     if (guess != CodePageIndex) {

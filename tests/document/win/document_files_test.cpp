@@ -2,6 +2,7 @@
 
 #include "app/ui_text.h"
 #include "document/recent_files.h"
+#include "document/win/control_text_access.h"
 #include "document/win/document_fixture.h"
 #include "support/win/modal_answers.h"
 
@@ -314,6 +315,8 @@ TEST_F(DocumentFiles, AnInsertedFileReplacesTheSelectionAndOneUndoTakesItOut) {
     WriteBytes(path, "first line\r\nsecond line\r\n");
     WriteBytes(TestPath("insert.txt"), std::string("\x01inserted\x00\xFF\r\n", 13));
     ASSERT_TRUE(LoadFile(path.c_str()));
+    // The journal works on the control (start-up makes it so when it subclasses the control).
+    InstallControlTextAccess();
     SendMessageA(EditorControl, EM_SETSEL, 6, 10);  // "line" of the first line
 
     ModalAnswers answers;
@@ -343,9 +346,11 @@ TEST_F(DocumentFiles, ALoadedFileIsListedAndItsCaretComesBack) {
     EXPECT_EQ(Selection().cpMin, 321);
     EXPECT_EQ(Selection().cpMax, 321);
 
-    WriteSettingDword("RP", 0);
+    // "RP" off, as the options dialog leaves it.
+    RestoreCaretPosition = false;
     EXPECT_TRUE(ConfirmSaveChanges());
     ASSERT_TRUE(LoadFile(TestPath("two.txt").c_str()));
     ASSERT_TRUE(LoadFile(TestPath("one.txt").c_str()));
     EXPECT_EQ(Selection().cpMin, 0) << "with \"RP\" off the list does not move the caret";
+    RestoreCaretPosition = true;
 }

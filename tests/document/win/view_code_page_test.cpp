@@ -28,10 +28,13 @@ using ViewCodePage = DocumentTest;
 TEST_F(ViewCodePage, SwitchingTheViewKeepsBytesSelectionModifiedFlagAndTopLine) {
     const std::string text = Lines(400);
     SetControlText(text, false);
-    SendMessageA(EditorControl, EM_SETSEL, 2000, 2010);
     SendMessageA(EditorControl, EM_LINESCROLL, 0, 120);
     const LRESULT top = SendMessageA(EditorControl, EM_GETFIRSTVISIBLELINE, 0, 0);
     ASSERT_GT(top, 0);
+    // A selection on the screen, a few lines below the top.
+    const auto selectionStart = static_cast<LONG>(SendMessageA(EditorControl, EM_LINEINDEX, top + 3, 0)) + 2;
+    SendMessageA(EditorControl, EM_SETSEL, selectionStart, selectionStart + 10);
+    ASSERT_EQ(SendMessageA(EditorControl, EM_GETFIRSTVISIBLELINE, 0, 0), top);
 
     for (bool modified : {false, true}) {
         SendMessageA(EditorControl, EM_SETMODIFY, modified, 0);
@@ -39,8 +42,8 @@ TEST_F(ViewCodePage, SwitchingTheViewKeepsBytesSelectionModifiedFlagAndTopLine) 
             SelectViewCodePage(command);
             EXPECT_EQ(CodePageIndex, command - IDM_VIEW_ANSI);
             EXPECT_EQ(ControlText(), text);
-            EXPECT_EQ(Selection().cpMin, 2000);
-            EXPECT_EQ(Selection().cpMax, 2010);
+            EXPECT_EQ(Selection().cpMin, selectionStart);
+            EXPECT_EQ(Selection().cpMax, selectionStart + 10);
             EXPECT_EQ(Modified(), modified);
             EXPECT_EQ(SendMessageA(EditorControl, EM_GETFIRSTVISIBLELINE, 0, 0), top);
             EXPECT_EQ(StatusText(2), CodePageNames[command - IDM_VIEW_ANSI]);
