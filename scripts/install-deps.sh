@@ -4,11 +4,16 @@
 set -euo pipefail
 packages=(cmake make g++ googletest libgtest-dev
           g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64
-          wine64 xvfb xauth x11-utils xdotool imagemagick fonts-dejavu-core util-linux)
+          wine64 xvfb xauth x11-utils xdotool imagemagick fonts-dejavu-core util-linux locales)
 missing=()
 for p in "${packages[@]}"; do dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p"); done
 if [ ${#missing[@]} -gt 0 ]; then
   export DEBIAN_FRONTEND=noninteractive
   apt-get update -qq
   apt-get install -y --no-install-recommends "${missing[@]}"
+fi
+# Wine runs as a Russian system with LC_ALL=ru_RU.CP1251. With a C library locale of that name Wine
+# also keeps file names in that code page, so files with Cyrillic names can be made and opened.
+if ! locale -a 2>/dev/null | grep -qix 'ru_RU\.cp1251'; then
+  localedef -i ru_RU -f CP1251 ru_RU.CP1251
 fi

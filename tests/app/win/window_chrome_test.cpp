@@ -4,6 +4,7 @@
 #include <commctrl.h>
 #include <richedit.h>
 
+#include <utility>
 #include <vector>
 
 #include "app/settings.h"
@@ -142,6 +143,7 @@ TEST_F(WindowChrome, EmptySettingsGiveTheWindowWithToolBarEditorAndStatusBar) {
     EXPECT_TRUE(GetWindowLongPtrA(EditorControl, GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
     EXPECT_TRUE(GetWindowLongPtrA(EditorControl, GWL_EXSTYLE) & WS_EX_STATICEDGE);
     EXPECT_EQ(WordWrapStyle, kNoWordWrapStyle);
+    EXPECT_FALSE(GetMenuState(GetMenu(window), IDM_WORD_WRAP, MF_BYCOMMAND) & MF_CHECKED);
 
     // Journal on, caret and placement remembered, small buttons.
     EXPECT_FALSE(JournalOff);
@@ -186,6 +188,7 @@ TEST_F(WindowChrome, BarsAndWrapFollowTheirSettings) {
     ASSERT_NE(EditorControl, nullptr);
     EXPECT_EQ(GetWindowLongPtrA(EditorControl, GWL_STYLE) & (WS_HSCROLL | ES_AUTOHSCROLL), 0);
     EXPECT_EQ(WordWrapStyle, 0u);
+    EXPECT_TRUE(GetMenuState(GetMenu(window), IDM_WORD_WRAP, MF_BYCOMMAND) & MF_CHECKED);
     EXPECT_TRUE(JournalOff);
     EXPECT_TRUE(JournalWasOff);
     EXPECT_FALSE(RestoreCaretPosition);
@@ -263,6 +266,17 @@ TEST_F(WindowChrome, CaretPositionFollowsTheSelectionStartAndSkipsUnchangedRefre
     fakeEditor.selection = {0, 0};
     ShowCaretPosition();
     EXPECT_EQ(StatusPart(0), "   1:1");
+}
+
+TEST_F(WindowChrome, CaretPositionOfTheRealControlCountsColumnsAndLinesFromOne) {
+    ASSERT_NE(StartTestApplication(), nullptr);
+    SetWindowTextA(EditorControl, "first line\r\nsecond\r\n\r\nfourth");
+    for (auto [position, shown] : {std::pair{0, "   1:1"}, {10, "  11:1"}, {12, "   1:2"}, {15, "   4:2"},
+                                   {20, "   1:3"}, {22, "   1:4"}, {28, "   7:4"}}) {
+        SendMessageA(EditorControl, EM_SETSEL, position, position);
+        ShowCaretPosition();
+        EXPECT_EQ(StatusPart(0), shown) << "caret at " << position;
+    }
 }
 
 TEST_F(WindowChrome, StatusBarCanBeDestroyedAndMadeAgain) {
@@ -439,7 +453,7 @@ TEST_F(WindowChrome, TitleShowsTheFilesOwnLongNameOrTheWholePathOfAMissingFile) 
     ASSERT_NE(StartTestApplication(), nullptr);
     char folder[MAX_PATH];
     GetTempPathA(sizeof folder, folder);
-    std::string longPath = std::string(folder) + "Letter from grandmother with a long name.txt";
+    std::string longPath = std::string(folder) + "Письмо от бабушки с длинным именем.txt"_ui;
     HANDLE file = CreateFileA(longPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     ASSERT_NE(file, INVALID_HANDLE_VALUE);
     CloseHandle(file);
@@ -448,7 +462,7 @@ TEST_F(WindowChrome, TitleShowsTheFilesOwnLongNameOrTheWholePathOfAMissingFile) 
 
     lstrcpyA(CurrentFileName, shortPath);
     UpdateTitle();
-    EXPECT_EQ(WindowText(MainWindow), "[Letter from grandmother with a long name.txt]-VEMKO");
+    EXPECT_EQ(WindowText(MainWindow), "[Письмо от бабушки с длинным именем.txt]-VEMKO"_ui);
 
     DeleteFileA(longPath.c_str());
     lstrcpyA(CurrentFileName, longPath.c_str());
