@@ -77,10 +77,13 @@ TBSAVEPARAMSA LayoutValue() {
 
 void SetButtonState(int command, bool enabled, bool checked = false) {
     // Greyed is the indeterminate state without enabled.
-    LPARAM state = enabled ? TBSTATE_ENABLED : TBSTATE_INDETERMINATE;
+    LRESULT state = enabled ? TBSTATE_ENABLED : TBSTATE_INDETERMINATE;
     if (checked) state |= TBSTATE_CHECKED;
-    LRESULT current = SendMessageA(ToolBar, TB_GETSTATE, command, 0);
-    if (current == -1 || current == state) return;  // not on the toolbar, or unchanged: no repaint
+    const LRESULT current = SendMessageA(ToolBar, TB_GETSTATE, command, 0);
+    if (current == -1) return;  // not on the toolbar
+    // A button the user is holding down stays pressed.
+    state |= current & ~(TBSTATE_ENABLED | TBSTATE_INDETERMINATE | TBSTATE_CHECKED);
+    if (current == state) return;  // unchanged: no repaint
     SendMessageA(ToolBar, TB_SETSTATE, command, MAKELPARAM(state, 0));
 }
 

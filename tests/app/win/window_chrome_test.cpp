@@ -154,6 +154,34 @@ TEST_F(WindowChrome, EmptySettingsGiveTheWindowWithToolBarEditorAndStatusBar) {
     EXPECT_FALSE(OverwriteMode);
     EXPECT_NE(TextLimit, 0u);
     EXPECT_EQ(TextLimit & 0xFFFFFu, 0xFFFFFu);
+    EXPECT_EQ(SendMessageA(EditorControl, EM_GETLIMITTEXT, 0, 0), static_cast<LRESULT>(TextLimit));
+}
+
+TEST_F(WindowChrome, StartUpHoldsTheClassIconsMenuResourcesAndColours) {
+    ASSERT_NE(StartTestApplication(), nullptr);
+    WNDCLASSEXA windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    ASSERT_TRUE(GetClassInfoExA(GetModuleHandleA(nullptr), "VEMKO", &windowClass));
+    EXPECT_EQ(windowClass.style, 0u);
+    EXPECT_EQ(windowClass.hbrBackground, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
+    EXPECT_EQ(windowClass.hCursor, nullptr);
+    EXPECT_EQ(windowClass.hIcon, ClassIcon);
+    EXPECT_NE(ClassIcon, nullptr);
+    EXPECT_NE(SmallIcon, nullptr);
+    EXPECT_NE(MenuIcon, nullptr);
+    EXPECT_NE(GetMenu(MainWindow), nullptr);
+    EXPECT_NE(AcceleratorTable, nullptr);
+    EXPECT_NE(MenuFont, nullptr);
+    EXPECT_EQ(NonClientMetrics.cbSize, 340u);
+    EXPECT_NE(NonClientMetrics.iMenuHeight, 0);
+    BITMAP bitmap{};
+    ASSERT_TRUE(GetObjectA(MenuStripBitmap, sizeof bitmap, &bitmap));
+    EXPECT_EQ(bitmap.bmWidth, 128);
+    EXPECT_EQ(bitmap.bmHeight, 16);
+    ASSERT_TRUE(GetObjectA(StandardSmallBitmap, sizeof bitmap, &bitmap));
+    EXPECT_EQ(bitmap.bmHeight, 16);
+    EXPECT_GE(bitmap.bmWidth, 15 * 16);
+    for (int i = 0; i < 16; ++i) EXPECT_EQ(CustomColours[i], GetSysColor(i)) << "colour " << i;
 }
 
 TEST_F(WindowChrome, EditorFillsTheRoomBetweenTheBars) {
@@ -320,6 +348,28 @@ TEST_F(WindowChrome, BigButtonsTakeTheLargeSetsOfBothStrips) {
     EXPECT_EQ(strip.bmWidth, 192);
     EXPECT_EQ(strip.bmHeight, 24);
     EXPECT_EQ(ToolBarButtons(), kDefaultButtons);
+}
+
+TEST_F(WindowChrome, SwitchingBigButtonsRemakesTheToolBarWithTheSameLayout) {
+    ASSERT_NE(StartTestApplication(), nullptr);
+    SendMessageA(ToolBar, TB_DELETEBUTTON, 3, 0);
+    SendMessageA(ToolBar, TB_ADDBUTTONSA, 1, reinterpret_cast<LPARAM>(&AvailableButtons[18]));
+    const std::vector<ToolBarButton> layout = ToolBarButtons();
+    SaveToolBarLayout();
+    for (bool big : {true, false}) {
+        BigButtons = big;
+        DestroyToolBar();
+        CreateToolBar();
+        ASSERT_NE(ToolBar, nullptr);
+        EXPECT_EQ(ToolBarButtons(), layout);
+        int width = 0, height = 0;
+        ImageList_GetIconSize(reinterpret_cast<HIMAGELIST>(SendMessageA(ToolBar, TB_GETIMAGELIST, 0, 0)), &width,
+                              &height);
+        EXPECT_EQ(height, big ? 24 : 16);
+        BITMAP strip{};
+        ASSERT_TRUE(GetObjectA(ToolBarStrip, sizeof strip, &strip));
+        EXPECT_EQ(strip.bmHeight, big ? 24 : 16);
+    }
 }
 
 TEST_F(WindowChrome, AvailableButtonsListTheThirtyTwoRows) {
