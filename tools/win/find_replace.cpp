@@ -9,12 +9,10 @@
 
 #include "app/ui_text.h"
 #include "app/win/application.h"
+#include "app/win/editor_setup.h"
 #include "document/undo_journal.h"
+#include "document/win/view_code_page.h"
 #include "resources/resource.h"
-
-// The shell's control and the view code page of the documents work.
-extern HWND EditorControl;
-extern std::uint8_t CodePageIndex;
 
 SearchState Search;
 
@@ -31,11 +29,6 @@ constexpr const char* kOutsideHistorySection = "SearchText";
 // A whole replace run is taken back by one Undo. This is the one place that reaches the journal,
 // so a different recorder over the control needs only this function changed.
 void RecordReplaceRunUndo() { RecordUndo(UndoKind::TextSnapshot, 0); }
-
-HICON SmallProgramIcon() {
-    // Shared: the system owns it and it is never destroyed here.
-    return static_cast<HICON>(LoadImageA(ProgramInstance, MAKEINTRESOURCEA(IDI_SMALL), IMAGE_ICON, 16, 16, LR_SHARED));
-}
 
 std::string ItemText(HWND dialog, int id) {
     HWND item = GetDlgItem(dialog, id);
@@ -175,7 +168,7 @@ void FillSearchList(HWND combo, HWND editor, int codePage) {
 
 void OnInitFindDialog(HWND dialog, const FindDialogData& data) {
     const SearchState& state = *data.state;
-    SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(SmallProgramIcon()));
+    SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(SmallIcon));
     Check(dialog, IDC_WHOLE_WORD, state.wholeWord);
     Check(dialog, IDC_MATCH_CASE, state.matchCase);
     Check(dialog, IDC_WHOLE_TEXT, state.wholeText);

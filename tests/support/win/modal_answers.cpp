@@ -73,6 +73,8 @@ void ModalAnswers::InspectAndCancel(std::function<void(HWND)> inspect) {
     });
 }
 
+void ModalAnswers::AnswerWith(std::function<void(HWND)> answer) { answers_.push_back(std::move(answer)); }
+
 void CALLBACK ModalAnswers::Tick(HWND, UINT, UINT_PTR, DWORD) {
     if (active) active->AnswerOpenWindows();
 }

@@ -31,6 +31,8 @@ public:
     void CancelDialog();
     // Runs a check on the next dialog (while it is open), then cancels it.
     void InspectAndCancel(std::function<void(HWND)> inspect);
+    // Hands the next dialog to `answer`, which fills it in and ends it.
+    void AnswerWith(std::function<void(HWND)> answer);
 
     const std::vector<SeenModal>& Seen() const { return seen_; }
     std::size_t Unanswered() const { return answers_.size(); }
