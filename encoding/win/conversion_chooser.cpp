@@ -4,11 +4,10 @@
 
 #include "app/settings.h"
 #include "app/win/application.h"
+#include "app/win/editor_setup.h"
 #include "encoding/code_page_tables.h"
 #include "encoding/win/run_transform.h"
 #include "resources/resource.h"
-
-extern HWND EditorControl;
 
 namespace {
 

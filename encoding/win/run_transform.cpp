@@ -3,21 +3,17 @@
 #include <richedit.h>
 
 #include <cstdint>
-#include <cstring>
 #include <new>
 #include <string>
 #include <string_view>
 
+#include "app/win/editor_setup.h"
 #include "document/undo_journal.h"
+#include "document/win/document_files.h"
+#include "document/win/view_code_page.h"
 #include "encoding/code_page_tables.h"
 #include "encoding/transforms.h"
 #include "resources/resource.h"
-
-// Operations of the shell and the documents work that the transforms use.
-extern HWND EditorControl;
-extern std::uint8_t CodePageIndex;
-void ApplyViewFont();
-void ApplyViewCodePage();
 
 ChordState PendingChord;
 
@@ -68,21 +64,6 @@ DWORD CALLBACK AppendStreamedOut(DWORD_PTR cookie, LPBYTE bytes, LONG count, LON
     return 0;
 }
 
-struct HandOutSource {
-    std::string_view bytes;
-    std::size_t position;
-};
-
-DWORD CALLBACK HandOutStreamedIn(DWORD_PTR cookie, LPBYTE buffer, LONG room, LONG* done) {
-    auto* source = reinterpret_cast<HandOutSource*>(cookie);
-    std::size_t count = source->bytes.size() - source->position;
-    if (count > static_cast<std::size_t>(room)) count = static_cast<std::size_t>(room);
-    std::memcpy(buffer, source->bytes.data() + source->position, count);
-    source->position += count;
-    *done = static_cast<LONG>(count);
-    return 0;
-}
-
 // The selection of the control, or nothing when memory for it cannot be had.
 bool StreamSelectionOut(HWND control, std::size_t expected, std::string& bytes) {
     bytes.reserve(expected + 2);
@@ -92,15 +73,14 @@ bool StreamSelectionOut(HWND control, std::size_t expected, std::string& bytes) 
     return !target.failed;
 }
 
-// With SFF_SELECTION the bytes take the place of the selection (0x8001); with SF_RTF alone the
-// control reads them as RTF in place of the whole text.
-void StreamIn(HWND control, WPARAM format, std::string_view bytes) {
-    HandOutSource source{bytes, 0};
-    EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&source), 0, HandOutStreamedIn};
-    SendMessageA(control, EM_STREAMIN, format, reinterpret_cast<LPARAM>(&stream));
+// With kStreamSelection the bytes take the place of the selection; with SF_RTF alone the control
+// reads them as RTF in place of the whole text.
+void StreamIn(WPARAM format, std::string& bytes) {
+    MemoryStream stream;
+    stream.buffer = bytes.data();
+    stream.length = static_cast<std::uint32_t>(bytes.size());
+    StreamTextIn(stream, format);
 }
-
-constexpr WPARAM kStreamSelection = SF_TEXT | SFF_SELECTION;
 
 CHARRANGE Selection(HWND control) {
     CHARRANGE range{};
@@ -154,9 +134,9 @@ struct TransformRun {
 };
 
 // The result takes the place of the working range (selected) with one undo entry for it.
-void PutBack(const TransformRun& run, std::string_view result) {
+void PutBack(std::string& result) {
     RecordUndo(UndoKind::ReplaceRange, static_cast<std::int32_t>(result.size()));
-    StreamIn(run.control, kStreamSelection, result);
+    StreamIn(kStreamSelection, result);
 }
 
 void ConvertCodePageOf(const TransformRun& run, std::string& bytes) {
@@ -169,17 +149,17 @@ void ConvertCodePageOf(const TransformRun& run, std::string& bytes) {
     } else {
         RecordUndo(UndoKind::ReplaceRange, static_cast<std::int32_t>(bytes.size()));
     }
-    StreamIn(run.control, kStreamSelection, bytes);
+    StreamIn(kStreamSelection, bytes);
     Select(run.control, run.savedSelection.cpMin, run.savedSelection.cpMax);
 }
 
 // The result is selected from the saved start; the control cuts the range off at the end of the text.
-void PutBackSelected(const TransformRun& run, std::string_view result) {
-    PutBack(run, result);
+void PutBackSelected(const TransformRun& run, std::string result) {
+    PutBack(result);
     Select(run.control, run.savedSelection.cpMin, run.savedSelection.cpMin + static_cast<LONG>(result.size()));
 }
 
-void ConvertRtfToPlainText(const TransformRun& run, const std::string& bytes) {
+void ConvertRtfToPlainText(const TransformRun& run, std::string& bytes) {
     if (bytes.compare(0, 5, "{\\rtf") != 0) {
         Select(run.control, run.userSelection.cpMin, run.userSelection.cpMax);
         return;
@@ -187,14 +167,14 @@ void ConvertRtfToPlainText(const TransformRun& run, const std::string& bytes) {
     RecordUndo(UndoKind::TextSnapshot, 0);
     const bool hadFocus = GetFocus() == run.control;
     ShowWindow(run.control, SW_HIDE);
-    StreamIn(run.control, SF_RTF, bytes);
+    StreamIn(SF_RTF, bytes);
     SendMessageA(run.control, EM_SETSEL, 0, 0);
     RebuildEditorFromPlainText(hadFocus);
 }
 
 void AlignLines(const TransformRun& run, std::string_view bytes) {
     std::string result = AlignParagraphs(bytes, AlignmentOf(run.command), ReadParagraphSettings());
-    PutBack(run, result);
+    PutBack(result);
     Select(run.control, run.savedSelection.cpMin, run.savedSelection.cpMin);
 }
 

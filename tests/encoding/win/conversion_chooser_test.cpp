@@ -1,0 +1,188 @@
+#include "encoding/win/conversion_chooser.h"
+
+#include <richedit.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+#include "app/settings.h"
+#include "app/ui_text.h"
+#include "app/win/application.h"
+#include "app/win/editor_control.h"
+#include "app/win/editor_setup.h"
+#include "document/undo_journal.h"
+#include "document/win/view_code_page.h"
+#include "encoding/code_page_tables.h"
+#include "resources/resource.h"
+#include "support/win/app_harness.h"
+#include "support/win/settings_key.h"
+
+namespace {
+
+const std::string kKoi8Hello = "\xF0\xD2\xC9\xD7\xC5\xD4, \xCD\xC9\xD2";
+const std::string kAnsiHello = "\xCF\xF0\xE8\xE2\xE5\xF2, \xEC\xE8\xF0";
+
+// What the test does with the chooser once it shows, from a timer inside the dialog's modal loop.
+std::function<void(HWND)> dialogAction;
+bool dialogSeen = false;
+// A dialog that the action did not close is cancelled after a while, so a fault fails the test
+// instead of hanging it.
+HWND openDialog = nullptr;
+bool dialogLeftOpen = false;
+UINT_PTR watchdog = 0;
+
+BOOL CALLBACK FindChooser(HWND window, LPARAM found) {
+    char className[16] = {};
+    GetClassNameA(window, className, sizeof className);
+    if (IsWindowVisible(window) && lstrcmpA(className, "#32770") == 0) {
+        *reinterpret_cast<HWND*>(found) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+void CALLBACK CloseLeftOpen(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    watchdog = 0;
+    if (!IsWindow(openDialog)) return;
+    dialogLeftOpen = true;
+    PostMessageA(openDialog, WM_COMMAND, IDCANCEL, 0);
+}
+
+void CALLBACK ActOnChooser(HWND, UINT, UINT_PTR timer, DWORD) {
+    HWND dialog = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), FindChooser, reinterpret_cast<LPARAM>(&dialog));
+    if (!dialog) return;
+    KillTimer(nullptr, timer);
+    dialogSeen = true;
+    openDialog = dialog;
+    watchdog = SetTimer(nullptr, 0, 3000, CloseLeftOpen);
+    dialogAction(dialog);
+}
+
+// Runs command 27; the action sees the dialog while it is open.
+void RunChooser(std::function<void(HWND)> action) {
+    dialogAction = std::move(action);
+    dialogSeen = false;
+    dialogLeftOpen = false;
+    SetTimer(nullptr, 0, 30, ActOnChooser);
+    RunConversionChooser();
+    if (watchdog) KillTimer(nullptr, watchdog);
+    watchdog = 0;
+}
+
+std::string ListItem(HWND list, int index) {
+    char text[32] = {};
+    SendMessageA(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+DWORD CALLBACK AppendOut(DWORD_PTR cookie, LPBYTE bytes, LONG count, LONG* done) {
+    reinterpret_cast<std::string*>(cookie)->append(reinterpret_cast<char*>(bytes), static_cast<size_t>(count));
+    *done = count;
+    return 0;
+}
+
+std::string Text() {
+    std::string text;
+    EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&text), 0, AppendOut};
+    SendMessageA(EditorControl, EM_STREAMOUT, SF_TEXT, reinterpret_cast<LPARAM>(&stream));
+    return text;
+}
+
+void Select(LONG start, LONG end) {
+    CHARRANGE range{start, end};
+    SendMessageA(EditorControl, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
+}
+
+CHARRANGE Selection() {
+    CHARRANGE range{};
+    SendMessageA(EditorControl, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range));
+    return range;
+}
+
+class ConversionChooserTest : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_NE(StartTestApplication(), nullptr);
+        ASSERT_NE(EditorControl, nullptr);
+        ClearUndo();
+        SetWindowTextA(EditorControl, kKoi8Hello.c_str());
+        CodePageIndex = kOem866;
+        ApplyViewCodePage();
+    }
+    void TearDown() override { CloseTestApplication(); }
+
+    SettingsKeySnapshot keep_;
+};
+
+TEST_F(ConversionChooserTest, ConvertsTheChosenPairIgnoringTheViewAndRemembersIt) {
+    WriteSettingDword("CP1", 3);
+    WriteSettingDword("CP2", 4);
+    Select(3, 3);
+    std::string caption;
+    LRESULT offeredSource = -1, offeredTarget = -1;
+    std::string names[5];
+    RunChooser([&](HWND dialog) {
+        char text[64] = {};
+        GetWindowTextA(dialog, text, sizeof text);
+        caption = text;
+        HWND source = GetDlgItem(dialog, IDC_SOURCE_CODE_PAGE);
+        HWND target = GetDlgItem(dialog, IDC_TARGET_CODE_PAGE);
+        offeredSource = SendMessageA(source, LB_GETCURSEL, 0, 0);
+        offeredTarget = SendMessageA(target, LB_GETCURSEL, 0, 0);
+        for (int i = 0; i < 5; ++i) names[i] = ListItem(target, i);
+        SendMessageA(source, LB_SETCURSEL, kKoi8R, 0);
+        SendMessageA(target, LB_SETCURSEL, kAnsi1251, 0);
+        SendMessageA(dialog, WM_COMMAND, IDOK, 0);
+    });
+    ASSERT_TRUE(dialogSeen);
+    EXPECT_FALSE(dialogLeftOpen);
+    EXPECT_EQ(caption, "Кодировки"_ui);
+    EXPECT_EQ(offeredSource, 3);
+    EXPECT_EQ(offeredTarget, 4);
+    EXPECT_EQ(names[0], "ANSI (1251)");
+    EXPECT_EQ(names[1], "OEM (866)");
+    EXPECT_EQ(names[2], "KOI8 R");
+    EXPECT_EQ(names[3], "ISO");
+    EXPECT_EQ(names[4], "MAC");
+
+    // Nothing was selected: the whole text is converted, the caret comes back, the view stays.
+    EXPECT_EQ(Text(), kAnsiHello);
+    EXPECT_EQ(CodePageIndex, kOem866);
+    EXPECT_EQ(SendMessageA(EditorControl, EM_GETVIEWCODEPAGE, 0, 0), kOem866);
+    EXPECT_EQ(Selection().cpMin, 3);
+    EXPECT_EQ(Selection().cpMax, 3);
+    EXPECT_EQ(ReadSettingDword("CP1", 99), 2u);
+    EXPECT_EQ(ReadSettingDword("CP2", 99), 0u);
+    ASSERT_EQ(DocumentUndoJournal().RecordCount(), 1u);
+    EXPECT_EQ(DocumentUndoJournal().Newest()->kind, UndoKind::ReplaceRange);
+    UndoLast();
+    EXPECT_EQ(Text(), kKoi8Hello);
+}
+
+TEST_F(ConversionChooserTest, EscapeClosesWithoutConvertingOrWritingAndAStoredValueOutOfRangeOffersTheFirst) {
+    WriteSettingDword("CP1", 9);
+    WriteSettingDword("CP2", 1);
+    LRESULT offeredSource = -1, offeredTarget = -1;
+    RunChooser([&](HWND dialog) {
+        offeredSource = SendDlgItemMessageA(dialog, IDC_SOURCE_CODE_PAGE, LB_GETCURSEL, 0, 0);
+        offeredTarget = SendDlgItemMessageA(dialog, IDC_TARGET_CODE_PAGE, LB_GETCURSEL, 0, 0);
+        // Esc in the focused list: the dialog's own loop turns it into IDCANCEL.
+        HWND focus = GetFocus();
+        PostMessageA(focus ? focus : dialog, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+        PostMessageA(focus ? focus : dialog, WM_KEYUP, VK_ESCAPE, 0xC0010001);
+    });
+    ASSERT_TRUE(dialogSeen);
+    EXPECT_FALSE(dialogLeftOpen);
+    EXPECT_EQ(offeredSource, 0);
+    EXPECT_EQ(offeredTarget, 1);
+    EXPECT_EQ(Text(), kKoi8Hello);
+    EXPECT_EQ(ReadSettingDword("CP1", 99), 9u);
+    EXPECT_EQ(ReadSettingDword("CP2", 99), 1u);
+    EXPECT_TRUE(DocumentUndoJournal().Empty());
+}
+
+}  // namespace

@@ -1,0 +1,226 @@
+#include "encoding/win/run_transform.h"
+
+#include <richedit.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "app/settings.h"
+#include "app/win/application.h"
+#include "app/win/editor_control.h"
+#include "app/win/editor_setup.h"
+#include "document/undo_journal.h"
+#include "document/win/view_code_page.h"
+#include "encoding/code_page_tables.h"
+#include "resources/resource.h"
+#include "support/win/app_harness.h"
+#include "support/win/settings_key.h"
+
+namespace {
+
+// "Привет, мир" and "строка" in the code pages the tests use.
+const std::string kKoi8Hello = "\xF0\xD2\xC9\xD7\xC5\xD4, \xCD\xC9\xD2";
+const std::string kAnsiHello = "\xCF\xF0\xE8\xE2\xE5\xF2, \xEC\xE8\xF0";
+const std::string kKoi8Line = "\xD3\xD4\xD2\xCF\xCB\xC1";
+const std::string kAnsiLine = "\xF1\xF2\xF0\xEE\xEA\xE0";
+
+DWORD CALLBACK AppendOut(DWORD_PTR cookie, LPBYTE bytes, LONG count, LONG* done) {
+    reinterpret_cast<std::string*>(cookie)->append(reinterpret_cast<char*>(bytes), static_cast<size_t>(count));
+    *done = count;
+    return 0;
+}
+
+struct Source {
+    std::string bytes;
+    size_t position = 0;
+};
+
+DWORD CALLBACK HandOut(DWORD_PTR cookie, LPBYTE buffer, LONG room, LONG* done) {
+    auto* source = reinterpret_cast<Source*>(cookie);
+    size_t count = std::min(static_cast<size_t>(room), source->bytes.size() - source->position);
+    std::memcpy(buffer, source->bytes.data() + source->position, count);
+    source->position += count;
+    *done = static_cast<LONG>(count);
+    return 0;
+}
+
+class RunTransformTest : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_NE(StartTestApplication(), nullptr);
+        ASSERT_NE(EditorControl, nullptr);
+        ClearUndo();
+        PendingChord = ChordState{};
+    }
+    void TearDown() override { CloseTestApplication(); }
+
+    // The document's bytes, whole, NUL bytes included.
+    static std::string Text() {
+        std::string text;
+        EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&text), 0, AppendOut};
+        SendMessageA(EditorControl, EM_STREAMOUT, SF_TEXT, reinterpret_cast<LPARAM>(&stream));
+        return text;
+    }
+    static void SetText(const std::string& bytes) {
+        Source source{bytes};
+        EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&source), 0, HandOut};
+        SendMessageA(EditorControl, EM_STREAMIN, SF_TEXT, reinterpret_cast<LPARAM>(&stream));
+    }
+    static void ShowView(std::uint8_t codePage) {
+        CodePageIndex = codePage;
+        ApplyViewCodePage();
+    }
+    static void Select(LONG start, LONG end) {
+        CHARRANGE range{start, end};
+        SendMessageA(EditorControl, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
+    }
+    static CHARRANGE Selection() {
+        CHARRANGE range{};
+        SendMessageA(EditorControl, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range));
+        return range;
+    }
+    static LRESULT ControlView() { return SendMessageA(EditorControl, EM_GETVIEWCODEPAGE, 0, 0); }
+    // The menu command as the dispatcher hands it on.
+    static void Command(UINT id) {
+        if (id >= IDM_CHORD_W && id <= IDM_CHORD_K) RunChordCommand(id);
+        else RunTransformCommand(id);
+    }
+};
+
+TEST_F(RunTransformTest, WholeTextToAnsiConvertsSwitchesTheViewAndIsUndoneInOneStep) {
+    // The NUL byte must survive the input copy and the way back.
+    const std::string koi8 = kKoi8Hello + std::string("\r\n\0x\r\n", 6) + kKoi8Line;
+    SetText(koi8);
+    ShowView(kKoi8R);
+    Select(4, 4);
+
+    Command(IDM_TO_ANSI);
+    EXPECT_EQ(Text(), kAnsiHello + std::string("\r\n\0x\r\n", 6) + kAnsiLine);
+    EXPECT_EQ(CodePageIndex, kAnsi1251);
+    EXPECT_EQ(ControlView(), kAnsi1251);
+    EXPECT_EQ(Selection().cpMin, 4);
+    EXPECT_EQ(Selection().cpMax, 4);
+    EXPECT_EQ(DocumentUndoJournal().RecordCount(), 1u);
+
+    UndoLast();
+    EXPECT_EQ(Text(), koi8);
+    EXPECT_EQ(CodePageIndex, kKoi8R);
+    EXPECT_EQ(ControlView(), kKoi8R);
+    EXPECT_TRUE(DocumentUndoJournal().Empty());
+}
+
+TEST_F(RunTransformTest, SelectionConversionChangesOnlyTheSelectionAndKeepsTheView) {
+    SetText(kKoi8Hello + "\r\n" + kKoi8Line);
+    ShowView(kKoi8R);
+    Select(8, 11);  // "мир"
+
+    Command(IDM_TO_ANSI);
+    EXPECT_EQ(Text(), kKoi8Hello.substr(0, 8) + kAnsiHello.substr(8) + "\r\n" + kKoi8Line);
+    EXPECT_EQ(CodePageIndex, kKoi8R);
+    EXPECT_EQ(ControlView(), kKoi8R);
+    EXPECT_EQ(Selection().cpMin, 8);
+    EXPECT_EQ(Selection().cpMax, 11);
+
+    // "-> O&EM" in the OEM view changes nothing, but it is still an edit that can be undone.
+    ShowView(kOem866);
+    Command(IDM_TO_OEM);
+    EXPECT_EQ(DocumentUndoJournal().RecordCount(), 2u);
+    UndoLast();
+    UndoLast();
+    EXPECT_EQ(Text(), kKoi8Hello + "\r\n" + kKoi8Line);
+}
+
+TEST_F(RunTransformTest, ChordOfTwoKeysConvertsAndTheSameKeyTwiceOnlySwitchesTheView) {
+    // The chord takes the text to be in the first key's code page whatever the view.
+    SetText(kKoi8Hello);
+    ShowView(kAnsi1251);
+    Select(0, 0);
+    Command(IDM_CHORD_K);
+    EXPECT_EQ(Text(), kKoi8Hello);
+    EXPECT_EQ(PendingChord.PendingChord(), kKoi8R);
+    Command(IDM_CHORD_W);
+    EXPECT_EQ(Text(), kAnsiHello);
+    EXPECT_EQ(CodePageIndex, kAnsi1251);
+    EXPECT_EQ(PendingChord.PendingChord(), -1);
+
+    Command(IDM_CHORD_D);
+    Command(IDM_CHORD_D);
+    EXPECT_EQ(Text(), kAnsiHello);
+    EXPECT_EQ(CodePageIndex, kOem866);
+    EXPECT_EQ(ControlView(), kOem866);
+    EXPECT_EQ(PendingChord.PendingChord(), -1);
+}
+
+TEST_F(RunTransformTest, AlignmentWidensASelectionThatStartsInsideALineToWholeLines) {
+    SettingsKeySnapshot keep;
+    WriteSettingDword("RI", 20);
+    WriteSettingDword("LI", 0);
+    WriteSettingDword("FI", 0);
+    WriteSettingDword("IG", 0);
+    const std::string before = "first line here\r\nthe quick brown fox jumps over the lazy dog\r\nlast\r\n";
+    SetText(before);
+    Select(23, 53);  // from inside "quick" to inside "lazy"
+
+    Command(IDM_ALIGN_LEFT);
+    EXPECT_EQ(Text(), "first line here\r\nthe quick brown fox\r\njumps over the lazy\r\ndog\r\n\r\nlast\r\n");
+    EXPECT_EQ(Selection().cpMin, 17);
+    EXPECT_EQ(Selection().cpMax, 17);
+
+    // A selection that starts at the start of a line is taken as it is, its line's tail left alone.
+    SetText("aaa bbb ccc ddd\r\n");
+    Select(0, 7);
+    Command(IDM_ALIGN_RIGHT);
+    EXPECT_EQ(Text(), std::string(14, ' ') + "aaa bbb\r\n ccc ddd\r\n");
+
+    UndoLast();
+    EXPECT_EQ(Text(), "aaa bbb ccc ddd\r\n");
+}
+
+TEST_F(RunTransformTest, RtfBecomesItsPlainTextInOneUndoStepAndOtherTextStaysAsItWas) {
+    const std::string rtf = "{\\rtf1\\ansi\\ansicpg1251 \\'cf\\'f0\\'e8\\'e2\\'e5\\'f2\\par world}";
+    SetText(rtf);
+    Select(5, 9);
+    Command(IDM_RTF_TO_ANSI);
+    EXPECT_EQ(Text(), "\xCF\xF0\xE8\xE2\xE5\xF2\r\nworld");
+    EXPECT_TRUE(IsWindowVisible(EditorControl));
+    EXPECT_EQ(Selection().cpMin, 0);
+    EXPECT_EQ(Selection().cpMax, 0);
+    UndoLast();
+    EXPECT_EQ(Text(), rtf);
+
+    // Not RTF: no change, no undo entry, and the user's selection is still there.
+    ClearUndo();
+    SetText("{\\RTF1 x}");
+    Select(1, 3);
+    Command(IDM_RTF_TO_ANSI);
+    EXPECT_EQ(Text(), "{\\RTF1 x}");
+    EXPECT_EQ(Selection().cpMin, 1);
+    EXPECT_EQ(Selection().cpMax, 3);
+    EXPECT_TRUE(DocumentUndoJournal().Empty());
+}
+
+TEST_F(RunTransformTest, ByteTransformsOfTheWholeTextSelectTheirResultFromTheOldCaret) {
+    SetText("a=D8=E0=d8 =4");
+    Select(2, 2);
+    Command(IDM_QUOTED_PRINTABLE);
+    EXPECT_EQ(Text(), "a\xD8\xE0=d8 =4");
+    EXPECT_EQ(Selection().cpMin, 2);
+    EXPECT_EQ(Selection().cpMax, 9);  // the result's 9 bytes from the old caret, cut at the end
+
+    SetText("one\rtwo\r\nthree\nfour");
+    Select(0, 0);
+    Command(IDM_LINE_BREAK);
+    EXPECT_EQ(Text(), "one\r\ntwo\r\nthree\nfour");
+    EXPECT_EQ(Selection().cpMax, 20);
+
+    // Transliteration in the KOI8-R view goes through 866 first: "Щука" gives SHuka.
+    ShowView(kKoi8R);
+    SetText("\xFD\xD5\xCB\xC1");
+    Select(0, 0);
+    Command(IDM_TRANSLIT);
+    EXPECT_EQ(Text(), "SHuka");
+}
+
+}  // namespace
