@@ -223,4 +223,22 @@ TEST_F(RunTransformTest, ByteTransformsOfTheWholeTextSelectTheirResultFromTheOld
     EXPECT_EQ(Text(), "SHuka");
 }
 
+TEST_F(RunTransformTest, RewritingTheWholeTextLeavesTheTopLineWhereItWas) {
+    std::string text;
+    for (int line = 0; line < 300; ++line) text += kAnsiLine + " " + std::to_string(line) + "\r\n";
+    SetText(text);
+    ShowView(kAnsi1251);
+    SendMessageA(EditorControl, EM_LINESCROLL, 0, 100);
+    const LRESULT top = SendMessageA(EditorControl, EM_GETFIRSTVISIBLELINE, 0, 0);
+    ASSERT_GT(top, 0);
+    const LRESULT caret = SendMessageA(EditorControl, EM_LINEINDEX, top + 2, 0);
+    Select(static_cast<LONG>(caret), static_cast<LONG>(caret));
+
+    // The result is selected from the caret to the end of the text, which the control would scroll to.
+    Command(IDM_TRANSLIT);
+    EXPECT_EQ(Text().substr(0, 10), "stroka 0\r\n");
+    EXPECT_EQ(SendMessageA(EditorControl, EM_GETFIRSTVISIBLELINE, 0, 0), top);
+    EXPECT_EQ(Selection().cpMin, caret);
+}
+
 }  // namespace
