@@ -131,12 +131,22 @@ struct TransformRun {
     CHARRANGE userSelection;   // as the command found it, for the paths that change nothing
     CHARRANGE savedSelection;  // what the command selects afterwards (widened for alignment)
     bool selectionWasEmpty;
+    std::size_t inputLength;   // L, the bytes of the working range as copied
 };
 
-// The result takes the place of the working range (selected) with one undo entry for it.
-void PutBack(std::string& result) {
+// The result takes the place of the working range (selected) with one undo entry for it. A result
+// that has grown past the control's limit would be cut off there, its tail lost; the text is then
+// left as it was, as when memory runs out.
+bool PutBack(const TransformRun& run, std::string& result) {
+    const std::size_t length = static_cast<std::size_t>(SendMessageA(run.control, WM_GETTEXTLENGTH, 0, 0));
+    const std::size_t limit = static_cast<std::size_t>(SendMessageA(run.control, EM_GETLIMITTEXT, 0, 0));
+    if (result.size() > run.inputLength && length - run.inputLength + result.size() > limit) {
+        Select(run.control, run.userSelection.cpMin, run.userSelection.cpMax);
+        return false;
+    }
     RecordUndo(UndoKind::ReplaceRange, static_cast<std::int32_t>(result.size()));
     StreamIn(kStreamSelection, result);
+    return true;
 }
 
 void ConvertCodePageOf(const TransformRun& run, std::string& bytes) {
@@ -155,7 +165,7 @@ void ConvertCodePageOf(const TransformRun& run, std::string& bytes) {
 
 // The result is selected from the saved start; the control cuts the range off at the end of the text.
 void PutBackSelected(const TransformRun& run, std::string result) {
-    PutBack(result);
+    if (!PutBack(run, result)) return;
     Select(run.control, run.savedSelection.cpMin, run.savedSelection.cpMin + static_cast<LONG>(result.size()));
 }
 
@@ -174,7 +184,7 @@ void ConvertRtfToPlainText(const TransformRun& run, std::string& bytes) {
 
 void AlignLines(const TransformRun& run, std::string_view bytes) {
     std::string result = AlignParagraphs(bytes, AlignmentOf(run.command), ReadParagraphSettings());
-    PutBack(result);
+    if (!PutBack(run, result)) return;
     Select(run.control, run.savedSelection.cpMin, run.savedSelection.cpMin);
 }
 
@@ -212,7 +222,7 @@ void RunTransform(int command, int from, int to) {
     HWND control = EditorControl;
     if (!control) return;
     SendMessageA(control, WM_SETREDRAW, FALSE, 0);
-    TransformRun run{control, command, from, to, Selection(control), {}, false};
+    TransformRun run{control, command, from, to, Selection(control), {}, false, 0};
     run.savedSelection = run.userSelection;
     run.selectionWasEmpty = run.userSelection.cpMin == run.userSelection.cpMax;
     const LRESULT firstVisibleLine = SendMessageA(control, EM_GETFIRSTVISIBLELINE, 0, 0);
@@ -233,8 +243,12 @@ void RunTransform(int command, int from, int to) {
         // selection and the undo journal stay as they were.
         try {
             std::string bytes;
-            if (StreamSelectionOut(control, length, bytes)) RunCommandSteps(run, bytes);
-            else Select(control, run.userSelection.cpMin, run.userSelection.cpMax);
+            if (StreamSelectionOut(control, length, bytes)) {
+                run.inputLength = bytes.size();
+                RunCommandSteps(run, bytes);
+            } else {
+                Select(control, run.userSelection.cpMin, run.userSelection.cpMax);
+            }
         } catch (const std::bad_alloc&) {
             Select(control, run.userSelection.cpMin, run.userSelection.cpMax);
         }

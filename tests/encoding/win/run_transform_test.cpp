@@ -241,4 +241,21 @@ TEST_F(RunTransformTest, RewritingTheWholeTextLeavesTheTopLineWhereItWas) {
     EXPECT_EQ(Selection().cpMin, caret);
 }
 
+TEST_F(RunTransformTest, AResultThatWouldPassTheTextLimitLeavesTheTextAsItWas) {
+    SendMessageA(EditorControl, EM_EXLIMITTEXT, 0, 24);
+    const std::string text = "a\rb\rc\rd\re\rf\rg\rh\ri\rj\r";  // 20 bytes, 30 once repaired
+    SetText(text);
+    Select(3, 3);
+    Command(IDM_LINE_BREAK);
+    EXPECT_EQ(Text(), text);
+    EXPECT_EQ(Selection().cpMin, 3);
+    EXPECT_EQ(Selection().cpMax, 3);
+    EXPECT_TRUE(DocumentUndoJournal().Empty());
+
+    // A result that fits is put back whole.
+    Select(0, 4);
+    Command(IDM_LINE_BREAK);
+    EXPECT_EQ(Text(), "a\r\nb\r\nc\rd\re\rf\rg\rh\ri\rj\r");
+}
+
 }  // namespace
