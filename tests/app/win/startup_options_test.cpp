@@ -212,3 +212,29 @@ TEST_F(StartupOptions, CustomisingAHiddenToolBarShowsItForTheRunOnly) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(StartupOptions, ResetWhileCustomisingRestoresTheSavedLayout) {
+    ASSERT_NE(StartTestApplication(), nullptr);
+    ASSERT_NE(ToolBar, nullptr);
+    SendMessageA(ToolBar, TB_DELETEBUTTON, 0, 0);
+    SaveToolBarLayout();
+    const LRESULT savedCount = SendMessageA(ToolBar, TB_BUTTONCOUNT, 0, 0);
+    ModalAnswers answers;
+    LRESULT countDuringDialog = -1;
+    answers.InspectAndCancel([&](HWND) {
+        SendMessageA(ToolBar, TB_DELETEBUTTON, 0, 0);
+        SendMessageA(ToolBar, TB_DELETEBUTTON, 0, 0);
+        RestoreToolBarLayout();
+        countDuringDialog = SendMessageA(ToolBar, TB_BUTTONCOUNT, 0, 0);
+    });
+    CustomizeToolBar();
+    EXPECT_EQ(answers.Seen().size(), 1u);
+    EXPECT_EQ(countDuringDialog, savedCount);
+    TBBUTTON first{};
+    SendMessageA(ToolBar, TB_GETBUTTON, 0, reinterpret_cast<LPARAM>(&first));
+    EXPECT_EQ(first.idCommand, IDM_OPEN);
+}
+
+}  // namespace
