@@ -1,0 +1,571 @@
+// The editor control's subclass and the undo journal on the program's own control, driven by real
+// key input (the system's keyboard path: key messages, translation into characters, modifier state)
+// with Cyrillic typed as a Russian layout delivers it.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <richole.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/ui_text.h"
+#include "app/win/editor_setup.h"
+#include "app/win/menu_tables.h"
+#include "document/editor_keys.h"
+#include "document/win/edit_callback.h"
+#include "encoding/win/run_transform.h"
+#include "support/win/command_recorder.h"
+#include "support/win/modal_answers.h"
+#include "document/win/document_fixture.h"
+
+namespace {
+
+enum Modifiers { kNone = 0, kCtrl = 1, kShift = 2, kAlt = 4 };
+
+// Dispatches until nothing more arrives: input from SendInput is queued by the time it returns,
+// and what the handlers post goes through in the same call.
+void Settle() {
+    for (int idle = 0; idle < 3;) {
+        MSG message;
+        if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            idle = 0;
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        } else {
+            ++idle;
+            Sleep(1);
+        }
+    }
+}
+
+INPUT KeyInput(WORD key, bool up) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key;
+    input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(key, MAPVK_VK_TO_VSC));
+    switch (key) {
+    case VK_INSERT: case VK_DELETE: case VK_HOME: case VK_END: case VK_LEFT: case VK_RIGHT: case VK_UP: case VK_DOWN:
+        input.ki.dwFlags |= KEYEVENTF_EXTENDEDKEY;
+        break;
+    }
+    if (up) input.ki.dwFlags |= KEYEVENTF_KEYUP;
+    return input;
+}
+
+void Press(WORD key, int modifiers = kNone) {
+    std::vector<INPUT> inputs;
+    if (modifiers & kCtrl) inputs.push_back(KeyInput(VK_CONTROL, false));
+    if (modifiers & kShift) inputs.push_back(KeyInput(VK_SHIFT, false));
+    if (modifiers & kAlt) inputs.push_back(KeyInput(VK_MENU, false));
+    inputs.push_back(KeyInput(key, false));
+    inputs.push_back(KeyInput(key, true));
+    if (modifiers & kAlt) inputs.push_back(KeyInput(VK_MENU, true));
+    if (modifiers & kShift) inputs.push_back(KeyInput(VK_SHIFT, true));
+    if (modifiers & kCtrl) inputs.push_back(KeyInput(VK_CONTROL, true));
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+    Settle();
+}
+
+// A character as a keyboard layout produces it: the system turns it into WM_CHAR for the window.
+void Type(wchar_t character) {
+    INPUT inputs[2]{};
+    for (INPUT& input : inputs) {
+        input.type = INPUT_KEYBOARD;
+        input.ki.wScan = character;
+        input.ki.dwFlags = KEYEVENTF_UNICODE;
+    }
+    inputs[1].ki.dwFlags |= KEYEVENTF_KEYUP;
+    SendInput(2, inputs, sizeof(INPUT));
+    Settle();
+}
+
+void Type(std::wstring_view characters) {
+    for (wchar_t character : characters) Type(character);
+}
+
+std::uint8_t AnsiByteOf(wchar_t character) {
+    char byte = '?';
+    WideCharToMultiByte(1251, 0, &character, 1, &byte, 1, nullptr, nullptr);
+    return static_cast<std::uint8_t>(byte);
+}
+
+// The bytes the characters stand for in the view code page.
+std::string ViewBytesOf(std::wstring_view characters, std::uint8_t view) {
+    std::string bytes;
+    for (wchar_t character : characters) bytes += static_cast<char>(ViewByteOfTyped(AnsiByteOf(character), view));
+    return bytes;
+}
+
+void Select(LONG first, LONG last) {
+    CHARRANGE range{first, last};
+    SendMessageA(EditorControl, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
+}
+
+int ByteAt(LONG position) {
+    char room[2] = {};
+    TEXTRANGEA range{{position, position + 1}, room};
+    if (SendMessageA(EditorControl, EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(&range)) != 1) return -1;
+    return static_cast<unsigned char>(room[0]);
+}
+
+LONG TextLength() { return static_cast<LONG>(SendMessageA(EditorControl, WM_GETTEXTLENGTH, 0, 0)); }
+
+void UndoAll() {
+    for (int guard = 0; guard < 100000 && !DocumentUndoJournal().Empty(); ++guard) UndoLast();
+}
+
+void ShowView(std::uint8_t view) {
+    CodePageIndex = view;
+    ApplyViewCodePage();
+}
+
+class EditingTest : public DocumentTest {
+protected:
+    void SetUp() override {
+        DocumentTest::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
+        JournalOff = false;
+        // Overwrite mode goes back off the way the user turns it off, so the control's own mode
+        // stays with it.
+        SetForegroundWindow(MainWindow);
+        SetFocus(EditorControl);
+        Settle();
+        ASSERT_EQ(GetForegroundWindow(), MainWindow) << "key input would go elsewhere";
+        ASSERT_EQ(GetFocus(), EditorControl);
+        if (OverwriteMode) Press(VK_INSERT);
+    }
+    void TearDown() override {
+        JournalOff = false;
+        if (EditorControl && OverwriteMode) Press(VK_INSERT);
+        DocumentTest::TearDown();
+    }
+
+    // Starts a document with the text, the caret at `caret`, nothing to undo.
+    void Start(const std::string& text, LONG caret = 0) {
+        SetControlText(text, false);
+        ClearUndo();
+        Select(caret, caret);
+    }
+};
+
+// ---- The random edit property ----------------------------------------------------------------
+
+const wchar_t kTypedCharacters[] = L"абвгдежзийклмнопрстуфхцчшщъыьэюяАБВГДЕЖЗИЙКЛМНОПРСТУФХЦЧШЩЪЫЬЭЮЯЁё"
+                                   L"azAZ09 .,;-\t«»„“”–—…№";
+
+// A position that does not split a CR LF pair.
+LONG WholePosition(LONG position) {
+    if (position > 0 && ByteAt(position - 1) == '\r' && ByteAt(position) == '\n') ++position;
+    return position;
+}
+
+// Where edits go wrong if they go wrong at all: the ends, both sides of a line break, anywhere.
+LONG InterestingPosition(std::mt19937& random) {
+    const LONG length = TextLength();
+    std::vector<LONG> breaks;
+    for (LONG p = 0; p < length; ++p)
+        if (ByteAt(p) == '\r') breaks.push_back(p);
+    switch (random() % 5) {
+    case 0: return 0;
+    case 1: return length;
+    case 2: if (!breaks.empty()) return breaks[random() % breaks.size()]; [[fallthrough]];
+    case 3: if (!breaks.empty()) return WholePosition(breaks[random() % breaks.size()] + 2); [[fallthrough]];
+    default: return WholePosition(static_cast<LONG>(random() % (static_cast<unsigned>(length) + 1)));
+    }
+}
+
+std::string RandomText(std::mt19937& random, std::uint8_t view) {
+    std::string text;
+    const int lines = 1 + static_cast<int>(random() % 5);
+    for (int line = 0; line < lines; ++line) {
+        const int length = static_cast<int>(random() % 9);
+        for (int i = 0; i < length; ++i)
+            text += static_cast<char>(ViewByteOfTyped(AnsiByteOf(kTypedCharacters[random() % (std::size(kTypedCharacters) - 1)]), view));
+        if (line + 1 < lines || random() % 2) text += "\r\n";
+    }
+    return text;
+}
+
+// One random edit by key (or a whole-text conversion); returns what it was, for the failure report.
+std::string RandomEdit(std::mt19937& random) {
+    switch (random() % 14) {
+    case 0:
+    case 1:
+    case 2: {
+        const wchar_t character = kTypedCharacters[random() % (std::size(kTypedCharacters) - 1)];
+        Type(character);
+        const std::uint8_t expected = ViewByteOfTyped(AnsiByteOf(character), CodePageIndex);
+        CHARRANGE caret = Selection();
+        EXPECT_EQ(ByteAt(caret.cpMin - 1), expected) << "typed U+" << std::hex << int{character} << " in view "
+                                                     << int{CodePageIndex};
+        return "type " + std::to_string(int{character});
+    }
+    case 3: Select(InterestingPosition(random), Selection().cpMin); return "caret/select";
+    case 4: { const LONG p = InterestingPosition(random); Select(p, p); return "caret " + std::to_string(p); }
+    case 5: Press(VK_RETURN); return "enter";
+    case 6: Press(VK_BACK); return "backspace";
+    case 7: Press(VK_DELETE); return "delete";
+    case 8: Press(VK_BACK, kCtrl); return "ctrl+backspace";
+    case 9: Press(VK_DELETE, kCtrl); return "ctrl+delete";
+    case 10: Press('Y', kCtrl); return "ctrl+y";
+    case 11: Press(VK_INSERT); return "insert";
+    case 12: {
+        const WORD keys[] = {VK_LEFT, VK_RIGHT, VK_HOME, VK_END, VK_UP, VK_DOWN};
+        Press(keys[random() % std::size(keys)], random() % 3 == 0 ? kShift : kNone);
+        return "move";
+    }
+    default: {
+        // A whole-text rewrite: nothing selected, so the conversion records a snapshot and the view
+        // follows the converted bytes.
+        Select(Selection().cpMin, Selection().cpMin);
+        const UINT commands[] = {IDM_TO_ANSI, IDM_TO_OEM, IDM_TO_KOI8};
+        const UINT command = commands[random() % 3];
+        RunTransformCommand(command);
+        return "convert " + std::to_string(command);
+    }
+    }
+}
+
+TEST_F(EditingTest, RandomKeyEditsAreAllTakenBackInEveryView) {
+    int edits = 0;
+    for (std::uint8_t view : {0, 1, 2}) {
+        for (unsigned seed = 1; seed <= 2; ++seed) {
+            std::mt19937 random(seed * 7919 + view);
+            ShowView(view);
+            const std::string original = RandomText(random, view);
+            Start(original, 0);
+            std::ostringstream log;
+            for (int step = 0; step < 60; ++step) {
+                log << RandomEdit(random) << "; ";
+                ++edits;
+                if (HasFailure()) break;
+            }
+            if (OverwriteMode) Press(VK_INSERT);
+            UndoAll();
+            ASSERT_EQ(ControlText(), original) << "view " << int{view} << " seed " << seed << ": " << log.str();
+            EXPECT_EQ(CodePageIndex, view) << log.str();
+        }
+    }
+    EXPECT_GE(edits, 300);
+}
+
+// ---- Typing ----------------------------------------------------------------------------------
+
+TEST_F(EditingTest, CyrillicTypedOnARussianLayoutBecomesTheBytesOfEachView) {
+    const std::wstring typed = L"Жёлтый «Ёж» — №1";
+    for (std::uint8_t view : {0, 1, 2}) {
+        ShowView(view);
+        Start("");
+        Type(typed);
+        EXPECT_EQ(ControlText(), ViewBytesOf(typed, view)) << int{view};
+    }
+    // The quotes and the dash are ASCII in the OEM and KOI8-R views.
+    EXPECT_EQ(ViewBytesOf(L"«—»", 1), "<->");
+    EXPECT_EQ(ViewBytesOf(L"«—»", 2), "<->");
+    EXPECT_EQ(ViewBytesOf(L"Ж", 2), "\xF6");
+}
+
+TEST_F(EditingTest, TypedRunIsTakenBackOneCharacterAtATime) {
+    Start("");
+    Type(L"абв");
+    ASSERT_EQ(DocumentUndoJournal().RecordCount(), 1u);
+    UndoLast();
+    EXPECT_EQ(ControlText(), "аб"_ui);
+    UndoLast();
+    UndoLast();
+    EXPECT_EQ(ControlText(), "");
+    EXPECT_TRUE(DocumentUndoJournal().Empty());
+}
+
+TEST_F(EditingTest, OemViewPutsInTheLetterAItselfAndOneUndoTakesItOut) {
+    ShowView(1);
+    Start("xy\r\nz", 1);
+    Type(L'а');
+    EXPECT_EQ(ControlText(), "x\xA0y\r\nz");
+    EXPECT_EQ(Selection().cpMin, 2);
+    UndoLast();
+    EXPECT_EQ(ControlText(), "xy\r\nz");
+    EXPECT_TRUE(DocumentUndoJournal().Empty());
+}
+
+TEST_F(EditingTest, TypingOverWholeLinesKeepsTheLastLineBreak) {
+    Start("one\r\ntwo\r\nend");
+    Select(0, 10);
+    Type(L'Ж');
+    EXPECT_EQ(ControlText(), "Ж\r\nend"_ui);
+    UndoLast();
+    EXPECT_EQ(ControlText(), "one\r\ntwo\r\nend");
+}
+
+// ---- Deleting --------------------------------------------------------------------------------
+
+TEST_F(EditingTest, DeleteFromInsideALineKeepsTheLineBreakAndFromALineStartDoesNot) {
+    Start("abc\r\ndef\r\nghi");
+    Select(1, 5);
+    Press(VK_DELETE);
+    EXPECT_EQ(ControlText(), "a\r\ndef\r\nghi");
+    UndoLast();
+    EXPECT_EQ(ControlText(), "abc\r\ndef\r\nghi");
+
+    Select(0, 10);
+    Press(VK_DELETE);
+    EXPECT_EQ(ControlText(), "ghi");
+    UndoLast();
+    EXPECT_EQ(ControlText(), "abc\r\ndef\r\nghi");
+
+    // Lines ended by LF alone: all the selected characters go, the LF stays.
+    Start("abc\ndef\n");
+    Select(1, 4);
+    Press(VK_DELETE);
+    EXPECT_EQ(ControlText(), "a\ndef\n");
+}
+
+TEST_F(EditingTest, DeleteAndBackspaceNextToALineBreakTakeAndRestoreTheWholePair) {
+    Start("ab\r\ncd", 2);
+    Press(VK_DELETE);
+    EXPECT_EQ(ControlText(), "abcd");
+    UndoLast();
+    EXPECT_EQ(ControlText(), "ab\r\ncd");
+    EXPECT_EQ(Selection().cpMin, 2);
+
+    Select(4, 4);
+    Press(VK_BACK);
+    EXPECT_EQ(ControlText(), "abcd");
+    UndoLast();
+    EXPECT_EQ(ControlText(), "ab\r\ncd");
+    EXPECT_EQ(Selection().cpMin, 4);
+
+    // Backspace over a selection deletes it in one step.
+    Select(1, 5);
+    Press(VK_BACK);
+    EXPECT_EQ(ControlText(), "ad");
+    UndoLast();
+    EXPECT_EQ(ControlText(), "ab\r\ncd");
+}
+
+TEST_F(EditingTest, WordDeletionsAtTheEndsOfTheTextDoNothing) {
+    Start("слово два"_ui, 0);
+    Press(VK_BACK, kCtrl);
+    Select(TextLength(), TextLength());
+    Press(VK_DELETE, kCtrl);
+    EXPECT_EQ(ControlText(), "слово два"_ui);
+    EXPECT_TRUE(DocumentUndoJournal().Empty());
+
+    Select(0, 0);
+    Press(VK_DELETE, kCtrl);
+    EXPECT_EQ(ControlText(), "два"_ui);
+    Select(TextLength(), TextLength());
+    Press(VK_BACK, kCtrl);
+    EXPECT_EQ(ControlText(), "");
+    UndoLast();
+    UndoLast();
+    EXPECT_EQ(ControlText(), "слово два"_ui);
+}
+
+TEST_F(EditingTest, CtrlYDeletesTheCaretsLineAndOneUndoBringsItBack) {
+    const std::string text = "one\r\nдва\r\nthree"_ui;
+    Start(text, 6);
+    Press('Y', kCtrl);
+    EXPECT_EQ(ControlText(), "one\r\nthree");
+    EXPECT_EQ(DocumentUndoJournal().RecordCount(), 1u);
+    UndoLast();
+    EXPECT_EQ(ControlText(), text);
+    EXPECT_TRUE(DocumentUndoJournal().Empty());
+
+    // The last line has no break of its own; the one above it stays.
+    Select(12, 12);
+    Press('Y', kCtrl);
+    EXPECT_EQ(ControlText(), "one\r\nдва\r\n"_ui);
+    UndoLast();
+    EXPECT_EQ(ControlText(), text);
+}
+
+// ---- Overwrite mode --------------------------------------------------------------------------
+
+TEST_F(EditingTest, InsertSwitchesToOverwriteAndTypingInFrontOfALineBreakInsertsBeforeIt) {
+    Start("ab\r\ncd", 1);
+    Press(VK_INSERT);
+    EXPECT_TRUE(OverwriteMode);
+    EXPECT_EQ(StatusText(3), "Замена"_ui);
+    Type(L'ж');
+    EXPECT_EQ(ControlText(), "aж\r\ncd"_ui);
+    Type(L'з');  // in front of the CR: inserted, the line break stays
+    EXPECT_EQ(ControlText(), "aжз\r\ncd"_ui);
+    UndoLast();
+    EXPECT_EQ(ControlText(), "aж\r\ncd"_ui);
+    UndoLast();
+    EXPECT_EQ(ControlText(), "ab\r\ncd");
+
+    // The OEM view's letter put in by hand follows the same rule.
+    ShowView(1);
+    Start("ab\r\ncd", 2);
+    Type(L'а');
+    EXPECT_EQ(ControlText(), "ab\xA0\r\ncd");
+    Select(0, 0);
+    Type(L'а');
+    EXPECT_EQ(ControlText(), "\xA0" "b\xA0\r\ncd");
+    UndoLast();
+    UndoLast();
+    EXPECT_EQ(ControlText(), "ab\r\ncd");
+
+    Press(VK_INSERT);
+    EXPECT_FALSE(OverwriteMode);
+    EXPECT_EQ(StatusText(3), "Вставка"_ui);
+}
+
+// ---- Shortcuts, menu, drops, layout ----------------------------------------------------------
+
+TEST_F(EditingTest, ShortcutsReachTheMainWindowWhileTheTextHasTheFocus) {
+    Start("text", 4);
+    CommandRecorder recorder(MainWindow, {.passSystemCommands = true, .holdMenuInitialisation = true});
+    Press('S', kCtrl);
+    Press('O', kCtrl);
+    Press(VK_F2);
+    Press(VK_F2, kCtrl);
+    Press(VK_F2, kAlt);
+    Press('Z', kCtrl);
+    EXPECT_EQ(recorder.TakeCommands(),
+              (std::vector<UINT>{IDM_SAVE, IDM_OPEN, IDM_VIEW_ANSI, IDM_VIEW_OEM, IDM_VIEW_KOI8, IDM_UNDO}));
+    EXPECT_EQ(ControlText(), "text");
+    EXPECT_TRUE(DocumentUndoJournal().Empty());
+}
+
+// The open pop-up menu of the thread, found from a timer inside its modal loop and then closed.
+HMENU shownContextMenu = nullptr;
+
+void CALLBACK CloseContextMenu(HWND, UINT, UINT_PTR timer, DWORD) {
+    HWND menuWindow = FindWindowA("#32768", nullptr);
+    if (!menuWindow) return;
+    KillTimer(nullptr, timer);
+    shownContextMenu = reinterpret_cast<HMENU>(SendMessageA(menuWindow, MN_GETHMENU, 0, 0));
+    EndMenu();
+}
+
+TEST_F(EditingTest, RightButtonShowsTheEditMenuAndTheControlNeverSeesTheRelease) {
+    Start("text", 0);
+    shownContextMenu = nullptr;
+    UINT_PTR timer = SetTimer(nullptr, 0, 20, CloseContextMenu);
+    SendMessageA(EditorControl, WM_RBUTTONUP, 0, MAKELPARAM(5, 5));
+    KillTimer(nullptr, timer);
+    ASSERT_NE(SubMenus[1], nullptr);
+    EXPECT_EQ(shownContextMenu, SubMenus[1]);
+}
+
+HDROP DropOf(const std::vector<std::string>& names) {
+    std::string list;
+    for (const std::string& name : names) list += name + '\0';
+    list += '\0';
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + list.size());
+    auto* files = static_cast<DROPFILES*>(GlobalLock(block));
+    files->pFiles = sizeof(DROPFILES);
+    files->fWide = FALSE;
+    memcpy(reinterpret_cast<char*>(files) + sizeof(DROPFILES), list.data(), list.size());
+    GlobalUnlock(block);
+    return static_cast<HDROP>(block);
+}
+
+TEST_F(EditingTest, DroppedFileOpensAfterTheSaveChangesQuestion) {
+    WriteBytes(TestPath("first.txt"), "первый"_ui);
+    WriteBytes(TestPath("second.txt"), "второй"_ui);
+    Start("changed", 0);
+    SendMessageA(EditorControl, EM_SETMODIFY, TRUE, 0);
+
+    {
+        ModalAnswers answers;
+        answers.PressButton(IDCANCEL);
+        EXPECT_EQ(SendMessageA(EditorControl, WM_DROPFILES,
+                               reinterpret_cast<WPARAM>(DropOf({TestPath("first.txt")})), 0), 0);
+        Settle();
+        EXPECT_EQ(answers.Seen().size(), 1u);
+    }
+    EXPECT_EQ(ControlText(), "changed");
+    EXPECT_STREQ(CurrentFileName, UntitledName);
+
+    {
+        ModalAnswers answers;
+        answers.PressButton(IDNO);
+        SendMessageA(EditorControl, WM_DROPFILES,
+                     reinterpret_cast<WPARAM>(DropOf({TestPath("first.txt"), TestPath("second.txt"), TestPath("x")})), 0);
+        Settle();
+        EXPECT_EQ(answers.Seen().size(), 1u);
+    }
+    EXPECT_EQ(ControlText(), "первый"_ui);
+    EXPECT_EQ(std::string(CurrentFileName), TestPath("first.txt"));
+}
+
+TEST_F(EditingTest, KeyboardLayoutChangeShowsTheLayoutAndGoesNoFurther) {
+    Start("текст"_ui, 0);
+    Select(0, 5);
+    EXPECT_EQ(SendMessageA(EditorControl, WM_INPUTLANGCHANGE, 204, reinterpret_cast<LPARAM>(GetKeyboardLayout(0))), 1);
+    EXPECT_EQ(StatusText(1), "RU");
+    EXPECT_EQ(ControlText(), "текст"_ui);
+    EXPECT_EQ(Selection().cpMax, 5);
+}
+
+TEST_F(EditingTest, WithTheJournalOffNothingIsRecordedAndTheKeysStillEdit) {
+    JournalOff = true;
+    Start("one two\r\nthree", 3);
+    Type(L"ж");
+    Press(VK_BACK, kCtrl);  // the control's own word deletion
+    Press(VK_RETURN);
+    Select(0, 0);
+    Press('Y', kCtrl);
+    EXPECT_TRUE(DocumentUndoJournal().Empty());
+    EXPECT_EQ(ControlText(), " two\r\nthree");
+}
+
+// ---- The callback object ---------------------------------------------------------------------
+
+// The slots are called by number, as the control calls them through the interface's table.
+template <typename Function>
+Function Slot(IRichEditOleCallback* object, int slot) {
+    return reinterpret_cast<Function>((*reinterpret_cast<void***>(object))[slot]);
+}
+
+TEST_F(EditingTest, CallbackObjectAnswersItsSlotsAndADropSavesTheWholeText) {
+    IRichEditOleCallback* object = EditCallbackObject();
+    ASSERT_NE(object, nullptr);
+    using QueryInterface = HRESULT(STDMETHODCALLTYPE*)(IRichEditOleCallback*, REFIID, void**);
+    using Count = ULONG(STDMETHODCALLTYPE*)(IRichEditOleCallback*);
+    using QueryAcceptData = HRESULT(STDMETHODCALLTYPE*)(IRichEditOleCallback*, LPDATAOBJECT, CLIPFORMAT*, DWORD, BOOL, HGLOBAL);
+    using GetClipboardData = HRESULT(STDMETHODCALLTYPE*)(IRichEditOleCallback*, CHARRANGE*, DWORD, LPDATAOBJECT*);
+    using GetContextMenu = HRESULT(STDMETHODCALLTYPE*)(IRichEditOleCallback*, WORD, LPOLEOBJECT, CHARRANGE*, HMENU*);
+    using NoArgument = HRESULT(STDMETHODCALLTYPE*)(IRichEditOleCallback*, void*);
+
+    void* out = &out;
+    EXPECT_EQ(Slot<QueryInterface>(object, 0)(object, IID_IUnknown, nullptr), E_POINTER);
+    EXPECT_EQ(Slot<QueryInterface>(object, 0)(object, IID_IUnknown, &out), E_NOINTERFACE);
+    EXPECT_EQ(out, nullptr);
+    EXPECT_EQ(Slot<Count>(object, 1)(object), 2u);
+    EXPECT_EQ(Slot<Count>(object, 2)(object), 1u);
+    EXPECT_EQ(Slot<NoArgument>(object, 3)(object, nullptr), E_NOTIMPL);
+    EXPECT_EQ(Slot<NoArgument>(object, 5)(object, nullptr), E_NOTIMPL);
+    EXPECT_EQ(Slot<NoArgument>(object, 7)(object, nullptr), S_OK);
+    EXPECT_EQ(Slot<NoArgument>(object, 9)(object, nullptr), E_NOTIMPL);
+    LPDATAOBJECT data = reinterpret_cast<LPDATAOBJECT>(&out);
+    EXPECT_EQ(Slot<GetClipboardData>(object, 10)(object, nullptr, RECO_COPY, nullptr), E_POINTER);
+    EXPECT_EQ(Slot<GetClipboardData>(object, 10)(object, nullptr, RECO_COPY, &data), E_NOTIMPL);
+    EXPECT_EQ(data, nullptr);
+    HMENU menu = reinterpret_cast<HMENU>(&out);
+    EXPECT_EQ(Slot<GetContextMenu>(object, 12)(object, 0, nullptr, nullptr, &menu), E_NOTIMPL);
+    EXPECT_EQ(menu, nullptr);
+
+    Start("moved text", 0);
+    CLIPFORMAT format = CF_UNICODETEXT;
+    EXPECT_EQ(Slot<QueryAcceptData>(object, 8)(object, nullptr, &format, RECO_PASTE, TRUE, nullptr), S_OK);
+    EXPECT_EQ(format, CF_UNICODETEXT);
+    EXPECT_TRUE(DocumentUndoJournal().Empty());
+    EXPECT_EQ(Slot<QueryAcceptData>(object, 8)(object, nullptr, &format, RECO_DROP, TRUE, nullptr), S_OK);
+    EXPECT_EQ(format, CF_TEXT);
+    ASSERT_EQ(DocumentUndoJournal().RecordCount(), 1u);
+    EXPECT_EQ(DocumentUndoJournal().Newest()->kind, UndoKind::TextSnapshot);
+    SetControlText("text moved");
+    UndoLast();
+    EXPECT_EQ(ControlText(), "moved text");
+}
+
+}  // namespace
