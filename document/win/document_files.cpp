@@ -13,7 +13,6 @@
 #include "document/undo_journal.h"
 #include "document/win/recent_files_host.h"
 #include "document/win/view_code_page.h"
-#include "resources/resource.h"
 
 OPENFILENAMEA FileDialogRecord{};
 DWORD FilterIndex = 1;
@@ -260,9 +259,7 @@ UINT_PTR CALLBACK FileDialogHook(HWND dialog, UINT message, WPARAM, LPARAM lPara
     // The hook's dialog is a child of the system's dialog frame.
     HWND frame = GetParent(dialog);
     if (message == WM_INITDIALOG) {
-        auto icon = static_cast<HICON>(
-            LoadImageA(ProgramInstance, MAKEINTRESOURCEA(IDI_SMALL), IMAGE_ICON, 16, 16, LR_SHARED));
-        SendMessageA(frame, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+        SendMessageA(frame, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(SmallIcon));
     } else if (message == WM_NOTIFY && reinterpret_cast<NMHDR*>(lParam)->code == CDN_TYPECHANGE) {
         const auto* notification = reinterpret_cast<OFNOTIFYA*>(lParam);
         if (const char* extension = DefaultExtension(notification->lpOFN->nFilterIndex)) {

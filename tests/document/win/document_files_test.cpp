@@ -277,6 +277,14 @@ TEST_F(DocumentFiles, TheChosenFilterIsOfferedNextAndGivesItsDefaultExtension) {
     EXPECT_STREQ(CurrentFileName, TestPath("page.htm").c_str());
     EXPECT_EQ(FilterIndex, 3u);
 
+    // The dialogs carry the program's small icon.
+    ASSERT_NE(SmallIcon, nullptr);
+    answers.InspectAndCancel([](HWND dialog) {
+        EXPECT_EQ(reinterpret_cast<HICON>(SendMessageA(dialog, WM_GETICON, ICON_SMALL, 0)), SmallIcon);
+    });
+    InsertFile();
+    EXPECT_EQ(ControlText(), "<p>\r\n");
+
     // The next Save As offers it, and a name typed without extension gets "htm".
     SetControlText("<p>changed</p>\r\n");
     answers.ChooseFile(TestPath("other"));
@@ -289,7 +297,7 @@ TEST_F(DocumentFiles, TheChosenFilterIsOfferedNextAndGivesItsDefaultExtension) {
     EXPECT_TRUE(SaveDocumentAs());
     EXPECT_STREQ(CurrentFileName, TestPath("source.c").c_str());
     EXPECT_EQ(FilterIndex, 5u);
-    EXPECT_EQ(answers.Seen().size(), 3u) << MessageBoxTexts(answers);
+    EXPECT_EQ(answers.Seen().size(), 4u) << MessageBoxTexts(answers);
 }
 
 TEST_F(DocumentFiles, AReadErrorWhileLoadingLeavesAnUntitledModifiedDocument) {
