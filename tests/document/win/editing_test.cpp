@@ -1,6 +1,5 @@
 // The editor control's subclass and the undo journal on the program's own control, driven by real
-// key input (the system's keyboard path: key messages, translation into characters, modifier state)
-// with Cyrillic typed as a Russian layout delivers it.
+// key input.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <richole.h>
@@ -13,145 +12,14 @@
 #include <vector>
 
 #include "app/ui_text.h"
-#include "app/win/editor_setup.h"
 #include "app/win/menu_tables.h"
-#include "document/editor_keys.h"
 #include "document/win/edit_callback.h"
+#include "document/win/editing_fixture.h"
 #include "encoding/win/run_transform.h"
 #include "support/win/command_recorder.h"
 #include "support/win/modal_answers.h"
-#include "document/win/document_fixture.h"
 
 namespace {
-
-enum Modifiers { kNone = 0, kCtrl = 1, kShift = 2, kAlt = 4 };
-
-// Dispatches until nothing more arrives: input from SendInput is queued by the time it returns,
-// and what the handlers post goes through in the same call.
-void Settle() {
-    for (int idle = 0; idle < 3;) {
-        MSG message;
-        if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            idle = 0;
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        } else {
-            ++idle;
-            Sleep(1);
-        }
-    }
-}
-
-INPUT KeyInput(WORD key, bool up) {
-    INPUT input{};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = key;
-    input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(key, MAPVK_VK_TO_VSC));
-    switch (key) {
-    case VK_INSERT: case VK_DELETE: case VK_HOME: case VK_END: case VK_LEFT: case VK_RIGHT: case VK_UP: case VK_DOWN:
-        input.ki.dwFlags |= KEYEVENTF_EXTENDEDKEY;
-        break;
-    }
-    if (up) input.ki.dwFlags |= KEYEVENTF_KEYUP;
-    return input;
-}
-
-void Press(WORD key, int modifiers = kNone) {
-    std::vector<INPUT> inputs;
-    if (modifiers & kCtrl) inputs.push_back(KeyInput(VK_CONTROL, false));
-    if (modifiers & kShift) inputs.push_back(KeyInput(VK_SHIFT, false));
-    if (modifiers & kAlt) inputs.push_back(KeyInput(VK_MENU, false));
-    inputs.push_back(KeyInput(key, false));
-    inputs.push_back(KeyInput(key, true));
-    if (modifiers & kAlt) inputs.push_back(KeyInput(VK_MENU, true));
-    if (modifiers & kShift) inputs.push_back(KeyInput(VK_SHIFT, true));
-    if (modifiers & kCtrl) inputs.push_back(KeyInput(VK_CONTROL, true));
-    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-    Settle();
-}
-
-// A character as a keyboard layout produces it: the system turns it into WM_CHAR for the window.
-void Type(wchar_t character) {
-    INPUT inputs[2]{};
-    for (INPUT& input : inputs) {
-        input.type = INPUT_KEYBOARD;
-        input.ki.wScan = character;
-        input.ki.dwFlags = KEYEVENTF_UNICODE;
-    }
-    inputs[1].ki.dwFlags |= KEYEVENTF_KEYUP;
-    SendInput(2, inputs, sizeof(INPUT));
-    Settle();
-}
-
-void Type(std::wstring_view characters) {
-    for (wchar_t character : characters) Type(character);
-}
-
-std::uint8_t AnsiByteOf(wchar_t character) {
-    char byte = '?';
-    WideCharToMultiByte(1251, 0, &character, 1, &byte, 1, nullptr, nullptr);
-    return static_cast<std::uint8_t>(byte);
-}
-
-// The bytes the characters stand for in the view code page.
-std::string ViewBytesOf(std::wstring_view characters, std::uint8_t view) {
-    std::string bytes;
-    for (wchar_t character : characters) bytes += static_cast<char>(ViewByteOfTyped(AnsiByteOf(character), view));
-    return bytes;
-}
-
-void Select(LONG first, LONG last) {
-    CHARRANGE range{first, last};
-    SendMessageA(EditorControl, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
-}
-
-int ByteAt(LONG position) {
-    char room[2] = {};
-    TEXTRANGEA range{{position, position + 1}, room};
-    if (SendMessageA(EditorControl, EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(&range)) != 1) return -1;
-    return static_cast<unsigned char>(room[0]);
-}
-
-LONG TextLength() { return static_cast<LONG>(SendMessageA(EditorControl, WM_GETTEXTLENGTH, 0, 0)); }
-
-void UndoAll() {
-    for (int guard = 0; guard < 100000 && !DocumentUndoJournal().Empty(); ++guard) UndoLast();
-}
-
-void ShowView(std::uint8_t view) {
-    CodePageIndex = view;
-    ApplyViewCodePage();
-}
-
-class EditingTest : public DocumentTest {
-protected:
-    void SetUp() override {
-        DocumentTest::SetUp();
-        if (IsSkipped() || HasFatalFailure()) return;
-        JournalOff = false;
-        // Overwrite mode goes back off the way the user turns it off, so the control's own mode
-        // stays with it.
-        SetForegroundWindow(MainWindow);
-        SetFocus(EditorControl);
-        Settle();
-        ASSERT_EQ(GetForegroundWindow(), MainWindow) << "key input would go elsewhere";
-        ASSERT_EQ(GetFocus(), EditorControl);
-        if (OverwriteMode) Press(VK_INSERT);
-    }
-    void TearDown() override {
-        JournalOff = false;
-        if (EditorControl && OverwriteMode) Press(VK_INSERT);
-        DocumentTest::TearDown();
-    }
-
-    // Starts a document with the text, the caret at `caret`, nothing to undo.
-    void Start(const std::string& text, LONG caret = 0) {
-        SetControlText(text, false);
-        ClearUndo();
-        Select(caret, caret);
-    }
-};
-
 // ---- The random edit property ----------------------------------------------------------------
 
 const wchar_t kTypedCharacters[] = L"абвгдежзийклмнопрстуфхцчшщъыьэюяАБВГДЕЖЗИЙКЛМНОПРСТУФХЦЧШЩЪЫЬЭЮЯЁё"
@@ -566,6 +434,44 @@ TEST_F(EditingTest, CallbackObjectAnswersItsSlotsAndADropSavesTheWholeText) {
     SetControlText("text moved");
     UndoLast();
     EXPECT_EQ(ControlText(), "moved text");
+}
+
+// A point inside the character at the position, on the screen.
+POINT ScreenPointOf(LONG position) {
+    POINTL point{};
+    SendMessageA(EditorControl, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&point), position);
+    POINT screen{point.x + 1, point.y + 4};
+    ClientToScreen(EditorControl, &screen);
+    return screen;
+}
+
+void MouseTo(POINT point, DWORD button) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = MulDiv(point.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+    input.mi.dy = MulDiv(point.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | button;
+    SendInput(1, &input, sizeof input);
+    Settle();
+}
+
+TEST_F(EditingTest, TextDraggedWithTheMouseIsTakenBackInOneStep) {
+    Start("moved text", 0);
+    Select(0, 5);
+    const POINT from = ScreenPointOf(2);
+    const POINT to = ScreenPointOf(10);
+    MouseTo(from, 0);
+    MouseTo(from, MOUSEEVENTF_LEFTDOWN);
+    MouseTo({(from.x + to.x) / 2, from.y}, 0);
+    MouseTo(to, 0);
+    MouseTo(to, MOUSEEVENTF_LEFTUP);
+    ASSERT_EQ(ControlText(), " textmoved");
+    ASSERT_EQ(DocumentUndoJournal().RecordCount(), 1u);
+    EXPECT_EQ(DocumentUndoJournal().Newest()->kind, UndoKind::TextSnapshot);
+    UndoLast();
+    EXPECT_EQ(ControlText(), "moved text");
+    EXPECT_EQ(Selection().cpMin, 0);
+    EXPECT_EQ(Selection().cpMax, 5);
 }
 
 }  // namespace
