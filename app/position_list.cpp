@@ -38,16 +38,10 @@ void PositionList::Remove(std::size_t index, std::size_t count) {
 
 void PositionList::ShiftFrom(std::size_t index, std::uint32_t delta) {
     if (delta == 0 || index >= stored_.Size()) return;
-    if (stepDelta_ == 0) {
-        stepFrom_ = index;
-    } else if (index > stepFrom_) {
-        MoveStepTo(index);
-    } else {
-        // Entries between index and the pending run take delta directly; the run takes it pending.
-        stored_.ChangeRange(index, stepFrom_, [delta](std::uint32_t* v, std::size_t n) {
-            for (std::size_t i = 0; i < n; ++i) v[i] += delta;
-        });
-    }
+    // The pending run now starts at index, whichever side it was on: edits that follow each other
+    // forwards (a replace run, typing) then each move it a little, instead of paying every time
+    // for the entries between them and a run left far away.
+    MoveStepTo(index);
     stepDelta_ += delta;
 }
 

@@ -1,6 +1,7 @@
 #include "app/text_model.h"
 
 #include <algorithm>
+#include <cstring>
 
 TextModel::TextModel() { lineStarts_.Append(0); }
 
@@ -84,10 +85,30 @@ std::size_t TextModel::Replace(std::size_t first, std::size_t last, std::string_
             undo_.removed = std::move(removed);
         }
     }
-    return ReplaceBytes(first, last, bytes);
+    return ReplaceBytes(first, last, &bytes, 1);
 }
 
-std::size_t TextModel::ReplaceBytes(std::size_t first, std::size_t last, std::string_view bytes) {
+std::size_t TextModel::ReplaceByPieces(std::size_t first, std::size_t last, const std::vector<std::string_view>& pieces) {
+    std::size_t length = Length();
+    last = std::min(last, length);
+    first = std::min(first, last);
+    std::size_t kept = length - (last - first);
+    std::size_t room = limit_ > kept ? limit_ - kept : 0;
+    std::vector<std::string_view> cut;
+    cut.reserve(pieces.size());
+    for (std::string_view piece : pieces) {
+        if (room == 0) break;
+        if (piece.size() > room) piece = piece.substr(0, room);
+        room -= piece.size();
+        if (!piece.empty()) cut.push_back(piece);
+    }
+    if (first == last && cut.empty()) return 0;
+    undo_ = {};
+    return ReplaceBytes(first, last, cut.data(), cut.size());
+}
+
+std::size_t TextModel::ReplaceBytes(std::size_t first, std::size_t last, const std::string_view* pieces,
+                                    std::size_t count) {
     // The line starts that depend on the bytes changed are those in [first, last]: a start at s
     // is decided by the bytes at s - 1 and s. Start 0 is always there.
     std::size_t lowest = std::max<std::size_t>(first, 1);
@@ -95,9 +116,12 @@ std::size_t TextModel::ReplaceBytes(std::size_t first, std::size_t last, std::st
     std::size_t removeTo = lineStarts_.LastNotAbove(static_cast<std::uint32_t>(last)) + 1;
     if (removeTo < removeFrom) removeTo = removeFrom;
 
+    std::size_t inserted = 0;
+    for (std::size_t i = 0; i < count; ++i) inserted += pieces[i].size();
     bytes_.Erase(first, last - first);
-    bytes_.Insert(first, bytes.data(), bytes.size());
-    std::size_t inserted = bytes.size();
+    char* room = bytes_.InsertUninitialised(first, inserted);
+    for (std::size_t i = 0, at = 0; i < count; at += pieces[i].size(), ++i)
+        std::memcpy(room + at, pieces[i].data(), pieces[i].size());
 
     lineStarts_.Remove(removeFrom, removeTo - removeFrom);
     lineStarts_.ShiftFrom(removeFrom, static_cast<std::uint32_t>(inserted - (last - first)));
@@ -105,10 +129,10 @@ std::size_t TextModel::ReplaceBytes(std::size_t first, std::size_t last, std::st
     std::vector<std::uint32_t> starts;
     std::size_t scanEnd = first + inserted;
     if (lowest <= scanEnd && IsLineStart(lowest)) starts.push_back(static_cast<std::uint32_t>(lowest));
-    // Interior starts follow a CR or LF of the inserted bytes themselves.
+    // Interior starts follow a CR or LF of the inserted bytes themselves, which lie together now.
     for (std::size_t i = lowest - first; i + 1 < inserted; ++i) {
-        char c = bytes[i];
-        if (c == '\n' || (c == '\r' && bytes[i + 1] != '\n')) starts.push_back(static_cast<std::uint32_t>(first + i + 1));
+        char c = room[i];
+        if (c == '\n' || (c == '\r' && room[i + 1] != '\n')) starts.push_back(static_cast<std::uint32_t>(first + i + 1));
     }
     if (inserted > 0 && scanEnd > lowest && IsLineStart(scanEnd)) starts.push_back(static_cast<std::uint32_t>(scanEnd));
     lineStarts_.Insert(removeFrom, starts.data(), starts.size());
@@ -125,7 +149,8 @@ TextModel::UndoResult TextModel::Undo() {
     if (!undo_.valid) return {};
     UndoStep step = std::move(undo_);
     std::string inserted = Range(step.position, step.position + step.insertedLength);
-    ReplaceBytes(step.position, step.position + step.insertedLength, step.removed);
+    std::string_view restored = step.removed;
+    ReplaceBytes(step.position, step.position + step.insertedLength, &restored, 1);
     undo_.valid = true;
     undo_.kind = EditKind::Other;
     undo_.position = step.position;

@@ -59,6 +59,9 @@ public:
     // would no longer be right. Any change sets the modified flag.
     std::size_t Replace(std::size_t first, std::size_t last, std::string_view bytes, bool canUndo,
                         EditKind kind = EditKind::Other);
+    // The same as one Replace without undo by the pieces joined: a stream hands its text over in
+    // blocks, and joining them first would cost another copy of a big text.
+    std::size_t ReplaceByPieces(std::size_t first, std::size_t last, const std::vector<std::string_view>& pieces);
     std::size_t Insert(std::size_t position, std::string_view bytes, bool canUndo, EditKind kind = EditKind::Other) {
         return Replace(position, position, bytes, canUndo, kind);
     }
@@ -111,7 +114,7 @@ public:
     std::size_t MemoryBytes() const { return bytes_.Capacity() + lineStarts_.MemoryBytes(); }
 
 private:
-    std::size_t ReplaceBytes(std::size_t first, std::size_t last, std::string_view bytes);
+    std::size_t ReplaceBytes(std::size_t first, std::size_t last, const std::string_view* pieces, std::size_t count);
     bool IsLineStart(std::size_t position) const;
 
     struct UndoStep {

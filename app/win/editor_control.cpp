@@ -25,6 +25,8 @@ constexpr int kMargin = 2;
 constexpr std::size_t kStreamBlock = 64 * 1024;
 constexpr UINT_PTR kAutoScrollTimer = 1;
 constexpr std::size_t kNone = TextModel::kNoPosition;
+// Posted to itself: set the scroll bars and place the caret once the messages of a burst are done.
+constexpr UINT kRefreshMessage = WM_USER + 0x2F0;
 
 struct FontDeleter {
     void operator()(HFONT font) const { DeleteObject(font); }
@@ -62,6 +64,19 @@ struct Editor {
 
     IRichEditOleCallback* callback = nullptr;
     DWORD eventMask = 0;
+
+    // What the scroll bars and the caret show now, so unchanged values are not set again: a run
+    // of replacements sends thousands of messages, and each such call costs a trip to the display.
+    SCROLLINFO shownVertical{};
+    SCROLLINFO shownHorizontal{};
+    POINT shownCaret{-100000, -100000};
+    bool caretPending = false;
+    bool scrollBarsPending = false;
+    bool refreshPosted = false;
+
+    // The off-screen picture painting draws into, kept while the size stays.
+    HBITMAP paintBitmap = nullptr;
+    SIZE paintSize{};
 
     // Mouse: a plain selecting drag, or a press inside the selection that may become a text drag.
     bool selecting = false;
@@ -107,6 +122,31 @@ std::size_t ClampPosition(const Editor& e, LONG position) {
 
 void Invalidate(Editor& e) {
     if (e.redraw) InvalidateRect(e.window, nullptr, FALSE);
+}
+
+
+// Where a position stands relative to the view: its display row, or kAbove / kBelow when it lies
+// in a logical line outside the view. Display lines are counted only near the view, so asking
+// about the far end of a big wrapped text costs nothing.
+constexpr long kAbove = -1;
+constexpr long kBelow = 0x7FFFFFFF;
+long RowOf(Editor& e, std::size_t position) {
+    std::size_t topStart = e.layout.DisplayLineStart(e.topLine);
+    std::size_t line = e.text.LineFromPosition(position);
+    std::size_t topLine = topStart == kNone ? e.text.LineCount() - 1 : e.text.LineFromPosition(topStart);
+    if (line < topLine) return kAbove;
+    if (line > topLine + static_cast<std::size_t>(VisibleLines(e)) + 1) return kBelow;
+    return static_cast<long>(e.layout.DisplayLineFromPosition(position)) - static_cast<long>(e.topLine);
+}
+
+void InvalidateRows(Editor& e, long first, long last) {
+    if (!e.redraw || last <= 0) return;
+    RECT r = ClientArea(e);
+    long rows = r.bottom / std::max(1, e.lineHeight) + 1;
+    if (first >= rows) return;
+    r.top = static_cast<LONG>(std::max(0L, first)) * e.lineHeight;
+    if (last < rows) r.bottom = static_cast<LONG>(last) * e.lineHeight;
+    InvalidateRect(e.window, &r, FALSE);
 }
 
 void Notify(Editor& e, WORD code, DWORD mask) {
@@ -155,7 +195,39 @@ int TextAreaWidth(Editor& e) {
     return std::max(1, static_cast<int>(r.right - r.left) - 2 * kMargin);
 }
 
+// Setting a scroll bar with redraw draws it at once, which under Wine costs a trip to the display
+// (some 12 ms) per call; a run of replacements makes thousands. The bar is set quietly and its
+// strip of the frame repainted with the next paint.
+void SetScrollBar(Editor& e, int bar, const SCROLLINFO& info) {
+    SetScrollInfo(e.window, bar, &info, FALSE);
+    RECT client = ClientArea(e);
+    RECT strip = client;
+    if (bar == SB_VERT) {
+        strip.left = client.right;
+        strip.right = client.right + GetSystemMetrics(SM_CXVSCROLL) + 4;
+    } else {
+        strip.top = client.bottom;
+        strip.bottom = client.bottom + GetSystemMetrics(SM_CYHSCROLL) + 4;
+        strip.right += GetSystemMetrics(SM_CXVSCROLL) + 4;
+    }
+    RedrawWindow(e.window, &strip, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_NOCHILDREN);
+}
+
+void RequestRefresh(Editor& e) {
+    if (e.refreshPosted) return;
+    e.refreshPosted = true;
+    PostMessageA(e.window, kRefreshMessage, 0, 0);
+}
+
+// Scroll bars and caret follow the text once a burst of messages is handled: a run of
+// replacements sends thousands, and each update is a trip to the display under Wine.
 void UpdateScrollBars(Editor& e) {
+    e.scrollBarsPending = true;
+    RequestRefresh(e);
+}
+
+void UpdateScrollBarsNow(Editor& e) {
+    e.scrollBarsPending = false;
     if (!e.redraw) return;
     LONG_PTR style = Style(e);
     if (style & WS_VSCROLL) {
@@ -166,7 +238,10 @@ void UpdateScrollBars(Editor& e) {
         info.nMax = static_cast<int>(std::min<std::size_t>(LineCountForScrolling(e) - 1, 0x7FFFFFFE));
         info.nPage = static_cast<UINT>(VisibleLines(e));
         info.nPos = static_cast<int>(e.topLine);
-        SetScrollInfo(e.window, SB_VERT, &info, TRUE);
+        if (info.nMax != e.shownVertical.nMax || info.nPage != e.shownVertical.nPage || info.nPos != e.shownVertical.nPos) {
+            SetScrollBar(e, SB_VERT, info);
+            e.shownVertical = info;
+        }
     }
     if (style & WS_HSCROLL) {
         SCROLLINFO info{};
@@ -176,11 +251,17 @@ void UpdateScrollBars(Editor& e) {
         info.nMax = e.widestLine + 2 * kMargin + e.averageWidth;
         info.nPage = static_cast<UINT>(TextAreaWidth(e) + 2 * kMargin);
         info.nPos = e.scrollX;
-        SetScrollInfo(e.window, SB_HORZ, &info, TRUE);
+        if (info.nMax != e.shownHorizontal.nMax || info.nPage != e.shownHorizontal.nPage ||
+            info.nPos != e.shownHorizontal.nPos) {
+            SetScrollBar(e, SB_HORZ, info);
+            e.shownHorizontal = info;
+        }
     }
 }
 
 POINT CaretPoint(Editor& e) {
+    long where = RowOf(e, e.caret);
+    if (where == kAbove || where == kBelow) return {-1000, where == kAbove ? -1000 : 0x3FFFFFFF};
     std::size_t line = CaretLine(e);
     int x = e.layout.XOfPosition(line, e.caret);
     long row = static_cast<long>(line) - static_cast<long>(e.topLine);
@@ -189,20 +270,30 @@ POINT CaretPoint(Editor& e) {
 
 void PlaceCaret(Editor& e) {
     if (!e.focused) return;
+    e.caretPending = true;
+    RequestRefresh(e);
+}
+
+void PlaceCaretNow(Editor& e) {
+    e.caretPending = false;
+    if (!e.focused) return;
     POINT p = e.dragging ? POINT{} : CaretPoint(e);
     if (e.dragging) {
         std::size_t line = e.layout.DisplayLineFromPosition(e.dropPosition);
         p.x = kMargin + e.layout.XOfPosition(line, e.dropPosition) - e.scrollX;
         p.y = static_cast<LONG>((static_cast<long>(line) - static_cast<long>(e.topLine)) * e.lineHeight);
     }
+    if (p.x == e.shownCaret.x && p.y == e.shownCaret.y) return;
     SetCaretPos(p.x, p.y);
+    e.shownCaret = p;
 }
 
 void MakeCaret(Editor& e) {
     if (!e.focused) return;
     DestroyCaret();
     CreateCaret(e.window, nullptr, e.overwrite ? std::max(2, e.averageWidth) : 2, e.lineHeight);
-    PlaceCaret(e);
+    e.shownCaret = {-100000, -100000};
+    PlaceCaretNow(e);
     ShowCaret(e.window);
 }
 
@@ -236,11 +327,20 @@ void ScrollCaretIntoView(Editor& e) {
     PlaceCaret(e);
 }
 
+void InvalidateSelection(Editor& e) {
+    if (e.anchor == e.caret || !e.redraw) return;
+    long first = RowOf(e, SelectionStart(e));
+    long last = RowOf(e, SelectionEnd(e));
+    InvalidateRows(e, first, last == kBelow ? kBelow : last + 1);
+}
+
 void SetSelection(Editor& e, std::size_t anchor, std::size_t caret, bool scroll = true) {
+    InvalidateSelection(e);
     e.anchor = std::min(anchor, e.text.Length());
     e.caret = std::min(caret, e.text.Length());
-    Invalidate(e);
-    if (scroll) ScrollCaretIntoView(e);
+    InvalidateSelection(e);
+    // While drawing is off the caller is rewriting the text and puts the view back itself.
+    if (scroll && e.redraw) ScrollCaretIntoView(e);
     else PlaceCaret(e);
     Notify(e, EN_SELCHANGE, ENM_SELCHANGE);
 }
@@ -254,13 +354,17 @@ void MeasureFont(Editor& e) {
     GetTextMetricsW(dc, &metrics);
     e.lineHeight = std::max<int>(1, metrics.tmHeight);
     e.averageWidth = std::max<int>(1, metrics.tmAveCharWidth);
-    CharWidths widths{};
+    // All 256 glyphs of the view in one string: the extents give every width in one call.
     const ViewGlyphTable& glyphs = ViewGlyphs(e.view);
-    for (int b = 0; b < 256; ++b) {
-        INT width = e.averageWidth;
-        UINT glyph = glyphs[b];
-        if (!GetCharWidth32W(dc, glyph, glyph, &width)) width = e.averageWidth;
-        widths[b] = std::max<int>(0, width);
+    wchar_t all[256];
+    for (int b = 0; b < 256; ++b) all[b] = static_cast<wchar_t>(glyphs[b]);
+    INT extents[256] = {};
+    SIZE size{};
+    CharWidths widths{};
+    if (GetTextExtentExPointW(dc, all, 256, 0, nullptr, extents, &size)) {
+        for (int b = 0; b < 256; ++b) widths[b] = std::max(0, extents[b] - (b ? extents[b - 1] : 0));
+    } else {
+        widths.fill(e.averageWidth);
     }
     SelectObject(dc, old);
     ReleaseDC(e.window, dc);
@@ -304,8 +408,25 @@ std::size_t ReplaceRange(Editor& e, std::size_t first, std::size_t last, std::st
                          EditKind kind = EditKind::Other) {
     last = std::min(last, e.text.Length());
     first = std::min(first, last);
+    // The display lines from the edit's first to the end of its last logical line change; those
+    // below only when the edit changes how many display lines there are above them.
+    InvalidateSelection(e);
+    long firstRow = e.redraw ? RowOf(e, first) : kAbove;
+    long lastRow = e.redraw ? RowOf(e, last) : kAbove;
+    std::size_t belowBefore = 0;
+    bool nearView = firstRow != kBelow && lastRow != kAbove && firstRow != kAbove;
+    if (nearView) belowBefore = e.layout.FirstDisplayLineOf(e.text.LineFromPosition(last) + 1);
     std::size_t inserted = e.text.Replace(first, last, bytes, canUndo, kind);
     e.colours.OnReplace(first, last - first, inserted);
+    if (nearView) {
+        // The rows from the edit to the end of its last logical line change; those below only when
+        // the number of display lines above them changes.
+        std::size_t belowAfter = e.layout.FirstDisplayLineOf(e.text.LineFromPosition(first + inserted) + 1);
+        long end = belowBefore == belowAfter ? static_cast<long>(belowAfter) - static_cast<long>(e.topLine) : kBelow;
+        InvalidateRows(e, firstRow, end);
+    } else if (firstRow != kBelow) {
+        Invalidate(e);  // an edit above the view moves what it shows
+    }
     if (inserted < bytes.size()) Notify(e, EN_MAXTEXT, 0xFFFFFFFF);
     e.desiredX = -1;
     SetSelection(e, first + inserted, first + inserted);
@@ -499,30 +620,37 @@ void OnPaint(Editor& e) {
     RECT client = ClientArea(e);
     int width = std::max<LONG>(1, client.right), height = std::max<LONG>(1, client.bottom);
     // Drawn off screen and copied in one go, so lines never flicker while the text changes.
+    if (!e.paintBitmap || e.paintSize.cx != width || e.paintSize.cy != height) {
+        if (e.paintBitmap) DeleteObject(e.paintBitmap);
+        e.paintBitmap = CreateCompatibleBitmap(dc, width, height);
+        e.paintSize = {width, height};
+    }
     HDC memory = CreateCompatibleDC(dc);
-    HBITMAP bitmap = CreateCompatibleBitmap(dc, width, height);
-    HGDIOBJ oldBitmap = SelectObject(memory, bitmap);
+    HGDIOBJ oldBitmap = SelectObject(memory, e.paintBitmap);
+    RECT area = ps.rcPaint;
     HBRUSH backgroundBrush = CreateSolidBrush(BackgroundColour(e));
-    FillRect(memory, &client, backgroundBrush);
+    FillRect(memory, &area, backgroundBrush);
     DeleteObject(backgroundBrush);
     HGDIOBJ oldFont = SelectObject(memory, e.font.get());
     SetBkMode(memory, TRANSPARENT);
+    IntersectClipRect(memory, area.left, area.top, area.right, area.bottom);
     bool showSelection = e.focused || e.showSelectionUnfocused;
     int widest = e.widestLine;
-    for (int row = 0; row * e.lineHeight < height; ++row) {
+    int firstRow = std::max<LONG>(0, area.top) / e.lineHeight;
+    for (int row = firstRow; row * e.lineHeight < std::min<LONG>(height, area.bottom); ++row) {
         std::size_t line = e.topLine + static_cast<std::size_t>(row);
         if (e.layout.DisplayLineStart(line) == kNone) break;
         PaintLine(e, memory, line, row * e.lineHeight, width, showSelection);
         if (!Wraps(e)) {
             std::size_t length = e.layout.DisplayLineEnd(line) - e.layout.DisplayLineStart(line);
-            int lineWidth = length < 20000 ? e.layout.DisplayLineWidth(line) : static_cast<int>(std::min<std::size_t>(length * e.averageWidth, 0x3FFFFFFF));
+            int lineWidth = length < 20000 ? e.layout.DisplayLineWidth(line)
+                                           : static_cast<int>(std::min<std::size_t>(length * e.averageWidth, 0x3FFFFFFF));
             widest = std::max(widest, lineWidth);
         }
     }
-    BitBlt(dc, 0, 0, width, height, memory, 0, 0, SRCCOPY);
+    BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, memory, area.left, area.top, SRCCOPY);
     SelectObject(memory, oldFont);
     SelectObject(memory, oldBitmap);
-    DeleteObject(bitmap);
     DeleteDC(memory);
     EndPaint(e.window, &ps);
     if (widest > e.widestLine) {
@@ -854,51 +982,65 @@ LRESULT StreamIn(Editor& e, WPARAM format, EDITSTREAM* stream) {
     bool rtf = (format & (SF_TEXT | SF_RTF)) == SF_RTF;
     std::size_t first = selectionOnly ? SelectionStart(e) : 0;
     std::size_t last = selectionOnly ? SelectionEnd(e) : e.text.Length();
-    if (!selectionOnly) e.colours.Clear();
-    e.text.Replace(first, last, {}, false);
-    e.colours.OnReplace(first, last - first, 0);
+    if (!selectionOnly) {
+        // The old text goes before the new one comes, so a load never holds both.
+        e.colours.Clear();
+        e.text.Replace(0, e.text.Length(), {}, false);
+        e.text.Compact();
+        first = last = 0;
+    }
+    std::size_t kept = e.text.Length() - (last - first);
+    std::size_t room = e.text.TextLimit() > kept ? e.text.TextLimit() - kept : 0;
 
-    std::vector<BYTE> block(kStreamBlock);
-    std::string rtfBytes;
-    std::size_t position = first;
+    // The blocks are kept as they come and handed to the text in one step: one copy of the text,
+    // one update of the line index, however small the caller's blocks are.
+    constexpr std::size_t kChunk = 1 << 20;
+    std::vector<std::unique_ptr<char[]>> chunks;
+    std::vector<std::string_view> pieces;
+    std::size_t chunkUsed = kChunk;
     std::size_t total = 0;
-    bool full = false;
     for (;;) {
+        if (chunkUsed == kChunk) {
+            chunks.push_back(std::make_unique<char[]>(kChunk));
+            chunkUsed = 0;
+        }
+        char* into = chunks.back().get() + chunkUsed;
+        LONG requested = static_cast<LONG>(std::min(kStreamBlock, kChunk - chunkUsed));
         LONG moved = 0;
-        DWORD error = stream->pfnCallback(stream->dwCookie, block.data(), static_cast<LONG>(block.size()), &moved);
+        DWORD error = stream->pfnCallback(stream->dwCookie, reinterpret_cast<BYTE*>(into), requested, &moved);
         if (error) {
             stream->dwError = error;
             break;
         }
         if (moved <= 0) break;
-        moved = std::min<LONG>(moved, static_cast<LONG>(block.size()));
-        std::string_view bytes(reinterpret_cast<const char*>(block.data()), static_cast<std::size_t>(moved));
-        if (rtf) {
-            rtfBytes.append(bytes);
-            continue;
-        }
-        std::size_t inserted = e.text.Replace(position, position, bytes, false);
-        e.colours.OnReplace(position, 0, inserted);
-        position += inserted;
-        total += inserted;
-        if (inserted < bytes.size()) {
-            full = true;
-            break;
-        }
+        std::size_t count = std::min<std::size_t>(static_cast<std::size_t>(moved), static_cast<std::size_t>(requested));
+        if (!pieces.empty() && pieces.back().data() + pieces.back().size() == into)
+            pieces.back() = std::string_view(pieces.back().data(), pieces.back().size() + count);
+        else
+            pieces.emplace_back(into, count);
+        chunkUsed += count;
+        total += count;
+        // A text that will not fit is not read further (an RTF shrinks, so it is read whole).
+        if (!rtf && total >= room) break;
     }
+    std::string plain;
     if (rtf) {
-        std::string plain = RtfToPlainText(rtfBytes);
-        std::size_t inserted = e.text.Replace(position, position, plain, false);
-        e.colours.OnReplace(position, 0, inserted);
-        full = inserted < plain.size();
-        position += inserted;
-        total = inserted;
+        std::string source;
+        source.reserve(total);
+        for (std::string_view piece : pieces) source.append(piece);
+        chunks.clear();
+        plain = RtfToPlainText(source);
+        pieces.assign(1, plain);
+        total = plain.size();
     }
+    std::size_t inserted = e.text.ReplaceByPieces(first, last, pieces);
+    e.colours.OnReplace(first, last - first, inserted);
+    chunks.clear();
     if (!selectionOnly) e.text.Compact();
-    if (full) Notify(e, EN_MAXTEXT, 0xFFFFFFFF);
+    if (inserted < total) Notify(e, EN_MAXTEXT, 0xFFFFFFFF);
     e.desiredX = -1;
     if (selectionOnly) {
-        SetSelection(e, position, position);
+        SetSelection(e, first + inserted, first + inserted);
     } else {
         e.topLine = 0;
         e.scrollX = 0;
@@ -909,7 +1051,7 @@ LRESULT StreamIn(Editor& e, WPARAM format, EDITSTREAM* stream) {
     UpdateScrollBars(e);
     Invalidate(e);
     Notify(e, EN_CHANGE, ENM_CHANGE);
-    return static_cast<LRESULT>(total);
+    return static_cast<LRESULT>(inserted);
 }
 
 LRESULT StreamOut(Editor& e, WPARAM format, EDITSTREAM* stream) {
@@ -1177,13 +1319,13 @@ LRESULT HandleMessage(Editor& e, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SETFOCUS:
         e.focused = true;
         MakeCaret(e);
-        Invalidate(e);
+        InvalidateSelection(e);
         Notify(e, EN_SETFOCUS, 0xFFFFFFFF);
         return 0;
     case WM_KILLFOCUS:
         e.focused = false;
         DestroyCaret();
-        Invalidate(e);
+        InvalidateSelection(e);
         Notify(e, EN_KILLFOCUS, 0xFFFFFFFF);
         return 0;
     case WM_GETDLGCODE: {
@@ -1384,6 +1526,11 @@ LRESULT HandleMessage(Editor& e, UINT message, WPARAM wParam, LPARAM lParam) {
         return previous;
     }
     case EM_GETVIEWCODEPAGE: return e.view;
+    case kRefreshMessage:
+        e.refreshPosted = false;
+        if (e.scrollBarsPending) UpdateScrollBarsNow(e);
+        if (e.caretPending) PlaceCaretNow(e);
+        return 0;
     default: break;
     }
     return DefWindowProcA(e.window, message, wParam, lParam);
@@ -1400,6 +1547,7 @@ LRESULT CALLBACK EditorControlProc(HWND window, UINT message, WPARAM wParam, LPA
     if (!editor) return DefWindowProcA(window, message, wParam, lParam);
     if (message == WM_NCDESTROY) {
         if (editor->callback) editor->callback->Release();
+        if (editor->paintBitmap) DeleteObject(editor->paintBitmap);
         SetWindowLongPtrA(window, 0, 0);
         delete editor;
         return DefWindowProcA(window, message, wParam, lParam);

@@ -242,3 +242,27 @@ TEST(TextModel, EveryByteValueIsKept) {
     text.CopyRange(126, 130, copy.data());
     EXPECT_EQ(copy, expected.substr(126, 4));
 }
+
+TEST(TextModel, ReplacingByPiecesIsReplacingByThePiecesJoined) {
+    std::mt19937 random(11);
+    for (int round = 0; round < 200; ++round) {
+        TextModel byPieces, joined;
+        std::string start = RandomBytes(random, random() % 20);
+        byPieces.SetTextLimit(round % 5 == 0 ? 30 : TextModel::kLargestLimit);
+        joined.SetTextLimit(byPieces.TextLimit());
+        byPieces.Insert(0, start, false);
+        joined.Insert(0, start, false);
+        std::vector<std::string> pieces;
+        for (int n = random() % 5; n > 0; --n) pieces.push_back(RandomBytes(random, random() % 6));
+        std::vector<std::string_view> views(pieces.begin(), pieces.end());
+        std::string all;
+        for (const auto& piece : pieces) all += piece;
+        std::size_t length = byPieces.Length();
+        std::size_t first = random() % (length + 1);
+        std::size_t last = first + random() % (length - first + 1);
+        ASSERT_EQ(byPieces.ReplaceByPieces(first, last, views), joined.Replace(first, last, all, false));
+        ASSERT_EQ(byPieces.Text(), joined.Text());
+        ExpectSameLines(byPieces, joined.Text());
+        EXPECT_FALSE(byPieces.CanUndo());
+    }
+}

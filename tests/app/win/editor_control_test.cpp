@@ -407,12 +407,22 @@ TEST(EditorControl, ScrollingByMessagesBarsAndWheel) {
     EXPECT_EQ(c.Send(EM_GETFIRSTVISIBLELINE), 0);
     c.Send(WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)), 0);
     EXPECT_GT(c.Send(EM_GETFIRSTVISIBLELINE), 0);
-    // Selecting a far place brings it into view; redraw off and on keeps the place.
+    // With drawing off a selection leaves the view where it is (the caller puts it back after a
+    // rewrite); with drawing on, selecting a far place brings it into view.
+    LRESULT before = c.Send(EM_GETFIRSTVISIBLELINE);
     c.Send(WM_SETREDRAW, FALSE);
     Select(c, static_cast<LONG>(text.size()), static_cast<LONG>(text.size()));
     c.Send(WM_SETREDRAW, TRUE);
+    EXPECT_EQ(c.Send(EM_GETFIRSTVISIBLELINE), before);
+    c.Send(EM_SCROLLCARET);
     LRESULT top = c.Send(EM_GETFIRSTVISIBLELINE);
     EXPECT_GT(top, 900);
+    Select(c, 0, 0);
+    EXPECT_EQ(c.Send(EM_GETFIRSTVISIBLELINE), 0);
+    Select(c, static_cast<LONG>(text.size()), static_cast<LONG>(text.size()));
+    EXPECT_EQ(c.Send(EM_GETFIRSTVISIBLELINE), top);
+    // The bars follow once the queue is handled.
+    PumpMessages(10);
     SCROLLINFO info{};
     info.cbSize = sizeof info;
     info.fMask = SIF_ALL;

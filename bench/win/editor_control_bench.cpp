@@ -1,0 +1,230 @@
+// Figures for the editor control on big texts, through its messages as the program sends them:
+// stream in (load) and out, a view switch, a keystroke at the end and in the middle, find, a run of
+// replacements, memory; with word wrap off and on. Prints figures; not a test.
+#define PSAPI_VERSION 2
+#include <windows.h>
+#include <commdlg.h>
+#include <psapi.h>
+#include <richedit.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "app/win/editor_control.h"
+
+namespace {
+
+double Now() {
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+double PrivateMegabytes(bool peak = false) {
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof counters;
+    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
+    return static_cast<double>(peak ? counters.PeakPagefileUsage : counters.PagefileUsage) / (1 << 20);
+}
+
+std::string MakeText(std::size_t size) {
+    // Russian prose in 1251 with CR LF line breaks.
+    const std::string line =
+        "\xDD\xF2\xEE \xF2\xE5\xEA\xF1\xF2 \xE4\xEB\xFF \xEF\xF0\xEE\xE2\xE5\xF0\xEA\xE8 \xF1\xEA\xEE\xF0\xEE\xF1\xF2\xE8"
+        " \xE7\xE0\xE3\xF0\xF3\xE7\xEA\xE8 \xE8 \xF1\xEE\xF5\xF0\xE0\xED\xE5\xED\xE8\xFF, line of text 0123456789\r\n";
+    std::string text;
+    text.reserve(size);
+    while (text.size() + line.size() <= size) text += line;
+    text.append(size - text.size(), 'x');
+    return text;
+}
+
+struct MemoryStream {
+    const std::string* in = nullptr;
+    std::size_t position = 0;
+    std::string out;
+};
+
+DWORD CALLBACK ReadMemory(DWORD_PTR cookie, LPBYTE buffer, LONG requested, LONG* moved) {
+    auto* s = reinterpret_cast<MemoryStream*>(cookie);
+    LONG count = static_cast<LONG>(std::min<std::size_t>(requested, s->in->size() - s->position));
+    std::memcpy(buffer, s->in->data() + s->position, count);
+    s->position += count;
+    *moved = count;
+    return 0;
+}
+
+DWORD CALLBACK WriteMemory(DWORD_PTR cookie, LPBYTE buffer, LONG count, LONG* moved) {
+    reinterpret_cast<MemoryStream*>(cookie)->out.append(reinterpret_cast<const char*>(buffer), count);
+    *moved = count;
+    return 0;
+}
+
+void Pump() {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+}
+
+HWND MakeControl(HWND host, bool wrap) {
+    DWORD style = WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_NOOLEDRAGDROP | ES_SELECTIONBAR;
+    if (!wrap) style |= WS_HSCROLL | ES_AUTOHSCROLL;
+    HWND control = CreateWindowExA(WS_EX_STATICEDGE, "RICHEDIT", "", style, 0, 0, 900, 700, host, nullptr,
+                                   GetModuleHandleA(nullptr), nullptr);
+    SendMessageA(control, EM_EXLIMITTEXT, 0, 0x7FFFFFFF);
+    SetFocus(control);
+    return control;
+}
+
+// The view switch as the program does it: drawing off, the view's font on the whole text, the
+// selection and the top line kept, drawing on, one repaint.
+void SwitchView(HWND control, int view) {
+    SendMessageA(control, WM_SETREDRAW, FALSE, 0);
+    LRESULT top = SendMessageA(control, EM_GETFIRSTVISIBLELINE, 0, 0);
+    CHARRANGE selection{};
+    SendMessageA(control, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+    SendMessageA(control, EM_SETSEL, 0, -1);
+    CHARFORMATA format{};
+    format.cbSize = sizeof format;
+    format.dwMask = CFM_BOLD | CFM_ITALIC | CFM_SIZE | CFM_COLOR | CFM_FACE | CFM_CHARSET;
+    format.yHeight = view == 1 ? 220 : 200;
+    format.bCharSet = view == 1 ? 255 : 204;
+    format.bPitchAndFamily = 0x30;
+    SendMessageA(control, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
+    SendMessageA(control, EM_SETCHARFORMAT, SCF_SELECTION | SCF_ALL, reinterpret_cast<LPARAM>(&format));
+    SendMessageA(control, EM_SETVIEWCODEPAGE, view, 0);
+    SendMessageA(control, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+    LRESULT now = SendMessageA(control, EM_GETFIRSTVISIBLELINE, 0, 0);
+    if (now > top) SendMessageA(control, EM_LINESCROLL, 0, top - now);
+    SendMessageA(control, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(control, nullptr, FALSE);
+    UpdateWindow(control);
+}
+
+double Keystroke(HWND control, LONG at) {
+    SendMessageA(control, EM_SETSEL, at, at);
+    UpdateWindow(control);
+    double start = Now();
+    SendMessageA(control, WM_CHAR, 'x', 1);
+    UpdateWindow(control);
+    return Now() - start;
+}
+
+int kReplacements = 100000;
+
+void Run(HWND host, std::size_t megabytes, bool wrap, bool full) {
+    std::string text = MakeText(megabytes << 20);
+    double baseline = PrivateMegabytes();
+    HWND control = MakeControl(host, wrap);
+    Pump();
+
+    MemoryStream in{&text};
+    EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&in), 0, ReadMemory};
+    double start = Now();
+    SendMessageA(control, EM_STREAMIN, SF_TEXT, reinterpret_cast<LPARAM>(&stream));
+    double load = Now() - start;
+    start = Now();
+    UpdateWindow(control);
+    double firstPaint = Now() - start;
+    double held = PrivateMegabytes() - baseline;
+    double peak = PrivateMegabytes(true) - baseline;
+    std::printf("%3zu MB, wrap %s: stream in %.0f ms, first paint %.1f ms; memory %.2f x text (peak while loading %.2f x)\n",
+                megabytes, wrap ? "on " : "off", load, firstPaint, held / double(megabytes),
+                peak / double(megabytes));
+    if (!full) {
+        DestroyWindow(control);
+        return;
+    }
+
+    MemoryStream out;
+    out.out.reserve(text.size());
+    EDITSTREAM outStream{reinterpret_cast<DWORD_PTR>(&out), 0, WriteMemory};
+    start = Now();
+    SendMessageA(control, EM_STREAMOUT, SF_TEXT, reinterpret_cast<LPARAM>(&outStream));
+    double streamOut = Now() - start;
+    bool same = out.out == text;
+    out.out = std::string();
+
+    double switches[3];
+    for (int view : {1, 2, 0}) {
+        start = Now();
+        SwitchView(control, view);
+        switches[view] = Now() - start;
+    }
+    std::printf("        stream out %.0f ms (%s); view switch to OEM %.1f ms, KOI8-R %.1f ms, ANSI %.1f ms\n", streamOut,
+                same ? "identical" : "DIFFERENT", switches[1], switches[2], switches[0]);
+
+    LONG length = static_cast<LONG>(SendMessageA(control, WM_GETTEXTLENGTH, 0, 0));
+    double atEnd = Keystroke(control, length);
+    double middleFirst = Keystroke(control, length / 2);
+    double middleNext = Keystroke(control, length / 2 + 1);
+    double endAgain = Keystroke(control, length + 3);
+    std::printf("        keystroke with repaint: end %.2f ms, middle %.2f ms (then %.2f ms), end again %.2f ms\n", atEnd,
+                middleFirst, middleNext, endAgain);
+
+    if (wrap) {
+        start = Now();
+        LRESULT line = SendMessageA(control, EM_EXLINEFROMCHAR, 0, length);
+        std::printf("        display line of the text's end: %.0f ms (line %ld)\n", Now() - start, static_cast<long>(line));
+    }
+
+    for (WPARAM flags : {WPARAM(FR_MATCHCASE), WPARAM(0)}) {
+        FINDTEXTA find{{0, -1}, "\xED\xE5\xF2 \xF2\xE0\xEA\xEE\xE3\xEE"};
+        start = Now();
+        LRESULT found = SendMessageA(control, EM_FINDTEXT, flags, reinterpret_cast<LPARAM>(&find));
+        std::printf("        find across the text (%s): %.0f ms%s\n", flags ? "match case" : "any case", Now() - start,
+                    found < 0 ? "" : " (found?)");
+    }
+
+    // A replace-all run as the program makes it: find from behind the last replacement, select, replace.
+    start = Now();
+    LONG from = 0;
+    int replaced = 0;
+    double finding = 0, selecting = 0, replacing = 0;
+    for (; replaced < kReplacements; ++replaced) {
+        FINDTEXTA find{{from, -1}, "line"};
+        double t0 = Now();
+        LRESULT at = SendMessageA(control, EM_FINDTEXT, FR_MATCHCASE, reinterpret_cast<LPARAM>(&find));
+        double t1 = Now();
+        if (at < 0) break;
+        SendMessageA(control, EM_SETSEL, at, at + 4);
+        double t2 = Now();
+        SendMessageA(control, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>("LINE!"));
+        double t3 = Now();
+        finding += t1 - t0;
+        selecting += t2 - t1;
+        replacing += t3 - t2;
+        from = static_cast<LONG>(at) + 5;
+    }
+    UpdateWindow(control);
+    std::printf("        %d replacements: %.0f ms (find %.0f, select %.0f, replace %.0f)\n", replaced, Now() - start,
+                finding, selecting, replacing);
+    DestroyWindow(control);
+}
+
+}  // namespace
+
+int main() {
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
+    RegisterEditorControlClass(GetModuleHandleA(nullptr));
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = DefWindowProcA;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = "EditorControlBench";
+    RegisterClassA(&windowClass);
+    HWND host = CreateWindowExA(0, "EditorControlBench", "bench", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 920, 740,
+                                nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    Pump();
+    if (const char* count = std::getenv("VEMKO_BENCH_REPLACEMENTS")) kReplacements = std::atoi(count);
+    Run(host, 16, false, false);
+    Run(host, 64, false, true);
+    Run(host, 64, true, true);
+    DestroyWindow(host);
+    return 0;
+}
