@@ -121,7 +121,7 @@ std::size_t TextModel::ReplaceBytes(std::size_t first, std::size_t last, const s
     bytes_.Erase(first, last - first);
     char* room = bytes_.InsertUninitialised(first, inserted);
     for (std::size_t i = 0, at = 0; i < count; at += pieces[i].size(), ++i)
-        std::memcpy(room + at, pieces[i].data(), pieces[i].size());
+        if (!pieces[i].empty()) std::memcpy(room + at, pieces[i].data(), pieces[i].size());
 
     lineStarts_.Remove(removeFrom, removeTo - removeFrom);
     lineStarts_.ShiftFrom(removeFrom, static_cast<std::uint32_t>(inserted - (last - first)));
