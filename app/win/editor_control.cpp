@@ -1001,7 +1001,7 @@ LRESULT StreamIn(Editor& e, WPARAM format, EDITSTREAM* stream) {
     std::size_t total = 0;
     for (;;) {
         if (chunkUsed == kChunk) {
-            chunks.push_back(std::make_unique<char[]>(kChunk));
+            chunks.push_back(std::unique_ptr<char[]>(new char[kChunk]));  // not zero-filled: every byte read is written first
             chunkUsed = 0;
         }
         char* into = chunks.back().get() + chunkUsed;
