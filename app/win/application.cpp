@@ -42,6 +42,7 @@ bool RestoreCaretPosition = true;
 HACCEL AcceleratorTable = nullptr;
 HBITMAP MenuStripBitmap = nullptr;
 HBITMAP StandardSmallBitmap = nullptr;
+bool (*EditorClassRegistration)(HINSTANCE) = RegisterEditorControlClass;
 
 namespace {
 
@@ -159,7 +160,7 @@ void InitApplication(const char* commandLine) {
     for (int i = 0; i < 16; ++i) CustomColours[i] = GetSysColor(i);
 
     // The program's own text control takes the place of the system's rich-edit library.
-    if (!RegisteredOrThere(RegisterEditorControlClass(ProgramInstance))) {
+    if (!RegisteredOrThere(EditorClassRegistration(ProgramInstance))) {
         ReportLastError();
         PostQuitMessage(255);
     }

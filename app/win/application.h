@@ -38,6 +38,9 @@ extern HACCEL AcceleratorTable;
 extern HBITMAP MenuStripBitmap;
 extern HBITMAP StandardSmallBitmap;
 
+// Registers the editor control's class; a test puts a failing one here to see the start without it.
+extern bool (*EditorClassRegistration)(HINSTANCE instance);
+
 // The show command as the system's start-up information gives it.
 inline constexpr int kShowCommandFromStartupInfo = -1;
 

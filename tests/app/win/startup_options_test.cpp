@@ -5,6 +5,7 @@
 #include "app/settings.h"
 #include "app/ui_text.h"
 #include "app/win/application.h"
+#include "app/win/editor_control.h"
 #include "app/win/registry_settings.h"
 #include "app/win/toolbar.h"
 #include "document/undo_journal.h"
@@ -235,6 +236,35 @@ TEST_F(StartupOptions, ResetWhileCustomisingRestoresTheSavedLayout) {
     TBBUTTON first{};
     SendMessageA(ToolBar, TB_GETBUTTON, 0, reinterpret_cast<LPARAM>(&first));
     EXPECT_EQ(first.idCommand, IDM_OPEN);
+}
+
+}  // namespace
+
+namespace {
+
+bool FailingRegistration(HINSTANCE) {
+    SetLastError(ERROR_MOD_NOT_FOUND);
+    return false;
+}
+
+TEST_F(StartupOptions, WithoutTheEditorClassTheStartIsReportedAndTheLoopEndsWith255) {
+    char expected[512] = {};
+    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, ERROR_MOD_NOT_FOUND, 0,
+                   expected, sizeof expected, nullptr);
+    EditorClassRegistration = FailingRegistration;
+    // Each start is its own process in the product; here the class of the earlier starts is gone.
+    UnregisterClassW(L"RICHEDIT", GetModuleHandleA(nullptr));
+    ModalAnswers answers;
+    answers.PressButton(IDOK);
+    const bool started = StartApplication(GetModuleHandleA(nullptr), "vemko.exe");
+    EditorClassRegistration = RegisterEditorControlClass;
+    ASSERT_TRUE(started);
+    ASSERT_EQ(answers.Seen().size(), 1u);
+    EXPECT_EQ(answers.Seen()[0].text, expected);
+    EXPECT_EQ(EditorControl, nullptr);
+    EXPECT_NE(StatusBar, nullptr);
+    EXPECT_NE(ToolBar, nullptr);
+    EXPECT_EQ(RunMessageLoop(), 255);
 }
 
 }  // namespace
