@@ -71,6 +71,9 @@ struct Editor {
     SCROLLINFO shownHorizontal{};
     POINT shownCaret{-100000, -100000};
     bool caretPending = false;
+    // The whole window waits for its repaint: more invalidation adds nothing (and each call is a
+    // trip to the Wine server).
+    bool wholeInvalid = false;
     bool scrollBarsPending = false;
     bool refreshPosted = false;
 
@@ -121,7 +124,9 @@ std::size_t ClampPosition(const Editor& e, LONG position) {
 }
 
 void Invalidate(Editor& e) {
-    if (e.redraw) InvalidateRect(e.window, nullptr, FALSE);
+    if (!e.redraw || e.wholeInvalid) return;
+    InvalidateRect(e.window, nullptr, FALSE);
+    e.wholeInvalid = true;
 }
 
 
@@ -140,7 +145,7 @@ long RowOf(Editor& e, std::size_t position) {
 }
 
 void InvalidateRows(Editor& e, long first, long last) {
-    if (!e.redraw || last <= 0) return;
+    if (!e.redraw || e.wholeInvalid || last <= 0) return;
     RECT r = ClientArea(e);
     long rows = r.bottom / std::max(1, e.lineHeight) + 1;
     if (first >= rows) return;
@@ -615,6 +620,7 @@ void PaintLine(Editor& e, HDC dc, std::size_t displayLine, int y, int clientWidt
 }
 
 void OnPaint(Editor& e) {
+    e.wholeInvalid = false;
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(e.window, &ps);
     RECT client = ClientArea(e);
