@@ -1,25 +1,245 @@
 #include "app/win/main_window.h"
 
-#include "app/win/editor_setup.h"
+#include <commctrl.h>
+#include <richedit.h>
+
+#include <cstring>
+#include <string>
+
+#include "app/ui_text.h"
+#include "app/win/application.h"
+#include "app/win/clipboard.h"
 #include "app/win/menu_tables.h"
+#include "app/win/pending_commands.h"
+#include "app/win/status_bar.h"
+#include "app/win/toolbar.h"
 #include "appearance/win/owner_drawn_menus.h"
+#include "document/recent_files.h"
+#include "document/undo_journal.h"
+#include "document/win/document_files.h"
+#include "document/win/recent_files_host.h"
+#include "document/win/view_code_page.h"
+#include "encoding/win/conversion_chooser.h"
+#include "encoding/win/run_transform.h"
+#include "resources/resource.h"
+#include "tools/win/find_replace.h"
+
+namespace {
+
+void NewDocument() {
+    if (!ConfirmSaveChanges()) return;
+    if (EditorControl) SendMessageA(EditorControl, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
+    ClearUndo();
+    if (EditorControl) SendMessageA(EditorControl, EM_SETMODIFY, 0, 0);
+    lstrcpynA(CurrentFileName, UntitledName, sizeof CurrentFileName);
+    UpdateTitle();
+}
+
+void UndoCommand() {
+    if (JournalOff) {
+        if (EditorControl) SendMessageA(EditorControl, EM_UNDO, 0, 0);
+    } else {
+        UndoLast();
+    }
+}
+
+// The system help viewer, asked for nothing but the contents. Without the help file the viewer
+// would stop this thread on its own message until someone answered it (under Wine for good), so the
+// file is looked up first where the viewer looks, and a missing one is said plainly.
+void ShowHelpContents(HWND window) {
+    char found[MAX_PATH];
+    DWORD length = SearchPathA(nullptr, "VEMKO", ".HLP", MAX_PATH, found, nullptr);
+    if (length == 0 || length >= MAX_PATH) {
+        MessageBoxA(window, "Файл справки VEMKO.HLP не найден."_ui, "VEMKO", MB_OK | MB_ICONINFORMATION);
+        return;
+    }
+    WinHelpA(window, found, HELP_CONTENTS, 0);
+}
+
+// A remembered file that can no longer be opened is forgotten without a word.
+void OpenRecentFile(int position) {
+    if (!ConfirmSaveChanges()) return;
+    std::string path = RecentFilePath(position);
+    if (!path.empty() && LoadFile(path.c_str())) return;
+    ForgetRecentFile(position, ProgramRecentFilesHost());
+}
+
+// False for the ids that have no handler: they go on to the default processing.
+bool OnCommand(HWND window, UINT command) {
+    switch (command) {
+    case IDM_CUT:
+        SendMessageA(window, WM_COMMAND, IDM_COPY, 0);
+        SendMessageA(window, WM_COMMAND, IDM_DELETE, 0);
+        return true;
+    case IDM_COPY: CopySelection(); return true;
+    case IDM_PASTE: PasteClipboard(); return true;
+    case IDM_UNDO: UndoCommand(); return true;
+    case IDM_DELETE: DeleteSelection(); return true;
+    case IDM_NEW: NewDocument(); return true;
+    case IDM_OPEN:
+        if (ConfirmSaveChanges()) OpenDocument();
+        return true;
+    case IDM_SAVE: SaveCurrentDocument(); return true;
+    case IDM_PREVIEW: PrintPreview(); return true;
+    case IDM_CHARACTER_TABLE: ShowCharacterTable(); return true;
+    case IDM_HELP: ShowHelpContents(window); return true;
+    case IDM_FIND:
+    case IDM_REPLACE:
+    case IDM_FIND_NEXT: RunSearchCommand(command); return true;
+    case IDM_PRINT: PrintDocument(); return true;
+    case IDM_VIEW_ANSI:
+    case IDM_VIEW_OEM:
+    case IDM_VIEW_KOI8: SelectViewCodePage(command); return true;
+    case IDM_JUSTIFY:
+    case IDM_CENTRE:
+    case IDM_ALIGN_LEFT:
+    case IDM_ALIGN_RIGHT:
+    case IDM_TO_ANSI:
+    case IDM_TO_OEM:
+    case IDM_TO_KOI8:
+    case IDM_TO_FIDO:
+    case IDM_TRANSLIT:
+    case IDM_RTF_TO_ANSI:
+    case IDM_QUOTED_PRINTABLE:
+    case IDM_LINE_BREAK: RunTransformCommand(command); return true;
+    case IDM_PAGE_NUMBERS: CountPages(); return true;
+    case IDM_PAGE_SETUP: PageSetup(); return true;
+    case IDM_WORD_WRAP: ToggleWordWrap(); return true;
+    case IDM_SAVE_AS: SaveDocumentAs(); return true;
+    case IDM_CONVERSION_CHOOSER: RunConversionChooser(); return true;
+    case IDM_OPTIONS: ShowOptionsDialog(); return true;
+    case IDM_INSERT_FILE: InsertFile(); return true;
+    case IDM_DATE_TIME: InsertDateTime(); return true;
+    case IDM_FONT_ANSI:
+    case IDM_FONT_OEM:
+    case IDM_FONT_KOI8: ChooseViewFont(static_cast<int>(command - IDM_FONT_ANSI)); return true;
+    case IDM_REPLACE_BYTE: PatchFileByte(); return true;
+    case IDM_EXIT: SendMessageA(window, WM_CLOSE, 0, 0); return true;
+    case IDM_CUSTOMIZE_TOOLBAR: CustomizeToolBar(); return true;
+    case IDM_BACKGROUND_COLOUR: ChooseBackgroundColour(); return true;
+    case IDM_TEXT_COLOUR: ChooseTextColour(); return true;
+    case IDM_SELECT_ALL: SelectAllText(); return true;
+    case IDM_SIZE_UP:
+    case IDM_SIZE_DOWN: ChangeViewFontSize(command); return true;
+    case IDM_ABOUT: ShowAboutBox(); return true;
+    case IDM_HTML_COLOUR: ChooseHtmlColour(); return true;
+    case IDM_HTML_REFRESH: RefreshHtmlColours(); return true;
+    case IDM_CHORD_W:
+    case IDM_CHORD_D:
+    case IDM_CHORD_K: RunChordCommand(command); return true;
+    }
+    if (command >= IDM_RECENT_FIRST && command <= IDM_RECENT_LAST) {
+        OpenRecentFile(static_cast<int>(command - IDM_RECENT_FIRST));
+        return true;
+    }
+    return false;
+}
+
+void Enable(HMENU menu, UINT command, bool enabled) {
+    EnableMenuItem(menu, command, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+}
+
+// The file and edit pop-ups, and the edit pop-up when it opens as the text's context menu (then at
+// position 0 of its own menu); never the system menu.
+void OnInitMenuPopup(HMENU menu, UINT position, bool systemMenu) {
+    if (systemMenu || position > 1) return;
+    bool canUndo = JournalOff ? SendMessageA(EditorControl, EM_CANUNDO, 0, 0) != 0 : !DocumentUndoJournal().Empty();
+    Enable(menu, IDM_UNDO, canUndo);
+    Enable(menu, IDM_PASTE, IsClipboardFormatAvailable(CF_TEXT) != FALSE);
+    Enable(menu, IDM_SAVE, SendMessageA(EditorControl, EM_GETMODIFY, 0, 0) != 0);
+    bool selection = SendMessageA(EditorControl, EM_SELECTIONTYPE, 0, 0) != 0;
+    Enable(menu, IDM_COPY, selection);
+    Enable(menu, IDM_CUT, selection);
+    Enable(menu, IDM_DELETE, selection);
+}
+
+void CopyText(char* destination, int size, const char* text) {
+    if (destination && size > 0) lstrcpynA(destination, text, size);
+}
+
+// Handled notifications give their answer; the others go on to the default processing.
+bool OnNotify(NMHDR* header, LRESULT& answer) {
+    switch (header->code) {
+    case TTN_NEEDTEXTA: {
+        auto* tip = reinterpret_cast<NMTTDISPINFOA*>(header);
+        CopyText(tip->szText, sizeof tip->szText, MenuText(static_cast<UINT>(tip->hdr.idFrom)));
+        return false;
+    }
+    case TBN_GETBUTTONINFOA: {
+        auto* request = reinterpret_cast<NMTOOLBARA*>(header);
+        if (request->iItem < 0 || request->iItem >= kAvailableButtonCount) {
+            answer = FALSE;
+            return true;
+        }
+        request->tbButton = AvailableButtons[request->iItem];
+        CopyText(request->pszText, request->cchText, MenuText(static_cast<UINT>(request->tbButton.idCommand)));
+        answer = TRUE;
+        return true;
+    }
+    case TBN_RESET:
+        RestoreToolBarLayout();
+        answer = 0;
+        return true;
+    case TBN_QUERYINSERT:
+    case TBN_QUERYDELETE:
+        answer = TRUE;
+        return true;
+    case TBN_TOOLBARCHANGE:
+        SaveToolBarLayout();
+        answer = 0;
+        return true;
+    case TBN_CUSTHELP:
+        PostMessageA(MainWindow, WM_COMMAND, IDM_HELP, 0);
+        answer = 0;
+        return true;
+    }
+    return false;
+}
+
+}  // namespace
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
+    case WM_COMMAND:
+        if (OnCommand(window, LOWORD(wParam))) return 0;
+        break;
     case WM_SIZE:
         LayoutChildWindows(LOWORD(lParam), HIWORD(lParam));
         break;
+    case WM_SETFOCUS:
+        if (EditorControl) SetFocus(EditorControl);
+        break;
+    case WM_CLOSE:
+        // Without an editor control there is no text to lose.
+        if (EditorControl && !ConfirmSaveChanges()) return 0;
+        break;
+    case WM_QUERYENDSESSION:
+        if (!ConfirmSaveChanges()) return FALSE;
+        break;
+    case WM_DESTROY:
+        SaveWindowPlacement();
+        ReleaseShellResources();
+        PostQuitMessage(0);
+        return 0;
     case WM_MEASUREITEM:
         MeasureMenuItem(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
         return TRUE;
     case WM_DRAWITEM:
         DrawMenuItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
         return TRUE;
+    case WM_NOTIFY: {
+        LRESULT answer = 0;
+        if (OnNotify(reinterpret_cast<NMHDR*>(lParam), answer)) return answer;
+        break;
+    }
+    case WM_INITMENUPOPUP:
+        OnInitMenuPopup(reinterpret_cast<HMENU>(wParam), LOWORD(lParam), HIWORD(lParam) != 0);
+        break;
     case WM_MENUCHAR:
         return AnswerMenuCharacter(window, static_cast<char>(LOWORD(wParam)), reinterpret_cast<HMENU>(lParam));
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
+    case WM_USER + 1:
+        ShowCaretPosition();
+        break;
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }

@@ -20,8 +20,6 @@ class Accelerators : public testing::Test {
 protected:
     static void SetUpTestSuite() {
         window = StartTestApplication();
-        if (window && !GetMenu(window))
-            SetMenu(window, LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINMENU)));
         table = LoadAcceleratorsA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_ACCELERATORS));
     }
     static void TearDownTestSuite() { CloseTestApplication(); }

@@ -139,12 +139,6 @@ class MenuTables : public testing::Test {
 protected:
     static void SetUpTestSuite() {
         window = StartTestApplication();
-        // The product builds the tables at start-up; while the main window is still made without its
-        // class menu, the test attaches it and builds them the same way.
-        if (window && !GetMenu(window)) {
-            SetMenu(window, LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINMENU)));
-            BuildMenuTables();
-        }
     }
     static void TearDownTestSuite() { CloseTestApplication(); }
     static HWND window;

@@ -1,0 +1,114 @@
+#include "app/win/clipboard.h"
+
+#include <richedit.h>
+
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <new>
+
+#include "app/win/application.h"
+#include "document/undo_journal.h"
+#include "document/win/document_files.h"
+#include "document/win/view_code_page.h"
+#include "encoding/code_page_tables.h"
+
+namespace {
+
+UINT ClipboardFormatOfView() { return CodePageIndex == 0 ? CF_TEXT : CF_OEMTEXT; }
+
+// Holds a global memory block until it is handed to the clipboard, which then owns it.
+struct GlobalBlock {
+    HGLOBAL handle = nullptr;
+    explicit GlobalBlock(SIZE_T size) : handle(GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE | GMEM_ZEROINIT, size)) {}
+    ~GlobalBlock() {
+        if (handle) GlobalFree(handle);
+    }
+    GlobalBlock(const GlobalBlock&) = delete;
+    GlobalBlock& operator=(const GlobalBlock&) = delete;
+    HGLOBAL Release() {
+        HGLOBAL released = handle;
+        handle = nullptr;
+        return released;
+    }
+};
+
+struct ClipboardOpen {
+    bool open;
+    explicit ClipboardOpen(HWND owner) : open(OpenClipboard(owner) != FALSE) {}
+    ~ClipboardOpen() {
+        if (open) CloseClipboard();
+    }
+    ClipboardOpen(const ClipboardOpen&) = delete;
+    ClipboardOpen& operator=(const ClipboardOpen&) = delete;
+};
+
+}  // namespace
+
+void CopySelection() {
+    if (!EditorControl) return;
+    CHARRANGE selection{};
+    SendMessageA(EditorControl, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+    LONG count = selection.cpMax - selection.cpMin;
+    if (count <= 0) return;
+
+    GlobalBlock block(static_cast<SIZE_T>(count) + 1);
+    if (!block.handle) return;
+    auto* bytes = static_cast<std::uint8_t*>(GlobalLock(block.handle));
+    if (!bytes) return;
+    LRESULT copied = SendMessageA(EditorControl, EM_GETSELTEXT, 0, reinterpret_cast<LPARAM>(bytes));
+    if (copied < 0 || copied > count) copied = count;
+    if (CodePageIndex == 2) MapHighInPlace(kKoi8ToOem, bytes, static_cast<std::size_t>(copied));
+    GlobalUnlock(block.handle);
+
+    // The block is the clipboard's once it is placed; on every other path it is freed here.
+    ClipboardOpen clipboard(MainWindow);
+    if (!clipboard.open) return;
+    EmptyClipboard();
+    if (SetClipboardData(ClipboardFormatOfView(), block.handle)) block.Release();
+}
+
+void PasteClipboard() {
+    if (!EditorControl) return;
+    if (!IsClipboardFormatAvailable(CF_TEXT)) return;
+    ClipboardOpen clipboard(MainWindow);
+    if (!clipboard.open) return;
+    HANDLE data = GetClipboardData(ClipboardFormatOfView());
+    if (!data) return;
+    const char* text = static_cast<const char*>(GlobalLock(data));
+    if (!text) return;
+    // Another program's block need not hold a terminator: the text ends at the block's end at the latest.
+    std::size_t count = strnlen(text, GlobalSize(data));
+
+    std::unique_ptr<char[]> converted;
+    const char* inserted = text;
+    bool insert = true;
+    if (CodePageIndex == 2) {
+        converted.reset(new (std::nothrow) char[count + 1]());
+        if (converted) {
+            for (std::size_t i = 0; i < count; ++i)
+                converted[i] = static_cast<char>(MapHigh(kOemToKoi8, static_cast<std::uint8_t>(text[i])));
+            inserted = converted.get();
+        } else {
+            insert = false;
+        }
+    }
+    if (insert) {
+        RecordUndo(UndoKind::ReplaceRange, static_cast<std::int32_t>(count));
+        MemoryStream stream;
+        stream.buffer = const_cast<char*>(inserted);
+        stream.length = static_cast<std::uint32_t>(count);
+        StreamTextIn(stream, kStreamSelection);
+    }
+    GlobalUnlock(data);
+}
+
+void DeleteSelection() {
+    if (!EditorControl) return;
+    RecordUndo(UndoKind::ReplaceRange, 0);
+    SendMessageA(EditorControl, WM_CLEAR, 0, 0);
+}
+
+void SelectAllText() {
+    if (EditorControl) SendMessageA(EditorControl, EM_SETSEL, 0, -1);
+}

@@ -1,0 +1,23 @@
+#include "app/win/pending_commands.h"
+
+namespace {
+
+// Only a beep: a box would stop a start with "/p" (which posts the print command) until answered.
+void NotBuiltYet() { MessageBeep(MB_ICONINFORMATION); }
+
+}  // namespace
+
+void PrintPreview() { NotBuiltYet(); }
+void ShowCharacterTable() { NotBuiltYet(); }
+void PrintDocument() { NotBuiltYet(); }
+void CountPages() { NotBuiltYet(); }
+void PageSetup() { NotBuiltYet(); }
+void ToggleWordWrap() { NotBuiltYet(); }
+void ShowOptionsDialog() { NotBuiltYet(); }
+void InsertDateTime() { NotBuiltYet(); }
+void ChooseViewFont(int) { NotBuiltYet(); }
+void PatchFileByte() { NotBuiltYet(); }
+void ChooseBackgroundColour() { NotBuiltYet(); }
+void ChooseTextColour() { NotBuiltYet(); }
+void ChooseHtmlColour() { NotBuiltYet(); }
+void RefreshHtmlColours() { NotBuiltYet(); }

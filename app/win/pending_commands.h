@@ -1,0 +1,22 @@
+#pragma once
+// The one place for the commands the main window dispatches whose owners have not landed yet. Each
+// entry is a stand-in under the name its owner is to give it: when the real one lands, delete the
+// stand-in from pending_commands.cpp and its declaration here, and include the owner's header in
+// main_window.cpp. A stand-in never pretends: it says in a message box that the command is not
+// there yet, and changes nothing.
+#include <windows.h>
+
+void PrintPreview();            // 10
+void ShowCharacterTable();      // 11
+void PrintDocument();           // 15
+void CountPages();              // 23
+void PageSetup();               // 24
+void ToggleWordWrap();          // 25
+void ShowOptionsDialog();       // 37
+void InsertDateTime();          // 39
+void ChooseViewFont(int view);  // 40-42: view 0 ANSI, 1 OEM, 2 KOI8-R
+void PatchFileByte();           // 43
+void ChooseBackgroundColour();  // 46
+void ChooseTextColour();        // 47
+void ChooseHtmlColour();        // 52
+void RefreshHtmlColours();      // 53

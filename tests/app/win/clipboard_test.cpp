@@ -1,0 +1,164 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "app/ui_text.h"
+#include "document/win/document_fixture.h"
+
+namespace {
+
+// The 1251 bytes taken into code page `view` (0 ANSI, 1 OEM, 2 KOI8-R).
+std::string InView(std::string ansi, int view) {
+    ConversionMap map = ConversionBetween(kAnsi1251, static_cast<ConversionCodePage>(view));
+    ApplyConversion(map, reinterpret_cast<std::uint8_t*>(ansi.data()), ansi.size());
+    return ansi;
+}
+
+void ShowView(int view) {
+    CodePageIndex = static_cast<std::uint8_t>(view);
+    ApplyViewCodePage();
+}
+
+void Select(LONG start, LONG end) { SendMessageA(EditorControl, EM_SETSEL, start, end); }
+
+void Command(UINT id) { SendMessageA(MainWindow, WM_COMMAND, id, 0); }
+
+// The clipboard's data in a format as another program reads it; "<none>" when it is not there.
+std::string ClipboardBytes(UINT format) {
+    if (!OpenClipboard(nullptr)) return "<not opened>";
+    std::string bytes = "<none>";
+    if (HANDLE data = GetClipboardData(format)) {
+        bytes = static_cast<const char*>(GlobalLock(data));
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    return bytes;
+}
+
+std::wstring ClipboardUnicode() {
+    if (!OpenClipboard(nullptr)) return L"<not opened>";
+    std::wstring text = L"<none>";
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        text = static_cast<const wchar_t*>(GlobalLock(data));
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    return text;
+}
+
+void PutOnClipboard(UINT format, const std::string& bytes) {
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes.size() + 1);
+    std::memcpy(GlobalLock(block), bytes.c_str(), bytes.size() + 1);
+    GlobalUnlock(block);
+    SetClipboardData(format, block);
+    CloseClipboard();
+}
+
+const char* const kPangram = "Съешь же ещё этих мягких французских булок, да выпей чаю. ЁЖ"_ui;
+const wchar_t* const kPangramUnicode = L"Съешь же ещё этих мягких французских булок, да выпей чаю. ЁЖ";
+
+class Clipboard : public DocumentTest {};
+
+}  // namespace
+
+TEST_F(Clipboard, CopyPlacesTheViewsFormAndOtherProgramsReadRussianText) {
+    for (int view = 0; view < 3; ++view) {
+        SCOPED_TRACE("view " + std::to_string(view));
+        ShowView(view);
+        SetControlText(InView(kPangram, view), false);
+        Select(0, -1);
+        Command(IDM_COPY);
+        EXPECT_EQ(ClipboardUnicode(), kPangramUnicode);
+        // ANSI text from the ANSI view, OEM (866) text from the other two.
+        if (view == 0) EXPECT_EQ(ClipboardBytes(CF_TEXT), kPangram);
+        else EXPECT_EQ(ClipboardBytes(CF_OEMTEXT), InView(kPangram, 1));
+        EXPECT_EQ(ControlText(), InView(kPangram, view)) << "copying changes nothing in the text";
+    }
+}
+
+TEST_F(Clipboard, CopyInKoi8ViewThenPasteInAnsiViewOfAnotherDocumentGivesAnsiBytes) {
+    ShowView(2);
+    SetControlText(InView(kPangram, 2), false);
+    Select(0, -1);
+    Command(IDM_COPY);
+
+    Command(IDM_NEW);
+    ASSERT_EQ(ControlText(), "");
+    ShowView(0);
+    Command(IDM_PASTE);
+    EXPECT_EQ(ControlText(), kPangram);
+    ASSERT_NE(DocumentUndoJournal().Newest(), nullptr);
+    EXPECT_EQ(DocumentUndoJournal().Newest()->kind, UndoKind::ReplaceRange);
+    UndoLast();
+    EXPECT_EQ(ControlText(), "");
+}
+
+TEST_F(Clipboard, CopyAndPasteWithinAViewGiveBackTheBytesBothCodePagesHave) {
+    for (int view = 0; view < 3; ++view) {
+        SCOPED_TRACE("view " + std::to_string(view));
+        std::string bytes = "line\r\n";
+        for (int b = 0x20; b < 0x100; ++b) {
+            auto byte = static_cast<std::uint8_t>(b);
+            // KOI8-R crosses the clipboard as 866: only what 866 also has comes back.
+            if (view == 2 && MapHigh(kOemToKoi8, MapHigh(kKoi8ToOem, byte)) != byte) continue;
+            bytes += static_cast<char>(byte);
+        }
+        ShowView(view);
+        SetControlText(bytes, false);
+        Select(0, -1);
+        Command(IDM_COPY);
+        SetControlText("[]", false);
+        Select(1, 1);
+        Command(IDM_PASTE);
+        EXPECT_EQ(ControlText(), "[" + bytes + "]");
+    }
+}
+
+TEST_F(Clipboard, EmptySelectionLeavesTheClipboardAndCutStillRecordsItsDeletion) {
+    PutOnClipboard(CF_TEXT, "kept");
+    SetControlText("abc", false);
+    Select(1, 1);
+    Command(IDM_COPY);
+    EXPECT_EQ(ClipboardBytes(CF_TEXT), "kept");
+    Command(IDM_CUT);
+    EXPECT_EQ(ClipboardBytes(CF_TEXT), "kept");
+    EXPECT_EQ(ControlText(), "abc");
+    ASSERT_NE(DocumentUndoJournal().Newest(), nullptr);
+    EXPECT_EQ(DocumentUndoJournal().Newest()->kind, UndoKind::ReplaceRange);
+
+    ClearUndo();
+    Select(0, 2);
+    Command(IDM_CUT);
+    EXPECT_EQ(ClipboardBytes(CF_TEXT), "ab");
+    EXPECT_EQ(ControlText(), "c");
+    UndoLast();
+    EXPECT_EQ(ControlText(), "abc");
+}
+
+TEST_F(Clipboard, PasteInKoi8ViewConvertsOemTextAndDeleteAndSelectAllWork) {
+    PutOnClipboard(CF_OEMTEXT, InView("Ёж"_ui, 1));
+    ShowView(2);
+    SetControlText("", false);
+    Command(IDM_PASTE);
+    EXPECT_EQ(ControlText(), InView("Ёж"_ui, 2));
+
+    Command(IDM_SELECT_ALL);
+    CHARRANGE all = Selection();
+    EXPECT_EQ(all.cpMin, 0);
+    EXPECT_EQ(all.cpMax, 2);
+    Command(IDM_DELETE);
+    EXPECT_EQ(ControlText(), "");
+    UndoLast();
+    EXPECT_EQ(ControlText(), InView("Ёж"_ui, 2));
+
+    // Nothing on the clipboard: paste changes nothing and records nothing.
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    CloseClipboard();
+    ClearUndo();
+    Command(IDM_PASTE);
+    EXPECT_EQ(ControlText(), InView("Ёж"_ui, 2));
+    EXPECT_TRUE(DocumentUndoJournal().Empty());
+}
