@@ -62,13 +62,13 @@ void CALLBACK ActOnChooser(HWND, UINT, UINT_PTR timer, DWORD) {
     dialogAction(dialog);
 }
 
-// Runs command 27; the action sees the dialog while it is open.
+// Runs command 27 through the main window; the action sees the dialog while it is open.
 void RunChooser(std::function<void(HWND)> action) {
     dialogAction = std::move(action);
     dialogSeen = false;
     dialogLeftOpen = false;
     SetTimer(nullptr, 0, 30, ActOnChooser);
-    RunConversionChooser();
+    SendMessageA(MainWindow, WM_COMMAND, IDM_CONVERSION_CHOOSER, 0);
     if (watchdog) KillTimer(nullptr, watchdog);
     watchdog = 0;
 }

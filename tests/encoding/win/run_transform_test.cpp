@@ -82,10 +82,18 @@ protected:
         return range;
     }
     static LRESULT ControlView() { return SendMessageA(EditorControl, EM_GETVIEWCODEPAGE, 0, 0); }
-    // The menu command as the dispatcher hands it on.
-    static void Command(UINT id) {
-        if (id >= IDM_CHORD_W && id <= IDM_CHORD_K) RunChordCommand(id);
-        else RunTransformCommand(id);
+    static void Command(UINT id) { SendMessageA(MainWindow, WM_COMMAND, id, 0); }
+    // Keys as they reach the text: the Ctrl key going down, and a letter struck while Ctrl is held.
+    static void HoldCtrl(bool held) {
+        BYTE state[256] = {};
+        if (held) state[VK_CONTROL] = state[VK_LCONTROL] = 0x80;
+        SetKeyboardState(state);
+        if (held) SendMessageA(EditorControl, WM_KEYDOWN, VK_CONTROL, 1);
+        else SendMessageA(EditorControl, WM_KEYUP, VK_CONTROL, 0xC0000001);
+    }
+    static void Strike(UINT key) {
+        SendMessageA(EditorControl, WM_KEYDOWN, key, 1);
+        SendMessageA(EditorControl, WM_KEYUP, key, 0xC0000001);
     }
 };
 
@@ -151,6 +159,28 @@ TEST_F(RunTransformTest, ChordOfTwoKeysConvertsAndTheSameKeyTwiceOnlySwitchesThe
     EXPECT_EQ(CodePageIndex, kOem866);
     EXPECT_EQ(ControlView(), kOem866);
     EXPECT_EQ(PendingChord.PendingChord(), -1);
+}
+
+TEST_F(RunTransformTest, CtrlKThenCtrlWTypedInTheTextConvertsKoi8ToAnsiOnlyWithCtrlHeldThroughout) {
+    SetText(kKoi8Hello);
+    ShowView(kOem866);
+    Select(0, 0);
+    HoldCtrl(true);
+    Strike('K');
+    Strike('W');
+    HoldCtrl(false);
+    EXPECT_EQ(Text(), kAnsiHello);
+    EXPECT_EQ(CodePageIndex, kAnsi1251);
+
+    // Ctrl let go and pressed again between the keys abandons the chord: W starts a new one.
+    HoldCtrl(true);
+    Strike('K');
+    HoldCtrl(false);
+    HoldCtrl(true);
+    Strike('W');
+    HoldCtrl(false);
+    EXPECT_EQ(Text(), kAnsiHello);
+    EXPECT_EQ(PendingChord.PendingChord(), kAnsi1251);
 }
 
 TEST_F(RunTransformTest, AlignmentWidensASelectionThatStartsInsideALineToWholeLines) {
