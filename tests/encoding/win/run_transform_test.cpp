@@ -112,7 +112,7 @@ TEST_F(RunTransformTest, WholeTextToAnsiConvertsSwitchesTheViewAndIsUndoneInOneS
     EXPECT_EQ(Selection().cpMax, 4);
     EXPECT_EQ(DocumentUndoJournal().RecordCount(), 1u);
 
-    UndoLast();
+    Command(IDM_UNDO);
     EXPECT_EQ(Text(), koi8);
     EXPECT_EQ(CodePageIndex, kKoi8R);
     EXPECT_EQ(ControlView(), kKoi8R);
