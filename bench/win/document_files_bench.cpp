@@ -8,34 +8,12 @@
 #include <vector>
 
 #include "app/settings.h"
+#include "bench/win/bench_text.h"
 #include "app/win/application.h"
 #include "document/win/document_files.h"
 #include "support/win/app_harness.h"
 
 namespace {
-
-double Seconds() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-std::string MakeText(std::size_t size) {
-    // Russian prose in 1251 with CR LF line breaks.
-    const std::string line =
-        "\xDD\xF2\xEE \xF2\xE5\xEA\xF1\xF2 \xE4\xEB\xFF \xEF\xF0\xEE\xE2\xE5\xF0\xEA\xE8 \xF1\xEA\xEE\xF0\xEE\xF1\xF2\xE8"
-        " \xE7\xE0\xE3\xF0\xF3\xE7\xEA\xE8 \xE8 \xF1\xEE\xF5\xF0\xE0\xED\xE5\xED\xE8\xFF, line of text 0123456789\r\n";
-    std::string text;
-    text.reserve(size);
-    while (text.size() + line.size() <= size) text += line;
-    text.append(size - text.size(), 'x');
-    return text;
-}
 
 bool WriteWhole(const char* path, const std::string& bytes) {
     HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
@@ -73,7 +51,7 @@ int main() {
     CreateDirectoryA("C:\\vemko-bench", nullptr);
     const char* source = "C:\\vemko-bench\\open.txt";
     const char* target = "C:\\vemko-bench\\saved.txt";
-    const std::string text = MakeText(kSize);
+    const std::string text = MakeRussianProse(kSize);
 
     double start = Seconds();
     if (!WriteWhole(source, text)) return 1;

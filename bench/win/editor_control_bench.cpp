@@ -13,37 +13,17 @@
 #include <string>
 
 #include "app/win/editor_control.h"
+#include "bench/win/bench_text.h"
 
 namespace {
 
-double Now() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
+double Now() { return 1000.0 * Seconds(); }
 
 double PrivateMegabytes() {
     PROCESS_MEMORY_COUNTERS counters{};
     counters.cb = sizeof counters;
     GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
     return static_cast<double>(counters.PagefileUsage) / (1 << 20);
-}
-
-std::string MakeText(std::size_t size) {
-    // Russian prose in 1251 with CR LF line breaks.
-    const std::string line =
-        "\xDD\xF2\xEE \xF2\xE5\xEA\xF1\xF2 \xE4\xEB\xFF \xEF\xF0\xEE\xE2\xE5\xF0\xEA\xE8 \xF1\xEA\xEE\xF0\xEE\xF1\xF2\xE8"
-        " \xE7\xE0\xE3\xF0\xF3\xE7\xEA\xE8 \xE8 \xF1\xEE\xF5\xF0\xE0\xED\xE5\xED\xE8\xFF, line of text 0123456789\r\n";
-    std::string text;
-    text.reserve(size);
-    while (text.size() + line.size() <= size) text += line;
-    text.append(size - text.size(), 'x');
-    return text;
 }
 
 struct MemoryStream {
@@ -119,7 +99,7 @@ double Keystroke(HWND control, LONG at) {
 int kReplacements = 100000;
 
 void Run(HWND host, std::size_t megabytes, bool wrap, bool full) {
-    std::string text = MakeText(megabytes << 20);
+    std::string text = MakeRussianProse(megabytes << 20);
     double baseline = PrivateMegabytes();
     HWND control = MakeControl(host, wrap);
     Pump();

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/settings.h"
+#include "bench/win/bench_text.h"
 #include "app/win/application.h"
 #include "document/win/document_files.h"
 #include "document/win/view_code_page.h"
@@ -18,29 +19,6 @@
 #include "tools/win/find_replace.h"
 
 namespace {
-
-double Seconds() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-// Russian prose in 1251 with CR LF line breaks; every line holds "загрузки" in small letters.
-std::string MakeText(std::size_t size) {
-    const std::string line =
-        "\xDD\xF2\xEE \xF2\xE5\xEA\xF1\xF2 \xE4\xEB\xFF \xEF\xF0\xEE\xE2\xE5\xF0\xEA\xE8 \xF1\xEA\xEE\xF0\xEE\xF1\xF2\xE8"
-        " \xE7\xE0\xE3\xF0\xF3\xE7\xEA\xE8 \xE8 \xF1\xEE\xF5\xF0\xE0\xED\xE5\xED\xE8\xFF, line of text 0123456789\r\n";
-    std::string text;
-    text.reserve(size);
-    while (text.size() + line.size() <= size) text += line;
-    text.append(size - text.size(), 'x');
-    return text;
-}
 
 void LoadText(const std::string& text) {
     MemoryStream stream;
@@ -114,7 +92,7 @@ int main() {
 
     // A single word in capitals just before the end, and one at the very start for the backward search.
     const std::string word = "\xCC\xC5\xD2\xCA\xC0";  // "МЕТКА"
-    std::string text = MakeText(kSize);
+    std::string text = MakeRussianProse(kSize);
     const LONG last = static_cast<LONG>(kSize - 64);
     text.replace(static_cast<std::size_t>(last), word.size(), word);
     text.replace(0, word.size(), word);
@@ -158,7 +136,7 @@ int main() {
     SelectViewCodePage(IDM_VIEW_ANSI);
 
     // Replace-all of 10^5 matches spread over the 64 MB, each by a longer text.
-    std::string many = MakeText(kSize);
+    std::string many = MakeRussianProse(kSize);
     const std::size_t step = kSize / kMatches;
     for (int i = 0; i < kMatches; ++i) many.replace(static_cast<std::size_t>(i) * step, 3, "QZX");
     LoadText(many);

@@ -1,0 +1,31 @@
+#pragma once
+// What the benchmarks under Wine share: a clock and the big Russian text they work on.
+#include <windows.h>
+
+#include <cstddef>
+#include <string>
+
+// Seconds since some fixed moment, from the performance counter.
+inline double Seconds() {
+    static const LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// Russian prose in 1251 with CR LF line breaks, lines of about 100 bytes, filled up to exactly `size`
+// bytes. Every line holds "загрузки" in small letters.
+inline std::string MakeRussianProse(std::size_t size) {
+    const std::string line =
+        "\xDD\xF2\xEE \xF2\xE5\xEA\xF1\xF2 \xE4\xEB\xFF \xEF\xF0\xEE\xE2\xE5\xF0\xEA\xE8 \xF1\xEA\xEE\xF0\xEE\xF1\xF2\xE8"
+        " \xE7\xE0\xE3\xF0\xF3\xE7\xEA\xE8 \xE8 \xF1\xEE\xF5\xF0\xE0\xED\xE5\xED\xE8\xFF, line of text 0123456789\r\n";
+    std::string text;
+    text.reserve(size);
+    while (text.size() + line.size() <= size) text += line;
+    text.append(size - text.size(), 'x');
+    return text;
+}
