@@ -15,6 +15,7 @@
 // Dialogs
 #define IDD_FIND_REPLACE 1
 #define IDD_CONFIRM_REPLACE 3
+#define IDD_OPTIONS 5
 #define IDD_CHARACTER_TABLE 6
 #define IDD_CONVERSION_CHOOSER 8
 
@@ -37,6 +38,23 @@
 #define IDC_REPLACE_LABEL 112
 #define IDC_REPLACE_ALL 6
 #define IDC_STOP_REPLACING 7
+
+// Controls of the options dialog; the up-down controls are made by the dialog, not the template
+#define IDC_BIG_BUTTONS 101
+#define IDC_OPTIONS_FRAME 107
+#define IDC_SHOW_TOOLBAR 108
+#define IDC_SHOW_STATUS_BAR 109
+#define IDC_UNDO_JOURNAL 110
+#define IDC_REMEMBER_WINDOW_SIZE 111
+#define IDC_PARAGRAPH_GROUP 112
+#define IDC_LEFT_INDENT 113
+#define IDC_LEFT_INDENT_UPDOWN 114
+#define IDC_RIGHT_MARGIN 115
+#define IDC_RIGHT_MARGIN_UPDOWN 116
+#define IDC_FIRST_LINE_INDENT 121
+#define IDC_FIRST_LINE_INDENT_UPDOWN 122
+#define IDC_IGNORE_LINE_BREAKS 144
+#define IDC_REMEMBER_CARET 1001
 
 // Menu commands
 #define IDM_CUT 1

@@ -37,6 +37,7 @@ HFONT MenuFont = nullptr;
 NONCLIENTMETRICSA NonClientMetrics{};
 std::uint32_t TextLimit = 0;
 COLORREF CustomColours[16] = {};
+bool RememberWindowSize = true;
 bool RestorePlacement = false;
 bool RestoreCaretPosition = true;
 HACCEL AcceleratorTable = nullptr;
@@ -140,9 +141,9 @@ bool StartApplication(HINSTANCE instance, const char* commandLine, int startupSh
     RestoreCaretPosition = ReadSettingDword("RP", 1) != 0;
     InitApplication(commandLine);
 
-    const bool rememberWindowSize = ReadSettingDword("AU", 1) != 0;
+    RememberWindowSize = ReadSettingDword("AU", 1) != 0;
     int showCommand = StartupShowCommand(startupShowCommand);
-    RestorePlacement = rememberWindowSize && (showCommand == SW_SHOWNORMAL || showCommand == SW_SHOWDEFAULT);
+    RestorePlacement = RememberWindowSize && (showCommand == SW_SHOWNORMAL || showCommand == SW_SHOWDEFAULT);
     if (RestorePlacement) showCommand = ApplySavedPlacement(showCommand);
 
     NonClientMetrics = NONCLIENTMETRICSA{};

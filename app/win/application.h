@@ -28,6 +28,8 @@ extern NONCLIENTMETRICSA NonClientMetrics;
 extern std::uint32_t TextLimit;
 // The custom colours offered by the colour dialogs; the system colours 0-15 at start.
 extern COLORREF CustomColours[16];
+// "AU": the window placement is remembered from one run to the next.
+extern bool RememberWindowSize;
 // The window placement is restored at start and saved at exit ("AU" on and a normal start).
 extern bool RestorePlacement;
 // "RP": a remembered file's caret position is restored when the file is opened.

@@ -13,7 +13,6 @@ void PrintDocument() { NotBuiltYet(); }
 void CountPages() { NotBuiltYet(); }
 void PageSetup() { NotBuiltYet(); }
 void ToggleWordWrap() { NotBuiltYet(); }
-void ShowOptionsDialog() { NotBuiltYet(); }
 void InsertDateTime() { NotBuiltYet(); }
 void ChooseViewFont(int) { NotBuiltYet(); }
 void PatchFileByte() { NotBuiltYet(); }
