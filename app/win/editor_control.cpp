@@ -18,6 +18,7 @@
 #include "app/text_model.h"
 #include "app/text_search.h"
 #include "app/view_decoding.h"
+#include "app/win/page_formatter.h"
 
 namespace {
 
@@ -40,6 +41,7 @@ struct Editor {
     TextModel text;
     TextLayout layout{text};
     ColourRuns colours;
+    PageFormatter pages{text};
     int view = 0;
 
     std::size_t anchor = 0;
@@ -355,25 +357,12 @@ void SetSelection(Editor& e, std::size_t anchor, std::size_t caret, bool scroll 
 void MeasureFont(Editor& e) {
     HDC dc = GetDC(e.window);
     HGDIOBJ old = SelectObject(dc, e.font.get());
-    TEXTMETRICW metrics{};
-    GetTextMetricsW(dc, &metrics);
-    e.lineHeight = std::max<int>(1, metrics.tmHeight);
-    e.averageWidth = std::max<int>(1, metrics.tmAveCharWidth);
-    // All 256 glyphs of the view in one string: the extents give every width in one call.
-    const ViewGlyphTable& glyphs = ViewGlyphs(e.view);
-    wchar_t all[256];
-    for (int b = 0; b < 256; ++b) all[b] = static_cast<wchar_t>(glyphs[b]);
-    INT extents[256] = {};
-    SIZE size{};
-    CharWidths widths{};
-    if (GetTextExtentExPointW(dc, all, 256, 0, nullptr, extents, &size)) {
-        for (int b = 0; b < 256; ++b) widths[b] = std::max(0, extents[b] - (b ? extents[b - 1] : 0));
-    } else {
-        widths.fill(e.averageWidth);
-    }
+    FontMeasures measures = MeasureViewFont(dc, e.view);
     SelectObject(dc, old);
     ReleaseDC(e.window, dc);
-    e.layout.SetWidths(widths, 8 * e.averageWidth);
+    e.lineHeight = measures.lineHeight;
+    e.averageWidth = measures.averageWidth;
+    e.layout.SetWidths(measures.widths, 8 * e.averageWidth);
     e.widestLine = 0;
 }
 
@@ -381,20 +370,7 @@ void ApplyFont(Editor& e) {
     HDC dc = GetDC(e.window);
     int dpi = GetDeviceCaps(dc, LOGPIXELSY);
     ReleaseDC(e.window, dc);
-    LOGFONTA logFont{};
-    // A height of 0 has not been chosen by anyone: ten points.
-    LONG twips = e.format.yHeight > 0 ? e.format.yHeight : 200;
-    logFont.lfHeight = -MulDiv(twips, dpi, 1440);
-    logFont.lfWeight = (e.format.dwEffects & CFE_BOLD) ? FW_BOLD : FW_NORMAL;
-    logFont.lfItalic = (e.format.dwEffects & CFE_ITALIC) ? TRUE : FALSE;
-    logFont.lfUnderline = (e.format.dwEffects & CFE_UNDERLINE) ? TRUE : FALSE;
-    logFont.lfStrikeOut = (e.format.dwEffects & CFE_STRIKEOUT) ? TRUE : FALSE;
-    // The text is drawn as Unicode through the view's decoding, so the font need only have the
-    // glyphs; asking for the OEM character set would find no font at all on some systems.
-    logFont.lfCharSet = DEFAULT_CHARSET;
-    lstrcpynA(logFont.lfFaceName, e.format.szFaceName, LF_FACESIZE);
-    logFont.lfPitchAndFamily = logFont.lfFaceName[0] ? e.format.bPitchAndFamily : (FIXED_PITCH | FF_MODERN);
-    logFont.lfQuality = DEFAULT_QUALITY;
+    LOGFONTA logFont = EditorLogFont(e.format, dpi);
     HFONT created = CreateFontIndirectA(&logFont);
     if (!created) created = static_cast<HFONT>(GetStockObject(SYSTEM_FIXED_FONT));
     e.font.reset(created);
@@ -1280,9 +1256,15 @@ LRESULT OnUndo(Editor& e) {
     return TRUE;
 }
 
-// Printing and print preview lay out and draw pages through these two; they come with printing.
-LRESULT OnFormatRange(Editor&, WPARAM, LPARAM) { return 0; }
-LRESULT OnDisplayBand(Editor&, LPARAM) { return FALSE; }
+PageLook LookOf(const Editor& e) { return {e.view, &e.format, TextColour(e), &e.colours}; }
+
+LRESULT OnFormatRange(Editor& e, WPARAM render, LPARAM range) {
+    return e.pages.FormatRange(LookOf(e), render != 0, reinterpret_cast<FORMATRANGE*>(range));
+}
+
+LRESULT OnDisplayBand(Editor& e, LPARAM band) {
+    return e.pages.DisplayBand(LookOf(e), reinterpret_cast<const RECT*>(band)) ? TRUE : FALSE;
+}
 
 void SetViewCodePage(Editor& e, int view) {
     if (view < 0 || view > 2) view = 0;
