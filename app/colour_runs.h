@@ -31,7 +31,9 @@ private:
         std::uint32_t colour;
     };
     std::size_t IndexAfter(std::size_t position) const;  // first run starting beyond position
-    void Normalise();
+    std::size_t IndexFrom(std::size_t position) const;   // first run starting at or beyond position
+    std::uint32_t ColourBefore(std::size_t index) const;  // the colour up to run index
 
-    std::vector<Run> runs_;  // ascending starts; the colour holds up to the next start
+    // Ascending starts; the colour holds up to the next start and differs from the colour before.
+    std::vector<Run> runs_;
 };

@@ -13,6 +13,7 @@
 #include "app/win/pending_commands.h"
 #include "app/win/status_bar.h"
 #include "app/win/toolbar.h"
+#include "appearance/win/colours.h"
 #include "appearance/win/options_dialog.h"
 #include "appearance/win/owner_drawn_menus.h"
 #include "document/recent_files.h"

@@ -16,7 +16,3 @@ void ToggleWordWrap() { NotBuiltYet(); }
 void InsertDateTime() { NotBuiltYet(); }
 void ChooseViewFont(int) { NotBuiltYet(); }
 void PatchFileByte() { NotBuiltYet(); }
-void ChooseBackgroundColour() { NotBuiltYet(); }
-void ChooseTextColour() { NotBuiltYet(); }
-void ChooseHtmlColour() { NotBuiltYet(); }
-void RefreshHtmlColours() { NotBuiltYet(); }

@@ -15,7 +15,3 @@ void ToggleWordWrap();          // 25
 void InsertDateTime();          // 39
 void ChooseViewFont(int view);  // 40-42: view 0 ANSI, 1 OEM, 2 KOI8-R
 void PatchFileByte();           // 43
-void ChooseBackgroundColour();  // 46
-void ChooseTextColour();        // 47
-void ChooseHtmlColour();        // 52
-void RefreshHtmlColours();      // 53

@@ -70,3 +70,46 @@ TEST(ColourRuns, RandomSettingAndEditingAgreesWithAColourPerByte) {
         ASSERT_EQ(Colours(runs, expected.size()), expected) << "step " << step;
     }
 }
+
+TEST(ColourRuns, EveryChangeChangesTheColourAfterAnySequenceOfSetsAndEdits) {
+    // A change that repeats the colour before it is dead weight the list would keep for good; the
+    // tag colouring makes millions of changes, so none may be left behind.
+    std::mt19937 random(11);
+    ColourRuns runs;
+    std::size_t length = 200;
+    auto expectMinimal = [&](int step) {
+        std::size_t changes = 0;
+        for (std::size_t p = runs.NextChange(0); p != ColourRuns::kEnd; p = runs.NextChange(p)) {
+            ASSERT_NE(runs.ColourAt(p), runs.ColourAt(p - 1)) << "change at " << p << ", step " << step;
+            ASSERT_LT(++changes, 10000u);
+        }
+    };
+    for (int step = 0; step < 3000; ++step) {
+        std::size_t first = random() % (length + 1);
+        std::size_t last = std::min(length, first + random() % 12);
+        switch (random() % 3) {
+        case 0: runs.Set(first, last, random() % 4 == 0 ? ColourRuns::kDefault : random() % 2); break;
+        case 1:
+            runs.OnReplace(first, last - first, 0);
+            length -= last - first;
+            break;
+        default: {
+            std::size_t inserted = length > 400 ? 0 : random() % 6;
+            runs.OnReplace(first, last - first, inserted);
+            length = length - (last - first) + inserted;
+        }
+        }
+        expectMinimal(step);
+    }
+    // Tags set one after the other, as the colouring does, over a text first made black.
+    runs.Clear();
+    runs.Set(0, 1000, 0);
+    for (std::size_t start = 10; start + 5 <= 1000; start += 10) runs.Set(start, start + 5, 0xFF0000);
+    expectMinimal(-1);
+    EXPECT_EQ(runs.ColourAt(0), 0u);
+    EXPECT_EQ(runs.ColourAt(10), 0xFF0000u);
+    EXPECT_EQ(runs.ColourAt(14), 0xFF0000u);
+    EXPECT_EQ(runs.ColourAt(15), 0u);
+    EXPECT_EQ(runs.ColourAt(999), 0u);
+    EXPECT_EQ(runs.ColourAt(1000), ColourRuns::kDefault);
+}

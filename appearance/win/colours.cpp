@@ -1,0 +1,167 @@
+#include "appearance/win/colours.h"
+
+#include <commctrl.h>
+#include <commdlg.h>
+#include <richedit.h>
+
+#include <cstdio>
+#include <memory>
+#include <new>
+
+#include "app/settings.h"
+#include "app/win/application.h"
+#include "app/win/editor_setup.h"
+#include "app/win/status_bar.h"
+#include "appearance/html_tags.h"
+
+namespace {
+
+UINT_PTR CALLBACK ColourDialogHook(HWND dialog, UINT message, WPARAM, LPARAM) {
+    if (message != WM_INITDIALOG) return 0;
+    SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(SmallIcon));
+    return TRUE;  // the dialog sets its focus as it would without the hook
+}
+
+// The system's colour dialog over the MainWindow, starting at `colour`, offering CustomColours; with
+// the program's small icon or the system's own. False when cancelled.
+bool RunColourDialog(COLORREF& colour, bool programIcon) {
+    CHOOSECOLORA dialog{};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = MainWindow;
+    dialog.rgbResult = colour;
+    dialog.lpCustColors = CustomColours;
+    dialog.Flags = CC_RGBINIT | CC_FULLOPEN;
+    if (programIcon) {
+        dialog.Flags |= CC_ENABLEHOOK;
+        dialog.lpfnHook = ColourDialogHook;
+    }
+    if (!ChooseColorA(&dialog)) return false;
+    colour = dialog.rgbResult;
+    return true;
+}
+
+CHARFORMATA ColourFormat(COLORREF colour) {
+    CHARFORMATA format{};
+    format.cbSize = sizeof format;
+    format.dwMask = CFM_COLOR;
+    format.crTextColor = colour;
+    return format;
+}
+
+void SelectRange(std::size_t first, std::size_t last) {
+    CHARRANGE range{static_cast<LONG>(first), static_cast<LONG>(last)};
+    SendMessageA(EditorControl, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
+}
+
+// The wait cursor while the tags are coloured and, once the run has taken a noticeable time, how far
+// it has come in the status bar's first part, which gets the caret position back at the end. Nothing
+// else is drawn meanwhile: the text's drawing is off and no message is taken from the queue, so
+// nothing the user does can change the text under the scan.
+class TagColouringProgress {
+public:
+    explicit TagColouringProgress(std::size_t length)
+        : length_(length), started_(GetTickCount()), previousCursor_(SetCursor(LoadCursorA(nullptr, IDC_WAIT))) {}
+    ~TagColouringProgress() {
+        SetCursor(previousCursor_);
+        if (shown_ && StatusBar) {
+            LastShownSelection.cpMin = -1;
+            ShowCaretPosition();
+        }
+    }
+    TagColouringProgress(const TagColouringProgress&) = delete;
+    TagColouringProgress& operator=(const TagColouringProgress&) = delete;
+
+    void Reached(std::size_t position) {
+        if (position < nextLook_) return;
+        nextLook_ = position + kLookEvery;
+        const DWORD now = GetTickCount();
+        if (now - started_ < kQuietTime || now - lastShown_ < kShowEvery || !StatusBar) return;
+        lastShown_ = now;
+        shown_ = true;
+        char text[32];
+        std::snprintf(text, sizeof text, "HTML %u%%", static_cast<unsigned>(position * 100.0 / length_));
+        SendMessageA(StatusBar, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(text));
+        UpdateWindow(StatusBar);
+    }
+
+private:
+    static constexpr std::size_t kLookEvery = 256 * 1024;
+    static constexpr DWORD kQuietTime = 300;
+    static constexpr DWORD kShowEvery = 100;
+    std::size_t length_;
+    std::size_t nextLook_ = kLookEvery;
+    DWORD started_;
+    DWORD lastShown_ = 0;
+    bool shown_ = false;
+    HCURSOR previousCursor_;
+};
+
+}  // namespace
+
+void ChooseTextColour() {
+    COLORREF colour = ReadSettingDword("Cl", kDefaultTextColour);
+    if (!RunColourDialog(colour, true)) return;
+    WriteSettingDword("Cl", colour);
+    if (!EditorControl) return;
+    CHARFORMATA format{};
+    format.cbSize = sizeof format;
+    format.dwMask = CFM_COLOR;
+    SendMessageA(EditorControl, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
+    // Only the colour changes, and a format read as the window's text colour would ignore the one
+    // chosen.
+    format.dwMask = CFM_COLOR;
+    format.dwEffects &= ~CFE_AUTOCOLOR;
+    format.crTextColor = colour;
+    SendMessageA(EditorControl, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
+    SendMessageA(EditorControl, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&format));
+}
+
+void ChooseBackgroundColour() {
+    COLORREF colour = ReadSettingDword("Bk", GetSysColor(COLOR_WINDOW));
+    if (!RunColourDialog(colour, true)) return;
+    WriteSettingDword("Bk", colour);
+    if (EditorControl) SendMessageA(EditorControl, EM_SETBKGNDCOLOR, 0, static_cast<LPARAM>(colour));
+}
+
+void ChooseHtmlColour() {
+    COLORREF colour = ReadSettingDword("HTML", kDefaultTagColour);
+    if (!RunColourDialog(colour, false)) return;
+    WriteSettingDword("HTML", colour);
+    RefreshHtmlColours();
+}
+
+void RefreshHtmlColours() {
+    if (!EditorControl) return;
+    const auto length = static_cast<std::size_t>(SendMessageA(EditorControl, WM_GETTEXTLENGTH, 0, 0));
+    if (length < 2) return;
+    std::unique_ptr<char[]> text(new (std::nothrow) char[length + 1]());
+    if (!text) return;
+    TagColouringProgress progress(length);
+
+    SendMessageA(EditorControl, WM_SETREDRAW, FALSE, 0);
+    const LRESULT modified = SendMessageA(EditorControl, EM_GETMODIFY, 0, 0);
+    const LRESULT firstLine = SendMessageA(EditorControl, EM_GETFIRSTVISIBLELINE, 0, 0);
+    CHARRANGE selection{};
+    SendMessageA(EditorControl, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+
+    SelectRange(0, length);
+    const auto copied = static_cast<std::size_t>(
+        SendMessageA(EditorControl, EM_GETSELTEXT, 0, reinterpret_cast<LPARAM>(text.get())));
+    const std::size_t scanned = copied < length ? copied : length;
+    // Black, whatever "Cl" holds: the tags stand out against the rest.
+    CHARFORMATA format = ColourFormat(RGB(0, 0, 0));
+    SendMessageA(EditorControl, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
+    format.crTextColor = ReadSettingDword("HTML", kDefaultTagColour);
+    for (auto tag = NextTagStretch(text.get(), scanned, 0); tag; tag = NextTagStretch(text.get(), scanned, tag->end)) {
+        SelectRange(tag->start, tag->end);
+        SendMessageA(EditorControl, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
+        progress.Reached(tag->end);
+    }
+
+    SendMessageA(EditorControl, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+    SendMessageA(EditorControl, EM_SETMODIFY, modified ? TRUE : FALSE, 0);
+    const LRESULT nowFirstLine = SendMessageA(EditorControl, EM_GETFIRSTVISIBLELINE, 0, 0);
+    if (nowFirstLine > firstLine) SendMessageA(EditorControl, EM_LINESCROLL, 0, firstLine - nowFirstLine);
+    SendMessageA(EditorControl, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(EditorControl, nullptr, TRUE);
+}
