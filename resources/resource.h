@@ -15,6 +15,7 @@
 // Dialogs
 #define IDD_FIND_REPLACE 1
 #define IDD_CONFIRM_REPLACE 3
+#define IDD_FONT_DIALOG 4
 #define IDD_OPTIONS 5
 #define IDD_CHARACTER_TABLE 6
 #define IDD_CONVERSION_CHOOSER 8
@@ -22,6 +23,14 @@
 // Controls of the conversion chooser: the source and the target code page lists
 #define IDC_SOURCE_CODE_PAGE 101
 #define IDC_TARGET_CODE_PAGE 102
+
+// Controls of the font dialog; OK and Cancel are IDOK and IDCANCEL
+#define IDC_FONT_SAMPLE 100
+#define IDC_FONT_FACE 101
+#define IDC_FONT_CHARACTER_SET 102
+#define IDC_FONT_SIZE 103
+#define IDC_FONT_BOLD 104
+#define IDC_FONT_ITALIC 105
 
 // Controls of the find and replace dialog and of the replace confirmation
 #define IDC_SEARCH_TEXT 101

@@ -25,6 +25,7 @@
 #include "encoding/win/run_transform.h"
 #include "resources/resource.h"
 #include "tools/win/find_replace.h"
+#include "tools/win/font_dialog.h"
 
 namespace {
 

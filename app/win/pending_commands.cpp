@@ -14,5 +14,4 @@ void CountPages() { NotBuiltYet(); }
 void PageSetup() { NotBuiltYet(); }
 void ToggleWordWrap() { NotBuiltYet(); }
 void InsertDateTime() { NotBuiltYet(); }
-void ChooseViewFont(int) { NotBuiltYet(); }
 void PatchFileByte() { NotBuiltYet(); }

@@ -13,5 +13,4 @@ void CountPages();              // 23
 void PageSetup();               // 24
 void ToggleWordWrap();          // 25
 void InsertDateTime();          // 39
-void ChooseViewFont(int view);  // 40-42: view 0 ANSI, 1 OEM, 2 KOI8-R
 void PatchFileByte();           // 43
