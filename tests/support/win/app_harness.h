@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 // Starts the application with the given command line (program name first). The show command is
 // the one the start-up information would carry (SW_SHOWMINNOACTIVE: started minimised); the
@@ -16,3 +17,5 @@ void CloseTestApplication();
 void PumpMessages(DWORD milliseconds = 30);
 // The window text of a window as bytes.
 std::string WindowText(HWND window);
+// The entries of a combo box, in list order.
+std::vector<std::string> ComboBoxItems(HWND combo);

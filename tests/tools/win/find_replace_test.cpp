@@ -105,17 +105,6 @@ void Fill(HWND dialog, const Typed& typed) {
     if (IsWindowVisible(GetDlgItem(dialog, IDC_PROMPT_REPLACE))) SetCheck(dialog, IDC_PROMPT_REPLACE, typed.prompt);
 }
 
-std::vector<std::string> ComboList(HWND combo) {
-    std::vector<std::string> items;
-    const auto count = SendMessageA(combo, CB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < count; ++i) {
-        std::string item(static_cast<std::size_t>(SendMessageA(combo, CB_GETLBTEXTLEN, i, 0)) + 1, '\0');
-        item.resize(static_cast<std::size_t>(SendMessageA(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item.data()))));
-        items.push_back(item);
-    }
-    return items;
-}
-
 std::string ItemText(HWND dialog, int id) { return WindowText(GetDlgItem(dialog, id)); }
 
 class FindReplaceTest : public testing::Test {
@@ -392,7 +381,7 @@ TEST_F(FindReplaceTest, DialogShowsTheHistoryTheOutsideHistoryAndTheWordAtTheCar
         ShowView(view);
         Select(4, 9);  // only the word at the start of the selection is taken
         answers_.InspectAndCancel([&](HWND dialog) {
-            EXPECT_EQ(ComboList(GetDlgItem(dialog, IDC_SEARCH_TEXT)),
+            EXPECT_EQ(ComboBoxItems(GetDlgItem(dialog, IDC_SEARCH_TEXT)),
                       (std::vector<std::string>{word, std::string(32, 'q'), "alpha", "beta", "gamma", "delta"}));
             EXPECT_EQ(ItemText(dialog, IDC_SEARCH_TEXT), word);
             EXPECT_EQ(WindowText(dialog), "Найти..."_ui);

@@ -29,17 +29,6 @@ CHARFORMATA FormatOf(HWND control) {
     return format;
 }
 
-std::vector<std::string> ListItems(HWND combo) {
-    std::vector<std::string> items;
-    const auto count = SendMessageA(combo, CB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < count; ++i) {
-        std::string item(static_cast<std::size_t>(SendMessageA(combo, CB_GETLBTEXTLEN, i, 0)) + 1, '\0');
-        item.resize(static_cast<std::size_t>(SendMessageA(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item.data()))));
-        items.push_back(item);
-    }
-    return items;
-}
-
 // What a list shows: the selected entry's text, or nothing.
 std::string Shown(HWND dialog, int id) { return WindowText(GetDlgItem(dialog, id)); }
 LRESULT Selected(HWND dialog, int id) { return SendDlgItemMessageA(dialog, id, CB_GETCURSEL, 0, 0); }
@@ -139,7 +128,7 @@ TEST_F(FontDialogTest, OpensWithTheStoredFontOfItsViewAndTheSampleInThatViewsByt
 
 TEST_F(FontDialogTest, TheListsOfferEachFaceOnceThreeCharacterSetsAndTwentySizes) {
     ChooseFont(0, [](HWND dialog) {
-        std::vector<std::string> faces = ListItems(GetDlgItem(dialog, IDC_FONT_FACE));
+        std::vector<std::string> faces = ComboBoxItems(GetDlgItem(dialog, IDC_FONT_FACE));
         ASSERT_GE(faces.size(), 2u);
         EXPECT_EQ(faces[0], "");
         EXPECT_NE(std::find(faces.begin(), faces.end(), "DejaVu Sans Mono"), faces.end());
@@ -147,9 +136,9 @@ TEST_F(FontDialogTest, TheListsOfferEachFaceOnceThreeCharacterSetsAndTwentySizes
         std::sort(sorted.begin(), sorted.end());
         EXPECT_EQ(std::adjacent_find(sorted.begin(), sorted.end()), sorted.end()) << "a family listed twice";
 
-        EXPECT_EQ(ListItems(GetDlgItem(dialog, IDC_FONT_CHARACTER_SET)),
+        EXPECT_EQ(ComboBoxItems(GetDlgItem(dialog, IDC_FONT_CHARACTER_SET)),
                   (std::vector<std::string>{"RUSSIAN_CHARSET", "OEM_CHARSET", "DEFAULT_CHARSET"}));
-        std::vector<std::string> sizes = ListItems(GetDlgItem(dialog, IDC_FONT_SIZE));
+        std::vector<std::string> sizes = ComboBoxItems(GetDlgItem(dialog, IDC_FONT_SIZE));
         ASSERT_EQ(sizes.size(), 20u);
         EXPECT_EQ(sizes.front(), "1");
         EXPECT_EQ(sizes.back(), "20");
