@@ -1,103 +1,117 @@
 #include "appearance/win/owner_drawn_menus.h"
 
+#include <string>
+
+#include "app/win/application.h"
 #include "app/win/menu_tables.h"
-#include "document/recent_files.h"
+#include "appearance/menu_items.h"
 #include "resources/resource.h"
 
-// A plain rendering: the text with its underlined mnemonic and its tab-separated right part, greyed
-// and highlighted as the system draws its own items, in a column that leaves room for pictures.
 namespace {
 
-constexpr int kPictureColumn = 21;
-constexpr int kRightMargin = 12;
+constexpr int kPictureSize = 16;
 
-HFONT ItemFont() { return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)); }
+bool IsRecentFileItem(UINT id) { return id >= IDM_RECENT_FIRST && id <= IDM_RECENT_LAST; }
 
-// The text before the tab and the part after it (a shortcut such as "+").
-void SplitAtTab(const std::string& text, std::string& left, std::string& right) {
-    std::string::size_type tab = text.find('\t');
-    left = text.substr(0, tab);
-    right = tab == std::string::npos ? std::string() : text.substr(tab + 1);
+// The item's text and, for a recent file, its path; an empty text draws nothing.
+RecentFileLabelText ItemText(UINT id) {
+    if (IsRecentFileItem(id)) return RecentFileLabel(static_cast<int>(id - IDM_RECENT_FIRST));
+    if (id < IDM_RECENT_FIRST) return {MenuText(id), {}};
+    return {};
+}
+
+HGDIOBJ ItemFont() { return MenuFont ? static_cast<HGDIOBJ>(MenuFont) : GetStockObject(DEFAULT_GUI_FONT); }
+
+RECT ToRect(const ItemRect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
+
+void DrawStripImage(HDC dc, HBITMAP strip, int image, int x, int y) {
+    if (!strip) return;
+    HDC source = CreateCompatibleDC(dc);
+    if (!source) return;
+    HGDIOBJ previous = SelectObject(source, strip);
+    BitBlt(dc, x, y, kPictureSize, kPictureSize, source, image * kPictureSize, 0, SRCCOPY);
+    SelectObject(source, previous);
+    DeleteDC(source);
+}
+
+void DrawPicture(HDC dc, UINT id, RecentFileIcon icon, const MenuItemLayout& layout) {
+    if (IsRecentFileItem(id)) {
+        HICON picture = icon == RecentFileIcon::Html ? MenuIcon : SmallIcon;
+        if (picture) DrawIconEx(dc, layout.iconX, layout.pictureY, picture, 0, 0, 0, nullptr, DI_NORMAL);
+        return;
+    }
+    const MenuPicture picture = PictureOfCommand(id);
+    if (picture.strip == PictureStrip::None) return;
+    DrawStripImage(dc, picture.strip == PictureStrip::Standard ? StandardSmallBitmap : MenuStripBitmap, picture.image,
+                   layout.stripX, layout.pictureY);
 }
 
 }  // namespace
 
-std::string OwnerDrawnItemText(UINT command) {
-    if (command < IDM_RECENT_FIRST) return MenuText(command);
-    if (command > IDM_RECENT_LAST) return {};
-    int position = static_cast<int>(command - IDM_RECENT_FIRST);
-    std::string path = RecentFilePath(position);
-    if (path.empty()) return {};
-    std::string::size_type slash = path.find_last_of('\\');
-    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    std::string label = "&";
-    label += static_cast<char>('0' + position);
-    label += ' ';
-    // A lone "&" in a file name would underline the letter after it instead of showing itself.
-    for (char c : name) {
-        if (c == '&') label += '&';
-        label += c;
-    }
-    return label;
-}
-
 void MeasureMenuItem(MEASUREITEMSTRUCT& item) {
     if (item.CtlType != ODT_MENU) return;
-    std::string text = OwnerDrawnItemText(item.itemID);
+    const std::string text = ItemText(item.itemID).label;
     if (text.empty()) {
+        // A free recent-file position takes no room.
         item.itemWidth = 0;
         item.itemHeight = 0;
         return;
     }
-    std::string left, right;
-    SplitAtTab(text, left, right);
-    HDC screen = GetDC(nullptr);
-    HGDIOBJ oldFont = SelectObject(screen, ItemFont());
-    RECT leftSize{}, rightSize{};
-    DrawTextA(screen, left.c_str(), -1, &leftSize, DT_CALCRECT | DT_SINGLELINE);
-    if (!right.empty()) DrawTextA(screen, right.c_str(), -1, &rightSize, DT_CALCRECT | DT_SINGLELINE);
-    SelectObject(screen, oldFont);
-    ReleaseDC(nullptr, screen);
-    int height = leftSize.bottom - leftSize.top;
-    int menuHeight = GetSystemMetrics(SM_CYMENU);
-    if (height < menuHeight) height = menuHeight;
-    if (height < 18) height = 18;
-    int width = kPictureColumn + (leftSize.right - leftSize.left) + kRightMargin;
-    if (!right.empty()) width += kRightMargin + (rightSize.right - rightSize.left);
-    item.itemWidth = static_cast<UINT>(width);
-    item.itemHeight = static_cast<UINT>(height);
+    RECT measured{};
+    if (HDC screen = GetDC(nullptr)) {
+        HGDIOBJ previous = SelectObject(screen, ItemFont());
+        DrawTextA(screen, text.c_str(), -1, &measured, DT_CALCRECT | DT_SINGLELINE);
+        SelectObject(screen, previous);
+        ReleaseDC(nullptr, screen);
+    }
+    const MenuItemSize size =
+        MeasuredMenuItem(measured.right - measured.left, measured.bottom - measured.top, NonClientMetrics.iMenuHeight);
+    item.itemWidth = static_cast<UINT>(size.width);
+    item.itemHeight = static_cast<UINT>(size.height);
 }
 
 void DrawMenuItem(const DRAWITEMSTRUCT& item) {
     if (item.CtlType != ODT_MENU) return;
-    std::string text = OwnerDrawnItemText(item.itemID);
-    if (text.empty()) return;
-    std::string left, right;
-    SplitAtTab(text, left, right);
-
-    bool selected = (item.itemState & ODS_SELECTED) != 0;
-    bool greyed = (item.itemState & (ODS_GRAYED | ODS_DISABLED)) != 0;
+    const RecentFileLabelText text = ItemText(item.itemID);
+    if (text.label.empty()) return;
+    const RecentFileIcon icon = IsRecentFileItem(item.itemID) ? IconForPath(text.path) : RecentFileIcon::None;
+    const bool greyed = (item.itemState & ODS_GRAYED) != 0;
+    const bool marked = (item.itemState & ODS_CHECKED) != 0;
+    const bool selected = (item.itemState & ODS_SELECTED) != 0;
+    const bool picture = ShowsPicture(item.itemID, greyed, marked, icon);
+    const MenuItemLayout layout =
+        LayOutMenuItem({item.rcItem.left, item.rcItem.top, item.rcItem.right, item.rcItem.bottom}, picture);
     HDC dc = item.hDC;
-    RECT area = item.rcItem;
-    FillRect(dc, &area, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_MENU));
 
-    COLORREF colour = GetSysColor(greyed ? COLOR_GRAYTEXT : selected ? COLOR_HIGHLIGHTTEXT : COLOR_MENUTEXT);
-    COLORREF oldColour = SetTextColor(dc, colour);
-    int oldMode = SetBkMode(dc, TRANSPARENT);
-    HGDIOBJ oldFont = SelectObject(dc, ItemFont());
-
-    if (item.itemState & ODS_CHECKED) {
-        RECT mark = area;
-        mark.right = mark.left + kPictureColumn;
-        DrawTextA(dc, "\x95", 1, &mark, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
+    RECT frame = ToRect(layout.frame);
+    RECT fill = ToRect(layout.fill);
+    COLORREF textColour;
+    if (selected) {
+        textColour = GetSysColor(greyed ? COLOR_GRAYTEXT : COLOR_HIGHLIGHTTEXT);
+        if (picture) DrawEdge(dc, &frame, marked ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
+        FillRect(dc, &fill, GetSysColorBrush(COLOR_HIGHLIGHT));
+    } else {
+        textColour = GetSysColor(greyed ? COLOR_GRAYTEXT : COLOR_MENUTEXT);
+        if (picture) DrawEdge(dc, &frame, BDR_RAISEDINNER, BF_RECT | BF_FLAT);
+        FillRect(dc, &fill, GetSysColorBrush(COLOR_MENU));
     }
-    RECT textArea = area;
-    textArea.left += kPictureColumn;
-    textArea.right -= kRightMargin;
-    DrawTextA(dc, left.c_str(), -1, &textArea, DT_SINGLELINE | DT_VCENTER | DT_LEFT);
-    if (!right.empty()) DrawTextA(dc, right.c_str(), -1, &textArea, DT_SINGLELINE | DT_VCENTER | DT_RIGHT);
+    if (picture) DrawPicture(dc, item.itemID, icon, layout);
 
-    SelectObject(dc, oldFont);
-    SetBkMode(dc, oldMode);
-    SetTextColor(dc, oldColour);
+    HGDIOBJ previousFont = SelectObject(dc, ItemFont());
+    const int previousMode = SetBkMode(dc, TRANSPARENT);
+    const COLORREF previousColour = SetTextColor(dc, textColour);
+    RECT textArea = ToRect(layout.text);
+    constexpr UINT kFormat = DT_SINGLELINE | DT_VCENTER;
+    if (greyed && !selected) {
+        // Engraved: a light copy one pixel right and down under the grey text.
+        RECT shadow = textArea;
+        OffsetRect(&shadow, 1, 1);
+        SetTextColor(dc, GetSysColor(COLOR_BTNHIGHLIGHT));
+        DrawTextA(dc, text.label.c_str(), -1, &shadow, kFormat);
+        SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
+    }
+    DrawTextA(dc, text.label.c_str(), -1, &textArea, kFormat);
+    SelectObject(dc, previousFont);
+    SetBkMode(dc, previousMode);
+    SetTextColor(dc, previousColour);
 }

@@ -1,13 +1,10 @@
 #pragma once
-// The menu items that the program draws itself (made owner-drawn by BuildMenuTables): their size
-// and their painting, for WM_MEASUREITEM and WM_DRAWITEM of the main window.
+// The menu items that the program draws itself (made owner-drawn by BuildMenuTables): a 16 x 16
+// picture in a framed column at the left and the item's text in the menu font, in the system's menu
+// colours; the recent files (900-909) with their shortened names and an icon by their extension.
+// The main window hands WM_MEASUREITEM and WM_DRAWITEM here.
 #include <windows.h>
 
-#include <string>
-
-// The text an owner-drawn item shows: its MenuTexts entry, or for a recent-file item (900-909) "&",
-// the digit, a blank and the file's name; empty for a free recent-file position.
-std::string OwnerDrawnItemText(UINT command);
 // Both do nothing unless the record is for a menu item.
 void MeasureMenuItem(MEASUREITEMSTRUCT& item);
 void DrawMenuItem(const DRAWITEMSTRUCT& item);

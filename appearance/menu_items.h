@@ -1,0 +1,58 @@
+#pragma once
+// What the owner-drawn menu items are made of, apart from any window: the label of a recent-file
+// item, an item's size, whether it shows a picture and which, and where its frame, picture and text
+// go inside the item's rectangle.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// A recent file's label and full path; both empty when menu position `position` (0-9) holds no file.
+struct RecentFileLabelText {
+    std::string label;  // "&", the digit, a blank and the file's name, shortened
+    std::string path;   // the path, its file name in small letters but for the first
+};
+RecentFileLabelText RecentFileLabel(int position);
+
+// The name the label shows for a path: after its last backslash (never looked for in the first two
+// characters: a path without one shows from its third character), every letter but the first in
+// small letters (the path's own name part is turned so too), and a name of 14 or more characters
+// cut to 12 followed by "...".
+std::string RecentFileName(std::string& path);
+
+struct MenuItemSize {
+    int width;
+    int height;
+};
+// The size of an item whose text measures textWidth x textHeight in the menu font: room for the
+// picture column, and never lower than the system's menu items or 18 pixels.
+MenuItemSize MeasuredMenuItem(int textWidth, int textHeight, int systemMenuHeight);
+
+enum class RecentFileIcon { None, Html, Text };
+// By the path's extension, in any case: ".htm" and ".html" the HTML icon, ".txt" the text icon.
+RecentFileIcon IconForPath(std::string_view path);
+
+enum class PictureStrip { None, Standard, Program };
+struct MenuPicture {
+    PictureStrip strip;
+    int image;  // 16 x 16 images side by side in the strip
+};
+// The strip image of a command item: ids 1-15 from the system's standard images, 16 and up from the
+// program's own strip of eight; None for an id that has no image there.
+MenuPicture PictureOfCommand(std::uint32_t id);
+
+// Whether an item shows its picture: never while greyed; the view code page and conversion items
+// (16-18, 29-31) only while marked; a recent-file item when its file has an icon; any other command
+// that has an image in a strip.
+bool ShowsPicture(std::uint32_t id, bool greyed, bool marked, RecentFileIcon icon);
+
+struct ItemRect {
+    int left, top, right, bottom;
+    bool operator==(const ItemRect&) const = default;
+};
+struct MenuItemLayout {
+    ItemRect fill;   // filled with the menu or highlight colour: all but the picture column
+    ItemRect frame;  // the picture's frame, when there is a picture
+    ItemRect text;   // where the text is drawn, vertically centred; the same column with or without picture
+    int iconX, stripX, pictureY;  // the recent-file icon, the strip image (16 x 16)
+};
+MenuItemLayout LayOutMenuItem(ItemRect item, bool picture);
