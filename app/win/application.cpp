@@ -17,7 +17,7 @@
 #include "app/win/main_window.h"
 #include "app/win/menu_tables.h"
 #include "app/win/registry_settings.h"
-#include "app/win/stand_ins.h"
+#include "tools/win/printing.h"
 #include "app/win/status_bar.h"
 #include "app/win/toolbar.h"
 #include "document/win/document_files.h"

@@ -4,7 +4,7 @@
 
 #include "app/settings.h"
 #include "app/win/application.h"
-#include "app/win/stand_ins.h"
+#include "tools/win/printing.h"
 #include "document/win/edit_callback.h"
 #include "document/win/editor_subclass.h"
 #include "document/win/view_code_page.h"

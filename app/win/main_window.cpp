@@ -26,6 +26,7 @@
 #include "resources/resource.h"
 #include "tools/win/find_replace.h"
 #include "tools/win/font_dialog.h"
+#include "tools/win/printing.h"
 
 namespace {
 

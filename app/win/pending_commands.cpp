@@ -9,9 +9,6 @@ void NotBuiltYet() { MessageBeep(MB_ICONINFORMATION); }
 
 void PrintPreview() { NotBuiltYet(); }
 void ShowCharacterTable() { NotBuiltYet(); }
-void PrintDocument() { NotBuiltYet(); }
-void CountPages() { NotBuiltYet(); }
-void PageSetup() { NotBuiltYet(); }
 void ToggleWordWrap() { NotBuiltYet(); }
 void InsertDateTime() { NotBuiltYet(); }
 void PatchFileByte() { NotBuiltYet(); }

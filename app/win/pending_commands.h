@@ -8,9 +8,6 @@
 
 void PrintPreview();            // 10
 void ShowCharacterTable();      // 11
-void PrintDocument();           // 15
-void CountPages();              // 23
-void PageSetup();               // 24
 void ToggleWordWrap();          // 25
 void InsertDateTime();          // 39
 void PatchFileByte();           // 43

@@ -116,11 +116,15 @@ TEST_F(StartupOptions, SavedPlacementThatWouldHideTheWindowStillShowsIt) {
     EXPECT_TRUE(NormalRectangle() == kSavedRectangle);
 }
 
-// Posted commands to the main window, as the queue hands them out.
+// Posted commands to the main window, as the queue hands them out; each is kept from running (the
+// print command would open the print dialog, which nobody here answers).
 std::vector<WPARAM> postedCommands;
 LRESULT CALLBACK WatchPostedCommands(int code, WPARAM wParam, LPARAM lParam) {
     auto* message = reinterpret_cast<MSG*>(lParam);
-    if (code == HC_ACTION && wParam == PM_REMOVE && message->message == WM_COMMAND) postedCommands.push_back(message->wParam);
+    if (code == HC_ACTION && wParam == PM_REMOVE && message->message == WM_COMMAND) {
+        postedCommands.push_back(message->wParam);
+        message->message = WM_NULL;
+    }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 

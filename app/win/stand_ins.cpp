@@ -1,5 +1,0 @@
-#include "app/win/stand_ins.h"
-
-RECT PageMargins{};
-
-void ReleasePrinterChoice() {}

@@ -1,0 +1,257 @@
+#include "tools/win/printing.h"
+
+#include <commdlg.h>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+
+#include "app/settings.h"
+#include "app/ui_text.h"
+#include "app/win/application.h"
+#include "app/win/page_formatter.h"
+#include "resources/resource.h"
+
+PrinterBlocks PrinterChoice;
+RECT PageMargins{kDefaultMargin, kDefaultMargin, kDefaultMargin, kDefaultMargin};
+bool PageNumbers = false;
+
+namespace {
+
+struct DcDeleter {
+    void operator()(HDC dc) const { DeleteDC(dc); }
+};
+using PrinterContext = std::unique_ptr<std::remove_pointer_t<HDC>, DcDeleter>;
+
+// The main window takes no commands while pages are counted or sent.
+class MainWindowDisabled {
+public:
+    MainWindowDisabled() { EnableWindow(MainWindow, FALSE); }
+    ~MainWindowDisabled() { EnableWindow(MainWindow, TRUE); }
+    MainWindowDisabled(const MainWindowDisabled&) = delete;
+    MainWindowDisabled& operator=(const MainWindowDisabled&) = delete;
+};
+
+// The dialogs free or reuse the blocks they were given themselves; what they return is the choice.
+void StoreChoice(HGLOBAL devMode, HGLOBAL devNames) { PrinterChoice = {devMode, devNames}; }
+
+HDC ContextOfChoice() {
+    if (!PrinterChoice.devMode || !PrinterChoice.devNames) return nullptr;
+    auto* names = static_cast<DEVNAMES*>(GlobalLock(PrinterChoice.devNames));
+    auto* mode = static_cast<DEVMODEA*>(GlobalLock(PrinterChoice.devMode));
+    HDC dc = nullptr;
+    if (names && mode) {
+        const char* base = reinterpret_cast<const char*>(names);
+        dc = CreateDCA(base + names->wDriverOffset, base + names->wDeviceOffset, nullptr, mode);
+    }
+    if (mode) GlobalUnlock(PrinterChoice.devMode);
+    if (names) GlobalUnlock(PrinterChoice.devNames);
+    return dc;
+}
+
+void ClearLayoutCache(HWND control) { SendMessageA(control, EM_FORMATRANGE, 0, 0); }
+
+std::size_t TextLength() { return static_cast<std::size_t>(SendMessageA(EditorControl, WM_GETTEXTLENGTH, 0, 0)); }
+
+// Lays out [first, end) from first into the text rectangle without drawing; the first position
+// after the page.
+std::size_t LayOutText(HWND control, HDC printer, const PageGeometry& geometry, std::size_t first, std::size_t end) {
+    FORMATRANGE range{};
+    range.hdc = printer;
+    range.hdcTarget = printer;
+    range.rc = ToRect(geometry.text);
+    range.rcPage = ToRect(geometry.page);
+    range.chrg = {static_cast<LONG>(first), static_cast<LONG>(end)};
+    return static_cast<std::size_t>(SendMessageA(control, EM_FORMATRANGE, FALSE, reinterpret_cast<LPARAM>(&range)));
+}
+
+// The printer side of a job: the page number control (when numbers are printed) and the text.
+class PrinterPages final : public PrintPages {
+public:
+    PrinterPages(HDC printer, const PageGeometry& geometry, HWND numbers, std::size_t end)
+        : printer_(printer), geometry_(geometry), numbers_(numbers), end_(end) {}
+
+    void BeginRun() override { ClearLayoutCache(EditorControl); }
+
+    std::size_t LayOutPage(std::size_t start, unsigned number) override {
+        if (numbers_) {
+            std::string text = PageNumberText(number);
+            SendMessageA(numbers_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+            numberBand_ = PageNumberBandOn(printer_, geometry_, numbers_, text);
+            FORMATRANGE range{};
+            range.hdc = printer_;
+            range.hdcTarget = printer_;
+            range.rc = numberBand_;
+            range.rcPage = ToRect(geometry_.page);
+            range.chrg = {0, -1};
+            SendMessageA(numbers_, EM_FORMATRANGE, FALSE, reinterpret_cast<LPARAM>(&range));
+        }
+        return LayOutText(EditorControl, printer_, geometry_, start, end_);
+    }
+
+    void SendPage(unsigned) override {
+        StartPage(printer_);
+        if (numbers_) SendMessageA(numbers_, EM_DISPLAYBAND, 0, reinterpret_cast<LPARAM>(&numberBand_));
+        RECT text = ToRect(geometry_.text);
+        SendMessageA(EditorControl, EM_DISPLAYBAND, 0, reinterpret_cast<LPARAM>(&text));
+        EndPage(printer_);
+    }
+
+private:
+    HDC printer_;
+    PageGeometry geometry_;
+    HWND numbers_;
+    std::size_t end_;
+    RECT numberBand_{};
+};
+
+HWND CreatePageNumberControl() {
+    HWND control = CreateWindowExA(0, "RICHEDIT", nullptr, WS_CHILD, 0, 0, CW_USEDEFAULT, CW_USEDEFAULT, MainWindow,
+                                   nullptr, ProgramInstance, nullptr);
+    if (control) ApplyPageNumberLook(control);
+    return control;
+}
+
+}  // namespace
+
+RECT ToRect(const TwipRect& twips) { return {twips.left, twips.top, twips.right, twips.bottom}; }
+
+HDC GetPrinterContext() {
+    if (HDC dc = ContextOfChoice()) return dc;
+    ReleasePrinterChoice();
+    PRINTDLGA request{};
+    request.lStructSize = sizeof request;
+    request.hwndOwner = MainWindow;
+    request.Flags = PD_RETURNDC | PD_RETURNDEFAULT;
+    if (!PrintDlgA(&request)) return nullptr;
+    StoreChoice(request.hDevMode, request.hDevNames);
+    return request.hDC;
+}
+
+void ReleasePrinterChoice() {
+    if (PrinterChoice.devMode) GlobalFree(PrinterChoice.devMode);
+    if (PrinterChoice.devNames) GlobalFree(PrinterChoice.devNames);
+    PrinterChoice = {};
+}
+
+PageGeometry PageGeometryOf(HDC printer) {
+    Margins margins{PageMargins.left, PageMargins.top, PageMargins.right, PageMargins.bottom};
+    return ComputePageGeometry(GetDeviceCaps(printer, PHYSICALWIDTH), GetDeviceCaps(printer, PHYSICALHEIGHT),
+                               GetDeviceCaps(printer, LOGPIXELSX), GetDeviceCaps(printer, LOGPIXELSY), margins);
+}
+
+void ApplyPageNumberLook(HWND numberControl) {
+    CHARFORMATA format{};
+    format.cbSize = sizeof format;
+    if (EditorControl) SendMessageA(EditorControl, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
+    format.dwMask = CFM_FACE | CFM_CHARSET | CFM_COLOR | CFM_BOLD | CFM_ITALIC | CFM_SIZE;
+    format.yHeight = 0;
+    SendMessageA(numberControl, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&format));
+    SendMessageA(numberControl, EM_SETBKGNDCOLOR, 0, ReadSettingDword("Bk", GetSysColor(COLOR_WINDOW)));
+}
+
+RECT PageNumberBandOn(HDC printer, const PageGeometry& geometry, HWND numberControl, const std::string& text) {
+    // Measured in the font the number control draws in, so the number stands in the middle.
+    CHARFORMATA format{};
+    format.cbSize = sizeof format;
+    SendMessageA(numberControl, EM_GETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&format));
+    LOGFONTA logFont = EditorLogFont(format, GetDeviceCaps(printer, LOGPIXELSY));
+    HFONT font = CreateFontIndirectA(&logFont);
+    HGDIOBJ old = font ? SelectObject(printer, font) : nullptr;
+    SIZE size{};
+    GetTextExtentPoint32A(printer, text.c_str(), static_cast<int>(text.size()), &size);
+    if (old) SelectObject(printer, old);
+    if (font) DeleteObject(font);
+    TwipRect band = PageNumberBand(geometry, PixelsToTwips(size.cx, GetDeviceCaps(printer, LOGPIXELSX)),
+                                   PixelsToTwips(size.cy, GetDeviceCaps(printer, LOGPIXELSY)));
+    return ToRect(band);
+}
+
+void CountPages() {
+    unsigned count = 0;
+    if (PrinterContext printer{GetPrinterContext()}) {
+        MainWindowDisabled disabled;
+        std::size_t length = TextLength();
+        PageGeometry geometry = PageGeometryOf(printer.get());
+        ClearLayoutCache(EditorControl);
+        count = CountTextPages(length, [&](std::size_t start) {
+            return LayOutText(EditorControl, printer.get(), geometry, start, length);
+        });
+        printer.reset();
+        ClearLayoutCache(EditorControl);
+    }
+    std::string caption = PageCountCaption(count);
+    int answer = MessageBoxA(MainWindow, "Включить номера страниц?"_ui, caption.c_str(),
+                             MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
+    PageNumbers = answer == IDYES;
+    CheckMenuItem(GetMenu(MainWindow), IDM_PAGE_NUMBERS, MF_BYCOMMAND | (PageNumbers ? MF_CHECKED : MF_UNCHECKED));
+}
+
+void PageSetup() {
+    PAGESETUPDLGA request{};
+    request.lStructSize = sizeof request;
+    request.hwndOwner = MainWindow;
+    request.hDevMode = PrinterChoice.devMode;
+    request.hDevNames = PrinterChoice.devNames;
+    // Always in hundredths of a millimetre, as a Russian system shows them anyway: in a locale that
+    // counts in inches the dialog's thousandths of an inch, taken as 2500ths, would print margins
+    // of less than half the size the user typed.
+    request.Flags = PSD_MARGINS | PSD_INHUNDREDTHSOFMILLIMETERS;
+    request.rtMargin = PageMargins;
+    BOOL confirmed = PageSetupDlgA(&request);
+    // Also after a cancel the blocks the dialog returns are the live ones.
+    StoreChoice(request.hDevMode, request.hDevNames);
+    if (confirmed) PageMargins = request.rtMargin;
+}
+
+void PrintDocument() {
+    CHARRANGE selection{};
+    SendMessageA(EditorControl, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+    PRINTDLGA request{};
+    request.lStructSize = sizeof request;
+    request.hwndOwner = MainWindow;
+    request.hDevMode = PrinterChoice.devMode;
+    request.hDevNames = PrinterChoice.devNames;
+    request.Flags = PD_RETURNDC;
+    if (selection.cpMax - selection.cpMin < 2) request.Flags |= PD_NOSELECTION;
+    request.nFromPage = kLastPossiblePage;
+    request.nToPage = kLastPossiblePage;
+    request.nMinPage = 1;
+    request.nMaxPage = kLastPossiblePage;
+    request.nCopies = 1;
+    BOOL confirmed = PrintDlgA(&request);
+    StoreChoice(request.hDevMode, request.hDevNames);
+    if (!confirmed) return;
+    PrinterContext printer{request.hDC};
+    if (!printer) return;
+
+    char title[kFileNameCapacity + 1] = {};
+    GetWindowTextA(MainWindow, title, kFileNameCapacity);
+    DOCINFOA document{};
+    document.cbSize = sizeof document;
+    document.lpszDocName = title;
+    if (request.Flags & PD_PRINTTOFILE) document.lpszOutput = "FILE:";
+    if (StartDocA(printer.get(), &document) <= 0) return;
+
+    MainWindowDisabled disabled;
+    PrintRequest job;
+    job.copies = request.nCopies;
+    job.collate = (request.Flags & PD_COLLATE) != 0;
+    job.pageRange = (request.Flags & PD_PAGENUMS) != 0;
+    job.firstPage = request.nFromPage;
+    job.lastPage = job.pageRange ? request.nToPage : kLastPossiblePage;
+    job.first = 0;
+    job.end = TextLength();
+    if (request.Flags & PD_SELECTION) {
+        job.first = static_cast<std::size_t>(selection.cpMin);
+        job.end = static_cast<std::size_t>(selection.cpMax);
+    }
+    PageGeometry geometry = PageGeometryOf(printer.get());
+    HWND numbers = PageNumberApplies(geometry, PageNumbers) ? CreatePageNumberControl() : nullptr;
+    PrinterPages pages(printer.get(), geometry, numbers, job.end);
+    RunPrintJob(job, pages);
+    EndDoc(printer.get());
+    printer.reset();
+    if (numbers) DestroyWindow(numbers);
+    ClearLayoutCache(EditorControl);
+}

@@ -1,0 +1,38 @@
+#pragma once
+// Printing the text (command 15), counting its pages with the page-number switch (23) and the
+// page setup (24); the printer context, page geometry and page number that the preview shares.
+#include <windows.h>
+#include <richedit.h>
+
+#include <string>
+
+#include "tools/page_layout.h"
+
+// The printer chosen last, in the print or page setup dialog or as the default: movable global
+// blocks handed into each of these dialogs and replaced by what it returns.
+struct PrinterBlocks {
+    HGLOBAL devMode = nullptr;
+    HGLOBAL devNames = nullptr;
+};
+extern PrinterBlocks PrinterChoice;
+// Margins in 2500ths of an inch, as the page setup dialog left them.
+extern RECT PageMargins;
+// The page number at the top of every page; set by CountPages only.
+extern bool PageNumbers;
+
+// A context for the chosen printer, or for the default printer (which becomes the choice); null
+// when there is no printer. The caller deletes it.
+HDC GetPrinterContext();
+void ReleasePrinterChoice();
+PageGeometry PageGeometryOf(HDC printer);
+
+// The EditorControl's character format of the selection with no height (the number control makes
+// its own size of it) and the background setting, given to a control that draws page numbers.
+void ApplyPageNumberLook(HWND numberControl);
+// The band of a page number, measured on the printer in the number control's font.
+RECT PageNumberBandOn(HDC printer, const PageGeometry& geometry, HWND numberControl, const std::string& text);
+RECT ToRect(const TwipRect& twips);
+
+void PrintDocument();
+void CountPages();
+void PageSetup();
