@@ -14,6 +14,7 @@
 
 // Dialogs
 #define IDD_FIND_REPLACE 1
+#define IDD_BYTE_PATCHER 2
 #define IDD_CONFIRM_REPLACE 3
 #define IDD_FONT_DIALOG 4
 #define IDD_OPTIONS 5
@@ -23,6 +24,14 @@
 // Controls of the conversion chooser: the source and the target code page lists
 #define IDC_SOURCE_CODE_PAGE 101
 #define IDC_TARGET_CODE_PAGE 102
+
+// Controls of the byte patcher; its close button is IDCANCEL
+#define IDC_WRITE_BYTE 103
+#define IDC_OFFSET_LABEL 105
+#define IDC_BYTE_LABEL 106
+#define IDC_PATCH_FRAME 107
+#define IDC_PATCH_OFFSET 201
+#define IDC_PATCH_BYTE 211
 
 // Controls of the font dialog; OK and Cancel are IDOK and IDCANCEL
 #define IDC_FONT_SAMPLE 100

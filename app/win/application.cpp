@@ -216,14 +216,16 @@ void EndApplication() {
     EditorControl = nullptr;
 }
 
-void ReportLastError() {
+void ReportLastError() { ReportLastError(MainWindow); }
+
+void ReportLastError(HWND owner) {
     DWORD code = GetLastError();
     if (code == 0) code = ERROR_BAD_ENVIRONMENT;
     // Asked for whole: a text longer than a fixed buffer would otherwise come back empty.
     char* text = nullptr;
     FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
                    code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<char*>(&text), 0, nullptr);
-    MessageBoxA(MainWindow, text ? text : "", kMainWindowClass, MB_OK | MB_ICONINFORMATION);
+    MessageBoxA(owner, text ? text : "", kMainWindowClass, MB_OK | MB_ICONINFORMATION);
     if (text) LocalFree(text);
 }
 

@@ -62,6 +62,8 @@ void EndApplication();
 // Shows the system's text for the calling thread's last error (code 10 when there is none) in an
 // information box owned by the main window, and returns when it is closed.
 void ReportLastError();
+// The same over a modal dialog, which the box must keep from use until it is answered.
+void ReportLastError(HWND owner);
 // Command 51.
 void ShowAboutBox();
 // For the destroy handler: writes the main window's placement as "DEF" when RestorePlacement is set

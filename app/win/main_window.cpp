@@ -24,6 +24,7 @@
 #include "encoding/win/conversion_chooser.h"
 #include "encoding/win/run_transform.h"
 #include "resources/resource.h"
+#include "tools/win/byte_patcher.h"
 #include "tools/win/find_replace.h"
 #include "tools/win/font_dialog.h"
 #include "tools/win/printing.h"

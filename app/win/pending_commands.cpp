@@ -11,4 +11,3 @@ void PrintPreview() { NotBuiltYet(); }
 void ShowCharacterTable() { NotBuiltYet(); }
 void ToggleWordWrap() { NotBuiltYet(); }
 void InsertDateTime() { NotBuiltYet(); }
-void PatchFileByte() { NotBuiltYet(); }

@@ -10,4 +10,3 @@ void PrintPreview();            // 10
 void ShowCharacterTable();      // 11
 void ToggleWordWrap();          // 25
 void InsertDateTime();          // 39
-void PatchFileByte();           // 43
