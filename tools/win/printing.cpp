@@ -56,12 +56,8 @@ std::size_t TextLength() { return static_cast<std::size_t>(SendMessageA(EditorCo
 // Lays out [first, end) from first into the text rectangle without drawing; the first position
 // after the page.
 std::size_t LayOutText(HWND control, HDC printer, const PageGeometry& geometry, std::size_t first, std::size_t end) {
-    FORMATRANGE range{};
-    range.hdc = printer;
-    range.hdcTarget = printer;
-    range.rc = ToRect(geometry.text);
-    range.rcPage = ToRect(geometry.page);
-    range.chrg = {static_cast<LONG>(first), static_cast<LONG>(end)};
+    FORMATRANGE range = PageRequest(printer, printer, geometry, ToRect(geometry.text), static_cast<LONG>(first),
+                                    static_cast<LONG>(end));
     return static_cast<std::size_t>(SendMessageA(control, EM_FORMATRANGE, FALSE, reinterpret_cast<LPARAM>(&range)));
 }
 
@@ -78,12 +74,7 @@ public:
             std::string text = PageNumberText(number);
             SendMessageA(numbers_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
             numberBand_ = PageNumberBandOn(printer_, geometry_, numbers_, text);
-            FORMATRANGE range{};
-            range.hdc = printer_;
-            range.hdcTarget = printer_;
-            range.rc = numberBand_;
-            range.rcPage = ToRect(geometry_.page);
-            range.chrg = {0, -1};
+            FORMATRANGE range = PageRequest(printer_, printer_, geometry_, numberBand_, 0, -1);
             SendMessageA(numbers_, EM_FORMATRANGE, FALSE, reinterpret_cast<LPARAM>(&range));
         }
         return LayOutText(EditorControl, printer_, geometry_, start, end_);
@@ -115,6 +106,16 @@ HWND CreatePageNumberControl() {
 }  // namespace
 
 RECT ToRect(const TwipRect& twips) { return {twips.left, twips.top, twips.right, twips.bottom}; }
+
+FORMATRANGE PageRequest(HDC output, HDC printer, const PageGeometry& geometry, const RECT& rect, LONG first, LONG last) {
+    FORMATRANGE range{};
+    range.hdc = output;
+    range.hdcTarget = printer;
+    range.rc = rect;
+    range.rcPage = ToRect(geometry.page);
+    range.chrg = {first, last};
+    return range;
+}
 
 HDC GetPrinterContext() {
     if (HDC dc = ContextOfChoice()) return dc;

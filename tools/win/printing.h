@@ -32,6 +32,9 @@ void ApplyPageNumberLook(HWND numberControl);
 // The band of a page number, measured on the printer in the number control's font.
 RECT PageNumberBandOn(HDC printer, const PageGeometry& geometry, HWND numberControl, const std::string& text);
 RECT ToRect(const TwipRect& twips);
+// A layout request for [first, last) into rect (twips) on a page of this geometry, laid out for the
+// printer and drawn (when asked to) on output.
+FORMATRANGE PageRequest(HDC output, HDC printer, const PageGeometry& geometry, const RECT& rect, LONG first, LONG last);
 
 void PrintDocument();
 void CountPages();

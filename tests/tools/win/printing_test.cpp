@@ -16,17 +16,11 @@
 #include "resources/resource.h"
 #include "support/win/app_harness.h"
 #include "support/win/modal_answers.h"
+#include "support/win/printing_fixture.h"
 #include "support/win/test_printer.h"
 #include "tools/win/printing.h"
 
 namespace {
-
-void SetControlText(const std::string& bytes) {
-    MemoryStream stream;
-    stream.buffer = const_cast<char*>(bytes.data());
-    stream.length = static_cast<std::uint32_t>(bytes.size());
-    StreamTextIn(stream, kStreamWholeText);
-}
 
 void Select(LONG start, LONG end) {
     CHARRANGE range{start, end};
@@ -40,11 +34,7 @@ bool PageNumbersChecked() {
 }
 
 // Lines "Строка 1" ... in 1251: enough of them give several pages.
-std::string Lines(int count, const char* word = "Строка"_ui) {
-    std::string text;
-    for (int i = 1; i <= count; ++i) text += std::string(word) + " " + std::to_string(i) + "\r\n";
-    return text;
-}
+std::string Lines(int count, const char* word = "Строка"_ui) { return NumberedLines(count, word); }
 
 // The number a page shows at its top ("-12-"), or 0.
 unsigned NumberOnPage(const std::u16string& page) {
@@ -85,28 +75,8 @@ void AnswerPrintDialog(ModalAnswers& answers, PrintChoices choices, bool* select
     });
 }
 
-class PrintingTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_TRUE(StartTestApplication()) << "the application did not start";
-        if (!EditorControl) GTEST_SKIP() << "no editor control";
-    }
-    void TearDown() override {
-        PageNumbers = false;
-        PageMargins = RECT{2500, 2500, 2500, 2500};
-        CloseTestApplication();
-    }
-};
-
-class WithTestPrinter : public PrintingTest {
-protected:
-    void SetUp() override {
-        PrintingTest::SetUp();
-        if (!printer.Ready()) GTEST_SKIP() << "the test printer could not be installed";
-        printer.Clear();
-    }
-    TestPrinter printer;
-};
+class PrintingTest : public PrintingFixture {};
+class WithTestPrinter : public PrinterFixture {};
 
 }  // namespace
 
