@@ -7,6 +7,9 @@
 #define IDI_HTML 3
 #define IDB_STRIP_SMALL 1
 #define IDB_STRIP_BIG 2
+// The print preview's magnifiers: with a plus sign (whole page shown) and a minus sign (zoomed)
+#define IDCUR_ZOOM_IN 1
+#define IDCUR_ZOOM_OUT 2
 
 // Menu and accelerators
 #define IDR_MAINMENU 1
@@ -19,7 +22,14 @@
 #define IDD_FONT_DIALOG 4
 #define IDD_OPTIONS 5
 #define IDD_CHARACTER_TABLE 6
+#define IDD_PRINT_PREVIEW 7
 #define IDD_CONVERSION_CHOOSER 8
+
+// Controls of the print preview: back to page 1, next page, the page number's control, the picture
+#define IDC_PREVIEW_FIRST_PAGE 101
+#define IDC_PREVIEW_NEXT_PAGE 102
+#define IDC_PREVIEW_PAGE_NUMBER 103
+#define IDC_PREVIEW_PICTURE 104
 
 // Controls of the conversion chooser: the source and the target code page lists
 #define IDC_SOURCE_CODE_PAGE 101

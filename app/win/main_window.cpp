@@ -27,6 +27,7 @@
 #include "tools/win/byte_patcher.h"
 #include "tools/win/find_replace.h"
 #include "tools/win/font_dialog.h"
+#include "tools/win/print_preview.h"
 #include "tools/win/printing.h"
 
 namespace {

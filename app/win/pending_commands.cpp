@@ -7,7 +7,6 @@ void NotBuiltYet() { MessageBeep(MB_ICONINFORMATION); }
 
 }  // namespace
 
-void PrintPreview() { NotBuiltYet(); }
 void ShowCharacterTable() { NotBuiltYet(); }
 void ToggleWordWrap() { NotBuiltYet(); }
 void InsertDateTime() { NotBuiltYet(); }

@@ -6,7 +6,6 @@
 // there yet, and changes nothing.
 #include <windows.h>
 
-void PrintPreview();            // 10
 void ShowCharacterTable();      // 11
 void ToggleWordWrap();          // 25
 void InsertDateTime();          // 39

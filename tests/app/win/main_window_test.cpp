@@ -137,7 +137,7 @@ TEST_F(MainWindowTest, CommandsNotBuiltYetAndCommandsWithoutHandlerChangeNothing
     ModalAnswers answers;
     std::string title = WindowText(window);
     LRESULT length = EditorControl ? SendMessageA(EditorControl, WM_GETTEXTLENGTH, 0, 0) : 0;
-    for (UINT command : {IDM_PREVIEW, IDM_CHARACTER_TABLE})
+    for (UINT command : {IDM_DATE_TIME, IDM_CHARACTER_TABLE})
         SendMessageA(window, WM_COMMAND, command, 0);
     for (UINT command = IDM_CTRL_ALT_FIRST; command <= IDM_CTRL_ALT_LAST; ++command)
         SendMessageA(window, WM_COMMAND, command, 0);
