@@ -51,6 +51,11 @@
 #define IDC_FONT_BOLD 104
 #define IDC_FONT_ITALIC 105
 
+// Controls of the character table: the table, and "Копировать" (clipboard, insert, close); IDOK is
+// "Копировать напрямую" (insert, stay open) and IDCANCEL "Закрыть"
+#define IDC_CHARACTER_TABLE 101
+#define IDC_COPY_CHARACTERS 102
+
 // Controls of the find and replace dialog and of the replace confirmation
 #define IDC_SEARCH_TEXT 101
 #define IDC_WHOLE_WORD 102

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <string_view>
 
 #include "app/win/application.h"
 #include "document/undo_journal.h"
@@ -43,7 +44,29 @@ struct ClipboardOpen {
     ClipboardOpen& operator=(const ClipboardOpen&) = delete;
 };
 
+// The block holds count bytes of the view code page, locked at bytes; they go onto the clipboard in
+// the view's form. The block is the clipboard's once it is placed; on every other path it is freed
+// by its owner.
+void PlaceViewBytes(GlobalBlock& block, std::uint8_t* bytes, std::size_t count) {
+    if (CodePageIndex == 2) MapHighInPlace(kKoi8ToOem, bytes, count);
+    GlobalUnlock(block.handle);
+    ClipboardOpen clipboard(MainWindow);
+    if (!clipboard.open) return;
+    EmptyClipboard();
+    if (SetClipboardData(ClipboardFormatOfView(), block.handle)) block.Release();
+}
+
 }  // namespace
+
+void PutViewBytesOnClipboard(std::string_view bytes) {
+    if (bytes.empty()) return;
+    GlobalBlock block(bytes.size() + 1);
+    if (!block.handle) return;
+    auto* locked = static_cast<std::uint8_t*>(GlobalLock(block.handle));
+    if (!locked) return;
+    std::memcpy(locked, bytes.data(), bytes.size());
+    PlaceViewBytes(block, locked, bytes.size());
+}
 
 void CopySelection() {
     if (!EditorControl) return;
@@ -58,14 +81,7 @@ void CopySelection() {
     if (!bytes) return;
     LRESULT copied = SendMessageA(EditorControl, EM_GETSELTEXT, 0, reinterpret_cast<LPARAM>(bytes));
     if (copied < 0 || copied > count) copied = count;
-    if (CodePageIndex == 2) MapHighInPlace(kKoi8ToOem, bytes, static_cast<std::size_t>(copied));
-    GlobalUnlock(block.handle);
-
-    // The block is the clipboard's once it is placed; on every other path it is freed here.
-    ClipboardOpen clipboard(MainWindow);
-    if (!clipboard.open) return;
-    EmptyClipboard();
-    if (SetClipboardData(ClipboardFormatOfView(), block.handle)) block.Release();
+    PlaceViewBytes(block, bytes, static_cast<std::size_t>(copied));
 }
 
 void PasteClipboard() {

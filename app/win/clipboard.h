@@ -5,8 +5,13 @@
 // program the right Russian text in the form it asks for.
 #include <windows.h>
 
+#include <string_view>
+
 // Command 2: the selection onto the clipboard; an empty selection leaves the clipboard as it was.
 void CopySelection();
+// Bytes of the view code page onto the clipboard as command 2 puts them. When memory or the
+// clipboard cannot be had, the clipboard is left as it was.
+void PutViewBytesOnClipboard(std::string_view bytes);
 // Command 3: the clipboard's text in place of the selection, undoable.
 void PasteClipboard();
 // Command 6: the selection deleted, undoable.

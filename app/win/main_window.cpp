@@ -10,7 +10,6 @@
 #include "app/win/application.h"
 #include "app/win/clipboard.h"
 #include "app/win/menu_tables.h"
-#include "app/win/pending_commands.h"
 #include "app/win/status_bar.h"
 #include "app/win/toolbar.h"
 #include "appearance/win/colours.h"
@@ -25,10 +24,13 @@
 #include "encoding/win/run_transform.h"
 #include "resources/resource.h"
 #include "tools/win/byte_patcher.h"
+#include "tools/win/character_table_dialog.h"
+#include "tools/win/date_time.h"
 #include "tools/win/find_replace.h"
 #include "tools/win/font_dialog.h"
 #include "tools/win/print_preview.h"
 #include "tools/win/printing.h"
+#include "tools/win/word_wrap.h"
 
 namespace {
 

@@ -133,12 +133,10 @@ TEST_F(MainWindowTest, HelpWithoutItsFileSaysSoAndReturns) {
     EXPECT_EQ(answers.Seen()[0].text, "Файл справки VEMKO.HLP не найден."_ui);
 }
 
-TEST_F(MainWindowTest, CommandsNotBuiltYetAndCommandsWithoutHandlerChangeNothing) {
+TEST_F(MainWindowTest, CommandsWithoutHandlerChangeNothing) {
     ModalAnswers answers;
     std::string title = WindowText(window);
     LRESULT length = EditorControl ? SendMessageA(EditorControl, WM_GETTEXTLENGTH, 0, 0) : 0;
-    for (UINT command : {IDM_DATE_TIME, IDM_CHARACTER_TABLE})
-        SendMessageA(window, WM_COMMAND, command, 0);
     for (UINT command = IDM_CTRL_ALT_FIRST; command <= IDM_CTRL_ALT_LAST; ++command)
         SendMessageA(window, WM_COMMAND, command, 0);
     PumpMessages();

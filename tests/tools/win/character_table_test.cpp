@@ -1,0 +1,244 @@
+// The character table on the real window: the dialog is worked from a timer inside its modal loop,
+// as a user would, and its bytes go into the editor control and onto the clipboard.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <richedit.h>
+
+#include <cstring>
+#include <functional>
+#include <string>
+
+#include "app/ui_text.h"
+#include "app/win/application.h"
+#include "app/win/editor_control.h"
+#include "app/win/editor_setup.h"
+#include "document/undo_journal.h"
+#include "document/win/document_files.h"
+#include "document/win/view_code_page.h"
+#include "resources/resource.h"
+#include "support/win/app_harness.h"
+#include "support/win/editor_text.h"
+#include "support/win/modal_answers.h"
+#include "support/win/settings_key.h"
+#include "tools/character_table.h"
+
+namespace {
+
+// The text as the control's WM_GETTEXT gives it: the table's, or the editor's.
+std::string WindowTextOf(HWND control) {
+    std::string text(static_cast<std::size_t>(SendMessageA(control, WM_GETTEXTLENGTH, 0, 0)) + 1, '\0');
+    text.resize(static_cast<std::size_t>(SendMessageA(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()))));
+    return text;
+}
+
+HWND Table(HWND dialog) { return GetDlgItem(dialog, IDC_CHARACTER_TABLE); }
+
+void SelectCells(HWND dialog, std::uint8_t first, std::uint8_t last) {
+    Select(Table(dialog), CharacterTablePosition(first), CharacterTablePosition(last) + 1);
+}
+
+void Click(HWND dialog, int id) {
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+// A key pressed in the dialog goes through the dialog manager as in the dialog's own loop.
+void PressKey(HWND dialog, WPARAM key) {
+    PostMessageA(GetFocus(), WM_KEYDOWN, key, 1);
+    PostMessageA(GetFocus(), WM_KEYUP, key, 0xC0000001);
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (IsDialogMessageA(dialog, &message)) continue;
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
+std::string ClipboardBytes(UINT format) {
+    std::string bytes;
+    if (!OpenClipboard(nullptr)) return "(clipboard not opened)";
+    if (HANDLE data = GetClipboardData(format)) {
+        if (const char* text = static_cast<const char*>(GlobalLock(data))) {
+            bytes = text;
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    return bytes;
+}
+
+void PutOnClipboard(const char* text) {
+    if (!OpenClipboard(nullptr)) return;
+    EmptyClipboard();
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, std::strlen(text) + 1);
+    std::memcpy(GlobalLock(block), text, std::strlen(text) + 1);
+    GlobalUnlock(block);
+    SetClipboardData(CF_TEXT, block);
+    CloseClipboard();
+}
+
+void ShowView(std::uint8_t view) {
+    CodePageIndex = view;
+    ApplyViewCodePage();
+}
+
+// Another thread holds the clipboard open while it lives, as a clipboard viewer might.
+class ClipboardHeldElsewhere {
+public:
+    ClipboardHeldElsewhere() {
+        opened_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        release_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        thread_ = CreateThread(nullptr, 0, Hold, this, 0, nullptr);
+        WaitForSingleObject(opened_, 5000);
+    }
+    ~ClipboardHeldElsewhere() {
+        SetEvent(release_);
+        WaitForSingleObject(thread_, 5000);
+        for (HANDLE handle : {thread_, opened_, release_}) CloseHandle(handle);
+    }
+    bool Held() const { return held_; }
+
+private:
+    static DWORD WINAPI Hold(void* self) {
+        auto* holder = static_cast<ClipboardHeldElsewhere*>(self);
+        holder->held_ = OpenClipboard(nullptr) != FALSE;
+        SetEvent(holder->opened_);
+        WaitForSingleObject(holder->release_, 10000);
+        if (holder->held_) CloseClipboard();
+        return 0;
+    }
+    HANDLE opened_, release_, thread_;
+    volatile bool held_ = false;
+};
+
+class CharacterTableTest : public testing::Test {
+protected:
+    SettingsKeySnapshot snapshot_;
+    void SetUp() override {
+        ClearSettingsKey();
+        ASSERT_NE(StartTestApplication(), nullptr);
+        ASSERT_NE(EditorControl, nullptr);
+        ClearUndo();
+    }
+    void TearDown() override { CloseTestApplication(); }
+
+    // Opens the table by its command; `work` runs while it is open, and whatever it leaves open is
+    // closed. Returns whether the dialog was there to work.
+    bool WithTable(std::function<void(HWND)> work) {
+        bool seen = false;
+        answers_.AnswerWith([&](HWND dialog) {
+            seen = true;
+            work(dialog);
+            if (IsWindow(dialog)) PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+        });
+        SendMessageA(MainWindow, WM_COMMAND, IDM_CHARACTER_TABLE, 0);
+        return seen;
+    }
+
+    ModalAnswers answers_;
+};
+
+}  // namespace
+
+TEST_F(CharacterTableTest, TheTableShowsEveryByteFromSpaceUpInTheViewAndFontOfTheText) {
+    ShowView(1);
+    CHARFORMATA text{};
+    text.cbSize = sizeof text;
+    SendMessageA(EditorControl, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&text));
+    ASSERT_TRUE(WithTable([&](HWND dialog) {
+        EXPECT_EQ(WindowText(dialog), "Таблица символов"_ui);
+        EXPECT_EQ(GetWindow(dialog, GW_OWNER), MainWindow) << "owned by the main window";
+        EXPECT_EQ(WindowText(GetDlgItem(dialog, IDOK)), "Копировать напрямую"_ui);
+        EXPECT_EQ(WindowText(GetDlgItem(dialog, IDC_COPY_CHARACTERS)), "Копировать"_ui);
+        EXPECT_EQ(WindowText(GetDlgItem(dialog, IDCANCEL)), "Закрыть"_ui);
+        HWND table = Table(dialog);
+        EXPECT_EQ(WindowTextOf(table), CharacterTableText());
+        EXPECT_EQ(SendMessageA(table, EM_GETVIEWCODEPAGE, 0, 0), 1);
+        EXPECT_TRUE(GetWindowLongPtrA(table, GWL_STYLE) & ES_READONLY);
+        CHARFORMATA format{};
+        format.cbSize = sizeof format;
+        SendMessageA(table, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
+        EXPECT_STREQ(format.szFaceName, text.szFaceName);
+        EXPECT_EQ(format.yHeight, text.yHeight);
+        EXPECT_EQ(format.bCharSet, text.bCharSet);
+        EXPECT_EQ(format.dwEffects & (CFE_BOLD | CFE_ITALIC), text.dwEffects & (CFE_BOLD | CFE_ITALIC));
+        // Typing into the table changes nothing.
+        SetFocus(table);
+        SendMessageA(table, WM_CHAR, 'x', 0);
+        EXPECT_EQ(WindowTextOf(table), CharacterTableText());
+    }));
+    EXPECT_EQ(ControlText(), "");
+}
+
+TEST_F(CharacterTableTest, CopyDirectlyInsertsTheSelectedBytesAndTheTableStaysOpen) {
+    SetControlText("[XY]");
+    Select(EditorControl, 1, 3);
+    ASSERT_TRUE(WithTable([&](HWND dialog) {
+        // An empty selection does nothing.
+        Select(Table(dialog), 5, 5);
+        Click(dialog, IDOK);
+        EXPECT_EQ(ControlText(), "[XY]");
+
+        SelectCells(dialog, 'A', 'A');
+        Click(dialog, IDOK);
+        EXPECT_TRUE(IsWindowVisible(dialog));
+        EXPECT_EQ(GetFocus(), Table(dialog)) << "back in the table for the next";
+        EXPECT_EQ(ControlText(), "[A]");
+
+        // Across a row's end the line break comes along; Enter is the same button.
+        SelectCells(dialog, 0x3F, 0x40);
+        PressKey(dialog, VK_RETURN);
+        EXPECT_TRUE(IsWindow(dialog));
+        EXPECT_EQ(ControlText(), "[A?\r\n@]");
+        PressKey(dialog, VK_ESCAPE);
+    }));
+    EXPECT_EQ(ControlText(), "[A?\r\n@]");
+    // One undo step per insertion, the first giving the selection back.
+    UndoLast();
+    EXPECT_EQ(ControlText(), "[A]");
+    UndoLast();
+    EXPECT_EQ(ControlText(), "[XY]");
+    EXPECT_TRUE(DocumentUndoJournal().Empty());
+}
+
+TEST_F(CharacterTableTest, CopyPutsTheBytesOnTheClipboardInTheViewsFormInsertsThemAndCloses) {
+    // KOI8-R: the letter а (0xC1) goes onto the clipboard as its 866 code, as OEM text.
+    ShowView(2);
+    PutOnClipboard("before");
+    HWND seenDialog = nullptr;
+    ASSERT_TRUE(WithTable([&](HWND dialog) {
+        seenDialog = dialog;
+        Select(Table(dialog), 0, 0);
+        Click(dialog, IDC_COPY_CHARACTERS);
+        EXPECT_EQ(ClipboardBytes(CF_TEXT), "before") << "nothing selected, nothing copied";
+        SelectCells(dialog, 0xC1, 0xC2);
+        Click(dialog, IDC_COPY_CHARACTERS);
+    }));
+    EXPECT_FALSE(IsWindow(seenDialog));
+    EXPECT_EQ(ClipboardBytes(CF_OEMTEXT), "\xA0\xA1");
+    EXPECT_EQ(ControlText(), "\xC1\xC2");
+    UndoLast();
+    EXPECT_EQ(ControlText(), "");
+
+    // ANSI: plain text as it stands.
+    ShowView(0);
+    ASSERT_TRUE(WithTable([&](HWND dialog) {
+        SelectCells(dialog, 0xE0, 0xE0);
+        Click(dialog, IDC_COPY_CHARACTERS);
+    }));
+    EXPECT_EQ(ClipboardBytes(CF_TEXT), "\xE0");
+    EXPECT_EQ(ControlText(), "\xE0");
+}
+
+TEST_F(CharacterTableTest, WhenTheClipboardCannotBeOpenedCopyStillInsertsAndCloses) {
+    PutOnClipboard("kept");
+    {
+        ClipboardHeldElsewhere holder;
+        if (!holder.Held()) GTEST_SKIP() << "the clipboard could not be held";
+        ASSERT_TRUE(WithTable([&](HWND dialog) {
+            SelectCells(dialog, 'Z', 'Z');
+            Click(dialog, IDC_COPY_CHARACTERS);
+        }));
+    }
+    EXPECT_EQ(ControlText(), "Z");
+    EXPECT_EQ(ClipboardBytes(CF_TEXT), "kept");
+}

@@ -1,0 +1,20 @@
+#pragma once
+// The date and time command without the system: the texts come from the system's formats for the
+// user's locale (the program has no picture of its own); this puts them into the text as two undo
+// steps, the date with a space after it first, then the time.
+#include <string>
+#include <string_view>
+
+#include "tools/recorded_insertion.h"
+
+// The two pieces as they go in: the date followed by one space, and the time. A piece whose text the
+// system could not give is empty and is left out, rather than leaving a stray space behind.
+struct DateTimePieces {
+    std::string date;
+    std::string time;
+};
+DateTimePieces DateTimePiecesOf(std::string_view date, std::string_view time);
+
+// The date replaces the selection and the time follows it: undoing once removes the time, undoing
+// again puts the selection's text back in place of the date.
+void InsertDateTimeText(TextAccess& text, const UndoRecorder& record, std::string_view date, std::string_view time);
