@@ -14,6 +14,7 @@
 #include "encoding/code_page_tables.h"
 #include "encoding/transforms.h"
 #include "resources/resource.h"
+#include "tools/win/word_wrap.h"
 
 ChordState PendingChord;
 
@@ -33,13 +34,12 @@ void SwitchViewTo(std::uint8_t codePage) {
 }
 
 // The last step of RTF to plain text. The control has just read the RTF (hidden, so the reader's
-// work is never seen) and must end up shown, holding plain text, with word wrap as it was. That is
-// the word-wrap command run with its style flag inverted first: the command inverts it back and
-// rebuilds the control from the plain text it streams out.
-// TODO(word wrap): invert the word-wrap style flag and call ToggleWordWrap() here, once it exists.
-// Until then this control's RTF reader already leaves the plain 1251 bytes, so showing the control
-// again completes the transform.
+// work is never seen) and must end up shown, holding plain text, with word wrap as it was: that is
+// the rebuild the word-wrap command makes, with the style kept, from the plain text streamed out of
+// this control into a new one. When no new control can be had, this one is shown again with the
+// text it read, rather than leaving the document out of sight.
 void RebuildEditorFromPlainText(bool hadFocus) {
+    if (RebuildEditorControl(WordWrapStyle)) return;
     ShowWindow(EditorControl, SW_SHOW);
     if (hadFocus) SetFocus(EditorControl);
 }

@@ -17,6 +17,7 @@
 #include "resources/resource.h"
 #include "support/win/app_harness.h"
 #include "support/win/settings_key.h"
+#include "tools/win/word_wrap.h"
 
 namespace {
 
@@ -229,6 +230,39 @@ TEST_F(RunTransformTest, RtfBecomesItsPlainTextInOneUndoStepAndOtherTextStaysAsI
     EXPECT_EQ(Selection().cpMin, 1);
     EXPECT_EQ(Selection().cpMax, 3);
     EXPECT_TRUE(DocumentUndoJournal().Empty());
+}
+
+TEST_F(RunTransformTest, RtfEndsInANewShownControlWithWordWrapAsItWas) {
+    SettingsKeySnapshot settings;
+    const std::string rtf = "{\\rtf1\\ansi {\\fonttbl{\\f0 Arial;}}\\f0 one\\par two words}";
+    for (DWORD style : {kNoWordWrapStyle, DWORD{0}}) {
+        if (WordWrapStyle != style) ToggleWordWrap();
+        ASSERT_EQ(WordWrapStyle, style);
+        const std::uint32_t storedBefore = ReadSettingDword("WW", 7);
+        ClearUndo();
+        SetText(rtf);
+        Select(3, 8);
+        HWND before = EditorControl;
+        Command(IDM_RTF_TO_ANSI);
+        EXPECT_NE(EditorControl, before) << "the plain text is in a control of its own";
+        EXPECT_FALSE(IsWindow(before));
+        EXPECT_TRUE(IsWindowVisible(EditorControl));
+        EXPECT_EQ(GetFocus(), EditorControl);
+        EXPECT_EQ(WordWrapStyle, style);
+        EXPECT_EQ(static_cast<DWORD>(GetWindowLongPtrA(EditorControl, GWL_STYLE) & kNoWordWrapStyle), style);
+        EXPECT_EQ(ReadSettingDword("WW", 7), storedBefore);
+        EXPECT_EQ(Text(), "one\r\ntwo words");
+        EXPECT_EQ(Selection().cpMin, 0);
+        EXPECT_EQ(Selection().cpMax, 0);
+        EXPECT_NE(SendMessageA(EditorControl, EM_GETMODIFY, 0, 0), 0);
+        // The new control is laid out across the window as the old one was.
+        RECT client{}, editor{};
+        GetClientRect(MainWindow, &client);
+        GetWindowRect(EditorControl, &editor);
+        EXPECT_EQ(editor.right - editor.left, client.right);
+        UndoLast();
+        EXPECT_EQ(Text(), rtf);
+    }
 }
 
 TEST_F(RunTransformTest, ByteTransformsOfTheWholeTextSelectTheirResultFromTheOldCaret) {
