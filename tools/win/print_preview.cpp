@@ -93,6 +93,9 @@ void DrawPage(HWND dialog, PreviewState& state, HDC dc, const RECT& area) {
     state.nextStart = static_cast<std::size_t>(next);
     bool moreText = state.nextStart < length;
     HWND button = GetDlgItem(dialog, IDC_PREVIEW_NEXT_PAGE);
+    // Focus left on a disabled button would take the keyboard away from the dialog.
+    if (!moreText && GetFocus() == button)
+        PostMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, IDC_PREVIEW_FIRST_PAGE)), TRUE);
     EnableWindow(button, moreText);
     SetWindowTextA(button, NextPageLabel(state.pageNumber, moreText).c_str());
     RestoreDC(dc, saved);

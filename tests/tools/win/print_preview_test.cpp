@@ -134,14 +134,19 @@ TEST_F(PreviewWithPrinter, StepsThroughThePagesAndBackToPageOne) {
     ModalAnswers answers;
     std::string caption;
     std::vector<Label> labels;
+    HWND focusAfterLastPage = nullptr, firstPageButton = nullptr;
     answers.AnswerWith([&](HWND dialog) {
         caption = TextOf(dialog);
         UpdateWindow(GetDlgItem(dialog, IDC_PREVIEW_PICTURE));
         labels.push_back(NextButton(dialog));
+        SetFocus(GetDlgItem(dialog, IDC_PREVIEW_NEXT_PAGE));
         for (int i = 0; i < 20 && NextButton(dialog).enabled; ++i) {
             Press(dialog, IDC_PREVIEW_NEXT_PAGE);
             labels.push_back(NextButton(dialog));
         }
+        PumpMessages();
+        focusAfterLastPage = GetFocus();
+        firstPageButton = GetDlgItem(dialog, IDC_PREVIEW_FIRST_PAGE);
         Press(dialog, IDC_PREVIEW_FIRST_PAGE);
         labels.push_back(NextButton(dialog));
         PostMessageA(dialog, WM_COMMAND, IDOK, 0);
@@ -156,6 +161,8 @@ TEST_F(PreviewWithPrinter, StepsThroughThePagesAndBackToPageOne) {
     for (std::size_t i = 0; i < last; ++i) EXPECT_EQ(labels[i], (Label{std::to_string(i + 1) + "&.>>", true}));
     EXPECT_EQ(labels[last], (Label{std::to_string(last + 1) + " ||", false}));
     EXPECT_EQ(labels.back(), (Label{"1&.>>", true}));
+    // The keyboard stays with the dialog when the button that had the focus stops on the last page.
+    EXPECT_EQ(focusAfterLastPage, firstPageButton);
     EXPECT_TRUE(IsWindowEnabled(MainWindow));
 }
 
