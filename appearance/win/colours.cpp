@@ -103,15 +103,8 @@ void ChooseTextColour() {
     if (!RunColourDialog(colour, true)) return;
     WriteSettingDword("Cl", colour);
     if (!EditorControl) return;
-    CHARFORMATA format{};
-    format.cbSize = sizeof format;
-    format.dwMask = CFM_COLOR;
-    SendMessageA(EditorControl, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
-    // Only the colour changes, and a format read as the window's text colour would ignore the one
-    // chosen.
-    format.dwMask = CFM_COLOR;
-    format.dwEffects &= ~CFE_AUTOCOLOR;
-    format.crTextColor = colour;
+    // Only the colour changes; the effects carry no CFE_AUTOCOLOR, which would ignore the colour chosen.
+    CHARFORMATA format = ColourFormat(colour);
     SendMessageA(EditorControl, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
     SendMessageA(EditorControl, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&format));
 }
