@@ -11,42 +11,14 @@
 #include "app/settings.h"
 #include "bench/win/bench_text.h"
 #include "app/win/application.h"
-#include "document/win/document_files.h"
 #include "document/win/view_code_page.h"
 #include "encoding/code_page_tables.h"
 #include "resources/resource.h"
 #include "support/win/app_harness.h"
+#include "support/win/editor_text.h"
 #include "tools/win/find_replace.h"
 
 namespace {
-
-void LoadText(const std::string& text) {
-    MemoryStream stream;
-    stream.buffer = const_cast<char*>(text.data());
-    stream.length = static_cast<std::uint32_t>(text.size());
-    StreamTextIn(stream, kStreamWholeText);
-}
-
-std::string ControlText() {
-    std::string text(static_cast<std::size_t>(SendMessageA(EditorControl, WM_GETTEXTLENGTH, 0, 0)) + 2, '\0');
-    MemoryStream stream;
-    stream.buffer = text.data();
-    stream.capacity = static_cast<std::uint32_t>(text.size());
-    StreamTextOut(stream);
-    text.resize(stream.length);
-    return text;
-}
-
-void Caret(LONG at) {
-    CHARRANGE range{at, at};
-    SendMessageA(EditorControl, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
-}
-
-LONG SelectionStart() {
-    CHARRANGE range{};
-    SendMessageA(EditorControl, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range));
-    return range.cpMin;
-}
 
 void Command(UINT id) { SendMessageA(MainWindow, WM_COMMAND, id, 0); }
 
@@ -65,12 +37,12 @@ void Prepare(const std::string& ansiPattern, bool matchCase, bool backwards, boo
 
 // One "Найти далее" from the caret; prints the time and where the match was selected.
 bool TimeFindNext(const char* what, LONG caret, LONG expected) {
-    Caret(caret);
+    Select(caret, caret);
     Search.position = caret;
     const double start = Seconds();
     Command(IDM_FIND_NEXT);
     const double took = Seconds() - start;
-    const LONG found = SelectionStart();
+    const LONG found = Selected().first;
     const bool ok = found == expected;
     std::printf("  %-52s %7.0f ms  %s at %ld\n", what, took * 1000, ok ? "found" : "WRONG, selected", found);
     return ok;
@@ -96,7 +68,7 @@ int main() {
     const LONG last = static_cast<LONG>(kSize - 64);
     text.replace(static_cast<std::size_t>(last), word.size(), word);
     text.replace(0, word.size(), word);
-    LoadText(text);
+    SetControlText(text);
 
     std::printf("find and replace, 64 MB of 1251 text with CR LF lines, under Wine\n");
     Prepare(word, true, false);
@@ -104,7 +76,7 @@ int main() {
     Prepare("\xEC\xE5\xF2\xEA\xE0", false, false);  // "метка", folded to the capitals
     ok = TimeFindNext("forward, any case (Cyrillic folded), 64 MB", 1, last) && ok;
     Prepare("\xED\xE5\xF2", true, false);  // "нет": in no line
-    Caret(0);
+    Select(0, 0);
     Search.position = 0;
     {
         // Nothing found in find mode opens the dialog: answer it at once.
@@ -129,7 +101,7 @@ int main() {
             const std::uint8_t oem = MapHigh(kAnsiToOem, static_cast<std::uint8_t>(c));
             c = static_cast<char>(oem >= 0x80 ? MapHigh(kOemToKoi8, oem) : oem);
         }
-        LoadText(koi);
+        SetControlText(koi);
     }
     Prepare("\xEC\xE5\xF2\xEA\xE0", false, false);
     ok = TimeFindNext("KOI8-R view, any case (Cyrillic folded), 64 MB", 1, last) && ok;
@@ -139,8 +111,8 @@ int main() {
     std::string many = MakeRussianProse(kSize);
     const std::size_t step = kSize / kMatches;
     for (int i = 0; i < kMatches; ++i) many.replace(static_cast<std::size_t>(i) * step, 3, "QZX");
-    LoadText(many);
-    Caret(0);
+    SetControlText(many);
+    Select(0, 0);
     Prepare("QZX", true, false, true, "\xE7\xE0\xEC\xE5\xED\xE0");  // "замена"
     double start = Seconds();
     Command(IDM_FIND_NEXT);
@@ -165,8 +137,8 @@ int main() {
     // The same count of matches in a small text: the cost per replacement without the big text.
     std::string small;
     for (int i = 0; i < kMatches; ++i) small += "QZX \xF2\xE5\xEA\xF1\xF2\r\n";
-    LoadText(small);
-    Caret(0);
+    SetControlText(small);
+    Select(0, 0);
     Prepare("QZX", true, false, true, "\xE7\xE0\xEC\xE5\xED\xE0");
     start = Seconds();
     Command(IDM_FIND_NEXT);

@@ -16,46 +16,13 @@
 #include "document/win/view_code_page.h"
 #include "resources/resource.h"
 #include "support/win/app_harness.h"
+#include "support/win/editor_text.h"
 #include "support/win/modal_answers.h"
 #include "support/win/settings_key.h"
 #include "tools/search_logic.h"
 #include "tools/win/find_replace.h"
 
 namespace {
-
-std::string ControlText() {
-    auto length = static_cast<std::uint32_t>(SendMessageA(EditorControl, WM_GETTEXTLENGTH, 0, 0));
-    std::string bytes(length + 2, '\0');
-    MemoryStream stream;
-    stream.buffer = bytes.data();
-    stream.capacity = length + 2;
-    StreamTextOut(stream);
-    bytes.resize(stream.length);
-    return bytes;
-}
-
-void SetControlText(const std::string& bytes) {
-    MemoryStream stream;
-    stream.buffer = const_cast<char*>(bytes.data());
-    stream.length = static_cast<std::uint32_t>(bytes.size());
-    StreamTextIn(stream, kStreamWholeText);
-}
-
-CHARRANGE Selection() {
-    CHARRANGE range{};
-    SendMessageA(EditorControl, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range));
-    return range;
-}
-
-void Select(LONG start, LONG end) {
-    CHARRANGE range{start, end};
-    SendMessageA(EditorControl, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
-}
-
-std::pair<LONG, LONG> Selected() {
-    CHARRANGE range = Selection();
-    return {range.cpMin, range.cpMax};
-}
 
 std::pair<LONG, LONG> Match(std::size_t at, std::size_t length) {
     return {static_cast<LONG>(at), static_cast<LONG>(at + length)};
