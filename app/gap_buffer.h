@@ -4,12 +4,27 @@
 // Items must be trivially copyable: storage is malloc/realloc so that a large buffer can grow or
 // shrink in place where the heap allows it, instead of being copied.
 #include <cstddef>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <new>
 #include <string_view>
 #include <type_traits>
 #include <utility>
+
+// Test hook: the bytes the text's storage may still grow by before growth fails as if the heap were
+// exhausted. Tests lower it to make every editing path meet a failed allocation; it stays unlimited
+// in the program.
+struct GrowthBudget {
+    static constexpr std::size_t kUnlimited = SIZE_MAX;
+    static inline std::size_t remaining = kUnlimited;
+    // Throws std::bad_alloc, as a failed allocation does, when bytes are beyond the budget.
+    static void Charge(std::size_t bytes) {
+        if (remaining == kUnlimited) return;
+        if (bytes > remaining) throw std::bad_alloc();
+        remaining -= bytes;
+    }
+};
 
 template <typename T>
 class GapBuffer {
@@ -44,6 +59,30 @@ public:
         if (count == 0) return;
         MakeRoom(position, count);
         std::memcpy(data_ + gapStart_, items, count * sizeof(T));
+        gapStart_ += count;
+        gapLength_ -= count;
+    }
+
+    // Makes sure count items can be inserted anywhere without growing, so that an edit can get all
+    // its memory before it changes anything. The items and the gap's place stay as they are.
+    void Reserve(std::size_t count) {
+        if (count > gapLength_) Grow(count, count);
+    }
+
+    // Grows to exactly count items of room beyond the items held: a load that knows its size asks
+    // once for what it needs instead of a quarter more.
+    void ReserveExactly(std::size_t count) {
+        if (count > gapLength_) Grow(count, 0);
+    }
+
+    // The room after the last item, for reading straight into the buffer: at least count items,
+    // which the caller then adds with Append. The gap moves to the end.
+    T* AppendRoom(std::size_t count) {
+        MoveGapTo(Size());
+        if (count > gapLength_) Grow(count, count);
+        return data_ + gapStart_;
+    }
+    void Append(std::size_t count) {
         gapStart_ += count;
         gapLength_ -= count;
     }
@@ -123,16 +162,22 @@ public:
 
 private:
     void MakeRoom(std::size_t position, std::size_t count) {
-        if (count > gapLength_) Grow(count);
+        if (count > gapLength_) Grow(count, count);
         MoveGapTo(position);
     }
 
-    // A quarter more than needed: few reallocations while a big text streams in, and at most a
-    // quarter of the text's size held in reserve afterwards.
-    void Grow(std::size_t count) {
+    // Room for count more items plus a reserve: a quarter more than needed when the caller does
+    // not know how much will follow (few reallocations while a text grows, at most a quarter held
+    // in reserve afterwards), none beyond the minimum gap when it does. A failure leaves every item
+    // and the gap as they were.
+    void Grow(std::size_t count, std::size_t unknownMore) {
         std::size_t size = Size();
         std::size_t wanted = size + count;
-        wanted += wanted / 4 + kMinimumGap;
+        if (wanted < size) throw std::bad_alloc();
+        std::size_t extra = unknownMore ? wanted / 4 + kMinimumGap : kMinimumGap;
+        if (wanted > SIZE_MAX / sizeof(T) - extra) throw std::bad_alloc();
+        wanted += extra;
+        GrowthBudget::Charge((wanted - capacity_) * sizeof(T));
         std::size_t tail = capacity_ - gapStart_ - gapLength_;
         T* grown = static_cast<T*>(std::realloc(data_, wanted * sizeof(T)));
         if (!grown) throw std::bad_alloc();

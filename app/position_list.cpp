@@ -1,5 +1,7 @@
 #include "app/position_list.h"
 
+#include <utility>
+
 void PositionList::MoveStepTo(std::size_t index) {
     if (stepDelta_ == 0) {
         stepFrom_ = index;
@@ -60,4 +62,10 @@ std::size_t PositionList::LastNotAbove(std::uint32_t value) const {
         else high = middle;
     }
     return low;
+}
+
+void PositionList::Swap(PositionList& other) noexcept {
+    std::swap(stored_, other.stored_);
+    std::swap(stepFrom_, other.stepFrom_);
+    std::swap(stepDelta_, other.stepDelta_);
 }

@@ -24,6 +24,10 @@ public:
     void ShiftFrom(std::size_t index, std::uint32_t delta);
     void Clear();
     void ShrinkReserve(std::size_t keep) { stored_.ShrinkReserve(keep); }
+    // Room for count more entries, so that the next insertions of that many cannot fail.
+    void Reserve(std::size_t count) { stored_.Reserve(count); }
+    void ReserveExactly(std::size_t count) { stored_.ReserveExactly(count); }
+    void Swap(PositionList& other) noexcept;
 
     // The last index whose value is at most value (0 when the first entry is larger already).
     std::size_t LastNotAbove(std::uint32_t value) const;

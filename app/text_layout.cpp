@@ -91,8 +91,10 @@ void TextLayout::EnsureLines(std::size_t logicalLines) {
     logicalLines = std::min(logicalLines, text_.LineCount());
     while (displayStarts_.Count() < logicalLines) {
         std::size_t line = displayStarts_.Count();
+        // Counted first: a failure while laying the line out must not leave it listed uncounted.
+        std::size_t wraps = CountWraps(line);
         displayStarts_.Append(static_cast<std::uint32_t>(countedDisplayLines_));
-        countedDisplayLines_ += CountWraps(line);
+        countedDisplayLines_ += wraps;
     }
 }
 
@@ -178,7 +180,21 @@ int TextLayout::DisplayLineWidth(std::size_t displayLine) {
     return XOfPosition(displayLine, TextModel::kNoPosition);
 }
 
-void TextLayout::OnLinesReplaced(std::size_t firstLine, std::size_t oldCount, std::size_t newCount) {
+void TextLayout::OnLinesReplaced(std::size_t firstLine, std::size_t oldCount, std::size_t newCount) noexcept {
+    // The text has changed already and cannot go back: when the counts of the new lines cannot be
+    // had, the lines from the edit on are simply counted again when next asked for.
+    try {
+        UpdateCounts(firstLine, oldCount, newCount);
+    } catch (...) {
+        cachedLine_ = static_cast<std::size_t>(-1);
+        if (firstLine < displayStarts_.Count()) {
+            countedDisplayLines_ = DisplayStartOf(firstLine);
+            displayStarts_.Remove(firstLine, displayStarts_.Count() - firstLine);
+        }
+    }
+}
+
+void TextLayout::UpdateCounts(std::size_t firstLine, std::size_t oldCount, std::size_t newCount) {
     cachedLine_ = static_cast<std::size_t>(-1);
     if (!Wraps()) return;
     std::size_t counted = displayStarts_.Count();

@@ -61,9 +61,10 @@ public:
     // The starts of the display lines of one logical line (the first is the line's start).
     const std::vector<std::uint32_t>& WrapsOfLine(std::size_t logicalLine);
 
-    void OnLinesReplaced(std::size_t firstLine, std::size_t oldCount, std::size_t newCount) override;
+    void OnLinesReplaced(std::size_t firstLine, std::size_t oldCount, std::size_t newCount) noexcept override;
 
 private:
+    void UpdateCounts(std::size_t firstLine, std::size_t oldCount, std::size_t newCount);
     void Invalidate();
     std::size_t CountWraps(std::size_t logicalLine);
     void ComputeWraps(std::size_t logicalLine, std::vector<std::uint32_t>& starts) const;

@@ -58,34 +58,52 @@ std::size_t TextModel::Replace(std::size_t first, std::size_t last, std::string_
     if (bytes.size() > room) bytes = bytes.substr(0, room);
     if (first == last && bytes.empty()) return 0;
 
-    if (!canUndo) {
-        undo_ = {};
-    } else {
+    // The undo step's memory is had before the text changes, and the step changed only after it
+    // did: a failed edit leaves the step as it was.
+    enum class Merge { None, Typing, DeletingBefore, DeletingAfter } merge = Merge::None;
+    std::string removed;
+    if (canUndo) {
         bool continuesTyping = kind == EditKind::Typing && undo_.valid && undo_.kind == EditKind::Typing &&
                                undo_.position + undo_.insertedLength == first;
         bool continuesDeleting = kind == EditKind::Deleting && bytes.empty() && undo_.valid &&
                                  undo_.kind == EditKind::Deleting && undo_.insertedLength == 0 &&
                                  (undo_.position == first || undo_.position == last);
-        std::string removed = Range(first, last);
-        if (continuesTyping) {
-            undo_.removed += removed;
-            undo_.insertedLength += bytes.size();
-        } else if (continuesDeleting) {
-            if (undo_.position == last) {
-                undo_.removed.insert(0, removed);
-                undo_.position = first;
-            } else {
-                undo_.removed += removed;
-            }
-        } else {
-            undo_.valid = true;
-            undo_.kind = kind;
-            undo_.position = first;
-            undo_.insertedLength = bytes.size();
-            undo_.removed = std::move(removed);
+        GrowthBudget::Charge(last - first);
+        removed = Range(first, last);
+        if (continuesTyping) merge = Merge::Typing;
+        else if (continuesDeleting) merge = undo_.position == last ? Merge::DeletingBefore : Merge::DeletingAfter;
+        if (merge != Merge::None) {
+            GrowthBudget::Charge(removed.size());
+            undo_.removed.reserve(undo_.removed.size() + removed.size());
         }
     }
-    return ReplaceBytes(first, last, &bytes, 1);
+    std::size_t inserted = ReplaceBytes(first, last, &bytes, 1);
+
+    switch (merge) {
+    case Merge::Typing:
+        undo_.removed += removed;
+        undo_.insertedLength += inserted;
+        break;
+    case Merge::DeletingBefore:
+        undo_.removed.insert(0, removed);
+        undo_.position = first;
+        break;
+    case Merge::DeletingAfter:
+        undo_.removed += removed;
+        break;
+    case Merge::None:
+        if (!canUndo) {
+            undo_ = {};
+            break;
+        }
+        undo_.valid = true;
+        undo_.kind = kind;
+        undo_.position = first;
+        undo_.insertedLength = inserted;
+        undo_.removed = std::move(removed);
+        break;
+    }
+    return inserted;
 }
 
 std::size_t TextModel::ReplaceByPieces(std::size_t first, std::size_t last, const std::vector<std::string_view>& pieces) {
@@ -103,8 +121,9 @@ std::size_t TextModel::ReplaceByPieces(std::size_t first, std::size_t last, cons
         if (!piece.empty()) cut.push_back(piece);
     }
     if (first == last && cut.empty()) return 0;
+    std::size_t inserted = ReplaceBytes(first, last, cut.data(), cut.size());
     undo_ = {};
-    return ReplaceBytes(first, last, cut.data(), cut.size());
+    return inserted;
 }
 
 std::size_t TextModel::ReplaceBytes(std::size_t first, std::size_t last, const std::string_view* pieces,
@@ -115,48 +134,158 @@ std::size_t TextModel::ReplaceBytes(std::size_t first, std::size_t last, const s
     std::size_t removeFrom = lineStarts_.LastNotAbove(static_cast<std::uint32_t>(lowest - 1)) + 1;
     std::size_t removeTo = lineStarts_.LastNotAbove(static_cast<std::uint32_t>(last)) + 1;
     if (removeTo < removeFrom) removeTo = removeFrom;
+    std::size_t removed = last - first;
 
+    // Everything the edit needs is had before anything changes, so that a failed allocation leaves
+    // the text, its line index and whoever follows them exactly as they were. The interior starts
+    // follow a CR or LF of the inserted bytes themselves, so they are found in the pieces.
     std::size_t inserted = 0;
     for (std::size_t i = 0; i < count; ++i) inserted += pieces[i].size();
-    bytes_.Erase(first, last - first);
+    std::size_t scanEnd = first + inserted;
+    std::vector<std::uint32_t> interior;
+    {
+        std::size_t found = 0;
+        bool afterCr = false;
+        auto scan = [&](bool keep) {
+            std::size_t at = first;
+            for (std::size_t i = 0; i < count; ++i) {
+                for (char c : pieces[i]) {
+                    // A start at `at` (before c) made by a CR before it; c itself may start one after it.
+                    if (afterCr && c != '\n' && at > lowest) {
+                        if (keep) interior.push_back(static_cast<std::uint32_t>(at));
+                        ++found;
+                    }
+                    ++at;
+                    if (c == '\n' && at > lowest && at < scanEnd) {
+                        if (keep) interior.push_back(static_cast<std::uint32_t>(at));
+                        ++found;
+                    }
+                    afterCr = c == '\r';
+                }
+            }
+            afterCr = false;
+        };
+        scan(false);
+        GrowthBudget::Charge((found + 2) * sizeof(std::uint32_t));
+        interior.reserve(found + 2);
+        scan(true);
+    }
+    if (inserted > removed) bytes_.Reserve(inserted - removed);
+    lineStarts_.Reserve(interior.size() + 2);
+
+    // From here nothing can fail.
+    bytes_.Erase(first, removed);
     char* room = bytes_.InsertUninitialised(first, inserted);
     for (std::size_t i = 0, at = 0; i < count; at += pieces[i].size(), ++i)
         if (!pieces[i].empty()) std::memcpy(room + at, pieces[i].data(), pieces[i].size());
 
     lineStarts_.Remove(removeFrom, removeTo - removeFrom);
-    lineStarts_.ShiftFrom(removeFrom, static_cast<std::uint32_t>(inserted - (last - first)));
+    lineStarts_.ShiftFrom(removeFrom, static_cast<std::uint32_t>(inserted - removed));
 
-    std::vector<std::uint32_t> starts;
-    std::size_t scanEnd = first + inserted;
-    if (lowest <= scanEnd && IsLineStart(lowest)) starts.push_back(static_cast<std::uint32_t>(lowest));
-    // Interior starts follow a CR or LF of the inserted bytes themselves, which lie together now.
-    for (std::size_t i = lowest - first; i + 1 < inserted; ++i) {
-        char c = room[i];
-        if (c == '\n' || (c == '\r' && room[i + 1] != '\n')) starts.push_back(static_cast<std::uint32_t>(first + i + 1));
-    }
-    if (inserted > 0 && scanEnd > lowest && IsLineStart(scanEnd)) starts.push_back(static_cast<std::uint32_t>(scanEnd));
-    lineStarts_.Insert(removeFrom, starts.data(), starts.size());
+    if (lowest <= scanEnd && IsLineStart(lowest)) interior.insert(interior.begin(), static_cast<std::uint32_t>(lowest));
+    if (inserted > 0 && scanEnd > lowest && IsLineStart(scanEnd)) interior.push_back(static_cast<std::uint32_t>(scanEnd));
+    lineStarts_.Insert(removeFrom, interior.data(), interior.size());
 
     ++version_;
     modified_ = true;
     std::size_t oldCount = removeTo - removeFrom + 1;
-    std::size_t newCount = starts.size() + 1;
+    std::size_t newCount = interior.size() + 1;
     for (TextObserver* observer : observers_) observer->OnLinesReplaced(removeFrom - 1, oldCount, newCount);
     return inserted;
 }
 
+void TextModel::ChangedWhole(std::size_t oldLineCount) noexcept {
+    undo_ = {};
+    ++version_;
+    modified_ = true;
+    for (TextObserver* observer : observers_) observer->OnLinesReplaced(0, oldLineCount, LineCount());
+}
+
+void TextModel::ReplaceWith(TextBuilder& built) noexcept {
+    std::size_t oldLineCount = LineCount();
+    std::swap(bytes_, built.bytes_);
+    lineStarts_.Swap(built.lineStarts_);
+    built.finished_ = false;
+    ChangedWhole(oldLineCount);
+}
+
+void TextModel::TakeTextFrom(TextModel& other) noexcept {
+    std::size_t oldLineCount = LineCount();
+    std::size_t otherLineCount = other.LineCount();
+    std::swap(bytes_, other.bytes_);
+    lineStarts_.Swap(other.lineStarts_);
+    ChangedWhole(oldLineCount);
+    other.ChangedWhole(otherLineCount);
+}
+
 TextModel::UndoResult TextModel::Undo() {
     if (!undo_.valid) return {};
-    UndoStep step = std::move(undo_);
-    std::string inserted = Range(step.position, step.position + step.insertedLength);
-    std::string_view restored = step.removed;
-    ReplaceBytes(step.position, step.position + step.insertedLength, &restored, 1);
-    undo_.valid = true;
+    // The step changes only once its edit is made: a failed undo can be tried again.
+    GrowthBudget::Charge(undo_.insertedLength);
+    std::string inserted = Range(undo_.position, undo_.position + undo_.insertedLength);
+    std::string_view restored = undo_.removed;
+    ReplaceBytes(undo_.position, undo_.position + undo_.insertedLength, &restored, 1);
+    std::size_t restoredLength = undo_.removed.size();
     undo_.kind = EditKind::Other;
-    undo_.position = step.position;
-    undo_.insertedLength = step.removed.size();
+    undo_.insertedLength = restoredLength;
     undo_.removed = std::move(inserted);
-    return {true, step.position, step.position + step.removed.size()};
+    return {true, undo_.position, undo_.position + restoredLength};
+}
+
+void TextBuilder::AddStart(std::size_t position) {
+    if (startChunks_.empty() || startChunks_.back().size() == kStartsPerChunk) {
+        GrowthBudget::Charge(kStartsPerChunk * sizeof(std::uint32_t));
+        startChunks_.emplace_back();
+        startChunks_.back().reserve(kStartsPerChunk);
+    }
+    startChunks_.back().push_back(static_cast<std::uint32_t>(position));
+    ++startCount_;
+}
+
+void TextBuilder::Add(std::size_t count) {
+    const char* at = bytes_.FirstRun().first + bytes_.Size();
+    std::size_t base = bytes_.Size();
+    if (pendingCr_ && count > 0) {
+        if (at[0] != '\n') AddStart(base);
+        pendingCr_ = false;
+    }
+    for (std::size_t i = 0; i < count; ++i) {
+        unsigned char c = static_cast<unsigned char>(at[i]);
+        if (c > '\r') continue;
+        if (c == '\n') {
+            AddStart(base + i + 1);
+        } else if (c == '\r') {
+            if (i + 1 == count) pendingCr_ = true;
+            else if (at[i + 1] != '\n') AddStart(base + i + 1);
+        }
+    }
+    bytes_.Append(count);
+}
+
+void TextBuilder::Append(std::string_view bytes) {
+    if (bytes.empty()) return;
+    std::memcpy(Room(bytes.size()), bytes.data(), bytes.size());
+    Add(bytes.size());
+}
+
+void TextBuilder::Finish() {
+    if (finished_) return;
+    if (pendingCr_) {
+        AddStart(bytes_.Size());
+        pendingCr_ = false;
+    }
+    PositionList starts;
+    starts.ReserveExactly(startCount_ + 1);
+    starts.Append(0);
+    // Each chunk goes as soon as it is copied, so the index is held about once, not twice.
+    for (auto& chunk : startChunks_) {
+        starts.Insert(starts.Count(), chunk.data(), chunk.size());
+        std::vector<std::uint32_t>().swap(chunk);
+    }
+    startChunks_.clear();
+    startCount_ = 0;
+    lineStarts_.Swap(starts);
+    finished_ = true;
 }
 
 void TextModel::AddObserver(TextObserver* observer) { observers_.push_back(observer); }

@@ -17,12 +17,49 @@
 
 // Told about every change of the text in terms of logical lines: the lines [firstLine,
 // firstLine + oldCount) before the change are now the lines [firstLine, firstLine + newCount).
+// The change has been made when it is told, so an observer must not fail.
 class TextObserver {
 public:
-    virtual void OnLinesReplaced(std::size_t firstLine, std::size_t oldCount, std::size_t newCount) = 0;
+    virtual void OnLinesReplaced(std::size_t firstLine, std::size_t oldCount, std::size_t newCount) noexcept = 0;
 
 protected:
     ~TextObserver() = default;
+};
+
+// A whole new text gathered aside while it streams in, with its line starts found on the way. The
+// model takes it in one step that cannot fail, so the old text stays whole until the new one is
+// complete, and a load never holds the new text twice.
+class TextBuilder {
+public:
+    // The bytes expected in all: room for them is had at once, so that no growth copies the text.
+    void Expect(std::size_t bytes) { bytes_.ReserveExactly(bytes); }
+    // Room for at least count bytes at the end; Add(count) takes what was written there.
+    char* Room(std::size_t count) { return bytes_.AppendRoom(count); }
+    void Add(std::size_t count);
+    void Append(std::string_view bytes);
+    std::size_t Length() const { return bytes_.Size(); }
+    // Bytes that fit at the end without growing.
+    std::size_t Spare() const { return bytes_.Capacity() - bytes_.Size(); }
+    // The bytes gathered so far, in one piece.
+    std::string_view Bytes() const {
+        auto [data, count] = bytes_.FirstRun();
+        return std::string_view(data, count);
+    }
+    // Puts the line starts into their final form; the last step that can fail.
+    void Finish();
+
+private:
+    friend class TextModel;
+    static constexpr std::size_t kStartsPerChunk = 1 << 16;
+    void AddStart(std::size_t position);
+
+    GapBuffer<char> bytes_;
+    // Line starts after 0, in chunks while streaming: one growing array would be copied as it grows.
+    std::vector<std::vector<std::uint32_t>> startChunks_;
+    std::size_t startCount_ = 0;
+    bool pendingCr_ = false;  // the last byte so far is a CR whose line end depends on the next byte
+    bool finished_ = false;
+    PositionList lineStarts_;
 };
 
 // How an edit may merge with the one before it in the control's undo step: a run of typed
@@ -73,6 +110,13 @@ public:
     // are likely small.
     void Compact();
 
+    // The built text in place of the whole text, as one change without undo. The builder must be
+    // finished; it keeps the old text, for the caller to let go of.
+    void ReplaceWith(TextBuilder& built) noexcept;
+    // Takes the other model's text and line index, leaving it the empty text: hands a text from one
+    // control to another without copying it. The modified flags stay with their models.
+    void TakeTextFrom(TextModel& other) noexcept;
+
     // Lines. A position between the CR and the LF of a pair belongs to the line the pair ends.
     std::size_t LineCount() const { return lineStarts_.Count(); }
     std::size_t LineStart(std::size_t line) const { return lineStarts_.Value(line); }
@@ -115,6 +159,7 @@ public:
 
 private:
     std::size_t ReplaceBytes(std::size_t first, std::size_t last, const std::string_view* pieces, std::size_t count);
+    void ChangedWhole(std::size_t oldLineCount) noexcept;
     bool IsLineStart(std::size_t position) const;
 
     struct UndoStep {

@@ -30,13 +30,14 @@ public:
         std::memcpy(buffer, text.data() + start, static_cast<std::size_t>(end - start));
         return static_cast<std::size_t>(end - start);
     }
-    void ReplaceSelection(std::string_view bytes) override {
+    bool ReplaceSelection(std::string_view bytes) override {
         std::int32_t s0, s1;
         GetSelection(s0, s1);
         text.replace(static_cast<std::size_t>(s0), static_cast<std::size_t>(s1 - s0), bytes);
         caret = anchor = s0 + static_cast<std::int32_t>(bytes.size());
+        return true;
     }
-    void ClearSelection() override { ReplaceSelection({}); }
+    bool ClearSelection() override { return ReplaceSelection({}); }
     std::int32_t WordBreakLeft(std::int32_t from) override { return std::max(0, from - 1); }
     std::int32_t WordBreakRight(std::int32_t from) override { return std::min(TextLength(), from + 1); }
     std::size_t StreamTextOut(char* buffer, std::size_t capacity) override {
@@ -44,13 +45,14 @@ public:
         std::memcpy(buffer, text.data(), n);
         return n;
     }
-    void StreamTextIn(std::string_view bytes) override {
+    bool StreamTextIn(std::string_view bytes) override {
         text.assign(bytes);
         caret = anchor = 0;
+        return true;
     }
     std::uint8_t ViewCodePage() override { return 0; }
     void ApplyViewCodePage(std::uint8_t) override {}
-    void ReportLastError() override { std::puts("allocation failed"); }
+    void ReportOutOfMemory() override { std::puts("allocation failed"); }
 
     void Type(UndoJournal& journal, char ch) {
         journal.Record(*this, UndoKind::TypeChar, 1);

@@ -24,11 +24,13 @@ public:
     // EM_GETTEXTRANGE: copies [start, end) clipped to the text into buffer (room for end - start
     // bytes); returns the number of bytes copied.
     virtual std::size_t ReadRange(std::int32_t start, std::int32_t end, char* buffer) = 0;
+    // The edits return false when the control could not make them (memory ran out); the text and
+    // the selection are then as they were.
     // EM_REPLACESEL: the bytes take the place of the selection (are inserted at the caret when it is
     // empty); the caret ends after them.
-    virtual void ReplaceSelection(std::string_view bytes) = 0;
+    virtual bool ReplaceSelection(std::string_view bytes) = 0;
     // WM_CLEAR: deletes the selection.
-    virtual void ClearSelection() = 0;
+    virtual bool ClearSelection() = 0;
     // EM_FINDWORDBREAK with WB_MOVEWORDLEFT / WB_MOVEWORDRIGHT.
     virtual std::int32_t WordBreakLeft(std::int32_t from) = 0;
     virtual std::int32_t WordBreakRight(std::int32_t from) = 0;
@@ -36,11 +38,12 @@ public:
     // the number of bytes written.
     virtual std::size_t StreamTextOut(char* buffer, std::size_t capacity) = 0;
     // StreamTextIn of plain text, replacing the whole text.
-    virtual void StreamTextIn(std::string_view bytes) = 0;
+    virtual bool StreamTextIn(std::string_view bytes) = 0;
     // CodePageIndex, and ApplyViewCodePage: sets it and shows the text in that view, keeping the
     // selection and the scroll position.
     virtual std::uint8_t ViewCodePage() = 0;
     virtual void ApplyViewCodePage(std::uint8_t codePage) = 0;
-    // ReportLastError: the system's message for a failure (here: memory for a record could not be had).
-    virtual void ReportLastError() = 0;
+    // ReportLastError with the system's text for "not enough memory": a record, or an edit of the
+    // text, could not get the memory it needed.
+    virtual void ReportOutOfMemory() = 0;
 };

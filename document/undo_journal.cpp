@@ -35,9 +35,9 @@ std::uint32_t ReadByte(TextAccess& text, std::int32_t position) {
     return static_cast<unsigned char>(byte);
 }
 
-void InsertAt(TextAccess& text, std::int32_t position, std::string_view bytes) {
+bool InsertAt(TextAccess& text, std::int32_t position, std::string_view bytes) {
     text.SetSelection(position, position);
-    text.ReplaceSelection(bytes);
+    return text.ReplaceSelection(bytes);
 }
 
 std::string_view OneByte(const char& byte) { return std::string_view(&byte, 1); }
@@ -66,7 +66,10 @@ void UndoJournal::DeleteWord(TextAccess& text, std::int32_t first, std::int32_t 
     record.text = ReadText(text, first, afterLast);
     MakeRoomForOneMore();
     text.SetSelection(first, afterLast);
-    text.ClearSelection();
+    if (!text.ClearSelection()) {
+        text.ReportOutOfMemory();
+        return;
+    }
     records_.push_back(std::move(record));
 }
 
@@ -154,20 +157,25 @@ void UndoJournal::Record(TextAccess& text, UndoKind kind, std::int32_t count) {
         }
         Push(std::move(record));
     } catch (const std::bad_alloc&) {
-        text.ReportLastError();
+        text.ReportOutOfMemory();
     }
 }
 
 void UndoJournal::UndoLast(TextAccess& text) {
     if (records_.empty()) return;
     UndoRecord& record = records_.back();
+    // An undo step the control cannot make leaves its record, to be tried again.
+    bool done = true;
     switch (record.kind) {
     case UndoKind::TypeChar:
     case UndoKind::TypeBreak: {
         const std::int32_t width = record.kind == UndoKind::TypeChar ? 1 : 2;
         if (record.end >= record.start) {
             text.SetSelection(record.end, record.end + width);
-            text.ClearSelection();
+            if (!text.ClearSelection()) {
+                done = false;
+                break;
+            }
             record.end -= width;
         }
         // A run stays until its first character has been taken back.
@@ -177,30 +185,32 @@ void UndoJournal::UndoLast(TextAccess& text) {
 
     case UndoKind::DeleteChar: {
         const char low = static_cast<char>(record.value & 0xFF);
-        InsertAt(text, record.start, (record.value & 0xFFFF) == kCrLfValue ? std::string_view("\r\n", 2) : OneByte(low));
+        done = InsertAt(text, record.start,
+                        (record.value & 0xFFFF) == kCrLfValue ? std::string_view("\r\n", 2) : OneByte(low));
         // The caret stands before the restored text, as after the Delete.
-        text.SetSelection(record.start, record.start);
+        if (done) text.SetSelection(record.start, record.start);
         break;
     }
 
     case UndoKind::BackspaceChar: {
         // The caret ends after the restored text, as before the Backspace.
         if ((record.value & 0xFFFF) == kCrLfValue) {
-            InsertAt(text, record.end - 2, std::string_view("\r\n", 2));
+            done = InsertAt(text, record.end - 2, std::string_view("\r\n", 2));
         } else {
             const char removed = static_cast<char>((record.value >> 8) & 0xFF);
-            InsertAt(text, record.end - 1, OneByte(removed));
+            done = InsertAt(text, record.end - 1, OneByte(removed));
         }
         break;
     }
 
     case UndoKind::ReplaceRange:
         text.SetSelection(record.start, record.end);
-        text.ReplaceSelection(record.text);
+        done = text.ReplaceSelection(record.text);
         break;
 
     case UndoKind::TextSnapshot:
-        text.StreamTextIn(record.text);
+        done = text.StreamTextIn(record.text);
+        if (!done) break;
         text.SetSelection(record.start, record.end);
         if (record.codePage != text.ViewCodePage()) text.ApplyViewCodePage(record.codePage);
         break;
@@ -212,10 +222,10 @@ void UndoJournal::UndoLast(TextAccess& text) {
         const std::int32_t length = text.TextLength();
         text.SetSelection(record.start, record.start + 1);
         if (length > record.lengthBefore) {
-            text.ReplaceSelection({});
+            done = text.ReplaceSelection({});
         } else if (record.start < length) {
             const char overwritten = static_cast<char>(record.value & 0xFF);
-            text.ReplaceSelection(OneByte(overwritten));
+            done = text.ReplaceSelection(OneByte(overwritten));
         }
         break;
     }
@@ -223,10 +233,23 @@ void UndoJournal::UndoLast(TextAccess& text) {
     default:
         break;
     }
+    if (!done) {
+        text.ReportOutOfMemory();
+        return;
+    }
     records_.pop_back();
 }
 
 void UndoJournal::Clear() { std::vector<UndoRecord>().swap(records_); }
+
+UndoMark UndoJournal::Mark() const {
+    return {records_.size(), records_.empty() ? 0 : records_.back().end};
+}
+
+void UndoJournal::ForgetSince(const UndoMark& mark) {
+    while (records_.size() > mark.count) records_.pop_back();
+    if (!records_.empty() && records_.size() == mark.count) records_.back().end = mark.newestEnd;
+}
 
 std::size_t UndoJournal::MemoryBytes() const {
     std::size_t bytes = records_.capacity() * sizeof(UndoRecord);
@@ -264,3 +287,7 @@ void UndoLast() {
 }
 
 void ClearUndo() { DocumentUndoJournal().Clear(); }
+
+UndoMark MarkUndo() { return DocumentUndoJournal().Mark(); }
+
+void ForgetUndoSince(const UndoMark& mark) { DocumentUndoJournal().ForgetSince(mark); }

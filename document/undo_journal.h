@@ -41,6 +41,13 @@ struct UndoRecord {
     UndoKind kind = UndoKind::TypeChar;
 };
 
+// Where the journal stood before an edit was recorded, so that the record can be taken out again
+// when the edit itself could not be made.
+struct UndoMark {
+    std::size_t count = 0;
+    std::int32_t newestEnd = 0;
+};
+
 class UndoJournal {
 public:
     // Records the edit the caller is about to make, reading the selection, the length and the
@@ -50,6 +57,10 @@ public:
     // Takes back the newest entry; nothing when the journal is empty.
     void UndoLast(TextAccess& text);
     void Clear();
+
+    UndoMark Mark() const;
+    // Takes out what was recorded since the mark (a new record, or the growth of a typed run).
+    void ForgetSince(const UndoMark& mark);
 
     bool Empty() const { return records_.empty(); }
     const UndoRecord* Newest() const { return records_.empty() ? nullptr : &records_.back(); }
@@ -78,3 +89,5 @@ void InstallUndoTextAccess(TextAccess* text);
 void RecordUndo(UndoKind kind, std::int32_t count);
 void UndoLast();
 void ClearUndo();
+UndoMark MarkUndo();
+void ForgetUndoSince(const UndoMark& mark);

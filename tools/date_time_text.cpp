@@ -10,8 +10,17 @@ DateTimePieces DateTimePiecesOf(std::string_view date, std::string_view time) {
     return pieces;
 }
 
-void InsertDateTimeText(TextAccess& text, const UndoRecorder& record, std::string_view date, std::string_view time) {
+bool InsertDateTimeText(TextAccess& text, const UndoRecorder& record, std::string_view date, std::string_view time) {
     const DateTimePieces pieces = DateTimePiecesOf(date, time);
-    InsertRecorded(text, record, pieces.date);
-    InsertRecorded(text, record, pieces.time);
+    std::int32_t start = 0, end = 0;
+    text.GetSelection(start, end);
+    std::string replaced(static_cast<std::size_t>(end - start), '\0');
+    replaced.resize(text.ReadRange(start, end, replaced.data()));
+    if (!InsertRecorded(text, record, pieces.date)) return false;
+    if (InsertRecorded(text, record, pieces.time)) return true;
+    // The time could not follow the date: the date goes out again, so the command leaves nothing
+    // half done.
+    text.SetSelection(start, start + static_cast<std::int32_t>(pieces.date.size()));
+    if (text.ReplaceSelection(replaced)) text.SetSelection(start, end);
+    return false;
 }

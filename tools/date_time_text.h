@@ -16,5 +16,6 @@ struct DateTimePieces {
 DateTimePieces DateTimePiecesOf(std::string_view date, std::string_view time);
 
 // The date replaces the selection and the time follows it: undoing once removes the time, undoing
-// again puts the selection's text back in place of the date.
-void InsertDateTimeText(TextAccess& text, const UndoRecorder& record, std::string_view date, std::string_view time);
+// again puts the selection's text back in place of the date. Both go in or neither: false when the
+// text could not take them, and then it is as it was (unless taking the date out failed as well).
+bool InsertDateTimeText(TextAccess& text, const UndoRecorder& record, std::string_view date, std::string_view time);

@@ -1,7 +1,7 @@
 #include "tools/recorded_insertion.h"
 
-void InsertRecorded(TextAccess& text, const UndoRecorder& record, std::string_view bytes) {
-    if (bytes.empty()) return;
+bool InsertRecorded(TextAccess& text, const UndoRecorder& record, std::string_view bytes) {
+    if (bytes.empty()) return true;
     record(UndoKind::ReplaceRange, static_cast<std::int32_t>(bytes.size()));
-    text.ReplaceSelection(bytes);
+    return text.ReplaceSelection(bytes);
 }

@@ -13,5 +13,6 @@
 using UndoRecorder = std::function<void(UndoKind kind, std::int32_t count)>;
 
 // A ReplaceRange entry for the bytes, then the bytes in place of the selection (the caret ends after
-// them). Nothing at all for no bytes.
-void InsertRecorded(TextAccess& text, const UndoRecorder& record, std::string_view bytes);
+// them). Nothing at all for no bytes. False when the control could not take them; the caller then
+// takes the entry out again and reports it.
+bool InsertRecorded(TextAccess& text, const UndoRecorder& record, std::string_view bytes);

@@ -127,11 +127,15 @@ void AcceptSearchInput(SearchState& state, const SearchDialogInput& input, int c
     UpdateSearchHistory(search);
 }
 
-void ReplaceSelection(SearchState& state, SearchTarget& target) {
-    target.ReplaceSelection(state.replaceText);
+bool ReplaceSelection(SearchState& state, SearchTarget& target) {
+    if (!target.ReplaceSelection(state.replaceText)) {
+        state.replaceAll = false;
+        return false;
+    }
     // Forward, the next step starts behind the inserted text, so a replacement that contains the
     // pattern is not found again; backwards it looks below the start of the replaced match.
     if (!state.backwards) state.position += static_cast<std::int32_t>(state.replaceText.size());
+    return true;
 }
 
 bool FindNext(SearchState& state, SearchTarget& target) {
@@ -158,13 +162,10 @@ bool FindNext(SearchState& state, SearchTarget& target) {
         if (!state.backwards) state.position += length;
         return true;
     }
-    if (!state.promptReplace) {
-        ReplaceSelection(state, target);
-        return true;
-    }
+    if (!state.promptReplace) return ReplaceSelection(state, target);
     switch (target.ConfirmReplace()) {
     case ReplaceAnswer::Yes:
-        ReplaceSelection(state, target);
+        if (!ReplaceSelection(state, target)) return false;
         break;
     case ReplaceAnswer::No:
         if (!state.backwards) state.position += length;
@@ -172,7 +173,7 @@ bool FindNext(SearchState& state, SearchTarget& target) {
     case ReplaceAnswer::All:
         state.promptReplace = false;
         state.replaceAll = true;
-        ReplaceSelection(state, target);
+        if (!ReplaceSelection(state, target)) return false;
         break;
     case ReplaceAnswer::Cancel:
         state.replaceAll = false;

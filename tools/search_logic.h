@@ -89,15 +89,17 @@ public:
     virtual std::int32_t FindFirst(std::int32_t lo, std::int32_t hi, std::string_view pattern, bool wholeWord,
                                    bool matchCase) = 0;
     virtual void Select(std::int32_t start, std::int32_t end) = 0;
-    // An undoable replacement of the selection.
-    virtual void ReplaceSelection(std::string_view text) = 0;
+    // An undoable replacement of the selection; false when the text could not take it (memory ran
+    // out), which ends the run.
+    virtual bool ReplaceSelection(std::string_view text) = 0;
     virtual ReplaceAnswer ConfirmReplace() = 0;
     // One undo entry that takes back a whole replace run.
     virtual void RecordSnapshot() = 0;
 };
 
 // The selected match replaced by the replacement text; forward, the next step starts behind it.
-void ReplaceSelection(SearchState& state, SearchTarget& target);
+// False when it could not be replaced: the run then stops.
+bool ReplaceSelection(SearchState& state, SearchTarget& target);
 // One step: finds the next match (the previous one backwards), selects it and in replace mode
 // replaces it as the options and the answers say. Reports whether a match was found.
 bool FindNext(SearchState& state, SearchTarget& target);

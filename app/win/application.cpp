@@ -218,6 +218,11 @@ void EndApplication() {
 
 void ReportLastError() { ReportLastError(MainWindow); }
 
+void ReportOutOfMemory() {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    ReportLastError();
+}
+
 void ReportLastError(HWND owner) {
     DWORD code = GetLastError();
     if (code == 0) code = ERROR_BAD_ENVIRONMENT;

@@ -62,6 +62,9 @@ void EndApplication();
 // Shows the system's text for the calling thread's last error (code 10 when there is none) in an
 // information box owned by the main window, and returns when it is closed.
 void ReportLastError();
+// ReportLastError with the system's text for "not enough memory" (a bare allocation failure sets
+// no error code of its own).
+void ReportOutOfMemory();
 // The same over a modal dialog, which the box must keep from use until it is answered.
 void ReportLastError(HWND owner);
 // Command 51.

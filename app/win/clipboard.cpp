@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "app/win/application.h"
+#include "app/win/editor_setup.h"
 #include "document/undo_journal.h"
 #include "document/win/document_files.h"
 #include "document/win/view_code_page.h"
@@ -84,45 +85,66 @@ void CopySelection() {
     PlaceViewBytes(block, bytes, static_cast<std::size_t>(copied));
 }
 
-void PasteClipboard() {
-    if (!EditorControl) return;
-    if (!IsClipboardFormatAvailable(CF_TEXT)) return;
-    ClipboardOpen clipboard(MainWindow);
-    if (!clipboard.open) return;
+namespace {
+
+// The clipboard's text in the view's code page put in place of the selection; false when memory
+// for it ran out, and then the text and the journal are as they were.
+bool PasteOpenClipboard() {
     HANDLE data = GetClipboardData(ClipboardFormatOfView());
-    if (!data) return;
+    if (!data) return true;
     const char* text = static_cast<const char*>(GlobalLock(data));
-    if (!text) return;
+    if (!text) return true;
     // Another program's block need not hold a terminator: the text ends at the block's end at the latest.
     std::size_t count = strnlen(text, GlobalSize(data));
 
     std::unique_ptr<char[]> converted;
     const char* inserted = text;
-    bool insert = true;
     if (CodePageIndex == 2) {
         converted.reset(new (std::nothrow) char[count + 1]());
-        if (converted) {
-            for (std::size_t i = 0; i < count; ++i)
-                converted[i] = static_cast<char>(MapHigh(kOemToKoi8, static_cast<std::uint8_t>(text[i])));
-            inserted = converted.get();
-        } else {
-            insert = false;
+        if (!converted) {
+            GlobalUnlock(data);
+            SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+            return false;
         }
+        for (std::size_t i = 0; i < count; ++i)
+            converted[i] = static_cast<char>(MapHigh(kOemToKoi8, static_cast<std::uint8_t>(text[i])));
+        inserted = converted.get();
     }
-    if (insert) {
-        RecordUndo(UndoKind::ReplaceRange, static_cast<std::int32_t>(count));
-        MemoryStream stream;
-        stream.buffer = const_cast<char*>(inserted);
-        stream.length = static_cast<std::uint32_t>(count);
-        StreamTextIn(stream, kStreamSelection);
-    }
+    const UndoMark mark = MarkUndo();
+    RecordUndo(UndoKind::ReplaceRange, static_cast<std::int32_t>(count));
+    MemoryStream stream;
+    stream.buffer = const_cast<char*>(inserted);
+    stream.length = static_cast<std::uint32_t>(count);
+    const bool pasted = StreamTextIn(stream, kStreamSelection);
     GlobalUnlock(data);
+    if (!pasted) ForgetUndoSince(mark);
+    return pasted;
+}
+
+}  // namespace
+
+void PasteClipboard() {
+    if (!EditorControl) return;
+    if (!IsClipboardFormatAvailable(CF_TEXT)) return;
+    bool pasted = true;
+    {
+        ClipboardOpen clipboard(MainWindow);
+        if (!clipboard.open) return;
+        pasted = PasteOpenClipboard();
+    }
+    // Told once the clipboard is closed again, so other programs are not kept waiting for it.
+    if (!pasted) ReportLastError();
 }
 
 void DeleteSelection() {
     if (!EditorControl) return;
+    const UndoMark mark = MarkUndo();
     RecordUndo(UndoKind::ReplaceRange, 0);
     SendMessageA(EditorControl, WM_CLEAR, 0, 0);
+    if (EditorControlFailed()) {
+        ForgetUndoSince(mark);
+        ReportLastError();
+    }
 }
 
 void SelectAllText() {

@@ -10,6 +10,7 @@
 #include <memory>
 #include <new>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/colour_runs.h"
@@ -90,6 +91,10 @@ struct Editor {
     POINT pressPoint{};
     std::size_t dropPosition = 0;
     bool autoScrolling = false;
+
+    // The size the next stream-in announced, and how the message handled last ended.
+    std::size_t expectedStreamSize = 0;
+    DWORD lastFailure = 0;
 };
 
 Editor* EditorOf(HWND window) { return reinterpret_cast<Editor*>(GetWindowLongPtrA(window, 0)); }
@@ -384,7 +389,31 @@ void ApplyFont(Editor& e) {
 
 // ---- Editing ---------------------------------------------------------------------------------
 
+// After a change of the text that could not be followed on screen step by step (memory for the
+// layout ran out): the change stands, so the view is simply drawn again from scratch.
+void AfterChangeUnfollowed(Editor& e, std::size_t caret) noexcept {
+    e.anchor = e.caret = std::min(caret, e.text.Length());
+    e.desiredX = -1;
+    e.wholeInvalid = false;
+    if (e.redraw) InvalidateRect(e.window, nullptr, FALSE);
+    e.scrollBarsPending = true;
+    e.caretPending = e.focused;
+    if (!e.refreshPosted) e.refreshPosted = PostMessageA(e.window, kRefreshMessage, 0, 0) != FALSE;
+}
+
+// Runs the steps that follow a change already made; they only redraw and notify, so a failure
+// among them must not be taken for a failure of the change.
+template <typename Steps>
+void FollowChange(Editor& e, std::size_t caret, Steps&& steps) {
+    try {
+        steps();
+    } catch (const std::bad_alloc&) {
+        AfterChangeUnfollowed(e, caret);
+    }
+}
+
 // Every change of the text passes here, so the colours follow it and the caret lands behind it.
+// The text changes in one step that either completes or throws with nothing changed.
 std::size_t ReplaceRange(Editor& e, std::size_t first, std::size_t last, std::string_view bytes, bool canUndo,
                          EditKind kind = EditKind::Other) {
     last = std::min(last, e.text.Length());
@@ -399,19 +428,21 @@ std::size_t ReplaceRange(Editor& e, std::size_t first, std::size_t last, std::st
     if (nearView) belowBefore = e.layout.FirstDisplayLineOf(e.text.LineFromPosition(last) + 1);
     std::size_t inserted = e.text.Replace(first, last, bytes, canUndo, kind);
     e.colours.OnReplace(first, last - first, inserted);
-    if (nearView) {
-        // The rows from the edit to the end of its last logical line change; those below only when
-        // the number of display lines above them changes.
-        std::size_t belowAfter = e.layout.FirstDisplayLineOf(e.text.LineFromPosition(first + inserted) + 1);
-        long end = belowBefore == belowAfter ? static_cast<long>(belowAfter) - static_cast<long>(e.topLine) : kBelow;
-        InvalidateRows(e, firstRow, end);
-    } else if (firstRow != kBelow) {
-        Invalidate(e);  // an edit above the view moves what it shows
-    }
+    FollowChange(e, first + inserted, [&] {
+        if (nearView) {
+            // The rows from the edit to the end of its last logical line change; those below only
+            // when the number of display lines above them changes.
+            std::size_t belowAfter = e.layout.FirstDisplayLineOf(e.text.LineFromPosition(first + inserted) + 1);
+            long end = belowBefore == belowAfter ? static_cast<long>(belowAfter) - static_cast<long>(e.topLine) : kBelow;
+            InvalidateRows(e, firstRow, end);
+        } else if (firstRow != kBelow) {
+            Invalidate(e);  // an edit above the view moves what it shows
+        }
+        e.desiredX = -1;
+        SetSelection(e, first + inserted, first + inserted);
+        UpdateScrollBars(e);
+    });
     if (inserted < bytes.size()) Notify(e, EN_MAXTEXT, 0xFFFFFFFF);
-    e.desiredX = -1;
-    SetSelection(e, first + inserted, first + inserted);
-    UpdateScrollBars(e);
     Notify(e, EN_CHANGE, ENM_CHANGE);
     return inserted;
 }
@@ -866,13 +897,13 @@ void DropDraggedText(Editor& e, bool copy) {
         SetSelection(e, to, to + bytes.size());
         return;
     }
+    // A move is one edit of the stretch from the selection to the drop place, the dragged text and
+    // what lay between trading places: it happens whole or not at all.
     if (to > last) {
-        ReplaceRange(e, to, to, bytes, false);
-        ReplaceRange(e, first, last, {}, false);
+        ReplaceRange(e, first, to, e.text.Range(last, to) + bytes, false);
         to -= bytes.size();
     } else {
-        ReplaceRange(e, first, last, {}, false);
-        ReplaceRange(e, to, to, bytes, false);
+        ReplaceRange(e, to, last, bytes + e.text.Range(to, first), false);
     }
     SetSelection(e, to, to + bytes.size());
 }
@@ -957,25 +988,81 @@ void OnMouseWheel(Editor& e, int delta) {
 
 // ---- Rich-edit messages ----------------------------------------------------------------------
 
-LRESULT StreamIn(Editor& e, WPARAM format, EDITSTREAM* stream) {
-    if (!stream || !stream->pfnCallback) return 0;
-    stream->dwError = 0;
-    bool selectionOnly = (format & SFF_SELECTION) != 0;
-    bool rtf = (format & (SF_TEXT | SF_RTF)) == SF_RTF;
-    std::size_t first = selectionOnly ? SelectionStart(e) : 0;
-    std::size_t last = selectionOnly ? SelectionEnd(e) : e.text.Length();
-    if (!selectionOnly) {
-        // The old text goes before the new one comes, so a load never holds both.
-        e.colours.Clear();
-        e.text.Replace(0, e.text.Length(), {}, false);
-        e.text.Compact();
-        first = last = 0;
+// Room kept beyond a loaded text, so that typing does not at once make the whole text move to a
+// bigger block.
+constexpr std::size_t kLoadReserve = 1 << 20;
+
+// The text streamed in whole: gathered aside, read straight into its final block, and put in place
+// of the old text only when complete. A failed read or a failed allocation leaves the old text.
+LRESULT StreamInWholeText(Editor& e, bool rtf, std::size_t expected, EDITSTREAM* stream) {
+    const std::size_t room = e.text.TextLimit();
+    TextBuilder built;
+    if (expected) built.Expect(std::min(expected, room) + kLoadReserve);
+    std::size_t total = 0;
+    bool cut = false;
+    for (;;) {
+        // What was expected is read into the room already had; only a longer stream grows it.
+        std::size_t spare = built.Spare();
+        std::size_t requested = spare ? std::min(spare, kStreamBlock) : kStreamBlock;
+        char* into = built.Room(requested);
+        LONG moved = 0;
+        DWORD error = stream->pfnCallback(stream->dwCookie, reinterpret_cast<BYTE*>(into),
+                                          static_cast<LONG>(requested), &moved);
+        if (error) {
+            stream->dwError = error;
+            return 0;
+        }
+        if (moved <= 0) break;
+        std::size_t count = std::min<std::size_t>(static_cast<std::size_t>(moved), requested);
+        total += count;
+        // A text that will not fit is not read further (an RTF shrinks, so it is read whole).
+        if (!rtf && built.Length() + count >= room) {
+            cut = built.Length() + count > room;
+            built.Add(room - built.Length());
+            break;
+        }
+        built.Add(count);
     }
+    if (rtf) {
+        std::string plain = RtfToPlainText(built.Bytes());
+        TextBuilder converted;
+        std::size_t kept = std::min(plain.size(), room);
+        converted.Expect(kept);
+        converted.Append(std::string_view(plain).substr(0, kept));
+        cut = kept < plain.size();
+        converted.Finish();
+        std::swap(built, converted);
+    } else {
+        built.Finish();
+    }
+
+    e.text.ReplaceWith(built);
+    e.colours.Clear();
+    e.text.Compact();
+    FollowChange(e, 0, [&] {
+        e.desiredX = -1;
+        e.topLine = 0;
+        e.scrollX = 0;
+        e.widestLine = 0;
+        SetSelection(e, 0, 0);
+        e.topLine = ClampTopLine(e, e.topLine);
+        UpdateScrollBars(e);
+        Invalidate(e);
+    });
+    if (cut) Notify(e, EN_MAXTEXT, 0xFFFFFFFF);
+    Notify(e, EN_CHANGE, ENM_CHANGE);
+    return static_cast<LRESULT>(e.text.Length());
+}
+
+// The text streamed in place of the selection: the blocks are kept as they come and handed to the
+// text in one step (one copy, one update of the line index, however small the caller's blocks
+// are), or not at all when the stream fails.
+LRESULT StreamInSelection(Editor& e, bool rtf, EDITSTREAM* stream) {
+    std::size_t first = SelectionStart(e);
+    std::size_t last = SelectionEnd(e);
     std::size_t kept = e.text.Length() - (last - first);
     std::size_t room = e.text.TextLimit() > kept ? e.text.TextLimit() - kept : 0;
 
-    // The blocks are kept as they come and handed to the text in one step: one copy of the text,
-    // one update of the line index, however small the caller's blocks are.
     constexpr std::size_t kChunk = 1 << 20;
     std::vector<std::unique_ptr<char[]>> chunks;
     std::vector<std::string_view> pieces;
@@ -992,7 +1079,7 @@ LRESULT StreamIn(Editor& e, WPARAM format, EDITSTREAM* stream) {
         DWORD error = stream->pfnCallback(stream->dwCookie, reinterpret_cast<BYTE*>(into), requested, &moved);
         if (error) {
             stream->dwError = error;
-            break;
+            return 0;
         }
         if (moved <= 0) break;
         std::size_t count = std::min<std::size_t>(static_cast<std::size_t>(moved), static_cast<std::size_t>(requested));
@@ -1002,7 +1089,6 @@ LRESULT StreamIn(Editor& e, WPARAM format, EDITSTREAM* stream) {
             pieces.emplace_back(into, count);
         chunkUsed += count;
         total += count;
-        // A text that will not fit is not read further (an RTF shrinks, so it is read whole).
         if (!rtf && total >= room) break;
     }
     std::string plain;
@@ -1018,22 +1104,32 @@ LRESULT StreamIn(Editor& e, WPARAM format, EDITSTREAM* stream) {
     std::size_t inserted = e.text.ReplaceByPieces(first, last, pieces);
     e.colours.OnReplace(first, last - first, inserted);
     chunks.clear();
-    if (!selectionOnly) e.text.Compact();
-    if (inserted < total) Notify(e, EN_MAXTEXT, 0xFFFFFFFF);
-    e.desiredX = -1;
-    if (selectionOnly) {
+    FollowChange(e, first + inserted, [&] {
+        e.desiredX = -1;
         SetSelection(e, first + inserted, first + inserted);
-    } else {
-        e.topLine = 0;
-        e.scrollX = 0;
-        e.widestLine = 0;
-        SetSelection(e, 0, 0);
-    }
-    e.topLine = ClampTopLine(e, e.topLine);
-    UpdateScrollBars(e);
-    Invalidate(e);
+        e.topLine = ClampTopLine(e, e.topLine);
+        UpdateScrollBars(e);
+        Invalidate(e);
+    });
+    if (inserted < total) Notify(e, EN_MAXTEXT, 0xFFFFFFFF);
     Notify(e, EN_CHANGE, ENM_CHANGE);
     return static_cast<LRESULT>(inserted);
+}
+
+LRESULT StreamIn(Editor& e, WPARAM format, EDITSTREAM* stream) {
+    std::size_t expected = e.expectedStreamSize;
+    e.expectedStreamSize = 0;
+    if (!stream || !stream->pfnCallback) return 0;
+    stream->dwError = 0;
+    bool rtf = (format & (SF_TEXT | SF_RTF)) == SF_RTF;
+    try {
+        return (format & SFF_SELECTION) ? StreamInSelection(e, rtf, stream) : StreamInWholeText(e, rtf, expected, stream);
+    } catch (const std::bad_alloc&) {
+        // The text is as it was; the caller learns of it from the stream, the window procedure
+        // tells the parent.
+        stream->dwError = ERROR_NOT_ENOUGH_MEMORY;
+        throw;
+    }
 }
 
 LRESULT StreamOut(Editor& e, WPARAM format, EDITSTREAM* stream) {
@@ -1042,13 +1138,18 @@ LRESULT StreamOut(Editor& e, WPARAM format, EDITSTREAM* stream) {
     bool selectionOnly = (format & SFF_SELECTION) != 0;
     std::size_t position = selectionOnly ? SelectionStart(e) : 0;
     std::size_t last = selectionOnly ? SelectionEnd(e) : e.text.Length();
-    std::vector<char> block(kStreamBlock);
+    std::unique_ptr<char[]> buffer(new (std::nothrow) char[kStreamBlock]);
+    if (!buffer) {
+        stream->dwError = ERROR_NOT_ENOUGH_MEMORY;
+        throw std::bad_alloc();
+    }
+    std::string_view block(buffer.get(), kStreamBlock);
     std::size_t total = 0;
     while (position < last) {
         std::size_t count = std::min(block.size(), last - position);
-        e.text.CopyRange(position, position + count, block.data());
+        e.text.CopyRange(position, position + count, buffer.get());
         LONG moved = 0;
-        DWORD error = stream->pfnCallback(stream->dwCookie, reinterpret_cast<BYTE*>(block.data()),
+        DWORD error = stream->pfnCallback(stream->dwCookie, reinterpret_cast<BYTE*>(buffer.get()),
                                           static_cast<LONG>(count), &moved);
         if (error) {
             stream->dwError = error;
@@ -1080,14 +1181,16 @@ LRESULT OnGetText(Editor& e, WPARAM size, char* out) {
 
 LRESULT OnSetText(Editor& e, const char* text) {
     std::string_view bytes = text ? std::string_view(text) : std::string_view();
-    e.colours.Clear();
     ReplaceRange(e, 0, e.text.Length(), bytes, false);
-    e.topLine = 0;
-    e.scrollX = 0;
-    e.widestLine = 0;
-    SetSelection(e, 0, 0);
-    UpdateScrollBars(e);
-    Invalidate(e);
+    e.colours.Clear();
+    FollowChange(e, 0, [&] {
+        e.topLine = 0;
+        e.scrollX = 0;
+        e.widestLine = 0;
+        SetSelection(e, 0, 0);
+        UpdateScrollBars(e);
+        Invalidate(e);
+    });
     return TRUE;
 }
 
@@ -1249,9 +1352,11 @@ LRESULT OnUndo(Editor& e) {
     std::size_t inserted = result.last - result.first;
     std::size_t removed = before + inserted - e.text.Length();
     e.colours.OnReplace(result.first, removed, inserted);
-    SetSelection(e, result.first, result.last);
-    UpdateScrollBars(e);
-    Invalidate(e);
+    FollowChange(e, result.last, [&] {
+        SetSelection(e, result.first, result.last);
+        UpdateScrollBars(e);
+        Invalidate(e);
+    });
     Notify(e, EN_CHANGE, ENM_CHANGE);
     return TRUE;
 }
@@ -1296,6 +1401,26 @@ void OnSize(Editor& e) {
     UpdateScrollBars(e);
     PlaceCaret(e);
     InvalidateRect(e.window, nullptr, FALSE);
+}
+
+ATOM editorClass = 0;
+
+// The other control's text moves here without a copy; this control's (empty, for word wrap) goes
+// there. Both are then shown from their start.
+LRESULT TakeTextFrom(Editor& e, HWND other) {
+    if (!other || other == e.window || static_cast<ATOM>(GetClassLongPtrA(other, GCW_ATOM)) != editorClass) return FALSE;
+    Editor* source = EditorOf(other);
+    if (!source) return FALSE;
+    e.text.TakeTextFrom(source->text);
+    std::swap(e.colours, source->colours);
+    for (Editor* changed : {source, &e}) {
+        AfterChangeUnfollowed(*changed, 0);
+        changed->topLine = 0;
+        changed->scrollX = 0;
+        changed->widestLine = 0;
+    }
+    Notify(e, EN_CHANGE, ENM_CHANGE);
+    return TRUE;
 }
 
 LRESULT HandleMessage(Editor& e, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -1514,6 +1639,8 @@ LRESULT HandleMessage(Editor& e, UINT message, WPARAM wParam, LPARAM lParam) {
         return previous;
     }
     case EM_GETVIEWCODEPAGE: return e.view;
+    case EM_EXPECTSTREAMSIZE: e.expectedStreamSize = static_cast<std::size_t>(lParam); return 0;
+    case EM_TAKETEXTFROM: return TakeTextFrom(e, reinterpret_cast<HWND>(wParam));
     case kRefreshMessage:
         e.refreshPosted = false;
         if (e.scrollBarsPending) UpdateScrollBarsNow(e);
@@ -1540,6 +1667,8 @@ LRESULT CALLBACK EditorControlProc(HWND window, UINT message, WPARAM wParam, LPA
         delete editor;
         return DefWindowProcA(window, message, wParam, lParam);
     }
+    if (message == EM_GETLASTFAILURE) return static_cast<LRESULT>(std::exchange(editor->lastFailure, 0));
+    editor->lastFailure = 0;
     try {
         if (message == WM_CREATE) {
             OnCreate(*editor);
@@ -1547,10 +1676,14 @@ LRESULT CALLBACK EditorControlProc(HWND window, UINT message, WPARAM wParam, LPA
         }
         return HandleMessage(*editor, message, wParam, lParam);
     } catch (const std::bad_alloc&) {
-        // Out of memory for the text: the edit did not happen; the parent hears of it.
+        // Out of memory for the text: the edit did not happen. The parent hears of it as from the
+        // system's control, and the sender learns it from EM_GETLASTFAILURE, set last so that
+        // whatever the parent sends meanwhile does not clear it.
         HWND parent = GetParent(window);
         if (parent)
             SendMessageA(parent, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(window), EN_ERRSPACE), reinterpret_cast<LPARAM>(window));
+        if (Editor* still = EditorOf(window)) still->lastFailure = ERROR_NOT_ENOUGH_MEMORY;
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return 0;
     }
 }
@@ -1566,5 +1699,6 @@ bool RegisterEditorControlClass(HINSTANCE instance) {
     windowClass.hInstance = instance;
     windowClass.hCursor = LoadCursorA(nullptr, IDC_IBEAM);
     windowClass.lpszClassName = "RICHEDIT";
-    return RegisterClassExA(&windowClass) != 0;
+    editorClass = RegisterClassExA(&windowClass);
+    return editorClass != 0;
 }

@@ -18,5 +18,17 @@
 #define EM_SETVIEWCODEPAGE (WM_USER + 0x200)
 // Returns the view code page index.
 #define EM_GETVIEWCODEPAGE (WM_USER + 0x201)
+// lParam = the number of bytes the next EM_STREAMIN will bring: the control has the room for them
+// at once, so a big load is neither copied as it grows nor held in more than about its own size.
+#define EM_EXPECTSTREAMSIZE (WM_USER + 0x202)
+// wParam = another control of this class: its text and line index move into this control in one
+// step that cannot fail (the other is left with this one's text). Returns TRUE when moved.
+#define EM_TAKETEXTFROM (WM_USER + 0x203)
+// Returns 0 when the message handled just before completed, or the system error code with which it
+// failed (ERROR_NOT_ENOUGH_MEMORY: memory for the text ran out), and forgets it, so that a failure
+// is reported once. A message that fails changes nothing: text, line index, colours, selection,
+// modified flag and undo step stay as they were.
+// A failed EM_STREAMIN or EM_STREAMOUT also sets EDITSTREAM::dwError.
+#define EM_GETLASTFAILURE (WM_USER + 0x204)
 
 bool RegisterEditorControlClass(HINSTANCE instance);

@@ -4,6 +4,7 @@
 
 #include "app/settings.h"
 #include "app/win/application.h"
+#include "app/win/editor_control.h"
 #include "tools/win/printing.h"
 #include "document/win/edit_callback.h"
 #include "document/win/editor_subclass.h"
@@ -62,4 +63,18 @@ void ReleaseShellResources() {
         EditorControl = nullptr;
     }
     ClearUndo();
+}
+
+bool EditorControlFailed() {
+    if (!EditorControl) return false;
+    const DWORD failure = static_cast<DWORD>(SendMessageA(EditorControl, EM_GETLASTFAILURE, 0, 0));
+    if (failure == 0) return false;
+    SetLastError(failure);
+    return true;
+}
+
+bool ReportEditorControlFailure() {
+    if (!EditorControlFailed()) return false;
+    ReportLastError();
+    return true;
 }

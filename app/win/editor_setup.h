@@ -25,3 +25,9 @@ void CreateEditorControl();
 void LayoutChildWindows(int clientWidth, int clientHeight);
 // On destroy of the main window: the printer choice, the EditorControl and the undo journal.
 void ReleaseShellResources();
+
+// After a message that changes the text: true when the control could not make the change (memory
+// ran out), in which case the text is as it was. The error code is then set.
+bool EditorControlFailed();
+// EditorControlFailed, and when it did, the user is told once through ReportLastError.
+bool ReportEditorControlFailure();

@@ -37,6 +37,8 @@ namespace {
 void NewDocument() {
     if (!ConfirmSaveChanges()) return;
     if (EditorControl) SendMessageA(EditorControl, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
+    // A text that could not be emptied is still the document, under its name.
+    if (ReportEditorControlFailure()) return;
     ClearUndo();
     if (EditorControl) SendMessageA(EditorControl, EM_SETMODIFY, 0, 0);
     lstrcpynA(CurrentFileName, UntitledName, sizeof CurrentFileName);
@@ -46,6 +48,7 @@ void NewDocument() {
 void UndoCommand() {
     if (JournalOff) {
         if (EditorControl) SendMessageA(EditorControl, EM_UNDO, 0, 0);
+        ReportEditorControlFailure();
     } else {
         UndoLast();
     }

@@ -7,6 +7,8 @@
 #include <string>
 
 #include "app/win/application.h"
+#include "app/win/editor_control.h"
+#include "app/win/editor_setup.h"
 #include "document/undo_journal.h"
 #include "document/win/view_code_page.h"
 
@@ -44,10 +46,12 @@ DWORD CALLBACK HandOutStreamedIn(DWORD_PTR cookie, LPBYTE buffer, LONG room, LON
     return 0;
 }
 
-void StreamIn(HWND control, WPARAM format, std::string_view bytes) {
+bool StreamIn(HWND control, WPARAM format, std::string_view bytes) {
     Source source{bytes, 0};
     EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&source), 0, HandOutStreamedIn};
+    SendMessageA(control, EM_EXPECTSTREAMSIZE, 0, static_cast<LPARAM>(bytes.size()));
     SendMessageA(control, EM_STREAMIN, format, reinterpret_cast<LPARAM>(&stream));
+    return stream.dwError == 0;
 }
 
 // EM_GETTEXTRANGE writes a terminating NUL after the range, one byte more than the caller's room.
@@ -95,24 +99,27 @@ std::size_t ControlTextAccess::ReadRange(std::int32_t start, std::int32_t end, c
     return copied;
 }
 
-void ControlTextAccess::ReplaceSelection(std::string_view bytes) {
-    if (!EditorControl) return;
+bool ControlTextAccess::ReplaceSelection(std::string_view bytes) {
+    if (!EditorControl) return false;
     if (bytes.find('\0') == std::string_view::npos) {
         const std::string terminated(bytes);
         SendMessageA(EditorControl, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(terminated.c_str()));
-        return;
+        return !EditorControlFailed();
     }
     // EM_REPLACESEL would stop at the NUL: the text goes in as a stream in place of the selection,
     // and the caret is put after it as EM_REPLACESEL leaves it.
     std::int32_t start = 0, end = 0;
     GetSelection(start, end);
-    StreamIn(EditorControl, SF_TEXT | SFF_SELECTION, bytes);
+    if (!StreamIn(EditorControl, SF_TEXT | SFF_SELECTION, bytes)) return false;
     const std::int32_t after = start + static_cast<std::int32_t>(bytes.size());
     SetSelection(after, after);
+    return true;
 }
 
-void ControlTextAccess::ClearSelection() {
-    if (EditorControl) SendMessageA(EditorControl, WM_CLEAR, 0, 0);
+bool ControlTextAccess::ClearSelection() {
+    if (!EditorControl) return false;
+    SendMessageA(EditorControl, WM_CLEAR, 0, 0);
+    return !EditorControlFailed();
 }
 
 std::int32_t ControlTextAccess::WordBreakLeft(std::int32_t from) {
@@ -133,8 +140,8 @@ std::size_t ControlTextAccess::StreamTextOut(char* buffer, std::size_t capacity)
     return target.written;
 }
 
-void ControlTextAccess::StreamTextIn(std::string_view bytes) {
-    if (EditorControl) StreamIn(EditorControl, SF_TEXT, bytes);
+bool ControlTextAccess::StreamTextIn(std::string_view bytes) {
+    return EditorControl && StreamIn(EditorControl, SF_TEXT, bytes);
 }
 
 std::uint8_t ControlTextAccess::ViewCodePage() { return CodePageIndex; }
@@ -144,7 +151,7 @@ void ControlTextAccess::ApplyViewCodePage(std::uint8_t codePage) {
     ::ApplyViewCodePage();
 }
 
-void ControlTextAccess::ReportLastError() { ::ReportLastError(); }
+void ControlTextAccess::ReportOutOfMemory() { ::ReportOutOfMemory(); }
 
 ControlTextAccess& EditorText() {
     static ControlTextAccess text;

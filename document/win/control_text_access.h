@@ -12,15 +12,15 @@ public:
     void GetSelection(std::int32_t& start, std::int32_t& end) override;
     void SetSelection(std::int32_t start, std::int32_t end) override;
     std::size_t ReadRange(std::int32_t start, std::int32_t end, char* buffer) override;
-    void ReplaceSelection(std::string_view bytes) override;
-    void ClearSelection() override;
+    bool ReplaceSelection(std::string_view bytes) override;
+    bool ClearSelection() override;
     std::int32_t WordBreakLeft(std::int32_t from) override;
     std::int32_t WordBreakRight(std::int32_t from) override;
     std::size_t StreamTextOut(char* buffer, std::size_t capacity) override;
-    void StreamTextIn(std::string_view bytes) override;
+    bool StreamTextIn(std::string_view bytes) override;
     std::uint8_t ViewCodePage() override;
     void ApplyViewCodePage(std::uint8_t codePage) override;
-    void ReportLastError() override;
+    void ReportOutOfMemory() override;
 };
 
 // The one text access of the EditorControl.

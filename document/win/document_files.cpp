@@ -122,9 +122,11 @@ DWORD CALLBACK MemoryOutCallback(DWORD_PTR cookie, LPBYTE block, LONG count, LON
     return take < static_cast<std::uint32_t>(count) ? 2 : 0;
 }
 
-// Returns the error the control reports for the transfer (0: none).
-DWORD StreamIn(WPARAM flags, EDITSTREAMCALLBACK callback, void* cookie) {
+// Returns the error the control reports for the transfer (0: none). expected: the bytes the stream
+// will bring, so the control can make room for them once.
+DWORD StreamIn(WPARAM flags, EDITSTREAMCALLBACK callback, void* cookie, std::uint64_t expected = 0) {
     EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(cookie), 0, callback};
+    if (expected) SendMessageA(EditorControl, EM_EXPECTSTREAMSIZE, 0, static_cast<LPARAM>(expected));
     SendMessageA(EditorControl, EM_STREAMIN, flags, reinterpret_cast<LPARAM>(&stream));
     return stream.dwError;
 }
@@ -146,13 +148,11 @@ void SetCurrentFileName(const char* path) {
     lstrcpynA(CurrentFileName, path, static_cast<int>(sizeof CurrentFileName));
 }
 
-// The control now holds a fragment of a file that is not the document's: it must not be saved under
-// the old name, nor may the journal's records of the old text be undone over it.
-void MakeUntitledAfterFailedLoad() {
-    ClearUndo();
-    SetCurrentFileName(UntitledName);
-    SetModified(true);
-    UpdateTitle();
+// A stream the control could not complete: the callback's own failure, else the control's (memory
+// for the text ran out), which it reports in the stream's error.
+DWORD StreamFailure(bool callbackFailed, DWORD callbackError, DWORD streamError) {
+    if (callbackFailed) return callbackError;
+    return streamError == ERROR_NOT_ENOUGH_MEMORY ? ERROR_NOT_ENOUGH_MEMORY : ERROR_READ_FAULT;
 }
 
 // The folder part of a full path, without its last backslash ("C:\" for a file in a root).
@@ -185,7 +185,9 @@ bool WriteTextInPlaceOf(const char* target, const FILETIME* creationTime, DWORD 
     if (!file) return discard(GetLastError());
     FileOutStream stream{file.get()};
     DWORD streamError = StreamOut(SF_TEXT, FileOutCallback, &stream);
-    if (stream.failed || streamError) return discard(stream.failed ? stream.error : ERROR_WRITE_FAULT);
+    if (stream.failed || streamError)
+        return discard(stream.failed ? stream.error
+                                     : streamError == ERROR_NOT_ENOUGH_MEMORY ? ERROR_NOT_ENOUGH_MEMORY : ERROR_WRITE_FAULT);
     if (creationTime) SetFileTime(file.get(), creationTime, nullptr, nullptr);
     // Every byte must be on the disk before the old file goes: a replace followed by a crash must
     // not leave an empty file under the old name.
@@ -226,11 +228,14 @@ bool AskToOverwriteReadOnly() {
 
 }  // namespace
 
-void StreamTextOut(MemoryStream& stream) { StreamOut(SF_TEXT, MemoryOutCallback, &stream); }
+bool StreamTextOut(MemoryStream& stream) { return StreamOut(SF_TEXT, MemoryOutCallback, &stream) == 0; }
 
-void StreamTextIn(MemoryStream& stream, WPARAM flags) {
+bool StreamTextIn(MemoryStream& stream, WPARAM flags) {
     stream.position = 0;
-    StreamIn(flags, MemoryInCallback, &stream);
+    // The memory callback never fails: any error is the control's own.
+    if (StreamIn(flags, MemoryInCallback, &stream, stream.length) == 0) return true;
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return false;
 }
 
 void PrepareFileDialogRecord() {
@@ -291,11 +296,12 @@ bool LoadFile(const char* path) {
 
     auto stream = std::make_unique<FileInStream>();
     stream->file = file.get();
-    DWORD streamError = StreamIn(SF_TEXT, FileInCallback, stream.get());
+    // The control puts the new text in place of the old only when it has all of it: a read error or
+    // a text it cannot hold leaves the document as it was, which is then still safe to save.
+    DWORD streamError = StreamIn(SF_TEXT, FileInCallback, stream.get(), size);
     file.Close();
     if (stream->failed || streamError) {
-        ReportError(stream->failed ? stream->error : ERROR_READ_FAULT);
-        MakeUntitledAfterFailedLoad();
+        ReportError(StreamFailure(stream->failed, stream->error, streamError));
         return false;
     }
 
@@ -359,12 +365,16 @@ void InsertFile() {
     if (!file) return;
     std::uint64_t size = 0;
     if (!FileSize(file.get(), size) || size > TextLimit) return;
+    const UndoMark mark = MarkUndo();
     RecordUndo(UndoKind::TextSnapshot, 0);
     auto stream = std::make_unique<FileInStream>();
     stream->file = file.get();
-    DWORD streamError = StreamIn(kStreamSelection, FileInCallback, stream.get());
-    // What was read stays inserted (one Undo takes it out); the user is told it is not the whole file.
-    if (stream->failed || streamError) ReportError(stream->failed ? stream->error : ERROR_READ_FAULT);
+    DWORD streamError = StreamIn(kStreamSelection, FileInCallback, stream.get(), size);
+    // Nothing of a file that could not be read whole goes in, and its undo entry goes too.
+    if (stream->failed || streamError) {
+        ForgetUndoSince(mark);
+        ReportError(StreamFailure(stream->failed, stream->error, streamError));
+    }
 }
 
 bool ConfirmSaveChanges() {

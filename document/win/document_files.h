@@ -30,9 +30,12 @@ inline constexpr WPARAM kStreamSelection = SF_TEXT | SFF_SELECTION;
 
 // Streams the whole text out as plain text into stream.buffer from stream.length on; afterwards
 // stream.length counts the bytes written. The buffer needs room for the text length + 2 bytes.
-void StreamTextOut(MemoryStream& stream);
+// False when the text did not fit or the control could not stream it.
+bool StreamTextOut(MemoryStream& stream);
 // Streams stream.buffer[0, stream.length) into the control as plain text; position starts at 0.
-void StreamTextIn(MemoryStream& stream, WPARAM flags);
+// False when the control could not take it (memory ran out): the text is then as it was, and the
+// error code is set for ReportLastError.
+bool StreamTextIn(MemoryStream& stream, WPARAM flags);
 
 // The one open/save dialog record of the three file dialogs.
 extern OPENFILENAMEA FileDialogRecord;
@@ -51,9 +54,8 @@ UINT_PTR CALLBACK FileDialogHook(HWND dialog, UINT message, WPARAM wParam, LPARA
 bool DocumentIsUntitled();
 
 // Loads the file into the control in place of the whole text; true when loaded. Silent when the file
-// cannot be opened; a file larger than TextLimit or a read error is reported. After a read error the
-// control holds part of the file, so the document becomes untitled and modified: nothing is saved
-// over the old name without the user naming a file.
+// cannot be opened; a file larger than TextLimit, a read error or a text the control cannot hold is
+// reported, and then the document the control had stays, with its name, undo journal and view.
 bool LoadFile(const char* path);
 // Writes the text to CurrentFileName; true when written. The bytes go to a new file in the same
 // folder, which takes the old file's place only once every byte is written and flushed: a failed

@@ -203,15 +203,31 @@ bool OpenDroppedFile(WPARAM wParam) {
     return true;
 }
 
+// A key or a drop changes the text inside the control. When the control could not make the change
+// (memory ran out), the text is as it was, so what was recorded for it goes again, and the user is
+// told once.
+template <typename Handle>
+LRESULT GuardedInput(Handle&& handle) {
+    const UndoMark mark = MarkUndo();
+    const LRESULT result = handle();
+    if (EditorControlFailed()) {
+        ForgetUndoSince(mark);
+        ReportLastError();
+    }
+    return result;
+}
+
 }  // namespace
 
 LRESULT CALLBACK EditorSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (OfferedToAccelerators(window, message, wParam, lParam)) return 0;
     switch (message) {
     case WM_CHAR:
-        return OnChar(window, wParam, lParam);
+        return GuardedInput([&] { return OnChar(window, wParam, lParam); });
     case WM_KEYDOWN:
-        return OnKeyDown(window, wParam, lParam);
+        return GuardedInput([&] { return OnKeyDown(window, wParam, lParam); });
+    case WM_LBUTTONUP:
+        return GuardedInput([&] { return PassOn(window, message, wParam, lParam); });
     case WM_KEYUP:
         ShowCaretPosition();
         break;

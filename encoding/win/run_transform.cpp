@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/win/application.h"
 #include "app/win/editor_setup.h"
 #include "document/undo_journal.h"
 #include "document/win/document_files.h"
@@ -74,12 +75,19 @@ bool StreamSelectionOut(HWND control, std::size_t expected, std::string& bytes) 
 }
 
 // With kStreamSelection the bytes take the place of the selection; with SF_RTF alone the control
-// reads them as RTF in place of the whole text.
-void StreamIn(WPARAM format, std::string& bytes) {
+// reads them as RTF in place of the whole text. The undo entry for them is recorded first; when the
+// control cannot take them (memory ran out) the text is as it was, the entry goes again and the user
+// is told.
+bool PutInRecorded(UndoKind kind, std::int32_t count, WPARAM format, std::string& bytes) {
+    const UndoMark mark = MarkUndo();
+    RecordUndo(kind, count);
     MemoryStream stream;
     stream.buffer = bytes.data();
     stream.length = static_cast<std::uint32_t>(bytes.size());
-    StreamTextIn(stream, format);
+    if (StreamTextIn(stream, format)) return true;
+    ForgetUndoSince(mark);
+    ReportLastError();
+    return false;
 }
 
 CHARRANGE Selection(HWND control) {
@@ -144,22 +152,26 @@ bool PutBack(const TransformRun& run, std::string& result) {
         Select(run.control, run.userSelection.cpMin, run.userSelection.cpMax);
         return false;
     }
-    RecordUndo(UndoKind::ReplaceRange, static_cast<std::int32_t>(result.size()));
-    StreamIn(kStreamSelection, result);
-    return true;
+    if (PutInRecorded(UndoKind::ReplaceRange, static_cast<std::int32_t>(result.size()), kStreamSelection, result)) return true;
+    Select(run.control, run.userSelection.cpMin, run.userSelection.cpMax);
+    return false;
 }
 
 void ConvertCodePageOf(const TransformRun& run, std::string& bytes) {
     ConvertCodePage(bytes, run.from, run.to);
     // A whole-text conversion by a fixed command leaves the text in its target code page, so the view
     // follows it; the chooser and a selection leave the view alone.
-    if (run.selectionWasEmpty && run.command != IDM_CONVERSION_CHOOSER) {
-        RecordUndo(UndoKind::TextSnapshot, 0);
-        ShowConvertedTextIn(static_cast<std::uint8_t>(run.command == IDM_TO_FIDO ? int{kOem866} : run.command - IDM_TO_ANSI));
-    } else {
-        RecordUndo(UndoKind::ReplaceRange, static_cast<std::int32_t>(bytes.size()));
+    const bool viewFollows = run.selectionWasEmpty && run.command != IDM_CONVERSION_CHOOSER;
+    const bool converted = viewFollows
+                               ? PutInRecorded(UndoKind::TextSnapshot, 0, kStreamSelection, bytes)
+                               : PutInRecorded(UndoKind::ReplaceRange, static_cast<std::int32_t>(bytes.size()),
+                                               kStreamSelection, bytes);
+    if (!converted) {
+        Select(run.control, run.userSelection.cpMin, run.userSelection.cpMax);
+        return;
     }
-    StreamIn(kStreamSelection, bytes);
+    if (viewFollows)
+        ShowConvertedTextIn(static_cast<std::uint8_t>(run.command == IDM_TO_FIDO ? int{kOem866} : run.command - IDM_TO_ANSI));
     Select(run.control, run.savedSelection.cpMin, run.savedSelection.cpMax);
 }
 
@@ -174,10 +186,14 @@ void ConvertRtfToPlainText(const TransformRun& run, std::string& bytes) {
         Select(run.control, run.userSelection.cpMin, run.userSelection.cpMax);
         return;
     }
-    RecordUndo(UndoKind::TextSnapshot, 0);
     const bool hadFocus = GetFocus() == run.control;
     ShowWindow(run.control, SW_HIDE);
-    StreamIn(SF_RTF, bytes);
+    if (!PutInRecorded(UndoKind::TextSnapshot, 0, SF_RTF, bytes)) {
+        ShowWindow(run.control, SW_SHOW);
+        if (hadFocus) SetFocus(run.control);
+        Select(run.control, run.userSelection.cpMin, run.userSelection.cpMax);
+        return;
+    }
     SendMessageA(run.control, EM_SETSEL, 0, 0);
     RebuildEditorFromPlainText(hadFocus);
 }
@@ -248,9 +264,11 @@ void RunTransform(int command, int from, int to) {
                 RunCommandSteps(run, bytes);
             } else {
                 Select(control, run.userSelection.cpMin, run.userSelection.cpMax);
+                ReportOutOfMemory();
             }
         } catch (const std::bad_alloc&) {
             Select(control, run.userSelection.cpMin, run.userSelection.cpMax);
+            ReportOutOfMemory();
         }
     }
     CommonEnd(firstVisibleLine);

@@ -1,5 +1,9 @@
 #include "app/text_model.h"
 
+#include <cstring>
+
+#include "app/text_layout.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
@@ -29,7 +33,7 @@ std::vector<std::string> ReferenceLines(const std::string& s) {
 class MirrorObserver final : public TextObserver {
 public:
     explicit MirrorObserver(const TextModel& text) : text_(text), lines_{""} {}
-    void OnLinesReplaced(std::size_t firstLine, std::size_t oldCount, std::size_t newCount) override {
+    void OnLinesReplaced(std::size_t firstLine, std::size_t oldCount, std::size_t newCount) noexcept override {
         ASSERT_LE(firstLine + oldCount, lines_.size());
         std::vector<std::string> fresh;
         for (std::size_t i = firstLine; i < firstLine + newCount; ++i)
@@ -265,4 +269,136 @@ TEST(TextModel, ReplacingByPiecesIsReplacingByThePiecesJoined) {
         ExpectSameLines(byPieces, joined.Text());
         EXPECT_FALSE(byPieces.CanUndo());
     }
+}
+
+namespace {
+
+// Lowers the growth budget for the scope of one operation: growth beyond it fails as a failed
+// allocation does.
+class BudgetedGrowth {
+public:
+    explicit BudgetedGrowth(std::size_t bytes) { GrowthBudget::remaining = bytes; }
+    ~BudgetedGrowth() { GrowthBudget::remaining = GrowthBudget::kUnlimited; }
+    BudgetedGrowth(const BudgetedGrowth&) = delete;
+    BudgetedGrowth& operator=(const BudgetedGrowth&) = delete;
+};
+
+// Runs the operation with a small random budget; false when it failed as out of memory.
+template <typename Operation>
+bool TryWithBudget(std::mt19937& random, Operation&& operation) {
+    BudgetedGrowth budget(random() % 3 == 0 ? GrowthBudget::kUnlimited : random() % 600);
+    try {
+        operation();
+        return true;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+}
+
+CharWidths EvenWidths() {
+    CharWidths widths;
+    widths.fill(10);
+    return widths;
+}
+
+}  // namespace
+
+// Every edit either happens whole or fails with nothing changed: the text, its line index, the
+// control's undo step, the modified flag and a wrapping layout that follows the text all stay equal
+// to a model that was given only the edits that succeeded.
+TEST(TextModel, EditsThatRunOutOfMemoryChangeNothing) {
+    for (unsigned seed = 1; seed <= 4; ++seed) {
+        std::mt19937 random(seed);
+        TextModel text, shadow;
+        for (TextModel* model : {&text, &shadow}) model->SetTextLimit(TextModel::kLargestLimit);
+        TextLayout layout(text);
+        layout.SetWidths(EvenWidths(), 40);
+        layout.SetWrapWidth(60);
+        int failures = 0;
+        for (int step = 0; step < 300; ++step) {
+            std::size_t length = shadow.Length();
+            std::size_t first = length ? random() % (length + 1) : 0;
+            std::size_t last = first + (length > first ? random() % std::min<std::size_t>(length - first + 1, 12) : 0);
+            std::string bytes = RandomBytes(random, random() % 4 == 0 ? 0 : random() % 40);
+            if (length > 2000) last = std::min(length, first + 400), bytes.clear();
+            bool canUndo = random() % 2 == 0;
+            EditKind kind = random() % 3 == 0 ? EditKind::Typing : random() % 2 ? EditKind::Deleting : EditKind::Other;
+            text.SetModified(false);
+            shadow.SetModified(false);
+            bool done = false;
+            switch (random() % 6) {
+            case 0:
+            case 1:
+            case 2:
+                done = TryWithBudget(random, [&] { text.Replace(first, last, bytes, canUndo, kind); });
+                if (done) shadow.Replace(first, last, bytes, canUndo, kind);
+                break;
+            case 3: {
+                std::vector<std::string_view> pieces{std::string_view(bytes).substr(0, bytes.size() / 2),
+                                                     std::string_view(bytes).substr(bytes.size() / 2)};
+                done = TryWithBudget(random, [&] { text.ReplaceByPieces(first, last, pieces); });
+                if (done) shadow.ReplaceByPieces(first, last, pieces);
+                break;
+            }
+            case 4:
+                done = TryWithBudget(random, [&] { text.Undo(); });
+                if (done) shadow.Undo();
+                break;
+            case 5: {
+                // A whole new text streamed in blocks, put in place only once complete.
+                std::string whole = RandomBytes(random, random() % 300);
+                done = TryWithBudget(random, [&] {
+                    TextBuilder built;
+                    if (random() % 2) built.Expect(whole.size());
+                    for (std::size_t at = 0; at < whole.size(); at += 7) {
+                        std::size_t count = std::min<std::size_t>(7, whole.size() - at);
+                        std::memcpy(built.Room(count), whole.data() + at, count);
+                        built.Add(count);
+                    }
+                    built.Finish();
+                    text.ReplaceWith(built);
+                });
+                if (done) {
+                    TextBuilder built;
+                    built.Append(whole);
+                    built.Finish();
+                    shadow.ReplaceWith(built);
+                }
+                break;
+            }
+            }
+            failures += !done;
+            std::string expected = shadow.Text();
+            ASSERT_EQ(text.Text(), expected) << "seed " << seed << " step " << step;
+            ExpectSameLines(text, expected);
+            ASSERT_EQ(text.Modified(), shadow.Modified()) << "seed " << seed << " step " << step;
+            ASSERT_EQ(text.CanUndo(), shadow.CanUndo());
+            TextLayout fresh(shadow);
+            fresh.SetWidths(EvenWidths(), 40);
+            fresh.SetWrapWidth(60);
+            ASSERT_EQ(layout.DisplayLineCount(), fresh.DisplayLineCount()) << "seed " << seed << " step " << step;
+            for (std::size_t line = 0; line < fresh.DisplayLineCount(); line += 5)
+                ASSERT_EQ(layout.DisplayLineStart(line), fresh.DisplayLineStart(line));
+        }
+        // What an undo step holds shows when it is taken: both models must take back the same.
+        text.Undo();
+        shadow.Undo();
+        ASSERT_EQ(text.Text(), shadow.Text());
+        EXPECT_GT(failures, 20) << "the budget should make many edits fail";
+    }
+}
+
+// Text handed from one model to another moves whole, with its line index, and leaves the giver the
+// taker's text: a big text changes control without a copy.
+TEST(TextModel, TakingAnotherModelsTextSwapsTheTexts) {
+    TextModel from, to;
+    from.Insert(0, "one\r\ntwo\rthree\n", false);
+    to.Insert(0, "x", false);
+    from.SetModified(false);
+    to.TakeTextFrom(from);
+    EXPECT_EQ(to.Text(), "one\r\ntwo\rthree\n");
+    ExpectSameLines(to, "one\r\ntwo\rthree\n");
+    EXPECT_EQ(from.Text(), "x");
+    ExpectSameLines(from, "x");
+    EXPECT_FALSE(to.CanUndo());
 }

@@ -23,6 +23,7 @@ public:
     bool overwriteKeepsLf = false;
     int errorsReported = 0;
     bool failNextRead = false;  // ReadRange throws as an allocation failure would
+    int editsToFail = 0;        // the next edits fail as the control's do when memory runs out
 
     explicit MemoryText(std::string initial = {}) : text(std::move(initial)) {}
 
@@ -49,11 +50,13 @@ public:
         std::memcpy(buffer, text.data() + start, static_cast<std::size_t>(end - start));
         return static_cast<std::size_t>(end - start);
     }
-    void ReplaceSelection(std::string_view bytes) override {
+    bool ReplaceSelection(std::string_view bytes) override {
+        if (EditFails()) return false;
         text.replace(static_cast<std::size_t>(selStart), static_cast<std::size_t>(selEnd - selStart), bytes);
         selStart = selEnd = selStart + static_cast<std::int32_t>(bytes.size());
+        return true;
     }
-    void ClearSelection() override { ReplaceSelection({}); }
+    bool ClearSelection() override { return ReplaceSelection({}); }
     std::int32_t WordBreakLeft(std::int32_t from) override;
     std::int32_t WordBreakRight(std::int32_t from) override;
     std::size_t StreamTextOut(char* buffer, std::size_t capacity) override {
@@ -61,13 +64,20 @@ public:
         std::memcpy(buffer, text.data(), n);
         return n;
     }
-    void StreamTextIn(std::string_view bytes) override {
+    bool StreamTextIn(std::string_view bytes) override {
+        if (EditFails()) return false;
         text.assign(bytes);
         selStart = selEnd = 0;
+        return true;
     }
     std::uint8_t ViewCodePage() override { return codePage; }
     void ApplyViewCodePage(std::uint8_t page) override { codePage = page; }
-    void ReportLastError() override { ++errorsReported; }
+    void ReportOutOfMemory() override { ++errorsReported; }
+    bool EditFails() {
+        if (editsToFail == 0) return false;
+        --editsToFail;
+        return true;
+    }
 
     // The control's own key handling.
     bool KeepsInFrontOf(char c) const { return c == '\r' || (overwriteKeepsLf && c == '\n'); }
@@ -77,13 +87,19 @@ public:
     }
     void ControlEnter() { ReplaceSelection("\r\n"); }
     void ControlDelete() {
-        if (selStart != selEnd) return ClearSelection();
+        if (selStart != selEnd) {
+            ClearSelection();
+            return;
+        }
         if (selStart >= TextLength()) return;
         selEnd = selStart + (IsCrLfAt(selStart) ? 2 : 1);
         ClearSelection();
     }
     void ControlBackspace() {
-        if (selStart != selEnd) return ClearSelection();
+        if (selStart != selEnd) {
+            ClearSelection();
+            return;
+        }
         if (selStart < 1) return;
         selStart -= (selStart >= 2 && IsCrLfAt(selStart - 2)) ? 2 : 1;
         ClearSelection();

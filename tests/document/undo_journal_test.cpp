@@ -311,6 +311,59 @@ TEST(UndoJournal, WordDeletionsAreDoneByTheRecorderAndTakenBackWhole) {
     EXPECT_EQ(f.t.errorsReported, 1);
 }
 
+// The control can fail an edit (memory ran out) and then leaves the text as it was. What was recorded
+// for an edit that did not happen goes again, as the program's paths do it through a mark; an undo
+// step the control could not make stays, to be tried again, and is reported.
+TEST(UndoJournal, FailedEditsLeaveTheJournalAsItWasAndFailedUndoStepsStay) {
+    Fixture f;
+    f.TypeText("abc");
+    auto failing = [&f](auto edit) {
+        const UndoMark mark = f.journal.Mark();
+        f.t.editsToFail = 1;
+        edit();
+        if (f.t.editsToFail == 0) f.journal.ForgetSince(mark);
+        f.t.editsToFail = 0;
+    };
+    failing([&] { f.editor.Type('d'); });                // would have grown the run
+    failing([&] { f.editor.ReplaceSelection("xyz"); });  // would have pushed a record
+    failing([&] { f.editor.Enter(); });
+    EXPECT_EQ(f.t.text, "abc");
+    ASSERT_EQ(f.journal.RecordCount(), 1u);
+    EXPECT_EQ(f.journal.Newest()->end, 2);
+    f.TypeText("d");
+    EXPECT_EQ(f.journal.RecordCount(), 1u);
+
+    f.t.editsToFail = 1;
+    f.editor.Undo();
+    EXPECT_EQ(f.t.text, "abcd");
+    EXPECT_EQ(f.t.errorsReported, 1);
+    for (int i = 0; i < 4; ++i) f.editor.Undo();
+    EXPECT_EQ(f.t.text, "");
+    EXPECT_TRUE(f.journal.Empty());
+
+    // A word the control could not delete is not recorded as deleted.
+    Fixture w("one two");
+    w.Caret(0);
+    w.t.editsToFail = 1;
+    w.editor.CtrlDelete();
+    EXPECT_EQ(w.t.text, "one two");
+    EXPECT_TRUE(w.journal.Empty());
+    EXPECT_EQ(w.t.errorsReported, 1);
+
+    // A snapshot that cannot be streamed back stays for the next Undo, with its view.
+    Fixture s("old");
+    s.journal.Record(s.t, UndoKind::TextSnapshot, 0);
+    s.t.StreamTextIn("new");
+    s.t.codePage = 2;
+    s.t.editsToFail = 1;
+    s.editor.Undo();
+    EXPECT_EQ(s.t.text, "new");
+    EXPECT_EQ(s.t.codePage, 2);
+    s.editor.Undo();
+    EXPECT_EQ(s.t.text, "old");
+    EXPECT_EQ(s.t.codePage, 0);
+}
+
 TEST(UndoJournal, ConsecutiveSnapshotsAreTakenBackTogetherWithTheirView) {
     Fixture f("Hello");
     f.t.SetSelection(1, 3);

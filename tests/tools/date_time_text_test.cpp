@@ -50,6 +50,30 @@ TEST_F(DateTimeText, DateAndTimeReplaceTheSelectionAsTwoUndoSteps) {
     EXPECT_TRUE(journal.Empty());
 }
 
+// Both pieces go in or neither: a time the text cannot take after the date takes the date out again.
+TEST_F(DateTimeText, ATimeThatCannotFollowTheDateTakesTheDateOutAgain) {
+    const UndoMark mark = journal.Mark();
+    text.SetSelection(7, 10);
+    text.editsToFail = 1;
+    EXPECT_FALSE(InsertDateTimeText(text, record, "08.12.2026", "0:07:33"));
+    EXPECT_EQ(text.text, "Dated: XXX here");
+    journal.ForgetSince(mark);
+    EXPECT_TRUE(journal.Empty());
+    text.SetSelection(7, 10);
+    // The date goes in, the time fails, the date's removal succeeds.
+    int call = 0;
+    UndoRecorder failingTime = [&](UndoKind kind, std::int32_t count) {
+        record(kind, count);
+        if (++call == 2) text.editsToFail = 1;
+    };
+    EXPECT_FALSE(InsertDateTimeText(text, failingTime, "08.12.2026", "0:07:33"));
+    EXPECT_EQ(text.text, "Dated: XXX here");
+    EXPECT_EQ(text.selStart, 7);
+    EXPECT_EQ(text.selEnd, 10);
+    journal.ForgetSince(mark);
+    EXPECT_TRUE(journal.Empty());
+}
+
 TEST_F(DateTimeText, APieceTheSystemCouldNotGiveIsLeftOut) {
     EXPECT_EQ(DateTimePiecesOf("1.2.3", "4:5").date, "1.2.3 ");
     EXPECT_EQ(DateTimePiecesOf("", "4:5").date, "") << "no stray space";

@@ -196,9 +196,12 @@ public:
         selStart = start;
         selEnd = end;
     }
-    void ReplaceSelection(std::string_view replacement) override {
+    bool ReplaceSelection(std::string_view replacement) override {
+        if (replacementsBeforeFailure == 0) return false;
+        --replacementsBeforeFailure;
         text.replace(static_cast<std::size_t>(selStart), static_cast<std::size_t>(selEnd - selStart), replacement);
         selStart = selEnd = selStart + static_cast<std::int32_t>(replacement.size());
+        return true;
     }
     ReplaceAnswer ConfirmReplace() override {
         ++questions;
@@ -212,6 +215,7 @@ public:
     std::int32_t selStart = 0, selEnd = 0;
     std::deque<ReplaceAnswer> answers;
     int questions = 0, snapshots = 0;
+    int replacementsBeforeFailure = -1;  // the text takes this many replacements, then no more
 };
 
 SearchState Find(std::string pattern) {
@@ -293,6 +297,23 @@ TEST(FindNext, ReplaceAllForwardDoesNotFindItsOwnReplacement) {
     state = Replace("a", "");
     RunSearch(state, removed);
     EXPECT_EQ(removed.text, "xy");
+    // A replacement the text cannot take ends the run there, without another search; a prompted
+    // "Yes" that fails ends it as well.
+    FakeTarget full("a-a-a-a");
+    full.replacementsBeforeFailure = 2;
+    state = Replace("a", "b");
+    RunSearch(state, full);
+    EXPECT_EQ(full.text, "b-b-a-a");
+    EXPECT_FALSE(state.replaceAll);
+    FakeTarget asked("a-a");
+    asked.replacementsBeforeFailure = 0;
+    asked.answers = {ReplaceAnswer::Yes, ReplaceAnswer::Yes};
+    state = Replace("a", "b");
+    state.promptReplace = true;
+    RunSearch(state, asked);
+    EXPECT_EQ(asked.questions, 1);
+    EXPECT_FALSE(FindNextCommand(state, asked));
+    EXPECT_EQ(asked.text, "a-a");
 }
 
 TEST(FindNext, ConfirmationAnswersDecideEachMatch) {

@@ -50,7 +50,12 @@ std::string SelectedBytes(HWND dialog) {
     return bytes;
 }
 
-void InsertIntoText(const std::string& bytes) { InsertRecorded(EditorText(), RecordUndo, bytes); }
+void InsertIntoText(const std::string& bytes) {
+    const UndoMark mark = MarkUndo();
+    if (InsertRecorded(EditorText(), RecordUndo, bytes)) return;
+    ForgetUndoSince(mark);
+    ReportOutOfMemory();
+}
 
 void OnCopyDirectly(HWND dialog) {
     const std::string bytes = SelectedBytes(dialog);

@@ -1,5 +1,7 @@
 #include "tools/win/date_time.h"
 
+#include <new>
+
 #include "app/win/application.h"
 #include "document/undo_journal.h"
 #include "document/win/control_text_access.h"
@@ -39,5 +41,16 @@ void InsertDateTime() {
     if (!EditorControl) return;
     SYSTEMTIME moment{};
     GetLocalTime(&moment);
-    InsertDateTimeText(EditorText(), RecordUndo, LocaleDateText(moment), LocaleTimeText(moment));
+    const std::int32_t lengthBefore = EditorText().TextLength();
+    const UndoMark mark = MarkUndo();
+    try {
+        if (InsertDateTimeText(EditorText(), RecordUndo, LocaleDateText(moment), LocaleTimeText(moment))) return;
+    } catch (const std::bad_alloc&) {
+        // No memory for the texts themselves: nothing went in.
+    }
+    // The entries of pieces that are not in the text go; a journal that could no longer be matched
+    // to the text (the date stayed in after all) is emptied rather than left to undo wrong bytes.
+    if (EditorText().TextLength() == lengthBefore) ForgetUndoSince(mark);
+    else ClearUndo();
+    ReportOutOfMemory();
 }

@@ -81,19 +81,28 @@ public:
         SendMessageA(control_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
     }
 
-    void ReplaceSelection(std::string_view text) override {
+    bool ReplaceSelection(std::string_view text) override {
         // The snapshot is taken just before the first replacement of the run rather than when the
         // run starts: a run that replaces nothing (no match, or every match skipped) then leaves no
         // entry behind, so the next Undo takes back the user's own last edit, and no copy of a big
         // text is kept for nothing.
         if (snapshotPending_) {
             snapshotPending_ = false;
+            runMark_ = MarkUndo();
+            replaced_ = 0;
             RecordReplaceRunUndo();
+            runRecorded_ = DocumentUndoJournal().RecordCount() > runMark_.count;
         }
         if (state_.replaceAll && !state_.promptReplace) SuspendDrawing();
         // Patterns and replacements end at their first zero byte, so the zero-ended form is whole.
         std::string zeroEnded(text);
         SendMessageA(control_, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(zeroEnded.c_str()));
+        if (!EditorControlFailed()) {
+            ++replaced_;
+            return true;
+        }
+        TakeBackFailedRun();
+        return false;
     }
 
     ReplaceAnswer ConfirmReplace() override {
@@ -107,6 +116,20 @@ public:
     void RecordSnapshot() override { snapshotPending_ = true; }
 
 private:
+    // A replacement the text could not take (memory ran out) ends the run, and the run is taken
+    // back with its own snapshot, so the text is as the run found it; a snapshot shared with the
+    // rewrite before it would take back more, so then the replacements made stay, for one Undo.
+    void TakeBackFailedRun() {
+        const DWORD error = GetLastError();
+        if (runRecorded_) {
+            if (replaced_ == 0) ForgetUndoSince(runMark_);
+            else UndoLast();
+            runRecorded_ = false;
+        }
+        SetLastError(error);
+        ReportLastError();
+    }
+
     void ShowBusy() {
         if (!previousCursor_) previousCursor_ = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
     }
@@ -121,6 +144,9 @@ private:
     HWND control_;
     const SearchState& state_;
     bool snapshotPending_ = false;
+    UndoMark runMark_;
+    bool runRecorded_ = false;
+    std::size_t replaced_ = 0;
     bool drawingSuspended_ = false;
     HCURSOR previousCursor_ = nullptr;
 };

@@ -5,12 +5,13 @@
 #include <windows.h>
 
 // Flips the setting "WW" between 0 (word wrap on) and WS_HSCROLL | ES_AUTOHSCROLL (off), marks menu
-// item 25 while word wrap is on and rebuilds the control. Without memory for the copy of the text,
-// or when no new control can be made, nothing changes at all.
+// item 25 while word wrap is on and rebuilds the control. When no new control can be made, nothing
+// changes at all and the user is told why.
 void ToggleWordWrap();
 
 // Puts a new EditorControl with the word-wrap style bits `style` in the place of the old one and
-// hands it the old one's plain text, selection and modified flag; the undo journal is kept, its
-// positions are still right. On success WordWrapStyle is `style`; false when nothing has changed
-// (no memory for the copy, or no new window), the old control then still being there as it was.
+// moves the old one's text (no copy is made), colours, selection and modified flag into it; the undo
+// journal is kept, its positions are still right. On success WordWrapStyle is `style`; false when
+// nothing has changed (no new window), the old control then still being there as it was, with the
+// error code set.
 bool RebuildEditorControl(DWORD style);
