@@ -88,7 +88,7 @@ void CopySelection() {
 namespace {
 
 // The clipboard's text in the view's code page put in place of the selection; false when memory
-// for it ran out, and then the text and the journal are as they were.
+// for it ran out (the only way it fails), and then the text and the journal are as they were.
 bool PasteOpenClipboard() {
     HANDLE data = GetClipboardData(ClipboardFormatOfView());
     if (!data) return true;
@@ -103,7 +103,6 @@ bool PasteOpenClipboard() {
         converted.reset(new (std::nothrow) char[count + 1]());
         if (!converted) {
             GlobalUnlock(data);
-            SetLastError(ERROR_NOT_ENOUGH_MEMORY);
             return false;
         }
         for (std::size_t i = 0; i < count; ++i)
@@ -132,8 +131,9 @@ void PasteClipboard() {
         if (!clipboard.open) return;
         pasted = PasteOpenClipboard();
     }
-    // Told once the clipboard is closed again, so other programs are not kept waiting for it.
-    if (!pasted) ReportLastError();
+    // Told once the clipboard is closed again, so other programs are not kept waiting for it (and
+    // after the unlocking and closing, which set the error code of their own).
+    if (!pasted) ReportOutOfMemory();
 }
 
 void DeleteSelection() {

@@ -1654,8 +1654,17 @@ LRESULT HandleMessage(Editor& e, UINT message, WPARAM wParam, LPARAM lParam) {
 LRESULT CALLBACK EditorControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     Editor* editor = EditorOf(window);
     if (message == WM_NCCREATE) {
+        try {
+            GrowthBudget::Charge(sizeof(Editor));
+        } catch (const std::bad_alloc&) {
+            SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+            return FALSE;
+        }
         editor = new (std::nothrow) Editor(window);
-        if (!editor) return FALSE;
+        if (!editor) {
+            SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+            return FALSE;
+        }
         SetWindowLongPtrA(window, 0, reinterpret_cast<LONG_PTR>(editor));
         return DefWindowProcA(window, message, wParam, lParam);
     }
