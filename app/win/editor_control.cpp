@@ -1403,12 +1403,11 @@ void OnSize(Editor& e) {
     InvalidateRect(e.window, nullptr, FALSE);
 }
 
-ATOM editorClass = 0;
-
 // The other control's text moves here without a copy; this control's (empty, for word wrap) goes
 // there. Both are then shown from their start.
 LRESULT TakeTextFrom(Editor& e, HWND other) {
-    if (!other || other == e.window || static_cast<ATOM>(GetClassLongPtrA(other, GCW_ATOM)) != editorClass) return FALSE;
+    if (!other || other == e.window || GetClassLongPtrA(other, GCW_ATOM) != GetClassLongPtrA(e.window, GCW_ATOM))
+        return FALSE;
     Editor* source = EditorOf(other);
     if (!source) return FALSE;
     e.text.TakeTextFrom(source->text);
@@ -1708,6 +1707,5 @@ bool RegisterEditorControlClass(HINSTANCE instance) {
     windowClass.hInstance = instance;
     windowClass.hCursor = LoadCursorA(nullptr, IDC_IBEAM);
     windowClass.lpszClassName = "RICHEDIT";
-    editorClass = RegisterClassExA(&windowClass);
-    return editorClass != 0;
+    return RegisterClassExA(&windowClass) != 0;
 }
