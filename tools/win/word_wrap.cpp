@@ -47,6 +47,7 @@ bool RebuildEditorControl(DWORD style) {
 }
 
 void ToggleWordWrap() {
+    if (!EditorControl) return;
     const DWORD style = WordWrapStyle == 0 ? kNoWordWrapStyle : 0;
     if (!RebuildEditorControl(style)) {
         ReportLastError();
