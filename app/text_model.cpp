@@ -194,6 +194,27 @@ std::size_t TextModel::ReplaceBytes(std::size_t first, std::size_t last, const s
     return inserted;
 }
 
+bool TextModel::MapBytes(std::size_t first, std::size_t last, const std::uint8_t* byteFor) noexcept {
+    for (int b = 0; b < 256; ++b) {
+        bool lineBreak = b == '\r' || b == '\n';
+        bool mapsToLineBreak = byteFor[b] == '\r' || byteFor[b] == '\n';
+        if (lineBreak ? byteFor[b] != b : mapsToLineBreak) return false;
+    }
+    last = std::min(last, Length());
+    if (first >= last) return true;
+    bytes_.ChangeRange(first, last, [byteFor](char* bytes, std::size_t count) {
+        for (std::size_t i = 0; i < count; ++i) bytes[i] = static_cast<char>(byteFor[static_cast<unsigned char>(bytes[i])]);
+    });
+    undo_ = {};
+    ++version_;
+    modified_ = true;
+    // The same lines, whose widths may have changed.
+    std::size_t firstLine = LineFromPosition(first);
+    std::size_t count = LineFromPosition(last) - firstLine + 1;
+    for (TextObserver* observer : observers_) observer->OnLinesReplaced(firstLine, count, count);
+    return true;
+}
+
 void TextModel::ChangedWhole(std::size_t oldLineCount) noexcept {
     undo_ = {};
     ++version_;

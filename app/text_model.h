@@ -110,6 +110,11 @@ public:
     // are likely small.
     void Compact();
 
+    // Every byte of [first, last) replaced by byteFor[byte], where it is: a change that cannot fail
+    // and copies nothing. The table must keep CR and LF and make no other byte one of them, so the
+    // lines stay where they are; false (and nothing changed) when it does not.
+    bool MapBytes(std::size_t first, std::size_t last, const std::uint8_t* byteFor) noexcept;
+
     // The built text in place of the whole text, as one change without undo. The builder must be
     // finished; it keeps the old text, for the caller to let go of.
     void ReplaceWith(TextBuilder& built) noexcept;

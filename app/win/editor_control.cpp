@@ -1422,6 +1422,20 @@ LRESULT TakeTextFrom(Editor& e, HWND other) {
     return TRUE;
 }
 
+LRESULT MapSelectedBytes(Editor& e, const std::uint8_t* byteFor) {
+    if (!byteFor || ReadOnly(e)) return FALSE;
+    std::size_t first = SelectionStart(e), last = SelectionEnd(e);
+    if (!e.text.MapBytes(first, last, byteFor)) return FALSE;
+    FollowChange(e, e.caret, [&] {
+        e.widestLine = 0;
+        UpdateScrollBars(e);
+        PlaceCaret(e);
+        Invalidate(e);
+    });
+    Notify(e, EN_CHANGE, ENM_CHANGE);
+    return TRUE;
+}
+
 LRESULT HandleMessage(Editor& e, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_PAINT: OnPaint(e); return 0;
@@ -1640,6 +1654,7 @@ LRESULT HandleMessage(Editor& e, UINT message, WPARAM wParam, LPARAM lParam) {
     case EM_GETVIEWCODEPAGE: return e.view;
     case EM_EXPECTSTREAMSIZE: e.expectedStreamSize = static_cast<std::size_t>(lParam); return 0;
     case EM_TAKETEXTFROM: return TakeTextFrom(e, reinterpret_cast<HWND>(wParam));
+    case EM_MAPBYTES: return MapSelectedBytes(e, reinterpret_cast<const std::uint8_t*>(lParam));
     case kRefreshMessage:
         e.refreshPosted = false;
         if (e.scrollBarsPending) UpdateScrollBarsNow(e);

@@ -24,6 +24,10 @@
 // wParam = another control of this class: its text and line index move into this control in one
 // step that cannot fail (the other is left with this one's text). Returns TRUE when moved.
 #define EM_TAKETEXTFROM (WM_USER + 0x203)
+// lParam = a table of 256 bytes: every byte of the selection is replaced by its entry, in place (a
+// code page conversion, which copies nothing of the text). The table must keep CR and LF and make no
+// other byte one of them; returns FALSE, changing nothing, when it does not.
+#define EM_MAPBYTES (WM_USER + 0x205)
 // Returns 0 when the message handled just before completed, or the system error code with which it
 // failed (ERROR_NOT_ENOUGH_MEMORY: memory for the text ran out), and forgets it, so that a failure
 // is reported once. A message that fails changes nothing: text, line index, colours, selection,

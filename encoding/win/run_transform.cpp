@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "app/win/application.h"
+#include "app/win/editor_control.h"
 #include "app/win/editor_setup.h"
 #include "document/undo_journal.h"
 #include "document/win/document_files.h"
@@ -175,6 +176,26 @@ void ConvertCodePageOf(const TransformRun& run, std::string& bytes) {
     Select(run.control, run.savedSelection.cpMin, run.savedSelection.cpMax);
 }
 
+// A conversion maps every byte by itself, so the control changes the bytes where they are: of the
+// text, only what Undo keeps is copied. False when the control cannot do it that way (nothing
+// changed, nothing recorded); the conversion then goes through a copy.
+bool ConvertCodePageInPlace(const TransformRun& run) {
+    const ConversionMap map = ComposeConversion(run.from, run.to);
+    const bool viewFollows = run.selectionWasEmpty && run.command != IDM_CONVERSION_CHOOSER;
+    const CHARRANGE working = Selection(run.control);
+    const UndoMark mark = MarkUndo();
+    RecordUndo(viewFollows ? UndoKind::TextSnapshot : UndoKind::ReplaceRange,
+               viewFollows ? 0 : working.cpMax - working.cpMin);
+    if (!SendMessageA(run.control, EM_MAPBYTES, 0, reinterpret_cast<LPARAM>(map.byteFor.data()))) {
+        ForgetUndoSince(mark);
+        return false;
+    }
+    if (viewFollows)
+        ShowConvertedTextIn(static_cast<std::uint8_t>(run.command == IDM_TO_FIDO ? int{kOem866} : run.command - IDM_TO_ANSI));
+    Select(run.control, run.savedSelection.cpMin, run.savedSelection.cpMax);
+    return true;
+}
+
 // The result is selected from the saved start; the control cuts the range off at the end of the text.
 void PutBackSelected(const TransformRun& run, std::string result) {
     if (!PutBack(run, result)) return;
@@ -254,6 +275,10 @@ void RunTransform(int command, int from, int to) {
     }
 
     const std::size_t length = static_cast<std::size_t>(working.cpMax - working.cpMin);
+    if (length > 0 && IsConversion(command) && ConvertCodePageInPlace(run)) {
+        CommonEnd(firstVisibleLine);
+        return;
+    }
     if (length > 0) {
         // Every buffer is the run's own and goes on every path; when memory runs out, the text, the
         // selection and the undo journal stay as they were.

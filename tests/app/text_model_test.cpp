@@ -402,3 +402,25 @@ TEST(TextModel, TakingAnotherModelsTextSwapsTheTexts) {
     ExpectSameLines(from, "x");
     EXPECT_FALSE(to.CanUndo());
 }
+
+// A byte map changes bytes where they are; one that would move line breaks is refused whole.
+TEST(TextModel, MappingBytesInPlaceKeepsTheLinesAndRefusesToMoveLineBreaks) {
+    TextModel text;
+    text.Insert(0, "ab\r\ncd\ref", true);
+    std::uint8_t upper[256];
+    for (int b = 0; b < 256; ++b) upper[b] = static_cast<std::uint8_t>(b >= 'a' && b <= 'z' ? b - 32 : b);
+    text.SetModified(false);
+    EXPECT_TRUE(text.MapBytes(1, 8, upper));
+    EXPECT_EQ(text.Text(), "aB\r\nCD\rEf");
+    ExpectSameLines(text, "aB\r\nCD\rEf");
+    EXPECT_TRUE(text.Modified());
+    EXPECT_FALSE(text.CanUndo());
+    std::uint8_t breaking[256];
+    for (int b = 0; b < 256; ++b) breaking[b] = static_cast<std::uint8_t>(b);
+    breaking['f'] = '\n';
+    EXPECT_FALSE(text.MapBytes(0, text.Length(), breaking));
+    breaking['f'] = 'f';
+    breaking['\r'] = 'x';
+    EXPECT_FALSE(text.MapBytes(0, text.Length(), breaking));
+    EXPECT_EQ(text.Text(), "aB\r\nCD\rEf");
+}

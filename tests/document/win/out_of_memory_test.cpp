@@ -143,14 +143,26 @@ TEST_F(OutOfMemory, PasteAndTypingChangeNothing) {
     ExpectUnchangedAndToldOnce(answers);
 }
 
-TEST_F(OutOfMemory, AWholeTextConversionKeepsTextAndView) {
+TEST_F(OutOfMemory, AWholeTextTransformKeepsTextAndView) {
     Select(EditorControl, 5, 5);
     before_ = DocumentState::Now();
     ModalAnswers answers;
     answers.PressButton(IDOK);
     ShortOfMemory shortage;
-    RunTransformCommand(IDM_TO_OEM);
+    RunTransformCommand(IDM_TRANSLIT);
     ExpectUnchangedAndToldOnce(answers);
+    // A code page conversion changes the bytes where they are and needs no memory for the text.
+    SendMessageA(EditorControl, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>("\xEF\xF0\xE8"));
+    before_ = DocumentState::Now();
+    Select(EditorControl, 0, 0);
+    {
+        ShortOfMemory shortage;
+        RunTransformCommand(IDM_TO_OEM);
+    }
+    EXPECT_EQ(ControlText().substr(0, 8), "the D\xAF\xE0\xA8");
+    EXPECT_EQ(CodePageIndex, 1);
+    UndoLast();
+    EXPECT_EQ(DocumentState::Now(), before_);
 }
 
 TEST_F(OutOfMemory, WordWrapKeepsTheControlItHadWithItsText) {
