@@ -1,6 +1,7 @@
 #include "document/undo_journal.h"
 
 #include <new>
+#include <string>
 #include <string_view>
 #include <utility>
 
@@ -36,6 +37,14 @@ std::uint32_t ReadByte(TextAccess& text, std::int32_t position) {
 }
 
 void InsertAt(TextAccess& text, std::int32_t position, std::string_view bytes) {
+    // The control puts no caret between the CR and the LF of a pair, and a deletion can make a pair
+    // around the place to restore: the CR is replaced by itself followed by the bytes.
+    if (position > 0 && ReadByte(text, position - 1) == static_cast<unsigned char>(kCr) &&
+        ReadByte(text, position) == static_cast<unsigned char>(kLf)) {
+        text.SetSelection(position - 1, position);
+        text.ReplaceSelection(std::string(1, kCr).append(bytes));
+        return;
+    }
     text.SetSelection(position, position);
     text.ReplaceSelection(bytes);
 }

@@ -10,6 +10,7 @@
 #include <memory>
 #include <new>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/colour_runs.h"
@@ -54,7 +55,10 @@ struct Editor {
 
     bool redraw = true;
     bool focused = false;
-    bool showSelectionUnfocused = false;
+    bool showSelectionUnfocused = false;  // ES_NOHIDESEL, or EM_HIDESELECTION with lParam non-zero
+    // EM_HIDESELECTION with lParam 0: shown (1) or hidden (0) until the focus next comes or goes;
+    // -1: as the focus and the style say.
+    int selectionShownForNow = -1;
     bool overwrite = false;
 
     CHARFORMATA format{};
@@ -85,11 +89,18 @@ struct Editor {
 
     // Mouse: a plain selecting drag, or a press inside the selection that may become a text drag.
     bool selecting = false;
+    // A drag after a double click selects whole words; the word double-clicked stays selected.
+    bool selectingWords = false;
+    std::size_t wordFirst = 0;
+    std::size_t wordLast = 0;
     bool dragPending = false;
     bool dragging = false;
     POINT pressPoint{};
     std::size_t dropPosition = 0;
     bool autoScrolling = false;
+    // Wheel turns not yet worth a whole step, vertical and horizontal.
+    int wheelPending = 0;
+    int horizontalWheelPending = 0;
 };
 
 Editor* EditorOf(HWND window) { return reinterpret_cast<Editor*>(GetWindowLongPtrA(window, 0)); }
@@ -99,6 +110,9 @@ bool Wraps(const Editor& e) { return (Style(e) & (WS_HSCROLL | ES_AUTOHSCROLL)) 
 bool ReadOnly(const Editor& e) { return (Style(e) & ES_READONLY) != 0; }
 
 std::size_t SelectionStart(const Editor& e) { return std::min(e.anchor, e.caret); }
+bool SelectionShown(const Editor& e) {
+    return e.selectionShownForNow >= 0 ? e.selectionShownForNow != 0 : e.focused || e.showSelectionUnfocused;
+}
 std::size_t SelectionEnd(const Editor& e) { return std::max(e.anchor, e.caret); }
 
 RECT ClientArea(const Editor& e) {
@@ -161,6 +175,22 @@ void Notify(Editor& e, WORD code, DWORD mask) {
     HWND parent = GetParent(e.window);
     if (parent)
         SendMessageA(parent, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(e.window), code), reinterpret_cast<LPARAM>(e.window));
+}
+
+// EN_SELCHANGE is the one notification of the list that comes as WM_NOTIFY, with the new selection
+// and its kind.
+void NotifySelectionChange(Editor& e) {
+    if (!(e.eventMask & ENM_SELCHANGE)) return;
+    HWND parent = GetParent(e.window);
+    if (!parent) return;
+    SELCHANGE change{};
+    change.nmhdr.hwndFrom = e.window;
+    change.nmhdr.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID(e.window));
+    change.nmhdr.code = EN_SELCHANGE;
+    change.chrg = {static_cast<LONG>(SelectionStart(e)), static_cast<LONG>(SelectionEnd(e))};
+    std::size_t n = SelectionEnd(e) - SelectionStart(e);
+    change.seltyp = static_cast<WORD>(n == 0 ? SEL_EMPTY : (SEL_TEXT | (n > 1 ? SEL_MULTICHAR : 0)));
+    SendMessageA(parent, WM_NOTIFY, change.nmhdr.idFrom, reinterpret_cast<LPARAM>(&change));
 }
 
 // ---- Layout and scrolling -------------------------------------------------------------------
@@ -349,7 +379,7 @@ void SetSelection(Editor& e, std::size_t anchor, std::size_t caret, bool scroll 
     // While drawing is off the caller is rewriting the text and puts the view back itself.
     if (scroll && e.redraw) ScrollCaretIntoView(e);
     else PlaceCaret(e);
-    Notify(e, EN_SELCHANGE, ENM_SELCHANGE);
+    NotifySelectionChange(e);
 }
 
 // ---- Font ------------------------------------------------------------------------------------
@@ -616,7 +646,7 @@ void OnPaint(Editor& e) {
     HGDIOBJ oldFont = SelectObject(memory, e.font.get());
     SetBkMode(memory, TRANSPARENT);
     IntersectClipRect(memory, area.left, area.top, area.right, area.bottom);
-    bool showSelection = e.focused || e.showSelectionUnfocused;
+    bool showSelection = SelectionShown(e);
     int widest = e.widestLine;
     int firstRow = std::max<LONG>(0, area.top) / e.lineHeight;
     for (int row = firstRow; row * e.lineHeight < std::min<LONG>(height, area.bottom); ++row) {
@@ -767,30 +797,52 @@ std::size_t PositionAtPoint(Editor& e, int x, int y) {
     return PositionOnLine(e, static_cast<std::size_t>(line), x - kMargin + e.scrollX);
 }
 
-void SelectWordAt(Editor& e, std::size_t p) {
+// The word a double click at p takes, or an empty range at p where there is none.
+std::pair<std::size_t, std::size_t> WordAt(Editor& e, std::size_t p) {
     const ViewLetters& letters = Letters(e);
     std::size_t length = e.text.Length();
-    if (length == 0) return;
+    std::pair<std::size_t, std::size_t> none{std::min(p, length), std::min(p, length)};
+    if (length == 0) return none;
     if (p >= length || letters.classes[e.text.At(p)] == WordClass::LineBreak) {
-        if (p == 0) return;
+        if (p == 0) return none;
         --p;
     }
     WordClass cls = letters.classes[e.text.At(p)];
-    if (cls == WordClass::LineBreak) return;
+    if (cls == WordClass::LineBreak) return none;
     std::size_t first = p, last = p + 1;
     while (first > 0 && letters.classes[e.text.At(first - 1)] == cls) --first;
     while (last < length && letters.classes[e.text.At(last)] == cls) ++last;
     // A word is taken with the blanks after it, as the system's controls do.
     if (cls != WordClass::Blank)
         while (last < length && letters.classes[e.text.At(last)] == WordClass::Blank) ++last;
-    SetSelection(e, first, last);
+    return {first, last};
+}
+
+// Extends a drag's selection to p: by characters, or after a double click by whole words, the
+// double-clicked word always inside.
+void ExtendSelectionTo(Editor& e, std::size_t p) {
+    if (!e.selectingWords) {
+        MoveCaret(e, p, true);
+        return;
+    }
+    auto [first, last] = WordAt(e, p);
+    e.desiredX = -1;
+    e.text.CloseUndoRun();
+    if (first < e.wordFirst) SetSelection(e, e.wordLast, first);
+    else SetSelection(e, e.wordFirst, std::max(last, e.wordLast));
 }
 
 void OnLeftButtonDown(Editor& e, int x, int y, bool doubleClick) {
     SetFocus(e.window);
     std::size_t p = PositionAtPoint(e, x, y);
     if (doubleClick) {
-        SelectWordAt(e, p);
+        auto [first, last] = WordAt(e, p);
+        if (first == last) return;
+        SetSelection(e, first, last);
+        e.selecting = e.selectingWords = true;
+        e.wordFirst = first;
+        e.wordLast = last;
+        SetCapture(e.window);
         return;
     }
     bool shift = GetKeyState(VK_SHIFT) < 0;
@@ -831,7 +883,7 @@ void OnMouseMove(Editor& e, int x, int y) {
     }
     if (!e.selecting) return;
     AutoScroll(e, x, y);
-    MoveCaret(e, PositionAtPoint(e, x, y), true);
+    ExtendSelectionTo(e, PositionAtPoint(e, x, y));
 }
 
 void OnAutoScrollTimer(Editor& e) {
@@ -845,7 +897,7 @@ void OnAutoScrollTimer(Editor& e) {
         if (p.x < 0) ScrollTo(e, e.topLine, e.scrollX - e.averageWidth * 2);
         else if (p.x >= r.right) ScrollTo(e, e.topLine, e.scrollX + e.averageWidth * 2);
     }
-    if (e.selecting) MoveCaret(e, PositionAtPoint(e, p.x, p.y), true);
+    if (e.selecting) ExtendSelectionTo(e, PositionAtPoint(e, p.x, p.y));
 }
 
 // A selection dragged to another place moves there (copies with Ctrl). The program's callback is
@@ -881,6 +933,7 @@ void EndMouse(Editor& e) {
     if (e.autoScrolling) KillTimer(e.window, kAutoScrollTimer);
     e.autoScrolling = false;
     e.selecting = false;
+    e.selectingWords = false;
     e.dragPending = false;
     e.dragging = false;
 }
@@ -942,13 +995,30 @@ void OnHorizontalScroll(Editor& e, int code) {
     ScrollTo(e, e.topLine, std::min(x, std::max(0, e.widestLine)));
 }
 
-void OnMouseWheel(Editor& e, int delta) {
-    static int pending = 0;
+// Turns right (a positive delta) scroll right; the text moves by the system's characters per notch.
+void OnHorizontalWheel(Editor& e, int delta) {
+    if (Wraps(e)) return;
+    UINT characters = 3;
+    SystemParametersInfoA(SPI_GETWHEELSCROLLCHARS, 0, &characters, 0);
+    e.horizontalWheelPending += delta;
+    int steps = e.horizontalWheelPending / WHEEL_DELTA;
+    e.horizontalWheelPending -= steps * WHEEL_DELTA;
+    if (steps == 0) return;
+    int x = e.scrollX + steps * static_cast<int>(characters) * e.averageWidth;
+    ScrollTo(e, e.topLine, std::clamp(x, 0, std::max(0, e.widestLine)));
+}
+
+void OnMouseWheel(Editor& e, int delta, WORD keys) {
+    // With Shift the wheel scrolls sideways: turning it down (towards the user) goes right.
+    if (keys & MK_SHIFT) {
+        OnHorizontalWheel(e, -delta);
+        return;
+    }
     UINT lines = 3;
     SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
-    pending += delta;
-    int steps = pending / WHEEL_DELTA;
-    pending -= steps * WHEEL_DELTA;
+    e.wheelPending += delta;
+    int steps = e.wheelPending / WHEEL_DELTA;
+    e.wheelPending -= steps * WHEEL_DELTA;
     if (steps == 0) return;
     long move = (lines == WHEEL_PAGESCROLL) ? static_cast<long>(VisibleLines(e)) : static_cast<long>(lines);
     long top = static_cast<long>(e.topLine) - steps * move;
@@ -1098,7 +1168,13 @@ void SetSelectionFromMessage(Editor& e, LONG first, LONG last) {
         SetSelection(e, e.caret, e.caret);
         return;
     }
-    SetSelection(e, ClampPosition(e, first), ClampPosition(e, last));
+    std::size_t anchor = ClampPosition(e, first), caret = ClampPosition(e, last);
+    // A caret between the CR and the LF of a pair would let typing or Backspace split the pair: it
+    // goes to the pair's start. A range is kept as asked, since a search may select a lone LF.
+    if (anchor == caret && caret > 0 && caret < e.text.Length() && e.text.At(caret - 1) == '\r' &&
+        e.text.At(caret) == '\n')
+        anchor = caret = caret - 1;
+    SetSelection(e, anchor, caret);
 }
 
 LRESULT OnLineIndex(Editor& e, WPARAM line) {
@@ -1168,7 +1244,11 @@ LRESULT OnGetCharFormat(Editor& e, WPARAM scope, CHARFORMATA* out) {
     out->dwMask = CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE | CFM_STRIKEOUT | CFM_PROTECTED | CFM_SIZE | CFM_COLOR |
                   CFM_FACE | CFM_OFFSET | CFM_CHARSET;
     if (scope & SCF_SELECTION) {
-        std::uint32_t colour = e.colours.ColourAt(SelectionStart(e));
+        // An empty selection reports the format that text typed there takes: the colour of the
+        // character before the caret (at the start of the text, of the one after it).
+        std::size_t at = SelectionStart(e);
+        if (at == SelectionEnd(e) && at > 0) --at;
+        std::uint32_t colour = e.colours.ColourAt(at);
         if (colour != ColourRuns::kDefault) {
             out->crTextColor = colour;
             out->dwEffects &= ~CFE_AUTOCOLOR;
@@ -1306,12 +1386,14 @@ LRESULT HandleMessage(Editor& e, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_STYLECHANGED: OnSize(e); return 0;
     case WM_SETFOCUS:
         e.focused = true;
+        e.selectionShownForNow = -1;
         MakeCaret(e);
         InvalidateSelection(e);
         Notify(e, EN_SETFOCUS, 0xFFFFFFFF);
         return 0;
     case WM_KILLFOCUS:
         e.focused = false;
+        e.selectionShownForNow = -1;
         DestroyCaret();
         InvalidateSelection(e);
         Notify(e, EN_KILLFOCUS, 0xFFFFFFFF);
@@ -1342,7 +1424,8 @@ LRESULT HandleMessage(Editor& e, UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_VSCROLL: OnVerticalScroll(e, LOWORD(wParam)); return 0;
     case WM_HSCROLL: OnHorizontalScroll(e, LOWORD(wParam)); return 0;
-    case WM_MOUSEWHEEL: OnMouseWheel(e, GET_WHEEL_DELTA_WPARAM(wParam)); return 0;
+    case WM_MOUSEWHEEL: OnMouseWheel(e, GET_WHEEL_DELTA_WPARAM(wParam), GET_KEYSTATE_WPARAM(wParam)); return 0;
+    case WM_MOUSEHWHEEL: OnHorizontalWheel(e, GET_WHEEL_DELTA_WPARAM(wParam)); return 0;
     case WM_SETFONT: OnSetFont(e, reinterpret_cast<HFONT>(wParam)); return 0;
     case WM_GETFONT: return reinterpret_cast<LRESULT>(e.font.get());
     case WM_SETREDRAW:
@@ -1469,10 +1552,20 @@ LRESULT HandleMessage(Editor& e, UINT message, WPARAM wParam, LPARAM lParam) {
         return OnFindText(e, wParam, &plain, &find->chrgText);
     }
     case EM_FINDWORDBREAK: return OnFindWordBreak(e, wParam, lParam);
-    case EM_HIDESELECTION:
-        e.showSelectionUnfocused = wParam == 0;
-        Invalidate(e);
+    case EM_HIDESELECTION: {
+        // lParam 0 is for the moment (a dialog showing a match while it has the focus); only a
+        // non-zero lParam changes how the control shows its selection unfocused from now on.
+        bool wasShown = SelectionShown(e);
+        if (lParam) {
+            e.showSelectionUnfocused = wParam == 0;
+            e.selectionShownForNow = -1;
+        } else {
+            e.selectionShownForNow = wParam == 0 ? 1 : 0;
+        }
+        // A dialog sends this with every message it handles: only a change is repainted.
+        if (SelectionShown(e) != wasShown) InvalidateSelection(e);
         return 0;
+    }
     case EM_GETCHARFORMAT: return OnGetCharFormat(e, wParam, reinterpret_cast<CHARFORMATA*>(lParam));
     case EM_SETCHARFORMAT: return OnSetCharFormat(e, wParam, reinterpret_cast<const CHARFORMATA*>(lParam));
     case EM_SETBKGNDCOLOR: {

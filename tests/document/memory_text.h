@@ -35,6 +35,8 @@ public:
     void SetSelection(std::int32_t start, std::int32_t end) override {
         start = Clamp(start);
         end = Clamp(end);
+        // As the control: a caret asked for between the CR and the LF of a pair stands at its start.
+        if (start == end && start > 0 && IsCrLfAt(start - 1)) start = end = start - 1;
         selStart = std::min(start, end);
         selEnd = std::max(start, end);
     }

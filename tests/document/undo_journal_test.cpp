@@ -205,6 +205,22 @@ TEST(UndoJournal, DeleteAndBackspaceAtLineBreaksAndEndsRestoreExactly) {
     f.editor.Undo();
     EXPECT_EQ(f.t.text, "ab\r\ncd");
 
+    // Taking the character between a lone CR and a lone LF makes them a pair, between whose halves
+    // the control puts no caret: Undo still restores the character in its place.
+    Fixture between("\rX\n");
+    between.Caret(1);
+    between.editor.Delete();
+    EXPECT_EQ(between.t.text, "\r\n");
+    between.editor.Undo();
+    EXPECT_EQ(between.t.text, "\rX\n");
+    EXPECT_EQ(between.t.selStart, 1);
+    between.Caret(2);
+    between.editor.Backspace();
+    EXPECT_EQ(between.t.text, "\r\n");
+    between.editor.Undo();
+    EXPECT_EQ(between.t.text, "\rX\n");
+    EXPECT_EQ(between.t.selStart, 2);
+
     // Nothing to take: nothing recorded.
     f.Caret(6);
     f.editor.Delete();
