@@ -85,10 +85,19 @@ public:
         // The snapshot is taken just before the first replacement of the run rather than when the
         // run starts: a run that replaces nothing (no match, or every match skipped) then leaves no
         // entry behind, so the next Undo takes back the user's own last edit, and no copy of a big
-        // text is kept for nothing.
+        // text is kept for nothing. The text is still as it was when the run started, but the
+        // selection is the match: the user's own selection from the run's start is put back for the
+        // moment of the snapshot, so that Undo of the run selects it again. Drawing is off meanwhile,
+        // so the view does not jump to that selection and back.
         if (snapshotPending_) {
             snapshotPending_ = false;
+            CHARRANGE match{};
+            SendMessageA(control_, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&match));
+            SendMessageA(control_, WM_SETREDRAW, FALSE, 0);
+            SendMessageA(control_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&runStartSelection_));
             RecordReplaceRunUndo();
+            SendMessageA(control_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&match));
+            SendMessageA(control_, WM_SETREDRAW, TRUE, 0);
         }
         if (state_.replaceAll && !state_.promptReplace) SuspendDrawing();
         // Patterns and replacements end at their first zero byte, so the zero-ended form is whole.
@@ -104,7 +113,10 @@ public:
         return answer;
     }
 
-    void RecordSnapshot() override { snapshotPending_ = true; }
+    void RecordSnapshot() override {
+        snapshotPending_ = true;
+        SendMessageA(control_, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&runStartSelection_));
+    }
 
 private:
     void ShowBusy() {
@@ -121,6 +133,7 @@ private:
     HWND control_;
     const SearchState& state_;
     bool snapshotPending_ = false;
+    CHARRANGE runStartSelection_{};
     bool drawingSuspended_ = false;
     HCURSOR previousCursor_ = nullptr;
 };
