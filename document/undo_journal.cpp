@@ -204,6 +204,10 @@ void UndoJournal::UndoLast(TextAccess& text) {
     }
 
     case UndoKind::ReplaceRange:
+        if (record.start == record.end) {
+            InsertAt(text, record.start, record.text);
+            break;
+        }
         text.SetSelection(record.start, record.end);
         text.ReplaceSelection(record.text);
         break;

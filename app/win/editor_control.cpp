@@ -375,6 +375,12 @@ void SetSelection(Editor& e, std::size_t anchor, std::size_t caret, bool scroll 
     InvalidateSelection(e);
     e.anchor = std::min(anchor, e.text.Length());
     e.caret = std::min(caret, e.text.Length());
+    // A caret between the CR and the LF of a pair (asked for, or left behind an edit that made the
+    // pair) would let typing or Backspace split it: it goes to the pair's start. A range is kept as
+    // it is, since a search may select a lone LF.
+    if (e.anchor == e.caret && e.caret > 0 && e.caret < e.text.Length() && e.text.At(e.caret - 1) == '\r' &&
+        e.text.At(e.caret) == '\n')
+        e.anchor = e.caret = e.caret - 1;
     InvalidateSelection(e);
     // While drawing is off the caller is rewriting the text and puts the view back itself.
     if (scroll && e.redraw) ScrollCaretIntoView(e);
@@ -1168,13 +1174,7 @@ void SetSelectionFromMessage(Editor& e, LONG first, LONG last) {
         SetSelection(e, e.caret, e.caret);
         return;
     }
-    std::size_t anchor = ClampPosition(e, first), caret = ClampPosition(e, last);
-    // A caret between the CR and the LF of a pair would let typing or Backspace split the pair: it
-    // goes to the pair's start. A range is kept as asked, since a search may select a lone LF.
-    if (anchor == caret && caret > 0 && caret < e.text.Length() && e.text.At(caret - 1) == '\r' &&
-        e.text.At(caret) == '\n')
-        anchor = caret = caret - 1;
-    SetSelection(e, anchor, caret);
+    SetSelection(e, ClampPosition(e, first), ClampPosition(e, last));
 }
 
 LRESULT OnLineIndex(Editor& e, WPARAM line) {

@@ -487,14 +487,16 @@ private:
             Unit u = Before(right ? "ctrl+delete" : "ctrl+backspace");
             right ? e.CtrlDelete() : e.CtrlBackspace();
             if (f_.t.text == u.text) break;
-            u.selStart = u.selEnd = f_.t.selStart + (length - Length());
+            // Where the deletion started: the caret after it may have moved to the start of a pair
+            // that the deletion made.
+            u.selStart = u.selEnd = f_.journal.Newest()->start + (length - Length());
             Push(std::move(u));
             break;
         }
         case 10: {
             Unit u = Before("ctrl+y");
             e.CtrlY();
-            u.selStart = u.selEnd = f_.t.selStart + (length - Length());
+            u.selStart = u.selEnd = f_.journal.Newest()->start + (length - Length());
             Push(std::move(u));
             break;
         }
@@ -557,6 +559,9 @@ private:
         units_.pop_back();
         f_.editor.Undo();
         ASSERT_EQ(f_.t.text, u.text) << "undo of " << u.what << ", original " << ::testing::PrintToString(original_);
+        // The control keeps no caret between the CR and the LF of a pair.
+        if (u.selStart == u.selEnd && u.selStart > 0 && u.text.compare(static_cast<std::size_t>(u.selStart - 1), 2, "\r\n") == 0)
+            u.selStart = u.selEnd = u.selStart - 1;
         EXPECT_EQ(f_.t.selStart, u.selStart) << "undo of " << u.what;
         EXPECT_EQ(f_.t.selEnd, u.selEnd) << "undo of " << u.what;
         if (u.snapshot) {
