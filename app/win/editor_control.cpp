@@ -110,10 +110,10 @@ bool Wraps(const Editor& e) { return (Style(e) & (WS_HSCROLL | ES_AUTOHSCROLL)) 
 bool ReadOnly(const Editor& e) { return (Style(e) & ES_READONLY) != 0; }
 
 std::size_t SelectionStart(const Editor& e) { return std::min(e.anchor, e.caret); }
+std::size_t SelectionEnd(const Editor& e) { return std::max(e.anchor, e.caret); }
 bool SelectionShown(const Editor& e) {
     return e.selectionShownForNow >= 0 ? e.selectionShownForNow != 0 : e.focused || e.showSelectionUnfocused;
 }
-std::size_t SelectionEnd(const Editor& e) { return std::max(e.anchor, e.caret); }
 
 RECT ClientArea(const Editor& e) {
     RECT r;
@@ -1001,7 +1001,8 @@ void OnHorizontalScroll(Editor& e, int code) {
     ScrollTo(e, e.topLine, std::min(x, std::max(0, e.widestLine)));
 }
 
-// Turns right (a positive delta) scroll right; the text moves by the system's characters per notch.
+// A positive delta (the wheel tilted or turned right) scrolls right, by the system's characters per
+// notch; a wrapped text has nothing to scroll sideways.
 void OnHorizontalWheel(Editor& e, int delta) {
     if (Wraps(e)) return;
     UINT characters = 3;
@@ -1553,7 +1554,7 @@ LRESULT HandleMessage(Editor& e, UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case EM_FINDWORDBREAK: return OnFindWordBreak(e, wParam, lParam);
     case EM_HIDESELECTION: {
-        // lParam 0 is for the moment (a dialog showing a match while it has the focus); only a
+        // lParam 0 is for the moment (a dialog that has taken the focus shows the match); only a
         // non-zero lParam changes how the control shows its selection unfocused from now on.
         bool wasShown = SelectionShown(e);
         if (lParam) {
