@@ -271,6 +271,9 @@ TEST_F(PreviewWithPrinter, ThePageNumberShowsOnlyWhenTheTopAndBottomMarginsApply
         ModalAnswers answers;
         std::string number;
         answers.AnswerWith([&](HWND dialog) {
+            // One size for every opening, so the pictures compare pixel by pixel.
+            ShowWindow(dialog, SW_RESTORE);
+            SetWindowPos(dialog, nullptr, 0, 0, 700, 560, SWP_NOZORDER | SWP_NOACTIVATE);
             picture = Snapshot(GetDlgItem(dialog, IDC_PREVIEW_PICTURE));
             number = TextOf(GetDlgItem(dialog, IDC_PREVIEW_PAGE_NUMBER));
             PostMessageA(dialog, WM_COMMAND, IDOK, 0);
