@@ -21,6 +21,10 @@ file(GLOB rc_sources CONFIGURE_DEPENDS resources/*.rc)
 add_library(vemkores OBJECT ${rc_sources})
 target_include_directories(vemkores PRIVATE ${CMAKE_SOURCE_DIR})
 set_property(TARGET vemkores PROPERTY RC_FLAGS "")
+# The resource compiler reports no dependencies on the pictures a script names: a changed picture
+# must still rebuild the script that holds it.
+file(GLOB picture_files CONFIGURE_DEPENDS resources/pictures/*)
+set_source_files_properties(resources/pictures.rc PROPERTIES OBJECT_DEPENDS "${picture_files}")
 
 add_executable(vemko WIN32 app/win/winmain.cpp $<TARGET_OBJECTS:vemkores>)
 target_link_libraries(vemko PRIVATE vemkowin)

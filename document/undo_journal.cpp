@@ -1,6 +1,7 @@
 #include "document/undo_journal.h"
 
 #include <new>
+#include <string>
 #include <string_view>
 #include <utility>
 
@@ -36,6 +37,13 @@ std::uint32_t ReadByte(TextAccess& text, std::int32_t position) {
 }
 
 bool InsertAt(TextAccess& text, std::int32_t position, std::string_view bytes) {
+    // The control puts no caret between the CR and the LF of a pair, and a deletion can make a pair
+    // around the place to restore: the CR is replaced by itself followed by the bytes.
+    if (position > 0 && ReadByte(text, position - 1) == static_cast<unsigned char>(kCr) &&
+        ReadByte(text, position) == static_cast<unsigned char>(kLf)) {
+        text.SetSelection(position - 1, position);
+        return text.ReplaceSelection(std::string(1, kCr).append(bytes));
+    }
     text.SetSelection(position, position);
     return text.ReplaceSelection(bytes);
 }
@@ -204,6 +212,10 @@ void UndoJournal::UndoLast(TextAccess& text) {
     }
 
     case UndoKind::ReplaceRange:
+        if (record.start == record.end) {
+            done = InsertAt(text, record.start, record.text);
+            break;
+        }
         text.SetSelection(record.start, record.end);
         done = text.ReplaceSelection(record.text);
         break;

@@ -18,10 +18,19 @@ convert i16.png small.ico
 page 32 '<>' '#c02020' h32.png; page 16 '<>' '#c02020' h16.png
 convert h16.png h32.png html.ico
 
+# The strips are 16-colour bitmaps drawn in the standard 16 colours without smoothing: the system
+# maps the 3-D greys of a bitmap (the 192 grey background among them) to the current button-face
+# colours only in bitmaps of 8 bits or less, and only for those exact colour table entries.
+vga_palette() {  # out
+  convert -size 1x1 xc:'#000000' xc:'#800000' xc:'#008000' xc:'#808000' xc:'#000080' xc:'#800080' \
+    xc:'#008080' xc:'#c0c0c0' xc:'#808080' xc:'#ff0000' xc:'#00ff00' xc:'#ffff00' xc:'#0000ff' \
+    xc:'#ff00ff' xc:'#00ffff' xc:'#ffffff' +append "$1"
+}
+
 strip() {  # size out
   local s=$1 out=$2 pt=$(( $1 * 5 / 8 )) frames=()
   for letter in A O K; do
-    convert -size ${s}x${s} xc:'#c0c0c0' -fill '#0000a0' -font "$font" -pointsize $pt -gravity center \
+    convert -size ${s}x${s} xc:'#c0c0c0' +antialias -fill '#000080' -font "$font" -pointsize $pt -gravity center \
       -annotate +0+0 "$letter" -fill '#008000' -draw "polygon 0,$((s/2-2)) 3,$((s/2)) 0,$((s/2+2))" f_$letter.png
     frames+=(f_$letter.png)
   done
@@ -37,13 +46,14 @@ strip() {  # size out
       esac
       cmd+="line $x0,$y $((x0 + w - 1)),$y "
     done
-    convert -size ${s}x${s} xc:'#c0c0c0' -stroke black -strokewidth 1 -draw "$cmd" f_al$n.png
+    convert -size ${s}x${s} xc:'#c0c0c0' +antialias -stroke black -strokewidth 1 -draw "$cmd" f_al$n.png
     frames+=(f_al$n.png); n=$((n + 1))
   done
-  convert -size ${s}x${s} xc:'#c0c0c0' -fill '#a00000' -font "$font" -pointsize $pt -gravity center \
+  convert -size ${s}x${s} xc:'#c0c0c0' +antialias -fill '#800000' -font "$font" -pointsize $pt -gravity center \
     -annotate +0+0 'T' -fill '#008000' -draw "polygon $((s-4)),$((s-6)) $((s-1)),$((s-3)) $((s-4)),$((s-1))" f_tr.png
   frames+=(f_tr.png)
-  convert "${frames[@]}" +append -alpha off -type truecolor BMP3:"$out"
+  vga_palette f_palette.png
+  convert "${frames[@]}" +append -alpha off +dither -remap f_palette.png -type Palette BMP3:"$out"
   rm -f f_*.png
 }
 strip 16 strip16.bmp

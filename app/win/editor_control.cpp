@@ -55,7 +55,10 @@ struct Editor {
 
     bool redraw = true;
     bool focused = false;
-    bool showSelectionUnfocused = false;
+    bool showSelectionUnfocused = false;  // ES_NOHIDESEL, or EM_HIDESELECTION with lParam non-zero
+    // EM_HIDESELECTION with lParam 0: shown (1) or hidden (0) until the focus next comes or goes;
+    // -1: as the focus and the style say.
+    int selectionShownForNow = -1;
     bool overwrite = false;
 
     CHARFORMATA format{};
@@ -86,11 +89,18 @@ struct Editor {
 
     // Mouse: a plain selecting drag, or a press inside the selection that may become a text drag.
     bool selecting = false;
+    // A drag after a double click selects whole words; the word double-clicked stays selected.
+    bool selectingWords = false;
+    std::size_t wordFirst = 0;
+    std::size_t wordLast = 0;
     bool dragPending = false;
     bool dragging = false;
     POINT pressPoint{};
     std::size_t dropPosition = 0;
     bool autoScrolling = false;
+    // Wheel turns not yet worth a whole step, vertical and horizontal.
+    int wheelPending = 0;
+    int horizontalWheelPending = 0;
 
     // The size the next stream-in announced, and how the message handled last ended.
     std::size_t expectedStreamSize = 0;
@@ -105,6 +115,9 @@ bool ReadOnly(const Editor& e) { return (Style(e) & ES_READONLY) != 0; }
 
 std::size_t SelectionStart(const Editor& e) { return std::min(e.anchor, e.caret); }
 std::size_t SelectionEnd(const Editor& e) { return std::max(e.anchor, e.caret); }
+bool SelectionShown(const Editor& e) {
+    return e.selectionShownForNow >= 0 ? e.selectionShownForNow != 0 : e.focused || e.showSelectionUnfocused;
+}
 
 RECT ClientArea(const Editor& e) {
     RECT r;
@@ -166,6 +179,22 @@ void Notify(Editor& e, WORD code, DWORD mask) {
     HWND parent = GetParent(e.window);
     if (parent)
         SendMessageA(parent, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(e.window), code), reinterpret_cast<LPARAM>(e.window));
+}
+
+// EN_SELCHANGE is the one notification of the list that comes as WM_NOTIFY, with the new selection
+// and its kind.
+void NotifySelectionChange(Editor& e) {
+    if (!(e.eventMask & ENM_SELCHANGE)) return;
+    HWND parent = GetParent(e.window);
+    if (!parent) return;
+    SELCHANGE change{};
+    change.nmhdr.hwndFrom = e.window;
+    change.nmhdr.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID(e.window));
+    change.nmhdr.code = EN_SELCHANGE;
+    change.chrg = {static_cast<LONG>(SelectionStart(e)), static_cast<LONG>(SelectionEnd(e))};
+    std::size_t n = SelectionEnd(e) - SelectionStart(e);
+    change.seltyp = static_cast<WORD>(n == 0 ? SEL_EMPTY : (SEL_TEXT | (n > 1 ? SEL_MULTICHAR : 0)));
+    SendMessageA(parent, WM_NOTIFY, change.nmhdr.idFrom, reinterpret_cast<LPARAM>(&change));
 }
 
 // ---- Layout and scrolling -------------------------------------------------------------------
@@ -350,11 +379,17 @@ void SetSelection(Editor& e, std::size_t anchor, std::size_t caret, bool scroll 
     InvalidateSelection(e);
     e.anchor = std::min(anchor, e.text.Length());
     e.caret = std::min(caret, e.text.Length());
+    // A caret between the CR and the LF of a pair (asked for, or left behind an edit that made the
+    // pair) would let typing or Backspace split it: it goes to the pair's start. A range is kept as
+    // it is, since a search may select a lone LF.
+    if (e.anchor == e.caret && e.caret > 0 && e.caret < e.text.Length() && e.text.At(e.caret - 1) == '\r' &&
+        e.text.At(e.caret) == '\n')
+        e.anchor = e.caret = e.caret - 1;
     InvalidateSelection(e);
     // While drawing is off the caller is rewriting the text and puts the view back itself.
     if (scroll && e.redraw) ScrollCaretIntoView(e);
     else PlaceCaret(e);
-    Notify(e, EN_SELCHANGE, ENM_SELCHANGE);
+    NotifySelectionChange(e);
 }
 
 // ---- Font ------------------------------------------------------------------------------------
@@ -647,7 +682,7 @@ void OnPaint(Editor& e) {
     HGDIOBJ oldFont = SelectObject(memory, e.font.get());
     SetBkMode(memory, TRANSPARENT);
     IntersectClipRect(memory, area.left, area.top, area.right, area.bottom);
-    bool showSelection = e.focused || e.showSelectionUnfocused;
+    bool showSelection = SelectionShown(e);
     int widest = e.widestLine;
     int firstRow = std::max<LONG>(0, area.top) / e.lineHeight;
     for (int row = firstRow; row * e.lineHeight < std::min<LONG>(height, area.bottom); ++row) {
@@ -798,30 +833,52 @@ std::size_t PositionAtPoint(Editor& e, int x, int y) {
     return PositionOnLine(e, static_cast<std::size_t>(line), x - kMargin + e.scrollX);
 }
 
-void SelectWordAt(Editor& e, std::size_t p) {
+// The word a double click at p takes, or an empty range at p where there is none.
+std::pair<std::size_t, std::size_t> WordAt(Editor& e, std::size_t p) {
     const ViewLetters& letters = Letters(e);
     std::size_t length = e.text.Length();
-    if (length == 0) return;
+    std::pair<std::size_t, std::size_t> none{std::min(p, length), std::min(p, length)};
+    if (length == 0) return none;
     if (p >= length || letters.classes[e.text.At(p)] == WordClass::LineBreak) {
-        if (p == 0) return;
+        if (p == 0) return none;
         --p;
     }
     WordClass cls = letters.classes[e.text.At(p)];
-    if (cls == WordClass::LineBreak) return;
+    if (cls == WordClass::LineBreak) return none;
     std::size_t first = p, last = p + 1;
     while (first > 0 && letters.classes[e.text.At(first - 1)] == cls) --first;
     while (last < length && letters.classes[e.text.At(last)] == cls) ++last;
     // A word is taken with the blanks after it, as the system's controls do.
     if (cls != WordClass::Blank)
         while (last < length && letters.classes[e.text.At(last)] == WordClass::Blank) ++last;
-    SetSelection(e, first, last);
+    return {first, last};
+}
+
+// Extends a drag's selection to p: by characters, or after a double click by whole words, the
+// double-clicked word always inside.
+void ExtendSelectionTo(Editor& e, std::size_t p) {
+    if (!e.selectingWords) {
+        MoveCaret(e, p, true);
+        return;
+    }
+    auto [first, last] = WordAt(e, p);
+    e.desiredX = -1;
+    e.text.CloseUndoRun();
+    if (first < e.wordFirst) SetSelection(e, e.wordLast, first);
+    else SetSelection(e, e.wordFirst, std::max(last, e.wordLast));
 }
 
 void OnLeftButtonDown(Editor& e, int x, int y, bool doubleClick) {
     SetFocus(e.window);
     std::size_t p = PositionAtPoint(e, x, y);
     if (doubleClick) {
-        SelectWordAt(e, p);
+        auto [first, last] = WordAt(e, p);
+        if (first == last) return;
+        SetSelection(e, first, last);
+        e.selecting = e.selectingWords = true;
+        e.wordFirst = first;
+        e.wordLast = last;
+        SetCapture(e.window);
         return;
     }
     bool shift = GetKeyState(VK_SHIFT) < 0;
@@ -862,7 +919,7 @@ void OnMouseMove(Editor& e, int x, int y) {
     }
     if (!e.selecting) return;
     AutoScroll(e, x, y);
-    MoveCaret(e, PositionAtPoint(e, x, y), true);
+    ExtendSelectionTo(e, PositionAtPoint(e, x, y));
 }
 
 void OnAutoScrollTimer(Editor& e) {
@@ -876,7 +933,7 @@ void OnAutoScrollTimer(Editor& e) {
         if (p.x < 0) ScrollTo(e, e.topLine, e.scrollX - e.averageWidth * 2);
         else if (p.x >= r.right) ScrollTo(e, e.topLine, e.scrollX + e.averageWidth * 2);
     }
-    if (e.selecting) MoveCaret(e, PositionAtPoint(e, p.x, p.y), true);
+    if (e.selecting) ExtendSelectionTo(e, PositionAtPoint(e, p.x, p.y));
 }
 
 // A selection dragged to another place moves there (copies with Ctrl). The program's callback is
@@ -912,6 +969,7 @@ void EndMouse(Editor& e) {
     if (e.autoScrolling) KillTimer(e.window, kAutoScrollTimer);
     e.autoScrolling = false;
     e.selecting = false;
+    e.selectingWords = false;
     e.dragPending = false;
     e.dragging = false;
 }
@@ -973,13 +1031,31 @@ void OnHorizontalScroll(Editor& e, int code) {
     ScrollTo(e, e.topLine, std::min(x, std::max(0, e.widestLine)));
 }
 
-void OnMouseWheel(Editor& e, int delta) {
-    static int pending = 0;
+// A positive delta (the wheel tilted or turned right) scrolls right, by the system's characters per
+// notch; a wrapped text has nothing to scroll sideways.
+void OnHorizontalWheel(Editor& e, int delta) {
+    if (Wraps(e)) return;
+    UINT characters = 3;
+    SystemParametersInfoA(SPI_GETWHEELSCROLLCHARS, 0, &characters, 0);
+    e.horizontalWheelPending += delta;
+    int steps = e.horizontalWheelPending / WHEEL_DELTA;
+    e.horizontalWheelPending -= steps * WHEEL_DELTA;
+    if (steps == 0) return;
+    int x = e.scrollX + steps * static_cast<int>(characters) * e.averageWidth;
+    ScrollTo(e, e.topLine, std::clamp(x, 0, std::max(0, e.widestLine)));
+}
+
+void OnMouseWheel(Editor& e, int delta, WORD keys) {
+    // With Shift the wheel scrolls sideways: turning it down (towards the user) goes right.
+    if (keys & MK_SHIFT) {
+        OnHorizontalWheel(e, -delta);
+        return;
+    }
     UINT lines = 3;
     SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
-    pending += delta;
-    int steps = pending / WHEEL_DELTA;
-    pending -= steps * WHEEL_DELTA;
+    e.wheelPending += delta;
+    int steps = e.wheelPending / WHEEL_DELTA;
+    e.wheelPending -= steps * WHEEL_DELTA;
     if (steps == 0) return;
     long move = (lines == WHEEL_PAGESCROLL) ? static_cast<long>(VisibleLines(e)) : static_cast<long>(lines);
     long top = static_cast<long>(e.topLine) - steps * move;
@@ -1271,7 +1347,11 @@ LRESULT OnGetCharFormat(Editor& e, WPARAM scope, CHARFORMATA* out) {
     out->dwMask = CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE | CFM_STRIKEOUT | CFM_PROTECTED | CFM_SIZE | CFM_COLOR |
                   CFM_FACE | CFM_OFFSET | CFM_CHARSET;
     if (scope & SCF_SELECTION) {
-        std::uint32_t colour = e.colours.ColourAt(SelectionStart(e));
+        // An empty selection reports the format that text typed there takes: the colour of the
+        // character before the caret (at the start of the text, of the one after it).
+        std::size_t at = SelectionStart(e);
+        if (at == SelectionEnd(e) && at > 0) --at;
+        std::uint32_t colour = e.colours.ColourAt(at);
         if (colour != ColourRuns::kDefault) {
             out->crTextColor = colour;
             out->dwEffects &= ~CFE_AUTOCOLOR;
@@ -1444,12 +1524,14 @@ LRESULT HandleMessage(Editor& e, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_STYLECHANGED: OnSize(e); return 0;
     case WM_SETFOCUS:
         e.focused = true;
+        e.selectionShownForNow = -1;
         MakeCaret(e);
         InvalidateSelection(e);
         Notify(e, EN_SETFOCUS, 0xFFFFFFFF);
         return 0;
     case WM_KILLFOCUS:
         e.focused = false;
+        e.selectionShownForNow = -1;
         DestroyCaret();
         InvalidateSelection(e);
         Notify(e, EN_KILLFOCUS, 0xFFFFFFFF);
@@ -1480,7 +1562,8 @@ LRESULT HandleMessage(Editor& e, UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_VSCROLL: OnVerticalScroll(e, LOWORD(wParam)); return 0;
     case WM_HSCROLL: OnHorizontalScroll(e, LOWORD(wParam)); return 0;
-    case WM_MOUSEWHEEL: OnMouseWheel(e, GET_WHEEL_DELTA_WPARAM(wParam)); return 0;
+    case WM_MOUSEWHEEL: OnMouseWheel(e, GET_WHEEL_DELTA_WPARAM(wParam), GET_KEYSTATE_WPARAM(wParam)); return 0;
+    case WM_MOUSEHWHEEL: OnHorizontalWheel(e, GET_WHEEL_DELTA_WPARAM(wParam)); return 0;
     case WM_SETFONT: OnSetFont(e, reinterpret_cast<HFONT>(wParam)); return 0;
     case WM_GETFONT: return reinterpret_cast<LRESULT>(e.font.get());
     case WM_SETREDRAW:
@@ -1607,10 +1690,20 @@ LRESULT HandleMessage(Editor& e, UINT message, WPARAM wParam, LPARAM lParam) {
         return OnFindText(e, wParam, &plain, &find->chrgText);
     }
     case EM_FINDWORDBREAK: return OnFindWordBreak(e, wParam, lParam);
-    case EM_HIDESELECTION:
-        e.showSelectionUnfocused = wParam == 0;
-        Invalidate(e);
+    case EM_HIDESELECTION: {
+        // lParam 0 is for the moment (a dialog that has taken the focus shows the match); only a
+        // non-zero lParam changes how the control shows its selection unfocused from now on.
+        bool wasShown = SelectionShown(e);
+        if (lParam) {
+            e.showSelectionUnfocused = wParam == 0;
+            e.selectionShownForNow = -1;
+        } else {
+            e.selectionShownForNow = wParam == 0 ? 1 : 0;
+        }
+        // A dialog sends this with every message it handles: only a change is repainted.
+        if (SelectionShown(e) != wasShown) InvalidateSelection(e);
         return 0;
+    }
     case EM_GETCHARFORMAT: return OnGetCharFormat(e, wParam, reinterpret_cast<CHARFORMATA*>(lParam));
     case EM_SETCHARFORMAT: return OnSetCharFormat(e, wParam, reinterpret_cast<const CHARFORMATA*>(lParam));
     case EM_SETBKGNDCOLOR: {

@@ -50,6 +50,21 @@ int KeyOf(char character) {
     return scan & 0xFF;
 }
 
+char UpperCase(char character) {
+    char buffer[1] = {character};
+    CharUpperBuffA(buffer, 1);
+    return buffer[0];
+}
+
+// Whether the typed character and a mnemonic are typed by the same key. Wine finds keys through the
+// X server's keymap, which may hold no Cyrillic letters while the program's layout is the Russian
+// one: when no key types either character, they match by their upper case, as one key would.
+bool SameKey(char typed, char mnemonic) {
+    const int typedKey = KeyOf(typed), mnemonicKey = KeyOf(mnemonic);
+    if (typedKey >= 0 || mnemonicKey >= 0) return typedKey == mnemonicKey;
+    return static_cast<unsigned char>(typed) >= 0x80 && UpperCase(typed) == UpperCase(mnemonic);
+}
+
 }  // namespace
 
 void MakeOwnerDrawn(int popup, UINT command) {
@@ -98,13 +113,11 @@ void BuildMenuTables() {
 }
 
 LRESULT AnswerMenuCharacter(HWND window, char typed, HMENU openMenu) {
-    int typedKey = KeyOf(typed);
-    if (typedKey < 0) return 0;
     for (int i = 0; i < MnemonicCount; ++i) {
         const MnemonicEntry& entry = MnemonicTable[i];
         HMENU menu = SubMenus[entry.popup];
         if (!menu || menu != openMenu) continue;
-        if (KeyOf(entry.character) != typedKey) continue;
+        if (!SameKey(typed, entry.character)) continue;
         UINT state = GetMenuState(menu, entry.command, MF_BYCOMMAND);
         if (state == static_cast<UINT>(-1) || (state & (MF_GRAYED | MF_DISABLED))) continue;
         // Posted, not sent: the command runs once the menu has closed, as after a click, so a dialog it

@@ -79,10 +79,10 @@ void ApplyViewCodePage() {
     SendMessageA(EditorControl, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
     ApplyViewFont();
     SendMessageA(EditorControl, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&selection));
-    // Restoring the selection may have scrolled it into view, up or down; the old top line comes
-    // back so the text does not jump.
+    // Only a top line that moved down is scrolled back to where it was; one that moved up is left
+    // as it is.
     LRESULT nowFirst = SendMessageA(EditorControl, EM_GETFIRSTVISIBLELINE, 0, 0);
-    if (nowFirst != firstLine) SendMessageA(EditorControl, EM_LINESCROLL, 0, firstLine - nowFirst);
+    if (nowFirst > firstLine) SendMessageA(EditorControl, EM_LINESCROLL, 0, firstLine - nowFirst);
     SendMessageA(EditorControl, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(EditorControl, nullptr, FALSE);
 }

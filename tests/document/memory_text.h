@@ -36,6 +36,8 @@ public:
     void SetSelection(std::int32_t start, std::int32_t end) override {
         start = Clamp(start);
         end = Clamp(end);
+        // As the control: a caret between the CR and the LF of a pair stands at the pair's start.
+        if (start == end && start > 0 && IsCrLfAt(start - 1)) start = end = start - 1;
         selStart = std::min(start, end);
         selEnd = std::max(start, end);
     }
@@ -54,6 +56,7 @@ public:
         if (EditFails()) return false;
         text.replace(static_cast<std::size_t>(selStart), static_cast<std::size_t>(selEnd - selStart), bytes);
         selStart = selEnd = selStart + static_cast<std::int32_t>(bytes.size());
+        if (IsCrLfAt(selStart - 1)) selStart = selEnd = selStart - 1;
         return true;
     }
     bool ClearSelection() override { return ReplaceSelection({}); }

@@ -205,6 +205,22 @@ TEST(UndoJournal, DeleteAndBackspaceAtLineBreaksAndEndsRestoreExactly) {
     f.editor.Undo();
     EXPECT_EQ(f.t.text, "ab\r\ncd");
 
+    // Taking the character between a lone CR and a lone LF makes them a pair, between whose halves
+    // the control puts no caret: Undo still restores the character in its place.
+    Fixture between("\rX\n");
+    between.Caret(1);
+    between.editor.Delete();
+    EXPECT_EQ(between.t.text, "\r\n");
+    between.editor.Undo();
+    EXPECT_EQ(between.t.text, "\rX\n");
+    EXPECT_EQ(between.t.selStart, 1);
+    between.Caret(2);
+    between.editor.Backspace();
+    EXPECT_EQ(between.t.text, "\r\n");
+    between.editor.Undo();
+    EXPECT_EQ(between.t.text, "\rX\n");
+    EXPECT_EQ(between.t.selStart, 2);
+
     // Nothing to take: nothing recorded.
     f.Caret(6);
     f.editor.Delete();
@@ -524,14 +540,16 @@ private:
             Unit u = Before(right ? "ctrl+delete" : "ctrl+backspace");
             right ? e.CtrlDelete() : e.CtrlBackspace();
             if (f_.t.text == u.text) break;
-            u.selStart = u.selEnd = f_.t.selStart + (length - Length());
+            // Where the deletion started: the caret after it may have moved to the start of a pair
+            // that the deletion made.
+            u.selStart = u.selEnd = f_.journal.Newest()->start + (length - Length());
             Push(std::move(u));
             break;
         }
         case 10: {
             Unit u = Before("ctrl+y");
             e.CtrlY();
-            u.selStart = u.selEnd = f_.t.selStart + (length - Length());
+            u.selStart = u.selEnd = f_.journal.Newest()->start + (length - Length());
             Push(std::move(u));
             break;
         }
@@ -594,6 +612,9 @@ private:
         units_.pop_back();
         f_.editor.Undo();
         ASSERT_EQ(f_.t.text, u.text) << "undo of " << u.what << ", original " << ::testing::PrintToString(original_);
+        // The control keeps no caret between the CR and the LF of a pair.
+        if (u.selStart == u.selEnd && u.selStart > 0 && u.text.compare(static_cast<std::size_t>(u.selStart - 1), 2, "\r\n") == 0)
+            u.selStart = u.selEnd = u.selStart - 1;
         EXPECT_EQ(f_.t.selStart, u.selStart) << "undo of " << u.what;
         EXPECT_EQ(f_.t.selEnd, u.selEnd) << "undo of " << u.what;
         if (u.snapshot) {

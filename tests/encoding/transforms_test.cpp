@@ -282,7 +282,11 @@ TEST(Alignment, ExtremeIndentsAndMarginsNeverOverrun) {
     ASSERT_EQ(Words(out), Words(text));
     for (const std::string& line : lines) EXPECT_LE(line.size(), 100001u);
     EXPECT_EQ(lines[0].substr(0, 99991), std::string(99991, ' '));
-    EXPECT_EQ(Align(text, Alignment::Justify, 1, INT_MAX, INT_MAX, INT_MAX).size() > 0, true);
+    // Indents beyond the margin count as none; with a margin no line reaches, one paragraph is one line.
+    const std::vector<std::string> oneLine = Lines(Align(text, Alignment::Justify, 1, INT_MAX, INT_MAX, INT_MAX));
+    ASSERT_EQ(oneLine.size(), 1u);
+    EXPECT_EQ(Words(oneLine[0]), Words(text));
+    EXPECT_EQ(oneLine[0].substr(0, 4), "one ");
     for (int ri : {INT_MIN, -1, 0, 1, 8, 9}) {
         for (Alignment a : {Alignment::Justify, Alignment::Centre, Alignment::Left, Alignment::Right}) {
             std::string narrow = Align(text, a, 0, INT_MIN, INT_MAX, ri);

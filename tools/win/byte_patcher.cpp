@@ -124,15 +124,11 @@ bool ConfirmWrite(HWND dialog) {
 
 void OnWrite(HWND dialog, const BytePatcherData& data) {
     PatchFile file(data.path, PatchFile::Access::ReadWrite);
-    const bool opened = file.Opened() != nullptr;
     switch (PatchByte(file.Opened(), ItemText(dialog, IDC_PATCH_OFFSET), ItemText(dialog, IDC_PATCH_BYTE),
                       [dialog] { return ConfirmWrite(dialog); })) {
-    case PatchOutcome::NoByteThere:
-        ShowError(dialog);
-        // Read-only, in use or gone since it was chosen: the user pressed for a write and learns why
-        // there is none.
-        if (!opened) file.Report(dialog);
-        break;
+    // A file that cannot be opened for writing (read-only, in use, gone) shows "Error" and nothing
+    // more, as every other failure to get at the byte does.
+    case PatchOutcome::NoByteThere: ShowError(dialog); break;
     case PatchOutcome::InvalidValue:
     case PatchOutcome::Unchanged: EnableWriteButton(dialog, false); break;
     case PatchOutcome::Declined:

@@ -85,12 +85,21 @@ public:
         // The snapshot is taken just before the first replacement of the run rather than when the
         // run starts: a run that replaces nothing (no match, or every match skipped) then leaves no
         // entry behind, so the next Undo takes back the user's own last edit, and no copy of a big
-        // text is kept for nothing.
+        // text is kept for nothing. The text is still as it was when the run started, but the
+        // selection is the match: the user's own selection from the run's start is put back for the
+        // moment of the snapshot, so that Undo of the run selects it again. Drawing is off meanwhile,
+        // so the view does not jump to that selection and back.
         if (snapshotPending_) {
             snapshotPending_ = false;
             runMark_ = MarkUndo();
             replaced_ = 0;
+            CHARRANGE match{};
+            SendMessageA(control_, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&match));
+            SendMessageA(control_, WM_SETREDRAW, FALSE, 0);
+            SendMessageA(control_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&runStartSelection_));
             RecordReplaceRunUndo();
+            SendMessageA(control_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&match));
+            SendMessageA(control_, WM_SETREDRAW, TRUE, 0);
             runRecorded_ = DocumentUndoJournal().RecordCount() > runMark_.count;
         }
         if (state_.replaceAll && !state_.promptReplace) SuspendDrawing();
@@ -113,7 +122,10 @@ public:
         return answer;
     }
 
-    void RecordSnapshot() override { snapshotPending_ = true; }
+    void RecordSnapshot() override {
+        snapshotPending_ = true;
+        SendMessageA(control_, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&runStartSelection_));
+    }
 
 private:
     // A replacement the text could not take (memory ran out) ends the run, and the run is taken
@@ -147,6 +159,7 @@ private:
     UndoMark runMark_;
     bool runRecorded_ = false;
     std::size_t replaced_ = 0;
+    CHARRANGE runStartSelection_{};
     bool drawingSuspended_ = false;
     HCURSOR previousCursor_ = nullptr;
 };

@@ -37,8 +37,8 @@ HWND Host() {
 
 struct Control {
     HWND window;
-    explicit Control(DWORD style = kNoWrapStyles, int width = 600, int height = 400) {
-        window = CreateWindowExA(WS_EX_STATICEDGE, "RICHEDIT", "", style, 0, 0, width, height, Host(), nullptr,
+    explicit Control(DWORD style = kNoWrapStyles, int width = 600, int height = 400, HWND parent = Host()) {
+        window = CreateWindowExA(WS_EX_STATICEDGE, "RICHEDIT", "", style, 0, 0, width, height, parent, nullptr,
                                  GetModuleHandleA(nullptr), nullptr);
         SendMessageA(window, EM_EXLIMITTEXT, 0, 0x7FFFFFFF);
         SetFocus(window);
@@ -232,6 +232,23 @@ TEST(EditorControl, TextMessagesSelectionUndoAndModifiedFlag) {
     c.Send(EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(">"));
     EXPECT_FALSE(c.Send(EM_CANUNDO));
 
+    // A caret asked for between the CR and the LF of a pair stands at the pair's start, so typing
+    // and Backspace keep the pair whole; a range is taken as asked.
+    c.Send(WM_SETTEXT, 0, reinterpret_cast<LPARAM>("ab\r\ncd"));
+    c.Send(EM_SETSEL, 3, 3);
+    EXPECT_EQ(Selection(c).cpMin, 2);
+    EXPECT_EQ(Selection(c).cpMax, 2);
+    Select(c, 3, 3);
+    EXPECT_EQ(Selection(c).cpMin, 2);
+    EXPECT_EQ(Selection(c).cpMax, 2);
+    Type(c, "x");
+    EXPECT_EQ(Text(c), "abx\r\ncd");
+    Select(c, 4, 4);
+    Key(c, VK_BACK);
+    EXPECT_EQ(Text(c), "ab\r\ncd");
+    Select(c, 3, 4);
+    EXPECT_EQ(SelectedText(c), "\n");
+
     // (0, -1) selects all; a start of -1 only drops the selection.
     c.Send(EM_SETSEL, 0, -1);
     c.Send(EM_SETSEL, static_cast<WPARAM>(-1), 0);
@@ -359,11 +376,11 @@ TEST(EditorControl, MouseClickDragDoubleClickAndShiftClick) {
     c.Send(WM_SETTEXT, 0, reinterpret_cast<LPARAM>("first line here\r\nsecond line"));
     UpdateWindow(c.window);
     POINT at3 = PointOf(c, 3);
-    POINT at20 = PointOf(c, 20);
-    EXPECT_GT(at20.y, at3.y);
+    const POINT firstAt20 = PointOf(c, 20);
+    EXPECT_GT(firstAt20.y, at3.y);
     c.Send(WM_LBUTTONDOWN, MK_LBUTTON, Coordinates(at3, 1, 2));
-    c.Send(WM_MOUSEMOVE, MK_LBUTTON, Coordinates(at20, 1, 2));
-    c.Send(WM_LBUTTONUP, 0, Coordinates(at20, 1, 2));
+    c.Send(WM_MOUSEMOVE, MK_LBUTTON, Coordinates(firstAt20, 1, 2));
+    c.Send(WM_LBUTTONUP, 0, Coordinates(firstAt20, 1, 2));
     EXPECT_EQ(Selection(c).cpMin, 3);
     EXPECT_EQ(Selection(c).cpMax, 20);
     // Shift-click moves the active end.
@@ -382,6 +399,19 @@ TEST(EditorControl, MouseClickDragDoubleClickAndShiftClick) {
     c.Send(WM_LBUTTONDBLCLK, MK_LBUTTON, Coordinates(at7, 1, 2));
     c.Send(WM_LBUTTONUP, 0, Coordinates(at7, 1, 2));
     EXPECT_EQ(SelectedText(c), "line ");
+    // A drag after a double click goes by whole words, the double-clicked one always kept.
+    POINT at20 = PointOf(c, 20);
+    c.Send(WM_LBUTTONDOWN, MK_LBUTTON, Coordinates(at7, 1, 2));
+    c.Send(WM_LBUTTONUP, 0, Coordinates(at7, 1, 2));
+    c.Send(WM_LBUTTONDBLCLK, MK_LBUTTON, Coordinates(at7, 1, 2));
+    c.Send(WM_MOUSEMOVE, MK_LBUTTON, Coordinates(at20, 1, 2));
+    EXPECT_EQ(SelectedText(c), "line here\r\nsecond ");
+    c.Send(WM_MOUSEMOVE, MK_LBUTTON, Coordinates(at3, 1, 2));
+    EXPECT_EQ(SelectedText(c), "first line ");
+    c.Send(WM_LBUTTONUP, 0, Coordinates(at3, 1, 2));
+    // After the button is up, moving selects nothing more.
+    c.Send(WM_MOUSEMOVE, 0, Coordinates(at20, 1, 2));
+    EXPECT_EQ(SelectedText(c), "first line ");
     // A click past the end of a line puts the caret before its break.
     c.Send(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(590, at3.y + 2));
     c.Send(WM_LBUTTONUP, 0, MAKELPARAM(590, at3.y + 2));
@@ -435,6 +465,22 @@ TEST(EditorControl, ScrollingByMessagesBarsAndWheel) {
     // Page down moves the caret a page.
     Key(c, VK_NEXT);
     EXPECT_GT(c.Send(EM_EXLINEFROMCHAR, 0, Selection(c).cpMin), 5);
+
+    // The horizontal wheel, and the wheel with Shift, scroll sideways (turning down goes right).
+    Control wide;
+    const std::string line(400, 'w');
+    wide.Send(WM_SETTEXT, 0, reinterpret_cast<LPARAM>((line + "\r\n" + line).c_str()));
+    UpdateWindow(wide.window);
+    const LONG left = PointOf(wide, 0).x;
+    wide.Send(WM_MOUSEHWHEEL, MAKEWPARAM(0, WHEEL_DELTA), 0);
+    const LONG scrolled = PointOf(wide, 0).x;
+    EXPECT_LT(scrolled, left);
+    wide.Send(WM_MOUSEWHEEL, MAKEWPARAM(MK_SHIFT, static_cast<WORD>(-WHEEL_DELTA)), 0);
+    EXPECT_LT(PointOf(wide, 0).x, scrolled);
+    wide.Send(WM_MOUSEWHEEL, MAKEWPARAM(MK_SHIFT, WHEEL_DELTA), 0);
+    wide.Send(WM_MOUSEHWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)), 0);
+    EXPECT_EQ(PointOf(wide, 0).x, left);
+    EXPECT_EQ(wide.Send(EM_GETFIRSTVISIBLELINE), 0);
 }
 
 TEST(EditorControl, WithWordWrapTheLineOperationsCountDisplayLines) {
@@ -506,10 +552,111 @@ TEST(EditorControl, CharacterFormatFontColoursAndBackground) {
     Select(c, 1, 1);
     c.Send(EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&read));
     EXPECT_EQ(read.crTextColor, RGB(0, 0, 8));
+    // An empty selection reports what text typed there takes: the colour of the character before.
+    Select(c, 4, 4);
+    c.Send(EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&read));
+    EXPECT_EQ(read.crTextColor, RGB(0, 0, 8));
+    Select(c, 7, 7);
+    c.Send(EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&read));
+    EXPECT_EQ(read.crTextColor, RGB(0, 0, 255));
+    Type(c, "Z");
+    Select(c, 7, 8);
+    c.Send(EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&read));
+    EXPECT_EQ(read.crTextColor, RGB(0, 0, 255));
     // The background: the previous colour comes back.
     EXPECT_EQ(c.Send(EM_SETBKGNDCOLOR, 0, RGB(1, 2, 3)), static_cast<LRESULT>(GetSysColor(COLOR_WINDOW)));
     EXPECT_EQ(c.Send(EM_SETBKGNDCOLOR, 1, 0), static_cast<LRESULT>(RGB(1, 2, 3)));
     UpdateWindow(c.window);
+}
+
+namespace {
+
+// A parent that keeps the selection notifications its control sends.
+struct SelectionNotices {
+    int notifies = 0;
+    int commands = 0;
+    SELCHANGE last{};
+} notices;
+
+LRESULT CALLBACK NoticeHostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NOTIFY && reinterpret_cast<NMHDR*>(lParam)->code == EN_SELCHANGE) {
+        ++notices.notifies;
+        notices.last = *reinterpret_cast<SELCHANGE*>(lParam);
+    }
+    if (message == WM_COMMAND && HIWORD(wParam) == EN_SELCHANGE) ++notices.commands;
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+HWND NoticeHost() {
+    static HWND host = [] {
+        Host();
+        WNDCLASSA windowClass{};
+        windowClass.lpfnWndProc = NoticeHostProc;
+        windowClass.hInstance = GetModuleHandleA(nullptr);
+        windowClass.lpszClassName = "EditorControlNoticeHost";
+        RegisterClassA(&windowClass);
+        return CreateWindowExA(0, "EditorControlNoticeHost", "notices", WS_OVERLAPPEDWINDOW, 0, 0, 700,
+                               500, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    }();
+    return host;
+}
+
+// Whether the control draws its selection: highlighted pixels in the row of the first character.
+bool DrawsSelection(const Control& c) {
+    RedrawWindow(c.window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    const POINT first = PointOf(c, 0), last = PointOf(c, 4);
+    HDC dc = GetDC(c.window);
+    int highlighted = 0;
+    for (LONG x = first.x; x < last.x; ++x)
+        for (LONG y = first.y; y < first.y + 8; ++y)
+            if (GetPixel(dc, x, y) == GetSysColor(COLOR_HIGHLIGHT)) ++highlighted;
+    ReleaseDC(c.window, dc);
+    return highlighted > 0;
+}
+
+}  // namespace
+
+TEST(EditorControl, SelectionChangesReachTheParentAsNotifyWithTheRange) {
+    Control c(kNoWrapStyles, 600, 400, NoticeHost());
+    c.Send(WM_SETTEXT, 0, reinterpret_cast<LPARAM>("hello world"));
+    notices = {};
+    Select(c, 2, 4);
+    EXPECT_EQ(notices.notifies, 0);  // not asked for
+    c.Send(EM_SETEVENTMASK, 0, ENM_SELCHANGE);
+    Select(c, 6, 11);
+    EXPECT_EQ(notices.notifies, 1);
+    EXPECT_EQ(notices.commands, 0);
+    EXPECT_EQ(notices.last.nmhdr.hwndFrom, c.window);
+    EXPECT_EQ(notices.last.chrg.cpMin, 6);
+    EXPECT_EQ(notices.last.chrg.cpMax, 11);
+    EXPECT_EQ(notices.last.seltyp, SEL_TEXT | SEL_MULTICHAR);
+    Type(c, "!");
+    EXPECT_EQ(notices.last.chrg.cpMin, 7);
+    EXPECT_EQ(notices.last.chrg.cpMax, 7);
+    EXPECT_EQ(notices.last.seltyp, SEL_EMPTY);
+}
+
+TEST(EditorControl, HideSelectionForTheMomentLastsUntilTheFocusMovesAndForGoodWithLParam) {
+    Control c;
+    c.Send(WM_SETTEXT, 0, reinterpret_cast<LPARAM>("hello world"));
+    Select(c, 0, 5);
+    EXPECT_TRUE(DrawsSelection(c));
+    SetFocus(Host());
+    EXPECT_FALSE(DrawsSelection(c));
+    // (FALSE, 0): shown now, as under a dialog that has the focus ...
+    c.Send(EM_HIDESELECTION, FALSE, 0);
+    EXPECT_TRUE(DrawsSelection(c));
+    // ... but once the focus has come back and gone again, hidden as before.
+    SetFocus(c.window);
+    SetFocus(Host());
+    EXPECT_FALSE(DrawsSelection(c));
+    // (FALSE, 1) keeps it shown unfocused until (TRUE, 1).
+    c.Send(EM_HIDESELECTION, FALSE, 1);
+    SetFocus(c.window);
+    SetFocus(Host());
+    EXPECT_TRUE(DrawsSelection(c));
+    c.Send(EM_HIDESELECTION, TRUE, 1);
+    EXPECT_FALSE(DrawsSelection(c));
 }
 
 namespace {

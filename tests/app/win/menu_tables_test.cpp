@@ -224,4 +224,17 @@ TEST_F(MenuTables, TypedMnemonicRunsTheCommandOfTheOpenMenuOnly) {
     EnableMenuItem(SubMenus[5], IDM_TO_OEM, MF_BYCOMMAND | MF_ENABLED);
     PumpMessages();
     EXPECT_TRUE(recorder.Take().empty());
+
+    // Under the Russian layout the Cyrillic mnemonics are typed in either case.
+    HKL previous = GetKeyboardLayout(0);
+    HKL russian = LoadKeyboardLayoutA("00000419", KLF_ACTIVATE);
+    ASSERT_NE(russian, nullptr);
+    EXPECT_EQ(type("о"_ui[0], SubMenus[1]), MAKELRESULT(0, MNC_CLOSE));  // "&Отменить", upper case in the menu
+    EXPECT_EQ(type("ш"_ui[0], SubMenus[2]), MAKELRESULT(0, MNC_CLOSE));
+    EXPECT_EQ(type("Ш"_ui[0], SubMenus[2]), MAKELRESULT(0, MNC_CLOSE));
+    EXPECT_EQ(type("п"_ui[0], SubMenus[3]), MAKELRESULT(0, MNC_CLOSE));
+    EXPECT_EQ(type("ж"_ui[0], SubMenus[3]), 0);
+    ActivateKeyboardLayout(previous, 0);
+    PumpMessages();
+    EXPECT_EQ(recorder.TakeCommands(), (std::vector<UINT>{IDM_UNDO, IDM_JUSTIFY, IDM_JUSTIFY, IDM_PRINT}));
 }

@@ -184,6 +184,46 @@ TEST_F(WindowChrome, StartUpHoldsTheClassIconsMenuResourcesAndColours) {
     for (int i = 0; i < 16; ++i) EXPECT_EQ(CustomColours[i], GetSysColor(i)) << "colour " << i;
 }
 
+TEST_F(WindowChrome, ProgramStripsShowTheSystemsButtonFaceWhereTheirBackgroundIs) {
+    // A face colour other than the 192 grey the pictures are drawn on.
+    const int element = COLOR_BTNFACE;
+    const COLORREF previous = GetSysColor(element);
+    const COLORREF face = RGB(10, 200, 40);
+    struct PutBack {
+        int element;
+        COLORREF colour;
+        ~PutBack() { SetSysColors(1, &element, &colour); }
+    } putBack{element, previous};
+    ASSERT_TRUE(SetSysColors(1, &element, &face));
+    for (int resource : {IDB_STRIP_SMALL, IDB_STRIP_BIG}) {
+        HBITMAP strip = nullptr;
+        LoadBitmapResource(GetModuleHandleA(nullptr), resource, strip);
+        ASSERT_NE(strip, nullptr) << "bitmap " << resource;
+        BITMAP size{};
+        GetObjectA(strip, sizeof size, &size);
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = size.bmWidth;
+        info.bmiHeader.biHeight = -size.bmHeight;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        std::vector<DWORD> pixels(static_cast<std::size_t>(size.bmWidth) * size.bmHeight);
+        HDC screen = GetDC(nullptr);
+        EXPECT_EQ(GetDIBits(screen, strip, 0, size.bmHeight, pixels.data(), &info, DIB_RGB_COLORS), size.bmHeight);
+        ReleaseDC(nullptr, screen);
+        DeleteObject(strip);
+        std::size_t grey = 0, faced = 0;
+        for (DWORD pixel : pixels) {
+            const DWORD rgb = pixel & 0xFFFFFF;  // blue in the low byte
+            if (rgb == 0xC0C0C0) ++grey;
+            if (rgb == (static_cast<DWORD>(GetRValue(face)) << 16 | GetGValue(face) << 8 | GetBValue(face))) ++faced;
+        }
+        EXPECT_EQ(grey, 0u) << "bitmap " << resource;
+        EXPECT_GT(faced, pixels.size() / 2) << "bitmap " << resource;
+    }
+}
+
 TEST_F(WindowChrome, EditorFillsTheRoomBetweenTheBars) {
     HWND window = StartTestApplication();
     ASSERT_NE(window, nullptr);
@@ -228,9 +268,16 @@ TEST_F(WindowChrome, BarsAndWrapFollowTheirSettings) {
     const RECT editor = WindowRectInClient(EditorControl);
     EXPECT_EQ(editor.top, 0);
     EXPECT_EQ(editor.bottom, client.bottom);
-    // Status operations do nothing without their bar.
+    EXPECT_EQ(FindWindowExA(window, nullptr, STATUSCLASSNAMEA, nullptr), nullptr);
+    EXPECT_EQ(FindWindowExA(window, nullptr, TOOLBARCLASSNAMEA, nullptr), nullptr);
+    // Status operations do nothing without their bar: no bar is made, and the caret shown last is
+    // not taken as shown.
+    SendMessageA(EditorControl, EM_SETSEL, 0, 0);
     ShowCaretPosition();
     ShowEditMode();
+    EXPECT_EQ(StatusBar, nullptr);
+    EXPECT_EQ(FindWindowExA(window, nullptr, STATUSCLASSNAMEA, nullptr), nullptr);
+    EXPECT_EQ(LastShownSelection.cpMin, -1);
 }
 
 TEST_F(WindowChrome, WordWrapSettingKeepsOnlyTheWrapBits) {
@@ -308,13 +355,35 @@ TEST_F(WindowChrome, CaretPositionOfTheRealControlCountsColumnsAndLinesFromOne) 
 }
 
 TEST_F(WindowChrome, StatusBarCanBeDestroyedAndMadeAgain) {
-    ASSERT_NE(StartTestApplication(), nullptr);
-    DestroyStatusBar();
-    EXPECT_EQ(StatusBar, nullptr);
-    ShowCaretPosition();
-    CreateStatusBar();
-    ASSERT_NE(StatusBar, nullptr);
-    EXPECT_EQ(StatusPart(2), "ANSI (1251)");
+    HWND window = StartTestApplication();
+    ASSERT_NE(window, nullptr);
+    for (int round = 0; round < 2; ++round) {
+        HWND old = StatusBar;
+        ASSERT_NE(old, nullptr);
+        DestroyStatusBar();
+        EXPECT_EQ(StatusBar, nullptr);
+        EXPECT_FALSE(IsWindow(old));
+        EXPECT_EQ(FindWindowExA(window, nullptr, STATUSCLASSNAMEA, nullptr), nullptr);
+        // Without the bar the caret position is not taken as shown.
+        const CHARRANGE shownBefore = LastShownSelection;
+        SendMessageA(EditorControl, EM_SETSEL, round + 1, round + 1);
+        ShowCaretPosition();
+        EXPECT_EQ(LastShownSelection.cpMin, shownBefore.cpMin);
+
+        CreateStatusBar();
+        ASSERT_NE(StatusBar, nullptr);
+        EXPECT_EQ(GetParent(StatusBar), window);
+        EXPECT_EQ(GetDlgCtrlID(StatusBar), 1);
+        int edges[4] = {};
+        EXPECT_EQ(SendMessageA(StatusBar, SB_GETPARTS, 4, reinterpret_cast<LPARAM>(edges)), 4);
+        EXPECT_EQ(edges[0], 88);
+        EXPECT_EQ(edges[1], 166);
+        EXPECT_EQ(edges[2], 276);
+        EXPECT_EQ(edges[3], -1);
+        // The new bar shows the view and the keyboard layout at once.
+        EXPECT_EQ(StatusPart(2), "ANSI (1251)");
+        EXPECT_FALSE(StatusPart(1).empty());
+    }
 }
 
 TEST_F(WindowChrome, ToolBarStartsWithTheDefaultButtonsAndAllImages) {

@@ -139,20 +139,37 @@ TEST_F(ColoursTest, OnlyTheStretchesFromLessThanToGreaterThanTakeTheTagColour) {
     EXPECT_EQ(Colours(), Expected("............", kBlue));
 }
 
+// The system's control brings every selection into view, drawing on or off; the program's own does
+// not while drawing is off. Put in front of it, this makes the colouring's selections scroll.
+WNDPROC controlProcedure = nullptr;
+
+LRESULT CALLBACK SelectionsScrollProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    const LRESULT result = CallWindowProcA(controlProcedure, window, message, wParam, lParam);
+    if (message == EM_EXSETSEL || message == EM_SETSEL) CallWindowProcA(controlProcedure, window, EM_SCROLLCARET, 0, 0);
+    return result;
+}
+
 TEST_F(ColoursTest, TagColouringIsNoEditAndKeepsSelectionAndScrollPosition) {
     std::string text;
     for (int line = 0; line < 300; ++line) text += "<li>item " + std::to_string(line) + "</li>\r\n";
     SetText(text.c_str());
     SendMessageA(EditorControl, EM_SETMODIFY, TRUE, 0);
-    Select(40, 45);
     SendMessageA(EditorControl, EM_LINESCROLL, 0, 120);
     const LRESULT firstLine = SendMessageA(EditorControl, EM_GETFIRSTVISIBLELINE, 0, 0);
     ASSERT_GT(firstLine, 100);
+    // A selection a few lines below the top, on the screen.
+    const auto selectionStart = static_cast<LONG>(SendMessageA(EditorControl, EM_LINEINDEX, firstLine + 5, 0)) + 1;
+    Select(selectionStart, selectionStart + 5);
+    ASSERT_EQ(SendMessageA(EditorControl, EM_GETFIRSTVISIBLELINE, 0, 0), firstLine);
     const bool couldUndo = SendMessageA(EditorControl, EM_CANUNDO, 0, 0) != 0;
 
+    controlProcedure = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(EditorControl, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SelectionsScrollProc)));
     Command(IDM_HTML_REFRESH);
-    EXPECT_EQ(Selection().cpMin, 40);
-    EXPECT_EQ(Selection().cpMax, 45);
+    SetWindowLongPtrA(EditorControl, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(controlProcedure));
+    EXPECT_EQ(Selection().cpMin, selectionStart);
+    EXPECT_EQ(Selection().cpMax, selectionStart + 5);
+    // Selecting it again brought it into view from below: the old top line is scrolled back.
     EXPECT_EQ(SendMessageA(EditorControl, EM_GETFIRSTVISIBLELINE, 0, 0), firstLine);
     EXPECT_NE(SendMessageA(EditorControl, EM_GETMODIFY, 0, 0), 0);
     EXPECT_TRUE(DocumentUndoJournal().Empty());

@@ -6,6 +6,7 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <cstring>
 #include <random>
 #include <sstream>
 #include <string>
@@ -302,25 +303,58 @@ TEST_F(EditingTest, ShortcutsReachTheMainWindowWhileTheTextHasTheFocus) {
     EXPECT_TRUE(DocumentUndoJournal().Empty());
 }
 
-// The open pop-up menu of the thread, found from a timer inside its modal loop and then closed.
+// The open pop-up menu of the thread, found from a timer inside its modal loop and then closed;
+// the greyed state of the Edit commands while it was open.
 HMENU shownContextMenu = nullptr;
+std::vector<UINT> greyedWhileShown;
+constexpr UINT kEditCommands[] = {IDM_UNDO, IDM_CUT, IDM_COPY, IDM_PASTE, IDM_DELETE};
 
 void CALLBACK CloseContextMenu(HWND, UINT, UINT_PTR timer, DWORD) {
     HWND menuWindow = FindWindowA("#32768", nullptr);
     if (!menuWindow) return;
     KillTimer(nullptr, timer);
     shownContextMenu = reinterpret_cast<HMENU>(SendMessageA(menuWindow, MN_GETHMENU, 0, 0));
+    for (UINT command : kEditCommands)
+        if (GetMenuState(shownContextMenu, command, MF_BYCOMMAND) & MF_GRAYED) greyedWhileShown.push_back(command);
     EndMenu();
+}
+
+void ShowContextMenuAndClose() {
+    shownContextMenu = nullptr;
+    greyedWhileShown.clear();
+    UINT_PTR timer = SetTimer(nullptr, 0, 20, CloseContextMenu);
+    SendMessageA(EditorControl, WM_RBUTTONUP, 0, MAKELPARAM(5, 5));
+    KillTimer(nullptr, timer);
+}
+
+void PutOnClipboard(const char* text) {
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    if (text) {
+        HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, strlen(text) + 1);
+        strcpy(static_cast<char*>(GlobalLock(block)), text);
+        GlobalUnlock(block);
+        SetClipboardData(CF_TEXT, block);
+    }
+    CloseClipboard();
 }
 
 TEST_F(EditingTest, RightButtonShowsTheEditMenuAndTheControlNeverSeesTheRelease) {
     Start("text", 0);
-    shownContextMenu = nullptr;
-    UINT_PTR timer = SetTimer(nullptr, 0, 20, CloseContextMenu);
-    SendMessageA(EditorControl, WM_RBUTTONUP, 0, MAKELPARAM(5, 5));
-    KillTimer(nullptr, timer);
+    ShowContextMenuAndClose();
     ASSERT_NE(SubMenus[1], nullptr);
     EXPECT_EQ(shownContextMenu, SubMenus[1]);
+
+    // Its commands are greyed and enabled as when the Edit menu opens from the menu bar.
+    PutOnClipboard(nullptr);
+    ShowContextMenuAndClose();
+    EXPECT_EQ(greyedWhileShown, (std::vector<UINT>{IDM_UNDO, IDM_CUT, IDM_COPY, IDM_PASTE, IDM_DELETE}));
+    Type(L'x');
+    Select(1, 3);
+    PutOnClipboard("clip");
+    ShowContextMenuAndClose();
+    EXPECT_EQ(shownContextMenu, SubMenus[1]);
+    EXPECT_TRUE(greyedWhileShown.empty()) << greyedWhileShown.size() << " greyed";
 }
 
 HDROP DropOf(const std::vector<std::string>& names) {

@@ -1,5 +1,8 @@
 #include "document/win/document_fixture.h"
 
+#include <utility>
+#include <vector>
+
 namespace {
 
 std::string Lines(int count) {
@@ -49,6 +52,45 @@ TEST_F(ViewCodePage, SwitchingTheViewKeepsBytesSelectionModifiedFlagAndTopLine) 
             EXPECT_EQ(StatusText(2), CodePageNames[command - IDM_VIEW_ANSI]);
         }
     }
+}
+
+namespace {
+
+// A control whose first visible line changes as a test says while the view is switched, and which
+// keeps the scrolling asked of it.
+struct MovingTopLine {
+    LRESULT before = 0, after = 0;
+    int asked = 0;
+    std::vector<LPARAM> scrolls;
+    WNDPROC previous = nullptr;
+} movingTop;
+
+LRESULT CALLBACK MovingTopLineProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == EM_GETFIRSTVISIBLELINE) return movingTop.asked++ == 0 ? movingTop.before : movingTop.after;
+    if (message == EM_LINESCROLL) {
+        movingTop.scrolls.push_back(lParam);
+        return TRUE;
+    }
+    return CallWindowProcA(movingTop.previous, window, message, wParam, lParam);
+}
+
+}  // namespace
+
+TEST_F(ViewCodePage, OnlyATopLineThatMovedDownIsScrolledBack) {
+    movingTop.previous = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(EditorControl, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(MovingTopLineProc)));
+    const std::pair<LRESULT, LRESULT> moves[] = {{40, 50}, {50, 40}, {40, 40}};
+    for (auto [before, after] : moves) {
+        movingTop.before = before;
+        movingTop.after = after;
+        movingTop.asked = 0;
+        movingTop.scrolls.clear();
+        SelectViewCodePage(IDM_VIEW_OEM);
+        EXPECT_EQ(movingTop.asked, 2) << before << " to " << after;
+        if (after > before) EXPECT_EQ(movingTop.scrolls, std::vector<LPARAM>{before - after});
+        else EXPECT_TRUE(movingTop.scrolls.empty()) << before << " to " << after;
+    }
+    SetWindowLongPtrA(EditorControl, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(movingTop.previous));
 }
 
 TEST_F(ViewCodePage, EachViewHasItsOwnFontAndReselectingShowsAChangedSetting) {

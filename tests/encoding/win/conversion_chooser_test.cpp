@@ -161,6 +161,19 @@ TEST_F(ConversionChooserTest, ConvertsTheChosenPairIgnoringTheViewAndRemembersIt
     EXPECT_EQ(DocumentUndoJournal().Newest()->kind, UndoKind::ReplaceRange);
     UndoLast();
     EXPECT_EQ(Text(), kKoi8Hello);
+
+    // The same code page on both sides still converts (through 866 and back) and records an entry.
+    RunChooser([&](HWND dialog) {
+        SendDlgItemMessageA(dialog, IDC_SOURCE_CODE_PAGE, LB_SETCURSEL, kKoi8R, 0);
+        SendDlgItemMessageA(dialog, IDC_TARGET_CODE_PAGE, LB_SETCURSEL, kKoi8R, 0);
+        SendMessageA(dialog, WM_COMMAND, IDOK, 0);
+    });
+    EXPECT_FALSE(dialogLeftOpen);
+    EXPECT_EQ(Text(), kKoi8Hello);
+    ASSERT_EQ(DocumentUndoJournal().RecordCount(), 1u);
+    EXPECT_EQ(DocumentUndoJournal().Newest()->kind, UndoKind::ReplaceRange);
+    EXPECT_EQ(ReadSettingDword("CP1", 99), 2u);
+    EXPECT_EQ(ReadSettingDword("CP2", 99), 2u);
 }
 
 TEST_F(ConversionChooserTest, EscapeClosesWithoutConvertingOrWritingAndAStoredValueOutOfRangeOffersTheFirst) {

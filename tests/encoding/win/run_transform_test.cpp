@@ -118,6 +118,19 @@ TEST_F(RunTransformTest, WholeTextToAnsiConvertsSwitchesTheViewAndIsUndoneInOneS
     EXPECT_EQ(CodePageIndex, kKoi8R);
     EXPECT_EQ(ControlView(), kKoi8R);
     EXPECT_TRUE(DocumentUndoJournal().Empty());
+
+    // "-> Fido (H,p)" with nothing selected: 866 with Н as the Latin H and р as the Latin p, shown
+    // in the OEM view.
+    SetText("\xCD\xE0\xF0\xEE\xE4");  // "Народ" in 1251
+    ShowView(kAnsi1251);
+    Select(1, 1);
+    Command(IDM_TO_FIDO);
+    EXPECT_EQ(Text(), "H\xA0p\xAE\xA4");
+    EXPECT_EQ(CodePageIndex, kOem866);
+    EXPECT_EQ(ControlView(), kOem866);
+    UndoLast();
+    EXPECT_EQ(Text(), "\xCD\xE0\xF0\xEE\xE4");
+    EXPECT_EQ(CodePageIndex, kAnsi1251);
 }
 
 TEST_F(RunTransformTest, SelectionConversionChangesOnlyTheSelectionAndKeepsTheView) {
@@ -207,6 +220,17 @@ TEST_F(RunTransformTest, AlignmentWidensASelectionThatStartsInsideALineToWholeLi
 
     UndoLast();
     EXPECT_EQ(Text(), "aaa bbb ccc ddd\r\n");
+
+    // With nothing selected the whole text is aligned and the caret goes back to its old position
+    // number, wherever that now falls in the text.
+    const std::string words = "one two three four five six seven eight\r\n";
+    SetText(words);
+    Select(9, 9);
+    Command(IDM_ALIGN_RIGHT);
+    EXPECT_NE(Text(), words);
+    EXPECT_EQ(Text().substr(0, 1), " ");
+    EXPECT_EQ(Selection().cpMin, 9);
+    EXPECT_EQ(Selection().cpMax, 9);
 }
 
 TEST_F(RunTransformTest, RtfBecomesItsPlainTextInOneUndoStepAndOtherTextStaysAsItWas) {

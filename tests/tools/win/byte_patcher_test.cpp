@@ -197,18 +197,14 @@ TEST_F(BytePatcherTest, AFileThatCannotBeWrittenIsLookedAtButNeverReportedWritte
             EXPECT_EQ(ByteField(dialog), FormatByte(static_cast<std::uint8_t>(original[2]))) << path;
             EXPECT_TRUE(WriteEnabled(dialog));
             TypeByte(dialog, "00");
-            answers_.PressButton(IDOK);  // the system's reason, in a box over the dialog
             PressWrite(dialog);
             EXPECT_EQ(ByteField(dialog), "Error") << path;
-            EXPECT_FALSE(answers_.Seen().back().text.empty());
-            EXPECT_EQ(answers_.Seen().back().title, "VEMKO");
             Close(dialog);
         });
         EXPECT_EQ(ReadBytes(path), original) << path;
     }
     ExpectAllAnswered();
-    EXPECT_EQ(answers_.Seen().size(), 4u) << "a report for each, and never the question";
-    for (const SeenModal& seen : answers_.Seen()) EXPECT_NE(seen.text, "Вы уверены?"_ui);
+    EXPECT_EQ(answers_.Seen().size(), 2u) << "the two patcher dialogs: \"Error\" alone, no box and no question";
 }
 
 TEST_F(BytePatcherTest, AnEmptyFileOrOneGoneSinceItWasChosenShowsErrorAtOnce) {
@@ -251,14 +247,13 @@ TEST_F(BytePatcherTest, AReadOnlyFileChosenThroughTheCommandIsNeverWritten) {
             return;
         }
         TypeByte(window, "00");
-        answers_.PressButton(IDOK);
         PressWrite(window);
         EXPECT_EQ(ByteField(window), "Error");
         Close(window);
     });
     SendMessageA(MainWindow, WM_COMMAND, IDM_REPLACE_BYTE, 0);
     for (const SeenModal& seen : answers_.Seen()) EXPECT_NE(seen.text, "Вы уверены?"_ui);
-    EXPECT_EQ(answers_.Unanswered(), 0u);
+    ExpectAllAnswered();
     EXPECT_EQ(ReadBytes(path), original);
 }
 

@@ -298,12 +298,14 @@ TEST_F(FindReplaceTest, StopAnswerEndsTheRunWithTheMatchLeftSelected) {
 TEST_F(FindReplaceTest, OneUndoTakesBackAWholeReplaceRun) {
     SetControlText("a a a a");
     SendMessageA(EditorControl, EM_SETMODIFY, FALSE, 0);
-    Select(3, 3);
+    Select(3, 5);
     Replace({.text = "a", .replacement = "bb", .wholeText = true, .button = IDC_REPLACE_ALL});
     EXPECT_EQ(ControlText(), "bb bb bb bb");
     EXPECT_EQ(DocumentUndoJournal().RecordCount(), 1u);
     UndoLast();
     EXPECT_EQ(ControlText(), "a a a a");
+    // Undo selects what was selected before the run, not its first match.
+    EXPECT_EQ(Selected(), Match(3, 2));
 
     // A run that replaces nothing leaves nothing to undo: the next Undo is the user's own edit's.
     const std::size_t records = DocumentUndoJournal().RecordCount();

@@ -265,19 +265,32 @@ TEST_F(PreviewWithPrinter, AClickOnThePageZoomsAroundItAndASecondOneShowsTheWhol
 
 TEST_F(PreviewWithPrinter, ThePageNumberShowsOnlyWhenTheTopAndBottomMarginsApply) {
     SetControlText(Lines(10));
-    PageNumbers = true;
-    auto numberText = [&]() {
+    std::vector<COLORREF> picture;
+    auto numberText = [&](bool pageNumbers) {
+        PageNumbers = pageNumbers;
         ModalAnswers answers;
         std::string number;
         answers.AnswerWith([&](HWND dialog) {
-            UpdateWindow(GetDlgItem(dialog, IDC_PREVIEW_PICTURE));
+            // One size for every opening, so the pictures compare pixel by pixel.
+            ShowWindow(dialog, SW_RESTORE);
+            SetWindowPos(dialog, nullptr, 0, 0, 700, 560, SWP_NOZORDER | SWP_NOACTIVATE);
+            picture = Snapshot(GetDlgItem(dialog, IDC_PREVIEW_PICTURE));
             number = TextOf(GetDlgItem(dialog, IDC_PREVIEW_PAGE_NUMBER));
             PostMessageA(dialog, WM_COMMAND, IDOK, 0);
         });
         Command(IDM_PREVIEW);
         return number;
     };
-    EXPECT_EQ(numberText(), "-1-");
+    // The number is drawn on the page, not only set as the text of its control.
+    EXPECT_EQ(numberText(false), "");
+    const std::vector<COLORREF> withoutNumber = picture;
+    EXPECT_EQ(numberText(true), "-1-");
+    ASSERT_EQ(picture.size(), withoutNumber.size());
+    EXPECT_LT(WhitePixels(picture), WhitePixels(withoutNumber));
+
     PageMargins = RECT{2500, 30000, 2500, 30000};
-    EXPECT_EQ(numberText(), "");
+    EXPECT_EQ(numberText(false), "");
+    const std::vector<COLORREF> marginsIgnored = picture;
+    EXPECT_EQ(numberText(true), "");
+    EXPECT_EQ(picture, marginsIgnored);
 }
