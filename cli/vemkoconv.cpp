@@ -229,11 +229,29 @@ private:
     bool owned_ = false;
 };
 
-// Standard output, or a new file beside OUT that takes OUT's place only when every byte is written,
-// so that OUT is never left half-written.
+// Where OUT's bytes finally land: the file at the end of its chain of symbolic links, so that a link
+// stays a link and its target gets the text (a dangling link's target is made).
+std::filesystem::path FinalTarget(const std::string& path) {
+    namespace fs = std::filesystem;
+    fs::path target = path;
+    for (int hops = 0;; ++hops) {
+        std::error_code ec;
+        fs::file_status status = fs::symlink_status(target, ec);
+        if (ec || !fs::is_symlink(status)) return target;
+        if (hops == 40) throw IoError{path, ELOOP};
+        fs::path link = fs::read_symlink(target, ec);
+        if (ec) throw IoError{path, ec.value()};
+        target = link.is_absolute() ? link : target.parent_path() / link;
+    }
+}
+
+// Standard output; a special file (device, FIFO) written through; or a new file beside a regular
+// OUT that takes OUT's place only when every byte is written, so that OUT is never left half-written.
 class Output {
 public:
-    explicit Output(const std::optional<std::string>& path) {
+    enum class Special { WriteThrough, Refuse };
+
+    explicit Output(const std::optional<std::string>& path, Special special = Special::WriteThrough) {
         if (!path || *path == "-") {
             name_ = "standard output";
             file_ = stdout;
@@ -241,37 +259,47 @@ public:
             return;
         }
         name_ = *path;
+        namespace fs = std::filesystem;
+        target_ = FinalTarget(name_).string();
+        std::error_code ec;
+        fs::file_status status = fs::status(target_, ec);
+        if (fs::is_directory(status)) throw IoError{name_, EISDIR};
+        if (fs::exists(status) && !fs::is_regular_file(status)) {
+            // Replacing a device or a FIFO with a regular file would break whatever reads it.
+            if (special == Special::Refuse) throw IoError{name_, ENOTSUP};
+            int fd = ::open(target_.c_str(), O_WRONLY | O_BINARY);
+            if (fd < 0) throw IoError{name_, errno};
+            Adopt(fd);
+            Unbuffer();
+            return;
+        }
         std::random_device random;
         for (int attempt = 0; attempt < 100 && !file_; ++attempt) {
             char suffix[32];
             std::snprintf(suffix, sizeof suffix, ".vemkoconv-%08x.tmp", static_cast<unsigned>(random()));
-            temporary_ = name_ + suffix;
+            temporary_ = target_ + suffix;
             int fd = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_BINARY, 0666);
             if (fd < 0) {
                 if (errno == EEXIST) continue;
                 throw IoError{name_, errno};
             }
-            file_ = ::fdopen(fd, "wb");
-            if (!file_) {
-                int error = errno;
-                ::close(fd);
-                ::remove(temporary_.c_str());
-                throw IoError{name_, error};
-            }
+            g_pendingTemporary = temporary_.data();
+            Adopt(fd);
         }
         if (!file_) throw IoError{name_, EEXIST};
-        g_pendingTemporary = temporary_.data();
         Unbuffer();
     }
     Output(const Output&) = delete;
     Output& operator=(const Output&) = delete;
     ~Output() {
-        if (!temporary_.empty() && file_) {  // not committed: leave OUT as it was
-            std::fclose(file_);
+        if (file_ && file_ != stdout) std::fclose(file_);
+        if (!temporary_.empty() && !committed_) {  // leave OUT as it was
             g_pendingTemporary = nullptr;
             ::remove(temporary_.c_str());
         }
     }
+
+    const std::string& Name() const { return name_; }
 
     void Write(const char* bytes, std::size_t size) {
         if (size && std::fwrite(bytes, 1, size, file_) != size) throw IoError{name_, errno ? errno : EIO};
@@ -279,38 +307,57 @@ public:
     void Write(std::string_view bytes) { Write(bytes.data(), bytes.size()); }
 
     void Commit() {
-        if (temporary_.empty()) {
-            if (std::fflush(file_) != 0) throw IoError{name_, errno ? errno : EIO};
-            return;
-        }
         FILE* file = file_;
         file_ = nullptr;
+        if (file == stdout) {
+            if (std::fflush(file) != 0) throw IoError{name_, errno ? errno : EIO};
+            return;
+        }
         int closed = std::fclose(file);
         int error = errno;
+        if (temporary_.empty()) {
+            if (closed != 0) throw IoError{name_, error ? error : EIO};
+            return;
+        }
         namespace fs = std::filesystem;
         std::error_code ec;
         if (closed == 0) {
             // An existing OUT keeps its permissions.
-            fs::file_status old = fs::status(name_, ec);
+            fs::file_status old = fs::status(target_, ec);
             if (!ec && fs::exists(old)) fs::permissions(temporary_, old.permissions(), ec);
             ec.clear();
-            fs::rename(temporary_, name_, ec);
+            fs::rename(temporary_, target_, ec);
             error = ec.value();
         }
         g_pendingTemporary = nullptr;
         if (closed != 0 || ec) {
             ::remove(temporary_.c_str());
+            committed_ = true;
             throw IoError{name_, error ? error : EIO};
         }
+        committed_ = true;
     }
 
 private:
+    void Adopt(int fd) {
+        file_ = ::fdopen(fd, "wb");
+        if (file_) return;
+        int error = errno;
+        ::close(fd);
+        if (!temporary_.empty()) {
+            g_pendingTemporary = nullptr;
+            ::remove(temporary_.c_str());
+        }
+        throw IoError{name_, error};
+    }
     // Whole blocks go straight to the system; a stdio buffer would only split them.
     void Unbuffer() { std::setvbuf(file_, nullptr, _IONBF, 0); }
 
     std::string name_;
+    std::string target_;
     std::string temporary_;
     FILE* file_ = nullptr;
+    bool committed_ = false;
 };
 
 std::optional<std::string> SingleInput(const Arguments& args, std::size_t firstPlain) {
@@ -480,6 +527,9 @@ int main(int argc, char** argv) {
 #endif
     std::signal(SIGINT, RemoveTemporaryAndExit);
     std::signal(SIGTERM, RemoveTemporaryAndExit);
+#ifdef SIGHUP
+    std::signal(SIGHUP, RemoveTemporaryAndExit);
+#endif
     try {
         return Run(argc, argv);
     } catch (const UsageError& e) {

@@ -3,6 +3,9 @@
 #ifdef VEMKOCONV_PATH
 
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -12,6 +15,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <thread>
 
 #include "encoding/transforms.h"
 
@@ -146,6 +150,87 @@ TEST_F(Vemkoconv, AlignsWithTheGivenParagraphSettings) {
     EXPECT_EQ(Run("align right --li 3 --ri 20 -o out in"), 0);
     EXPECT_EQ(Read("out"), " the quick brown fox\r\n      jumps over the\r\n            lazy dog\r\n"
                            "       and more text\r\n                here\r\n");
+}
+
+
+TEST_F(Vemkoconv, OutputThatIsNoRegularFileIsWrittenThroughNeverReplaced) {
+    Write("in", "\xCF\xF0\xE8\xE2\xE5\xF2");
+    // A FIFO: the reader gets the text and the FIFO stays a FIFO.
+    ASSERT_EQ(::mkfifo(Path("fifo").c_str(), 0600), 0);
+    std::string fromFifo;
+    std::thread reader([&] {
+        std::ifstream in(Path("fifo"), std::ios::binary);
+        fromFifo.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    });
+    EXPECT_EQ(Run("convert -f 1251 -t koi8r -o fifo in"), 0);
+    reader.join();
+    EXPECT_EQ(fromFifo, "\xF0\xD2\xC9\xD7\xC5\xD4");
+    EXPECT_TRUE(fs::is_fifo(fs::symlink_status(dir_ / "fifo")));
+
+    // A symbolic link, also through a second link and a folder: the target gets the text, keeping its
+    // mode, and each link stays a link.
+    fs::create_directory(dir_ / "sub");
+    Write("sub/target", "old");
+    fs::permissions(dir_ / "sub/target", fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    fs::create_symlink("sub/target", dir_ / "link");
+    fs::create_symlink("link", dir_ / "link2");
+    const std::size_t before = FilesInFolder();
+    EXPECT_EQ(Run("convert -f 1251 -t 866 -o link2 in"), 0);
+    EXPECT_TRUE(fs::is_symlink(fs::symlink_status(dir_ / "link")));
+    EXPECT_TRUE(fs::is_symlink(fs::symlink_status(dir_ / "link2")));
+    EXPECT_EQ(Read("sub/target"), "\x8F\xE0\xA8\xA2\xA5\xE2");
+    EXPECT_EQ(fs::status(dir_ / "sub/target").permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_EQ(FilesInFolder(), before);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_ / "sub"), fs::directory_iterator()), 1);
+
+    // A dangling link: its target is made.
+    fs::create_symlink("sub/made", dir_ / "dangling");
+    EXPECT_EQ(Run("convert -f 1251 -t 1251 -o dangling in"), 0);
+    EXPECT_TRUE(fs::is_symlink(fs::symlink_status(dir_ / "dangling")));
+    EXPECT_EQ(Read("sub/made"), Read("in"));
+
+    // A link loop is an error that leaves the links alone.
+    fs::create_symlink("loop2", dir_ / "loop1");
+    fs::create_symlink("loop1", dir_ / "loop2");
+    EXPECT_EQ(Run("convert -f 1251 -t 866 -o loop1 in"), 1);
+    EXPECT_TRUE(fs::is_symlink(fs::symlink_status(dir_ / "loop1")));
+
+    // A regular file keeps its mode, executable bits included.
+    Write("plain", "old");
+    fs::permissions(dir_ / "plain", fs::perms::owner_all | fs::perms::others_read);
+    EXPECT_EQ(Run("transform qp -o plain in"), 0);
+    EXPECT_EQ(Read("plain"), Read("in"));
+    EXPECT_EQ(fs::status(dir_ / "plain").permissions() & fs::perms::all, fs::perms::owner_all | fs::perms::others_read);
+}
+
+TEST_F(Vemkoconv, HangupInterruptTerminateRemoveTheTemporaryFile) {
+    for (int signal : {SIGHUP, SIGINT, SIGTERM}) {
+        ASSERT_EQ(::mkfifo(Path("slow").c_str(), 0600), 0);
+        Write("out", "old");
+        pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            ::execl(VEMKOCONV_PATH, VEMKOCONV_PATH, "convert", "-f", "1251", "-t", "866", "-o", Path("out").c_str(),
+                    Path("slow").c_str(), static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        int fifo = ::open(Path("slow").c_str(), O_WRONLY);
+        ASSERT_GE(fifo, 0);
+        ASSERT_EQ(::write(fifo, "\xC0", 1), 1);
+        // The temporary file exists once the input is open and the first byte is on its way.
+        for (int i = 0; i < 500 && FilesInFolder() < 3; ++i) ::usleep(10000);
+        EXPECT_EQ(FilesInFolder(), 3u) << signal;  // out, slow, the temporary
+        ::kill(child, signal);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        ::close(fifo);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << signal;
+        EXPECT_EQ(Read("out"), "old") << signal;
+        fs::remove(dir_ / "slow");
+        fs::remove(dir_ / "out");
+        EXPECT_EQ(FilesInFolder(), 0u) << signal;
+    }
 }
 
 }  // namespace
