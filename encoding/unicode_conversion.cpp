@@ -1,0 +1,258 @@
+#include "encoding/unicode_conversion.h"
+
+#include <array>
+#include <cstring>
+
+#include "encoding/charts.h"
+
+namespace {
+
+const charts::HighHalf& ChartOf(ConversionCodePage codePage) {
+    static const charts::HighHalf* const kCharts[kConversionCodePageCount] = {
+        &charts::kWindows1251, &charts::kCp866, &charts::kKoi8R, &charts::kIso8859_5, &charts::kMacCyrillic};
+    return *kCharts[codePage];
+}
+
+constexpr char32_t kInvalid = 0xFFFFFFFF;  // a malformed byte or unit: becomes '?'
+constexpr char32_t kCut = 0xFFFFFFFE;      // a character cut by the end of the block
+
+// One character from UTF-8 at `p`, `length` set to the bytes it takes (1 for a malformed byte).
+inline char32_t DecodeUtf8(const std::uint8_t* p, const std::uint8_t* end, bool atEnd, std::size_t& length) {
+    const std::uint8_t b = p[0];
+    length = 1;
+    if (b < 0x80) return b;
+    int count;
+    char32_t cp;
+    std::uint8_t low = 0x80, high = 0xBF;  // the bounds of the second byte
+    if (b >= 0xC2 && b <= 0xDF) {
+        count = 2;
+        cp = b & 0x1F;
+    } else if (b >= 0xE0 && b <= 0xEF) {
+        count = 3;
+        cp = b & 0x0F;
+        if (b == 0xE0) low = 0xA0;
+        if (b == 0xED) high = 0x9F;  // no surrogates
+    } else if (b >= 0xF0 && b <= 0xF4) {
+        count = 4;
+        cp = b & 0x07;
+        if (b == 0xF0) low = 0x90;
+        if (b == 0xF4) high = 0x8F;
+    } else {
+        return kInvalid;
+    }
+    for (int i = 1; i < count; ++i) {
+        if (p + i == end) return atEnd ? kInvalid : kCut;
+        const std::uint8_t c = p[i];
+        if (i == 1 ? (c < low || c > high) : (c < 0x80 || c > 0xBF)) return kInvalid;
+        cp = (cp << 6) | (c & 0x3F);
+    }
+    length = static_cast<std::size_t>(count);
+    return cp;
+}
+
+inline char* EncodeUtf8(char32_t cp, char* out) {
+    if (cp < 0x80) {
+        *out++ = static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        *out++ = static_cast<char>(0xC0 | (cp >> 6));
+        *out++ = static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        *out++ = static_cast<char>(0xE0 | (cp >> 12));
+        *out++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        *out++ = static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        *out++ = static_cast<char>(0xF0 | (cp >> 18));
+        *out++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        *out++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        *out++ = static_cast<char>(0x80 | (cp & 0x3F));
+    }
+    return out;
+}
+
+inline char32_t DecodeUtf16(const std::uint8_t* p, const std::uint8_t* end, bool atEnd, bool bigEndian,
+                            std::size_t& length) {
+    auto unit = [bigEndian](const std::uint8_t* q) -> char32_t {
+        return bigEndian ? (q[0] << 8 | q[1]) : (q[1] << 8 | q[0]);
+    };
+    length = 1;
+    if (end - p < 2) return atEnd ? kInvalid : kCut;
+    length = 2;
+    const char32_t first = unit(p);
+    if (first < 0xD800 || first > 0xDFFF) return first;
+    if (first > 0xDBFF) return kInvalid;
+    if (end - p < 4) return atEnd ? kInvalid : kCut;
+    const char32_t second = unit(p + 2);
+    if (second < 0xDC00 || second > 0xDFFF) return kInvalid;
+    length = 4;
+    return 0x10000 + ((first - 0xD800) << 10) + (second - 0xDC00);
+}
+
+inline char* EncodeUtf16(char32_t cp, bool bigEndian, char* out) {
+    auto put = [bigEndian, &out](char32_t unit) {
+        *out++ = static_cast<char>(bigEndian ? unit >> 8 : unit & 0xFF);
+        *out++ = static_cast<char>(bigEndian ? unit & 0xFF : unit >> 8);
+    };
+    if (cp < 0x10000) {
+        put(cp);
+    } else {
+        put(0xD800 + ((cp - 0x10000) >> 10));
+        put(0xDC00 + ((cp - 0x10000) & 0x3FF));
+    }
+    return out;
+}
+
+}  // namespace
+
+char16_t CharacterOf(ConversionCodePage codePage, std::uint8_t byte) {
+    return byte < 0x80 ? byte : ChartOf(codePage)[byte - 0x80];
+}
+
+struct UnicodeConversion::Tables {
+    // Single-byte source: each byte's UTF-8 form packed little-end first, and its length.
+    std::array<std::uint32_t, 256> utf8Of{};
+    std::array<std::uint8_t, 256> utf8Length{};
+    // Single-byte source and target: each byte's exact counterpart; `lacking` marks a '?'.
+    std::array<std::uint8_t, 256> byteFor{};
+    std::array<bool, 256> lacking{};
+    // Single-byte target: the byte of each BMP character, 0 where the target lacks it (from 0x80 up).
+    std::array<std::uint8_t, 0x10000> byteOf{};
+};
+
+UnicodeConversion::UnicodeConversion(TextEncoding from, TextEncoding to)
+    : from_(from), to_(to), tables_(std::make_unique<Tables>()) {
+    Tables& t = *tables_;
+    if (IsSingleByte(from)) {
+        for (int b = 0; b < 256; ++b) {
+            char16_t c = CharacterOf(static_cast<ConversionCodePage>(from), static_cast<std::uint8_t>(b));
+            const bool unassigned = b >= 0x80 && c == 0;
+            char bytes[4] = {};
+            std::size_t n = static_cast<std::size_t>(EncodeUtf8(unassigned ? u'?' : c, bytes) - bytes);
+            std::memcpy(&t.utf8Of[b], bytes, 4);
+            t.utf8Length[b] = static_cast<std::uint8_t>(n);
+            t.lacking[b] = unassigned;
+        }
+    }
+    if (IsSingleByte(to)) {
+        const charts::HighHalf& chart = ChartOf(static_cast<ConversionCodePage>(to));
+        for (int i = 0; i < 128; ++i)
+            if (chart[i]) t.byteOf[chart[i]] = static_cast<std::uint8_t>(0x80 + i);
+    }
+    if (IsSingleByte(from) && IsSingleByte(to)) {
+        for (int b = 0; b < 256; ++b) {
+            char16_t c = CharacterOf(static_cast<ConversionCodePage>(from), static_cast<std::uint8_t>(b));
+            std::uint8_t target = c < 0x80 ? static_cast<std::uint8_t>(c) : t.byteOf[c];
+            t.lacking[b] = (b >= 0x80 && c == 0) || (c >= 0x80 && target == 0);
+            t.byteFor[b] = t.lacking[b] ? '?' : target;
+        }
+    }
+}
+
+UnicodeConversion::~UnicodeConversion() = default;
+
+UnicodeConversion::Step UnicodeConversion::Convert(const std::uint8_t* input, std::size_t size, bool atEnd,
+                                                   char* out) {
+    const Tables& t = *tables_;
+    const std::uint8_t* p = input;
+    const std::uint8_t* const end = input + size;
+    char* const outStart = out;
+    std::uint64_t replaced = 0;
+
+    if (atStart_) {
+        // Too short yet to tell whether a byte order mark is there.
+        if (!atEnd && size < 3) return {0, 0};
+        atStart_ = false;
+        if (from_ == TextEncoding::Utf8 && size >= 3 && std::memcmp(p, "\xEF\xBB\xBF", 3) == 0) p += 3;
+        if (from_ == TextEncoding::Utf16LE && size >= 2 && p[0] == 0xFF && p[1] == 0xFE) p += 2;
+        if (from_ == TextEncoding::Utf16BE && size >= 2 && p[0] == 0xFE && p[1] == 0xFF) p += 2;
+        if (to_ == TextEncoding::Utf16LE) out = EncodeUtf16(0xFEFF, false, out);
+        if (to_ == TextEncoding::Utf16BE) out = EncodeUtf16(0xFEFF, true, out);
+    }
+
+    if (IsSingleByte(from_) && IsSingleByte(to_)) {
+        for (; p != end; ++p) {
+            *out++ = static_cast<char>(t.byteFor[*p]);
+            replaced += t.lacking[*p];
+        }
+    } else if (IsSingleByte(from_) && to_ == TextEncoding::Utf8) {
+        for (; p != end; ++p) {
+            const std::uint8_t b = *p;
+            std::memcpy(out, &t.utf8Of[b], 4);
+            out += t.utf8Length[b];
+            replaced += t.lacking[b];
+        }
+    } else if (from_ == TextEncoding::Utf8 && IsSingleByte(to_)) {
+        while (p != end) {
+            const std::uint8_t b = *p;
+            if (b < 0x80) {
+                *out++ = static_cast<char>(b);
+                ++p;
+                continue;
+            }
+            std::size_t length;
+            char32_t cp;
+            if (b >= 0xC2 && b <= 0xDF && end - p >= 2 && (p[1] & 0xC0) == 0x80) {
+                cp = static_cast<char32_t>((b & 0x1F) << 6 | (p[1] & 0x3F));
+                length = 2;
+            } else {
+                cp = DecodeUtf8(p, end, atEnd, length);
+                if (cp == kCut) break;
+            }
+            std::uint8_t byte = cp < 0x10000 ? t.byteOf[cp] : 0;
+            if (byte == 0) {
+                byte = '?';
+                ++replaced;
+            }
+            *out++ = static_cast<char>(byte);
+            p += length;
+        }
+    } else {
+        while (p != end) {
+            std::size_t length = 1;
+            char32_t cp;
+            if (IsSingleByte(from_)) {
+                cp = CharacterOf(static_cast<ConversionCodePage>(from_), *p);
+                if (*p >= 0x80 && cp == 0) cp = kInvalid;
+            } else if (from_ == TextEncoding::Utf8) {
+                cp = DecodeUtf8(p, end, atEnd, length);
+            } else {
+                cp = DecodeUtf16(p, end, atEnd, from_ == TextEncoding::Utf16BE, length);
+            }
+            if (cp == kCut) break;
+            p += length;
+            if (cp == kInvalid) {
+                cp = '?';
+                ++replaced;
+            }
+            if (IsSingleByte(to_)) {
+                std::uint8_t byte = cp < 0x80 ? static_cast<std::uint8_t>(cp) : cp < 0x10000 ? t.byteOf[cp] : 0;
+                if (cp >= 0x80 && byte == 0) {
+                    byte = '?';
+                    ++replaced;
+                }
+                *out++ = static_cast<char>(byte);
+            } else if (to_ == TextEncoding::Utf8) {
+                out = EncodeUtf8(cp, out);
+            } else {
+                out = EncodeUtf16(cp, to_ == TextEncoding::Utf16BE, out);
+            }
+        }
+    }
+    replaced_ += replaced;
+    return {static_cast<std::size_t>(p - input), static_cast<std::size_t>(out - outStart)};
+}
+
+std::size_t UnicodeConversion::Append(std::string_view text, bool atEnd, std::string& out) {
+    const std::size_t old = out.size();
+    out.resize(old + MaxOutput(text.size()));
+    Step step = Convert(reinterpret_cast<const std::uint8_t*>(text.data()), text.size(), atEnd, out.data() + old);
+    out.resize(old + step.written);
+    return step.consumed;
+}
+
+std::string ConvertText(std::string_view text, TextEncoding from, TextEncoding to, std::uint64_t* replaced) {
+    UnicodeConversion conversion(from, to);
+    std::string out;
+    conversion.Append(text, true, out);
+    if (replaced) *replaced += conversion.Replaced();
+    return out;
+}
