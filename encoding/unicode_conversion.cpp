@@ -1,9 +1,14 @@
 #include "encoding/unicode_conversion.h"
 
 #include <array>
+#include <bit>
 #include <cstring>
+#include <vector>
 
 #include "encoding/charts.h"
+
+// The tables pack output bytes into words that are stored as they lie in memory.
+static_assert(std::endian::native == std::endian::little);
 
 namespace {
 
@@ -101,6 +106,9 @@ inline char* EncodeUtf16(char32_t cp, bool bigEndian, char* out) {
     return out;
 }
 
+constexpr std::uint16_t kKeep = 0x100;
+constexpr std::uint16_t kSlow = 0x200;
+
 }  // namespace
 
 char16_t CharacterOf(ConversionCodePage codePage, std::uint8_t byte) {
@@ -108,9 +116,14 @@ char16_t CharacterOf(ConversionCodePage codePage, std::uint8_t byte) {
 }
 
 struct UnicodeConversion::Tables {
-    // Single-byte source: each byte's UTF-8 form packed little-end first, and its length.
+    // Single-byte source: each byte's UTF-8 form (at most 3 bytes) packed little-end first, with its
+    // length in the top byte; `anyLacking` says whether any byte is unassigned.
     std::array<std::uint32_t, 256> utf8Of{};
-    std::array<std::uint8_t, 256> utf8Length{};
+    bool anyLacking = false;
+    // UTF-8 source, single-byte target: what a byte gives after the byte before it (index: the
+    // previous byte times 256 plus the byte): the output byte, kKeep when the byte ends a character,
+    // kSlow when the pair is anything but ASCII or a two-byte character the target has.
+    std::vector<std::uint16_t> afterByte;
     // Single-byte source and target: each byte's exact counterpart; `lacking` marks a '?'.
     std::array<std::uint8_t, 256> byteFor{};
     std::array<bool, 256> lacking{};
@@ -127,15 +140,33 @@ UnicodeConversion::UnicodeConversion(TextEncoding from, TextEncoding to)
             const bool unassigned = b >= 0x80 && c == 0;
             char bytes[4] = {};
             std::size_t n = static_cast<std::size_t>(EncodeUtf8(unassigned ? u'?' : c, bytes) - bytes);
-            std::memcpy(&t.utf8Of[b], bytes, 4);
-            t.utf8Length[b] = static_cast<std::uint8_t>(n);
+            std::memcpy(&t.utf8Of[b], bytes, 3);
+            t.utf8Of[b] = (t.utf8Of[b] & 0xFFFFFF) | static_cast<std::uint32_t>(n) << 24;
             t.lacking[b] = unassigned;
+            t.anyLacking |= unassigned;
         }
     }
     if (IsSingleByte(to)) {
         const charts::HighHalf& chart = ChartOf(static_cast<ConversionCodePage>(to));
         for (int i = 0; i < 128; ++i)
             if (chart[i]) t.byteOf[chart[i]] = static_cast<std::uint8_t>(0x80 + i);
+    }
+    if (from == TextEncoding::Utf8 && IsSingleByte(to)) {
+        t.afterByte.assign(0x10000, kSlow);
+        auto lead = [](std::uint32_t b) { return b >= 0xC2 && b <= 0xDF; };
+        for (std::uint32_t prev = 0; prev < 256; ++prev) {
+            for (std::uint32_t cur = 0; cur < 256; ++cur) {
+                std::uint16_t& e = t.afterByte[prev << 8 | cur];
+                if (cur < 0x80) {
+                    if (!lead(prev)) e = static_cast<std::uint16_t>(cur | kKeep);
+                } else if (lead(cur)) {
+                    if (!lead(prev)) e = 0;
+                } else if (cur <= 0xBF && lead(prev)) {
+                    const std::uint32_t cp = (prev & 0x1F) << 6 | (cur & 0x3F);
+                    if (t.byteOf[cp]) e = static_cast<std::uint16_t>(t.byteOf[cp] | kKeep);
+                }
+            }
+        }
     }
     if (IsSingleByte(from) && IsSingleByte(to)) {
         for (int b = 0; b < 256; ++b) {
@@ -174,36 +205,58 @@ UnicodeConversion::Step UnicodeConversion::Convert(const std::uint8_t* input, st
             replaced += t.lacking[*p];
         }
     } else if (IsSingleByte(from_) && to_ == TextEncoding::Utf8) {
+        if (t.anyLacking)
+            for (const std::uint8_t* q = p; q != end; ++q) replaced += t.lacking[*q];
+        const std::uint32_t* const utf8Of = t.utf8Of.data();
         for (; p != end; ++p) {
-            const std::uint8_t b = *p;
-            std::memcpy(out, &t.utf8Of[b], 4);
-            out += t.utf8Length[b];
-            replaced += t.lacking[b];
+            const std::uint32_t e = utf8Of[*p];
+            std::memcpy(out, &e, 4);
+            out += e >> 24;
         }
     } else if (from_ == TextEncoding::Utf8 && IsSingleByte(to_)) {
+        // Held in locals: stores through `out` could alias the tables' own pointers.
+        const std::uint16_t* const afterByte = t.afterByte.data();
+        const std::uint8_t* const byteOf = t.byteOf.data();
         while (p != end) {
-            const std::uint8_t b = *p;
-            if (b < 0x80) {
-                *out++ = static_cast<char>(b);
-                ++p;
-                continue;
+            // Without branches over runs of ASCII and two-byte characters: a run in which anything
+            // else turns up is done again below, one character at a time.
+            while (end - p > 1) {
+                const std::uint8_t* runEnd = p + std::min<std::ptrdiff_t>(end - p, 256);
+                if (runEnd[-1] >= 0xC0) --runEnd;  // a character starting there goes on past the run
+                std::uint32_t slow = 0, prev = 0;
+                char* o = out;
+                for (const std::uint8_t* q = p; q != runEnd; ++q) {
+                    const std::uint32_t e = afterByte[prev << 8 | *q];
+                    *o = static_cast<char>(e);
+                    o += (e >> 8) & 1;
+                    slow |= e;
+                    prev = *q;
+                }
+                if ((slow & kSlow) || prev >= 0xC0) break;  // or a lead byte without its second byte
+                out = o;
+                p = runEnd;
             }
-            std::size_t length;
-            char32_t cp;
-            if (b >= 0xC2 && b <= 0xDF && end - p >= 2 && (p[1] & 0xC0) == 0x80) {
-                cp = static_cast<char32_t>((b & 0x1F) << 6 | (p[1] & 0x3F));
-                length = 2;
-            } else {
-                cp = DecodeUtf8(p, end, atEnd, length);
+            // One character at a time to the end of the run that needed it.
+            const std::uint8_t* const careful = std::min<const std::uint8_t*>(end, p + 257);
+            while (p < careful) {
+                const std::uint8_t b = *p;
+                if (b < 0x80) {
+                    *out++ = static_cast<char>(b);
+                    ++p;
+                    continue;
+                }
+                std::size_t length;
+                char32_t cp = DecodeUtf8(p, end, atEnd, length);
                 if (cp == kCut) break;
+                std::uint8_t byte = cp < 0x10000 ? byteOf[cp] : 0;
+                if (byte == 0) {
+                    byte = '?';
+                    ++replaced;
+                }
+                *out++ = static_cast<char>(byte);
+                p += length;
             }
-            std::uint8_t byte = cp < 0x10000 ? t.byteOf[cp] : 0;
-            if (byte == 0) {
-                byte = '?';
-                ++replaced;
-            }
-            *out++ = static_cast<char>(byte);
-            p += length;
+            if (p < careful) break;  // cut
         }
     } else {
         while (p != end) {
