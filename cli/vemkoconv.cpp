@@ -317,6 +317,12 @@ public:
 
     const std::string& Name() const { return name_; }
 
+    // Windows renames nothing over a file that is still open.
+    void Close() {
+        if (owned_) std::fclose(file_);
+        owned_ = false;
+    }
+
     // Up to `size` bytes; fewer only at the end of the input.
     std::size_t Read(char* buffer, std::size_t size) {
         std::size_t got = std::min(size, unread_.size());
@@ -635,6 +641,7 @@ int ConvertInPlace(const Arguments& args, std::optional<TextEncoding> from, Text
                 Output out(file, Output::Special::Refuse);
                 UnicodeConversion* none = nullptr;
                 replaced = ConvertInput(in, was, to, exact, out, none);
+                in.Close();
                 out.Commit();
             }
             replacedAny |= replaced > 0;
@@ -673,6 +680,7 @@ int Convert(const Arguments& args) {
         PrintError(e.file, "cannot tell the encoding (give it with -f)");
         return kUnknownStatus;
     }
+    inputs.clear();
     out.Commit();
     ReportReplaced(replaced);
     return replaced ? kReplacedStatus : 0;
@@ -721,6 +729,7 @@ int Transform(const Arguments& args) {
     } else {
         RunStreamed(in, out, AppendBareCrRepaired);
     }
+    in.Close();
     out.Commit();
     return 0;
 }
@@ -750,6 +759,7 @@ int Align(const Arguments& args) {
     LineEnd lineEnd = args.Option("--crlf") ? LineEnd::CrLf : args.Option("--lf") ? LineEnd::Lf : LineEndOf(text);
     std::string aligned = AlignParagraphs(WithCrLf(text), alignment, settings);
     out.Write(lineEnd == LineEnd::Lf ? WithLf(aligned) : aligned);
+    in.Close();
     out.Commit();
     return 0;
 }
