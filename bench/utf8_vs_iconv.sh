@@ -44,7 +44,7 @@ best_ms() {  # output command...: the best wall-clock time of $RUNS runs, in mil
     shift
     for _ in $(seq $RUNS); do
         local start end
-        rm -f "$output"
+        [ "$output" = /dev/null ] || rm -f "$output"
         start=$(date +%s%N)
         "$@"
         end=$(date +%s%N)
@@ -59,7 +59,8 @@ run_vemko() { "$VEMKOCONV" convert -f "$1" -t "$2" "$3" >"$4"; }
 
 echo "vemkoconv against iconv ($(iconv --version | head -1)), ${MEGABYTES} MB in the source encoding, best of $RUNS, output to a new file"
 echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //')"
-printf '%-16s %10s %10s %8s  %s\n' conversion iconv vemkoconv speedup output
+printf '%-16s %10s %10s %8s %10s %10s %8s  %s\n' conversion iconv-null vemko-null speedup iconv-file vemko-file \
+    speedup output
 for pair in "CP1251 1251" "CP866 866" "KOI8-R koi8r" "ISO-8859-5 iso" "MAC-CYRILLIC mac"; do
     read -r iname vname <<<"$pair"
     input="$WORK/in.$vname"
@@ -71,13 +72,25 @@ for pair in "CP1251 1251" "CP866 866" "KOI8-R koi8r" "ISO-8859-5 iso" "MAC-CYRIL
         else
             args=(UTF-8 "$iname" "$WORK/in.utf8") vargs=(utf-8 "$vname" "$WORK/in.utf8") label="utf-8 -> $vname"
         fi
-        i_ms=$(best_ms "$WORK/out.iconv" run_iconv "${args[@]}" "$WORK/out.iconv")
-        v_ms=$(best_ms "$WORK/out.vemko" run_vemko "${vargs[@]}" "$WORK/out.vemko")
+        in_null=$(best_ms /dev/null run_iconv "${args[@]}" /dev/null)
+        ve_null=$(best_ms /dev/null run_vemko "${vargs[@]}" /dev/null)
+        in_file=$(best_ms "$WORK/out.iconv" run_iconv "${args[@]}" "$WORK/out.iconv")
+        ve_file=$(best_ms "$WORK/out.vemko" run_vemko "${vargs[@]}" "$WORK/out.vemko")
         if cmp -s "$WORK/out.iconv" "$WORK/out.vemko"; then same="byte-identical"; else same="DIFFERENT"; fi
-        printf '%-16s %7d ms %7d ms %7.1fx  %s\n' "$label" "$i_ms" "$v_ms" "$(echo "$i_ms / ($v_ms + 0.5)" | bc -l)" "$same"
+        printf '%-16s %7d ms %7d ms %7.1fx %7d ms %7d ms %7.1fx  %s\n' "$label" "$in_null" "$ve_null" \
+            "$(echo "$in_null / ($ve_null + 0.5)" | bc -l)" "$in_file" "$ve_file" \
+            "$(echo "$in_file / ($ve_file + 0.5)" | bc -l)" "$same"
+        [ "$vname" != 1251 ] || cp "$WORK/out.vemko" "$WORK/floor.$direction"
         rm -f "$WORK/out.iconv" "$WORK/out.vemko"
     done
     [ "$vname" = 1251 ] || rm -f "$input"
+done
+run_cat() { cat "$1" >"$2"; }
+for direction in to from; do
+    if [ $direction = to ]; then what="1251 -> utf-8"; else what="utf-8 -> 1251"; fi
+    echo "floor, copying the output of $what ($(($(stat -c %s "$WORK/floor.$direction") / 1048576)) MB) with cat:" \
+        "$(best_ms /dev/null run_cat "$WORK/floor.$direction" /dev/null) ms to /dev/null," \
+        "$(best_ms "$WORK/out.cat" run_cat "$WORK/floor.$direction" "$WORK/out.cat") ms to a new file"
 done
 run_detect() { "$VEMKOCONV" detect "$1" >"$2"; }
 echo "detect on the $MEGABYTES MB 1251 file: $(best_ms "$WORK/out.detect" run_detect "$WORK/in.1251" "$WORK/out.detect") ms ($(cut -f2- "$WORK/out.detect" | tr '\t' ' '))"

@@ -5,6 +5,11 @@
 #include <cstring>
 #include <vector>
 
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#define VEMKO_UTF8_SSSE3 1
+#endif
+
 #include "encoding/charts.h"
 
 // The tables pack output bytes into words that are stored as they lie in memory.
@@ -106,8 +111,81 @@ inline char* EncodeUtf16(char32_t cp, bool bigEndian, char* out) {
     return out;
 }
 
+// The longest run the branch-free loop takes before the vectors are tried again.
+constexpr std::ptrdiff_t kRun = 64;
 constexpr std::uint16_t kKeep = 0x100;
 constexpr std::uint16_t kSlow = 0x200;
+
+#ifdef VEMKO_UTF8_SSSE3
+// Which bytes of eight to keep, for each pattern of eight kept-or-not bits: the shuffle that packs
+// them to the front, and how many there are.
+struct Packing {
+    std::uint8_t shuffle[256][8];
+    std::uint8_t count[256];
+    Packing() {
+        for (int mask = 0; mask < 256; ++mask) {
+            int n = 0;
+            for (int i = 0; i < 8; ++i)
+                if (mask & (1 << i)) shuffle[mask][n++] = static_cast<std::uint8_t>(i);
+            for (int i = n; i < 8; ++i) shuffle[mask][i] = 0x80;
+            count[mask] = static_cast<std::uint8_t>(n);
+        }
+    }
+};
+
+// Sixteen bytes at a time while they are ASCII and two-byte characters from D0 or D1 that the target
+// has; returns where it stopped (at a character boundary, as it started).
+__attribute__((target("ssse3"))) const std::uint8_t* Utf8ToSingleByteVectors(const std::uint8_t* p,
+                                                                              const std::uint8_t* end, char*& out,
+                                                                              const std::uint8_t (*cyrillic)[16]) {
+    static const Packing packing;
+    __m128i rows[8];
+    for (int k = 0; k < 8; ++k) rows[k] = _mm_load_si128(reinterpret_cast<const __m128i*>(cyrillic[k]));
+    const __m128i d0 = _mm_set1_epi8(static_cast<char>(0xD0)), d1 = _mm_set1_epi8(static_cast<char>(0xD1));
+    const __m128i top2 = _mm_set1_epi8(static_cast<char>(0xC0)), contTag = _mm_set1_epi8(static_cast<char>(0x80));
+    const __m128i low6 = _mm_set1_epi8(0x3F), low4 = _mm_set1_epi8(0x0F), one = _mm_set1_epi8(1);
+    char* o = out;
+    while (end - p >= 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const unsigned ascii = static_cast<unsigned>(_mm_movemask_epi8(v)) ^ 0xFFFF;
+        unsigned lead = static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, d0), _mm_cmpeq_epi8(v, d1))));
+        const __m128i contBytes = _mm_cmpeq_epi8(_mm_and_si128(v, top2), contTag);
+        const unsigned cont = static_cast<unsigned>(_mm_movemask_epi8(contBytes));
+        unsigned taken = 0xFFFF;
+        if (lead & 0x8000) {  // the last character goes on past these sixteen bytes
+            lead &= 0x7FFF;
+            taken = 0x7FFF;
+        }
+        if (((ascii | lead | cont) & taken) != taken || cont != ((lead << 1) & 0xFFFF)) break;
+        // The character of each second byte: U+0400 + (lead & 1) * 64 + (byte & 0x3F).
+        const __m128i prev = _mm_slli_si128(v, 1);
+        const __m128i index = _mm_or_si128(_mm_slli_epi16(_mm_and_si128(prev, one), 6), _mm_and_si128(v, low6));
+        const __m128i row = _mm_srli_epi16(_mm_andnot_si128(low4, index), 4);
+        const __m128i column = _mm_and_si128(index, low4);
+        __m128i mapped = _mm_setzero_si128();
+        for (int k = 0; k < 8; ++k) {
+            const __m128i inRow = _mm_cmpeq_epi8(row, _mm_set1_epi8(static_cast<char>(k)));
+            mapped = _mm_or_si128(mapped, _mm_and_si128(inRow, _mm_shuffle_epi8(rows[k], column)));
+        }
+        mapped = _mm_and_si128(mapped, contBytes);
+        // A character the target lacks is left to the careful path, which counts it.
+        const unsigned zero = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(mapped, _mm_setzero_si128())));
+        if (zero & cont) break;
+        const __m128i value = _mm_or_si128(mapped, _mm_andnot_si128(_mm_or_si128(contBytes, _mm_cmplt_epi8(v, _mm_setzero_si128())), v));
+        const unsigned keep = (ascii | cont) & taken;
+        const __m128i lowHalf = _mm_shuffle_epi8(value, _mm_loadl_epi64(reinterpret_cast<const __m128i*>(packing.shuffle[keep & 0xFF])));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(o), lowHalf);
+        o += packing.count[keep & 0xFF];
+        const __m128i highHalf = _mm_shuffle_epi8(_mm_srli_si128(value, 8),
+                                                  _mm_loadl_epi64(reinterpret_cast<const __m128i*>(packing.shuffle[keep >> 8])));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(o), highHalf);
+        o += packing.count[keep >> 8];
+        p += taken == 0xFFFF ? 16 : 15;
+    }
+    out = o;
+    return p;
+}
+#endif
 
 }  // namespace
 
@@ -129,6 +207,10 @@ struct UnicodeConversion::Tables {
     std::array<bool, 256> lacking{};
     // Single-byte target: the byte of each BMP character, 0 where the target lacks it (from 0x80 up).
     std::array<std::uint8_t, 0x10000> byteOf{};
+    // UTF-8 source, single-byte target: byteOf for U+0400-U+047F, the characters whose UTF-8 starts
+    // with D0 or D1, in eight rows of sixteen.
+    alignas(16) std::uint8_t cyrillic[8][16]{};
+    bool vectors = false;
 };
 
 UnicodeConversion::UnicodeConversion(TextEncoding from, TextEncoding to)
@@ -152,6 +234,10 @@ UnicodeConversion::UnicodeConversion(TextEncoding from, TextEncoding to)
             if (chart[i]) t.byteOf[chart[i]] = static_cast<std::uint8_t>(0x80 + i);
     }
     if (from == TextEncoding::Utf8 && IsSingleByte(to)) {
+        for (int i = 0; i < 128; ++i) t.cyrillic[i / 16][i % 16] = t.byteOf[0x400 + i];
+#ifdef VEMKO_UTF8_SSSE3
+        t.vectors = __builtin_cpu_supports("ssse3");
+#endif
         t.afterByte.assign(0x10000, kSlow);
         auto lead = [](std::uint32_t b) { return b >= 0xC2 && b <= 0xDF; };
         for (std::uint32_t prev = 0; prev < 256; ++prev) {
@@ -218,10 +304,13 @@ UnicodeConversion::Step UnicodeConversion::Convert(const std::uint8_t* input, st
         const std::uint16_t* const afterByte = t.afterByte.data();
         const std::uint8_t* const byteOf = t.byteOf.data();
         while (p != end) {
+#ifdef VEMKO_UTF8_SSSE3
+            if (t.vectors) p = Utf8ToSingleByteVectors(p, end, out, t.cyrillic);
+#endif
             // Without branches over runs of ASCII and two-byte characters: a run in which anything
             // else turns up is done again below, one character at a time.
-            while (end - p > 1) {
-                const std::uint8_t* runEnd = p + std::min<std::ptrdiff_t>(end - p, 256);
+            if (end - p > 1) {
+                const std::uint8_t* runEnd = p + std::min<std::ptrdiff_t>(end - p, kRun);
                 if (runEnd[-1] >= 0xC0) --runEnd;  // a character starting there goes on past the run
                 std::uint32_t slow = 0, prev = 0;
                 char* o = out;
@@ -232,12 +321,14 @@ UnicodeConversion::Step UnicodeConversion::Convert(const std::uint8_t* input, st
                     slow |= e;
                     prev = *q;
                 }
-                if ((slow & kSlow) || prev >= 0xC0) break;  // or a lead byte without its second byte
-                out = o;
-                p = runEnd;
+                if (!(slow & kSlow) && prev < 0xC0) {  // nor a lead byte without its second byte
+                    out = o;
+                    p = runEnd;
+                    continue;
+                }
             }
             // One character at a time to the end of the run that needed it.
-            const std::uint8_t* const careful = std::min<const std::uint8_t*>(end, p + 257);
+            const std::uint8_t* const careful = std::min<const std::uint8_t*>(end, p + kRun + 1);
             while (p < careful) {
                 const std::uint8_t b = *p;
                 if (b < 0x80) {

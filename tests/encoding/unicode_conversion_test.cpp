@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <random>
 #include <string>
+#include <vector>
 
 using namespace std::string_literals;
 
@@ -100,6 +102,42 @@ TEST(UnicodeConversion, BlocksGiveWhatTheWholeTextGives) {
                 ASSERT_EQ(blocks, whole) << static_cast<int>(from) << " " << static_cast<int>(to);
                 ASSERT_EQ(conversion.Replaced(), wholeReplaced);
             }
+        }
+    }
+}
+
+// Long texts take the fast paths (sixteen bytes at a time, branch-free runs); whatever path a character
+// takes, it must come out as it does on its own.
+TEST(UnicodeConversion, LongTextsGiveWhatEachCharacterGivesAlone) {
+    std::mt19937 random(11);
+    const char* common[] = {"a", " ", "\n", "Ж", "ё", "Ё", "я", "Я", "п", "р", "ъ", ",", "0"};
+    const char* rare[] = {"і", "Ґ", "—", "€", "«", "\xFF", "\xD0x", "\x80", "\xE2\x82x", "😀", "\0"};
+    for (TextEncoding to : kCodePages) {
+        std::map<std::string, std::pair<std::string, std::uint64_t>> alone;
+        std::vector<const char*> all(std::begin(common), std::end(common));
+        all.insert(all.end(), std::begin(rare), std::end(rare));
+        for (const char* piece : all) {
+            std::string bytes = piece[0] ? piece : std::string(1, '\0');
+            std::uint64_t replaced = 0;
+            std::string converted = ConvertText(bytes, TextEncoding::Utf8, to, &replaced);
+            alone[bytes] = {converted, replaced};
+        }
+        for (int round = 0; round < 20; ++round) {
+            std::string text, expected;
+            std::uint64_t expectedReplaced = 0;
+            const int rareOneIn = 1 + round * 40;
+            for (int i = 0; i < 3000; ++i) {
+                const char* piece = random() % rareOneIn == 0 ? rare[random() % std::size(rare)]
+                                                              : common[random() % std::size(common)];
+                std::string bytes = piece[0] ? piece : std::string(1, '\0');
+                text += bytes;
+                expected += alone[bytes].first;
+                expectedReplaced += alone[bytes].second;
+            }
+            std::uint64_t replaced = 0;
+            ASSERT_EQ(ConvertText(text, TextEncoding::Utf8, to, &replaced), expected) << static_cast<int>(to) << " " << round;
+            ASSERT_EQ(replaced, expectedReplaced);
+            ASSERT_EQ(ConvertText(ConvertText(expected, to, TextEncoding::Utf8), TextEncoding::Utf8, to), expected);
         }
     }
 }
