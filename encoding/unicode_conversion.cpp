@@ -198,6 +198,9 @@ struct UnicodeConversion::Tables {
     // length in the top byte; `anyLacking` says whether any byte is unassigned.
     std::array<std::uint32_t, 256> utf8Of{};
     bool anyLacking = false;
+    // The same for two bytes at once (index: the first byte plus 256 times the second), their
+    // UTF-8 forms one after the other, with the length of both in the top byte.
+    std::vector<std::uint64_t> utf8OfPair;
     // UTF-8 source, single-byte target: what a byte gives after the byte before it (index: the
     // previous byte times 256 plus the byte): the output byte, kKeep when the byte ends a character,
     // kSlow when the pair is anything but ASCII or a two-byte character the target has.
@@ -226,6 +229,16 @@ UnicodeConversion::UnicodeConversion(TextEncoding from, TextEncoding to)
             t.utf8Of[b] = (t.utf8Of[b] & 0xFFFFFF) | static_cast<std::uint32_t>(n) << 24;
             t.lacking[b] = unassigned;
             t.anyLacking |= unassigned;
+        }
+    }
+    if (IsSingleByte(from) && to == TextEncoding::Utf8) {
+        t.utf8OfPair.resize(0x10000);
+        for (std::uint32_t second = 0; second < 256; ++second) {
+            for (std::uint32_t first = 0; first < 256; ++first) {
+                const std::uint64_t a = t.utf8Of[first], b = t.utf8Of[second];
+                const std::uint64_t length = (a >> 24) + (b >> 24);
+                t.utf8OfPair[second << 8 | first] = (a & 0xFFFFFF) | (b & 0xFFFFFF) << ((a >> 24) * 8) | length << 56;
+            }
         }
     }
     if (IsSingleByte(to)) {
@@ -293,6 +306,14 @@ UnicodeConversion::Step UnicodeConversion::Convert(const std::uint8_t* input, st
     } else if (IsSingleByte(from_) && to_ == TextEncoding::Utf8) {
         if (t.anyLacking)
             for (const std::uint8_t* q = p; q != end; ++q) replaced += t.lacking[*q];
+        const std::uint64_t* const utf8OfPair = t.utf8OfPair.data();
+        for (; end - p >= 2; p += 2) {
+            std::uint16_t two;
+            std::memcpy(&two, p, 2);
+            const std::uint64_t e = utf8OfPair[two];
+            std::memcpy(out, &e, 8);
+            out += e >> 56;
+        }
         const std::uint32_t* const utf8Of = t.utf8Of.data();
         for (; p != end; ++p) {
             const std::uint32_t e = utf8Of[*p];
