@@ -24,11 +24,21 @@ for f in /usr/share/games/fortunes/ru/*; do
     case $f in *.dat | *.u8) continue ;; esac
     sed 's/^%$/\x00/' "$f"
 done >"$CORPUS"
-# Manual pages: the text of each page without the formatting requests and escapes.
+# Manual pages: the text of each page without the formatting requests and escapes. The pages that
+# are tables of a character set (cp1251(7), koi8-r(7), iso_8859-5(7), ...: lines of "ЗАГЛАВНАЯ
+# БУКВА ...") are left out: long runs of capital letters read the same in 866 and Mac Cyrillic, and
+# detect rightly says unknown for them; with them in, see the README.
+pages=0 tables=0
 for f in /usr/share/man/ru/man*/*; do
+    if [ "$(zcat -f "$f" | grep -c 'БУКВА')" -ge 10 ]; then
+        tables=$((tables + 1))
+        continue
+    fi
+    pages=$((pages + 1))
     zcat -f "$f" | sed -e '/^[.'"'"']/d' -e 's/\\f[BIRP]//g; s/\\f(..//g; s/\\(..//g; s/\\[-&e]//g; s/\\\*(..//g'
     printf '\0'
 done >>"$CORPUS"
 
-echo "judging corpus: $(ls /usr/share/games/fortunes/ru | grep -vc '\.') fortune files, $(ls /usr/share/man/ru/man*/ | grep -c .) manual pages"
+echo "judging corpus: $(ls /usr/share/games/fortunes/ru | grep -vc '\.') fortune files, $pages manual pages" \
+    "($tables character set tables left out)"
 build/bench/detect_accuracy_bench "$CORPUS" "$PIECES"
