@@ -3,6 +3,9 @@
 #ifdef VEMKOCONV_PATH
 
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -11,9 +14,13 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <string>
+#include <thread>
 
+#include "encoding/encoding_detection.h"
 #include "encoding/transforms.h"
+#include "encoding/unicode_conversion.h"
 
 using namespace std::string_literals;
 
@@ -70,10 +77,11 @@ TEST_F(Vemkoconv, ConvertsThroughThePivotWithEveryName) {
 
 TEST_F(Vemkoconv, BadUsageExitsWithTwoAndOneLine) {
     Write("in", "x");
-    for (const char* arguments : {"", "convert -f 1251 in", "convert -f utf-8 -t 866 in", "convert -f 1251 -t 866 in in",
+    for (const char* arguments : {"", "convert -f 1251 in", "convert -f utf-7 -t 866 in", "transform qp in in",
                                   "transform translit in", "transform translit -c iso in", "transform rot13 -c 866 in",
                                   "align middle in", "align left --ri ten in", "align left --li", "frobnicate",
-                                  "convert -f 1251 -t 866 --verbose in"}) {
+                                  "convert -f 1251 -t 866 --verbose in", "convert -f auto -t 866 -i in -o out",
+                                  "transform translit -c utf-8 in", "align left --lf --crlf in"}) {
         EXPECT_EQ(Run(arguments), 2) << arguments;
         std::string message = Read("stderr");
         EXPECT_EQ(message.rfind("vemkoconv: ", 0), 0u) << arguments;
@@ -116,7 +124,8 @@ TEST_F(Vemkoconv, GuessPrintsOneLinePerFileInOrder) {
     EXPECT_EQ(Run("guess koi missing oem"), 1);
     EXPECT_EQ(Read("stdout"), "koi\tkoi8r\noem\t866\n");
     EXPECT_NE(Read("stderr").find("missing"), std::string::npos);
-    EXPECT_EQ(Run("guess"), 2);
+    EXPECT_EQ(Run("guess <koi"), 0);  // standard input when no FILE
+    EXPECT_EQ(Read("stdout"), "-\tkoi8r\n");
 }
 
 TEST_F(Vemkoconv, BlocksGiveWhatTheWholeTextGives) {
@@ -146,6 +155,193 @@ TEST_F(Vemkoconv, AlignsWithTheGivenParagraphSettings) {
     EXPECT_EQ(Run("align right --li 3 --ri 20 -o out in"), 0);
     EXPECT_EQ(Read("out"), " the quick brown fox\r\n      jumps over the\r\n            lazy dog\r\n"
                            "       and more text\r\n                here\r\n");
+}
+
+
+TEST_F(Vemkoconv, ConvertsToAndFromUtf8CountingWhatBecomesAQuestionMark) {
+    Write("u8", "«Ёж» — №1\n");
+    EXPECT_EQ(Run("convert --from-code=UTF-8 --to-code=koi8-r --output=out u8"), 3);
+    EXPECT_EQ(Read("out"), "?\xB3\xD6? ? ?1\n");
+    EXPECT_EQ(Read("stderr"), "vemkoconv: 4 characters replaced by '?'\n");
+    EXPECT_EQ(Run("convert -f utf8 -t cp1251 u8 - u8 <u8"), 0);  // joined in order, standard input between
+    const std::string line = "\xAB\xA8\xE6\xBB \x97 \xB9" "1\n";
+    EXPECT_EQ(Read("stdout"), line + line + line);
+    EXPECT_EQ(Read("stderr"), "");
+    Write("joined", Read("stdout"));
+    EXPECT_EQ(Run("convert -f 1251 -t utf-8 joined"), 0);
+    EXPECT_EQ(Read("stdout"), Read("u8") + Read("u8") + Read("u8"));
+    // Malformed UTF-8: a '?' for each bad byte.
+    Write("bad", "a\xD0\xFF\xE2\x82z");
+    EXPECT_EQ(Run("convert -f utf-8 -t mac bad"), 3);
+    EXPECT_EQ(Read("stdout"), "a????z");
+    EXPECT_EQ(Run("convert -f utf-8 -t utf-16be bad"), 3);
+    EXPECT_EQ(Read("stdout"), "\xFE\xFF\0a\0?\0?\0?\0?\0z"s);
+    // Between code pages: the editor's conversion unless --exact.
+    Write("ansi", "\xAB\xC0\x98");
+    EXPECT_EQ(Run("convert -f 1251 -t 866 ansi"), 0);
+    EXPECT_EQ(Read("stdout"), "<\x80?");
+    EXPECT_EQ(Run("convert --exact -f 1251 -t 866 ansi"), 3);
+    EXPECT_EQ(Read("stdout"), "?\x80?");
+    // Every listed name is taken.
+    Write("plain", "plain");
+    EXPECT_EQ(Run("-l"), 0);
+    std::istringstream list(Read("stdout"));
+    int names = 0;
+    for (std::string name; list >> name; ++names) EXPECT_EQ(Run("convert -f utf-8 -t " + name + " plain"), 0) << name;
+    EXPECT_GE(names, 30);
+    for (const char* alias : {"iso8859-5", "iso_8859-5", "ibm866", "cp878", "mac-cyrillic", "cp10007"})
+        EXPECT_EQ(Run("convert -f 866 -t "s + alias + " plain"), 0) << alias;
+    for (const char* command : {"convert", "detect", "guess", "transform", "align"}) {
+        EXPECT_EQ(Run(command + " --help"s), 0) << command;
+        EXPECT_EQ(Read("stdout").rfind("Usage: vemkoconv "s + command, 0), 0u) << command;
+    }
+}
+
+TEST_F(Vemkoconv, DetectsEachEncodingAndConvertsWhatItDetects) {
+    const std::string russian =
+        "Ёжик в тумане шёл к медвежонку: считать звёзды. Широкая электрификация южных губерний даст мощный толчок.\n";
+    const std::pair<const char*, TextEncoding> encodings[] = {
+        {"1251", TextEncoding::Cp1251}, {"866", TextEncoding::Cp866}, {"koi8r", TextEncoding::Koi8R},
+        {"iso", TextEncoding::Iso8859_5}, {"mac", TextEncoding::MacCyrillic}, {"utf-8", TextEncoding::Utf8}};
+    std::string files, expected;
+    for (const auto& [name, encoding] : encodings) {
+        Write(name, ConvertText(russian, TextEncoding::Utf8, encoding));
+        files += std::string(name) + " ";
+        expected += std::string(name) + "\t" + name + "\t";
+    }
+    Write("ascii", std::string(kDetectionSample, 'x') + ConvertText(russian, TextEncoding::Utf8, TextEncoding::Koi8R));
+    Write("empty", "");
+    EXPECT_EQ(Run("detect " + files + "ascii empty"), 0);
+    std::istringstream lines(Read("stdout"));
+    for (const auto& [name, encoding] : encodings) {
+        std::string file, found, confidence;
+        lines >> file >> found >> confidence;
+        EXPECT_EQ(file, name);
+        EXPECT_EQ(found, name);
+        EXPECT_GT(std::stod(confidence), 0.5) << name;
+    }
+    std::string rest((std::istreambuf_iterator<char>(lines)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(rest, "\nascii\tascii\t1.00\nempty\tascii\t1.00\n");  // only the first 64 KB are read
+    EXPECT_EQ(Run("detect <koi8r"), 0);
+    EXPECT_EQ(Read("stdout").rfind("-\tkoi8r\t", 0), 0u);
+    Write("undecidable", "\xEF\xF0\xE8");  // при both in 1251 and Mac Cyrillic
+    EXPECT_EQ(Run("detect 866 undecidable"), 4);
+    EXPECT_EQ(Read("stdout").substr(Read("stdout").find('\n') + 1, 20), "undecidable\tunknown\t");
+    EXPECT_EQ(Run("convert -f auto -t utf-8 undecidable"), 4);
+    EXPECT_NE(Read("stderr").find("undecidable"), std::string::npos);
+
+    EXPECT_EQ(Run("convert -f auto -t utf-8 866 koi8r utf-8 mac"), 0);
+    EXPECT_EQ(Read("stdout"), russian + russian + russian + russian);
+
+    // In place: a line a file; a special file and an undecidable one are left alone.
+    fs::permissions(dir_ / "koi8r", fs::perms::owner_read | fs::perms::owner_write);
+    fs::create_symlink("866", dir_ / "link");
+    ASSERT_EQ(::mkfifo(Path("fifo").c_str(), 0600), 0);
+    EXPECT_EQ(Run("convert -f auto -t utf-8 --in-place koi8r link utf-8 fifo undecidable empty"), 1);
+    EXPECT_EQ(Read("stdout"), "koi8r\tkoi8r\tutf-8\t0\nlink\t866\tutf-8\t0\nutf-8\tutf-8\tutf-8\t0\nempty\tascii\tascii\t0\n");
+    EXPECT_NE(Read("stderr").find("fifo"), std::string::npos);
+    EXPECT_NE(Read("stderr").find("undecidable"), std::string::npos);
+    EXPECT_EQ(Read("koi8r"), russian);
+    EXPECT_EQ(Read("866"), russian);
+    EXPECT_TRUE(fs::is_symlink(fs::symlink_status(dir_ / "link")));
+    EXPECT_TRUE(fs::is_fifo(fs::symlink_status(dir_ / "fifo")));
+    EXPECT_EQ(Read("undecidable"), "\xEF\xF0\xE8");
+    EXPECT_EQ(fs::status(dir_ / "koi8r").permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(Run("convert -f utf-8 -t koi8r -i koi8r 1251"), 3);  // 1251 is not UTF-8: a '?' a letter
+    EXPECT_EQ(Read("koi8r"), ConvertText(russian, TextEncoding::Utf8, TextEncoding::Koi8R));
+}
+
+TEST_F(Vemkoconv, AlignKeepsTheInputsLineEnds) {
+    Write("lf", "one two three four\nfive six\n\nseven eight\n");
+    EXPECT_EQ(Run("align left --ri 12 lf"), 0);
+    EXPECT_EQ(Read("stdout"), "one two\nthree four\nfive six\n\nseven eight\n");
+    EXPECT_EQ(Run("align left --ri 12 --crlf lf"), 0);
+    EXPECT_EQ(Read("stdout"), "one two\r\nthree four\r\nfive six\r\n\r\nseven eight\r\n");
+    Write("crlf", "one two three four\r\nfive six\r\n\r\nseven eight\r\n");
+    EXPECT_EQ(Run("align left --ri 12 crlf"), 0);
+    EXPECT_EQ(Read("stdout"), "one two\r\nthree four\r\nfive six\r\n\r\nseven eight\r\n");
+    EXPECT_EQ(Run("align left --ri 12 --lf crlf"), 0);
+    EXPECT_EQ(Read("stdout"), "one two\nthree four\nfive six\n\nseven eight\n");
+}
+
+TEST_F(Vemkoconv, OutputThatIsNoRegularFileIsWrittenThroughNeverReplaced) {
+    Write("in", "\xCF\xF0\xE8\xE2\xE5\xF2");
+    // A FIFO: the reader gets the text and the FIFO stays a FIFO.
+    ASSERT_EQ(::mkfifo(Path("fifo").c_str(), 0600), 0);
+    std::string fromFifo;
+    std::thread reader([&] {
+        std::ifstream in(Path("fifo"), std::ios::binary);
+        fromFifo.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    });
+    EXPECT_EQ(Run("convert -f 1251 -t koi8r -o fifo in"), 0);
+    reader.join();
+    EXPECT_EQ(fromFifo, "\xF0\xD2\xC9\xD7\xC5\xD4");
+    EXPECT_TRUE(fs::is_fifo(fs::symlink_status(dir_ / "fifo")));
+
+    // A symbolic link, also through a second link and a folder: the target gets the text, keeping its
+    // mode, and each link stays a link.
+    fs::create_directory(dir_ / "sub");
+    Write("sub/target", "old");
+    fs::permissions(dir_ / "sub/target", fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    fs::create_symlink("sub/target", dir_ / "link");
+    fs::create_symlink("link", dir_ / "link2");
+    const std::size_t before = FilesInFolder();
+    EXPECT_EQ(Run("convert -f 1251 -t 866 -o link2 in"), 0);
+    EXPECT_TRUE(fs::is_symlink(fs::symlink_status(dir_ / "link")));
+    EXPECT_TRUE(fs::is_symlink(fs::symlink_status(dir_ / "link2")));
+    EXPECT_EQ(Read("sub/target"), "\x8F\xE0\xA8\xA2\xA5\xE2");
+    EXPECT_EQ(fs::status(dir_ / "sub/target").permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_EQ(FilesInFolder(), before);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_ / "sub"), fs::directory_iterator()), 1);
+
+    // A dangling link: its target is made.
+    fs::create_symlink("sub/made", dir_ / "dangling");
+    EXPECT_EQ(Run("convert -f 1251 -t 1251 -o dangling in"), 0);
+    EXPECT_TRUE(fs::is_symlink(fs::symlink_status(dir_ / "dangling")));
+    EXPECT_EQ(Read("sub/made"), Read("in"));
+
+    // A link loop is an error that leaves the links alone.
+    fs::create_symlink("loop2", dir_ / "loop1");
+    fs::create_symlink("loop1", dir_ / "loop2");
+    EXPECT_EQ(Run("convert -f 1251 -t 866 -o loop1 in"), 1);
+    EXPECT_TRUE(fs::is_symlink(fs::symlink_status(dir_ / "loop1")));
+
+    // A regular file keeps its mode, executable bits included.
+    Write("plain", "old");
+    fs::permissions(dir_ / "plain", fs::perms::owner_all | fs::perms::others_read);
+    EXPECT_EQ(Run("transform qp -o plain in"), 0);
+    EXPECT_EQ(Read("plain"), Read("in"));
+    EXPECT_EQ(fs::status(dir_ / "plain").permissions() & fs::perms::all, fs::perms::owner_all | fs::perms::others_read);
+}
+
+TEST_F(Vemkoconv, HangupInterruptTerminateRemoveTheTemporaryFile) {
+    for (int signal : {SIGHUP, SIGINT, SIGTERM}) {
+        ASSERT_EQ(::mkfifo(Path("slow").c_str(), 0600), 0);
+        Write("out", "old");
+        pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            ::execl(VEMKOCONV_PATH, VEMKOCONV_PATH, "convert", "-f", "1251", "-t", "866", "-o", Path("out").c_str(),
+                    Path("slow").c_str(), static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        int fifo = ::open(Path("slow").c_str(), O_WRONLY);
+        ASSERT_GE(fifo, 0);
+        ASSERT_EQ(::write(fifo, "\xC0", 1), 1);
+        // The temporary file exists once the input is open and the first byte is on its way.
+        for (int i = 0; i < 500 && FilesInFolder() < 3; ++i) ::usleep(10000);
+        EXPECT_EQ(FilesInFolder(), 3u) << signal;  // out, slow, the temporary
+        ::kill(child, signal);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        ::close(fifo);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << signal;
+        EXPECT_EQ(Read("out"), "old") << signal;
+        fs::remove(dir_ / "slow");
+        fs::remove(dir_ / "out");
+        EXPECT_EQ(FilesInFolder(), 0u) << signal;
+    }
 }
 
 }  // namespace

@@ -1,0 +1,40 @@
+#pragma once
+// Names the encoding of a Russian text: pure ASCII, UTF-8, or one of the five Cyrillic code pages,
+// the last told apart by how likely the letters and letter pairs each reading gives are in Russian
+// text (statistics learned from a corpus, encoding/russian_letter_statistics.cpp). This is the tool's
+// detection; the editor's own guess on load is a different, fixed rule (document/code_page_guess.h).
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#include "encoding/unicode_conversion.h"
+
+// Detection looks at no more than this many bytes from the start of a text.
+inline constexpr std::size_t kDetectionSample = 64 * 1024;
+
+struct Detection {
+    enum class Kind { Ascii, Encoding, Unknown };
+    Kind kind = Kind::Unknown;
+    TextEncoding encoding = TextEncoding::Utf8;  // when kind is Encoding
+    double confidence = 0;                        // 0-1
+};
+
+// `sample` is the start of the text (or all of it); `complete` says it is all of it, so that a UTF-8
+// sequence cut at its end is malformed rather than cut by the sample.
+Detection DetectEncoding(std::string_view sample, bool complete);
+
+// How the letters of a character count in the statistics: one class for every Russian letter in
+// either case, one for Latin letters, one for ASCII non-letters, one for the punctuation of Russian
+// typography (« » — – … № and the like) and one for every other character; and the case of a letter.
+inline constexpr int kLetterClassCount = 37;
+inline constexpr int kAsciiOtherClass = 0;
+inline constexpr int kLatinClass = 1;
+inline constexpr int kFirstRussianClass = 2;  // а-я, then ё
+inline constexpr int kOtherClass = 35;
+inline constexpr int kPunctuationClass = 36;
+enum LetterCase : int { kNoCase = 0, kLowerCase = 1, kUpperCase = 2 };
+struct LetterClass {
+    std::uint8_t letter;
+    std::uint8_t letterCase;
+};
+LetterClass ClassOfCharacter(char32_t character);

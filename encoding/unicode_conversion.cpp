@@ -1,0 +1,423 @@
+#include "encoding/unicode_conversion.h"
+
+#include <array>
+#include <bit>
+#include <cstring>
+#include <vector>
+
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#define VEMKO_UTF8_SSSE3 1
+#endif
+
+#include "encoding/charts.h"
+
+// The tables pack output bytes into words that are stored as they lie in memory.
+static_assert(std::endian::native == std::endian::little);
+
+namespace {
+
+const charts::HighHalf& ChartOf(ConversionCodePage codePage) {
+    static const charts::HighHalf* const kCharts[kConversionCodePageCount] = {
+        &charts::kWindows1251, &charts::kCp866, &charts::kKoi8R, &charts::kIso8859_5, &charts::kMacCyrillic};
+    return *kCharts[codePage];
+}
+
+constexpr char32_t kInvalid = 0xFFFFFFFF;  // a malformed byte or unit: becomes '?'
+constexpr char32_t kCut = 0xFFFFFFFE;      // a character cut by the end of the block
+
+// One character from UTF-8 at `p`, `length` set to the bytes it takes (1 for a malformed byte).
+inline char32_t DecodeUtf8(const std::uint8_t* p, const std::uint8_t* end, bool atEnd, std::size_t& length) {
+    const std::uint8_t b = p[0];
+    length = 1;
+    if (b < 0x80) return b;
+    int count;
+    char32_t cp;
+    std::uint8_t low = 0x80, high = 0xBF;  // the bounds of the second byte
+    if (b >= 0xC2 && b <= 0xDF) {
+        count = 2;
+        cp = b & 0x1F;
+    } else if (b >= 0xE0 && b <= 0xEF) {
+        count = 3;
+        cp = b & 0x0F;
+        if (b == 0xE0) low = 0xA0;
+        if (b == 0xED) high = 0x9F;  // no surrogates
+    } else if (b >= 0xF0 && b <= 0xF4) {
+        count = 4;
+        cp = b & 0x07;
+        if (b == 0xF0) low = 0x90;
+        if (b == 0xF4) high = 0x8F;
+    } else {
+        return kInvalid;
+    }
+    for (int i = 1; i < count; ++i) {
+        if (p + i == end) return atEnd ? kInvalid : kCut;
+        const std::uint8_t c = p[i];
+        if (i == 1 ? (c < low || c > high) : (c < 0x80 || c > 0xBF)) return kInvalid;
+        cp = (cp << 6) | (c & 0x3F);
+    }
+    length = static_cast<std::size_t>(count);
+    return cp;
+}
+
+inline char* EncodeUtf8(char32_t cp, char* out) {
+    if (cp < 0x80) {
+        *out++ = static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        *out++ = static_cast<char>(0xC0 | (cp >> 6));
+        *out++ = static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        *out++ = static_cast<char>(0xE0 | (cp >> 12));
+        *out++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        *out++ = static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        *out++ = static_cast<char>(0xF0 | (cp >> 18));
+        *out++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        *out++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        *out++ = static_cast<char>(0x80 | (cp & 0x3F));
+    }
+    return out;
+}
+
+inline char32_t DecodeUtf16(const std::uint8_t* p, const std::uint8_t* end, bool atEnd, bool bigEndian,
+                            std::size_t& length) {
+    auto unit = [bigEndian](const std::uint8_t* q) -> char32_t {
+        return bigEndian ? (q[0] << 8 | q[1]) : (q[1] << 8 | q[0]);
+    };
+    length = 1;
+    if (end - p < 2) return atEnd ? kInvalid : kCut;
+    length = 2;
+    const char32_t first = unit(p);
+    if (first < 0xD800 || first > 0xDFFF) return first;
+    if (first > 0xDBFF) return kInvalid;
+    if (end - p < 4) return atEnd ? kInvalid : kCut;
+    const char32_t second = unit(p + 2);
+    if (second < 0xDC00 || second > 0xDFFF) return kInvalid;
+    length = 4;
+    return 0x10000 + ((first - 0xD800) << 10) + (second - 0xDC00);
+}
+
+inline char* EncodeUtf16(char32_t cp, bool bigEndian, char* out) {
+    auto put = [bigEndian, &out](char32_t unit) {
+        *out++ = static_cast<char>(bigEndian ? unit >> 8 : unit & 0xFF);
+        *out++ = static_cast<char>(bigEndian ? unit & 0xFF : unit >> 8);
+    };
+    if (cp < 0x10000) {
+        put(cp);
+    } else {
+        put(0xD800 + ((cp - 0x10000) >> 10));
+        put(0xDC00 + ((cp - 0x10000) & 0x3FF));
+    }
+    return out;
+}
+
+// The longest run the branch-free loop takes before the vectors are tried again.
+constexpr std::ptrdiff_t kRun = 64;
+constexpr std::uint16_t kKeep = 0x100;
+constexpr std::uint16_t kSlow = 0x200;
+
+#ifdef VEMKO_UTF8_SSSE3
+// Which bytes of eight to keep, for each pattern of eight kept-or-not bits: the shuffle that packs
+// them to the front, and how many there are.
+struct Packing {
+    std::uint8_t shuffle[256][8];
+    std::uint8_t count[256];
+    Packing() {
+        for (int mask = 0; mask < 256; ++mask) {
+            int n = 0;
+            for (int i = 0; i < 8; ++i)
+                if (mask & (1 << i)) shuffle[mask][n++] = static_cast<std::uint8_t>(i);
+            for (int i = n; i < 8; ++i) shuffle[mask][i] = 0x80;
+            count[mask] = static_cast<std::uint8_t>(n);
+        }
+    }
+};
+
+// Sixteen bytes at a time while they are ASCII and two-byte characters from D0 or D1 that the target
+// has; returns where it stopped (at a character boundary, as it started).
+__attribute__((target("ssse3"))) const std::uint8_t* Utf8ToSingleByteVectors(const std::uint8_t* p,
+                                                                              const std::uint8_t* end, char*& out,
+                                                                              const std::uint8_t (*cyrillic)[16]) {
+    static const Packing packing;
+    __m128i rows[8];
+    for (int k = 0; k < 8; ++k) rows[k] = _mm_load_si128(reinterpret_cast<const __m128i*>(cyrillic[k]));
+    const __m128i d0 = _mm_set1_epi8(static_cast<char>(0xD0)), d1 = _mm_set1_epi8(static_cast<char>(0xD1));
+    const __m128i top2 = _mm_set1_epi8(static_cast<char>(0xC0)), contTag = _mm_set1_epi8(static_cast<char>(0x80));
+    const __m128i low6 = _mm_set1_epi8(0x3F), low4 = _mm_set1_epi8(0x0F), one = _mm_set1_epi8(1);
+    char* o = out;
+    while (end - p >= 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const unsigned ascii = static_cast<unsigned>(_mm_movemask_epi8(v)) ^ 0xFFFF;
+        unsigned lead = static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, d0), _mm_cmpeq_epi8(v, d1))));
+        const __m128i contBytes = _mm_cmpeq_epi8(_mm_and_si128(v, top2), contTag);
+        const unsigned cont = static_cast<unsigned>(_mm_movemask_epi8(contBytes));
+        unsigned taken = 0xFFFF;
+        if (lead & 0x8000) {  // the last character goes on past these sixteen bytes
+            lead &= 0x7FFF;
+            taken = 0x7FFF;
+        }
+        if (((ascii | lead | cont) & taken) != taken || cont != ((lead << 1) & 0xFFFF)) break;
+        // The character of each second byte: U+0400 + (lead & 1) * 64 + (byte & 0x3F).
+        const __m128i prev = _mm_slli_si128(v, 1);
+        const __m128i index = _mm_or_si128(_mm_slli_epi16(_mm_and_si128(prev, one), 6), _mm_and_si128(v, low6));
+        const __m128i row = _mm_srli_epi16(_mm_andnot_si128(low4, index), 4);
+        const __m128i column = _mm_and_si128(index, low4);
+        __m128i mapped = _mm_setzero_si128();
+        for (int k = 0; k < 8; ++k) {
+            const __m128i inRow = _mm_cmpeq_epi8(row, _mm_set1_epi8(static_cast<char>(k)));
+            mapped = _mm_or_si128(mapped, _mm_and_si128(inRow, _mm_shuffle_epi8(rows[k], column)));
+        }
+        mapped = _mm_and_si128(mapped, contBytes);
+        // A character the target lacks is left to the careful path, which counts it.
+        const unsigned zero = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(mapped, _mm_setzero_si128())));
+        if (zero & cont) break;
+        const __m128i value = _mm_or_si128(mapped, _mm_andnot_si128(_mm_or_si128(contBytes, _mm_cmplt_epi8(v, _mm_setzero_si128())), v));
+        const unsigned keep = (ascii | cont) & taken;
+        const __m128i lowHalf = _mm_shuffle_epi8(value, _mm_loadl_epi64(reinterpret_cast<const __m128i*>(packing.shuffle[keep & 0xFF])));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(o), lowHalf);
+        o += packing.count[keep & 0xFF];
+        const __m128i highHalf = _mm_shuffle_epi8(_mm_srli_si128(value, 8),
+                                                  _mm_loadl_epi64(reinterpret_cast<const __m128i*>(packing.shuffle[keep >> 8])));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(o), highHalf);
+        o += packing.count[keep >> 8];
+        p += taken == 0xFFFF ? 16 : 15;
+    }
+    out = o;
+    return p;
+}
+#endif
+
+}  // namespace
+
+char16_t CharacterOf(ConversionCodePage codePage, std::uint8_t byte) {
+    return byte < 0x80 ? byte : ChartOf(codePage)[byte - 0x80];
+}
+
+struct UnicodeConversion::Tables {
+    // Single-byte source: each byte's UTF-8 form (at most 3 bytes) packed little-end first, with its
+    // length in the top byte; `anyLacking` says whether any byte is unassigned.
+    std::array<std::uint32_t, 256> utf8Of{};
+    bool anyLacking = false;
+    // The same for two bytes at once (index: the first byte plus 256 times the second), their
+    // UTF-8 forms one after the other, with the length of both in the top byte.
+    std::vector<std::uint64_t> utf8OfPair;
+    // UTF-8 source, single-byte target: what a byte gives after the byte before it (index: the
+    // previous byte times 256 plus the byte): the output byte, kKeep when the byte ends a character,
+    // kSlow when the pair is anything but ASCII or a two-byte character the target has.
+    std::vector<std::uint16_t> afterByte;
+    // Single-byte source and target: each byte's exact counterpart; `lacking` marks a '?'.
+    std::array<std::uint8_t, 256> byteFor{};
+    std::array<bool, 256> lacking{};
+    // Single-byte target: the byte of each BMP character, 0 where the target lacks it (from 0x80 up).
+    std::array<std::uint8_t, 0x10000> byteOf{};
+    // UTF-8 source, single-byte target: byteOf for U+0400-U+047F, the characters whose UTF-8 starts
+    // with D0 or D1, in eight rows of sixteen.
+    alignas(16) std::uint8_t cyrillic[8][16]{};
+    bool vectors = false;
+};
+
+UnicodeConversion::UnicodeConversion(TextEncoding from, TextEncoding to)
+    : from_(from), to_(to), tables_(std::make_unique<Tables>()) {
+    Tables& t = *tables_;
+    if (IsSingleByte(from)) {
+        for (int b = 0; b < 256; ++b) {
+            char16_t c = CharacterOf(static_cast<ConversionCodePage>(from), static_cast<std::uint8_t>(b));
+            const bool unassigned = b >= 0x80 && c == 0;
+            char bytes[4] = {};
+            std::size_t n = static_cast<std::size_t>(EncodeUtf8(unassigned ? u'?' : c, bytes) - bytes);
+            std::memcpy(&t.utf8Of[b], bytes, 3);
+            t.utf8Of[b] = (t.utf8Of[b] & 0xFFFFFF) | static_cast<std::uint32_t>(n) << 24;
+            t.lacking[b] = unassigned;
+            t.anyLacking |= unassigned;
+        }
+    }
+    if (IsSingleByte(from) && to == TextEncoding::Utf8) {
+        t.utf8OfPair.resize(0x10000);
+        for (std::uint32_t second = 0; second < 256; ++second) {
+            for (std::uint32_t first = 0; first < 256; ++first) {
+                const std::uint64_t a = t.utf8Of[first], b = t.utf8Of[second];
+                const std::uint64_t length = (a >> 24) + (b >> 24);
+                t.utf8OfPair[second << 8 | first] = (a & 0xFFFFFF) | (b & 0xFFFFFF) << ((a >> 24) * 8) | length << 56;
+            }
+        }
+    }
+    if (IsSingleByte(to)) {
+        const charts::HighHalf& chart = ChartOf(static_cast<ConversionCodePage>(to));
+        for (int i = 0; i < 128; ++i)
+            if (chart[i]) t.byteOf[chart[i]] = static_cast<std::uint8_t>(0x80 + i);
+    }
+    if (from == TextEncoding::Utf8 && IsSingleByte(to)) {
+        for (int i = 0; i < 128; ++i) t.cyrillic[i / 16][i % 16] = t.byteOf[0x400 + i];
+#ifdef VEMKO_UTF8_SSSE3
+        t.vectors = __builtin_cpu_supports("ssse3");
+#endif
+        t.afterByte.assign(0x10000, kSlow);
+        auto lead = [](std::uint32_t b) { return b >= 0xC2 && b <= 0xDF; };
+        for (std::uint32_t prev = 0; prev < 256; ++prev) {
+            for (std::uint32_t cur = 0; cur < 256; ++cur) {
+                std::uint16_t& e = t.afterByte[prev << 8 | cur];
+                if (cur < 0x80) {
+                    if (!lead(prev)) e = static_cast<std::uint16_t>(cur | kKeep);
+                } else if (lead(cur)) {
+                    if (!lead(prev)) e = 0;
+                } else if (cur <= 0xBF && lead(prev)) {
+                    const std::uint32_t cp = (prev & 0x1F) << 6 | (cur & 0x3F);
+                    if (t.byteOf[cp]) e = static_cast<std::uint16_t>(t.byteOf[cp] | kKeep);
+                }
+            }
+        }
+    }
+    if (IsSingleByte(from) && IsSingleByte(to)) {
+        for (int b = 0; b < 256; ++b) {
+            char16_t c = CharacterOf(static_cast<ConversionCodePage>(from), static_cast<std::uint8_t>(b));
+            std::uint8_t target = c < 0x80 ? static_cast<std::uint8_t>(c) : t.byteOf[c];
+            t.lacking[b] = (b >= 0x80 && c == 0) || (c >= 0x80 && target == 0);
+            t.byteFor[b] = t.lacking[b] ? '?' : target;
+        }
+    }
+}
+
+UnicodeConversion::~UnicodeConversion() = default;
+
+UnicodeConversion::Step UnicodeConversion::Convert(const std::uint8_t* input, std::size_t size, bool atEnd,
+                                                   char* out) {
+    const Tables& t = *tables_;
+    const std::uint8_t* p = input;
+    const std::uint8_t* const end = input + size;
+    char* const outStart = out;
+    std::uint64_t replaced = 0;
+
+    if (atStart_) {
+        // Too short yet to tell whether a byte order mark is there.
+        if (!atEnd && size < 3) return {0, 0};
+        atStart_ = false;
+        if (from_ == TextEncoding::Utf8 && size >= 3 && std::memcmp(p, "\xEF\xBB\xBF", 3) == 0) p += 3;
+        if (from_ == TextEncoding::Utf16LE && size >= 2 && p[0] == 0xFF && p[1] == 0xFE) p += 2;
+        if (from_ == TextEncoding::Utf16BE && size >= 2 && p[0] == 0xFE && p[1] == 0xFF) p += 2;
+        if (to_ == TextEncoding::Utf16LE) out = EncodeUtf16(0xFEFF, false, out);
+        if (to_ == TextEncoding::Utf16BE) out = EncodeUtf16(0xFEFF, true, out);
+    }
+
+    if (IsSingleByte(from_) && IsSingleByte(to_)) {
+        for (; p != end; ++p) {
+            *out++ = static_cast<char>(t.byteFor[*p]);
+            replaced += t.lacking[*p];
+        }
+    } else if (IsSingleByte(from_) && to_ == TextEncoding::Utf8) {
+        if (t.anyLacking)
+            for (const std::uint8_t* q = p; q != end; ++q) replaced += t.lacking[*q];
+        const std::uint64_t* const utf8OfPair = t.utf8OfPair.data();
+        for (; end - p >= 2; p += 2) {
+            std::uint16_t two;
+            std::memcpy(&two, p, 2);
+            const std::uint64_t e = utf8OfPair[two];
+            std::memcpy(out, &e, 8);
+            out += e >> 56;
+        }
+        const std::uint32_t* const utf8Of = t.utf8Of.data();
+        for (; p != end; ++p) {
+            const std::uint32_t e = utf8Of[*p];
+            std::memcpy(out, &e, 4);
+            out += e >> 24;
+        }
+    } else if (from_ == TextEncoding::Utf8 && IsSingleByte(to_)) {
+        // Held in locals: stores through `out` could alias the tables' own pointers.
+        const std::uint16_t* const afterByte = t.afterByte.data();
+        const std::uint8_t* const byteOf = t.byteOf.data();
+        while (p != end) {
+#ifdef VEMKO_UTF8_SSSE3
+            if (t.vectors) p = Utf8ToSingleByteVectors(p, end, out, t.cyrillic);
+#endif
+            // Without branches over runs of ASCII and two-byte characters: a run in which anything
+            // else turns up is done again below, one character at a time.
+            if (end - p > 1) {
+                const std::uint8_t* runEnd = p + std::min<std::ptrdiff_t>(end - p, kRun);
+                if (runEnd[-1] >= 0xC0) --runEnd;  // a character starting there goes on past the run
+                std::uint32_t slow = 0, prev = 0;
+                char* o = out;
+                for (const std::uint8_t* q = p; q != runEnd; ++q) {
+                    const std::uint32_t e = afterByte[prev << 8 | *q];
+                    *o = static_cast<char>(e);
+                    o += (e >> 8) & 1;
+                    slow |= e;
+                    prev = *q;
+                }
+                if (!(slow & kSlow) && prev < 0xC0) {  // nor a lead byte without its second byte
+                    out = o;
+                    p = runEnd;
+                    continue;
+                }
+            }
+            // One character at a time to the end of the run that needed it.
+            const std::uint8_t* const careful = std::min<const std::uint8_t*>(end, p + kRun + 1);
+            while (p < careful) {
+                const std::uint8_t b = *p;
+                if (b < 0x80) {
+                    *out++ = static_cast<char>(b);
+                    ++p;
+                    continue;
+                }
+                std::size_t length;
+                char32_t cp = DecodeUtf8(p, end, atEnd, length);
+                if (cp == kCut) break;
+                std::uint8_t byte = cp < 0x10000 ? byteOf[cp] : 0;
+                if (byte == 0) {
+                    byte = '?';
+                    ++replaced;
+                }
+                *out++ = static_cast<char>(byte);
+                p += length;
+            }
+            if (p < careful) break;  // cut
+        }
+    } else {
+        while (p != end) {
+            std::size_t length = 1;
+            char32_t cp;
+            if (IsSingleByte(from_)) {
+                cp = CharacterOf(static_cast<ConversionCodePage>(from_), *p);
+                if (*p >= 0x80 && cp == 0) cp = kInvalid;
+            } else if (from_ == TextEncoding::Utf8) {
+                cp = DecodeUtf8(p, end, atEnd, length);
+            } else {
+                cp = DecodeUtf16(p, end, atEnd, from_ == TextEncoding::Utf16BE, length);
+            }
+            if (cp == kCut) break;
+            p += length;
+            if (cp == kInvalid) {
+                cp = '?';
+                ++replaced;
+            }
+            if (IsSingleByte(to_)) {
+                std::uint8_t byte = cp < 0x80 ? static_cast<std::uint8_t>(cp) : cp < 0x10000 ? t.byteOf[cp] : 0;
+                if (cp >= 0x80 && byte == 0) {
+                    byte = '?';
+                    ++replaced;
+                }
+                *out++ = static_cast<char>(byte);
+            } else if (to_ == TextEncoding::Utf8) {
+                out = EncodeUtf8(cp, out);
+            } else {
+                out = EncodeUtf16(cp, to_ == TextEncoding::Utf16BE, out);
+            }
+        }
+    }
+    replaced_ += replaced;
+    return {static_cast<std::size_t>(p - input), static_cast<std::size_t>(out - outStart)};
+}
+
+std::size_t UnicodeConversion::Append(std::string_view text, bool atEnd, std::string& out) {
+    const std::size_t old = out.size();
+    out.resize(old + MaxOutput(text.size()));
+    Step step = Convert(reinterpret_cast<const std::uint8_t*>(text.data()), text.size(), atEnd, out.data() + old);
+    out.resize(old + step.written);
+    return step.consumed;
+}
+
+std::string ConvertText(std::string_view text, TextEncoding from, TextEncoding to, std::uint64_t* replaced) {
+    UnicodeConversion conversion(from, to);
+    std::string out;
+    conversion.Append(text, true, out);
+    if (replaced) *replaced += conversion.Replaced();
+    return out;
+}

@@ -1,0 +1,145 @@
+#include "encoding/unicode_conversion.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+using namespace std::string_literals;
+
+namespace {
+
+constexpr TextEncoding kCodePages[] = {TextEncoding::Cp1251, TextEncoding::Cp866, TextEncoding::Koi8R,
+                                       TextEncoding::Iso8859_5, TextEncoding::MacCyrillic};
+
+std::string AllBytes() {
+    std::string bytes;
+    for (int b = 0; b < 256; ++b) bytes += static_cast<char>(b);
+    return bytes;
+}
+
+TEST(UnicodeConversion, CodePagesGoToUtf8AndBackByTheCharts) {
+    const std::string all = AllBytes();
+    for (TextEncoding cp : kCodePages) {
+        std::uint64_t replaced = 0;
+        std::string utf8 = ConvertText(all, cp, TextEncoding::Utf8, &replaced);
+        const std::uint64_t unassigned = cp == TextEncoding::Cp1251 ? 1 : 0;  // 0x98
+        EXPECT_EQ(replaced, unassigned);
+        std::string back = ConvertText(utf8, TextEncoding::Utf8, cp, &replaced);
+        std::string expected = all;
+        if (unassigned) expected[0x98] = '?';
+        EXPECT_EQ(back, expected);
+        EXPECT_EQ(replaced, unassigned);  // the '?' goes back as it is
+        // The exact single-byte conversion to itself is the identity, and through UTF-16 too.
+        EXPECT_EQ(ConvertText(all, cp, cp), expected);
+        for (TextEncoding wide : {TextEncoding::Utf16LE, TextEncoding::Utf16BE}) {
+            std::string utf16 = ConvertText(all, cp, wide);
+            EXPECT_EQ(utf16.size(), 2 + 2 * all.size());
+            EXPECT_EQ(ConvertText(utf16, wide, TextEncoding::Utf8), utf8);
+        }
+    }
+    EXPECT_EQ(ConvertText("\xC0\xFF\xB9\xA8", TextEncoding::Cp1251, TextEncoding::Utf8), "Ая№Ё");
+    EXPECT_EQ(ConvertText("\xC1\xF1\xA3", TextEncoding::Koi8R, TextEncoding::Utf8), "аЯё");
+    EXPECT_EQ(ConvertText("\xFF\xDF\x80", TextEncoding::MacCyrillic, TextEncoding::Utf8), "€яА");
+    EXPECT_EQ(ConvertText("\xFC\xB0\xF0", TextEncoding::Cp866, TextEncoding::Utf8), "№░Ё");
+    EXPECT_EQ(ConvertText("\xF0\xA1\xFD", TextEncoding::Iso8859_5, TextEncoding::Utf8), "№Ё§");
+}
+
+TEST(UnicodeConversion, WhatTheTargetLacksOrTheSourceBreaksBecomesOneQuestionMarkEach) {
+    struct Case {
+        std::string in;
+        TextEncoding from, to;
+        std::string out;
+        std::uint64_t replaced;
+    };
+    const Case cases[] = {
+        {"«Ёж» — №1 €", TextEncoding::Utf8, TextEncoding::Koi8R, "?\xB3\xD6? ? ?1 ?", 5},
+        {"«Ёж» — №1 €", TextEncoding::Utf8, TextEncoding::Cp1251, "\xAB\xA8\xE6\xBB \x97 \xB9\x31 \x88", 0},
+        {"\xEF\xBB\xBFЖ😀ж", TextEncoding::Utf8, TextEncoding::Cp866, "\x86?\xA6", 1},  // mark dropped
+        {"a\xE0\xA0x\xC0\x80\xED\xA0\x80\xF4\x90\x80\x80\xFF\x80\xD0", TextEncoding::Utf8, TextEncoding::Cp1251,
+         "a??x"s + std::string(12, '?'), 14},
+        {"\xE2\x82", TextEncoding::Utf8, TextEncoding::Utf8, "??", 2},
+        {"ok\xF0\x9F\x98\x80\xC3", TextEncoding::Utf8, TextEncoding::Utf8, "ok\xF0\x9F\x98\x80?", 1},
+        {"\xFF\xFE\x16\x04\x3D\xD8\x00\xDE\x00\xDC\x41"s, TextEncoding::Utf16LE, TextEncoding::Utf8, "Ж😀??", 2},
+        {"\x04\x16\x00"s, TextEncoding::Utf16BE, TextEncoding::Cp1251, "\xC6?", 1},
+        {"\xAB\xC0\x98", TextEncoding::Cp1251, TextEncoding::Cp866, "?\x80?", 2},
+        {"Жa", TextEncoding::Utf8, TextEncoding::Utf16BE, "\xFE\xFF\x04\x16\x00\x61"s, 0},
+    };
+    for (const Case& c : cases) {
+        std::uint64_t replaced = 0;
+        EXPECT_EQ(ConvertText(c.in, c.from, c.to, &replaced), c.out) << c.in;
+        EXPECT_EQ(replaced, c.replaced) << c.in;
+    }
+}
+
+TEST(UnicodeConversion, BlocksGiveWhatTheWholeTextGives) {
+    std::mt19937 random(7);
+    const char* pieces[] = {"Ж", "€", "😀", "a", "\xD0", "\xE2\x82", "\xF0\x9F", "\xC0", "\x80", "\xFF\xFE", "\xFE\xFF",
+                            "\xEF\xBB\xBF"};
+    const TextEncoding all[] = {TextEncoding::Cp1251, TextEncoding::Koi8R, TextEncoding::Utf8, TextEncoding::Utf16LE,
+                                TextEncoding::Utf16BE};
+    for (int round = 0; round < 40; ++round) {
+        std::string text;
+        for (int i = 0; i < 300; ++i) {
+            text += pieces[random() % std::size(pieces)];
+            if (i % 7 == 0) text += '\0';
+        }
+        for (TextEncoding from : all) {
+            for (TextEncoding to : all) {
+                std::uint64_t wholeReplaced = 0;
+                const std::string whole = ConvertText(text, from, to, &wholeReplaced);
+                UnicodeConversion conversion(from, to);
+                std::string pending, blocks;
+                for (std::size_t at = 0; at < text.size();) {
+                    std::size_t n = std::min<std::size_t>(random() % 5, text.size() - at);
+                    pending.append(text, at, n);
+                    at += n;
+                    pending.erase(0, conversion.Append(pending, false, blocks));
+                }
+                conversion.Append(pending, true, blocks);
+                ASSERT_EQ(blocks, whole) << static_cast<int>(from) << " " << static_cast<int>(to);
+                ASSERT_EQ(conversion.Replaced(), wholeReplaced);
+            }
+        }
+    }
+}
+
+// Long texts take the fast paths (sixteen bytes at a time, branch-free runs); whatever path a character
+// takes, it must come out as it does on its own.
+TEST(UnicodeConversion, LongTextsGiveWhatEachCharacterGivesAlone) {
+    std::mt19937 random(11);
+    const char* common[] = {"a", " ", "\n", "Ж", "ё", "Ё", "я", "Я", "п", "р", "ъ", ",", "0"};
+    const char* rare[] = {"і", "Ґ", "—", "€", "«", "\xFF", "\xD0x", "\x80", "\xE2\x82x", "😀", "\0"};
+    for (TextEncoding to : kCodePages) {
+        std::map<std::string, std::pair<std::string, std::uint64_t>> alone;
+        std::vector<const char*> all(std::begin(common), std::end(common));
+        all.insert(all.end(), std::begin(rare), std::end(rare));
+        for (const char* piece : all) {
+            std::string bytes = piece[0] ? piece : std::string(1, '\0');
+            std::uint64_t replaced = 0;
+            std::string converted = ConvertText(bytes, TextEncoding::Utf8, to, &replaced);
+            alone[bytes] = {converted, replaced};
+        }
+        for (int round = 0; round < 20; ++round) {
+            std::string text, expected;
+            std::uint64_t expectedReplaced = 0;
+            const int rareOneIn = 1 + round * 40;
+            for (int i = 0; i < 3000; ++i) {
+                const char* piece = random() % rareOneIn == 0 ? rare[random() % std::size(rare)]
+                                                              : common[random() % std::size(common)];
+                std::string bytes = piece[0] ? piece : std::string(1, '\0');
+                text += bytes;
+                expected += alone[bytes].first;
+                expectedReplaced += alone[bytes].second;
+            }
+            std::uint64_t replaced = 0;
+            ASSERT_EQ(ConvertText(text, TextEncoding::Utf8, to, &replaced), expected) << static_cast<int>(to) << " " << round;
+            ASSERT_EQ(replaced, expectedReplaced);
+            ASSERT_EQ(ConvertText(ConvertText(expected, to, TextEncoding::Utf8), TextEncoding::Utf8, to), expected);
+        }
+    }
+}
+
+}  // namespace
