@@ -48,6 +48,9 @@ struct Editor {
     std::size_t anchor = 0;
     std::size_t caret = 0;
     int desiredX = -1;  // kept while moving up and down, so the caret returns to its column
+    // The caret stands where a line wraps inside a word: at the end of the upper display line (End,
+    // a click past the end) rather than at the start of the lower one, which is the same position.
+    bool caretAtLineEnd = false;
 
     std::size_t topLine = 0;  // first visible display line
     int scrollX = 0;
@@ -199,21 +202,41 @@ void NotifySelectionChange(Editor& e) {
 
 // ---- Layout and scrolling -------------------------------------------------------------------
 
-std::size_t CaretLine(Editor& e) { return e.layout.DisplayLineFromPosition(e.caret); }
+// A position where an upper display line ends without a blank to hang on: the wrap inside a word.
+bool EndsUpperPartInsideWord(Editor& e, std::size_t displayLine, std::size_t position) {
+    std::size_t start = e.layout.DisplayLineStart(displayLine);
+    if (start == kNone || position <= start || e.layout.DisplayLineStart(displayLine + 1) != position) return false;
+    unsigned char before = e.text.At(position - 1);
+    return before != ' ' && before != '\t' && before != '\r' && before != '\n';
+}
+
+std::size_t CaretLine(Editor& e) {
+    std::size_t line = e.layout.DisplayLineFromPosition(e.caret);
+    if (e.caretAtLineEnd && line > 0 && EndsUpperPartInsideWord(e, line - 1, e.caret)) return line - 1;
+    return line;
+}
 
 // Where the caret goes for "end of this display line": before the break of the last part of a
-// logical line; on the blank the line hangs on for an upper part, so the caret stays on that line.
-std::size_t CaretEndOfLine(Editor& e, std::size_t displayLine) {
+// logical line; on the blank the line hangs on for an upper part, so the caret stays on that line;
+// behind the last character of an upper part wrapped inside a word (atLineEnd then says so).
+std::size_t CaretEndOfLine(Editor& e, std::size_t displayLine, bool* atLineEnd = nullptr) {
+    if (atLineEnd) *atLineEnd = false;
     std::size_t start = e.layout.DisplayLineStart(displayLine);
     std::size_t end = e.layout.DisplayLineEnd(displayLine);
     if (start == kNone) return e.text.Length();
-    if (end > start && e.layout.DisplayLineStart(displayLine + 1) == end) return end - 1;
+    if (end > start && e.layout.DisplayLineStart(displayLine + 1) == end) {
+        if (!EndsUpperPartInsideWord(e, displayLine, end)) return end - 1;
+        if (atLineEnd) *atLineEnd = true;
+    }
     return end;
 }
 
-std::size_t PositionOnLine(Editor& e, std::size_t displayLine, int x) {
+std::size_t PositionOnLine(Editor& e, std::size_t displayLine, int x, bool* atLineEnd = nullptr) {
     std::size_t p = e.layout.PositionAtX(displayLine, x);
-    return std::min(p, CaretEndOfLine(e, displayLine));
+    bool endAffinity = false;
+    std::size_t end = CaretEndOfLine(e, displayLine, &endAffinity);
+    if (atLineEnd) *atLineEnd = endAffinity && p >= end;
+    return std::min(p, end);
 }
 
 std::size_t LineCountForScrolling(Editor& e) { return std::max<std::size_t>(1, e.layout.DisplayLineCountEstimate()); }
@@ -375,10 +398,11 @@ void InvalidateSelection(Editor& e) {
     InvalidateRows(e, first, last == kBelow ? kBelow : last + 1);
 }
 
-void SetSelection(Editor& e, std::size_t anchor, std::size_t caret, bool scroll = true) {
+void SetSelection(Editor& e, std::size_t anchor, std::size_t caret, bool scroll = true, bool atLineEnd = false) {
     InvalidateSelection(e);
     e.anchor = std::min(anchor, e.text.Length());
     e.caret = std::min(caret, e.text.Length());
+    e.caretAtLineEnd = atLineEnd;
     // A caret between the CR and the LF of a pair (asked for, or left behind an edit that made the
     // pair) would let typing or Backspace split it: it goes to the pair's start. A range is kept as
     // it is, since a search may select a lone LF.
@@ -709,10 +733,10 @@ void OnPaint(Editor& e) {
 
 // ---- Keyboard --------------------------------------------------------------------------------
 
-void MoveCaret(Editor& e, std::size_t position, bool extend, bool keepColumn = false) {
+void MoveCaret(Editor& e, std::size_t position, bool extend, bool keepColumn = false, bool atLineEnd = false) {
     if (!keepColumn) e.desiredX = -1;
     e.text.CloseUndoRun();
-    SetSelection(e, extend ? e.anchor : position, position);
+    SetSelection(e, extend ? e.anchor : position, position, true, atLineEnd);
 }
 
 void MoveVertically(Editor& e, long lines, bool extend) {
@@ -726,11 +750,12 @@ void MoveVertically(Editor& e, long lines, bool extend) {
     } else if (e.layout.DisplayLineStart(static_cast<std::size_t>(target)) == kNone) {
         if (lines == 1) return;
         position = e.text.Length();
-    } else {
-        position = PositionOnLine(e, static_cast<std::size_t>(target), e.desiredX);
     }
+    bool atLineEnd = false;
+    if (target >= 0 && e.layout.DisplayLineStart(static_cast<std::size_t>(target)) != kNone)
+        position = PositionOnLine(e, static_cast<std::size_t>(target), e.desiredX, &atLineEnd);
     int x = e.desiredX;
-    MoveCaret(e, position, extend, true);
+    MoveCaret(e, position, extend, true, atLineEnd);
     e.desiredX = x;
 }
 
@@ -768,7 +793,13 @@ bool OnKeyDown(Editor& e, WPARAM key) {
         MoveCaret(e, control ? 0 : e.layout.DisplayLineStart(CaretLine(e)), shift);
         return true;
     case VK_END:
-        MoveCaret(e, control ? e.text.Length() : CaretEndOfLine(e, CaretLine(e)), shift);
+        if (control) {
+            MoveCaret(e, e.text.Length(), shift);
+        } else {
+            bool atLineEnd = false;
+            std::size_t end = CaretEndOfLine(e, CaretLine(e), &atLineEnd);
+            MoveCaret(e, end, shift, false, atLineEnd);
+        }
         return true;
     case VK_DELETE:
         if (shift && !control) {
@@ -822,7 +853,7 @@ void OnChar(Editor& e, WPARAM code) {
 
 // ---- Mouse -----------------------------------------------------------------------------------
 
-std::size_t PositionAtPoint(Editor& e, int x, int y) {
+std::size_t PositionAtPoint(Editor& e, int x, int y, bool* atLineEnd = nullptr) {
     long row = y >= 0 ? y / e.lineHeight : -1 - (-y - 1) / e.lineHeight;
     long line = static_cast<long>(e.topLine) + row;
     if (line < 0) return 0;
@@ -830,7 +861,7 @@ std::size_t PositionAtPoint(Editor& e, int x, int y) {
         std::size_t count = e.layout.DisplayLineCount();
         line = static_cast<long>(count) - 1;
     }
-    return PositionOnLine(e, static_cast<std::size_t>(line), x - kMargin + e.scrollX);
+    return PositionOnLine(e, static_cast<std::size_t>(line), x - kMargin + e.scrollX, atLineEnd);
 }
 
 // The word a double click at p takes, or an empty range at p where there is none.
@@ -870,7 +901,8 @@ void ExtendSelectionTo(Editor& e, std::size_t p) {
 
 void OnLeftButtonDown(Editor& e, int x, int y, bool doubleClick) {
     SetFocus(e.window);
-    std::size_t p = PositionAtPoint(e, x, y);
+    bool atLineEnd = false;
+    std::size_t p = PositionAtPoint(e, x, y, &atLineEnd);
     if (doubleClick) {
         auto [first, last] = WordAt(e, p);
         if (first == last) return;
@@ -889,7 +921,7 @@ void OnLeftButtonDown(Editor& e, int x, int y, bool doubleClick) {
         return;
     }
     e.selecting = true;
-    MoveCaret(e, p, shift);
+    MoveCaret(e, p, shift, false, atLineEnd);
 }
 
 void AutoScroll(Editor& e, int x, int y) {

@@ -513,6 +513,45 @@ TEST(EditorControl, WithWordWrapTheLineOperationsCountDisplayLines) {
     EXPECT_EQ(c.Send(EM_GETFIRSTVISIBLELINE), 3);
 }
 
+// A line wrapped inside a word that is too long for it: End, Shift+End, a click past the end and
+// Down all reach the true end of a display line, where the caret stays on that line.
+TEST(EditorControl, TheEndOfALineWrappedInsideAWordIsReachedWhole) {
+    Control c(kWrapStyles, 200, 300);
+    const std::string word(400, 'w');
+    c.Send(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(word.c_str()));
+    ASSERT_GT(c.Send(EM_GETLINECOUNT), 3);
+    const LONG second = static_cast<LONG>(c.Send(EM_LINEINDEX, 1));
+    const LONG third = static_cast<LONG>(c.Send(EM_LINEINDEX, 2));
+    auto caretRow = [&c] {
+        PumpMessages(5);
+        POINT caret{};
+        GetCaretPos(&caret);
+        POINT first = PointOf(c, 0), next = PointOf(c, static_cast<LONG>(c.Send(EM_LINEINDEX, 1)));
+        return (caret.y - first.y) / std::max<LONG>(1, next.y - first.y);
+    };
+    Select(c, 0, 0);
+    Key(c, VK_END);
+    EXPECT_EQ(Selection(c).cpMin, second);
+    EXPECT_EQ(caretRow(), 0) << "the caret stays at the end of the first line";
+    Key(c, VK_DOWN);
+    EXPECT_EQ(Selection(c).cpMin, third);
+    EXPECT_EQ(caretRow(), 1);
+    Select(c, 0, 0);
+    Key(c, VK_END, {VK_SHIFT});
+    EXPECT_EQ(Selection(c).cpMax, second);
+    EXPECT_EQ(SelectedText(c), word.substr(0, static_cast<std::size_t>(second)));
+    // A click right of the first line's last character.
+    Select(c, 0, 0);
+    POINT last = PointOf(c, second - 1);
+    c.Send(WM_LBUTTONDOWN, MK_LBUTTON, Coordinates(last, 12, 2));
+    c.Send(WM_LBUTTONUP, 0, Coordinates(last, 12, 2));
+    EXPECT_EQ(Selection(c).cpMin, second);
+    EXPECT_EQ(caretRow(), 0);
+    // Home from there goes to the start of that line, not of the next.
+    Key(c, VK_HOME);
+    EXPECT_EQ(Selection(c).cpMin, 0);
+}
+
 TEST(EditorControl, CharacterFormatFontColoursAndBackground) {
     Control c;
     c.Send(WM_SETTEXT, 0, reinterpret_cast<LPARAM>("x <b>y</b>"));
