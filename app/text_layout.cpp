@@ -1,5 +1,8 @@
 #include "app/text_layout.h"
 
+#include <limits>
+#include <new>
+
 #include <algorithm>
 
 namespace {
@@ -36,6 +39,7 @@ void TextLayout::Invalidate() {
     displayStarts_.Clear();
     countedDisplayLines_ = 0;
     cachedLine_ = static_cast<std::size_t>(-1);
+    ForgetCheckpoints();
 }
 
 void TextLayout::ComputeWraps(std::size_t logicalLine, std::vector<std::uint32_t>& starts) const {
@@ -154,12 +158,56 @@ std::size_t TextLayout::DisplayLineEnd(std::size_t displayLine) {
     return k + 1 < wraps.size() ? wraps[k + 1] : text_.LineEnd(line);
 }
 
+// The checkpoints belong to the display line starting at `start`; built up to upTo (a position) or
+// up to the first checkpoint beyond upToX, whichever comes first, and never past end.
+void TextLayout::ExtendCheckpoints(std::size_t start, std::size_t end, std::size_t upTo, int upToX) {
+    if (checkpoints_.empty() || checkpoints_.front().position != start) checkpoints_.assign(1, Place{start, 0});
+    Place last = checkpoints_.back();
+    while (last.position + kCheckpointSpacing <= std::min(upTo, end) && last.x <= upToX) {
+        int x = last.x;
+        std::size_t next = last.position + kCheckpointSpacing;
+        text_.VisitRange(last.position, next, [&](const char* bytes, std::size_t count, std::size_t) {
+            for (std::size_t i = 0; i < count; ++i) x += Advance(static_cast<unsigned char>(bytes[i]), x);
+        });
+        last = Place{next, x};
+        checkpoints_.push_back(last);
+    }
+}
+
+TextLayout::Place TextLayout::CheckpointBefore(std::size_t start, std::size_t end, std::size_t position) {
+    if (position - start < kCheckpointSpacing) return Place{start, 0};
+    ExtendCheckpoints(start, end, position, std::numeric_limits<int>::max());
+    std::size_t k = std::min((position - start) / kCheckpointSpacing, checkpoints_.size() - 1);
+    return checkpoints_[k];
+}
+
+TextLayout::Place TextLayout::CheckpointBeforeX(std::size_t start, std::size_t end, int x) {
+    if (end - start < kCheckpointSpacing) return Place{start, 0};
+    ExtendCheckpoints(start, end, end, x);
+    auto after = std::upper_bound(checkpoints_.begin(), checkpoints_.end(), x,
+                                  [](int value, const Place& place) { return value < place.x; });
+    return after == checkpoints_.begin() ? Place{start, 0} : *(after - 1);
+}
+
+TextLayout::Place TextLayout::PlaceBeforeX(std::size_t displayLine, int x) {
+    std::size_t start = DisplayLineStart(displayLine);
+    if (start == TextModel::kNoPosition) return Place{text_.Length(), 0};
+    try {
+        return CheckpointBeforeX(start, DisplayLineEnd(displayLine), x);
+    } catch (const std::bad_alloc&) {
+        return Place{start, 0};
+    }
+}
+
 int TextLayout::XOfPosition(std::size_t displayLine, std::size_t position) {
     std::size_t start = DisplayLineStart(displayLine);
     if (start == TextModel::kNoPosition) return 0;
     std::size_t end = std::min(DisplayLineEnd(displayLine), position);
-    int x = 0;
-    for (std::size_t i = start; i < end; ++i) x += Advance(text_.At(i), x);
+    Place from = CheckpointBefore(start, DisplayLineEnd(displayLine), end);
+    int x = from.x;
+    text_.VisitRange(from.position, end, [&](const char* bytes, std::size_t count, std::size_t) {
+        for (std::size_t i = 0; i < count; ++i) x += Advance(static_cast<unsigned char>(bytes[i]), x);
+    });
     return x;
 }
 
@@ -167,8 +215,9 @@ std::size_t TextLayout::PositionAtX(std::size_t displayLine, int x) {
     std::size_t start = DisplayLineStart(displayLine);
     if (start == TextModel::kNoPosition) return text_.Length();
     std::size_t end = DisplayLineEnd(displayLine);
-    int left = 0;
-    for (std::size_t i = start; i < end; ++i) {
+    Place from = CheckpointBeforeX(start, end, x);
+    int left = from.x;
+    for (std::size_t i = from.position; i < end; ++i) {
         int w = Advance(text_.At(i), left);
         if (x < left + (w + 1) / 2) return i;
         left += w;
@@ -178,6 +227,16 @@ std::size_t TextLayout::PositionAtX(std::size_t displayLine, int x) {
 
 int TextLayout::DisplayLineWidth(std::size_t displayLine) {
     return XOfPosition(displayLine, TextModel::kNoPosition);
+}
+
+void TextLayout::OnBytesReplaced(std::size_t first, std::size_t removed, std::size_t) noexcept {
+    // Checkpoints up to the first changed byte still hold: the bytes before it did not move.
+    if (checkpoints_.empty()) return;
+    if (removed == TextModel::kNoPosition || first < checkpoints_.front().position) {
+        ForgetCheckpoints();
+        return;
+    }
+    while (!checkpoints_.empty() && checkpoints_.back().position > first) checkpoints_.pop_back();
 }
 
 void TextLayout::OnLinesReplaced(std::size_t firstLine, std::size_t oldCount, std::size_t newCount) noexcept {

@@ -62,6 +62,15 @@ public:
     const std::vector<std::uint32_t>& WrapsOfLine(std::size_t logicalLine);
 
     void OnLinesReplaced(std::size_t firstLine, std::size_t oldCount, std::size_t newCount) noexcept override;
+    void OnBytesReplaced(std::size_t first, std::size_t removed, std::size_t inserted) noexcept override;
+
+    // A place on the display line at or before x, with its x: where a walk along the line towards x
+    // may start instead of at the line's start (painting a long line scrolled far to the right).
+    struct Place {
+        std::size_t position;
+        int x;
+    };
+    Place PlaceBeforeX(std::size_t displayLine, int x);
 
 private:
     void UpdateCounts(std::size_t firstLine, std::size_t oldCount, std::size_t newCount);
@@ -72,8 +81,18 @@ private:
     void EnsureDisplayLine(std::size_t displayLine);
     std::size_t DisplayStartOf(std::size_t logicalLine) const;
 
+    // Long display lines: the x of every kCheckpointSpacing-th position from the line's start, built
+    // as far as asked and kept up to the first byte an edit changes, so typing at the end of a long
+    // line, moving the caret and painting do not walk the line from its start each time.
+    static constexpr std::size_t kCheckpointSpacing = 4096;
+    Place CheckpointBefore(std::size_t start, std::size_t end, std::size_t position);
+    Place CheckpointBeforeX(std::size_t start, std::size_t end, int x);
+    void ExtendCheckpoints(std::size_t start, std::size_t end, std::size_t upTo, int upToX);
+    void ForgetCheckpoints() noexcept { checkpoints_.clear(); }
+
     TextModel& text_;
     CharWidths widths_{};
+    std::vector<Place> checkpoints_;  // checkpoints_[0] is the line's start, at x 0
     int tabWidth_ = 64;
     int wrapWidth_ = 0;
 

@@ -188,6 +188,7 @@ std::size_t TextModel::ReplaceBytes(std::size_t first, std::size_t last, const s
 
     ++version_;
     modified_ = true;
+    for (TextObserver* observer : observers_) observer->OnBytesReplaced(first, removed, inserted);
     std::size_t oldCount = removeTo - removeFrom + 1;
     std::size_t newCount = interior.size() + 1;
     for (TextObserver* observer : observers_) observer->OnLinesReplaced(removeFrom - 1, oldCount, newCount);
@@ -208,6 +209,7 @@ bool TextModel::MapBytes(std::size_t first, std::size_t last, const std::uint8_t
     undo_ = {};
     ++version_;
     modified_ = true;
+    for (TextObserver* observer : observers_) observer->OnBytesReplaced(first, last - first, last - first);
     // The same lines, whose widths may have changed.
     std::size_t firstLine = LineFromPosition(first);
     std::size_t count = LineFromPosition(last) - firstLine + 1;
@@ -219,6 +221,7 @@ void TextModel::ChangedWhole(std::size_t oldLineCount) noexcept {
     undo_ = {};
     ++version_;
     modified_ = true;
+    for (TextObserver* observer : observers_) observer->OnBytesReplaced(0, kNoPosition, Length());
     for (TextObserver* observer : observers_) observer->OnLinesReplaced(0, oldLineCount, LineCount());
 }
 

@@ -21,6 +21,11 @@
 class TextObserver {
 public:
     virtual void OnLinesReplaced(std::size_t firstLine, std::size_t oldCount, std::size_t newCount) noexcept = 0;
+    // The same change in bytes, told first: [first, first + removed) became inserted bytes; the
+    // whole text when removed is kNoPosition.
+    virtual void OnBytesReplaced(std::size_t first, std::size_t removed, std::size_t inserted) noexcept {
+        (void)first, (void)removed, (void)inserted;
+    }
 
 protected:
     ~TextObserver() = default;

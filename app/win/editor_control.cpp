@@ -627,8 +627,10 @@ void PaintLine(Editor& e, HDC dc, std::size_t displayLine, int y, int clientWidt
     const ViewGlyphTable& glyphs = ViewGlyphs(e.view);
     COLORREF textColour = TextColour(e);
 
-    int x = 0;
-    std::size_t i = start;
+    // A long line scrolled far to the right is walked from the nearest place the layout knows.
+    TextLayout::Place from = e.layout.PlaceBeforeX(displayLine, e.scrollX);
+    int x = from.x;
+    std::size_t i = from.position;
     while (i < end) {
         int w = e.layout.Advance(e.text.At(i), x);
         if (x + w >= e.scrollX) break;

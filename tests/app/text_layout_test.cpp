@@ -106,3 +106,39 @@ TEST(TextLayout, EditsKeepTheDisplayLinesOfALayoutMadeAfresh) {
         ASSERT_EQ(f.layout.DisplayLineFromPosition(p), fresh.DisplayLineFromPosition(p)) << "step " << step;
     }
 }
+
+// On lines far longer than a screen, positions and x are found from places remembered along the
+// line; edits anywhere must leave them giving what a layout made afresh gives.
+TEST(TextLayout, LongLinesGiveTheSameXAndPositionsAfterEditsAsAFreshLayout) {
+    std::mt19937 random(11);
+    std::string line;
+    for (int i = 0; i < 60000; ++i) line += random() % 29 == 0 ? '\t' : static_cast<char>('a' + random() % 26);
+    Fixture f(line, 0);
+    CharWidths widths = EvenWidths(7);
+    for (int b = 'a'; b <= 'z'; ++b) widths[b] = 5 + b % 4;
+    f.layout.SetWidths(widths, 40);
+    for (int step = 0; step < 60; ++step) {
+        std::size_t length = f.text.Length();
+        // Mostly at the end, as typing is; now and then anywhere, a line break among them.
+        std::size_t at = random() % 3 ? length - random() % std::min<std::size_t>(length, 50) : random() % length;
+        std::size_t removed = random() % 3 == 0 ? std::min<std::size_t>(random() % 5000, length - at) : 0;
+        std::string inserted = random() % 10 == 0 ? "\r\n" : std::string(random() % 3, 'q');
+        f.text.Replace(at, at + removed, inserted, false);
+        TextModel copy;
+        copy.SetTextLimit(TextModel::kLargestLimit);
+        copy.Insert(0, f.text.Text(), false);
+        TextLayout fresh(copy);
+        fresh.SetWidths(widths, 40);
+        for (int probe = 0; probe < 8; ++probe) {
+            std::size_t display = random() % f.layout.DisplayLineCount();
+            std::size_t start = fresh.DisplayLineStart(display), end = fresh.DisplayLineEnd(display);
+            std::size_t p = start + random() % (end - start + 1);
+            ASSERT_EQ(f.layout.XOfPosition(display, p), fresh.XOfPosition(display, p)) << "step " << step;
+            int x = fresh.XOfPosition(display, p) + static_cast<int>(random() % 9) - 4;
+            ASSERT_EQ(f.layout.PositionAtX(display, x), fresh.PositionAtX(display, x)) << "step " << step;
+            TextLayout::Place place = f.layout.PlaceBeforeX(display, x);
+            ASSERT_LE(place.x, std::max(x, 0));
+            ASSERT_EQ(place.x, fresh.XOfPosition(display, place.position));
+        }
+    }
+}
