@@ -29,6 +29,14 @@ target_compile_options(vemko PRIVATE ${VEMKO_WARNINGS})
 target_link_options(vemko PRIVATE -static -static-libgcc -static-libstdc++)
 
 add_test(NAME imports COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-imports.sh ${CMAKE_OBJDUMP} $<TARGET_FILE:vemko>)
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  set(shipped $<TARGET_FILE:vemko>)
+  if(TARGET vemkoconv)
+    list(APPEND shipped $<TARGET_FILE:vemkoconv>)
+  endif()
+  add_test(NAME large_address_aware
+           COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-large-address-aware.sh ${CMAKE_OBJDUMP} ${shipped})
+endif()
 
 if(VEMKO_WINE_TESTS AND VEMKO_HAVE_GTEST)
   file(GLOB win_test_support CONFIGURE_DEPENDS tests/support/win/*.cpp)
@@ -66,3 +74,29 @@ if(TARGET wintest_document_document_files_test)
                    --gtest_filter=*RunsOutOfDisk*)
   set_tests_properties(win.document.full_disk PROPERTIES TIMEOUT 120 RUN_SERIAL ON SKIP_RETURN_CODE 77)
 endif()
+
+# The release package (CPack, ZIP): cmake --build --preset win32 --target package gives
+# vemko-<version>-win32.zip in the build folder, with the program, the converter and a read-me.
+set(readme ${CMAKE_BINARY_DIR}/readme.txt)
+add_custom_command(OUTPUT ${readme}
+                   COMMAND ${CMAKE_COMMAND} -DIN=${CMAKE_SOURCE_DIR}/docs/readme-ru.txt -DOUT=${readme}
+                           -P ${CMAKE_SOURCE_DIR}/cmake/readme.cmake
+                   DEPENDS docs/readme-ru.txt cmake/readme.cmake VERBATIM)
+add_custom_target(readme ALL DEPENDS ${readme})
+install(TARGETS vemko RUNTIME DESTINATION . COMPONENT product)
+if(TARGET vemkoconv)
+  install(TARGETS vemkoconv RUNTIME DESTINATION . COMPONENT product)
+endif()
+install(FILES ${readme} DESTINATION . COMPONENT product)
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  set(CPACK_SYSTEM_NAME win32)
+else()
+  set(CPACK_SYSTEM_NAME win64)
+endif()
+set(CPACK_GENERATOR ZIP)
+set(CPACK_PACKAGE_NAME vemko)
+set(CPACK_PACKAGE_VENDOR Orvu)
+set(CPACK_PACKAGE_FILE_NAME vemko-${PROJECT_VERSION}-${CPACK_SYSTEM_NAME})
+set(CPACK_INSTALL_CMAKE_PROJECTS "${CMAKE_BINARY_DIR};${PROJECT_NAME};product;/")
+set(CPACK_STRIP_FILES ON)
+include(CPack)

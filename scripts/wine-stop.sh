@@ -5,7 +5,9 @@ state=${VEMKO_WINE_STATE:-${1:-build/win64}/wine}
 [ -d "$state" ] || exit 0
 for server in wineserver64 wineserver /usr/lib/wine/wineserver64; do
   if command -v "$server" >/dev/null 2>&1 || [ -x "$server" ]; then
-    WINEPREFIX="$state/prefix" "$server" -k 2>/dev/null
+    for prefix in "$state/prefix" "$state/prefix32"; do
+      [ -d "$prefix" ] && WINEPREFIX="$prefix" "$server" -k 2>/dev/null
+    done
     break
   fi
 done
