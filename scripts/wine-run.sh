@@ -88,6 +88,13 @@ display_alive() {
     fi
     touch "$WINEPREFIX/.made"
   fi
+  # Debian's 32-bit user32.dll imports zlib1.dll, which Wine's i386 packages lack (the set-up puts
+  # it beside the builtin DLLs); once the prefix exists, Wine finds a DLL only through its file in
+  # system32, and the prefix's making did not place one for it.
+  system32=$WINEPREFIX/drive_c/windows/system32
+  if [ -n "$i686" ] && [ ! -f "$system32/zlib1.dll" ]; then
+    cp "$i686_root/usr/lib/i386-linux-gnu/wine/i386-windows/zlib1.dll" "$system32/zlib1.dll"
+  fi
   # On a private display there is no window manager, and Wine would wait two seconds for one to
   # acknowledge every top-level window that is hidden or destroyed; windows it keeps to itself need
   # no wait. On the user's display the windows are handed to the window manager as usual.
