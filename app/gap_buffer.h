@@ -130,9 +130,15 @@ private:
     // A quarter more than needed: few reallocations while a big text streams in, and at most a
     // quarter of the text's size held in reserve afterwards.
     void Grow(std::size_t count) {
+        // In a 32-bit process the byte count of a big buffer and its reserve can pass 2^32: a wrapped
+        // size would give a small block that the caller then overruns.
+        constexpr std::size_t kMost = static_cast<std::size_t>(-1) / sizeof(T);
         std::size_t size = Size();
+        if (count > kMost - size) throw std::bad_alloc();
         std::size_t wanted = size + count;
-        wanted += wanted / 4 + kMinimumGap;
+        std::size_t reserve = wanted / 4 + kMinimumGap;
+        if (reserve > kMost - wanted) throw std::bad_alloc();
+        wanted += reserve;
         std::size_t tail = capacity_ - gapStart_ - gapLength_;
         T* grown = static_cast<T*>(std::realloc(data_, wanted * sizeof(T)));
         if (!grown) throw std::bad_alloc();
