@@ -175,11 +175,14 @@ private:
     // in reserve afterwards), none beyond the minimum gap when it does. A failure leaves every item
     // and the gap as they were.
     void Grow(std::size_t count, std::size_t unknownMore) {
+        // In a 32-bit process the byte count of a big buffer and its reserve can pass 2^32: a wrapped
+        // size would give a small block that the caller then overruns.
+        constexpr std::size_t kMost = static_cast<std::size_t>(-1) / sizeof(T);
         std::size_t size = Size();
+        if (count > kMost - size) throw std::bad_alloc();
         std::size_t wanted = size + count;
-        if (wanted < size) throw std::bad_alloc();
         std::size_t extra = unknownMore ? wanted / 4 + kMinimumGap : kMinimumGap;
-        if (wanted > SIZE_MAX / sizeof(T) - extra) throw std::bad_alloc();
+        if (extra > kMost - wanted) throw std::bad_alloc();
         wanted += extra;
         GrowthBudget::Charge((wanted - capacity_) * sizeof(T));
         std::size_t tail = capacity_ - gapStart_ - gapLength_;

@@ -33,15 +33,33 @@ target_compile_options(vemko PRIVATE ${VEMKO_WARNINGS})
 target_link_options(vemko PRIVATE -static -static-libgcc -static-libstdc++)
 
 add_test(NAME imports COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-imports.sh ${CMAKE_OBJDUMP} $<TARGET_FILE:vemko>)
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  set(shipped $<TARGET_FILE:vemko>)
+  if(TARGET vemkoconv)
+    list(APPEND shipped $<TARGET_FILE:vemkoconv>)
+  endif()
+  add_test(NAME large_address_aware
+           COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-large-address-aware.sh ${CMAKE_OBJDUMP} ${shipped})
+endif()
+
+# The helpers that start the application in-process, compiled once for every test program and
+# benchmark (each of them links the same objects).
+file(GLOB win_support_sources CONFIGURE_DEPENDS tests/support/win/*.cpp)
+list(FILTER win_support_sources EXCLUDE REGEX "/test_main\\.cpp$")
+add_library(vemkowinsupport OBJECT ${win_support_sources})
+target_link_libraries(vemkowinsupport PUBLIC vemkowin)
+target_include_directories(vemkowinsupport PUBLIC ${CMAKE_SOURCE_DIR}/tests)
 
 if(VEMKO_WINE_TESTS AND VEMKO_HAVE_GTEST)
-  file(GLOB win_test_support CONFIGURE_DEPENDS tests/support/win/*.cpp)
+  add_library(vemkotestmain OBJECT tests/support/win/test_main.cpp)
+  target_link_libraries(vemkotestmain PRIVATE GTest::gtest)
   foreach(source ${win_test_sources})
     get_filename_component(name ${source} NAME_WE)
     file(RELATIVE_PATH relative ${CMAKE_SOURCE_DIR}/tests ${source})
     string(REGEX MATCH "^[^/]+" subsystem ${relative})
     set(target wintest_${subsystem}_${name})
-    add_executable(${target} ${source} ${win_test_support} $<TARGET_OBJECTS:vemkores>)
+    add_executable(${target} ${source} $<TARGET_OBJECTS:vemkotestmain> $<TARGET_OBJECTS:vemkowinsupport>
+                             $<TARGET_OBJECTS:vemkores>)
     target_link_libraries(${target} PRIVATE vemkowin GTest::gtest)
     target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
     target_compile_definitions(${target} PRIVATE VEMKO_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
@@ -53,11 +71,9 @@ endif()
 
 file(GLOB win_benchmarks CONFIGURE_DEPENDS bench/win/*.cpp)
 # Benchmarks start the application like the tests do, but have their own main and no GoogleTest.
-file(GLOB win_bench_support CONFIGURE_DEPENDS tests/support/win/*.cpp)
-list(FILTER win_bench_support EXCLUDE REGEX "/test_main\\.cpp$")
 foreach(source ${win_benchmarks})
   get_filename_component(name ${source} NAME_WE)
-  add_executable(${name} ${source} ${win_bench_support} $<TARGET_OBJECTS:vemkores>)
+  add_executable(${name} ${source} $<TARGET_OBJECTS:vemkowinsupport> $<TARGET_OBJECTS:vemkores>)
   target_link_libraries(${name} PRIVATE vemkowin)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
   target_link_options(${name} PRIVATE -static)
@@ -70,3 +86,29 @@ if(TARGET wintest_document_document_files_test)
                    --gtest_filter=*RunsOutOfDisk*)
   set_tests_properties(win.document.full_disk PROPERTIES TIMEOUT 120 RUN_SERIAL ON SKIP_RETURN_CODE 77)
 endif()
+
+# The release package (CPack, ZIP): cmake --build --preset win32 --target package gives
+# vemko-<version>-win32.zip in the build folder, with the program, the converter and a read-me.
+set(readme ${CMAKE_BINARY_DIR}/readme.txt)
+add_custom_command(OUTPUT ${readme}
+                   COMMAND ${CMAKE_COMMAND} -DIN=${CMAKE_SOURCE_DIR}/docs/readme-ru.txt -DOUT=${readme}
+                           -P ${CMAKE_SOURCE_DIR}/cmake/readme.cmake
+                   DEPENDS docs/readme-ru.txt cmake/readme.cmake VERBATIM)
+add_custom_target(readme ALL DEPENDS ${readme})
+install(TARGETS vemko RUNTIME DESTINATION . COMPONENT product)
+if(TARGET vemkoconv)
+  install(TARGETS vemkoconv RUNTIME DESTINATION . COMPONENT product)
+endif()
+install(FILES ${readme} DESTINATION . COMPONENT product)
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  set(CPACK_SYSTEM_NAME win32)
+else()
+  set(CPACK_SYSTEM_NAME win64)
+endif()
+set(CPACK_GENERATOR ZIP)
+set(CPACK_PACKAGE_NAME vemko)
+set(CPACK_PACKAGE_VENDOR Orvu)
+set(CPACK_PACKAGE_FILE_NAME vemko-${PROJECT_VERSION}-${CPACK_SYSTEM_NAME})
+set(CPACK_INSTALL_CMAKE_PROJECTS "${CMAKE_BINARY_DIR};${PROJECT_NAME};product;/")
+set(CPACK_STRIP_FILES ON)
+include(CPack)

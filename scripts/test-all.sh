@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs what is needed, builds all three presets and runs every test.
+# Installs what is needed, builds all three presets, runs every test and packs the 32-bit product.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -10,5 +10,8 @@ for preset in native win64 win32; do
   cmake --build --preset "$preset"
   ctest --preset "$preset" || status=1
 done
+# The release package of the 32-bit product.
+cmake --build --preset win32 --target package || status=1
 scripts/wine-stop.sh build/win64
+scripts/wine-stop.sh build/win32
 exit $status

@@ -1,13 +1,25 @@
 #!/usr/bin/env bash
-# Runs a Windows program of a build tree under wine64 as a Russian system (ANSI 1251, OEM 866).
+# Runs a Windows program of a build tree under Wine as a Russian system (ANSI 1251, OEM 866).
 # One private prefix per build tree, made once; one X display and one persistent wineserver shared
 # by every program of a test run, so each start costs a fraction of a second.
+# An x86_64 program runs under wine64; an i686 program under Wine's 32-bit side emulated by qemu
+# (scripts/setup-i686.sh makes it), served by the native wineserver.
 #   scripts/wine-run.sh program.exe [arguments...]
 # VEMKO_WINE_STATE overrides the folder that holds the prefix and the display of the run.
 set -euo pipefail
 
 program=$1
 shift
+here=$(cd "$(dirname "$0")" && pwd)
+
+# The machine field of the PE header: 0x14c is i386.
+pe_machine() {
+  local offset
+  offset=$(od -An -tu4 -j60 -N4 "$1" 2>/dev/null | tr -d ' ')
+  [ -n "$offset" ] && od -An -tx2 -j$((offset + 4)) -N2 "$1" 2>/dev/null | tr -d ' '
+}
+i686=
+[ "$(pe_machine "$program")" = 014c ] && i686=1
 
 find_wine() {
   local name
@@ -18,8 +30,16 @@ find_wine() {
   echo "wine-run: wine64 is not installed (scripts/install-deps.sh installs it)" >&2
   exit 127
 }
-wine=$(find_wine wine64 wine)
 wineserver=$(find_wine wineserver64 wineserver)
+if [ -n "$i686" ]; then
+  # A missing emulation fails the run, with the reason: a 32-bit test must never pass unrun.
+  "$here/setup-i686.sh" --check || exit 1
+  i686_root=${VEMKO_I686_HOME:-/var/cache/vemko-i686}/root
+  wine=$i686_root/usr/lib/wine/wine
+  export QEMU_LD_PREFIX=$i686_root WINESERVER=$wineserver
+else
+  wine=$(find_wine wine64 wine)
+fi
 
 build_root() {
   local dir
@@ -29,12 +49,14 @@ build_root() {
 }
 state=${VEMKO_WINE_STATE:-$(build_root)/wine}
 mkdir -p "$state"
+state=$(cd "$state" && pwd)
 
-export WINEPREFIX="$state/prefix"
+# A prefix is made for one architecture and keeps it.
+if [ -n "$i686" ]; then export WINEPREFIX="$state/prefix32"; else export WINEPREFIX="$state/prefix"; fi
 export WINEDEBUG=-all
 export LC_ALL=ru_RU.CP1251
 export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
-export WINEARCH=win64
+if [ -n "$i686" ]; then export WINEARCH=win32; else export WINEARCH=win64; fi
 
 display_alive() {
   [ -f "$state/display" ] && [ -f "$state/xvfb.pid" ] && kill -0 "$(cat "$state/xvfb.pid")" 2>/dev/null
@@ -60,7 +82,18 @@ display_alive() {
   if [ ! -f "$WINEPREFIX/.made" ]; then
     "$wine" wineboot -i >/dev/null 2>&1 9>&- || true
     "$wineserver" -w 9>&-
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+      echo "wine-run: making the prefix $WINEPREFIX failed (try: $wine wineboot -i)" >&2
+      exit 1
+    fi
     touch "$WINEPREFIX/.made"
+  fi
+  # Debian's 32-bit user32.dll imports zlib1.dll, which Wine's i386 packages lack (the set-up puts
+  # it beside the builtin DLLs); once the prefix exists, Wine finds a DLL only through its file in
+  # system32, and the prefix's making did not place one for it.
+  system32=$WINEPREFIX/drive_c/windows/system32
+  if [ -n "$i686" ] && [ ! -f "$system32/zlib1.dll" ]; then
+    cp "$i686_root/usr/lib/i386-linux-gnu/wine/i386-windows/zlib1.dll" "$system32/zlib1.dll"
   fi
   # On a private display there is no window manager, and Wine would wait two seconds for one to
   # acknowledge every top-level window that is hidden or destroyed; windows it keeps to itself need

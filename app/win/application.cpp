@@ -52,6 +52,10 @@ const char* const kMainWindowClass = "VEMKO";
 constexpr int kCommonControlsStandardSmallBitmap = 120;
 // The record as the system defined it before the padded border width was added to it.
 constexpr UINT kNonClientMetricsSize = offsetof(NONCLIENTMETRICSA, iPaddedBorderWidth);
+static_assert(kNonClientMetricsSize == 340);
+// "DEF" holds the placement record as stored bytes; 44 in 32- and 64-bit programs alike, so each
+// build restores the placement the other saved.
+static_assert(sizeof(WINDOWPLACEMENT) == 44);
 
 // A class registered by an earlier start in the same process (a test starting the program again) is
 // the same class and serves as well.
