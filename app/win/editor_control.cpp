@@ -745,7 +745,7 @@ void MoveVertically(Editor& e, long lines, bool extend) {
     std::size_t line = CaretLine(e);
     if (e.desiredX < 0) e.desiredX = e.layout.XOfPosition(line, e.caret);
     long target = static_cast<long>(line) + lines;
-    std::size_t position;
+    std::size_t position = e.caret;
     if (target < 0) {
         position = lines <= -2 ? 0 : e.caret;  // a page up from the first page goes to the start
         if (lines == -1) return;
