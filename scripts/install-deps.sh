@@ -17,3 +17,7 @@ fi
 if ! locale -a 2>/dev/null | grep -qix 'ru_RU\.cp1251'; then
   localedef -i ru_RU -f CP1251 ru_RU.CP1251
 fi
+# A set of the tests also runs as an English system (LC_ALL=en_US.UTF-8); its file names are UTF-8.
+if ! locale -a 2>/dev/null | grep -qix 'en_US\.utf-\?8'; then
+  localedef -i en_US -f UTF-8 en_US.UTF-8
+fi

@@ -6,12 +6,14 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <string>
 #include <string_view>
 
 #include "app/win/application.h"
 #include "document/undo_journal.h"
 #include "document/win/document_files.h"
 #include "document/win/view_code_page.h"
+#include "encoding/chart_text.h"
 #include "encoding/code_page_tables.h"
 
 namespace {
@@ -44,16 +46,72 @@ struct ClipboardOpen {
     ClipboardOpen& operator=(const ClipboardOpen&) = delete;
 };
 
+const charts::HighHalf& ChartOfFormat(UINT format) { return format == CF_TEXT ? charts::kWindows1251 : charts::kCp866; }
+
+// The system converts between the text formats through its own code pages: on a system that is not
+// Russian it would read the 1251 or 866 bytes as something else. There the characters themselves go
+// along (and come back) as CF_UNICODETEXT; on a Russian system the clipboard stays as it was.
+bool SystemReadsOtherwise(UINT format) {
+    return format == CF_TEXT ? GetACP() != 1251 : GetOEMCP() != 866;
+}
+
+void PlaceCharacters(std::u16string_view characters) {
+    GlobalBlock block((characters.size() + 1) * sizeof(char16_t));
+    if (!block.handle) return;
+    auto* locked = static_cast<char16_t*>(GlobalLock(block.handle));
+    if (!locked) return;
+    std::memcpy(locked, characters.data(), characters.size() * sizeof(char16_t));
+    GlobalUnlock(block.handle);
+    if (SetClipboardData(CF_UNICODETEXT, block.handle)) block.Release();
+}
+
+// The clipboard's text in the form of the view's clipboard format, from its characters.
+std::string BytesFromCharacters(UINT format) {
+    HANDLE data = GetClipboardData(CF_UNICODETEXT);
+    if (!data) return {};
+    const auto* text = static_cast<const char16_t*>(GlobalLock(data));
+    if (!text) return {};
+    std::size_t count = 0;
+    const std::size_t room = GlobalSize(data) / sizeof(char16_t);
+    while (count < room && text[count]) ++count;
+    std::string bytes = EncodeChart(ChartOfFormat(format), std::u16string_view(text, count));
+    GlobalUnlock(data);
+    return bytes;
+}
+
+void InsertViewBytes(const char* text, std::size_t count) {
+    std::unique_ptr<char[]> converted;
+    const char* inserted = text;
+    if (CodePageIndex == 2) {
+        converted.reset(new (std::nothrow) char[count + 1]());
+        if (!converted) return;
+        for (std::size_t i = 0; i < count; ++i)
+            converted[i] = static_cast<char>(MapHigh(kOemToKoi8, static_cast<std::uint8_t>(text[i])));
+        inserted = converted.get();
+    }
+    RecordUndo(UndoKind::ReplaceRange, static_cast<std::int32_t>(count));
+    MemoryStream stream;
+    stream.buffer = const_cast<char*>(inserted);
+    stream.length = static_cast<std::uint32_t>(count);
+    StreamTextIn(stream, kStreamSelection);
+}
+
 // The block holds count bytes of the view code page, locked at bytes; they go onto the clipboard in
 // the view's form. The block is the clipboard's once it is placed; on every other path it is freed
 // by its owner.
 void PlaceViewBytes(GlobalBlock& block, std::uint8_t* bytes, std::size_t count) {
     if (CodePageIndex == 2) MapHighInPlace(kKoi8ToOem, bytes, count);
+    const UINT format = ClipboardFormatOfView();
+    std::u16string characters;
+    if (SystemReadsOtherwise(format))
+        characters = DecodeChart(ChartOfFormat(format), std::string_view(reinterpret_cast<char*>(bytes), count));
     GlobalUnlock(block.handle);
     ClipboardOpen clipboard(MainWindow);
     if (!clipboard.open) return;
     EmptyClipboard();
-    if (SetClipboardData(ClipboardFormatOfView(), block.handle)) block.Release();
+    if (!SetClipboardData(format, block.handle)) return;
+    block.Release();
+    if (!characters.empty()) PlaceCharacters(characters);
 }
 
 }  // namespace
@@ -89,33 +147,18 @@ void PasteClipboard() {
     if (!IsClipboardFormatAvailable(CF_TEXT)) return;
     ClipboardOpen clipboard(MainWindow);
     if (!clipboard.open) return;
-    HANDLE data = GetClipboardData(ClipboardFormatOfView());
+    const UINT format = ClipboardFormatOfView();
+    if (SystemReadsOtherwise(format) && IsClipboardFormatAvailable(CF_UNICODETEXT)) {
+        const std::string bytes = BytesFromCharacters(format);
+        InsertViewBytes(bytes.data(), bytes.size());
+        return;
+    }
+    HANDLE data = GetClipboardData(format);
     if (!data) return;
     const char* text = static_cast<const char*>(GlobalLock(data));
     if (!text) return;
     // Another program's block need not hold a terminator: the text ends at the block's end at the latest.
-    std::size_t count = strnlen(text, GlobalSize(data));
-
-    std::unique_ptr<char[]> converted;
-    const char* inserted = text;
-    bool insert = true;
-    if (CodePageIndex == 2) {
-        converted.reset(new (std::nothrow) char[count + 1]());
-        if (converted) {
-            for (std::size_t i = 0; i < count; ++i)
-                converted[i] = static_cast<char>(MapHigh(kOemToKoi8, static_cast<std::uint8_t>(text[i])));
-            inserted = converted.get();
-        } else {
-            insert = false;
-        }
-    }
-    if (insert) {
-        RecordUndo(UndoKind::ReplaceRange, static_cast<std::int32_t>(count));
-        MemoryStream stream;
-        stream.buffer = const_cast<char*>(inserted);
-        stream.length = static_cast<std::uint32_t>(count);
-        StreamTextIn(stream, kStreamSelection);
-    }
+    InsertViewBytes(text, strnlen(text, GlobalSize(data)));
     GlobalUnlock(data);
 }
 

@@ -4,6 +4,7 @@
 #include <initializer_list>
 
 #include "app/win/application.h"
+#include "app/win/shown_text.h"
 #include "resources/resource.h"
 
 HMENU SubMenus[kSubMenuCount] = {};
@@ -44,8 +45,8 @@ char MnemonicOf(const char* text) {
 
 // The key that types the character on the layout active now, shift state left out; -1 when this
 // layout cannot type it.
-int KeyOf(char character) {
-    SHORT scan = VkKeyScanA(character);
+int KeyOf(wchar_t character) {
+    SHORT scan = VkKeyScanW(character);
     if (scan == -1) return -1;
     return scan & 0xFF;
 }
@@ -74,7 +75,11 @@ void BuildMenuTables() {
     for (UINT command = 1; command <= kMenuTextCount; ++command) {
         char* text = MenuTexts[command - 1];
         std::memset(text, 0, kMenuTextSize);
-        if (bar) GetMenuStringA(bar, command, text, kMenuTextSize, MF_BYCOMMAND);
+        // Read in UTF-16 and kept as 1251: through the A call the system would give the texts in its
+        // own code page.
+        wchar_t wide[kMenuTextSize] = {};
+        if (bar && GetMenuStringW(bar, command, wide, kMenuTextSize, MF_BYCOMMAND) > 0)
+            lstrcpynA(text, AnsiText(wide).c_str(), kMenuTextSize);
     }
     MnemonicCount = 0;
 
@@ -97,14 +102,14 @@ void BuildMenuTables() {
     MakeOwnerDrawn(7, IDM_HELP);
 }
 
-LRESULT AnswerMenuCharacter(HWND window, char typed, HMENU openMenu) {
+LRESULT AnswerMenuCharacter(HWND window, wchar_t typed, HMENU openMenu) {
     int typedKey = KeyOf(typed);
     if (typedKey < 0) return 0;
     for (int i = 0; i < MnemonicCount; ++i) {
         const MnemonicEntry& entry = MnemonicTable[i];
         HMENU menu = SubMenus[entry.popup];
         if (!menu || menu != openMenu) continue;
-        if (KeyOf(entry.character) != typedKey) continue;
+        if (KeyOf(WideText(std::string_view(&entry.character, 1))[0]) != typedKey) continue;
         UINT state = GetMenuState(menu, entry.command, MF_BYCOMMAND);
         if (state == static_cast<UINT>(-1) || (state & (MF_GRAYED | MF_DISABLED))) continue;
         // Posted, not sent: the command runs once the menu has closed, as after a click, so a dialog it

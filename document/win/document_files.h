@@ -35,7 +35,7 @@ void StreamTextOut(MemoryStream& stream);
 void StreamTextIn(MemoryStream& stream, WPARAM flags);
 
 // The one open/save dialog record of the three file dialogs.
-extern OPENFILENAMEA FileDialogRecord;
+extern OPENFILENAMEW FileDialogRecord;
 // The filter last chosen in any of the three dialogs (1-6), offered by the next one; not kept in the
 // settings.
 extern DWORD FilterIndex;
@@ -54,6 +54,8 @@ bool DocumentIsUntitled();
 // cannot be opened; a file larger than TextLimit or a read error is reported. After a read error the
 // control holds part of the file, so the document becomes untitled and modified: nothing is saved
 // over the old name without the user naming a file.
+bool LoadFile(const wchar_t* path);
+// The same by a path of 1251 text.
 bool LoadFile(const char* path);
 // Writes the text to CurrentFileName; true when written. The bytes go to a new file in the same
 // folder, which takes the old file's place only once every byte is written and flushed: a failed

@@ -27,11 +27,7 @@ std::string ClassOf(HWND window) {
     return name;
 }
 
-std::string StatusPart(int part) {
-    char text[128] = {};
-    SendMessageA(StatusBar, SB_GETTEXTA, part, reinterpret_cast<LPARAM>(text));
-    return text;
-}
+std::string StatusPart(int part) { return StatusBarPart(part); }
 
 RECT WindowRectInClient(HWND window) {
     RECT rectangle;

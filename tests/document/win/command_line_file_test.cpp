@@ -30,11 +30,7 @@ TEST(CommandLineFile, AKoi8FileNamedOnTheCommandLineOpensInTheKoi8View) {
     EXPECT_EQ(WindowText(MainWindow), "[" + name + "]-VEMKO");
     EXPECT_STREQ(CurrentFileName, path.c_str());
     EXPECT_EQ(CodePageIndex, 2);
-    if (StatusBar) {
-        char text[64] = {};
-        SendMessageA(StatusBar, SB_GETTEXTA, 2, reinterpret_cast<LPARAM>(text));
-        EXPECT_STREQ(text, "KOI8 R");
-    }
+    if (StatusBar) EXPECT_EQ(StatusBarPart(2), "KOI8 R");
     EXPECT_EQ(SendMessageA(EditorControl, WM_GETTEXTLENGTH, 0, 0), static_cast<LRESULT>(bytes.size()));
     EXPECT_FALSE(SendMessageA(EditorControl, EM_GETMODIFY, 0, 0));
     CloseTestApplication();
