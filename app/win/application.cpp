@@ -296,7 +296,10 @@ void UpdateTitle() {
             FindClose(search);
         }
     }
-    SetWindowTextW(MainWindow, WideText(WindowTitleFor("")).insert(1, name).c_str());
+    // The name goes between the brackets of the title's form.
+    std::wstring title = WideText(WindowTitleFor(""));
+    title.insert(1, name);
+    SetWindowTextW(MainWindow, title.c_str());
 }
 
 std::wstring DocumentPath() {

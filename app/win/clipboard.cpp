@@ -66,15 +66,24 @@ void PlaceCharacters(std::u16string_view characters) {
 }
 
 // The clipboard's text in the form of the view's clipboard format, from its characters.
-std::string BytesFromCharacters(UINT format) {
+std::string BytesFromCharacters(UINT format, bool* refused) {
+    *refused = true;
     HANDLE data = GetClipboardData(CF_UNICODETEXT);
     if (!data) return {};
     const auto* text = static_cast<const char16_t*>(GlobalLock(data));
     if (!text) return {};
+    *refused = false;
     std::size_t count = 0;
     const std::size_t room = GlobalSize(data) / sizeof(char16_t);
     while (count < room && text[count]) ++count;
-    std::string bytes = EncodeChart(ChartOfFormat(format), std::u16string_view(text, count));
+    std::string bytes;
+    try {
+        bytes = EncodeChart(ChartOfFormat(format), std::u16string_view(text, count));
+    } catch (const std::bad_alloc&) {
+        // Memory refused: nothing is pasted, as for the bytes' own block.
+        bytes.clear();
+        *refused = true;
+    }
     GlobalUnlock(data);
     return bytes;
 }
@@ -103,8 +112,14 @@ void PlaceViewBytes(GlobalBlock& block, std::uint8_t* bytes, std::size_t count) 
     if (CodePageIndex == 2) MapHighInPlace(kKoi8ToOem, bytes, count);
     const UINT format = ClipboardFormatOfView();
     std::u16string characters;
-    if (SystemReadsOtherwise(format))
-        characters = DecodeChart(ChartOfFormat(format), std::string_view(reinterpret_cast<char*>(bytes), count));
+    if (SystemReadsOtherwise(format)) {
+        try {
+            characters = DecodeChart(ChartOfFormat(format), std::string_view(reinterpret_cast<char*>(bytes), count));
+        } catch (const std::bad_alloc&) {
+            // Memory refused for the characters: the bytes go alone.
+            characters.clear();
+        }
+    }
     GlobalUnlock(block.handle);
     ClipboardOpen clipboard(MainWindow);
     if (!clipboard.open) return;
@@ -149,8 +164,9 @@ void PasteClipboard() {
     if (!clipboard.open) return;
     const UINT format = ClipboardFormatOfView();
     if (SystemReadsOtherwise(format) && IsClipboardFormatAvailable(CF_UNICODETEXT)) {
-        const std::string bytes = BytesFromCharacters(format);
-        InsertViewBytes(bytes.data(), bytes.size());
+        bool refused = false;
+        const std::string bytes = BytesFromCharacters(format, &refused);
+        if (!refused) InsertViewBytes(bytes.data(), bytes.size());
         return;
     }
     HANDLE data = GetClipboardData(format);
