@@ -157,8 +157,8 @@ RECT PageNumberBandOn(HDC printer, const PageGeometry& geometry, HWND numberCont
     CHARFORMATA format{};
     format.cbSize = sizeof format;
     SendMessageA(numberControl, EM_GETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&format));
-    LOGFONTA logFont = EditorLogFont(format, GetDeviceCaps(printer, LOGPIXELSY));
-    HFONT font = CreateFontIndirectA(&logFont);
+    LOGFONTW logFont = EditorLogFont(format, GetDeviceCaps(printer, LOGPIXELSY));
+    HFONT font = CreateFontIndirectW(&logFont);
     HGDIOBJ old = font ? SelectObject(printer, font) : nullptr;
     SIZE size{};
     GetTextExtentPoint32A(printer, text.c_str(), static_cast<int>(text.size()), &size);
