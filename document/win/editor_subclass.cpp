@@ -44,7 +44,6 @@ bool OfferedToAccelerators(HWND window, UINT message, WPARAM wParam, LPARAM lPar
                               : TranslateAcceleratorA(MainWindow, AcceleratorTable, &offered)) != 0;
 }
 
-
 // The control takes a typed character as the view byte itself (an ANSI window) or as the character
 // that byte shows in the view (a Unicode window).
 WPARAM CharacterForControl(HWND window, std::uint8_t viewByte) {
