@@ -59,6 +59,7 @@ if(VEMKO_WINE_TESTS AND VEMKO_HAVE_GTEST)
       "document_editing_test=*CyrillicTyped*:*OemViewPutsInTheLetterA*:*DroppedFileOpens*"
       "document_document_files_test=*ReadOnlyFile*:*EachAnswerOfTheSaveChangesQuestion*"
       "document_file_names_test=*"
+      "document_command_line_file_test=*"
       "tools_find_replace_test=*TypedCyrillicIsFound*:*DialogShowsTheHistory*")
   foreach(entry ${VEMKO_OTHER_SYSTEM_TESTS})
     string(REPLACE "=" ";" parts "${entry}")
