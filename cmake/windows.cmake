@@ -67,6 +67,33 @@ if(VEMKO_WINE_TESTS AND VEMKO_HAVE_GTEST)
     add_test(NAME win.${subsystem}.${name} COMMAND ${target})
     set_tests_properties(win.${subsystem}.${name} PROPERTIES TIMEOUT 600 RUN_SERIAL ON)
   endforeach()
+
+  # A set of the tests runs again as an English system (ANSI 1252, OEM 437) in a prefix of its own:
+  # the texts shown, typing, file names, settings texts and the clipboard must come out the same
+  # there. Test program (subsystem_name) and the GoogleTest filter of its cases.
+  set(VEMKO_OTHER_SYSTEM_TESTS
+      "app_window_chrome_test=*EmptySettingsGive*:*StatusBarPartsHoldTheirTexts*:*TitleShows*"
+      "app_main_window_test=*Customisation*:*Tooltips*:*HelpWithoutItsFile*:*NewDocumentIsUntitled*"
+      "app_menu_tables_test=*TextsPopUps*:*Mnemonics*"
+      "app_registry_settings_test=*"
+      # (OEM text of a Russian DOS program is 866 on a Russian system only.)
+      "app_clipboard_test=*-*PasteInKoi8ViewConvertsOemText*"
+      "document_editing_test=*CyrillicTyped*:*OemViewPutsInTheLetterA*:*DroppedFileOpens*"
+      "document_document_files_test=*ReadOnlyFile*:*EachAnswerOfTheSaveChangesQuestion*"
+      "document_file_names_test=*"
+      "document_command_line_file_test=*"
+      "tools_find_replace_test=*TypedCyrillicIsFound*:*DialogShowsTheHistory*")
+  foreach(entry ${VEMKO_OTHER_SYSTEM_TESTS})
+    string(REPLACE "=" ";" parts "${entry}")
+    list(GET parts 0 program)
+    list(GET parts 1 filter)
+    if(NOT TARGET wintest_${program})
+      continue()
+    endif()
+    string(REGEX REPLACE "^([^_]+)_(.*)$" "win.\\1.\\2.en_US" test_name "${program}")
+    add_test(NAME ${test_name} COMMAND wintest_${program} --gtest_filter=${filter})
+    set_tests_properties(${test_name} PROPERTIES TIMEOUT 600 RUN_SERIAL ON ENVIRONMENT "VEMKO_WINE_LOCALE=en_US.UTF-8")
+  endforeach()
 endif()
 
 file(GLOB win_benchmarks CONFIGURE_DEPENDS bench/win/*.cpp)

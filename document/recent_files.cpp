@@ -61,6 +61,9 @@ void AddRecentFile(std::string_view path, bool restoreCaret, RecentFilesHost& ho
     // never listed.
     if (!host.IsFixedDrive(std::string{path[0], ':', '\\'})) return;
     if (path.find('$') != std::string_view::npos) return;
+    // A name holding characters that the program's code page lacks has them as '?', which no file
+    // name holds: the list would name no file, or, read back by the system, another one.
+    if (path.find('?') != std::string_view::npos) return;
     // A path the readers could not read back would only take the place of a listed file.
     if (path.size() >= kRecentPathBuffer) return;
 

@@ -33,7 +33,8 @@ inline constexpr std::size_t kRecentPathBuffer = 260;
 
 // Puts the file at the front of the list, adding it when it is new (its caret position then 0).
 // When it is listed already and restoreCaret is on, the caret goes back to its remembered position.
-// Files on other than fixed local drives, and paths holding "$", are never listed.
+// Files on other than fixed local drives, paths holding "$", and paths holding characters that 1251
+// lacks (given as '?') are never listed.
 void AddRecentFile(std::string_view path, bool restoreCaret, RecentFilesHost& host);
 
 // When the current file is listed, stores the selection start as its caret position.

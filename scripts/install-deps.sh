@@ -18,6 +18,10 @@ fi
 if ! locale -a 2>/dev/null | grep -qix 'ru_RU\.cp1251'; then
   localedef -i ru_RU -f CP1251 ru_RU.CP1251
 fi
+# A set of the tests also runs as an English system (LC_ALL=en_US.UTF-8); its file names are UTF-8.
+if ! locale -a 2>/dev/null | grep -qix 'en_US\.utf-\?8'; then
+  localedef -i en_US -f UTF-8 en_US.UTF-8
+fi
 # Without the emulation everything else still builds and runs; the win32 tests then fail and say why.
 if ! "$(dirname "$0")/setup-i686.sh"; then
   echo "install-deps: the i686 emulation could not be set up; the win32 tests will fail" >&2

@@ -6,6 +6,8 @@
 # (scripts/setup-i686.sh makes it), served by the native wineserver.
 #   scripts/wine-run.sh program.exe [arguments...]
 # VEMKO_WINE_STATE overrides the folder that holds the prefix and the display of the run.
+# VEMKO_WINE_LOCALE runs it as another system instead, for example en_US.UTF-8 (ANSI 1252, OEM 437),
+# in a prefix, display and wineserver of its own beside the Russian one.
 set -euo pipefail
 
 program=$1
@@ -47,14 +49,17 @@ build_root() {
   while [ "$dir" != / ] && [ ! -f "$dir/CMakeCache.txt" ]; do dir=$(dirname "$dir"); done
   [ -f "$dir/CMakeCache.txt" ] && echo "$dir" || dirname "$program"
 }
-state=${VEMKO_WINE_STATE:-$(build_root)/wine}
+system_locale=${VEMKO_WINE_LOCALE:-ru_RU.CP1251}
+default_state=$(build_root)/wine
+[ "$system_locale" = ru_RU.CP1251 ] || default_state=$default_state-$system_locale
+state=${VEMKO_WINE_STATE:-$default_state}
 mkdir -p "$state"
 state=$(cd "$state" && pwd)
 
 # A prefix is made for one architecture and keeps it.
 if [ -n "$i686" ]; then export WINEPREFIX="$state/prefix32"; else export WINEPREFIX="$state/prefix"; fi
 export WINEDEBUG=-all
-export LC_ALL=ru_RU.CP1251
+export LC_ALL=$system_locale
 export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
 if [ -n "$i686" ]; then export WINEARCH=win32; else export WINEARCH=win64; fi
 

@@ -17,6 +17,7 @@
 #include "app/win/main_window.h"
 #include "app/win/menu_tables.h"
 #include "app/win/registry_settings.h"
+#include "app/win/shown_text.h"
 #include "tools/win/printing.h"
 #include "app/win/status_bar.h"
 #include "app/win/toolbar.h"
@@ -30,6 +31,8 @@ HINSTANCE ProgramInstance = nullptr;
 HWND MainWindow = nullptr;
 const char* const UntitledName = "БезИмени"_ui;
 char CurrentFileName[kFileNameCapacity] = {};
+// The document's path as the file system has it, beside its 1251 text in CurrentFileName.
+std::wstring DocumentWidePath;
 HICON ClassIcon = nullptr;
 HICON SmallIcon = nullptr;
 HICON MenuIcon = nullptr;
@@ -48,6 +51,7 @@ bool (*EditorClassRegistration)(HINSTANCE) = RegisterEditorControlClass;
 namespace {
 
 const char* const kMainWindowClass = "VEMKO";
+const wchar_t* const kMainWindowClassWide = L"VEMKO";
 // The standard small images of the common-controls library, as that library numbers its bitmap.
 constexpr int kCommonControlsStandardSmallBitmap = 120;
 // The record as the system defined it before the padded border width was added to it.
@@ -61,25 +65,27 @@ static_assert(sizeof(WINDOWPLACEMENT) == 44);
 // the same class and serves as well.
 bool RegisteredOrThere(bool registered) { return registered || GetLastError() == ERROR_CLASS_ALREADY_EXISTS; }
 
+// A Unicode window, so that its title reads the same on a system of any code page: an ANSI window
+// would take a title set through SetWindowTextW back through the system's code page.
 bool RegisterMainWindowClass(HINSTANCE instance) {
-    WNDCLASSEXA windowClass{};
+    WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = MainWindowProc;
     windowClass.hInstance = instance;
     windowClass.hIcon = ClassIcon;
     windowClass.hIconSm = SmallIcon;
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszMenuName = MAKEINTRESOURCEA(IDR_MAINMENU);
-    windowClass.lpszClassName = kMainWindowClass;
-    if (RegisteredOrThere(RegisterClassExA(&windowClass) != 0)) return true;
-    WNDCLASSA olderClass{};
+    windowClass.lpszMenuName = MAKEINTRESOURCEW(IDR_MAINMENU);
+    windowClass.lpszClassName = kMainWindowClassWide;
+    if (RegisteredOrThere(RegisterClassExW(&windowClass) != 0)) return true;
+    WNDCLASSW olderClass{};
     olderClass.lpfnWndProc = windowClass.lpfnWndProc;
     olderClass.hInstance = instance;
     olderClass.hIcon = windowClass.hIcon;
     olderClass.hbrBackground = windowClass.hbrBackground;
     olderClass.lpszMenuName = windowClass.lpszMenuName;
     olderClass.lpszClassName = windowClass.lpszClassName;
-    return RegisteredOrThere(RegisterClassA(&olderClass) != 0);
+    return RegisteredOrThere(RegisterClassW(&olderClass) != 0);
 }
 
 HICON LoadSmallIcon(HINSTANCE instance, int resource) {
@@ -92,14 +98,32 @@ std::uint64_t TotalPhysicalMemory() {
     return GlobalMemoryStatusEx(&status) ? status.ullTotalPhys : 0;
 }
 
-void OpenCommandLineFile(const char* commandLine) {
-    const CommandLineRequest request = ParseCommandLine(commandLine ? commandLine : "");
+std::string Utf8Text(std::wstring_view wide) {
+    std::string text(wide.size() * 3, '\0');
+    text.resize(static_cast<std::size_t>(WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
+                                                             text.data(), static_cast<int>(text.size()), nullptr,
+                                                             nullptr)));
+    return text;
+}
+
+std::wstring WideFromUtf8(std::string_view text) {
+    std::wstring wide(text.size(), L'\0');
+    wide.resize(static_cast<std::size_t>(MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                                             wide.data(), static_cast<int>(wide.size()))));
+    return wide;
+}
+
+// The command line is taken in UTF-16, so a file name that the system's code page cannot write
+// opens too. The parser looks only at quotes, blanks and the switch, which UTF-8 keeps as they are.
+void OpenCommandLineFile(const wchar_t* commandLine) {
+    const CommandLineRequest request = ParseCommandLine(Utf8Text(commandLine ? commandLine : L""));
     if (request.print) PostMessageA(MainWindow, WM_COMMAND, IDM_PRINT, 0);
     if (request.fileArgument.empty()) return;
-    char fullPath[kFileNameCapacity] = {};
-    const DWORD length = GetFullPathNameA(request.fileArgument.c_str(), sizeof fullPath, fullPath, nullptr);
+    const std::wstring argument = WideFromUtf8(request.fileArgument);
+    wchar_t fullPath[kFileNameCapacity] = {};
+    const DWORD length = GetFullPathNameW(argument.c_str(), kFileNameCapacity, fullPath, nullptr);
     // A path that does not fit is not cut to a different file's name: it is not opened at all.
-    if (length == 0 || length >= sizeof fullPath) return;
+    if (length == 0 || length >= kFileNameCapacity) return;
     LoadFile(fullPath);
 }
 
@@ -128,6 +152,11 @@ int ApplySavedPlacement(int showCommand) {
 }  // namespace
 
 bool StartApplication(HINSTANCE instance, const char* commandLine, int startupShowCommand) {
+    const std::wstring wide = WideText(commandLine ? commandLine : "");
+    return StartApplication(instance, wide.c_str(), startupShowCommand);
+}
+
+bool StartApplication(HINSTANCE instance, const wchar_t* commandLine, int startupShowCommand) {
     ProgramInstance = instance;
     InstallRegistrySettings();
 
@@ -136,9 +165,9 @@ bool StartApplication(HINSTANCE instance, const char* commandLine, int startupSh
     MenuIcon = LoadSmallIcon(instance, IDI_HTML);
     if (!RegisterMainWindowClass(instance)) return false;
 
-    const std::string title = WindowTitleFor(UntitledName);
-    MainWindow = CreateWindowExA(0, kMainWindowClass, title.c_str(), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
-                                 CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
+    const std::wstring title = WideText(WindowTitleFor(UntitledName));
+    MainWindow = CreateWindowExW(0, kMainWindowClassWide, title.c_str(), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
     if (!MainWindow) return false;
     BuildMenuTables();
 
@@ -162,6 +191,11 @@ bool StartApplication(HINSTANCE instance, const char* commandLine, int startupSh
 }
 
 void InitApplication(const char* commandLine) {
+    const std::wstring wide = WideText(commandLine ? commandLine : "");
+    InitApplication(wide.c_str());
+}
+
+void InitApplication(const wchar_t* commandLine) {
     for (int i = 0; i < 16; ++i) CustomColours[i] = GetSysColor(i);
 
     // The program's own text control takes the place of the system's rich-edit library.
@@ -196,13 +230,21 @@ void InitApplication(const char* commandLine) {
     LoadBitmapResource(ProgramInstance, IDB_STRIP_SMALL, MenuStripBitmap);
 }
 
+void DispatchLoopMessage(MSG& message) {
+    TranslateMessage(&message);
+    // The editor control is an ANSI window, which the system would hand a typed character in the
+    // code page of the keyboard layout: "ж" typed on any layout but a Cyrillic one would arrive as
+    // "?". Taken in UTF-16, the character goes to the editor's subclass as such.
+    if (message.message == WM_CHAR && EditorControl && message.hwnd == EditorControl) message.message = WM_UNICHAR;
+    DispatchMessageW(&message);
+}
+
 int RunMessageLoop() {
     MSG message{};
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        DispatchLoopMessage(message);
         MSG waiting;
-        if (ToolBar && !PeekMessageA(&waiting, nullptr, 0, 0, PM_NOREMOVE)) RefreshToolBarStates();
+        if (ToolBar && !PeekMessageW(&waiting, nullptr, 0, 0, PM_NOREMOVE)) RefreshToolBarStates();
     }
     return static_cast<int>(message.wParam);
 }
@@ -231,16 +273,16 @@ void ReportLastError(HWND owner) {
     DWORD code = GetLastError();
     if (code == 0) code = ERROR_BAD_ENVIRONMENT;
     // Asked for whole: a text longer than a fixed buffer would otherwise come back empty.
-    char* text = nullptr;
-    FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                   code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<char*>(&text), 0, nullptr);
-    MessageBoxA(owner, text ? text : "", kMainWindowClass, MB_OK | MB_ICONINFORMATION);
+    wchar_t* text = nullptr;
+    FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                   code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    MessageBoxW(owner, text ? text : L"", kMainWindowClassWide, MB_OK | MB_ICONINFORMATION);
     if (text) LocalFree(text);
 }
 
 void ShowAboutBox() {
-    ShellAboutA(MainWindow, "VEMKO#Редактор текстов в кодировках 1251, 866 и KOI8-R"_ui,
-                "Кириллица в трёх кодировках, байт в байт"_ui, ClassIcon);
+    ShellAboutW(MainWindow, WideText("VEMKO#Редактор текстов в кодировках 1251, 866 и KOI8-R"_ui).c_str(),
+                WideText("Кириллица в трёх кодировках, байт в байт"_ui).c_str(), ClassIcon);
 }
 
 void SaveWindowPlacement() {
@@ -252,14 +294,29 @@ void SaveWindowPlacement() {
 }
 
 void UpdateTitle() {
-    std::string name = CurrentFileName;
+    // Built in UTF-16: the name on disk may hold characters that 1251 lacks.
+    std::wstring name = WideText(CurrentFileName);
     if (std::strcmp(CurrentFileName, UntitledName) != 0) {
-        WIN32_FIND_DATAA found;
-        HANDLE search = FindFirstFileA(CurrentFileName, &found);
+        name = DocumentPath();
+        WIN32_FIND_DATAW found;
+        HANDLE search = FindFirstFileW(name.c_str(), &found);
         if (search != INVALID_HANDLE_VALUE) {
             name = found.cFileName;
             FindClose(search);
         }
     }
-    SetWindowTextA(MainWindow, WindowTitleFor(name).c_str());
+    // The name goes between the brackets of the title's form.
+    std::wstring title = WideText(WindowTitleFor(""));
+    title.insert(1, name);
+    SetWindowTextW(MainWindow, title.c_str());
+}
+
+std::wstring DocumentPath() {
+    if (DocumentWidePath.empty() || AnsiText(DocumentWidePath) != CurrentFileName) return WideText(CurrentFileName);
+    return DocumentWidePath;
+}
+
+void SetDocumentPath(std::wstring_view path) {
+    DocumentWidePath = path;
+    lstrcpynA(CurrentFileName, AnsiText(path).c_str(), kFileNameCapacity);
 }

@@ -4,6 +4,8 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
+#include <string_view>
 
 // The child windows, reached by many through this header.
 #include "app/win/editor_setup.h"
@@ -17,6 +19,12 @@ extern HWND MainWindow;
 extern const char* const UntitledName;
 inline constexpr int kFileNameCapacity = MAX_PATH;
 extern char CurrentFileName[kFileNameCapacity];
+// The document's path for the file system: the path it was opened or saved under while
+// CurrentFileName still is its 1251 text, else CurrentFileName itself. A name holding characters that
+// 1251 lacks shows them as '?' in CurrentFileName and still opens and saves by this path.
+std::wstring DocumentPath();
+// Names the document: CurrentFileName gets the path's 1251 text.
+void SetDocumentPath(std::wstring_view path);
 
 extern HICON ClassIcon;  // icon 1; also the About box's
 extern HICON SmallIcon;  // icon 2 at 16 x 16; the program's dialogs take it as their icon
@@ -50,10 +58,17 @@ inline constexpr int kShowCommandFromStartupInfo = -1;
 // opens the file named on the command line, restores the placement and shows the window. False when
 // the main window class cannot be registered (the exit code is then 255). A test passes the show
 // command that a start from the shell would carry.
+bool StartApplication(HINSTANCE instance, const wchar_t* commandLine,
+                      int startupShowCommand = kShowCommandFromStartupInfo);
+// The same with a command line of 1251 text.
 bool StartApplication(HINSTANCE instance, const char* commandLine,
                       int startupShowCommand = kShowCommandFromStartupInfo);
 // The part of the start-up that creates the children and opens the file of the command line.
+void InitApplication(const wchar_t* commandLine);
 void InitApplication(const char* commandLine);
+// One turn of the message loop for a message taken with GetMessageW or PeekMessageW: translated and
+// dispatched, a typed character for the editor control in UTF-16 (WM_UNICHAR).
+void DispatchLoopMessage(MSG& message);
 // The message loop with its idle step; returns the quit code.
 int RunMessageLoop();
 // After the loop: releases the GDI objects the shell holds.

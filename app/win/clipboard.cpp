@@ -6,6 +6,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <string>
 #include <string_view>
 
 #include "app/win/application.h"
@@ -13,6 +14,7 @@
 #include "document/undo_journal.h"
 #include "document/win/document_files.h"
 #include "document/win/view_code_page.h"
+#include "encoding/chart_text.h"
 #include "encoding/code_page_tables.h"
 
 namespace {
@@ -45,16 +47,92 @@ struct ClipboardOpen {
     ClipboardOpen& operator=(const ClipboardOpen&) = delete;
 };
 
+const charts::HighHalf& ChartOfFormat(UINT format) { return format == CF_TEXT ? charts::kWindows1251 : charts::kCp866; }
+
+// The system converts between the text formats through its own code pages: on a system that is not
+// Russian it would read the 1251 or 866 bytes as something else. There the characters themselves go
+// along (and come back) as CF_UNICODETEXT; on a Russian system the clipboard stays as it was.
+bool SystemReadsOtherwise(UINT format) {
+    return format == CF_TEXT ? GetACP() != 1251 : GetOEMCP() != 866;
+}
+
+void PlaceCharacters(std::u16string_view characters) {
+    GlobalBlock block((characters.size() + 1) * sizeof(char16_t));
+    if (!block.handle) return;
+    auto* locked = static_cast<char16_t*>(GlobalLock(block.handle));
+    if (!locked) return;
+    std::memcpy(locked, characters.data(), characters.size() * sizeof(char16_t));
+    GlobalUnlock(block.handle);
+    if (SetClipboardData(CF_UNICODETEXT, block.handle)) block.Release();
+}
+
+// The clipboard's text in the form of the view's clipboard format, from its characters.
+std::string BytesFromCharacters(UINT format, bool* refused) {
+    *refused = true;
+    HANDLE data = GetClipboardData(CF_UNICODETEXT);
+    if (!data) return {};
+    const auto* text = static_cast<const char16_t*>(GlobalLock(data));
+    if (!text) return {};
+    *refused = false;
+    std::size_t count = 0;
+    const std::size_t room = GlobalSize(data) / sizeof(char16_t);
+    while (count < room && text[count]) ++count;
+    std::string bytes;
+    try {
+        bytes = EncodeChart(ChartOfFormat(format), std::u16string_view(text, count));
+    } catch (const std::bad_alloc&) {
+        // Memory refused: nothing is pasted, as for the bytes' own block.
+        bytes.clear();
+        *refused = true;
+    }
+    GlobalUnlock(data);
+    return bytes;
+}
+
+// The clipboard's bytes in the view's code page put in place of the selection; false when memory
+// for them ran out (the only way it fails), and then the text and the journal are as they were.
+bool InsertViewBytes(const char* text, std::size_t count) {
+    std::unique_ptr<char[]> converted;
+    const char* inserted = text;
+    if (CodePageIndex == 2) {
+        converted.reset(new (std::nothrow) char[count + 1]());
+        if (!converted) return false;
+        for (std::size_t i = 0; i < count; ++i)
+            converted[i] = static_cast<char>(MapHigh(kOemToKoi8, static_cast<std::uint8_t>(text[i])));
+        inserted = converted.get();
+    }
+    const UndoMark mark = MarkUndo();
+    RecordUndo(UndoKind::ReplaceRange, static_cast<std::int32_t>(count));
+    MemoryStream stream;
+    stream.buffer = const_cast<char*>(inserted);
+    stream.length = static_cast<std::uint32_t>(count);
+    if (StreamTextIn(stream, kStreamSelection)) return true;
+    ForgetUndoSince(mark);
+    return false;
+}
+
 // The block holds count bytes of the view code page, locked at bytes; they go onto the clipboard in
 // the view's form. The block is the clipboard's once it is placed; on every other path it is freed
 // by its owner.
 void PlaceViewBytes(GlobalBlock& block, std::uint8_t* bytes, std::size_t count) {
     if (CodePageIndex == 2) MapHighInPlace(kKoi8ToOem, bytes, count);
+    const UINT format = ClipboardFormatOfView();
+    std::u16string characters;
+    if (SystemReadsOtherwise(format)) {
+        try {
+            characters = DecodeChart(ChartOfFormat(format), std::string_view(reinterpret_cast<char*>(bytes), count));
+        } catch (const std::bad_alloc&) {
+            // Memory refused for the characters: the bytes go alone.
+            characters.clear();
+        }
+    }
     GlobalUnlock(block.handle);
     ClipboardOpen clipboard(MainWindow);
     if (!clipboard.open) return;
     EmptyClipboard();
-    if (SetClipboardData(ClipboardFormatOfView(), block.handle)) block.Release();
+    if (!SetClipboardData(format, block.handle)) return;
+    block.Release();
+    if (!characters.empty()) PlaceCharacters(characters);
 }
 
 }  // namespace
@@ -87,36 +165,21 @@ void CopySelection() {
 
 namespace {
 
-// The clipboard's text in the view's code page put in place of the selection; false when memory
-// for it ran out (the only way it fails), and then the text and the journal are as they were.
+// False when memory for the pasted text ran out.
 bool PasteOpenClipboard() {
-    HANDLE data = GetClipboardData(ClipboardFormatOfView());
+    const UINT format = ClipboardFormatOfView();
+    if (SystemReadsOtherwise(format) && IsClipboardFormatAvailable(CF_UNICODETEXT)) {
+        bool refused = false;
+        const std::string bytes = BytesFromCharacters(format, &refused);
+        return refused || InsertViewBytes(bytes.data(), bytes.size());
+    }
+    HANDLE data = GetClipboardData(format);
     if (!data) return true;
     const char* text = static_cast<const char*>(GlobalLock(data));
     if (!text) return true;
     // Another program's block need not hold a terminator: the text ends at the block's end at the latest.
-    std::size_t count = strnlen(text, GlobalSize(data));
-
-    std::unique_ptr<char[]> converted;
-    const char* inserted = text;
-    if (CodePageIndex == 2) {
-        converted.reset(new (std::nothrow) char[count + 1]());
-        if (!converted) {
-            GlobalUnlock(data);
-            return false;
-        }
-        for (std::size_t i = 0; i < count; ++i)
-            converted[i] = static_cast<char>(MapHigh(kOemToKoi8, static_cast<std::uint8_t>(text[i])));
-        inserted = converted.get();
-    }
-    const UndoMark mark = MarkUndo();
-    RecordUndo(UndoKind::ReplaceRange, static_cast<std::int32_t>(count));
-    MemoryStream stream;
-    stream.buffer = const_cast<char*>(inserted);
-    stream.length = static_cast<std::uint32_t>(count);
-    const bool pasted = StreamTextIn(stream, kStreamSelection);
+    const bool pasted = InsertViewBytes(text, strnlen(text, GlobalSize(data)));
     GlobalUnlock(data);
-    if (!pasted) ForgetUndoSince(mark);
     return pasted;
 }
 

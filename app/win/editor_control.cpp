@@ -434,8 +434,8 @@ void ApplyFont(Editor& e) {
     HDC dc = GetDC(e.window);
     int dpi = GetDeviceCaps(dc, LOGPIXELSY);
     ReleaseDC(e.window, dc);
-    LOGFONTA logFont = EditorLogFont(e.format, dpi);
-    HFONT created = CreateFontIndirectA(&logFont);
+    LOGFONTW logFont = EditorLogFont(e.format, dpi);
+    HFONT created = CreateFontIndirectW(&logFont);
     if (!created) created = static_cast<HFONT>(GetStockObject(SYSTEM_FIXED_FONT));
     e.font.reset(created);
     MeasureFont(e);

@@ -4,12 +4,14 @@
 #include <richedit.h>
 
 #include <cstring>
+#include <iterator>
 #include <string>
 
 #include "app/ui_text.h"
 #include "app/win/application.h"
 #include "app/win/clipboard.h"
 #include "app/win/menu_tables.h"
+#include "app/win/shown_text.h"
 #include "app/win/status_bar.h"
 #include "app/win/toolbar.h"
 #include "appearance/win/colours.h"
@@ -61,7 +63,7 @@ void ShowHelpContents(HWND window) {
     char found[MAX_PATH];
     DWORD length = SearchPathA(nullptr, "VEMKO", ".HLP", MAX_PATH, found, nullptr);
     if (length == 0 || length >= MAX_PATH) {
-        MessageBoxA(window, "Файл справки VEMKO.HLP не найден."_ui, "VEMKO", MB_OK | MB_ICONINFORMATION);
+        ShowMessageBox(window, "Файл справки VEMKO.HLP не найден."_ui, "VEMKO", MB_OK | MB_ICONINFORMATION);
         return;
     }
     WinHelpA(window, found, HELP_CONTENTS, 0);
@@ -168,25 +170,39 @@ void CopyText(char* destination, int size, const char* text) {
     if (destination && size > 0) lstrcpynA(destination, text, size);
 }
 
+// The main window is a Unicode window, so the toolbar and its tooltips ask in UTF-16.
+void CopyText(wchar_t* destination, int size, const char* text) {
+    if (destination && size > 0) lstrcpynW(destination, WideText(text).c_str(), size);
+}
+
+template <typename Tip>
+void AnswerTip(Tip* tip) {
+    CopyText(tip->szText, static_cast<int>(std::size(tip->szText)), MenuText(static_cast<UINT>(tip->hdr.idFrom)));
+}
+
+template <typename Request>
+LRESULT AnswerButtonInfo(Request* request) {
+    if (request->iItem < 0 || request->iItem >= kAvailableButtonCount) return FALSE;
+    request->tbButton = AvailableButtons[request->iItem];
+    CopyText(request->pszText, request->cchText, MenuText(static_cast<UINT>(request->tbButton.idCommand)));
+    return TRUE;
+}
+
 // Handled notifications give their answer; the others go on to the default processing.
 bool OnNotify(NMHDR* header, LRESULT& answer) {
     switch (header->code) {
-    case TTN_NEEDTEXTA: {
-        auto* tip = reinterpret_cast<NMTTDISPINFOA*>(header);
-        CopyText(tip->szText, sizeof tip->szText, MenuText(static_cast<UINT>(tip->hdr.idFrom)));
+    case TTN_NEEDTEXTA:
+        AnswerTip(reinterpret_cast<NMTTDISPINFOA*>(header));
         return false;
-    }
-    case TBN_GETBUTTONINFOA: {
-        auto* request = reinterpret_cast<NMTOOLBARA*>(header);
-        if (request->iItem < 0 || request->iItem >= kAvailableButtonCount) {
-            answer = FALSE;
-            return true;
-        }
-        request->tbButton = AvailableButtons[request->iItem];
-        CopyText(request->pszText, request->cchText, MenuText(static_cast<UINT>(request->tbButton.idCommand)));
-        answer = TRUE;
+    case TTN_NEEDTEXTW:
+        AnswerTip(reinterpret_cast<NMTTDISPINFOW*>(header));
+        return false;
+    case TBN_GETBUTTONINFOA:
+        answer = AnswerButtonInfo(reinterpret_cast<NMTOOLBARA*>(header));
         return true;
-    }
+    case TBN_GETBUTTONINFOW:
+        answer = AnswerButtonInfo(reinterpret_cast<NMTOOLBARW*>(header));
+        return true;
     case TBN_RESET:
         RestoreToolBarLayout();
         answer = 0;
@@ -247,10 +263,10 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         OnInitMenuPopup(reinterpret_cast<HMENU>(wParam), LOWORD(lParam), HIWORD(lParam) != 0);
         break;
     case WM_MENUCHAR:
-        return AnswerMenuCharacter(window, static_cast<char>(LOWORD(wParam)), reinterpret_cast<HMENU>(lParam));
+        return AnswerMenuCharacter(window, static_cast<wchar_t>(LOWORD(wParam)), reinterpret_cast<HMENU>(lParam));
     case WM_USER + 1:
         ShowCaretPosition();
         break;
     }
-    return DefWindowProcA(window, message, wParam, lParam);
+    return DefWindowProcW(window, message, wParam, lParam);
 }

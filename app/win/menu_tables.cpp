@@ -4,6 +4,7 @@
 #include <initializer_list>
 
 #include "app/win/application.h"
+#include "app/win/shown_text.h"
 #include "resources/resource.h"
 
 HMENU SubMenus[kSubMenuCount] = {};
@@ -44,25 +45,27 @@ char MnemonicOf(const char* text) {
 
 // The key that types the character on the layout active now, shift state left out; -1 when this
 // layout cannot type it.
-int KeyOf(char character) {
-    SHORT scan = VkKeyScanA(character);
+int KeyOf(wchar_t character) {
+    SHORT scan = VkKeyScanW(character);
     if (scan == -1) return -1;
     return scan & 0xFF;
 }
 
-char UpperCase(char character) {
-    char buffer[1] = {character};
-    CharUpperBuffA(buffer, 1);
+wchar_t UpperCase(wchar_t character) {
+    wchar_t buffer[1] = {character};
+    CharUpperBuffW(buffer, 1);
     return buffer[0];
 }
 
-// Whether the typed character and a mnemonic are typed by the same key. Wine finds keys through the
-// X server's keymap, which may hold no Cyrillic letters while the program's layout is the Russian
-// one: when no key types either character, they match by their upper case, as one key would.
-bool SameKey(char typed, char mnemonic) {
+// Whether the typed character and a mnemonic (1251) are typed by the same key. Wine finds keys
+// through the X server's keymap, which may hold no Cyrillic letters while the program's layout is
+// the Russian one: when no key types either character, they match by their upper case, as one key
+// would.
+bool SameKey(wchar_t typed, char mnemonicByte) {
+    const wchar_t mnemonic = WideText(std::string_view(&mnemonicByte, 1))[0];
     const int typedKey = KeyOf(typed), mnemonicKey = KeyOf(mnemonic);
     if (typedKey >= 0 || mnemonicKey >= 0) return typedKey == mnemonicKey;
-    return static_cast<unsigned char>(typed) >= 0x80 && UpperCase(typed) == UpperCase(mnemonic);
+    return typed >= 0x80 && UpperCase(typed) == UpperCase(mnemonic);
 }
 
 }  // namespace
@@ -89,7 +92,11 @@ void BuildMenuTables() {
     for (UINT command = 1; command <= kMenuTextCount; ++command) {
         char* text = MenuTexts[command - 1];
         std::memset(text, 0, kMenuTextSize);
-        if (bar) GetMenuStringA(bar, command, text, kMenuTextSize, MF_BYCOMMAND);
+        // Read in UTF-16 and kept as 1251: through the A call the system would give the texts in its
+        // own code page.
+        wchar_t wide[kMenuTextSize] = {};
+        if (bar && GetMenuStringW(bar, command, wide, kMenuTextSize, MF_BYCOMMAND) > 0)
+            lstrcpynA(text, AnsiText(wide).c_str(), kMenuTextSize);
     }
     MnemonicCount = 0;
 
@@ -112,7 +119,7 @@ void BuildMenuTables() {
     MakeOwnerDrawn(7, IDM_HELP);
 }
 
-LRESULT AnswerMenuCharacter(HWND window, char typed, HMENU openMenu) {
+LRESULT AnswerMenuCharacter(HWND window, wchar_t typed, HMENU openMenu) {
     for (int i = 0; i < MnemonicCount; ++i) {
         const MnemonicEntry& entry = MnemonicTable[i];
         HMENU menu = SubMenus[entry.popup];

@@ -35,4 +35,4 @@ const char* MenuText(UINT command);
 // Re-declares the ten recent-file items 909 down to 900, so that the menu measures them anew.
 void RedeclareRecentMenuItems();
 // The answer to WM_MENUCHAR: a typed character in an open menu that holds owner-drawn items.
-LRESULT AnswerMenuCharacter(HWND window, char typed, HMENU openMenu);
+LRESULT AnswerMenuCharacter(HWND window, wchar_t typed, HMENU openMenu);

@@ -7,9 +7,10 @@
 
 #include "app/page_fit.h"
 #include "app/view_decoding.h"
+#include "app/win/shown_text.h"
 
-LOGFONTA EditorLogFont(const CHARFORMATA& format, int pixelsPerInchY) {
-    LOGFONTA logFont{};
+LOGFONTW EditorLogFont(const CHARFORMATA& format, int pixelsPerInchY) {
+    LOGFONTW logFont{};
     LONG twips = format.yHeight > 0 ? format.yHeight : 200;
     logFont.lfHeight = -MulDiv(twips, pixelsPerInchY, 1440);
     logFont.lfWeight = (format.dwEffects & CFE_BOLD) ? FW_BOLD : FW_NORMAL;
@@ -19,7 +20,8 @@ LOGFONTA EditorLogFont(const CHARFORMATA& format, int pixelsPerInchY) {
     // The text is drawn as Unicode through the view's decoding, so the font need only have the
     // glyphs; asking for the OEM character set would find no font at all on some systems.
     logFont.lfCharSet = DEFAULT_CHARSET;
-    lstrcpynA(logFont.lfFaceName, format.szFaceName, LF_FACESIZE);
+    // The face is a 1251 text of the settings; the A call would read it in the system's code page.
+    lstrcpynW(logFont.lfFaceName, WideText(format.szFaceName).c_str(), LF_FACESIZE);
     logFont.lfPitchAndFamily = logFont.lfFaceName[0] ? format.bPitchAndFamily : (FIXED_PITCH | FF_MODERN);
     logFont.lfQuality = DEFAULT_QUALITY;
     return logFont;
@@ -53,8 +55,8 @@ struct FontDeleter {
 using FontHandle = std::unique_ptr<std::remove_pointer_t<HFONT>, FontDeleter>;
 
 FontHandle CreateEditorFont(const CHARFORMATA& format, int pixelsPerInchY) {
-    LOGFONTA logFont = EditorLogFont(format, pixelsPerInchY);
-    return FontHandle(CreateFontIndirectA(&logFont));
+    LOGFONTW logFont = EditorLogFont(format, pixelsPerInchY);
+    return FontHandle(CreateFontIndirectW(&logFont));
 }
 
 bool SameFormat(const CHARFORMATA& a, const CHARFORMATA& b) {

@@ -15,7 +15,7 @@
 
 // The font the control shows its character format in, for a device of the given vertical
 // resolution. A height of 0 has not been chosen by anyone and stands for ten points.
-LOGFONTA EditorLogFont(const CHARFORMATA& format, int pixelsPerInchY);
+LOGFONTW EditorLogFont(const CHARFORMATA& format, int pixelsPerInchY);
 
 struct FontMeasures {
     int lineHeight = 1;

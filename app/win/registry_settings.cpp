@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "app/win/shown_text.h"
+
 namespace {
 
 class RegistryKey {
@@ -40,29 +42,36 @@ RegistrySettingsStore registryStore;
 void SetValue(std::string_view name, DWORD type, const void* data, DWORD size) {
     RegistryKey key = RegistryKey::Create();
     if (!key) return;
-    RegSetValueExA(key.get(), std::string(name).c_str(), 0, type, static_cast<const BYTE*>(data), size);
+    RegSetValueExW(key.get(), WideText(name).c_str(), 0, type, static_cast<const BYTE*>(data), size);
 }
 
 }  // namespace
 
+// Texts are stored and read in UTF-16 and handed over as 1251, so that a text reads back the same in
+// another instance and on a system of any code page; the A functions would convert through the
+// system's code page. A Russian system's A functions stored exactly these UTF-16 texts, so values
+// written before read the same.
 std::optional<std::string> RegistrySettingsStore::ReadData(std::string_view name) {
     RegistryKey key = RegistryKey::Open(KEY_QUERY_VALUE);
     if (!key) return std::nullopt;
-    const std::string valueName(name);
-    // The size asked first is an upper bound for texts (the registry keeps them in UTF-16); the read
-    // itself says how many bytes the text has in the ANSI code page. A value growing in between is
-    // asked again.
+    const std::wstring valueName = WideText(name);
+    // A value growing between the two calls is asked again.
     for (int attempt = 0; attempt < 4; ++attempt) {
         DWORD size = 0;
-        LONG status = RegQueryValueExA(key.get(), valueName.c_str(), nullptr, nullptr, nullptr, &size);
+        DWORD type = REG_NONE;
+        LONG status = RegQueryValueExW(key.get(), valueName.c_str(), nullptr, &type, nullptr, &size);
         if (status != ERROR_SUCCESS && status != ERROR_MORE_DATA) return std::nullopt;
         std::string data(size, '\0');
-        status = RegQueryValueExA(key.get(), valueName.c_str(), nullptr, nullptr,
-                                  reinterpret_cast<BYTE*>(data.data()), &size);
+        status = RegQueryValueExW(key.get(), valueName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
+                                  &size);
         if (status == ERROR_MORE_DATA) continue;
         if (status != ERROR_SUCCESS) return std::nullopt;
         data.resize(size < data.size() ? size : data.size());
-        return data;
+        if (type != REG_SZ && type != REG_EXPAND_SZ && type != REG_MULTI_SZ) return data;
+        // One byte per character, the terminator included, as the A call counts a 1251 text.
+        std::wstring text(data.size() / sizeof(wchar_t), L'\0');
+        data.copy(reinterpret_cast<char*>(text.data()), text.size() * sizeof(wchar_t));
+        return AnsiText(text);
     }
     return std::nullopt;
 }
@@ -73,8 +82,8 @@ void RegistrySettingsStore::WriteDword(std::string_view name, std::uint32_t valu
 }
 
 void RegistrySettingsStore::WriteText(std::string_view name, std::string_view text) {
-    std::string data(text);
-    SetValue(name, REG_SZ, data.c_str(), static_cast<DWORD>(data.size() + 1));
+    const std::wstring data = WideText(text);
+    SetValue(name, REG_SZ, data.c_str(), static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
 }
 
 void InstallRegistrySettings() { InstallSettingsStore(&registryStore); }

@@ -6,6 +6,7 @@
 #include "app/ui_text.h"
 #include "app/win/application.h"
 #include "app/win/editor_setup.h"
+#include "app/win/shown_text.h"
 #include "document/win/view_code_page.h"
 
 HWND StatusBar = nullptr;
@@ -37,10 +38,10 @@ void ShowCaretPosition() {
     const LRESULT lineStart = SendMessageA(EditorControl, EM_LINEINDEX, line, 0);
     const std::string text = CaretPositionText(static_cast<std::uint32_t>(selection.cpMin - lineStart + 1),
                                                static_cast<std::uint32_t>(line + 1));
-    SendMessageA(StatusBar, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    SetStatusText(StatusBar, 0, text);
 }
 
 void ShowEditMode() {
     if (!StatusBar) return;
-    SendMessageA(StatusBar, SB_SETTEXTA, 3, reinterpret_cast<LPARAM>(OverwriteMode ? "Замена"_ui : "Вставка"_ui));
+    SetStatusText(StatusBar, 3, OverwriteMode ? "Замена"_ui : "Вставка"_ui);
 }

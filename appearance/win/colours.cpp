@@ -11,6 +11,7 @@
 #include "app/settings.h"
 #include "app/win/application.h"
 #include "app/win/editor_setup.h"
+#include "app/win/shown_text.h"
 #include "app/win/status_bar.h"
 #include "appearance/html_tags.h"
 
@@ -80,7 +81,7 @@ public:
         shown_ = true;
         char text[32];
         std::snprintf(text, sizeof text, "HTML %u%%", static_cast<unsigned>(position * 100.0 / length_));
-        SendMessageA(StatusBar, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(text));
+        SetStatusText(StatusBar, 0, text);
         UpdateWindow(StatusBar);
     }
 

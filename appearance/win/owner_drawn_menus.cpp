@@ -4,6 +4,7 @@
 
 #include "app/win/application.h"
 #include "app/win/menu_tables.h"
+#include "app/win/shown_text.h"
 #include "appearance/menu_items.h"
 #include "resources/resource.h"
 
@@ -60,7 +61,7 @@ void MeasureMenuItem(MEASUREITEMSTRUCT& item) {
     RECT measured{};
     if (HDC screen = GetDC(nullptr)) {
         HGDIOBJ previous = SelectObject(screen, ItemFont());
-        DrawTextA(screen, text.c_str(), -1, &measured, DT_CALCRECT | DT_SINGLELINE);
+        DrawTextW(screen, WideText(text).c_str(), -1, &measured, DT_CALCRECT | DT_SINGLELINE);
         SelectObject(screen, previous);
         ReleaseDC(nullptr, screen);
     }
@@ -102,15 +103,16 @@ void DrawMenuItem(const DRAWITEMSTRUCT& item) {
     const COLORREF previousColour = SetTextColor(dc, textColour);
     RECT textArea = ToRect(layout.text);
     constexpr UINT kFormat = DT_SINGLELINE | DT_VCENTER;
+    const std::wstring label = WideText(text.label);
     if (greyed && !selected) {
         // Engraved: a light copy one pixel right and down under the grey text.
         RECT shadow = textArea;
         OffsetRect(&shadow, 1, 1);
         SetTextColor(dc, GetSysColor(COLOR_BTNHIGHLIGHT));
-        DrawTextA(dc, text.label.c_str(), -1, &shadow, kFormat);
+        DrawTextW(dc, label.c_str(), -1, &shadow, kFormat);
         SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
     }
-    DrawTextA(dc, text.label.c_str(), -1, &textArea, kFormat);
+    DrawTextW(dc, label.c_str(), -1, &textArea, kFormat);
     SelectObject(dc, previousFont);
     SetBkMode(dc, previousMode);
     SetTextColor(dc, previousColour);

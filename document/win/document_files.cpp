@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <cwchar>
 #include <memory>
 #include <string>
 
@@ -9,13 +10,14 @@
 #include "app/ui_text.h"
 #include "app/win/application.h"
 #include "app/win/editor_control.h"
+#include "app/win/shown_text.h"
 #include "document/code_page_guess.h"
 #include "document/recent_files.h"
 #include "document/undo_journal.h"
 #include "document/win/recent_files_host.h"
 #include "document/win/view_code_page.h"
 
-OPENFILENAMEA FileDialogRecord{};
+OPENFILENAMEW FileDialogRecord{};
 DWORD FilterIndex = 1;
 
 namespace {
@@ -41,9 +43,9 @@ private:
     HANDLE file_;
 };
 
-OwnedFile OpenForReading(const char* path) {
+OwnedFile OpenForReading(const wchar_t* path) {
     // Shared for writing too, so a file another program keeps open (a log) can still be read.
-    return OwnedFile(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+    return OwnedFile(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                  FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
 }
 
@@ -157,10 +159,10 @@ DWORD StreamFailure(bool callbackFailed, DWORD callbackError, DWORD streamError)
 }
 
 // The folder part of a full path, without its last backslash ("C:\" for a file in a root).
-std::string FolderOf(const char* path) {
-    std::string text(path);
-    std::size_t slash = text.find_last_of("\\/");
-    if (slash == std::string::npos) return ".";
+std::wstring FolderOf(const wchar_t* path) {
+    std::wstring text(path);
+    std::size_t slash = text.find_last_of(L"\\/");
+    if (slash == std::wstring::npos) return L".";
     if (slash == 2 && text[1] == ':') return text.substr(0, 3);
     return text.substr(0, slash);
 }
@@ -168,18 +170,18 @@ std::string FolderOf(const char* path) {
 // Writes the whole text to a new file beside target and puts it in target's place. On failure
 // reports it and leaves target untouched (the new file is removed). creationTime, when given, is
 // carried over so the replaced file keeps its creation date.
-bool WriteTextInPlaceOf(const char* target, const FILETIME* creationTime, DWORD readOnlyAttributes) {
-    char newFile[MAX_PATH];
-    if (!GetTempFileNameA(FolderOf(target).c_str(), "vmk", 0, newFile)) {
+bool WriteTextInPlaceOf(const wchar_t* target, const FILETIME* creationTime, DWORD readOnlyAttributes) {
+    wchar_t newFile[MAX_PATH];
+    if (!GetTempFileNameW(FolderOf(target).c_str(), L"vmk", 0, newFile)) {
         ReportLastError();
         return false;
     }
-    OwnedFile file(CreateFileA(newFile, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    OwnedFile file(CreateFileW(newFile, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                FILE_ATTRIBUTE_ARCHIVE | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     // An open file cannot be deleted: it is closed first, whatever failed.
     auto discard = [&](DWORD error) {
         file.Close();
-        DeleteFileA(newFile);
+        DeleteFileW(newFile);
         ReportError(error);
         return false;
     };
@@ -196,26 +198,38 @@ bool WriteTextInPlaceOf(const char* target, const FILETIME* creationTime, DWORD 
     if (!file.Close()) return discard(GetLastError());
 
     // A read-only file cannot be replaced; the caller asked the user and restores the attribute.
-    if (readOnlyAttributes) SetFileAttributesA(target, FILE_ATTRIBUTE_ARCHIVE);
-    if (!MoveFileExA(newFile, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (readOnlyAttributes) SetFileAttributesW(target, FILE_ATTRIBUTE_ARCHIVE);
+    if (!MoveFileExW(newFile, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         DWORD error = GetLastError();
-        if (readOnlyAttributes) SetFileAttributesA(target, readOnlyAttributes);
+        if (readOnlyAttributes) SetFileAttributesW(target, readOnlyAttributes);
         return discard(error);
     }
     return true;
 }
 
+// Pairs of NUL-ended texts, ended by an empty one.
+std::wstring WideFilterList(const char* list) {
+    const char* end = list;
+    while (*end) end += std::strlen(end) + 1;
+    return WideText(std::string_view(list, static_cast<std::size_t>(end - list) + 1));
+}
+
+const wchar_t* WideExtension(DWORD filterIndex) {
+    static const wchar_t* const extensions[] = {L"txt", L"", L"htm", L"pas", L"c", L"bat"};
+    return DefaultExtension(filterIndex) ? extensions[filterIndex - 1] : nullptr;
+}
+
 // The three dialogs: the path buffer, flags and default extension set, FilterIndex offered and taken
 // back when the user confirms.
-bool RunFileDialog(bool save, char* path, DWORD flags) {
+bool RunFileDialog(bool save, wchar_t* path, DWORD flags) {
     if (FileDialogRecord.lStructSize == 0) PrepareFileDialogRecord();
     FileDialogRecord.hwndOwner = MainWindow;
     FileDialogRecord.lpstrFile = path;
     FileDialogRecord.nMaxFile = MAX_PATH;
     FileDialogRecord.Flags = flags | OFN_EXPLORER | OFN_ENABLEHOOK;
     FileDialogRecord.nFilterIndex = FilterIndex;
-    if (const char* extension = DefaultExtension(FilterIndex)) FileDialogRecord.lpstrDefExt = extension;
-    BOOL confirmed = save ? GetSaveFileNameA(&FileDialogRecord) : GetOpenFileNameA(&FileDialogRecord);
+    if (const wchar_t* extension = WideExtension(FilterIndex)) FileDialogRecord.lpstrDefExt = extension;
+    BOOL confirmed = save ? GetSaveFileNameW(&FileDialogRecord) : GetOpenFileNameW(&FileDialogRecord);
     FileDialogRecord.lpstrFile = nullptr;
     if (!confirmed) return false;
     FilterIndex = FileDialogRecord.nFilterIndex;
@@ -223,8 +237,8 @@ bool RunFileDialog(bool save, char* path, DWORD flags) {
 }
 
 bool AskToOverwriteReadOnly() {
-    std::string question = std::string(CurrentFileName) + ": только для чтения!\rПерезаписать?"_ui;
-    return MessageBoxA(MainWindow, question.c_str(), "VEMKO", MB_YESNO | MB_ICONQUESTION) == IDYES;
+    std::wstring question = DocumentPath() + WideText(": только для чтения!\rПерезаписать?"_ui);
+    return MessageBoxW(MainWindow, question.c_str(), L"VEMKO", MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
 }  // namespace
@@ -240,17 +254,17 @@ bool StreamTextIn(MemoryStream& stream, WPARAM flags) {
 }
 
 void PrepareFileDialogRecord() {
-    static const char* const filters =
+    static const std::wstring filters = WideFilterList(
         "Текстовые файлы (*.txt,*.diz,*.rtf)\0*.txt;*.diz;*.rtf\0"
         "Все файлы (*.*)\0*.*\0"
         "HTML файлы (*.htm,*.html)\0*.htm;*.html\0"
         "Pascal файлы (*.pas,*.dpr,*.asm)\0*.pas;*.dpr;*.asm\0"
         "C++ файлы (*.c,*.cpp,*.h,*.rc)\0*.c;*.h;*.cpp;*.rc\0"
-        "OS файлы (*.bat,*.log,*.ini)\0*.bat;*.log;*.ini\0"_ui;
+        "OS файлы (*.bat,*.log,*.ini)\0*.bat;*.log;*.ini\0"_ui);
     FileDialogRecord.lStructSize = sizeof FileDialogRecord;
     FileDialogRecord.hwndOwner = MainWindow;
     FileDialogRecord.hInstance = ProgramInstance;
-    FileDialogRecord.lpstrFilter = filters;
+    FileDialogRecord.lpstrFilter = filters.c_str();
     FileDialogRecord.nMaxFile = MAX_PATH;
     FileDialogRecord.lpfnHook = FileDialogHook;
 }
@@ -267,10 +281,10 @@ UINT_PTR CALLBACK FileDialogHook(HWND dialog, UINT message, WPARAM, LPARAM lPara
     if (message == WM_INITDIALOG) {
         SendMessageA(frame, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(SmallIcon));
     } else if (message == WM_NOTIFY && reinterpret_cast<NMHDR*>(lParam)->code == CDN_TYPECHANGE) {
-        const auto* notification = reinterpret_cast<OFNOTIFYA*>(lParam);
-        if (const char* extension = DefaultExtension(notification->lpOFN->nFilterIndex)) {
+        const auto* notification = reinterpret_cast<OFNOTIFYW*>(lParam);
+        if (const wchar_t* extension = WideExtension(notification->lpOFN->nFilterIndex)) {
             FileDialogRecord.lpstrDefExt = extension;
-            SendMessageA(frame, CDM_SETDEFEXT, 0, reinterpret_cast<LPARAM>(extension));
+            SendMessageW(frame, CDM_SETDEFEXT, 0, reinterpret_cast<LPARAM>(extension));
         }
     }
     return 0;
@@ -278,9 +292,11 @@ UINT_PTR CALLBACK FileDialogHook(HWND dialog, UINT message, WPARAM, LPARAM lPara
 
 bool DocumentIsUntitled() { return std::strcmp(CurrentFileName, UntitledName) == 0; }
 
-bool LoadFile(const char* path) {
+bool LoadFile(const char* path) { return LoadFile(WideText(path).c_str()); }
+
+bool LoadFile(const wchar_t* path) {
     // A name that does not fit CurrentFileName would be saved under a cut-off name.
-    if (std::strlen(path) >= sizeof CurrentFileName) return false;
+    if (std::wcslen(path) >= sizeof CurrentFileName) return false;
     OwnedFile file = OpenForReading(path);
     if (!file) return false;
     std::uint64_t size = 0;
@@ -308,7 +324,7 @@ bool LoadFile(const char* path) {
 
     ClearUndo();
     SetModified(false);
-    SetCurrentFileName(path);
+    SetDocumentPath(path);
     AddRecentFile(CurrentFileName, RestoreCaretPosition, ProgramRecentFilesHost());
     UpdateTitle();
     auto guess = static_cast<std::uint8_t>(GuessCodePage(stream->sample, stream->sampleCount));
@@ -321,28 +337,29 @@ bool LoadFile(const char* path) {
 
 bool SaveDocument() {
     DWORD attributes = FILE_ATTRIBUTE_ARCHIVE;
+    const std::wstring path = DocumentPath();
     WIN32_FILE_ATTRIBUTE_DATA existing;
-    bool exists = GetFileAttributesExA(CurrentFileName, GetFileExInfoStandard, &existing) != 0;
+    bool exists = GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &existing) != 0;
     if (exists) {
         attributes = existing.dwFileAttributes;
         if ((attributes & FILE_ATTRIBUTE_READONLY) && !AskToOverwriteReadOnly()) return false;
     }
-    bool written = WriteTextInPlaceOf(CurrentFileName, exists ? &existing.ftCreationTime : nullptr,
+    bool written = WriteTextInPlaceOf(path.c_str(), exists ? &existing.ftCreationTime : nullptr,
                                       attributes & FILE_ATTRIBUTE_READONLY ? attributes : 0);
     if (!written) return false;
     // The new file takes over the old one's attributes: a read-only file overwritten after "Yes" is
     // read-only again.
-    SetFileAttributesA(CurrentFileName, attributes);
+    SetFileAttributesW(path.c_str(), attributes);
     SetModified(false);
     return true;
 }
 
 bool SaveDocumentAs() {
     // The dialog proposes the current name; it becomes the document's only when confirmed.
-    char path[MAX_PATH];
-    lstrcpynA(path, CurrentFileName, MAX_PATH);
+    wchar_t path[MAX_PATH];
+    lstrcpynW(path, DocumentPath().c_str(), MAX_PATH);
     if (!RunFileDialog(true, path, OFN_PATHMUSTEXIST | OFN_OVERWRITEPROMPT)) return false;
-    SetCurrentFileName(path);
+    SetDocumentPath(path);
     bool saved = SaveDocument();
     if (saved) {
         AddRecentFile(CurrentFileName, false, ProgramRecentFilesHost());
@@ -355,12 +372,12 @@ bool SaveDocumentAs() {
 bool SaveCurrentDocument() { return DocumentIsUntitled() ? SaveDocumentAs() : SaveDocument(); }
 
 void OpenDocument() {
-    char path[MAX_PATH] = "";
+    wchar_t path[MAX_PATH] = L"";
     if (RunFileDialog(false, path, OFN_FILEMUSTEXIST)) LoadFile(path);
 }
 
 void InsertFile() {
-    char path[MAX_PATH] = "";
+    wchar_t path[MAX_PATH] = L"";
     if (!RunFileDialog(false, path, OFN_FILEMUSTEXIST)) return;
     OwnedFile file = OpenForReading(path);
     if (!file) return;
@@ -381,8 +398,8 @@ void InsertFile() {
 bool ConfirmSaveChanges() {
     if (!DocumentIsUntitled()) RememberCaret(CurrentFileName, ProgramRecentFilesHost());
     if (!SendMessageA(EditorControl, EM_GETMODIFY, 0, 0)) return true;
-    std::string question = "Сохранить "_ui + std::string(CurrentFileName) + "?";
-    switch (MessageBoxA(MainWindow, question.c_str(), "VEMKO", MB_YESNOCANCEL | MB_ICONQUESTION)) {
+    std::wstring question = WideText("Сохранить "_ui) + DocumentPath() + L"?";
+    switch (MessageBoxW(MainWindow, question.c_str(), L"VEMKO", MB_YESNOCANCEL | MB_ICONQUESTION)) {
     case IDNO:
         return true;
     case IDYES:

@@ -38,7 +38,7 @@ bool StreamTextOut(MemoryStream& stream);
 bool StreamTextIn(MemoryStream& stream, WPARAM flags);
 
 // The one open/save dialog record of the three file dialogs.
-extern OPENFILENAMEA FileDialogRecord;
+extern OPENFILENAMEW FileDialogRecord;
 // The filter last chosen in any of the three dialogs (1-6), offered by the next one; not kept in the
 // settings.
 extern DWORD FilterIndex;
@@ -56,6 +56,8 @@ bool DocumentIsUntitled();
 // Loads the file into the control in place of the whole text; true when loaded. Silent when the file
 // cannot be opened; a file larger than TextLimit, a read error or a text the control cannot hold is
 // reported, and then the document the control had stays, with its name, undo journal and view.
+bool LoadFile(const wchar_t* path);
+// The same by a path of 1251 text.
 bool LoadFile(const char* path);
 // Writes the text to CurrentFileName; true when written. The bytes go to a new file in the same
 // folder, which takes the old file's place only once every byte is written and flushed: a failed

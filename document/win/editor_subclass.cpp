@@ -16,6 +16,7 @@
 #include "document/win/control_text_access.h"
 #include "document/win/document_files.h"
 #include "document/win/view_code_page.h"
+#include "encoding/chart_text.h"
 #include "encoding/code_page_tables.h"
 #include "encoding/win/run_transform.h"
 
@@ -41,21 +42,6 @@ bool OfferedToAccelerators(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     MSG offered{MainWindow, message, wParam, lParam, 0, {}};
     return (IsUnicode(window) ? TranslateAcceleratorW(MainWindow, AcceleratorTable, &offered)
                               : TranslateAcceleratorA(MainWindow, AcceleratorTable, &offered)) != 0;
-}
-
-// The typed character as the keyboard's 1251 byte; one that 1251 lacks becomes '?', as the system
-// makes it for an ANSI window.
-std::uint8_t AnsiByteOfTyped(HWND window, WPARAM character) {
-    if (character < 0x80) return static_cast<std::uint8_t>(character);
-    wchar_t wide = static_cast<wchar_t>(character);
-    if (!IsUnicode(window)) {
-        const char byte = static_cast<char>(character & 0xFF);
-        if (GetACP() == 1251) return static_cast<std::uint8_t>(byte);
-        if (MultiByteToWideChar(CP_ACP, 0, &byte, 1, &wide, 1) != 1) return '?';
-    }
-    char byte = '?';
-    if (WideCharToMultiByte(1251, 0, &wide, 1, &byte, 1, nullptr, nullptr) != 1) return '?';
-    return static_cast<std::uint8_t>(byte);
 }
 
 // The control takes a typed character as the view byte itself (an ANSI window) or as the character
@@ -96,9 +82,9 @@ bool SelectionIsEmpty() {
     return start == end;
 }
 
-LRESULT OnChar(HWND window, WPARAM character, LPARAM lParam) {
-    const std::uint8_t typed = AnsiByteOfTyped(window, character);
-    if (!IsPrintableTyped(typed)) return PassOn(window, WM_CHAR, character, lParam);
+// The keyboard's 1251 byte, typed.
+LRESULT OnChar(HWND window, std::uint8_t typed, LPARAM lParam) {
+    if (!IsPrintableTyped(typed)) return PassOn(window, WM_CHAR, typed, lParam);
     if (!KeepLineBreakWhenTyping(EditorText()) && CodePageIndex == kOem866 && typed == kOemTypedByHand &&
         SelectionIsEmpty()) {
         TypeOemLetterA(window);
@@ -106,6 +92,20 @@ LRESULT OnChar(HWND window, WPARAM character, LPARAM lParam) {
     }
     RecordUndo(OverwriteMode ? UndoKind::OvertypeChar : UndoKind::TypeChar, 1);
     return PassOn(window, WM_CHAR, CharacterForControl(window, ViewByteOfTyped(typed, CodePageIndex)), lParam);
+}
+
+// A typed character in UTF-16 (WM_UNICHAR, or WM_CHAR of a Unicode window): its 1251 byte is typed.
+// One that 1251 lacks has no byte the program could put in its place, so it is refused with the
+// system's beep, as a key that does nothing.
+LRESULT OnCharacter(HWND window, WPARAM character, LPARAM lParam) {
+    // A character beyond the basic plane comes as two halves: one beep for the pair.
+    if (character >= 0xDC00 && character <= 0xDFFF) return 0;
+    const int byte = character > 0xFFFF ? -1 : ByteOfCharacter(charts::kWindows1251, static_cast<char16_t>(character));
+    if (byte < 0) {
+        MessageBeep(MB_OK);
+        return 0;
+    }
+    return OnChar(window, static_cast<std::uint8_t>(byte), lParam);
 }
 
 std::int32_t LineStartOf(HWND window, std::int32_t position) {
@@ -196,8 +196,8 @@ void ShowContextMenu() {
 // False when no file name can be read from the drop.
 bool OpenDroppedFile(WPARAM wParam) {
     HDROP drop = reinterpret_cast<HDROP>(wParam);
-    char name[MAX_PATH] = {};
-    if (DragQueryFileA(drop, 0, name, MAX_PATH) == 0) return false;
+    wchar_t name[MAX_PATH] = {};
+    if (DragQueryFileW(drop, 0, name, MAX_PATH) == 0) return false;
     DragFinish(drop);
     if (ConfirmSaveChanges()) LoadFile(name);
     return true;
@@ -220,10 +220,24 @@ LRESULT GuardedInput(Handle&& handle) {
 }  // namespace
 
 LRESULT CALLBACK EditorSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (OfferedToAccelerators(window, message, wParam, lParam)) return 0;
+    if (OfferedToAccelerators(window, message, wParam, lParam)) {
+        // Wine's default processing decides on the Alt release whether Alt was pressed alone, from the
+        // WM_SYSKEYDOWN messages it has seen; without the one the accelerator took (Alt+F2,
+        // Alt+Backspace) it would open the menu bar, which then takes the next keys. Windows' default
+        // processing does nothing with such a key.
+        if (message == WM_SYSKEYDOWN) DefWindowProcA(window, message, wParam, lParam);
+        return 0;
+    }
     switch (message) {
     case WM_CHAR:
-        return GuardedInput([&] { return OnChar(window, wParam, lParam); });
+        return GuardedInput([&] {
+            if (IsUnicode(window)) return OnCharacter(window, wParam, lParam);
+            return OnChar(window, static_cast<std::uint8_t>(wParam), lParam);
+        });
+    case WM_UNICHAR:
+        if (wParam == UNICODE_NOCHAR) return TRUE;
+        GuardedInput([&] { return OnCharacter(window, wParam, lParam); });
+        return FALSE;
     case WM_KEYDOWN:
         return GuardedInput([&] { return OnKeyDown(window, wParam, lParam); });
     case WM_LBUTTONUP:

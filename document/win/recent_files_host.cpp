@@ -7,6 +7,7 @@
 
 #include "app/win/application.h"
 #include "app/win/menu_tables.h"
+#include "app/win/shown_text.h"
 
 namespace {
 
@@ -17,11 +18,10 @@ public:
     }
 
     std::string ShortPathName(std::string_view path) override {
-        std::string longPath(path);
-        char shortPath[MAX_PATH];
-        DWORD length = GetShortPathNameA(longPath.c_str(), shortPath, MAX_PATH);
+        wchar_t shortPath[MAX_PATH];
+        DWORD length = GetShortPathNameW(WideText(path).c_str(), shortPath, MAX_PATH);
         if (length == 0 || length >= MAX_PATH) return {};
-        return std::string(shortPath, length);
+        return AnsiText(std::wstring_view(shortPath, length));
     }
 
     void PutCaret(std::int32_t position) override {

@@ -9,6 +9,7 @@
 #include "app/settings.h"
 #include "app/win/application.h"
 #include "app/win/editor_control.h"
+#include "app/win/shown_text.h"
 #include "encoding/code_page_tables.h"
 #include "resources/resource.h"
 
@@ -116,10 +117,10 @@ void ShowKeyboardLayout() {
     const char* shown = name;
     if (std::strcmp(name, "00000409") == 0) shown = "EN";
     else if (std::strcmp(name, "00000419") == 0) shown = "RU";
-    SendMessageA(StatusBar, SB_SETTEXTA, 1 | SBT_POPOUT, reinterpret_cast<LPARAM>(shown));
+    SetStatusText(StatusBar, 1 | SBT_POPOUT, shown);
 }
 
 void ShowViewCodePage() {
     if (!StatusBar) return;
-    SendMessageA(StatusBar, SB_SETTEXTA, 2, reinterpret_cast<LPARAM>(CodePageNames[CodePageIndex % 3]));
+    SetStatusText(StatusBar, 2, CodePageNames[CodePageIndex % 3]);
 }

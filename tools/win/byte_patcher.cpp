@@ -7,6 +7,7 @@
 
 #include "app/ui_text.h"
 #include "app/win/application.h"
+#include "app/win/shown_text.h"
 #include "resources/resource.h"
 #include "tools/byte_patch.h"
 
@@ -18,20 +19,20 @@ class PatchFile final : public PatchableFile {
 public:
     enum class Access { Read, ReadWrite };
 
-    PatchFile(const std::string& path, Access access) {
+    PatchFile(const std::wstring& path, Access access) {
         if (access == Access::ReadWrite) {
             // Running with the rights to ignore it (as Wine does for root), the attribute is still
             // the owner's word that the file is not to be changed.
-            DWORD attributes = GetFileAttributesA(path.c_str());
+            DWORD attributes = GetFileAttributesW(path.c_str());
             if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
                 error_ = ERROR_ACCESS_DENIED;
                 return;
             }
             // Not shared for writing: a file that another program is writing is left alone.
-            file_ = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+            file_ = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
         } else {
-            file_ = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+            file_ = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
         }
         if (file_ == INVALID_HANDLE_VALUE) error_ = GetLastError();
@@ -90,17 +91,12 @@ private:
 };
 
 struct BytePatcherData {
-    std::string path;
+    std::wstring path;
 };
 
-std::string ItemText(HWND dialog, int id) {
-    HWND item = GetDlgItem(dialog, id);
-    std::string text(static_cast<std::size_t>(GetWindowTextLengthA(item)) + 1, '\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextA(item, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
+std::string ItemText(HWND dialog, int id) { return DialogItemText(dialog, id); }
 
-void ShowError(HWND dialog) { SetDlgItemTextA(dialog, IDC_PATCH_BYTE, kByteError); }
+void ShowError(HWND dialog) { SetDialogItemText(dialog, IDC_PATCH_BYTE, kByteError); }
 
 void EnableWriteButton(HWND dialog, bool enabled) {
     HWND button = GetDlgItem(dialog, IDC_WRITE_BYTE);
@@ -113,13 +109,13 @@ void EnableWriteButton(HWND dialog, bool enabled) {
 void LookAtOffset(HWND dialog, const BytePatcherData& data) {
     PatchFile file(data.path, PatchFile::Access::Read);
     std::optional<std::uint8_t> byte = LookAtByte(file.Opened(), ItemText(dialog, IDC_PATCH_OFFSET));
-    if (byte) SetDlgItemTextA(dialog, IDC_PATCH_BYTE, FormatByte(*byte).c_str());
+    if (byte) SetDialogItemText(dialog, IDC_PATCH_BYTE, FormatByte(*byte));
     else ShowError(dialog);
     EnableWriteButton(dialog, byte.has_value());
 }
 
 bool ConfirmWrite(HWND dialog) {
-    return MessageBoxA(dialog, "Вы уверены?"_ui, "VEMKO", MB_YESNO | MB_ICONQUESTION) == IDYES;
+    return ShowMessageBox(dialog, "Вы уверены?"_ui, "VEMKO", MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
 void OnWrite(HWND dialog, const BytePatcherData& data) {
@@ -141,9 +137,10 @@ void OnWrite(HWND dialog, const BytePatcherData& data) {
 }
 
 void OnInitDialog(HWND dialog, const BytePatcherData& data) {
-    char title[MAX_PATH] = {};
-    if (GetFileTitleA(data.path.c_str(), title, sizeof title) != 0) title[0] = '\0';
-    SetWindowTextA(dialog, ("Изменить байт: "_ui + std::string(title)).c_str());
+    // The file's own name, which may hold characters that 1251 lacks.
+    wchar_t title[MAX_PATH] = {};
+    if (GetFileTitleW(data.path.c_str(), title, MAX_PATH) != 0) title[0] = L'\0';
+    SetWindowTextW(dialog, (WideText("Изменить байт: "_ui) + title).c_str());
     // The offset field taking the focus shows the byte at offset 0 at once.
     SetFocus(GetDlgItem(dialog, IDC_PATCH_OFFSET));
 }
@@ -175,23 +172,25 @@ INT_PTR CALLBACK BytePatcherProc(HWND dialog, UINT message, WPARAM wParam, LPARA
 
 }  // namespace
 
-void ShowBytePatcher(HWND owner, const char* path) {
+void ShowBytePatcher(HWND owner, const wchar_t* path) {
     BytePatcherData data{path};
-    DialogBoxParamA(ProgramInstance, MAKEINTRESOURCEA(IDD_BYTE_PATCHER), owner, BytePatcherProc,
+    DialogBoxParamW(ProgramInstance, MAKEINTRESOURCEW(IDD_BYTE_PATCHER), owner, BytePatcherProc,
                     reinterpret_cast<LPARAM>(&data));
 }
 
+void ShowBytePatcher(HWND owner, const char* path) { ShowBytePatcher(owner, WideText(path).c_str()); }
+
 void PatchFileByte() {
-    char path[MAX_PATH] = "";
-    OPENFILENAMEA dialog{};
+    wchar_t path[MAX_PATH] = L"";
+    OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof dialog;
     dialog.hwndOwner = MainWindow;
-    dialog.lpstrFilter = "EXE Files (*.exe)\0*.exe\0All Files (*.*)\0*.*\0";
+    dialog.lpstrFilter = L"EXE Files (*.exe)\0*.exe\0All Files (*.*)\0*.*\0";
     dialog.nFilterIndex = 1;
     dialog.lpstrFile = path;
-    dialog.nMaxFile = sizeof path;
-    dialog.lpstrDefExt = "exe";
+    dialog.nMaxFile = MAX_PATH;
+    dialog.lpstrDefExt = L"exe";
     dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_FILEMUSTEXIST | OFN_NOREADONLYRETURN;
-    if (!GetOpenFileNameA(&dialog)) return;
+    if (!GetOpenFileNameW(&dialog)) return;
     ShowBytePatcher(MainWindow, path);
 }

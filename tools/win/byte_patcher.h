@@ -6,6 +6,8 @@
 #include <windows.h>
 
 // Runs the modal dialog owned by `owner` on the file at `path`; returns when it is closed.
+void ShowBytePatcher(HWND owner, const wchar_t* path);
+// The same by a path of 1251 text.
 void ShowBytePatcher(HWND owner, const char* path);
 
 // Command 43: the open-file dialog, then the byte patcher on the chosen file.

@@ -10,6 +10,7 @@
 #include "app/ui_text.h"
 #include "app/win/application.h"
 #include "app/win/editor_setup.h"
+#include "app/win/shown_text.h"
 #include "document/undo_journal.h"
 #include "document/win/view_code_page.h"
 #include "resources/resource.h"
@@ -23,19 +24,14 @@ constexpr LONG kLongSearchBytes = 1 << 20;
 
 // The outside history: another program's settings file, named without a path so that the system
 // looks for it where it keeps such files.
-constexpr const char* kOutsideHistoryFile = "wincmd.ini";
-constexpr const char* kOutsideHistorySection = "SearchText";
+constexpr const wchar_t* kOutsideHistoryFile = L"wincmd.ini";
+constexpr const wchar_t* kOutsideHistorySection = L"SearchText";
 
 // A whole replace run is taken back by one Undo. This is the one place that reaches the journal,
 // so a different recorder over the control needs only this function changed.
 void RecordReplaceRunUndo() { RecordUndo(UndoKind::TextSnapshot, 0); }
 
-std::string ItemText(HWND dialog, int id) {
-    HWND item = GetDlgItem(dialog, id);
-    std::string text(static_cast<std::size_t>(GetWindowTextLengthA(item)) + 1, '\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextA(item, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
+std::string ItemText(HWND dialog, int id) { return DialogItemText(dialog, id); }
 
 bool Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
 
@@ -190,18 +186,17 @@ std::string CaretWord(HWND editor, int codePage) {
 }
 
 void FillSearchList(HWND combo, HWND editor, int codePage) {
-    for (const std::string& text : ReadSearchHistory())
-        SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    for (const std::string& text : ReadSearchHistory()) AddComboText(combo, text);
     for (int d = 0; d < kSearchHistorySize; ++d) {
-        const char key[2] = {static_cast<char>('0' + d), '\0'};
-        char text[kSearchHistoryBuffer] = {};
-        if (GetPrivateProfileStringA(kOutsideHistorySection, key, "", text, sizeof text, kOutsideHistoryFile) > 0)
-            SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+        const wchar_t key[2] = {static_cast<wchar_t>(L'0' + d), L'\0'};
+        wchar_t text[kSearchHistoryBuffer] = {};
+        if (GetPrivateProfileStringW(kOutsideHistorySection, key, L"", text, kSearchHistoryBuffer, kOutsideHistoryFile) > 0)
+            AddComboText(combo, AnsiText(text));
     }
     if (!editor) return;
     const std::string word = CaretWord(editor, codePage);
     if (word.empty()) return;
-    SendMessageA(combo, CB_INSERTSTRING, 0, reinterpret_cast<LPARAM>(word.c_str()));
+    AddComboText(combo, word, 0);
     SendMessageA(combo, CB_SETCURSEL, 0, 0);
 }
 
@@ -214,11 +209,11 @@ void OnInitFindDialog(HWND dialog, const FindDialogData& data) {
     Check(dialog, IDC_SEARCH_BACKWARDS, state.backwards);
     if (state.replaceMode) {
         Check(dialog, IDC_PROMPT_REPLACE, state.promptReplace);
-        SetWindowTextA(dialog, "Заменить..."_ui);
+        SetShownText(dialog, "Заменить..."_ui);
     } else {
         for (int id : {IDC_REPLACE_LABEL, IDC_PROMPT_REPLACE, IDC_HEX_REPLACE, IDC_REPLACE_TEXT, IDC_REPLACE_ALL})
             ShowWindow(GetDlgItem(dialog, id), SW_HIDE);
-        SetWindowTextA(dialog, "Найти..."_ui);
+        SetShownText(dialog, "Найти..."_ui);
     }
     FillSearchList(GetDlgItem(dialog, IDC_SEARCH_TEXT), data.editor, data.codePage);
 }
@@ -305,12 +300,12 @@ INT_PTR CALLBACK ConfirmReplaceDialogProc(HWND dialog, UINT message, WPARAM wPar
 
 INT_PTR ShowFindReplaceDialog(HWND owner) {
     FindDialogData data{&Search, EditorControl, CodePageIndex};
-    return DialogBoxParamA(ProgramInstance, MAKEINTRESOURCEA(IDD_FIND_REPLACE), owner, FindReplaceDialogProc,
+    return DialogBoxParamW(ProgramInstance, MAKEINTRESOURCEW(IDD_FIND_REPLACE), owner, FindReplaceDialogProc,
                            reinterpret_cast<LPARAM>(&data));
 }
 
 ReplaceAnswer ShowConfirmReplaceDialog(HWND owner) {
-    switch (DialogBoxParamA(ProgramInstance, MAKEINTRESOURCEA(IDD_CONFIRM_REPLACE), owner, ConfirmReplaceDialogProc, 0)) {
+    switch (DialogBoxParamW(ProgramInstance, MAKEINTRESOURCEW(IDD_CONFIRM_REPLACE), owner, ConfirmReplaceDialogProc, 0)) {
     case IDOK: return ReplaceAnswer::Yes;
     case IDCANCEL: return ReplaceAnswer::No;
     case IDC_REPLACE_ALL: return ReplaceAnswer::All;

@@ -6,6 +6,7 @@
 
 #include "app/settings.h"
 #include "app/win/application.h"
+#include "app/win/shown_text.h"
 #include "app/win/editor_control.h"
 #include "document/win/view_code_page.h"
 #include "resources/resource.h"
@@ -20,34 +21,32 @@ struct FontDialogData {
     std::string sample;
 };
 
-int CALLBACK AddFamily(const LOGFONTA* font, const TEXTMETRICA*, DWORD, LPARAM faces) {
-    reinterpret_cast<FaceNameList*>(faces)->Add(font->lfFaceName);
+// Face names are the program's texts like any other: 1251, whatever the system's code page.
+int CALLBACK AddFamily(const LOGFONTW* font, const TEXTMETRICW*, DWORD, LPARAM faces) {
+    reinterpret_cast<FaceNameList*>(faces)->Add(AnsiText(font->lfFaceName));
     return 1;
 }
 
 // Wine names a family once for each character set it covers; the list shows each name once.
 void FillFaceList(HWND list, const std::string& face) {
-    SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(""));
+    AddComboText(list, "");
     FaceNameList faces;
     HDC screen = GetDC(nullptr);
-    EnumFontFamiliesA(screen, nullptr, AddFamily, reinterpret_cast<LPARAM>(&faces));
+    EnumFontFamiliesW(screen, nullptr, AddFamily, reinterpret_cast<LPARAM>(&faces));
     ReleaseDC(nullptr, screen);
-    for (const std::string& name : faces.Names())
-        SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
+    for (const std::string& name : faces.Names()) AddComboText(list, name);
     // No face, or one no longer installed, leaves the list without a selection.
     int found = faces.Find(face);
     if (found >= 0) SendMessageA(list, CB_SETCURSEL, static_cast<WPARAM>(found + 1), 0);
 }
 
 void FillCharacterSetList(HWND list, std::uint32_t characterSet) {
-    for (const CharacterSetChoice& choice : kCharacterSetChoices)
-        SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(choice.name));
+    for (const CharacterSetChoice& choice : kCharacterSetChoices) AddComboText(list, choice.name);
     SendMessageA(list, CB_SETCURSEL, static_cast<WPARAM>(CharacterSetListIndex(characterSet)), 0);
 }
 
 void FillSizeList(HWND list, std::uint32_t height) {
-    for (int points = 1; points <= kSizeListLength; ++points)
-        SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(std::to_string(points).c_str()));
+    for (int points = 1; points <= kSizeListLength; ++points) AddComboText(list, std::to_string(points));
     SendMessageA(list, CB_SETCURSEL, static_cast<WPARAM>(SizeListIndex(height)), 0);
 }
 
@@ -74,10 +73,8 @@ LRESULT ListSelection(HWND dialog, int id) { return SendDlgItemMessageA(dialog, 
 // The font the controls describe, the working values filling in what a list without a selection
 // cannot say.
 ViewFont ChosenFont(HWND dialog, const ViewFont& current) {
-    char face[kFaceReadBuffer] = {};
-    GetDlgItemTextA(dialog, IDC_FONT_FACE, face, sizeof face);
     FontChoices choices;
-    choices.face = face;
+    choices.face = DialogItemText(dialog, IDC_FONT_FACE).substr(0, kFaceReadBuffer - 1);
     choices.characterSetIndex = static_cast<int>(ListSelection(dialog, IDC_FONT_CHARACTER_SET));
     choices.sizeIndex = static_cast<int>(ListSelection(dialog, IDC_FONT_SIZE));
     choices.bold = Checked(dialog, IDC_FONT_BOLD);
@@ -146,7 +143,7 @@ INT_PTR CALLBACK FontDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
 
 INT_PTR ShowFontDialog(HWND owner, int view, ViewFont& font) {
     FontDialogData data{view, font, FontSampleFor(view)};
-    INT_PTR result = DialogBoxParamA(ProgramInstance, MAKEINTRESOURCEA(IDD_FONT_DIALOG), owner, FontDialogProc,
+    INT_PTR result = DialogBoxParamW(ProgramInstance, MAKEINTRESOURCEW(IDD_FONT_DIALOG), owner, FontDialogProc,
                                      reinterpret_cast<LPARAM>(&data));
     if (result == IDOK) font = data.font;
     return result;

@@ -8,6 +8,7 @@
 #include "app/settings.h"
 #include "app/ui_text.h"
 #include "app/win/application.h"
+#include "app/win/shown_text.h"
 #include "resources/resource.h"
 #include "tools/page_layout.h"
 #include "tools/win/printing.h"
@@ -39,11 +40,12 @@ void OnInitDialog(HWND dialog, PreviewState& state) {
     state.pageStart = 0;
     state.nextStart = 0;
     state.pageNumber = 1;
-    char title[kFileNameCapacity + 1] = {};
-    GetWindowTextA(MainWindow, title, sizeof title);
-    std::string caption = std::string("Просмотр: "_ui) + title;
+    // The title as shown, which may hold characters of a file name that 1251 lacks.
+    wchar_t title[kFileNameCapacity + 1] = {};
+    GetWindowTextW(MainWindow, title, kFileNameCapacity + 1);
+    std::wstring caption = WideText("Просмотр: "_ui) + title;
     if (caption.size() > kFileNameCapacity) caption.resize(kFileNameCapacity);
-    SetWindowTextA(dialog, caption.c_str());
+    SetWindowTextW(dialog, caption.c_str());
     ShowWindow(dialog, SW_MAXIMIZE);
 }
 
@@ -97,7 +99,7 @@ void DrawPage(HWND dialog, PreviewState& state, HDC dc, const RECT& area) {
     if (!moreText && GetFocus() == button)
         PostMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, IDC_PREVIEW_FIRST_PAGE)), TRUE);
     EnableWindow(button, moreText);
-    SetWindowTextA(button, NextPageLabel(state.pageNumber, moreText).c_str());
+    SetShownText(button, NextPageLabel(state.pageNumber, moreText));
     RestoreDC(dc, saved);
 }
 
@@ -181,7 +183,7 @@ void PrintPreview() {
     state.zoom = 1;
     state.zoomIn = LoadCursorA(ProgramInstance, MAKEINTRESOURCEA(IDCUR_ZOOM_IN));
     state.zoomOut = LoadCursorA(ProgramInstance, MAKEINTRESOURCEA(IDCUR_ZOOM_OUT));
-    DialogBoxParamA(ProgramInstance, MAKEINTRESOURCEA(IDD_PRINT_PREVIEW), MainWindow, PreviewProc,
+    DialogBoxParamW(ProgramInstance, MAKEINTRESOURCEW(IDD_PRINT_PREVIEW), MainWindow, PreviewProc,
                     reinterpret_cast<LPARAM>(&state));
     SendMessageA(EditorControl, EM_FORMATRANGE, 0, 0);
     DeleteDC(printer);

@@ -9,6 +9,7 @@
 #include "app/settings.h"
 #include "app/ui_text.h"
 #include "app/win/application.h"
+#include "app/win/shown_text.h"
 #include "app/win/page_formatter.h"
 #include "resources/resource.h"
 
@@ -156,8 +157,8 @@ RECT PageNumberBandOn(HDC printer, const PageGeometry& geometry, HWND numberCont
     CHARFORMATA format{};
     format.cbSize = sizeof format;
     SendMessageA(numberControl, EM_GETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&format));
-    LOGFONTA logFont = EditorLogFont(format, GetDeviceCaps(printer, LOGPIXELSY));
-    HFONT font = CreateFontIndirectA(&logFont);
+    LOGFONTW logFont = EditorLogFont(format, GetDeviceCaps(printer, LOGPIXELSY));
+    HFONT font = CreateFontIndirectW(&logFont);
     HGDIOBJ old = font ? SelectObject(printer, font) : nullptr;
     SIZE size{};
     GetTextExtentPoint32A(printer, text.c_str(), static_cast<int>(text.size()), &size);
@@ -182,8 +183,8 @@ void CountPages() {
         ClearLayoutCache(EditorControl);
     }
     std::string caption = PageCountCaption(count);
-    int answer = MessageBoxA(MainWindow, "Включить номера страниц?"_ui, caption.c_str(),
-                             MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
+    int answer = ShowMessageBox(MainWindow, "Включить номера страниц?"_ui, caption,
+                                MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
     PageNumbers = answer == IDYES;
     CheckMenuItem(GetMenu(MainWindow), IDM_PAGE_NUMBERS, MF_BYCOMMAND | (PageNumbers ? MF_CHECKED : MF_UNCHECKED));
 }
@@ -226,13 +227,14 @@ void PrintDocument() {
     PrinterContext printer{request.hDC};
     if (!printer) return;
 
-    char title[kFileNameCapacity + 1] = {};
-    GetWindowTextA(MainWindow, title, kFileNameCapacity);
-    DOCINFOA document{};
+    // The job is named by the title as shown, file name characters that 1251 lacks included.
+    wchar_t title[kFileNameCapacity + 1] = {};
+    GetWindowTextW(MainWindow, title, kFileNameCapacity);
+    DOCINFOW document{};
     document.cbSize = sizeof document;
     document.lpszDocName = title;
-    if (request.Flags & PD_PRINTTOFILE) document.lpszOutput = "FILE:";
-    if (StartDocA(printer.get(), &document) <= 0) return;
+    if (request.Flags & PD_PRINTTOFILE) document.lpszOutput = L"FILE:";
+    if (StartDocW(printer.get(), &document) <= 0) return;
 
     MainWindowDisabled disabled;
     PrintRequest job;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <cwchar>
 
 #include "app/ui_text.h"
 #include "document/win/document_fixture.h"
@@ -75,6 +76,26 @@ TEST_F(Clipboard, CopyPlacesTheViewsFormAndOtherProgramsReadRussianText) {
         if (view == 0) EXPECT_EQ(ClipboardBytes(CF_TEXT), kPangram);
         else EXPECT_EQ(ClipboardBytes(CF_OEMTEXT), InView(kPangram, 1));
         EXPECT_EQ(ControlText(), InView(kPangram, view)) << "copying changes nothing in the text";
+    }
+}
+
+// Another program's text as characters: whatever the system's code pages, each view takes its own
+// bytes of them.
+TEST_F(Clipboard, AnotherProgramsCharactersPasteAsTheBytesOfEachView) {
+    for (int view = 0; view < 3; ++view) {
+        SCOPED_TRACE("view " + std::to_string(view));
+        ASSERT_TRUE(OpenClipboard(nullptr));
+        EmptyClipboard();
+        const std::size_t size = (std::wcslen(kPangramUnicode) + 1) * sizeof(wchar_t);
+        HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size);
+        std::memcpy(GlobalLock(block), kPangramUnicode, size);
+        GlobalUnlock(block);
+        SetClipboardData(CF_UNICODETEXT, block);
+        CloseClipboard();
+        ShowView(view);
+        SetControlText("", false);
+        Command(IDM_PASTE);
+        EXPECT_EQ(ControlText(), InView(kPangram, view));
     }
 }
 

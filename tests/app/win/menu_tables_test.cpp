@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/ui_text.h"
+#include "app/win/shown_text.h"
 #include "app/win/application.h"
 #include "app/win/menu_tables.h"
 #include "resources/resource.h"
@@ -60,10 +61,11 @@ std::vector<Popup> MenuBar() {
     };
 }
 
+// The item's text as the menu shows it, in 1251.
 std::string ItemText(HMENU menu, UINT position) {
-    char text[64] = {};
-    GetMenuStringA(menu, position, text, sizeof text, MF_BYPOSITION);
-    return text;
+    wchar_t text[64] = {};
+    GetMenuStringW(menu, position, text, 64, MF_BYPOSITION);
+    return AnsiText(text);
 }
 
 UINT ItemType(HMENU menu, UINT position) {

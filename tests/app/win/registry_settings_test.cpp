@@ -45,6 +45,12 @@ TEST_F(RegistrySettings, WritesCreateTheKeyAndReadBackThroughTheRegistry) {
     EXPECT_EQ(ReadSettingDword("FC", 0), 0xFFFFFFFFu);
     EXPECT_EQ(ReadSettingString("FontW", 32), "Courier New");
     EXPECT_EQ(ReadSettingString("0F", 260), "C:\\Тексты\\письмо.txt"_ui);
+    // Stored as its characters, so another instance reads the same text on a system of any code page.
+    wchar_t stored[64] = {};
+    DWORD size = sizeof stored;
+    ASSERT_EQ(RegGetValueW(HKEY_CURRENT_USER, L"Software\\Orvu\\Vemkoc", L"0F", RRF_RT_REG_SZ, nullptr, stored, &size),
+              ERROR_SUCCESS);
+    EXPECT_EQ(std::wstring(stored), L"C:\\Тексты\\письмо.txt");
     WriteSettingString("0F", "");
     EXPECT_EQ(ReadSettingString("0F", 260), "");
 }

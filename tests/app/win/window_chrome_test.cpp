@@ -16,6 +16,7 @@
 #include "app/win/toolbar.h"
 #include "document/undo_journal.h"
 #include "resources/resource.h"
+#include "app/win/shown_text.h"
 #include "support/win/app_harness.h"
 #include "support/win/settings_key.h"
 
@@ -27,11 +28,7 @@ std::string ClassOf(HWND window) {
     return name;
 }
 
-std::string StatusPart(int part) {
-    char text[128] = {};
-    SendMessageA(StatusBar, SB_GETTEXTA, part, reinterpret_cast<LPARAM>(text));
-    return text;
-}
+std::string StatusPart(int part) { return StatusBarPart(part); }
 
 RECT WindowRectInClient(HWND window) {
     RECT rectangle;
@@ -570,20 +567,21 @@ TEST_F(WindowChrome, ButtonStatesFollowClipboardSelectionModifiedFlagAndJournal)
 
 TEST_F(WindowChrome, TitleShowsTheFilesOwnLongNameOrTheWholePathOfAMissingFile) {
     ASSERT_NE(StartTestApplication(), nullptr);
-    char folder[MAX_PATH];
-    GetTempPathA(sizeof folder, folder);
-    std::string longPath = std::string(folder) + "Письмо от бабушки с длинным именем.txt"_ui;
-    HANDLE file = CreateFileA(longPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    // The names as the program has them, in 1251; the file system's in UTF-16.
+    wchar_t folder[MAX_PATH];
+    GetTempPathW(MAX_PATH, folder);
+    std::string longPath = AnsiText(folder) + "Письмо от бабушки с длинным именем.txt"_ui;
+    HANDLE file = CreateFileW(WideText(longPath).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     ASSERT_NE(file, INVALID_HANDLE_VALUE);
     CloseHandle(file);
-    char shortPath[MAX_PATH] = {};
-    ASSERT_NE(GetShortPathNameA(longPath.c_str(), shortPath, sizeof shortPath), 0u);
+    wchar_t shortPath[MAX_PATH] = {};
+    ASSERT_NE(GetShortPathNameW(WideText(longPath).c_str(), shortPath, MAX_PATH), 0u);
 
-    lstrcpyA(CurrentFileName, shortPath);
+    lstrcpyA(CurrentFileName, AnsiText(shortPath).c_str());
     UpdateTitle();
     EXPECT_EQ(WindowText(MainWindow), "[Письмо от бабушки с длинным именем.txt]-VEMKO"_ui);
 
-    DeleteFileA(longPath.c_str());
+    DeleteFileW(WideText(longPath).c_str());
     lstrcpyA(CurrentFileName, longPath.c_str());
     UpdateTitle();
     EXPECT_EQ(WindowText(MainWindow), "[" + longPath + "]-VEMKO");

@@ -40,11 +40,7 @@ bool Stored(const char* name) {
 
 std::string ItemText(HWND dialog, int id) { return WindowText(GetDlgItem(dialog, id)); }
 
-std::string StatusPart(int part) {
-    char text[128] = {};
-    SendMessageA(StatusBar, SB_GETTEXTA, part, reinterpret_cast<LPARAM>(text));
-    return text;
-}
+std::string StatusPart(int part) { return StatusBarPart(part); }
 
 int ToolBarImageHeight() {
     int width = 0, height = 0;

@@ -11,6 +11,7 @@
 
 #include "app/settings.h"
 #include "app/win/application.h"
+#include "app/win/shown_text.h"
 #include "document/undo_journal.h"
 #include "document/win/document_files.h"
 #include "document/win/view_code_page.h"
@@ -22,17 +23,20 @@ inline const char* const kTestFolder = "C:\\vemko-tests\\documents";
 
 inline std::string TestPath(const std::string& name) { return std::string(kTestFolder) + "\\" + name; }
 
-inline void WriteBytes(const std::string& path, const std::string& bytes) {
-    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
+// Paths are the program's 1251 texts, or UTF-16 for names that 1251 cannot write.
+inline void WriteBytes(const std::wstring& path, const std::string& bytes) {
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE) << AnsiText(path);
     DWORD written = 0;
     ASSERT_TRUE(WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
     CloseHandle(file);
 }
 
-inline std::string ReadBytes(const std::string& path) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+inline void WriteBytes(const std::string& path, const std::string& bytes) { WriteBytes(WideText(path), bytes); }
+
+inline std::string ReadBytes(const std::wstring& path) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                               0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return "<missing>";
     std::string bytes;
@@ -42,6 +46,8 @@ inline std::string ReadBytes(const std::string& path) {
     CloseHandle(file);
     return bytes;
 }
+
+inline std::string ReadBytes(const std::string& path) { return ReadBytes(WideText(path)); }
 
 // The control's whole text, through the program's own streaming out.
 inline std::string ControlText() {
@@ -72,40 +78,37 @@ inline CHARRANGE Selection() {
 }
 
 inline std::string StatusText(int part) {
-    if (!StatusBar) return "<no status bar>";
-    char text[256] = {};
-    SendMessageA(StatusBar, SB_GETTEXTA, part, reinterpret_cast<LPARAM>(text));
-    return text;
+    return StatusBarPart(part);
 }
 
 // Removes the test folder's files (read-only ones too) so each test starts from nothing.
 inline void EmptyTestFolder() {
     CreateDirectoryA("C:\\vemko-tests", nullptr);
     CreateDirectoryA(kTestFolder, nullptr);
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(TestPath("*").c_str(), &found);
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(WideText(TestPath("*")).c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return;
     do {
-        std::string path = TestPath(found.cFileName);
+        std::wstring path = WideText(TestPath("")) + found.cFileName;
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            if (found.cFileName[0] != '.') RemoveDirectoryA(path.c_str());
+            if (found.cFileName[0] != L'.') RemoveDirectoryW(path.c_str());
             continue;
         }
-        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(path.c_str());
-    } while (FindNextFileA(search, &found));
+        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(path.c_str());
+    } while (FindNextFileW(search, &found));
     FindClose(search);
 }
 
 // The names in the test folder.
 inline std::vector<std::string> TestFolderFiles() {
     std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(TestPath("*").c_str(), &found);
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(WideText(TestPath("*")).c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return names;
     do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
-    } while (FindNextFileA(search, &found));
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(AnsiText(found.cFileName));
+    } while (FindNextFileW(search, &found));
     FindClose(search);
     return names;
 }

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/win/application.h"
 #include "app/win/editor_setup.h"
 #include "document/editor_keys.h"
 #include "document/undo_journal.h"
@@ -16,15 +17,14 @@
 
 enum Modifiers { kNone = 0, kCtrl = 1, kShift = 2, kAlt = 4 };
 
-// Dispatches until nothing more arrives: input from SendInput is queued by the time it returns,
-// and what the handlers post goes through in the same call.
+// Dispatches as the program's loop does until nothing more arrives: input from SendInput is queued
+// by the time it returns, and what the handlers post goes through in the same call.
 inline void Settle() {
     for (int idle = 0; idle < 3;) {
         MSG message;
-        if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
             idle = 0;
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
+            DispatchLoopMessage(message);
         } else {
             ++idle;
             Sleep(1);

@@ -136,6 +136,19 @@ TEST_F(EditingTest, CyrillicTypedOnARussianLayoutBecomesTheBytesOfEachView) {
     EXPECT_EQ(ViewBytesOf(L"«—»", 1), "<->");
     EXPECT_EQ(ViewBytesOf(L"«—»", 2), "<->");
     EXPECT_EQ(ViewBytesOf(L"Ж", 2), "\xF6");
+
+    // A character that 1251 lacks has no byte to stand for it: refused, nothing recorded.
+    ShowView(0);
+    Start("");
+    ClearUndo();
+    Type(L"aλéb");
+    EXPECT_EQ(ControlText(), "ab");
+    Type(std::wstring(L"\xD83D\xDE00"));
+    EXPECT_EQ(ControlText(), "ab");
+    UndoLast();
+    UndoLast();
+    EXPECT_EQ(ControlText(), "");
+    EXPECT_TRUE(DocumentUndoJournal().Empty()) << "two characters typed, two records";
 }
 
 TEST_F(EditingTest, TypedRunIsTakenBackOneCharacterAtATime) {

@@ -1,6 +1,9 @@
 #include "support/win/app_harness.h"
 
+#include <commctrl.h>
+
 #include "app/win/application.h"
+#include "app/win/shown_text.h"
 
 HWND StartTestApplication(const char* commandLine, int showCommand) {
     if (!StartApplication(GetModuleHandleA(nullptr), commandLine, showCommand)) return nullptr;
@@ -11,10 +14,9 @@ HWND StartTestApplication(const char* commandLine, int showCommand) {
 void CloseTestApplication() {
     if (MainWindow && IsWindow(MainWindow)) DestroyWindow(MainWindow);
     MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
         if (message.message == WM_QUIT) break;
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
+        DispatchLoopMessage(message);
     }
     EndApplication();
 }
@@ -23,27 +25,33 @@ void PumpMessages(DWORD milliseconds) {
     DWORD until = GetTickCount() + milliseconds;
     do {
         MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchLoopMessage(message);
         Sleep(1);
     } while (static_cast<LONG>(until - GetTickCount()) > 0);
 }
 
 std::string WindowText(HWND window) {
+    // A Unicode window's text is read as the program shows it, whatever the system's code page.
+    if (IsWindowUnicode(window)) return ShownText(window);
     std::string text(static_cast<size_t>(GetWindowTextLengthA(window)) + 1, '\0');
     text.resize(static_cast<size_t>(GetWindowTextA(window, text.data(), static_cast<int>(text.size()))));
     return text;
+}
+
+std::string StatusBarPart(int part) {
+    if (!StatusBar) return "<no status bar>";
+    wchar_t text[256] = {};
+    SendMessageW(StatusBar, SB_GETTEXTW, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(text));
+    return AnsiText(text);
 }
 
 std::vector<std::string> ComboBoxItems(HWND combo) {
     std::vector<std::string> items;
     const auto count = SendMessageA(combo, CB_GETCOUNT, 0, 0);
     for (LRESULT i = 0; i < count; ++i) {
-        std::string item(static_cast<std::size_t>(SendMessageA(combo, CB_GETLBTEXTLEN, i, 0)) + 1, '\0');
-        item.resize(static_cast<std::size_t>(SendMessageA(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item.data()))));
-        items.push_back(item);
+        std::wstring item(static_cast<std::size_t>(SendMessageW(combo, CB_GETLBTEXTLEN, i, 0)) + 1, L'\0');
+        item.resize(static_cast<std::size_t>(SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item.data()))));
+        items.push_back(AnsiText(item));
     }
     return items;
 }

@@ -17,5 +17,7 @@ void CloseTestApplication();
 void PumpMessages(DWORD milliseconds = 30);
 // The window text of a window as bytes.
 std::string WindowText(HWND window);
+// The text of a part of the program's status bar, as it shows.
+std::string StatusBarPart(int part);
 // The entries of a combo box, in list order.
 std::vector<std::string> ComboBoxItems(HWND combo);

@@ -1,5 +1,8 @@
 #include "support/win/modal_answers.h"
 
+#include "app/win/shown_text.h"
+#include "support/win/app_harness.h"
+
 #include <commdlg.h>
 #include <dlgs.h>
 
@@ -12,11 +15,7 @@ ModalAnswers* active = nullptr;
 
 constexpr int kMessageBoxText = 0xFFFF;
 
-std::string TextOf(HWND window) {
-    char text[1024] = {};
-    GetWindowTextA(window, text, sizeof text);
-    return text;
-}
+std::string TextOf(HWND window) { return WindowText(window); }
 
 struct DialogSearch {
     std::vector<HWND> found;
@@ -46,7 +45,9 @@ void ModalAnswers::PressButton(int button) {
     answers_.push_back([button](HWND box) { PostMessageA(box, WM_COMMAND, button, 0); });
 }
 
-void ModalAnswers::ChooseFile(std::string path, int filterIndex) {
+void ModalAnswers::ChooseFile(std::string path, int filterIndex) { ChooseFile(WideText(path), filterIndex); }
+
+void ModalAnswers::ChooseFile(std::wstring path, int filterIndex) {
     answers_.push_back([path, filterIndex](HWND dialog) {
         if (filterIndex > 0) {
             HWND types = GetDlgItem(dialog, cmb1);
@@ -57,7 +58,7 @@ void ModalAnswers::ChooseFile(std::string path, int filterIndex) {
         }
         HWND name = GetDlgItem(dialog, cmb13);
         if (!name) name = GetDlgItem(dialog, edt1);
-        SetWindowTextA(name, path.c_str());
+        SetWindowTextW(name, path.c_str());
         PostMessageA(dialog, WM_COMMAND, IDOK, 0);
     });
 }

@@ -27,6 +27,7 @@ public:
     // Types the path into the next file dialog and confirms it; with a filter index (1-based) the
     // user first picks that file type.
     void ChooseFile(std::string path, int filterIndex = 0);
+    void ChooseFile(std::wstring path, int filterIndex = 0);
     // Cancels the next file dialog.
     void CancelDialog();
     // Runs a check on the next dialog (while it is open), then cancels it.

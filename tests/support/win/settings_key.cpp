@@ -7,18 +7,19 @@ SettingsKeySnapshot::SettingsKeySnapshot() {
     if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKeyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) return;
     existed_ = true;
     for (DWORD index = 0;; ++index) {
-        char name[256];
-        DWORD nameLength = sizeof name;
+        // Read and put back in UTF-16: texts come back exactly, whatever the system's code page.
+        wchar_t name[256];
+        DWORD nameLength = 256;
         DWORD type = 0;
         DWORD size = 0;
-        if (RegEnumValueA(key, index, name, &nameLength, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) break;
+        if (RegEnumValueW(key, index, name, &nameLength, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) break;
         std::string data(size, '\0');
-        nameLength = sizeof name;
-        if (RegEnumValueA(key, index, name, &nameLength, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size) !=
+        nameLength = 256;
+        if (RegEnumValueW(key, index, name, &nameLength, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size) !=
             ERROR_SUCCESS)
             break;
         data.resize(size);
-        values_.push_back({std::string(name, nameLength), type, data});
+        values_.push_back({std::wstring(name, nameLength), type, data});
     }
     RegCloseKey(key);
 }
@@ -31,7 +32,7 @@ SettingsKeySnapshot::~SettingsKeySnapshot() {
         ERROR_SUCCESS)
         return;
     for (const Value& value : values_)
-        RegSetValueExA(key, value.name.c_str(), 0, value.type, reinterpret_cast<const BYTE*>(value.data.data()),
+        RegSetValueExW(key, value.name.c_str(), 0, value.type, reinterpret_cast<const BYTE*>(value.data.data()),
                        static_cast<DWORD>(value.data.size()));
     RegCloseKey(key);
 }

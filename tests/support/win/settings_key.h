@@ -16,7 +16,7 @@ public:
 
 private:
     struct Value {
-        std::string name;
+        std::wstring name;
         DWORD type;
         std::string data;
     };

@@ -9,6 +9,7 @@
 
 #include "app/settings.h"
 #include "app/ui_text.h"
+#include "app/win/shown_text.h"
 #include "app/win/application.h"
 #include "app/win/editor_setup.h"
 #include "document/undo_journal.h"
@@ -56,14 +57,15 @@ void SetCheck(HWND dialog, int id, bool on) {
     if ((IsDlgButtonChecked(dialog, id) == BST_CHECKED) != on) SendDlgItemMessageA(dialog, id, BM_CLICK, 0, 0);
 }
 
+// Typed as the user types: as characters, whatever the system's code page.
 void Fill(HWND dialog, const Typed& typed) {
     if (typed.hex) {
         SendDlgItemMessageA(dialog, IDC_HEX_INPUT, BM_CLICK, 0, 0);
-        SetDlgItemTextA(dialog, IDC_HEX_SEARCH, typed.text.c_str());
-        SetDlgItemTextA(dialog, IDC_HEX_REPLACE, typed.replacement.c_str());
+        SetDialogItemText(dialog, IDC_HEX_SEARCH, typed.text);
+        SetDialogItemText(dialog, IDC_HEX_REPLACE, typed.replacement);
     } else {
-        SetDlgItemTextA(dialog, IDC_SEARCH_TEXT, typed.text.c_str());
-        SetDlgItemTextA(dialog, IDC_REPLACE_TEXT, typed.replacement.c_str());
+        SetDialogItemText(dialog, IDC_SEARCH_TEXT, typed.text);
+        SetDialogItemText(dialog, IDC_REPLACE_TEXT, typed.replacement);
     }
     SetCheck(dialog, IDC_WHOLE_WORD, typed.wholeWord);
     SetCheck(dialog, IDC_MATCH_CASE, typed.matchCase);
