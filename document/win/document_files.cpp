@@ -147,10 +147,6 @@ void ReportError(DWORD error) {
 
 void SetModified(bool modified) { SendMessageA(EditorControl, EM_SETMODIFY, modified ? TRUE : FALSE, 0); }
 
-void SetCurrentFileName(const char* path) {
-    lstrcpynA(CurrentFileName, path, static_cast<int>(sizeof CurrentFileName));
-}
-
 // A stream the control could not complete: the callback's own failure, else the control's (memory
 // for the text ran out), which it reports in the stream's error.
 DWORD StreamFailure(bool callbackFailed, DWORD callbackError, DWORD streamError) {
