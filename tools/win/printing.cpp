@@ -9,7 +9,7 @@
 #include "app/settings.h"
 #include "app/ui_text.h"
 #include "app/win/application.h"
-#include "app/win/page_formatter.h"
+#include "control/win/page_formatter.h"
 #include "resources/resource.h"
 
 PrinterBlocks PrinterChoice;

@@ -1,4 +1,4 @@
-#include "app/win/editor_control.h"
+#include "control/win/editor_control.h"
 
 #include <commdlg.h>
 #include <richedit.h>
@@ -13,13 +13,13 @@
 #include <utility>
 #include <vector>
 
-#include "app/colour_runs.h"
-#include "app/rtf_reader.h"
-#include "app/text_layout.h"
-#include "app/text_model.h"
-#include "app/text_search.h"
-#include "app/view_decoding.h"
-#include "app/win/page_formatter.h"
+#include "control/colour_runs.h"
+#include "control/rtf_reader.h"
+#include "control/text_layout.h"
+#include "control/text_model.h"
+#include "control/text_search.h"
+#include "control/view_decoding.h"
+#include "control/win/page_formatter.h"
 
 namespace {
 
