@@ -1,6 +1,6 @@
 #include "appearance/menu_items.h"
 
-#include "app/text_search.h"
+#include "control/text_search.h"
 #include "document/recent_files.h"
 
 namespace {

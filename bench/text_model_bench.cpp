@@ -6,9 +6,9 @@
 #include <random>
 #include <string>
 
-#include "app/text_layout.h"
-#include "app/text_model.h"
-#include "app/text_search.h"
+#include "control/text_layout.h"
+#include "control/text_model.h"
+#include "control/text_search.h"
 
 namespace {
 

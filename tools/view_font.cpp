@@ -1,7 +1,7 @@
 #include "tools/view_font.h"
 
 #include "app/settings.h"
-#include "app/text_search.h"
+#include "control/text_search.h"
 #include "encoding/code_page_tables.h"
 
 namespace {

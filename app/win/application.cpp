@@ -12,7 +12,7 @@
 #include "app/status_texts.h"
 #include "app/text_limit.h"
 #include "app/ui_text.h"
-#include "app/win/editor_control.h"
+#include "control/win/editor_control.h"
 #include "app/win/editor_setup.h"
 #include "app/win/main_window.h"
 #include "app/win/menu_tables.h"

@@ -4,7 +4,7 @@
 
 #include "app/settings.h"
 #include "app/win/application.h"
-#include "app/win/editor_control.h"
+#include "control/win/editor_control.h"
 #include "tools/win/printing.h"
 #include "document/win/edit_callback.h"
 #include "document/win/editor_subclass.h"

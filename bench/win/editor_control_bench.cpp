@@ -12,7 +12,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/win/editor_control.h"
+#include "control/win/editor_control.h"
 #include "bench/win/bench_text.h"
 
 namespace {

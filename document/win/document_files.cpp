@@ -9,7 +9,7 @@
 #include "app/settings.h"
 #include "app/ui_text.h"
 #include "app/win/application.h"
-#include "app/win/editor_control.h"
+#include "control/win/editor_control.h"
 #include "app/win/shown_text.h"
 #include "document/code_page_guess.h"
 #include "document/recent_files.h"

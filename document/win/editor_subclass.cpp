@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "app/view_decoding.h"
+#include "control/view_decoding.h"
 #include "app/win/application.h"
 #include "app/win/editor_setup.h"
 #include "app/win/menu_tables.h"

@@ -8,7 +8,7 @@
 
 #include "app/settings.h"
 #include "app/win/application.h"
-#include "app/win/editor_control.h"
+#include "control/win/editor_control.h"
 #include "app/win/shown_text.h"
 #include "encoding/code_page_tables.h"
 #include "resources/resource.h"

@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "app/win/application.h"
-#include "app/win/editor_control.h"
+#include "control/win/editor_control.h"
 #include "app/win/editor_setup.h"
 #include "document/undo_journal.h"
 #include "document/win/document_files.h"

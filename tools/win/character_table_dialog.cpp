@@ -7,7 +7,7 @@
 #include "app/settings.h"
 #include "app/win/application.h"
 #include "app/win/clipboard.h"
-#include "app/win/editor_control.h"
+#include "control/win/editor_control.h"
 #include "document/undo_journal.h"
 #include "document/win/control_text_access.h"
 #include "document/win/view_code_page.h"

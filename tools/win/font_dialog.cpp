@@ -6,8 +6,8 @@
 
 #include "app/settings.h"
 #include "app/win/application.h"
+#include "control/win/editor_control.h"
 #include "app/win/shown_text.h"
-#include "app/win/editor_control.h"
 #include "document/win/view_code_page.h"
 #include "resources/resource.h"
 

@@ -9,8 +9,8 @@
 #include "app/settings.h"
 #include "app/ui_text.h"
 #include "app/win/application.h"
+#include "control/win/page_formatter.h"
 #include "app/win/shown_text.h"
-#include "app/win/page_formatter.h"
 #include "resources/resource.h"
 
 PrinterBlocks PrinterChoice;

@@ -5,7 +5,7 @@
 
 #include "app/settings.h"
 #include "app/win/application.h"
-#include "app/win/editor_control.h"
+#include "control/win/editor_control.h"
 #include "app/win/editor_setup.h"
 #include "app/win/status_bar.h"
 #include "resources/resource.h"

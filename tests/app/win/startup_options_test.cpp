@@ -5,7 +5,7 @@
 #include "app/settings.h"
 #include "app/ui_text.h"
 #include "app/win/application.h"
-#include "app/win/editor_control.h"
+#include "control/win/editor_control.h"
 #include "app/win/registry_settings.h"
 #include "app/win/toolbar.h"
 #include "document/undo_journal.h"

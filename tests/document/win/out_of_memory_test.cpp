@@ -2,7 +2,7 @@
 // each command leaves the document as it was (text, name, title, modified flag, view, undo journal)
 // and tells the user once, with the system's text for "not enough memory". The failure is injected
 // into the real control through its growth budget.
-#include "app/gap_buffer.h"
+#include "control/gap_buffer.h"
 #include "app/win/clipboard.h"
 #include "app/win/editor_setup.h"
 #include "document/win/control_text_access.h"

@@ -9,7 +9,7 @@
 
 #include "app/settings.h"
 #include "app/win/application.h"
-#include "app/win/editor_control.h"
+#include "control/win/editor_control.h"
 #include "app/win/editor_setup.h"
 #include "document/undo_journal.h"
 #include "document/win/view_code_page.h"

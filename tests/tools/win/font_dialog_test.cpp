@@ -12,7 +12,7 @@
 #include "app/settings.h"
 #include "app/ui_text.h"
 #include "app/win/application.h"
-#include "app/win/editor_control.h"
+#include "control/win/editor_control.h"
 #include "document/win/view_code_page.h"
 #include "resources/resource.h"
 #include "support/win/app_harness.h"

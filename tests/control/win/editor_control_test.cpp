@@ -1,4 +1,4 @@
-#include "app/win/editor_control.h"
+#include "control/win/editor_control.h"
 
 #include <commdlg.h>
 #include <richedit.h>

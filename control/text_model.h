@@ -12,8 +12,8 @@
 #include <string_view>
 #include <vector>
 
-#include "app/gap_buffer.h"
-#include "app/position_list.h"
+#include "control/gap_buffer.h"
+#include "control/position_list.h"
 
 // Told about every change of the text in terms of logical lines: the lines [firstLine,
 // firstLine + oldCount) before the change are now the lines [firstLine, firstLine + newCount).

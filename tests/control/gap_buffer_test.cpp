@@ -1,4 +1,4 @@
-#include "app/gap_buffer.h"
+#include "control/gap_buffer.h"
 
 #include <gtest/gtest.h>
 

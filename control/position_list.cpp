@@ -1,4 +1,4 @@
-#include "app/position_list.h"
+#include "control/position_list.h"
 
 #include <utility>
 

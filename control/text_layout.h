@@ -12,8 +12,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/position_list.h"
-#include "app/text_model.h"
+#include "control/position_list.h"
+#include "control/text_model.h"
 
 using CharWidths = std::array<int, 256>;
 

@@ -1,4 +1,4 @@
-#include "app/text_layout.h"
+#include "control/text_layout.h"
 
 #include <limits>
 #include <new>

@@ -1,4 +1,4 @@
-#include "app/text_model.h"
+#include "control/text_model.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,12 +1,12 @@
-#include "app/win/page_formatter.h"
+#include "control/win/page_formatter.h"
 
 #include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include "app/page_fit.h"
-#include "app/view_decoding.h"
+#include "control/page_fit.h"
+#include "control/view_decoding.h"
 #include "app/win/shown_text.h"
 
 LOGFONTW EditorLogFont(const CHARFORMATA& format, int pixelsPerInchY) {

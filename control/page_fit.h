@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "app/text_layout.h"
+#include "control/text_layout.h"
 
 struct PageLine {
     std::size_t first = 0;  // the first byte drawn

@@ -1,4 +1,4 @@
-#include "app/colour_runs.h"
+#include "control/colour_runs.h"
 
 #include <gtest/gtest.h>
 

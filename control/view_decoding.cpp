@@ -1,4 +1,4 @@
-#include "app/view_decoding.h"
+#include "control/view_decoding.h"
 
 #include <algorithm>
 #include <utility>

@@ -1,4 +1,4 @@
-#include "app/rtf_reader.h"
+#include "control/rtf_reader.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/text_search.h"
+#include "control/text_search.h"
 
 #include <algorithm>
 #include <cstring>

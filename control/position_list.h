@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "app/gap_buffer.h"
+#include "control/gap_buffer.h"
 
 class PositionList {
 public:

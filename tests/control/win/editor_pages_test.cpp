@@ -1,6 +1,6 @@
 // The editor control's pages (EM_FORMATRANGE, EM_DISPLAYBAND) laid out and drawn into pictures in
 // memory, which stand in for the printer a test machine lacks.
-#include "app/win/editor_control.h"
+#include "control/win/editor_control.h"
 
 #include <richedit.h>
 

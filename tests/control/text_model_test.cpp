@@ -1,8 +1,8 @@
-#include "app/text_model.h"
+#include "control/text_model.h"
 
 #include <cstring>
 
-#include "app/text_layout.h"
+#include "control/text_layout.h"
 
 #include <gtest/gtest.h>
 

@@ -9,9 +9,9 @@
 
 #include <memory>
 
-#include "app/colour_runs.h"
-#include "app/text_layout.h"
-#include "app/text_model.h"
+#include "control/colour_runs.h"
+#include "control/text_layout.h"
+#include "control/text_model.h"
 
 // The font the control shows its character format in, for a device of the given vertical
 // resolution. A height of 0 has not been chosen by anyone and stands for ten points.

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "app/text_model.h"
+#include "control/text_model.h"
 
 enum class WordClass : std::uint8_t { Blank, LineBreak, Word, Punctuation };
 

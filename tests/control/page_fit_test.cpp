@@ -1,4 +1,4 @@
-#include "app/page_fit.h"
+#include "control/page_fit.h"
 
 #include <gtest/gtest.h>
 

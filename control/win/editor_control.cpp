@@ -1,0 +1,312 @@
+#include "control/win/editor_state.h"
+
+namespace editor_control {
+
+namespace {
+
+LRESULT HandleMessage(Editor& e, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_PAINT: OnPaint(e); return 0;
+    case WM_ERASEBKGND: return 1;
+    case WM_SIZE: OnSize(e); return 0;
+    case WM_STYLECHANGED: OnSize(e); return 0;
+    case WM_SETFOCUS:
+        e.focused = true;
+        e.selectionShownForNow = -1;
+        MakeCaret(e);
+        InvalidateSelection(e);
+        Notify(e, EN_SETFOCUS, 0xFFFFFFFF);
+        return 0;
+    case WM_KILLFOCUS:
+        e.focused = false;
+        e.selectionShownForNow = -1;
+        DestroyCaret();
+        InvalidateSelection(e);
+        Notify(e, EN_KILLFOCUS, 0xFFFFFFFF);
+        return 0;
+    case WM_GETDLGCODE: {
+        LRESULT code = DLGC_WANTCHARS | DLGC_WANTARROWS | DLGC_HASSETSEL;
+        if (Style(e) & ES_WANTRETURN) code |= DLGC_WANTALLKEYS;
+        return code;
+    }
+    case WM_KEYDOWN:
+        if (OnKeyDown(e, wParam)) return 0;
+        break;
+    case WM_CHAR: OnChar(e, wParam); return 0;
+    case WM_UNICHAR:
+        if (wParam == UNICODE_NOCHAR) return TRUE;
+        if (wParam < 0x10000) {
+            auto byte = ViewByteFor(e.view, static_cast<char16_t>(wParam));
+            if (byte) OnChar(e, *byte);
+        }
+        return 0;
+    case WM_LBUTTONDOWN: OnLeftButtonDown(e, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), false); return 0;
+    case WM_LBUTTONDBLCLK: OnLeftButtonDown(e, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), true); return 0;
+    case WM_MOUSEMOVE: OnMouseMove(e, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); return 0;
+    case WM_LBUTTONUP: OnLeftButtonUp(e, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); return 0;
+    case WM_CAPTURECHANGED: EndMouse(e); return 0;
+    case WM_TIMER:
+        if (wParam == kAutoScrollTimer) OnAutoScrollTimer(e);
+        return 0;
+    case WM_VSCROLL: OnVerticalScroll(e, LOWORD(wParam)); return 0;
+    case WM_HSCROLL: OnHorizontalScroll(e, LOWORD(wParam)); return 0;
+    case WM_MOUSEWHEEL: OnMouseWheel(e, GET_WHEEL_DELTA_WPARAM(wParam), GET_KEYSTATE_WPARAM(wParam)); return 0;
+    case WM_MOUSEHWHEEL: OnHorizontalWheel(e, GET_WHEEL_DELTA_WPARAM(wParam)); return 0;
+    case WM_SETFONT: OnSetFont(e, reinterpret_cast<HFONT>(wParam)); return 0;
+    case WM_GETFONT: return reinterpret_cast<LRESULT>(e.font.get());
+    case WM_SETREDRAW:
+        e.redraw = wParam != 0;
+        if (e.redraw) {
+            e.topLine = ClampTopLine(e, e.topLine);
+            UpdateScrollBars(e);
+            PlaceCaret(e);
+        }
+        return 0;
+
+    case WM_GETTEXTLENGTH: return static_cast<LRESULT>(e.text.Length());
+    case WM_GETTEXT: return OnGetText(e, wParam, reinterpret_cast<char*>(lParam));
+    case WM_SETTEXT: return OnSetText(e, reinterpret_cast<const char*>(lParam));
+    case WM_CLEAR:
+        if (!ReadOnly(e) && e.anchor != e.caret) ReplaceSelection(e, {}, true);
+        return 0;
+    case WM_COPY: CopySelection(e); return 0;
+    case WM_CUT:
+        if (!ReadOnly(e)) {
+            CopySelection(e);
+            if (e.anchor != e.caret) ReplaceSelection(e, {}, true);
+        }
+        return 0;
+    case WM_PASTE: Paste(e); return 0;
+    case WM_UNDO:
+    case EM_UNDO: return OnUndo(e);
+    case EM_CANUNDO: return e.text.CanUndo();
+    case EM_EMPTYUNDOBUFFER: e.text.EmptyUndoBuffer(); return 0;
+    case EM_GETMODIFY: return e.text.Modified();
+    case EM_SETMODIFY: e.text.SetModified(wParam != 0); return 0;
+
+    case EM_GETSEL: {
+        DWORD first = static_cast<DWORD>(SelectionStart(e)), last = static_cast<DWORD>(SelectionEnd(e));
+        if (wParam) *reinterpret_cast<DWORD*>(wParam) = first;
+        if (lParam) *reinterpret_cast<DWORD*>(lParam) = last;
+        return MAKELRESULT(std::min<DWORD>(first, 0xFFFF), std::min<DWORD>(last, 0xFFFF));
+    }
+    case EM_SETSEL: SetSelectionFromMessage(e, static_cast<LONG>(wParam), static_cast<LONG>(lParam)); return 0;
+    case EM_EXGETSEL:
+        if (auto* range = reinterpret_cast<CHARRANGE*>(lParam))
+            *range = {static_cast<LONG>(SelectionStart(e)), static_cast<LONG>(SelectionEnd(e))};
+        return 0;
+    case EM_EXSETSEL:
+        if (auto* range = reinterpret_cast<CHARRANGE*>(lParam))
+            SetSelectionFromMessage(e, range->cpMin, range->cpMax);
+        return static_cast<LRESULT>(SelectionEnd(e));
+    case EM_SELECTIONTYPE: {
+        std::size_t n = SelectionEnd(e) - SelectionStart(e);
+        return n == 0 ? SEL_EMPTY : (SEL_TEXT | (n > 1 ? SEL_MULTICHAR : 0));
+    }
+    case EM_GETSELTEXT:
+        return CopyOut(e.text.Range(SelectionStart(e), SelectionEnd(e)), reinterpret_cast<char*>(lParam));
+    case EM_GETTEXTRANGE: {
+        auto* range = reinterpret_cast<TEXTRANGEA*>(lParam);
+        if (!range || !range->lpstrText) return 0;
+        std::size_t first = ClampPosition(e, std::max<LONG>(0, range->chrg.cpMin));
+        std::size_t last = ClampPosition(e, range->chrg.cpMax);
+        if (last < first) last = first;
+        return CopyOut(e.text.Range(first, last), range->lpstrText);
+    }
+    case EM_REPLACESEL: {
+        const char* bytes = reinterpret_cast<const char*>(lParam);
+        ReplaceSelection(e, bytes ? std::string_view(bytes) : std::string_view(), wParam != 0);
+        return 0;
+    }
+    case EM_STREAMIN: return StreamIn(e, wParam, reinterpret_cast<EDITSTREAM*>(lParam));
+    case EM_STREAMOUT: return StreamOut(e, wParam, reinterpret_cast<EDITSTREAM*>(lParam));
+
+    case EM_GETLINECOUNT: return static_cast<LRESULT>(e.layout.DisplayLineCount());
+    case EM_LINEINDEX: return OnLineIndex(e, wParam);
+    case EM_LINELENGTH: return OnLineLength(e, wParam);
+    case EM_EXLINEFROMCHAR:
+        return static_cast<LRESULT>(e.layout.DisplayLineFromPosition(
+            static_cast<LONG>(lParam) < 0 ? SelectionStart(e) : ClampPosition(e, static_cast<LONG>(lParam))));
+    case EM_LINEFROMCHAR:
+        return static_cast<LRESULT>(e.layout.DisplayLineFromPosition(
+            static_cast<LONG>(wParam) < 0 ? SelectionStart(e) : ClampPosition(e, static_cast<LONG>(wParam))));
+    case EM_GETLINE: {
+        char* out = reinterpret_cast<char*>(lParam);
+        std::size_t start = e.layout.DisplayLineStart(wParam);
+        if (!out || start == kNone) return 0;
+        WORD room = *reinterpret_cast<WORD*>(out);
+        std::string bytes = e.text.Range(start, e.layout.DisplayLineEnd(wParam));
+        std::size_t count = std::min<std::size_t>(bytes.size(), room);
+        std::memcpy(out, bytes.data(), count);
+        return static_cast<LRESULT>(count);
+    }
+    case EM_GETFIRSTVISIBLELINE: return static_cast<LRESULT>(e.topLine);
+    case EM_LINESCROLL: {
+        long top = static_cast<long>(e.topLine) + static_cast<LONG>(lParam);
+        int x = e.scrollX + static_cast<int>(static_cast<LONG>(wParam)) * e.averageWidth;
+        ScrollTo(e, static_cast<std::size_t>(std::max(0L, top)), x);
+        return TRUE;
+    }
+    case EM_SCROLLCARET: ScrollCaretIntoView(e); return 0;
+    case EM_POSFROMCHAR: {
+        // The first rich-edit form: wParam points to the POINTL to fill, lParam is the position.
+        auto* point = reinterpret_cast<POINTL*>(wParam);
+        if (!point) return 0;
+        std::size_t p = ClampPosition(e, static_cast<LONG>(lParam));
+        std::size_t line = e.layout.DisplayLineFromPosition(p);
+        point->x = kMargin + e.layout.XOfPosition(line, p) - e.scrollX;
+        point->y = static_cast<LONG>((static_cast<long>(line) - static_cast<long>(e.topLine)) * e.lineHeight);
+        return 0;
+    }
+    case EM_CHARFROMPOS: {
+        auto* point = reinterpret_cast<POINTL*>(lParam);
+        return point ? static_cast<LRESULT>(PositionAtPoint(e, point->x, point->y)) : -1;
+    }
+    case EM_GETRECT:
+        if (auto* rect = reinterpret_cast<RECT*>(lParam)) {
+            *rect = ClientArea(e);
+            rect->left += kMargin;
+            rect->right -= kMargin;
+        }
+        return 0;
+
+    case EM_FINDTEXT: return OnFindText(e, wParam, reinterpret_cast<FINDTEXTA*>(lParam), nullptr);
+    case EM_FINDTEXTEX: {
+        auto* find = reinterpret_cast<FINDTEXTEXA*>(lParam);
+        if (!find) return -1;
+        FINDTEXTA plain{find->chrg, find->lpstrText};
+        return OnFindText(e, wParam, &plain, &find->chrgText);
+    }
+    case EM_FINDWORDBREAK: return OnFindWordBreak(e, wParam, lParam);
+    case EM_HIDESELECTION: {
+        // lParam 0 is for the moment (a dialog that has taken the focus shows the match); only a
+        // non-zero lParam changes how the control shows its selection unfocused from now on.
+        bool wasShown = SelectionShown(e);
+        if (lParam) {
+            e.showSelectionUnfocused = wParam == 0;
+            e.selectionShownForNow = -1;
+        } else {
+            e.selectionShownForNow = wParam == 0 ? 1 : 0;
+        }
+        // A dialog sends this with every message it handles: only a change is repainted.
+        if (SelectionShown(e) != wasShown) InvalidateSelection(e);
+        return 0;
+    }
+    case EM_GETCHARFORMAT: return OnGetCharFormat(e, wParam, reinterpret_cast<CHARFORMATA*>(lParam));
+    case EM_SETCHARFORMAT: return OnSetCharFormat(e, wParam, reinterpret_cast<const CHARFORMATA*>(lParam));
+    case EM_SETBKGNDCOLOR: {
+        COLORREF previous = BackgroundColour(e);
+        e.systemBackground = wParam != 0;
+        e.background = static_cast<COLORREF>(lParam);
+        Invalidate(e);
+        return static_cast<LRESULT>(previous);
+    }
+    case EM_EXLIMITTEXT: e.text.SetTextLimit(static_cast<std::size_t>(lParam)); return 0;
+    case EM_LIMITTEXT: e.text.SetTextLimit(static_cast<std::size_t>(wParam)); return 0;
+    case EM_GETLIMITTEXT: return static_cast<LRESULT>(e.text.TextLimit());
+    case EM_SETREADONLY: {
+        LONG_PTR style = Style(e);
+        SetWindowLongPtrA(e.window, GWL_STYLE, wParam ? (style | ES_READONLY) : (style & ~ES_READONLY));
+        return TRUE;
+    }
+    case EM_SETOLECALLBACK: {
+        auto* callback = reinterpret_cast<IRichEditOleCallback*>(lParam);
+        if (callback) callback->AddRef();
+        if (e.callback) e.callback->Release();
+        e.callback = callback;
+        return TRUE;
+    }
+    case EM_GETOLEINTERFACE: return FALSE;
+    case EM_SETEVENTMASK: {
+        DWORD previous = e.eventMask;
+        e.eventMask = static_cast<DWORD>(lParam);
+        return previous;
+    }
+    case EM_GETEVENTMASK: return e.eventMask;
+    case EM_SETOPTIONS:
+    case EM_GETOPTIONS: return 0;
+    case EM_FORMATRANGE: return OnFormatRange(e, wParam, lParam);
+    case EM_DISPLAYBAND: return OnDisplayBand(e, lParam);
+    case EM_SETVIEWCODEPAGE: {
+        int previous = e.view;
+        SetViewCodePage(e, static_cast<int>(wParam));
+        return previous;
+    }
+    case EM_GETVIEWCODEPAGE: return e.view;
+    case EM_EXPECTSTREAMSIZE: e.expectedStreamSize = static_cast<std::size_t>(lParam); return 0;
+    case EM_TAKETEXTFROM: return TakeTextFrom(e, reinterpret_cast<HWND>(wParam));
+    case EM_MAPBYTES: return MapSelectedBytes(e, reinterpret_cast<const std::uint8_t*>(lParam));
+    case kRefreshMessage:
+        e.refreshPosted = false;
+        if (e.scrollBarsPending) UpdateScrollBarsNow(e);
+        if (e.caretPending) PlaceCaretNow(e);
+        return 0;
+    default: break;
+    }
+    return DefWindowProcA(e.window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK EditorControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    Editor* editor = EditorOf(window);
+    if (message == WM_NCCREATE) {
+        try {
+            GrowthBudget::Charge(sizeof(Editor));
+        } catch (const std::bad_alloc&) {
+            SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+            return FALSE;
+        }
+        editor = new (std::nothrow) Editor(window);
+        if (!editor) {
+            SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+            return FALSE;
+        }
+        SetWindowLongPtrA(window, 0, reinterpret_cast<LONG_PTR>(editor));
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+    if (!editor) return DefWindowProcA(window, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        if (editor->callback) editor->callback->Release();
+        if (editor->paintBitmap) DeleteObject(editor->paintBitmap);
+        SetWindowLongPtrA(window, 0, 0);
+        delete editor;
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+    if (message == EM_GETLASTFAILURE) return static_cast<LRESULT>(std::exchange(editor->lastFailure, 0));
+    editor->lastFailure = 0;
+    try {
+        if (message == WM_CREATE) {
+            OnCreate(*editor);
+            return 0;
+        }
+        return HandleMessage(*editor, message, wParam, lParam);
+    } catch (const std::bad_alloc&) {
+        // Out of memory for the text: the edit did not happen. The parent hears of it as from the
+        // system's control, and the sender learns it from EM_GETLASTFAILURE, set last so that
+        // whatever the parent sends meanwhile does not clear it.
+        HWND parent = GetParent(window);
+        if (parent)
+            SendMessageA(parent, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(window), EN_ERRSPACE), reinterpret_cast<LPARAM>(window));
+        if (Editor* still = EditorOf(window)) still->lastFailure = ERROR_NOT_ENOUGH_MEMORY;
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return 0;
+    }
+}
+
+}  // namespace
+
+}  // namespace editor_control
+
+using editor_control::Editor;
+using editor_control::EditorControlProc;
+
+bool RegisterEditorControlClass(HINSTANCE instance) {
+    WNDCLASSEXA windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.style = CS_DBLCLKS;
+    windowClass.lpfnWndProc = EditorControlProc;
+    windowClass.cbWndExtra = sizeof(Editor*);
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_IBEAM);
+    windowClass.lpszClassName = "RICHEDIT";
+    return RegisterClassExA(&windowClass) != 0;
+}

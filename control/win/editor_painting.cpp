@@ -1,0 +1,394 @@
+#include "control/win/editor_state.h"
+
+namespace editor_control {
+
+namespace {
+
+// Setting a scroll bar with redraw draws it at once, which under Wine costs a trip to the display
+// (some 12 ms) per call; a run of replacements makes thousands. The bar is set quietly and its
+// strip of the frame repainted with the next paint.
+void SetScrollBar(Editor& e, int bar, const SCROLLINFO& info) {
+    SetScrollInfo(e.window, bar, &info, FALSE);
+    RECT client = ClientArea(e);
+    RECT strip = client;
+    if (bar == SB_VERT) {
+        strip.left = client.right;
+        strip.right = client.right + GetSystemMetrics(SM_CXVSCROLL) + 4;
+    } else {
+        strip.top = client.bottom;
+        strip.bottom = client.bottom + GetSystemMetrics(SM_CYHSCROLL) + 4;
+        strip.right += GetSystemMetrics(SM_CXVSCROLL) + 4;
+    }
+    RedrawWindow(e.window, &strip, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_NOCHILDREN);
+}
+
+void RequestRefresh(Editor& e) {
+    if (e.refreshPosted) return;
+    e.refreshPosted = true;
+    PostMessageA(e.window, kRefreshMessage, 0, 0);
+}
+
+}  // namespace
+
+// Scroll bars and caret follow the text once a burst of messages is handled: a run of
+// replacements sends thousands, and each update is a trip to the display under Wine.
+void UpdateScrollBars(Editor& e) {
+    e.scrollBarsPending = true;
+    RequestRefresh(e);
+}
+
+void UpdateScrollBarsNow(Editor& e) {
+    e.scrollBarsPending = false;
+    if (!e.redraw) return;
+    LONG_PTR style = Style(e);
+    if (style & WS_VSCROLL) {
+        SCROLLINFO info{};
+        info.cbSize = sizeof info;
+        info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL;
+        info.nMin = 0;
+        info.nMax = static_cast<int>(std::min<std::size_t>(LineCountForScrolling(e) - 1, 0x7FFFFFFE));
+        info.nPage = static_cast<UINT>(VisibleLines(e));
+        info.nPos = static_cast<int>(e.topLine);
+        if (info.nMax != e.shownVertical.nMax || info.nPage != e.shownVertical.nPage || info.nPos != e.shownVertical.nPos) {
+            SetScrollBar(e, SB_VERT, info);
+            e.shownVertical = info;
+        }
+    }
+    if (style & WS_HSCROLL) {
+        SCROLLINFO info{};
+        info.cbSize = sizeof info;
+        info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL;
+        info.nMin = 0;
+        info.nMax = e.widestLine + 2 * kMargin + e.averageWidth;
+        info.nPage = static_cast<UINT>(TextAreaWidth(e) + 2 * kMargin);
+        info.nPos = e.scrollX;
+        if (info.nMax != e.shownHorizontal.nMax || info.nPage != e.shownHorizontal.nPage ||
+            info.nPos != e.shownHorizontal.nPos) {
+            SetScrollBar(e, SB_HORZ, info);
+            e.shownHorizontal = info;
+        }
+    }
+}
+
+namespace {
+
+POINT CaretPoint(Editor& e) {
+    long where = RowOf(e, e.caret);
+    if (where == kAbove || where == kBelow) return {-1000, where == kAbove ? -1000 : 0x3FFFFFFF};
+    std::size_t line = CaretLine(e);
+    int x = e.layout.XOfPosition(line, e.caret);
+    long row = static_cast<long>(line) - static_cast<long>(e.topLine);
+    return {kMargin + x - e.scrollX, static_cast<LONG>(row * e.lineHeight)};
+}
+
+}  // namespace
+
+void PlaceCaret(Editor& e) {
+    if (!e.focused) return;
+    e.caretPending = true;
+    RequestRefresh(e);
+}
+
+void PlaceCaretNow(Editor& e) {
+    e.caretPending = false;
+    if (!e.focused) return;
+    POINT p = e.dragging ? POINT{} : CaretPoint(e);
+    if (e.dragging) {
+        std::size_t line = e.layout.DisplayLineFromPosition(e.dropPosition);
+        p.x = kMargin + e.layout.XOfPosition(line, e.dropPosition) - e.scrollX;
+        p.y = static_cast<LONG>((static_cast<long>(line) - static_cast<long>(e.topLine)) * e.lineHeight);
+    }
+    if (p.x == e.shownCaret.x && p.y == e.shownCaret.y) return;
+    SetCaretPos(p.x, p.y);
+    e.shownCaret = p;
+}
+
+void MakeCaret(Editor& e) {
+    if (!e.focused) return;
+    DestroyCaret();
+    CreateCaret(e.window, nullptr, e.overwrite ? std::max(2, e.averageWidth) : 2, e.lineHeight);
+    e.shownCaret = {-100000, -100000};
+    PlaceCaretNow(e);
+    ShowCaret(e.window);
+}
+
+void ScrollTo(Editor& e, std::size_t top, int x) {
+    top = ClampTopLine(e, top);
+    x = std::max(0, x);
+    if (Wraps(e)) x = 0;
+    if (top == e.topLine && x == e.scrollX) return;
+    e.topLine = top;
+    e.scrollX = x;
+    Invalidate(e);
+    UpdateScrollBars(e);
+    PlaceCaret(e);
+}
+
+void ScrollCaretIntoView(Editor& e) {
+    std::size_t line = CaretLine(e);
+    std::size_t visible = static_cast<std::size_t>(VisibleLines(e));
+    std::size_t top = e.topLine;
+    if (line < top) top = line;
+    else if (line >= top + visible) top = line - visible + 1;
+    int x = e.scrollX;
+    if (!Wraps(e)) {
+        int caretX = e.layout.XOfPosition(line, e.caret);
+        int width = TextAreaWidth(e);
+        e.widestLine = std::max(e.widestLine, caretX);
+        if (caretX < x) x = std::max(0, caretX - width / 4);
+        else if (caretX >= x + width - 1) x = caretX - width * 3 / 4;
+    }
+    ScrollTo(e, top, x);
+    PlaceCaret(e);
+}
+
+void InvalidateSelection(Editor& e) {
+    if (e.anchor == e.caret || !e.redraw) return;
+    long first = RowOf(e, SelectionStart(e));
+    long last = RowOf(e, SelectionEnd(e));
+    InvalidateRows(e, first, last == kBelow ? kBelow : last + 1);
+}
+
+void SetSelection(Editor& e, std::size_t anchor, std::size_t caret, bool scroll, bool atLineEnd) {
+    InvalidateSelection(e);
+    e.anchor = std::min(anchor, e.text.Length());
+    e.caret = std::min(caret, e.text.Length());
+    e.caretAtLineEnd = atLineEnd;
+    // A caret between the CR and the LF of a pair (asked for, or left behind an edit that made the
+    // pair) would let typing or Backspace split it: it goes to the pair's start. A range is kept as
+    // it is, since a search may select a lone LF.
+    if (e.anchor == e.caret && e.caret > 0 && e.caret < e.text.Length() && e.text.At(e.caret - 1) == '\r' &&
+        e.text.At(e.caret) == '\n')
+        e.anchor = e.caret = e.caret - 1;
+    InvalidateSelection(e);
+    // While drawing is off the caller is rewriting the text and puts the view back itself.
+    if (scroll && e.redraw) ScrollCaretIntoView(e);
+    else PlaceCaret(e);
+    NotifySelectionChange(e);
+}
+
+// ---- Font ------------------------------------------------------------------------------------
+
+void MeasureFont(Editor& e) {
+    HDC dc = GetDC(e.window);
+    HGDIOBJ old = SelectObject(dc, e.font.get());
+    FontMeasures measures = MeasureViewFont(dc, e.view);
+    SelectObject(dc, old);
+    ReleaseDC(e.window, dc);
+    e.lineHeight = measures.lineHeight;
+    e.averageWidth = measures.averageWidth;
+    e.layout.SetWidths(measures.widths, 8 * e.averageWidth);
+    e.widestLine = 0;
+}
+
+void ApplyFont(Editor& e) {
+    HDC dc = GetDC(e.window);
+    int dpi = GetDeviceCaps(dc, LOGPIXELSY);
+    ReleaseDC(e.window, dc);
+    LOGFONTW logFont = EditorLogFont(e.format, dpi);
+    HFONT created = CreateFontIndirectW(&logFont);
+    if (!created) created = static_cast<HFONT>(GetStockObject(SYSTEM_FIXED_FONT));
+    e.font.reset(created);
+    MeasureFont(e);
+    e.layout.SetWrapWidth(Wraps(e) ? TextAreaWidth(e) : 0);
+    MakeCaret(e);
+    e.topLine = ClampTopLine(e, e.topLine);
+    UpdateScrollBars(e);
+    Invalidate(e);
+}
+
+namespace {
+
+// ---- Painting --------------------------------------------------------------------------------
+
+struct Segment {
+    std::wstring glyphs;
+    std::vector<INT> advances;
+    int left = 0;
+    int width = 0;
+    bool selected = false;
+    COLORREF colour = 0;
+};
+
+void DrawSegment(Editor& e, HDC dc, int y, Segment& s) {
+    if (s.glyphs.empty()) return;
+    int left = kMargin + s.left - e.scrollX;
+    if (s.selected) {
+        RECT r{left, y, left + s.width, y + e.lineHeight};
+        FillRect(dc, &r, GetSysColorBrush(COLOR_HIGHLIGHT));
+        SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHTTEXT));
+    } else {
+        SetTextColor(dc, s.colour);
+    }
+    ExtTextOutW(dc, left, y, 0, nullptr, s.glyphs.data(), static_cast<UINT>(s.glyphs.size()), s.advances.data());
+    s.glyphs.clear();
+    s.advances.clear();
+    s.width = 0;
+}
+
+void PaintLine(Editor& e, HDC dc, std::size_t displayLine, int y, int clientWidth, bool showSelection) {
+    std::size_t start = e.layout.DisplayLineStart(displayLine);
+    if (start == kNone) return;
+    std::size_t end = e.layout.DisplayLineEnd(displayLine);
+    std::size_t selectionFirst = showSelection ? SelectionStart(e) : 0;
+    std::size_t selectionLast = showSelection ? SelectionEnd(e) : 0;
+    const ViewGlyphTable& glyphs = ViewGlyphs(e.view);
+    COLORREF textColour = TextColour(e);
+
+    // A long line scrolled far to the right is walked from the nearest place the layout knows.
+    TextLayout::Place from = e.layout.PlaceBeforeX(displayLine, e.scrollX);
+    int x = from.x;
+    std::size_t i = from.position;
+    while (i < end) {
+        int w = e.layout.Advance(e.text.At(i), x);
+        if (x + w >= e.scrollX) break;
+        x += w;
+        ++i;
+    }
+    Segment segment;
+    segment.left = x;
+    std::size_t colourChange = 0;
+    std::uint32_t colour = ColourRuns::kDefault;
+    int rightEdge = e.scrollX + clientWidth;
+    for (; i < end && x < rightEdge; ++i) {
+        unsigned char c = e.text.At(i);
+        if (i >= colourChange || i == start) {
+            colour = e.colours.ColourAt(i);
+            colourChange = e.colours.NextChange(i);
+        }
+        bool selected = i >= selectionFirst && i < selectionLast;
+        COLORREF shown = colour == ColourRuns::kDefault ? textColour : static_cast<COLORREF>(colour);
+        if (!segment.glyphs.empty() && (selected != segment.selected || shown != segment.colour)) {
+            DrawSegment(e, dc, y, segment);
+            segment.left = x;
+        }
+        segment.selected = selected;
+        segment.colour = shown;
+        int w = e.layout.Advance(c, x);
+        segment.glyphs.push_back(c == '\t' ? L' ' : static_cast<wchar_t>(glyphs[c]));
+        segment.advances.push_back(w);
+        segment.width += w;
+        x += w;
+    }
+    DrawSegment(e, dc, y, segment);
+    if (i < end) return;
+
+    // The line's break: a lone CR or LF shows its glyph; a selected break shows as a small block.
+    std::size_t logical = e.text.LineFromPosition(start);
+    if (end != e.text.LineEnd(logical)) return;
+    std::size_t breakEnd = e.text.LineBreakEnd(logical);
+    if (breakEnd == end) return;
+    bool breakSelected = end >= selectionFirst && end < selectionLast;
+    int left = kMargin + x - e.scrollX;
+    if (breakEnd - end == 1) {
+        wchar_t marker = glyphs[e.text.At(end)];
+        int w = std::max(e.layout.CharWidth(e.text.At(end)), e.averageWidth / 2);
+        if (breakSelected) {
+            RECT r{left, y, left + w, y + e.lineHeight};
+            FillRect(dc, &r, GetSysColorBrush(COLOR_HIGHLIGHT));
+        }
+        SetTextColor(dc, breakSelected ? GetSysColor(COLOR_HIGHLIGHTTEXT) : GetSysColor(COLOR_GRAYTEXT));
+        ExtTextOutW(dc, left, y, 0, nullptr, &marker, 1, nullptr);
+    } else if (breakSelected) {
+        RECT r{left, y, left + std::max(2, e.averageWidth / 2), y + e.lineHeight};
+        FillRect(dc, &r, GetSysColorBrush(COLOR_HIGHLIGHT));
+    }
+}
+
+}  // namespace
+
+void OnPaint(Editor& e) {
+    e.wholeInvalid = false;
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(e.window, &ps);
+    RECT client = ClientArea(e);
+    int width = std::max<LONG>(1, client.right), height = std::max<LONG>(1, client.bottom);
+    // Drawn off screen and copied in one go, so lines never flicker while the text changes.
+    if (!e.paintBitmap || e.paintSize.cx != width || e.paintSize.cy != height) {
+        if (e.paintBitmap) DeleteObject(e.paintBitmap);
+        e.paintBitmap = CreateCompatibleBitmap(dc, width, height);
+        e.paintSize = {width, height};
+    }
+    HDC memory = CreateCompatibleDC(dc);
+    HGDIOBJ oldBitmap = SelectObject(memory, e.paintBitmap);
+    RECT area = ps.rcPaint;
+    HBRUSH backgroundBrush = CreateSolidBrush(BackgroundColour(e));
+    FillRect(memory, &area, backgroundBrush);
+    DeleteObject(backgroundBrush);
+    HGDIOBJ oldFont = SelectObject(memory, e.font.get());
+    SetBkMode(memory, TRANSPARENT);
+    IntersectClipRect(memory, area.left, area.top, area.right, area.bottom);
+    bool showSelection = SelectionShown(e);
+    int widest = e.widestLine;
+    int firstRow = std::max<LONG>(0, area.top) / e.lineHeight;
+    for (int row = firstRow; row * e.lineHeight < std::min<LONG>(height, area.bottom); ++row) {
+        std::size_t line = e.topLine + static_cast<std::size_t>(row);
+        if (e.layout.DisplayLineStart(line) == kNone) break;
+        PaintLine(e, memory, line, row * e.lineHeight, width, showSelection);
+        if (!Wraps(e)) {
+            std::size_t length = e.layout.DisplayLineEnd(line) - e.layout.DisplayLineStart(line);
+            int lineWidth = length < 20000 ? e.layout.DisplayLineWidth(line)
+                                           : static_cast<int>(std::min<std::size_t>(length * e.averageWidth, 0x3FFFFFFF));
+            widest = std::max(widest, lineWidth);
+        }
+    }
+    BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, memory, area.left, area.top, SRCCOPY);
+    SelectObject(memory, oldFont);
+    SelectObject(memory, oldBitmap);
+    DeleteDC(memory);
+    EndPaint(e.window, &ps);
+    if (widest > e.widestLine) {
+        e.widestLine = widest;
+        UpdateScrollBars(e);
+    }
+}
+
+namespace {
+
+// ---- Scrolling messages ----------------------------------------------------------------------
+
+int TrackPosition(HWND window, int bar) {
+    SCROLLINFO info{};
+        info.cbSize = sizeof info;
+    info.fMask = SIF_TRACKPOS;
+    GetScrollInfo(window, bar, &info);
+    return info.nTrackPos;
+}
+
+}  // namespace
+
+void OnVerticalScroll(Editor& e, int code) {
+    long top = static_cast<long>(e.topLine);
+    long page = std::max(1, VisibleLines(e) - 1);
+    switch (code) {
+    case SB_LINEUP: top -= 1; break;
+    case SB_LINEDOWN: top += 1; break;
+    case SB_PAGEUP: top -= page; break;
+    case SB_PAGEDOWN: top += page; break;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION: top = TrackPosition(e.window, SB_VERT); break;
+    case SB_TOP: top = 0; break;
+    case SB_BOTTOM: top = static_cast<long>(e.layout.DisplayLineCount()); break;
+    default: return;
+    }
+    ScrollTo(e, static_cast<std::size_t>(std::max(0L, top)), e.scrollX);
+}
+
+void OnHorizontalScroll(Editor& e, int code) {
+    int x = e.scrollX;
+    int page = std::max(e.averageWidth, TextAreaWidth(e) - e.averageWidth);
+    switch (code) {
+    case SB_LINELEFT: x -= e.averageWidth; break;
+    case SB_LINERIGHT: x += e.averageWidth; break;
+    case SB_PAGELEFT: x -= page; break;
+    case SB_PAGERIGHT: x += page; break;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION: x = TrackPosition(e.window, SB_HORZ); break;
+    case SB_LEFT: x = 0; break;
+    case SB_RIGHT: x = e.widestLine; break;
+    default: return;
+    }
+    ScrollTo(e, e.topLine, std::min(x, std::max(0, e.widestLine)));
+}
+
+}  // namespace editor_control

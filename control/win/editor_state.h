@@ -1,0 +1,216 @@
+#pragma once
+// The editor control's window state and the helpers its parts share: registration and dispatch
+// (editor_control.cpp), the rich-edit messages and streams (editor_messages.cpp), painting and caret
+// (editor_painting.cpp), keyboard and mouse input (editor_input.cpp), and the state and text changes
+// all of them use (editor_state.cpp).
+#include "control/win/editor_control.h"
+
+#include <commdlg.h>
+#include <richedit.h>
+#include <richole.h>
+#include <windowsx.h>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "control/colour_runs.h"
+#include "control/rtf_reader.h"
+#include "control/text_layout.h"
+#include "control/text_model.h"
+#include "control/text_search.h"
+#include "control/view_decoding.h"
+#include "control/win/page_formatter.h"
+
+namespace editor_control {
+
+constexpr int kMargin = 2;
+constexpr std::size_t kStreamBlock = 64 * 1024;
+constexpr UINT_PTR kAutoScrollTimer = 1;
+constexpr std::size_t kNone = TextModel::kNoPosition;
+// Posted to itself: set the scroll bars and place the caret once the messages of a burst are done.
+constexpr UINT kRefreshMessage = WM_USER + 0x2F0;
+
+struct FontDeleter {
+    void operator()(HFONT font) const { DeleteObject(font); }
+};
+using FontHandle = std::unique_ptr<std::remove_pointer_t<HFONT>, FontDeleter>;
+
+struct Editor {
+    explicit Editor(HWND w) : window(w) {}
+
+    HWND window;
+    TextModel text;
+    TextLayout layout{text};
+    ColourRuns colours;
+    PageFormatter pages{text};
+    int view = 0;
+
+    std::size_t anchor = 0;
+    std::size_t caret = 0;
+    int desiredX = -1;  // kept while moving up and down, so the caret returns to its column
+    // The caret stands where a line wraps inside a word: at the end of the upper display line (End,
+    // a click past the end) rather than at the start of the lower one, which is the same position.
+    bool caretAtLineEnd = false;
+
+    std::size_t topLine = 0;  // first visible display line
+    int scrollX = 0;
+    int widestLine = 0;  // the widest line seen so far, for the horizontal scroll bar
+
+    bool redraw = true;
+    bool focused = false;
+    bool showSelectionUnfocused = false;  // ES_NOHIDESEL, or EM_HIDESELECTION with lParam non-zero
+    // EM_HIDESELECTION with lParam 0: shown (1) or hidden (0) until the focus next comes or goes;
+    // -1: as the focus and the style say.
+    int selectionShownForNow = -1;
+    bool overwrite = false;
+
+    CHARFORMATA format{};
+    COLORREF background = 0;
+    bool systemBackground = true;
+    FontHandle font;
+    int lineHeight = 16;
+    int averageWidth = 8;
+
+    IRichEditOleCallback* callback = nullptr;
+    DWORD eventMask = 0;
+
+    // What the scroll bars and the caret show now, so unchanged values are not set again: a run
+    // of replacements sends thousands of messages, and each such call costs a trip to the display.
+    SCROLLINFO shownVertical{};
+    SCROLLINFO shownHorizontal{};
+    POINT shownCaret{-100000, -100000};
+    bool caretPending = false;
+    // The whole window waits for its repaint: more invalidation adds nothing (and each call is a
+    // trip to the Wine server).
+    bool wholeInvalid = false;
+    bool scrollBarsPending = false;
+    bool refreshPosted = false;
+
+    // The off-screen picture painting draws into, kept while the size stays.
+    HBITMAP paintBitmap = nullptr;
+    SIZE paintSize{};
+
+    // Mouse: a plain selecting drag, or a press inside the selection that may become a text drag.
+    bool selecting = false;
+    // A drag after a double click selects whole words; the word double-clicked stays selected.
+    bool selectingWords = false;
+    std::size_t wordFirst = 0;
+    std::size_t wordLast = 0;
+    bool dragPending = false;
+    bool dragging = false;
+    POINT pressPoint{};
+    std::size_t dropPosition = 0;
+    bool autoScrolling = false;
+    // Wheel turns not yet worth a whole step, vertical and horizontal.
+    int wheelPending = 0;
+    int horizontalWheelPending = 0;
+
+    // The size the next stream-in announced, and how the message handled last ended.
+    std::size_t expectedStreamSize = 0;
+    DWORD lastFailure = 0;
+};
+
+// Where a position stands relative to the view: its display row, or kAbove / kBelow when it lies
+// in a logical line outside the view. Display lines are counted only near the view, so asking
+// about the far end of a big wrapped text costs nothing.
+constexpr long kAbove = -1;
+constexpr long kBelow = 0x7FFFFFFF;
+
+Editor* EditorOf(HWND window);
+LONG_PTR Style(const Editor& e);
+bool Wraps(const Editor& e);
+bool ReadOnly(const Editor& e);
+std::size_t SelectionStart(const Editor& e);
+std::size_t SelectionEnd(const Editor& e);
+bool SelectionShown(const Editor& e);
+RECT ClientArea(const Editor& e);
+int VisibleLines(const Editor& e);
+COLORREF TextColour(const Editor& e);
+COLORREF BackgroundColour(const Editor& e);
+std::size_t ClampPosition(const Editor& e, LONG position);
+void Invalidate(Editor& e);
+long RowOf(Editor& e, std::size_t position);
+void InvalidateRows(Editor& e, long first, long last);
+void Notify(Editor& e, WORD code, DWORD mask);
+void NotifySelectionChange(Editor& e);
+std::size_t CaretLine(Editor& e);
+std::size_t CaretEndOfLine(Editor& e, std::size_t displayLine, bool* atLineEnd = nullptr);
+std::size_t PositionOnLine(Editor& e, std::size_t displayLine, int x, bool* atLineEnd = nullptr);
+std::size_t LineCountForScrolling(Editor& e);
+std::size_t ClampTopLine(Editor& e, std::size_t top);
+int TextAreaWidth(Editor& e);
+void UpdateScrollBars(Editor& e);
+void UpdateScrollBarsNow(Editor& e);
+void PlaceCaret(Editor& e);
+void PlaceCaretNow(Editor& e);
+void MakeCaret(Editor& e);
+void ScrollTo(Editor& e, std::size_t top, int x);
+void ScrollCaretIntoView(Editor& e);
+void InvalidateSelection(Editor& e);
+void SetSelection(Editor& e, std::size_t anchor, std::size_t caret, bool scroll = true, bool atLineEnd = false);
+void MeasureFont(Editor& e);
+void ApplyFont(Editor& e);
+void AfterChangeUnfollowed(Editor& e, std::size_t caret) noexcept;
+std::size_t ReplaceRange(Editor& e, std::size_t first, std::size_t last, std::string_view bytes, bool canUndo,
+                         EditKind kind = EditKind::Other);
+void ReplaceSelection(Editor& e, std::string_view bytes, bool canUndo, EditKind kind = EditKind::Other);
+std::size_t NextPosition(const Editor& e, std::size_t p);
+std::size_t PreviousPosition(const Editor& e, std::size_t p);
+void TypeByte(Editor& e, unsigned char byte);
+void TypeLineBreak(Editor& e);
+void DeleteSelectionOr(Editor& e, std::size_t first, std::size_t last, EditKind kind);
+const ViewLetters& Letters(const Editor& e);
+void CopySelection(Editor& e);
+void Paste(Editor& e);
+void OnPaint(Editor& e);
+bool OnKeyDown(Editor& e, WPARAM key);
+void OnChar(Editor& e, WPARAM code);
+std::size_t PositionAtPoint(Editor& e, int x, int y, bool* atLineEnd = nullptr);
+void OnLeftButtonDown(Editor& e, int x, int y, bool doubleClick);
+void OnMouseMove(Editor& e, int x, int y);
+void OnAutoScrollTimer(Editor& e);
+void EndMouse(Editor& e);
+void OnLeftButtonUp(Editor& e, int x, int y);
+void OnVerticalScroll(Editor& e, int code);
+void OnHorizontalScroll(Editor& e, int code);
+void OnHorizontalWheel(Editor& e, int delta);
+void OnMouseWheel(Editor& e, int delta, WORD keys);
+LRESULT StreamIn(Editor& e, WPARAM format, EDITSTREAM* stream);
+LRESULT StreamOut(Editor& e, WPARAM format, EDITSTREAM* stream);
+LRESULT CopyOut(std::string_view bytes, char* out);
+LRESULT OnGetText(Editor& e, WPARAM size, char* out);
+LRESULT OnSetText(Editor& e, const char* text);
+void SetSelectionFromMessage(Editor& e, LONG first, LONG last);
+LRESULT OnLineIndex(Editor& e, WPARAM line);
+LRESULT OnLineLength(Editor& e, WPARAM position);
+LRESULT OnFindText(Editor& e, WPARAM flags, FINDTEXTA* find, CHARRANGE* found);
+LRESULT OnFindWordBreak(Editor& e, WPARAM code, LPARAM position);
+LRESULT OnGetCharFormat(Editor& e, WPARAM scope, CHARFORMATA* out);
+LRESULT OnSetCharFormat(Editor& e, WPARAM scope, const CHARFORMATA* in);
+void OnSetFont(Editor& e, HFONT font);
+LRESULT OnUndo(Editor& e);
+LRESULT OnFormatRange(Editor& e, WPARAM render, LPARAM range);
+LRESULT OnDisplayBand(Editor& e, LPARAM band);
+void SetViewCodePage(Editor& e, int view);
+void OnCreate(Editor& e);
+void OnSize(Editor& e);
+LRESULT TakeTextFrom(Editor& e, HWND other);
+LRESULT MapSelectedBytes(Editor& e, const std::uint8_t* byteFor);
+
+// Runs the steps that follow a change already made; they only redraw and notify, so a failure
+// among them must not be taken for a failure of the change.
+template <typename Steps>
+void FollowChange(Editor& e, std::size_t caret, Steps&& steps) {
+    try {
+        steps();
+    } catch (const std::bad_alloc&) {
+        AfterChangeUnfollowed(e, caret);
+    }
+}
+
+}  // namespace editor_control
