@@ -142,34 +142,22 @@ std::size_t TextModel::ReplaceBytes(std::size_t first, std::size_t last, const s
     std::size_t inserted = 0;
     for (std::size_t i = 0; i < count; ++i) inserted += pieces[i].size();
     std::size_t scanEnd = first + inserted;
+    // Growing this list as it is found is safe: nothing has changed yet.
     std::vector<std::uint32_t> interior;
-    {
-        std::size_t found = 0;
-        bool afterCr = false;
-        auto scan = [&](bool keep) {
-            std::size_t at = first;
-            for (std::size_t i = 0; i < count; ++i) {
-                for (char c : pieces[i]) {
-                    // A start at `at` (before c) made by a CR before it; c itself may start one after it.
-                    if (afterCr && c != '\n' && at > lowest) {
-                        if (keep) interior.push_back(static_cast<std::uint32_t>(at));
-                        ++found;
-                    }
-                    ++at;
-                    if (c == '\n' && at > lowest && at < scanEnd) {
-                        if (keep) interior.push_back(static_cast<std::uint32_t>(at));
-                        ++found;
-                    }
-                    afterCr = c == '\r';
-                }
-            }
-            afterCr = false;
-        };
-        scan(false);
-        GrowthBudget::Charge((found + 2) * sizeof(std::uint32_t));
-        interior.reserve(found + 2);
-        scan(true);
+    bool afterCr = false;
+    std::size_t at = first;
+    for (std::size_t i = 0; i < count; ++i) {
+        for (char c : pieces[i]) {
+            // A start at `at` (before c) made by a CR before it; c itself may start one after it.
+            if (afterCr && c != '\n' && at > lowest) interior.push_back(static_cast<std::uint32_t>(at));
+            ++at;
+            if (c == '\n' && at > lowest && at < scanEnd) interior.push_back(static_cast<std::uint32_t>(at));
+            afterCr = c == '\r';
+        }
     }
+    // Room for the two starts at the edges of the edit, known only once the bytes are in.
+    GrowthBudget::Charge((interior.size() + 2) * sizeof(std::uint32_t));
+    interior.reserve(interior.size() + 2);
     if (inserted > removed) bytes_.Reserve(inserted - removed);
     lineStarts_.Reserve(interior.size() + 2);
 
