@@ -6,7 +6,10 @@
 // laying out a line is a walk over its bytes.
 //
 // With wrap on, the display lines of the logical lines are counted lazily from the top, only as far
-// as someone asks; an edit recounts the lines it touched and shifts the rest.
+// as someone asks; an edit recounts the lines it touched and shifts the rest. A long logical line
+// keeps its display line starts in pieces, and an edit lays it out again only from a little above
+// the change until the starts meet the old ones again, so a line of many megabytes costs per key
+// what a short one does.
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -16,10 +19,16 @@
 #include "control/text_model.h"
 
 using CharWidths = std::array<int, 256>;
+// Pixels along a display line. A line of 64 MB of tabs or wide glyphs runs far past what an int
+// holds, so x is 64-bit everywhere it is kept; only what is handed to the system is brought back
+// into int, relative to the view's scroll origin.
+using PixelX = std::int64_t;
 
 class TextLayout final : public TextObserver {
 public:
-    explicit TextLayout(TextModel& text);
+    // Lines of at least pieceBytes bytes keep their display line starts in pieces of about that size.
+    static constexpr std::size_t kPieceBytes = 64 * 1024;
+    explicit TextLayout(TextModel& text, std::size_t pieceBytes = kPieceBytes);
     ~TextLayout();
     TextLayout(const TextLayout&) = delete;
     TextLayout& operator=(const TextLayout&) = delete;
@@ -47,18 +56,19 @@ public:
     std::size_t FirstDisplayLineOf(std::size_t logicalLine);
 
     // Pixels from the display line's start to position (clamped to the line's text).
-    int XOfPosition(std::size_t displayLine, std::size_t position);
+    PixelX XOfPosition(std::size_t displayLine, std::size_t position);
     // The position whose caret place is nearest to x on the display line.
-    std::size_t PositionAtX(std::size_t displayLine, int x);
-    int DisplayLineWidth(std::size_t displayLine);
+    std::size_t PositionAtX(std::size_t displayLine, PixelX x);
+    PixelX DisplayLineWidth(std::size_t displayLine);
 
     int CharWidth(unsigned char byte) const { return widths_[byte]; }
     int TabWidth() const { return tabWidth_; }
-    int Advance(unsigned char byte, int x) const {
-        return byte == '\t' ? (x / tabWidth_ + 1) * tabWidth_ - x : widths_[byte];
+    int Advance(unsigned char byte, PixelX x) const {
+        return byte == '\t' ? static_cast<int>(tabWidth_ - x % tabWidth_) : widths_[byte];
     }
 
-    // The starts of the display lines of one logical line (the first is the line's start).
+    // The starts of the display lines of one logical line (the first is the line's start). For a
+    // long line this gathers all its pieces; the layout itself asks the pieces one start at a time.
     const std::vector<std::uint32_t>& WrapsOfLine(std::size_t logicalLine);
 
     void OnLinesReplaced(std::size_t firstLine, std::size_t oldCount, std::size_t newCount) noexcept override;
@@ -68,9 +78,9 @@ public:
     // may start instead of at the line's start (painting a long line scrolled far to the right).
     struct Place {
         std::size_t position;
-        int x;
+        PixelX x;
     };
-    Place PlaceBeforeX(std::size_t displayLine, int x);
+    Place PlaceBeforeX(std::size_t displayLine, PixelX x);
 
 private:
     void UpdateCounts(std::size_t firstLine, std::size_t oldCount, std::size_t newCount);
@@ -81,18 +91,68 @@ private:
     void EnsureDisplayLine(std::size_t displayLine);
     std::size_t DisplayStartOf(std::size_t logicalLine) const;
 
+    // Lays a logical line out from `from`, a display line start, up to end (the line's end), and
+    // calls emit with each later display line start; emit returning false stops the walk. The walk
+    // from any display line start gives the starts a walk from the line's start gives there.
+    template <typename Emit>
+    void WalkWraps(std::size_t from, std::size_t end, Emit&& emit) const;
+
+    // The display lines of one logical line: how many, the start of the k-th, the one holding a
+    // position (a position where a line wraps belongs to the lower one).
+    std::size_t WrapCount(std::size_t logicalLine);
+    std::size_t WrapStart(std::size_t logicalLine, std::size_t k);
+    std::size_t WrapIndex(std::size_t logicalLine, std::size_t position);
+
+    // A long logical line's display line starts, in pieces of about pieceBytes_ bytes. A piece
+    // begins at a display line start, so it can be laid out again on its own; offsets count from the
+    // line's start, so an edit above the line or in an earlier piece only moves a few numbers.
+    struct Piece {
+        std::size_t offset = 0;        // of the piece's first display line, from the line's start
+        std::size_t firstDisplay = 0;  // display lines of the logical line above the piece
+        std::vector<std::uint32_t> starts;  // from offset; starts[0] is 0
+    };
+    struct LongLine {
+        std::size_t start = 0;
+        std::size_t end = 0;  // before the line break
+        std::vector<Piece> pieces;
+        std::uint64_t used = 0;
+        std::size_t Count() const { return pieces.back().firstDisplay + pieces.back().starts.size(); }
+        std::size_t StartOf(std::size_t k) const;
+        std::size_t IndexOf(std::size_t position) const;
+        // The piece and the index in it of the display line start at offset, if there is one.
+        bool Find(std::size_t offset, std::size_t& piece, std::size_t& index) const;
+    };
+    LongLine* LongLineOf(std::size_t logicalLine);
+    void LayOutLongLine(LongLine& line) const;
+    // Follows an edit of the text; false when the line must be laid out afresh when next asked.
+    bool FollowEdit(LongLine& line, std::size_t first, std::size_t removed, std::size_t inserted) const;
+    void RelayLongLine(LongLine& line, std::size_t first, std::size_t removed, std::size_t inserted,
+                       std::size_t newEnd) const;
+    void AddStart(std::vector<Piece>& pieces, std::size_t offset) const;
+
     // Long display lines: the x of every kCheckpointSpacing-th position from the line's start, built
     // as far as asked and kept up to the first byte an edit changes, so typing at the end of a long
-    // line, moving the caret and painting do not walk the line from its start each time.
+    // line, moving the caret and painting do not walk the line from its start each time. Kept for
+    // the few display lines used last, so a screen of long lines does not take turns.
     static constexpr std::size_t kCheckpointSpacing = 4096;
+    struct Checkpoints {
+        std::size_t start = 0;       // the display line's first position
+        std::vector<Place> places;  // positions from start; places[0] is {0, 0}
+        std::uint64_t used = 0;
+    };
+    Checkpoints& CheckpointsOf(std::size_t start);
     Place CheckpointBefore(std::size_t start, std::size_t end, std::size_t position);
-    Place CheckpointBeforeX(std::size_t start, std::size_t end, int x);
-    void ExtendCheckpoints(std::size_t start, std::size_t end, std::size_t upTo, int upToX);
+    Place CheckpointBeforeX(std::size_t start, std::size_t end, PixelX x);
+    void ExtendCheckpoints(Checkpoints& line, std::size_t end, std::size_t upTo, PixelX upToX);
+    void FollowCheckpoints(std::size_t first, std::size_t removed, std::size_t inserted) noexcept;
     void ForgetCheckpoints() noexcept { checkpoints_.clear(); }
 
     TextModel& text_;
+    std::size_t pieceBytes_;
     CharWidths widths_{};
-    std::vector<Place> checkpoints_;  // checkpoints_[0] is the line's start, at x 0
+    std::vector<Checkpoints> checkpoints_;
+    std::vector<LongLine> longLines_;
+    std::uint64_t useClock_ = 0;
     int tabWidth_ = 64;
     int wrapWidth_ = 0;
 
@@ -101,7 +161,7 @@ private:
     PositionList displayStarts_;
     std::size_t countedDisplayLines_ = 0;
 
-    // The last logical line laid out, reused while the text is unchanged.
+    // The last short logical line laid out, reused while the text is unchanged.
     std::size_t cachedLine_ = static_cast<std::size_t>(-1);
     std::uint64_t cachedVersion_ = 0;
     std::vector<std::uint32_t> cachedWraps_;

@@ -143,7 +143,7 @@ LRESULT HandleMessage(Editor& e, UINT message, WPARAM wParam, LPARAM lParam) {
     case EM_GETFIRSTVISIBLELINE: return static_cast<LRESULT>(e.topLine);
     case EM_LINESCROLL: {
         long top = static_cast<long>(e.topLine) + static_cast<LONG>(lParam);
-        int x = e.scrollX + static_cast<int>(static_cast<LONG>(wParam)) * e.averageWidth;
+        PixelX x = e.scrollX + PixelX{static_cast<LONG>(wParam)} * e.averageWidth;
         ScrollTo(e, static_cast<std::size_t>(std::max(0L, top)), x);
         return TRUE;
     }
@@ -154,7 +154,7 @@ LRESULT HandleMessage(Editor& e, UINT message, WPARAM wParam, LPARAM lParam) {
         if (!point) return 0;
         std::size_t p = ClampPosition(e, static_cast<LONG>(lParam));
         std::size_t line = e.layout.DisplayLineFromPosition(p);
-        point->x = kMargin + e.layout.XOfPosition(line, p) - e.scrollX;
+        point->x = ClientX(e, e.layout.XOfPosition(line, p));
         point->y = static_cast<LONG>((static_cast<long>(line) - static_cast<long>(e.topLine)) * e.lineHeight);
         return 0;
     }

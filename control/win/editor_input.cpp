@@ -68,7 +68,7 @@ void MoveVertically(Editor& e, long lines, bool extend) {
     bool atLineEnd = false;
     if (target >= 0 && e.layout.DisplayLineStart(static_cast<std::size_t>(target)) != kNone)
         position = PositionOnLine(e, static_cast<std::size_t>(target), e.desiredX, &atLineEnd);
-    int x = e.desiredX;
+    PixelX x = e.desiredX;
     MoveCaret(e, position, extend, true, atLineEnd);
     e.desiredX = x;
 }
@@ -177,7 +177,7 @@ std::size_t PositionAtPoint(Editor& e, int x, int y, bool* atLineEnd) {
         std::size_t count = e.layout.DisplayLineCount();
         line = static_cast<long>(count) - 1;
     }
-    return PositionOnLine(e, static_cast<std::size_t>(line), x - kMargin + e.scrollX, atLineEnd);
+    return PositionOnLine(e, static_cast<std::size_t>(line), PixelX{x} - kMargin + e.scrollX, atLineEnd);
 }
 
 namespace {
@@ -357,8 +357,8 @@ void OnHorizontalWheel(Editor& e, int delta) {
     int steps = e.horizontalWheelPending / WHEEL_DELTA;
     e.horizontalWheelPending -= steps * WHEEL_DELTA;
     if (steps == 0) return;
-    int x = e.scrollX + steps * static_cast<int>(characters) * e.averageWidth;
-    ScrollTo(e, e.topLine, std::clamp(x, 0, std::max(0, e.widestLine)));
+    PixelX x = e.scrollX + PixelX{steps} * characters * e.averageWidth;
+    ScrollTo(e, e.topLine, std::clamp<PixelX>(x, 0, std::max<PixelX>(0, e.widestLine)));
 }
 
 void OnMouseWheel(Editor& e, int delta, WORD keys) {

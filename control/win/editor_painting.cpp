@@ -22,6 +22,9 @@ void SetScrollBar(Editor& e, int bar, const SCROLLINFO& info) {
     RedrawWindow(e.window, &strip, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_NOCHILDREN);
 }
 
+// The units a scroll bar is given at most: well inside int, so arithmetic on them cannot overflow.
+constexpr PixelX kScrollUnits = 0x3FFFFFFF;
+
 void RequestRefresh(Editor& e) {
     if (e.refreshPosted) return;
     e.refreshPosted = true;
@@ -55,13 +58,17 @@ void UpdateScrollBarsNow(Editor& e) {
         }
     }
     if (style & WS_HSCROLL) {
+        // The bar holds int units; a line wider than that is shown in units of several pixels, and
+        // the thumb at its end stands for the end of the line, not for the last whole unit.
+        PixelX range = e.widestLine + 2 * kMargin + e.averageWidth;
+        e.horizontalUnit = std::max<PixelX>(1, (range + kScrollUnits - 1) / kScrollUnits);
         SCROLLINFO info{};
         info.cbSize = sizeof info;
         info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL;
         info.nMin = 0;
-        info.nMax = e.widestLine + 2 * kMargin + e.averageWidth;
-        info.nPage = static_cast<UINT>(TextAreaWidth(e) + 2 * kMargin);
-        info.nPos = e.scrollX;
+        info.nMax = static_cast<int>(range / e.horizontalUnit);
+        info.nPage = static_cast<UINT>(std::max<PixelX>(1, (TextAreaWidth(e) + 2 * kMargin) / e.horizontalUnit));
+        info.nPos = static_cast<int>(std::min<PixelX>(e.scrollX / e.horizontalUnit, info.nMax));
         if (info.nMax != e.shownHorizontal.nMax || info.nPage != e.shownHorizontal.nPage ||
             info.nPos != e.shownHorizontal.nPos) {
             SetScrollBar(e, SB_HORZ, info);
@@ -76,9 +83,8 @@ POINT CaretPoint(Editor& e) {
     long where = RowOf(e, e.caret);
     if (where == kAbove || where == kBelow) return {-1000, where == kAbove ? -1000 : 0x3FFFFFFF};
     std::size_t line = CaretLine(e);
-    int x = e.layout.XOfPosition(line, e.caret);
     long row = static_cast<long>(line) - static_cast<long>(e.topLine);
-    return {kMargin + x - e.scrollX, static_cast<LONG>(row * e.lineHeight)};
+    return {ClientX(e, e.layout.XOfPosition(line, e.caret)), static_cast<LONG>(row * e.lineHeight)};
 }
 
 }  // namespace
@@ -95,7 +101,7 @@ void PlaceCaretNow(Editor& e) {
     POINT p = e.dragging ? POINT{} : CaretPoint(e);
     if (e.dragging) {
         std::size_t line = e.layout.DisplayLineFromPosition(e.dropPosition);
-        p.x = kMargin + e.layout.XOfPosition(line, e.dropPosition) - e.scrollX;
+        p.x = ClientX(e, e.layout.XOfPosition(line, e.dropPosition));
         p.y = static_cast<LONG>((static_cast<long>(line) - static_cast<long>(e.topLine)) * e.lineHeight);
     }
     if (p.x == e.shownCaret.x && p.y == e.shownCaret.y) return;
@@ -112,9 +118,9 @@ void MakeCaret(Editor& e) {
     ShowCaret(e.window);
 }
 
-void ScrollTo(Editor& e, std::size_t top, int x) {
+void ScrollTo(Editor& e, std::size_t top, PixelX x) {
     top = ClampTopLine(e, top);
-    x = std::max(0, x);
+    x = std::max<PixelX>(0, x);
     if (Wraps(e)) x = 0;
     if (top == e.topLine && x == e.scrollX) return;
     e.topLine = top;
@@ -130,12 +136,12 @@ void ScrollCaretIntoView(Editor& e) {
     std::size_t top = e.topLine;
     if (line < top) top = line;
     else if (line >= top + visible) top = line - visible + 1;
-    int x = e.scrollX;
+    PixelX x = e.scrollX;
     if (!Wraps(e)) {
-        int caretX = e.layout.XOfPosition(line, e.caret);
+        PixelX caretX = e.layout.XOfPosition(line, e.caret);
         int width = TextAreaWidth(e);
         e.widestLine = std::max(e.widestLine, caretX);
-        if (caretX < x) x = std::max(0, caretX - width / 4);
+        if (caretX < x) x = std::max<PixelX>(0, caretX - width / 4);
         else if (caretX >= x + width - 1) x = caretX - width * 3 / 4;
     }
     ScrollTo(e, top, x);
@@ -204,7 +210,7 @@ namespace {
 struct Segment {
     std::wstring glyphs;
     std::vector<INT> advances;
-    int left = 0;
+    PixelX left = 0;
     int width = 0;
     bool selected = false;
     COLORREF colour = 0;
@@ -212,7 +218,7 @@ struct Segment {
 
 void DrawSegment(Editor& e, HDC dc, int y, Segment& s) {
     if (s.glyphs.empty()) return;
-    int left = kMargin + s.left - e.scrollX;
+    int left = ClientX(e, s.left);
     if (s.selected) {
         RECT r{left, y, left + s.width, y + e.lineHeight};
         FillRect(dc, &r, GetSysColorBrush(COLOR_HIGHLIGHT));
@@ -237,7 +243,7 @@ void PaintLine(Editor& e, HDC dc, std::size_t displayLine, int y, int clientWidt
 
     // A long line scrolled far to the right is walked from the nearest place the layout knows.
     TextLayout::Place from = e.layout.PlaceBeforeX(displayLine, e.scrollX);
-    int x = from.x;
+    PixelX x = from.x;
     std::size_t i = from.position;
     while (i < end) {
         int w = e.layout.Advance(e.text.At(i), x);
@@ -249,7 +255,7 @@ void PaintLine(Editor& e, HDC dc, std::size_t displayLine, int y, int clientWidt
     segment.left = x;
     std::size_t colourChange = 0;
     std::uint32_t colour = ColourRuns::kDefault;
-    int rightEdge = e.scrollX + clientWidth;
+    PixelX rightEdge = e.scrollX + clientWidth;
     for (; i < end && x < rightEdge; ++i) {
         unsigned char c = e.text.At(i);
         if (i >= colourChange || i == start) {
@@ -279,7 +285,7 @@ void PaintLine(Editor& e, HDC dc, std::size_t displayLine, int y, int clientWidt
     std::size_t breakEnd = e.text.LineBreakEnd(logical);
     if (breakEnd == end) return;
     bool breakSelected = end >= selectionFirst && end < selectionLast;
-    int left = kMargin + x - e.scrollX;
+    int left = ClientX(e, x);
     if (breakEnd - end == 1) {
         wchar_t marker = glyphs[e.text.At(end)];
         int w = std::max(e.layout.CharWidth(e.text.At(end)), e.averageWidth / 2);
@@ -319,18 +325,15 @@ void OnPaint(Editor& e) {
     SetBkMode(memory, TRANSPARENT);
     IntersectClipRect(memory, area.left, area.top, area.right, area.bottom);
     bool showSelection = SelectionShown(e);
-    int widest = e.widestLine;
+    PixelX widest = e.widestLine;
     int firstRow = std::max<LONG>(0, area.top) / e.lineHeight;
     for (int row = firstRow; row * e.lineHeight < std::min<LONG>(height, area.bottom); ++row) {
         std::size_t line = e.topLine + static_cast<std::size_t>(row);
         if (e.layout.DisplayLineStart(line) == kNone) break;
         PaintLine(e, memory, line, row * e.lineHeight, width, showSelection);
-        if (!Wraps(e)) {
-            std::size_t length = e.layout.DisplayLineEnd(line) - e.layout.DisplayLineStart(line);
-            int lineWidth = length < 20000 ? e.layout.DisplayLineWidth(line)
-                                           : static_cast<int>(std::min<std::size_t>(length * e.averageWidth, 0x3FFFFFFF));
-            widest = std::max(widest, lineWidth);
-        }
+        // The layout keeps places along long lines, so their widths cost a walk from the last
+        // change only.
+        if (!Wraps(e)) widest = std::max(widest, e.layout.DisplayLineWidth(line));
     }
     BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, memory, area.left, area.top, SRCCOPY);
     SelectObject(memory, oldFont);
@@ -349,7 +352,7 @@ namespace {
 
 int TrackPosition(HWND window, int bar) {
     SCROLLINFO info{};
-        info.cbSize = sizeof info;
+    info.cbSize = sizeof info;
     info.fMask = SIF_TRACKPOS;
     GetScrollInfo(window, bar, &info);
     return info.nTrackPos;
@@ -375,20 +378,27 @@ void OnVerticalScroll(Editor& e, int code) {
 }
 
 void OnHorizontalScroll(Editor& e, int code) {
-    int x = e.scrollX;
-    int page = std::max(e.averageWidth, TextAreaWidth(e) - e.averageWidth);
+    PixelX x = e.scrollX;
+    PixelX page = std::max(e.averageWidth, TextAreaWidth(e) - e.averageWidth);
+    // Where the thumb stands at the bar's end: the widest line's end in view.
+    PixelX farthest = std::max<PixelX>(0, e.widestLine + 2 * kMargin + e.averageWidth - TextAreaWidth(e) - 2 * kMargin);
     switch (code) {
     case SB_LINELEFT: x -= e.averageWidth; break;
     case SB_LINERIGHT: x += e.averageWidth; break;
     case SB_PAGELEFT: x -= page; break;
     case SB_PAGERIGHT: x += page; break;
     case SB_THUMBTRACK:
-    case SB_THUMBPOSITION: x = TrackPosition(e.window, SB_HORZ); break;
+    case SB_THUMBPOSITION: {
+        int units = TrackPosition(e.window, SB_HORZ);
+        int lastUnits = e.shownHorizontal.nMax - static_cast<int>(e.shownHorizontal.nPage) + 1;
+        x = units >= lastUnits ? farthest : PixelX{units} * e.horizontalUnit;
+        break;
+    }
     case SB_LEFT: x = 0; break;
     case SB_RIGHT: x = e.widestLine; break;
     default: return;
     }
-    ScrollTo(e, e.topLine, std::min(x, std::max(0, e.widestLine)));
+    ScrollTo(e, e.topLine, std::min(x, std::max<PixelX>(0, e.widestLine)));
 }
 
 }  // namespace editor_control

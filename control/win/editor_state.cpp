@@ -121,7 +121,7 @@ std::size_t CaretEndOfLine(Editor& e, std::size_t displayLine, bool* atLineEnd) 
     return end;
 }
 
-std::size_t PositionOnLine(Editor& e, std::size_t displayLine, int x, bool* atLineEnd) {
+std::size_t PositionOnLine(Editor& e, std::size_t displayLine, PixelX x, bool* atLineEnd) {
     std::size_t p = e.layout.PositionAtX(displayLine, x);
     bool endAffinity = false;
     std::size_t end = CaretEndOfLine(e, displayLine, &endAffinity);
@@ -147,6 +147,11 @@ std::size_t ClampTopLine(Editor& e, std::size_t top) {
 int TextAreaWidth(Editor& e) {
     RECT r = ClientArea(e);
     return std::max(1, static_cast<int>(r.right - r.left) - 2 * kMargin);
+}
+
+int ClientX(const Editor& e, PixelX x) {
+    constexpr PixelX kFar = 0x3FFFFFFF;
+    return static_cast<int>(std::clamp<PixelX>(kMargin + x - e.scrollX, -kFar, kFar));
 }
 
 // ---- Editing ---------------------------------------------------------------------------------

@@ -52,14 +52,17 @@ struct Editor {
 
     std::size_t anchor = 0;
     std::size_t caret = 0;
-    int desiredX = -1;  // kept while moving up and down, so the caret returns to its column
+    PixelX desiredX = -1;  // kept while moving up and down, so the caret returns to its column
     // The caret stands where a line wraps inside a word: at the end of the upper display line (End,
     // a click past the end) rather than at the start of the lower one, which is the same position.
     bool caretAtLineEnd = false;
 
     std::size_t topLine = 0;  // first visible display line
-    int scrollX = 0;
-    int widestLine = 0;  // the widest line seen so far, for the horizontal scroll bar
+    PixelX scrollX = 0;
+    PixelX widestLine = 0;  // the widest line seen so far, for the horizontal scroll bar
+    // Pixels a unit of the horizontal scroll bar stands for: 1 unless the widest line is wider than
+    // the bar's int range holds.
+    PixelX horizontalUnit = 1;
 
     bool redraw = true;
     bool focused = false;
@@ -140,16 +143,19 @@ void Notify(Editor& e, WORD code, DWORD mask);
 void NotifySelectionChange(Editor& e);
 std::size_t CaretLine(Editor& e);
 std::size_t CaretEndOfLine(Editor& e, std::size_t displayLine, bool* atLineEnd = nullptr);
-std::size_t PositionOnLine(Editor& e, std::size_t displayLine, int x, bool* atLineEnd = nullptr);
+std::size_t PositionOnLine(Editor& e, std::size_t displayLine, PixelX x, bool* atLineEnd = nullptr);
 std::size_t LineCountForScrolling(Editor& e);
 std::size_t ClampTopLine(Editor& e, std::size_t top);
 int TextAreaWidth(Editor& e);
+// The client x of a pixel of the text, kept within what drawing calls take however far the view or
+// the pixel is along a long line.
+int ClientX(const Editor& e, PixelX x);
 void UpdateScrollBars(Editor& e);
 void UpdateScrollBarsNow(Editor& e);
 void PlaceCaret(Editor& e);
 void PlaceCaretNow(Editor& e);
 void MakeCaret(Editor& e);
-void ScrollTo(Editor& e, std::size_t top, int x);
+void ScrollTo(Editor& e, std::size_t top, PixelX x);
 void ScrollCaretIntoView(Editor& e);
 void InvalidateSelection(Editor& e);
 void SetSelection(Editor& e, std::size_t anchor, std::size_t caret, bool scroll = true, bool atLineEnd = false);

@@ -142,3 +142,123 @@ TEST(TextLayout, LongLinesGiveTheSameXAndPositionsAfterEditsAsAFreshLayout) {
         }
     }
 }
+
+namespace {
+
+// Display line starts by the rule itself, walked over a plain string: blanks hang at the end of the
+// upper line, a line breaks after them where it can, inside a word only when the word alone is too
+// wide; tabs stop at multiples of the tab width from the display line's start.
+std::vector<std::size_t> ReferenceStarts(const std::string& text, const CharWidths& widths, int tab, int wrap) {
+    std::vector<std::size_t> starts;
+    auto advance = [&](unsigned char c, long long x) {
+        return c == '\t' ? tab - x % tab : static_cast<long long>(widths[c]);
+    };
+    auto blank = [](unsigned char c) { return c == ' ' || c == '\t'; };
+    std::size_t start = 0;
+    for (;;) {
+        std::size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string::npos) end = text.size();
+        starts.push_back(start);
+        std::size_t lineBegin = start, afterBlanks = std::string::npos;
+        long long x = 0;
+        for (std::size_t i = start; i < end; ++i) {
+            unsigned char c = text[i];
+            if (!blank(c) && i > start && blank(text[i - 1])) afterBlanks = i;
+            long long w = advance(c, x);
+            while (!blank(c) && x + w > wrap && i > lineBegin) {
+                std::size_t at = afterBlanks != std::string::npos && afterBlanks > lineBegin ? afterBlanks : i;
+                starts.push_back(at);
+                lineBegin = at;
+                afterBlanks = std::string::npos;
+                x = 0;
+                for (std::size_t j = at; j < i; ++j) x += advance(text[j], x);
+                w = advance(c, x);
+            }
+            x += w;
+        }
+        if (end == text.size()) break;
+        start = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+    }
+    return starts;
+}
+
+}  // namespace
+
+// Long lines keep their display line starts in pieces and lay out again only around an edit; after
+// any run of edits, with any widths and wrap width, what they give must be what the rule gives on
+// the text as it stands: starts, ends, the line of a position, and x along the lines.
+TEST(TextLayout, LongLinesLaidOutInPiecesMatchTheRuleAfterRandomEdits) {
+    for (unsigned seed = 1; seed <= 6; ++seed) {
+        std::mt19937 random(seed);
+        CharWidths widths;
+        for (int& w : widths) w = random() % 9 == 0 ? 0 : 1 + static_cast<int>(random() % 14);
+        int tab = 4 + static_cast<int>(random() % 60);
+        int wrap = 1 + static_cast<int>(random() % 200);
+        auto randomBytes = [&](std::size_t count) {
+            static const char kAlphabet[] = "abcdefgh    \t\tWWW";
+            std::string bytes;
+            for (std::size_t i = 0; i < count; ++i) {
+                bytes += random() % 400 == 0 ? '\n' : kAlphabet[random() % (sizeof kAlphabet - 1)];
+            }
+            return bytes;
+        };
+        TextModel text;
+        text.SetTextLimit(TextModel::kLargestLimit);
+        text.Insert(0, randomBytes(3000 + random() % 3000), false);
+        // Pieces of a few dozen bytes, so a short text has lines of many pieces.
+        TextLayout layout(text, 16 + random() % 80);
+        layout.SetWidths(widths, tab);
+        layout.SetWrapWidth(wrap);
+        for (int step = 0; step < 160; ++step) {
+            std::size_t length = text.Length();
+            std::size_t at = random() % 4 == 0 ? length : random() % (length + 1);
+            std::size_t removed = random() % 3 == 0 ? std::min<std::size_t>(random() % (random() % 5 == 0 ? 800 : 6), length - at) : 0;
+            std::string inserted = random() % 12 == 0 ? std::string(random() % 2 ? "\r\n" : "\r")
+                                                      : randomBytes(random() % 3 == 0 ? random() % 300 : random() % 4);
+            text.Replace(at, at + removed, inserted, false);
+            if (random() % 40 == 0) layout.SetWrapWidth(wrap = 1 + static_cast<int>(random() % 200));
+            // Often only a place near the edit is asked about, as typing does.
+            if (random() % 2) {
+                layout.DisplayLineFromPosition(std::min(text.Length(), at + inserted.size()));
+                continue;
+            }
+            std::string now = text.Text();
+            std::vector<std::size_t> expected = ReferenceStarts(now, widths, tab, wrap);
+            ASSERT_EQ(Starts(layout), expected) << "seed " << seed << " step " << step;
+            for (int probe = 0; probe < 20; ++probe) {
+                std::size_t p = random() % (now.size() + 1);
+                std::size_t display = static_cast<std::size_t>(std::upper_bound(expected.begin(), expected.end(), p) -
+                                                               expected.begin() - 1);
+                ASSERT_EQ(layout.DisplayLineFromPosition(p), display) << "seed " << seed << " step " << step;
+                std::size_t start = expected[display];
+                std::size_t end = display + 1 < expected.size() && now.find_first_of("\r\n", start) >= expected[display + 1]
+                                      ? expected[display + 1]
+                                      : std::min(now.find_first_of("\r\n", start), now.size());
+                ASSERT_EQ(layout.DisplayLineEnd(display), end) << "seed " << seed << " step " << step;
+                PixelX x = 0;
+                for (std::size_t i = start; i < std::min(p, end); ++i) x += layout.Advance(now[i], x);
+                ASSERT_EQ(layout.XOfPosition(display, p), x) << "seed " << seed << " step " << step;
+            }
+        }
+    }
+}
+
+// A line of millions of tabs or wide glyphs runs past what an int holds in pixels; x along it still
+// counts exactly, both ways.
+TEST(TextLayout, XAlongALineWiderThanAnIntHoldsIsExact) {
+    const std::size_t tabs = 3'000'000;
+    Fixture f(std::string(tabs, '\t') + "ab", 0);
+    f.layout.SetWidths(EvenWidths(10), 1000);
+    const PixelX end = PixelX{1000} * tabs;
+    EXPECT_EQ(f.layout.XOfPosition(0, tabs), end);
+    EXPECT_EQ(f.layout.DisplayLineWidth(0), end + 20);
+    EXPECT_EQ(f.layout.PositionAtX(0, end - 1000 + 499), tabs - 1);
+    EXPECT_EQ(f.layout.PositionAtX(0, end + 6), tabs + 1);
+    EXPECT_EQ(f.layout.PositionAtX(0, end * 4), tabs + 2);
+    TextLayout::Place place = f.layout.PlaceBeforeX(0, end - 5000);
+    EXPECT_LE(place.x, end - 5000);
+    EXPECT_EQ(place.x, PixelX{1000} * static_cast<PixelX>(place.position));
+    // Typing at the end keeps the count.
+    f.text.Insert(f.text.Length(), "\t", false);
+    EXPECT_EQ(f.layout.DisplayLineWidth(0), end + 1000);
+}

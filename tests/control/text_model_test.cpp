@@ -311,7 +311,8 @@ TEST(TextModel, EditsThatRunOutOfMemoryChangeNothing) {
         std::mt19937 random(seed);
         TextModel text, shadow;
         for (TextModel* model : {&text, &shadow}) model->SetTextLimit(TextModel::kLargestLimit);
-        TextLayout layout(text);
+        // Lines of 24 bytes or more laid out in pieces, as megabyte lines are.
+        TextLayout layout(text, 24);
         layout.SetWidths(EvenWidths(), 40);
         layout.SetWrapWidth(60);
         int failures = 0;
