@@ -1,6 +1,7 @@
 // Figures for the editor control on big texts, through its messages as the program sends them:
 // stream in (load) and out, a view switch, a keystroke at the end and in the middle, find, a run of
-// replacements, memory; with word wrap off and on. Prints figures; not a test.
+// replacements, memory; with word wrap off and on. Then the control alone on one 64 MB line against a
+// short text: typing at the end, caret moves, clicks and repaints. Prints figures; not a test.
 #define PSAPI_VERSION 2
 #include <windows.h>
 #include <commdlg.h>
@@ -188,9 +189,55 @@ void Run(HWND host, std::size_t megabytes, bool wrap, bool full) {
     DestroyWindow(control);
 }
 
+// Milliseconds each, for count rounds of what step does, the control drawn after each.
+template <typename Step>
+double Each(HWND control, int count, Step&& step) {
+    double start = Now();
+    for (int i = 0; i < count; ++i) {
+        step(i);
+        Pump();
+        UpdateWindow(control);
+    }
+    return (Now() - start) / count;
+}
+
+void Key(HWND control, UINT key) {
+    SendMessageA(control, WM_KEYDOWN, key, 1);
+    SendMessageA(control, WM_KEYUP, key, 0xC0000001);
+}
+
+void LongLineRow(HWND host, const char* what, const std::string& text, bool wrap) {
+    HWND control = MakeControl(host, wrap);
+    Pump();
+    MemoryStream in{&text};
+    EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&in), 0, ReadMemory};
+    SendMessageA(control, EM_STREAMIN, SF_TEXT, reinterpret_cast<LPARAM>(&stream));
+    LONG length = static_cast<LONG>(SendMessageA(control, WM_GETTEXTLENGTH, 0, 0));
+    SendMessageA(control, EM_SETSEL, length, length);
+    SendMessageA(control, EM_SCROLLCARET, 0, 0);
+    Pump();
+    UpdateWindow(control);
+    RECT client;
+    GetClientRect(control, &client);
+    double typing = Each(control, 200, [&](int i) { SendMessageA(control, WM_CHAR, 'a' + i % 26, 1); });
+    double endHome = Each(control, 40, [&](int i) { Key(control, i % 2 ? VK_END : VK_HOME); });
+    double leftRight = Each(control, 40, [&](int i) { Key(control, i % 2 ? VK_RIGHT : VK_LEFT); });
+    double pages = Each(control, 40, [&](int i) { Key(control, i % 2 ? VK_NEXT : VK_PRIOR); });
+    double clicks = Each(control, 40, [&](int i) {
+        LPARAM at = MAKELPARAM(10 + (i * 97) % std::max<LONG>(1, client.right - 20), 5 + (i * 53) % std::max<LONG>(1, client.bottom - 10));
+        SendMessageA(control, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        SendMessageA(control, WM_LBUTTONUP, 0, at);
+    });
+    double paints = Each(control, 40, [&](int) { InvalidateRect(control, nullptr, FALSE); });
+    std::printf("%-22s %-4s %8.2f %9.2f %11.2f %10.2f %7.2f %7.2f\n", what, wrap ? "on" : "off", typing, endHome,
+                leftRight, pages, clicks, paints);
+    DestroyWindow(control);
+}
+
 }  // namespace
 
-int main() {
+// With the argument "long-lines" only the long-line rows run.
+int main(int argc, char** argv) {
     std::setvbuf(stdout, nullptr, _IONBF, 0);
     RegisterEditorControlClass(GetModuleHandleA(nullptr));
     WNDCLASSA windowClass{};
@@ -202,9 +249,24 @@ int main() {
                                 nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     Pump();
     if (const char* count = std::getenv("VEMKO_BENCH_REPLACEMENTS")) kReplacements = std::atoi(count);
-    Run(host, 16, false, false);
-    Run(host, 64, false, true);
-    Run(host, 64, true, true);
+    const bool longLinesOnly = argc > 1 && std::strcmp(argv[1], "long-lines") == 0;
+    if (!longLinesOnly) {
+        Run(host, 16, false, false);
+        Run(host, 64, false, true);
+        Run(host, 64, true, true);
+    }
+
+    std::string line;
+    line.reserve(64u << 20);
+    while (line.size() + 8 <= (64u << 20)) line += "abcdefg ";
+    line.resize(64u << 20, 'x');
+    std::printf("\nthe control alone, ms each: typing at the end, caret moves, clicks, repaints\n");
+    std::printf("%-22s %-4s %8s %9s %11s %10s %7s %7s\n", "text", "wrap", "typing", "End/Home", "Left/Right",
+                "PgUp/PgDn", "click", "paint");
+    for (bool wrap : {false, true}) {
+        LongLineRow(host, "20 KB text", MakeRussianProse(20 << 10), wrap);
+        LongLineRow(host, "one 64 MB line", line, wrap);
+    }
     DestroyWindow(host);
     return 0;
 }

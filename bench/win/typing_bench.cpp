@@ -1,7 +1,10 @@
 // Typing into the whole program: keys posted to the editor as the system posts them (key down and
 // key up; the loop's translation makes the character), each dispatched through the program's subclass, its undo journal, the status
 // bar and the toolbar refresh of the idle step, and painted, before the next key comes. At the end
-// of a 2 KB text, of a 64 MB text of short lines and of one 64 MB line. Prints figures; not a test.
+// of a 2 KB text, of a 64 MB text of short lines and of one 64 MB line. Then, with word wrap off and
+// on, a short text of 200 lines (so a page move scrolls in it too) against one 64 MB line: typing at the end, caret moves (End and Home, Left and
+// Right, Page Up and Page Down), clicks in the text and whole repaints, each through the same loop.
+// Prints figures; not a test.
 #include <windows.h>
 
 #include <cstdio>
@@ -16,6 +19,7 @@
 #include "document/undo_journal.h"
 #include "document/win/document_files.h"
 #include "support/win/app_harness.h"
+#include "tools/win/word_wrap.h"
 
 void SetControlTextForBench(const std::string& bytes);
 
@@ -43,16 +47,71 @@ double TypeKeys(int keys) {
     return Seconds() - start;
 }
 
-void Row(const char* what, const std::string& text, int keys) {
+LRESULT PutText(const std::string& text) {
     SetControlTextForBench(text);
     const LRESULT length = SendMessageA(EditorControl, WM_GETTEXTLENGTH, 0, 0);
     SendMessageA(EditorControl, EM_SETSEL, length, length);
     SendMessageA(EditorControl, EM_SCROLLCARET, 0, 0);
     DispatchQueued();
+    return length;
+}
+
+void Row(const char* what, const std::string& text, int keys) {
+    const LRESULT length = PutText(text);
     const double seconds = TypeKeys(keys);
     const LRESULT typed = SendMessageA(EditorControl, WM_GETTEXTLENGTH, 0, 0) - length;
     std::printf("%-36s %4d keys %7.3f s  %6.2f ms a key%s\n", what, keys, seconds, seconds * 1000 / keys,
                 typed == keys ? "" : "  [not every key arrived]");
+}
+
+// Milliseconds a key, for count keys that go by turns between two (End then Home, and so on).
+double MoveKeys(UINT one, UINT other, int count) {
+    const double start = Seconds();
+    for (int i = 0; i < count; ++i) {
+        const UINT key = i % 2 ? other : one;
+        const UINT scan = MapVirtualKeyA(key, MAPVK_VK_TO_VSC);
+        PostMessageA(EditorControl, WM_KEYDOWN, key, 1 | (scan << 16) | 0x01000000);
+        PostMessageA(EditorControl, WM_KEYUP, key, 0xC1000001 | (scan << 16));
+        DispatchQueued();
+    }
+    return (Seconds() - start) * 1000 / count;
+}
+
+// Clicks spread over the editor's client area, down and up, each handled and painted.
+double Clicks(int count) {
+    RECT client;
+    GetClientRect(EditorControl, &client);
+    const double start = Seconds();
+    for (int i = 0; i < count; ++i) {
+        const int x = 10 + (i * 97) % std::max<LONG>(1, client.right - 20);
+        const int y = 5 + (i * 53) % std::max<LONG>(1, client.bottom - 10);
+        PostMessageA(EditorControl, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+        PostMessageA(EditorControl, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+        DispatchQueued();
+    }
+    return (Seconds() - start) * 1000 / count;
+}
+
+double Paints(int count) {
+    const double start = Seconds();
+    for (int i = 0; i < count; ++i) {
+        InvalidateRect(EditorControl, nullptr, FALSE);
+        UpdateWindow(EditorControl);
+    }
+    return (Seconds() - start) * 1000 / count;
+}
+
+void LongLineRow(const char* what, const std::string& text, int keys) {
+    const LRESULT length = PutText(text);
+    const double typing = TypeKeys(keys) * 1000 / keys;
+    const double endHome = MoveKeys(VK_HOME, VK_END, 40);
+    const double leftRight = MoveKeys(VK_LEFT, VK_RIGHT, 40);
+    const double pages = MoveKeys(VK_PRIOR, VK_NEXT, 40);
+    const double clicks = Clicks(40);
+    const double paints = Paints(40);
+    const LRESULT typed = SendMessageA(EditorControl, WM_GETTEXTLENGTH, 0, 0) - length;
+    std::printf("%-22s %-4s %8.2f %9.2f %11.2f %10.2f %7.2f %7.2f%s\n", what, WordWrapStyle == 0 ? "on" : "off",
+                typing, endHome, leftRight, pages, clicks, paints, typed == keys ? "" : "  [not every key arrived]");
 }
 
 }  // namespace
@@ -81,6 +140,24 @@ int main(int argc, char** argv) {
     Row("2 KB text", MakeRussianProse(2048), keys);
     Row("64 MB text of short lines", MakeRussianProse(kBig), keys);
     Row("one 64 MB line", std::string(kBig, 'x'), keys);
+
+    // A line of words, so a wrapped line breaks between them.
+    std::string line;
+    line.reserve(kBig);
+    while (line.size() + 8 <= kBig) line += "abcdefg ";
+    line.resize(kBig, 'x');
+    std::printf("\nms each, whole program: typing at the end, caret moves, clicks, repaints\n");
+    std::printf("%-22s %-4s %8s %9s %11s %10s %7s %7s\n", "text", "wrap", "typing", "End/Home", "Left/Right",
+                "PgUp/PgDn", "click", "paint");
+    for (int pass = 0; pass < 2; ++pass) {
+        LongLineRow("20 KB text", MakeRussianProse(20 << 10), keys);
+        LongLineRow("one 64 MB line", line, keys);
+        if (pass == 0) {
+            PutText(MakeRussianProse(2048));
+            ToggleWordWrap();
+            DispatchQueued();
+        }
+    }
     CloseTestApplication();
     return 0;
 }

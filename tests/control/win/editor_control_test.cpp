@@ -483,6 +483,50 @@ TEST(EditorControl, ScrollingByMessagesBarsAndWheel) {
     EXPECT_EQ(wide.Send(EM_GETFIRSTVISIBLELINE), 0);
 }
 
+// A line of tens of millions of tabs is billions of pixels wide, more than an int holds: the
+// horizontal bar takes it in scaled units, its end brings the line's end into view, and places along
+// the line stay within the window where they are shown.
+TEST(EditorControl, TheHorizontalBarReachesTheEndOfALineWiderThanAnIntHolds) {
+    Control c;
+    c.Send(WM_SETTEXT, 0, reinterpret_cast<LPARAM>("\t"));
+    const LONG tab = PointOf(c, 1).x - PointOf(c, 0).x;
+    ASSERT_GT(tab, 0);
+    const LONG tabs = static_cast<LONG>((3LL << 30) / tab);
+    StreamIn(c, std::string(static_cast<std::size_t>(tabs), '\t') + "end");
+    const LONG length = tabs + 3;
+    RECT client;
+    GetClientRect(c.window, &client);
+    auto inView = [&](LONG position) {
+        POINT p = PointOf(c, position);
+        return p.x >= 0 && p.x <= client.right;
+    };
+    Key(c, VK_END, {VK_CONTROL});
+    UpdateWindow(c.window);
+    PumpMessages(10);
+    EXPECT_EQ(Selection(c).cpMin, length);
+    EXPECT_TRUE(inView(length));
+    EXPECT_TRUE(inView(tabs));
+    SCROLLINFO info{};
+    info.cbSize = sizeof info;
+    info.fMask = SIF_ALL;
+    GetScrollInfo(c.window, SB_HORZ, &info);
+    EXPECT_GT(info.nMax, 0x10000000);
+    EXPECT_GE(info.nPos + static_cast<int>(info.nPage), info.nMax - 2);
+    // A click far along the line lands on the place under it.
+    POINT atTab = PointOf(c, tabs - 2);
+    c.Send(WM_LBUTTONDOWN, MK_LBUTTON, Coordinates(atTab, 1));
+    c.Send(WM_LBUTTONUP, 0, Coordinates(atTab, 1));
+    EXPECT_EQ(Selection(c).cpMin, tabs - 2);
+    // The bar's ends: the line's start, then its end, in view.
+    c.Send(WM_HSCROLL, SB_LEFT);
+    EXPECT_TRUE(inView(0));
+    EXPECT_FALSE(inView(length));
+    c.Send(WM_HSCROLL, SB_RIGHT);
+    EXPECT_TRUE(inView(length));
+    EXPECT_FALSE(inView(0));
+    UpdateWindow(c.window);
+}
+
 TEST(EditorControl, WithWordWrapTheLineOperationsCountDisplayLines) {
     Control c(kWrapStyles, 200, 300);
     std::string paragraph;
