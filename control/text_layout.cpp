@@ -211,7 +211,7 @@ bool TextLayout::FollowEdit(LongLine& line, std::size_t first, std::size_t remov
 // the change: from a display line start on, the layout depends only on the bytes that follow.
 void TextLayout::RelayLongLine(LongLine& line, std::size_t first, std::size_t removed, std::size_t inserted,
                                std::size_t newEnd) const {
-    const std::vector<Piece>& old = line.pieces;
+    std::vector<Piece>& old = line.pieces;
     std::size_t changed = first - line.start;  // the bytes before it kept their places
     // The last display line starting before the change, and one more above it.
     std::size_t above = changed == 0 ? 0 : line.IndexOf(first - 1);
@@ -221,14 +221,12 @@ void TextLayout::RelayLongLine(LongLine& line, std::size_t first, std::size_t re
     std::size_t p = static_cast<std::size_t>(after - old.begin()) - 1;
     std::size_t t = restart - old[p].firstDisplay;
 
-    std::vector<Piece> pieces;
-    pieces.reserve(old.size() + 1);
-    for (std::size_t i = 0; i < p; ++i) pieces.push_back(old[i]);
-    Piece head;
-    head.offset = old[p].offset;
-    head.firstDisplay = old[p].firstDisplay;
-    head.starts.assign(old[p].starts.begin(), old[p].starts.begin() + static_cast<std::ptrdiff_t>(t) + 1);
-    pieces.push_back(std::move(head));
+    // The pieces from p on, laid out again; those above it stay as they are.
+    std::vector<Piece> fresh;
+    fresh.emplace_back();
+    fresh[0].offset = old[p].offset;
+    fresh[0].firstDisplay = old[p].firstDisplay;
+    fresh[0].starts.assign(old[p].starts.begin(), old[p].starts.begin() + static_cast<std::ptrdiff_t>(t) + 1);
 
     // Behind the change the old starts hold, moved, when the line still ends where it did.
     const std::size_t delta = inserted - removed;  // modulo arithmetic: offsets only move by it
@@ -239,33 +237,34 @@ void TextLayout::RelayLongLine(LongLine& line, std::size_t first, std::size_t re
         std::size_t offset = wrapAt - line.start;
         std::size_t q = 0, u = 0;
         if (tailKept && offset >= changed + inserted && offset - delta <= lastOld && line.Find(offset - delta, q, u)) {
-            if (u == 0) {
-                for (std::size_t i = q; i < old.size(); ++i) {
-                    pieces.push_back(old[i]);
-                    pieces.back().offset += delta;
-                }
-            } else {
-                AddStart(pieces, offset);
-                Piece& last = pieces.back();
+            std::size_t firstWhole = q;
+            if (u > 0) {
+                AddStart(fresh, offset);
+                Piece& last = fresh.back();
                 for (std::size_t v = u + 1; v < old[q].starts.size(); ++v)
                     last.starts.push_back(
                         static_cast<std::uint32_t>(old[q].offset + old[q].starts[v] + delta - last.offset));
-                for (std::size_t i = q + 1; i < old.size(); ++i) {
-                    pieces.push_back(old[i]);
-                    pieces.back().offset += delta;
-                }
+                firstWhole = q + 1;
+            }
+            fresh.reserve(fresh.size() + old.size() - firstWhole);
+            for (std::size_t i = firstWhole; i < old.size(); ++i) {
+                fresh.push_back(std::move(old[i]));
+                fresh.back().offset += delta;
             }
             return false;
         }
-        AddStart(pieces, offset);
+        AddStart(fresh, offset);
         return true;
     });
-    std::size_t display = 0;
-    for (Piece& piece : pieces) {
+    // From here nothing allocates but the room for the new pieces, which is had first.
+    old.reserve(p + fresh.size());
+    old.resize(p);
+    std::size_t display = p > 0 ? old[p - 1].firstDisplay + old[p - 1].starts.size() : 0;
+    for (Piece& piece : fresh) {
         piece.firstDisplay = display;
         display += piece.starts.size();
+        old.push_back(std::move(piece));
     }
-    line.pieces = std::move(pieces);
     line.end = newEnd;
 }
 
