@@ -148,6 +148,26 @@ bool EditingState::Move(Motion motion, bool extend) {
     return false;
 }
 
+// ---- Keys that edit --------------------------------------------------------------------------
+
+EditingState::KeyEdit EditingState::DeletionFor(Deletion deletion) const {
+    if (HasSelection()) return {SelectionStart(), SelectionEnd(), EditKind::Other};
+    switch (deletion) {
+    case Deletion::Selection: break;
+    case Deletion::CharacterBefore: return {PreviousPosition(caret_), caret_, EditKind::Deleting};
+    case Deletion::CharacterAfter: return {caret_, NextPosition(caret_), EditKind::Deleting};
+    case Deletion::WordBefore: return {FindWordBreak(text_, caret_, WordMove::Left, *letters_), caret_, EditKind::Other};
+    case Deletion::WordAfter: return {caret_, FindWordBreak(text_, caret_, WordMove::Right, *letters_), EditKind::Other};
+    }
+    return {caret_, caret_, EditKind::Other};
+}
+
+EditingState::KeyEdit EditingState::TypingFor(bool overwrite) const {
+    if (HasSelection()) return {SelectionStart(), SelectionEnd(), EditKind::Typing};
+    bool beforeBreak = caret_ < text_.LineEnd(text_.LineFromPosition(caret_));
+    return {caret_, overwrite && beforeBreak ? caret_ + 1 : caret_, EditKind::Typing};
+}
+
 // ---- Mouse -----------------------------------------------------------------------------------
 
 EditingState::Press EditingState::PressAt(Place place, bool extend, bool canDrag) {

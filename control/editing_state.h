@@ -90,6 +90,22 @@ public:
     // on the last).
     bool Move(Motion motion, bool extend);
 
+    // ---- Keys that edit --------------------------------------------------------------------
+    // The range a key replaces and how the edit joins the undo step before it.
+    struct KeyEdit {
+        std::size_t first = 0;
+        std::size_t last = 0;
+        EditKind kind = EditKind::Other;
+    };
+    enum class Deletion { Selection, CharacterBefore, CharacterAfter, WordBefore, WordAfter };
+    // What a deleting key removes: the selection when there is one, else the character or word
+    // before or after the caret (a CR LF pair goes whole); single characters deleted one after
+    // another are one undo step. An empty range deletes nothing.
+    KeyEdit DeletionFor(Deletion deletion) const;
+    // What a typed character replaces: the selection, or in overwrite mode the character after the
+    // caret unless that is a line break (a character typed at a line's end goes in front of it).
+    KeyEdit TypingFor(bool overwrite) const;
+
     // ---- Mouse -----------------------------------------------------------------------------
     // The caret goes to a place the user pointed at; with extend the anchor stays. Ends the text's
     // typing run.

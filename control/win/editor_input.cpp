@@ -48,6 +48,7 @@ namespace {
 // ---- Keyboard --------------------------------------------------------------------------------
 
 using Motion = EditingState::Motion;
+using Deletion = EditingState::Deletion;
 
 void MoveCaret(Editor& e, Motion motion, bool extend) {
     std::size_t top = e.edit.TopLine();
@@ -63,8 +64,6 @@ void MoveCaret(Editor& e, Motion motion, bool extend) {
 bool OnKeyDown(Editor& e, WPARAM key) {
     bool control = GetKeyState(VK_CONTROL) < 0;
     bool shift = GetKeyState(VK_SHIFT) < 0;
-    std::size_t caret = e.edit.Caret();
-    const ViewLetters& letters = Letters(e);
     switch (key) {
     case VK_LEFT: MoveCaret(e, control ? Motion::WordLeft : Motion::Left, shift); return true;
     case VK_RIGHT: MoveCaret(e, control ? Motion::WordRight : Motion::Right, shift); return true;
@@ -77,16 +76,13 @@ bool OnKeyDown(Editor& e, WPARAM key) {
     case VK_DELETE:
         if (shift && !control) {
             CopySelection(e);
-            DeleteSelectionOr(e, 0, 0, EditKind::Other);
-        } else if (control) {
-            DeleteSelectionOr(e, caret, FindWordBreak(e.text, caret, WordMove::Right, letters), EditKind::Other);
+            DeleteByKey(e, Deletion::Selection);
         } else {
-            DeleteSelectionOr(e, caret, e.edit.NextPosition(caret), EditKind::Deleting);
+            DeleteByKey(e, control ? Deletion::WordAfter : Deletion::CharacterAfter);
         }
         return true;
     case VK_BACK:
-        if (control) DeleteSelectionOr(e, FindWordBreak(e.text, caret, WordMove::Left, letters), caret, EditKind::Other);
-        else DeleteSelectionOr(e, e.edit.PreviousPosition(caret), caret, EditKind::Deleting);
+        DeleteByKey(e, control ? Deletion::WordBefore : Deletion::CharacterBefore);
         return true;
     case VK_INSERT:
         if (control && !shift) CopySelection(e);
@@ -105,7 +101,7 @@ bool OnKeyDown(Editor& e, WPARAM key) {
         case 'X':
             if (!ReadOnly(e)) {
                 CopySelection(e);
-                DeleteSelectionOr(e, 0, 0, EditKind::Other);
+                DeleteByKey(e, Deletion::Selection);
             }
             return true;
         case 'V': Paste(e); return true;

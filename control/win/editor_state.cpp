@@ -136,15 +136,8 @@ void ReplaceSelection(Editor& e, std::string_view bytes, bool canUndo, EditKind 
 void TypeByte(Editor& e, unsigned char byte) {
     if (ReadOnly(e)) return;
     char c = static_cast<char>(byte);
-    if (e.edit.HasSelection()) {
-        ReplaceSelection(e, std::string_view(&c, 1), true, EditKind::Typing);
-        return;
-    }
-    std::size_t p = e.edit.Caret();
-    std::size_t lineEnd = e.text.LineEnd(e.text.LineFromPosition(p));
-    // Overwriting stops at the line's end: a character typed there goes in front of the break.
-    if (e.overwrite && p < lineEnd) ReplaceRange(e, p, p + 1, std::string_view(&c, 1), true, EditKind::Typing);
-    else ReplaceRange(e, p, p, std::string_view(&c, 1), true, EditKind::Typing);
+    EditingState::KeyEdit edit = e.edit.TypingFor(e.overwrite);
+    ReplaceRange(e, edit.first, edit.last, std::string_view(&c, 1), true, edit.kind);
 }
 
 void TypeLineBreak(Editor& e) {
@@ -152,10 +145,10 @@ void TypeLineBreak(Editor& e) {
     ReplaceSelection(e, "\r\n", true, EditKind::Typing);
 }
 
-void DeleteSelectionOr(Editor& e, std::size_t first, std::size_t last, EditKind kind) {
+void DeleteByKey(Editor& e, EditingState::Deletion deletion) {
     if (ReadOnly(e)) return;
-    if (e.edit.HasSelection()) ReplaceSelection(e, {}, true);
-    else if (first < last) ReplaceRange(e, first, last, {}, true, kind);
+    EditingState::KeyEdit edit = e.edit.DeletionFor(deletion);
+    if (edit.first < edit.last) ReplaceRange(e, edit.first, edit.last, {}, true, edit.kind);
 }
 
 const ViewLetters& Letters(const Editor& e) { return LettersOfView(e.view); }

@@ -143,7 +143,7 @@ std::size_t ReplaceRange(Editor& e, std::size_t first, std::size_t last, std::st
 void ReplaceSelection(Editor& e, std::string_view bytes, bool canUndo, EditKind kind = EditKind::Other);
 void TypeByte(Editor& e, unsigned char byte);
 void TypeLineBreak(Editor& e);
-void DeleteSelectionOr(Editor& e, std::size_t first, std::size_t last, EditKind kind);
+void DeleteByKey(Editor& e, EditingState::Deletion deletion);
 const ViewLetters& Letters(const Editor& e);
 void CopySelection(Editor& e);
 void Paste(Editor& e);

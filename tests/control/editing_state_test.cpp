@@ -406,3 +406,59 @@ TEST(EditingState, WheelUnitsAddUpToNotchesAndSidewaysStopsAtTheWidestLine) {
     e.layout.SetWrapWidth(150);
     EXPECT_FALSE(e.edit.HorizontalWheel(EditingState::kWheelNotch, 3)) << "a wrapped view has nothing sideways";
 }
+
+TEST(EditingState, DeletingKeysTakeALineBreakPairWholeAndOverwritingStopsAtTheBreak) {
+    using Deletion = EditingState::Deletion;
+    ForRandomTexts(300, [](Editing& e, std::mt19937& random) {
+        // Backspace from the end, and Delete from the start, empty the text one character (or one
+        // CR LF pair) at a time, and a deleting run is one undo step.
+        for (Deletion deletion : {Deletion::CharacterBefore, Deletion::CharacterAfter}) {
+            std::string before = e.text.Text();
+            std::size_t start = deletion == Deletion::CharacterBefore ? e.text.Length() : 0;
+            e.edit.Select(start, start);
+            while (e.text.Length() > 0) {
+                EditingState::KeyEdit edit = e.edit.DeletionFor(deletion);
+                ASSERT_LT(edit.first, edit.last) << e.Case();
+                std::string removed = e.text.Range(edit.first, edit.last);
+                EXPECT_TRUE(removed.size() == 1 || removed == "\r\n") << e.Case();
+                EXPECT_FALSE(InsidePair(e.text, edit.first) || InsidePair(e.text, edit.last)) << e.Case();
+                EXPECT_EQ(edit.kind, EditKind::Deleting);
+                e.text.Erase(edit.first, edit.last, true, edit.kind);
+                e.edit.Select(edit.first, edit.first);
+            }
+            e.text.Undo();
+            EXPECT_EQ(e.text.Text(), before) << "one undo step brings the whole run back";
+        }
+        // Word deletions end where Ctrl+arrows stop; any key takes a selection whole.
+        std::size_t length = e.text.Length();
+        std::size_t p = random() % (length + 1);
+        e.edit.Select(p, p);
+        p = e.edit.Caret();
+        EditingState::KeyEdit word = e.edit.DeletionFor(Deletion::WordAfter);
+        e.edit.Move(Motion::WordRight, false);
+        EXPECT_EQ(word.first, p);
+        EXPECT_EQ(word.last, e.edit.Caret());
+        EditingState::KeyEdit wordBefore = e.edit.DeletionFor(Deletion::WordBefore);
+        e.edit.Move(Motion::WordLeft, false);
+        EXPECT_EQ(wordBefore.first, e.edit.Caret());
+        e.edit.Select(p, p);
+        EXPECT_EQ(e.edit.DeletionFor(Deletion::Selection).last, e.edit.DeletionFor(Deletion::Selection).first);
+        std::size_t q = random() % (length + 1);
+        e.edit.Select(p, q == p ? (p == 0 ? length : 0) : q);
+        for (Deletion deletion : {Deletion::Selection, Deletion::CharacterBefore, Deletion::WordAfter}) {
+            if (length == 0) break;
+            EditingState::KeyEdit edit = e.edit.DeletionFor(deletion);
+            EXPECT_EQ(edit.first, e.edit.SelectionStart());
+            EXPECT_EQ(edit.last, e.edit.SelectionEnd());
+            EXPECT_EQ(edit.kind, EditKind::Other);
+        }
+        // Overwriting replaces one character of the line, never its break.
+        e.edit.Select(p, p);
+        EditingState::KeyEdit typed = e.edit.TypingFor(true);
+        p = e.edit.Caret();
+        EXPECT_EQ(typed.first, p);
+        bool atBreak = p == length || e.text.At(p) == '\r' || e.text.At(p) == '\n';
+        EXPECT_EQ(typed.last, atBreak ? p : p + 1) << e.Case() << " at " << p;
+        EXPECT_EQ(e.edit.TypingFor(false).last, p);
+    });
+}
