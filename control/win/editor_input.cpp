@@ -7,12 +7,21 @@ namespace editor_control {
 
 // The control's own copy and paste (WM_COPY, WM_PASTE, its keys when no program translates them)
 // cross by the view's code page as the program's commands do.
-void CopySelection(Editor& e) {
+bool CopySelection(Editor& e) {
     const std::size_t first = SelectionStart(e), last = SelectionEnd(e);
-    view_clipboard::Put(e.window, e.view, last - first, [&](std::uint8_t* out) {
+    const DWORD error = view_clipboard::Put(e.window, e.view, last - first, [&](std::uint8_t* out) {
         e.text.CopyRange(first, last, reinterpret_cast<char*>(out));
         return last - first;
     });
+    if (error == 0) return true;
+    e.lastFailure = error;
+    SetLastError(error);
+    return false;
+}
+
+void CutSelection(Editor& e) {
+    if (ReadOnly(e) || !CopySelection(e)) return;
+    DeleteSelectionOr(e, 0, 0, EditKind::Other);
 }
 
 void Paste(Editor& e) {
@@ -106,8 +115,7 @@ bool OnKeyDown(Editor& e, WPARAM key) {
         return true;
     case VK_DELETE:
         if (shift && !control) {
-            CopySelection(e);
-            DeleteSelectionOr(e, 0, 0, EditKind::Other);
+            CutSelection(e);
         } else if (control) {
             DeleteSelectionOr(e, e.caret, FindWordBreak(e.text, e.caret, WordMove::Right, Letters(e)), EditKind::Other);
         } else {
@@ -132,12 +140,7 @@ bool OnKeyDown(Editor& e, WPARAM key) {
         switch (key) {
         case 'A': SetSelection(e, 0, e.text.Length()); return true;
         case 'C': CopySelection(e); return true;
-        case 'X':
-            if (!ReadOnly(e)) {
-                CopySelection(e);
-                DeleteSelectionOr(e, 0, 0, EditKind::Other);
-            }
-            return true;
+        case 'X': CutSelection(e); return true;
         case 'V': Paste(e); return true;
         case 'Z': SendMessageA(e.window, EM_UNDO, 0, 0); return true;
         default: break;
