@@ -70,12 +70,7 @@ LRESULT HandleMessage(Editor& e, UINT message, WPARAM wParam, LPARAM lParam) {
         if (!ReadOnly(e) && e.edit.HasSelection()) ReplaceSelection(e, {}, true);
         return 0;
     case WM_COPY: CopySelection(e); return 0;
-    case WM_CUT:
-        if (!ReadOnly(e)) {
-            CopySelection(e);
-            if (e.edit.HasSelection()) ReplaceSelection(e, {}, true);
-        }
-        return 0;
+    case WM_CUT: CutSelection(e); return 0;
     case WM_PASTE: Paste(e); return 0;
     case WM_UNDO:
     case EM_UNDO: return OnUndo(e);

@@ -145,7 +145,10 @@ void TypeByte(Editor& e, unsigned char byte);
 void TypeLineBreak(Editor& e);
 void DeleteByKey(Editor& e, EditingState::Deletion deletion);
 const ViewLetters& Letters(const Editor& e);
-void CopySelection(Editor& e);
+// False when the selection did not reach the clipboard (the failure is set).
+bool CopySelection(Editor& e);
+// Deletes the selection only once it is on the clipboard.
+void CutSelection(Editor& e);
 void Paste(Editor& e);
 void OnPaint(Editor& e);
 bool OnKeyDown(Editor& e, WPARAM key);
