@@ -1,14 +1,18 @@
 #pragma once
-// The clipboard commands on the EditorControl. The program does its own clipboard work so that the
-// bytes cross in the view's code page: plain text (1251) from the ANSI view, OEM text (866) from the
-// OEM and KOI8-R views, KOI8-R going through 866 both ways. The system then offers every other
-// program the right Russian text in the form it asks for.
+// The clipboard commands on the EditorControl. The bytes cross in the view's code page, by the same
+// rules as the control's own copy and paste (control/win/view_clipboard.h); here they are also
+// recorded for Undo.
 #include <windows.h>
 
 #include <string_view>
 
 // Command 2: the selection onto the clipboard; an empty selection leaves the clipboard as it was.
-void CopySelection();
+// False, with the error code set, when memory or the clipboard could not be had; the clipboard is
+// then as it was, and the command says nothing.
+bool CopySelection();
+// Command 1: copy, then delete the selection, undoably; what did not reach the clipboard is not
+// deleted, and the user is told.
+void CutSelection();
 // Bytes of the view code page onto the clipboard as command 2 puts them. When memory or the
 // clipboard cannot be had, the clipboard is left as it was.
 void PutViewBytesOnClipboard(std::string_view bytes);

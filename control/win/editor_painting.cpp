@@ -49,9 +49,9 @@ void UpdateScrollBarsNow(Editor& e) {
         info.cbSize = sizeof info;
         info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL;
         info.nMin = 0;
-        info.nMax = static_cast<int>(std::min<std::size_t>(LineCountForScrolling(e) - 1, 0x7FFFFFFE));
-        info.nPage = static_cast<UINT>(VisibleLines(e));
-        info.nPos = static_cast<int>(e.topLine);
+        info.nMax = static_cast<int>(std::min<std::size_t>(e.edit.LineCountForScrolling() - 1, 0x7FFFFFFE));
+        info.nPage = static_cast<UINT>(e.edit.VisibleLines());
+        info.nPos = static_cast<int>(e.edit.TopLine());
         if (info.nMax != e.shownVertical.nMax || info.nPage != e.shownVertical.nPage || info.nPos != e.shownVertical.nPos) {
             SetScrollBar(e, SB_VERT, info);
             e.shownVertical = info;
@@ -60,7 +60,7 @@ void UpdateScrollBarsNow(Editor& e) {
     if (style & WS_HSCROLL) {
         // The bar holds int units; a line wider than that is shown in units of several pixels, and
         // the thumb at its end stands for the end of the line, not for the last whole unit.
-        PixelX range = e.widestLine + 2 * kMargin + e.averageWidth;
+        PixelX range = e.edit.WidestLine() + 2 * kMargin + e.averageWidth;
         e.horizontalUnit = std::max<PixelX>(1, (range + kScrollUnits - 1) / kScrollUnits);
         SCROLLINFO info{};
         info.cbSize = sizeof info;
@@ -68,7 +68,7 @@ void UpdateScrollBarsNow(Editor& e) {
         info.nMin = 0;
         info.nMax = static_cast<int>(range / e.horizontalUnit);
         info.nPage = static_cast<UINT>(std::max<PixelX>(1, (TextAreaWidth(e) + 2 * kMargin) / e.horizontalUnit));
-        info.nPos = static_cast<int>(std::min<PixelX>(e.scrollX / e.horizontalUnit, info.nMax));
+        info.nPos = static_cast<int>(std::min<PixelX>(e.edit.ScrollX() / e.horizontalUnit, info.nMax));
         if (info.nMax != e.shownHorizontal.nMax || info.nPage != e.shownHorizontal.nPage ||
             info.nPos != e.shownHorizontal.nPos) {
             SetScrollBar(e, SB_HORZ, info);
@@ -80,11 +80,11 @@ void UpdateScrollBarsNow(Editor& e) {
 namespace {
 
 POINT CaretPoint(Editor& e) {
-    long where = RowOf(e, e.caret);
+    long where = e.edit.RowOf(e.edit.Caret());
     if (where == kAbove || where == kBelow) return {-1000, where == kAbove ? -1000 : 0x3FFFFFFF};
-    std::size_t line = CaretLine(e);
-    long row = static_cast<long>(line) - static_cast<long>(e.topLine);
-    return {ClientX(e, e.layout.XOfPosition(line, e.caret)), static_cast<LONG>(row * e.lineHeight)};
+    std::size_t line = e.edit.CaretLine();
+    long row = static_cast<long>(line) - static_cast<long>(e.edit.TopLine());
+    return {ClientX(e, e.layout.XOfPosition(line, e.edit.Caret())), static_cast<LONG>(row * e.lineHeight)};
 }
 
 }  // namespace
@@ -102,7 +102,7 @@ void PlaceCaretNow(Editor& e) {
     if (e.dragging) {
         std::size_t line = e.layout.DisplayLineFromPosition(e.dropPosition);
         p.x = ClientX(e, e.layout.XOfPosition(line, e.dropPosition));
-        p.y = static_cast<LONG>((static_cast<long>(line) - static_cast<long>(e.topLine)) * e.lineHeight);
+        p.y = static_cast<LONG>((static_cast<long>(line) - static_cast<long>(e.edit.TopLine())) * e.lineHeight);
     }
     if (p.x == e.shownCaret.x && p.y == e.shownCaret.y) return;
     SetCaretPos(p.x, p.y);
@@ -118,59 +118,40 @@ void MakeCaret(Editor& e) {
     ShowCaret(e.window);
 }
 
-void ScrollTo(Editor& e, std::size_t top, PixelX x) {
-    top = ClampTopLine(e, top);
-    x = std::max<PixelX>(0, x);
-    if (Wraps(e)) x = 0;
-    if (top == e.topLine && x == e.scrollX) return;
-    e.topLine = top;
-    e.scrollX = x;
+void ViewMoved(Editor& e) {
     Invalidate(e);
     UpdateScrollBars(e);
     PlaceCaret(e);
 }
 
+void ScrollTo(Editor& e, std::size_t top, std::int64_t x) {
+    if (e.edit.ScrollTo(top, x)) ViewMoved(e);
+}
+
 void ScrollCaretIntoView(Editor& e) {
-    std::size_t line = CaretLine(e);
-    std::size_t visible = static_cast<std::size_t>(VisibleLines(e));
-    std::size_t top = e.topLine;
-    if (line < top) top = line;
-    else if (line >= top + visible) top = line - visible + 1;
-    PixelX x = e.scrollX;
-    if (!Wraps(e)) {
-        PixelX caretX = e.layout.XOfPosition(line, e.caret);
-        int width = TextAreaWidth(e);
-        e.widestLine = std::max(e.widestLine, caretX);
-        if (caretX < x) x = std::max<PixelX>(0, caretX - width / 4);
-        else if (caretX >= x + width - 1) x = caretX - width * 3 / 4;
-    }
-    ScrollTo(e, top, x);
+    if (e.edit.ScrollCaretIntoView()) ViewMoved(e);
     PlaceCaret(e);
 }
 
 void InvalidateSelection(Editor& e) {
-    if (e.anchor == e.caret || !e.redraw) return;
-    long first = RowOf(e, SelectionStart(e));
-    long last = RowOf(e, SelectionEnd(e));
+    if (!e.edit.HasSelection() || !e.redraw) return;
+    long first = e.edit.RowOf(e.edit.SelectionStart());
+    long last = e.edit.RowOf(e.edit.SelectionEnd());
     InvalidateRows(e, first, last == kBelow ? kBelow : last + 1);
 }
 
-void SetSelection(Editor& e, std::size_t anchor, std::size_t caret, bool scroll, bool atLineEnd) {
-    InvalidateSelection(e);
-    e.anchor = std::min(anchor, e.text.Length());
-    e.caret = std::min(caret, e.text.Length());
-    e.caretAtLineEnd = atLineEnd;
-    // A caret between the CR and the LF of a pair (asked for, or left behind an edit that made the
-    // pair) would let typing or Backspace split it: it goes to the pair's start. A range is kept as
-    // it is, since a search may select a lone LF.
-    if (e.anchor == e.caret && e.caret > 0 && e.caret < e.text.Length() && e.text.At(e.caret - 1) == '\r' &&
-        e.text.At(e.caret) == '\n')
-        e.anchor = e.caret = e.caret - 1;
+void SelectionChanged(Editor& e, bool scroll) {
     InvalidateSelection(e);
     // While drawing is off the caller is rewriting the text and puts the view back itself.
     if (scroll && e.redraw) ScrollCaretIntoView(e);
     else PlaceCaret(e);
     NotifySelectionChange(e);
+}
+
+void SetSelection(Editor& e, std::size_t anchor, std::size_t caret, bool scroll, bool atLineEnd) {
+    InvalidateSelection(e);
+    e.edit.Select(anchor, caret, atLineEnd);
+    SelectionChanged(e, scroll);
 }
 
 // ---- Font ------------------------------------------------------------------------------------
@@ -184,7 +165,8 @@ void MeasureFont(Editor& e) {
     e.lineHeight = measures.lineHeight;
     e.averageWidth = measures.averageWidth;
     e.layout.SetWidths(measures.widths, 8 * e.averageWidth);
-    e.widestLine = 0;
+    e.edit.ForgetWidestLine();
+    SyncViewSize(e);
 }
 
 void ApplyFont(Editor& e) {
@@ -198,7 +180,7 @@ void ApplyFont(Editor& e) {
     MeasureFont(e);
     e.layout.SetWrapWidth(Wraps(e) ? TextAreaWidth(e) : 0);
     MakeCaret(e);
-    e.topLine = ClampTopLine(e, e.topLine);
+    e.edit.ClampView();
     UpdateScrollBars(e);
     Invalidate(e);
 }
@@ -236,18 +218,19 @@ void PaintLine(Editor& e, HDC dc, std::size_t displayLine, int y, int clientWidt
     std::size_t start = e.layout.DisplayLineStart(displayLine);
     if (start == kNone) return;
     std::size_t end = e.layout.DisplayLineEnd(displayLine);
-    std::size_t selectionFirst = showSelection ? SelectionStart(e) : 0;
-    std::size_t selectionLast = showSelection ? SelectionEnd(e) : 0;
+    std::size_t selectionFirst = showSelection ? e.edit.SelectionStart() : 0;
+    std::size_t selectionLast = showSelection ? e.edit.SelectionEnd() : 0;
     const ViewGlyphTable& glyphs = ViewGlyphs(e.view);
     COLORREF textColour = TextColour(e);
 
     // A long line scrolled far to the right is walked from the nearest place the layout knows.
-    TextLayout::Place from = e.layout.PlaceBeforeX(displayLine, e.scrollX);
-    PixelX x = from.x;
+    const std::int64_t scrollX = e.edit.ScrollX();
+    TextLayout::Place from = e.layout.PlaceBeforeX(displayLine, scrollX);
+    std::int64_t x = from.x;
     std::size_t i = from.position;
     while (i < end) {
         int w = e.layout.Advance(e.text.At(i), x);
-        if (x + w >= e.scrollX) break;
+        if (x + w >= scrollX) break;
         x += w;
         ++i;
     }
@@ -255,7 +238,7 @@ void PaintLine(Editor& e, HDC dc, std::size_t displayLine, int y, int clientWidt
     segment.left = x;
     std::size_t colourChange = 0;
     std::uint32_t colour = ColourRuns::kDefault;
-    PixelX rightEdge = e.scrollX + clientWidth;
+    std::int64_t rightEdge = scrollX + clientWidth;
     for (; i < end && x < rightEdge; ++i) {
         unsigned char c = e.text.At(i);
         if (i >= colourChange || i == start) {
@@ -325,25 +308,22 @@ void OnPaint(Editor& e) {
     SetBkMode(memory, TRANSPARENT);
     IntersectClipRect(memory, area.left, area.top, area.right, area.bottom);
     bool showSelection = SelectionShown(e);
-    PixelX widest = e.widestLine;
+    bool widened = false;
     int firstRow = std::max<LONG>(0, area.top) / e.lineHeight;
     for (int row = firstRow; row * e.lineHeight < std::min<LONG>(height, area.bottom); ++row) {
-        std::size_t line = e.topLine + static_cast<std::size_t>(row);
+        std::size_t line = e.edit.TopLine() + static_cast<std::size_t>(row);
         if (e.layout.DisplayLineStart(line) == kNone) break;
         PaintLine(e, memory, line, row * e.lineHeight, width, showSelection);
         // The layout keeps places along long lines, so their widths cost a walk from the last
         // change only.
-        if (!Wraps(e)) widest = std::max(widest, e.layout.DisplayLineWidth(line));
+        if (!Wraps(e)) widened = e.edit.NoteLineWidth(e.layout.DisplayLineWidth(line)) || widened;
     }
     BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, memory, area.left, area.top, SRCCOPY);
     SelectObject(memory, oldFont);
     SelectObject(memory, oldBitmap);
     DeleteDC(memory);
     EndPaint(e.window, &ps);
-    if (widest > e.widestLine) {
-        e.widestLine = widest;
-        UpdateScrollBars(e);
-    }
+    if (widened) UpdateScrollBars(e);
 }
 
 namespace {
@@ -361,8 +341,8 @@ int TrackPosition(HWND window, int bar) {
 }  // namespace
 
 void OnVerticalScroll(Editor& e, int code) {
-    long top = static_cast<long>(e.topLine);
-    long page = std::max(1, VisibleLines(e) - 1);
+    long top = static_cast<long>(e.edit.TopLine());
+    long page = e.edit.PageLines();
     switch (code) {
     case SB_LINEUP: top -= 1; break;
     case SB_LINEDOWN: top += 1; break;
@@ -374,14 +354,15 @@ void OnVerticalScroll(Editor& e, int code) {
     case SB_BOTTOM: top = static_cast<long>(e.layout.DisplayLineCount()); break;
     default: return;
     }
-    ScrollTo(e, static_cast<std::size_t>(std::max(0L, top)), e.scrollX);
+    ScrollTo(e, static_cast<std::size_t>(std::max(0L, top)), e.edit.ScrollX());
 }
 
 void OnHorizontalScroll(Editor& e, int code) {
-    PixelX x = e.scrollX;
-    PixelX page = std::max(e.averageWidth, TextAreaWidth(e) - e.averageWidth);
+    std::int64_t x = e.edit.ScrollX();
+    std::int64_t widest = e.edit.WidestLine();
+    int page = std::max(e.averageWidth, TextAreaWidth(e) - e.averageWidth);
     // Where the thumb stands at the bar's end: the widest line's end in view.
-    PixelX farthest = std::max<PixelX>(0, e.widestLine + 2 * kMargin + e.averageWidth - TextAreaWidth(e) - 2 * kMargin);
+    std::int64_t farthest = std::max<std::int64_t>(0, widest + e.averageWidth - TextAreaWidth(e));
     switch (code) {
     case SB_LINELEFT: x -= e.averageWidth; break;
     case SB_LINERIGHT: x += e.averageWidth; break;
@@ -391,14 +372,14 @@ void OnHorizontalScroll(Editor& e, int code) {
     case SB_THUMBPOSITION: {
         int units = TrackPosition(e.window, SB_HORZ);
         int lastUnits = e.shownHorizontal.nMax - static_cast<int>(e.shownHorizontal.nPage) + 1;
-        x = units >= lastUnits ? farthest : PixelX{units} * e.horizontalUnit;
+        x = units >= lastUnits ? farthest : std::int64_t{units} * e.horizontalUnit;
         break;
     }
     case SB_LEFT: x = 0; break;
-    case SB_RIGHT: x = e.widestLine; break;
+    case SB_RIGHT: x = widest; break;
     default: return;
     }
-    ScrollTo(e, e.topLine, std::min(x, std::max<PixelX>(0, e.widestLine)));
+    ScrollTo(e, e.edit.TopLine(), std::min(x, std::max<std::int64_t>(0, widest)));
 }
 
 }  // namespace editor_control

@@ -4,7 +4,9 @@
 #include <cwchar>
 
 #include "app/ui_text.h"
+#include "control/win/editor_control.h"
 #include "document/win/document_fixture.h"
+#include "support/win/modal_answers.h"
 
 namespace {
 
@@ -127,13 +129,23 @@ TEST_F(Clipboard, CopyAndPasteWithinAViewGiveBackTheBytesBothCodePagesHave) {
             bytes += static_cast<char>(byte);
         }
         ShowView(view);
-        SetControlText(bytes, false);
-        Select(0, -1);
-        Command(IDM_COPY);
-        SetControlText("[]", false);
-        Select(1, 1);
-        Command(IDM_PASTE);
-        EXPECT_EQ(ControlText(), "[" + bytes + "]");
+        // The control's own messages cross as the commands do: each pastes what the other copied.
+        for (bool commandCopies : {true, false}) {
+            SCOPED_TRACE(commandCopies ? "command copies, WM_PASTE pastes" : "WM_CUT cuts, command pastes");
+            SetControlText(bytes, false);
+            Select(0, -1);
+            if (commandCopies) {
+                Command(IDM_COPY);
+            } else {
+                SendMessageA(EditorControl, WM_CUT, 0, 0);
+                EXPECT_EQ(ControlText(), "");
+            }
+            SetControlText("[]", false);
+            Select(1, 1);
+            if (commandCopies) SendMessageA(EditorControl, WM_PASTE, 0, 0);
+            else Command(IDM_PASTE);
+            EXPECT_EQ(ControlText(), "[" + bytes + "]");
+        }
     }
 }
 
@@ -151,6 +163,22 @@ TEST_F(Clipboard, EmptySelectionLeavesTheClipboardAndCutStillRecordsItsDeletion)
 
     ClearUndo();
     Select(0, 2);
+    // A cut whose text cannot reach the clipboard (another program holds it open) deletes nothing,
+    // and the command says why; the control's own cut keeps the text too.
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    {
+        ModalAnswers answers;
+        answers.PressButton(IDOK);
+        Command(IDM_CUT);
+        EXPECT_EQ(answers.Seen().size(), 1u);
+    }
+    SendMessageA(EditorControl, WM_CUT, 0, 0);
+    EXPECT_EQ(SendMessageA(EditorControl, EM_GETLASTFAILURE, 0, 0), ERROR_ACCESS_DENIED);
+    CloseClipboard();
+    EXPECT_EQ(ControlText(), "abc");
+    EXPECT_EQ(DocumentUndoJournal().Newest(), nullptr);
+    EXPECT_EQ(ClipboardBytes(CF_TEXT), "kept");
+
     Command(IDM_CUT);
     EXPECT_EQ(ClipboardBytes(CF_TEXT), "ab");
     EXPECT_EQ(ControlText(), "c");
