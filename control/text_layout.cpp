@@ -268,7 +268,19 @@ void TextLayout::RelayLongLine(LongLine& line, std::size_t first, std::size_t re
     line.end = newEnd;
 }
 
-std::size_t TextLayout::CountWraps(std::size_t logicalLine) { return WrapCount(logicalLine); }
+// Counting goes over every line of a big text once: a short line is walked without keeping its starts.
+std::size_t TextLayout::CountWraps(std::size_t logicalLine) {
+    if (!Wraps()) return 1;
+    std::size_t start = text_.LineStart(logicalLine);
+    std::size_t end = text_.LineEnd(logicalLine);
+    if (end - start >= pieceBytes_) return WrapCount(logicalLine);
+    std::size_t count = 1;
+    WalkWraps(start, end, [&count](std::size_t) {
+        ++count;
+        return true;
+    });
+    return count;
+}
 
 const std::vector<std::uint32_t>& TextLayout::WrapsOfLine(std::size_t logicalLine) {
     if (cachedLine_ != logicalLine || cachedVersion_ != text_.Version()) {
