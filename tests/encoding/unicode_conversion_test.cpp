@@ -142,4 +142,56 @@ TEST(UnicodeConversion, LongTextsGiveWhatEachCharacterGivesAlone) {
     }
 }
 
+// The same from each code page: runs of ASCII and of letters take the vectors, any other byte the
+// careful path, and the text comes in blocks of any length.
+TEST(UnicodeConversion, LongSingleByteTextsInBlocksGiveWhatEachByteGivesAlone) {
+    std::mt19937 random(13);
+    for (TextEncoding from : kCodePages) {
+        std::string alone[256];
+        std::uint64_t aloneReplaced[256] = {};
+        std::vector<char> letters;
+        for (int b = 0; b < 256; ++b) {
+            alone[b] = ConvertText(std::string(1, static_cast<char>(b)), from, TextEncoding::Utf8, &aloneReplaced[b]);
+            const char16_t c = CharacterOf(static_cast<ConversionCodePage>(from), static_cast<std::uint8_t>(b));
+            if (c >= u'А' && c <= u'я') letters.push_back(static_cast<char>(b));
+        }
+        ASSERT_EQ(letters.size(), 64u);
+        for (int round = 0; round < 12; ++round) {
+            std::string text, expected;
+            std::uint64_t expectedReplaced = 0;
+            const int otherOneIn = 1 + round * round * 8;
+            while (text.size() < 4000) {
+                const int run = static_cast<int>(random() % 40);
+                const bool ascii = random() % 2;
+                for (int i = 0; i < run; ++i)
+                    text += ascii ? static_cast<char>(random() % 128) : letters[random() % letters.size()];
+                if (random() % otherOneIn == 0) text += static_cast<char>(random() % 256);
+            }
+            for (char c : text) {
+                expected += alone[static_cast<std::uint8_t>(c)];
+                expectedReplaced += aloneReplaced[static_cast<std::uint8_t>(c)];
+            }
+            // Forth in blocks of up to 100 bytes, and back again in other blocks, characters cut.
+            UnicodeConversion forth(from, TextEncoding::Utf8), back(TextEncoding::Utf8, from);
+            std::string utf8, again, pending;
+            for (std::size_t at = 0; at < text.size();) {
+                const std::size_t n = std::min<std::size_t>(random() % 101, text.size() - at);
+                EXPECT_EQ(forth.Append(std::string_view(text).substr(at, n), false, utf8), n);
+                at += n;
+            }
+            forth.Append({}, true, utf8);
+            ASSERT_EQ(utf8, expected) << static_cast<int>(from) << " " << round;
+            ASSERT_EQ(forth.Replaced(), expectedReplaced);
+            for (std::size_t at = 0; at < utf8.size();) {
+                const std::size_t n = std::min<std::size_t>(random() % 101, utf8.size() - at);
+                pending.append(utf8, at, n);
+                at += n;
+                pending.erase(0, back.Append(pending, false, again));
+            }
+            back.Append(pending, true, again);
+            ASSERT_EQ(again, ConvertText(utf8, TextEncoding::Utf8, from));
+        }
+    }
+}
+
 }  // namespace
