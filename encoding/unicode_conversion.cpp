@@ -8,6 +8,11 @@
 #if defined(__x86_64__) && defined(__GNUC__)
 #include <immintrin.h>
 #define VEMKO_UTF8_SSSE3 1
+// GCC keeps the stack only 16-byte aligned in 64-bit Windows code, where spilling a 256-bit register
+// would fault: the Windows build stays at sixteen bytes at a time.
+#ifndef _WIN32
+#define VEMKO_UTF8_AVX2 1
+#endif
 #endif
 
 #include "encoding/charts.h"
@@ -140,6 +145,7 @@ __attribute__((target("ssse3"))) inline __m128i Lookup128(const __m128i* steps, 
     return value;
 }
 
+#ifdef VEMKO_UTF8_AVX2
 __attribute__((target("avx2"))) inline __m256i Lookup128(const __m256i* steps, __m256i index) {
     const __m256i sixteen = _mm256_set1_epi8(16);
     __m256i value = _mm256_shuffle_epi8(steps[0], index);
@@ -149,6 +155,7 @@ __attribute__((target("avx2"))) inline __m256i Lookup128(const __m256i* steps, _
     }
     return value;
 }
+#endif
 
 // Which bytes of eight to keep, for each pattern of eight kept-or-not bits: the shuffle that packs
 // them to the front, and how many there are.
@@ -281,6 +288,7 @@ __attribute__((target("ssse3"))) const std::uint8_t* SingleByteToUtf8Vectors(con
     return p;
 }
 
+#ifdef VEMKO_UTF8_AVX2
 // The same, thirty-two bytes at a time.
 __attribute__((target("avx2"))) const std::uint8_t* SingleByteToUtf8Avx2(const std::uint8_t* p, const std::uint8_t* end,
                                                                          char*& out, const std::uint8_t (*twoByte)[16]) {
@@ -381,6 +389,7 @@ __attribute__((target("avx2"))) const std::uint8_t* Utf8ToSingleByteAvx2(const s
     return p;
 }
 #endif
+#endif
 
 }  // namespace
 
@@ -436,7 +445,9 @@ UnicodeConversion::UnicodeConversion(TextEncoding from, TextEncoding to)
         }
 #ifdef VEMKO_UTF8_SSSE3
         t.vectors = __builtin_cpu_supports("ssse3");
+#ifdef VEMKO_UTF8_AVX2
         t.wideVectors = __builtin_cpu_supports("avx2");
+#endif
 #endif
     }
     if (IsSingleByte(to)) {
@@ -448,7 +459,9 @@ UnicodeConversion::UnicodeConversion(TextEncoding from, TextEncoding to)
         for (int i = 0; i < 128; ++i) t.cyrillic[i / 16][i % 16] = t.byteOf[0x400 + i];
 #ifdef VEMKO_UTF8_SSSE3
         t.vectors = __builtin_cpu_supports("ssse3");
+#ifdef VEMKO_UTF8_AVX2
         t.wideVectors = __builtin_cpu_supports("avx2");
+#endif
 #endif
         t.afterByte.assign(0x10000, kSlow);
         auto lead = [](std::uint32_t b) { return b >= 0xC2 && b <= 0xDF; };
@@ -507,7 +520,9 @@ UnicodeConversion::Step UnicodeConversion::Convert(const std::uint8_t* input, st
         const bool* const lacking = t.lacking.data();
         while (p != end) {
 #ifdef VEMKO_UTF8_SSSE3
+#ifdef VEMKO_UTF8_AVX2
             if (t.wideVectors) p = SingleByteToUtf8Avx2(p, end, out, t.twoByte);
+#endif
             if (t.vectors) p = SingleByteToUtf8Vectors(p, end, out, t.twoByte);
 #endif
             // What stopped the vectors (or the last bytes), one byte at a time.
@@ -525,7 +540,9 @@ UnicodeConversion::Step UnicodeConversion::Convert(const std::uint8_t* input, st
         const std::uint8_t* const byteOf = t.byteOf.data();
         while (p != end) {
 #ifdef VEMKO_UTF8_SSSE3
+#ifdef VEMKO_UTF8_AVX2
             if (t.wideVectors) p = Utf8ToSingleByteAvx2(p, end, out, t.cyrillic);
+#endif
             if (t.vectors) p = Utf8ToSingleByteVectors(p, end, out, t.cyrillic);
 #endif
             // Without branches over runs of ASCII and two-byte characters: a run in which anything
