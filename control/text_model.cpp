@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "control/line_breaks.h"
+
 TextModel::TextModel() { lineStarts_.Append(0); }
 
 std::string TextModel::Range(std::size_t first, std::size_t last) const {
@@ -144,16 +146,20 @@ std::size_t TextModel::ReplaceBytes(std::size_t first, std::size_t last, const s
     std::size_t scanEnd = first + inserted;
     // Growing this list as it is found is safe: nothing has changed yet.
     std::vector<std::uint32_t> interior;
-    bool afterCr = false;
-    std::size_t at = first;
-    for (std::size_t i = 0; i < count; ++i) {
-        for (char c : pieces[i]) {
-            // A start at `at` (before c) made by a CR before it; c itself may start one after it.
-            if (afterCr && c != '\n' && at > lowest) interior.push_back(static_cast<std::uint32_t>(at));
-            ++at;
-            if (c == '\n' && at > lowest && at < scanEnd) interior.push_back(static_cast<std::uint32_t>(at));
-            afterCr = c == '\r';
-        }
+    // A start after a CR that ends a piece depends on the first byte of the next piece with any.
+    std::size_t startAfterCr = kNoPosition;
+    for (std::size_t i = 0, base = first; i < count; base += pieces[i].size(), ++i) {
+        const std::string_view piece = pieces[i];
+        if (piece.empty()) continue;
+        if (startAfterCr != kNoPosition && piece[0] != '\n') interior.push_back(static_cast<std::uint32_t>(startAfterCr));
+        startAfterCr = kNoPosition;
+        line_breaks::ForEachCrOrLf(piece.data(), piece.size(), [&](std::size_t at) {
+            const std::size_t start = base + at + 1;
+            if (start <= lowest || start >= scanEnd) return;
+            if (piece[at] == '\n') interior.push_back(static_cast<std::uint32_t>(start));
+            else if (at + 1 == piece.size()) startAfterCr = start;
+            else if (piece[at + 1] != '\n') interior.push_back(static_cast<std::uint32_t>(start));
+        });
     }
     // Room for the two starts at the edges of the edit, known only once the bytes are in.
     GrowthBudget::Charge((interior.size() + 2) * sizeof(std::uint32_t));
@@ -261,16 +267,11 @@ void TextBuilder::Add(std::size_t count) {
         if (at[0] != '\n') AddStart(base);
         pendingCr_ = false;
     }
-    for (std::size_t i = 0; i < count; ++i) {
-        unsigned char c = static_cast<unsigned char>(at[i]);
-        if (c > '\r') continue;
-        if (c == '\n') {
-            AddStart(base + i + 1);
-        } else if (c == '\r') {
-            if (i + 1 == count) pendingCr_ = true;
-            else if (at[i + 1] != '\n') AddStart(base + i + 1);
-        }
-    }
+    line_breaks::ForEachCrOrLf(at, count, [&](std::size_t i) {
+        if (at[i] == '\n') AddStart(base + i + 1);
+        else if (i + 1 == count) pendingCr_ = true;
+        else if (at[i + 1] != '\n') AddStart(base + i + 1);
+    });
     bytes_.Append(count);
 }
 
