@@ -1,8 +1,7 @@
 #pragma once
-// The clipboard commands on the EditorControl. The program does its own clipboard work so that the
-// bytes cross in the view's code page: plain text (1251) from the ANSI view, OEM text (866) from the
-// OEM and KOI8-R views, KOI8-R going through 866 both ways. The system then offers every other
-// program the right Russian text in the form it asks for.
+// The clipboard commands on the EditorControl. The bytes cross in the view's code page, by the same
+// rules as the control's own copy and paste (control/win/view_clipboard.h); here they are also
+// recorded for Undo.
 #include <windows.h>
 
 #include <string_view>

@@ -1,46 +1,33 @@
 #include "control/win/editor_state.h"
+#include "control/win/view_clipboard.h"
 
 namespace editor_control {
 
 // ---- Clipboard -------------------------------------------------------------------------------
 
-// The clipboard gets the characters the view shows; control bytes stay themselves, so tabs and
-// line breaks survive the trip.
+// The control's own copy and paste (WM_COPY, WM_PASTE, its keys when no program translates them)
+// cross by the view's code page as the program's commands do.
 void CopySelection(Editor& e) {
-    std::size_t first = SelectionStart(e), last = SelectionEnd(e);
-    if (first == last) return;
-    std::string bytes = e.text.Range(first, last);
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, (bytes.size() + 1) * sizeof(wchar_t));
-    if (!block) return;
-    auto* out = static_cast<wchar_t*>(GlobalLock(block));
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        auto b = static_cast<unsigned char>(bytes[i]);
-        out[i] = (b < 0x20 || b == 0x7F) ? b : ViewGlyph(e.view, b);
-    }
-    GlobalUnlock(block);
-    if (!OpenClipboard(e.window)) {
-        GlobalFree(block);
-        return;
-    }
-    EmptyClipboard();
-    if (!SetClipboardData(CF_UNICODETEXT, block)) GlobalFree(block);
-    CloseClipboard();
+    const std::size_t first = SelectionStart(e), last = SelectionEnd(e);
+    view_clipboard::Put(e.window, e.view, last - first, [&](std::uint8_t* out) {
+        e.text.CopyRange(first, last, reinterpret_cast<char*>(out));
+        return last - first;
+    });
 }
 
 void Paste(Editor& e) {
-    if (ReadOnly(e) || !OpenClipboard(e.window)) return;
-    std::string bytes;
-    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-        if (auto* text = static_cast<const wchar_t*>(GlobalLock(data))) {
-            for (const wchar_t* c = text; *c; ++c) {
-                auto byte = ViewByteFor(e.view, static_cast<char16_t>(*c));
-                bytes.push_back(static_cast<char>(byte ? *byte : '?'));
-            }
-            GlobalUnlock(data);
+    if (ReadOnly(e)) return;
+    const bool pasted = view_clipboard::Take(e.window, e.view, [&](const char* bytes, std::size_t count) {
+        if (count == 0) return true;
+        try {
+            ReplaceSelection(e, std::string_view(bytes, count), true);
+        } catch (const std::bad_alloc&) {
+            return false;  // thrown again below, once the clipboard is closed
         }
-    }
-    CloseClipboard();
-    if (!bytes.empty()) ReplaceSelection(e, bytes, true);
+        return true;
+    });
+    // Out of memory is told as for every other message, by the dispatch.
+    if (!pasted) throw std::bad_alloc();
 }
 
 namespace {

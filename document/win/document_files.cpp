@@ -249,6 +249,17 @@ bool StreamTextIn(MemoryStream& stream, WPARAM flags) {
     return false;
 }
 
+bool StreamTextInRecorded(UndoKind kind, std::int32_t count, const char* bytes, std::size_t size, WPARAM flags) {
+    const UndoMark mark = MarkUndo();
+    RecordUndo(kind, count);
+    MemoryStream stream;
+    stream.buffer = const_cast<char*>(bytes);
+    stream.length = static_cast<std::uint32_t>(size);
+    if (StreamTextIn(stream, flags)) return true;
+    ForgetUndoSince(mark);
+    return false;
+}
+
 void PrepareFileDialogRecord() {
     static const std::wstring filters = WideFilterList(
         "Текстовые файлы (*.txt,*.diz,*.rtf)\0*.txt;*.diz;*.rtf\0"

@@ -11,7 +11,10 @@
 #include <commdlg.h>
 #include <richedit.h>
 
+#include <cstddef>
 #include <cstdint>
+
+#include "document/undo_journal.h"
 
 // The record handed to the memory-streaming callbacks.
 struct MemoryStream {
@@ -36,6 +39,9 @@ bool StreamTextOut(MemoryStream& stream);
 // False when the control could not take it (memory ran out): the text is then as it was, and the
 // error code is set for ReportLastError.
 bool StreamTextIn(MemoryStream& stream, WPARAM flags);
+// The same for an edit the user can undo: the undo entry (kind, count) is recorded first; when the
+// control cannot take the bytes, the entry goes again, and the text and the journal are as they were.
+bool StreamTextInRecorded(UndoKind kind, std::int32_t count, const char* bytes, std::size_t size, WPARAM flags);
 
 // The one open/save dialog record of the three file dialogs.
 extern OPENFILENAMEW FileDialogRecord;

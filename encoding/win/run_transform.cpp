@@ -80,13 +80,7 @@ bool StreamSelectionOut(HWND control, std::size_t expected, std::string& bytes) 
 // control cannot take them (memory ran out) the text is as it was, the entry goes again and the user
 // is told.
 bool PutInRecorded(UndoKind kind, std::int32_t count, WPARAM format, std::string& bytes) {
-    const UndoMark mark = MarkUndo();
-    RecordUndo(kind, count);
-    MemoryStream stream;
-    stream.buffer = bytes.data();
-    stream.length = static_cast<std::uint32_t>(bytes.size());
-    if (StreamTextIn(stream, format)) return true;
-    ForgetUndoSince(mark);
+    if (StreamTextInRecorded(kind, count, bytes.data(), bytes.size(), format)) return true;
     ReportLastError();
     return false;
 }

@@ -70,7 +70,9 @@ TEST_F(Vemkoconv, ConvertsThroughThePivotWithEveryName) {
     EXPECT_EQ(Read("stdout"), "\xCF\xF0\xE8\xE2\xE5\xF2\r\n<\0x"s);
     EXPECT_EQ(Run("convert -f 1251 -t Mac -o out in"), 0);
     EXPECT_EQ(Read("out"), "\x8F\xF0\xE8\xE2\xE5\xF2\r\n<\0x"s);
-    EXPECT_EQ(Run("convert -t x-mac-cyrillic -f IBM866 -"), 0);
+    Write("in866", "\x8F\xE0\xA8\xA2\xA5\xE2\r\n"s);  // Привет CR LF in 866, read from standard input
+    EXPECT_EQ(Run("convert -t x-mac-cyrillic -f IBM866 - <in866"), 0);
+    EXPECT_EQ(Read("stdout"), "\x8F\xF0\xE8\xE2\xE5\xF2\r\n"s);
     EXPECT_EQ(Run("transform fido -c 1251 in"), 0);
     EXPECT_EQ(Read("stdout"), "\x8Fp\xA8\xA2\xA5\xE2\r\n<\0x"s);
 }

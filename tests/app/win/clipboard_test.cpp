@@ -127,13 +127,23 @@ TEST_F(Clipboard, CopyAndPasteWithinAViewGiveBackTheBytesBothCodePagesHave) {
             bytes += static_cast<char>(byte);
         }
         ShowView(view);
-        SetControlText(bytes, false);
-        Select(0, -1);
-        Command(IDM_COPY);
-        SetControlText("[]", false);
-        Select(1, 1);
-        Command(IDM_PASTE);
-        EXPECT_EQ(ControlText(), "[" + bytes + "]");
+        // The control's own messages cross as the commands do: each pastes what the other copied.
+        for (bool commandCopies : {true, false}) {
+            SCOPED_TRACE(commandCopies ? "command copies, WM_PASTE pastes" : "WM_CUT cuts, command pastes");
+            SetControlText(bytes, false);
+            Select(0, -1);
+            if (commandCopies) {
+                Command(IDM_COPY);
+            } else {
+                SendMessageA(EditorControl, WM_CUT, 0, 0);
+                EXPECT_EQ(ControlText(), "");
+            }
+            SetControlText("[]", false);
+            Select(1, 1);
+            if (commandCopies) SendMessageA(EditorControl, WM_PASTE, 0, 0);
+            else Command(IDM_PASTE);
+            EXPECT_EQ(ControlText(), "[" + bytes + "]");
+        }
     }
 }
 

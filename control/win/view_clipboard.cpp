@@ -1,0 +1,154 @@
+#include "control/win/view_clipboard.h"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <string>
+
+#include "encoding/chart_text.h"
+#include "encoding/code_page_tables.h"
+
+namespace view_clipboard {
+
+namespace {
+
+constexpr int kKoi8View = 2;
+
+// Holds a global memory block until it is handed to the clipboard, which then owns it.
+struct GlobalBlock {
+    HGLOBAL handle = nullptr;
+    explicit GlobalBlock(SIZE_T size) : handle(GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE | GMEM_ZEROINIT, size)) {}
+    ~GlobalBlock() {
+        if (handle) GlobalFree(handle);
+    }
+    GlobalBlock(const GlobalBlock&) = delete;
+    GlobalBlock& operator=(const GlobalBlock&) = delete;
+    HGLOBAL Release() {
+        HGLOBAL released = handle;
+        handle = nullptr;
+        return released;
+    }
+};
+
+struct ClipboardOpen {
+    bool open;
+    explicit ClipboardOpen(HWND owner) : open(OpenClipboard(owner) != FALSE) {}
+    ~ClipboardOpen() {
+        if (open) CloseClipboard();
+    }
+    ClipboardOpen(const ClipboardOpen&) = delete;
+    ClipboardOpen& operator=(const ClipboardOpen&) = delete;
+};
+
+const charts::HighHalf& ChartOfFormat(UINT format) { return format == CF_TEXT ? charts::kWindows1251 : charts::kCp866; }
+
+// The system converts between the text formats through its own code pages: on a system that is not
+// Russian it would read the 1251 or 866 bytes as something else. There the characters themselves go
+// along (and come back) as CF_UNICODETEXT; on a Russian system the clipboard stays as it was.
+bool SystemReadsOtherwise(UINT format) { return format == CF_TEXT ? GetACP() != 1251 : GetOEMCP() != 866; }
+
+void PlaceCharacters(std::u16string_view characters) {
+    GlobalBlock block((characters.size() + 1) * sizeof(char16_t));
+    if (!block.handle) return;
+    auto* locked = static_cast<char16_t*>(GlobalLock(block.handle));
+    if (!locked) return;
+    std::memcpy(locked, characters.data(), characters.size() * sizeof(char16_t));
+    GlobalUnlock(block.handle);
+    if (SetClipboardData(CF_UNICODETEXT, block.handle)) block.Release();
+}
+
+// The clipboard's characters as bytes of the clipboard format's code page. False when the
+// characters cannot be had (nothing to paste) or memory for the bytes ran out (*outOfMemory).
+bool BytesFromCharacters(UINT format, std::string& bytes, bool* outOfMemory) {
+    HANDLE data = GetClipboardData(CF_UNICODETEXT);
+    if (!data) return false;
+    const auto* text = static_cast<const char16_t*>(GlobalLock(data));
+    if (!text) return false;
+    std::size_t count = 0;
+    const std::size_t room = GlobalSize(data) / sizeof(char16_t);
+    while (count < room && text[count]) ++count;
+    bool made = true;
+    try {
+        bytes = EncodeChart(ChartOfFormat(format), std::u16string_view(text, count));
+    } catch (const std::bad_alloc&) {
+        *outOfMemory = true;
+        made = false;
+    }
+    GlobalUnlock(data);
+    return made;
+}
+
+// Bytes of the clipboard format (866 for the KOI8-R view) handed to `insert` as the view's bytes.
+bool InsertAsView(int view, const char* text, std::size_t count,
+                  const std::function<bool(const char*, std::size_t)>& insert) {
+    if (view != kKoi8View) return insert(text, count);
+    std::unique_ptr<char[]> converted(new (std::nothrow) char[count + 1]());
+    if (!converted) return false;
+    for (std::size_t i = 0; i < count; ++i)
+        converted[i] = static_cast<char>(MapHigh(kOemToKoi8, static_cast<std::uint8_t>(text[i])));
+    return insert(converted.get(), count);
+}
+
+}  // namespace
+
+UINT FormatOfView(int view) { return view == 0 ? CF_TEXT : CF_OEMTEXT; }
+
+void Put(HWND owner, int view, std::size_t count, const std::function<std::size_t(std::uint8_t*)>& fill) {
+    if (count == 0) return;
+    GlobalBlock block(count + 1);
+    if (!block.handle) return;
+    auto* bytes = static_cast<std::uint8_t*>(GlobalLock(block.handle));
+    if (!bytes) return;
+    count = std::min(count, fill(bytes));
+    if (view == kKoi8View) MapHighInPlace(kKoi8ToOem, bytes, count);
+    const UINT format = FormatOfView(view);
+    std::u16string characters;
+    if (SystemReadsOtherwise(format)) {
+        try {
+            characters = DecodeChart(ChartOfFormat(format), std::string_view(reinterpret_cast<char*>(bytes), count));
+        } catch (const std::bad_alloc&) {
+            // Memory refused for the characters: the bytes go alone.
+            characters.clear();
+        }
+    }
+    GlobalUnlock(block.handle);
+    ClipboardOpen clipboard(owner);
+    if (!clipboard.open) return;
+    EmptyClipboard();
+    if (!SetClipboardData(format, block.handle)) return;
+    block.Release();
+    if (!characters.empty()) PlaceCharacters(characters);
+}
+
+void Put(HWND owner, int view, std::string_view bytes) {
+    Put(owner, view, bytes.size(), [&](std::uint8_t* out) {
+        std::memcpy(out, bytes.data(), bytes.size());
+        return bytes.size();
+    });
+}
+
+bool HoldsText() { return IsClipboardFormatAvailable(CF_TEXT) != FALSE; }
+
+bool Take(HWND owner, int view, const std::function<bool(const char*, std::size_t)>& insert) {
+    if (!HoldsText()) return true;
+    ClipboardOpen clipboard(owner);
+    if (!clipboard.open) return true;
+    const UINT format = FormatOfView(view);
+    if (SystemReadsOtherwise(format) && IsClipboardFormatAvailable(CF_UNICODETEXT)) {
+        std::string bytes;
+        bool outOfMemory = false;
+        if (!BytesFromCharacters(format, bytes, &outOfMemory)) return !outOfMemory;
+        return InsertAsView(view, bytes.data(), bytes.size(), insert);
+    }
+    HANDLE data = GetClipboardData(format);
+    if (!data) return true;
+    const char* text = static_cast<const char*>(GlobalLock(data));
+    if (!text) return true;
+    // Another program's block need not hold a terminator: the text ends at the block's end at the latest.
+    const bool inserted = InsertAsView(view, text, strnlen(text, GlobalSize(data)), insert);
+    GlobalUnlock(data);
+    return inserted;
+}
+
+}  // namespace view_clipboard

@@ -1,0 +1,34 @@
+#pragma once
+// Text crossing the clipboard in the view's code page: plain text (1251) from the ANSI view, OEM text
+// (866) from the OEM and KOI8-R views, KOI8-R going through 866 both ways. The system then offers
+// every other program the right Russian text in the form it asks for. The editor control's own
+// copy, cut and paste and the program's clipboard commands both go this way, so a text copied by
+// either pastes the same by the other.
+#include <windows.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string_view>
+
+namespace view_clipboard {
+
+// view: 0 ANSI (1251), 1 OEM (866), 2 KOI8-R.
+UINT FormatOfView(int view);
+
+// Puts `count` bytes of the view onto the clipboard, opened for `owner`; `fill` writes them straight
+// into the clipboard's block and returns how many it wrote (at most count), so a big selection is not
+// copied twice. When memory or the clipboard cannot be had, the clipboard is left as it was.
+void Put(HWND owner, int view, std::size_t count, const std::function<std::size_t(std::uint8_t*)>& fill);
+void Put(HWND owner, int view, std::string_view bytes);
+
+// Whether a paste has text to take.
+bool HoldsText();
+
+// Hands `insert` the clipboard's text as bytes of the view, while the clipboard is open for `owner`
+// (the bytes live only as long as the call). Nothing on the clipboard, or a clipboard that cannot be
+// opened, inserts nothing. False only when memory ran out, for the converted bytes or in `insert`
+// (which returns false then); the caller reports it, after the clipboard is closed again.
+bool Take(HWND owner, int view, const std::function<bool(const char* bytes, std::size_t count)>& insert);
+
+}  // namespace view_clipboard
