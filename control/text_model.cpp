@@ -153,13 +153,12 @@ std::size_t TextModel::ReplaceBytes(std::size_t first, std::size_t last, const s
         if (piece.empty()) continue;
         if (startAfterCr != kNoPosition && piece[0] != '\n') interior.push_back(static_cast<std::uint32_t>(startAfterCr));
         startAfterCr = kNoPosition;
-        line_breaks::ForEachCrOrLf(piece.data(), piece.size(), [&](std::size_t at) {
-            const std::size_t start = base + at + 1;
-            if (start <= lowest || start >= scanEnd) return;
-            if (piece[at] == '\n') interior.push_back(static_cast<std::uint32_t>(start));
-            else if (at + 1 == piece.size()) startAfterCr = start;
-            else if (piece[at + 1] != '\n') interior.push_back(static_cast<std::uint32_t>(start));
+        const bool endsWithCr = line_breaks::ForEachLineStart(piece.data(), piece.size(), [&](std::size_t at) {
+            const std::size_t start = base + at;
+            if (start > lowest && start < scanEnd) interior.push_back(static_cast<std::uint32_t>(start));
         });
+        const std::size_t afterPiece = base + piece.size();
+        if (endsWithCr && afterPiece > lowest && afterPiece < scanEnd) startAfterCr = afterPiece;
     }
     // Room for the two starts at the edges of the edit, known only once the bytes are in.
     GrowthBudget::Charge((interior.size() + 2) * sizeof(std::uint32_t));
@@ -250,28 +249,20 @@ TextModel::UndoResult TextModel::Undo() {
     return {true, undo_.position, undo_.position + restoredLength};
 }
 
-void TextBuilder::AddStart(std::size_t position) {
-    if (startChunks_.empty() || startChunks_.back().size() == kStartsPerChunk) {
-        GrowthBudget::Charge(kStartsPerChunk * sizeof(std::uint32_t));
-        startChunks_.emplace_back();
-        startChunks_.back().reserve(kStartsPerChunk);
-    }
-    startChunks_.back().push_back(static_cast<std::uint32_t>(position));
-    ++startCount_;
+void TextBuilder::NewStartChunk() {
+    GrowthBudget::Charge(kStartsPerChunk * sizeof(std::uint32_t));
+    startChunks_.reserve(startChunks_.size() + 1);
+    startChunks_.push_back(std::make_unique_for_overwrite<std::uint32_t[]>(kStartsPerChunk));
+    nextStart_ = startChunks_.back().get();
+    chunkEnd_ = nextStart_ + kStartsPerChunk;
 }
 
 void TextBuilder::Add(std::size_t count) {
     const char* at = bytes_.FirstRun().first + bytes_.Size();
     std::size_t base = bytes_.Size();
-    if (pendingCr_ && count > 0) {
-        if (at[0] != '\n') AddStart(base);
-        pendingCr_ = false;
-    }
-    line_breaks::ForEachCrOrLf(at, count, [&](std::size_t i) {
-        if (at[i] == '\n') AddStart(base + i + 1);
-        else if (i + 1 == count) pendingCr_ = true;
-        else if (at[i + 1] != '\n') AddStart(base + i + 1);
-    });
+    if (count == 0) return;
+    if (pendingCr_ && at[0] != '\n') AddStart(base);
+    pendingCr_ = line_breaks::ForEachLineStart(at, count, [&](std::size_t start) { AddStart(base + start); });
     bytes_.Append(count);
 }
 
@@ -287,16 +278,18 @@ void TextBuilder::Finish() {
         AddStart(bytes_.Size());
         pendingCr_ = false;
     }
+    const std::size_t inLast = startChunks_.empty() ? 0 : static_cast<std::size_t>(nextStart_ - startChunks_.back().get());
+    const std::size_t count = startChunks_.empty() ? 0 : (startChunks_.size() - 1) * kStartsPerChunk + inLast;
     PositionList starts;
-    starts.ReserveExactly(startCount_ + 1);
+    starts.ReserveExactly(count + 1);
     starts.Append(0);
     // Each chunk goes as soon as it is copied, so the index is held about once, not twice.
-    for (auto& chunk : startChunks_) {
-        starts.Insert(starts.Count(), chunk.data(), chunk.size());
-        std::vector<std::uint32_t>().swap(chunk);
+    for (std::size_t i = 0; i < startChunks_.size(); ++i) {
+        starts.Insert(starts.Count(), startChunks_[i].get(), i + 1 < startChunks_.size() ? kStartsPerChunk : inLast);
+        startChunks_[i].reset();
     }
     startChunks_.clear();
-    startCount_ = 0;
+    nextStart_ = chunkEnd_ = nullptr;
     lineStarts_.Swap(starts);
     finished_ = true;
 }

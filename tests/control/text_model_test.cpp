@@ -136,15 +136,22 @@ TEST(TextModel, LineStartsOfStreamedAndInsertedBlocksAreThoseOfTheWholeText) {
     for (int round = 0; round < 60; ++round) {
         const std::string whole = TextOfVaryingDensity(random, random() % 3000);
         const std::vector<std::size_t> expected = ReferenceLineStarts(whole);
-        // The scans alone, sixteen and eight bytes at a time.
-        std::vector<std::size_t> found, foundByWords;
-        line_breaks::ForEachCrOrLf(whole.data(), whole.size(), [&](std::size_t i) { found.push_back(i); });
-        line_breaks::ForEachCrOrLfByWords(whole.data(), whole.size(), [&](std::size_t i) { foundByWords.push_back(i); });
-        std::vector<std::size_t> plain;
-        for (std::size_t i = 0; i < whole.size(); ++i)
-            if (whole[i] == '\r' || whole[i] == '\n') plain.push_back(i);
-        ASSERT_EQ(found, plain);
-        ASSERT_EQ(foundByWords, plain);
+        // The scans alone, sixteen and eight bytes at a time, on the whole and on a piece of it.
+        for (std::size_t from : {std::size_t{0}, whole.size() / 3}) {
+            const std::string_view bytes = std::string_view(whole).substr(from);
+            std::vector<std::size_t> plain{0};
+            for (std::size_t s : ReferenceLineStarts(std::string(bytes)))
+                if (s > 0 && !(s == bytes.size() && bytes.back() == '\r')) plain.push_back(s);
+            const bool endsWithCr = !bytes.empty() && bytes.back() == '\r';
+            std::vector<std::size_t> found{0}, foundByWords{0};
+            EXPECT_EQ(line_breaks::ForEachLineStart(bytes.data(), bytes.size(), [&](std::size_t s) { found.push_back(s); }),
+                      endsWithCr);
+            EXPECT_EQ(line_breaks::ForEachLineStartByWords(bytes.data(), bytes.size(),
+                                                           [&](std::size_t s) { foundByWords.push_back(s); }),
+                      endsWithCr);
+            ASSERT_EQ(found, plain);
+            ASSERT_EQ(foundByWords, plain);
+        }
 
         // Streamed in blocks of any length, some written in place, some appended.
         TextBuilder built;
