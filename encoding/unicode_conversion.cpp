@@ -388,6 +388,87 @@ __attribute__((target("avx2"))) const std::uint8_t* Utf8ToSingleByteAvx2(const s
     out = o;
     return p;
 }
+
+// With AVX-512 (byte shuffles across the whole register, and packing by a mask), sixty-four bytes at
+// a time from UTF-8 and thirty-two to it: one shuffle looks a byte up in 128 entries, and the bytes
+// kept are packed in one step.
+#define VEMKO_AVX512 "avx512f,avx512bw,avx512vbmi,avx512vbmi2,popcnt"
+
+__attribute__((target(VEMKO_AVX512))) const std::uint8_t* Utf8ToSingleByteAvx512(const std::uint8_t* p,
+                                                                                 const std::uint8_t* end, char*& out,
+                                                                                 const std::uint8_t (*cyrillic)[16]) {
+    const __m512i rows0to3 = _mm512_loadu_si512(cyrillic[0]), rows4to7 = _mm512_loadu_si512(cyrillic[4]);
+    const __m512i d0 = _mm512_set1_epi8(static_cast<char>(0xD0)), d1 = _mm512_set1_epi8(static_cast<char>(0xD1));
+    const __m512i top2 = _mm512_set1_epi8(static_cast<char>(0xC0)), contTag = _mm512_set1_epi8(static_cast<char>(0x80));
+    const __m512i low6 = _mm512_set1_epi8(0x3F), one = _mm512_set1_epi8(1), zero = _mm512_setzero_si512();
+    // Where each byte's predecessor lies (the first byte's does not matter: it is never a second byte).
+    alignas(64) static const std::uint8_t kBefore[64] = {
+        0,  0,  1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20,
+        21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34, 35, 36, 37, 38, 39, 40, 41, 42,
+        43, 44, 45, 46, 47, 48, 49, 50, 51, 52, 53, 54, 55, 56, 57, 58, 59, 60, 61, 62};
+    const __m512i before = _mm512_load_si512(kBefore);
+    constexpr std::uint64_t kAll = ~std::uint64_t{0};
+    char* o = out;
+    while (end - p >= 64) {
+        const __m512i v = _mm512_loadu_si512(p);
+        const std::uint64_t ascii = ~_mm512_movepi8_mask(v);
+        std::uint64_t lead = _mm512_cmpeq_epi8_mask(v, d0) | _mm512_cmpeq_epi8_mask(v, d1);
+        const std::uint64_t cont = _mm512_cmpeq_epi8_mask(_mm512_and_si512(v, top2), contTag);
+        std::uint64_t taken = kAll;
+        if (lead >> 63) {  // the last character goes on past these bytes
+            lead &= kAll >> 1;
+            taken = kAll >> 1;
+        }
+        if (((ascii | lead | cont) & taken) != taken || cont != lead << 1) break;
+        const __m512i prev = _mm512_maskz_permutexvar_epi8(kAll, before, v);
+        const __m512i index = _mm512_or_si512(_mm512_slli_epi16(_mm512_and_si512(prev, one), 6), _mm512_and_si512(v, low6));
+        const __m512i mapped = _mm512_permutex2var_epi8(rows0to3, index, rows4to7);
+        // A character the target lacks is left to the careful path, which counts it.
+        if (_mm512_mask_cmpeq_epi8_mask(cont, mapped, zero)) break;
+        const std::uint64_t keep = (ascii | cont) & taken;
+        _mm512_storeu_si512(o, _mm512_maskz_compress_epi8(keep, _mm512_mask_blend_epi8(cont, v, mapped)));
+        o += _mm_popcnt_u64(keep);
+        p += taken == kAll ? 64 : 63;
+    }
+    out = o;
+    return p;
+}
+
+__attribute__((target(VEMKO_AVX512))) const std::uint8_t* SingleByteToUtf8Avx512(const std::uint8_t* p,
+                                                                                 const std::uint8_t* end, char*& out,
+                                                                                 const std::uint8_t (*twoByte)[16]) {
+    const __m512i rows0to3 = _mm512_loadu_si512(twoByte[0]), rows4to7 = _mm512_loadu_si512(twoByte[4]);
+    const __m512i x80 = _mm512_set1_epi16(0x80), xC0 = _mm512_set1_epi16(0xC0), xFF = _mm512_set1_epi16(0xFF);
+    const __m512i c2 = _mm512_set1_epi16(0xC2), d0 = _mm512_set1_epi16(0xD0), low6 = _mm512_set1_epi16(0x3F);
+    constexpr std::uint64_t kFirstBytes = 0x5555555555555555, kSecondBytes = ~kFirstBytes;
+    char* o = out;
+    while (end - p >= 32) {
+        const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+        if (!_mm256_movemask_epi8(v)) {
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(o), v);
+            o += 32;
+            p += 32;
+            continue;
+        }
+        // Each byte in a 16-bit lane of its own, looked up by its low seven bits.
+        const __m512i wide = _mm512_cvtepu8_epi16(v);
+        const __mmask32 high = _mm512_cmpge_epu16_mask(wide, x80);
+        const __m512i mapped = _mm512_and_si512(_mm512_permutex2var_epi8(rows0to3, wide, rows4to7), xFF);
+        // Three-byte characters and unassigned bytes are left to the careful path.
+        if (_mm512_mask_cmpge_epu16_mask(high, mapped, xC0)) break;
+        const __m512i lead = _mm512_mask_blend_epi16(_mm512_cmpge_epu16_mask(mapped, x80),
+                                                     _mm512_or_si512(d0, _mm512_srli_epi16(mapped, 6)), c2);
+        const __m512i second = _mm512_or_si512(x80, _mm512_and_si512(mapped, low6));
+        const __m512i pairs = _mm512_mask_blend_epi16(high, wide, _mm512_or_si512(lead, _mm512_slli_epi16(second, 8)));
+        // Every first byte, and the second bytes of the characters above 0x7F (which are never zero).
+        const std::uint64_t keep = kFirstBytes | (_mm512_test_epi8_mask(pairs, pairs) & kSecondBytes);
+        _mm512_storeu_si512(o, _mm512_maskz_compress_epi8(keep, pairs));
+        o += _mm_popcnt_u64(keep);
+        p += 32;
+    }
+    out = o;
+    return p;
+}
 #endif
 #endif
 
@@ -419,6 +500,7 @@ struct UnicodeConversion::Tables {
     alignas(16) std::uint8_t twoByte[8][16]{};
     bool vectors = false;
     bool wideVectors = false;
+    bool widestVectors = false;
 };
 
 UnicodeConversion::UnicodeConversion(TextEncoding from, TextEncoding to)
@@ -447,6 +529,8 @@ UnicodeConversion::UnicodeConversion(TextEncoding from, TextEncoding to)
         t.vectors = __builtin_cpu_supports("ssse3");
 #ifdef VEMKO_UTF8_AVX2
         t.wideVectors = __builtin_cpu_supports("avx2");
+        t.widestVectors = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+                          __builtin_cpu_supports("avx512vbmi") && __builtin_cpu_supports("avx512vbmi2");
 #endif
 #endif
     }
@@ -461,6 +545,8 @@ UnicodeConversion::UnicodeConversion(TextEncoding from, TextEncoding to)
         t.vectors = __builtin_cpu_supports("ssse3");
 #ifdef VEMKO_UTF8_AVX2
         t.wideVectors = __builtin_cpu_supports("avx2");
+        t.widestVectors = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+                          __builtin_cpu_supports("avx512vbmi") && __builtin_cpu_supports("avx512vbmi2");
 #endif
 #endif
         t.afterByte.assign(0x10000, kSlow);
@@ -521,6 +607,7 @@ UnicodeConversion::Step UnicodeConversion::Convert(const std::uint8_t* input, st
         while (p != end) {
 #ifdef VEMKO_UTF8_SSSE3
 #ifdef VEMKO_UTF8_AVX2
+            if (t.widestVectors) p = SingleByteToUtf8Avx512(p, end, out, t.twoByte);
             if (t.wideVectors) p = SingleByteToUtf8Avx2(p, end, out, t.twoByte);
 #endif
             if (t.vectors) p = SingleByteToUtf8Vectors(p, end, out, t.twoByte);
@@ -541,6 +628,7 @@ UnicodeConversion::Step UnicodeConversion::Convert(const std::uint8_t* input, st
         while (p != end) {
 #ifdef VEMKO_UTF8_SSSE3
 #ifdef VEMKO_UTF8_AVX2
+            if (t.widestVectors) p = Utf8ToSingleByteAvx512(p, end, out, t.cyrillic);
             if (t.wideVectors) p = Utf8ToSingleByteAvx2(p, end, out, t.cyrillic);
 #endif
             if (t.vectors) p = Utf8ToSingleByteVectors(p, end, out, t.cyrillic);
