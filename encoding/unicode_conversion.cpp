@@ -394,11 +394,22 @@ __attribute__((target("avx2"))) const std::uint8_t* Utf8ToSingleByteAvx2(const s
 // kept are packed in one step.
 #define VEMKO_AVX512 "avx512f,avx512bw,avx512vbmi,avx512vbmi2,popcnt"
 
+// The characters the widest path takes besides ASCII: U+0400-U+047F (after D0 or D1), U+0080-U+00BF
+// (after C2: the guillemets, the no-break space, the degree sign) and U+2000-U+203F (after E2 80: the
+// dashes, quotation marks, the ellipsis), with the byte the target has for each, 0 where it lacks it.
+struct Utf8Widest {
+    alignas(64) std::uint8_t cyrillic[128];
+    alignas(64) std::uint8_t latin[64];
+    alignas(64) std::uint8_t punctuation[64];
+};
+
 __attribute__((target(VEMKO_AVX512))) const std::uint8_t* Utf8ToSingleByteAvx512(const std::uint8_t* p,
                                                                                  const std::uint8_t* end, char*& out,
-                                                                                 const std::uint8_t (*cyrillic)[16]) {
-    const __m512i rows0to3 = _mm512_loadu_si512(cyrillic[0]), rows4to7 = _mm512_loadu_si512(cyrillic[4]);
-    const __m512i d0 = _mm512_set1_epi8(static_cast<char>(0xD0)), d1 = _mm512_set1_epi8(static_cast<char>(0xD1));
+                                                                                 const Utf8Widest& tables) {
+    const __m512i cyrillic0 = _mm512_load_si512(tables.cyrillic), cyrillic1 = _mm512_load_si512(tables.cyrillic + 64);
+    const __m512i latin = _mm512_load_si512(tables.latin), punctuation = _mm512_load_si512(tables.punctuation);
+    const __m512i c2 = _mm512_set1_epi8(static_cast<char>(0xC2)), d0 = _mm512_set1_epi8(static_cast<char>(0xD0));
+    const __m512i d1 = _mm512_set1_epi8(static_cast<char>(0xD1)), e2 = _mm512_set1_epi8(static_cast<char>(0xE2));
     const __m512i top2 = _mm512_set1_epi8(static_cast<char>(0xC0)), contTag = _mm512_set1_epi8(static_cast<char>(0x80));
     const __m512i low6 = _mm512_set1_epi8(0x3F), one = _mm512_set1_epi8(1), zero = _mm512_setzero_si512();
     // Where each byte's predecessor lies (the first byte's does not matter: it is never a second byte).
@@ -412,23 +423,34 @@ __attribute__((target(VEMKO_AVX512))) const std::uint8_t* Utf8ToSingleByteAvx512
     while (end - p >= 64) {
         const __m512i v = _mm512_loadu_si512(p);
         const std::uint64_t ascii = ~_mm512_movepi8_mask(v);
-        std::uint64_t lead = _mm512_cmpeq_epi8_mask(v, d0) | _mm512_cmpeq_epi8_mask(v, d1);
+        const std::uint64_t cyrillicLead = _mm512_cmpeq_epi8_mask(v, d0) | _mm512_cmpeq_epi8_mask(v, d1);
+        const std::uint64_t latinLead = _mm512_cmpeq_epi8_mask(v, c2);
+        const std::uint64_t threeLead = _mm512_cmpeq_epi8_mask(v, e2);
         const std::uint64_t cont = _mm512_cmpeq_epi8_mask(_mm512_and_si512(v, top2), contTag);
+        const std::uint64_t middle80 = _mm512_cmpeq_epi8_mask(v, contTag);
+        // A character cut by the end of these bytes is left for the next round.
         std::uint64_t taken = kAll;
-        if (lead >> 63) {  // the last character goes on past these bytes
-            lead &= kAll >> 1;
-            taken = kAll >> 1;
-        }
-        if (((ascii | lead | cont) & taken) != taken || cont != lead << 1) break;
+        if (threeLead >> 62 & 1) taken = kAll >> 2;
+        else if ((cyrillicLead | latinLead | threeLead) >> 63) taken = kAll >> 1;
+        const std::uint64_t twoLead = (cyrillicLead | latinLead) & taken, three = threeLead & taken;
+        // Nothing but those characters, each whole; a three-byte one only as E2 80 xx.
+        if (((ascii | twoLead | three | cont) & taken) != taken || (cont & taken) != (twoLead << 1 | three << 1 | three << 2) ||
+            (three << 1 & ~middle80))
+            break;
         const __m512i prev = _mm512_maskz_permutexvar_epi8(kAll, before, v);
         const __m512i index = _mm512_or_si512(_mm512_slli_epi16(_mm512_and_si512(prev, one), 6), _mm512_and_si512(v, low6));
-        const __m512i mapped = _mm512_permutex2var_epi8(rows0to3, index, rows4to7);
+        const std::uint64_t cyrillicLast = (cyrillicLead & taken) << 1, latinLast = (latinLead & taken) << 1;
+        const std::uint64_t threeLast = three << 2;
+        __m512i value = _mm512_mask_mov_epi8(v, cyrillicLast, _mm512_permutex2var_epi8(cyrillic0, index, cyrillic1));
+        value = _mm512_mask_mov_epi8(value, latinLast, _mm512_maskz_permutexvar_epi8(kAll, v, latin));
+        value = _mm512_mask_mov_epi8(value, threeLast, _mm512_maskz_permutexvar_epi8(kAll, v, punctuation));
+        const std::uint64_t last = cyrillicLast | latinLast | threeLast;
         // A character the target lacks is left to the careful path, which counts it.
-        if (_mm512_mask_cmpeq_epi8_mask(cont, mapped, zero)) break;
-        const std::uint64_t keep = (ascii | cont) & taken;
-        _mm512_storeu_si512(o, _mm512_maskz_compress_epi8(keep, _mm512_mask_blend_epi8(cont, v, mapped)));
+        if (_mm512_mask_cmpeq_epi8_mask(last, value, zero)) break;
+        const std::uint64_t keep = (ascii & taken) | last;
+        _mm512_storeu_si512(o, _mm512_maskz_compress_epi8(keep, value));
         o += _mm_popcnt_u64(keep);
-        p += taken == kAll ? 64 : 63;
+        p += _mm_popcnt_u64(taken);
     }
     out = o;
     return p;
@@ -494,6 +516,9 @@ struct UnicodeConversion::Tables {
     // UTF-8 source, single-byte target: byteOf for U+0400-U+047F, the characters whose UTF-8 starts
     // with D0 or D1, in eight rows of sixteen.
     alignas(16) std::uint8_t cyrillic[8][16]{};
+#ifdef VEMKO_UTF8_AVX2
+    Utf8Widest widest{};
+#endif
     // Single-byte source, UTF-8 target: for each byte from 0x80, in eight rows of sixteen, its
     // character when it is U+0080-U+00BF, its character less U+0400 when it is U+0400-U+047F, 0xFF
     // otherwise.
@@ -541,6 +566,11 @@ UnicodeConversion::UnicodeConversion(TextEncoding from, TextEncoding to)
     }
     if (from == TextEncoding::Utf8 && IsSingleByte(to)) {
         for (int i = 0; i < 128; ++i) t.cyrillic[i / 16][i % 16] = t.byteOf[0x400 + i];
+#ifdef VEMKO_UTF8_AVX2
+        std::memcpy(t.widest.cyrillic, t.cyrillic, 128);
+        std::memcpy(t.widest.latin, &t.byteOf[0x80], 64);
+        std::memcpy(t.widest.punctuation, &t.byteOf[0x2000], 64);
+#endif
 #ifdef VEMKO_UTF8_SSSE3
         t.vectors = __builtin_cpu_supports("ssse3");
 #ifdef VEMKO_UTF8_AVX2
@@ -628,7 +658,7 @@ UnicodeConversion::Step UnicodeConversion::Convert(const std::uint8_t* input, st
         while (p != end) {
 #ifdef VEMKO_UTF8_SSSE3
 #ifdef VEMKO_UTF8_AVX2
-            if (t.widestVectors) p = Utf8ToSingleByteAvx512(p, end, out, t.cyrillic);
+            if (t.widestVectors) p = Utf8ToSingleByteAvx512(p, end, out, t.widest);
             if (t.wideVectors) p = Utf8ToSingleByteAvx2(p, end, out, t.cyrillic);
 #endif
             if (t.vectors) p = Utf8ToSingleByteVectors(p, end, out, t.cyrillic);

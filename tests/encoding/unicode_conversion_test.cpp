@@ -110,8 +110,9 @@ TEST(UnicodeConversion, BlocksGiveWhatTheWholeTextGives) {
 // takes, it must come out as it does on its own.
 TEST(UnicodeConversion, LongTextsGiveWhatEachCharacterGivesAlone) {
     std::mt19937 random(11);
-    const char* common[] = {"a", " ", "\n", "Ж", "ё", "Ё", "я", "Я", "п", "р", "ъ", ",", "0"};
-    const char* rare[] = {"і", "Ґ", "—", "€", "«", "\xFF", "\xD0x", "\x80", "\xE2\x82x", "😀", "\0"};
+    const char* common[] = {"a", " ", "\n", "Ж", "ё", "Ё", "я", "Я", "п", "р", "ъ", ",", "0", "«", "»", "—", "…"};
+    const char* rare[] = {"і", "Ґ", "–", "€", "№", "\xC2\xA0", "°", "‰", "“", "\xFF", "\xD0x", "\xC2x", "\x80",
+                          "\xE2\x82x", "\xE2\x80x", "\xE2\x81\x80", "\xE0\xA0\x80", "😀", "\0"};
     for (TextEncoding to : kCodePages) {
         std::map<std::string, std::pair<std::string, std::uint64_t>> alone;
         std::vector<const char*> all(std::begin(common), std::end(common));
