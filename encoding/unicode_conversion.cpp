@@ -456,14 +456,46 @@ __attribute__((target(VEMKO_AVX512))) const std::uint8_t* Utf8ToSingleByteAvx512
     return p;
 }
 
+// Each byte from 0x80 of a single-byte source: its UTF-8 bytes, 0 past its length; all 0 where the chart
+// leaves the byte unassigned.
+struct SingleByteWidest {
+    alignas(64) std::uint8_t bytes[3][128];
+};
+
 __attribute__((target(VEMKO_AVX512))) const std::uint8_t* SingleByteToUtf8Avx512(const std::uint8_t* p,
                                                                                  const std::uint8_t* end, char*& out,
-                                                                                 const std::uint8_t (*twoByte)[16]) {
+                                                                                 const std::uint8_t (*twoByte)[16],
+                                                                                 const SingleByteWidest& widest) {
     const __m512i rows0to3 = _mm512_loadu_si512(twoByte[0]), rows4to7 = _mm512_loadu_si512(twoByte[4]);
+    __m512i utf8[3][2];
+    for (int i = 0; i < 3; ++i)
+        for (int half = 0; half < 2; ++half) utf8[i][half] = _mm512_load_si512(widest.bytes[i] + 64 * half);
     const __m512i x80 = _mm512_set1_epi16(0x80), xC0 = _mm512_set1_epi16(0xC0), xFF = _mm512_set1_epi16(0xFF);
     const __m512i c2 = _mm512_set1_epi16(0xC2), d0 = _mm512_set1_epi16(0xD0), low6 = _mm512_set1_epi16(0x3F);
     constexpr std::uint64_t kFirstBytes = 0x5555555555555555, kSecondBytes = ~kFirstBytes;
     char* o = out;
+    // Sixteen bytes whose characters may take three bytes each, each byte in a 32-bit lane of its own;
+    // false (nothing written) when one is unassigned, for the careful path to count.
+    auto anyLength = [&o, &utf8](const std::uint8_t* q) __attribute__((target(VEMKO_AVX512))) {
+        constexpr std::uint64_t kLaneFirstBytes = 0x1111111111111111;
+        // (The zero-masked forms: GCC 12 warns of the others' undefined starting value.)
+        constexpr __mmask16 kAllLanes = 0xFFFF;
+        const __m512i wide = _mm512_maskz_cvtepu8_epi32(kAllLanes, _mm_loadu_si128(reinterpret_cast<const __m128i*>(q)));
+        const __mmask16 high = _mm512_cmpge_epu32_mask(wide, _mm512_set1_epi32(0x80));
+        const __m512i lowByte = _mm512_set1_epi32(0xFF);
+        __m512i bytes[3];
+        for (int i = 0; i < 3; ++i)
+            bytes[i] = _mm512_and_si512(_mm512_permutex2var_epi8(utf8[i][0], wide, utf8[i][1]), lowByte);
+        if (_mm512_mask_cmpeq_epi32_mask(high, bytes[0], _mm512_setzero_si512())) return false;
+        const __m512i all = _mm512_or_si512(bytes[0], _mm512_or_si512(_mm512_maskz_slli_epi32(kAllLanes, bytes[1], 8),
+                                                                       _mm512_maskz_slli_epi32(kAllLanes, bytes[2], 16)));
+        const __m512i lanes = _mm512_mask_mov_epi32(wide, high, all);
+        // Each lane's first byte, and the rest of a character's bytes (which are never zero).
+        const std::uint64_t keep = kLaneFirstBytes | (_mm512_test_epi8_mask(lanes, lanes) & ~kLaneFirstBytes);
+        _mm512_storeu_si512(o, _mm512_maskz_compress_epi8(keep, lanes));
+        o += _mm_popcnt_u64(keep);
+        return true;
+    };
     while (end - p >= 32) {
         const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
         if (!_mm256_movemask_epi8(v)) {
@@ -476,8 +508,15 @@ __attribute__((target(VEMKO_AVX512))) const std::uint8_t* SingleByteToUtf8Avx512
         const __m512i wide = _mm512_cvtepu8_epi16(v);
         const __mmask32 high = _mm512_cmpge_epu16_mask(wide, x80);
         const __m512i mapped = _mm512_and_si512(_mm512_permutex2var_epi8(rows0to3, wide, rows4to7), xFF);
-        // Three-byte characters and unassigned bytes are left to the careful path.
-        if (_mm512_mask_cmpge_epu16_mask(high, mapped, xC0)) break;
+        if (_mm512_mask_cmpge_epu16_mask(high, mapped, xC0)) {
+            // Three-byte characters or unassigned bytes among them. Sixteen bytes write at most 48, but
+            // the store is 64 wide: the second half only while three times the bytes left cover it.
+            if (!anyLength(p)) break;
+            p += 16;
+            if (end - p < 22 || !anyLength(p)) break;
+            p += 16;
+            continue;
+        }
         const __m512i lead = _mm512_mask_blend_epi16(_mm512_cmpge_epu16_mask(mapped, x80),
                                                      _mm512_or_si512(d0, _mm512_srli_epi16(mapped, 6)), c2);
         const __m512i second = _mm512_or_si512(x80, _mm512_and_si512(mapped, low6));
@@ -523,6 +562,9 @@ struct UnicodeConversion::Tables {
     // character when it is U+0080-U+00BF, its character less U+0400 when it is U+0400-U+047F, 0xFF
     // otherwise.
     alignas(16) std::uint8_t twoByte[8][16]{};
+#ifdef VEMKO_UTF8_AVX2
+    SingleByteWidest singleByteWidest{};
+#endif
     bool vectors = false;
     bool wideVectors = false;
     bool widestVectors = false;
@@ -549,6 +591,11 @@ UnicodeConversion::UnicodeConversion(TextEncoding from, TextEncoding to)
             e = 0xFF;
             if (c >= 0x80 && c <= 0xBF) e = static_cast<std::uint8_t>(c);
             if (c >= 0x400 && c <= 0x47F) e = static_cast<std::uint8_t>(c - 0x400);
+#ifdef VEMKO_UTF8_AVX2
+            const std::uint32_t bytes = t.utf8Of[0x80 + i];
+            for (std::uint32_t k = 0; k < 3 && !t.lacking[0x80 + i]; ++k)
+                if (k < bytes >> 24) t.singleByteWidest.bytes[k][i] = static_cast<std::uint8_t>(bytes >> (8 * k));
+#endif
         }
 #ifdef VEMKO_UTF8_SSSE3
         t.vectors = __builtin_cpu_supports("ssse3");
@@ -637,7 +684,7 @@ UnicodeConversion::Step UnicodeConversion::Convert(const std::uint8_t* input, st
         while (p != end) {
 #ifdef VEMKO_UTF8_SSSE3
 #ifdef VEMKO_UTF8_AVX2
-            if (t.widestVectors) p = SingleByteToUtf8Avx512(p, end, out, t.twoByte);
+            if (t.widestVectors) p = SingleByteToUtf8Avx512(p, end, out, t.twoByte, t.singleByteWidest);
             if (t.wideVectors) p = SingleByteToUtf8Avx2(p, end, out, t.twoByte);
 #endif
             if (t.vectors) p = SingleByteToUtf8Vectors(p, end, out, t.twoByte);

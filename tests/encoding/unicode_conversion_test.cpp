@@ -162,10 +162,14 @@ TEST(UnicodeConversion, LongSingleByteTextsInBlocksGiveWhatEachByteGivesAlone) {
             std::uint64_t expectedReplaced = 0;
             const int otherOneIn = 1 + round * round * 8;
             while (text.size() < 4000) {
+                // Runs of ASCII, of letters, and now and then of any bytes from 0x80 (three-byte
+                // characters and unassigned bytes among them).
                 const int run = static_cast<int>(random() % 40);
-                const bool ascii = random() % 2;
+                const unsigned kind = random() % (round % 2 ? 3 : 2);
                 for (int i = 0; i < run; ++i)
-                    text += ascii ? static_cast<char>(random() % 128) : letters[random() % letters.size()];
+                    text += kind == 0   ? static_cast<char>(random() % 128)
+                            : kind == 1 ? letters[random() % letters.size()]
+                                        : static_cast<char>(0x80 + random() % 128);
                 if (random() % otherOneIn == 0) text += static_cast<char>(random() % 256);
             }
             for (char c : text) {
