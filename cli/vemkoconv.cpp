@@ -23,6 +23,7 @@
 #include <random>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -538,11 +539,18 @@ void RunMapped(const ConversionMap& map, Input& in, Output& out) {
 // converted.
 class Worker {
 public:
-    Worker() : thread_([this] { Serve(); }) {}
+    // Without a thread (the system has none to give) the jobs run in the caller, one after another.
+    Worker() {
+        try {
+            thread_ = std::thread([this] { Serve(); });
+        } catch (const std::system_error&) {
+        }
+    }
     Worker(const Worker&) = delete;
     Worker& operator=(const Worker&) = delete;
     // Lets the job in hand finish: it works on buffers that outlive the worker.
     ~Worker() {
+        if (!thread_.joinable()) return;
         {
             std::lock_guard<std::mutex> lock(mutex_);
             stopping_ = true;
@@ -552,6 +560,14 @@ public:
     }
 
     void Start(std::function<void()> job) {
+        if (!thread_.joinable()) {
+            try {
+                job();
+            } catch (...) {
+                error_ = std::current_exception();
+            }
+            return;
+        }
         {
             std::lock_guard<std::mutex> lock(mutex_);
             job_ = std::move(job);
