@@ -56,7 +56,7 @@ std::size_t TextModel::Replace(std::size_t first, std::size_t last, std::string_
     last = std::min(last, length);
     first = std::min(first, last);
     std::size_t kept = length - (last - first);
-    std::size_t room = limit_ > kept ? limit_ - kept : 0;
+    std::size_t room = std::max(limit_, length) - kept;
     if (bytes.size() > room) bytes = bytes.substr(0, room);
     if (first == last && bytes.empty()) return 0;
 
@@ -113,7 +113,7 @@ std::size_t TextModel::ReplaceByPieces(std::size_t first, std::size_t last, cons
     last = std::min(last, length);
     first = std::min(first, last);
     std::size_t kept = length - (last - first);
-    std::size_t room = limit_ > kept ? limit_ - kept : 0;
+    std::size_t room = std::max(limit_, length) - kept;
     std::vector<std::string_view> cut;
     cut.reserve(pieces.size());
     for (std::string_view piece : pieces) {

@@ -102,10 +102,11 @@ public:
     template <typename Visit>
     void VisitRange(std::size_t first, std::size_t last, Visit&& visit) const;
 
-    // Replaces [first, last) by bytes, cut so that the text stays within the limit; returns the
-    // number of bytes inserted. With canUndo the change becomes the control's undo step (merged
-    // with the previous one by kind); without, the undo step is discarded, since its positions
-    // would no longer be right. Any change sets the modified flag.
+    // Replaces [first, last) by bytes, cut so that the text stays within the limit, or above a
+    // limit lowered under it no longer than it was (so moving text within it never loses any);
+    // returns the number of bytes inserted. With canUndo the change becomes the control's undo
+    // step (merged with the previous one by kind); without, the undo step is discarded, since its
+    // positions would no longer be right. Any change sets the modified flag.
     std::size_t Replace(std::size_t first, std::size_t last, std::string_view bytes, bool canUndo,
                         EditKind kind = EditKind::Other);
     // The same as one Replace without undo by the pieces joined: a stream hands its text over in

@@ -14,17 +14,29 @@
 
 void PutViewBytesOnClipboard(std::string_view bytes) { view_clipboard::Put(MainWindow, CodePageIndex, bytes); }
 
-void CopySelection() {
-    if (!EditorControl) return;
+bool CopySelection() {
+    if (!EditorControl) return true;
     CHARRANGE selection{};
     SendMessageA(EditorControl, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
     LONG count = selection.cpMax - selection.cpMin;
-    if (count <= 0) return;
+    if (count <= 0) return true;
     // The selection is read straight into the clipboard's block.
-    view_clipboard::Put(MainWindow, CodePageIndex, static_cast<std::size_t>(count), [&](std::uint8_t* bytes) {
-        LRESULT copied = SendMessageA(EditorControl, EM_GETSELTEXT, 0, reinterpret_cast<LPARAM>(bytes));
-        return static_cast<std::size_t>(copied < 0 || copied > count ? count : copied);
-    });
+    const DWORD error =
+        view_clipboard::Put(MainWindow, CodePageIndex, static_cast<std::size_t>(count), [&](std::uint8_t* bytes) {
+            LRESULT copied = SendMessageA(EditorControl, EM_GETSELTEXT, 0, reinterpret_cast<LPARAM>(bytes));
+            return static_cast<std::size_t>(copied < 0 || copied > count ? count : copied);
+        });
+    if (error == 0) return true;
+    SetLastError(error);
+    return false;
+}
+
+void CutSelection() {
+    if (!CopySelection()) {
+        ReportLastError();
+        return;
+    }
+    DeleteSelection();
 }
 
 void PasteClipboard() {

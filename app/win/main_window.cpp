@@ -80,10 +80,7 @@ void OpenRecentFile(int position) {
 // False for the ids that have no handler: they go on to the default processing.
 bool OnCommand(HWND window, UINT command) {
     switch (command) {
-    case IDM_CUT:
-        SendMessageA(window, WM_COMMAND, IDM_COPY, 0);
-        SendMessageA(window, WM_COMMAND, IDM_DELETE, 0);
-        return true;
+    case IDM_CUT: CutSelection(); return true;
     case IDM_COPY: CopySelection(); return true;
     case IDM_PASTE: PasteClipboard(); return true;
     case IDM_UNDO: UndoCommand(); return true;

@@ -57,7 +57,7 @@ LRESULT HandleMessage(Editor& e, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SETREDRAW:
         e.redraw = wParam != 0;
         if (e.redraw) {
-            e.topLine = ClampTopLine(e, e.topLine);
+            e.edit.ClampView();
             UpdateScrollBars(e);
             PlaceCaret(e);
         }
@@ -67,15 +67,10 @@ LRESULT HandleMessage(Editor& e, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_GETTEXT: return OnGetText(e, wParam, reinterpret_cast<char*>(lParam));
     case WM_SETTEXT: return OnSetText(e, reinterpret_cast<const char*>(lParam));
     case WM_CLEAR:
-        if (!ReadOnly(e) && e.anchor != e.caret) ReplaceSelection(e, {}, true);
+        if (!ReadOnly(e) && e.edit.HasSelection()) ReplaceSelection(e, {}, true);
         return 0;
     case WM_COPY: CopySelection(e); return 0;
-    case WM_CUT:
-        if (!ReadOnly(e)) {
-            CopySelection(e);
-            if (e.anchor != e.caret) ReplaceSelection(e, {}, true);
-        }
-        return 0;
+    case WM_CUT: CutSelection(e); return 0;
     case WM_PASTE: Paste(e); return 0;
     case WM_UNDO:
     case EM_UNDO: return OnUndo(e);
@@ -85,7 +80,7 @@ LRESULT HandleMessage(Editor& e, UINT message, WPARAM wParam, LPARAM lParam) {
     case EM_SETMODIFY: e.text.SetModified(wParam != 0); return 0;
 
     case EM_GETSEL: {
-        DWORD first = static_cast<DWORD>(SelectionStart(e)), last = static_cast<DWORD>(SelectionEnd(e));
+        DWORD first = static_cast<DWORD>(e.edit.SelectionStart()), last = static_cast<DWORD>(e.edit.SelectionEnd());
         if (wParam) *reinterpret_cast<DWORD*>(wParam) = first;
         if (lParam) *reinterpret_cast<DWORD*>(lParam) = last;
         return MAKELRESULT(std::min<DWORD>(first, 0xFFFF), std::min<DWORD>(last, 0xFFFF));
@@ -93,18 +88,18 @@ LRESULT HandleMessage(Editor& e, UINT message, WPARAM wParam, LPARAM lParam) {
     case EM_SETSEL: SetSelectionFromMessage(e, static_cast<LONG>(wParam), static_cast<LONG>(lParam)); return 0;
     case EM_EXGETSEL:
         if (auto* range = reinterpret_cast<CHARRANGE*>(lParam))
-            *range = {static_cast<LONG>(SelectionStart(e)), static_cast<LONG>(SelectionEnd(e))};
+            *range = {static_cast<LONG>(e.edit.SelectionStart()), static_cast<LONG>(e.edit.SelectionEnd())};
         return 0;
     case EM_EXSETSEL:
         if (auto* range = reinterpret_cast<CHARRANGE*>(lParam))
             SetSelectionFromMessage(e, range->cpMin, range->cpMax);
-        return static_cast<LRESULT>(SelectionEnd(e));
+        return static_cast<LRESULT>(e.edit.SelectionEnd());
     case EM_SELECTIONTYPE: {
-        std::size_t n = SelectionEnd(e) - SelectionStart(e);
+        std::size_t n = e.edit.SelectionEnd() - e.edit.SelectionStart();
         return n == 0 ? SEL_EMPTY : (SEL_TEXT | (n > 1 ? SEL_MULTICHAR : 0));
     }
     case EM_GETSELTEXT:
-        return CopyOut(e.text.Range(SelectionStart(e), SelectionEnd(e)), reinterpret_cast<char*>(lParam));
+        return CopyOut(e.text.Range(e.edit.SelectionStart(), e.edit.SelectionEnd()), reinterpret_cast<char*>(lParam));
     case EM_GETTEXTRANGE: {
         auto* range = reinterpret_cast<TEXTRANGEA*>(lParam);
         if (!range || !range->lpstrText) return 0;
@@ -126,10 +121,10 @@ LRESULT HandleMessage(Editor& e, UINT message, WPARAM wParam, LPARAM lParam) {
     case EM_LINELENGTH: return OnLineLength(e, wParam);
     case EM_EXLINEFROMCHAR:
         return static_cast<LRESULT>(e.layout.DisplayLineFromPosition(
-            static_cast<LONG>(lParam) < 0 ? SelectionStart(e) : ClampPosition(e, static_cast<LONG>(lParam))));
+            static_cast<LONG>(lParam) < 0 ? e.edit.SelectionStart() : ClampPosition(e, static_cast<LONG>(lParam))));
     case EM_LINEFROMCHAR:
         return static_cast<LRESULT>(e.layout.DisplayLineFromPosition(
-            static_cast<LONG>(wParam) < 0 ? SelectionStart(e) : ClampPosition(e, static_cast<LONG>(wParam))));
+            static_cast<LONG>(wParam) < 0 ? e.edit.SelectionStart() : ClampPosition(e, static_cast<LONG>(wParam))));
     case EM_GETLINE: {
         char* out = reinterpret_cast<char*>(lParam);
         std::size_t start = e.layout.DisplayLineStart(wParam);
@@ -140,10 +135,10 @@ LRESULT HandleMessage(Editor& e, UINT message, WPARAM wParam, LPARAM lParam) {
         std::memcpy(out, bytes.data(), count);
         return static_cast<LRESULT>(count);
     }
-    case EM_GETFIRSTVISIBLELINE: return static_cast<LRESULT>(e.topLine);
+    case EM_GETFIRSTVISIBLELINE: return static_cast<LRESULT>(e.edit.TopLine());
     case EM_LINESCROLL: {
-        long top = static_cast<long>(e.topLine) + static_cast<LONG>(lParam);
-        int x = e.scrollX + static_cast<int>(static_cast<LONG>(wParam)) * e.averageWidth;
+        long top = static_cast<long>(e.edit.TopLine()) + static_cast<LONG>(lParam);
+        std::int64_t x = e.edit.ScrollX() + std::int64_t{static_cast<LONG>(wParam)} * e.averageWidth;
         ScrollTo(e, static_cast<std::size_t>(std::max(0L, top)), x);
         return TRUE;
     }
@@ -154,13 +149,13 @@ LRESULT HandleMessage(Editor& e, UINT message, WPARAM wParam, LPARAM lParam) {
         if (!point) return 0;
         std::size_t p = ClampPosition(e, static_cast<LONG>(lParam));
         std::size_t line = e.layout.DisplayLineFromPosition(p);
-        point->x = kMargin + e.layout.XOfPosition(line, p) - e.scrollX;
-        point->y = static_cast<LONG>((static_cast<long>(line) - static_cast<long>(e.topLine)) * e.lineHeight);
+        point->x = static_cast<LONG>(kMargin + e.layout.XOfPosition(line, p) - e.edit.ScrollX());
+        point->y = static_cast<LONG>((static_cast<long>(line) - static_cast<long>(e.edit.TopLine())) * e.lineHeight);
         return 0;
     }
     case EM_CHARFROMPOS: {
         auto* point = reinterpret_cast<POINTL*>(lParam);
-        return point ? static_cast<LRESULT>(PositionAtPoint(e, point->x, point->y)) : -1;
+        return point ? static_cast<LRESULT>(PlaceAtPoint(e, point->x, point->y).position) : -1;
     }
     case EM_GETRECT:
         if (auto* rect = reinterpret_cast<RECT*>(lParam)) {

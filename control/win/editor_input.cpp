@@ -7,12 +7,21 @@ namespace editor_control {
 
 // The control's own copy and paste (WM_COPY, WM_PASTE, its keys when no program translates them)
 // cross by the view's code page as the program's commands do.
-void CopySelection(Editor& e) {
-    const std::size_t first = SelectionStart(e), last = SelectionEnd(e);
-    view_clipboard::Put(e.window, e.view, last - first, [&](std::uint8_t* out) {
+bool CopySelection(Editor& e) {
+    const std::size_t first = e.edit.SelectionStart(), last = e.edit.SelectionEnd();
+    const DWORD error = view_clipboard::Put(e.window, e.view, last - first, [&](std::uint8_t* out) {
         e.text.CopyRange(first, last, reinterpret_cast<char*>(out));
         return last - first;
     });
+    if (error == 0) return true;
+    e.lastFailure = error;
+    SetLastError(error);
+    return false;
+}
+
+void CutSelection(Editor& e) {
+    if (ReadOnly(e) || !CopySelection(e)) return;
+    DeleteByKey(e, EditingState::Deletion::Selection);
 }
 
 void Paste(Editor& e) {
@@ -34,30 +43,16 @@ namespace {
 
 // ---- Keyboard --------------------------------------------------------------------------------
 
-void MoveCaret(Editor& e, std::size_t position, bool extend, bool keepColumn = false, bool atLineEnd = false) {
-    if (!keepColumn) e.desiredX = -1;
-    e.text.CloseUndoRun();
-    SetSelection(e, extend ? e.anchor : position, position, true, atLineEnd);
-}
+using Motion = EditingState::Motion;
+using Deletion = EditingState::Deletion;
 
-void MoveVertically(Editor& e, long lines, bool extend) {
-    std::size_t line = CaretLine(e);
-    if (e.desiredX < 0) e.desiredX = e.layout.XOfPosition(line, e.caret);
-    long target = static_cast<long>(line) + lines;
-    std::size_t position = 0;
-    if (target < 0) {
-        position = lines <= -2 ? 0 : e.caret;  // a page up from the first page goes to the start
-        if (lines == -1) return;
-    } else if (e.layout.DisplayLineStart(static_cast<std::size_t>(target)) == kNone) {
-        if (lines == 1) return;
-        position = e.text.Length();
-    }
-    bool atLineEnd = false;
-    if (target >= 0 && e.layout.DisplayLineStart(static_cast<std::size_t>(target)) != kNone)
-        position = PositionOnLine(e, static_cast<std::size_t>(target), e.desiredX, &atLineEnd);
-    int x = e.desiredX;
-    MoveCaret(e, position, extend, true, atLineEnd);
-    e.desiredX = x;
+void MoveCaret(Editor& e, Motion motion, bool extend) {
+    std::size_t top = e.edit.TopLine();
+    std::int64_t x = e.edit.ScrollX();
+    InvalidateSelection(e);
+    if (!e.edit.Move(motion, extend)) return;
+    if (e.edit.TopLine() != top || e.edit.ScrollX() != x) ViewMoved(e);
+    SelectionChanged(e, true);
 }
 
 }  // namespace
@@ -65,58 +60,24 @@ void MoveVertically(Editor& e, long lines, bool extend) {
 bool OnKeyDown(Editor& e, WPARAM key) {
     bool control = GetKeyState(VK_CONTROL) < 0;
     bool shift = GetKeyState(VK_SHIFT) < 0;
-    bool hasSelection = e.anchor != e.caret;
     switch (key) {
-    case VK_LEFT:
-        if (control) MoveCaret(e, FindWordBreak(e.text, e.caret, WordMove::Left, Letters(e)), shift);
-        else if (hasSelection && !shift) MoveCaret(e, SelectionStart(e), false);
-        else MoveCaret(e, PreviousPosition(e, e.caret), shift);
-        return true;
-    case VK_RIGHT:
-        if (control) MoveCaret(e, FindWordBreak(e.text, e.caret, WordMove::Right, Letters(e)), shift);
-        else if (hasSelection && !shift) MoveCaret(e, SelectionEnd(e), false);
-        else MoveCaret(e, NextPosition(e, e.caret), shift);
-        return true;
-    case VK_UP: MoveVertically(e, -1, shift); return true;
-    case VK_DOWN: MoveVertically(e, 1, shift); return true;
-    case VK_PRIOR:
-    case VK_NEXT: {
-        long page = std::max(1, VisibleLines(e) - 1);
-        if (key == VK_PRIOR) page = -page;
-        long top = static_cast<long>(e.topLine) + page;
-        std::size_t caretRow = CaretLine(e) - std::min(CaretLine(e), e.topLine);
-        MoveVertically(e, page, shift);
-        std::size_t newTop = static_cast<std::size_t>(std::max(0L, top));
-        if (CaretLine(e) >= caretRow) newTop = std::min(newTop, CaretLine(e) - caretRow);
-        ScrollTo(e, newTop, e.scrollX);
-        ScrollCaretIntoView(e);
-        return true;
-    }
-    case VK_HOME:
-        MoveCaret(e, control ? 0 : e.layout.DisplayLineStart(CaretLine(e)), shift);
-        return true;
-    case VK_END:
-        if (control) {
-            MoveCaret(e, e.text.Length(), shift);
-        } else {
-            bool atLineEnd = false;
-            std::size_t end = CaretEndOfLine(e, CaretLine(e), &atLineEnd);
-            MoveCaret(e, end, shift, false, atLineEnd);
-        }
-        return true;
+    case VK_LEFT: MoveCaret(e, control ? Motion::WordLeft : Motion::Left, shift); return true;
+    case VK_RIGHT: MoveCaret(e, control ? Motion::WordRight : Motion::Right, shift); return true;
+    case VK_UP: MoveCaret(e, Motion::Up, shift); return true;
+    case VK_DOWN: MoveCaret(e, Motion::Down, shift); return true;
+    case VK_PRIOR: MoveCaret(e, Motion::PageUp, shift); return true;
+    case VK_NEXT: MoveCaret(e, Motion::PageDown, shift); return true;
+    case VK_HOME: MoveCaret(e, control ? Motion::TextStart : Motion::LineStart, shift); return true;
+    case VK_END: MoveCaret(e, control ? Motion::TextEnd : Motion::LineEnd, shift); return true;
     case VK_DELETE:
         if (shift && !control) {
-            CopySelection(e);
-            DeleteSelectionOr(e, 0, 0, EditKind::Other);
-        } else if (control) {
-            DeleteSelectionOr(e, e.caret, FindWordBreak(e.text, e.caret, WordMove::Right, Letters(e)), EditKind::Other);
+            CutSelection(e);
         } else {
-            DeleteSelectionOr(e, e.caret, NextPosition(e, e.caret), EditKind::Deleting);
+            DeleteByKey(e, control ? Deletion::WordAfter : Deletion::CharacterAfter);
         }
         return true;
     case VK_BACK:
-        if (control) DeleteSelectionOr(e, FindWordBreak(e.text, e.caret, WordMove::Left, Letters(e)), e.caret, EditKind::Other);
-        else DeleteSelectionOr(e, PreviousPosition(e, e.caret), e.caret, EditKind::Deleting);
+        DeleteByKey(e, control ? Deletion::WordBefore : Deletion::CharacterBefore);
         return true;
     case VK_INSERT:
         if (control && !shift) CopySelection(e);
@@ -132,12 +93,7 @@ bool OnKeyDown(Editor& e, WPARAM key) {
         switch (key) {
         case 'A': SetSelection(e, 0, e.text.Length()); return true;
         case 'C': CopySelection(e); return true;
-        case 'X':
-            if (!ReadOnly(e)) {
-                CopySelection(e);
-                DeleteSelectionOr(e, 0, 0, EditKind::Other);
-            }
-            return true;
+        case 'X': CutSelection(e); return true;
         case 'V': Paste(e); return true;
         case 'Z': SendMessageA(e.window, EM_UNDO, 0, 0); return true;
         default: break;
@@ -156,79 +112,40 @@ void OnChar(Editor& e, WPARAM code) {
 
 // ---- Mouse -----------------------------------------------------------------------------------
 
-std::size_t PositionAtPoint(Editor& e, int x, int y, bool* atLineEnd) {
+EditingState::Place PlaceAtPoint(Editor& e, int x, int y) {
     long row = y >= 0 ? y / e.lineHeight : -1 - (-y - 1) / e.lineHeight;
-    long line = static_cast<long>(e.topLine) + row;
-    if (line < 0) return 0;
-    if (e.layout.DisplayLineStart(static_cast<std::size_t>(line)) == kNone) {
-        std::size_t count = e.layout.DisplayLineCount();
-        line = static_cast<long>(count) - 1;
-    }
-    return PositionOnLine(e, static_cast<std::size_t>(line), x - kMargin + e.scrollX, atLineEnd);
+    return e.edit.PlaceAt(row, std::int64_t{x} - kMargin);
 }
 
 namespace {
 
-// The word a double click at p takes, or an empty range at p where there is none.
-std::pair<std::size_t, std::size_t> WordAt(Editor& e, std::size_t p) {
-    const ViewLetters& letters = Letters(e);
-    std::size_t length = e.text.Length();
-    std::pair<std::size_t, std::size_t> none{std::min(p, length), std::min(p, length)};
-    if (length == 0) return none;
-    if (p >= length || letters.classes[e.text.At(p)] == WordClass::LineBreak) {
-        if (p == 0) return none;
-        --p;
-    }
-    WordClass cls = letters.classes[e.text.At(p)];
-    if (cls == WordClass::LineBreak) return none;
-    std::size_t first = p, last = p + 1;
-    while (first > 0 && letters.classes[e.text.At(first - 1)] == cls) --first;
-    while (last < length && letters.classes[e.text.At(last)] == cls) ++last;
-    // A word is taken with the blanks after it, as the system's controls do.
-    if (cls != WordClass::Blank)
-        while (last < length && letters.classes[e.text.At(last)] == WordClass::Blank) ++last;
-    return {first, last};
-}
-
-// Extends a drag's selection to p: by characters, or after a double click by whole words, the
-// double-clicked word always inside.
-void ExtendSelectionTo(Editor& e, std::size_t p) {
-    if (!e.selectingWords) {
-        MoveCaret(e, p, true);
-        return;
-    }
-    auto [first, last] = WordAt(e, p);
-    e.desiredX = -1;
-    e.text.CloseUndoRun();
-    if (first < e.wordFirst) SetSelection(e, e.wordLast, first);
-    else SetSelection(e, e.wordFirst, std::max(last, e.wordLast));
+void DragSelectionTo(Editor& e, int x, int y) {
+    EditingState::Place place = PlaceAtPoint(e, x, y);
+    InvalidateSelection(e);
+    e.edit.DragTo(place);
+    SelectionChanged(e, true);
 }
 
 }  // namespace
 
 void OnLeftButtonDown(Editor& e, int x, int y, bool doubleClick) {
     SetFocus(e.window);
-    bool atLineEnd = false;
-    std::size_t p = PositionAtPoint(e, x, y, &atLineEnd);
+    EditingState::Place place = PlaceAtPoint(e, x, y);
+    InvalidateSelection(e);
     if (doubleClick) {
-        auto [first, last] = WordAt(e, p);
-        if (first == last) return;
-        SetSelection(e, first, last);
-        e.selecting = e.selectingWords = true;
-        e.wordFirst = first;
-        e.wordLast = last;
+        if (!e.edit.SelectWordAt(place.position)) return;
+        SelectionChanged(e, true);
         SetCapture(e.window);
         return;
     }
     bool shift = GetKeyState(VK_SHIFT) < 0;
     SetCapture(e.window);
-    if (!shift && !ReadOnly(e) && e.anchor != e.caret && p >= SelectionStart(e) && p < SelectionEnd(e)) {
+    if (e.edit.PressAt(place, shift, !ReadOnly(e)) == EditingState::Press::MayDrag) {
         e.dragPending = true;
         e.pressPoint = {x, y};
         return;
     }
-    e.selecting = true;
-    MoveCaret(e, p, shift, false, atLineEnd);
+    SelectionChanged(e, true);
 }
 
 namespace {
@@ -256,13 +173,13 @@ void OnMouseMove(Editor& e, int x, int y) {
         }
     }
     if (e.dragging) {
-        e.dropPosition = PositionAtPoint(e, x, y);
+        e.dropPosition = PlaceAtPoint(e, x, y).position;
         PlaceCaret(e);
         return;
     }
-    if (!e.selecting) return;
+    if (!e.edit.Selecting()) return;
     AutoScroll(e, x, y);
-    ExtendSelectionTo(e, PositionAtPoint(e, x, y));
+    DragSelectionTo(e, x, y);
 }
 
 void OnAutoScrollTimer(Editor& e) {
@@ -270,13 +187,14 @@ void OnAutoScrollTimer(Editor& e) {
     GetCursorPos(&p);
     ScreenToClient(e.window, &p);
     RECT r = ClientArea(e);
-    if (p.y < 0 && e.topLine > 0) ScrollTo(e, e.topLine - 1, e.scrollX);
-    else if (p.y >= r.bottom) ScrollTo(e, e.topLine + 1, e.scrollX);
+    std::size_t top = e.edit.TopLine();
+    if (p.y < 0 && top > 0) ScrollTo(e, top - 1, e.edit.ScrollX());
+    else if (p.y >= r.bottom) ScrollTo(e, top + 1, e.edit.ScrollX());
     if (!Wraps(e)) {
-        if (p.x < 0) ScrollTo(e, e.topLine, e.scrollX - e.averageWidth * 2);
-        else if (p.x >= r.right) ScrollTo(e, e.topLine, e.scrollX + e.averageWidth * 2);
+        if (p.x < 0) ScrollTo(e, e.edit.TopLine(), e.edit.ScrollX() - e.averageWidth * 2);
+        else if (p.x >= r.right) ScrollTo(e, e.edit.TopLine(), e.edit.ScrollX() + e.averageWidth * 2);
     }
-    if (e.selecting) ExtendSelectionTo(e, PositionAtPoint(e, p.x, p.y));
+    if (e.edit.Selecting()) DragSelectionTo(e, p.x, p.y);
 }
 
 namespace {
@@ -284,30 +202,18 @@ namespace {
 // A selection dragged to another place moves there (copies with Ctrl). The program's callback is
 // asked first, as for any drop, so it can keep a copy of the text for its undo.
 void DropDraggedText(Editor& e, bool copy) {
-    std::size_t first = SelectionStart(e), last = SelectionEnd(e), to = e.dropPosition;
-    if (to >= first && to <= last) {
-        SetSelection(e, to, to);
+    EditingState::Drop drop = e.edit.DropAt(e.dropPosition, copy);
+    if (!drop.changesText) {
+        SetSelection(e, drop.selectFirst, drop.selectLast);
         return;
     }
     if (e.callback) {
         CLIPFORMAT format = CF_TEXT;
         if (e.callback->QueryAcceptData(nullptr, &format, RECO_DROP, TRUE, nullptr) != S_OK) return;
     }
-    std::string bytes = e.text.Range(first, last);
-    if (copy) {
-        ReplaceRange(e, to, to, bytes, false);
-        SetSelection(e, to, to + bytes.size());
-        return;
-    }
-    // A move is one edit of the stretch from the selection to the drop place, the dragged text and
-    // what lay between trading places: it happens whole or not at all.
-    if (to > last) {
-        ReplaceRange(e, first, to, e.text.Range(last, to) + bytes, false);
-        to -= bytes.size();
-    } else {
-        ReplaceRange(e, to, last, bytes + e.text.Range(to, first), false);
-    }
-    SetSelection(e, to, to + bytes.size());
+    std::size_t inserted = ReplaceRange(e, drop.first, drop.last, drop.bytes, false);
+    // A copy cut short by the limit selects what went in.
+    SetSelection(e, drop.selectFirst, std::min(drop.selectLast, drop.first + inserted));
 }
 
 }  // namespace
@@ -315,8 +221,7 @@ void DropDraggedText(Editor& e, bool copy) {
 void EndMouse(Editor& e) {
     if (e.autoScrolling) KillTimer(e.window, kAutoScrollTimer);
     e.autoScrolling = false;
-    e.selecting = false;
-    e.selectingWords = false;
+    e.edit.EndSelecting();
     e.dragPending = false;
     e.dragging = false;
 }
@@ -326,26 +231,23 @@ void OnLeftButtonUp(Editor& e, int x, int y) {
     EndMouse(e);
     if (GetCapture() == e.window) ReleaseCapture();
     if (wasDragging) {
-        e.dropPosition = PositionAtPoint(e, x, y);
+        e.dropPosition = PlaceAtPoint(e, x, y).position;
         DropDraggedText(e, GetKeyState(VK_CONTROL) < 0);
         PlaceCaret(e);
     } else if (wasPending) {
-        MoveCaret(e, PositionAtPoint(e, x, y), false);
+        // A press inside the selection that never became a drag is a click there.
+        InvalidateSelection(e);
+        e.edit.MoveTo(PlaceAtPoint(e, x, y), false);
+        SelectionChanged(e, true);
     }
 }
 
 // A positive delta (the wheel tilted or turned right) scrolls right, by the system's characters per
-// notch; a wrapped text has nothing to scroll sideways.
+// notch.
 void OnHorizontalWheel(Editor& e, int delta) {
-    if (Wraps(e)) return;
     UINT characters = 3;
     SystemParametersInfoA(SPI_GETWHEELSCROLLCHARS, 0, &characters, 0);
-    e.horizontalWheelPending += delta;
-    int steps = e.horizontalWheelPending / WHEEL_DELTA;
-    e.horizontalWheelPending -= steps * WHEEL_DELTA;
-    if (steps == 0) return;
-    int x = e.scrollX + steps * static_cast<int>(characters) * e.averageWidth;
-    ScrollTo(e, e.topLine, std::clamp(x, 0, std::max(0, e.widestLine)));
+    if (e.edit.HorizontalWheel(delta, characters)) ViewMoved(e);
 }
 
 void OnMouseWheel(Editor& e, int delta, WORD keys) {
@@ -356,13 +258,7 @@ void OnMouseWheel(Editor& e, int delta, WORD keys) {
     }
     UINT lines = 3;
     SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
-    e.wheelPending += delta;
-    int steps = e.wheelPending / WHEEL_DELTA;
-    e.wheelPending -= steps * WHEEL_DELTA;
-    if (steps == 0) return;
-    long move = (lines == WHEEL_PAGESCROLL) ? static_cast<long>(VisibleLines(e)) : static_cast<long>(lines);
-    long top = static_cast<long>(e.topLine) - steps * move;
-    ScrollTo(e, static_cast<std::size_t>(std::max(0L, top)), e.scrollX);
+    if (e.edit.Wheel(delta, lines, lines == WHEEL_PAGESCROLL)) ViewMoved(e);
 }
 
 }  // namespace editor_control

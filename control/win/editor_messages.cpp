@@ -58,12 +58,9 @@ LRESULT StreamInWholeText(Editor& e, bool rtf, std::size_t expected, EDITSTREAM*
     e.colours.Clear();
     e.text.Compact();
     FollowChange(e, 0, [&] {
-        e.desiredX = -1;
-        e.topLine = 0;
-        e.scrollX = 0;
-        e.widestLine = 0;
+        e.edit.ResetView();
         SetSelection(e, 0, 0);
-        e.topLine = ClampTopLine(e, e.topLine);
+        e.edit.ClampView();
         UpdateScrollBars(e);
         Invalidate(e);
     });
@@ -76,8 +73,8 @@ LRESULT StreamInWholeText(Editor& e, bool rtf, std::size_t expected, EDITSTREAM*
 // text in one step (one copy, one update of the line index, however small the caller's blocks
 // are), or not at all when the stream fails.
 LRESULT StreamInSelection(Editor& e, bool rtf, EDITSTREAM* stream) {
-    std::size_t first = SelectionStart(e);
-    std::size_t last = SelectionEnd(e);
+    std::size_t first = e.edit.SelectionStart();
+    std::size_t last = e.edit.SelectionEnd();
     std::size_t kept = e.text.Length() - (last - first);
     std::size_t room = e.text.TextLimit() > kept ? e.text.TextLimit() - kept : 0;
 
@@ -123,9 +120,8 @@ LRESULT StreamInSelection(Editor& e, bool rtf, EDITSTREAM* stream) {
     e.colours.OnReplace(first, last - first, inserted);
     chunks.clear();
     FollowChange(e, first + inserted, [&] {
-        e.desiredX = -1;
         SetSelection(e, first + inserted, first + inserted);
-        e.topLine = ClampTopLine(e, e.topLine);
+        e.edit.ClampView();
         UpdateScrollBars(e);
         Invalidate(e);
     });
@@ -156,8 +152,8 @@ LRESULT StreamOut(Editor& e, WPARAM format, EDITSTREAM* stream) {
     if (!stream || !stream->pfnCallback) return 0;
     stream->dwError = 0;
     bool selectionOnly = (format & SFF_SELECTION) != 0;
-    std::size_t position = selectionOnly ? SelectionStart(e) : 0;
-    std::size_t last = selectionOnly ? SelectionEnd(e) : e.text.Length();
+    std::size_t position = selectionOnly ? e.edit.SelectionStart() : 0;
+    std::size_t last = selectionOnly ? e.edit.SelectionEnd() : e.text.Length();
     std::unique_ptr<char[]> buffer(new (std::nothrow) char[kStreamBlock]);
     if (!buffer) {
         stream->dwError = ERROR_NOT_ENOUGH_MEMORY;
@@ -204,9 +200,7 @@ LRESULT OnSetText(Editor& e, const char* text) {
     ReplaceRange(e, 0, e.text.Length(), bytes, false);
     e.colours.Clear();
     FollowChange(e, 0, [&] {
-        e.topLine = 0;
-        e.scrollX = 0;
-        e.widestLine = 0;
+        e.edit.ResetView();
         SetSelection(e, 0, 0);
         UpdateScrollBars(e);
         Invalidate(e);
@@ -215,17 +209,16 @@ LRESULT OnSetText(Editor& e, const char* text) {
 }
 
 void SetSelectionFromMessage(Editor& e, LONG first, LONG last) {
-    e.desiredX = -1;
     e.text.CloseUndoRun();
     if (first < 0) {
-        SetSelection(e, e.caret, e.caret);
+        SetSelection(e, e.edit.Caret(), e.edit.Caret());
         return;
     }
     SetSelection(e, ClampPosition(e, first), ClampPosition(e, last));
 }
 
 LRESULT OnLineIndex(Editor& e, WPARAM line) {
-    std::size_t d = static_cast<LONG>(line) < 0 ? CaretLine(e) : static_cast<std::size_t>(line);
+    std::size_t d = static_cast<LONG>(line) < 0 ? e.edit.CaretLine() : static_cast<std::size_t>(line);
     std::size_t start = e.layout.DisplayLineStart(d);
     return start == kNone ? -1 : static_cast<LRESULT>(start);
 }
@@ -233,7 +226,7 @@ LRESULT OnLineIndex(Editor& e, WPARAM line) {
 LRESULT OnLineLength(Editor& e, WPARAM position) {
     if (static_cast<LONG>(position) < 0) {
         // The unselected characters on the lines that hold the selection.
-        std::size_t first = SelectionStart(e), last = SelectionEnd(e);
+        std::size_t first = e.edit.SelectionStart(), last = e.edit.SelectionEnd();
         std::size_t firstLine = e.layout.DisplayLineFromPosition(first);
         std::size_t lastLine = e.layout.DisplayLineFromPosition(last);
         std::size_t before = first - e.layout.DisplayLineStart(firstLine);
@@ -293,8 +286,8 @@ LRESULT OnGetCharFormat(Editor& e, WPARAM scope, CHARFORMATA* out) {
     if (scope & SCF_SELECTION) {
         // An empty selection reports the format that text typed there takes: the colour of the
         // character before the caret (at the start of the text, of the one after it).
-        std::size_t at = SelectionStart(e);
-        if (at == SelectionEnd(e) && at > 0) --at;
+        std::size_t at = e.edit.SelectionStart();
+        if (at == e.edit.SelectionEnd() && at > 0) --at;
         std::uint32_t colour = e.colours.ColourAt(at);
         if (colour != ColourRuns::kDefault) {
             out->crTextColor = colour;
@@ -339,7 +332,7 @@ LRESULT OnSetCharFormat(Editor& e, WPARAM scope, const CHARFORMATA* in) {
             f.crTextColor = colour;
             f.dwEffects = automatic ? (f.dwEffects | CFE_AUTOCOLOR) : (f.dwEffects & ~CFE_AUTOCOLOR);
         } else if (scope & (SCF_SELECTION | SCF_WORD)) {
-            e.colours.Set(SelectionStart(e), SelectionEnd(e), colour);
+            e.colours.Set(e.edit.SelectionStart(), e.edit.SelectionEnd(), colour);
         } else {
             f.crTextColor = colour;
             f.dwEffects = automatic ? (f.dwEffects | CFE_AUTOCOLOR) : (f.dwEffects & ~CFE_AUTOCOLOR);
@@ -402,9 +395,10 @@ LRESULT OnDisplayBand(Editor& e, LPARAM band) {
 void SetViewCodePage(Editor& e, int view) {
     if (view < 0 || view > 2) view = 0;
     e.view = view;
+    e.edit.SetLetters(LettersOfView(view));
     MeasureFont(e);
     e.layout.SetWrapWidth(Wraps(e) ? TextAreaWidth(e) : 0);
-    e.topLine = ClampTopLine(e, e.topLine);
+    e.edit.ClampView();
     UpdateScrollBars(e);
     PlaceCaret(e);
     Invalidate(e);
@@ -424,8 +418,8 @@ void OnCreate(Editor& e) {
 
 void OnSize(Editor& e) {
     e.layout.SetWrapWidth(Wraps(e) ? TextAreaWidth(e) : 0);
-    e.topLine = ClampTopLine(e, e.topLine);
-    if (Wraps(e)) e.scrollX = 0;
+    SyncViewSize(e);
+    e.edit.ClampView();
     UpdateScrollBars(e);
     PlaceCaret(e);
     InvalidateRect(e.window, nullptr, FALSE);
@@ -442,9 +436,7 @@ LRESULT TakeTextFrom(Editor& e, HWND other) {
     std::swap(e.colours, source->colours);
     for (Editor* changed : {source, &e}) {
         AfterChangeUnfollowed(*changed, 0);
-        changed->topLine = 0;
-        changed->scrollX = 0;
-        changed->widestLine = 0;
+        changed->edit.ResetView();
     }
     Notify(e, EN_CHANGE, ENM_CHANGE);
     return TRUE;
@@ -452,10 +444,10 @@ LRESULT TakeTextFrom(Editor& e, HWND other) {
 
 LRESULT MapSelectedBytes(Editor& e, const std::uint8_t* byteFor) {
     if (!byteFor || ReadOnly(e)) return FALSE;
-    std::size_t first = SelectionStart(e), last = SelectionEnd(e);
+    std::size_t first = e.edit.SelectionStart(), last = e.edit.SelectionEnd();
     if (!e.text.MapBytes(first, last, byteFor)) return FALSE;
-    FollowChange(e, e.caret, [&] {
-        e.widestLine = 0;
+    FollowChange(e, e.edit.Caret(), [&] {
+        e.edit.ForgetWidestLine();
         UpdateScrollBars(e);
         PlaceCaret(e);
         Invalidate(e);

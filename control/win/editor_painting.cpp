@@ -46,9 +46,9 @@ void UpdateScrollBarsNow(Editor& e) {
         info.cbSize = sizeof info;
         info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL;
         info.nMin = 0;
-        info.nMax = static_cast<int>(std::min<std::size_t>(LineCountForScrolling(e) - 1, 0x7FFFFFFE));
-        info.nPage = static_cast<UINT>(VisibleLines(e));
-        info.nPos = static_cast<int>(e.topLine);
+        info.nMax = static_cast<int>(std::min<std::size_t>(e.edit.LineCountForScrolling() - 1, 0x7FFFFFFE));
+        info.nPage = static_cast<UINT>(e.edit.VisibleLines());
+        info.nPos = static_cast<int>(e.edit.TopLine());
         if (info.nMax != e.shownVertical.nMax || info.nPage != e.shownVertical.nPage || info.nPos != e.shownVertical.nPos) {
             SetScrollBar(e, SB_VERT, info);
             e.shownVertical = info;
@@ -59,9 +59,9 @@ void UpdateScrollBarsNow(Editor& e) {
         info.cbSize = sizeof info;
         info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL;
         info.nMin = 0;
-        info.nMax = e.widestLine + 2 * kMargin + e.averageWidth;
+        info.nMax = static_cast<int>(e.edit.WidestLine() + 2 * kMargin + e.averageWidth);
         info.nPage = static_cast<UINT>(TextAreaWidth(e) + 2 * kMargin);
-        info.nPos = e.scrollX;
+        info.nPos = static_cast<int>(e.edit.ScrollX());
         if (info.nMax != e.shownHorizontal.nMax || info.nPage != e.shownHorizontal.nPage ||
             info.nPos != e.shownHorizontal.nPos) {
             SetScrollBar(e, SB_HORZ, info);
@@ -73,12 +73,12 @@ void UpdateScrollBarsNow(Editor& e) {
 namespace {
 
 POINT CaretPoint(Editor& e) {
-    long where = RowOf(e, e.caret);
+    long where = e.edit.RowOf(e.edit.Caret());
     if (where == kAbove || where == kBelow) return {-1000, where == kAbove ? -1000 : 0x3FFFFFFF};
-    std::size_t line = CaretLine(e);
-    int x = e.layout.XOfPosition(line, e.caret);
-    long row = static_cast<long>(line) - static_cast<long>(e.topLine);
-    return {kMargin + x - e.scrollX, static_cast<LONG>(row * e.lineHeight)};
+    std::size_t line = e.edit.CaretLine();
+    std::int64_t x = e.layout.XOfPosition(line, e.edit.Caret());
+    long row = static_cast<long>(line) - static_cast<long>(e.edit.TopLine());
+    return {static_cast<LONG>(kMargin + x - e.edit.ScrollX()), static_cast<LONG>(row * e.lineHeight)};
 }
 
 }  // namespace
@@ -95,8 +95,8 @@ void PlaceCaretNow(Editor& e) {
     POINT p = e.dragging ? POINT{} : CaretPoint(e);
     if (e.dragging) {
         std::size_t line = e.layout.DisplayLineFromPosition(e.dropPosition);
-        p.x = kMargin + e.layout.XOfPosition(line, e.dropPosition) - e.scrollX;
-        p.y = static_cast<LONG>((static_cast<long>(line) - static_cast<long>(e.topLine)) * e.lineHeight);
+        p.x = static_cast<LONG>(kMargin + e.layout.XOfPosition(line, e.dropPosition) - e.edit.ScrollX());
+        p.y = static_cast<LONG>((static_cast<long>(line) - static_cast<long>(e.edit.TopLine())) * e.lineHeight);
     }
     if (p.x == e.shownCaret.x && p.y == e.shownCaret.y) return;
     SetCaretPos(p.x, p.y);
@@ -112,59 +112,40 @@ void MakeCaret(Editor& e) {
     ShowCaret(e.window);
 }
 
-void ScrollTo(Editor& e, std::size_t top, int x) {
-    top = ClampTopLine(e, top);
-    x = std::max(0, x);
-    if (Wraps(e)) x = 0;
-    if (top == e.topLine && x == e.scrollX) return;
-    e.topLine = top;
-    e.scrollX = x;
+void ViewMoved(Editor& e) {
     Invalidate(e);
     UpdateScrollBars(e);
     PlaceCaret(e);
 }
 
+void ScrollTo(Editor& e, std::size_t top, std::int64_t x) {
+    if (e.edit.ScrollTo(top, x)) ViewMoved(e);
+}
+
 void ScrollCaretIntoView(Editor& e) {
-    std::size_t line = CaretLine(e);
-    std::size_t visible = static_cast<std::size_t>(VisibleLines(e));
-    std::size_t top = e.topLine;
-    if (line < top) top = line;
-    else if (line >= top + visible) top = line - visible + 1;
-    int x = e.scrollX;
-    if (!Wraps(e)) {
-        int caretX = e.layout.XOfPosition(line, e.caret);
-        int width = TextAreaWidth(e);
-        e.widestLine = std::max(e.widestLine, caretX);
-        if (caretX < x) x = std::max(0, caretX - width / 4);
-        else if (caretX >= x + width - 1) x = caretX - width * 3 / 4;
-    }
-    ScrollTo(e, top, x);
+    if (e.edit.ScrollCaretIntoView()) ViewMoved(e);
     PlaceCaret(e);
 }
 
 void InvalidateSelection(Editor& e) {
-    if (e.anchor == e.caret || !e.redraw) return;
-    long first = RowOf(e, SelectionStart(e));
-    long last = RowOf(e, SelectionEnd(e));
+    if (!e.edit.HasSelection() || !e.redraw) return;
+    long first = e.edit.RowOf(e.edit.SelectionStart());
+    long last = e.edit.RowOf(e.edit.SelectionEnd());
     InvalidateRows(e, first, last == kBelow ? kBelow : last + 1);
 }
 
-void SetSelection(Editor& e, std::size_t anchor, std::size_t caret, bool scroll, bool atLineEnd) {
-    InvalidateSelection(e);
-    e.anchor = std::min(anchor, e.text.Length());
-    e.caret = std::min(caret, e.text.Length());
-    e.caretAtLineEnd = atLineEnd;
-    // A caret between the CR and the LF of a pair (asked for, or left behind an edit that made the
-    // pair) would let typing or Backspace split it: it goes to the pair's start. A range is kept as
-    // it is, since a search may select a lone LF.
-    if (e.anchor == e.caret && e.caret > 0 && e.caret < e.text.Length() && e.text.At(e.caret - 1) == '\r' &&
-        e.text.At(e.caret) == '\n')
-        e.anchor = e.caret = e.caret - 1;
+void SelectionChanged(Editor& e, bool scroll) {
     InvalidateSelection(e);
     // While drawing is off the caller is rewriting the text and puts the view back itself.
     if (scroll && e.redraw) ScrollCaretIntoView(e);
     else PlaceCaret(e);
     NotifySelectionChange(e);
+}
+
+void SetSelection(Editor& e, std::size_t anchor, std::size_t caret, bool scroll, bool atLineEnd) {
+    InvalidateSelection(e);
+    e.edit.Select(anchor, caret, atLineEnd);
+    SelectionChanged(e, scroll);
 }
 
 // ---- Font ------------------------------------------------------------------------------------
@@ -178,7 +159,8 @@ void MeasureFont(Editor& e) {
     e.lineHeight = measures.lineHeight;
     e.averageWidth = measures.averageWidth;
     e.layout.SetWidths(measures.widths, 8 * e.averageWidth);
-    e.widestLine = 0;
+    e.edit.ForgetWidestLine();
+    SyncViewSize(e);
 }
 
 void ApplyFont(Editor& e) {
@@ -192,7 +174,7 @@ void ApplyFont(Editor& e) {
     MeasureFont(e);
     e.layout.SetWrapWidth(Wraps(e) ? TextAreaWidth(e) : 0);
     MakeCaret(e);
-    e.topLine = ClampTopLine(e, e.topLine);
+    e.edit.ClampView();
     UpdateScrollBars(e);
     Invalidate(e);
 }
@@ -212,7 +194,7 @@ struct Segment {
 
 void DrawSegment(Editor& e, HDC dc, int y, Segment& s) {
     if (s.glyphs.empty()) return;
-    int left = kMargin + s.left - e.scrollX;
+    int left = static_cast<int>(kMargin + s.left - e.edit.ScrollX());
     if (s.selected) {
         RECT r{left, y, left + s.width, y + e.lineHeight};
         FillRect(dc, &r, GetSysColorBrush(COLOR_HIGHLIGHT));
@@ -230,18 +212,19 @@ void PaintLine(Editor& e, HDC dc, std::size_t displayLine, int y, int clientWidt
     std::size_t start = e.layout.DisplayLineStart(displayLine);
     if (start == kNone) return;
     std::size_t end = e.layout.DisplayLineEnd(displayLine);
-    std::size_t selectionFirst = showSelection ? SelectionStart(e) : 0;
-    std::size_t selectionLast = showSelection ? SelectionEnd(e) : 0;
+    std::size_t selectionFirst = showSelection ? e.edit.SelectionStart() : 0;
+    std::size_t selectionLast = showSelection ? e.edit.SelectionEnd() : 0;
     const ViewGlyphTable& glyphs = ViewGlyphs(e.view);
     COLORREF textColour = TextColour(e);
 
     // A long line scrolled far to the right is walked from the nearest place the layout knows.
-    TextLayout::Place from = e.layout.PlaceBeforeX(displayLine, e.scrollX);
-    int x = from.x;
+    const std::int64_t scrollX = e.edit.ScrollX();
+    TextLayout::Place from = e.layout.PlaceBeforeX(displayLine, scrollX);
+    std::int64_t x = from.x;
     std::size_t i = from.position;
     while (i < end) {
         int w = e.layout.Advance(e.text.At(i), x);
-        if (x + w >= e.scrollX) break;
+        if (x + w >= scrollX) break;
         x += w;
         ++i;
     }
@@ -249,7 +232,7 @@ void PaintLine(Editor& e, HDC dc, std::size_t displayLine, int y, int clientWidt
     segment.left = x;
     std::size_t colourChange = 0;
     std::uint32_t colour = ColourRuns::kDefault;
-    int rightEdge = e.scrollX + clientWidth;
+    std::int64_t rightEdge = scrollX + clientWidth;
     for (; i < end && x < rightEdge; ++i) {
         unsigned char c = e.text.At(i);
         if (i >= colourChange || i == start) {
@@ -279,7 +262,7 @@ void PaintLine(Editor& e, HDC dc, std::size_t displayLine, int y, int clientWidt
     std::size_t breakEnd = e.text.LineBreakEnd(logical);
     if (breakEnd == end) return;
     bool breakSelected = end >= selectionFirst && end < selectionLast;
-    int left = kMargin + x - e.scrollX;
+    int left = static_cast<int>(kMargin + x - scrollX);
     if (breakEnd - end == 1) {
         wchar_t marker = glyphs[e.text.At(end)];
         int w = std::max(e.layout.CharWidth(e.text.At(end)), e.averageWidth / 2);
@@ -319,17 +302,18 @@ void OnPaint(Editor& e) {
     SetBkMode(memory, TRANSPARENT);
     IntersectClipRect(memory, area.left, area.top, area.right, area.bottom);
     bool showSelection = SelectionShown(e);
-    int widest = e.widestLine;
+    bool widened = false;
     int firstRow = std::max<LONG>(0, area.top) / e.lineHeight;
     for (int row = firstRow; row * e.lineHeight < std::min<LONG>(height, area.bottom); ++row) {
-        std::size_t line = e.topLine + static_cast<std::size_t>(row);
+        std::size_t line = e.edit.TopLine() + static_cast<std::size_t>(row);
         if (e.layout.DisplayLineStart(line) == kNone) break;
         PaintLine(e, memory, line, row * e.lineHeight, width, showSelection);
         if (!Wraps(e)) {
             std::size_t length = e.layout.DisplayLineEnd(line) - e.layout.DisplayLineStart(line);
-            int lineWidth = length < 20000 ? e.layout.DisplayLineWidth(line)
-                                           : static_cast<int>(std::min<std::size_t>(length * e.averageWidth, 0x3FFFFFFF));
-            widest = std::max(widest, lineWidth);
+            std::int64_t lineWidth =
+                length < 20000 ? e.layout.DisplayLineWidth(line)
+                               : static_cast<std::int64_t>(std::min<std::size_t>(length * e.averageWidth, 0x3FFFFFFF));
+            widened = e.edit.NoteLineWidth(lineWidth) || widened;
         }
     }
     BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, memory, area.left, area.top, SRCCOPY);
@@ -337,10 +321,7 @@ void OnPaint(Editor& e) {
     SelectObject(memory, oldBitmap);
     DeleteDC(memory);
     EndPaint(e.window, &ps);
-    if (widest > e.widestLine) {
-        e.widestLine = widest;
-        UpdateScrollBars(e);
-    }
+    if (widened) UpdateScrollBars(e);
 }
 
 namespace {
@@ -349,7 +330,7 @@ namespace {
 
 int TrackPosition(HWND window, int bar) {
     SCROLLINFO info{};
-        info.cbSize = sizeof info;
+    info.cbSize = sizeof info;
     info.fMask = SIF_TRACKPOS;
     GetScrollInfo(window, bar, &info);
     return info.nTrackPos;
@@ -358,8 +339,8 @@ int TrackPosition(HWND window, int bar) {
 }  // namespace
 
 void OnVerticalScroll(Editor& e, int code) {
-    long top = static_cast<long>(e.topLine);
-    long page = std::max(1, VisibleLines(e) - 1);
+    long top = static_cast<long>(e.edit.TopLine());
+    long page = e.edit.PageLines();
     switch (code) {
     case SB_LINEUP: top -= 1; break;
     case SB_LINEDOWN: top += 1; break;
@@ -371,11 +352,12 @@ void OnVerticalScroll(Editor& e, int code) {
     case SB_BOTTOM: top = static_cast<long>(e.layout.DisplayLineCount()); break;
     default: return;
     }
-    ScrollTo(e, static_cast<std::size_t>(std::max(0L, top)), e.scrollX);
+    ScrollTo(e, static_cast<std::size_t>(std::max(0L, top)), e.edit.ScrollX());
 }
 
 void OnHorizontalScroll(Editor& e, int code) {
-    int x = e.scrollX;
+    std::int64_t x = e.edit.ScrollX();
+    std::int64_t widest = e.edit.WidestLine();
     int page = std::max(e.averageWidth, TextAreaWidth(e) - e.averageWidth);
     switch (code) {
     case SB_LINELEFT: x -= e.averageWidth; break;
@@ -385,10 +367,10 @@ void OnHorizontalScroll(Editor& e, int code) {
     case SB_THUMBTRACK:
     case SB_THUMBPOSITION: x = TrackPosition(e.window, SB_HORZ); break;
     case SB_LEFT: x = 0; break;
-    case SB_RIGHT: x = e.widestLine; break;
+    case SB_RIGHT: x = widest; break;
     default: return;
     }
-    ScrollTo(e, e.topLine, std::min(x, std::max(0, e.widestLine)));
+    ScrollTo(e, e.edit.TopLine(), std::min(x, std::max<std::int64_t>(0, widest)));
 }
 
 }  // namespace editor_control

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "control/colour_runs.h"
+#include "control/editing_state.h"
 #include "control/rtf_reader.h"
 #include "control/text_layout.h"
 #include "control/text_model.h"
@@ -50,16 +51,8 @@ struct Editor {
     PageFormatter pages{text};
     int view = 0;
 
-    std::size_t anchor = 0;
-    std::size_t caret = 0;
-    int desiredX = -1;  // kept while moving up and down, so the caret returns to its column
-    // The caret stands where a line wraps inside a word: at the end of the upper display line (End,
-    // a click past the end) rather than at the start of the lower one, which is the same position.
-    bool caretAtLineEnd = false;
-
-    std::size_t topLine = 0;  // first visible display line
-    int scrollX = 0;
-    int widestLine = 0;  // the widest line seen so far, for the horizontal scroll bar
+    // The selection, the caret's place, the view's scroll and the rules that move them.
+    EditingState edit{text, layout};
 
     bool redraw = true;
     bool focused = false;
@@ -95,82 +88,72 @@ struct Editor {
     HBITMAP paintBitmap = nullptr;
     SIZE paintSize{};
 
-    // Mouse: a plain selecting drag, or a press inside the selection that may become a text drag.
-    bool selecting = false;
-    // A drag after a double click selects whole words; the word double-clicked stays selected.
-    bool selectingWords = false;
-    std::size_t wordFirst = 0;
-    std::size_t wordLast = 0;
+    // Mouse: a press inside the selection that may become a text drag (a selecting drag is the
+    // editing state's).
     bool dragPending = false;
     bool dragging = false;
     POINT pressPoint{};
     std::size_t dropPosition = 0;
     bool autoScrolling = false;
-    // Wheel turns not yet worth a whole step, vertical and horizontal.
-    int wheelPending = 0;
-    int horizontalWheelPending = 0;
 
     // The size the next stream-in announced, and how the message handled last ended.
     std::size_t expectedStreamSize = 0;
     DWORD lastFailure = 0;
 };
 
-// Where a position stands relative to the view: its display row, or kAbove / kBelow when it lies
-// in a logical line outside the view. Display lines are counted only near the view, so asking
-// about the far end of a big wrapped text costs nothing.
-constexpr long kAbove = -1;
-constexpr long kBelow = 0x7FFFFFFF;
+// Where a position stands relative to the view (EditingState::RowOf).
+constexpr long kAbove = EditingState::kAbove;
+constexpr long kBelow = EditingState::kBelow;
 
 Editor* EditorOf(HWND window);
 LONG_PTR Style(const Editor& e);
 bool Wraps(const Editor& e);
 bool ReadOnly(const Editor& e);
-std::size_t SelectionStart(const Editor& e);
-std::size_t SelectionEnd(const Editor& e);
 bool SelectionShown(const Editor& e);
 RECT ClientArea(const Editor& e);
-int VisibleLines(const Editor& e);
+// Tells the editing state the view's rows and width after a change of size or font.
+void SyncViewSize(Editor& e);
 COLORREF TextColour(const Editor& e);
 COLORREF BackgroundColour(const Editor& e);
 std::size_t ClampPosition(const Editor& e, LONG position);
 void Invalidate(Editor& e);
-long RowOf(Editor& e, std::size_t position);
 void InvalidateRows(Editor& e, long first, long last);
 void Notify(Editor& e, WORD code, DWORD mask);
 void NotifySelectionChange(Editor& e);
-std::size_t CaretLine(Editor& e);
-std::size_t CaretEndOfLine(Editor& e, std::size_t displayLine, bool* atLineEnd = nullptr);
-std::size_t PositionOnLine(Editor& e, std::size_t displayLine, int x, bool* atLineEnd = nullptr);
-std::size_t LineCountForScrolling(Editor& e);
-std::size_t ClampTopLine(Editor& e, std::size_t top);
 int TextAreaWidth(Editor& e);
 void UpdateScrollBars(Editor& e);
 void UpdateScrollBarsNow(Editor& e);
 void PlaceCaret(Editor& e);
 void PlaceCaretNow(Editor& e);
 void MakeCaret(Editor& e);
-void ScrollTo(Editor& e, std::size_t top, int x);
+// Painting, scroll bars and caret follow a view that moved.
+void ViewMoved(Editor& e);
+void ScrollTo(Editor& e, std::size_t top, std::int64_t x);
 void ScrollCaretIntoView(Editor& e);
 void InvalidateSelection(Editor& e);
 void SetSelection(Editor& e, std::size_t anchor, std::size_t caret, bool scroll = true, bool atLineEnd = false);
+// Repaints, scrolls and notifies after the editing state changed the selection; the rows of the old
+// selection were invalidated before (InvalidateSelection).
+void SelectionChanged(Editor& e, bool scroll);
 void MeasureFont(Editor& e);
 void ApplyFont(Editor& e);
 void AfterChangeUnfollowed(Editor& e, std::size_t caret) noexcept;
 std::size_t ReplaceRange(Editor& e, std::size_t first, std::size_t last, std::string_view bytes, bool canUndo,
                          EditKind kind = EditKind::Other);
 void ReplaceSelection(Editor& e, std::string_view bytes, bool canUndo, EditKind kind = EditKind::Other);
-std::size_t NextPosition(const Editor& e, std::size_t p);
-std::size_t PreviousPosition(const Editor& e, std::size_t p);
 void TypeByte(Editor& e, unsigned char byte);
 void TypeLineBreak(Editor& e);
-void DeleteSelectionOr(Editor& e, std::size_t first, std::size_t last, EditKind kind);
+void DeleteByKey(Editor& e, EditingState::Deletion deletion);
 const ViewLetters& Letters(const Editor& e);
-void CopySelection(Editor& e);
+// False when the selection did not reach the clipboard (the failure is set).
+bool CopySelection(Editor& e);
+// Deletes the selection only once it is on the clipboard.
+void CutSelection(Editor& e);
 void Paste(Editor& e);
 void OnPaint(Editor& e);
 bool OnKeyDown(Editor& e, WPARAM key);
 void OnChar(Editor& e, WPARAM code);
-std::size_t PositionAtPoint(Editor& e, int x, int y, bool* atLineEnd = nullptr);
+EditingState::Place PlaceAtPoint(Editor& e, int x, int y);
 void OnLeftButtonDown(Editor& e, int x, int y, bool doubleClick);
 void OnMouseMove(Editor& e, int x, int y);
 void OnAutoScrollTimer(Editor& e);

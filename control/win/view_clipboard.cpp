@@ -94,12 +94,12 @@ bool InsertAsView(int view, const char* text, std::size_t count,
 
 UINT FormatOfView(int view) { return view == 0 ? CF_TEXT : CF_OEMTEXT; }
 
-void Put(HWND owner, int view, std::size_t count, const std::function<std::size_t(std::uint8_t*)>& fill) {
-    if (count == 0) return;
+DWORD Put(HWND owner, int view, std::size_t count, const std::function<std::size_t(std::uint8_t*)>& fill) {
+    if (count == 0) return 0;
     GlobalBlock block(count + 1);
-    if (!block.handle) return;
+    if (!block.handle) return ERROR_NOT_ENOUGH_MEMORY;
     auto* bytes = static_cast<std::uint8_t*>(GlobalLock(block.handle));
-    if (!bytes) return;
+    if (!bytes) return ERROR_NOT_ENOUGH_MEMORY;
     count = std::min(count, fill(bytes));
     if (view == kKoi8View) MapHighInPlace(kKoi8ToOem, bytes, count);
     const UINT format = FormatOfView(view);
@@ -114,15 +114,16 @@ void Put(HWND owner, int view, std::size_t count, const std::function<std::size_
     }
     GlobalUnlock(block.handle);
     ClipboardOpen clipboard(owner);
-    if (!clipboard.open) return;
+    if (!clipboard.open) return ERROR_ACCESS_DENIED;  // another program holds it
     EmptyClipboard();
-    if (!SetClipboardData(format, block.handle)) return;
+    if (!SetClipboardData(format, block.handle)) return ERROR_NOT_ENOUGH_MEMORY;
     block.Release();
     if (!characters.empty()) PlaceCharacters(characters);
+    return 0;
 }
 
-void Put(HWND owner, int view, std::string_view bytes) {
-    Put(owner, view, bytes.size(), [&](std::uint8_t* out) {
+DWORD Put(HWND owner, int view, std::string_view bytes) {
+    return Put(owner, view, bytes.size(), [&](std::uint8_t* out) {
         std::memcpy(out, bytes.data(), bytes.size());
         return bytes.size();
     });

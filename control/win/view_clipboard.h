@@ -18,9 +18,11 @@ UINT FormatOfView(int view);
 
 // Puts `count` bytes of the view onto the clipboard, opened for `owner`; `fill` writes them straight
 // into the clipboard's block and returns how many it wrote (at most count), so a big selection is not
-// copied twice. When memory or the clipboard cannot be had, the clipboard is left as it was.
-void Put(HWND owner, int view, std::size_t count, const std::function<std::size_t(std::uint8_t*)>& fill);
-void Put(HWND owner, int view, std::string_view bytes);
+// copied twice. When memory or the clipboard cannot be had, the clipboard is left as it was and the
+// error code is returned (0 when the bytes are placed, or there are none): a cut must not delete
+// what did not reach the clipboard.
+DWORD Put(HWND owner, int view, std::size_t count, const std::function<std::size_t(std::uint8_t*)>& fill);
+DWORD Put(HWND owner, int view, std::string_view bytes);
 
 // Whether a paste has text to take.
 bool HoldsText();

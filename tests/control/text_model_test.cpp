@@ -229,6 +229,12 @@ TEST(TextModel, TextLimitCutsWhatIsInsertedButNeverTheTextHeld) {
     text.SetTextLimit(3);
     EXPECT_EQ(text.Text(), "axyde");
     EXPECT_EQ(text.Insert(0, "q", false), 0u);
+    // Above a limit lowered under it a replacement still fills what it frees, so moving or typing
+    // over text never loses any.
+    EXPECT_EQ(text.Replace(0, 2, "12", false), 2u);
+    EXPECT_EQ(text.Text(), "12yde");
+    EXPECT_EQ(text.ReplaceByPieces(0, 2, {"3", "45"}), 2u);
+    EXPECT_EQ(text.Text(), "34yde");
     text.Erase(0, 3, false);
     EXPECT_EQ(text.Insert(0, "qrs", false), 1u);
     text.SetTextLimit(0);

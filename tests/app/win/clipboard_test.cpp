@@ -4,7 +4,9 @@
 #include <cwchar>
 
 #include "app/ui_text.h"
+#include "control/win/editor_control.h"
 #include "document/win/document_fixture.h"
+#include "support/win/modal_answers.h"
 
 namespace {
 
@@ -161,6 +163,22 @@ TEST_F(Clipboard, EmptySelectionLeavesTheClipboardAndCutStillRecordsItsDeletion)
 
     ClearUndo();
     Select(0, 2);
+    // A cut whose text cannot reach the clipboard (another program holds it open) deletes nothing,
+    // and the command says why; the control's own cut keeps the text too.
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    {
+        ModalAnswers answers;
+        answers.PressButton(IDOK);
+        Command(IDM_CUT);
+        EXPECT_EQ(answers.Seen().size(), 1u);
+    }
+    SendMessageA(EditorControl, WM_CUT, 0, 0);
+    EXPECT_EQ(SendMessageA(EditorControl, EM_GETLASTFAILURE, 0, 0), ERROR_ACCESS_DENIED);
+    CloseClipboard();
+    EXPECT_EQ(ControlText(), "abc");
+    EXPECT_EQ(DocumentUndoJournal().Newest(), nullptr);
+    EXPECT_EQ(ClipboardBytes(CF_TEXT), "kept");
+
     Command(IDM_CUT);
     EXPECT_EQ(ClipboardBytes(CF_TEXT), "ab");
     EXPECT_EQ(ControlText(), "c");

@@ -769,6 +769,14 @@ TEST(EditorControl, ADraggedSelectionAsksTheCallbackBeforeItIsDropped) {
         DragSelection(c, 1, 9);
         EXPECT_EQ(callback.drops, 2);
         EXPECT_EQ(Text(c), "def ghiabc ");
+        // A move keeps every byte even when the text is above a limit lowered under it.
+        callback.answer = S_OK;
+        c.Send(EM_EXLIMITTEXT, 0, 4);
+        Select(c, 0, 4);
+        DragSelection(c, 1, 9);
+        EXPECT_EQ(callback.drops, 3);
+        EXPECT_EQ(Text(c), "ghiabdef c ");
+        EXPECT_EQ(SelectedText(c), "def ");
     }
     EXPECT_EQ(callback.references, 0);
 }
