@@ -3,7 +3,8 @@
 # checks that both give the same bytes, and times `vemkoconv detect` on them. Usage:
 #   bench/utf8_vs_iconv.sh [path/to/vemkoconv] [megabytes]
 # Without a path it builds an optimised vemkoconv in build/bench (the native preset's is a sanitizer
-# build, far too slow to time). Each timing is the best of five runs.
+# build, far too slow to time). Each timing is the best of five runs (RUNS=N for another count: more
+# on a machine that others share).
 set -euo pipefail
 
 cd "$(dirname "$0")/.."
@@ -15,7 +16,7 @@ else
     VEMKOCONV=build/bench/vemkoconv
 fi
 MEGABYTES=${2:-64}
-RUNS=5
+RUNS=${RUNS:-5}
 command -v iconv >/dev/null || { echo "iconv is not installed" >&2; exit 1; }
 [ -x "$VEMKOCONV" ] || { echo "no vemkoconv at $VEMKOCONV" >&2; exit 1; }
 

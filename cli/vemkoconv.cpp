@@ -7,18 +7,24 @@
 #include <algorithm>
 #include <cerrno>
 #include <cinttypes>
+#include <condition_variable>
 #include <csignal>
 #include <cstdio>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <filesystem>
+#include <functional>
+#include <mutex>
 #include <new>
 #include <optional>
 #include <memory>
 #include <random>
 #include <string>
 #include <string_view>
+#include <system_error>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -42,9 +48,9 @@
 namespace {
 
 constexpr const char* kVersion = "vemkoconv 1.1";
-// Blocks that stay in the processor's cache, aligned to a page: the kernel copies into such a buffer
-// several times faster than into a larger or unaligned one.
-constexpr std::size_t kBlockSize = 1 << 18;
+// Blocks of a megabyte, aligned to a page: few system calls, still within the processor's cache, and
+// the kernel copies into an aligned buffer several times faster than into an unaligned one.
+constexpr std::size_t kBlockSize = 1 << 20;
 constexpr std::align_val_t kBlockAlignment{4096};
 
 // Exit statuses besides 0, 1 (a file could not be read or written) and 2 (bad usage).
@@ -529,22 +535,112 @@ void RunMapped(const ConversionMap& map, Input& in, Output& out) {
     }
 }
 
-// The same through Unicode; a character cut by a block's end is carried to the front of the next.
-void RunUnicode(UnicodeConversion& conversion, Input& in, Output& out) {
-    constexpr std::size_t kCarry = 8;
-    Block input(kBlockSize + kCarry), output(UnicodeConversion::MaxOutput(kBlockSize + kCarry));
-    std::size_t held = 0;
-    for (;;) {
-        const std::size_t n = in.Read(input.data() + held, kBlockSize);
-        const bool atEnd = n < kBlockSize;
-        const std::size_t total = held + n;
-        UnicodeConversion::Step step =
-            conversion.Convert(reinterpret_cast<const std::uint8_t*>(input.data()), total, atEnd, output.data());
-        out.Write(output.data(), step.written);
-        held = total - step.consumed;
-        std::memmove(input.data(), input.data() + step.consumed, held);
-        if (atEnd) return;
+// Runs one job at a time on a thread of its own, so that a block is read or written while another is
+// converted.
+class Worker {
+public:
+    // Without a thread (the system has none to give) the jobs run in the caller, one after another.
+    Worker() {
+        try {
+            thread_ = std::thread([this] { Serve(); });
+        } catch (const std::system_error&) {
+        }
     }
+    Worker(const Worker&) = delete;
+    Worker& operator=(const Worker&) = delete;
+    // Lets the job in hand finish: it works on buffers that outlive the worker.
+    ~Worker() {
+        if (!thread_.joinable()) return;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            stopping_ = true;
+        }
+        changed_.notify_all();
+        thread_.join();
+    }
+
+    void Start(std::function<void()> job) {
+        if (!thread_.joinable()) {
+            try {
+                job();
+            } catch (...) {
+                error_ = std::current_exception();
+            }
+            return;
+        }
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            job_ = std::move(job);
+        }
+        changed_.notify_all();
+    }
+
+    // Waits until the job is done; throws what it threw.
+    void Wait() {
+        std::unique_lock<std::mutex> lock(mutex_);
+        changed_.wait(lock, [this] { return !job_; });
+        if (std::exception_ptr error = std::exchange(error_, nullptr)) std::rethrow_exception(error);
+    }
+
+private:
+    void Serve() {
+        std::unique_lock<std::mutex> lock(mutex_);
+        for (;;) {
+            changed_.wait(lock, [this] { return job_ || stopping_; });
+            if (!job_) return;
+            lock.unlock();
+            std::exception_ptr error;
+            try {
+                job_();
+            } catch (...) {
+                error = std::current_exception();
+            }
+            lock.lock();
+            job_ = nullptr;
+            error_ = error;
+            changed_.notify_all();
+        }
+    }
+
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::function<void()> job_;
+    std::exception_ptr error_;
+    bool stopping_ = false;
+    std::thread thread_;
+};
+
+// The same through Unicode; a character cut by a block's end is carried to the front of the next.
+// The next block is read and the last one written while this one is converted: the system's copies
+// into and out of its file cache cost as much as the conversion.
+void RunUnicode(UnicodeConversion& conversion, Input& in, Output& out) {
+    // Room for the carried bytes in front of each block, which keeps the block itself page-aligned.
+    constexpr std::size_t kCarry = static_cast<std::size_t>(kBlockAlignment);
+    constexpr std::size_t kOutput = UnicodeConversion::MaxOutput(kBlockSize + kCarry);
+    Block inputs[2] = {Block(kCarry + kBlockSize), Block(kCarry + kBlockSize)};
+    Block outputs[2] = {Block(kOutput), Block(kOutput)};
+    std::size_t got[2] = {};
+    // Declared after the buffers: they finish their jobs before the buffers go.
+    Worker reader, writer;
+    auto read = [&](int i) { reader.Start([&, i] { got[i] = in.Read(inputs[i].data() + kCarry, kBlockSize); }); };
+    read(0);
+    std::size_t held = 0;
+    for (int i = 0;; i ^= 1) {
+        reader.Wait();
+        const std::size_t n = got[i];
+        const bool atEnd = n < kBlockSize;
+        if (!atEnd) read(i ^ 1);
+        const char* start = inputs[i].data() + kCarry - held;
+        UnicodeConversion::Step step =
+            conversion.Convert(reinterpret_cast<const std::uint8_t*>(start), held + n, atEnd, outputs[i].data());
+        writer.Wait();
+        writer.Start([&, i, written = step.written] { out.Write(outputs[i].data(), written); });
+        if (atEnd) break;
+        held = held + n - step.consumed;
+        // In front of the block being read: the reader does not touch it.
+        std::memcpy(inputs[i ^ 1].data() + kCarry - held, start + step.consumed, held);
+    }
+    writer.Wait();
 }
 
 // What a file's encoding was found to be: an encoding, or pure ASCII (nullopt).

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "control/line_breaks.h"
+
 TextModel::TextModel() { lineStarts_.Append(0); }
 
 std::string TextModel::Range(std::size_t first, std::size_t last) const {
@@ -144,16 +146,19 @@ std::size_t TextModel::ReplaceBytes(std::size_t first, std::size_t last, const s
     std::size_t scanEnd = first + inserted;
     // Growing this list as it is found is safe: nothing has changed yet.
     std::vector<std::uint32_t> interior;
-    bool afterCr = false;
-    std::size_t at = first;
-    for (std::size_t i = 0; i < count; ++i) {
-        for (char c : pieces[i]) {
-            // A start at `at` (before c) made by a CR before it; c itself may start one after it.
-            if (afterCr && c != '\n' && at > lowest) interior.push_back(static_cast<std::uint32_t>(at));
-            ++at;
-            if (c == '\n' && at > lowest && at < scanEnd) interior.push_back(static_cast<std::uint32_t>(at));
-            afterCr = c == '\r';
-        }
+    // A start after a CR that ends a piece depends on the first byte of the next piece with any.
+    std::size_t startAfterCr = kNoPosition;
+    for (std::size_t i = 0, base = first; i < count; base += pieces[i].size(), ++i) {
+        const std::string_view piece = pieces[i];
+        if (piece.empty()) continue;
+        if (startAfterCr != kNoPosition && piece[0] != '\n') interior.push_back(static_cast<std::uint32_t>(startAfterCr));
+        startAfterCr = kNoPosition;
+        const bool endsWithCr = line_breaks::ForEachLineStart(piece.data(), piece.size(), [&](std::size_t at) {
+            const std::size_t start = base + at;
+            if (start > lowest && start < scanEnd) interior.push_back(static_cast<std::uint32_t>(start));
+        });
+        const std::size_t afterPiece = base + piece.size();
+        if (endsWithCr && afterPiece > lowest && afterPiece < scanEnd) startAfterCr = afterPiece;
     }
     // Room for the two starts at the edges of the edit, known only once the bytes are in.
     GrowthBudget::Charge((interior.size() + 2) * sizeof(std::uint32_t));
@@ -244,33 +249,20 @@ TextModel::UndoResult TextModel::Undo() {
     return {true, undo_.position, undo_.position + restoredLength};
 }
 
-void TextBuilder::AddStart(std::size_t position) {
-    if (startChunks_.empty() || startChunks_.back().size() == kStartsPerChunk) {
-        GrowthBudget::Charge(kStartsPerChunk * sizeof(std::uint32_t));
-        startChunks_.emplace_back();
-        startChunks_.back().reserve(kStartsPerChunk);
-    }
-    startChunks_.back().push_back(static_cast<std::uint32_t>(position));
-    ++startCount_;
+void TextBuilder::NewStartChunk() {
+    GrowthBudget::Charge(kStartsPerChunk * sizeof(std::uint32_t));
+    startChunks_.reserve(startChunks_.size() + 1);
+    startChunks_.push_back(std::make_unique_for_overwrite<std::uint32_t[]>(kStartsPerChunk));
+    nextStart_ = startChunks_.back().get();
+    chunkEnd_ = nextStart_ + kStartsPerChunk;
 }
 
 void TextBuilder::Add(std::size_t count) {
     const char* at = bytes_.FirstRun().first + bytes_.Size();
     std::size_t base = bytes_.Size();
-    if (pendingCr_ && count > 0) {
-        if (at[0] != '\n') AddStart(base);
-        pendingCr_ = false;
-    }
-    for (std::size_t i = 0; i < count; ++i) {
-        unsigned char c = static_cast<unsigned char>(at[i]);
-        if (c > '\r') continue;
-        if (c == '\n') {
-            AddStart(base + i + 1);
-        } else if (c == '\r') {
-            if (i + 1 == count) pendingCr_ = true;
-            else if (at[i + 1] != '\n') AddStart(base + i + 1);
-        }
-    }
+    if (count == 0) return;
+    if (pendingCr_ && at[0] != '\n') AddStart(base);
+    pendingCr_ = line_breaks::ForEachLineStart(at, count, [&](std::size_t start) { AddStart(base + start); });
     bytes_.Append(count);
 }
 
@@ -286,16 +278,18 @@ void TextBuilder::Finish() {
         AddStart(bytes_.Size());
         pendingCr_ = false;
     }
+    const std::size_t inLast = startChunks_.empty() ? 0 : static_cast<std::size_t>(nextStart_ - startChunks_.back().get());
+    const std::size_t count = startChunks_.empty() ? 0 : (startChunks_.size() - 1) * kStartsPerChunk + inLast;
     PositionList starts;
-    starts.ReserveExactly(startCount_ + 1);
+    starts.ReserveExactly(count + 1);
     starts.Append(0);
     // Each chunk goes as soon as it is copied, so the index is held about once, not twice.
-    for (auto& chunk : startChunks_) {
-        starts.Insert(starts.Count(), chunk.data(), chunk.size());
-        std::vector<std::uint32_t>().swap(chunk);
+    for (std::size_t i = 0; i < startChunks_.size(); ++i) {
+        starts.Insert(starts.Count(), startChunks_[i].get(), i + 1 < startChunks_.size() ? kStartsPerChunk : inLast);
+        startChunks_[i].reset();
     }
     startChunks_.clear();
-    startCount_ = 0;
+    nextStart_ = chunkEnd_ = nullptr;
     lineStarts_.Swap(starts);
     finished_ = true;
 }

@@ -8,6 +8,7 @@
 // lives elsewhere and works through the control's messages).
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -56,12 +57,18 @@ public:
 private:
     friend class TextModel;
     static constexpr std::size_t kStartsPerChunk = 1 << 16;
-    void AddStart(std::size_t position);
+    void AddStart(std::size_t position) {
+        if (nextStart_ == chunkEnd_) NewStartChunk();
+        *nextStart_++ = static_cast<std::uint32_t>(position);
+    }
+    void NewStartChunk();
 
     GapBuffer<char> bytes_;
     // Line starts after 0, in chunks while streaming: one growing array would be copied as it grows.
-    std::vector<std::vector<std::uint32_t>> startChunks_;
-    std::size_t startCount_ = 0;
+    // The last chunk is filled up to nextStart_.
+    std::vector<std::unique_ptr<std::uint32_t[]>> startChunks_;
+    std::uint32_t* nextStart_ = nullptr;
+    std::uint32_t* chunkEnd_ = nullptr;
     bool pendingCr_ = false;  // the last byte so far is a CR whose line end depends on the next byte
     bool finished_ = false;
     PositionList lineStarts_;

@@ -145,6 +145,24 @@ TEST_F(Vemkoconv, BlocksGiveWhatTheWholeTextGives) {
     EXPECT_EQ(Read("stdout"), RepairBareCr(text));
     EXPECT_EQ(Run("transform translit -c 866 in"), 0);
     EXPECT_EQ(Read("stdout"), Transliterate(text, 1));
+
+    // Through UTF-8: characters of one to four bytes and malformed bytes fall on every block edge; the
+    // blocks are read and written while others are converted.
+    std::string utf8;
+    const char* pieces[] = {"Ж", "ё", "a", "\n", "€", "😀", "«", "\xD0", "\xE2\x82"};
+    for (int i = 0; utf8.size() < (3u << 20) + 5; ++i) utf8 += pieces[i % 7 == 6 ? 4 + i % 5 : i % 4];
+    Write("u8", utf8);
+    std::uint64_t replaced = 0;
+    const std::string ansi = ConvertText(utf8, TextEncoding::Utf8, TextEncoding::Cp1251, &replaced);
+    EXPECT_EQ(Run("convert -f utf-8 -t 1251 -o out u8"), 3);
+    EXPECT_EQ(Read("out"), ansi);
+    EXPECT_EQ(Read("stderr"), "vemkoconv: " + std::to_string(replaced) + " characters replaced by '?'\n");
+    Write("ansi", ansi);
+    EXPECT_EQ(Run("convert -f 1251 -t utf-8 <ansi"), 0);
+    EXPECT_EQ(Read("stdout"), ConvertText(ansi, TextEncoding::Cp1251, TextEncoding::Utf8));
+    // A write that fails on the way is reported, whichever block it was.
+    EXPECT_EQ(Run("convert -f 1251 -t utf-8 -o /dev/full ansi"), 1);
+    EXPECT_NE(Read("stderr").find("/dev/full"), std::string::npos);
 }
 
 TEST_F(Vemkoconv, AlignsWithTheGivenParagraphSettings) {

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "control/line_breaks.h"
+
 #include "control/text_layout.h"
 
 #include <gtest/gtest.h>
@@ -113,6 +115,80 @@ TEST(TextModel, RandomEditsKeepTextLinesAndNotificationsEqualToAPlainString) {
             ASSERT_EQ(mirror.Lines(), ReferenceLines(expected)) << "seed " << seed << " step " << step;
         }
         text.RemoveObserver(&mirror);
+    }
+}
+
+// Texts whose line breaks come now thick, now after long runs without one, so that the scan's many
+// bytes at a time both skip and find them, CR LF pairs split at any place.
+std::string TextOfVaryingDensity(std::mt19937& random, std::size_t count) {
+    std::string s;
+    while (s.size() < count) {
+        const std::size_t run = random() % 4 == 0 ? random() % 80 : random() % 6;
+        for (std::size_t i = 0; i < run; ++i) s.push_back(static_cast<char>("ab \xE0\xFF\x8D\x8A\x0C\x0E"[random() % 9]));
+        s.push_back("\r\n"[random() % 2]);
+    }
+    s.resize(count);
+    return s;
+}
+
+TEST(TextModel, LineStartsOfStreamedAndInsertedBlocksAreThoseOfTheWholeText) {
+    std::mt19937 random(5);
+    for (int round = 0; round < 60; ++round) {
+        const std::string whole = TextOfVaryingDensity(random, random() % 3000);
+        const std::vector<std::size_t> expected = ReferenceLineStarts(whole);
+        // The scans alone, sixteen and eight bytes at a time, on the whole and on a piece of it.
+        for (std::size_t from : {std::size_t{0}, whole.size() / 3}) {
+            const std::string_view bytes = std::string_view(whole).substr(from);
+            std::vector<std::size_t> plain{0};
+            for (std::size_t s : ReferenceLineStarts(std::string(bytes)))
+                if (s > 0 && !(s == bytes.size() && bytes.back() == '\r')) plain.push_back(s);
+            const bool endsWithCr = !bytes.empty() && bytes.back() == '\r';
+            std::vector<std::size_t> found{0}, foundByWords{0};
+            EXPECT_EQ(line_breaks::ForEachLineStart(bytes.data(), bytes.size(), [&](std::size_t s) { found.push_back(s); }),
+                      endsWithCr);
+            EXPECT_EQ(line_breaks::ForEachLineStartByWords(bytes.data(), bytes.size(),
+                                                           [&](std::size_t s) { foundByWords.push_back(s); }),
+                      endsWithCr);
+            ASSERT_EQ(found, plain);
+            ASSERT_EQ(foundByWords, plain);
+        }
+
+        // Streamed in blocks of any length, some written in place, some appended.
+        TextBuilder built;
+        for (std::size_t at = 0; at < whole.size();) {
+            const std::size_t n = std::min<std::size_t>(random() % 3 == 0 ? random() % 300 : random() % 4, whole.size() - at);
+            if (random() % 2) {
+                char* room = built.Room(n);
+                if (n) std::memcpy(room, whole.data() + at, n);
+                built.Add(n);
+            } else {
+                built.Append(std::string_view(whole).substr(at, n));
+            }
+            at += n;
+        }
+        built.Finish();
+        TextModel text;
+        text.SetTextLimit(TextModel::kLargestLimit);
+        text.ReplaceWith(built);
+        ASSERT_EQ(text.Text(), whole);
+        ExpectSameLines(text, whole);
+
+        // Inserted in pieces into the middle of another text, breaks on both sides of the edges.
+        std::string expectedText = TextOfVaryingDensity(random, random() % 40);
+        TextModel edited;
+        edited.SetTextLimit(TextModel::kLargestLimit);
+        edited.Insert(0, expectedText, false);
+        std::vector<std::string_view> pieces;
+        for (std::size_t at = 0; at < whole.size();) {
+            const std::size_t n = std::min<std::size_t>(random() % 3 == 0 ? random() % 300 : random() % 4, whole.size() - at);
+            pieces.push_back(std::string_view(whole).substr(at, n));
+            at += n;
+        }
+        const std::size_t where = random() % (expectedText.size() + 1);
+        edited.ReplaceByPieces(where, where, pieces);
+        expectedText.insert(where, whole);
+        ASSERT_EQ(edited.Text(), expectedText);
+        ExpectSameLines(edited, expectedText);
     }
 }
 

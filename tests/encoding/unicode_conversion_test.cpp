@@ -110,8 +110,9 @@ TEST(UnicodeConversion, BlocksGiveWhatTheWholeTextGives) {
 // takes, it must come out as it does on its own.
 TEST(UnicodeConversion, LongTextsGiveWhatEachCharacterGivesAlone) {
     std::mt19937 random(11);
-    const char* common[] = {"a", " ", "\n", "Ж", "ё", "Ё", "я", "Я", "п", "р", "ъ", ",", "0"};
-    const char* rare[] = {"і", "Ґ", "—", "€", "«", "\xFF", "\xD0x", "\x80", "\xE2\x82x", "😀", "\0"};
+    const char* common[] = {"a", " ", "\n", "Ж", "ё", "Ё", "я", "Я", "п", "р", "ъ", ",", "0", "«", "»", "—", "…"};
+    const char* rare[] = {"і", "Ґ", "–", "€", "№", "\xC2\xA0", "°", "‰", "“", "\xFF", "\xD0x", "\xC2x", "\x80",
+                          "\xE2\x82x", "\xE2\x80x", "\xE2\x81\x80", "\xE0\xA0\x80", "😀", "\0"};
     for (TextEncoding to : kCodePages) {
         std::map<std::string, std::pair<std::string, std::uint64_t>> alone;
         std::vector<const char*> all(std::begin(common), std::end(common));
@@ -138,6 +139,62 @@ TEST(UnicodeConversion, LongTextsGiveWhatEachCharacterGivesAlone) {
             ASSERT_EQ(ConvertText(text, TextEncoding::Utf8, to, &replaced), expected) << static_cast<int>(to) << " " << round;
             ASSERT_EQ(replaced, expectedReplaced);
             ASSERT_EQ(ConvertText(ConvertText(expected, to, TextEncoding::Utf8), TextEncoding::Utf8, to), expected);
+        }
+    }
+}
+
+// The same from each code page: runs of ASCII and of letters take the vectors, any other byte the
+// careful path, and the text comes in blocks of any length.
+TEST(UnicodeConversion, LongSingleByteTextsInBlocksGiveWhatEachByteGivesAlone) {
+    std::mt19937 random(13);
+    for (TextEncoding from : kCodePages) {
+        std::string alone[256];
+        std::uint64_t aloneReplaced[256] = {};
+        std::vector<char> letters;
+        for (int b = 0; b < 256; ++b) {
+            alone[b] = ConvertText(std::string(1, static_cast<char>(b)), from, TextEncoding::Utf8, &aloneReplaced[b]);
+            const char16_t c = CharacterOf(static_cast<ConversionCodePage>(from), static_cast<std::uint8_t>(b));
+            if (c >= u'А' && c <= u'я') letters.push_back(static_cast<char>(b));
+        }
+        ASSERT_EQ(letters.size(), 64u);
+        for (int round = 0; round < 12; ++round) {
+            std::string text, expected;
+            std::uint64_t expectedReplaced = 0;
+            const int otherOneIn = 1 + round * round * 8;
+            while (text.size() < 4000) {
+                // Runs of ASCII, of letters, and now and then of any bytes from 0x80 (three-byte
+                // characters and unassigned bytes among them).
+                const int run = static_cast<int>(random() % 40);
+                const unsigned kind = random() % (round % 2 ? 3 : 2);
+                for (int i = 0; i < run; ++i)
+                    text += kind == 0   ? static_cast<char>(random() % 128)
+                            : kind == 1 ? letters[random() % letters.size()]
+                                        : static_cast<char>(0x80 + random() % 128);
+                if (random() % otherOneIn == 0) text += static_cast<char>(random() % 256);
+            }
+            for (char c : text) {
+                expected += alone[static_cast<std::uint8_t>(c)];
+                expectedReplaced += aloneReplaced[static_cast<std::uint8_t>(c)];
+            }
+            // Forth in blocks of up to 100 bytes, and back again in other blocks, characters cut.
+            UnicodeConversion forth(from, TextEncoding::Utf8), back(TextEncoding::Utf8, from);
+            std::string utf8, again, pending;
+            for (std::size_t at = 0; at < text.size();) {
+                const std::size_t n = std::min<std::size_t>(random() % 101, text.size() - at);
+                EXPECT_EQ(forth.Append(std::string_view(text).substr(at, n), false, utf8), n);
+                at += n;
+            }
+            forth.Append({}, true, utf8);
+            ASSERT_EQ(utf8, expected) << static_cast<int>(from) << " " << round;
+            ASSERT_EQ(forth.Replaced(), expectedReplaced);
+            for (std::size_t at = 0; at < utf8.size();) {
+                const std::size_t n = std::min<std::size_t>(random() % 101, utf8.size() - at);
+                pending.append(utf8, at, n);
+                at += n;
+                pending.erase(0, back.Append(pending, false, again));
+            }
+            back.Append(pending, true, again);
+            ASSERT_EQ(again, ConvertText(utf8, TextEncoding::Utf8, from));
         }
     }
 }
