@@ -1,44 +1,39 @@
 #include "tools/win/date_time.h"
 
 #include <new>
-#include <string>
-#include <string_view>
 
 #include "app/win/application.h"
 #include "document/undo_journal.h"
 #include "document/win/control_text_access.h"
-#include "encoding/chart_text.h"
 #include "tools/date_time_text.h"
 
 namespace {
 
 // The system's formats are the user's to set, and a short date format may be long ("dddd, d MMMM
 // yyyy" in a Russian locale), so the text is asked for at the size the system says it needs rather
-// than into a fixed buffer that such a format would overflow, leaving nothing to insert. It is asked
-// for in UTF-16 and taken into 1251, as every text of the program: the A functions would give it in
-// the system's code page, which on a system that is not Russian is not 1251.
+// than into a fixed buffer that such a format would overflow, leaving nothing to insert.
 template <typename Format>
 std::string FormattedText(Format format) {
     const int needed = format(nullptr, 0);
     if (needed <= 0) return {};
-    std::wstring text(static_cast<std::size_t>(needed), L'\0');
+    std::string text(static_cast<std::size_t>(needed), '\0');
     const int written = format(text.data(), needed);
     if (written <= 0) return {};
     text.resize(static_cast<std::size_t>(written - 1));  // the count includes the terminator
-    return AnsiFromUtf16(std::u16string_view(reinterpret_cast<const char16_t*>(text.data()), text.size()));
+    return text;
 }
 
 }  // namespace
 
 std::string LocaleDateText(const SYSTEMTIME& moment) {
-    return FormattedText([&moment](wchar_t* buffer, int size) {
-        return GetDateFormatW(LOCALE_USER_DEFAULT, 0, &moment, nullptr, buffer, size);
+    return FormattedText([&moment](char* buffer, int size) {
+        return GetDateFormatA(LOCALE_USER_DEFAULT, 0, &moment, nullptr, buffer, size);
     });
 }
 
 std::string LocaleTimeText(const SYSTEMTIME& moment) {
-    return FormattedText([&moment](wchar_t* buffer, int size) {
-        return GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &moment, nullptr, buffer, size);
+    return FormattedText([&moment](char* buffer, int size) {
+        return GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &moment, nullptr, buffer, size);
     });
 }
 
