@@ -60,7 +60,11 @@ void UpdateScrollBarsNow(Editor& e) {
     if (style & WS_HSCROLL) {
         // The bar holds int units; a line wider than that is shown in units of several pixels, and
         // the thumb at its end stands for the end of the line, not for the last whole unit.
+        // The range grows in steps of half the view: typing at the end of the widest line would
+        // otherwise change it at every key, and each change redraws the bar (a trip to the display).
+        const PixelX step = std::max<PixelX>(e.averageWidth, TextAreaWidth(e) / 2);
         PixelX range = e.edit.WidestLine() + 2 * kMargin + e.averageWidth;
+        range = (range + step - 1) / step * step;
         e.horizontalUnit = std::max<PixelX>(1, (range + kScrollUnits - 1) / kScrollUnits);
         SCROLLINFO info{};
         info.cbSize = sizeof info;
