@@ -4,23 +4,10 @@ namespace editor_control {
 
 namespace {
 
-// Setting a scroll bar with redraw draws it at once, which under Wine costs a trip to the display
-// (some 12 ms) per call; a run of replacements makes thousands. The bar is set quietly and its
-// strip of the frame repainted with the next paint.
-void SetScrollBar(Editor& e, int bar, const SCROLLINFO& info) {
-    SetScrollInfo(e.window, bar, &info, FALSE);
-    RECT client = ClientArea(e);
-    RECT strip = client;
-    if (bar == SB_VERT) {
-        strip.left = client.right;
-        strip.right = client.right + GetSystemMetrics(SM_CXVSCROLL) + 4;
-    } else {
-        strip.top = client.bottom;
-        strip.bottom = client.bottom + GetSystemMetrics(SM_CYHSCROLL) + 4;
-        strip.right += GetSystemMetrics(SM_CXVSCROLL) + 4;
-    }
-    RedrawWindow(e.window, &strip, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_NOCHILDREN);
-}
+// The bars are set once per burst of messages (from the posted refresh), so drawing the changed bar
+// at once is cheap; invalidating its strip of the frame instead cost more, because the frame's
+// repaint draws both bars and the border.
+void SetScrollBar(Editor& e, int bar, const SCROLLINFO& info) { SetScrollInfo(e.window, bar, &info, TRUE); }
 
 // The units a scroll bar is given at most: well inside int, so arithmetic on them cannot overflow.
 constexpr PixelX kScrollUnits = 0x3FFFFFFF;
