@@ -99,7 +99,8 @@ void RebuildStatusBar(bool shown) {
 
 INT_PTR RunOptionsDialog(HWND owner, OptionChoices& choices) {
     OptionChoices edited = choices;
-    INT_PTR result = DialogBoxParamA(ProgramInstance, MAKEINTRESOURCEA(IDD_OPTIONS), owner, OptionsDialogProc,
+    // A Unicode dialog, so its Cyrillic texts show as they are on a system of any code page.
+    INT_PTR result = DialogBoxParamW(ProgramInstance, MAKEINTRESOURCEW(IDD_OPTIONS), owner, OptionsDialogProc,
                                      reinterpret_cast<LPARAM>(&edited));
     if (result == IDOK) choices = edited;
     return result;

@@ -63,7 +63,9 @@ INT_PTR CALLBACK ConversionChooserProc(HWND dialog, UINT message, WPARAM wParam,
 }  // namespace
 
 INT_PTR ShowConversionChooser(HWND owner) {
-    return DialogBoxParamA(ProgramInstance, MAKEINTRESOURCEA(IDD_CONVERSION_CHOOSER), owner, ConversionChooserProc, 0);
+    // A Unicode dialog: an ANSI one would take the template's Cyrillic texts through the system's
+    // code page, and a 1252 system would show them as question marks.
+    return DialogBoxParamW(ProgramInstance, MAKEINTRESOURCEW(IDD_CONVERSION_CHOOSER), owner, ConversionChooserProc, 0);
 }
 
 void RunConversionChooser() {

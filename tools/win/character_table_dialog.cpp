@@ -91,5 +91,7 @@ INT_PTR CALLBACK CharacterTableProc(HWND dialog, UINT message, WPARAM wParam, LP
 }  // namespace
 
 void ShowCharacterTable() {
-    DialogBoxParamA(ProgramInstance, MAKEINTRESOURCEA(IDD_CHARACTER_TABLE), MainWindow, CharacterTableProc, 0);
+    // A Unicode dialog, so its texts show in Cyrillic on a system of any code page; the table itself
+    // is the program's own ANSI control and keeps its bytes.
+    DialogBoxParamW(ProgramInstance, MAKEINTRESOURCEW(IDD_CHARACTER_TABLE), MainWindow, CharacterTableProc, 0);
 }

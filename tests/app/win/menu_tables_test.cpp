@@ -209,7 +209,8 @@ TEST_F(MenuTables, TypedMnemonicRunsTheCommandOfTheOpenMenuOnly) {
     CommandRecorder recorder(window);
 
     auto type = [&](char character, HMENU menu) {
-        return SendMessageA(window, WM_MENUCHAR, MAKEWPARAM(static_cast<unsigned char>(character), MF_POPUP),
+        // The key arrives as the character it stands for, as on a system of any code page.
+        return SendMessageW(window, WM_MENUCHAR, MAKEWPARAM(ShownCharacter(character), MF_POPUP),
                             reinterpret_cast<LPARAM>(menu));
     };
     // Digits select the recent files under any layout; the Latin mnemonics ignore case.

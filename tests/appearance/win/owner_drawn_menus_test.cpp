@@ -12,6 +12,7 @@
 #include "app/win/application.h"
 #include "app/win/menu_tables.h"
 #include "app/win/registry_settings.h"
+#include "app/win/shown_text.h"
 #include "appearance/win/owner_drawn_menus.h"
 #include "resources/resource.h"
 #include "support/win/app_harness.h"
@@ -229,7 +230,8 @@ TEST_F(OwnerDrawnMenus, ItemsMeasureTheirTextPlusThePictureColumnAndAtLeastTheSy
         HDC screen = GetDC(nullptr);
         HGDIOBJ previous = SelectObject(screen, MenuFont);
         RECT measured{};
-        DrawTextA(screen, text, -1, &measured, DT_CALCRECT | DT_SINGLELINE);
+        // Measured as the menu shows the text, through the W function, whatever the system code page.
+        DrawTextW(screen, WideText(text).c_str(), -1, &measured, DT_CALCRECT | DT_SINGLELINE);
         SelectObject(screen, previous);
         ReleaseDC(nullptr, screen);
         return static_cast<UINT>(measured.right - measured.left + 18);

@@ -126,9 +126,7 @@ TEST_F(ConversionChooserTest, ConvertsTheChosenPairIgnoringTheViewAndRemembersIt
     LRESULT offeredSource = -1, offeredTarget = -1;
     std::string names[5];
     RunChooser([&](HWND dialog) {
-        char text[64] = {};
-        GetWindowTextA(dialog, text, sizeof text);
-        caption = text;
+        caption = WindowText(dialog);
         HWND source = GetDlgItem(dialog, IDC_SOURCE_CODE_PAGE);
         HWND target = GetDlgItem(dialog, IDC_TARGET_CODE_PAGE);
         offeredSource = SendMessageA(source, LB_GETCURSEL, 0, 0);

@@ -31,12 +31,21 @@ void PumpMessages(DWORD milliseconds) {
 }
 
 std::string WindowText(HWND window) {
-    // A Unicode window's text is read as the program shows it, whatever the system's code page.
-    if (IsWindowUnicode(window)) return ShownText(window);
-    std::string text(static_cast<size_t>(GetWindowTextLengthA(window)) + 1, '\0');
-    text.resize(static_cast<size_t>(GetWindowTextA(window, text.data(), static_cast<int>(text.size()))));
-    return text;
+    // The program's text control holds bytes, which it draws in the view code page: they are read as
+    // they are, through the A function, as the program itself reads them from its ANSI window.
+    char className[16] = {};
+    GetClassNameA(window, className, sizeof className);
+    if (lstrcmpiA(className, "RICHEDIT") == 0) {
+        std::string text(static_cast<size_t>(GetWindowTextLengthA(window)) + 1, '\0');
+        text.resize(static_cast<size_t>(GetWindowTextA(window, text.data(), static_cast<int>(text.size()))));
+        return text;
+    }
+    // Any other window's text is read as it shows, through the W function and the 1251 chart, whatever
+    // the system's code page (through an A function a 1252 system gives '?' for every Cyrillic letter).
+    return ShownText(window);
 }
+
+wchar_t ShownCharacter(char byte) { return WideText(std::string_view(&byte, 1)).front(); }
 
 std::string StatusBarPart(int part) {
     if (!StatusBar) return "<no status bar>";

@@ -15,8 +15,12 @@ HWND StartTestApplication(const char* commandLine = "vemko.exe", int showCommand
 void CloseTestApplication();
 // Dispatches everything queued (and anything arriving) for about the given time.
 void PumpMessages(DWORD milliseconds = 30);
-// The window text of a window as bytes.
+// The text of a window as the program shows it, in 1251 bytes, on a system of any code page; of the
+// program's text control (class "RICHEDIT"), its bytes as they are.
 std::string WindowText(HWND window);
+// The character a 1251 byte stands for, as the system hands it to a Unicode window (a typed key,
+// WM_CHAR or WM_MENUCHAR).
+wchar_t ShownCharacter(char byte);
 // The text of a part of the program's status bar, as it shows.
 std::string StatusBarPart(int part);
 // The entries of a combo box, in list order.

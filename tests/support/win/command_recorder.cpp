@@ -6,12 +6,20 @@ CommandRecorder* active = nullptr;
 
 CommandRecorder::CommandRecorder(HWND window, Options options) : window_(window), options_(options) {
     active = this;
-    previous_ = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CommandRecorder::Procedure)));
+    // A Unicode window stays one: through an ANSI procedure the characters it is sent (WM_CHAR,
+    // WM_MENUCHAR) would pass through the system's code page and a 1252 system would lose Cyrillic.
+    unicode_ = IsWindowUnicode(window) != FALSE;
+    const auto procedure = reinterpret_cast<LONG_PTR>(&CommandRecorder::Procedure);
+    previous_ = reinterpret_cast<WNDPROC>(unicode_ ? SetWindowLongPtrW(window, GWLP_WNDPROC, procedure)
+                                                   : SetWindowLongPtrA(window, GWLP_WNDPROC, procedure));
 }
 
 CommandRecorder::~CommandRecorder() {
-    if (IsWindow(window_)) SetWindowLongPtrA(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous_));
+    if (IsWindow(window_)) {
+        const auto previous = reinterpret_cast<LONG_PTR>(previous_);
+        if (unicode_) SetWindowLongPtrW(window_, GWLP_WNDPROC, previous);
+        else SetWindowLongPtrA(window_, GWLP_WNDPROC, previous);
+    }
     active = nullptr;
 }
 
@@ -44,5 +52,6 @@ LRESULT CALLBACK CommandRecorder::Procedure(HWND window, UINT message, WPARAM wP
         if (self->options_.holdMenuInitialisation) return 0;
         break;
     }
+    if (self->unicode_) return CallWindowProcW(self->previous_, window, message, wParam, lParam);
     return CallWindowProcA(self->previous_, window, message, wParam, lParam);
 }

@@ -34,6 +34,7 @@ private:
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     HWND window_;
     WNDPROC previous_;
+    bool unicode_ = false;
     Options options_;
     std::vector<RecordedCommand> seen_;
 };

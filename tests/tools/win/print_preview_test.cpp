@@ -24,11 +24,7 @@ std::string Lines(int count) { return NumberedLines(count, "Строка"_ui); }
 
 void Command(UINT id) { SendMessageA(MainWindow, WM_COMMAND, id, 0); }
 
-std::string TextOf(HWND window) {
-    char text[512] = {};
-    GetWindowTextA(window, text, sizeof text);
-    return text;
-}
+std::string TextOf(HWND window) { return WindowText(window); }
 
 // Presses a button of the preview and lets the picture repaint.
 void Press(HWND dialog, int id) {
