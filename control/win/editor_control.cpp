@@ -99,14 +99,14 @@ LRESULT HandleMessage(Editor& e, UINT message, WPARAM wParam, LPARAM lParam) {
         return n == 0 ? SEL_EMPTY : (SEL_TEXT | (n > 1 ? SEL_MULTICHAR : 0));
     }
     case EM_GETSELTEXT:
-        return CopyOut(e.text.Range(e.edit.SelectionStart(), e.edit.SelectionEnd()), reinterpret_cast<char*>(lParam));
+        return CopyOut(e, e.edit.SelectionStart(), e.edit.SelectionEnd(), reinterpret_cast<char*>(lParam));
     case EM_GETTEXTRANGE: {
         auto* range = reinterpret_cast<TEXTRANGEA*>(lParam);
         if (!range || !range->lpstrText) return 0;
         std::size_t first = ClampPosition(e, std::max<LONG>(0, range->chrg.cpMin));
         std::size_t last = ClampPosition(e, range->chrg.cpMax);
         if (last < first) last = first;
-        return CopyOut(e.text.Range(first, last), range->lpstrText);
+        return CopyOut(e, first, last, range->lpstrText);
     }
     case EM_REPLACESEL: {
         const char* bytes = reinterpret_cast<const char*>(lParam);

@@ -180,11 +180,11 @@ LRESULT StreamOut(Editor& e, WPARAM format, EDITSTREAM* stream) {
 }
 
 // The caller's buffer holds the bytes and a terminator, as with the system's control.
-LRESULT CopyOut(std::string_view bytes, char* out) {
+LRESULT CopyOut(const Editor& e, std::size_t first, std::size_t last, char* out) {
     if (!out) return 0;
-    std::memcpy(out, bytes.data(), bytes.size());
-    out[bytes.size()] = '\0';
-    return static_cast<LRESULT>(bytes.size());
+    e.text.CopyRange(first, last, out);
+    out[last - first] = '\0';
+    return static_cast<LRESULT>(last - first);
 }
 
 LRESULT OnGetText(Editor& e, WPARAM size, char* out) {

@@ -171,7 +171,9 @@ void OnHorizontalWheel(Editor& e, int delta);
 void OnMouseWheel(Editor& e, int delta, WORD keys);
 LRESULT StreamIn(Editor& e, WPARAM format, EDITSTREAM* stream);
 LRESULT StreamOut(Editor& e, WPARAM format, EDITSTREAM* stream);
-LRESULT CopyOut(std::string_view bytes, char* out);
+// The bytes [first, last) into out, terminated, straight from the text: a big selection is not
+// copied on the way.
+LRESULT CopyOut(const Editor& e, std::size_t first, std::size_t last, char* out);
 LRESULT OnGetText(Editor& e, WPARAM size, char* out);
 LRESULT OnSetText(Editor& e, const char* text);
 void SetSelectionFromMessage(Editor& e, LONG first, LONG last);
