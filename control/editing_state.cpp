@@ -86,16 +86,18 @@ void EditingState::MoveCaretTo(std::size_t position, bool extend, bool atLineEnd
     Select(extend ? anchor_ : position, position, atLineEnd);
 }
 
-bool EditingState::MoveVertically(long lines, bool extend) {
+// A page is a line in a view of one or two rows, so the page keys say so themselves: past the
+// first or last line they go to the start or end of the text where the line keys stop.
+bool EditingState::MoveVertically(long lines, bool extend, bool byPage) {
     std::size_t line = CaretLine();
     std::int64_t x = desiredX_ >= 0 ? desiredX_ : layout_.XOfPosition(line, caret_);
     long target = static_cast<long>(line) + lines;
     Place place;
     if (target < 0) {
-        if (lines == -1) return false;
-        place.position = 0;  // a page up from the first page goes to the start
+        if (!byPage) return false;
+        place.position = 0;
     } else if (layout_.DisplayLineStart(static_cast<std::size_t>(target)) == kNone) {
-        if (lines == 1) return false;
+        if (!byPage) return false;
         place.position = text_.Length();
     } else {
         place = PlaceOnLine(static_cast<std::size_t>(target), x);
@@ -112,7 +114,7 @@ bool EditingState::MovePage(long direction, bool extend) {
     long top = static_cast<long>(topLine_) + page;
     std::size_t line = CaretLine();
     std::size_t caretRow = line - std::min(line, topLine_);
-    MoveVertically(page, extend);
+    MoveVertically(page, extend, true);
     ScrollCaretIntoView();
     std::size_t newTop = static_cast<std::size_t>(std::max(0L, top));
     line = CaretLine();

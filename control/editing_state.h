@@ -176,7 +176,7 @@ public:
 
 private:
     bool EndsUpperPartInsideWord(std::size_t displayLine, std::size_t position);
-    bool MoveVertically(long lines, bool extend);
+    bool MoveVertically(long lines, bool extend, bool byPage = false);
     bool MovePage(long direction, bool extend);
     void MoveCaretTo(std::size_t position, bool extend, bool atLineEnd = false);
 

@@ -266,18 +266,20 @@ TEST(EditingState, PageDownThenPageUpKeepsTheCaretsRowAndPlace) {
     std::mt19937 random(11);
     std::string text;
     for (int i = 0; i < 200; ++i) text += "line " + std::to_string(i) + (i % 7 == 0 ? " with more words on it" : "") + "\r\n";
-    for (int wrap : {0, 70}) {
+    for (int wrap : {0, 70})
+    for (std::size_t rows : {1, 2, 3, 12}) {
         Editing e(text, random);
         CharWidths widths;
         widths.fill(10);
         e.layout.SetWidths(widths, 40);
         e.layout.SetWrapWidth(wrap);
-        e.edit.SetViewSize(12, wrap ? wrap : 400, 10);
+        e.edit.SetViewSize(rows, wrap ? wrap : 400, 10);
+        std::size_t page = static_cast<std::size_t>(e.edit.PageLines());
         std::size_t lines = e.layout.DisplayLineCount();
         for (int trial = 0; trial < 200; ++trial) {
             e.edit.ScrollTo(random() % lines, 0);
             std::size_t top = e.edit.TopLine();
-            std::size_t line = top + random() % 12;
+            std::size_t line = top + random() % rows;
             line = std::min(line, lines - 1);
             std::size_t start = e.layout.DisplayLineStart(line);
             std::size_t end = e.layout.DisplayLineEnd(line);
@@ -285,28 +287,31 @@ TEST(EditingState, PageDownThenPageUpKeepsTheCaretsRowAndPlace) {
             e.edit.Select(p, p);
             p = e.edit.Caret();
             std::size_t row = e.edit.CaretLine() - top;
-            ASSERT_LT(row, 12u);
+            ASSERT_LT(row, rows);
             e.edit.Move(Motion::PageDown, false);
             std::size_t newRow = e.edit.CaretLine() - e.edit.TopLine();
-            EXPECT_LT(newRow, 12u) << "the caret stays in view";
-            if (e.edit.TopLine() == top + 11 && e.edit.CaretLine() + 1 < lines) {
-                EXPECT_EQ(newRow, row) << "wrap " << wrap << " top " << top << " at " << p;
+            EXPECT_LT(newRow, rows) << "the caret stays in view";
+            if (e.edit.TopLine() == top + page && e.edit.CaretLine() + 1 < lines) {
+                EXPECT_EQ(newRow, row) << "wrap " << wrap << " rows " << rows << " top " << top << " at " << p;
                 e.edit.Move(Motion::PageUp, false);
                 EXPECT_EQ(e.edit.TopLine(), top);
-                EXPECT_EQ(e.edit.Caret(), p) << "wrap " << wrap << " top " << top;
+                EXPECT_EQ(e.edit.Caret(), p) << "wrap " << wrap << " rows " << rows << " top " << top;
             } else {
                 // Near the end the view stops and the caret goes on, at most to the text's end.
                 EXPECT_EQ(e.edit.TopLine(), e.edit.ClampTopLine(lines));
             }
         }
-        // From the first page, Page Up goes to the start; from the last, Page Down to the end.
+        // Past the first line Page Up goes to the start, past the last Page Down to the end, in a
+        // view of any height, and a selection collapses.
         e.edit.ScrollTo(0, 0);
-        e.edit.Select(3, 3);
-        e.edit.Move(Motion::PageUp, false);
-        EXPECT_EQ(e.edit.Caret(), 0u);
-        e.edit.Select(text.size() - 4, text.size() - 4);
-        e.edit.Move(Motion::PageDown, false);
-        EXPECT_EQ(e.edit.Caret(), text.size());
+        e.edit.Select(5, 3);
+        EXPECT_TRUE(e.edit.Move(Motion::PageUp, false));
+        EXPECT_EQ(e.edit.Caret(), 0u) << "rows " << rows;
+        EXPECT_FALSE(e.edit.HasSelection()) << "rows " << rows;
+        e.edit.Select(text.size() - 4, text.size());
+        EXPECT_TRUE(e.edit.Move(Motion::PageDown, false));
+        EXPECT_EQ(e.edit.Caret(), text.size()) << "rows " << rows;
+        EXPECT_FALSE(e.edit.HasSelection()) << "rows " << rows;
     }
 }
 
