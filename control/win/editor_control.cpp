@@ -1,37 +1,62 @@
 #include "control/win/editor_state.h"
 
+#include <optional>
+
 namespace editor_control {
 
 namespace {
 
-LRESULT HandleMessage(Editor& e, UINT message, WPARAM wParam, LPARAM lParam) {
+// A handler for each family of messages; each gives nothing for a message not of its family.
+using Handled = std::optional<LRESULT>;
+
+void OnFocus(Editor& e, bool focused) {
+    e.focused = focused;
+    e.selectionShownForNow = -1;
+    if (focused) MakeCaret(e);
+    else DestroyCaret();
+    InvalidateSelection(e);
+    Notify(e, focused ? EN_SETFOCUS : EN_KILLFOCUS, 0xFFFFFFFF);
+}
+
+void OnSetRedraw(Editor& e, bool redraw) {
+    e.redraw = redraw;
+    if (!redraw) return;
+    e.edit.ClampView();
+    UpdateScrollBars(e);
+    PlaceCaret(e);
+}
+
+Handled WindowMessage(Editor& e, UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
     case WM_PAINT: OnPaint(e); return 0;
     case WM_ERASEBKGND: return 1;
-    case WM_SIZE: OnSize(e); return 0;
+    case WM_SIZE:
     case WM_STYLECHANGED: OnSize(e); return 0;
-    case WM_SETFOCUS:
-        e.focused = true;
-        e.selectionShownForNow = -1;
-        MakeCaret(e);
-        InvalidateSelection(e);
-        Notify(e, EN_SETFOCUS, 0xFFFFFFFF);
-        return 0;
-    case WM_KILLFOCUS:
-        e.focused = false;
-        e.selectionShownForNow = -1;
-        DestroyCaret();
-        InvalidateSelection(e);
-        Notify(e, EN_KILLFOCUS, 0xFFFFFFFF);
-        return 0;
+    case WM_SETFOCUS: OnFocus(e, true); return 0;
+    case WM_KILLFOCUS: OnFocus(e, false); return 0;
     case WM_GETDLGCODE: {
         LRESULT code = DLGC_WANTCHARS | DLGC_WANTARROWS | DLGC_HASSETSEL;
         if (Style(e) & ES_WANTRETURN) code |= DLGC_WANTALLKEYS;
         return code;
     }
-    case WM_KEYDOWN:
-        if (OnKeyDown(e, wParam)) return 0;
-        break;
+    case WM_SETFONT: OnSetFont(e, reinterpret_cast<HFONT>(wParam)); return 0;
+    case WM_GETFONT: return reinterpret_cast<LRESULT>(e.font.get());
+    case WM_SETREDRAW: OnSetRedraw(e, wParam != 0); return 0;
+    case kRefreshMessage:
+        e.refreshPosted = false;
+        if (e.scrollBarsPending) UpdateScrollBarsNow(e);
+        if (e.caretPending) PlaceCaretNow(e);
+        return 0;
+    default: return std::nullopt;
+    }
+}
+
+// Keys, characters, the mouse, the scroll bars and the wheel. WM_KEYDOWN of a key the control does
+// not use goes on to the default procedure.
+Handled InputMessage(Editor& e, UINT message, WPARAM wParam, LPARAM lParam) {
+    int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
+    switch (message) {
+    case WM_KEYDOWN: return OnKeyDown(e, wParam) ? Handled(0) : std::nullopt;
     case WM_CHAR: OnChar(e, wParam); return 0;
     case WM_UNICHAR:
         if (wParam == UNICODE_NOCHAR) return TRUE;
@@ -40,10 +65,10 @@ LRESULT HandleMessage(Editor& e, UINT message, WPARAM wParam, LPARAM lParam) {
             if (byte) OnChar(e, *byte);
         }
         return 0;
-    case WM_LBUTTONDOWN: OnLeftButtonDown(e, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), false); return 0;
-    case WM_LBUTTONDBLCLK: OnLeftButtonDown(e, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), true); return 0;
-    case WM_MOUSEMOVE: OnMouseMove(e, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); return 0;
-    case WM_LBUTTONUP: OnLeftButtonUp(e, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); return 0;
+    case WM_LBUTTONDOWN: OnLeftButtonDown(e, x, y, false); return 0;
+    case WM_LBUTTONDBLCLK: OnLeftButtonDown(e, x, y, true); return 0;
+    case WM_MOUSEMOVE: OnMouseMove(e, x, y); return 0;
+    case WM_LBUTTONUP: OnLeftButtonUp(e, x, y); return 0;
     case WM_CAPTURECHANGED: EndMouse(e); return 0;
     case WM_TIMER:
         if (wParam == kAutoScrollTimer) OnAutoScrollTimer(e);
@@ -52,17 +77,13 @@ LRESULT HandleMessage(Editor& e, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_HSCROLL: OnHorizontalScroll(e, LOWORD(wParam)); return 0;
     case WM_MOUSEWHEEL: OnMouseWheel(e, GET_WHEEL_DELTA_WPARAM(wParam), GET_KEYSTATE_WPARAM(wParam)); return 0;
     case WM_MOUSEHWHEEL: OnHorizontalWheel(e, GET_WHEEL_DELTA_WPARAM(wParam)); return 0;
-    case WM_SETFONT: OnSetFont(e, reinterpret_cast<HFONT>(wParam)); return 0;
-    case WM_GETFONT: return reinterpret_cast<LRESULT>(e.font.get());
-    case WM_SETREDRAW:
-        e.redraw = wParam != 0;
-        if (e.redraw) {
-            e.edit.ClampView();
-            UpdateScrollBars(e);
-            PlaceCaret(e);
-        }
-        return 0;
+    default: return std::nullopt;
+    }
+}
 
+// The text as a whole: reading, replacing, streams, undo and the modified flag.
+Handled TextMessage(Editor& e, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
     case WM_GETTEXTLENGTH: return static_cast<LRESULT>(e.text.Length());
     case WM_GETTEXT: return OnGetText(e, wParam, reinterpret_cast<char*>(lParam));
     case WM_SETTEXT: return OnSetText(e, reinterpret_cast<const char*>(lParam));
@@ -78,13 +99,38 @@ LRESULT HandleMessage(Editor& e, UINT message, WPARAM wParam, LPARAM lParam) {
     case EM_EMPTYUNDOBUFFER: e.text.EmptyUndoBuffer(); return 0;
     case EM_GETMODIFY: return e.text.Modified();
     case EM_SETMODIFY: e.text.SetModified(wParam != 0); return 0;
-
-    case EM_GETSEL: {
-        DWORD first = static_cast<DWORD>(e.edit.SelectionStart()), last = static_cast<DWORD>(e.edit.SelectionEnd());
-        if (wParam) *reinterpret_cast<DWORD*>(wParam) = first;
-        if (lParam) *reinterpret_cast<DWORD*>(lParam) = last;
-        return MAKELRESULT(std::min<DWORD>(first, 0xFFFF), std::min<DWORD>(last, 0xFFFF));
+    case EM_REPLACESEL: {
+        const char* bytes = reinterpret_cast<const char*>(lParam);
+        ReplaceSelection(e, bytes ? std::string_view(bytes) : std::string_view(), wParam != 0);
+        return 0;
     }
+    case EM_STREAMIN: return StreamIn(e, wParam, reinterpret_cast<EDITSTREAM*>(lParam));
+    case EM_STREAMOUT: return StreamOut(e, wParam, reinterpret_cast<EDITSTREAM*>(lParam));
+    case EM_EXPECTSTREAMSIZE: e.expectedStreamSize = static_cast<std::size_t>(lParam); return 0;
+    case EM_TAKETEXTFROM: return TakeTextFrom(e, reinterpret_cast<HWND>(wParam));
+    case EM_MAPBYTES: return MapSelectedBytes(e, reinterpret_cast<const std::uint8_t*>(lParam));
+    default: return std::nullopt;
+    }
+}
+
+LRESULT OnGetSel(Editor& e, DWORD* first, DWORD* last) {
+    DWORD start = static_cast<DWORD>(e.edit.SelectionStart()), end = static_cast<DWORD>(e.edit.SelectionEnd());
+    if (first) *first = start;
+    if (last) *last = end;
+    return MAKELRESULT(std::min<DWORD>(start, 0xFFFF), std::min<DWORD>(end, 0xFFFF));
+}
+
+LRESULT OnGetTextRange(Editor& e, TEXTRANGEA* range) {
+    if (!range || !range->lpstrText) return 0;
+    std::size_t first = ClampPosition(e, std::max<LONG>(0, range->chrg.cpMin));
+    std::size_t last = ClampPosition(e, range->chrg.cpMax);
+    if (last < first) last = first;
+    return CopyOut(e, first, last, range->lpstrText);
+}
+
+Handled SelectionMessage(Editor& e, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case EM_GETSEL: return OnGetSel(e, reinterpret_cast<DWORD*>(wParam), reinterpret_cast<DWORD*>(lParam));
     case EM_SETSEL: SetSelectionFromMessage(e, static_cast<LONG>(wParam), static_cast<LONG>(lParam)); return 0;
     case EM_EXGETSEL:
         if (auto* range = reinterpret_cast<CHARRANGE*>(lParam))
@@ -100,79 +146,8 @@ LRESULT HandleMessage(Editor& e, UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case EM_GETSELTEXT:
         return CopyOut(e, e.edit.SelectionStart(), e.edit.SelectionEnd(), reinterpret_cast<char*>(lParam));
-    case EM_GETTEXTRANGE: {
-        auto* range = reinterpret_cast<TEXTRANGEA*>(lParam);
-        if (!range || !range->lpstrText) return 0;
-        std::size_t first = ClampPosition(e, std::max<LONG>(0, range->chrg.cpMin));
-        std::size_t last = ClampPosition(e, range->chrg.cpMax);
-        if (last < first) last = first;
-        return CopyOut(e, first, last, range->lpstrText);
-    }
-    case EM_REPLACESEL: {
-        const char* bytes = reinterpret_cast<const char*>(lParam);
-        ReplaceSelection(e, bytes ? std::string_view(bytes) : std::string_view(), wParam != 0);
-        return 0;
-    }
-    case EM_STREAMIN: return StreamIn(e, wParam, reinterpret_cast<EDITSTREAM*>(lParam));
-    case EM_STREAMOUT: return StreamOut(e, wParam, reinterpret_cast<EDITSTREAM*>(lParam));
-
-    case EM_GETLINECOUNT: return static_cast<LRESULT>(e.layout.DisplayLineCount());
-    case EM_LINEINDEX: return OnLineIndex(e, wParam);
-    case EM_LINELENGTH: return OnLineLength(e, wParam);
-    case EM_EXLINEFROMCHAR:
-        return static_cast<LRESULT>(e.layout.DisplayLineFromPosition(
-            static_cast<LONG>(lParam) < 0 ? e.edit.SelectionStart() : ClampPosition(e, static_cast<LONG>(lParam))));
-    case EM_LINEFROMCHAR:
-        return static_cast<LRESULT>(e.layout.DisplayLineFromPosition(
-            static_cast<LONG>(wParam) < 0 ? e.edit.SelectionStart() : ClampPosition(e, static_cast<LONG>(wParam))));
-    case EM_GETLINE: {
-        char* out = reinterpret_cast<char*>(lParam);
-        std::size_t start = e.layout.DisplayLineStart(wParam);
-        if (!out || start == kNone) return 0;
-        WORD room = *reinterpret_cast<WORD*>(out);
-        std::string bytes = e.text.Range(start, e.layout.DisplayLineEnd(wParam));
-        std::size_t count = std::min<std::size_t>(bytes.size(), room);
-        std::memcpy(out, bytes.data(), count);
-        return static_cast<LRESULT>(count);
-    }
-    case EM_GETFIRSTVISIBLELINE: return static_cast<LRESULT>(e.edit.TopLine());
-    case EM_LINESCROLL: {
-        long top = static_cast<long>(e.edit.TopLine()) + static_cast<LONG>(lParam);
-        std::int64_t x = e.edit.ScrollX() + std::int64_t{static_cast<LONG>(wParam)} * e.averageWidth;
-        ScrollTo(e, static_cast<std::size_t>(std::max(0L, top)), x);
-        return TRUE;
-    }
+    case EM_GETTEXTRANGE: return OnGetTextRange(e, reinterpret_cast<TEXTRANGEA*>(lParam));
     case EM_SCROLLCARET: ScrollCaretIntoView(e); return 0;
-    case EM_POSFROMCHAR: {
-        // The first rich-edit form: wParam points to the POINTL to fill, lParam is the position.
-        auto* point = reinterpret_cast<POINTL*>(wParam);
-        if (!point) return 0;
-        std::size_t p = ClampPosition(e, static_cast<LONG>(lParam));
-        std::size_t line = e.layout.DisplayLineFromPosition(p);
-        point->x = ClientX(e, e.layout.XOfPosition(line, p));
-        point->y = static_cast<LONG>((static_cast<long>(line) - static_cast<long>(e.edit.TopLine())) * e.lineHeight);
-        return 0;
-    }
-    case EM_CHARFROMPOS: {
-        auto* point = reinterpret_cast<POINTL*>(lParam);
-        return point ? static_cast<LRESULT>(PlaceAtPoint(e, point->x, point->y).position) : -1;
-    }
-    case EM_GETRECT:
-        if (auto* rect = reinterpret_cast<RECT*>(lParam)) {
-            *rect = ClientArea(e);
-            rect->left += kMargin;
-            rect->right -= kMargin;
-        }
-        return 0;
-
-    case EM_FINDTEXT: return OnFindText(e, wParam, reinterpret_cast<FINDTEXTA*>(lParam), nullptr);
-    case EM_FINDTEXTEX: {
-        auto* find = reinterpret_cast<FINDTEXTEXA*>(lParam);
-        if (!find) return -1;
-        FINDTEXTA plain{find->chrg, find->lpstrText};
-        return OnFindText(e, wParam, &plain, &find->chrgText);
-    }
-    case EM_FINDWORDBREAK: return OnFindWordBreak(e, wParam, lParam);
     case EM_HIDESELECTION: {
         // lParam 0 is for the moment (a dialog that has taken the focus shows the match); only a
         // non-zero lParam changes how the control shows its selection unfocused from now on.
@@ -187,6 +162,87 @@ LRESULT HandleMessage(Editor& e, UINT message, WPARAM wParam, LPARAM lParam) {
         if (SelectionShown(e) != wasShown) InvalidateSelection(e);
         return 0;
     }
+    default: return std::nullopt;
+    }
+}
+
+LRESULT OnGetLine(Editor& e, std::size_t line, char* out) {
+    std::size_t start = e.layout.DisplayLineStart(line);
+    if (!out || start == kNone) return 0;
+    WORD room = *reinterpret_cast<WORD*>(out);
+    std::string bytes = e.text.Range(start, e.layout.DisplayLineEnd(line));
+    std::size_t count = std::min<std::size_t>(bytes.size(), room);
+    std::memcpy(out, bytes.data(), count);
+    return static_cast<LRESULT>(count);
+}
+
+// The first rich-edit form: the point to fill, and the position.
+LRESULT OnPosFromChar(Editor& e, POINTL* point, LONG position) {
+    if (!point) return 0;
+    std::size_t p = ClampPosition(e, position);
+    std::size_t line = e.layout.DisplayLineFromPosition(p);
+    point->x = ClientX(e, e.layout.XOfPosition(line, p));
+    point->y = static_cast<LONG>((static_cast<long>(line) - static_cast<long>(e.edit.TopLine())) * e.lineHeight);
+    return 0;
+}
+
+LRESULT LineOfPosition(Editor& e, LONG position) {
+    return static_cast<LRESULT>(
+        e.layout.DisplayLineFromPosition(position < 0 ? e.edit.SelectionStart() : ClampPosition(e, position)));
+}
+
+// Display lines, points and the view's scroll.
+Handled LineMessage(Editor& e, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case EM_GETLINECOUNT: return static_cast<LRESULT>(e.layout.DisplayLineCount());
+    case EM_LINEINDEX: return OnLineIndex(e, wParam);
+    case EM_LINELENGTH: return OnLineLength(e, wParam);
+    case EM_EXLINEFROMCHAR: return LineOfPosition(e, static_cast<LONG>(lParam));
+    case EM_LINEFROMCHAR: return LineOfPosition(e, static_cast<LONG>(wParam));
+    case EM_GETLINE: return OnGetLine(e, wParam, reinterpret_cast<char*>(lParam));
+    case EM_GETFIRSTVISIBLELINE: return static_cast<LRESULT>(e.edit.TopLine());
+    case EM_LINESCROLL: {
+        long top = static_cast<long>(e.edit.TopLine()) + static_cast<LONG>(lParam);
+        std::int64_t x = e.edit.ScrollX() + std::int64_t{static_cast<LONG>(wParam)} * e.averageWidth;
+        ScrollTo(e, static_cast<std::size_t>(std::max(0L, top)), x);
+        return TRUE;
+    }
+    case EM_POSFROMCHAR: return OnPosFromChar(e, reinterpret_cast<POINTL*>(wParam), static_cast<LONG>(lParam));
+    case EM_CHARFROMPOS: {
+        auto* point = reinterpret_cast<POINTL*>(lParam);
+        return point ? static_cast<LRESULT>(PlaceAtPoint(e, point->x, point->y).position) : -1;
+    }
+    case EM_GETRECT:
+        if (auto* rect = reinterpret_cast<RECT*>(lParam)) {
+            *rect = ClientArea(e);
+            rect->left += kMargin;
+            rect->right -= kMargin;
+        }
+        return 0;
+    case EM_FORMATRANGE: return OnFormatRange(e, wParam, lParam);
+    case EM_DISPLAYBAND: return OnDisplayBand(e, lParam);
+    default: return std::nullopt;
+    }
+}
+
+LRESULT OnSetOleCallback(Editor& e, IRichEditOleCallback* callback) {
+    if (callback) callback->AddRef();
+    if (e.callback) e.callback->Release();
+    e.callback = callback;
+    return TRUE;
+}
+
+// Search, formats, the view code page, limits and the control's options.
+Handled SettingMessage(Editor& e, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case EM_FINDTEXT: return OnFindText(e, wParam, reinterpret_cast<FINDTEXTA*>(lParam), nullptr);
+    case EM_FINDTEXTEX: {
+        auto* find = reinterpret_cast<FINDTEXTEXA*>(lParam);
+        if (!find) return -1;
+        FINDTEXTA plain{find->chrg, find->lpstrText};
+        return OnFindText(e, wParam, &plain, &find->chrgText);
+    }
+    case EM_FINDWORDBREAK: return OnFindWordBreak(e, wParam, lParam);
     case EM_GETCHARFORMAT: return OnGetCharFormat(e, wParam, reinterpret_cast<CHARFORMATA*>(lParam));
     case EM_SETCHARFORMAT: return OnSetCharFormat(e, wParam, reinterpret_cast<const CHARFORMATA*>(lParam));
     case EM_SETBKGNDCOLOR: {
@@ -196,6 +252,12 @@ LRESULT HandleMessage(Editor& e, UINT message, WPARAM wParam, LPARAM lParam) {
         Invalidate(e);
         return static_cast<LRESULT>(previous);
     }
+    case EM_SETVIEWCODEPAGE: {
+        int previous = e.view;
+        SetViewCodePage(e, static_cast<int>(wParam));
+        return previous;
+    }
+    case EM_GETVIEWCODEPAGE: return e.view;
     case EM_EXLIMITTEXT: e.text.SetTextLimit(static_cast<std::size_t>(lParam)); return 0;
     case EM_LIMITTEXT: e.text.SetTextLimit(static_cast<std::size_t>(wParam)); return 0;
     case EM_GETLIMITTEXT: return static_cast<LRESULT>(e.text.TextLimit());
@@ -204,39 +266,19 @@ LRESULT HandleMessage(Editor& e, UINT message, WPARAM wParam, LPARAM lParam) {
         SetWindowLongPtrA(e.window, GWL_STYLE, wParam ? (style | ES_READONLY) : (style & ~ES_READONLY));
         return TRUE;
     }
-    case EM_SETOLECALLBACK: {
-        auto* callback = reinterpret_cast<IRichEditOleCallback*>(lParam);
-        if (callback) callback->AddRef();
-        if (e.callback) e.callback->Release();
-        e.callback = callback;
-        return TRUE;
-    }
+    case EM_SETOLECALLBACK: return OnSetOleCallback(e, reinterpret_cast<IRichEditOleCallback*>(lParam));
     case EM_GETOLEINTERFACE: return FALSE;
-    case EM_SETEVENTMASK: {
-        DWORD previous = e.eventMask;
-        e.eventMask = static_cast<DWORD>(lParam);
-        return previous;
-    }
+    case EM_SETEVENTMASK: return std::exchange(e.eventMask, static_cast<DWORD>(lParam));
     case EM_GETEVENTMASK: return e.eventMask;
     case EM_SETOPTIONS:
     case EM_GETOPTIONS: return 0;
-    case EM_FORMATRANGE: return OnFormatRange(e, wParam, lParam);
-    case EM_DISPLAYBAND: return OnDisplayBand(e, lParam);
-    case EM_SETVIEWCODEPAGE: {
-        int previous = e.view;
-        SetViewCodePage(e, static_cast<int>(wParam));
-        return previous;
+    default: return std::nullopt;
     }
-    case EM_GETVIEWCODEPAGE: return e.view;
-    case EM_EXPECTSTREAMSIZE: e.expectedStreamSize = static_cast<std::size_t>(lParam); return 0;
-    case EM_TAKETEXTFROM: return TakeTextFrom(e, reinterpret_cast<HWND>(wParam));
-    case EM_MAPBYTES: return MapSelectedBytes(e, reinterpret_cast<const std::uint8_t*>(lParam));
-    case kRefreshMessage:
-        e.refreshPosted = false;
-        if (e.scrollBarsPending) UpdateScrollBarsNow(e);
-        if (e.caretPending) PlaceCaretNow(e);
-        return 0;
-    default: break;
+}
+
+LRESULT HandleMessage(Editor& e, UINT message, WPARAM wParam, LPARAM lParam) {
+    for (auto handler : {WindowMessage, InputMessage, TextMessage, SelectionMessage, LineMessage, SettingMessage}) {
+        if (Handled result = handler(e, message, wParam, lParam)) return *result;
     }
     return DefWindowProcA(e.window, message, wParam, lParam);
 }
