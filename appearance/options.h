@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "encoding/transforms.h"
+
 struct OptionChoices {
     bool toolBar = true;             // "TL"
     bool statusBar = true;           // "ST"
@@ -25,9 +27,9 @@ struct IndentField {
     std::int32_t upper;
     std::int32_t missing;
 };
-inline constexpr IndentField kFirstLineIndent{"FI", 0, 80, 0};
-inline constexpr IndentField kLeftIndent{"LI", 0, 80, 0};
-inline constexpr IndentField kRightMargin{"RI", 10, 128, 80};
+inline constexpr IndentField kFirstLineIndent{"FI", 0, kLargestIndent, 0};
+inline constexpr IndentField kLeftIndent{"LI", 0, kLargestIndent, 0};
+inline constexpr IndentField kRightMargin{"RI", kSmallestRightMargin, kLargestRightMargin, 80};
 
 // The value the up-down starts at: the stored setting, or the field's missing value.
 std::int32_t StoredIndent(const IndentField& field);

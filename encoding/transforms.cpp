@@ -105,12 +105,22 @@ std::string RepairBareCr(std::string_view text) {
     return out;
 }
 
+namespace {
+
+std::int32_t ReadSettingInRange(std::string_view name, std::int32_t lower, std::int32_t upper, std::int32_t missing) {
+    const std::uint32_t value = ReadSettingDword(name, static_cast<std::uint32_t>(missing));
+    return value >= static_cast<std::uint32_t>(lower) && value <= static_cast<std::uint32_t>(upper)
+               ? static_cast<std::int32_t>(value) : missing;
+}
+
+}  // namespace
+
 ParagraphSettings ReadParagraphSettings() {
     ParagraphSettings settings;
     settings.ignoreLineBreaks = static_cast<std::int32_t>(ReadSettingDword("IG", 0));
-    settings.leftIndent = static_cast<std::int32_t>(ReadSettingDword("LI", 0));
-    settings.firstLineIndent = static_cast<std::int32_t>(ReadSettingDword("FI", 0));
-    settings.rightMargin = static_cast<std::int32_t>(ReadSettingDword("RI", 80));
+    settings.leftIndent = ReadSettingInRange("LI", 0, kLargestIndent, settings.leftIndent);
+    settings.firstLineIndent = ReadSettingInRange("FI", 0, kLargestIndent, settings.firstLineIndent);
+    settings.rightMargin = ReadSettingInRange("RI", kSmallestRightMargin, kLargestRightMargin, settings.rightMargin);
     return settings;
 }
 

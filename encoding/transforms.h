@@ -44,7 +44,14 @@ struct ParagraphSettings {
     std::int32_t rightMargin = 80;      // RI: the column at which lines end
 };
 
-// Read anew from the settings for every alignment command.
+// The ranges the options dialog offers for the indents and the right margin.
+inline constexpr std::int32_t kLargestIndent = 80;
+inline constexpr std::int32_t kSmallestRightMargin = 10;
+inline constexpr std::int32_t kLargestRightMargin = 128;
+
+// Read anew from the settings for every alignment command. A value outside its range (a setting
+// edited by hand) reads as the default, as the dialog would store it: a margin near 2^31 would ask
+// for gigabytes a line.
 ParagraphSettings ReadParagraphSettings();
 
 // Lays the words of `text` out again in lines of CR LF that end at the right margin. An empty range

@@ -228,6 +228,26 @@ TEST(Alignment, SettingsAreReadWithTheirDefaults) {
     EXPECT_EQ(stored.leftIndent, 3);
     EXPECT_EQ(stored.firstLineIndent, 5);
     EXPECT_EQ(stored.rightMargin, 60);
+    // Values the options dialog would not store read as the defaults, and text aligns by them.
+    const std::uint32_t outside[][2] = {{9, 81}, {129, 0xFFFFFFFF}, {0x7FFFFFF0, 0x7FFFFFF0}, {0xFFFFFFFF, 200}};
+    for (auto [margin, indent] : outside) {
+        WriteSettingDword("RI", margin);
+        WriteSettingDword("LI", indent);
+        WriteSettingDword("FI", indent);
+        ParagraphSettings odd = ReadParagraphSettings();
+        EXPECT_EQ(odd.leftIndent, 0) << margin;
+        EXPECT_EQ(odd.firstLineIndent, 0) << margin;
+        EXPECT_EQ(odd.rightMargin, 80) << margin;
+        const std::string text = "one two three four five six seven eight nine ten eleven twelve thirteen\r\n";
+        EXPECT_EQ(AlignParagraphs(text, Alignment::Right, odd), AlignParagraphs(text, Alignment::Right, {})) << margin;
+    }
+    WriteSettingDword("RI", 128);
+    WriteSettingDword("LI", 80);
+    WriteSettingDword("FI", 80);
+    stored = ReadParagraphSettings();
+    EXPECT_EQ(stored.rightMargin, 128);
+    EXPECT_EQ(stored.leftIndent, 80);
+    EXPECT_EQ(stored.firstLineIndent, 80);
     InstallSettingsStore(nullptr);
 }
 
