@@ -1,0 +1,152 @@
+// convert: between code pages, UTF-8 and UTF-16, into one output or each file in place.
+#include <cinttypes>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <system_error>
+#include <vector>
+
+#include "cli/block_pipeline.h"
+#include "cli/commands.h"
+#include "cli/file_io.h"
+#include "cli/input_detection.h"
+#include "encoding/encoding_names.h"
+#include "encoding/unicode_conversion.h"
+
+const char kConvertHelp[] =
+    "Usage: vemkoconv convert -f FROM -t TO [--exact] [-o OUT] [IN...]\n"
+    "       vemkoconv convert -f FROM|auto -t TO -i FILE...\n"
+    "\n"
+    "  -f, --from-code=NAME   the encoding of the input; auto detects it for each file\n"
+    "  -t, --to-code=NAME     the encoding to write\n"
+    "  -o, --output=OUT       the output (standard output when not given or -); a regular OUT is\n"
+    "                         replaced only when all is written, a device or FIFO is written into\n"
+    "  -i, --in-place         converts each FILE into itself (written beside, then renamed over it;\n"
+    "                         its mode is kept; special files are refused) and prints a line a file:\n"
+    "                         name, encoding it was, encoding it became, characters replaced\n"
+    "      --exact            between two code pages: by the charts through Unicode, not as the\n"
+    "                         editor does through 866\n"
+    "\n"
+    "Between two code pages the conversion is the editor's (through 866, every byte kept). To and from\n"
+    "UTF-8 and UTF-16 (and with --exact) it follows the published charts; a character the target lacks,\n"
+    "a byte the source leaves unassigned and each byte of malformed input become '?', stderr says how\n"
+    "many, and the exit status is 3. A byte order mark at the start is dropped; UTF-16 output gets one.\n";
+
+namespace {
+
+// Converts one input into `out`; returns the characters replaced.
+std::uint64_t ConvertInput(Input& in, std::optional<TextEncoding> from, TextEncoding to, bool exact, Output& out,
+                           UnicodeConversion*& shared) {
+    if (!from) {
+        Detected detected = DetectInput(in);
+        if (!detected.known) throw UnknownEncoding{in.Name()};
+        // ASCII reads the same in every code page and in UTF-8.
+        from = detected.encoding.value_or(IsSingleByte(to) ? to : TextEncoding::Utf8);
+        if (*from == to && to != TextEncoding::Utf8) {
+            RunMapped(ComposeConversion(kNoTable, kNoTable), in, out);
+            return 0;
+        }
+        shared = nullptr;  // each file gets a conversion of its own
+    }
+    if (IsSingleByte(*from) && IsSingleByte(to) && !exact) {
+        RunMapped(ConversionBetween(static_cast<ConversionCodePage>(*from), static_cast<ConversionCodePage>(to)), in,
+                  out);
+        return 0;
+    }
+    if (shared) {
+        const std::uint64_t before = shared->Replaced();
+        RunUnicode(*shared, in, out);
+        return shared->Replaced() - before;
+    }
+    UnicodeConversion conversion(*from, to);
+    RunUnicode(conversion, in, out);
+    return conversion.Replaced();
+}
+
+void ReportReplaced(std::uint64_t replaced) {
+    if (replaced == 0) return;
+    std::fflush(stdout);
+    std::fprintf(stderr, "vemkoconv: %" PRIu64 " character%s replaced by '?'\n", replaced, replaced == 1 ? "" : "s");
+}
+
+int ConvertInPlace(const Arguments& args, std::optional<TextEncoding> from, TextEncoding to, bool exact) {
+    if (args.Option("-o")) throw UsageError{"-i and -o do not go together"};
+    if (args.Plain().empty()) throw UsageError{"-i needs at least one FILE"};
+    bool failed = false, unknown = false, replacedAny = false;
+    for (const std::string& file : args.Plain()) {
+        try {
+            if (file == "-") throw UsageError{"-i cannot convert standard input in place"};
+            namespace fs = std::filesystem;
+            std::error_code ec;
+            fs::file_status status = fs::status(FinalTarget(file), ec);
+            if (ec) throw IoError{file, ec.value()};
+            if (!fs::is_regular_file(status)) {
+                PrintError(file, "not a regular file, left alone");
+                failed = true;
+                continue;
+            }
+            Input in(file);
+            std::optional<TextEncoding> was = from;
+            bool ascii = false;
+            if (!was) {
+                Detected detected = DetectInput(in);
+                if (!detected.known) throw UnknownEncoding{file};
+                was = detected.encoding;
+                ascii = !was;
+                if (ascii) was = IsSingleByte(to) ? to : TextEncoding::Utf8;
+            }
+            std::uint64_t replaced = 0;
+            // Detected as already in the target (or ASCII, the same in all): the file is left as it is.
+            const bool unchanged = !from && (*was == to || (ascii && to != TextEncoding::Utf16LE && to != TextEncoding::Utf16BE));
+            if (!unchanged) {
+                Output out(file, Output::Special::Refuse);
+                UnicodeConversion* none = nullptr;
+                replaced = ConvertInput(in, was, to, exact, out, none);
+                in.Close();
+                out.Commit();
+            }
+            replacedAny |= replaced > 0;
+            std::printf("%s\t%s\t%s\t%" PRIu64 "\n", file.c_str(), ascii ? "ascii" : EncodingName(*was),
+                        unchanged ? (ascii ? "ascii" : EncodingName(*was)) : EncodingName(to), replaced);
+        } catch (const IoError& e) {
+            PrintError(e.file, std::strerror(e.error));
+            failed = true;
+        } catch (const UnknownEncoding& e) {
+            PrintError(e.file, "cannot tell the encoding, left alone");
+            unknown = true;
+        }
+    }
+    FlushStandardOutput();
+    return failed ? 1 : unknown ? kUnknownStatus : replacedAny ? kReplacedStatus : 0;
+}
+
+}  // namespace
+
+int Convert(const Arguments& args) {
+    std::optional<TextEncoding> from;
+    if (auto name = args.Option("-f"); !name || Lower(*name) != "auto") from = RequiredEncoding(args, "-f");
+    const TextEncoding to = RequiredEncoding(args, "-t");
+    const bool exact = args.Option("--exact").has_value();
+    if (args.Option("-i")) return ConvertInPlace(args, from, to, exact);
+
+    // Every input opens before the output does, so a missing one leaves OUT as it was.
+    std::vector<std::unique_ptr<Input>> inputs;
+    for (const auto& path : Inputs(args)) inputs.push_back(std::make_unique<Input>(path));
+    Output out(args.Option("-o"));
+    std::optional<UnicodeConversion> conversion;
+    UnicodeConversion* shared = nullptr;
+    if (from && !(IsSingleByte(*from) && IsSingleByte(to) && !exact)) shared = &conversion.emplace(*from, to);
+    std::uint64_t replaced = 0;
+    try {
+        for (auto& in : inputs) replaced += ConvertInput(*in, from, to, exact, out, shared);
+    } catch (const UnknownEncoding& e) {
+        PrintError(e.file, "cannot tell the encoding (give it with -f)");
+        return kUnknownStatus;
+    }
+    inputs.clear();
+    out.Commit();
+    ReportReplaced(replaced);
+    return replaced ? kReplacedStatus : 0;
+}

@@ -1,0 +1,205 @@
+#include "cli/file_io.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <random>
+#include <system_error>
+
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+#ifndef O_BINARY
+#define O_BINARY 0
+#endif
+
+namespace {
+
+// The temporary file being written beside OUT; removed when the program is stopped by a signal.
+char* volatile g_pendingTemporary = nullptr;
+
+void RemoveTemporaryAndExit(int signal) {
+    if (char* path = g_pendingTemporary) ::remove(path);
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
+
+}  // namespace
+
+void RemoveTemporaryOnSignals() {
+    std::signal(SIGINT, RemoveTemporaryAndExit);
+    std::signal(SIGTERM, RemoveTemporaryAndExit);
+#ifdef SIGHUP
+    std::signal(SIGHUP, RemoveTemporaryAndExit);
+#endif
+}
+
+Input::Input(const std::optional<std::string>& path) {
+    if (!path || *path == "-") {
+        name_ = "standard input";
+        file_ = stdin;
+        return;
+    }
+    name_ = *path;
+    file_ = std::fopen(path->c_str(), "rb");
+    if (!file_) throw IoError{name_, errno};
+    owned_ = true;
+}
+
+Input::~Input() {
+    if (owned_) std::fclose(file_);
+}
+
+void Input::Close() {
+    if (owned_) std::fclose(file_);
+    owned_ = false;
+}
+
+std::size_t Input::Read(char* buffer, std::size_t size) {
+    std::size_t got = std::min(size, unread_.size());
+    std::memcpy(buffer, unread_.data(), got);
+    unread_.erase(0, got);
+    while (got < size) {
+        std::size_t n = std::fread(buffer + got, 1, size - got, file_);
+        got += n;
+        if (n == 0) {
+            if (std::ferror(file_)) throw IoError{name_, errno ? errno : EIO};
+            break;
+        }
+    }
+    return got;
+}
+
+std::string Input::Peek(std::size_t size) {
+    std::string start(size, '\0');
+    start.resize(Read(start.data(), size));
+    unread_ = start + unread_;
+    return start;
+}
+
+std::string Input::ReadAll() {
+    std::string all;
+    Block block;
+    while (std::size_t n = Read(block.data(), block.size())) all.append(block.data(), n);
+    return all;
+}
+
+std::filesystem::path FinalTarget(const std::string& path) {
+    namespace fs = std::filesystem;
+    fs::path target = path;
+    for (int hops = 0;; ++hops) {
+        std::error_code ec;
+        fs::file_status status = fs::symlink_status(target, ec);
+        if (ec || !fs::is_symlink(status)) return target;
+        if (hops == 40) throw IoError{path, ELOOP};
+        fs::path link = fs::read_symlink(target, ec);
+        if (ec) throw IoError{path, ec.value()};
+        target = link.is_absolute() ? link : target.parent_path() / link;
+    }
+}
+
+Output::Output(const std::optional<std::string>& path, Special special) {
+    if (!path || *path == "-") {
+        name_ = "standard output";
+        file_ = stdout;
+        Unbuffer();
+        return;
+    }
+    name_ = *path;
+    namespace fs = std::filesystem;
+    target_ = FinalTarget(name_).string();
+    std::error_code ec;
+    fs::file_status status = fs::status(target_, ec);
+    if (fs::is_directory(status)) throw IoError{name_, EISDIR};
+    if (fs::exists(status) && !fs::is_regular_file(status)) {
+        // Replacing a device or a FIFO with a regular file would break whatever reads it.
+        if (special == Special::Refuse) throw IoError{name_, ENOTSUP};
+        int fd = ::open(target_.c_str(), O_WRONLY | O_BINARY);
+        if (fd < 0) throw IoError{name_, errno};
+        Adopt(fd);
+        Unbuffer();
+        return;
+    }
+    OpenTemporary();
+    Unbuffer();
+}
+
+Output::~Output() {
+    if (file_ && file_ != stdout) std::fclose(file_);
+    if (!temporary_.empty() && !committed_) {  // leave OUT as it was
+        g_pendingTemporary = nullptr;
+        ::remove(temporary_.c_str());
+    }
+}
+
+void Output::OpenTemporary() {
+    std::random_device random;
+    for (int attempt = 0; attempt < 100 && !file_; ++attempt) {
+        char suffix[32];
+        std::snprintf(suffix, sizeof suffix, ".vemkoconv-%08x.tmp", static_cast<unsigned>(random()));
+        temporary_ = target_ + suffix;
+        int fd = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_BINARY, 0666);
+        if (fd < 0) {
+            if (errno == EEXIST) continue;
+            throw IoError{name_, errno};
+        }
+        g_pendingTemporary = temporary_.data();
+        Adopt(fd);
+    }
+    if (!file_) throw IoError{name_, EEXIST};
+}
+
+void Output::Write(const char* bytes, std::size_t size) {
+    if (size && std::fwrite(bytes, 1, size, file_) != size) throw IoError{name_, errno ? errno : EIO};
+}
+
+void Output::Commit() {
+    FILE* file = file_;
+    file_ = nullptr;
+    if (file == stdout) {
+        if (std::fflush(file) != 0) throw IoError{name_, errno ? errno : EIO};
+        return;
+    }
+    int closed = std::fclose(file);
+    int error = errno;
+    if (temporary_.empty()) {
+        if (closed != 0) throw IoError{name_, error ? error : EIO};
+        return;
+    }
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    if (closed == 0) {
+        // An existing OUT keeps its permissions.
+        fs::file_status old = fs::status(target_, ec);
+        if (!ec && fs::exists(old)) fs::permissions(temporary_, old.permissions(), ec);
+        ec.clear();
+        fs::rename(temporary_, target_, ec);
+        error = ec.value();
+    }
+    g_pendingTemporary = nullptr;
+    if (closed != 0 || ec) {
+        ::remove(temporary_.c_str());
+        committed_ = true;
+        throw IoError{name_, error ? error : EIO};
+    }
+    committed_ = true;
+}
+
+void Output::Adopt(int fd) {
+    file_ = ::fdopen(fd, "wb");
+    if (file_) return;
+    int error = errno;
+    ::close(fd);
+    if (!temporary_.empty()) {
+        g_pendingTemporary = nullptr;
+        ::remove(temporary_.c_str());
+    }
+    throw IoError{name_, error};
+}

@@ -1,0 +1,102 @@
+#pragma once
+// The tool's files: inputs read in blocks, and outputs that replace a regular file only when every
+// byte is written.
+#include <cstddef>
+#include <cstdio>
+#include <filesystem>
+#include <new>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// A file could not be read or written: the exit status is 1.
+struct IoError {
+    std::string file;
+    int error;
+};
+
+// Blocks of a megabyte, aligned to a page: few system calls, still within the processor's cache, and
+// the kernel copies into an aligned buffer several times faster than into an unaligned one.
+constexpr std::size_t kBlockSize = 1 << 20;
+constexpr std::align_val_t kBlockAlignment{4096};
+
+class Block {
+public:
+    explicit Block(std::size_t size = kBlockSize)
+        : data_(static_cast<char*>(::operator new(size, kBlockAlignment))), size_(size) {}
+    Block(const Block&) = delete;
+    Block& operator=(const Block&) = delete;
+    ~Block() { ::operator delete(data_, kBlockAlignment); }
+    char* data() { return data_; }
+    std::size_t size() const { return size_; }
+
+private:
+    char* data_;
+    std::size_t size_;
+};
+
+// Removes a temporary file left beside OUT when the program is stopped by a signal.
+void RemoveTemporaryOnSignals();
+
+// A file, or standard input when the path is missing or "-".
+class Input {
+public:
+    explicit Input(const std::optional<std::string>& path);
+    Input(const Input&) = delete;
+    Input& operator=(const Input&) = delete;
+    ~Input();
+
+    const std::string& Name() const { return name_; }
+
+    // Windows renames nothing over a file that is still open.
+    void Close();
+
+    // Up to `size` bytes; fewer only at the end of the input.
+    std::size_t Read(char* buffer, std::size_t size);
+
+    // The start of the input, read now and given again by the next reads.
+    std::string Peek(std::size_t size);
+
+    std::string ReadAll();
+
+private:
+    std::string name_;
+    FILE* file_ = nullptr;
+    bool owned_ = false;
+    std::string unread_;
+};
+
+// Where OUT's bytes finally land: the file at the end of its chain of symbolic links, so that a link
+// stays a link and its target gets the text (a dangling link's target is made).
+std::filesystem::path FinalTarget(const std::string& path);
+
+// Standard output; a special file (device, FIFO) written through; or a new file beside a regular
+// OUT that takes OUT's place only when every byte is written, so that OUT is never left half-written.
+class Output {
+public:
+    enum class Special { WriteThrough, Refuse };
+
+    explicit Output(const std::optional<std::string>& path, Special special = Special::WriteThrough);
+    Output(const Output&) = delete;
+    Output& operator=(const Output&) = delete;
+    ~Output();
+
+    const std::string& Name() const { return name_; }
+
+    void Write(const char* bytes, std::size_t size);
+    void Write(std::string_view bytes) { Write(bytes.data(), bytes.size()); }
+
+    void Commit();
+
+private:
+    void OpenTemporary();
+    void Adopt(int fd);
+    // Whole blocks go straight to the system; a stdio buffer would only split them.
+    void Unbuffer() { std::setvbuf(file_, nullptr, _IONBF, 0); }
+
+    std::string name_;
+    std::string target_;
+    std::string temporary_;
+    FILE* file_ = nullptr;
+    bool committed_ = false;
+};
