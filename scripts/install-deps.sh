@@ -13,8 +13,12 @@ if [ ${#missing[@]} -gt 0 ]; then
   apt-get update -qq
   apt-get install -y --no-install-recommends "${missing[@]}"
 fi
-# Wine runs as a Russian system with LC_ALL=ru_RU.CP1251. With a C library locale of that name Wine
-# also keeps file names in that code page, so files with Cyrillic names can be made and opened.
+# Wine runs as a Russian system with LC_ALL=ru_RU.UTF-8: Wine takes the language and country from
+# the name and keeps file names in the C library locale's code set, UTF-8 as a Linux desktop does.
+if ! locale -a 2>/dev/null | grep -qix 'ru_RU\.utf-\?8'; then
+  localedef -i ru_RU -f UTF-8 ru_RU.UTF-8
+fi
+# A few tests run as a Russian system whose file names are 1251 on disk (LC_ALL=ru_RU.CP1251).
 if ! locale -a 2>/dev/null | grep -qix 'ru_RU\.cp1251'; then
   localedef -i ru_RU -f CP1251 ru_RU.CP1251
 fi

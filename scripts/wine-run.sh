@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
-# Runs a Windows program of a build tree under Wine as a Russian system (ANSI 1251, OEM 866).
+# Runs a Windows program of a build tree under Wine as a Russian system (ANSI 1251, OEM 866) whose
+# file names are UTF-8, as on every current Linux desktop (LC_ALL=ru_RU.UTF-8).
 # One private prefix per build tree, made once; one X display and one persistent wineserver shared
 # by every program of a test run, so each start costs a fraction of a second.
 # An x86_64 program runs under wine64; an i686 program under Wine's 32-bit side emulated by qemu
 # (scripts/setup-i686.sh makes it), served by the native wineserver.
 #   scripts/wine-run.sh program.exe [arguments...]
 # VEMKO_WINE_STATE overrides the folder that holds the prefix and the display of the run.
-# VEMKO_WINE_LOCALE runs it as another system instead, for example en_US.UTF-8 (ANSI 1252, OEM 437),
-# in a prefix, display and wineserver of its own beside the Russian one.
+# VEMKO_WINE_LOCALE runs it as another system instead, for example en_US.UTF-8 (ANSI 1252, OEM 437)
+# or ru_RU.CP1251 (file names in 1251 on disk), in a prefix, display and wineserver of its own
+# beside the default one.
 set -euo pipefail
 
 program=$1
@@ -49,9 +51,9 @@ build_root() {
   while [ "$dir" != / ] && [ ! -f "$dir/CMakeCache.txt" ]; do dir=$(dirname "$dir"); done
   [ -f "$dir/CMakeCache.txt" ] && echo "$dir" || dirname "$program"
 }
-system_locale=${VEMKO_WINE_LOCALE:-ru_RU.CP1251}
+system_locale=${VEMKO_WINE_LOCALE:-ru_RU.UTF-8}
 default_state=$(build_root)/wine
-[ "$system_locale" = ru_RU.CP1251 ] || default_state=$default_state-$system_locale
+[ "$system_locale" = ru_RU.UTF-8 ] || default_state=$default_state-$system_locale
 state=${VEMKO_WINE_STATE:-$default_state}
 mkdir -p "$state"
 state=$(cd "$state" && pwd)

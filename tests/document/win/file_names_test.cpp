@@ -1,9 +1,11 @@
 // Files by name whatever the system's code page: the program's names are 1251 texts, the file
 // system's are UTF-16.
 #include <string>
+#include <vector>
 
 #include "app/ui_text.h"
 #include "app/win/shown_text.h"
+#include "appearance/menu_items.h"
 #include "document/recent_files.h"
 #include "document/win/document_fixture.h"
 #include "support/win/modal_answers.h"
@@ -16,9 +18,55 @@ std::wstring Title() {
     return title;
 }
 
+// Wine's mapping between a Windows path and the Unix one (memory of the process heap); Windows
+// itself has neither.
+using UnixFileNameFunction = char*(CDECL*)(const wchar_t*);
+using DosFileNameFunction = wchar_t*(CDECL*)(const char*);
+
 }  // namespace
 
 using FileNames = DocumentTest;
+
+// A file made on a Linux desktop has a name of UTF-8 bytes on disk; the program shows it as itself
+// through an opening, a save and a reopening from the recent files, and the save makes no twin.
+TEST_F(FileNames, ANameInUtf8OnDiskShowsAsItselfAndReopensFromTheList) {
+    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+    auto unixFileName = reinterpret_cast<UnixFileNameFunction>(GetProcAddress(kernel, "wine_get_unix_file_name"));
+    auto dosFileName = reinterpret_cast<DosFileNameFunction>(GetProcAddress(kernel, "wine_get_dos_file_name"));
+    if (!unixFileName || !dosFileName) GTEST_SKIP() << "file names on disk are Wine's";
+    char* folder = unixFileName(WideText(kTestFolder).c_str());
+    ASSERT_NE(folder, nullptr);
+    const std::string onDisk = std::string(folder) + "/Письмо.txt";  // this source's UTF-8 bytes
+    HeapFree(GetProcessHeap(), 0, folder);
+    wchar_t* name = dosFileName(onDisk.c_str());
+    ASSERT_NE(name, nullptr);
+    const std::wstring path = name;
+    HeapFree(GetProcessHeap(), 0, name);
+    const std::string programPath = TestPath("Письмо.txt"_ui);
+    ASSERT_EQ(AnsiText(path), programPath) << "the system reads file names on disk as UTF-8";
+    WriteBytes(path, "first\r\n");
+
+    ModalAnswers answers;
+    answers.ChooseFile(path);
+    OpenDocument();
+    EXPECT_EQ(ControlText(), "first\r\n");
+    EXPECT_EQ(Title(), L"[Письмо.txt]-VEMKO");
+    SetControlText("second\r\n");
+    ASSERT_TRUE(SaveDocument());
+    EXPECT_EQ(ReadBytes(path), "second\r\n");
+    EXPECT_EQ(TestFolderFiles(), std::vector<std::string>{"Письмо.txt"_ui});
+
+    SendMessageW(MainWindow, WM_COMMAND, IDM_NEW, 0);
+    EXPECT_EQ(ControlText(), "");
+    EXPECT_EQ(RecentFilePath(0), programPath);
+    EXPECT_EQ(RecentFileLabel(0).label, "&0 Письмо.txt"_ui);
+    SendMessageW(MainWindow, WM_COMMAND, IDM_RECENT_FIRST, 0);
+    EXPECT_EQ(ControlText(), "second\r\n");
+    EXPECT_EQ(Title(), L"[Письмо.txt]-VEMKO");
+    EXPECT_EQ(RecentFilePath(0), programPath);
+    EXPECT_EQ(answers.Unanswered(), 0u);
+    for (const SeenModal& seen : answers.Seen()) EXPECT_FALSE(seen.unexpected) << seen.title;
+}
 
 TEST_F(FileNames, CyrillicNamesOpenSaveInsertAndAreListed) {
     const std::string path = TestPath("Письмо №1 «ёж».txt"_ui);
