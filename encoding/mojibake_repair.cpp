@@ -1,0 +1,489 @@
+#include "encoding/mojibake_repair.h"
+
+#include <algorithm>
+#include <array>
+#include <functional>
+#include <memory>
+#include <unordered_set>
+#include <vector>
+
+#include "encoding/chart_text.h"
+#include "encoding/encoding_detection.h"
+#include "encoding/russian_letter_statistics.h"
+
+namespace {
+
+using Text = std::u32string;
+
+constexpr RepairEncoding kCodePages[] = {RepairEncoding::Cp1251, RepairEncoding::Koi8R, RepairEncoding::Cp866,
+                                         RepairEncoding::Iso8859_5, RepairEncoding::MacCyrillic};
+// Every encoding, the usual culprits first: among candidates that undo to the same text the first
+// found names the chain.
+constexpr RepairEncoding kEncodings[] = {RepairEncoding::Utf8,      RepairEncoding::Cp1251, RepairEncoding::Western,
+                                         RepairEncoding::Koi8R,     RepairEncoding::Cp866,  RepairEncoding::Iso8859_5,
+                                         RepairEncoding::MacCyrillic};
+// What Russian text can have been written in.
+constexpr RepairEncoding kWritten[] = {RepairEncoding::Utf8,  RepairEncoding::Cp1251,    RepairEncoding::Koi8R,
+                                       RepairEncoding::Cp866, RepairEncoding::Iso8859_5, RepairEncoding::MacCyrillic};
+
+// A chain must beat the best clean reading of the text by this much (in nats) and each step beyond
+// the first by as much again, so that a correct text is never taken for a damaged one; a chain that
+// beats it by less than that but by more than kUnsureMargin makes the text one that cannot be told.
+constexpr double kCleanMargin = 8.0;
+constexpr double kStepCost = 4.0;
+constexpr double kUnsureMargin = 3.0;
+// Two chains that undo to different texts must be this far apart.
+constexpr double kAmbiguityMargin = 2.0;
+// A byte that does not decode, or a character the reading encoding lacks, makes the candidate this
+// much less likely; a candidate with more of them than one in kFailureShare characters beyond ASCII
+// is no candidate at all.
+constexpr double kFailureCost = 20.0;
+constexpr double kLostCost = 1.0;
+constexpr std::size_t kFailureShare = 16;
+
+bool IsSingleByte(RepairEncoding e) { return e != RepairEncoding::Utf8; }
+
+const charts::HighHalf& ChartOf(RepairEncoding e) {
+    switch (e) {
+        case RepairEncoding::Cp1251: return charts::kWindows1251;
+        case RepairEncoding::Cp866: return charts::kCp866;
+        case RepairEncoding::Koi8R: return charts::kKoi8R;
+        case RepairEncoding::Iso8859_5: return charts::kIso8859_5;
+        case RepairEncoding::MacCyrillic: return charts::kMacCyrillic;
+        default: return charts::kWindows1252;
+    }
+}
+
+// A single-byte encoding both ways over the basic plane.
+struct ByteChart {
+    std::array<char16_t, 256> character;
+    std::array<std::int16_t, 0x10000> byte;  // -1: the encoding lacks the character
+};
+
+const ByteChart& ChartTables(RepairEncoding e) {
+    static const auto tables = [] {
+        std::array<std::unique_ptr<ByteChart>, kRepairEncodingCount> all;
+        for (RepairEncoding encoding : kEncodings) {
+            if (!IsSingleByte(encoding)) continue;
+            auto t = std::make_unique<ByteChart>();
+            t->byte.fill(-1);
+            for (int b = 0; b < 256; ++b) {
+                t->character[b] = CharacterOfByte(ChartOf(encoding), static_cast<unsigned char>(b));
+                t->byte[t->character[b]] = static_cast<std::int16_t>(b);
+            }
+            // Latin-1 and 1252 differ only there, and both readings are met.
+            if (encoding == RepairEncoding::Western)
+                for (int c = 0x80; c < 0xA0; ++c)
+                    if (t->byte[c] < 0) t->byte[c] = static_cast<std::int16_t>(c);
+            all[static_cast<int>(encoding)] = std::move(t);
+        }
+        return all;
+    }();
+    return *tables[static_cast<int>(e)];
+}
+
+void AppendUtf8(char32_t c, std::string& out) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+// What one UTF-8 sequence at `p` decodes to. A sequence cut by a '?' is a character lost on the way
+// (a saving encoding lacked one of its bytes' characters): the lead byte and the '?' make one '?'.
+struct Decoded {
+    char32_t character;
+    int length;
+    enum Kind { Good, Lost, Malformed } kind;
+};
+
+Decoded DecodeUtf8(const std::uint8_t* p, const std::uint8_t* end) {
+    const std::uint8_t lead = *p;
+    if (lead < 0x80) return {lead, 1, Decoded::Good};
+    int count;
+    char32_t c;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        count = 2;
+        c = lead & 0x1F;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        count = 3;
+        c = lead & 0x0F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        count = 4;
+        c = lead & 0x07;
+    } else {
+        return {'?', 1, Decoded::Malformed};
+    }
+    for (int i = 1; i < count; ++i) {
+        if (p + i == end) return {'?', 1, Decoded::Malformed};
+        const std::uint8_t b = p[i];
+        if (b == '?') return {'?', i + 1, Decoded::Lost};
+        bool ok = b >= 0x80 && b <= 0xBF;
+        if (i == 1 && ((lead == 0xE0 && b < 0xA0) || (lead == 0xED && b > 0x9F) || (lead == 0xF0 && b < 0x90) ||
+                       (lead == 0xF4 && b > 0x8F)))
+            ok = false;
+        if (!ok) return {'?', 1, Decoded::Malformed};
+        c = (c << 6) | (b & 0x3F);
+    }
+    return {c, count, Decoded::Good};
+}
+
+struct Failures {
+    std::size_t failed = 0;  // bytes that did not decode, characters the encoding lacked
+    std::size_t lost = 0;    // characters lost before, met as a sequence cut by '?'
+};
+
+Text Decode(std::string_view bytes, RepairEncoding e, Failures& failures) {
+    Text text;
+    text.reserve(bytes.size());
+    const auto* p = reinterpret_cast<const std::uint8_t*>(bytes.data());
+    const auto* end = p + bytes.size();
+    if (IsSingleByte(e)) {
+        const ByteChart& chart = ChartTables(e);
+        for (; p != end; ++p) text += chart.character[*p];
+        return text;
+    }
+    while (p != end) {
+        const Decoded d = DecodeUtf8(p, end);
+        if (d.kind == Decoded::Malformed) ++failures.failed;
+        if (d.kind == Decoded::Lost) ++failures.lost;
+        text += d.character;
+        p += d.length;
+    }
+    return text;
+}
+
+std::string Encode(const Text& text, RepairEncoding e, Failures& failures) {
+    std::string bytes;
+    bytes.reserve(text.size() * (IsSingleByte(e) ? 1 : 2));
+    if (!IsSingleByte(e)) {
+        for (char32_t c : text) AppendUtf8(c, bytes);
+        return bytes;
+    }
+    const ByteChart& chart = ChartTables(e);
+    for (char32_t c : text) {
+        const int b = c < 0x10000 ? chart.byte[c] : -1;
+        if (b < 0) ++failures.failed;
+        bytes += static_cast<char>(b < 0 ? '?' : b);
+    }
+    return bytes;
+}
+
+// The whole-text conversion: bytes in `from` to bytes in `to`, a character `to` lacks and a byte
+// that does not decode becoming '?'.
+std::string Recode(std::string_view bytes, RepairEncoding from, RepairEncoding to, std::uint64_t& lost) {
+    std::string out;
+    const auto* p = reinterpret_cast<const std::uint8_t*>(bytes.data());
+    const auto* end = p + bytes.size();
+    if (IsSingleByte(from) && IsSingleByte(to)) {
+        const ByteChart& source = ChartTables(from);
+        const ByteChart& target = ChartTables(to);
+        std::array<std::int16_t, 256> map;
+        for (int b = 0; b < 256; ++b) map[b] = b < 0x80 ? static_cast<std::int16_t>(b) : target.byte[source.character[b]];
+        out.resize(bytes.size());
+        char* o = out.data();
+        for (; p != end; ++p, ++o) {
+            const int b = map[*p];
+            if (b < 0) ++lost;
+            *o = static_cast<char>(b < 0 ? '?' : b);
+        }
+        return out;
+    }
+    if (IsSingleByte(from)) {
+        // Up to three bytes for each byte value, looked up.
+        struct Sequence {
+            char bytes[3];
+            std::uint8_t length;
+        };
+        std::array<Sequence, 256> sequences;
+        const ByteChart& source = ChartTables(from);
+        for (int b = 0; b < 256; ++b) {
+            std::string s;
+            AppendUtf8(source.character[b], s);
+            sequences[b].length = static_cast<std::uint8_t>(s.size());
+            std::copy(s.begin(), s.end(), sequences[b].bytes);
+        }
+        out.resize(bytes.size() * 3);
+        char* o = out.data();
+        for (; p != end; ++p) {
+            const Sequence& s = sequences[*p];
+            o[0] = s.bytes[0];
+            o[1] = s.bytes[1];
+            o[2] = s.bytes[2];
+            o += s.length;
+        }
+        out.resize(static_cast<std::size_t>(o - out.data()));
+        return out;
+    }
+    const ByteChart* target = IsSingleByte(to) ? &ChartTables(to) : nullptr;
+    out.reserve(bytes.size());
+    while (p != end) {
+        if (*p < 0x80) {
+            // Runs of ASCII go through untouched.
+            const auto* run = p;
+            while (run != end && *run < 0x80) ++run;
+            out.append(reinterpret_cast<const char*>(p), static_cast<std::size_t>(run - p));
+            p = run;
+            continue;
+        }
+        const Decoded d = DecodeUtf8(p, end);
+        p += d.length;
+        if (d.kind != Decoded::Good) {
+            ++lost;
+            out += '?';
+        } else if (!target) {
+            AppendUtf8(d.character, out);
+        } else {
+            const int b = d.character < 0x10000 ? target->byte[d.character] : -1;
+            if (b < 0) ++lost;
+            out += static_cast<char>(b < 0 ? '?' : b);
+        }
+    }
+    return out;
+}
+
+// The log likelihood of a text as Russian, in nats, from the pairs that touch a character beyond
+// ASCII (the others read the same in every candidate).
+struct Judgement {
+    double score = 0;
+    std::size_t letters = 0;
+    std::size_t beyondAscii = 0;
+};
+
+Judgement Judge(const Text& text) {
+    Judgement j;
+    std::int64_t score = 0;
+    LetterClass prev = ClassOfCharacter(' ');
+    bool prevHigh = false;
+    for (char32_t c : text) {
+        const bool high = c >= 0x80;
+        const LetterClass cur = ClassOfCharacter(c);
+        if (high || prevHigh)
+            score += kRussianPairLogProbability[prev.letter][cur.letter] +
+                     kRussianCaseLogProbability[prev.letterCase][cur.letterCase];
+        if (high) {
+            ++j.beyondAscii;
+            if (cur.letter >= kFirstRussianClass && cur.letter < kOtherClass) ++j.letters;
+        }
+        prev = cur;
+        prevHigh = high;
+    }
+    j.score = static_cast<double>(score) / kLogProbabilityUnit;
+    return j;
+}
+
+struct Candidate {
+    MisreadingChain chain;
+    std::size_t hash;
+    double score;  // the likelihood less the failures' and the steps' cost
+    std::size_t letters;
+};
+
+class Search {
+public:
+    explicit Search(std::optional<RepairEncoding> view) : view_(view) {}
+
+    void Reading(RepairEncoding now, const Text& text, const Failures& failures) {
+        MisreadingChain chain;
+        chain.now = now;
+        if (!Add(chain, text, failures)) return;
+        for (RepairEncoding readAs : kEncodings) {
+            // Saving what was read in the encoding it was read in gives back the very bytes, unless
+            // the reading is the view's own.
+            if (readAs == now && !(view_ && *view_ == now)) continue;
+            Failures encoded = failures;
+            const std::string bytes = Encode(text, readAs, encoded);
+            if (TooMany(encoded, text.size())) continue;
+            for (RepairEncoding written : kWritten) {
+                if (written == readAs) continue;
+                Failures f = encoded;
+                const Text once = Decode(bytes, written, f);
+                MisreadingChain one = chain;
+                one.length = 1;
+                one.steps[0] = {written, readAs, now};
+                if (!Add(one, once, f)) continue;
+                level1_.push_back({one, once, f});
+            }
+        }
+    }
+
+    void SecondSteps() {
+        for (const auto& [chain, text, failures] : level1_) {
+            const RepairEncoding savedAs = chain.steps[0].written;
+            for (RepairEncoding readAs : kEncodings) {
+                if (readAs == savedAs) continue;
+                Failures encoded = failures;
+                const std::string bytes = Encode(text, readAs, encoded);
+                if (TooMany(encoded, text.size())) continue;
+                for (RepairEncoding written : kWritten) {
+                    if (written == readAs) continue;
+                    Failures f = encoded;
+                    const Text twice = Decode(bytes, written, f);
+                    MisreadingChain two = chain;
+                    two.length = 2;
+                    two.steps[1] = chain.steps[0];
+                    two.steps[0] = {written, readAs, savedAs};
+                    Add(two, twice, f);
+                }
+            }
+        }
+    }
+
+    RepairFinding Verdict() const {
+        RepairFinding finding;
+        const Candidate* clean = nullptr;
+        const Candidate* best = nullptr;
+        for (const Candidate& c : candidates_) {
+            if (c.chain.length == 0) {
+                if (!clean || c.score > clean->score) clean = &c;
+            } else if (!best || c.score > best->score) {
+                best = &c;
+            }
+        }
+        if (!clean) return finding;  // not UTF-8 and read as no code page: cannot happen, but say so
+        finding.chain = clean->chain;
+        const bool chainWins = best && best->letters > 0 && best->score >= clean->score + kCleanMargin;
+        if (!chainWins) {
+            finding.kind = best && best->letters > 0 && best->score >= clean->score + kUnsureMargin
+                               ? RepairFinding::Kind::Unknown
+                               : RepairFinding::Kind::Clean;
+            return finding;
+        }
+        for (const Candidate& c : candidates_)
+            if (&c != best && c.hash != best->hash && c.score > best->score - kAmbiguityMargin) return finding;
+        finding.kind = RepairFinding::Kind::Repair;
+        finding.chain = best->chain;
+        return finding;
+    }
+
+private:
+    static bool TooMany(const Failures& f, std::size_t size) { return f.failed * kFailureShare > size; }
+
+    bool Add(const MisreadingChain& chain, const Text& text, const Failures& failures) {
+        const Judgement j = Judge(text);
+        if (failures.failed * kFailureShare > std::max<std::size_t>(j.beyondAscii, 1)) return false;
+        const std::size_t hash = std::hash<std::u32string_view>()(text);
+        if (!seen_.insert(hash).second) return false;
+        candidates_.push_back({chain, hash,
+                               j.score - kFailureCost * static_cast<double>(failures.failed) -
+                                   kLostCost * static_cast<double>(failures.lost) - kStepCost * chain.length,
+                               j.letters});
+        return true;
+    }
+
+    struct Level1 {
+        MisreadingChain chain;
+        Text text;
+        Failures failures;
+    };
+    std::optional<RepairEncoding> view_;
+    std::vector<Candidate> candidates_;
+    std::unordered_set<std::size_t> seen_;
+    std::vector<Level1> level1_;
+};
+
+}  // namespace
+
+const char* RepairEncodingName(RepairEncoding e) {
+    static const char* const kNames[] = {"1251", "866", "koi8r", "iso", "mac", "utf-8", "1252"};
+    return kNames[static_cast<int>(e)];
+}
+
+std::optional<RepairEncoding> RepairEncodingOf(TextEncoding e) {
+    if (e == TextEncoding::Utf16LE || e == TextEncoding::Utf16BE) return std::nullopt;
+    return static_cast<RepairEncoding>(static_cast<int>(e));
+}
+
+std::string DescribeChain(const MisreadingChain& chain) {
+    std::string text;
+    for (int i = 0; i < chain.length; ++i) {
+        const Misreading& s = chain.steps[i];
+        if (i > 0) text += "; then ";
+        text += RepairEncodingName(s.written);
+        text += " read as ";
+        text += RepairEncodingName(s.readAs);
+        if (s.savedAs != s.readAs) {
+            text += ", saved as ";
+            text += RepairEncodingName(s.savedAs);
+        }
+    }
+    return text;
+}
+
+RepairFinding FindMisreadings(std::string_view sample, bool complete, std::optional<RepairEncoding> now) {
+    if (sample.size() > kRepairSample) {
+        sample = sample.substr(0, kRepairSample);
+        complete = false;
+    }
+    if (!complete) {
+        // Cut at a blank, which every encoding and every mis-reading keeps, so that no character is
+        // cut at any step.
+        const std::size_t blank = sample.find_last_of(" \n");
+        if (blank != std::string_view::npos && blank > 0) sample = sample.substr(0, blank);
+    }
+    RepairFinding finding;
+    if (std::none_of(sample.begin(), sample.end(), [](char c) { return static_cast<std::uint8_t>(c) >= 0x80; })) {
+        finding.kind = RepairFinding::Kind::Clean;
+        finding.chain.now = now.value_or(RepairEncoding::Utf8);
+        return finding;
+    }
+    if (sample.size() >= 3 && sample.substr(0, 3) == "\xEF\xBB\xBF" && now.value_or(RepairEncoding::Utf8) == RepairEncoding::Utf8)
+        sample.remove_prefix(3);
+    Search search(now);
+    if (now) {
+        Failures f;
+        const Text text = Decode(sample, *now, f);
+        search.Reading(*now, text, f);
+    } else {
+        Failures f;
+        const Text text = Decode(sample, RepairEncoding::Utf8, f);
+        if (f.failed == 0 && f.lost == 0) {
+            search.Reading(RepairEncoding::Utf8, text, f);
+        } else {
+            for (RepairEncoding cp : kCodePages) {
+                Failures none;
+                search.Reading(cp, Decode(sample, cp, none), none);
+            }
+        }
+    }
+    search.SecondSteps();
+    return search.Verdict();
+}
+
+std::string UndoMisreadings(std::string_view text, const MisreadingChain& chain, RepairEncoding target,
+                            std::uint64_t* lost) {
+    std::uint64_t count = 0;
+    const bool mark = chain.now == RepairEncoding::Utf8 && text.substr(0, 3) == "\xEF\xBB\xBF";
+    if (mark) text.remove_prefix(3);
+    std::string bytes(text);
+    RepairEncoding in = chain.now;
+    for (int i = chain.length - 1; i >= 0; --i) {
+        if (in != chain.steps[i].readAs) bytes = Recode(bytes, in, chain.steps[i].readAs, count);
+        in = chain.steps[i].written;
+    }
+    if (in != target || !IsSingleByte(in)) bytes = Recode(bytes, in, target, count);
+    if (mark && target == RepairEncoding::Utf8) bytes.insert(0, "\xEF\xBB\xBF");
+    if (lost) *lost += count;
+    return bytes;
+}
+
+std::string DoMisreadings(std::string_view original, const MisreadingChain& chain, std::uint64_t* lost) {
+    std::uint64_t count = 0;
+    std::string bytes(original);
+    for (int i = 0; i < chain.length; ++i)
+        if (chain.steps[i].readAs != chain.steps[i].savedAs)
+            bytes = Recode(bytes, chain.steps[i].readAs, chain.steps[i].savedAs, count);
+    if (lost) *lost += count;
+    return bytes;
+}

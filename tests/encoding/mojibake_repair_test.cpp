@@ -1,0 +1,127 @@
+#include "encoding/mojibake_repair.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+constexpr RepairEncoding kUtf8 = RepairEncoding::Utf8;
+constexpr RepairEncoding k1251 = RepairEncoding::Cp1251;
+constexpr RepairEncoding k866 = RepairEncoding::Cp866;
+constexpr RepairEncoding kKoi8 = RepairEncoding::Koi8R;
+constexpr RepairEncoding kMac = RepairEncoding::MacCyrillic;
+constexpr RepairEncoding kWestern = RepairEncoding::Western;
+
+MisreadingChain Chain(Misreading first) {
+    MisreadingChain chain;
+    chain.length = 1;
+    chain.steps[0] = first;
+    chain.now = first.savedAs;
+    return chain;
+}
+
+MisreadingChain Chain(Misreading first, Misreading second) {
+    MisreadingChain chain = Chain(first);
+    chain.length = 2;
+    chain.steps[1] = second;
+    chain.now = second.savedAs;
+    return chain;
+}
+
+// The original in UTF-8, damaged by `chain`, found and undone back to UTF-8.
+struct Outcome {
+    RepairFinding finding;
+    std::string repaired;
+};
+
+Outcome RepairOf(const std::string& original, const MisreadingChain& chain) {
+    const std::string written = UndoMisreadings(original, MisreadingChain{0, {}, kUtf8}, chain.Original());
+    const std::string damaged = DoMisreadings(written, chain);
+    Outcome outcome;
+    outcome.finding = FindMisreadings(damaged, true);
+    if (outcome.finding.kind == RepairFinding::Kind::Repair)
+        outcome.repaired = UndoMisreadings(damaged, outcome.finding.chain, kUtf8);
+    return outcome;
+}
+
+TEST(MojibakeRepair, UndoesEachCommonChainOfAFewWords) {
+    const std::string sentences[] = {
+        "Привет, как дела? Всё хорошо, спасибо.",
+        "Съешь же ещё этих мягких французских булок, да выпей чаю.",
+        "Файл не найден: проверьте имя и повторите попытку.",
+    };
+    const MisreadingChain chains[] = {
+        Chain({kUtf8, k1251, kUtf8}),   Chain({kUtf8, kWestern, kUtf8}), Chain({kKoi8, k1251, kUtf8}),
+        Chain({k866, k1251, kUtf8}),    Chain({k1251, k866, kUtf8}),     Chain({k1251, kKoi8, kUtf8}),
+        Chain({kMac, k866, kUtf8}),
+    };
+    for (const MisreadingChain& chain : chains) {
+        for (const std::string& sentence : sentences) {
+            const Outcome outcome = RepairOf(sentence, chain);
+            EXPECT_EQ(outcome.finding.kind, RepairFinding::Kind::Repair) << DescribeChain(chain) << ": " << sentence;
+            EXPECT_EQ(outcome.repaired, sentence) << DescribeChain(chain) << " taken for "
+                                                  << DescribeChain(outcome.finding.chain);
+        }
+    }
+}
+
+TEST(MojibakeRepair, UndoesTwoRoundTripsAndKeepsLostCharactersAsQuestionMarks) {
+    const std::string text = "Съешь же ещё этих мягких французских булок, да выпей чаю.";
+    // Twice through 1251, then through Latin-1 after 1251: "Р В Р’..." and "Ãâ€˜...".
+    for (const MisreadingChain& chain : {Chain({kUtf8, k1251, kUtf8}, {kUtf8, k1251, kUtf8}),
+                                         Chain({kUtf8, k1251, kUtf8}, {kUtf8, kWestern, kUtf8}),
+                                         Chain({kKoi8, k1251, kUtf8}, {kUtf8, k1251, kUtf8})}) {
+        const Outcome outcome = RepairOf(text, chain);
+        EXPECT_EQ(outcome.finding.kind, RepairFinding::Kind::Repair) << DescribeChain(chain);
+        EXPECT_EQ(outcome.repaired, text) << DescribeChain(chain) << " taken for " << DescribeChain(outcome.finding.chain);
+    }
+    // A reader that knew no character for 1251's unassigned byte 0x98 (the second byte of И) put '?'
+    // in its place: the И are lost, the rest comes back.
+    const std::string words = "Ёлки-палки, Иван Иванович! Это что ещё за шутки? Немедленно прекратите.";
+    std::string damaged = DoMisreadings(words, Chain({kUtf8, k1251, kUtf8}));
+    std::uint64_t lostOnTheWay = 0;
+    for (std::size_t at; (at = damaged.find("\xC2\x98")) != std::string::npos; ++lostOnTheWay)
+        damaged.replace(at, 2, "?");
+    ASSERT_EQ(lostOnTheWay, 2u);
+    const RepairFinding finding = FindMisreadings(damaged, true);
+    ASSERT_EQ(finding.kind, RepairFinding::Kind::Repair) << DescribeChain(finding.chain);
+    std::uint64_t lost = 0;
+    const std::string repaired = UndoMisreadings(damaged, finding.chain, kUtf8, &lost);
+    EXPECT_EQ(lost, lostOnTheWay);
+    EXPECT_EQ(repaired, "Ёлки-палки, ?ван ?ванович! Это что ещё за шутки? Немедленно прекратите.");
+}
+
+TEST(MojibakeRepair, LeavesCorrectAndForeignTextsAlone) {
+    const std::string sentences[] = {
+        "Я помню чудное мгновенье: передо мной явилась ты.",
+        "ВНИМАНИЕ! Не выключайте компьютер, идёт обновление системы.",
+        "Файл «отчёт.txt» сохранён — 12 КБ, №5.",
+        "ok",
+    };
+    for (const std::string& sentence : sentences) {
+        for (RepairEncoding e : {kUtf8, k1251, k866, kKoi8, RepairEncoding::Iso8859_5, kMac}) {
+            const std::string written = UndoMisreadings(sentence, MisreadingChain{0, {}, kUtf8}, e);
+            const RepairFinding finding = FindMisreadings(written, true);
+            EXPECT_EQ(finding.kind, RepairFinding::Kind::Clean)
+                << RepairEncodingName(e) << ": " << sentence << " taken for " << DescribeChain(finding.chain);
+        }
+    }
+    // German in Latin-1 and in UTF-8 is no Russian text damaged.
+    for (const std::string german : {std::string("Gr\xFC\xDFe aus K\xF6ln! Sch\xF6ne Gr\xFC\xDFe an die M\xFCllers."),
+                                     std::string("Grüße aus Köln! Schöne Grüße an die Müllers.")})
+        EXPECT_NE(FindMisreadings(german, true).kind, RepairFinding::Kind::Repair) << german;
+}
+
+TEST(MojibakeRepair, TheViewsReadingIsAStepOfItsOwn) {
+    // KOI8-R bytes shown in a 1251 view read "оПХБЕР": as a file they are a correct KOI8-R text.
+    const std::string koi8 = UndoMisreadings("Привет, мир! Как поживаете?", MisreadingChain{0, {}, kUtf8}, kKoi8);
+    EXPECT_EQ(FindMisreadings(koi8, true).kind, RepairFinding::Kind::Clean);
+    const RepairFinding finding = FindMisreadings(koi8, true, k1251);
+    ASSERT_EQ(finding.kind, RepairFinding::Kind::Repair);
+    EXPECT_EQ(DescribeChain(finding.chain), "koi8r read as 1251");
+    EXPECT_EQ(UndoMisreadings(koi8, finding.chain, k1251),
+              UndoMisreadings("Привет, мир! Как поживаете?", MisreadingChain{0, {}, kUtf8}, k1251));
+}
+
+}  // namespace
