@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "encoding/charts.h"
+#include "encoding/utf8_characters.h"
 
 namespace {
 
@@ -50,6 +52,35 @@ ViewLetters BuildLetters(const charts::HighHalf& chart) {
         letters.lower[b] = lower;
     }
     return letters;
+}
+
+ViewLetters BuildUtf8Letters() {
+    ViewLetters letters = BuildLetters(charts::kWindows1251);
+    for (int b = 0x80; b < 256; ++b) {
+        letters.classes[b] = WordClass::Word;
+        letters.lower[b] = static_cast<unsigned char>(b);
+    }
+    letters.utf8 = true;
+    return letters;
+}
+
+// Every letter to its small letter, character by character, in place (the lengths never change).
+// A character cut by the end of the bytes stays as it is.
+void FoldUtf8(std::string& bytes) {
+    std::size_t i = 0;
+    std::string small;
+    while (i < bytes.size()) {
+        const Utf8Character c = ReadUtf8Character(bytes, i);
+        if (c.wellFormed) {
+            const char32_t folded = SmallLetterOf(c.value);
+            if (folded != c.value) {
+                small.clear();
+                AppendUtf8(folded, small);
+                bytes.replace(i, small.size(), small);
+            }
+        }
+        i += c.length;
+    }
 }
 
 WordClass ClassAt(const TextModel& text, std::size_t position, const ViewLetters& letters) {
@@ -109,15 +140,48 @@ const unsigned char* IdentityFold() {
     return table.data();
 }
 
+// The UTF-8 search without match case: the text is folded a block at a time, each block taken from
+// a few bytes before its start so that the character holding the start is folded whole, and long
+// enough past its end for a match that starts in it.
+template <typename Accept>
+std::size_t SearchFoldedUtf8(const TextModel& text, std::string_view pattern, std::size_t first, std::size_t last,
+                             Accept&& acceptAt) {
+    constexpr std::size_t kBlock = 1 << 16;
+    std::string folded(pattern);
+    FoldUtf8(folded);
+    Searcher searcher(folded, IdentityFold());
+    const std::size_t m = folded.size();
+    std::string block;
+    for (std::size_t start = first; start < last && last - start >= m; start += kBlock) {
+        const std::size_t from = start - std::min<std::size_t>(start, 3);
+        const std::size_t to = std::min(last, start + kBlock + m - 1);
+        block = text.Range(from, to);
+        FoldUtf8(block);
+        const auto* bytes = reinterpret_cast<const unsigned char*>(block.data()) + (start - from);
+        // A pattern that begins or ends with a malformed byte must still match whole characters.
+        const auto wholeCharacters = [&](std::size_t offset) {
+            const std::size_t at = start - from + offset;
+            return StartsUtf8Character(block, at) && StartsUtf8Character(block, at + m);
+        };
+        const std::size_t found = searcher.Find(bytes, block.size() - (start - from), [&](std::size_t offset) {
+            return wholeCharacters(offset) && acceptAt(start + offset);
+        });
+        if (found != Searcher::kNone) return start + found;
+    }
+    return TextModel::kNoPosition;
+}
+
 }  // namespace
 
 const ViewLetters& LettersOfView(int codePageIndex) {
     static const ViewLetters ansi = BuildLetters(charts::kWindows1251);
     static const ViewLetters oem = BuildLetters(charts::kCp866);
     static const ViewLetters koi8 = BuildLetters(charts::kKoi8R);
+    static const ViewLetters utf8 = BuildUtf8Letters();
     switch (codePageIndex) {
     case 1: return oem;
     case 2: return koi8;
+    case 3: return utf8;
     default: return ansi;
     }
 }
@@ -154,7 +218,6 @@ std::size_t SearchText(const TextModel& text, std::string_view pattern, std::siz
     std::size_t m = pattern.size();
     if (m == 0 || first >= last || last - first < m) return none;
 
-    Searcher searcher(pattern, options.matchCase ? IdentityFold() : letters.lower.data());
     auto isWord = [&](std::size_t p) { return letters.classes[text.At(p)] == WordClass::Word; };
     auto acceptAt = [&](std::size_t start) {
         if (!options.wholeWord) return true;
@@ -163,6 +226,9 @@ std::size_t SearchText(const TextModel& text, std::string_view pattern, std::siz
         bool endOk = end >= length || !isWord(end) || !isWord(end - 1);
         return startOk && endOk;
     };
+    if (letters.utf8 && !options.matchCase) return SearchFoldedUtf8(text, pattern, first, last, acceptAt);
+
+    Searcher searcher(pattern, options.matchCase ? IdentityFold() : letters.lower.data());
 
     // The text is one or two contiguous runs; a match may also straddle the seam between them.
     struct Run {

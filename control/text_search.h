@@ -15,9 +15,13 @@ enum class WordClass : std::uint8_t { Blank, LineBreak, Word, Punctuation };
 struct ViewLetters {
     std::array<unsigned char, 256> lower;  // each byte's small letter in the same code page, or itself
     std::array<WordClass, 256> classes;
+    // The UTF-8 view: a search without match case folds whole characters, not bytes (every byte of
+    // 0x80 and above counts as part of a word).
+    bool utf8 = false;
 };
 
-// 0 = 1251, 1 = 866, 2 = KOI8-R (the values of the view code page index); anything else reads as 0.
+// 0 = 1251, 1 = 866, 2 = KOI8-R, 3 = UTF-8 (the values of the view code page index); anything else
+// reads as 0.
 const ViewLetters& LettersOfView(int codePageIndex);
 
 enum class WordMove { Left, Right };

@@ -1,5 +1,10 @@
 #include "document/code_page_guess.h"
 
+#include <cstring>
+
+#include "encoding/code_page_tables.h"
+#include "encoding/utf8_characters.h"
+
 namespace {
 
 bool IsAnsiMarker(unsigned char b) {
@@ -18,6 +23,26 @@ bool IsOemMarker(unsigned char b) {
     }
 }
 
+// A text shorter than the window ends there, so a sequence cut by its end is malformed; only a full
+// window may cut one, since the file goes on.
+bool LooksLikeUtf8(const unsigned char* sample, std::size_t count) {
+    const bool fullWindow = count >= kCodePageGuessWindow;
+    if (fullWindow) count = kCodePageGuessWindow;
+    bool beyondAscii = false;
+    for (std::size_t i = 0; i < count;) {
+        if (sample[i] < 0x80) {
+            ++i;
+            continue;
+        }
+        const Utf8Character c = ReadUtf8Character(sample + i, count - i);
+        if (c.cut) return fullWindow && beyondAscii;
+        if (!c.wellFormed) return false;
+        beyondAscii = true;
+        i += c.length;
+    }
+    return beyondAscii;
+}
+
 }  // namespace
 
 int GuessCodePage(const unsigned char* sample, std::size_t count) {
@@ -34,4 +59,10 @@ int GuessCodePage(const unsigned char* sample, std::size_t count) {
     if (ansi < oem) return 1;
     if (koi8 > 0) return 2;
     return 0;
+}
+
+int GuessViewCodePage(const unsigned char* sample, std::size_t count) {
+    if (count >= 3 && std::memcmp(sample, "\xEF\xBB\xBF", 3) == 0) return kUtf8View;
+    if (LooksLikeUtf8(sample, count)) return kUtf8View;
+    return GuessCodePage(sample, count);
 }

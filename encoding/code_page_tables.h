@@ -17,6 +17,11 @@ enum ConversionCodePage : int {
 };
 inline constexpr int kConversionCodePageCount = 5;
 
+// The fourth view code page, UTF-8. As a view it is `CodePageIndex` 3; as the source or target of a
+// conversion, where 3 is ISO 8859-5, it is kUtf8Conversion, beyond the five that the tables convert.
+inline constexpr int kUtf8View = 3;
+inline constexpr int kUtf8Conversion = 5;
+
 // The tables, by number.
 enum ByteTable : int {
     kOemToAnsi = 0,

@@ -1,9 +1,12 @@
 #include "encoding/transforms.h"
 
 #include <algorithm>
+#include <array>
 
 #include "app/settings.h"
+#include "encoding/charts.h"
 #include "encoding/code_page_tables.h"
+#include "encoding/utf8_characters.h"
 
 namespace {
 
@@ -36,6 +39,41 @@ void AppendSpaces(std::string& out, std::int64_t count) {
     if (count > 0) out.append(static_cast<std::size_t>(count), ' ');
 }
 
+// The 866 byte of a character above U+007F, or 0 when 866 lacks it.
+std::uint8_t OemByteOf(char32_t character) {
+    static const auto table = [] {
+        std::array<std::uint8_t, 0x10000> bytes{};
+        for (int i = 0; i < 128; ++i) bytes[charts::kCp866[i]] = static_cast<std::uint8_t>(0x80 + i);
+        return bytes;
+    }();
+    return character > 0xFFFF ? 0 : table[character];
+}
+
+// The UTF-8 view: each character that 866 has as a letter becomes its Latin letters; every other
+// character, and every malformed byte, stays as its bytes were.
+void AppendTransliteratedUtf8(std::string_view text, std::string& out) {
+    for (std::size_t i = 0; i < text.size();) {
+        const Utf8Character c = ReadUtf8Character(text, i);
+        const std::uint8_t oem = c.wellFormed && c.value >= 0x80 ? OemByteOf(c.value) : 0;
+        const std::uint8_t latin = oem ? MapHigh(TranslitTable, oem) : 0;
+        if (latin != 0 && latin < 0x80) {
+            out += static_cast<char>(latin);
+            if (char second = SecondLatinLetter(oem)) out += second;
+        } else {
+            out.append(text.substr(i, c.length));
+        }
+        i += c.length;
+    }
+}
+
+// The characters of the UTF-8 view take one column each, whatever their length in bytes; the last
+// character, like the last byte of the other views, is never counted.
+bool CountsAsColumn(std::string_view text, std::int64_t i, bool utf8Characters) {
+    if (!utf8Characters) return true;
+    const auto at = static_cast<std::size_t>(i);
+    return StartsUtf8Character(text, at) && at + ReadUtf8Character(text, at).length < text.size();
+}
+
 }  // namespace
 
 void ConvertCodePage(std::string& text, int fromTable, int toTable) {
@@ -43,6 +81,11 @@ void ConvertCodePage(std::string& text, int fromTable, int toTable) {
 }
 
 void AppendTransliterated(std::string_view text, int viewCodePage, std::string& out) {
+    if (viewCodePage == kUtf8View) {
+        out.reserve(out.size() + text.size());
+        AppendTransliteratedUtf8(text, out);
+        return;
+    }
     const int toOem = viewCodePage == kOem866 ? kNoTable : FromTable[viewCodePage];
     out.reserve(out.size() + text.size() + text.size() / 4);
     for (char c : text) {
@@ -127,7 +170,7 @@ ParagraphSettings ReadParagraphSettings() {
 // The line layout keeps two long-standing habits: the last byte of the range is copied with the last
 // line but never counted in its length (a range that does not end in a line break ends one column
 // beyond the margin), and a LF ends a line only right after a blank, as in CR LF.
-std::string AlignParagraphs(std::string_view text, Alignment alignment, ParagraphSettings settings) {
+std::string AlignParagraphs(std::string_view text, Alignment alignment, ParagraphSettings settings, bool utf8Characters) {
     std::string out;
     const std::int64_t length = static_cast<std::int64_t>(text.size());
     if (length == 0) return out;
@@ -174,8 +217,8 @@ std::string AlignParagraphs(std::string_view text, Alignment alignment, Paragrap
             if (lineBreak) break;
             if (k < last || !IsBlank(at(k))) ++words;
             while (k < last && !IsBlank(at(k))) {
+                if (CountsAsColumn(text, k, utf8Characters)) ++chars;
                 ++k;
-                ++chars;
             }
         }
         // The word that overflowed goes to the next line, unless it is the only one. Stepping back over
@@ -184,7 +227,7 @@ std::string AlignParagraphs(std::string_view text, Alignment alignment, Paragrap
             --words;
             while (k > 0 && IsBlank(at(k))) --k;
             while (k > 0 && !IsBlank(at(k))) {
-                if (k != last) --chars;
+                if (k != last && CountsAsColumn(text, k, utf8Characters)) --chars;
                 --k;
             }
         }

@@ -20,7 +20,8 @@ void ConvertCodePage(std::string& text, int fromTable, int toTable);
 
 // Transliteration of text in the view code page `viewCodePage` (0-2): the text goes to 866 first,
 // then each Cyrillic letter becomes its Latin letters (Ж ZH, Щ SH, Ю IU, Я IA, ...). Bytes that have
-// no Latin letters stay 866 bytes, whatever the view.
+// no Latin letters stay 866 bytes, whatever the view. In the UTF-8 view (3) the same letters become
+// the same Latin letters, and every other character keeps its bytes.
 std::string Transliterate(std::string_view text, int viewCodePage);
 void AppendTransliterated(std::string_view text, int viewCodePage, std::string& out);
 
@@ -55,5 +56,6 @@ inline constexpr std::int32_t kLargestRightMargin = 128;
 ParagraphSettings ReadParagraphSettings();
 
 // Lays the words of `text` out again in lines of CR LF that end at the right margin. An empty range
-// gives nothing.
-std::string AlignParagraphs(std::string_view text, Alignment alignment, ParagraphSettings settings);
+// gives nothing. With `utf8Characters` a column is a character of the UTF-8 view, not a byte.
+std::string AlignParagraphs(std::string_view text, Alignment alignment, ParagraphSettings settings,
+                            bool utf8Characters = false);

@@ -4,6 +4,8 @@
 
 #include "app/settings.h"
 #include "encoding/code_page_tables.h"
+#include "encoding/unicode_conversion.h"
+#include "encoding/utf8_characters.h"
 
 namespace {
 
@@ -90,11 +92,25 @@ std::string SearchTextToView(std::string_view ansiText, int codePageIndex) {
     switch (codePageIndex) {
     case kOem866: return Through(ansiText, {kAnsiToOem});
     case kKoi8R: return Through(ansiText, {kAnsiToOem, kOemToKoi8});
+    case kUtf8View: return ConvertText(ansiText, TextEncoding::Cp1251, TextEncoding::Utf8);
     default: return std::string(ansiText);
     }
 }
 
 std::string CaretWordToAnsi(std::string_view viewBytes, int codePageIndex) {
+    if (codePageIndex == kUtf8View) {
+        // The bytes were cut by count, so the last character may be cut too: it is left out rather
+        // than offered as '?'.
+        std::string word;
+        for (std::size_t i = 0; i < viewBytes.size();) {
+            const Utf8Character c = ReadUtf8Character(viewBytes, i);
+            if (c.cut) break;
+            if (!c.wellFormed || c.value > 0x20) word.append(viewBytes.substr(i, c.length));
+            i += c.length;
+        }
+        word = ConvertText(word, TextEncoding::Utf8, TextEncoding::Cp1251);
+        return word.substr(0, kSearchTextMax);
+    }
     std::string word;
     for (char c : viewBytes.substr(0, kSearchTextMax))
         if (static_cast<unsigned char>(c) > 0x20) word.push_back(c);

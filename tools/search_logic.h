@@ -38,10 +38,12 @@ std::vector<std::string> ReadSearchHistory();
 // pushes the oldest out.
 void UpdateSearchHistory(std::string_view text);
 
-// A search or replacement text typed in 1251 as bytes of the view code page (CodePageIndex 0-2).
+// A search or replacement text typed in 1251 as bytes of the view code page (CodePageIndex 0-3).
 std::string SearchTextToView(std::string_view ansiText, int codePageIndex);
 // The bytes of the word at the caret, in the view code page, as the search field's text: cut to 32
-// characters, without spaces, tabs, line breaks or other control bytes, in 1251.
+// characters, without spaces, tabs, line breaks or other control bytes, in 1251. In the UTF-8 view
+// the caller reads up to kCaretWordBytesMax bytes, as 32 characters may take that many.
+inline constexpr std::size_t kCaretWordBytesMax = 4 * kSearchTextMax;
 std::string CaretWordToAnsi(std::string_view viewBytes, int codePageIndex);
 
 // The search state kept from one step to the next for as long as the program runs.

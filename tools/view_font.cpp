@@ -3,10 +3,13 @@
 #include "app/settings.h"
 #include "control/text_search.h"
 #include "encoding/code_page_tables.h"
+#include "encoding/unicode_conversion.h"
 
 namespace {
 
-constexpr std::uint32_t kDefaultCharacterSet[kViewCount] = {204, 255, 1};
+// UTF-8 asks for the same Cyrillic fixed-pitch font as ANSI: the characters are drawn by Unicode,
+// so the character set only picks a font that has Cyrillic glyphs.
+constexpr std::uint32_t kDefaultCharacterSet[kViewCount] = {204, 255, 1, 204};
 constexpr std::uint32_t kDefaultHeight = 200;
 constexpr std::uint32_t kTwipsPerPoint = 20;
 
@@ -27,7 +30,7 @@ const std::string_view FontSample(kSampleBytes, sizeof kSampleBytes - 1);
 
 std::string ViewFontSettingName(std::string_view stem, int view) {
     std::string name(stem);
-    name.push_back("WDK"[ValidView(view)]);
+    name.push_back("WDKU"[ValidView(view)]);
     return name;
 }
 
@@ -73,6 +76,7 @@ ViewFont FontFromChoices(const FontChoices& choices, const ViewFont& current) {
 }
 
 std::string FontSampleFor(int view) {
+    if (view == kUtf8View) return ConvertText(FontSample, TextEncoding::Cp866, TextEncoding::Utf8);
     std::string sample(FontSample);
     int table = view == kAnsi1251 ? kOemToAnsi : view == kKoi8R ? kOemToKoi8 : kNoTable;
     if (table != kNoTable)

@@ -9,8 +9,9 @@
 #include <string_view>
 #include <vector>
 
-// 0 ANSI (1251), 1 OEM (866), 2 KOI8-R: the view code page index whose settings end in W, D or K.
-inline constexpr int kViewCount = 3;
+// 0 ANSI (1251), 1 OEM (866), 2 KOI8-R, 3 UTF-8: the view code page index whose settings end in W,
+// D, K or U.
+inline constexpr int kViewCount = 4;
 
 inline constexpr std::uint32_t kFontBold = 1;
 inline constexpr std::uint32_t kFontItalic = 2;
@@ -32,7 +33,7 @@ struct ViewFont {
 std::string ViewFontSettingName(std::string_view stem, int view);
 
 // The four settings of a view, with the dialog's defaults (height 200, no effects, character set
-// 204, 255 or 1, no face).
+// 204, 255, 1 or 204, no face).
 ViewFont ReadViewFont(int view);
 // Face, character set, effects and height, in this order.
 void WriteViewFont(int view, const ViewFont& font);
@@ -73,7 +74,7 @@ ViewFont FontFromChoices(const FontChoices& choices, const ViewFont& current);
 // The fixed sample, seven lines of 866 bytes: "Face кривой?" over a small face drawn with box drawing.
 extern const std::string_view FontSample;
 // The sample in the bytes of the code page being edited: as it stands for OEM, through the 866 to
-// 1251 table for ANSI and the 866 to KOI8-R table for KOI8-R.
+// 1251 table for ANSI and the 866 to KOI8-R table for KOI8-R, by the 866 chart into UTF-8 for UTF-8.
 std::string FontSampleFor(int view);
 
 // Face names as the face list gathers them from the system, which may name a family once for each

@@ -2,8 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <random>
 #include <string>
+#include <vector>
+
+#include "encoding/code_page_tables.h"
 
 namespace {
 
@@ -157,5 +162,64 @@ TEST(FindText, AgreesWithAPlainScanWhereverTheEditGapStands) {
         }
         ASSERT_EQ(SearchText(text, pattern, first, last, {wholeWord, matchCase}, letters), expected)
             << "round " << round;
+    }
+}
+
+TEST(FindText, Utf8WithoutMatchCaseFoldsWholeCharacters) {
+    TextModel text;
+    // "ПРИВЕТ Ёлка Ґ ABC" in UTF-8, searched as "привет", "ёЛКА", "ґ" and "abc".
+    SetText(text, "\xD0\x9F\xD0\xA0\xD0\x98\xD0\x92\xD0\x95\xD0\xA2 \xD0\x81\xD0\xBB\xD0\xBA\xD0\xB0 \xD2\x90 ABC");
+    const std::string privet = "\xD0\xBF\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82";
+    EXPECT_EQ(Find(text, privet, 0, kNone, false, false, kUtf8View), 0u);
+    EXPECT_EQ(Find(text, privet, 0, kNone, false, true, kUtf8View), kNone);
+    EXPECT_EQ(Find(text, "\xD1\x91\xD0\x9B\xD0\x9A\xD0\x90", 0, kNone, false, false, kUtf8View), 13u);
+    EXPECT_EQ(Find(text, "\xD2\x91", 0, kNone, true, false, kUtf8View), 22u);
+    EXPECT_EQ(Find(text, "abc", 0, kNone, true, false, kUtf8View), 25u);
+    // The same bytes in the 1251 view fold byte by byte, which finds no Cyrillic letter here.
+    EXPECT_EQ(Find(text, privet, 0, kNone, false, false, 0), kNone);
+
+    // Against a plain model: random texts of whole characters in either case and malformed bytes,
+    // patterns cut from them at character starts with the case of each letter changed at random.
+    struct Piece {
+        const char* capital;
+        const char* small;
+    };
+    const Piece pieces[] = {{"A", "a"}, {"Z", "z"}, {" ", " "}, {"\xD0\x90", "\xD0\xB0"}, {"\xD0\xA0", "\xD1\x80"},
+                            {"\xD0\xAF", "\xD1\x8F"}, {"\xD0\x81", "\xD1\x91"}, {"\xD0\x8E", "\xD1\x9E"},
+                            {"\xD2\x90", "\xD2\x91"}, {"\xC3\x89", "\xC3\xA9"}, {"\xE2\x84\x96", "\xE2\x84\x96"},
+                            {"\x80", "\x80"}, {"\xFF", "\xFF"}, {"\xE0", "\xE0"}};
+    std::mt19937 random(24);
+    for (int round = 0; round < 400; ++round) {
+        std::vector<int> chosen;
+        std::string bytes, folded;
+        std::vector<std::size_t> starts;
+        const int count = 1 + static_cast<int>(random() % 40);
+        for (int i = 0; i < count; ++i) {
+            const int p = static_cast<int>(random() % std::size(pieces));
+            chosen.push_back(p);
+            starts.push_back(bytes.size());
+            bytes += random() % 2 ? pieces[p].capital : pieces[p].small;
+            folded += pieces[p].small;
+        }
+        starts.push_back(bytes.size());
+        SetText(text, bytes);
+        const int a = static_cast<int>(random() % count);
+        const int b = a + 1 + static_cast<int>(random() % std::min(4, count - a));
+        std::string pattern, foldedPattern;
+        for (int i = a; i < b; ++i) {
+            pattern += random() % 2 ? pieces[chosen[i]].capital : pieces[chosen[i]].small;
+            foldedPattern += pieces[chosen[i]].small;
+        }
+        const std::size_t first = random() % (bytes.size() + 1);
+        const std::size_t last = first + random() % (bytes.size() + 1 - first);
+        std::size_t expected = kNone;
+        for (std::size_t s : starts)
+            if (s >= first && s + pattern.size() <= last && folded.compare(s, foldedPattern.size(), foldedPattern) == 0 &&
+                std::find(starts.begin(), starts.end(), s + pattern.size()) != starts.end()) {
+                expected = s;
+                break;
+            }
+        ASSERT_EQ(Find(text, pattern, first, last, false, false, kUtf8View), expected)
+            << "round " << round << " first " << first << " last " << last;
     }
 }

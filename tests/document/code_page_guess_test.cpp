@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "encoding/code_page_tables.h"
+
 namespace {
 
 int Guess(const std::string& text) {
@@ -53,6 +55,54 @@ TEST(CodePageGuess, LooksOnlyAtTheWindowAndReadsZeroBeyondIt) {
     EXPECT_EQ(Guess(late), 0);
     late[kCodePageGuessWindow - 1] = '\x80';
     EXPECT_EQ(Guess(late), 1);
+}
+
+}  // namespace
+
+namespace {
+
+int ViewGuess(const std::string& text) {
+    return GuessViewCodePage(reinterpret_cast<const unsigned char*>(text.data()), text.size());
+}
+
+TEST(ViewCodePageGuess, Utf8OpensInTheUtf8ViewAndEverythingElseAsBefore) {
+    const std::string privet = "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82";  // "Привет" in UTF-8
+    EXPECT_EQ(ViewGuess(privet + ", \xD0\xBC\xD0\xB8\xD1\x80\r\n"), kUtf8View);
+    // The byte order mark alone decides, even before bytes that are no UTF-8.
+    EXPECT_EQ(ViewGuess("\xEF\xBB\xBF" "abc"), kUtf8View);
+    EXPECT_EQ(ViewGuess("\xEF\xBB\xBF\xCF\xF0\xE8"), kUtf8View);
+    // Well-formed but nothing above U+007F: plain ASCII stays ANSI.
+    EXPECT_EQ(ViewGuess("plain ASCII text\r\n"), 0);
+    EXPECT_EQ(ViewGuess(""), 0);
+
+    // A sequence cut by the 4092nd byte: the file goes on, so it counts as well-formed.
+    std::string cut = privet + std::string(kCodePageGuessWindow - privet.size() - 1, ' ') + "\xD0\x9F";
+    EXPECT_EQ(ViewGuess(cut), kUtf8View);
+    EXPECT_EQ(GuessViewCodePage(reinterpret_cast<const unsigned char*>(cut.data()), kCodePageGuessWindow), kUtf8View);
+    // A text that ends inside a sequence is not UTF-8.
+    EXPECT_NE(ViewGuess(privet + "\xD0"), kUtf8View);
+    // Malformed bytes past the window are not looked at; inside it they decide.
+    EXPECT_EQ(ViewGuess(cut + "\xFF\xFF"), kUtf8View);
+    std::string late = privet + std::string(kCodePageGuessWindow - privet.size() - 1, ' ') + "\xFF";
+    EXPECT_NE(ViewGuess(late), kUtf8View);
+    // Overlong forms and surrogates are no UTF-8.
+    EXPECT_NE(ViewGuess("\xC0\xAF text"), kUtf8View);
+    EXPECT_NE(ViewGuess("\xED\xA0\x80 text"), kUtf8View);
+}
+
+TEST(ViewCodePageGuess, SingleByteRussianTextIsGuessedAsBefore) {
+    // Russian text in 1251, 866 and KOI8-R is never well-formed UTF-8 (a small letter follows a
+    // capital or a lead byte in none of them by chance for long), so it keeps its old guess.
+    const std::string texts[] = {
+        "\xCF\xF0\xE8\xE2\xE5\xF2, \xFD\xF2\xEE \xF2\xE5\xF1\xF2\xEE\xE2\xE0\xFF \xF1\xF2\xF0\xEE\xEA\xE0",
+        "\x8F\xE0\xA8\xA2\xA5\xE2, \xED\xE2\xAE \xE2\xA5\xE1\xE2\xAE\xA2\xA0\xEF \xE1\xE2\xE0\xAE\xAA\xA0",
+        "\r\n\xF0\xD2\xC9\xD7\xC5\xD4, \xDC\xD4\xCF \xD4\xC5\xD3\xD4\xCF\xD7\xC1\xD1 \xD3\xD4\xD2\xCF\xCB\xC1",
+        "\xD0\xEE\xF1\xF1\xE8\xFF",  // "Россия" in 1251: D0 EE is no sequence
+    };
+    for (const std::string& text : texts) {
+        EXPECT_EQ(ViewGuess(text), Guess(text));
+        EXPECT_NE(ViewGuess(text), kUtf8View);
+    }
 }
 
 }  // namespace

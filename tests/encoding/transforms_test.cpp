@@ -10,6 +10,7 @@
 #include "app/settings.h"
 #include "encoding/code_page_tables.h"
 #include "encoding/conversion_chord.h"
+#include "encoding/unicode_conversion.h"
 
 using namespace std::string_literals;
 
@@ -87,6 +88,14 @@ TEST(Transliteration, BytesWithoutLatinLettersComeOutAs866) {
     EXPECT_EQ(Transliterate("\xAB" "a\0\r\n"s, kAnsi1251), "<a\0\r\n"s);
     EXPECT_EQ(Transliterate("\xC4\xF2", kOem866), "\xC4\xF2");  // ─ Є: no Latin letters
     EXPECT_EQ(Transliterate("", kOem866), "");
+}
+
+TEST(Transliteration, TheUtf8ViewTransliteratesCharactersAndKeepsEveryOtherByte) {
+    // "Щука Ёж ЯЮ" in UTF-8, then ∞ (no letter of 866), ─ (866 has it, but not as a letter), a stray
+    // byte and a cut sequence.
+    EXPECT_EQ(Transliterate("\xD0\xA9\xD1\x83\xD0\xBA\xD0\xB0 \xD0\x81\xD0\xB6 \xD0\xAF\xD0\xAE", kUtf8View),
+              "SHuka Ezh IAIU");
+    EXPECT_EQ(Transliterate("\xE2\x88\x9E\xE2\x94\x80\x80" "a\xD0", kUtf8View), "\xE2\x88\x9E\xE2\x94\x80\x80" "a\xD0");
 }
 
 TEST(QuotedPrintable, DecodesOnlyUpperCaseHexPairs) {
@@ -292,6 +301,24 @@ TEST(Alignment, RandomTextsKeepTheirWordsAndStayWithinTheMargin) {
                 EXPECT_EQ(Words(line).size(), 1u) << "line " << i << ": " << line;
             }
         }
+    }
+}
+
+TEST(Alignment, InTheUtf8ViewEachCharacterIsOneColumn) {
+    // A UTF-8 text lays out exactly as the same text in 1251, where each character is one byte.
+    std::mt19937 random(2026);
+    const Alignment kinds[] = {Alignment::Justify, Alignment::Centre, Alignment::Left, Alignment::Right};
+    for (int round = 0; round < 1000; ++round) {
+        const std::string ansi =
+            ConvertText(ConvertText(RandomText(random), TextEncoding::Cp1251, TextEncoding::Utf8), TextEncoding::Utf8,
+                        TextEncoding::Cp1251);
+        const std::string utf8 = ConvertText(ansi, TextEncoding::Cp1251, TextEncoding::Utf8);
+        const ParagraphSettings settings = Paragraph(random() % 3 == 0, static_cast<int>(random() % 20),
+                                                     static_cast<int>(random() % 20), 10 + static_cast<int>(random() % 50));
+        const Alignment kind = kinds[random() % 4];
+        ASSERT_EQ(ConvertText(AlignParagraphs(utf8, kind, settings, true), TextEncoding::Utf8, TextEncoding::Cp1251),
+                  AlignParagraphs(ansi, kind, settings))
+            << "round " << round;
     }
 }
 

@@ -6,6 +6,7 @@
 #include <random>
 
 #include "app/settings.h"
+#include "encoding/code_page_tables.h"
 
 namespace {
 
@@ -184,6 +185,17 @@ TEST(SearchTextConversion, TypedTextGoesIntoTheViewAndTheCaretWordComesBack) {
     EXPECT_EQ(CaretWordToAnsi("\xC4", 1), "-");
     // The word is cut to 32 characters before the spaces are dropped.
     EXPECT_EQ(CaretWordToAnsi(std::string(31, 'a') + " bc", 0), std::string(31, 'a'));
+
+    // The UTF-8 view: typed 1251 text is searched as UTF-8, and a word comes back by characters,
+    // 32 of them whatever their bytes, without a character that the end of the bytes cut.
+    const std::string utf8 = "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82 Ok";
+    EXPECT_EQ(SearchTextToView(ansi, kUtf8View), utf8);
+    EXPECT_EQ(CaretWordToAnsi(utf8, kUtf8View), "\xCF\xF0\xE8\xE2\xE5\xF2Ok");
+    std::string long_word;
+    for (int i = 0; i < 40; ++i) long_word += "\xD1\x8F";
+    EXPECT_EQ(CaretWordToAnsi(long_word, kUtf8View), std::string(32, '\xFF'));
+    EXPECT_EQ(CaretWordToAnsi("\xD1\x8F\xD1", kUtf8View), "\xFF");
+    EXPECT_EQ(CaretWordToAnsi("\xE2\x88\x9E\x80", kUtf8View), "??");  // ∞ lacks in 1251; a stray byte
 }
 
 namespace {

@@ -39,6 +39,7 @@ TEST_F(ViewFontSettings, MissingSettingsGiveTheDefaultsOfEachView) {
     EXPECT_EQ(ReadViewFont(0), (ViewFont{"", 200, 0, 204}));
     EXPECT_EQ(ReadViewFont(1), (ViewFont{"", 200, 0, 255}));
     EXPECT_EQ(ReadViewFont(2), (ViewFont{"", 200, 0, 1}));
+    EXPECT_EQ(ReadViewFont(3), (ViewFont{"", 200, 0, 204}));  // UTF-8: the fixed-pitch font with Cyrillic
 }
 
 TEST_F(ViewFontSettings, EachViewReadsAndWritesItsOwnLetter) {
@@ -53,6 +54,11 @@ TEST_F(ViewFontSettings, EachViewReadsAndWritesItsOwnLetter) {
     EXPECT_EQ(ReadViewFont(2), (ViewFont{"", 160, 0, 204}));
     EXPECT_EQ(ReadSettingString("FontK", 33), "");
     EXPECT_TRUE(store_.memory.Has("FontK"));
+
+    store_.written.clear();
+    WriteViewFont(3, {"DejaVu Sans Mono", 280, kFontBold, 1});
+    EXPECT_EQ(store_.written, (std::vector<std::string>{"FontU", "SetU", "EffU", "SizeU"}));
+    EXPECT_EQ(ReadViewFont(3), (ViewFont{"DejaVu Sans Mono", 280, 1, 1}));
 }
 
 TEST_F(ViewFontSettings, AFaceIsStoredShortEnoughForTheViewToReadItBack) {
@@ -117,6 +123,8 @@ TEST(FontSample, IsConvertedToTheCodePageBeingEdited) {
     // KOI8-R has the box drawing: ┌ ─ ┐ │ └ ┘.
     EXPECT_EQ(FontSampleFor(2).substr(14, 8), "\x82\x80\x80\x80\x80\x80\x80\x83");
     EXPECT_EQ(FontSampleFor(2).substr(64), "\x84\x80\x80\x80\x80\x80\x80\x85");
+    // UTF-8 has every character of the sample: "кривой" and the frame's ┌.
+    EXPECT_EQ(FontSampleFor(3).substr(0, 21), "Face \xD0\xBA\xD1\x80\xD0\xB8\xD0\xB2\xD0\xBE\xD0\xB9?\r\n\xE2");
     // 1251 has none: the frame takes the table's look-alikes.
     const std::string ansi = FontSampleFor(0);
     for (std::size_t i = 0; i < FontSample.size(); ++i) {
