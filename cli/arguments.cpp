@@ -85,6 +85,14 @@ std::int32_t ParseNumber(std::string_view option, const std::string& text) {
     return static_cast<std::int32_t>(value);
 }
 
+std::int32_t ParseNumber(std::string_view option, const std::string& text, std::int32_t lower, std::int32_t upper) {
+    const std::int32_t value = ParseNumber(option, text);
+    if (value < lower || value > upper)
+        throw UsageError{std::string(option) + " needs a number from " + std::to_string(lower) + " to " +
+                         std::to_string(upper) + ", not " + text};
+    return value;
+}
+
 std::optional<std::string> SingleInput(const Arguments& args, std::size_t firstPlain) {
     const auto& plain = args.Plain();
     if (plain.size() > firstPlain + 1) throw UsageError{"more than one input file: " + plain[firstPlain + 1]};

@@ -44,6 +44,8 @@ private:
 
 std::string Lower(std::string_view text);
 std::int32_t ParseNumber(std::string_view option, const std::string& text);
+// A whole number from lower to upper.
+std::int32_t ParseNumber(std::string_view option, const std::string& text, std::int32_t lower, std::int32_t upper);
 
 // The one input after the first `firstPlain` plain arguments; nullopt for standard input.
 std::optional<std::string> SingleInput(const Arguments& args, std::size_t firstPlain);

@@ -23,9 +23,9 @@ const char kAlignHelp[] =
     "Usage: vemkoconv align justify|centre|left|right [options] [-o OUT] [IN]\n"
     "\n"
     "  --ig      all lines make one paragraph\n"
-    "  --li N    the left indent\n"
-    "  --fi N    the first-line indent\n"
-    "  --ri N    the right margin (default 80)\n"
+    "  --li N    the left indent, 0 to 80\n"
+    "  --fi N    the first-line indent, 0 to 80\n"
+    "  --ri N    the right margin, 10 to 128 (default 80)\n"
     "  --crlf    end lines with CR LF\n"
     "  --lf      end lines with LF\n"
     "\n"
@@ -76,9 +76,11 @@ int Align(const Arguments& args) {
     if (args.Option("--crlf") && args.Option("--lf")) throw UsageError{"--crlf and --lf do not go together"};
     ParagraphSettings settings;
     settings.ignoreLineBreaks = args.Option("--ig") ? 1 : 0;
-    if (auto v = args.Option("--li")) settings.leftIndent = ParseNumber("--li", *v);
-    if (auto v = args.Option("--fi")) settings.firstLineIndent = ParseNumber("--fi", *v);
-    if (auto v = args.Option("--ri")) settings.rightMargin = ParseNumber("--ri", *v);
+    // The editor's options allow no more, and a margin of millions would make every line megabytes.
+    if (auto v = args.Option("--li")) settings.leftIndent = ParseNumber("--li", *v, 0, kLargestIndent);
+    if (auto v = args.Option("--fi")) settings.firstLineIndent = ParseNumber("--fi", *v, 0, kLargestIndent);
+    if (auto v = args.Option("--ri"))
+        settings.rightMargin = ParseNumber("--ri", *v, kSmallestRightMargin, kLargestRightMargin);
     std::optional<std::string> inPath = SingleInput(args, 1);
     Input in(inPath);
     Output out(args.Option("-o"));

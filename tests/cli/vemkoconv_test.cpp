@@ -82,6 +82,8 @@ TEST_F(Vemkoconv, BadUsageExitsWithTwoAndOneLine) {
     for (const char* arguments : {"", "convert -f 1251 in", "convert -f utf-7 -t 866 in", "transform qp in in",
                                   "transform translit in", "transform translit -c iso in", "transform rot13 -c 866 in",
                                   "align middle in", "align left --ri ten in", "align left --li", "frobnicate",
+                                  "align left --ri 10000000 in", "align left --ri 9 in", "align left --li 81 in",
+                                  "align left --fi -1 in",
                                   "convert -f 1251 -t 866 --verbose in", "convert -f auto -t 866 -i in -o out",
                                   "transform translit -c utf-8 in", "align left --lf --crlf in"}) {
         EXPECT_EQ(Run(arguments), 2) << arguments;
