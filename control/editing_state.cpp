@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "control/utf8_characters.h"
+
 EditingState::EditingState(TextModel& text, TextLayout& layout)
     : text_(text), layout_(layout), letters_(&LettersOfView(0)) {}
 
@@ -19,6 +21,10 @@ void EditingState::Select(std::size_t anchor, std::size_t caret, bool atLineEnd)
     caret_ = std::min(caret, length);
     caretAtLineEnd_ = atLineEnd;
     desiredX_ = -1;
+    if (layout_.Utf8()) {
+        anchor_ = Utf8CharacterStart(text_, anchor_);
+        caret_ = Utf8CharacterStart(text_, caret_);
+    }
     if (anchor_ == caret_ && caret_ > 0 && caret_ < length && text_.At(caret_ - 1) == '\r' && text_.At(caret_) == '\n')
         anchor_ = caret_ = caret_ - 1;
 }
@@ -43,14 +49,18 @@ std::size_t EditingState::NextPosition(std::size_t p) const {
     std::size_t length = text_.Length();
     if (p >= length) return length;
     if (text_.At(p) == '\r' && p + 1 < length && text_.At(p + 1) == '\n') return p + 2;
-    return p + 1;
+    return layout_.Utf8() ? Utf8NextCharacter(text_, p) : p + 1;
 }
 
 std::size_t EditingState::PreviousPosition(std::size_t p) const {
     p = std::min(p, text_.Length());
     if (p == 0) return 0;
     if (p >= 2 && text_.At(p - 1) == '\n' && text_.At(p - 2) == '\r') return p - 2;
-    return p - 1;
+    return layout_.Utf8() ? Utf8PreviousCharacter(text_, p) : p - 1;
+}
+
+std::size_t EditingState::WordBreak(std::size_t position, WordMove move) const {
+    return layout_.Utf8() ? Utf8FindWordBreak(text_, position, move) : FindWordBreak(text_, position, move, *letters_);
 }
 
 EditingState::Place EditingState::EndOfLine(std::size_t displayLine) {
@@ -132,8 +142,8 @@ bool EditingState::Move(Motion motion, bool extend) {
     case Motion::Right:
         MoveCaretTo(HasSelection() && !extend ? SelectionEnd() : NextPosition(caret_), extend);
         return true;
-    case Motion::WordLeft: MoveCaretTo(FindWordBreak(text_, caret_, WordMove::Left, *letters_), extend); return true;
-    case Motion::WordRight: MoveCaretTo(FindWordBreak(text_, caret_, WordMove::Right, *letters_), extend); return true;
+    case Motion::WordLeft: MoveCaretTo(WordBreak(caret_, WordMove::Left), extend); return true;
+    case Motion::WordRight: MoveCaretTo(WordBreak(caret_, WordMove::Right), extend); return true;
     case Motion::Up: return MoveVertically(-1, extend);
     case Motion::Down: return MoveVertically(1, extend);
     case Motion::PageUp: return MovePage(-1, extend);
@@ -158,8 +168,8 @@ EditingState::KeyEdit EditingState::DeletionFor(Deletion deletion) const {
     case Deletion::Selection: break;
     case Deletion::CharacterBefore: return {PreviousPosition(caret_), caret_, EditKind::Deleting};
     case Deletion::CharacterAfter: return {caret_, NextPosition(caret_), EditKind::Deleting};
-    case Deletion::WordBefore: return {FindWordBreak(text_, caret_, WordMove::Left, *letters_), caret_, EditKind::Other};
-    case Deletion::WordAfter: return {caret_, FindWordBreak(text_, caret_, WordMove::Right, *letters_), EditKind::Other};
+    case Deletion::WordBefore: return {WordBreak(caret_, WordMove::Left), caret_, EditKind::Other};
+    case Deletion::WordAfter: return {caret_, WordBreak(caret_, WordMove::Right), EditKind::Other};
     }
     return {caret_, caret_, EditKind::Other};
 }
@@ -167,7 +177,7 @@ EditingState::KeyEdit EditingState::DeletionFor(Deletion deletion) const {
 EditingState::KeyEdit EditingState::TypingFor(bool overwrite) const {
     if (HasSelection()) return {SelectionStart(), SelectionEnd(), EditKind::Typing};
     bool beforeBreak = caret_ < text_.LineEnd(text_.LineFromPosition(caret_));
-    return {caret_, overwrite && beforeBreak ? caret_ + 1 : caret_, EditKind::Typing};
+    return {caret_, overwrite && beforeBreak ? NextPosition(caret_) : caret_, EditKind::Typing};
 }
 
 // ---- Mouse -----------------------------------------------------------------------------------
@@ -181,22 +191,27 @@ EditingState::Press EditingState::PressAt(Place place, bool extend, bool canDrag
 }
 
 std::pair<std::size_t, std::size_t> EditingState::WordAt(std::size_t p) const {
-    const ViewLetters& letters = *letters_;
     std::size_t length = text_.Length();
-    std::pair<std::size_t, std::size_t> none{std::min(p, length), std::min(p, length)};
+    p = std::min(p, length);
+    std::pair<std::size_t, std::size_t> none{p, p};
     if (length == 0) return none;
-    if (p >= length || letters.classes[text_.At(p)] == WordClass::LineBreak) {
+    const bool utf8 = layout_.Utf8();
+    auto classAt = [&](std::size_t at) { return utf8 ? Utf8ClassAt(text_, at) : letters_->classes[text_.At(at)]; };
+    auto next = [&](std::size_t at) { return utf8 ? Utf8NextCharacter(text_, at) : at + 1; };
+    auto previous = [&](std::size_t at) { return utf8 ? Utf8PreviousCharacter(text_, at) : at - 1; };
+    if (utf8) p = Utf8CharacterStart(text_, p);
+    if (p >= length || classAt(p) == WordClass::LineBreak) {
         if (p == 0) return none;
-        p = std::min(p, length) - 1;
+        p = previous(p);
     }
-    WordClass cls = letters.classes[text_.At(p)];
+    WordClass cls = classAt(p);
     if (cls == WordClass::LineBreak) return none;
-    std::size_t first = p, last = p + 1;
-    while (first > 0 && letters.classes[text_.At(first - 1)] == cls) --first;
-    while (last < length && letters.classes[text_.At(last)] == cls) ++last;
+    std::size_t first = p, last = next(p);
+    while (first > 0 && classAt(previous(first)) == cls) first = previous(first);
+    while (last < length && classAt(last) == cls) last = next(last);
     // A word is taken with the blanks after it, as the system's controls do.
     if (cls != WordClass::Blank)
-        while (last < length && letters.classes[text_.At(last)] == WordClass::Blank) ++last;
+        while (last < length && classAt(last) == WordClass::Blank) last = next(last);
     return {first, last};
 }
 

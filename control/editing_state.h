@@ -6,7 +6,9 @@
 // calls and their results into painting, scroll bars, the caret and notifications.
 //
 // Positions are byte offsets of the TextModel; lines are the TextLayout's display lines. A caret
-// never stands between the CR and the LF of a pair. Pixels along a line are 64-bit: a long line
+// never stands between the CR and the LF of a pair; in the UTF-8 view (TextLayout::Utf8) the caret
+// and both ends of a selection stand at character starts only, and every move and deletion goes by
+// whole characters (control/utf8_characters.h). Pixels along a line are 64-bit: a long line
 // of wide glyphs runs past what an int holds.
 #include <cstddef>
 #include <cstdint>
@@ -71,6 +73,9 @@ public:
     // One character on, or back: a CR LF pair is one step.
     std::size_t NextPosition(std::size_t position) const;
     std::size_t PreviousPosition(std::size_t position) const;
+    // Where a word move from position stops, by the view's letters or, in the UTF-8 view, by the
+    // Unicode classes of its characters.
+    std::size_t WordBreak(std::size_t position, WordMove move) const;
     // Where "the end of this display line" is: before the break of the last part of a logical line;
     // on the blank an upper part hangs on, so the caret stays on that line; behind the last
     // character of an upper part wrapped inside a word, with the end-of-line affinity.

@@ -26,6 +26,41 @@ void TextLayout::SetWidths(const CharWidths& widths, int tabWidth) {
     Invalidate();
 }
 
+void TextLayout::SetUtf8(bool utf8) {
+    if (utf8 == utf8_) return;
+    utf8_ = utf8;
+    Invalidate();
+}
+
+void TextLayout::SetCharacterMeasure(MeasureCharacter measure) {
+    measure_ = std::move(measure);
+    planeWidths_.clear();
+    otherWidths_.clear();
+    if (utf8_) Invalidate();
+}
+
+int TextLayout::MeasuredWidth(char32_t code) const {
+    if (code < 0x10000) {
+        if (planeWidths_.empty()) planeWidths_.assign(0x10000, -1);
+        int& width = planeWidths_[code];
+        if (width < 0) width = std::max(0, measure_ ? measure_(code) : widths_['x']);
+        return width;
+    }
+    auto found = otherWidths_.find(code);
+    if (found != otherWidths_.end()) return found->second;
+    int width = std::max(0, measure_ ? measure_(code) : 2 * widths_['x']);
+    otherWidths_.emplace(code, width);
+    return width;
+}
+
+Utf8Character TextLayout::CharacterAt(std::size_t position) const {
+    if (utf8_) return Utf8CharacterAt(text_, position);
+    Utf8Character c;
+    c.byte = position < text_.Length() ? text_.At(position) : 0;
+    c.code = c.byte;
+    return c;
+}
+
 void TextLayout::SetWrapWidth(int pixels) {
     pixels = std::max(0, pixels);
     if (pixels == wrapWidth_) return;
@@ -184,8 +219,11 @@ PixelX TextLayout::XOfPosition(std::size_t displayLine, std::size_t position) {
     std::size_t end = std::min(DisplayLineEnd(displayLine), position);
     Place from = CheckpointBefore(start, DisplayLineEnd(displayLine), end);
     PixelX x = from.x;
-    text_.VisitRange(from.position, end, [&](const char* bytes, std::size_t count, std::size_t) {
-        for (std::size_t i = 0; i < count; ++i) x += Advance(static_cast<unsigned char>(bytes[i]), x);
+    // A position inside a character of the UTF-8 view stands where the character does.
+    VisitCharacters(from.position, end, [&](std::size_t at, const Utf8Character& c) {
+        if (at + c.length > end) return false;
+        x += Advance(c, x);
+        return true;
     });
     return x;
 }
@@ -196,12 +234,17 @@ std::size_t TextLayout::PositionAtX(std::size_t displayLine, PixelX x) {
     std::size_t end = DisplayLineEnd(displayLine);
     Place from = CheckpointBeforeX(start, end, x);
     PixelX left = from.x;
-    for (std::size_t i = from.position; i < end; ++i) {
-        int w = Advance(text_.At(i), left);
-        if (x < left + (w + 1) / 2) return i;
+    std::size_t found = end;
+    VisitCharacters(from.position, end, [&](std::size_t at, const Utf8Character& c) {
+        int w = Advance(c, left);
+        if (x < left + (w + 1) / 2) {
+            found = at;
+            return false;
+        }
         left += w;
-    }
-    return end;
+        return true;
+    });
+    return found;
 }
 
 PixelX TextLayout::DisplayLineWidth(std::size_t displayLine) {

@@ -9,9 +9,6 @@
 
 namespace text_layout_detail {
 
-// Bytes walked between checks whether a walk is to stop.
-constexpr std::size_t kWalkBlock = 16 * 1024;
-
 inline bool IsWrapBlank(unsigned char c) { return c == ' ' || c == '\t'; }
 
 // Of entries kept for the few lines used last, the least used gives way to a new one.
@@ -32,31 +29,24 @@ void TextLayout::WalkWraps(std::size_t from, std::size_t end, Emit&& emit) const
     std::size_t afterBlanks = none;
     bool previousBlank = false;
     PixelX x = 0;
-    bool stopped = false;
-    for (std::size_t block = from; block < end && !stopped; block += text_layout_detail::kWalkBlock) {
-        std::size_t blockEnd = std::min(end, block + text_layout_detail::kWalkBlock);
-        text_.VisitRange(block, blockEnd, [&](const char* bytes, std::size_t count, std::size_t at) {
-            for (std::size_t n = 0; n < count && !stopped; ++n) {
-                std::size_t i = at + n;
-                unsigned char c = static_cast<unsigned char>(bytes[n]);
-                bool blank = text_layout_detail::IsWrapBlank(c);
-                if (!blank && previousBlank) afterBlanks = i;
-                int w = Advance(c, x);
-                while (!blank && x + w > wrapWidth_ && i > lineBegin) {
-                    std::size_t wrapAt = (afterBlanks != none && afterBlanks > lineBegin) ? afterBlanks : i;
-                    if (!emit(wrapAt)) {
-                        stopped = true;
-                        return;
-                    }
-                    lineBegin = wrapAt;
-                    afterBlanks = none;
-                    x = 0;
-                    for (std::size_t j = wrapAt; j < i; ++j) x += Advance(text_.At(j), x);
-                    w = Advance(c, x);
-                }
-                x += w;
-                previousBlank = blank;
-            }
-        });
-    }
+    VisitCharacters(from, end, [&](std::size_t i, const Utf8Character& c) {
+        bool blank = text_layout_detail::IsWrapBlank(c.byte);
+        if (!blank && previousBlank) afterBlanks = i;
+        int w = Advance(c, x);
+        while (!blank && x + w > wrapWidth_ && i > lineBegin) {
+            std::size_t wrapAt = (afterBlanks != none && afterBlanks > lineBegin) ? afterBlanks : i;
+            if (!emit(wrapAt)) return false;
+            lineBegin = wrapAt;
+            afterBlanks = none;
+            x = 0;
+            VisitCharacters(wrapAt, i, [&](std::size_t, const Utf8Character& before) {
+                x += Advance(before, x);
+                return true;
+            });
+            w = Advance(c, x);
+        }
+        x += w;
+        previousBlank = blank;
+        return true;
+    });
 }

@@ -35,12 +35,15 @@ void TextLayout::ExtendCheckpoints(Checkpoints& line, std::size_t end, std::size
     std::size_t limit = std::min(upTo, end) - line.start;
     while (last.position + kCheckpointSpacing <= limit && last.x <= upToX) {
         PixelX x = last.x;
-        std::size_t next = last.position + kCheckpointSpacing;
-        text_.VisitRange(line.start + last.position, line.start + next,
-                         [&](const char* bytes, std::size_t count, std::size_t) {
-                             for (std::size_t i = 0; i < count; ++i) x += Advance(static_cast<unsigned char>(bytes[i]), x);
-                         });
-        last = Place{next, x};
+        // In the UTF-8 view the checkpoint is the first character start from there on.
+        std::size_t next = line.start + last.position;
+        VisitCharacters(next, line.start + last.position + kCheckpointSpacing,
+                        [&](std::size_t at, const Utf8Character& c) {
+                            x += Advance(c, x);
+                            next = at + c.length;
+                            return true;
+                        });
+        last = Place{next - line.start, x};
         line.places.push_back(last);
     }
 }
@@ -50,6 +53,7 @@ TextLayout::Place TextLayout::CheckpointBefore(std::size_t start, std::size_t en
     Checkpoints& line = CheckpointsOf(start);
     ExtendCheckpoints(line, end, position, std::numeric_limits<PixelX>::max());
     std::size_t k = std::min((position - start) / kCheckpointSpacing, line.places.size() - 1);
+    while (k > 0 && line.places[k].position > position - start) --k;  // a checkpoint moved to a character start
     return Place{start + line.places[k].position, line.places[k].x};
 }
 
@@ -74,7 +78,9 @@ void TextLayout::FollowCheckpoints(std::size_t first, std::size_t removed, std::
             checkpoints_.erase(checkpoints_.begin() + static_cast<std::ptrdiff_t>(i));
         } else {
             // Checkpoints up to the first changed byte still hold: the bytes before it did not move.
-            while (line.places.size() > 1 && line.start + line.places.back().position > first) line.places.pop_back();
+            // In the UTF-8 view a byte added may join the three before it into one character.
+            std::size_t kept = utf8_ ? first - std::min<std::size_t>(first - line.start, 3) : first;
+            while (line.places.size() > 1 && line.start + line.places.back().position > kept) line.places.pop_back();
         }
     }
 }

@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <set>
 #include <string>
 #include <vector>
+
+#include "support/core/plain_utf8.h"
 
 namespace {
 
@@ -466,4 +469,115 @@ TEST(EditingState, DeletingKeysTakeALineBreakPairWholeAndOverwritingStopsAtTheBr
         EXPECT_EQ(typed.last, atBreak ? p : p + 1) << e.Case() << " at " << p;
         EXPECT_EQ(e.edit.TypingFor(false).last, p);
     });
+}
+
+namespace {
+
+// UTF-8 texts of characters of every length with bytes that belong to none among them: stray
+// continuation bytes, cut and overlong sequences, encoded surrogates, bytes no sequence begins with.
+std::string RandomUtf8Text(std::mt19937& random) {
+    static const char* const pieces[] = {
+        "a", "word", " ", "\t", ".", "\r\n", "\n", "\xD0\x9F\xD1\x80\xD0\xB8", "\xCE\xB1\xCE\xB2",  // Пpи αβ
+        "\xE2\x82\xAC", "\xF0\x9F\x98\x80", "\xF0\x90\x8D\x88",                                     // € 😀 𐍈
+        "\x80", "\xBF", "\xD0", "\xE2\x82", "\xF0\x9F\x98", "\xC0\xAF", "\xE0\x80\xAF", "\xED\xA0\x80",
+        "\xF4\x90\x80\x80", "\xFF", "\xF8"};
+    std::string text;
+    std::size_t count = random() % 80;
+    for (std::size_t i = 0; i < count; ++i) text += pieces[random() % (sizeof pieces / sizeof pieces[0])];
+    return text;
+}
+
+std::vector<std::size_t> PlainStarts(const std::string& text) {
+    std::vector<std::size_t> starts;
+    for (const PlainCharacter& c : PlainUtf8Characters(text)) starts.push_back(c.start);
+    starts.push_back(text.size());
+    return starts;
+}
+
+}  // namespace
+
+// In the UTF-8 view every place the caret or a selection's end can stand is a character start of
+// the plain model: moves, clicks, word moves and double clicks stop there, Right then Left comes
+// back, a deleting key removes exactly one character's bytes, and a byte of no character survives
+// every edit around it.
+TEST(EditingState, TheUtf8ViewGoesByWholeCharactersAndKeepsStrayBytes) {
+    using Deletion = EditingState::Deletion;
+    std::mt19937 random(24);
+    for (int round = 0; round < 300; ++round) {
+        Editing e(RandomUtf8Text(random), random);
+        e.layout.SetUtf8(true);
+        e.layout.SetCharacterMeasure([](char32_t code) { return 1 + static_cast<int>(code % 23); });
+        std::string text = e.text.Text();
+        std::vector<std::size_t> starts = PlainStarts(text), places;
+        for (std::size_t p : starts)
+            if (!InsidePair(e.text, p)) places.push_back(p);
+        auto isStart = [&](std::size_t p) { return std::binary_search(starts.begin(), starts.end(), p); };
+
+        std::vector<std::size_t> forward{0};
+        e.edit.Select(0, 0);
+        while (e.edit.Caret() < text.size()) {
+            e.edit.Move(Motion::Right, false);
+            forward.push_back(e.edit.Caret());
+        }
+        ASSERT_EQ(forward, places) << e.Case();
+        for (std::size_t i = forward.size(); i-- > 1;) {
+            e.edit.Move(Motion::Left, false);
+            ASSERT_EQ(e.edit.Caret(), forward[i - 1]) << e.Case();
+        }
+
+        for (int trial = 0; trial < 10; ++trial) {
+            std::size_t p = random() % (text.size() + 1), q = random() % (text.size() + 1);
+            e.edit.Select(p, q);
+            EXPECT_TRUE(isStart(e.edit.Anchor()) && isStart(e.edit.Caret())) << e.Case() << " " << p << "-" << q;
+            EXPECT_LE(e.edit.Anchor(), p);
+            EXPECT_GT(e.edit.Anchor() + 4, p);
+            e.edit.Select(p, p);
+            for (Motion motion : {Motion::WordRight, Motion::WordLeft, Motion::Down, Motion::Up, Motion::LineEnd}) {
+                e.edit.Move(motion, random() % 2);
+                EXPECT_TRUE(isStart(e.edit.Caret())) << e.Case() << " from " << p;
+            }
+            auto [first, last] = e.edit.WordAt(p);
+            EXPECT_TRUE(isStart(first) && isStart(last)) << e.Case() << " at " << p;
+            EXPECT_TRUE(isStart(e.edit.PlaceAt(static_cast<long>(random() % 6), random() % 300).position)) << e.Case();
+
+            // One key's edit: Backspace, Delete or an overwriting character, each over one whole
+            // character (or a CR LF pair); the bytes around it stay, stray ones included.
+            e.edit.Select(p, p);
+            p = e.edit.Caret();
+            EditingState::KeyEdit edit;
+            switch (random() % 3) {
+            case 0: edit = e.edit.DeletionFor(Deletion::CharacterBefore); break;
+            case 1: edit = e.edit.DeletionFor(Deletion::CharacterAfter); break;
+            default: edit = e.edit.TypingFor(true); break;
+            }
+            ASSERT_TRUE(isStart(edit.first) && isStart(edit.last)) << e.Case() << " at " << p;
+            std::string removed = text.substr(edit.first, edit.last - edit.first);
+            auto at = std::lower_bound(starts.begin(), starts.end(), edit.first);
+            EXPECT_TRUE(edit.first == edit.last || removed == "\r\n" || *(at + 1) == edit.last) << e.Case() << " at " << p;
+            std::string inserted = edit.kind == EditKind::Typing ? std::string("\xD0\xAF") : std::string();
+            e.text.Replace(edit.first, edit.last, inserted, false);
+            EXPECT_EQ(e.text.Text(), text.substr(0, edit.first) + inserted + text.substr(edit.last));
+            e.text.Replace(edit.first, edit.first + inserted.size(), removed, false);
+            ASSERT_EQ(e.text.Text(), text);
+        }
+    }
+}
+
+// Word moves and double clicks know the letters and digits of Latin, Cyrillic and Greek text, and
+// take a byte of no character for punctuation.
+TEST(EditingState, Utf8WordsAreRunsOfUnicodeLettersAndDigits) {
+    std::mt19937 random(3);
+    // "Éte Привет,Ωμέγα2 x\xFF y"
+    Editing e("\xC3\x89te \xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82,\xCE\xA9\xCE\xBC\xCE\xAD\xCE\xB3\xCE\xB1"
+              "2 x\xFFy",
+              random);
+    e.layout.SetUtf8(true);
+    std::vector<std::size_t> stops{0};
+    e.edit.Select(0, 0);
+    while (e.edit.Caret() < e.text.Length()) {
+        e.edit.Move(Motion::WordRight, false);
+        stops.push_back(e.edit.Caret());
+    }
+    EXPECT_EQ(stops, (std::vector<std::size_t>{0, 5, 17, 18, 30, 31, 32, 33}));
+    EXPECT_EQ(e.edit.WordAt(8), (std::pair<std::size_t, std::size_t>{5, 17}));
 }

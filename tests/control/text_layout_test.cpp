@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
+
+#include "support/core/plain_utf8.h"
 
 namespace {
 
@@ -145,39 +148,60 @@ TEST(TextLayout, LongLinesGiveTheSameXAndPositionsAfterEditsAsAFreshLayout) {
 
 namespace {
 
+// The widths the UTF-8 view's tests give characters beyond ASCII, and a byte standing alone.
+int TestCharacterWidth(char32_t code) { return code == kMalformedByte ? 17 : 3 + static_cast<int>(code % 11); }
+
+// The characters of a text as the view reads them: bytes, or in the UTF-8 view the plain model's.
+std::vector<PlainCharacter> CharactersOf(const std::string& text, bool utf8) {
+    if (utf8) return PlainUtf8Characters(text);
+    std::vector<PlainCharacter> bytes;
+    bytes.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) bytes.push_back({i, 1, static_cast<unsigned char>(text[i])});
+    return bytes;
+}
+
+long long ReferenceAdvance(const PlainCharacter& c, long long x, const CharWidths& widths, int tab, bool utf8) {
+    if (c.code == '\t') return tab - x % tab;
+    if (c.code >= 0 && c.code < (utf8 ? 0x80 : 0x100)) return widths[c.code];
+    return TestCharacterWidth(c.code < 0 ? kMalformedByte : static_cast<char32_t>(c.code));
+}
+
 // Display line starts by the rule itself, walked over a plain string: blanks hang at the end of the
 // upper line, a line breaks after them where it can, inside a word only when the word alone is too
-// wide; tabs stop at multiples of the tab width from the display line's start.
-std::vector<std::size_t> ReferenceStarts(const std::string& text, const CharWidths& widths, int tab, int wrap) {
+// wide; tabs stop at multiples of the tab width from the display line's start. A line breaks only
+// between characters.
+std::vector<std::size_t> ReferenceStarts(const std::string& text, const CharWidths& widths, int tab, int wrap,
+                                         bool utf8) {
     std::vector<std::size_t> starts;
-    auto advance = [&](unsigned char c, long long x) {
-        return c == '\t' ? tab - x % tab : static_cast<long long>(widths[c]);
-    };
-    auto blank = [](unsigned char c) { return c == ' ' || c == '\t'; };
-    std::size_t start = 0;
+    std::vector<PlainCharacter> characters = CharactersOf(text, utf8);
+    auto advance = [&](const PlainCharacter& c, long long x) { return ReferenceAdvance(c, x, widths, tab, utf8); };
+    auto blank = [](const PlainCharacter& c) { return c.code == ' ' || c.code == '\t'; };
+    std::size_t k = 0;  // the character at the start of the logical line
     for (;;) {
+        std::size_t start = k < characters.size() ? characters[k].start : text.size();
         std::size_t end = text.find_first_of("\r\n", start);
         if (end == std::string::npos) end = text.size();
         starts.push_back(start);
-        std::size_t lineBegin = start, afterBlanks = std::string::npos;
+        std::size_t lineBegin = k, afterBlanks = std::string::npos;
         long long x = 0;
-        for (std::size_t i = start; i < end; ++i) {
-            unsigned char c = text[i];
-            if (!blank(c) && i > start && blank(text[i - 1])) afterBlanks = i;
+        std::size_t i = k;
+        for (; i < characters.size() && characters[i].start < end; ++i) {
+            const PlainCharacter& c = characters[i];
+            if (!blank(c) && i > k && blank(characters[i - 1])) afterBlanks = i;
             long long w = advance(c, x);
             while (!blank(c) && x + w > wrap && i > lineBegin) {
                 std::size_t at = afterBlanks != std::string::npos && afterBlanks > lineBegin ? afterBlanks : i;
-                starts.push_back(at);
+                starts.push_back(characters[at].start);
                 lineBegin = at;
                 afterBlanks = std::string::npos;
                 x = 0;
-                for (std::size_t j = at; j < i; ++j) x += advance(text[j], x);
+                for (std::size_t j = at; j < i; ++j) x += advance(characters[j], x);
                 w = advance(c, x);
             }
             x += w;
         }
         if (end == text.size()) break;
-        start = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+        k = i + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
     }
     return starts;
 }
@@ -187,8 +211,11 @@ std::vector<std::size_t> ReferenceStarts(const std::string& text, const CharWidt
 // Long lines keep their display line starts in pieces and lay out again only around an edit; after
 // any run of edits, with any widths and wrap width, what they give must be what the rule gives on
 // the text as it stands: starts, ends, the line of a position, and x along the lines.
+// Seeds from 7 on do so in the UTF-8 view, with texts of characters of every length and bytes that
+// belong to none.
 TEST(TextLayout, LongLinesLaidOutInPiecesMatchTheRuleAfterRandomEdits) {
-    for (unsigned seed = 1; seed <= 6; ++seed) {
+    for (unsigned seed = 1; seed <= 8; ++seed) {
+        const bool utf8 = seed > 6;
         std::mt19937 random(seed);
         CharWidths widths;
         for (int& w : widths) w = random() % 9 == 0 ? 0 : 1 + static_cast<int>(random() % 14);
@@ -196,9 +223,14 @@ TEST(TextLayout, LongLinesLaidOutInPiecesMatchTheRuleAfterRandomEdits) {
         int wrap = 1 + static_cast<int>(random() % 200);
         auto randomBytes = [&](std::size_t count) {
             static const char kAlphabet[] = "abcdefgh    \t\tWWW";
+            // Cyrillic, a three- and a four-byte character, and bytes that join or break them.
+            static const char* const kUtf8[] = {"\xD0\x96", "\xD1\x8F", "\xE2\x82\xAC", "\xF0\x9F\x98\x80",
+                                                "\xD0", "\x80", "\xE2\x82", "\xED\xA0\x80", "\xC0\xAF", "\xFF"};
             std::string bytes;
-            for (std::size_t i = 0; i < count; ++i) {
-                bytes += random() % 400 == 0 ? '\n' : kAlphabet[random() % (sizeof kAlphabet - 1)];
+            while (bytes.size() < count) {
+                if (random() % 400 == 0) bytes += '\n';
+                else if (utf8 && random() % 2) bytes += kUtf8[random() % 10];
+                else bytes += kAlphabet[random() % (sizeof kAlphabet - 1)];
             }
             return bytes;
         };
@@ -209,6 +241,8 @@ TEST(TextLayout, LongLinesLaidOutInPiecesMatchTheRuleAfterRandomEdits) {
         TextLayout layout(text, 16 + random() % 80);
         layout.SetWidths(widths, tab);
         layout.SetWrapWidth(wrap);
+        layout.SetUtf8(utf8);
+        layout.SetCharacterMeasure(TestCharacterWidth);
         for (int step = 0; step < 160; ++step) {
             std::size_t length = text.Length();
             std::size_t at = random() % 4 == 0 ? length : random() % (length + 1);
@@ -223,8 +257,9 @@ TEST(TextLayout, LongLinesLaidOutInPiecesMatchTheRuleAfterRandomEdits) {
                 continue;
             }
             std::string now = text.Text();
-            std::vector<std::size_t> expected = ReferenceStarts(now, widths, tab, wrap);
+            std::vector<std::size_t> expected = ReferenceStarts(now, widths, tab, wrap, utf8);
             ASSERT_EQ(Starts(layout), expected) << "seed " << seed << " step " << step;
+            std::vector<PlainCharacter> characters = CharactersOf(now, utf8);
             for (int probe = 0; probe < 20; ++probe) {
                 std::size_t p = random() % (now.size() + 1);
                 std::size_t display = static_cast<std::size_t>(std::upper_bound(expected.begin(), expected.end(), p) -
@@ -235,9 +270,16 @@ TEST(TextLayout, LongLinesLaidOutInPiecesMatchTheRuleAfterRandomEdits) {
                                       ? expected[display + 1]
                                       : std::min(now.find_first_of("\r\n", start), now.size());
                 ASSERT_EQ(layout.DisplayLineEnd(display), end) << "seed " << seed << " step " << step;
+                // A place inside a character of the UTF-8 view stands where the character does.
                 PixelX x = 0;
-                for (std::size_t i = start; i < std::min(p, end); ++i) x += layout.Advance(now[i], x);
+                auto byStart = [](const PlainCharacter& c, std::size_t value) { return c.start < value; };
+                auto c = std::lower_bound(characters.begin(), characters.end(), start, byStart);
+                for (; c != characters.end() && c->start + c->length <= std::min(p, end); ++c)
+                    x += ReferenceAdvance(*c, x, widths, tab, utf8);
                 ASSERT_EQ(layout.XOfPosition(display, p), x) << "seed " << seed << " step " << step;
+                std::size_t atX = layout.PositionAtX(display, x + static_cast<int>(random() % 5));
+                auto at = std::lower_bound(characters.begin(), characters.end(), atX, byStart);
+                ASSERT_TRUE(atX == end || (at != characters.end() && at->start == atX)) << "seed " << seed;
             }
         }
     }

@@ -1,0 +1,175 @@
+#include "control/utf8_characters.h"
+
+#include <algorithm>
+
+namespace {
+
+bool IsContinuation(unsigned char b) { return (b & 0xC0) == 0x80; }
+
+// Ranges of letters and digits, sorted; what lies between them is punctuation or a symbol.
+struct Range {
+    char32_t first, last;
+};
+constexpr Range kWordRanges[] = {
+    {0x0030, 0x0039}, {0x0041, 0x005A}, {0x005F, 0x005F}, {0x0061, 0x007A}, {0x00AA, 0x00AA},
+    {0x00B2, 0x00B3}, {0x00B5, 0x00B5}, {0x00B9, 0x00BA}, {0x00BC, 0x00BE}, {0x00C0, 0x00D6},
+    {0x00D8, 0x00F6}, {0x00F8, 0x02C1}, {0x02C6, 0x02D1}, {0x02E0, 0x02E4}, {0x0300, 0x0373},
+    {0x0376, 0x037D}, {0x037F, 0x037F}, {0x0386, 0x0386}, {0x0388, 0x03F5}, {0x03F7, 0x0481},
+    {0x0483, 0x052F}, {0x0531, 0x0556}, {0x0560, 0x0588}, {0x0591, 0x05BD}, {0x05D0, 0x05F2},
+    {0x0610, 0x061A}, {0x0620, 0x0669}, {0x066E, 0x06D3}, {0x06D5, 0x06FF}, {0x0900, 0x0DFF},
+    {0x0E01, 0x0E4E}, {0x0E50, 0x0E59}, {0x10A0, 0x10FF}, {0x1100, 0x11FF}, {0x1C80, 0x1C88},
+    {0x1D00, 0x1DFF}, {0x1E00, 0x1FBC}, {0x1FC2, 0x1FCC}, {0x1FD0, 0x1FDB}, {0x1FE0, 0x1FEC},
+    {0x1FF2, 0x1FFC}, {0x2070, 0x2079}, {0x207F, 0x2089}, {0x2C00, 0x2CE4}, {0x2D00, 0x2D2D},
+    {0x2DE0, 0x2DFF}, {0x3041, 0x3096}, {0x30A1, 0x30FA}, {0x3400, 0x4DBF}, {0x4E00, 0x9FFF},
+    {0xA640, 0xA69F}, {0xA720, 0xA7FF}, {0xAB30, 0xAB6F}, {0xAC00, 0xD7A3}, {0xF900, 0xFAFF},
+    {0xFB00, 0xFB06}, {0xFF10, 0xFF19}, {0xFF21, 0xFF3A}, {0xFF41, 0xFF5A}, {0x1D400, 0x1D7FF},
+    {0x20000, 0x3FFFF},
+};
+
+bool IsWordCode(char32_t code) {
+    auto after = std::upper_bound(std::begin(kWordRanges), std::end(kWordRanges), code,
+                                  [](char32_t value, const Range& r) { return value < r.first; });
+    return after != std::begin(kWordRanges) && code <= (after - 1)->last;
+}
+
+}  // namespace
+
+std::size_t WellFormedLength(const unsigned char* b, std::size_t available) {
+    if (available == 0) return 0;
+    unsigned char lead = b[0];
+    if (lead < 0x80) return 1;
+    std::size_t length;
+    unsigned char low = 0x80, high = 0xBF;  // the bounds of the second byte
+    if (lead >= 0xC2 && lead <= 0xDF) length = 2;
+    else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        if (lead == 0xE0) low = 0xA0;   // no overlong forms
+        if (lead == 0xED) high = 0x9F;  // no surrogates
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        if (lead == 0xF0) low = 0x90;
+        if (lead == 0xF4) high = 0x8F;  // nothing past U+10FFFF
+    } else {
+        return 0;
+    }
+    if (available < length || b[1] < low || b[1] > high) return 0;
+    for (std::size_t i = 2; i < length; ++i)
+        if (!IsContinuation(b[i])) return 0;
+    return length;
+}
+
+Utf8Character DecodeUtf8(const unsigned char* b, std::size_t available) {
+    Utf8Character c;
+    c.byte = available ? b[0] : 0;
+    std::size_t length = WellFormedLength(b, available);
+    if (length == 0) return c;
+    c.length = static_cast<std::uint8_t>(length);
+    static constexpr unsigned char kLeadMask[] = {0, 0x7F, 0x1F, 0x0F, 0x07};
+    char32_t code = b[0] & kLeadMask[length];
+    for (std::size_t i = 1; i < length; ++i) code = (code << 6) | (b[i] & 0x3F);
+    c.code = code;
+    return c;
+}
+
+namespace {
+
+// Up to four bytes from position, as many as the text has.
+std::size_t ReadAt(const TextModel& text, std::size_t position, unsigned char (&bytes)[4]) {
+    std::size_t n = std::min<std::size_t>(4, text.Length() - std::min(position, text.Length()));
+    for (std::size_t i = 0; i < n; ++i) bytes[i] = text.At(position + i);
+    return n;
+}
+
+}  // namespace
+
+Utf8Character Utf8CharacterAt(const TextModel& text, std::size_t position) {
+    unsigned char bytes[4];
+    return DecodeUtf8(bytes, ReadAt(text, position, bytes));
+}
+
+std::size_t Utf8CharacterStart(const TextModel& text, std::size_t position) {
+    std::size_t length = text.Length();
+    if (position >= length) return length;
+    if (!IsContinuation(text.At(position))) return position;
+    // A continuation byte lies inside the sequence of the lead at most three bytes back, if that
+    // sequence is well formed and reaches it.
+    for (std::size_t back = 1; back <= 3 && back <= position; ++back) {
+        unsigned char b = text.At(position - back);
+        if (IsContinuation(b)) continue;
+        unsigned char bytes[4];
+        std::size_t n = ReadAt(text, position - back, bytes);
+        return WellFormedLength(bytes, n) > back ? position - back : position;
+    }
+    return position;
+}
+
+std::size_t Utf8NextCharacter(const TextModel& text, std::size_t position) {
+    if (position >= text.Length()) return text.Length();
+    return position + Utf8CharacterAt(text, position).length;
+}
+
+std::size_t Utf8PreviousCharacter(const TextModel& text, std::size_t position) {
+    position = std::min(position, text.Length());
+    return position == 0 ? 0 : Utf8CharacterStart(text, position - 1);
+}
+
+std::string EncodeUtf8(char32_t code) {
+    std::string out;
+    if (code < 0x80) {
+        out += static_cast<char>(code);
+    } else if (code < 0x800) {
+        out += static_cast<char>(0xC0 | (code >> 6));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+        out += static_cast<char>(0xE0 | (code >> 12));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (code >> 18));
+        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+    return out;
+}
+
+WordClass Utf8WordClass(char32_t code) {
+    if (code < 0x80) return LettersOfView(0).classes[code];
+    if (code == kMalformedByte) return WordClass::Punctuation;
+    if (code == 0x00A0 || code == 0x1680 || (code >= 0x2000 && code <= 0x200A) || code == 0x202F ||
+        code == 0x205F || code == 0x3000)
+        return WordClass::Blank;
+    return IsWordCode(code) ? WordClass::Word : WordClass::Punctuation;
+}
+
+WordClass Utf8ClassAt(const TextModel& text, std::size_t position) {
+    return Utf8WordClass(Utf8CharacterAt(text, position).code);
+}
+
+std::size_t Utf8FindWordBreak(const TextModel& text, std::size_t position, WordMove move) {
+    std::size_t length = text.Length();
+    std::size_t p = Utf8CharacterStart(text, std::min(position, length));
+    auto classAt = [&](std::size_t at) { return Utf8ClassAt(text, at); };
+    auto classBefore = [&](std::size_t at) { return classAt(Utf8PreviousCharacter(text, at)); };
+    if (move == WordMove::Right) {
+        if (p >= length) return length;
+        WordClass current = classAt(p);
+        if (current == WordClass::LineBreak && text.At(p) == '\r' && p + 1 < length && text.At(p + 1) == '\n') {
+            p += 2;
+        } else if (current == WordClass::LineBreak) {
+            p = Utf8NextCharacter(text, p);
+        } else if (current != WordClass::Blank) {
+            while (p < length && classAt(p) == current) p = Utf8NextCharacter(text, p);
+        }
+        while (p < length && classAt(p) == WordClass::Blank) p = Utf8NextCharacter(text, p);
+        return p;
+    }
+    while (p > 0 && classBefore(p) == WordClass::Blank) p = Utf8PreviousCharacter(text, p);
+    if (p == 0) return 0;
+    WordClass current = classBefore(p);
+    if (current == WordClass::LineBreak) {
+        return (text.At(p - 1) == '\n' && p >= 2 && text.At(p - 2) == '\r') ? p - 2 : Utf8PreviousCharacter(text, p);
+    }
+    while (p > 0 && classBefore(p) == current) p = Utf8PreviousCharacter(text, p);
+    return p;
+}
