@@ -14,6 +14,10 @@
 
 #include "encoding/code_page_tables.h"
 
+namespace unicode {
+struct ConversionTables;
+}
+
 // 0-4 are the conversion code pages, in the same order.
 enum class TextEncoding : int {
     Cp1251 = kAnsi1251,
@@ -57,9 +61,8 @@ public:
     std::uint64_t Replaced() const { return replaced_; }
 
 private:
-    struct Tables;
     TextEncoding from_, to_;
-    std::unique_ptr<Tables> tables_;
+    std::unique_ptr<unicode::ConversionTables> tables_;
     bool atStart_ = true;
     std::uint64_t replaced_ = 0;
 };

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "encoding/unicode_kernels.h"
+
 using namespace std::string_literals;
 
 namespace {
@@ -195,6 +197,102 @@ TEST(UnicodeConversion, LongSingleByteTextsInBlocksGiveWhatEachByteGivesAlone) {
             }
             back.Append(pending, true, again);
             ASSERT_EQ(again, ConvertText(utf8, TextEncoding::Utf8, from));
+        }
+    }
+}
+
+// Sets the vector path for the conversions made while it lives, and lets go of it however the test ends.
+class ForcingPath {
+public:
+    explicit ForcingPath(VectorPath path) { ForcedVectorPath::path = path; }
+    ~ForcingPath() { ForcedVectorPath::path.reset(); }
+};
+
+struct Converted {
+    std::string text;
+    std::uint64_t replaced;
+    bool operator==(const Converted&) const = default;
+};
+
+// `text` in blocks of random lengths, characters cut between them.
+Converted InBlocks(const std::string& text, TextEncoding from, TextEncoding to, std::mt19937& random) {
+    UnicodeConversion conversion(from, to);
+    std::string pending, out;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t n = std::min<std::size_t>(random() % 300, text.size() - at);
+        pending.append(text, at, n);
+        at += n;
+        pending.erase(0, conversion.Append(pending, false, out));
+    }
+    conversion.Append(pending, true, out);
+    return {out, conversion.Replaced()};
+}
+
+// Prose as the vectors see it: runs, long enough for them, of ASCII, of Cyrillic letters, of the
+// punctuation the widest paths take, and now and then of anything else (characters of three and four
+// bytes, malformed and cut sequences).
+std::string RandomUtf8Prose(std::mt19937& random, int otherOneIn) {
+    const std::vector<std::vector<const char*>> kinds = {
+        {"a", "Z", " ", "0", "9", ",", ".", "\r\n", "\t", "(", "-"},
+        {"а", "я", "А", "Я", "ё", "Ё", "ж", "Щ", "ъ", "п", "р", "ю"},
+        {"«", "»", "—", "–", "…", "“", "”", "„", "\xC2\xA0", "°", "‰", "§", "№"},
+        {"€", "😀", "і", "Ґ", "\xD0", "\xC2x", "\x80", "\xE2\x80", "\xE2\x81\x80", "\xED\xA0\x80", "\xF4\x90\x80\x80",
+         "\xC0\xAF", "\xFF", "\xEF\xBB\xBF"},
+    };
+    std::string text;
+    while (text.size() < 6000) {
+        const std::size_t kind = random() % otherOneIn == 0 ? 3 : random() % 3;
+        const int run = static_cast<int>(random() % (kind == 3 ? 4 : 120));
+        for (int i = 0; i < run; ++i) text += kinds[kind][random() % kinds[kind].size()];
+    }
+    return text;
+}
+
+// The same from a code page: runs of ASCII, of its letters and of any bytes from 0x80.
+std::string RandomSingleByteProse(std::mt19937& random, TextEncoding from, int otherOneIn) {
+    std::vector<char> letters;
+    for (int b = 0x80; b < 256; ++b) {
+        const char16_t c = CharacterOf(static_cast<ConversionCodePage>(from), static_cast<std::uint8_t>(b));
+        if ((c >= u'А' && c <= u'я') || c == u'Ё' || c == u'ё') letters.push_back(static_cast<char>(b));
+    }
+    std::string text;
+    while (text.size() < 6000) {
+        const unsigned kind = random() % otherOneIn == 0 ? 2 : random() % 2;
+        const int run = static_cast<int>(random() % 120);
+        for (int i = 0; i < run; ++i)
+            text += kind == 0 ? static_cast<char>(random() % 128)
+                    : kind == 1 ? letters[random() % letters.size()]
+                                : static_cast<char>(0x80 + random() % 128);
+    }
+    return text;
+}
+
+// Whatever the processor runs is held to the scalar codec, so that no path ships untested on it.
+TEST(UnicodeConversion, EveryVectorPathGivesWhatTheScalarCodecGives) {
+    const std::vector<VectorPath>& paths = AvailableVectorPaths();
+    ASSERT_EQ(paths.front(), VectorPath::None);
+    RecordProperty("vector paths besides the scalar codec", static_cast<int>(paths.size() - 1));
+    std::mt19937 random(17);
+    for (int round = 0; round < 24; ++round) {
+        const int otherOneIn = 1 + round * round;
+        const std::string utf8 = RandomUtf8Prose(random, otherOneIn);
+        for (TextEncoding codePage : kCodePages) {
+            const std::string single = RandomSingleByteProse(random, codePage, otherOneIn);
+            Converted fromUtf8, toUtf8;
+            {
+                ForcingPath scalar(VectorPath::None);
+                fromUtf8.text = ConvertText(utf8, TextEncoding::Utf8, codePage, &(fromUtf8.replaced = 0));
+                toUtf8.text = ConvertText(single, codePage, TextEncoding::Utf8, &(toUtf8.replaced = 0));
+            }
+            for (VectorPath path : paths) {
+                ForcingPath forced(path);
+                const std::string where = "path " + std::to_string(static_cast<int>(path)) + ", code page " +
+                                          std::to_string(static_cast<int>(codePage)) + ", round " + std::to_string(round);
+                ASSERT_EQ(InBlocks(utf8, TextEncoding::Utf8, codePage, random), fromUtf8) << where;
+                ASSERT_EQ(InBlocks(single, codePage, TextEncoding::Utf8, random), toUtf8) << where;
+                ASSERT_EQ(InBlocks(toUtf8.text, TextEncoding::Utf8, codePage, random).text,
+                          ConvertText(single, codePage, codePage)) << where;
+            }
         }
     }
 }
