@@ -11,6 +11,8 @@ const Command kCommands[] = {
     {"convert", Convert, kConvertHelp,
      {{"-f", "-t", "-o"}, {"-i", "--exact"},
       {{"--from-code", "-f"}, {"--to-code", "-t"}, {"--output", "-o"}, {"--in-place", "-i"}}}},
+    {"repair", Repair, kRepairHelp,
+     {{"-t", "-o"}, {"-i"}, {{"--to-code", "-t"}, {"--output", "-o"}, {"--in-place", "-i"}}}},
     {"detect", Detect, kDetectHelp, {}},
     {"guess", Guess, kGuessHelp, {}},
     {"transform", Transform, kTransformHelp, {{"-c", "-o"}, {}, {{"--output", "-o"}}}},

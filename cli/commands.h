@@ -35,6 +35,10 @@ int Detect(const Arguments& args);
 extern const char kGuessHelp[];
 int Guess(const Arguments& args);
 
+// repair_command.cpp
+extern const char kRepairHelp[];
+int Repair(const Arguments& args);
+
 // text_commands.cpp
 extern const char kTransformHelp[];
 int Transform(const Arguments& args);

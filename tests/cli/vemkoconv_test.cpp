@@ -366,6 +366,56 @@ TEST_F(Vemkoconv, HangupInterruptTerminateRemoveTheTemporaryFile) {
     }
 }
 
+TEST_F(Vemkoconv, RepairUndoesMisreadingsAndLeavesCorrectTextsByteIdentical) {
+    const std::string text = "Привет, как дела? Всё хорошо, спасибо.\n";
+    Write("utf8-as-1251.txt", "РџСЂРёРІРµС‚, РєР°Рє РґРµР»Р°? Р’СЃС‘ С…РѕСЂРѕС€Рѕ, СЃРїР°СЃРёР±Рѕ.\n");
+    Write("utf8-as-1252.txt", "ÐŸÑ€Ð¸Ð²ÐµÑ‚, ÐºÐ°Ðº Ð´ÐµÐ»Ð°? Ð’Ñ\xC2\x81Ñ‘ Ñ…Ð¾Ñ€Ð¾ÑˆÐ¾, Ñ\xC2\x81Ð¿Ð°Ñ\xC2\x81Ð¸Ð±Ð¾.\n");
+    Write("koi8-as-1251.txt", "рТЙЧЕФ, ЛБЛ ДЕМБ? чУЈ ИПТПЫП, УРБУЙВП.\n");
+    ASSERT_EQ(Run("repair utf8-as-1251.txt utf8-as-1252.txt koi8-as-1251.txt"), 0) << Read("stderr");
+    EXPECT_EQ(Read("stdout"), text + text + text);
+    EXPECT_EQ(Read("stderr"),
+              "utf8-as-1251.txt: utf-8 read as 1251, saved as utf-8\n"
+              "utf8-as-1252.txt: utf-8 read as 1252, saved as utf-8\n"
+              "koi8-as-1251.txt: koi8r read as 1251, saved as utf-8\n");
+    ASSERT_EQ(Run("repair -t 866 -o out.txt utf8-as-1251.txt"), 0);
+    EXPECT_EQ(Read("out.txt"), ConvertText(text, TextEncoding::Utf8, TextEncoding::Cp866));
+
+    // Twice through 1251: the second round trip read the first one's UTF-8 as 1251 again.
+    Write("twice.txt",
+          "Р\u00A0РЋР\u00A0Р†Р\u00A0ВµРЎвЂљ Р\u00A0С‘ Р\u00A0С\u0098Р\u00A0С‘РЎР‚ Р\u00A0Р†Р\u00A0В°Р\u00A0С\u0098, "
+          "Р\u00A0Т‘Р\u00A0С•Р\u00A0В±РЎР‚РЎвЂ№Р\u00A0Вµ Р\u00A0В»РЎР‹Р\u00A0Т‘Р\u00A0С‘!\n");
+    // A reader that had no character for 1251's 0x98 (И's second byte) wrote '?' for it.
+    Write("lossy.txt", "Р?РІР°РЅ Р?РІР°РЅРѕРІРёС‡, РґРѕР±СЂС‹Р№ РІРµС‡РµСЂ!\n");
+    ASSERT_EQ(Run("repair twice.txt lossy.txt"), 3) << Read("stderr");
+    EXPECT_EQ(Read("stdout"), "Свет и мир вам, добрые люди!\n?ван ?ванович, добрый вечер!\n");
+    EXPECT_NE(Read("stderr").find("twice.txt: utf-8 read as 1251, saved as utf-8; then utf-8 read as 1251"),
+              std::string::npos);
+    EXPECT_NE(Read("stderr").find("lossy.txt: 2 characters left as '?'"), std::string::npos);
+
+    // Correct texts in every encoding, and German in Latin-1: written as they are, and -i leaves them.
+    Write("german.txt", "Gr\xFC\xDF" "e aus K\xF6ln, sch\xF6ne Gr\xFC\xDF" "e an die M\xFCllers!\n");
+    std::string all = Read("german.txt");
+    std::string files = "german.txt";
+    for (TextEncoding e : {TextEncoding::Cp1251, TextEncoding::Cp866, TextEncoding::Koi8R, TextEncoding::Iso8859_5,
+                           TextEncoding::MacCyrillic, TextEncoding::Utf8}) {
+        const std::string name = "clean-" + std::to_string(static_cast<int>(e)) + ".txt";
+        Write(name, ConvertText(text, TextEncoding::Utf8, e));
+        all += Read(name);
+        files += " " + name;
+    }
+    ASSERT_EQ(Run("repair -t utf-8 " + files), 0) << Read("stderr");
+    EXPECT_EQ(Read("stdout"), all);
+    EXPECT_EQ(Read("stderr").find("read as"), std::string::npos) << Read("stderr");
+    ASSERT_EQ(Run("repair -i utf8-as-1251.txt " + files), 0) << Read("stderr");
+    EXPECT_EQ(Read("utf8-as-1251.txt"), text);
+    std::string unchanged = "";
+    for (const std::string& name : {"german.txt"s, "clean-0.txt"s, "clean-1.txt"s, "clean-2.txt"s, "clean-3.txt"s,
+                                    "clean-4.txt"s, "clean-5.txt"s})
+        unchanged += Read(name);
+    EXPECT_EQ(unchanged, all);
+    EXPECT_EQ(Read("stdout").rfind("utf8-as-1251.txt\tutf-8 read as 1251, saved as utf-8\t0\ngerman.txt\tclean\t0\n", 0), 0u);
+}
+
 }  // namespace
 
 #endif

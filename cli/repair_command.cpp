@@ -1,0 +1,142 @@
+// repair: undoes the mis-readings that turned Russian text into mojibake, into one output or each file
+// in place.
+#include <cinttypes>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "cli/commands.h"
+#include "cli/file_io.h"
+#include "encoding/encoding_names.h"
+#include "encoding/mojibake_repair.h"
+#include "encoding/unicode_conversion.h"
+
+const char kRepairHelp[] =
+    "Usage: vemkoconv repair [-t TO] [-o OUT] [IN...]\n"
+    "       vemkoconv repair [-t TO] -i FILE...\n"
+    "\n"
+    "Finds the mis-readings that turned Russian text into mojibake (the bytes of one of 1251, 866,\n"
+    "koi8r, iso, mac, utf-8 and 1252 read as another and saved as a third, up to twice over: UTF-8 read\n"
+    "as 1251 is \"РџСЂРёРІРµС‚\") and writes each input with them undone, joined in order. Standard error\n"
+    "names what was undone, a line an input: the name, a colon and the chain (for example\n"
+    "\"utf-8 read as 1251, saved as utf-8\"), or clean for a text with nothing to undo.\n"
+    "\n"
+    "  -t, --to-code=NAME     the encoding to write a repaired text in (default: the one it is in now,\n"
+    "                         so a UTF-8 file stays UTF-8)\n"
+    "  -o, --output=OUT       the output (standard output when not given or -)\n"
+    "  -i, --in-place         repairs each FILE into itself (written beside, then renamed over it; a\n"
+    "                         clean one is not written) and prints a line a file: the name, a tab, the\n"
+    "                         chain, clean or unknown, a tab and the characters left as '?'\n"
+    "\n"
+    "A clean text is written unchanged, and so is one that cannot be told (exit status 4). Characters\n"
+    "lost on the way (turned into '?' by an encoding that lacked them) stay '?' and the rest is\n"
+    "repaired (exit status 3). Only the first 16 KB of a text are looked at to find the chain.\n";
+
+namespace {
+
+struct Repaired {
+    RepairFinding finding;
+    std::string text;  // for Repair
+    std::uint64_t lost = 0;
+};
+
+Repaired RepairText(const std::string& text, std::optional<TextEncoding> to) {
+    Repaired r;
+    r.finding = FindMisreadings(text, true);
+    if (r.finding.kind != RepairFinding::Kind::Repair) return r;
+    const std::optional<RepairEncoding> target = to ? RepairEncodingOf(*to) : r.finding.chain.now;
+    if (target) {
+        r.text = UndoMisreadings(text, r.finding.chain, *target, &r.lost);
+    } else {
+        // UTF-16 by way of UTF-8, which holds every character.
+        r.text = ConvertText(UndoMisreadings(text, r.finding.chain, RepairEncoding::Utf8, &r.lost), TextEncoding::Utf8,
+                             *to, &r.lost);
+    }
+    return r;
+}
+
+const char* Verdict(const Repaired& r, std::string& chain) {
+    switch (r.finding.kind) {
+        case RepairFinding::Kind::Clean: return "clean";
+        case RepairFinding::Kind::Unknown: return "unknown";
+        default: chain = DescribeChain(r.finding.chain); return chain.c_str();
+    }
+}
+
+void Report(const std::string& name, const Repaired& r) {
+    std::fflush(stdout);
+    std::string chain;
+    if (r.finding.kind == RepairFinding::Kind::Unknown)
+        std::fprintf(stderr, "%s: cannot tell what was done to it, left alone\n", name.c_str());
+    else
+        std::fprintf(stderr, "%s: %s\n", name.c_str(), Verdict(r, chain));
+    if (r.lost)
+        std::fprintf(stderr, "%s: %" PRIu64 " character%s left as '?'\n", name.c_str(), r.lost, r.lost == 1 ? "" : "s");
+}
+
+int RepairInPlace(const Arguments& args, std::optional<TextEncoding> to) {
+    if (args.Option("-o")) throw UsageError{"-i and -o do not go together"};
+    if (args.Plain().empty()) throw UsageError{"-i needs at least one FILE"};
+    bool failed = false, unknown = false, lostAny = false;
+    for (const std::string& file : args.Plain()) {
+        try {
+            if (file == "-") throw UsageError{"-i cannot repair standard input in place"};
+            namespace fs = std::filesystem;
+            std::error_code ec;
+            const fs::file_status status = fs::status(FinalTarget(file), ec);
+            if (ec) throw IoError{file, ec.value()};
+            if (!fs::is_regular_file(status)) {
+                PrintError(file, "not a regular file, left alone");
+                failed = true;
+                continue;
+            }
+            Input in(file);
+            const Repaired r = RepairText(in.ReadAll(), to);
+            if (r.finding.kind == RepairFinding::Kind::Repair) {
+                Output out(file, Output::Special::Refuse);
+                out.Write(r.text);
+                in.Close();
+                out.Commit();
+            }
+            unknown |= r.finding.kind == RepairFinding::Kind::Unknown;
+            lostAny |= r.lost > 0;
+            std::string chain;
+            std::printf("%s\t%s\t%" PRIu64 "\n", file.c_str(), Verdict(r, chain), r.lost);
+        } catch (const IoError& e) {
+            PrintError(e.file, std::strerror(e.error));
+            failed = true;
+        }
+    }
+    FlushStandardOutput();
+    return failed ? 1 : unknown ? kUnknownStatus : lostAny ? kReplacedStatus : 0;
+}
+
+}  // namespace
+
+int Repair(const Arguments& args) {
+    std::optional<TextEncoding> to;
+    if (args.Option("-t")) to = RequiredEncoding(args, "-t");
+    if (args.Option("-i")) return RepairInPlace(args, to);
+
+    // Every input opens before the output does, so a missing one leaves OUT as it was.
+    std::vector<std::unique_ptr<Input>> inputs;
+    for (const auto& path : Inputs(args)) inputs.push_back(std::make_unique<Input>(path));
+    Output out(args.Option("-o"));
+    bool unknown = false, lostAny = false;
+    for (auto& in : inputs) {
+        std::string text = in->ReadAll();
+        const Repaired r = RepairText(text, to);
+        out.Write(r.finding.kind == RepairFinding::Kind::Repair ? r.text : text);
+        Report(in->Name(), r);
+        unknown |= r.finding.kind == RepairFinding::Kind::Unknown;
+        lostAny |= r.lost > 0;
+    }
+    inputs.clear();
+    out.Commit();
+    return unknown ? kUnknownStatus : lostAny ? kReplacedStatus : 0;
+}
