@@ -7,7 +7,7 @@ Detected DetectInput(Input& in) {
     Detection detection = DetectEncoding(sample, sample.size() < kDetectionSample);
     Detected result;
     result.confidence = detection.confidence;
-    result.known = detection.kind != Detection::Kind::Unknown;
+    result.known = detection.kind == Detection::Kind::Ascii || detection.kind == Detection::Kind::Encoding;
     if (detection.kind == Detection::Kind::Encoding) result.encoding = detection.encoding;
     return result;
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <optional>
 
 #include "encoding/russian_letter_statistics.h"
 
@@ -13,6 +14,15 @@ constexpr double kUndecidedMargin = 1.0;
 // The likelihood ratios are of a model that takes neighbouring pairs as independent, which they are
 // not; the confidence flattens them by this much.
 constexpr double kConfidenceTemperature = 4.0;
+// How far below what Russian text scores on average a reading may fall, in nats a pair, and still be
+// Russian. Russian texts the statistics never saw fall 0.5 below (the statistics are of messages, not
+// prose), Ukrainian, Bulgarian and Serbian texts 0.4-1.0; Greek, Hebrew, Arabic, Thai and the Asian
+// multi-byte encodings 1.6-5 in the reading that suits them best, Latin texts 3-10.
+constexpr double kRussianFloor = -1.5;
+// A letter of another Cyrillic alphabet counts as its nearest Russian letter at this cost (nats), so
+// that it helps a reading of Ukrainian or Serbian text without making the capitals of Russian text
+// in one code page (the same bytes as such letters in another) a likely reading.
+constexpr double kVariantLetterCost = 4.0;
 
 // Whether the sample is UTF-8 throughout with at least one character beyond ASCII.
 bool IsUtf8(std::string_view sample, bool complete) {
@@ -41,7 +51,106 @@ bool IsUtf8(std::string_view sample, bool complete) {
     return multibyte;
 }
 
+// Byte order marks, and UTF-16 or UTF-32 without one by where their zero bytes fall: a text of
+// letters of one alphabet has a zero in the high byte of every space, digit and Latin letter, and
+// none in the low bytes.
+std::optional<Detection> DetectWide(std::string_view sample) {
+    const auto* b = reinterpret_cast<const std::uint8_t*>(sample.data());
+    const std::size_t size = sample.size();
+    Detection result;
+    result.kind = Detection::Kind::Encoding;
+    result.confidence = 1;
+    result.byteOrderMark = true;
+    auto starts = [&](std::string_view mark) { return sample.substr(0, mark.size()) == mark; };
+    if (starts(std::string_view("\xFF\xFE\0\0", 4))) result.kind = Detection::Kind::Utf32LE;
+    else if (starts(std::string_view("\0\0\xFE\xFF", 4))) result.kind = Detection::Kind::Utf32BE;
+    else if (starts("\xFF\xFE")) result.encoding = TextEncoding::Utf16LE;
+    else if (starts("\xFE\xFF")) result.encoding = TextEncoding::Utf16BE;
+    else result.byteOrderMark = false;
+    if (result.byteOrderMark) return result;
+
+    // A character of text: not a control other than the blanks, not a surrogate or a noncharacter.
+    auto isText = [](std::uint32_t c) {
+        return c >= 0x20 ? c != 0x7F && !(c >= 0xD800 && c <= 0xDFFF) && c != 0xFFFE && c != 0xFFFF && c <= 0x10FFFF
+                         : c == '\t' || c == '\n' || c == '\r' || c == '\f';
+    };
+    for (bool big : {false, true}) {
+        const std::size_t units = size / 4;
+        std::size_t text = 0;
+        for (std::size_t i = 0; i < units; ++i) {
+            const std::uint8_t* u = b + 4 * i;
+            const std::uint32_t c = big ? u[0] << 24 | u[1] << 16 | u[2] << 8 | u[3] : u[3] << 24 | u[2] << 16 | u[1] << 8 | u[0];
+            text += isText(c);
+        }
+        if (units >= 4 && text == units) {
+            result.kind = big ? Detection::Kind::Utf32BE : Detection::Kind::Utf32LE;
+            return result;
+        }
+    }
+    for (bool big : {false, true}) {
+        const std::size_t units = size / 2;
+        std::size_t text = 0, zeroHigh = 0, zeroLow = 0;
+        for (std::size_t i = 0; i < units; ++i) {
+            const std::uint8_t high = b[2 * i + (big ? 0 : 1)], low = b[2 * i + (big ? 1 : 0)];
+            const std::uint32_t c = high << 8 | low;
+            zeroHigh += high == 0;
+            zeroLow += low == 0;
+            if (c >= 0xD800 && c <= 0xDBFF && i + 1 < units) {
+                const std::uint32_t next = b[2 * i + 2 + (big ? 0 : 1)] << 8 | b[2 * i + 2 + (big ? 1 : 0)];
+                if (next >= 0xDC00 && next <= 0xDFFF) {
+                    text += 2;
+                    ++i;
+                }
+                continue;
+            }
+            text += isText(c);
+        }
+        // Units of text only, a zero in the high byte of at least one in twenty and almost never in
+        // the low byte.
+        if (units >= 8 && text == units && zeroHigh * 20 >= units && zeroLow * 20 <= zeroHigh) {
+            result.encoding = big ? TextEncoding::Utf16BE : TextEncoding::Utf16LE;
+            // Data that looks like this by chance has few such zeros.
+            result.confidence = 1 - 1.0 / static_cast<double>(zeroHigh + 1);
+            return result;
+        }
+    }
+    return std::nullopt;
+}
+
+// Data rather than text: a NUL, or control characters beyond the odd one. Text has TAB, CR, LF and FF,
+// and now and then an ESC (of a terminal's colours) or a SUB (a DOS end of file).
+bool IsBinary(std::string_view sample) {
+    std::size_t controls = 0, rare = 0;
+    for (char ch : sample) {
+        const auto c = static_cast<std::uint8_t>(ch);
+        if (c == 0) return true;
+        if (c < 0x20 || c == 0x7F) {
+            if (c == 0x1B || c == 0x1A) ++rare;
+            else if (c != '\t' && c != '\n' && c != '\r' && c != '\f') ++controls;
+        }
+    }
+    return controls * 100 > sample.size() || rare * 10 > sample.size();
+}
+
 using ClassTable = std::array<LetterClass, 256>;
+
+using VariantTable = std::array<bool, 256>;
+
+// The letters of the other Cyrillic alphabets, which count as the Russian letter nearest to them.
+bool IsVariantLetter(char32_t c) {
+    return ((c >= 0x400 && c <= 0x40F) || (c >= 0x450 && c <= 0x45F) || c == 0x490 || c == 0x491) && c != 0x401 && c != 0x451;
+}
+
+const VariantTable& VariantsOf(int codePage) {
+    static const auto tables = [] {
+        std::array<VariantTable, kConversionCodePageCount> all{};
+        for (int cp = 0; cp < kConversionCodePageCount; ++cp)
+            for (int b = 0; b < 256; ++b)
+                all[cp][b] = IsVariantLetter(CharacterOf(static_cast<ConversionCodePage>(cp), static_cast<std::uint8_t>(b)));
+        return all;
+    }();
+    return tables[codePage];
+}
 
 const ClassTable& ClassesOf(int codePage) {
     static const auto tables = [] {
@@ -54,11 +163,44 @@ const ClassTable& ClassesOf(int codePage) {
     return tables[codePage];
 }
 
-// The log likelihood, in the statistics' unit, of the pairs that touch a byte above 0x7F; the other
-// pairs read the same in every code page.
-std::int64_t Score(const std::uint8_t* bytes, std::size_t size, const ClassTable& classes, std::size_t& letters) {
+// What the log likelihood of a pair that follows a given class is on average in Russian text: the
+// yardstick a reading's likelihood is held against to tell whether it is Russian at all.
+struct Expectation {
+    std::array<double, kLetterClassCount> pair;
+    std::array<double, 3> letterCase;
+};
+
+template <std::size_t N>
+double Expect(const std::int16_t (&row)[N]) {
+    double total = 0, sum = 0;
+    for (std::int16_t v : row) total += std::exp(v / kLogProbabilityUnit);
+    for (std::int16_t v : row) sum += std::exp(v / kLogProbabilityUnit) / total * (v / kLogProbabilityUnit);
+    return sum;
+}
+
+const Expectation& RussianExpectation() {
+    static const Expectation expectation = [] {
+        Expectation e{};
+        for (int a = 0; a < kLetterClassCount; ++a) e.pair[a] = Expect(kRussianPairLogProbability[a]);
+        for (int a = 0; a < 3; ++a) e.letterCase[a] = Expect(kRussianCaseLogProbability[a]);
+        return e;
+    }();
+    return expectation;
+}
+
+struct Reading {
+    double score = 0;     // log likelihood (nats) of the pairs that touch a byte above 0x7F
+    double expected = 0;  // what Russian text would score on average on the same pairs
+    std::size_t pairs = 0, letters = 0, variants = 0;
+    // The likelihood the code pages are compared by.
+    double Likelihood() const { return score - kVariantLetterCost * static_cast<double>(variants); }
+};
+
+// Only the pairs that touch a byte above 0x7F are scored: the others read the same in every code page.
+Reading Read(const std::uint8_t* bytes, std::size_t size, const ClassTable& classes, const VariantTable& variants) {
+    const Expectation& e = RussianExpectation();
+    Reading r;
     std::int64_t score = 0;
-    letters = 0;
     LetterClass prev = classes[' '];
     bool prevHigh = false;
     for (std::size_t i = 0; i < size; ++i) {
@@ -67,12 +209,16 @@ std::int64_t Score(const std::uint8_t* bytes, std::size_t size, const ClassTable
         if (high || prevHigh) {
             score += kRussianPairLogProbability[prev.letter][cur.letter] +
                      kRussianCaseLogProbability[prev.letterCase][cur.letterCase];
+            r.expected += e.pair[prev.letter] + e.letterCase[prev.letterCase];
+            ++r.pairs;
         }
-        if (high && cur.letter >= kFirstRussianClass && cur.letter < kOtherClass) ++letters;
+        if (high && cur.letter >= kFirstRussianClass && cur.letter < kOtherClass) ++r.letters;
+        r.variants += variants[bytes[i]];
         prev = cur;
         prevHigh = high;
     }
-    return score;
+    r.score = static_cast<double>(score) / kLogProbabilityUnit;
+    return r;
 }
 
 }  // namespace
@@ -82,6 +228,14 @@ LetterClass ClassOfCharacter(char32_t c) {
     if (c >= 0x410 && c <= 0x42F) return {static_cast<std::uint8_t>(kFirstRussianClass + (c - 0x410)), kUpperCase};
     if (c == 0x451) return {kFirstRussianClass + 32, kLowerCase};
     if (c == 0x401) return {kFirstRussianClass + 32, kUpperCase};
+    // The letters of Ukrainian, Belarusian, Serbian and Macedonian count as the Russian letter they
+    // stand nearest to, so that text in those languages still reads as Cyrillic words.
+    static constexpr char16_t kNearestRussian[16] = {u'е', 0, u'д', u'г', u'е', u'з', u'и', u'и',
+                                                     u'й', u'л', u'н', u'ч', u'к', u'и', u'у', u'ц'};
+    if (c >= 0x450 && c <= 0x45F && kNearestRussian[c - 0x450]) return {ClassOfCharacter(kNearestRussian[c - 0x450]).letter, kLowerCase};
+    if (c >= 0x400 && c <= 0x40F && kNearestRussian[c - 0x400]) return {ClassOfCharacter(kNearestRussian[c - 0x400]).letter, kUpperCase};
+    if (c == 0x491) return {ClassOfCharacter(u'г').letter, kLowerCase};
+    if (c == 0x490) return {ClassOfCharacter(u'г').letter, kUpperCase};
     if (c >= 'a' && c <= 'z') return {kLatinClass, kLowerCase};
     if (c >= 'A' && c <= 'Z') return {kLatinClass, kUpperCase};
     if (c < 0x80) return {kAsciiOtherClass, kNoCase};
@@ -99,7 +253,13 @@ Detection DetectEncoding(std::string_view sample, bool complete) {
         sample = sample.substr(0, kDetectionSample);
         complete = false;
     }
+    if (auto wide = DetectWide(sample)) return *wide;
     Detection result;
+    if (IsBinary(sample)) {
+        result.kind = Detection::Kind::Binary;
+        result.confidence = 1;
+        return result;
+    }
     if (std::none_of(sample.begin(), sample.end(), [](char c) { return static_cast<std::uint8_t>(c) >= 0x80; })) {
         result.kind = Detection::Kind::Ascii;
         result.confidence = 1;
@@ -112,24 +272,35 @@ Detection DetectEncoding(std::string_view sample, bool complete) {
         return result;
     }
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(sample.data());
-    std::array<double, kConversionCodePageCount> scores{};
-    std::array<std::size_t, kConversionCodePageCount> letters{};
+    std::array<Reading, kConversionCodePageCount> readings{};
     int best = 0;
     for (int cp = 0; cp < kConversionCodePageCount; ++cp) {
-        scores[cp] = static_cast<double>(Score(bytes, sample.size(), ClassesOf(cp), letters[cp])) / kLogProbabilityUnit;
-        if (scores[cp] > scores[best]) best = cp;
+        readings[cp] = Read(bytes, sample.size(), ClassesOf(cp), VariantsOf(cp));
+        if (readings[cp].Likelihood() > readings[best].Likelihood()) best = cp;
     }
     double secondBest = -INFINITY, total = 0;
     for (int cp = 0; cp < kConversionCodePageCount; ++cp) {
-        if (cp != best) secondBest = std::max(secondBest, scores[cp]);
-        total += std::exp((scores[cp] - scores[best]) / kConfidenceTemperature);
+        if (cp != best) secondBest = std::max(secondBest, readings[cp].Likelihood());
+        total += std::exp((readings[cp].Likelihood() - readings[best].Likelihood()) / kConfidenceTemperature);
     }
-    result.confidence = 1 / total;
-    if (scores[best] - secondBest < kUndecidedMargin || letters[best] == 0) {
+    // Whether the best reading is Russian at all: how far its likelihood a pair stands above the floor,
+    // weighed by the square root of the pairs, as the mean of that many draws would be; a few letters
+    // are weak evidence either way.
+    const Reading& r = readings[best];
+    const double pairs = static_cast<double>(r.pairs);
+    const double fit = ((r.score - r.expected) / pairs - kRussianFloor) * std::sqrt(pairs);
+    const double russian = 1 / (1 + std::exp(-fit));
+    result.confidence = russian / total;
+    if (r.Likelihood() - secondBest < kUndecidedMargin || r.letters == 0 || russian < 0.5) {
         result.kind = Detection::Kind::Unknown;
         return result;
     }
     result.kind = Detection::Kind::Encoding;
     result.encoding = static_cast<TextEncoding>(best);
     return result;
+}
+
+bool IsNamed(const Detection& detection, double minConfidence) {
+    return detection.kind == Detection::Kind::Ascii ||
+           (detection.kind == Detection::Kind::Encoding && detection.confidence >= minConfidence);
 }

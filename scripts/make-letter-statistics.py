@@ -21,6 +21,8 @@ CLASSES = 37
 ASCII_OTHER, LATIN, FIRST_RUSSIAN, OTHER, PUNCTUATION = 0, 1, 2, 35, 36
 PUNCTUATION_CHARACTERS = {0xA0, 0xAB, 0xBB, 0x2013, 0x2014, 0x2018, 0x2019, 0x201C, 0x201D, 0x201E, 0x2026, 0x2116}
 NO_CASE, LOWER, UPPER = 0, 1, 2
+# The letters of the other Cyrillic alphabets count as the Russian letter nearest to them.
+NEAREST_RUSSIAN = dict(zip('ѐђѓєѕіїјљњћќѝўџґ', 'едгезиийлнчкиуцг'))
 UNIT = 64  # 1/64 nat
 
 
@@ -35,6 +37,10 @@ def class_of(ch):
         return FIRST_RUSSIAN + 32, LOWER
     if c == 0x401:
         return FIRST_RUSSIAN + 32, UPPER
+    if ch in NEAREST_RUSSIAN:
+        return class_of(NEAREST_RUSSIAN[ch])[0], LOWER
+    if ch.lower() in NEAREST_RUSSIAN:
+        return class_of(NEAREST_RUSSIAN[ch.lower()])[0], UPPER
     if ord('a') <= c <= ord('z'):
         return LATIN, LOWER
     if ord('A') <= c <= ord('Z'):

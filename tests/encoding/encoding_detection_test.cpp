@@ -2,9 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 
 namespace {
+
+// A text of letters of one alphabet written in a single-byte code page whose letters are the
+// Unicode ones moved by `shift` (ISO 8859-7 for Greek, 8859-8 for Hebrew; 0 for Latin-1).
+std::string SingleByte(std::u32string_view text, char32_t shift) {
+    std::string out;
+    for (char32_t c : text) out += static_cast<char>(c < 0x80 ? c : c - shift);
+    return out;
+}
 
 TEST(EncodingDetection, NamesEachEncodingOfRussianSentences) {
     const char* sentences[] = {
@@ -21,8 +30,88 @@ TEST(EncodingDetection, NamesEachEncodingOfRussianSentences) {
             EXPECT_EQ(d.encoding, e) << sentence << " " << static_cast<int>(e);
             EXPECT_GT(d.confidence, 0.5);
             EXPECT_LE(d.confidence, 1.0);
+            EXPECT_EQ(IsNamed(d), d.confidence >= kAutoConfidence);
         }
     }
+}
+
+TEST(EncodingDetection, NamesTheCodePageOfOtherCyrillicLanguages) {
+    const char* sentences[] = {
+        "Не вдалося відкрити файл: перевірте, чи існує він і чи маєте ви право його читати. Їжачок ґедзь є.",
+        "Не ўдалося адкрыць файл: праверце, ці ён існуе і ці маеце вы права яго чытаць.",
+        "Датотека није пронађена: проверите име и покушајте поново, њен садржај је ћирилица.",
+        "ГРЕШКА: Файлът не може да бъде отворен, защото няма права за четене на тази папка.",
+    };
+    for (const char* sentence : sentences)
+        for (TextEncoding e : {TextEncoding::Cp1251, TextEncoding::Iso8859_5}) {
+            const Detection d = DetectEncoding(ConvertText(sentence, TextEncoding::Utf8, e), true);
+            EXPECT_TRUE(IsNamed(d)) << sentence << " " << static_cast<int>(e) << " " << d.confidence;
+            EXPECT_EQ(d.encoding, e) << sentence;
+        }
+}
+
+TEST(EncodingDetection, NeverNamesACodePageForTextThatIsNotCyrillic) {
+    const std::string texts[] = {
+        SingleByte(U"Die Datei konnte nicht geöffnet werden: prüfen Sie, ob sie existiert und ob Sie sie lesen dürfen. Größe: 3 KB.", 0),
+        SingleByte(U"Le fichier n'a pas pu être ouvert : vérifiez qu'il existe et que vous avez le droit de le lire, s'il vous plaît.", 0),
+        SingleByte(U"No se pudo abrir el archivo: compruebe que existe y que tiene permiso para leerlo. ¿Continuar? Sí, años.", 0),
+        SingleByte(U"Δεν ήταν δυνατό το άνοιγμα του αρχείου: ελέγξτε ότι υπάρχει και ότι έχετε δικαίωμα ανάγνωσης.", 0x2D0),
+        SingleByte(U"לא ניתן לפתוח את הקובץ: ודא שהוא קיים ושיש לך הרשאה לקרוא אותו. הפעולה בוטלה.", 0x4F0),
+        // Polish in 1250 and Czech in ISO 8859-2.
+        "Nie mo\xBFna otworzy\xE6 pliku: sprawd\x9F, czy istnieje i czy masz prawo go czyta\xE6. \x8Cwi\xEAto \xBF\xF3\xB3w.",
+        "Soubor nelze otev\xF8\xEDt: zkontrolujte, zda existuje a zda m\xE1te pr\xE1vo jej \xE8\xEDst. P\xF8\xEDli\xB9 \xBElu\xBBou\xE8k\xFD k\xF9\xF2.",
+        // Japanese in EUC-JP and Shift_JIS, Korean in EUC-KR, Chinese in GB2312 ("file cannot be opened").
+        "\xA5\xD5\xA5\xA1\xA5\xA4\xA5\xEB\xA4\xF2\xB3\xAB\xA4\xB1\xA4\xDE\xA4\xBB\xA4\xF3\xA1\xA3\xC6\xFC\xCB\xDC\xB8\xEC\xA4\xCE\xA5\xC6\xA5\xAD\xA5\xB9\xA5\xC8",
+        "\x83t\x83@\x83" "C\x83\x8B\x82\xF0\x8AJ\x82\xAF\x82\xDC\x82\xB9\x82\xF1\x81" "B\x93\xFA\x96{\x8C\xEA\x82\xCC\x83" "e\x83L\x83X\x83g",
+        "\xC6\xC4\xC0\xCF\xC0\xBB \xBF\xAD \xBC\xF6 \xBE\xF8\xBD\xC0\xB4\xCF\xB4\xD9. \xC7\xD1\xB1\xB9\xBE\xEE \xC5\xD8\xBD\xBA\xC6\xAE",
+        "\xCE\xDE\xB7\xA8\xB4\xF2\xBF\xAA\xCE\xC4\xBC\xFE\xA1\xA3\xC7\xEB\xBC\xEC\xB2\xE9\xCE\xC4\xBC\xFE\xCA\xC7\xB7\xF1\xB4\xE6\xD4\xDA",
+    };
+    for (const std::string& text : texts) {
+        const Detection d = DetectEncoding(text, true);
+        EXPECT_FALSE(d.kind == Detection::Kind::Encoding && IsSingleByte(d.encoding) && d.confidence >= 0.5)
+            << text << ": " << static_cast<int>(d.encoding) << " " << d.confidence;
+        EXPECT_FALSE(IsNamed(d, 0.5)) << text;
+    }
+}
+
+TEST(EncodingDetection, DataIsBinaryAndWideTextIsNamedByItsMarkOrItsZeros) {
+    std::mt19937 random(7);
+    std::string noise(3000, '\0');
+    for (char& c : noise) c = static_cast<char>(random());
+    const std::string program = std::string("\x7F" "ELF\x02\x01\x01\0\0\0\0\0\0\0\0\0\x03\0\x3E\0", 20) + noise;
+    const std::string controls = "\x01\x02text\x03\x04 with controls\x05\x06";
+    for (const std::string& data : {noise, program, controls, std::string("\xCF\xF0\xE8\0\xE2\xE5\xF2", 7)}) {
+        EXPECT_EQ(DetectEncoding(data, true).kind, Detection::Kind::Binary);
+        EXPECT_FALSE(IsNamed(DetectEncoding(data, true)));
+    }
+    // Text has TAB, CR, LF, FF and the odd ESC.
+    EXPECT_EQ(DetectEncoding("a\tb\r\n\fc \x1B[1mbold\x1B[0m and more words after it, as a terminal writes them", true).kind,
+              Detection::Kind::Ascii);
+
+    const std::string russian = "Файл не найден: проверьте имя и повторите попытку.";
+    for (TextEncoding e : {TextEncoding::Utf16LE, TextEncoding::Utf16BE}) {
+        const std::string withMark = ConvertText(russian, TextEncoding::Utf8, e);
+        const Detection marked = DetectEncoding(withMark, true);
+        EXPECT_EQ(marked.encoding, e);
+        EXPECT_TRUE(marked.byteOrderMark && IsNamed(marked));
+        const Detection bare = DetectEncoding(withMark.substr(2), true);
+        EXPECT_EQ(bare.kind, Detection::Kind::Encoding);
+        EXPECT_EQ(bare.encoding, e);
+        EXPECT_FALSE(bare.byteOrderMark);
+        // Greek in UTF-16 is told by the zeros of its spaces too.
+        const std::string greek = ConvertText("Δεν ήταν δυνατό το άνοιγμα του αρχείου", TextEncoding::Utf8, e).substr(2);
+        EXPECT_EQ(DetectEncoding(greek, true).encoding, e);
+    }
+    std::string utf32le = "\xFF\xFE";
+    utf32le += std::string("\0\0", 2);
+    std::string utf32be(4 * russian.size(), '\0');
+    for (std::size_t i = 0; i < russian.size(); ++i) {
+        utf32le += std::string(1, 'a' + static_cast<char>(i % 26)) + std::string(3, '\0');
+        utf32be[4 * i + 3] = static_cast<char>('a' + i % 26);
+    }
+    EXPECT_EQ(DetectEncoding(utf32le, true).kind, Detection::Kind::Utf32LE);
+    EXPECT_EQ(DetectEncoding(utf32be, true).kind, Detection::Kind::Utf32BE);
+    EXPECT_FALSE(IsNamed(DetectEncoding(utf32be, true)));
 }
 
 TEST(EncodingDetection, AsciiUtf8CutBySampleAndUndecidable) {
