@@ -108,7 +108,7 @@ TEST(MojibakeRepair, LeavesCorrectAndForeignTextsAlone) {
         }
     }
     // German in Latin-1 and in UTF-8 is no Russian text damaged.
-    for (const std::string german : {std::string("Gr\xFC\xDFe aus K\xF6ln! Sch\xF6ne Gr\xFC\xDFe an die M\xFCllers."),
+    for (const std::string german : {std::string("Gr\xFC\xDF" "e aus K\xF6ln! Sch\xF6ne Gr\xFC\xDF" "e an die M\xFCllers."),
                                      std::string("Grüße aus Köln! Schöne Grüße an die Müllers.")})
         EXPECT_NE(FindMisreadings(german, true).kind, RepairFinding::Kind::Repair) << german;
 }
