@@ -12,6 +12,7 @@
 #include <io.h>
 #endif
 
+#include "app/version.h"
 #include "cli/arguments.h"
 #include "cli/commands.h"
 #include "cli/file_io.h"
@@ -19,7 +20,7 @@
 
 namespace {
 
-constexpr const char* kVersion = "vemkoconv 1.1";
+constexpr const char* kVersion = "vemkoconv " VEMKO_VERSION;
 
 constexpr const char* kUsage =
     "Usage:\n"

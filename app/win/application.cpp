@@ -12,6 +12,7 @@
 #include "app/status_texts.h"
 #include "app/text_limit.h"
 #include "app/ui_text.h"
+#include "app/version.h"
 #include "control/win/editor_control.h"
 #include "app/win/editor_setup.h"
 #include "app/win/main_window.h"
@@ -282,7 +283,7 @@ void ReportLastError(HWND owner) {
 
 void ShowAboutBox() {
     ShellAboutW(MainWindow, WideText("VEMKO#Редактор текстов в кодировках 1251, 866 и KOI8-R"_ui).c_str(),
-                WideText("Кириллица в трёх кодировках, байт в байт"_ui).c_str(), ClassIcon);
+                WideText("Версия " VEMKO_VERSION ". Кириллица в трёх кодировках, байт в байт"_ui).c_str(), ClassIcon);
 }
 
 void SaveWindowPlacement() {

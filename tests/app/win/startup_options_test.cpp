@@ -4,6 +4,7 @@
 
 #include "app/settings.h"
 #include "app/ui_text.h"
+#include "app/version.h"
 #include "app/win/application.h"
 #include "control/win/editor_control.h"
 #include "app/win/registry_settings.h"
@@ -191,13 +192,20 @@ TEST_F(StartupOptions, FailedCallIsReportedWithTheSystemsText) {
     EXPECT_EQ(answers.Seen()[1].text, badEnvironment) << "no pending error reports code 10";
 }
 
-TEST_F(StartupOptions, AboutBoxNamesTheProgram) {
+TEST_F(StartupOptions, AboutBoxNamesTheProgramAndItsVersion) {
     ASSERT_NE(StartTestApplication(), nullptr);
     ModalAnswers answers;
-    answers.PressButton(IDOK);
+    std::string texts;
+    answers.InspectAndCancel([&](HWND dialog) {
+        EnumChildWindows(dialog, [](HWND child, LPARAM all) {
+            *reinterpret_cast<std::string*>(all) += WindowText(child) + "\n";
+            return TRUE;
+        }, reinterpret_cast<LPARAM>(&texts));
+    });
     ShowAboutBox();
     ASSERT_EQ(answers.Seen().size(), 1u);
     EXPECT_NE(answers.Seen()[0].title.find("VEMKO"), std::string::npos) << answers.Seen()[0].title;
+    EXPECT_NE(texts.find("Версия " VEMKO_VERSION "."_ui), std::string::npos) << texts;
 }
 
 TEST_F(StartupOptions, CustomisingAHiddenToolBarShowsItForTheRunOnly) {
