@@ -1,6 +1,7 @@
 #include "document/undo_journal.h"
 
 #include <new>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -50,6 +51,148 @@ bool InsertAt(TextAccess& text, std::int32_t position, std::string_view bytes) {
 
 std::string_view OneByte(const char& byte) { return std::string_view(&byte, 1); }
 
+// The selection and the length when an edit is recorded.
+struct EditPlace {
+    std::int32_t start = 0;
+    std::int32_t end = 0;
+    std::int32_t length = 0;
+};
+
+EditPlace PlaceOf(TextAccess& text) {
+    EditPlace at;
+    at.length = text.TextLength();
+    text.GetSelection(at.start, at.end);
+    return at;
+}
+
+// ---- A record for each kind of edit; none where the edit will change nothing ----
+
+UndoRecord TypedRunRecord(UndoKind kind, const EditPlace& at) {
+    UndoRecord record;
+    record.kind = kind;
+    record.start = at.start;
+    record.end = at.start;
+    return record;
+}
+
+std::optional<UndoRecord> DeleteCharRecord(TextAccess& text, const EditPlace& at) {
+    if (at.start >= at.length) return std::nullopt;
+    UndoRecord record;
+    record.kind = UndoKind::DeleteChar;
+    record.start = at.start;
+    record.end = at.start + 2;
+    char pair[2] = {0, 0};
+    text.ReadRange(at.start, at.start + 2, pair);
+    record.value = static_cast<unsigned char>(pair[0]) | static_cast<unsigned char>(pair[1]) << 8;
+    return record;
+}
+
+std::optional<UndoRecord> BackspaceCharRecord(TextAccess& text, const EditPlace& at) {
+    if (at.start < 1) return std::nullopt;
+    UndoRecord record;
+    record.kind = UndoKind::BackspaceChar;
+    record.start = at.start == 1 ? 0 : at.start - 2;
+    record.end = at.end;
+    char pair[2] = {0, 0};
+    std::size_t got = text.ReadRange(record.start, at.start, pair);
+    // The character Backspace removes goes into the second byte, the one before it (if any) into the
+    // low byte.
+    if (got == 1) std::swap(pair[0], pair[1]);
+    record.value = static_cast<unsigned char>(pair[0]) | static_cast<unsigned char>(pair[1]) << 8;
+    return record;
+}
+
+UndoRecord ReplaceRangeRecord(TextAccess& text, const EditPlace& at, std::int32_t count) {
+    UndoRecord record;
+    record.kind = UndoKind::ReplaceRange;
+    record.start = at.start;
+    record.end = at.start + count;
+    if (at.end > at.start) record.text = ReadText(text, at.start, at.end);
+    return record;
+}
+
+UndoRecord SnapshotRecord(TextAccess& text, const EditPlace& at) {
+    UndoRecord record;
+    record.kind = UndoKind::TextSnapshot;
+    if (at.length > 0) {
+        record.start = at.start;
+        record.end = at.end;
+        record.text.resize(static_cast<std::size_t>(at.length));
+        record.text.resize(text.StreamTextOut(record.text.data(), record.text.size()));
+        record.value = static_cast<std::uint32_t>(record.text.size());
+    }
+    record.codePage = text.ViewCodePage();
+    return record;
+}
+
+UndoRecord OvertypeCharRecord(TextAccess& text, const EditPlace& at) {
+    UndoRecord record;
+    record.kind = UndoKind::OvertypeChar;
+    record.start = at.start;
+    record.end = at.start + 1;
+    record.value = at.start < at.length ? ReadByte(text, at.start) : 0;
+    record.lengthBefore = at.length;
+    return record;
+}
+
+// ---- Taking back each kind; false when the control could not make the change ----
+
+enum class TypedUndo { Failed, RunGoesOn, RunEnded };
+
+// The newest character (or line break) of a typed run.
+TypedUndo UndoTypedCharacter(TextAccess& text, UndoRecord& record) {
+    const std::int32_t width = record.kind == UndoKind::TypeChar ? 1 : 2;
+    if (record.end >= record.start) {
+        text.SetSelection(record.end, record.end + width);
+        if (!text.ClearSelection()) return TypedUndo::Failed;
+        record.end -= width;
+    }
+    return record.end >= record.start ? TypedUndo::RunGoesOn : TypedUndo::RunEnded;
+}
+
+bool UndoDeleteChar(TextAccess& text, const UndoRecord& record) {
+    const char low = static_cast<char>(record.value & 0xFF);
+    const bool done = InsertAt(text, record.start,
+                               (record.value & 0xFFFF) == kCrLfValue ? std::string_view("\r\n", 2) : OneByte(low));
+    // The caret stands before the restored text, as after the Delete.
+    if (done) text.SetSelection(record.start, record.start);
+    return done;
+}
+
+bool UndoBackspaceChar(TextAccess& text, const UndoRecord& record) {
+    // The caret ends after the restored text, as before the Backspace.
+    if ((record.value & 0xFFFF) == kCrLfValue) return InsertAt(text, record.end - 2, std::string_view("\r\n", 2));
+    const char removed = static_cast<char>((record.value >> 8) & 0xFF);
+    return InsertAt(text, record.end - 1, OneByte(removed));
+}
+
+bool UndoReplaceRange(TextAccess& text, const UndoRecord& record) {
+    if (record.start == record.end) return InsertAt(text, record.start, record.text);
+    text.SetSelection(record.start, record.end);
+    return text.ReplaceSelection(record.text);
+}
+
+bool UndoSnapshot(TextAccess& text, const UndoRecord& record) {
+    if (!text.StreamTextIn(record.text)) return false;
+    text.SetSelection(record.start, record.end);
+    if (record.codePage != text.ViewCodePage()) text.ApplyViewCodePage(record.codePage);
+    return true;
+}
+
+bool UndoOvertypeChar(TextAccess& text, const UndoRecord& record) {
+    // The control puts a character typed in front of a line break (or at the end) beside it and
+    // overwrites any other; the length tells which it did, so a NUL byte or a lone line-break
+    // character that was overwritten comes back as well.
+    const std::int32_t length = text.TextLength();
+    text.SetSelection(record.start, record.start + 1);
+    if (length > record.lengthBefore) return text.ReplaceSelection({});
+    if (record.start < length) {
+        const char overwritten = static_cast<char>(record.value & 0xFF);
+        return text.ReplaceSelection(OneByte(overwritten));
+    }
+    return true;
+}
+
 }  // namespace
 
 void UndoJournal::MakeRoomForOneMore() {
@@ -82,91 +225,43 @@ void UndoJournal::DeleteWord(TextAccess& text, std::int32_t first, std::int32_t 
 }
 
 void UndoJournal::Record(TextAccess& text, UndoKind kind, std::int32_t count) {
-    const std::int32_t length = text.TextLength();
-    std::int32_t s0 = 0, s1 = 0;
-    text.GetSelection(s0, s1);
-    if (s0 != s1 && IsSingleCharacterKind(kind)) kind = UndoKind::ReplaceRange;
-
+    const EditPlace at = PlaceOf(text);
+    if (at.start != at.end && IsSingleCharacterKind(kind)) kind = UndoKind::ReplaceRange;
     try {
-        UndoRecord record;
-        record.kind = kind;
+        std::optional<UndoRecord> record;
         switch (kind) {
         case UndoKind::TypeChar:
         case UndoKind::TypeBreak:
-            if (!records_.empty() && records_.back().kind == kind && records_.back().end + count == s0) {
-                records_.back().end = s0;
-                return;
-            }
-            record.start = s0;
-            record.end = s0;
+            if (ExtendTypedRun(kind, count, at.start)) return;
+            record = TypedRunRecord(kind, at);
             break;
-
-        case UndoKind::DeleteChar: {
-            if (s0 >= length) return;
-            record.start = s0;
-            record.end = s0 + 2;
-            char pair[2] = {0, 0};
-            text.ReadRange(s0, s0 + 2, pair);
-            record.value = static_cast<unsigned char>(pair[0]) | static_cast<unsigned char>(pair[1]) << 8;
-            break;
-        }
-
-        case UndoKind::BackspaceChar: {
-            if (s0 < 1) return;
-            record.start = s0 == 1 ? 0 : s0 - 2;
-            record.end = s1;
-            char pair[2] = {0, 0};
-            std::size_t got = text.ReadRange(record.start, s0, pair);
-            // The character Backspace removes goes into the second byte, the one before it (if any)
-            // into the low byte.
-            if (got == 1) std::swap(pair[0], pair[1]);
-            record.value = static_cast<unsigned char>(pair[0]) | static_cast<unsigned char>(pair[1]) << 8;
-            break;
-        }
-
-        case UndoKind::ReplaceRange:
-            record.start = s0;
-            record.end = s0 + count;
-            if (s1 > s0) record.text = ReadText(text, s0, s1);
-            break;
-
+        case UndoKind::DeleteChar: record = DeleteCharRecord(text, at); break;
+        case UndoKind::BackspaceChar: record = BackspaceCharRecord(text, at); break;
+        case UndoKind::ReplaceRange: record = ReplaceRangeRecord(text, at, count); break;
         case UndoKind::DeleteWordRight:
-            if (s0 >= length) return;
-            DeleteWord(text, s0, text.WordBreakRight(s0));
+            if (at.start < at.length) DeleteWord(text, at.start, text.WordBreakRight(at.start));
             return;
-
         case UndoKind::DeleteWordLeft:
-            if (s0 < 1) return;
-            DeleteWord(text, text.WordBreakLeft(s0), s0);
+            if (at.start >= 1) DeleteWord(text, text.WordBreakLeft(at.start), at.start);
             return;
-
         case UndoKind::TextSnapshot:
             // Consecutive whole-text rewrites are taken back together.
             if (!records_.empty() && records_.back().kind == UndoKind::TextSnapshot) return;
-            if (length > 0) {
-                record.start = s0;
-                record.end = s1;
-                record.text.resize(static_cast<std::size_t>(length));
-                record.text.resize(text.StreamTextOut(record.text.data(), record.text.size()));
-                record.value = static_cast<std::uint32_t>(record.text.size());
-            }
-            record.codePage = text.ViewCodePage();
+            record = SnapshotRecord(text, at);
             break;
-
-        case UndoKind::OvertypeChar:
-            record.start = s0;
-            record.end = s0 + 1;
-            record.value = s0 < length ? ReadByte(text, s0) : 0;
-            record.lengthBefore = length;
-            break;
-
-        default:
-            return;
+        case UndoKind::OvertypeChar: record = OvertypeCharRecord(text, at); break;
+        default: return;
         }
-        Push(std::move(record));
+        if (record) Push(std::move(*record));
     } catch (const std::bad_alloc&) {
         text.ReportOutOfMemory();
     }
+}
+
+bool UndoJournal::ExtendTypedRun(UndoKind kind, std::int32_t count, std::int32_t caret) {
+    if (records_.empty() || records_.back().kind != kind || records_.back().end + count != caret) return false;
+    records_.back().end = caret;
+    return true;
 }
 
 void UndoJournal::UndoLast(TextAccess& text) {
@@ -177,73 +272,18 @@ void UndoJournal::UndoLast(TextAccess& text) {
     switch (record.kind) {
     case UndoKind::TypeChar:
     case UndoKind::TypeBreak: {
-        const std::int32_t width = record.kind == UndoKind::TypeChar ? 1 : 2;
-        if (record.end >= record.start) {
-            text.SetSelection(record.end, record.end + width);
-            if (!text.ClearSelection()) {
-                done = false;
-                break;
-            }
-            record.end -= width;
-        }
+        const TypedUndo step = UndoTypedCharacter(text, record);
         // A run stays until its first character has been taken back.
-        if (record.end >= record.start) return;
+        if (step == TypedUndo::RunGoesOn) return;
+        done = step == TypedUndo::RunEnded;
         break;
     }
-
-    case UndoKind::DeleteChar: {
-        const char low = static_cast<char>(record.value & 0xFF);
-        done = InsertAt(text, record.start,
-                        (record.value & 0xFFFF) == kCrLfValue ? std::string_view("\r\n", 2) : OneByte(low));
-        // The caret stands before the restored text, as after the Delete.
-        if (done) text.SetSelection(record.start, record.start);
-        break;
-    }
-
-    case UndoKind::BackspaceChar: {
-        // The caret ends after the restored text, as before the Backspace.
-        if ((record.value & 0xFFFF) == kCrLfValue) {
-            done = InsertAt(text, record.end - 2, std::string_view("\r\n", 2));
-        } else {
-            const char removed = static_cast<char>((record.value >> 8) & 0xFF);
-            done = InsertAt(text, record.end - 1, OneByte(removed));
-        }
-        break;
-    }
-
-    case UndoKind::ReplaceRange:
-        if (record.start == record.end) {
-            done = InsertAt(text, record.start, record.text);
-            break;
-        }
-        text.SetSelection(record.start, record.end);
-        done = text.ReplaceSelection(record.text);
-        break;
-
-    case UndoKind::TextSnapshot:
-        done = text.StreamTextIn(record.text);
-        if (!done) break;
-        text.SetSelection(record.start, record.end);
-        if (record.codePage != text.ViewCodePage()) text.ApplyViewCodePage(record.codePage);
-        break;
-
-    case UndoKind::OvertypeChar: {
-        // The control puts a character typed in front of a line break (or at the end) beside it and
-        // overwrites any other; the length tells which it did, so a NUL byte or a lone line-break
-        // character that was overwritten comes back as well.
-        const std::int32_t length = text.TextLength();
-        text.SetSelection(record.start, record.start + 1);
-        if (length > record.lengthBefore) {
-            done = text.ReplaceSelection({});
-        } else if (record.start < length) {
-            const char overwritten = static_cast<char>(record.value & 0xFF);
-            done = text.ReplaceSelection(OneByte(overwritten));
-        }
-        break;
-    }
-
-    default:
-        break;
+    case UndoKind::DeleteChar: done = UndoDeleteChar(text, record); break;
+    case UndoKind::BackspaceChar: done = UndoBackspaceChar(text, record); break;
+    case UndoKind::ReplaceRange: done = UndoReplaceRange(text, record); break;
+    case UndoKind::TextSnapshot: done = UndoSnapshot(text, record); break;
+    case UndoKind::OvertypeChar: done = UndoOvertypeChar(text, record); break;
+    default: break;
     }
     if (!done) {
         text.ReportOutOfMemory();

@@ -72,6 +72,8 @@ private:
     void MakeRoomForOneMore();
     void Push(UndoRecord&& record);
     void DeleteWord(TextAccess& text, std::int32_t first, std::int32_t afterLast);
+    // Grows the newest record when it is a run of `kind` that the character typed at `caret` continues.
+    bool ExtendTypedRun(UndoKind kind, std::int32_t count, std::int32_t caret);
 
     std::vector<UndoRecord> records_;  // oldest first; the newest is at the back
 };

@@ -167,6 +167,86 @@ ParagraphSettings ReadParagraphSettings() {
     return settings;
 }
 
+namespace {
+
+// The words of one output line: how many, the columns they take, and the last byte of the line.
+struct LineWords {
+    std::int64_t words = 0;
+    std::int64_t chars = 0;
+    std::int64_t end = 0;
+};
+
+std::uint8_t ByteOf(std::string_view text, std::int64_t i) { return static_cast<std::uint8_t>(text[static_cast<std::size_t>(i)]); }
+
+// Gathers the words from `j` that fit in `room` columns. A word that starts at the last byte counts as
+// a word (its byte, like the last byte always, adds no length): left out, it would be written without
+// the gap before it, glued to the word in front.
+LineWords GatherLine(std::string_view text, std::int64_t j, std::int64_t room, bool ignoreLineBreaks, bool utf8Characters) {
+    auto at = [text](std::int64_t i) { return ByteOf(text, i); };
+    const std::int64_t last = static_cast<std::int64_t>(text.size()) - 1;  // never counted, only copied
+    std::int64_t words = 0, chars = 0, k = j;
+    if (k == last && !IsBlank(at(k))) words = 1;
+    while (k < last && words + chars - 1 <= room) {
+        bool lineBreak = false;
+        while (k < last && IsBlank(at(k))) {
+            ++k;
+            if (!ignoreLineBreaks && at(k) == '\n') {
+                lineBreak = true;
+                break;
+            }
+        }
+        if (lineBreak) break;
+        if (k < last || !IsBlank(at(k))) ++words;
+        while (k < last && !IsBlank(at(k))) {
+            if (CountsAsColumn(text, k, utf8Characters)) ++chars;
+            ++k;
+        }
+    }
+    // The word that overflowed goes to the next line, unless it is the only one. Stepping back over
+    // the last byte takes nothing off the length, since it was never counted.
+    if (words + chars - 1 > room && words > 1) {
+        --words;
+        while (k > 0 && IsBlank(at(k))) --k;
+        while (k > 0 && !IsBlank(at(k))) {
+            if (k != last && CountsAsColumn(text, k, utf8Characters)) --chars;
+            --k;
+        }
+    }
+    return {words, chars, k};
+}
+
+// Writes the line's words from `j`, placed by the alignment in `room` columns; returns where the next
+// line starts.
+std::int64_t WriteLine(std::string& out, std::string_view text, std::int64_t j, const LineWords& line,
+                       Alignment alignment, std::int64_t room) {
+    auto at = [text](std::int64_t i) { return ByteOf(text, i); };
+    const std::int64_t last = static_cast<std::int64_t>(text.size()) - 1;
+    const std::int64_t words = line.words, k = line.end;
+    const std::int64_t free = room - (line.chars + words - 1);
+
+    const bool stretch = alignment == Alignment::Justify && free > 0 && words > 1 && k < last;
+    if (alignment == Alignment::Centre) AppendSpaces(out, free / 2);
+    if (alignment == Alignment::Right) AppendSpaces(out, free);
+    std::int64_t wordsLeft = words, gap = 0;
+    while (j <= k) {
+        while (j <= k && IsBlank(at(j))) ++j;
+        const std::int64_t start = j;
+        while (j <= k && !IsBlank(at(j))) ++j;
+        if (j == start) continue;
+        out.append(text.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(j - start)));
+        --wordsLeft;
+        if (wordsLeft > 0 && j < k) {
+            std::int64_t spaces = 1;
+            if (stretch) spaces = free / (words - 1) + 1 + (gap < free % (words - 1) ? 1 : 0);
+            AppendSpaces(out, spaces);
+            ++gap;
+        }
+    }
+    return j;
+}
+
+}  // namespace
+
 // The line layout keeps two long-standing habits: the last byte of the range is copied with the last
 // line but never counted in its length (a range that does not end in a line break ends one column
 // beyond the margin), and a LF ends a line only right after a blank, as in CR LF.
@@ -174,7 +254,6 @@ std::string AlignParagraphs(std::string_view text, Alignment alignment, Paragrap
     std::string out;
     const std::int64_t length = static_cast<std::int64_t>(text.size());
     if (length == 0) return out;
-    auto at = [&](std::int64_t i) { return static_cast<std::uint8_t>(text[static_cast<std::size_t>(i)]); };
 
     // A stored value with its top bit set would read as a negative indent or margin, and a negative
     // margin would break lines inside words; such values count as 0.
@@ -190,7 +269,6 @@ std::string AlignParagraphs(std::string_view text, Alignment alignment, Paragrap
     AppendSpaces(out, firstLineIndent);
     std::int64_t indent = firstLineIndent;
     bool firstLine = true;
-    const std::int64_t last = length - 1;  // never counted, only copied
     std::int64_t j = 0;
     while (j < length) {
         if (!firstLine) {
@@ -200,57 +278,8 @@ std::string AlignParagraphs(std::string_view text, Alignment alignment, Paragrap
         firstLine = false;
         const std::int64_t room = rightMargin - indent;
 
-        // Gather the words that fit. A word that starts at the last byte counts as a word (its byte,
-        // like the last byte always, adds no length): left out, it would be written without the gap
-        // before it, glued to the word in front.
-        std::int64_t words = 0, chars = 0, k = j;
-        if (k == last && !IsBlank(at(k))) words = 1;
-        while (k < last && words + chars - 1 <= room) {
-            bool lineBreak = false;
-            while (k < last && IsBlank(at(k))) {
-                ++k;
-                if (!ignoreLineBreaks && at(k) == '\n') {
-                    lineBreak = true;
-                    break;
-                }
-            }
-            if (lineBreak) break;
-            if (k < last || !IsBlank(at(k))) ++words;
-            while (k < last && !IsBlank(at(k))) {
-                if (CountsAsColumn(text, k, utf8Characters)) ++chars;
-                ++k;
-            }
-        }
-        // The word that overflowed goes to the next line, unless it is the only one. Stepping back over
-        // the last byte takes nothing off the length, since it was never counted.
-        if (words + chars - 1 > room && words > 1) {
-            --words;
-            while (k > 0 && IsBlank(at(k))) --k;
-            while (k > 0 && !IsBlank(at(k))) {
-                if (k != last && CountsAsColumn(text, k, utf8Characters)) --chars;
-                --k;
-            }
-        }
-        const std::int64_t free = room - (chars + words - 1);
-
-        const bool stretch = alignment == Alignment::Justify && free > 0 && words > 1 && k < last;
-        if (alignment == Alignment::Centre) AppendSpaces(out, free / 2);
-        if (alignment == Alignment::Right) AppendSpaces(out, free);
-        std::int64_t wordsLeft = words, gap = 0;
-        while (j <= k) {
-            while (j <= k && IsBlank(at(j))) ++j;
-            const std::int64_t start = j;
-            while (j <= k && !IsBlank(at(j))) ++j;
-            if (j == start) continue;
-            out.append(text.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(j - start)));
-            --wordsLeft;
-            if (wordsLeft > 0 && j < k) {
-                std::int64_t spaces = 1;
-                if (stretch) spaces = free / (words - 1) + 1 + (gap < free % (words - 1) ? 1 : 0);
-                AppendSpaces(out, spaces);
-                ++gap;
-            }
-        }
+        const LineWords line = GatherLine(text, j, room, ignoreLineBreaks, utf8Characters);
+        j = WriteLine(out, text, j, line, alignment, room);
         out += "\r\n";
     }
     return out;
