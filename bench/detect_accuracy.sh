@@ -27,7 +27,7 @@ done >"$CORPUS"
 # Manual pages: the text of each page without the formatting requests and escapes. The pages that
 # are tables of a character set (cp1251(7), koi8-r(7), iso_8859-5(7), ...: lines of "ЗАГЛАВНАЯ
 # БУКВА ...") are left out: long runs of capital letters read the same in 866 and Mac Cyrillic, and
-# detect rightly says unknown for them; with them in, see the README.
+# detect rightly says unknown for them; with them in, see docs/figures.md.
 pages=0 tables=0
 for f in /usr/share/man/ru/man*/*; do
     if [ "$(zcat -f "$f" | grep -c 'БУКВА')" -ge 10 ]; then
