@@ -9,11 +9,11 @@ namespace {
 
 const Command kCommands[] = {
     {"convert", Convert, kConvertHelp,
-     {{"-f", "-t", "-o"}, {"-i", "--exact"},
+     {{"-f", "-t", "-o", "--min-confidence"}, {"-i", "--exact"},
       {{"--from-code", "-f"}, {"--to-code", "-t"}, {"--output", "-o"}, {"--in-place", "-i"}}}},
     {"repair", Repair, kRepairHelp,
      {{"-t", "-o"}, {"-i"}, {{"--to-code", "-t"}, {"--output", "-o"}, {"--in-place", "-i"}}}},
-    {"detect", Detect, kDetectHelp, {}},
+    {"detect", Detect, kDetectHelp, {{"--min-confidence"}, {}, {}}},
     {"guess", Guess, kGuessHelp, {}},
     {"transform", Transform, kTransformHelp, {{"-c", "-o"}, {}, {{"--output", "-o"}}}},
     {"align", Align, kAlignHelp, {{"--li", "--fi", "--ri", "-o"}, {"--ig", "--crlf", "--lf"}, {{"--output", "-o"}}}},

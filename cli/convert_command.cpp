@@ -19,7 +19,10 @@ const char kConvertHelp[] =
     "Usage: vemkoconv convert -f FROM -t TO [--exact] [-o OUT] [IN...]\n"
     "       vemkoconv convert -f FROM|auto -t TO -i FILE...\n"
     "\n"
-    "  -f, --from-code=NAME   the encoding of the input; auto detects it for each file\n"
+    "  -f, --from-code=NAME   the encoding of the input; auto detects it for each file and converts\n"
+    "                         only what it names with the confidence below (binary data, UTF-32 and\n"
+    "                         text it cannot tell are left alone, exit status 4)\n"
+    "      --min-confidence=X the confidence (0-1) -f auto needs; 0.90 when not given\n"
     "  -t, --to-code=NAME     the encoding to write\n"
     "  -o, --output=OUT       the output (standard output when not given or -); a regular OUT is\n"
     "                         replaced only when all is written, a device or FIFO is written into\n"
@@ -38,10 +41,10 @@ namespace {
 
 // Converts one input into `out`; returns the characters replaced.
 std::uint64_t ConvertInput(Input& in, std::optional<TextEncoding> from, TextEncoding to, bool exact, Output& out,
-                           UnicodeConversion*& shared) {
+                           UnicodeConversion*& shared, double minConfidence) {
     if (!from) {
-        Detected detected = DetectInput(in);
-        if (!detected.known) throw UnknownEncoding{in.Name()};
+        Detected detected = DetectInput(in, minConfidence);
+        if (!detected.usable) throw LeftAlone(in.Name(), detected, minConfidence);
         // ASCII reads the same in every code page and in UTF-8.
         from = detected.encoding.value_or(IsSingleByte(to) ? to : TextEncoding::Utf8);
         if (*from == to && to != TextEncoding::Utf8) {
@@ -71,7 +74,8 @@ void ReportReplaced(std::uint64_t replaced) {
     std::fprintf(stderr, "vemkoconv: %" PRIu64 " character%s replaced by '?'\n", replaced, replaced == 1 ? "" : "s");
 }
 
-int ConvertInPlace(const Arguments& args, std::optional<TextEncoding> from, TextEncoding to, bool exact) {
+int ConvertInPlace(const Arguments& args, std::optional<TextEncoding> from, TextEncoding to, bool exact,
+                   double minConfidence) {
     if (args.Option("-o")) throw UsageError{"-i and -o do not go together"};
     if (args.Plain().empty()) throw UsageError{"-i needs at least one FILE"};
     bool failed = false, unknown = false, replacedAny = false;
@@ -91,8 +95,8 @@ int ConvertInPlace(const Arguments& args, std::optional<TextEncoding> from, Text
             std::optional<TextEncoding> was = from;
             bool ascii = false;
             if (!was) {
-                Detected detected = DetectInput(in);
-                if (!detected.known) throw UnknownEncoding{file};
+                Detected detected = DetectInput(in, minConfidence);
+                if (!detected.usable) throw LeftAlone(file, detected, minConfidence);
                 was = detected.encoding;
                 ascii = !was;
                 if (ascii) was = IsSingleByte(to) ? to : TextEncoding::Utf8;
@@ -103,7 +107,7 @@ int ConvertInPlace(const Arguments& args, std::optional<TextEncoding> from, Text
             if (!unchanged) {
                 Output out(file, Output::Special::Refuse);
                 UnicodeConversion* none = nullptr;
-                replaced = ConvertInput(in, was, to, exact, out, none);
+                replaced = ConvertInput(in, was, to, exact, out, none, minConfidence);
                 in.Close();
                 out.Commit();
             }
@@ -114,7 +118,9 @@ int ConvertInPlace(const Arguments& args, std::optional<TextEncoding> from, Text
             PrintError(e.file, std::strerror(e.error));
             failed = true;
         } catch (const UnknownEncoding& e) {
-            PrintError(e.file, "cannot tell the encoding, left alone");
+            // The file keeps its line, so that a folder's listing shows every file.
+            std::printf("%s\t%s\tleft alone\t0\n", e.file.c_str(), e.name);
+            PrintError(e.file, e.why);
             unknown = true;
         }
     }
@@ -129,7 +135,8 @@ int Convert(const Arguments& args) {
     if (auto name = args.Option("-f"); !name || Lower(*name) != "auto") from = RequiredEncoding(args, "-f");
     const TextEncoding to = RequiredEncoding(args, "-t");
     const bool exact = args.Option("--exact").has_value();
-    if (args.Option("-i")) return ConvertInPlace(args, from, to, exact);
+    const double minConfidence = MinConfidence(args);
+    if (args.Option("-i")) return ConvertInPlace(args, from, to, exact, minConfidence);
 
     // Every input opens before the output does, so a missing one leaves OUT as it was.
     std::vector<std::unique_ptr<Input>> inputs;
@@ -140,9 +147,9 @@ int Convert(const Arguments& args) {
     if (from && !(IsSingleByte(*from) && IsSingleByte(to) && !exact)) shared = &conversion.emplace(*from, to);
     std::uint64_t replaced = 0;
     try {
-        for (auto& in : inputs) replaced += ConvertInput(*in, from, to, exact, out, shared);
+        for (auto& in : inputs) replaced += ConvertInput(*in, from, to, exact, out, shared, minConfidence);
     } catch (const UnknownEncoding& e) {
-        PrintError(e.file, "cannot tell the encoding (give it with -f)");
+        PrintError(e.file, e.why);
         return kUnknownStatus;
     }
     inputs.clear();

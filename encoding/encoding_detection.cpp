@@ -23,6 +23,8 @@ constexpr double kRussianFloor = -1.5;
 // that it helps a reading of Ukrainian or Serbian text without making the capitals of Russian text
 // in one code page (the same bytes as such letters in another) a likely reading.
 constexpr double kVariantLetterCost = 4.0;
+// The letters at which a reading is about two thirds sure to be Russian text by their number alone.
+constexpr double kFewLetters = 8.0;
 
 // Whether the sample is UTF-8 throughout with at least one character beyond ASCII.
 bool IsUtf8(std::string_view sample, bool complete) {
@@ -284,12 +286,13 @@ Detection DetectEncoding(std::string_view sample, bool complete) {
         total += std::exp((readings[cp].Likelihood() - readings[best].Likelihood()) / kConfidenceTemperature);
     }
     // Whether the best reading is Russian at all: how far its likelihood a pair stands above the floor,
-    // weighed by the square root of the pairs, as the mean of that many draws would be; a few letters
-    // are weak evidence either way.
+    // weighed by the square root of the pairs, as the mean of that many draws would be. A few letters
+    // are weak evidence however well they read: the accented letters standing alone in a Latin text
+    // ("è", "à") read as the Russian words "и" and "а".
     const Reading& r = readings[best];
     const double pairs = static_cast<double>(r.pairs);
     const double fit = ((r.score - r.expected) / pairs - kRussianFloor) * std::sqrt(pairs);
-    const double russian = 1 / (1 + std::exp(-fit));
+    const double russian = (1 - std::exp(-static_cast<double>(r.letters) / kFewLetters)) / (1 + std::exp(-fit));
     result.confidence = russian / total;
     if (r.Likelihood() - secondBest < kUndecidedMargin || r.letters == 0 || russian < 0.5) {
         result.kind = Detection::Kind::Unknown;

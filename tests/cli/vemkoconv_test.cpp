@@ -261,7 +261,8 @@ TEST_F(Vemkoconv, DetectsEachEncodingAndConvertsWhatItDetects) {
     fs::create_symlink("866", dir_ / "link");
     ASSERT_EQ(::mkfifo(Path("fifo").c_str(), 0600), 0);
     EXPECT_EQ(Run("convert -f auto -t utf-8 --in-place koi8r link utf-8 fifo undecidable empty"), 1);
-    EXPECT_EQ(Read("stdout"), "koi8r\tkoi8r\tutf-8\t0\nlink\t866\tutf-8\t0\nutf-8\tutf-8\tutf-8\t0\nempty\tascii\tascii\t0\n");
+    EXPECT_EQ(Read("stdout"), "koi8r\tkoi8r\tutf-8\t0\nlink\t866\tutf-8\t0\nutf-8\tutf-8\tutf-8\t0\n"
+                              "undecidable\tunknown\tleft alone\t0\nempty\tascii\tascii\t0\n");
     EXPECT_NE(Read("stderr").find("fifo"), std::string::npos);
     EXPECT_NE(Read("stderr").find("undecidable"), std::string::npos);
     EXPECT_EQ(Read("koi8r"), russian);
@@ -272,6 +273,56 @@ TEST_F(Vemkoconv, DetectsEachEncodingAndConvertsWhatItDetects) {
     EXPECT_EQ(fs::status(dir_ / "koi8r").permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
     EXPECT_EQ(Run("convert -f utf-8 -t koi8r -i koi8r 1251"), 3);  // 1251 is not UTF-8: a '?' a letter
     EXPECT_EQ(Read("koi8r"), ConvertText(russian, TextEncoding::Utf8, TextEncoding::Koi8R));
+}
+
+TEST_F(Vemkoconv, AutoConvertsOnlyWhatItCanNameAndLeavesTheRestByteIdentical) {
+    const std::string russian = "Широкая электрификация южных губерний даст мощный толчок подъёму сельского хозяйства.\n";
+    Write("russian.txt", ConvertText(russian, TextEncoding::Utf8, TextEncoding::Koi8R));
+    const std::string german = "Gr\xFC\xDF" "e aus K\xF6ln: die Datei konnte nicht ge\xF6" "ffnet werden, pr\xFC" "fen Sie sie.\n";
+    Write("german.txt", german);
+    // ISO 8859-7: "The file could not be opened: check that it exists."
+    const std::string greek = "\xC4\xE5\xED \xDE\xF4\xE1\xED \xE4\xF5\xED\xE1\xF4\xFC \xF4\xEF \xDC\xED\xEF\xE9\xE3\xEC\xE1 "
+                              "\xF4\xEF\xF5 \xE1\xF1\xF7\xE5\xDF\xEF\xF5: \xE5\xEB\xDD\xE3\xEE\xF4\xE5 \xFC\xF4\xE9 \xF5\xF0\xDC\xF1\xF7\xE5\xE9.\n";
+    Write("greek.txt", greek);
+    std::string program = std::string("\x7F" "ELF\x02\x01\x01\0\0\0\0\0\0\0\0\0", 16);
+    for (int i = 0; i < 3000; ++i) program += static_cast<char>(i * 7919 % 251);
+    Write("program", program);
+    Write("utf16.txt", ConvertText(russian, TextEncoding::Utf8, TextEncoding::Utf16LE));
+
+    EXPECT_EQ(Run("detect german.txt greek.txt program russian.txt utf16.txt"), 4);
+    std::istringstream lines(Read("stdout"));
+    for (const char* name : {"unknown", "unknown", "binary", "koi8r", "utf-16le"}) {
+        std::string file, found, confidence;
+        lines >> file >> found >> confidence;
+        EXPECT_EQ(found, name) << file;
+    }
+    EXPECT_EQ(Run("convert -f auto -t utf-8 -i german.txt greek.txt program russian.txt utf16.txt"), 4);
+    EXPECT_EQ(Read("stdout"), "german.txt\tunknown\tleft alone\t0\ngreek.txt\tunknown\tleft alone\t0\n"
+                              "program\tbinary\tleft alone\t0\nrussian.txt\tkoi8r\tutf-8\t0\nutf16.txt\tutf-16le\tutf-8\t0\n");
+    EXPECT_EQ(Read("german.txt"), german);
+    EXPECT_EQ(Read("greek.txt"), greek);
+    EXPECT_EQ(Read("program"), program);
+    EXPECT_EQ(Read("russian.txt"), russian);
+    EXPECT_EQ(Read("utf16.txt"), russian);
+    EXPECT_EQ(Run("convert -f auto -t utf-8 -o out german.txt"), 4);
+    EXPECT_FALSE(fs::exists(dir_ / "out"));
+
+    // A name below the confidence asked for is left alone too (a short text whose only capital tells
+    // 1251 from Mac Cyrillic); --min-confidence lowers the bar.
+    const std::string lower = ConvertText("Файлът не може да бъде отворен: проверете дали съществува.\n", TextEncoding::Utf8,
+                                          TextEncoding::Cp1251);
+    Write("lower.txt", lower);
+    const Detection d = DetectEncoding(lower, true);
+    ASSERT_TRUE(d.kind == Detection::Kind::Encoding && d.encoding == TextEncoding::Cp1251) << d.confidence;
+    ASSERT_LT(d.confidence, kAutoConfidence);
+    EXPECT_EQ(Run("convert -f auto -t utf-8 -i lower.txt"), 4);
+    EXPECT_EQ(Read("lower.txt"), lower);
+    EXPECT_NE(Read("stderr").find("below 0.90"), std::string::npos);
+    char option[64];
+    std::snprintf(option, sizeof option, "--min-confidence=%.3f", d.confidence - 0.005);
+    EXPECT_EQ(Run("convert -f auto -t utf-8 -i lower.txt "s + option), 0);
+    EXPECT_NE(Read("lower.txt"), lower);
+    EXPECT_EQ(Run("detect --min-confidence=2 lower.txt"), 2);
 }
 
 TEST_F(Vemkoconv, AlignKeepsTheInputsLineEnds) {
