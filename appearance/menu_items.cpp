@@ -67,6 +67,8 @@ MenuPicture PictureOfCommand(std::uint32_t id) {
     constexpr std::uint32_t kProgramImages = 8;
     if (id >= 1 && id <= kStandardImages) return {PictureStrip::Standard, static_cast<int>(id - 1)};
     if (id >= 16 && id < 16 + kProgramImages) return {PictureStrip::Program, static_cast<int>(id - 16)};
+    // The UTF-8 view has no image of its own: it shows the ANSI view's, the other view of today's texts.
+    if (id == 54) return {PictureStrip::Program, 0};
     return {PictureStrip::None, 0};
 }
 
@@ -77,7 +79,7 @@ bool ShowsPicture(std::uint32_t id, bool greyed, bool marked, RecentFileIcon ico
     // nothing is no picture.
     if (id >= 900 || PictureOfCommand(id).strip == PictureStrip::None) return false;
     switch (id) {
-    case 16: case 17: case 18: case 29: case 30: case 31: return marked;
+    case 16: case 17: case 18: case 54: case 29: case 30: case 31: return marked;
     }
     return true;
 }

@@ -37,11 +37,12 @@ struct MenuPicture {
     int image;  // 16 x 16 images side by side in the strip
 };
 // The strip image of a command item: ids 1-15 from the system's standard images, 16 and up from the
-// program's own strip of eight; None for an id that has no image there.
+// program's own strip of eight, and the UTF-8 view (54) the ANSI view's; None for an id that has no
+// image there.
 MenuPicture PictureOfCommand(std::uint32_t id);
 
 // Whether an item shows its picture: never while greyed; the view code page and conversion items
-// (16-18, 29-31) only while marked; a recent-file item when its file has an icon; any other command
+// (16-18 and 54, 29-31) only while marked; a recent-file item when its file has an icon; any other command
 // that has an image in a strip.
 bool ShowsPicture(std::uint32_t id, bool greyed, bool marked, RecentFileIcon icon);
 

@@ -142,6 +142,9 @@
 #define IDM_ABOUT 51
 #define IDM_HTML_COLOUR 52
 #define IDM_HTML_REFRESH 53
+#define IDM_VIEW_UTF8 54
+#define IDM_FONT_UTF8 55
+#define IDM_TO_UTF8 56
 #define IDM_CHORD_W 100
 #define IDM_CHORD_D 101
 #define IDM_CHORD_K 102

@@ -22,6 +22,7 @@
 #include "document/win/document_files.h"
 #include "document/win/recent_files_host.h"
 #include "document/win/view_code_page.h"
+#include "encoding/code_page_tables.h"
 #include "encoding/win/conversion_chooser.h"
 #include "encoding/win/run_transform.h"
 #include "resources/resource.h"
@@ -99,7 +100,8 @@ bool OnCommand(HWND window, UINT command) {
     case IDM_PRINT: PrintDocument(); return true;
     case IDM_VIEW_ANSI:
     case IDM_VIEW_OEM:
-    case IDM_VIEW_KOI8: SelectViewCodePage(command); return true;
+    case IDM_VIEW_KOI8:
+    case IDM_VIEW_UTF8: SelectViewCodePage(command); return true;
     case IDM_JUSTIFY:
     case IDM_CENTRE:
     case IDM_ALIGN_LEFT:
@@ -107,6 +109,7 @@ bool OnCommand(HWND window, UINT command) {
     case IDM_TO_ANSI:
     case IDM_TO_OEM:
     case IDM_TO_KOI8:
+    case IDM_TO_UTF8:
     case IDM_TO_FIDO:
     case IDM_TRANSLIT:
     case IDM_RTF_TO_ANSI:
@@ -123,6 +126,7 @@ bool OnCommand(HWND window, UINT command) {
     case IDM_FONT_ANSI:
     case IDM_FONT_OEM:
     case IDM_FONT_KOI8: ChooseViewFont(static_cast<int>(command - IDM_FONT_ANSI)); return true;
+    case IDM_FONT_UTF8: ChooseViewFont(kUtf8View); return true;
     case IDM_REPLACE_BYTE: PatchFileByte(); return true;
     case IDM_EXIT: SendMessageA(window, WM_CLOSE, 0, 0); return true;
     case IDM_CUSTOMIZE_TOOLBAR: CustomizeToolBar(); return true;

@@ -114,7 +114,8 @@ void BuildMenuTables() {
     MakeOwnerDrawn(3, IDM_PRINT);
     MakeOwnerDrawn(4, IDM_FIND);
     MakeOwnerDrawn(4, IDM_REPLACE);
-    for (UINT command : {IDM_VIEW_OEM, IDM_VIEW_KOI8, IDM_VIEW_ANSI, IDM_TO_ANSI, IDM_TO_KOI8, IDM_TO_OEM})
+    for (UINT command : {IDM_VIEW_OEM, IDM_VIEW_KOI8, IDM_VIEW_ANSI, IDM_VIEW_UTF8, IDM_TO_ANSI, IDM_TO_KOI8, IDM_TO_OEM,
+                         IDM_TO_UTF8})
         MakeOwnerDrawn(5, command);
     MakeOwnerDrawn(7, IDM_HELP);
 }

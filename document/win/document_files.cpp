@@ -334,7 +334,7 @@ bool LoadFile(const wchar_t* path) {
     SetDocumentPath(path);
     AddRecentFile(CurrentFileName, RestoreCaretPosition, ProgramRecentFilesHost());
     UpdateTitle();
-    auto guess = static_cast<std::uint8_t>(GuessCodePage(stream->sample, stream->sampleCount));
+    auto guess = static_cast<std::uint8_t>(GuessViewCodePage(stream->sample, stream->sampleCount));
     if (guess != CodePageIndex) {
         CodePageIndex = guess;
         ApplyViewCodePage();

@@ -18,10 +18,12 @@ std::uint8_t CodePageIndex = 0;
 namespace {
 
 // The settings letter of each view: "SizeW", "FontD", "EffK", ...
-char ViewLetter() { return "WDK"[CodePageIndex < 3 ? CodePageIndex : 0]; }
+char ViewLetter() { return "WDKU"[CodePageIndex <= kUtf8View ? CodePageIndex : 0]; }
 std::string ViewSetting(const char* name) { return std::string(name) + ViewLetter(); }
 
-constexpr std::uint32_t kDefaultCharacterSet[3] = {RUSSIAN_CHARSET, OEM_CHARSET, DEFAULT_CHARSET};
+// UTF-8 asks for the fixed-pitch font with Cyrillic, as ANSI does.
+constexpr std::uint32_t kDefaultCharacterSet[4] = {RUSSIAN_CHARSET, OEM_CHARSET, DEFAULT_CHARSET, RUSSIAN_CHARSET};
+constexpr UINT kViewCommands[4] = {IDM_VIEW_ANSI, IDM_VIEW_OEM, IDM_VIEW_KOI8, IDM_VIEW_UTF8};
 constexpr BYTE kFixedPitchModern = 0x30;
 
 constexpr LONG kSizeStep = 20;  // one point, in twips
@@ -36,7 +38,7 @@ CHARFORMATA ViewCharacterFormat() {
     format.yHeight = static_cast<LONG>(ReadSettingDword(ViewSetting("Size"), 0));
     format.yOffset = 0;
     format.crTextColor = ReadSettingDword("Cl", 8);
-    format.bCharSet = static_cast<BYTE>(ReadSettingDword(ViewSetting("Set"), kDefaultCharacterSet[CodePageIndex % 3]));
+    format.bCharSet = static_cast<BYTE>(ReadSettingDword(ViewSetting("Set"), kDefaultCharacterSet[CodePageIndex % 4]));
     std::string face = ReadSettingString(ViewSetting("Font"), sizeof format.szFaceName);
     format.bPitchAndFamily = face.empty() ? kFixedPitchModern : 0;
     lstrcpynA(format.szFaceName, face.c_str(), sizeof format.szFaceName);
@@ -64,8 +66,13 @@ void ApplyViewFont() {
         SendMessageA(EditorControl, EM_EMPTYUNDOBUFFER, 0, 0);
         SendMessageA(EditorControl, EM_SETMODIFY, modified ? TRUE : FALSE, 0);
     }
-    if (HMENU menu = MainWindow ? GetMenu(MainWindow) : nullptr)
-        CheckMenuRadioItem(menu, IDM_VIEW_ANSI, IDM_VIEW_KOI8, IDM_VIEW_ANSI + CodePageIndex, MF_BYCOMMAND);
+    if (HMENU menu = MainWindow ? GetMenu(MainWindow) : nullptr) {
+        // The UTF-8 item's id does not follow the other three, so the marks are set one by one.
+        for (int view = 0; view < 4; ++view)
+            CheckMenuItem(menu, kViewCommands[view], MF_BYCOMMAND | (view == CodePageIndex ? MF_CHECKED : MF_UNCHECKED));
+        // RTF -> ANSI writes 1251 text, which the UTF-8 view cannot show.
+        EnableMenuItem(menu, IDM_RTF_TO_ANSI, MF_BYCOMMAND | (CodePageIndex == kUtf8View ? MF_GRAYED : MF_ENABLED));
+    }
     ShowViewCodePage();
 }
 
@@ -89,6 +96,11 @@ void ApplyViewCodePage() {
 }
 
 void SelectViewCodePage(UINT command) {
+    if (command == IDM_VIEW_UTF8) {
+        CodePageIndex = kUtf8View;
+        ApplyViewCodePage();
+        return;
+    }
     if (command < IDM_VIEW_ANSI || command > IDM_VIEW_KOI8) return;
     CodePageIndex = static_cast<std::uint8_t>(command - IDM_VIEW_ANSI);
     ApplyViewCodePage();
@@ -122,5 +134,5 @@ void ShowKeyboardLayout() {
 
 void ShowViewCodePage() {
     if (!StatusBar) return;
-    SetStatusText(StatusBar, 2, CodePageNames[CodePageIndex % 3]);
+    SetStatusText(StatusBar, 2, CodePageIndex == kUtf8View ? "UTF-8" : CodePageNames[CodePageIndex % 3]);
 }

@@ -1,5 +1,5 @@
 #pragma once
-// The view code page: the same bytes shown as ANSI (1251), OEM (866) or KOI8-R. A view change never
+// The view code page: the same bytes shown as ANSI (1251), OEM (866), KOI8-R or UTF-8. A view change never
 // touches the bytes; it puts the view's own font (face, size, effects, character set from the
 // settings) on the whole text and tells the control which code page to decode the bytes with, while
 // the selection, the top line, the modified flag and the user's keyboard layout stay as they were.
@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-// 0 ANSI (1251), 1 OEM (866), 2 KOI8-R. Whoever sets it calls ApplyViewCodePage (or ApplyViewFont).
+// 0 ANSI (1251), 1 OEM (866), 2 KOI8-R, 3 UTF-8. Whoever sets it calls ApplyViewCodePage (or ApplyViewFont).
 extern std::uint8_t CodePageIndex;
 
 // The view's font on the default character format and on the whole text, the control told the view
@@ -15,7 +15,8 @@ extern std::uint8_t CodePageIndex;
 void ApplyViewFont();
 // ApplyViewFont in one repaint, keeping the selection and the first visible line.
 void ApplyViewCodePage();
-// Commands 16-18: the view of command - 16, re-applied also when it is the current one.
+// Commands 16-18: the view of command - 16, and 54 the UTF-8 view; re-applied also when it is the
+// current one.
 void SelectViewCodePage(UINT command);
 // Commands 49 (bigger) and 50 (smaller): the current view's font height by one point, within bounds.
 void ChangeViewFontSize(UINT command);

@@ -5,6 +5,7 @@
 #include "app/settings.h"
 #include "app/win/application.h"
 #include "app/win/editor_setup.h"
+#include "encoding/chart_conversion.h"
 #include "encoding/code_page_tables.h"
 #include "encoding/win/run_transform.h"
 #include "resources/resource.h"
@@ -14,13 +15,17 @@ namespace {
 constexpr DWORD kDefaultSource = kAnsi1251;
 constexpr DWORD kDefaultTarget = kKoi8R;
 
-// The list index is the conversion code page. Entry 4 goes in first and each earlier one at the top.
+// The list index is the conversion code page: the five of the tables, then UTF-8. Entry 4 goes in
+// first and each earlier one at the top; UTF-8 is added at the end.
+constexpr int kListLength = kUtf8Conversion + 1;
+
 void FillCodePageList(HWND list, DWORD stored) {
     for (int codePage = kConversionCodePageCount - 1; codePage >= 0; --codePage)
         SendMessageA(list, LB_INSERTSTRING, 0, reinterpret_cast<LPARAM>(CodePageNames[codePage]));
+    SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("UTF-8"));
     // A value that another program or an older version stored outside the list would leave the list
     // without a selection, and "=>" without a code page on that side; the first one is offered instead.
-    if (stored >= static_cast<DWORD>(kConversionCodePageCount)) stored = 0;
+    if (stored >= static_cast<DWORD>(kListLength)) stored = 0;
     SendMessageA(list, LB_SETCURSEL, stored, 0);
 }
 
@@ -33,11 +38,14 @@ void OnInitDialog(HWND dialog) {
 void OnConvert(HWND dialog) {
     const LRESULT source = SendDlgItemMessageA(dialog, IDC_SOURCE_CODE_PAGE, LB_GETCURSEL, 0, 0);
     const LRESULT target = SendDlgItemMessageA(dialog, IDC_TARGET_CODE_PAGE, LB_GETCURSEL, 0, 0);
-    if (source < 0 || source >= kConversionCodePageCount || target < 0 || target >= kConversionCodePageCount) return;
+    if (source < 0 || source >= kListLength || target < 0 || target >= kListLength) return;
     WriteSettingDword("CP1", static_cast<std::uint32_t>(source));
     WriteSettingDword("CP2", static_cast<std::uint32_t>(target));
     // The conversion runs while the dialog is still open, so its selection stays in view.
-    RunTransform(IDM_CONVERSION_CHOOSER, FromTable[source], ToTable[target]);
+    if (IsChartConversion(static_cast<int>(source), static_cast<int>(target)))
+        RunChartConversion(IDM_CONVERSION_CHOOSER, static_cast<int>(source), static_cast<int>(target));
+    else
+        RunTransform(IDM_CONVERSION_CHOOSER, FromTable[source], ToTable[target]);
     EndDialog(dialog, IDOK);
 }
 

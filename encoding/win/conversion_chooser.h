@@ -1,7 +1,8 @@
 #pragma once
 // The conversion chooser (command 27): the user picks any source and any target among the five
-// conversion code pages and converts the selection, or the whole text, from the one to the other.
-// Unlike the fixed conversion commands it ignores the view code page and never changes it. The pair
+// conversion code pages and UTF-8 and converts the selection, or the whole text, from the one to the
+// other. Unlike the fixed conversion commands it ignores the view code page; it changes it only when
+// UTF-8 is on a side and the whole text was converted into a code page that a view shows. The pair
 // chosen last is kept in the settings "CP1" and "CP2" and offered again.
 #include <windows.h>
 

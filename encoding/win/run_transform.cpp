@@ -7,12 +7,15 @@
 #include <string>
 #include <string_view>
 
+#include "app/ui_text.h"
 #include "app/win/application.h"
+#include "app/win/shown_text.h"
 #include "control/win/editor_control.h"
 #include "app/win/editor_setup.h"
 #include "document/undo_journal.h"
 #include "document/win/document_files.h"
 #include "document/win/view_code_page.h"
+#include "encoding/chart_conversion.h"
 #include "encoding/code_page_tables.h"
 #include "encoding/transforms.h"
 #include "resources/resource.h"
@@ -99,7 +102,7 @@ void Select(HWND control, LONG start, LONG end) {
 bool IsAlignment(int command) { return command >= IDM_JUSTIFY && command <= IDM_ALIGN_RIGHT; }
 
 bool IsConversion(int command) {
-    return command == IDM_CONVERSION_CHOOSER || (command >= IDM_TO_ANSI && command <= IDM_TO_FIDO);
+    return command == IDM_CONVERSION_CHOOSER || command == IDM_TO_UTF8 || (command >= IDM_TO_ANSI && command <= IDM_TO_FIDO);
 }
 
 Alignment AlignmentOf(int command) {
@@ -135,6 +138,10 @@ struct TransformRun {
     CHARRANGE savedSelection;  // what the command selects afterwards (widened for alignment)
     bool selectionWasEmpty;
     std::size_t inputLength;   // L, the bytes of the working range as copied
+    // A conversion with UTF-8 on a side goes by the charts between these conversion code pages;
+    // -1 for the others.
+    int chartSource = -1;
+    int chartTarget = -1;
 };
 
 // The result takes the place of the working range (selected) with one undo entry for it. A result
@@ -168,6 +175,36 @@ void ConvertCodePageOf(const TransformRun& run, std::string& bytes) {
     if (viewFollows)
         ShowConvertedTextIn(static_cast<std::uint8_t>(run.command == IDM_TO_FIDO ? int{kOem866} : run.command - IDM_TO_ANSI));
     Select(run.control, run.savedSelection.cpMin, run.savedSelection.cpMax);
+}
+
+// Characters the target lacks became '?': the user is told how many, so nothing is replaced silently.
+void ReportReplacedCharacters(std::uint64_t replaced) {
+    if (replaced == 0) return;
+    const std::string text = "Символов, которых нет в выбранной кодировке, заменено на \"?\": "_ui + std::to_string(replaced);
+    ShowMessageBox(MainWindow, text, "VEMKO", MB_OK | MB_ICONINFORMATION);
+}
+
+// By the charts the length may change, so the result replaces the range as a whole. The view follows
+// the target when the whole text was converted (an undo takes both back); a selection leaves it.
+void ConvertByChartsOf(const TransformRun& run, std::string_view bytes) {
+    std::uint64_t replaced = 0;
+    std::string result = ConvertByCharts(bytes, run.chartSource, run.chartTarget, replaced, run.command == IDM_TO_FIDO);
+    const int view = ViewOfConversionCodePage(run.chartTarget);
+    const bool viewFollows = run.selectionWasEmpty && view >= 0;
+    if (viewFollows) {
+        const std::size_t limit = static_cast<std::size_t>(SendMessageA(run.control, EM_GETLIMITTEXT, 0, 0));
+        if (result.size() > limit || !PutInRecorded(UndoKind::TextSnapshot, 0, kStreamSelection, result)) {
+            Select(run.control, run.userSelection.cpMin, run.userSelection.cpMax);
+            return;
+        }
+        ShowConvertedTextIn(static_cast<std::uint8_t>(view));
+        Select(run.control, run.savedSelection.cpMin, run.savedSelection.cpMax);
+    } else {
+        if (!PutBack(run, result)) return;
+        const LONG end = run.selectionWasEmpty ? run.savedSelection.cpMin : run.savedSelection.cpMin + static_cast<LONG>(result.size());
+        Select(run.control, run.savedSelection.cpMin, end);
+    }
+    ReportReplacedCharacters(replaced);
 }
 
 // A conversion maps every byte by itself, so the control changes the bytes where they are: of the
@@ -214,13 +251,16 @@ void ConvertRtfToPlainText(const TransformRun& run, std::string& bytes) {
 }
 
 void AlignLines(const TransformRun& run, std::string_view bytes) {
-    std::string result = AlignParagraphs(bytes, AlignmentOf(run.command), ReadParagraphSettings());
+    std::string result =
+        AlignParagraphs(bytes, AlignmentOf(run.command), ReadParagraphSettings(), CodePageIndex == kUtf8View);
     if (!PutBack(run, result)) return;
     Select(run.control, run.savedSelection.cpMin, run.savedSelection.cpMin);
 }
 
 void RunCommandSteps(const TransformRun& run, std::string& bytes) {
-    if (IsConversion(run.command)) {
+    if (run.chartSource >= 0) {
+        ConvertByChartsOf(run, bytes);
+    } else if (IsConversion(run.command)) {
         ConvertCodePageOf(run, bytes);
     } else if (IsAlignment(run.command)) {
         AlignLines(run, bytes);
@@ -249,11 +289,13 @@ void CommonEnd(LRESULT firstVisibleLine) {
 
 }  // namespace
 
-void RunTransform(int command, int from, int to) {
+namespace {
+
+void Run(int command, int from, int to, int chartSource, int chartTarget) {
     HWND control = EditorControl;
     if (!control) return;
     SendMessageA(control, WM_SETREDRAW, FALSE, 0);
-    TransformRun run{control, command, from, to, Selection(control), {}, false, 0};
+    TransformRun run{control, command, from, to, Selection(control), {}, false, 0, chartSource, chartTarget};
     run.savedSelection = run.userSelection;
     run.selectionWasEmpty = run.userSelection.cpMin == run.userSelection.cpMax;
     const LRESULT firstVisibleLine = SendMessageA(control, EM_GETFIRSTVISIBLELINE, 0, 0);
@@ -269,7 +311,7 @@ void RunTransform(int command, int from, int to) {
     }
 
     const std::size_t length = static_cast<std::size_t>(working.cpMax - working.cpMin);
-    if (length > 0 && IsConversion(command) && ConvertCodePageInPlace(run)) {
+    if (length > 0 && IsConversion(command) && chartSource < 0 && ConvertCodePageInPlace(run)) {
         CommonEnd(firstVisibleLine);
         return;
     }
@@ -293,13 +335,36 @@ void RunTransform(int command, int from, int to) {
     CommonEnd(firstVisibleLine);
 }
 
+}  // namespace
+
+void RunTransform(int command, int from, int to) { Run(command, from, to, -1, -1); }
+
+void RunChartConversion(int command, int source, int target) { Run(command, kNoTable, kNoTable, source, target); }
+
 void RunTransformCommand(UINT command) {
+    if (CodePageIndex == kUtf8View) {
+        switch (command) {
+        case IDM_TO_ANSI:
+        case IDM_TO_OEM:
+        case IDM_TO_KOI8:
+            RunChartConversion(static_cast<int>(command), kUtf8Conversion, static_cast<int>(command - IDM_TO_ANSI));
+            return;
+        case IDM_TO_FIDO:
+            RunChartConversion(IDM_TO_FIDO, kUtf8Conversion, kOem866);
+            return;
+        case IDM_RTF_TO_ANSI:
+            return;  // greyed in this view; the shortcut-free toolbar cannot reach it either
+        }
+    }
     const int view = CodePageIndex < kConversionCodePageCount ? int{CodePageIndex} : int{kAnsi1251};
     switch (command) {
     case IDM_TO_ANSI:
     case IDM_TO_OEM:
     case IDM_TO_KOI8:
         RunTransform(static_cast<int>(command), FromTable[view], ToTable[command - IDM_TO_ANSI]);
+        break;
+    case IDM_TO_UTF8:
+        RunChartConversion(IDM_TO_UTF8, ConversionCodePageOfView(CodePageIndex), kUtf8Conversion);
         break;
     case IDM_TO_FIDO:
         RunTransform(IDM_TO_FIDO, FromTable[view], FidoTarget);

@@ -14,8 +14,13 @@
 // that are not conversions both are kNoTable.
 void RunTransform(int command, int from, int to);
 
-// Commands 19-22 and 29-36 as the menu gives them: the conversions take the text to be in the view
-// code page.
+// A conversion by the published charts, for those with UTF-8 (kUtf8Conversion) on a side: `source`
+// and `target` are conversion code pages. A character the target lacks becomes '?', and the user
+// is told how many.
+void RunChartConversion(int command, int source, int target);
+
+// Commands 19-22, 29-36 and 56 as the menu gives them: the conversions take the text to be in the
+// view code page. In the UTF-8 view, RTF -> ANSI does nothing.
 void RunTransformCommand(UINT command);
 
 // The half-typed Ctrl+W/D/K chord. The editor's key handling abandons it when Ctrl goes down again.

@@ -80,13 +80,13 @@ TEST_F(MenuItemsTest, PicturesShowForCommandsAndMarkedViewsButNeverWhenGreyed) {
     EXPECT_TRUE(ShowsPicture(8, false, false, RecentFileIcon::None));
     EXPECT_FALSE(ShowsPicture(8, true, false, RecentFileIcon::None));
     EXPECT_FALSE(ShowsPicture(2, true, true, RecentFileIcon::None));
-    for (std::uint32_t view : {16u, 17u, 18u}) {
+    for (std::uint32_t view : {16u, 17u, 18u, 54u}) {
         EXPECT_FALSE(ShowsPicture(view, false, false, RecentFileIcon::None)) << view;
         EXPECT_TRUE(ShowsPicture(view, false, true, RecentFileIcon::None)) << view;
         EXPECT_FALSE(ShowsPicture(view, true, true, RecentFileIcon::None)) << view;
     }
     // The conversions: never marked, and without an image in the strip even if they were.
-    for (std::uint32_t conversion : {29u, 30u, 31u}) {
+    for (std::uint32_t conversion : {29u, 30u, 31u, 56u}) {
         EXPECT_FALSE(ShowsPicture(conversion, false, false, RecentFileIcon::None)) << conversion;
         EXPECT_FALSE(ShowsPicture(conversion, false, true, RecentFileIcon::None)) << conversion;
     }

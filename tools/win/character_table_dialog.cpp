@@ -11,6 +11,8 @@
 #include "document/undo_journal.h"
 #include "document/win/control_text_access.h"
 #include "document/win/view_code_page.h"
+#include "encoding/code_page_tables.h"
+#include "encoding/unicode_conversion.h"
 #include "resources/resource.h"
 #include "tools/character_table.h"
 #include "tools/recorded_insertion.h"
@@ -27,7 +29,14 @@ void DressTableLikeTheText(HWND table) {
     format.dwMask = CFM_FACE | CFM_SIZE | CFM_COLOR | CFM_CHARSET | CFM_BOLD | CFM_ITALIC;
     SendMessageA(table, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&format));
     SendMessageA(table, EM_SETBKGNDCOLOR, 0, ReadSettingDword("Bk", GetSysColor(COLOR_WINDOW)));
-    SendMessageA(table, EM_SETVIEWCODEPAGE, CodePageIndex, 0);
+    SendMessageA(table, EM_SETVIEWCODEPAGE, CodePageIndex == kUtf8View ? kAnsi1251 : CodePageIndex, 0);
+}
+
+// The UTF-8 view has no bytes of its own to show in a table: it shows the characters of 1251, and what
+// is taken from there goes into the text as UTF-8.
+std::string InViewBytes(const std::string& tableBytes) {
+    if (CodePageIndex != kUtf8View) return tableBytes;
+    return ConvertText(tableBytes, TextEncoding::Cp1251, TextEncoding::Utf8);
 }
 
 void OnInitDialog(HWND dialog) {
@@ -58,14 +67,14 @@ void InsertIntoText(const std::string& bytes) {
 }
 
 void OnCopyDirectly(HWND dialog) {
-    const std::string bytes = SelectedBytes(dialog);
+    const std::string bytes = InViewBytes(SelectedBytes(dialog));
     if (bytes.empty()) return;
     SetFocus(GetDlgItem(dialog, IDC_CHARACTER_TABLE));
     InsertIntoText(bytes);
 }
 
 void OnCopy(HWND dialog) {
-    const std::string bytes = SelectedBytes(dialog);
+    const std::string bytes = InViewBytes(SelectedBytes(dialog));
     if (bytes.empty()) return;
     PutViewBytesOnClipboard(bytes);
     EndDialog(dialog, IDC_COPY_CHARACTERS);

@@ -13,6 +13,7 @@
 #include "app/win/shown_text.h"
 #include "document/undo_journal.h"
 #include "document/win/view_code_page.h"
+#include "encoding/code_page_tables.h"
 #include "resources/resource.h"
 
 SearchState Search;
@@ -175,9 +176,10 @@ std::string CaretWord(HWND editor, int codePage) {
     const LONG right = static_cast<LONG>(SendMessageA(editor, EM_FINDWORDBREAK, WB_MOVEWORDRIGHT, selection.cpMin));
     const LONG left = static_cast<LONG>(SendMessageA(editor, EM_FINDWORDBREAK, WB_MOVEWORDLEFT, right));
     LONG end = right;
-    if (end - left > static_cast<LONG>(kSearchTextMax)) end = left + static_cast<LONG>(kSearchTextMax);
+    const auto most = static_cast<LONG>(codePage == kUtf8View ? kCaretWordBytesMax : kSearchTextMax);
+    if (end - left > most) end = left + most;
     if (left < 0 || end <= left) return {};
-    char buffer[kSearchTextMax + 1] = {};
+    char buffer[kCaretWordBytesMax + 1] = {};
     TEXTRANGEA range{{left, end}, buffer};
     // The count the control returns, not the first zero: a zero byte is dropped like any control byte.
     const LRESULT copied = SendMessageA(editor, EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(&range));

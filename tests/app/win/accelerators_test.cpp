@@ -84,7 +84,8 @@ TEST_F(Accelerators, SearchHelpAndViewKeys) {
                     {{VK_F1, kNone}, IDM_HELP},
                     {{VK_F2, kNone}, IDM_VIEW_ANSI},
                     {{VK_F2, kCtrl}, IDM_VIEW_OEM},
-                    {{VK_F2, kAlt}, IDM_VIEW_KOI8}});
+                    {{VK_F2, kAlt}, IDM_VIEW_KOI8},
+                    {{VK_F2, kShift}, IDM_VIEW_UTF8}});
 }
 
 TEST_F(Accelerators, SizeAlignmentHtmlAndChordKeys) {
@@ -130,7 +131,7 @@ TEST_F(Accelerators, OtherKeysAndOtherModifiersAreLeftToTheText) {
     ASSERT_TRUE(window && table);
     CommandRecorder recorder(window, {.passSystemCommands = false, .holdMenuInitialisation = true});
     for (Key key : std::vector<Key>{{'O', kNone}, {'O', kShift}, {'O', kCtrl | kShift}, {'Q', kCtrl},
-                                    {VK_DELETE, kNone}, {VK_INSERT, kNone}, {VK_F2, kShift}, {VK_DOWN, kCtrl},
+                                    {VK_DELETE, kNone}, {VK_INSERT, kNone}, {VK_F2, kCtrl | kShift}, {VK_DOWN, kCtrl},
                                     {VK_BACK, kNone}, {'Z', kCtrl | kAlt}})
         EXPECT_FALSE(Press(key)) << key.virtualKey << " " << key.modifiers;
     EXPECT_TRUE(recorder.Take().empty());

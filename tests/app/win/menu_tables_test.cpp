@@ -50,11 +50,12 @@ std::vector<Popup> MenuBar() {
         {"П&оиск"_ui, {{13, "&Найти..."_ui}, {14, "&Заменить..."_ui}, {28, "Н&айти далее"_ui}}},
         // The first letter of "&ОEM", "&КOI8", "&АNSI" is Cyrillic, the rest Latin.
         {"&Кодировки"_ui,
-         {{17, "&ОEM (866)"_ui}, {18, "&КOI8 R"_ui}, {16, "&АNSI (1251)"_ui}, {kSeparator, ""},
+         {{17, "&ОEM (866)"_ui}, {18, "&КOI8 R"_ui}, {16, "&АNSI (1251)"_ui}, {54, "&UTF-8"}, {kSeparator, ""},
           {32, "-> Fido (H,p)"}, {34, "&RTF -> ANSI"}, {27, "Выбор..."_ui}, {29, "-> A&NSI"}, {31, "-> KOI8"},
-          {30, "-> O&EM"}, {kSeparator, ""}, {35, "\"=D8=E0\""}, {36, "&Line Break"}, {33, "-> Translit"}}},
+          {30, "-> O&EM"}, {56, "-> UTF-8"}, {kSeparator, ""}, {35, "\"=D8=E0\""}, {36, "&Line Break"},
+          {33, "-> Translit"}}},
         {"Шр&ифт"_ui,
-         {{41, "&ОEM..."_ui}, {42, "&КOI8..."_ui}, {40, "&АNSI..."_ui}, {kColourPopup, "&Цвет"_ui},
+         {{41, "&ОEM..."_ui}, {42, "&КOI8..."_ui}, {40, "&АNSI..."_ui}, {55, "&UTF-8..."}, {kColourPopup, "&Цвет"_ui},
           {kSeparator, ""}, {49, "&Размер\t+"_ui}, {50, "Р&азмер\t-"_ui}, {kSeparator, ""},
           {53, "&НTML :(обновить)"_ui}}},
         {"&?", {{12, "&Справка"_ui}, {51, "&О программе"_ui}}},
@@ -122,8 +123,8 @@ std::string ExpectedText(UINT command) {
     return {};
 }
 
-const std::vector<UINT> kOwnerDrawn = {7,  8,  9,  900, 901, 902, 903, 904, 905, 906, 907, 908, 909, 4,  1,  2,
-                                       3,  6,  19, 22,  21,  20,  10,  15,  13,  14,  17,  18,  16,  29, 31, 30, 12};
+const std::vector<UINT> kOwnerDrawn = {7,  8,  9,  900, 901, 902, 903, 904, 905, 906, 907, 908, 909, 4,  1,  2,  3,
+                                       6,  19, 22, 21,  20,  10,  15,  13,  14,  17,  18,  16,  54,  29, 31, 30, 56, 12};
 
 bool IsOwnerDrawn(HMENU bar, UINT command) {
     MENUITEMINFOA info{};
@@ -165,15 +166,15 @@ TEST_F(MenuTables, TextsPopUpsAndOwnerDrawnItemsComeFromTheWindowMenu) {
     ExpectMenuBar(bar);
     for (int i = 0; i < kSubMenuCount; ++i) EXPECT_EQ(SubMenus[i], GetSubMenu(bar, i));
 
-    for (UINT command = 1; command <= 53; ++command) {
+    for (UINT command = 1; command <= 56; ++command) {
         EXPECT_EQ(std::string(MenuTexts[command - 1]), ExpectedText(command)) << "command " << command;
         EXPECT_EQ(std::string(MenuText(command)), ExpectedText(command));
     }
     EXPECT_STREQ(MenuTexts[4], "");  // no command 5
     EXPECT_STREQ(MenuText(0), "");
-    EXPECT_STREQ(MenuText(54), "");
+    EXPECT_STREQ(MenuText(57), "");
 
-    for (UINT command = 1; command <= 53; ++command) {
+    for (UINT command = 1; command <= 56; ++command) {
         bool listed = std::find(kOwnerDrawn.begin(), kOwnerDrawn.end(), command) != kOwnerDrawn.end();
         if (command != 5) EXPECT_EQ(IsOwnerDrawn(bar, command), listed) << "command " << command;
     }
@@ -194,7 +195,7 @@ TEST_F(MenuTables, MnemonicsOfTheOwnerDrawnItemsInTableOrder) {
         {0, "4", 904}, {0, "5", 905}, {0, "6", 906}, {0, "7", 907}, {0, "8", 908}, {0, "9", 909}, {1, "О"_ui, 4},
         {1, "В"_ui, 1}, {1, "К"_ui, 2}, {1, "а"_ui, 3}, {1, "У"_ui, 6}, {2, "ш"_ui, 19}, {2, "П"_ui, 22},
         {2, "л"_ui, 21}, {2, "ц"_ui, 20}, {3, "в"_ui, 10}, {3, "П"_ui, 15}, {4, "Н"_ui, 13}, {4, "З"_ui, 14},
-        {5, "О"_ui, 17}, {5, "К"_ui, 18}, {5, "А"_ui, 16}, {5, "N", 29}, {5, "E", 30}, {7, "С"_ui, 12}};
+        {5, "О"_ui, 17}, {5, "К"_ui, 18}, {5, "А"_ui, 16}, {5, "U", 54}, {5, "N", 29}, {5, "E", 30}, {7, "С"_ui, 12}};
     ASSERT_EQ(MnemonicCount, expected.size());
     for (size_t i = 0; i < expected.size(); ++i) {
         SCOPED_TRACE("entry " + std::to_string(i));

@@ -3,7 +3,9 @@
 #include "app/ui_text.h"
 #include "document/recent_files.h"
 #include "document/win/control_text_access.h"
+#include "control/win/editor_control.h"
 #include "document/win/document_fixture.h"
+#include "encoding/code_page_tables.h"
 #include "support/win/modal_answers.h"
 
 namespace {
@@ -96,6 +98,40 @@ TEST_F(DocumentFiles, LoadPutsTheGuessedViewOnAndNamesItInTheStatusBar) {
     EXPECT_EQ(StatusText(2), "ANSI (1251)");
     // The view never changed a byte.
     EXPECT_EQ(ControlText(), Repeat("Plain ASCII text, nothing else.\r\n", 20));
+}
+
+TEST_F(DocumentFiles, AUtf8RussianFileOpensInTheUtf8ViewAndSwitchingViewsChangesNoByte) {
+    // "Привет, мир" as a Linux desktop writes it: UTF-8, LF line ends; long enough that the 4092nd
+    // byte cuts a character.
+    std::string utf8 = "#" + Repeat("\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82, \xD0\xBC\xD0\xB8\xD1\x80\n", 300);
+    ASSERT_EQ(static_cast<unsigned char>(utf8[4091]) & 0xC0, 0xC0) << "the window must end on a lead byte";
+    WriteBytes(TestPath("utf8.txt"), utf8);
+    ASSERT_TRUE(LoadFile(TestPath("utf8.txt").c_str()));
+    EXPECT_EQ(CodePageIndex, kUtf8View);
+    EXPECT_EQ(SendMessageA(EditorControl, EM_GETVIEWCODEPAGE, 0, 0), kUtf8View);
+    EXPECT_EQ(StatusText(2), "UTF-8");
+    if (HMENU menu = GetMenu(MainWindow); menu && GetMenuState(menu, IDM_VIEW_UTF8, MF_BYCOMMAND) != UINT(-1)) {
+        EXPECT_TRUE(GetMenuState(menu, IDM_VIEW_UTF8, MF_BYCOMMAND) & MF_CHECKED);
+        EXPECT_FALSE(GetMenuState(menu, IDM_VIEW_ANSI, MF_BYCOMMAND) & MF_CHECKED);
+    }
+    const std::string loaded = ControlText();
+    SelectViewCodePage(IDM_VIEW_ANSI);
+    EXPECT_EQ(StatusText(2), "ANSI (1251)");
+    SelectViewCodePage(IDM_VIEW_UTF8);
+    EXPECT_EQ(CodePageIndex, kUtf8View);
+    EXPECT_EQ(ControlText(), loaded);
+    lstrcpynA(CurrentFileName, TestPath("utf8 copy.txt").c_str(), MAX_PATH);
+    SendMessageA(EditorControl, EM_SETMODIFY, TRUE, 0);
+    ASSERT_TRUE(SaveDocument());
+    EXPECT_EQ(ReadBytes(TestPath("utf8 copy.txt")), ReadBytes(TestPath("utf8.txt")));
+
+    // The byte order mark alone opens the UTF-8 view; 1251 text that is no UTF-8 opens as before.
+    WriteBytes(TestPath("bom.txt"), "\xEF\xBB\xBFplain");
+    ASSERT_TRUE(LoadFile(TestPath("bom.txt").c_str()));
+    EXPECT_EQ(CodePageIndex, kUtf8View);
+    WriteBytes(TestPath("ansi.txt"), Repeat("\xCF\xF0\xE8\xE2\xE5\xF2, \xEC\xE8\xF0\r\n", 20));
+    ASSERT_TRUE(LoadFile(TestPath("ansi.txt").c_str()));
+    EXPECT_EQ(CodePageIndex, kAnsi1251);
 }
 
 TEST_F(DocumentFiles, AFileOfTextLimitLoadsAndOneByteMoreIsRefusedWithAMessage) {

@@ -124,14 +124,14 @@ TEST_F(ConversionChooserTest, ConvertsTheChosenPairIgnoringTheViewAndRemembersIt
     Select(3, 3);
     std::string caption;
     LRESULT offeredSource = -1, offeredTarget = -1;
-    std::string names[5];
+    std::string names[6];
     RunChooser([&](HWND dialog) {
         caption = WindowText(dialog);
         HWND source = GetDlgItem(dialog, IDC_SOURCE_CODE_PAGE);
         HWND target = GetDlgItem(dialog, IDC_TARGET_CODE_PAGE);
         offeredSource = SendMessageA(source, LB_GETCURSEL, 0, 0);
         offeredTarget = SendMessageA(target, LB_GETCURSEL, 0, 0);
-        for (int i = 0; i < 5; ++i) names[i] = ListItem(target, i);
+        for (int i = 0; i < 6; ++i) names[i] = ListItem(target, i);
         SendMessageA(source, LB_SETCURSEL, kKoi8R, 0);
         SendMessageA(target, LB_SETCURSEL, kAnsi1251, 0);
         SendMessageA(dialog, WM_COMMAND, IDOK, 0);
@@ -146,6 +146,7 @@ TEST_F(ConversionChooserTest, ConvertsTheChosenPairIgnoringTheViewAndRemembersIt
     EXPECT_EQ(names[2], "KOI8 R");
     EXPECT_EQ(names[3], "ISO");
     EXPECT_EQ(names[4], "MAC");
+    EXPECT_EQ(names[5], "UTF-8");
 
     // Nothing was selected: the whole text is converted, the caret comes back, the view stays.
     EXPECT_EQ(Text(), kAnsiHello);
@@ -172,6 +173,31 @@ TEST_F(ConversionChooserTest, ConvertsTheChosenPairIgnoringTheViewAndRemembersIt
     EXPECT_EQ(DocumentUndoJournal().Newest()->kind, UndoKind::ReplaceRange);
     EXPECT_EQ(ReadSettingDword("CP1", 99), 2u);
     EXPECT_EQ(ReadSettingDword("CP2", 99), 2u);
+
+    // UTF-8 as the target: the whole text by the charts, the view following; back again as the source.
+    const std::string utf8Hello = "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82, \xD0\xBC\xD0\xB8\xD1\x80";
+    ClearUndo();
+    RunChooser([&](HWND dialog) {
+        SendDlgItemMessageA(dialog, IDC_SOURCE_CODE_PAGE, LB_SETCURSEL, kKoi8R, 0);
+        SendDlgItemMessageA(dialog, IDC_TARGET_CODE_PAGE, LB_SETCURSEL, kUtf8Conversion, 0);
+        SendMessageA(dialog, WM_COMMAND, IDOK, 0);
+    });
+    EXPECT_EQ(Text(), utf8Hello);
+    EXPECT_EQ(CodePageIndex, kUtf8View);
+    EXPECT_EQ(ReadSettingDword("CP2", 99), 5u);
+    RunChooser([&](HWND dialog) {
+        EXPECT_EQ(SendDlgItemMessageA(dialog, IDC_TARGET_CODE_PAGE, LB_GETCURSEL, 0, 0), kUtf8Conversion);
+        SendDlgItemMessageA(dialog, IDC_SOURCE_CODE_PAGE, LB_SETCURSEL, kUtf8Conversion, 0);
+        SendDlgItemMessageA(dialog, IDC_TARGET_CODE_PAGE, LB_SETCURSEL, kAnsi1251, 0);
+        SendMessageA(dialog, WM_COMMAND, IDOK, 0);
+    });
+    EXPECT_EQ(Text(), kAnsiHello);
+    EXPECT_EQ(CodePageIndex, kAnsi1251);
+    EXPECT_EQ(DocumentUndoJournal().RecordCount(), 2u);
+    UndoLast();
+    UndoLast();
+    EXPECT_EQ(Text(), kKoi8Hello);
+    EXPECT_EQ(CodePageIndex, kOem866);
 }
 
 TEST_F(ConversionChooserTest, EscapeClosesWithoutConvertingOrWritingAndAStoredValueOutOfRangeOffersTheFirst) {

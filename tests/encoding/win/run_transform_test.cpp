@@ -16,6 +16,7 @@
 #include "encoding/code_page_tables.h"
 #include "resources/resource.h"
 #include "support/win/app_harness.h"
+#include "support/win/modal_answers.h"
 #include "support/win/settings_key.h"
 #include "tools/win/word_wrap.h"
 
@@ -347,3 +348,48 @@ TEST_F(RunTransformTest, AResultThatWouldPassTheTextLimitLeavesTheTextAsItWas) {
 }
 
 }  // namespace
+
+TEST_F(RunTransformTest, ToUtf8AndBackByTheChartsWithOneUndoEachAndTheViewFollowing) {
+    // "Привет, мир" in 1251 to UTF-8 and back; each step is one undo entry that also takes the view back.
+    const std::string utf8Hello = "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82, \xD0\xBC\xD0\xB8\xD1\x80";
+    SetText(kAnsiHello);
+    ShowView(kAnsi1251);
+    Select(2, 2);
+    Command(IDM_TO_UTF8);
+    EXPECT_EQ(Text(), utf8Hello);
+    EXPECT_EQ(CodePageIndex, kUtf8View);
+    EXPECT_EQ(ControlView(), kUtf8View);
+    EXPECT_EQ(DocumentUndoJournal().RecordCount(), 1u);
+
+    Command(IDM_TO_KOI8);
+    EXPECT_EQ(Text(), kKoi8Hello);
+    EXPECT_EQ(CodePageIndex, kKoi8R);
+    EXPECT_EQ(DocumentUndoJournal().RecordCount(), 2u);
+
+    Command(IDM_UNDO);
+    EXPECT_EQ(Text(), utf8Hello);
+    EXPECT_EQ(CodePageIndex, kUtf8View);
+    Command(IDM_UNDO);
+    EXPECT_EQ(Text(), kAnsiHello);
+    EXPECT_EQ(CodePageIndex, kAnsi1251);
+    EXPECT_EQ(ControlView(), kAnsi1251);
+    EXPECT_TRUE(DocumentUndoJournal().Empty());
+
+    // A selection converts alone, is selected afterwards and leaves the view; characters that the
+    // target lacks become '?' and the user is told how many.
+    SetText("ab \xE2\x88\x9E\xD0\xAF\xE2\x99\xA5 cd");  // "ab ∞Я♥ cd"
+    ShowView(kUtf8View);
+    ClearUndo();
+    Select(3, 11);
+    ModalAnswers answers;
+    answers.PressButton(IDOK);
+    Command(IDM_TO_ANSI);
+    EXPECT_EQ(Text(), "ab ?\xDF? cd");
+    EXPECT_EQ(Selection().cpMin, 3);
+    EXPECT_EQ(Selection().cpMax, 6);
+    EXPECT_EQ(CodePageIndex, kUtf8View);
+    ASSERT_EQ(answers.Seen().size(), 1u);
+    EXPECT_NE(answers.Seen()[0].text.find(": 2"), std::string::npos) << answers.Seen()[0].text;
+    Command(IDM_UNDO);
+    EXPECT_EQ(Text(), "ab \xE2\x88\x9E\xD0\xAF\xE2\x99\xA5 cd");
+}
