@@ -1,9 +1,9 @@
 #include <algorithm>
 
 #include "app/ui_text.h"
+#include "control/win/editor_control.h"
 #include "document/recent_files.h"
 #include "document/win/control_text_access.h"
-#include "control/win/editor_control.h"
 #include "document/win/document_fixture.h"
 #include "encoding/code_page_tables.h"
 #include "support/win/modal_answers.h"
