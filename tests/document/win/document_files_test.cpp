@@ -1,7 +1,6 @@
 #include <algorithm>
 
 #include "app/ui_text.h"
-#include "control/win/editor_control.h"
 #include "document/recent_files.h"
 #include "document/win/control_text_access.h"
 #include "document/win/document_fixture.h"
@@ -108,7 +107,6 @@ TEST_F(DocumentFiles, AUtf8RussianFileOpensInTheUtf8ViewAndSwitchingViewsChanges
     WriteBytes(TestPath("utf8.txt"), utf8);
     ASSERT_TRUE(LoadFile(TestPath("utf8.txt").c_str()));
     EXPECT_EQ(CodePageIndex, kUtf8View);
-    EXPECT_EQ(SendMessageA(EditorControl, EM_GETVIEWCODEPAGE, 0, 0), kUtf8View);
     EXPECT_EQ(StatusText(2), "UTF-8");
     if (HMENU menu = GetMenu(MainWindow); menu && GetMenuState(menu, IDM_VIEW_UTF8, MF_BYCOMMAND) != UINT(-1)) {
         EXPECT_TRUE(GetMenuState(menu, IDM_VIEW_UTF8, MF_BYCOMMAND) & MF_CHECKED);
