@@ -142,6 +142,8 @@ struct TransformRun {
     // -1 for the others.
     int chartSource = -1;
     int chartTarget = -1;
+    // Characters the target lacked; told once the text is drawn again.
+    mutable std::uint64_t replaced = 0;
 };
 
 // The result takes the place of the working range (selected) with one undo entry for it. A result
@@ -199,12 +201,13 @@ void ConvertByChartsOf(const TransformRun& run, std::string_view bytes) {
         }
         ShowConvertedTextIn(static_cast<std::uint8_t>(view));
         Select(run.control, run.savedSelection.cpMin, run.savedSelection.cpMax);
+        run.replaced = replaced;
     } else {
         if (!PutBack(run, result)) return;
         const LONG end = run.selectionWasEmpty ? run.savedSelection.cpMin : run.savedSelection.cpMin + static_cast<LONG>(result.size());
         Select(run.control, run.savedSelection.cpMin, end);
+        run.replaced = replaced;
     }
-    ReportReplacedCharacters(replaced);
 }
 
 // A conversion maps every byte by itself, so the control changes the bytes where they are: of the
@@ -333,6 +336,7 @@ void Run(int command, int from, int to, int chartSource, int chartTarget) {
         }
     }
     CommonEnd(firstVisibleLine);
+    ReportReplacedCharacters(run.replaced);
 }
 
 }  // namespace
