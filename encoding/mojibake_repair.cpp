@@ -226,30 +226,53 @@ std::string Recode(std::string_view bytes, RepairEncoding from, RepairEncoding t
         out.resize(static_cast<std::size_t>(o - out.data()));
         return out;
     }
+    if (!IsSingleByte(to)) {
+        // UTF-8 to UTF-8 only mends what does not decode; a text that decodes throughout is copied.
+        const auto* q = p;
+        while (q != end) {
+            if (*q < 0x80) {
+                ++q;
+                continue;
+            }
+            const Decoded d = DecodeUtf8(q, end);
+            if (d.kind != Decoded::Good) break;
+            q += d.length;
+        }
+        if (q == end) return std::string(bytes);
+    }
     const ByteChart* target = IsSingleByte(to) ? &ChartTables(to) : nullptr;
-    out.reserve(bytes.size());
+    out.resize(bytes.size());
+    char* o = out.data();
     while (p != end) {
         if (*p < 0x80) {
-            // Runs of ASCII go through untouched.
-            const auto* run = p;
-            while (run != end && *run < 0x80) ++run;
-            out.append(reinterpret_cast<const char*>(p), static_cast<std::size_t>(run - p));
-            p = run;
+            *o++ = static_cast<char>(*p++);
+            continue;
+        }
+        if (target && *p >= 0xC2 && *p <= 0xDF && p + 1 != end && (p[1] & 0xC0) == 0x80) {
+            // Two bytes, all of Cyrillic: the common case, without the general decoder.
+            const int b = target->byte[((p[0] & 0x1F) << 6) | (p[1] & 0x3F)];
+            if (b < 0) ++lost;
+            *o++ = static_cast<char>(b < 0 ? '?' : b);
+            p += 2;
             continue;
         }
         const Decoded d = DecodeUtf8(p, end);
         p += d.length;
         if (d.kind != Decoded::Good) {
             ++lost;
-            out += '?';
+            *o++ = '?';
         } else if (!target) {
-            AppendUtf8(d.character, out);
+            // A good sequence is as long as its bytes, so it fits where they were.
+            std::string sequence;
+            AppendUtf8(d.character, sequence);
+            o = std::copy(sequence.begin(), sequence.end(), o);
         } else {
             const int b = d.character < 0x10000 ? target->byte[d.character] : -1;
             if (b < 0) ++lost;
-            out += static_cast<char>(b < 0 ? '?' : b);
+            *o++ = static_cast<char>(b < 0 ? '?' : b);
         }
     }
+    out.resize(static_cast<std::size_t>(o - out.data()));
     return out;
 }
 
@@ -288,6 +311,7 @@ struct Candidate {
     std::size_t hash;
     double score;  // the likelihood less the failures' and the steps' cost
     std::size_t letters;
+    std::size_t beyondAscii;
 };
 
 class Search {
@@ -353,9 +377,12 @@ public:
         }
         if (!clean) return finding;  // not UTF-8 and read as no code page: cannot happen, but say so
         finding.chain = clean->chain;
-        const bool chainWins = best && best->letters > 0 && best->score >= clean->score + kCleanMargin;
+        // What a chain gives must read as Russian: mostly Russian letters beyond ASCII. Undoing the
+        // wrong chain on a text that is no Russian gives box drawings and symbols.
+        const bool russian = best && best->letters * 4 >= best->beyondAscii * 3;
+        const bool chainWins = russian && best->score >= clean->score + kCleanMargin;
         if (!chainWins) {
-            finding.kind = best && best->letters > 0 && best->score >= clean->score + kUnsureMargin
+            finding.kind = best && best->score >= clean->score + kUnsureMargin
                                ? RepairFinding::Kind::Unknown
                                : RepairFinding::Kind::Clean;
             return finding;
@@ -378,7 +405,7 @@ private:
         candidates_.push_back({chain, hash,
                                j.score - kFailureCost * static_cast<double>(failures.failed) -
                                    kLostCost * static_cast<double>(failures.lost) - kStepCost * chain.length,
-                               j.letters});
+                               j.letters, j.beyondAscii});
         return true;
     }
 
@@ -446,16 +473,16 @@ RepairFinding FindMisreadings(std::string_view sample, bool complete, std::optio
         const Text text = Decode(sample, *now, f);
         search.Reading(*now, text, f);
     } else {
+        // A text that is UTF-8 but for a few bytes (cut at its end, or mended by hand) is still read as
+        // UTF-8; one that is not quite UTF-8 is read in each code page too.
         Failures f;
         const Text text = Decode(sample, RepairEncoding::Utf8, f);
-        if (f.failed == 0 && f.lost == 0) {
-            search.Reading(RepairEncoding::Utf8, text, f);
-        } else {
+        search.Reading(RepairEncoding::Utf8, text, f);
+        if (f.failed > 0 || f.lost > 0)
             for (RepairEncoding cp : kCodePages) {
                 Failures none;
                 search.Reading(cp, Decode(sample, cp, none), none);
             }
-        }
     }
     search.SecondSteps();
     return search.Verdict();
@@ -466,13 +493,23 @@ std::string UndoMisreadings(std::string_view text, const MisreadingChain& chain,
     std::uint64_t count = 0;
     const bool mark = chain.now == RepairEncoding::Utf8 && text.substr(0, 3) == "\xEF\xBB\xBF";
     if (mark) text.remove_prefix(3);
-    std::string bytes(text);
+    // Each conversion reads the one before's result; the text itself is copied only when nothing
+    // converts it.
+    std::string bytes;
+    std::string_view current = text;
     RepairEncoding in = chain.now;
     for (int i = chain.length - 1; i >= 0; --i) {
-        if (in != chain.steps[i].readAs) bytes = Recode(bytes, in, chain.steps[i].readAs, count);
+        if (in != chain.steps[i].readAs) {
+            bytes = Recode(current, in, chain.steps[i].readAs, count);
+            current = bytes;
+        }
         in = chain.steps[i].written;
     }
-    if (in != target || !IsSingleByte(in)) bytes = Recode(bytes, in, target, count);
+    if (in != target || !IsSingleByte(in)) {
+        bytes = Recode(current, in, target, count);
+    } else if (current.data() == text.data()) {
+        bytes = std::string(text);
+    }
     if (mark && target == RepairEncoding::Utf8) bytes.insert(0, "\xEF\xBB\xBF");
     if (lost) *lost += count;
     return bytes;
