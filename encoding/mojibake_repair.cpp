@@ -382,7 +382,7 @@ public:
         const bool russian = best && best->letters * 4 >= best->beyondAscii * 3;
         const bool chainWins = russian && best->score >= clean->score + kCleanMargin;
         if (!chainWins) {
-            finding.kind = best && best->score >= clean->score + kUnsureMargin
+            finding.kind = russian && best->score >= clean->score + kUnsureMargin
                                ? RepairFinding::Kind::Unknown
                                : RepairFinding::Kind::Clean;
             return finding;
