@@ -391,3 +391,29 @@ TEST_F(RunTransformTest, ToUtf8AndOnByTheChartsUndoneInOneStepWithTheViewFollowi
     Command(IDM_UNDO);
     EXPECT_EQ(Text(), "ab \xE2\x88\x9E\xD0\xAF\xE2\x99\xA5 cd");
 }
+
+TEST_F(RunTransformTest, TheUtf8ViewAlignsAndTransliteratesByCharactersAndGreysRtf) {
+    SettingsKeySnapshot keep;
+    WriteSettingDword("RI", 10);
+    WriteSettingDword("LI", 0);
+    WriteSettingDword("FI", 0);
+    WriteSettingDword("IG", 0);
+    // "мир" is three characters in six bytes: right-aligned in ten columns it takes seven spaces.
+    SetText("\xD0\xBC\xD0\xB8\xD1\x80\r\n");
+    ShowView(kUtf8View);
+    Command(IDM_ALIGN_RIGHT);
+    EXPECT_EQ(Text(), std::string(7, ' ') + "\xD0\xBC\xD0\xB8\xD1\x80\r\n");
+
+    SetText("\xD0\xA9\xD1\x83\xD0\xBA\xD0\xB0 \xE2\x88\x9E");  // "Щука ∞"
+    Command(IDM_TRANSLIT);
+    EXPECT_EQ(Text(), "SHuka \xE2\x88\x9E");
+
+    HMENU menu = GetMenu(MainWindow);
+    ASSERT_NE(menu, nullptr);
+    EXPECT_TRUE(GetMenuState(menu, IDM_RTF_TO_ANSI, MF_BYCOMMAND) & MF_GRAYED);
+    SetText("{\\rtf1 x}");
+    Command(IDM_RTF_TO_ANSI);
+    EXPECT_EQ(Text(), "{\\rtf1 x}");
+    ShowView(kAnsi1251);
+    EXPECT_FALSE(GetMenuState(menu, IDM_RTF_TO_ANSI, MF_BYCOMMAND) & MF_GRAYED);
+}
