@@ -53,9 +53,53 @@ bool IsUtf8(std::string_view sample, bool complete) {
     return multibyte;
 }
 
-// Byte order marks, and UTF-16 or UTF-32 without one by where their zero bytes fall: a text of
-// letters of one alphabet has a zero in the high byte of every space, digit and Latin letter, and
-// none in the low bytes.
+// A character of text: not a control other than the blanks, not a surrogate or a noncharacter.
+bool IsTextCharacter(std::uint32_t c) {
+    return c >= 0x20 ? c != 0x7F && !(c >= 0xD800 && c <= 0xDFFF) && c != 0xFFFE && c != 0xFFFF && c <= 0x10FFFF
+                     : c == '\t' || c == '\n' || c == '\r' || c == '\f';
+}
+
+// The units of a text read as UTF-16 or UTF-32: how many, how many are characters of text, and the
+// zero bytes in the high and the low byte of UTF-16 units.
+struct WideUnits {
+    std::size_t units = 0, text = 0, zeroHigh = 0, zeroLow = 0;
+    bool AllText() const { return text == units; }
+};
+
+WideUnits Utf32Units(const std::uint8_t* b, std::size_t size, bool big) {
+    WideUnits w;
+    w.units = size / 4;
+    for (std::size_t i = 0; i < w.units; ++i) {
+        const std::uint8_t* u = b + 4 * i;
+        const std::uint32_t c = big ? std::uint32_t{u[0]} << 24 | u[1] << 16 | u[2] << 8 | u[3]
+                                    : std::uint32_t{u[3]} << 24 | u[2] << 16 | u[1] << 8 | u[0];
+        w.text += IsTextCharacter(c);
+    }
+    return w;
+}
+
+WideUnits Utf16Units(const std::uint8_t* b, std::size_t size, bool big) {
+    WideUnits w;
+    w.units = size / 2;
+    auto unit = [&](std::size_t i) { return static_cast<std::uint32_t>(b[2 * i + (big ? 0 : 1)] << 8 | b[2 * i + (big ? 1 : 0)]); };
+    for (std::size_t i = 0; i < w.units; ++i) {
+        const std::uint32_t c = unit(i);
+        w.zeroHigh += c >> 8 == 0;
+        w.zeroLow += (c & 0xFF) == 0;
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < w.units && unit(i + 1) >= 0xDC00 && unit(i + 1) <= 0xDFFF) {
+            w.text += 2;
+            w.zeroLow += (unit(i + 1) & 0xFF) == 0;
+            ++i;
+            continue;
+        }
+        w.text += IsTextCharacter(c);
+    }
+    return w;
+}
+
+// UTF-16 and UTF-32 by their byte order mark when what follows it is text, or without one by where
+// their zero bytes fall: a text of letters of one alphabet has a zero in the high byte of every
+// space, digit and Latin letter, and none in the low bytes.
 std::optional<Detection> DetectWide(std::string_view sample) {
     const auto* b = reinterpret_cast<const std::uint8_t*>(sample.data());
     const std::size_t size = sample.size();
@@ -63,56 +107,37 @@ std::optional<Detection> DetectWide(std::string_view sample) {
     result.kind = Detection::Kind::Encoding;
     result.confidence = 1;
     result.byteOrderMark = true;
-    auto starts = [&](std::string_view mark) { return sample.substr(0, mark.size()) == mark; };
-    if (starts(std::string_view("\xFF\xFE\0\0", 4))) result.kind = Detection::Kind::Utf32LE;
-    else if (starts(std::string_view("\0\0\xFE\xFF", 4))) result.kind = Detection::Kind::Utf32BE;
-    else if (starts("\xFF\xFE")) result.encoding = TextEncoding::Utf16LE;
-    else if (starts("\xFE\xFF")) result.encoding = TextEncoding::Utf16BE;
-    else result.byteOrderMark = false;
-    if (result.byteOrderMark) return result;
-
-    // A character of text: not a control other than the blanks, not a surrogate or a noncharacter.
-    auto isText = [](std::uint32_t c) {
-        return c >= 0x20 ? c != 0x7F && !(c >= 0xD800 && c <= 0xDFFF) && c != 0xFFFE && c != 0xFFFF && c <= 0x10FFFF
-                         : c == '\t' || c == '\n' || c == '\r' || c == '\f';
-    };
+    auto marked = [&](std::string_view mark) { return sample.substr(0, mark.size()) == mark; };
+    if (marked(std::string_view("\xFF\xFE\0\0", 4)) && Utf32Units(b + 4, size - 4, false).AllText()) {
+        result.kind = Detection::Kind::Utf32LE;
+        return result;
+    }
+    if (marked(std::string_view("\0\0\xFE\xFF", 4)) && Utf32Units(b + 4, size - 4, true).AllText()) {
+        result.kind = Detection::Kind::Utf32BE;
+        return result;
+    }
     for (bool big : {false, true}) {
-        const std::size_t units = size / 4;
-        std::size_t text = 0;
-        for (std::size_t i = 0; i < units; ++i) {
-            const std::uint8_t* u = b + 4 * i;
-            const std::uint32_t c = big ? u[0] << 24 | u[1] << 16 | u[2] << 8 | u[3] : u[3] << 24 | u[2] << 16 | u[1] << 8 | u[0];
-            text += isText(c);
+        if (marked(big ? "\xFE\xFF" : "\xFF\xFE") && Utf16Units(b + 2, size - 2, big).AllText()) {
+            result.encoding = big ? TextEncoding::Utf16BE : TextEncoding::Utf16LE;
+            return result;
         }
-        if (units >= 4 && text == units) {
+    }
+    result.byteOrderMark = false;
+    for (bool big : {false, true}) {
+        const WideUnits w = Utf32Units(b, size, big);
+        if (w.units >= 4 && w.AllText()) {
             result.kind = big ? Detection::Kind::Utf32BE : Detection::Kind::Utf32LE;
             return result;
         }
     }
     for (bool big : {false, true}) {
-        const std::size_t units = size / 2;
-        std::size_t text = 0, zeroHigh = 0, zeroLow = 0;
-        for (std::size_t i = 0; i < units; ++i) {
-            const std::uint8_t high = b[2 * i + (big ? 0 : 1)], low = b[2 * i + (big ? 1 : 0)];
-            const std::uint32_t c = high << 8 | low;
-            zeroHigh += high == 0;
-            zeroLow += low == 0;
-            if (c >= 0xD800 && c <= 0xDBFF && i + 1 < units) {
-                const std::uint32_t next = b[2 * i + 2 + (big ? 0 : 1)] << 8 | b[2 * i + 2 + (big ? 1 : 0)];
-                if (next >= 0xDC00 && next <= 0xDFFF) {
-                    text += 2;
-                    ++i;
-                }
-                continue;
-            }
-            text += isText(c);
-        }
+        const WideUnits w = Utf16Units(b, size, big);
         // Units of text only, a zero in the high byte of at least one in twenty and almost never in
         // the low byte.
-        if (units >= 8 && text == units && zeroHigh * 20 >= units && zeroLow * 20 <= zeroHigh) {
+        if (w.units >= 8 && w.AllText() && w.zeroHigh * 20 >= w.units && w.zeroLow * 20 <= w.zeroHigh) {
             result.encoding = big ? TextEncoding::Utf16BE : TextEncoding::Utf16LE;
             // Data that looks like this by chance has few such zeros.
-            result.confidence = 1 - 1.0 / static_cast<double>(zeroHigh + 1);
+            result.confidence = 1 - 1.0 / static_cast<double>(w.zeroHigh + 1);
             return result;
         }
     }

@@ -80,7 +80,9 @@ TEST(EncodingDetection, DataIsBinaryAndWideTextIsNamedByItsMarkOrItsZeros) {
     for (char& c : noise) c = static_cast<char>(random());
     const std::string program = std::string("\x7F" "ELF\x02\x01\x01\0\0\0\0\0\0\0\0\0\x03\0\x3E\0", 20) + noise;
     const std::string controls = "\x01\x02text\x03\x04 with controls\x05\x06";
-    for (const std::string& data : {noise, program, controls, std::string("\xCF\xF0\xE8\0\xE2\xE5\xF2", 7)}) {
+    // A program whose bytes happen to start as a byte order mark is no UTF-16 text.
+    const std::string marked = "\xFE\xFF" + program;
+    for (const std::string& data : {noise, program, controls, marked, std::string("\xCF\xF0\xE8\0\xE2\xE5\xF2", 7)}) {
         EXPECT_EQ(DetectEncoding(data, true).kind, Detection::Kind::Binary);
         EXPECT_FALSE(IsNamed(DetectEncoding(data, true)));
     }
