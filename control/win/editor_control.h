@@ -7,13 +7,15 @@
 // EM_REPLACESEL, WM_GETTEXT, ...) as bytes, and a Unicode window would have them converted through
 // the system code page on the way. WM_CHAR carries the byte to insert: the editor subclass in front
 // of the control turns the keyboard's 1251 character into the view's byte. WM_UNICHAR carries a
-// character, which the control turns into the view's byte itself.
+// character, which the control turns into the view's byte itself, or in the UTF-8 view into the
+// character's UTF-8 bytes, whatever the character.
 //
 // Line breaks are CR LF, a lone CR or a lone LF; each ends a line. A lone CR or LF shows its glyph
 // (as the view decoding draws it) at the end of its line, so it is told apart from a CR LF.
 #include <windows.h>
 
-// The control's own message: wParam = view code page index (0 ANSI 1251, 1 OEM 866, 2 KOI8-R).
+// The control's own message: wParam = view code page index (0 ANSI 1251, 1 OEM 866, 2 KOI8-R,
+// 3 UTF-8: positions stay bytes, but the caret and selection ends stand at character starts).
 // Only the drawing changes; the bytes never do. Returns the previous index.
 #define EM_SETVIEWCODEPAGE (WM_USER + 0x200)
 // Returns the view code page index.

@@ -393,10 +393,16 @@ LRESULT OnDisplayBand(Editor& e, LPARAM band) {
 }
 
 void SetViewCodePage(Editor& e, int view) {
-    if (view < 0 || view > 2) view = 0;
+    if (view < 0 || view > kUtf8View) view = 0;
     e.view = view;
     e.edit.SetLetters(LettersOfView(view));
     MeasureFont(e);
+    // Positions inside a character of the UTF-8 view move to its start.
+    if (view == kUtf8View) {
+        std::size_t anchor = e.edit.Anchor(), caret = e.edit.Caret();
+        e.edit.Select(anchor, caret, e.edit.CaretAtLineEnd());
+        if (e.edit.Anchor() != anchor || e.edit.Caret() != caret) NotifySelectionChange(e);
+    }
     e.layout.SetWrapWidth(Wraps(e) ? TextAreaWidth(e) : 0);
     e.edit.ClampView();
     UpdateScrollBars(e);

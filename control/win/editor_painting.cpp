@@ -152,10 +152,14 @@ void MeasureFont(Editor& e) {
     HGDIOBJ old = SelectObject(dc, e.font.get());
     FontMeasures measures = MeasureViewFont(dc, e.view);
     SelectObject(dc, old);
-    ReleaseDC(e.window, dc);
     e.lineHeight = measures.lineHeight;
     e.averageWidth = measures.averageWidth;
     e.layout.SetWidths(measures.widths, 8 * e.averageWidth);
+    // The UTF-8 view measures each character the first time the layout meets it.
+    e.layout.SetUtf8(e.view == kUtf8View);
+    e.layout.SetCharacterMeasure(e.view == kUtf8View ? Utf8Measure(dc, e.font.get()) : nullptr);
+    e.smallFont = e.view == kUtf8View ? SmallFontFor(e.font.get()) : nullptr;
+    ReleaseDC(e.window, dc);
     e.edit.ForgetWidestLine();
     SyncViewSize(e);
 }
@@ -211,7 +215,7 @@ void PaintLine(Editor& e, HDC dc, std::size_t displayLine, int y, int clientWidt
     std::size_t end = e.layout.DisplayLineEnd(displayLine);
     std::size_t selectionFirst = showSelection ? e.edit.SelectionStart() : 0;
     std::size_t selectionLast = showSelection ? e.edit.SelectionEnd() : 0;
-    const ViewGlyphTable& glyphs = ViewGlyphs(e.view);
+    const ViewGlyphTable& glyphs = ViewGlyphs(e.view == kUtf8View ? 0 : e.view);
     COLORREF textColour = TextColour(e);
 
     // A long line scrolled far to the right is walked from the nearest place the layout knows.
@@ -219,24 +223,26 @@ void PaintLine(Editor& e, HDC dc, std::size_t displayLine, int y, int clientWidt
     TextLayout::Place from = e.layout.PlaceBeforeX(displayLine, scrollX);
     std::int64_t x = from.x;
     std::size_t i = from.position;
-    while (i < end) {
-        int w = e.layout.Advance(e.text.At(i), x);
-        if (x + w >= scrollX) break;
+    e.layout.VisitCharacters(i, end, [&](std::size_t at, const Utf8Character& c) {
+        int w = e.layout.Advance(c, x);
+        if (x + w >= scrollX) return false;
         x += w;
-        ++i;
-    }
+        i = at + c.length;
+        return true;
+    });
     Segment segment;
     segment.left = x;
     std::size_t colourChange = 0;
     std::uint32_t colour = ColourRuns::kDefault;
     std::int64_t rightEdge = scrollX + clientWidth;
-    for (; i < end && x < rightEdge; ++i) {
-        unsigned char c = e.text.At(i);
-        if (i >= colourChange || i == start) {
-            colour = e.colours.ColourAt(i);
-            colourChange = e.colours.NextChange(i);
+    e.layout.VisitCharacters(i, end, [&](std::size_t at, const Utf8Character& c) {
+        if (x >= rightEdge) return false;
+        i = at + c.length;
+        if (at >= colourChange || at == start) {
+            colour = e.colours.ColourAt(at);
+            colourChange = e.colours.NextChange(at);
         }
-        bool selected = i >= selectionFirst && i < selectionLast;
+        bool selected = at >= selectionFirst && at < selectionLast;
         COLORREF shown = colour == ColourRuns::kDefault ? textColour : static_cast<COLORREF>(colour);
         if (!segment.glyphs.empty() && (selected != segment.selected || shown != segment.colour)) {
             DrawSegment(e, dc, y, segment);
@@ -245,11 +251,26 @@ void PaintLine(Editor& e, HDC dc, std::size_t displayLine, int y, int clientWidt
         segment.selected = selected;
         segment.colour = shown;
         int w = e.layout.Advance(c, x);
-        segment.glyphs.push_back(c == '\t' ? L' ' : static_cast<wchar_t>(glyphs[c]));
-        segment.advances.push_back(w);
-        segment.width += w;
+        ShownCharacter character = ShowCharacter(e.view, c);
+        if (character.kind != ShownCharacter::Glyph) {
+            DrawSegment(e, dc, y, segment);
+            int left = ClientX(e, x);
+            if (selected) {
+                RECT r{left, y, left + w, y + e.lineHeight};
+                FillRect(dc, &r, GetSysColorBrush(COLOR_HIGHLIGHT));
+            }
+            DrawCharacterBox(dc, character, c.byte, left, y, w, e.lineHeight, e.smallFont.get());
+            segment.left = x + w;
+        } else {
+            segment.glyphs.append(character.units, character.units + character.count);
+            // A character beyond U+FFFF is one glyph of two units: the second moves no further.
+            segment.advances.push_back(w);
+            if (character.count == 2) segment.advances.push_back(0);
+            segment.width += w;
+        }
         x += w;
-    }
+        return true;
+    });
     DrawSegment(e, dc, y, segment);
     if (i < end) return;
 

@@ -139,10 +139,14 @@ void ReplaceSelection(Editor& e, std::string_view bytes, bool canUndo, EditKind 
 }
 
 void TypeByte(Editor& e, unsigned char byte) {
-    if (ReadOnly(e)) return;
     char c = static_cast<char>(byte);
+    TypeBytes(e, std::string_view(&c, 1));
+}
+
+void TypeBytes(Editor& e, std::string_view bytes) {
+    if (ReadOnly(e)) return;
     EditingState::KeyEdit edit = e.edit.TypingFor(e.overwrite);
-    ReplaceRange(e, edit.first, edit.last, std::string_view(&c, 1), true, edit.kind);
+    ReplaceRange(e, edit.first, edit.last, bytes, true, edit.kind);
 }
 
 void TypeLineBreak(Editor& e) {

@@ -26,6 +26,7 @@
 #include "control/text_search.h"
 #include "control/view_decoding.h"
 #include "control/win/page_formatter.h"
+#include "control/win/view_glyphs.h"
 
 namespace editor_control {
 
@@ -69,6 +70,7 @@ struct Editor {
     COLORREF background = 0;
     bool systemBackground = true;
     FontHandle font;
+    GdiFont smallFont;  // the UTF-8 view's boxes of stray bytes
     int lineHeight = 16;
     int averageWidth = 8;
 
@@ -148,6 +150,8 @@ std::size_t ReplaceRange(Editor& e, std::size_t first, std::size_t last, std::st
                          EditKind kind = EditKind::Other);
 void ReplaceSelection(Editor& e, std::string_view bytes, bool canUndo, EditKind kind = EditKind::Other);
 void TypeByte(Editor& e, unsigned char byte);
+// One typed character of one or more bytes (the UTF-8 view's).
+void TypeBytes(Editor& e, std::string_view bytes);
 void TypeLineBreak(Editor& e);
 void DeleteByKey(Editor& e, EditingState::Deletion deletion);
 const ViewLetters& Letters(const Editor& e);

@@ -7,6 +7,7 @@
 
 #include "control/page_fit.h"
 #include "control/view_decoding.h"
+#include "control/win/view_glyphs.h"
 #include "app/win/shown_text.h"
 
 LOGFONTW EditorLogFont(const CHARFORMATA& format, int pixelsPerInchY) {
@@ -113,6 +114,10 @@ bool PageFormatter::Prepare(const PageLook& look, HDC device, int width) {
     SelectObject(device, old);
     t->lineHeight = measures.lineHeight;
     t->layout.SetWidths(measures.widths, 8 * measures.averageWidth);
+    if (look.view == kUtf8View) {
+        t->layout.SetUtf8(true);
+        t->layout.SetCharacterMeasure(Utf8Measure(device, font.get()));
+    }
     t->layout.SetWrapWidth(std::max(1, width));
     return true;
 }
@@ -164,7 +169,7 @@ void PageFormatter::Draw(const PageLook& look, HDC output, const RECT& twips) co
     const LONG left = TwipsToDevice(twips.left, outX), top = TwipsToDevice(twips.top, outY);
     // Target pixels to output units, from the band's corner.
     auto outputX = [&](int x) { return MulDiv(x, outX, t.dpiX); };
-    const ViewGlyphTable& glyphs = ViewGlyphs(look.view);
+    GdiFont small;  // made when a box needs its digits
     std::wstring run;
     std::vector<INT> advances;
     for (std::size_t row = 0; row < t.band.lines.size(); ++row) {
@@ -183,19 +188,30 @@ void PageFormatter::Draw(const PageLook& look, HDC output, const RECT& twips) co
             advances.clear();
             runX = x;
         };
-        for (std::size_t i = line.first; i < line.last; ++i) {
-            unsigned char c = text_.At(i);
+        t.layout.VisitCharacters(line.first, line.last, [&](std::size_t i, const Utf8Character& c) {
             std::uint32_t colour = look.colours ? look.colours->ColourAt(i) : ColourRuns::kDefault;
             if (colour != runColour) {
                 flush();
                 runColour = colour;
             }
             int w = t.layout.Advance(c, x);
-            run.push_back(c == '\t' ? L' ' : static_cast<wchar_t>(glyphs[c]));
+            ShownCharacter shown = ShowCharacter(look.view, c);
+            if (shown.kind != ShownCharacter::Glyph) {
+                flush();
+                if (!small) small = SmallFontFor(font.get());
+                DrawCharacterBox(output, shown, c.byte, left + outputX(x), y, outputX(x + w) - outputX(x),
+                                 MulDiv(t.lineHeight, outY, t.dpiY), small.get());
+                x += w;
+                runX = x;
+                return true;
+            }
+            run.append(shown.units, shown.units + shown.count);
             // Rounded from the line's start, so the scaled glyphs never drift from the target's.
             advances.push_back(outputX(x + w) - outputX(x));
+            if (shown.count == 2) advances.push_back(0);
             x += w;
-        }
+            return true;
+        });
         flush();
     }
     RestoreDC(output, saved);

@@ -6,6 +6,7 @@
 #include <new>
 #include <string>
 
+#include "control/utf8_characters.h"
 #include "encoding/chart_text.h"
 #include "encoding/code_page_tables.h"
 
@@ -90,12 +91,92 @@ bool InsertAsView(int view, const char* text, std::size_t count,
     return insert(converted.get(), count);
 }
 
+// The UTF-8 view's bytes as the characters it shows; a byte of no character goes as U+FFFD.
+std::u16string CharactersOfUtf8(const std::uint8_t* bytes, std::size_t count) {
+    std::u16string characters;
+    characters.reserve(count);
+    for (std::size_t i = 0; i < count;) {
+        Utf8Character c = DecodeUtf8(bytes + i, count - i);
+        char32_t code = c.WellFormed() ? c.code : 0xFFFD;
+        if (code >= 0x10000) {
+            characters += static_cast<char16_t>(0xD800 + ((code - 0x10000) >> 10));
+            characters += static_cast<char16_t>(0xDC00 + (code & 0x3FF));
+        } else {
+            characters += static_cast<char16_t>(code);
+        }
+        i += c.length;
+    }
+    return characters;
+}
+
+// Characters from the clipboard as UTF-8 bytes; half of a pair alone becomes U+FFFD.
+std::string Utf8OfCharacters(std::u16string_view characters) {
+    std::string bytes;
+    bytes.reserve(characters.size() * 2);
+    for (std::size_t i = 0; i < characters.size(); ++i) {
+        char32_t code = characters[i];
+        if (code >= 0xD800 && code <= 0xDBFF && i + 1 < characters.size() && characters[i + 1] >= 0xDC00 &&
+            characters[i + 1] <= 0xDFFF) {
+            code = 0x10000 + ((code - 0xD800) << 10) + (characters[++i] - 0xDC00);
+        } else if (code >= 0xD800 && code <= 0xDFFF) {
+            code = 0xFFFD;
+        }
+        bytes += EncodeUtf8(code);
+    }
+    return bytes;
+}
+
+// The UTF-8 view puts and takes the characters themselves; the system offers them to others in
+// every other form.
+DWORD PutUtf8(HWND owner, std::size_t count, const std::function<std::size_t(std::uint8_t*)>& fill) {
+    std::u16string characters;
+    try {
+        std::string bytes(count, '\0');
+        bytes.resize(std::min(count, fill(reinterpret_cast<std::uint8_t*>(bytes.data()))));
+        characters = CharactersOfUtf8(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+    } catch (const std::bad_alloc&) {
+        return ERROR_NOT_ENOUGH_MEMORY;
+    }
+    GlobalBlock block((characters.size() + 1) * sizeof(char16_t));
+    if (!block.handle) return ERROR_NOT_ENOUGH_MEMORY;
+    auto* locked = static_cast<char16_t*>(GlobalLock(block.handle));
+    if (!locked) return ERROR_NOT_ENOUGH_MEMORY;
+    std::memcpy(locked, characters.data(), characters.size() * sizeof(char16_t));
+    GlobalUnlock(block.handle);
+    ClipboardOpen clipboard(owner);
+    if (!clipboard.open) return ERROR_ACCESS_DENIED;
+    EmptyClipboard();
+    if (!SetClipboardData(CF_UNICODETEXT, block.handle)) return ERROR_NOT_ENOUGH_MEMORY;
+    block.Release();
+    return 0;
+}
+
+bool TakeUtf8(const std::function<bool(const char*, std::size_t)>& insert) {
+    HANDLE data = GetClipboardData(CF_UNICODETEXT);
+    if (!data) return true;
+    const auto* text = static_cast<const char16_t*>(GlobalLock(data));
+    if (!text) return true;
+    std::size_t count = 0;
+    const std::size_t room = GlobalSize(data) / sizeof(char16_t);
+    while (count < room && text[count]) ++count;
+    std::string bytes;
+    bool made = true;
+    try {
+        bytes = Utf8OfCharacters(std::u16string_view(text, count));
+    } catch (const std::bad_alloc&) {
+        made = false;
+    }
+    GlobalUnlock(data);
+    return made && insert(bytes.data(), bytes.size());
+}
+
 }  // namespace
 
-UINT FormatOfView(int view) { return view == 0 ? CF_TEXT : CF_OEMTEXT; }
+UINT FormatOfView(int view) { return view == 0 ? CF_TEXT : view == kUtf8View ? CF_UNICODETEXT : CF_OEMTEXT; }
 
 DWORD Put(HWND owner, int view, std::size_t count, const std::function<std::size_t(std::uint8_t*)>& fill) {
     if (count == 0) return 0;
+    if (view == kUtf8View) return PutUtf8(owner, count, fill);
     GlobalBlock block(count + 1);
     if (!block.handle) return ERROR_NOT_ENOUGH_MEMORY;
     auto* bytes = static_cast<std::uint8_t*>(GlobalLock(block.handle));
@@ -135,6 +216,7 @@ bool Take(HWND owner, int view, const std::function<bool(const char*, std::size_
     if (!HoldsText()) return true;
     ClipboardOpen clipboard(owner);
     if (!clipboard.open) return true;
+    if (view == kUtf8View) return TakeUtf8(insert);
     const UINT format = FormatOfView(view);
     if (SystemReadsOtherwise(format) && IsClipboardFormatAvailable(CF_UNICODETEXT)) {
         std::string bytes;

@@ -4,8 +4,12 @@
 #include <shellapi.h>
 #include <windowsx.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <string>
+#include <utility>
 
+#include "control/utf8_characters.h"
 #include "control/view_decoding.h"
 #include "app/win/application.h"
 #include "app/win/editor_setup.h"
@@ -82,9 +86,12 @@ bool SelectionIsEmpty() {
     return start == end;
 }
 
+LRESULT TypeUtf8Character(HWND window, char32_t character, LPARAM lParam);
+
 // The keyboard's 1251 byte, typed.
 LRESULT OnChar(HWND window, std::uint8_t typed, LPARAM lParam) {
     if (!IsPrintableTyped(typed)) return PassOn(window, WM_CHAR, typed, lParam);
+    if (CodePageIndex == kUtf8View) return TypeUtf8Character(window, ViewGlyph(0, typed), lParam);
     if (!KeepLineBreakWhenTyping(EditorText()) && CodePageIndex == kOem866 && typed == kOemTypedByHand &&
         SelectionIsEmpty()) {
         TypeOemLetterA(window);
@@ -94,10 +101,48 @@ LRESULT OnChar(HWND window, std::uint8_t typed, LPARAM lParam) {
     return PassOn(window, WM_CHAR, CharacterForControl(window, ViewByteOfTyped(typed, CodePageIndex)), lParam);
 }
 
+// The length of the character of the UTF-8 view at position, 0 at a line break or the text's end.
+std::int32_t Utf8CharacterLengthAt(ControlTextAccess& text, std::int32_t position) {
+    char bytes[4] = {};
+    std::size_t got = text.ReadRange(position, position + 4, bytes);
+    if (got == 0 || bytes[0] == '\r' || bytes[0] == '\n') return 0;
+    std::size_t length = WellFormedLength(reinterpret_cast<const unsigned char*>(bytes), got);
+    return static_cast<std::int32_t>(length ? length : 1);
+}
+
+// The UTF-8 view takes any character, as its UTF-8 bytes. The undo journal keeps what the key
+// replaces as a range (a typed character, or the one it overwrites, may be several bytes).
+LRESULT TypeUtf8Character(HWND window, char32_t character, LPARAM lParam) {
+    ControlTextAccess& text = EditorText();
+    std::int32_t start = 0, end = 0;
+    text.GetSelection(start, end);
+    if (start == end && OverwriteMode) {
+        end = start + Utf8CharacterLengthAt(text, start);
+        if (end > start) text.SetSelection(start, end);
+    }
+    RecordUndo(UndoKind::ReplaceRange, static_cast<std::int32_t>(EncodeUtf8(character).size()));
+    return CallWindowProcA(EditorControlProcedure, window, WM_UNICHAR, character, lParam);
+}
+
+// A character beyond the basic plane comes as two halves; the first waits here for the second.
+char16_t PendingHighHalf = 0;
+
 // A typed character in UTF-16 (WM_UNICHAR, or WM_CHAR of a Unicode window): its 1251 byte is typed.
 // One that 1251 lacks has no byte the program could put in its place, so it is refused with the
-// system's beep, as a key that does nothing.
+// system's beep, as a key that does nothing. The UTF-8 view takes every character.
 LRESULT OnCharacter(HWND window, WPARAM character, LPARAM lParam) {
+    if (CodePageIndex == kUtf8View && character >= 0x20 && character != 0x7F) {
+        const char16_t high = std::exchange(PendingHighHalf, 0);
+        if (character >= 0xD800 && character <= 0xDBFF) {
+            PendingHighHalf = static_cast<char16_t>(character);
+            return 0;
+        }
+        if (character >= 0xDC00 && character <= 0xDFFF) {
+            if (!high) return 0;
+            character = 0x10000 + ((high - 0xD800) << 10) + (character - 0xDC00);
+        }
+        return TypeUtf8Character(window, static_cast<char32_t>(character), lParam);
+    }
     // A character beyond the basic plane comes as two halves: one beep for the pair.
     if (character >= 0xDC00 && character <= 0xDFFF) return 0;
     const int byte = character > 0xFFFF ? -1 : ByteOfCharacter(charts::kWindows1251, static_cast<char16_t>(character));
@@ -118,6 +163,37 @@ void DeleteSelection(HWND window) {
     SendMessageA(window, WM_CLEAR, 0, 0);
 }
 
+// Delete and Backspace of the UTF-8 view take a whole character (or a CR LF pair), which may be
+// several bytes: it is selected and cleared, so the undo journal keeps it as a range.
+LRESULT DeleteUtf8Character(HWND window, WPARAM key) {
+    ControlTextAccess& text = EditorText();
+    std::int32_t caret = 0, ignored = 0;
+    text.GetSelection(caret, ignored);
+    std::int32_t first = caret, last = caret;
+    if (key == VK_DELETE) {
+        char bytes[2] = {};
+        last = text.ReadRange(caret, caret + 2, bytes) == 2 && bytes[0] == '\r' && bytes[1] == '\n'
+                   ? caret + 2
+                   : caret + std::max(Utf8CharacterLengthAt(text, caret), caret < text.TextLength() ? 1 : 0);
+    } else {
+        // The character before the caret ends at it: a well-formed sequence of just that many bytes,
+        // or the byte before it alone.
+        unsigned char bytes[4] = {};
+        const std::int32_t from = std::max(0, caret - 4);
+        const std::int32_t got = static_cast<std::int32_t>(text.ReadRange(from, caret, reinterpret_cast<char*>(bytes)));
+        first = caret - std::min<std::int32_t>(got, 1);
+        for (std::int32_t back = 2; back <= got; ++back) {
+            if (WellFormedLength(bytes + got - back, static_cast<std::size_t>(back)) == static_cast<std::size_t>(back))
+                first = caret - back;
+        }
+        if (got >= 2 && bytes[got - 2] == '\r' && bytes[got - 1] == '\n') first = caret - 2;
+    }
+    if (first == last) return 0;
+    text.SetSelection(first, last);
+    DeleteSelection(window);
+    return 0;
+}
+
 LRESULT OnDelete(HWND window, LPARAM lParam) {
     ControlTextAccess& text = EditorText();
     std::int32_t start = 0, end = 0;
@@ -127,6 +203,7 @@ LRESULT OnDelete(HWND window, LPARAM lParam) {
         DeleteSelection(window);
         return 0;
     }
+    if (CodePageIndex == kUtf8View) return DeleteUtf8Character(window, VK_DELETE);
     RecordUndo(UndoKind::DeleteChar, 0);
     return PassOn(window, WM_KEYDOWN, VK_DELETE, lParam);
 }
@@ -166,6 +243,7 @@ LRESULT OnKeyDown(HWND window, WPARAM key, LPARAM lParam) {
             DeleteSelection(window);
             return 0;
         }
+        if (CodePageIndex == kUtf8View) return DeleteUtf8Character(window, VK_BACK);
         RecordUndo(UndoKind::BackspaceChar, 0);
         break;
     case VK_RETURN:

@@ -339,6 +339,59 @@ TEST(EditorControl, TypingEnterDeleteAndBackspaceByKeyMessages) {
     EXPECT_EQ(Text(c), "\r\ncd");
 }
 
+// The UTF-8 view: a typed character of any script goes in as its UTF-8 bytes, the keys take whole
+// characters, stray bytes stay, the clipboard carries characters both ways (a stray byte as
+// U+FFFD), and switching to another view and back changes no byte.
+TEST(EditorControl, TheUtf8ViewTypesWholeCharactersAndTheClipboardCarriesThem) {
+    Control c;
+    c.Send(EM_SETVIEWCODEPAGE, 3);
+    const std::string stray = "\xD0";  // a lead byte with nothing after it
+    c.Send(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(("a" + stray + "b").c_str()));
+    Key(c, VK_END);
+    for (WPARAM character : {0x042F, 0x03A9, 0x1F600, 0x20AC}) c.Send(WM_UNICHAR, character);  // Я Ω 😀 €
+    const std::string typed = "\xD0\xAF\xCE\xA9\xF0\x9F\x98\x80\xE2\x82\xAC";
+    EXPECT_EQ(Text(c), "a" + stray + "b" + typed);
+    Key(c, VK_BACK);
+    Key(c, VK_LEFT);
+    EXPECT_EQ(Selection(c).cpMin, 7);  // before the four bytes of 😀
+    Key(c, VK_DELETE);
+    EXPECT_EQ(Text(c), "a" + stray + "b\xD0\xAF\xCE\xA9");
+    Select(c, 2, 2);  // the stray byte is a character of its own
+    Key(c, VK_BACK);
+    EXPECT_EQ(Text(c), "ab\xD0\xAF\xCE\xA9");
+    // A position inside a character stands at its start.
+    Select(c, 3, 5);
+    EXPECT_EQ(Selection(c).cpMin, 2);
+    EXPECT_EQ(Selection(c).cpMax, 4);
+
+    c.Send(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(("\xD0\x9F" + stray + "\xF0\x9F\x98\x80").c_str()));
+    Select(c, 0, -1);
+    c.Send(WM_COPY);
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    const auto* copied = static_cast<const wchar_t*>(GlobalLock(GetClipboardData(CF_UNICODETEXT)));
+    EXPECT_EQ(std::wstring(copied ? copied : L""), std::wstring(L"\x041F\xFFFD\xD83D\xDE00"));
+    if (copied) GlobalUnlock(GetClipboardData(CF_UNICODETEXT));
+    EmptyClipboard();
+    const wchar_t pasted[] = L"\x0436 \xD835\xDC00 \xDC00";  // ж, 𝐀, half of a pair
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, sizeof pasted);
+    std::memcpy(GlobalLock(block), pasted, sizeof pasted);
+    GlobalUnlock(block);
+    SetClipboardData(CF_UNICODETEXT, block);
+    CloseClipboard();
+    Select(c, 0, 0);
+    c.Send(WM_PASTE);
+    const std::string all = "\xD0\xB6 \xF0\x9D\x90\x80 \xEF\xBF\xBD\xD0\x9F" + stray + "\xF0\x9F\x98\x80";
+    EXPECT_EQ(Text(c), all);
+
+    // Other views show the same bytes; coming back changes none of them.
+    c.Send(EM_SETVIEWCODEPAGE, 0);
+    Select(c, 1, 1);
+    EXPECT_EQ(Selection(c).cpMin, 1);
+    EXPECT_EQ(c.Send(EM_SETVIEWCODEPAGE, 3), 0);
+    EXPECT_EQ(Selection(c).cpMin, 0);
+    EXPECT_EQ(Text(c), all);
+}
+
 TEST(EditorControl, KeyboardSelectionAndNavigation) {
     Control c;
     c.Send(WM_SETTEXT, 0, reinterpret_cast<LPARAM>("alpha beta\r\ngamma\r\nx"));

@@ -16,6 +16,8 @@
 #include "app/win/menu_tables.h"
 #include "document/win/edit_callback.h"
 #include "document/win/editing_fixture.h"
+#include "control/win/editor_control.h"
+#include "encoding/code_page_tables.h"
 #include "encoding/win/run_transform.h"
 #include "support/win/command_recorder.h"
 #include "support/win/modal_answers.h"
@@ -149,6 +151,36 @@ TEST_F(EditingTest, CyrillicTypedOnARussianLayoutBecomesTheBytesOfEachView) {
     UndoLast();
     EXPECT_EQ(ControlText(), "");
     EXPECT_TRUE(DocumentUndoJournal().Empty()) << "two characters typed, two records";
+}
+
+// The UTF-8 view takes any character as its UTF-8 bytes, a character beyond the basic plane
+// included; Backspace, Delete and overwriting take whole characters, and Undo brings them back whole.
+TEST_F(EditingTest, TheUtf8ViewTypesAnyCharacterAsItsBytesAndUndoesWholeCharacters) {
+    Start("");
+    CodePageIndex = kUtf8View;
+    SendMessageA(EditorControl, EM_SETVIEWCODEPAGE, kUtf8View, 0);
+    Type(std::wstring(L"\x0416\x03BB\xD83D\xDE00"));  // Ж λ 😀
+    const std::string typed = "\xD0\x96\xCE\xBB\xF0\x9F\x98\x80";
+    EXPECT_EQ(ControlText(), typed);
+    Press(VK_BACK);
+    EXPECT_EQ(ControlText(), typed.substr(0, 4));
+    UndoLast();
+    EXPECT_EQ(ControlText(), typed);
+    Press(VK_HOME);
+    Press(VK_DELETE);
+    EXPECT_EQ(ControlText(), typed.substr(2));
+    UndoLast();
+    Press(VK_HOME);
+    Press(VK_INSERT);
+    Type(L"\x00E9");  // é over Ж
+    Press(VK_INSERT);
+    EXPECT_EQ(ControlText(), "\xC3\xA9" + typed.substr(2));
+    UndoLast();
+    EXPECT_EQ(ControlText(), typed);
+    for (int i = 0; i < 3; ++i) UndoLast();
+    EXPECT_EQ(ControlText(), "");
+    EXPECT_TRUE(DocumentUndoJournal().Empty());
+    ShowView(0);
 }
 
 TEST_F(EditingTest, TypedRunIsTakenBackOneCharacterAtATime) {

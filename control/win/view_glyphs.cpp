@@ -1,0 +1,105 @@
+#include "control/win/view_glyphs.h"
+
+#include <algorithm>
+
+#include "control/view_decoding.h"
+
+ShownCharacter ShowCharacter(int view, const Utf8Character& c) {
+    ShownCharacter shown;
+    if (view != kUtf8View || c.code < 0x80) {
+        shown.units[0] = c.byte == '\t' ? L' ' : static_cast<wchar_t>(ViewGlyph(view == kUtf8View ? 0 : view, c.byte));
+        return shown;
+    }
+    if (!c.WellFormed()) {
+        shown.kind = ShownCharacter::StrayByte;
+    } else if (c.code == 0xFEFF) {
+        shown.kind = ShownCharacter::ByteOrderMark;
+    } else if (c.code >= 0x10000) {
+        shown.units[0] = static_cast<wchar_t>(0xD800 + ((c.code - 0x10000) >> 10));
+        shown.units[1] = static_cast<wchar_t>(0xDC00 + (c.code & 0x3FF));
+        shown.count = 2;
+    } else {
+        shown.units[0] = static_cast<wchar_t>(c.code);
+    }
+    return shown;
+}
+
+GdiFont SmallFontFor(HFONT font) {
+    LOGFONTW logFont{};
+    if (!font || !GetObjectW(font, sizeof logFont, &logFont)) return nullptr;
+    logFont.lfHeight = logFont.lfHeight * 3 / 5;
+    logFont.lfWidth = 0;
+    logFont.lfWeight = FW_NORMAL;
+    logFont.lfItalic = logFont.lfUnderline = logFont.lfStrikeOut = FALSE;
+    return GdiFont(CreateFontIndirectW(&logFont));
+}
+
+namespace {
+
+// A device of its own with the fonts selected, kept as long as the layout may ask.
+struct MeasureDevice {
+    HDC dc = nullptr;
+    GdiFont font;
+    GdiFont small;
+    int boxWidth = 0;
+    ~MeasureDevice() {
+        if (dc) DeleteDC(dc);
+    }
+};
+
+int TextWidth(HDC dc, const wchar_t* units, int count) {
+    SIZE size{};
+    return GetTextExtentPoint32W(dc, units, count, &size) ? size.cx : 0;
+}
+
+}  // namespace
+
+TextLayout::MeasureCharacter Utf8Measure(HDC like, HFONT font) {
+    auto device = std::make_shared<MeasureDevice>();
+    device->dc = CreateCompatibleDC(like);
+    LOGFONTW logFont{};
+    if (device->dc && font && GetObjectW(font, sizeof logFont, &logFont)) device->font.reset(CreateFontIndirectW(&logFont));
+    device->small = SmallFontFor(device->font.get());
+    if (device->dc && device->small) {
+        HGDIOBJ old = SelectObject(device->dc, device->small.get());
+        device->boxWidth = TextWidth(device->dc, L"DD", 2) + 4;
+        SelectObject(device->dc, old);
+    }
+    if (device->dc && device->font) SelectObject(device->dc, device->font.get());
+    return [device](char32_t code) {
+        if (!device->dc) return 8;
+        if (code == kMalformedByte || code == 0xFEFF) {
+            int digit = TextWidth(device->dc, L"0", 1);
+            return std::max(device->boxWidth, digit);
+        }
+        Utf8Character c;
+        c.code = code;
+        ShownCharacter shown = ShowCharacter(kUtf8View, c);
+        return TextWidth(device->dc, shown.units, shown.count);
+    };
+}
+
+void DrawCharacterBox(HDC dc, const ShownCharacter& shown, unsigned char byte, int x, int y, int w, int height,
+                      HFONT small) {
+    const int inset = std::max(1, height / 8);
+    RECT box{x + 1, y + inset, x + w - 1, y + height - inset};
+    if (box.right <= box.left) return;
+    if (shown.kind == ShownCharacter::ByteOrderMark) {
+        HBRUSH frame = CreateSolidBrush(RGB(0xC8, 0xC8, 0xC8));
+        FrameRect(dc, &box, frame);
+        DeleteObject(frame);
+        return;
+    }
+    HBRUSH fill = CreateSolidBrush(RGB(0xD8, 0xD8, 0xD8));
+    FillRect(dc, &box, fill);
+    DeleteObject(fill);
+    static const wchar_t kDigits[] = L"0123456789ABCDEF";
+    wchar_t digits[2] = {kDigits[byte >> 4], kDigits[byte & 15]};
+    HGDIOBJ old = small ? SelectObject(dc, small) : nullptr;
+    COLORREF oldColour = SetTextColor(dc, RGB(0x50, 0x50, 0x50));
+    UINT oldAlign = SetTextAlign(dc, TA_LEFT | TA_TOP | TA_NOUPDATECP);
+    DrawTextW(dc, digits, 2, &box, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP);
+    SetTextAlign(dc, oldAlign);
+    SetTextColor(dc, oldColour);
+    if (old) SelectObject(dc, old);
+}

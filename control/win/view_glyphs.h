@@ -1,0 +1,39 @@
+#pragma once
+// What the control draws for a character of the view, on screen and on paper alike. The single-byte
+// views draw each byte as its glyph (control/view_decoding.h). The UTF-8 view draws a character as
+// itself (the control bytes as the other views draw them); a byte of no character as its two
+// hexadecimal digits in a small grey box, so a broken file shows where it is broken; the byte order
+// mark as a faint empty box.
+#include <windows.h>
+
+#include <memory>
+#include <type_traits>
+
+#include "control/text_layout.h"
+#include "control/utf8_characters.h"
+#include "encoding/code_page_tables.h"  // kUtf8View
+
+
+struct GdiFontDeleter {
+    void operator()(HFONT font) const { DeleteObject(font); }
+};
+using GdiFont = std::unique_ptr<std::remove_pointer_t<HFONT>, GdiFontDeleter>;
+
+struct ShownCharacter {
+    enum Kind { Glyph, StrayByte, ByteOrderMark } kind = Glyph;
+    wchar_t units[2] = {};
+    int count = 1;  // UTF-16 units: 2 for a character beyond U+FFFF
+};
+ShownCharacter ShowCharacter(int view, const Utf8Character& c);
+
+// The font the small boxes' digits are drawn in: the same face, three fifths as high.
+GdiFont SmallFontFor(HFONT font);
+
+// The UTF-8 view's widths of characters beyond ASCII, measured in `font` on a device like `like`
+// (the screen or a printer) when the layout first meets each.
+TextLayout::MeasureCharacter Utf8Measure(HDC like, HFONT font);
+
+// A byte of no character (box only for the byte order mark) in the width w of its place, at the top
+// left x, y of a line of the given height, with the small font for its digits.
+void DrawCharacterBox(HDC dc, const ShownCharacter& shown, unsigned char byte, int x, int y, int w, int height,
+                      HFONT small);
