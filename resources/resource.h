@@ -145,6 +145,7 @@
 #define IDM_VIEW_UTF8 54
 #define IDM_FONT_UTF8 55
 #define IDM_TO_UTF8 56
+#define IDM_REPAIR_MOJIBAKE 57
 #define IDM_CHORD_W 100
 #define IDM_CHORD_D 101
 #define IDM_CHORD_K 102

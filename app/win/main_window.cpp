@@ -114,7 +114,8 @@ bool OnCommand(HWND window, UINT command) {
     case IDM_TRANSLIT:
     case IDM_RTF_TO_ANSI:
     case IDM_QUOTED_PRINTABLE:
-    case IDM_LINE_BREAK: RunTransformCommand(command); return true;
+    case IDM_LINE_BREAK:
+    case IDM_REPAIR_MOJIBAKE: RunTransformCommand(command); return true;
     case IDM_PAGE_NUMBERS: CountPages(); return true;
     case IDM_PAGE_SETUP: PageSetup(); return true;
     case IDM_WORD_WRAP: ToggleWordWrap(); return true;

@@ -17,6 +17,7 @@
 #include "document/win/view_code_page.h"
 #include "encoding/chart_conversion.h"
 #include "encoding/code_page_tables.h"
+#include "encoding/mojibake_repair.h"
 #include "encoding/transforms.h"
 #include "resources/resource.h"
 #include "tools/win/word_wrap.h"
@@ -144,6 +145,8 @@ struct TransformRun {
     int chartTarget = -1;
     // Characters the target lacked; told once the text is drawn again.
     mutable std::uint64_t replaced = 0;
+    // What the mojibake repair did, told once the text is drawn again.
+    mutable std::string report;
 };
 
 // The result takes the place of the working range (selected) with one undo entry for it. A result
@@ -253,6 +256,69 @@ void ConvertRtfToPlainText(const TransformRun& run, std::string& bytes) {
     RebuildEditorFromPlainText(hadFocus);
 }
 
+// The encodings as the program names them to the user.
+std::string ShownEncodingName(RepairEncoding encoding) {
+    switch (encoding) {
+    case RepairEncoding::Koi8R: return "KOI8-R";
+    case RepairEncoding::Iso8859_5: return "ISO 8859-5";
+    case RepairEncoding::MacCyrillic: return "Mac";
+    case RepairEncoding::Utf8: return "UTF-8";
+    default: return RepairEncodingName(encoding);
+    }
+}
+
+std::string ShownChain(const MisreadingChain& chain) {
+    std::string text = "Исправлено: текст в "_ui + ShownEncodingName(chain.Original());
+    for (int i = 0; i < chain.length; ++i) {
+        const Misreading& step = chain.steps[i];
+        text += (i == 0 ? " прочитан как "_ui : "; затем прочитан как "_ui) + ShownEncodingName(step.readAs);
+        if (step.savedAs != step.readAs) text += " и сохранён в "_ui + ShownEncodingName(step.savedAs);
+    }
+    return text + ".";
+}
+
+// The chain is sought in the text as the view shows it, so the view's own reading can be its last
+// step. The whole text is then written as it was first written when a view shows that encoding (so a
+// text that only was shown in the wrong view keeps its bytes), and the view follows, as after a
+// whole-text conversion (an undo takes both back); a selection, and a text first written in ISO
+// 8859-5 or Mac Cyrillic, is written in the view's encoding.
+void RepairMojibakeOf(const TransformRun& run, std::string_view bytes) {
+    const int viewPage = ConversionCodePageOfView(CodePageIndex);
+    const RepairEncoding view = viewPage == kUtf8Conversion ? RepairEncoding::Utf8 : static_cast<RepairEncoding>(viewPage);
+    const RepairFinding finding = FindMisreadings(bytes, true, view);
+    if (finding.kind != RepairFinding::Kind::Repair) {
+        Select(run.control, run.userSelection.cpMin, run.userSelection.cpMax);
+        run.report = finding.kind == RepairFinding::Kind::Clean
+                         ? "Исправлять нечего: текст читается верно."_ui
+                         : "Не удалось понять, что случилось с текстом; он оставлен как был."_ui;
+        return;
+    }
+    RepairEncoding target = view;
+    int targetView = -1;
+    if (run.selectionWasEmpty) {
+        const RepairEncoding original = finding.chain.Original();
+        targetView = ViewOfConversionCodePage(original == RepairEncoding::Utf8 ? kUtf8Conversion : static_cast<int>(original));
+        if (targetView >= 0) target = original;
+    }
+    std::uint64_t lost = 0;
+    std::string result = UndoMisreadings(bytes, finding.chain, target, &lost);
+    if (targetView >= 0) {
+        const std::size_t limit = static_cast<std::size_t>(SendMessageA(run.control, EM_GETLIMITTEXT, 0, 0));
+        if (result.size() > limit || !PutInRecorded(UndoKind::TextSnapshot, 0, kStreamSelection, result)) {
+            Select(run.control, run.userSelection.cpMin, run.userSelection.cpMax);
+            return;
+        }
+        ShowConvertedTextIn(static_cast<std::uint8_t>(targetView));
+        Select(run.control, run.savedSelection.cpMin, run.savedSelection.cpMin);
+    } else {
+        if (!PutBack(run, result)) return;
+        const LONG end = run.selectionWasEmpty ? run.savedSelection.cpMin : run.savedSelection.cpMin + static_cast<LONG>(result.size());
+        Select(run.control, run.savedSelection.cpMin, end);
+    }
+    run.report = ShownChain(finding.chain);
+    if (lost > 0) run.report += "\nПотеряны в пути и остались \"?\": "_ui + std::to_string(lost);
+}
+
 void AlignLines(const TransformRun& run, std::string_view bytes) {
     std::string result =
         AlignParagraphs(bytes, AlignmentOf(run.command), ReadParagraphSettings(), CodePageIndex == kUtf8View);
@@ -275,6 +341,8 @@ void RunCommandSteps(const TransformRun& run, std::string& bytes) {
         PutBackSelected(run, DecodeQuotedPrintable(bytes));
     } else if (run.command == IDM_LINE_BREAK) {
         PutBackSelected(run, RepairBareCr(bytes));
+    } else if (run.command == IDM_REPAIR_MOJIBAKE) {
+        RepairMojibakeOf(run, bytes);
     } else {
         Select(run.control, run.userSelection.cpMin, run.userSelection.cpMax);
     }
@@ -337,6 +405,7 @@ void Run(int command, int from, int to, int chartSource, int chartTarget) {
     }
     CommonEnd(firstVisibleLine);
     ReportReplacedCharacters(run.replaced);
+    if (!run.report.empty()) ShowMessageBox(MainWindow, run.report, "VEMKO", MB_OK | MB_ICONINFORMATION);
 }
 
 }  // namespace

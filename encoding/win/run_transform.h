@@ -1,7 +1,7 @@
 #pragma once
 // The commands that rewrite the bytes of the text in place: code page conversion, the Fido letter
 // substitution, transliteration, RTF to plain text, quoted-printable decoding, bare-CR repair and
-// paragraph alignment. Each works on the selection of the EditorControl (alignment widened to whole
+// paragraph alignment, and the repair of mojibake. Each works on the selection of the EditorControl (alignment widened to whole
 // lines), or on the whole text when nothing is selected, and puts the result back in one step with
 // drawing suspended and one undo entry recorded. The byte work itself is the portable code of
 // encoding/transforms.h; this is the glue to the control.

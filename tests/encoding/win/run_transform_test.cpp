@@ -8,12 +8,14 @@
 #include <string>
 
 #include "app/settings.h"
+#include "app/ui_text.h"
 #include "app/win/application.h"
 #include "control/win/editor_control.h"
 #include "app/win/editor_setup.h"
 #include "document/undo_journal.h"
 #include "document/win/view_code_page.h"
 #include "encoding/code_page_tables.h"
+#include "encoding/unicode_conversion.h"
 #include "resources/resource.h"
 #include "support/win/app_harness.h"
 #include "support/win/modal_answers.h"
@@ -416,4 +418,57 @@ TEST_F(RunTransformTest, TheUtf8ViewAlignsAndTransliteratesByCharactersAndGreysR
     EXPECT_EQ(Text(), "{\\rtf1 x}");
     ShowView(kAnsi1251);
     EXPECT_FALSE(GetMenuState(menu, IDM_RTF_TO_ANSI, MF_BYCOMMAND) & MF_GRAYED);
+}
+
+TEST_F(RunTransformTest, RepairUndoesMojibakeInOneStepAndSaysWhatItUndid) {
+    const std::string sentence = "Привет, как дела? Всё хорошо, спасибо.";
+    const std::string koi8 = ConvertText(sentence, TextEncoding::Utf8, TextEncoding::Koi8R);
+    const std::string ansi = ConvertText(sentence, TextEncoding::Utf8, TextEncoding::Cp1251);
+    // UTF-8 read as 1251 and saved as UTF-8, in the UTF-8 view.
+    const std::string mojibake = "РџСЂРёРІРµС‚, РєР°Рє РґРµР»Р°? Р’СЃС‘ С…РѕСЂРѕС€Рѕ, СЃРїР°СЃРёР±Рѕ.";
+    ModalAnswers answers;
+    for (int i = 0; i < 4; ++i) answers.PressButton(IDOK);
+    SetText(mojibake);
+    ShowView(kUtf8View);
+    ClearUndo();
+    Select(0, 0);
+    Command(IDM_REPAIR_MOJIBAKE);
+    EXPECT_EQ(Text(), sentence);
+    EXPECT_EQ(CodePageIndex, kUtf8View);
+    ASSERT_EQ(answers.Seen().size(), 1u);
+    EXPECT_EQ(answers.Seen()[0].title, "VEMKO");
+    EXPECT_EQ(answers.Seen()[0].text, "Исправлено: текст в UTF-8 прочитан как 1251 и сохранён в UTF-8."_ui);
+    EXPECT_EQ(DocumentUndoJournal().RecordCount(), 1u);
+    Command(IDM_UNDO);
+    EXPECT_EQ(Text(), mojibake);
+
+    // KOI8-R shown in the 1251 view ("рТЙЧЕФ"): its bytes stay and the view follows them; an undo
+    // takes the view back.
+    SetText(koi8);
+    ShowView(kAnsi1251);
+    ClearUndo();
+    Select(0, 0);
+    Command(IDM_REPAIR_MOJIBAKE);
+    EXPECT_EQ(Text(), koi8);
+    EXPECT_EQ(CodePageIndex, kKoi8R);
+    ASSERT_EQ(answers.Seen().size(), 2u);
+    EXPECT_EQ(answers.Seen()[1].text, "Исправлено: текст в KOI8-R прочитан как 1251."_ui);
+    Command(IDM_UNDO);
+    EXPECT_EQ(CodePageIndex, kAnsi1251);
+
+    // A selection is written in the view's code page and the rest stays.
+    SetText("ok " + koi8 + " ok");
+    ClearUndo();
+    Select(3, 3 + static_cast<LONG>(koi8.size()));
+    Command(IDM_REPAIR_MOJIBAKE);
+    EXPECT_EQ(Text(), "ok " + ansi + " ok");
+    EXPECT_EQ(CodePageIndex, kAnsi1251);
+
+    // A correct text is left as it is.
+    SetText(ansi);
+    Select(0, 0);
+    Command(IDM_REPAIR_MOJIBAKE);
+    EXPECT_EQ(Text(), ansi);
+    ASSERT_EQ(answers.Seen().size(), 4u);
+    EXPECT_EQ(answers.Seen()[3].text, "Исправлять нечего: текст читается верно."_ui);
 }
