@@ -53,7 +53,7 @@ std::vector<Popup> MenuBar() {
          {{17, "&ОEM (866)"_ui}, {18, "&КOI8 R"_ui}, {16, "&АNSI (1251)"_ui}, {54, "&UTF-8"}, {kSeparator, ""},
           {32, "-> Fido (H,p)"}, {34, "&RTF -> ANSI"}, {27, "Выбор..."_ui}, {29, "-> A&NSI"}, {31, "-> KOI8"},
           {30, "-> O&EM"}, {56, "-> UTF-8"}, {kSeparator, ""}, {35, "\"=D8=E0\""}, {36, "&Line Break"},
-          {33, "-> Translit"}}},
+          {33, "-> Translit"}, {57, "Исправить кракозябры"_ui}}},
         {"Шр&ифт"_ui,
          {{41, "&ОEM..."_ui}, {42, "&КOI8..."_ui}, {40, "&АNSI..."_ui}, {55, "&UTF-8..."}, {kColourPopup, "&Цвет"_ui},
           {kSeparator, ""}, {49, "&Размер\t+"_ui}, {50, "Р&азмер\t-"_ui}, {kSeparator, ""},
