@@ -65,7 +65,8 @@ if(VEMKO_WINE_TESTS AND VEMKO_HAVE_GTEST)
     target_compile_definitions(${target} PRIVATE VEMKO_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
     target_link_options(${target} PRIVATE -static)
     add_test(NAME win.${subsystem}.${name} COMMAND ${target})
-    set_tests_properties(win.${subsystem}.${name} PROPERTIES TIMEOUT 600 RUN_SERIAL ON)
+    set_tests_properties(win.${subsystem}.${name} PROPERTIES TIMEOUT 600)
+    vemko_wine_test(win.${subsystem}.${name})
   endforeach()
 
   # A set of the tests runs again as an English system (ANSI 1252, OEM 437) in a prefix of its own:
@@ -108,7 +109,8 @@ if(VEMKO_WINE_TESTS AND VEMKO_HAVE_GTEST)
       endif()
       string(REGEX REPLACE "^([^_]+)_(.*)$" "win.\\1.\\2.${suffix}" test_name "${program}")
       add_test(NAME ${test_name} COMMAND wintest_${program} --gtest_filter=${filter})
-      set_tests_properties(${test_name} PROPERTIES TIMEOUT 600 RUN_SERIAL ON ENVIRONMENT "VEMKO_WINE_LOCALE=${locale}")
+      set_tests_properties(${test_name} PROPERTIES TIMEOUT 600 ENVIRONMENT "VEMKO_WINE_LOCALE=${locale}")
+      vemko_wine_test(${test_name})
     endforeach()
   endfunction()
   add_other_system_tests(en_US en_US.UTF-8 ${VEMKO_OTHER_SYSTEM_TESTS})
@@ -131,7 +133,8 @@ if(TARGET wintest_document_document_files_test)
   add_test(NAME win.document.full_disk
            COMMAND ${CMAKE_SOURCE_DIR}/scripts/with-small-disk.sh $<TARGET_FILE:wintest_document_document_files_test>
                    --gtest_filter=*RunsOutOfDisk*)
-  set_tests_properties(win.document.full_disk PROPERTIES TIMEOUT 120 RUN_SERIAL ON SKIP_RETURN_CODE 77)
+  set_tests_properties(win.document.full_disk PROPERTIES TIMEOUT 120 SKIP_RETURN_CODE 77)
+  vemko_wine_test(win.document.full_disk)
 endif()
 
 # The release package (CPack, ZIP): cmake --build --preset win32 --target package gives

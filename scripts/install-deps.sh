@@ -5,7 +5,7 @@
 set -euo pipefail
 packages=(cmake make g++ googletest libgtest-dev
           g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64
-          wine64 xvfb xauth x11-utils xdotool imagemagick fonts-dejavu-core util-linux locales)
+          wine64 xvfb xauth x11-utils xdotool imagemagick fonts-dejavu-core util-linux locales ccache)
 missing=()
 for p in "${packages[@]}"; do dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p"); done
 if [ ${#missing[@]} -gt 0 ]; then

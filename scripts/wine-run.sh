@@ -6,7 +6,8 @@
 # An x86_64 program runs under wine64; an i686 program under Wine's 32-bit side emulated by qemu
 # (scripts/setup-i686.sh makes it), served by the native wineserver.
 #   scripts/wine-run.sh program.exe [arguments...]
-# VEMKO_WINE_STATE overrides the folder that holds the prefix and the display of the run.
+# VEMKO_WINE_STATE overrides the folder that holds the prefix and the display of the run (a CTest
+# Wine slot N adds -slotN to it).
 # VEMKO_WINE_LOCALE runs it as another system instead, for example en_US.UTF-8 (ANSI 1252, OEM 437)
 # or ru_RU.CP1251 (file names in 1251 on disk), in a prefix, display and wineserver of its own
 # beside the default one.
@@ -55,6 +56,14 @@ system_locale=${VEMKO_WINE_LOCALE:-ru_RU.UTF-8}
 default_state=$(build_root)/wine
 [ "$system_locale" = ru_RU.UTF-8 ] || default_state=$default_state-$system_locale
 state=${VEMKO_WINE_STATE:-$default_state}
+# A test that CTest gave a Wine slot (cmake/wine-slots.json) runs in the slot's own state, so tests
+# in parallel share no display, registry or files.
+slot=
+if [ -n "${CTEST_RESOURCE_GROUP_0_WINE:-}" ]; then
+  slot=${CTEST_RESOURCE_GROUP_0_WINE#id:}
+  slot=${slot%%,*}
+  state=$state-slot$slot
+fi
 mkdir -p "$state"
 state=$(cd "$state" && pwd)
 
@@ -118,4 +127,9 @@ display_alive() {
   "$wine" cmd /c exit </dev/null >/dev/null 2>&1 9>&- || true
 } 9>"$state/lock"
 
+# Tests without a slot share the state's prefix: one program at a time (the lock is held by flock,
+# not by the program, whose children may outlive it).
+if [ -n "${VEMKO_WINE_SERIAL:-}" ] && [ -z "$slot" ]; then
+  exec flock -o "$state/run.lock" "$wine" "$program" "$@"
+fi
 exec "$wine" "$program" "$@"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Ends the wineservers and the X displays that scripts/wine-run.sh started for a build tree: the
-# Russian system's and those of the other systems a test set ran as (wine-<locale>).
+# Russian system's and those of the other systems a test set ran as (wine-<locale>), each also in
+# the slots of parallel test runs (-slotN).
 set -u
 stop_state() {
   local state=$1 server prefix
@@ -18,7 +19,7 @@ stop_state() {
   if [ -f "$state/xvfb.pid" ]; then kill "$(cat "$state/xvfb.pid")" 2>/dev/null; rm -f "$state/xvfb.pid" "$state/display"; fi
 }
 if [ -n "${VEMKO_WINE_STATE:-}" ]; then
-  stop_state "$VEMKO_WINE_STATE"
+  for state in "$VEMKO_WINE_STATE" "$VEMKO_WINE_STATE"-slot*; do stop_state "$state"; done
 else
   for state in "${1:-build/win64}"/wine "${1:-build/win64}"/wine-*; do stop_state "$state"; done
 fi
