@@ -29,3 +29,19 @@ inline std::string MakeRussianProse(std::size_t size) {
     text.append(size - text.size(), 'x');
     return text;
 }
+
+// The same prose as UTF-8, as a Linux desktop saves it, filled up to exactly `size` bytes.
+inline std::string MakeRussianUtf8Prose(std::size_t size) {
+    const std::string ansi = MakeRussianProse(200);
+    const std::string first = ansi.substr(0, ansi.find('\n') + 1);
+    wchar_t wide[256];
+    int count = MultiByteToWideChar(1251, 0, first.data(), static_cast<int>(first.size()), wide, 256);
+    char bytes[512];
+    int length = WideCharToMultiByte(CP_UTF8, 0, wide, count, bytes, sizeof bytes, nullptr, nullptr);
+    const std::string line(bytes, static_cast<std::size_t>(length));
+    std::string text;
+    text.reserve(size);
+    while (text.size() + line.size() <= size) text += line;
+    text.append(size - text.size(), 'x');
+    return text;
+}

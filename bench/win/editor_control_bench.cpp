@@ -99,10 +99,14 @@ double Keystroke(HWND control, LONG at) {
 
 int kReplacements = 100000;
 
-void Run(HWND host, std::size_t megabytes, bool wrap, bool full) {
-    std::string text = MakeRussianProse(megabytes << 20);
+constexpr int kUtf8 = 3;
+
+// view: the view the text is loaded in; the UTF-8 view gets the prose as UTF-8.
+void Run(HWND host, std::size_t megabytes, bool wrap, bool full, int view = 0) {
+    std::string text = view == kUtf8 ? MakeRussianUtf8Prose(megabytes << 20) : MakeRussianProse(megabytes << 20);
     double baseline = PrivateMegabytes();
     HWND control = MakeControl(host, wrap);
+    if (view == kUtf8) SendMessageA(control, EM_SETVIEWCODEPAGE, kUtf8, 0);
     Pump();
 
     MemoryStream in{&text};
@@ -114,6 +118,7 @@ void Run(HWND host, std::size_t megabytes, bool wrap, bool full) {
     UpdateWindow(control);
     double firstPaint = Now() - start;
     double held = PrivateMegabytes() - baseline;
+    if (view == kUtf8) std::printf("UTF-8 view: ");
     std::printf("%3zu MB, wrap %s: stream in %.0f ms, first paint %.1f ms; memory %.2f x text\n", megabytes,
                 wrap ? "on " : "off", load, firstPaint, held / double(megabytes));
     if (wrap) {
@@ -136,6 +141,24 @@ void Run(HWND host, std::size_t megabytes, bool wrap, bool full) {
     double streamOut = Now() - start;
     bool same = out.out == text;
     out.out = std::string();
+
+    if (view == kUtf8) {
+        // A switch away and back is a repaint each; the bytes stay as they were.
+        double toAnsi = Now();
+        SwitchView(control, 0);
+        toAnsi = Now() - toAnsi;
+        double back = Now();
+        SwitchView(control, kUtf8);
+        back = Now() - back;
+        LONG length = static_cast<LONG>(SendMessageA(control, WM_GETTEXTLENGTH, 0, 0));
+        double atEnd = Keystroke(control, length);
+        double middle = Keystroke(control, length / 2);
+        std::printf("        stream out %.0f ms (%s); view switch to ANSI %.1f ms, back to UTF-8 %.1f ms;"
+                    " keystroke with repaint: end %.2f ms, middle %.2f ms\n",
+                    streamOut, same ? "identical" : "DIFFERENT", toAnsi, back, atEnd, middle);
+        DestroyWindow(control);
+        return;
+    }
 
     double switches[3];
     for (int view : {1, 2, 0}) {
@@ -206,8 +229,9 @@ void Key(HWND control, UINT key) {
     SendMessageA(control, WM_KEYUP, key, 0xC0000001);
 }
 
-void LongLineRow(HWND host, const char* what, const std::string& text, bool wrap) {
+void LongLineRow(HWND host, const char* what, const std::string& text, bool wrap, int view = 0) {
     HWND control = MakeControl(host, wrap);
+    if (view == kUtf8) SendMessageA(control, EM_SETVIEWCODEPAGE, kUtf8, 0);
     Pump();
     MemoryStream in{&text};
     EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&in), 0, ReadMemory};
@@ -221,7 +245,11 @@ void LongLineRow(HWND host, const char* what, const std::string& text, bool wrap
     double open = Now() - start;
     RECT client;
     GetClientRect(control, &client);
-    double typing = Each(control, 200, [&](int i) { SendMessageA(control, WM_CHAR, 'a' + i % 26, 1); });
+    // The UTF-8 view is typed Cyrillic, two bytes a character.
+    double typing = Each(control, 200, [&](int i) {
+        if (view == kUtf8) SendMessageA(control, WM_UNICHAR, 0x0430 + i % 32, 1);
+        else SendMessageA(control, WM_CHAR, 'a' + i % 26, 1);
+    });
     double endHome = Each(control, 40, [&](int i) { Key(control, i % 2 ? VK_END : VK_HOME); });
     double leftRight = Each(control, 40, [&](int i) { Key(control, i % 2 ? VK_RIGHT : VK_LEFT); });
     double pages = Each(control, 40, [&](int i) { Key(control, i % 2 ? VK_NEXT : VK_PRIOR); });
@@ -238,7 +266,7 @@ void LongLineRow(HWND host, const char* what, const std::string& text, bool wrap
 
 }  // namespace
 
-// With the argument "long-lines" only the long-line rows run.
+// With the argument "long-lines" only the long-line rows run; with "utf8" only the UTF-8 view's.
 int main(int argc, char** argv) {
     std::setvbuf(stdout, nullptr, _IONBF, 0);
     RegisterEditorControlClass(GetModuleHandleA(nullptr));
@@ -252,6 +280,22 @@ int main(int argc, char** argv) {
     Pump();
     if (const char* count = std::getenv("VEMKO_BENCH_REPLACEMENTS")) kReplacements = std::atoi(count);
     const bool longLinesOnly = argc > 1 && std::strcmp(argv[1], "long-lines") == 0;
+    if (argc > 1 && std::strcmp(argv[1], "utf8") == 0) {
+        Run(host, 64, false, true, kUtf8);
+        Run(host, 64, true, true, kUtf8);
+        std::string line;
+        line.reserve(64u << 20);
+        const std::string word = "\xD0\xB0\xD0\xB1\xD0\xB2\xD0\xB3\xD0\xB4\xD0\xB5 ";  // абвгде
+        while (line.size() + word.size() <= (64u << 20)) line += word;
+        line.resize(64u << 20, 'x');
+        std::printf("\nthe control alone in the UTF-8 view, ms each (columns as below)\n");
+        for (bool wrap : {false, true}) {
+            LongLineRow(host, "20 KB UTF-8 text", MakeRussianUtf8Prose(20 << 10), wrap, kUtf8);
+            LongLineRow(host, "one 64 MB UTF-8 line", line, wrap, kUtf8);
+        }
+        DestroyWindow(host);
+        return 0;
+    }
     if (!longLinesOnly) {
         Run(host, 16, false, false);
         Run(host, 64, false, true);
