@@ -175,7 +175,7 @@ TEST_F(FindReplaceTest, FindsBackwardsOnlyMatchesLyingWhollyBeforeTheCaret) {
 
 TEST_F(FindReplaceTest, TypedCyrillicIsFoundWithItsCaseInEveryView) {
     // In the UTF-8 view each letter is two bytes, and its capital other bytes than its small letter.
-    for (std::uint8_t view : {0, 1, 2, 3}) {
+    for (std::uint8_t view : {0, 1, 3, 2}) {
         SCOPED_TRACE(view);
         const std::string text = SearchTextToView("привет ПРИВЕТ"_ui, view);
         const std::size_t length = (text.size() - 1) / 2;
