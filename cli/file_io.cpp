@@ -84,8 +84,9 @@ std::string Input::Peek(std::size_t size) {
     return start;
 }
 
-std::string Input::ReadAll() {
+std::string Input::ReadAll(std::size_t expected) {
     std::string all;
+    all.reserve(expected);
     Block block;
     while (std::size_t n = Read(block.data(), block.size())) all.append(block.data(), n);
     return all;

@@ -57,7 +57,8 @@ public:
     // The start of the input, read now and given again by the next reads.
     std::string Peek(std::size_t size);
 
-    std::string ReadAll();
+    // `expected`: the size to make room for at once, when known.
+    std::string ReadAll(std::size_t expected = 0);
 
 private:
     std::string name_;

@@ -39,6 +39,13 @@ const char kRepairHelp[] =
 
 namespace {
 
+// The size of a regular file, so that it is read without growing its copy; 0 when not known.
+std::size_t ExpectedSize(const std::string& path) {
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(path, ec);
+    return ec ? 0 : static_cast<std::size_t>(size);
+}
+
 struct Repaired {
     RepairFinding finding;
     std::string text;  // for Repair
@@ -96,7 +103,7 @@ int RepairInPlace(const Arguments& args, std::optional<TextEncoding> to) {
                 continue;
             }
             Input in(file);
-            const Repaired r = RepairText(in.ReadAll(), to);
+            const Repaired r = RepairText(in.ReadAll(ExpectedSize(file)), to);
             if (r.finding.kind == RepairFinding::Kind::Repair) {
                 Output out(file, Output::Special::Refuse);
                 out.Write(r.text);
@@ -129,7 +136,7 @@ int Repair(const Arguments& args) {
     Output out(args.Option("-o"));
     bool unknown = false, lostAny = false;
     for (auto& in : inputs) {
-        std::string text = in->ReadAll();
+        std::string text = in->ReadAll(ExpectedSize(in->Name()));
         const Repaired r = RepairText(text, to);
         out.Write(r.finding.kind == RepairFinding::Kind::Repair ? r.text : text);
         Report(in->Name(), r);

@@ -180,6 +180,21 @@ std::string Encode(const Text& text, RepairEncoding e, Failures& failures) {
     return bytes;
 }
 
+bool IsWellFormed(std::string_view bytes) {
+    const auto* p = reinterpret_cast<const std::uint8_t*>(bytes.data());
+    const auto* end = p + bytes.size();
+    while (p != end) {
+        if (*p < 0x80) {
+            ++p;
+            continue;
+        }
+        const Decoded d = DecodeUtf8(p, end);
+        if (d.kind != Decoded::Good) return false;
+        p += d.length;
+    }
+    return true;
+}
+
 // The whole-text conversion: bytes in `from` to bytes in `to`, a character `to` lacks and a byte
 // that does not decode becoming '?'.
 std::string Recode(std::string_view bytes, RepairEncoding from, RepairEncoding to, std::uint64_t& lost) {
@@ -226,20 +241,7 @@ std::string Recode(std::string_view bytes, RepairEncoding from, RepairEncoding t
         out.resize(static_cast<std::size_t>(o - out.data()));
         return out;
     }
-    if (!IsSingleByte(to)) {
-        // UTF-8 to UTF-8 only mends what does not decode; a text that decodes throughout is copied.
-        const auto* q = p;
-        while (q != end) {
-            if (*q < 0x80) {
-                ++q;
-                continue;
-            }
-            const Decoded d = DecodeUtf8(q, end);
-            if (d.kind != Decoded::Good) break;
-            q += d.length;
-        }
-        if (q == end) return std::string(bytes);
-    }
+    if (!IsSingleByte(to) && IsWellFormed(bytes)) return std::string(bytes);
     const ByteChart* target = IsSingleByte(to) ? &ChartTables(to) : nullptr;
     out.resize(bytes.size());
     char* o = out.data();
@@ -505,7 +507,9 @@ std::string UndoMisreadings(std::string_view text, const MisreadingChain& chain,
         }
         in = chain.steps[i].written;
     }
-    if (in != target || !IsSingleByte(in)) {
+    if (in == target && !IsSingleByte(in) && current.data() != text.data() && IsWellFormed(current)) {
+        // UTF-8 that the last step wrote well-formed stays as it is.
+    } else if (in != target || !IsSingleByte(in)) {
         bytes = Recode(current, in, target, count);
     } else if (current.data() == text.data()) {
         bytes = std::string(text);
