@@ -1,6 +1,6 @@
 #include "appearance/options.h"
 
-#include "app/settings.h"
+#include "base/settings.h"
 
 void WriteOptionChoices(const OptionChoices& choices) {
     WriteSettingDword("ST", choices.statusBar ? 1 : 0);

@@ -12,7 +12,7 @@
 #include <io.h>
 #endif
 
-#include "app/version.h"
+#include "base/version.h"
 #include "cli/arguments.h"
 #include "cli/commands.h"
 #include "cli/file_io.h"

@@ -75,10 +75,10 @@ if(VEMKO_WINE_TESTS AND VEMKO_HAVE_GTEST)
   set(VEMKO_OTHER_SYSTEM_TESTS
       "app_window_chrome_test=*"
       "app_main_window_test=*"
-      "app_menu_tables_test=*"
-      "app_registry_settings_test=*"
+      "appearance_menu_tables_test=*"
+      "base_registry_settings_test=*"
       # (OEM text of a Russian DOS program is 866 on a Russian system only.)
-      "app_clipboard_test=*-*PasteInKoi8ViewConvertsOemText*"
+      "document_clipboard_test=*-*PasteInKoi8ViewConvertsOemText*"
       # (The layouts loaded differ: an English system has no Russian one to switch to.)
       "document_editing_test=*-*KeyboardLayoutChange*"
       "document_view_code_page_test=*-*TheKeyboardLayoutSurvives*"

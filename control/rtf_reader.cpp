@@ -5,7 +5,7 @@
 #include <map>
 #include <vector>
 
-#include "encoding/charts.h"
+#include "base/charts.h"
 #include "encoding/code_page_tables.h"
 
 namespace {

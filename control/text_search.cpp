@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "encoding/charts.h"
+#include "base/charts.h"
 #include "encoding/utf8_characters.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "encoding/charts.h"
+#include "base/charts.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include <array>
 
-#include "app/settings.h"
-#include "encoding/charts.h"
+#include "base/settings.h"
+#include "base/charts.h"
 
 namespace {
 

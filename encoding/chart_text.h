@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "encoding/charts.h"
+#include "base/charts.h"
 
 // The character of one byte.
 char16_t CharacterOfByte(const charts::HighHalf& chart, unsigned char byte);

@@ -3,7 +3,7 @@
 #include <span>
 #include <string_view>
 
-#include "encoding/charts.h"
+#include "base/charts.h"
 
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__)) && !defined(_WIN32)
 #include <immintrin.h>

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <array>
 
-#include "app/settings.h"
-#include "encoding/charts.h"
+#include "base/settings.h"
+#include "base/charts.h"
 #include "encoding/code_page_tables.h"
 #include "encoding/utf8_characters.h"
 

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <vector>
 
-#include "encoding/charts.h"
+#include "base/charts.h"
 #include "encoding/unicode_kernels.h"
 #include "encoding/utf_codecs.h"
 

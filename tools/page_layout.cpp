@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/ui_text.h"
+#include "base/ui_text.h"
 
 namespace {
 

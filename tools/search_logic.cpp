@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "encoding/code_page_tables.h"
 #include "encoding/unicode_conversion.h"
 #include "encoding/utf8_characters.h"

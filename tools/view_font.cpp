@@ -1,6 +1,6 @@
 #include "tools/view_font.h"
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "control/text_search.h"
 #include "encoding/code_page_tables.h"
 #include "encoding/unicode_conversion.h"

@@ -8,17 +8,17 @@
 #include <string>
 
 #include "app/command_line.h"
-#include "app/settings.h"
+#include "base/settings.h"
 #include "app/status_texts.h"
-#include "app/text_limit.h"
-#include "app/ui_text.h"
-#include "app/version.h"
+#include "base/text_limit.h"
+#include "base/ui_text.h"
+#include "base/version.h"
 #include "control/win/editor_control.h"
-#include "app/win/editor_setup.h"
+#include "document/win/editor_window.h"
 #include "app/win/main_window.h"
-#include "app/win/menu_tables.h"
-#include "app/win/registry_settings.h"
-#include "app/win/shown_text.h"
+#include "appearance/win/menu_tables.h"
+#include "base/win/registry_settings.h"
+#include "base/win/shown_text.h"
 #include "tools/win/printing.h"
 #include "app/win/status_bar.h"
 #include "app/win/toolbar.h"
@@ -27,32 +27,17 @@
 #include "document/win/view_code_page.h"
 #include "document/undo_journal.h"
 #include "resources/resource.h"
+#include "base/win/program.h"
+#include "document/win/document_name.h"
+#include "appearance/win/owner_drawn_menus.h"
+#include "appearance/win/colours.h"
+#include "appearance/win/options_dialog.h"
 
-HINSTANCE ProgramInstance = nullptr;
-HWND MainWindow = nullptr;
-const char* const UntitledName = "БезИмени"_ui;
-char CurrentFileName[kFileNameCapacity] = {};
-// The document's path as the file system has it, beside its 1251 text in CurrentFileName.
-std::wstring DocumentWidePath;
-HICON ClassIcon = nullptr;
-HICON SmallIcon = nullptr;
-HICON MenuIcon = nullptr;
-HFONT MenuFont = nullptr;
-NONCLIENTMETRICSA NonClientMetrics{};
-std::uint32_t TextLimit = 0;
-COLORREF CustomColours[16] = {};
-bool RememberWindowSize = true;
-bool RestorePlacement = false;
-bool RestoreCaretPosition = true;
-HACCEL AcceleratorTable = nullptr;
-HBITMAP MenuStripBitmap = nullptr;
-HBITMAP StandardSmallBitmap = nullptr;
 bool (*EditorClassRegistration)(HINSTANCE) = RegisterEditorControlClass;
 
 namespace {
 
 const char* const kMainWindowClass = "VEMKO";
-const wchar_t* const kMainWindowClassWide = L"VEMKO";
 // The standard small images of the common-controls library, as that library numbers its bitmap.
 constexpr int kCommonControlsStandardSmallBitmap = 120;
 // The record as the system defined it before the padded border width was added to it.
@@ -263,24 +248,6 @@ void EndApplication() {
     EditorControl = nullptr;
 }
 
-void ReportLastError() { ReportLastError(MainWindow); }
-
-void ReportOutOfMemory() {
-    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-    ReportLastError();
-}
-
-void ReportLastError(HWND owner) {
-    DWORD code = GetLastError();
-    if (code == 0) code = ERROR_BAD_ENVIRONMENT;
-    // Asked for whole: a text longer than a fixed buffer would otherwise come back empty.
-    wchar_t* text = nullptr;
-    FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                   code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    MessageBoxW(owner, text ? text : L"", kMainWindowClassWide, MB_OK | MB_ICONINFORMATION);
-    if (text) LocalFree(text);
-}
-
 void ShowAboutBox() {
     ShellAboutW(MainWindow, WideText("VEMKO#Редактор текстов в кодировках 1251, 866 и KOI8-R"_ui).c_str(),
                 WideText("Версия " VEMKO_VERSION ". Кириллица в трёх кодировках, байт в байт"_ui).c_str(), ClassIcon);
@@ -312,12 +279,31 @@ void UpdateTitle() {
     SetWindowTextW(MainWindow, title.c_str());
 }
 
-std::wstring DocumentPath() {
-    if (DocumentWidePath.empty() || AnsiText(DocumentWidePath) != CurrentFileName) return WideText(CurrentFileName);
-    return DocumentWidePath;
+namespace {
+
+int HeightOfBar(HWND bar) {
+    if (!bar) return 0;
+    // Both bars place and size themselves at the edge of their parent on WM_SIZE.
+    SendMessageA(bar, WM_SIZE, 0, 0);
+    RECT rectangle;
+    GetWindowRect(bar, &rectangle);
+    return rectangle.bottom - rectangle.top;
 }
 
-void SetDocumentPath(std::wstring_view path) {
-    DocumentWidePath = path;
-    lstrcpynA(CurrentFileName, AnsiText(path).c_str(), kFileNameCapacity);
+}  // namespace
+
+void LayoutChildWindows(int clientWidth, int clientHeight) {
+    const int toolBarHeight = HeightOfBar(ToolBar);
+    const int statusBarHeight = HeightOfBar(StatusBar);
+    if (EditorControl)
+        MoveWindow(EditorControl, 0, toolBarHeight, clientWidth, clientHeight - statusBarHeight - toolBarHeight, TRUE);
+}
+
+void ReleaseShellResources() {
+    ReleasePrinterChoice();
+    if (EditorControl) {
+        DestroyWindow(EditorControl);
+        EditorControl = nullptr;
+    }
+    ClearUndo();
 }

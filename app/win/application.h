@@ -1,52 +1,7 @@
 #pragma once
-// The program's start, its one message loop and its end; the process-wide state they create; the
-// one way a failed system call is reported; the About box; the window title.
+// The program's start, its one message loop and its end; the layout of the main window's children;
+// the About box; the window title.
 #include <windows.h>
-
-#include <cstdint>
-#include <string>
-#include <string_view>
-
-// The child windows, reached by many through this header.
-#include "app/win/editor_setup.h"
-#include "app/win/status_bar.h"
-
-extern HINSTANCE ProgramInstance;
-extern HWND MainWindow;
-
-// The name of a document that has no file, and the full path of the open document (or the untitled
-// name).
-extern const char* const UntitledName;
-inline constexpr int kFileNameCapacity = MAX_PATH;
-extern char CurrentFileName[kFileNameCapacity];
-// The document's path for the file system: the path it was opened or saved under while
-// CurrentFileName still is its 1251 text, else CurrentFileName itself. A name holding characters that
-// 1251 lacks shows them as '?' in CurrentFileName and still opens and saves by this path.
-std::wstring DocumentPath();
-// Names the document: CurrentFileName gets the path's 1251 text.
-void SetDocumentPath(std::wstring_view path);
-
-extern HICON ClassIcon;  // icon 1; also the About box's
-extern HICON SmallIcon;  // icon 2 at 16 x 16; the program's dialogs take it as their icon
-extern HICON MenuIcon;   // icon 3 at 16 x 16, for the owner-drawn menus
-extern HFONT MenuFont;
-// The system's menu metrics, for measuring owner-drawn menu items.
-extern NONCLIENTMETRICSA NonClientMetrics;
-// The largest text in bytes: the editor control's limit and the largest file that is loaded.
-extern std::uint32_t TextLimit;
-// The custom colours offered by the colour dialogs; the system colours 0-15 at start.
-extern COLORREF CustomColours[16];
-// "AU": the window placement is remembered from one run to the next.
-extern bool RememberWindowSize;
-// The window placement is restored at start and saved at exit ("AU" on and a normal start).
-extern bool RestorePlacement;
-// "RP": a remembered file's caret position is restored when the file is opened.
-extern bool RestoreCaretPosition;
-// Accelerator table 1, offered every message that reaches the editor control.
-extern HACCEL AcceleratorTable;
-// The 16 x 16 images of the owner-drawn menus: the program's strip and the system's standard set.
-extern HBITMAP MenuStripBitmap;
-extern HBITMAP StandardSmallBitmap;
 
 // Registers the editor control's class; a test puts a failing one here to see the start without it.
 extern bool (*EditorClassRegistration)(HINSTANCE instance);
@@ -74,14 +29,12 @@ int RunMessageLoop();
 // After the loop: releases the GDI objects the shell holds.
 void EndApplication();
 
-// Shows the system's text for the calling thread's last error (code 10 when there is none) in an
-// information box owned by the main window, and returns when it is closed.
-void ReportLastError();
-// ReportLastError with the system's text for "not enough memory" (a bare allocation failure sets
-// no error code of its own).
-void ReportOutOfMemory();
-// The same over a modal dialog, which the box must keep from use until it is answered.
-void ReportLastError(HWND owner);
+// The toolbar at the top, the status bar at the bottom and the editor in between, for a client area
+// of the given size.
+void LayoutChildWindows(int clientWidth, int clientHeight);
+// On destroy of the main window: the printer choice, the EditorControl and the undo journal.
+void ReleaseShellResources();
+
 // Command 51.
 void ShowAboutBox();
 // For the destroy handler: writes the main window's placement as "DEF" when RestorePlacement is set

@@ -7,11 +7,14 @@
 #include <iterator>
 #include <string>
 
-#include "app/ui_text.h"
+#include "base/ui_text.h"
 #include "app/win/application.h"
-#include "app/win/clipboard.h"
-#include "app/win/menu_tables.h"
-#include "app/win/shown_text.h"
+#include "base/win/program.h"
+#include "document/win/editor_window.h"
+#include "document/win/document_name.h"
+#include "document/win/clipboard.h"
+#include "appearance/win/menu_tables.h"
+#include "base/win/shown_text.h"
 #include "app/win/status_bar.h"
 #include "app/win/toolbar.h"
 #include "appearance/win/colours.h"

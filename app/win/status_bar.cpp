@@ -3,10 +3,10 @@
 #include <commctrl.h>
 
 #include "app/status_texts.h"
-#include "app/ui_text.h"
-#include "app/win/application.h"
-#include "app/win/editor_setup.h"
-#include "app/win/shown_text.h"
+#include "base/ui_text.h"
+#include "base/win/program.h"
+#include "document/win/editor_window.h"
+#include "base/win/shown_text.h"
 #include "document/win/view_code_page.h"
 
 HWND StatusBar = nullptr;

@@ -8,12 +8,14 @@
 #include <memory>
 #include <new>
 
-#include "app/settings.h"
-#include "app/win/application.h"
-#include "app/win/editor_setup.h"
-#include "app/win/shown_text.h"
+#include "base/settings.h"
+#include "base/win/program.h"
+#include "document/win/editor_window.h"
+#include "base/win/shown_text.h"
 #include "app/win/status_bar.h"
 #include "appearance/html_tags.h"
+
+COLORREF CustomColours[16] = {};
 
 namespace {
 

@@ -2,12 +2,16 @@
 
 #include <commctrl.h>
 
-#include "app/settings.h"
-#include "app/win/application.h"
+#include "base/settings.h"
+#include "base/win/program.h"
+#include "document/win/document_files.h"
 #include "app/win/status_bar.h"
 #include "app/win/toolbar.h"
 #include "document/undo_journal.h"
 #include "resources/resource.h"
+
+bool RememberWindowSize = true;
+bool RestorePlacement = false;
 
 namespace {
 

@@ -6,6 +6,11 @@
 
 #include "appearance/options.h"
 
+// "AU": the window placement is remembered from one run to the next.
+extern bool RememberWindowSize;
+// The window placement is restored at start and saved at exit ("AU" on and a normal start).
+extern bool RestorePlacement;
+
 // Runs the modal dialog over `owner` with the switches as `choices` holds them; on OK (result 1) the
 // dialog has written the paragraph settings and `choices` holds the ticked switches. Cancel gives 2
 // and leaves both alone.

@@ -2,11 +2,16 @@
 
 #include <string>
 
-#include "app/win/application.h"
-#include "app/win/menu_tables.h"
-#include "app/win/shown_text.h"
+#include "base/win/program.h"
+#include "appearance/win/menu_tables.h"
+#include "base/win/shown_text.h"
 #include "appearance/menu_items.h"
 #include "resources/resource.h"
+
+HFONT MenuFont = nullptr;
+NONCLIENTMETRICSA NonClientMetrics{};
+HBITMAP MenuStripBitmap = nullptr;
+HBITMAP StandardSmallBitmap = nullptr;
 
 namespace {
 

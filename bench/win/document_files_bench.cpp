@@ -8,9 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "bench/win/bench_text.h"
-#include "app/win/application.h"
+#include "base/win/program.h"
+#include "document/win/editor_window.h"
+#include "document/win/document_name.h"
 #include "document/win/document_files.h"
 #include "support/win/app_harness.h"
 

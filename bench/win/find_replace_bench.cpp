@@ -8,9 +8,10 @@
 #include <cstdio>
 #include <string>
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "bench/win/bench_text.h"
-#include "app/win/application.h"
+#include "base/win/program.h"
+#include "document/win/editor_window.h"
 #include "document/win/view_code_page.h"
 #include "encoding/code_page_tables.h"
 #include "resources/resource.h"

@@ -9,8 +9,9 @@
 #include <cstdio>
 #include <string>
 
-#include "app/settings.h"
-#include "app/win/application.h"
+#include "base/settings.h"
+#include "base/win/program.h"
+#include "document/win/editor_window.h"
 #include "bench/win/bench_text.h"
 #include "document/win/document_files.h"
 #include "resources/resource.h"

@@ -9,9 +9,9 @@
 #include <cstring>
 #include <string>
 
-#include "app/settings.h"
-#include "app/win/application.h"
-#include "app/win/editor_setup.h"
+#include "base/settings.h"
+#include "base/win/program.h"
+#include "document/win/editor_window.h"
 #include "bench/win/bench_text.h"
 #include "document/undo_journal.h"
 #include "document/win/document_files.h"

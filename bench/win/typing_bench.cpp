@@ -11,9 +11,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/settings.h"
-#include "app/win/application.h"
-#include "app/win/editor_setup.h"
+#include "base/settings.h"
+#include "base/win/program.h"
+#include "document/win/editor_window.h"
 #include "app/win/toolbar.h"
 #include "bench/win/bench_text.h"
 #include "document/undo_journal.h"

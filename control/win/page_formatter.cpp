@@ -8,7 +8,7 @@
 #include "control/page_fit.h"
 #include "control/view_decoding.h"
 #include "control/win/view_glyphs.h"
-#include "app/win/shown_text.h"
+#include "base/win/shown_text.h"
 
 LOGFONTW EditorLogFont(const CHARFORMATA& format, int pixelsPerInchY) {
     LOGFONTW logFont{};

@@ -6,9 +6,9 @@
 #include <cstring>
 #include <string>
 
-#include "app/win/application.h"
+#include "base/win/program.h"
 #include "control/win/editor_control.h"
-#include "app/win/editor_setup.h"
+#include "document/win/editor_window.h"
 #include "document/undo_journal.h"
 #include "document/win/view_code_page.h"
 

@@ -6,11 +6,14 @@
 #include <memory>
 #include <string>
 
-#include "app/settings.h"
-#include "app/ui_text.h"
+#include "base/settings.h"
+#include "base/ui_text.h"
 #include "app/win/application.h"
+#include "base/win/program.h"
+#include "document/win/editor_window.h"
+#include "document/win/document_name.h"
 #include "control/win/editor_control.h"
-#include "app/win/shown_text.h"
+#include "base/win/shown_text.h"
 #include "document/code_page_guess.h"
 #include "document/recent_files.h"
 #include "document/undo_journal.h"
@@ -19,6 +22,7 @@
 
 OPENFILENAMEW FileDialogRecord{};
 DWORD FilterIndex = 1;
+bool RestoreCaretPosition = true;
 
 namespace {
 

@@ -15,6 +15,10 @@
 #include <cstdint>
 
 #include "document/undo_journal.h"
+#include "document/win/document_name.h"
+
+// "RP": a remembered file's caret position is restored when the file is opened.
+extern bool RestoreCaretPosition;
 
 // The record handed to the memory-streaming callbacks.
 struct MemoryStream {

@@ -11,9 +11,9 @@
 
 #include "control/utf8_characters.h"
 #include "control/view_decoding.h"
-#include "app/win/application.h"
-#include "app/win/editor_setup.h"
-#include "app/win/menu_tables.h"
+#include "base/win/program.h"
+#include "document/win/editor_window.h"
+#include "appearance/win/menu_tables.h"
 #include "app/win/status_bar.h"
 #include "document/editor_keys.h"
 #include "document/undo_journal.h"

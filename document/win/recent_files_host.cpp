@@ -5,9 +5,9 @@
 
 #include <string>
 
-#include "app/win/application.h"
-#include "app/win/menu_tables.h"
-#include "app/win/shown_text.h"
+#include "document/win/editor_window.h"
+#include "appearance/win/menu_tables.h"
+#include "base/win/shown_text.h"
 
 namespace {
 

@@ -6,10 +6,12 @@
 #include <cstring>
 #include <string>
 
-#include "app/settings.h"
-#include "app/win/application.h"
+#include "base/settings.h"
+#include "base/win/program.h"
+#include "document/win/editor_window.h"
+#include "app/win/status_bar.h"
 #include "control/win/editor_control.h"
-#include "app/win/shown_text.h"
+#include "base/win/shown_text.h"
 #include "encoding/code_page_tables.h"
 #include "resources/resource.h"
 

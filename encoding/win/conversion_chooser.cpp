@@ -2,9 +2,9 @@
 
 #include <richedit.h>
 
-#include "app/settings.h"
-#include "app/win/application.h"
-#include "app/win/editor_setup.h"
+#include "base/settings.h"
+#include "base/win/program.h"
+#include "document/win/editor_window.h"
 #include "encoding/chart_conversion.h"
 #include "encoding/code_page_tables.h"
 #include "encoding/win/run_transform.h"

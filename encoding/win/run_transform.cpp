@@ -7,11 +7,11 @@
 #include <string>
 #include <string_view>
 
-#include "app/ui_text.h"
-#include "app/win/application.h"
-#include "app/win/shown_text.h"
+#include "base/ui_text.h"
+#include "base/win/program.h"
+#include "base/win/shown_text.h"
 #include "control/win/editor_control.h"
-#include "app/win/editor_setup.h"
+#include "document/win/editor_window.h"
 #include "document/undo_journal.h"
 #include "document/win/document_files.h"
 #include "document/win/view_code_page.h"

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/status_texts.h"
-#include "app/text_limit.h"
+#include "base/text_limit.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "app/settings.h"
-#include "app/ui_text.h"
+#include "base/settings.h"
+#include "base/ui_text.h"
 
 namespace {
 

@@ -18,7 +18,7 @@
 #include <string>
 #include <thread>
 
-#include "app/version.h"
+#include "base/version.h"
 #include "encoding/encoding_detection.h"
 #include "encoding/transforms.h"
 #include "encoding/unicode_conversion.h"

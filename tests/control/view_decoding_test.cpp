@@ -4,7 +4,7 @@
 
 #include <set>
 
-#include "encoding/charts.h"
+#include "base/charts.h"
 
 namespace {
 

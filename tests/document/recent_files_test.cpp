@@ -6,8 +6,8 @@
 #include <map>
 #include <vector>
 
-#include "app/settings.h"
-#include "app/ui_text.h"
+#include "base/settings.h"
+#include "base/ui_text.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/ui_text.h"
+#include "base/ui_text.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "encoding/charts.h"
+#include "base/charts.h"
 
 namespace {
 

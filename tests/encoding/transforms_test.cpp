@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "encoding/code_page_tables.h"
 #include "encoding/conversion_chord.h"
 #include "encoding/unicode_conversion.h"

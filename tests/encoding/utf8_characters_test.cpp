@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "control/text_search.h"
-#include "encoding/charts.h"
+#include "base/charts.h"
 #include "encoding/unicode_conversion.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ui_text.h"
+#include "base/ui_text.h"
 
 namespace {
 

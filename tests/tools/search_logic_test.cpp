@@ -5,7 +5,7 @@
 #include <deque>
 #include <random>
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "encoding/code_page_tables.h"
 
 namespace {

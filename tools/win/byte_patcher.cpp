@@ -5,9 +5,9 @@
 #include <optional>
 #include <string>
 
-#include "app/ui_text.h"
-#include "app/win/application.h"
-#include "app/win/shown_text.h"
+#include "base/ui_text.h"
+#include "base/win/program.h"
+#include "base/win/shown_text.h"
 #include "resources/resource.h"
 #include "tools/byte_patch.h"
 

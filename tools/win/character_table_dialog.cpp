@@ -4,9 +4,10 @@
 
 #include <string>
 
-#include "app/settings.h"
-#include "app/win/application.h"
-#include "app/win/clipboard.h"
+#include "base/settings.h"
+#include "base/win/program.h"
+#include "document/win/editor_window.h"
+#include "document/win/clipboard.h"
 #include "control/win/editor_control.h"
 #include "document/undo_journal.h"
 #include "document/win/control_text_access.h"

@@ -2,7 +2,8 @@
 
 #include <new>
 
-#include "app/win/application.h"
+#include "base/win/program.h"
+#include "document/win/editor_window.h"
 #include "document/undo_journal.h"
 #include "document/win/control_text_access.h"
 #include "tools/date_time_text.h"

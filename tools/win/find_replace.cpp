@@ -7,10 +7,10 @@
 #include <string>
 #include <string_view>
 
-#include "app/ui_text.h"
-#include "app/win/application.h"
-#include "app/win/editor_setup.h"
-#include "app/win/shown_text.h"
+#include "base/ui_text.h"
+#include "base/win/program.h"
+#include "document/win/editor_window.h"
+#include "base/win/shown_text.h"
 #include "document/undo_journal.h"
 #include "document/win/view_code_page.h"
 #include "encoding/code_page_tables.h"

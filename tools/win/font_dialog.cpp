@@ -4,10 +4,10 @@
 
 #include <string>
 
-#include "app/settings.h"
-#include "app/win/application.h"
+#include "base/settings.h"
+#include "base/win/program.h"
 #include "control/win/editor_control.h"
-#include "app/win/shown_text.h"
+#include "base/win/shown_text.h"
 #include "document/win/view_code_page.h"
 #include "resources/resource.h"
 

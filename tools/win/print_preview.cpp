@@ -5,10 +5,12 @@
 
 #include <string>
 
-#include "app/settings.h"
-#include "app/ui_text.h"
-#include "app/win/application.h"
-#include "app/win/shown_text.h"
+#include "base/settings.h"
+#include "base/ui_text.h"
+#include "base/win/program.h"
+#include "document/win/editor_window.h"
+#include "document/win/document_name.h"
+#include "base/win/shown_text.h"
 #include "resources/resource.h"
 #include "tools/page_layout.h"
 #include "tools/win/printing.h"

@@ -6,11 +6,13 @@
 #include <cstring>
 #include <memory>
 
-#include "app/settings.h"
-#include "app/ui_text.h"
-#include "app/win/application.h"
+#include "base/settings.h"
+#include "base/ui_text.h"
+#include "base/win/program.h"
+#include "document/win/editor_window.h"
+#include "document/win/document_name.h"
 #include "control/win/page_formatter.h"
-#include "app/win/shown_text.h"
+#include "base/win/shown_text.h"
 #include "resources/resource.h"
 
 PrinterBlocks PrinterChoice;

@@ -3,10 +3,10 @@
 #include <richedit.h>
 
 
-#include "app/settings.h"
-#include "app/win/application.h"
+#include "base/settings.h"
+#include "base/win/program.h"
 #include "control/win/editor_control.h"
-#include "app/win/editor_setup.h"
+#include "document/win/editor_window.h"
 #include "app/win/status_bar.h"
 #include "resources/resource.h"
 

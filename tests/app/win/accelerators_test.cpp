@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "app/win/application.h"
+#include "base/win/program.h"
 #include "resources/resource.h"
 #include "support/win/app_harness.h"
 #include "support/win/command_recorder.h"

@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "app/win/application.h"
-#include "app/win/editor_setup.h"
+#include "base/win/program.h"
+#include "document/win/editor_window.h"
 #include "document/win/document_files.h"
 #include "document/win/view_code_page.h"
 #include "support/win/app_harness.h"

@@ -8,10 +8,14 @@
 #include <string>
 #include <vector>
 
-#include "app/settings.h"
-#include "app/ui_text.h"
+#include "base/settings.h"
+#include "base/ui_text.h"
 #include "app/win/application.h"
-#include "app/win/menu_tables.h"
+#include "base/win/program.h"
+#include "document/win/editor_window.h"
+#include "document/win/document_name.h"
+#include "appearance/win/options_dialog.h"
+#include "appearance/win/menu_tables.h"
 #include "app/win/toolbar.h"
 #include "document/memory_text.h"
 #include "document/undo_journal.h"

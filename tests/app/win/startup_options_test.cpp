@@ -2,12 +2,17 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
-#include "app/settings.h"
-#include "app/ui_text.h"
-#include "app/version.h"
+#include "base/settings.h"
+#include "base/ui_text.h"
+#include "base/version.h"
 #include "app/win/application.h"
+#include "base/win/program.h"
+#include "document/win/editor_window.h"
+#include "app/win/status_bar.h"
+#include "document/win/document_name.h"
+#include "appearance/win/options_dialog.h"
 #include "control/win/editor_control.h"
-#include "app/win/registry_settings.h"
+#include "base/win/registry_settings.h"
 #include "app/win/toolbar.h"
 #include "document/undo_journal.h"
 #include "resources/resource.h"

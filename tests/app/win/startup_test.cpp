@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/ui_text.h"
+#include "base/ui_text.h"
 #include "support/win/app_harness.h"
 
 TEST(Startup, MainWindowHasItsClassAndUntitledTitle) {

@@ -7,16 +7,22 @@
 #include <utility>
 #include <vector>
 
-#include "app/settings.h"
-#include "app/ui_text.h"
-#include "app/win/registry_settings.h"
+#include "base/settings.h"
+#include "base/ui_text.h"
+#include "base/win/registry_settings.h"
 #include "app/win/application.h"
-#include "app/win/editor_setup.h"
+#include "base/win/program.h"
+#include "document/win/document_name.h"
+#include "appearance/win/owner_drawn_menus.h"
+#include "appearance/win/colours.h"
+#include "appearance/win/options_dialog.h"
+#include "document/win/document_files.h"
+#include "document/win/editor_window.h"
 #include "app/win/status_bar.h"
 #include "app/win/toolbar.h"
 #include "document/undo_journal.h"
 #include "resources/resource.h"
-#include "app/win/shown_text.h"
+#include "base/win/shown_text.h"
 #include "support/win/app_harness.h"
 #include "support/win/settings_key.h"
 

@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "app/settings.h"
-#include "app/win/application.h"
-#include "app/win/editor_setup.h"
-#include "app/win/registry_settings.h"
+#include "base/settings.h"
+#include "base/win/program.h"
+#include "document/win/editor_window.h"
+#include "base/win/registry_settings.h"
 #include "appearance/win/colours.h"
 #include "document/undo_journal.h"
 #include "resources/resource.h"

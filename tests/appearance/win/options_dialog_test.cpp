@@ -8,11 +8,13 @@
 #include <functional>
 #include <string>
 
-#include "app/settings.h"
-#include "app/ui_text.h"
-#include "app/win/application.h"
-#include "app/win/editor_setup.h"
-#include "app/win/registry_settings.h"
+#include "base/settings.h"
+#include "base/ui_text.h"
+#include "base/win/program.h"
+#include "appearance/win/options_dialog.h"
+#include "document/win/document_files.h"
+#include "document/win/editor_window.h"
+#include "base/win/registry_settings.h"
 #include "app/win/status_bar.h"
 #include "app/win/toolbar.h"
 #include "document/undo_journal.h"

@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "app/settings.h"
-#include "app/ui_text.h"
-#include "app/win/application.h"
-#include "app/win/menu_tables.h"
-#include "app/win/registry_settings.h"
-#include "app/win/shown_text.h"
+#include "base/settings.h"
+#include "base/ui_text.h"
+#include "base/win/program.h"
+#include "appearance/win/menu_tables.h"
+#include "base/win/registry_settings.h"
+#include "base/win/shown_text.h"
 #include "appearance/win/owner_drawn_menus.h"
 #include "resources/resource.h"
 #include "support/win/app_harness.h"

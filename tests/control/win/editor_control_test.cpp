@@ -10,7 +10,7 @@
 #include <initializer_list>
 #include <string>
 
-#include "app/ui_text.h"
+#include "base/ui_text.h"
 #include "support/win/app_harness.h"
 
 namespace {

@@ -3,6 +3,10 @@
 #include <commctrl.h>
 
 #include "app/win/application.h"
+#include "base/win/program.h"
+#include "document/win/editor_window.h"
+#include "app/win/status_bar.h"
+#include "document/win/document_name.h"
 #include "document/win/document_files.h"
 #include "document/win/view_code_page.h"
 #include "support/win/app_harness.h"

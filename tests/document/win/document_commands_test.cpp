@@ -1,6 +1,6 @@
 // The documents' commands as the main window carries them out: menu and accelerator commands sent
 // to the MainWindow, the recent-files items, and closing a modified document.
-#include "app/ui_text.h"
+#include "base/ui_text.h"
 #include "document/recent_files.h"
 #include "document/win/document_fixture.h"
 #include "support/win/modal_answers.h"

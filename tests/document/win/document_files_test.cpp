@@ -1,6 +1,6 @@
 #include <algorithm>
 
-#include "app/ui_text.h"
+#include "base/ui_text.h"
 #include "document/recent_files.h"
 #include "document/win/control_text_access.h"
 #include "document/win/document_fixture.h"

@@ -9,9 +9,12 @@
 #include <cstdio>
 #include <string>
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "app/win/application.h"
-#include "app/win/shown_text.h"
+#include "base/win/program.h"
+#include "document/win/editor_window.h"
+#include "document/win/document_name.h"
+#include "base/win/shown_text.h"
 #include "document/undo_journal.h"
 #include "document/win/document_files.h"
 #include "document/win/view_code_page.h"

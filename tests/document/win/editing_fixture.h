@@ -10,7 +10,8 @@
 #include <vector>
 
 #include "app/win/application.h"
-#include "app/win/editor_setup.h"
+#include "base/win/program.h"
+#include "document/win/editor_window.h"
 #include "document/editor_keys.h"
 #include "document/undo_journal.h"
 #include "document/win/document_fixture.h"

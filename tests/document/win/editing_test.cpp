@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "app/ui_text.h"
-#include "app/win/menu_tables.h"
+#include "base/ui_text.h"
+#include "appearance/win/menu_tables.h"
 #include "document/win/edit_callback.h"
 #include "document/win/editing_fixture.h"
 #include "control/win/editor_control.h"

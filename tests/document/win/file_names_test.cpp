@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "app/ui_text.h"
-#include "app/win/shown_text.h"
+#include "base/ui_text.h"
+#include "base/win/shown_text.h"
 #include "appearance/menu_items.h"
 #include "document/recent_files.h"
 #include "document/win/document_fixture.h"

@@ -3,8 +3,8 @@
 // and tells the user once, with the system's text for "not enough memory". The failure is injected
 // into the real control through its growth budget.
 #include "control/gap_buffer.h"
-#include "app/win/clipboard.h"
-#include "app/win/editor_setup.h"
+#include "document/win/clipboard.h"
+#include "document/win/editor_window.h"
 #include "document/win/control_text_access.h"
 #include "document/win/document_fixture.h"
 #include "encoding/win/run_transform.h"

@@ -3,7 +3,9 @@
 #include <commctrl.h>
 
 #include "app/win/application.h"
-#include "app/win/shown_text.h"
+#include "base/win/program.h"
+#include "app/win/status_bar.h"
+#include "base/win/shown_text.h"
 
 HWND StartTestApplication(const char* commandLine, int showCommand) {
     if (!StartApplication(GetModuleHandleA(nullptr), commandLine, showCommand)) return nullptr;

@@ -8,7 +8,7 @@
 #include <string>
 #include <utility>
 
-#include "app/win/editor_setup.h"
+#include "document/win/editor_window.h"
 #include "document/win/document_files.h"
 
 inline std::string ControlText() {

@@ -1,6 +1,6 @@
 #include "support/win/modal_answers.h"
 
-#include "app/win/shown_text.h"
+#include "base/win/shown_text.h"
 #include "support/win/app_harness.h"
 
 #include <commdlg.h>

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "app/win/application.h"
+#include "document/win/editor_window.h"
 #include "document/win/document_files.h"
 #include "support/win/app_harness.h"
 #include "support/win/test_printer.h"

@@ -1,6 +1,6 @@
 #include "support/win/settings_key.h"
 
-#include "app/settings.h"
+#include "base/settings.h"
 
 SettingsKeySnapshot::SettingsKeySnapshot() {
     HKEY key;

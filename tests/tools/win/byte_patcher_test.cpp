@@ -9,7 +9,7 @@
 #include <functional>
 #include <string>
 
-#include "app/ui_text.h"
+#include "base/ui_text.h"
 #include "support/win/modal_answers.h"
 #include "tools/byte_patch.h"
 #include "tools/win/byte_patcher.h"

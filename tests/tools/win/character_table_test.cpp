@@ -8,10 +8,10 @@
 #include <functional>
 #include <string>
 
-#include "app/ui_text.h"
-#include "app/win/application.h"
+#include "base/ui_text.h"
+#include "base/win/program.h"
 #include "control/win/editor_control.h"
-#include "app/win/editor_setup.h"
+#include "document/win/editor_window.h"
 #include "document/undo_journal.h"
 #include "document/win/document_files.h"
 #include "document/win/view_code_page.h"

@@ -6,9 +6,9 @@
 
 #include <string>
 
-#include "app/ui_text.h"
-#include "app/win/application.h"
-#include "app/win/editor_setup.h"
+#include "base/ui_text.h"
+#include "base/win/program.h"
+#include "document/win/editor_window.h"
 #include "document/undo_journal.h"
 #include "document/win/document_files.h"
 #include "document/win/view_code_page.h"

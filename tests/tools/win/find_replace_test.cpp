@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "app/settings.h"
-#include "app/ui_text.h"
-#include "app/win/shown_text.h"
-#include "app/win/application.h"
-#include "app/win/editor_setup.h"
+#include "base/settings.h"
+#include "base/ui_text.h"
+#include "base/win/shown_text.h"
+#include "base/win/program.h"
+#include "document/win/editor_window.h"
 #include "document/undo_journal.h"
 #include "document/win/document_files.h"
 #include "document/win/view_code_page.h"

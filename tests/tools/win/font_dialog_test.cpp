@@ -9,9 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "app/settings.h"
-#include "app/ui_text.h"
-#include "app/win/application.h"
+#include "base/settings.h"
+#include "base/ui_text.h"
+#include "base/win/program.h"
+#include "document/win/editor_window.h"
 #include "control/win/editor_control.h"
 #include "document/win/view_code_page.h"
 #include "resources/resource.h"

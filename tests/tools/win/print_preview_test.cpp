@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/ui_text.h"
-#include "app/win/application.h"
+#include "base/ui_text.h"
+#include "base/win/program.h"
 #include "document/win/document_files.h"
 #include "resources/resource.h"
 #include "support/win/app_harness.h"

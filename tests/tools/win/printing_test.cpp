@@ -10,8 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "app/ui_text.h"
-#include "app/win/application.h"
+#include "base/ui_text.h"
+#include "base/win/program.h"
+#include "document/win/editor_window.h"
 #include "document/win/document_files.h"
 #include "resources/resource.h"
 #include "support/win/app_harness.h"

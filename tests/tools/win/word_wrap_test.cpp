@@ -6,9 +6,9 @@
 
 #include <string>
 
-#include "app/settings.h"
-#include "app/win/application.h"
-#include "app/win/editor_setup.h"
+#include "base/settings.h"
+#include "base/win/program.h"
+#include "document/win/editor_window.h"
 #include "document/undo_journal.h"
 #include "document/win/document_files.h"
 #include "resources/resource.h"

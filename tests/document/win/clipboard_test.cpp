@@ -3,7 +3,7 @@
 #include <cstring>
 #include <cwchar>
 
-#include "app/ui_text.h"
+#include "base/ui_text.h"
 #include "control/win/editor_control.h"
 #include "document/win/document_fixture.h"
 #include "support/win/modal_answers.h"

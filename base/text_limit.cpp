@@ -1,4 +1,4 @@
-#include "app/text_limit.h"
+#include "base/text_limit.h"
 
 std::uint32_t TextLimitFor(std::uint64_t totalPhysicalBytes) {
     // Capped so the limit stays a positive 32-bit signed count, as the control's positions are.

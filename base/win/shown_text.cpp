@@ -1,4 +1,4 @@
-#include "app/win/shown_text.h"
+#include "base/win/shown_text.h"
 
 #include <commctrl.h>
 

@@ -1,8 +1,8 @@
-#include "app/win/registry_settings.h"
+#include "base/win/registry_settings.h"
 
 #include <utility>
 
-#include "app/win/shown_text.h"
+#include "base/win/shown_text.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "app/settings.h"
-#include "app/ui_text.h"
-#include "app/win/registry_settings.h"
+#include "base/settings.h"
+#include "base/ui_text.h"
+#include "base/win/registry_settings.h"
 #include "support/win/settings_key.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #pragma once
 // The user's settings: named values under HKCU\Software\Orvu\Vemkoc. Every reader and writer in the
 // program goes through the four operations below; they read and write the installed store at the
-// moment of use, so nothing is cached. On Windows the store is the registry (app/win/registry_settings);
+// moment of use, so nothing is cached. On Windows the store is the registry (base/win/registry_settings);
 // tests and the command-line tool install a MemorySettingsStore.
 #include <cstdint>
 #include <map>

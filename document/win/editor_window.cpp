@@ -1,9 +1,9 @@
-#include "app/win/editor_setup.h"
+#include "document/win/editor_window.h"
 
 #include <richedit.h>
 
-#include "app/settings.h"
-#include "app/win/application.h"
+#include "base/settings.h"
+#include "base/win/program.h"
 #include "control/win/editor_control.h"
 #include "tools/win/printing.h"
 #include "document/win/edit_callback.h"
@@ -14,6 +14,7 @@
 #include "document/undo_journal.h"
 
 HWND EditorControl = nullptr;
+HACCEL AcceleratorTable = nullptr;
 WNDPROC EditorControlProcedure = nullptr;
 bool OverwriteMode = false;
 DWORD WordWrapStyle = kNoWordWrapStyle;
@@ -34,35 +35,6 @@ void CreateEditorControl() {
     ShowCaretPosition();
     SendMessageA(EditorControl, EM_SETOLECALLBACK, 0, reinterpret_cast<LPARAM>(EditCallbackObject()));
     SubclassEditorControl(EditorControl);
-}
-
-namespace {
-
-int HeightOfBar(HWND bar) {
-    if (!bar) return 0;
-    // Both bars place and size themselves at the edge of their parent on WM_SIZE.
-    SendMessageA(bar, WM_SIZE, 0, 0);
-    RECT rectangle;
-    GetWindowRect(bar, &rectangle);
-    return rectangle.bottom - rectangle.top;
-}
-
-}  // namespace
-
-void LayoutChildWindows(int clientWidth, int clientHeight) {
-    const int toolBarHeight = HeightOfBar(ToolBar);
-    const int statusBarHeight = HeightOfBar(StatusBar);
-    if (EditorControl)
-        MoveWindow(EditorControl, 0, toolBarHeight, clientWidth, clientHeight - statusBarHeight - toolBarHeight, TRUE);
-}
-
-void ReleaseShellResources() {
-    ReleasePrinterChoice();
-    if (EditorControl) {
-        DestroyWindow(EditorControl);
-        EditorControl = nullptr;
-    }
-    ClearUndo();
 }
 
 bool EditorControlFailed() {

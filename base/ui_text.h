@@ -4,7 +4,7 @@
 // start-up and a character that 1251 lacks is a compile error, not a question mark on screen.
 #include <cstddef>
 
-#include "encoding/charts.h"
+#include "base/charts.h"
 
 namespace ui_text_detail {
 

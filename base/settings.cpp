@@ -1,4 +1,4 @@
-#include "app/settings.h"
+#include "base/settings.h"
 
 namespace {
 

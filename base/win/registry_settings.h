@@ -4,7 +4,7 @@
 // write is seen at the next read. Readers only open the key; writers create it when it is missing.
 #include <windows.h>
 
-#include "app/settings.h"
+#include "base/settings.h"
 
 class RegistrySettingsStore final : public SettingsStore {
 public:

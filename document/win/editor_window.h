@@ -1,7 +1,7 @@
 #pragma once
-// The EditorControl between the toolbar and the status bar: its creation with the program's styles,
-// limit, colour, view and subclass, the layout of the three child windows, and what the shell
-// releases when the main window goes.
+// The EditorControl, the window that holds the document's text: its creation with the program's
+// styles, limit, colour, view and subclass, the accelerators it offers, and how a failed change of
+// its text is told.
 #include <windows.h>
 
 #include <cstdint>
@@ -12,6 +12,8 @@ extern HWND EditorControl;
 extern WNDPROC EditorControlProcedure;
 // Insert (false) or overwrite (true) typing; back to insert whenever the control is created.
 extern bool OverwriteMode;
+// Accelerator table 1, offered every message that reaches the editor control.
+extern HACCEL AcceleratorTable;
 
 // The word-wrap style bits of the control, the setting "WW": WS_HSCROLL | ES_AUTOHSCROLL while word
 // wrap is off, 0 while it is on.
@@ -20,11 +22,6 @@ extern DWORD WordWrapStyle;
 
 // Creates and sets up the EditorControl; leaves EditorControl null when the window cannot be made.
 void CreateEditorControl();
-// The toolbar at the top, the status bar at the bottom and the editor in between, for a client area
-// of the given size.
-void LayoutChildWindows(int clientWidth, int clientHeight);
-// On destroy of the main window: the printer choice, the EditorControl and the undo journal.
-void ReleaseShellResources();
 
 // After a message that changes the text: true when the control could not make the change (memory
 // ran out), in which case the text is as it was. The error code is then set.

@@ -1,12 +1,12 @@
-#include "app/win/clipboard.h"
+#include "document/win/clipboard.h"
 
 #include <richedit.h>
 
 #include <cstdint>
 #include <string_view>
 
-#include "app/win/application.h"
-#include "app/win/editor_setup.h"
+#include "base/win/program.h"
+#include "document/win/editor_window.h"
 #include "control/win/view_clipboard.h"
 #include "document/undo_journal.h"
 #include "document/win/document_files.h"

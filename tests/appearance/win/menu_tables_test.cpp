@@ -4,10 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "app/ui_text.h"
-#include "app/win/shown_text.h"
-#include "app/win/application.h"
-#include "app/win/menu_tables.h"
+#include "base/ui_text.h"
+#include "base/win/shown_text.h"
+#include "appearance/win/menu_tables.h"
 #include "resources/resource.h"
 #include "support/win/app_harness.h"
 #include "support/win/command_recorder.h"

@@ -1,10 +1,10 @@
-#include "app/win/menu_tables.h"
+#include "appearance/win/menu_tables.h"
 
 #include <cstring>
 #include <initializer_list>
 
-#include "app/win/application.h"
-#include "app/win/shown_text.h"
+#include "base/win/program.h"
+#include "base/win/shown_text.h"
 #include "resources/resource.h"
 
 HMENU SubMenus[kSubMenuCount] = {};
