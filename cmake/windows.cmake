@@ -143,7 +143,7 @@ set(readme ${CMAKE_BINARY_DIR}/readme.txt)
 add_custom_command(OUTPUT ${readme}
                    COMMAND ${CMAKE_COMMAND} -DIN=${CMAKE_SOURCE_DIR}/docs/readme-ru.txt -DOUT=${readme}
                            -DVERSION=${PROJECT_VERSION} -P ${CMAKE_SOURCE_DIR}/cmake/readme.cmake
-                   DEPENDS docs/readme-ru.txt cmake/readme.cmake ${CMAKE_BINARY_DIR}/generated/app/version.h VERBATIM)
+                   DEPENDS docs/readme-ru.txt cmake/readme.cmake ${CMAKE_BINARY_DIR}/generated/base/version.h VERBATIM)
 add_custom_target(readme ALL DEPENDS ${readme})
 install(TARGETS vemko RUNTIME DESTINATION . COMPONENT product)
 if(TARGET vemkoconv)

@@ -31,7 +31,6 @@
 #include "document/win/document_name.h"
 #include "appearance/win/owner_drawn_menus.h"
 #include "appearance/win/colours.h"
-#include "appearance/win/options_dialog.h"
 
 bool (*EditorClassRegistration)(HINSTANCE) = RegisterEditorControlClass;
 

@@ -3,6 +3,11 @@
 // the About box; the window title.
 #include <windows.h>
 
+// "AU": the window placement is remembered from one run to the next.
+extern bool RememberWindowSize;
+// The window placement is restored at start and saved at exit ("AU" on and a normal start).
+extern bool RestorePlacement;
+
 // Registers the editor control's class; a test puts a failing one here to see the start without it.
 extern bool (*EditorClassRegistration)(HINSTANCE instance);
 

@@ -16,9 +16,10 @@
 #include "appearance/win/menu_tables.h"
 #include "base/win/shown_text.h"
 #include "app/win/status_bar.h"
+#include "app/win/options_command.h"
 #include "app/win/toolbar.h"
+#include "base/win/shell_messages.h"
 #include "appearance/win/colours.h"
-#include "appearance/win/options_dialog.h"
 #include "appearance/win/owner_drawn_menus.h"
 #include "document/recent_files.h"
 #include "document/undo_journal.h"
@@ -269,9 +270,21 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         break;
     case WM_MENUCHAR:
         return AnswerMenuCharacter(window, static_cast<wchar_t>(LOWORD(wParam)), reinterpret_cast<HMENU>(lParam));
-    case WM_USER + 1:
+    case kShowTitleMessage:
+        UpdateTitle();
+        return 0;
+    case kShowCaretPositionMessage:
+        if (wParam) LastShownSelection.cpMin = -1;
         ShowCaretPosition();
-        break;
+        return 0;
+    case kShowEditModeMessage:
+        ShowEditMode();
+        return 0;
+    case kShowStatusTextMessage:
+        return ShowStatusBarText(wParam, *reinterpret_cast<const StatusBarText*>(lParam));
+    case kRecentFilesChangedMessage:
+        RedeclareRecentMenuItems();
+        return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);
 }

@@ -45,3 +45,10 @@ void ShowEditMode() {
     if (!StatusBar) return;
     SetStatusText(StatusBar, 3, OverwriteMode ? "Замена"_ui : "Вставка"_ui);
 }
+
+bool ShowStatusBarText(WPARAM partAndStyle, const StatusBarText& text) {
+    if (!StatusBar) return false;
+    SetStatusText(StatusBar, partAndStyle, text.text);
+    if (text.paintNow) UpdateWindow(StatusBar);
+    return true;
+}

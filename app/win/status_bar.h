@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <richedit.h>
 
+#include "base/win/shell_messages.h"
+
 extern HWND StatusBar;
 // The selection that part 0 shows; a start of -1 makes the next ShowCaretPosition write anew.
 extern CHARRANGE LastShownSelection;
@@ -17,3 +19,5 @@ void DestroyStatusBar();
 void ShowCaretPosition();
 // Part 3: "Вставка" or "Замена" by OverwriteMode.
 void ShowEditMode();
+// A text of the layers below for a part; false while the status bar is hidden.
+bool ShowStatusBarText(WPARAM partAndStyle, const StatusBarText& text);

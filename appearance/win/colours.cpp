@@ -12,7 +12,7 @@
 #include "base/win/program.h"
 #include "document/win/editor_window.h"
 #include "base/win/shown_text.h"
-#include "app/win/status_bar.h"
+#include "base/win/shell_messages.h"
 #include "appearance/html_tags.h"
 
 COLORREF CustomColours[16] = {};
@@ -66,10 +66,7 @@ public:
         : length_(length), started_(GetTickCount()), previousCursor_(SetCursor(LoadCursorA(nullptr, IDC_WAIT))) {}
     ~TagColouringProgress() {
         SetCursor(previousCursor_);
-        if (shown_ && StatusBar) {
-            LastShownSelection.cpMin = -1;
-            ShowCaretPosition();
-        }
+        if (shown_) SendShellMessage(kShowCaretPositionMessage, 1);
     }
     TagColouringProgress(const TagColouringProgress&) = delete;
     TagColouringProgress& operator=(const TagColouringProgress&) = delete;
@@ -78,13 +75,12 @@ public:
         if (position < nextLook_) return;
         nextLook_ = position + kLookEvery;
         const DWORD now = GetTickCount();
-        if (now - started_ < kQuietTime || now - lastShown_ < kShowEvery || !StatusBar) return;
-        lastShown_ = now;
-        shown_ = true;
+        if (now - started_ < kQuietTime || now - lastShown_ < kShowEvery) return;
         char text[32];
         std::snprintf(text, sizeof text, "HTML %u%%", static_cast<unsigned>(position * 100.0 / length_));
-        SetStatusText(StatusBar, 0, text);
-        UpdateWindow(StatusBar);
+        if (!ShowStatusText(0, text, true)) return;
+        lastShown_ = now;
+        shown_ = true;
     }
 
 private:

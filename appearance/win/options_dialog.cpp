@@ -4,14 +4,7 @@
 
 #include "base/settings.h"
 #include "base/win/program.h"
-#include "document/win/document_files.h"
-#include "app/win/status_bar.h"
-#include "app/win/toolbar.h"
-#include "document/undo_journal.h"
 #include "resources/resource.h"
-
-bool RememberWindowSize = true;
-bool RestorePlacement = false;
 
 namespace {
 
@@ -82,23 +75,6 @@ INT_PTR CALLBACK OptionsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
     return FALSE;
 }
 
-void RebuildToolBar(bool shown) {
-    // Destroyed even when it stays, so that a change of the button size takes effect.
-    if (ToolBar) DestroyToolBar();
-    if (shown) CreateToolBar();
-}
-
-void RebuildStatusBar(bool shown) {
-    if (shown && !StatusBar) {
-        CreateStatusBar();
-        ShowEditMode();
-        LastShownSelection.cpMin = -1;
-        ShowCaretPosition();
-    } else if (!shown && StatusBar) {
-        DestroyStatusBar();
-    }
-}
-
 }  // namespace
 
 INT_PTR RunOptionsDialog(HWND owner, OptionChoices& choices) {
@@ -108,34 +84,4 @@ INT_PTR RunOptionsDialog(HWND owner, OptionChoices& choices) {
                                      reinterpret_cast<LPARAM>(&edited));
     if (result == IDOK) choices = edited;
     return result;
-}
-
-void ShowOptionsDialog() {
-    OptionChoices choices;
-    choices.toolBar = ToolBar != nullptr;
-    choices.statusBar = StatusBar != nullptr;
-    choices.bigButtons = BigButtons;
-    choices.journalOn = !JournalOff;
-    choices.rememberWindowSize = RememberWindowSize;
-    choices.restoreCaret = RestoreCaretPosition;
-    if (RunOptionsDialog(MainWindow, choices) != IDOK) return;
-
-    // Ticking "Запоминать размер окна" is meant for this session's window too, and unticking it
-    // keeps this session's window from being saved; left alone, the start's decision stands.
-    if (choices.rememberWindowSize != RememberWindowSize) RestorePlacement = choices.rememberWindowSize;
-    RememberWindowSize = choices.rememberWindowSize;
-    RestoreCaretPosition = choices.restoreCaret;
-    BigButtons = choices.bigButtons;
-    JournalOff = !choices.journalOn;
-    WriteOptionChoices(choices);
-
-    if (JournalOff) {
-        ClearUndo();
-        JournalWasOff = true;
-    }
-    RebuildToolBar(choices.toolBar);
-    RebuildStatusBar(choices.statusBar);
-    RECT client;
-    GetClientRect(MainWindow, &client);
-    PostMessageA(MainWindow, WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));
 }

@@ -8,8 +8,8 @@
 
 #include "base/settings.h"
 #include "base/ui_text.h"
-#include "app/win/application.h"
 #include "base/win/program.h"
+#include "base/win/shell_messages.h"
 #include "document/win/editor_window.h"
 #include "document/win/document_name.h"
 #include "control/win/editor_control.h"
@@ -337,7 +337,7 @@ bool LoadFile(const wchar_t* path) {
     SetModified(false);
     SetDocumentPath(path);
     AddRecentFile(CurrentFileName, RestoreCaretPosition, ProgramRecentFilesHost());
-    UpdateTitle();
+    SendShellMessage(kShowTitleMessage);
     auto guess = static_cast<std::uint8_t>(GuessViewCodePage(stream->sample, stream->sampleCount));
     if (guess != CodePageIndex) {
         CodePageIndex = guess;
@@ -376,7 +376,7 @@ bool SaveDocumentAs() {
         AddRecentFile(CurrentFileName, false, ProgramRecentFilesHost());
         ClearUndo();
     }
-    UpdateTitle();
+    SendShellMessage(kShowTitleMessage);
     return saved;
 }
 

@@ -13,8 +13,7 @@
 #include "control/view_decoding.h"
 #include "base/win/program.h"
 #include "document/win/editor_window.h"
-#include "appearance/win/menu_tables.h"
-#include "app/win/status_bar.h"
+#include "base/win/shell_messages.h"
 #include "document/editor_keys.h"
 #include "document/undo_journal.h"
 #include "document/win/control_text_access.h"
@@ -22,7 +21,8 @@
 #include "document/win/view_code_page.h"
 #include "encoding/chart_text.h"
 #include "encoding/code_page_tables.h"
-#include "encoding/win/run_transform.h"
+
+ChordState PendingChord;
 
 namespace {
 
@@ -230,7 +230,7 @@ LRESULT OnKeyDown(HWND window, WPARAM key, LPARAM lParam) {
         // The control switches its own overwrite mode with the key it is passed.
         if (!CtrlHeld()) {
             OverwriteMode = !OverwriteMode;
-            ShowEditMode();
+            SendShellMessage(kShowEditModeMessage);
         }
         break;
     case VK_BACK:
@@ -267,7 +267,7 @@ LRESULT OnKeyDown(HWND window, WPARAM key, LPARAM lParam) {
 
 void ShowContextMenu() {
     const DWORD position = GetMessagePos();
-    TrackPopupMenu(SubMenus[kEditPopup], TPM_CENTERALIGN | TPM_RIGHTBUTTON, GET_X_LPARAM(position),
+    TrackPopupMenu(GetSubMenu(GetMenu(MainWindow), kEditPopup), TPM_CENTERALIGN | TPM_RIGHTBUTTON, GET_X_LPARAM(position),
                    GET_Y_LPARAM(position), 0, MainWindow, nullptr);
 }
 
@@ -321,10 +321,10 @@ LRESULT CALLBACK EditorSubclassProc(HWND window, UINT message, WPARAM wParam, LP
     case WM_LBUTTONUP:
         return GuardedInput([&] { return PassOn(window, message, wParam, lParam); });
     case WM_KEYUP:
-        ShowCaretPosition();
+        SendShellMessage(kShowCaretPositionMessage);
         break;
     case WM_LBUTTONDOWN:
-        PostMessageA(MainWindow, WM_USER + 1, 0, 0);
+        PostMessageW(MainWindow, kShowCaretPositionMessage, 0, 0);
         break;
     case WM_RBUTTONUP:
         ShowContextMenu();

@@ -4,13 +4,11 @@
 
 #include "base/settings.h"
 #include "base/win/program.h"
+#include "base/win/shell_messages.h"
 #include "control/win/editor_control.h"
-#include "tools/win/printing.h"
 #include "document/win/edit_callback.h"
 #include "document/win/editor_subclass.h"
 #include "document/win/view_code_page.h"
-#include "app/win/status_bar.h"
-#include "app/win/toolbar.h"
 #include "document/undo_journal.h"
 
 HWND EditorControl = nullptr;
@@ -30,11 +28,46 @@ void CreateEditorControl() {
     SendMessageA(EditorControl, EM_SETBKGNDCOLOR, 0, ReadSettingDword("Bk", GetSysColor(COLOR_WINDOW)));
     ApplyViewCodePage();
     OverwriteMode = false;
-    ShowEditMode();
-    LastShownSelection.cpMin = -1;
-    ShowCaretPosition();
+    SendShellMessage(kShowEditModeMessage);
+    SendShellMessage(kShowCaretPositionMessage, 1);
     SendMessageA(EditorControl, EM_SETOLECALLBACK, 0, reinterpret_cast<LPARAM>(EditCallbackObject()));
     SubclassEditorControl(EditorControl);
+}
+
+bool RebuildEditorControl(DWORD style) {
+    HWND old = EditorControl;
+    if (!old) return false;
+    CHARRANGE selection{};
+    SendMessageA(old, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+    const bool modified = SendMessageA(old, EM_GETMODIFY, 0, 0) != 0;
+
+    // The new control is made and given the text before the old one goes; the text moves between
+    // the two without a copy. When no window can be had, the old one stays, with its text.
+    const DWORD oldStyle = WordWrapStyle;
+    WordWrapStyle = style;
+    CreateEditorControl();
+    HWND made = EditorControl;
+    if (!made || !SendMessageA(made, EM_TAKETEXTFROM, reinterpret_cast<WPARAM>(old), 0)) {
+        DWORD error = made ? ERROR_INVALID_WINDOW_HANDLE : GetLastError();
+        if (made) DestroyWindow(made);
+        WordWrapStyle = oldStyle;
+        EditorControl = old;
+        SetFocus(old);
+        SetLastError(error ? error : ERROR_NOT_ENOUGH_MEMORY);
+        return false;
+    }
+    DestroyWindow(old);
+
+    RECT client{};
+    GetClientRect(MainWindow, &client);
+    SendMessageA(MainWindow, WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));
+
+    SendMessageA(EditorControl, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+    SendMessageA(EditorControl, EM_SETMODIFY, modified ? TRUE : FALSE, 0);
+    // The new control starts at the top; the caret the user was at should still be in sight.
+    SendMessageA(EditorControl, EM_SCROLLCARET, 0, 0);
+    SendShellMessage(kShowCaretPositionMessage);
+    return true;
 }
 
 bool EditorControlFailed() {

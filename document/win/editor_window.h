@@ -22,6 +22,12 @@ extern DWORD WordWrapStyle;
 
 // Creates and sets up the EditorControl; leaves EditorControl null when the window cannot be made.
 void CreateEditorControl();
+// Puts a new EditorControl with the word-wrap style bits `style` in the place of the old one and
+// moves the old one's text (no copy is made), colours, selection and modified flag into it; the undo
+// journal is kept, its positions are still right. On success WordWrapStyle is `style`; false when
+// nothing has changed (no new window), the old control then still being there as it was, with the
+// error code set.
+bool RebuildEditorControl(DWORD style);
 
 // After a message that changes the text: true when the control could not make the change (memory
 // ran out), in which case the text is as it was. The error code is then set.

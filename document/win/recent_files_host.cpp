@@ -6,7 +6,7 @@
 #include <string>
 
 #include "document/win/editor_window.h"
-#include "appearance/win/menu_tables.h"
+#include "base/win/shell_messages.h"
 #include "base/win/shown_text.h"
 
 namespace {
@@ -35,7 +35,7 @@ public:
     }
 
     // The menu measures and draws the items anew from the settings.
-    void RedeclareRecentMenuItems() override { ::RedeclareRecentMenuItems(); }
+    void RedeclareRecentMenuItems() override { SendShellMessage(kRecentFilesChangedMessage); }
 };
 
 }  // namespace

@@ -9,7 +9,7 @@
 #include "base/settings.h"
 #include "base/win/program.h"
 #include "document/win/editor_window.h"
-#include "app/win/status_bar.h"
+#include "base/win/shell_messages.h"
 #include "control/win/editor_control.h"
 #include "base/win/shown_text.h"
 #include "encoding/code_page_tables.h"
@@ -125,16 +125,14 @@ void ChangeViewFontSize(UINT command) {
 }
 
 void ShowKeyboardLayout() {
-    if (!StatusBar) return;
     char name[KL_NAMELENGTH] = {};
     if (!GetKeyboardLayoutNameA(name)) return;
     const char* shown = name;
     if (std::strcmp(name, "00000409") == 0) shown = "EN";
     else if (std::strcmp(name, "00000419") == 0) shown = "RU";
-    SetStatusText(StatusBar, 1 | SBT_POPOUT, shown);
+    ShowStatusText(1 | SBT_POPOUT, shown);
 }
 
 void ShowViewCodePage() {
-    if (!StatusBar) return;
-    SetStatusText(StatusBar, 2, CodePageIndex == kUtf8View ? "UTF-8" : CodePageNames[CodePageIndex % 3]);
+    ShowStatusText(2, CodePageIndex == kUtf8View ? "UTF-8" : CodePageNames[CodePageIndex % 3]);
 }

@@ -14,15 +14,14 @@
 #include "document/win/editor_window.h"
 #include "document/undo_journal.h"
 #include "document/win/document_files.h"
+#include "document/win/editor_subclass.h"
 #include "document/win/view_code_page.h"
 #include "encoding/chart_conversion.h"
 #include "encoding/code_page_tables.h"
 #include "encoding/mojibake_repair.h"
 #include "encoding/transforms.h"
 #include "resources/resource.h"
-#include "tools/win/word_wrap.h"
 
-ChordState PendingChord;
 
 namespace {
 

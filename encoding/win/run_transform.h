@@ -23,7 +23,5 @@ void RunChartConversion(int command, int source, int target);
 // view code page. In the UTF-8 view, RTF -> ANSI does nothing.
 void RunTransformCommand(UINT command);
 
-// The half-typed Ctrl+W/D/K chord. The editor's key handling abandons it when Ctrl goes down again.
-extern ChordState PendingChord;
 // Commands 100 (Ctrl+W), 101 (Ctrl+D) and 102 (Ctrl+K).
 void RunChordCommand(UINT command);

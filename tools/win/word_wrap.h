@@ -8,10 +8,3 @@
 // item 25 while word wrap is on and rebuilds the control. When no new control can be made, nothing
 // changes at all and the user is told why.
 void ToggleWordWrap();
-
-// Puts a new EditorControl with the word-wrap style bits `style` in the place of the old one and
-// moves the old one's text (no copy is made), colours, selection and modified flag into it; the undo
-// journal is kept, its positions are still right. On success WordWrapStyle is `style`; false when
-// nothing has changed (no new window), the old control then still being there as it was, with the
-// error code set.
-bool RebuildEditorControl(DWORD style);

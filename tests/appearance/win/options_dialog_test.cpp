@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 
+#include "app/win/application.h"
 #include "base/settings.h"
 #include "base/ui_text.h"
 #include "base/win/program.h"

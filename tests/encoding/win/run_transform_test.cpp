@@ -12,6 +12,7 @@
 #include "base/ui_text.h"
 #include "base/win/program.h"
 #include "control/win/editor_control.h"
+#include "document/win/editor_subclass.h"
 #include "document/win/editor_window.h"
 #include "document/undo_journal.h"
 #include "document/win/view_code_page.h"
