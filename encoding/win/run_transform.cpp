@@ -365,7 +365,7 @@ void Run(int command, int from, int to, int chartSource, int chartTarget) {
     HWND control = EditorControl;
     if (!control) return;
     SendMessageA(control, WM_SETREDRAW, FALSE, 0);
-    TransformRun run{control, command, from, to, Selection(control), {}, false, 0, chartSource, chartTarget};
+    TransformRun run{control, command, from, to, Selection(control), {}, false, 0, chartSource, chartTarget, 0, {}};
     run.savedSelection = run.userSelection;
     run.selectionWasEmpty = run.userSelection.cpMin == run.userSelection.cpMax;
     const LRESULT firstVisibleLine = SendMessageA(control, EM_GETFIRSTVISIBLELINE, 0, 0);

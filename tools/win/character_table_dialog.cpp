@@ -30,7 +30,7 @@ void DressTableLikeTheText(HWND table) {
     format.dwMask = CFM_FACE | CFM_SIZE | CFM_COLOR | CFM_CHARSET | CFM_BOLD | CFM_ITALIC;
     SendMessageA(table, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&format));
     SendMessageA(table, EM_SETBKGNDCOLOR, 0, ReadSettingDword("Bk", GetSysColor(COLOR_WINDOW)));
-    SendMessageA(table, EM_SETVIEWCODEPAGE, CodePageIndex == kUtf8View ? kAnsi1251 : CodePageIndex, 0);
+    SendMessageA(table, EM_SETVIEWCODEPAGE, CodePageIndex == kUtf8View ? WPARAM{kAnsi1251} : WPARAM{CodePageIndex}, 0);
 }
 
 // The UTF-8 view has no bytes of its own to show in a table: it shows the characters of 1251, and what
