@@ -197,15 +197,18 @@ TEST_F(StartupOptions, FailedCallIsReportedWithTheSystemsText) {
     EXPECT_EQ(answers.Seen()[1].text, badEnvironment) << "no pending error reports code 10";
 }
 
+// A named function: the 32-bit system calls it as stdcall, which a lambda cannot be.
+BOOL CALLBACK AppendChildText(HWND child, LPARAM all) {
+    *reinterpret_cast<std::string*>(all) += WindowText(child) + "\n";
+    return TRUE;
+}
+
 TEST_F(StartupOptions, AboutBoxNamesTheProgramAndItsVersion) {
     ASSERT_NE(StartTestApplication(), nullptr);
     ModalAnswers answers;
     std::string texts;
     answers.InspectAndCancel([&](HWND dialog) {
-        EnumChildWindows(dialog, [](HWND child, LPARAM all) {
-            *reinterpret_cast<std::string*>(all) += WindowText(child) + "\n";
-            return TRUE;
-        }, reinterpret_cast<LPARAM>(&texts));
+        EnumChildWindows(dialog, AppendChildText, reinterpret_cast<LPARAM>(&texts));
     });
     ShowAboutBox();
     ASSERT_EQ(answers.Seen().size(), 1u);
