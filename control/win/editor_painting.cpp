@@ -209,13 +209,38 @@ void DrawSegment(Editor& e, HDC dc, int y, Segment& s) {
     s.width = 0;
 }
 
+// The line's break: a lone CR or LF shows its glyph; a selected break shows as a small block.
+void PaintLineBreak(Editor& e, HDC dc, std::size_t start, std::size_t end, std::int64_t x, int y, bool showSelection) {
+    std::size_t logical = e.text.LineFromPosition(start);
+    if (end != e.text.LineEnd(logical)) return;
+    std::size_t breakEnd = e.text.LineBreakEnd(logical);
+    if (breakEnd == end) return;
+    std::size_t selectionFirst = showSelection ? e.edit.SelectionStart() : 0;
+    std::size_t selectionLast = showSelection ? e.edit.SelectionEnd() : 0;
+    bool breakSelected = end >= selectionFirst && end < selectionLast;
+    int left = ClientX(e, x);
+    if (breakEnd - end == 1) {
+        const ViewGlyphTable& glyphs = ViewGlyphs(e.view == kUtf8View ? 0 : e.view);
+        wchar_t marker = glyphs[e.text.At(end)];
+        int w = std::max(e.layout.CharWidth(e.text.At(end)), e.averageWidth / 2);
+        if (breakSelected) {
+            RECT r{left, y, left + w, y + e.lineHeight};
+            FillRect(dc, &r, GetSysColorBrush(COLOR_HIGHLIGHT));
+        }
+        SetTextColor(dc, breakSelected ? GetSysColor(COLOR_HIGHLIGHTTEXT) : GetSysColor(COLOR_GRAYTEXT));
+        ExtTextOutW(dc, left, y, 0, nullptr, &marker, 1, nullptr);
+    } else if (breakSelected) {
+        RECT r{left, y, left + std::max(2, e.averageWidth / 2), y + e.lineHeight};
+        FillRect(dc, &r, GetSysColorBrush(COLOR_HIGHLIGHT));
+    }
+}
+
 void PaintLine(Editor& e, HDC dc, std::size_t displayLine, int y, int clientWidth, bool showSelection) {
     std::size_t start = e.layout.DisplayLineStart(displayLine);
     if (start == kNone) return;
     std::size_t end = e.layout.DisplayLineEnd(displayLine);
     std::size_t selectionFirst = showSelection ? e.edit.SelectionStart() : 0;
     std::size_t selectionLast = showSelection ? e.edit.SelectionEnd() : 0;
-    const ViewGlyphTable& glyphs = ViewGlyphs(e.view == kUtf8View ? 0 : e.view);
     COLORREF textColour = TextColour(e);
 
     // A long line scrolled far to the right is walked from the nearest place the layout knows.
@@ -272,28 +297,7 @@ void PaintLine(Editor& e, HDC dc, std::size_t displayLine, int y, int clientWidt
         return true;
     });
     DrawSegment(e, dc, y, segment);
-    if (i < end) return;
-
-    // The line's break: a lone CR or LF shows its glyph; a selected break shows as a small block.
-    std::size_t logical = e.text.LineFromPosition(start);
-    if (end != e.text.LineEnd(logical)) return;
-    std::size_t breakEnd = e.text.LineBreakEnd(logical);
-    if (breakEnd == end) return;
-    bool breakSelected = end >= selectionFirst && end < selectionLast;
-    int left = ClientX(e, x);
-    if (breakEnd - end == 1) {
-        wchar_t marker = glyphs[e.text.At(end)];
-        int w = std::max(e.layout.CharWidth(e.text.At(end)), e.averageWidth / 2);
-        if (breakSelected) {
-            RECT r{left, y, left + w, y + e.lineHeight};
-            FillRect(dc, &r, GetSysColorBrush(COLOR_HIGHLIGHT));
-        }
-        SetTextColor(dc, breakSelected ? GetSysColor(COLOR_HIGHLIGHTTEXT) : GetSysColor(COLOR_GRAYTEXT));
-        ExtTextOutW(dc, left, y, 0, nullptr, &marker, 1, nullptr);
-    } else if (breakSelected) {
-        RECT r{left, y, left + std::max(2, e.averageWidth / 2), y + e.lineHeight};
-        FillRect(dc, &r, GetSysColorBrush(COLOR_HIGHLIGHT));
-    }
+    if (i >= end) PaintLineBreak(e, dc, start, end, x, y, showSelection);
 }
 
 }  // namespace
