@@ -10,6 +10,7 @@
 #include "encoding/chart_text.h"
 #include "encoding/encoding_detection.h"
 #include "encoding/russian_letter_statistics.h"
+#include "encoding/utf8_characters.h"
 
 namespace {
 
@@ -80,24 +81,6 @@ const ByteChart& ChartTables(RepairEncoding e) {
         return all;
     }();
     return *tables[static_cast<int>(e)];
-}
-
-void AppendUtf8(char32_t c, std::string& out) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
 }
 
 // What one UTF-8 sequence at `p` decodes to. A sequence cut by a '?' is a character lost on the way
