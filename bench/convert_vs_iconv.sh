@@ -8,17 +8,10 @@
 set -euo pipefail
 
 cd "$(dirname "$0")/.."
-if [ -n "${1:-}" ]; then
-    VEMKOCONV=$1
-else
-    cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release >/dev/null
-    cmake --build build/bench --target vemkoconv -j2 >/dev/null
-    VEMKOCONV=build/bench/vemkoconv
-fi
+. bench/lib/timing.sh
+vemkoconv_to_time "${1:-}"
 MEGABYTES=${2:-64}
 RUNS=5
-command -v iconv >/dev/null || { echo "iconv is not installed" >&2; exit 1; }
-[ -x "$VEMKOCONV" ] || { echo "no vemkoconv at $VEMKOCONV" >&2; exit 1; }
 
 WORK=$(mktemp -d "${TMPDIR:-/tmp}/vemko-bench.XXXXXX")
 trap 'rm -rf "$WORK"' EXIT
@@ -40,24 +33,6 @@ make_text() {  # code page, file
     head -c $((MEGABYTES * 1024 * 1024)) "$2.part" >"$2" && rm "$2.part"
 }
 
-best_ms() {  # output command...: the best wall-clock time of $RUNS runs, in milliseconds
-    local output=$1 best=
-    shift
-    for _ in $(seq $RUNS); do
-        local start end
-        # Freeing the pages of the previous output is no part of either conversion.
-        [ "$output" = /dev/null ] || rm -f "$output"
-        start=$(date +%s%N)
-        "$@"
-        end=$(date +%s%N)
-        local ms=$(((end - start) / 1000000))
-        if [ -z "$best" ] || [ "$ms" -lt "$best" ]; then best=$ms; fi
-    done
-    echo "$best"
-}
-
-run_iconv() { iconv -f "$1" -t "$2" "$3" >"$4"; }
-run_vemko() { "$VEMKOCONV" convert -f "$1" -t "$2" "$3" >"$4"; }
 
 hex_lines() {  # file: each of its lines as hex bytes, one line per line
     od -An -v -tx1 "$1" | tr -s ' ' '\n' | sed '/^$/d' | awk '$1=="0a" {print l; l=""; next} {l=l $1}'
@@ -91,11 +66,10 @@ for pair in "CP1251 KOI8-R 1251 koi8r" "CP866 CP1251 866 1251" "KOI8-R CP866 koi
     ve_file=$(best_ms "$WORK/out.vemko" run_vemko "$vfrom" "$vto" "$input" "$WORK/out.vemko")
     if cmp -s "$WORK/out.iconv" "$WORK/out.vemko"; then same="byte-identical"; else same="DIFFERENT"; fi
     printf '%-22s %8d ms %7d ms %7.1fx %7d ms %7d ms %7.1fx  %s\n' "$vfrom -> $vto" "$in_null" "$ve_null" \
-        "$(echo "$in_null / ($ve_null + 0.5)" | bc -l)" "$in_file" "$ve_file" \
-        "$(echo "$in_file / ($ve_file + 0.5)" | bc -l)" "$same"
+        "$(speedup "$in_null" "$ve_null")" "$in_file" "$ve_file" \
+        "$(speedup "$in_file" "$ve_file")" "$same"
     echo "    bytes 0x80-0xFF: $(byte_agreement "$vfrom" "$vto" "$ifrom" "$ito")"
     rm -f "$WORK/out.iconv" "$WORK/out.vemko"
 done
-run_cat() { cat "$1" >"$2"; }
 echo "floor, copying the ${MEGABYTES} MB with cat: $(best_ms /dev/null run_cat "$WORK/in.1251" /dev/null) ms to /dev/null," \
     "$(best_ms "$WORK/out.cat" run_cat "$WORK/in.1251" "$WORK/out.cat") ms to a new file"

@@ -12,13 +12,8 @@ cd "$(dirname "$0")/.."
 for dir in /usr/share/games/fortunes/ru /usr/share/man/ru; do
     [ -d "$dir" ] || { echo "$dir is missing: apt-get install fortunes-ru manpages-ru" >&2; exit 1; }
 done
-if [ -n "${1:-}" ]; then
-    VEMKOCONV=$1
-else
-    cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release >/dev/null
-    cmake --build build/bench --target vemkoconv -j2 >/dev/null
-    VEMKOCONV=build/bench/vemkoconv
-fi
+. bench/lib/timing.sh
+vemkoconv_to_time "${1:-}"
 RUNS=${2:-11}
 
 WORK=$(mktemp -d "${TMPDIR:-/tmp}/vemko-held-out.XXXXXX")
@@ -40,10 +35,6 @@ done
 head -c $((64 * 1024 * 1024)) "$WORK/grow" >"$WORK/in.1251" && rm "$WORK/grow"
 iconv -f CP1251 -t UTF-8 "$WORK/in.1251" >"$WORK/in.utf8"
 
-ms() { local start end; start=$(date +%s%N); "$@"; end=$(date +%s%N); echo $(((end - start) / 1000000)); }
-median() { printf '%s\n' "$@" | sort -n | awk '{a[NR] = $1} END {print a[int((NR + 1) / 2)]}'; }
-run_iconv() { iconv -f "$1" -t "$2" "$3" >"$4"; }
-
 echo "held-out text: $(stat -c %s "$WORK/seed.1251") bytes of 1251 prose repeated to 64 MB; medians of $RUNS alternating runs"
 echo "load average before: $(cut -d' ' -f1-3 /proc/loadavg)"
 for direction in "CP1251 UTF-8 1251 utf-8 in.1251" "UTF-8 CP1251 utf-8 1251 in.utf8"; do
@@ -60,6 +51,6 @@ for direction in "CP1251 UTF-8 1251 utf-8 in.1251" "UTF-8 CP1251 utf-8 1251 in.u
     cmp -s "$WORK/out.iconv" "$WORK/out.vemko" && same=byte-identical || same=DIFFERENT
     a=$(median "${in_new[@]}") b=$(median "${ve_new[@]}") c=$(median "${in_old[@]}") d=$(median "${ve_old[@]}")
     printf '%-14s new OUT: iconv %5d ms, vemkoconv -o %4d ms, %4.1fx; existing OUT: iconv %5d ms, vemkoconv -o %4d ms, %4.1fx  %s\n' \
-        "$vfrom -> $vto" "$a" "$b" "$(echo "$a / ($b + 0.5)" | bc -l)" "$c" "$d" "$(echo "$c / ($d + 0.5)" | bc -l)" "$same"
+        "$vfrom -> $vto" "$a" "$b" "$(speedup "$a" "$b")" "$c" "$d" "$(speedup "$c" "$d")" "$same"
 done
 echo "load average after: $(cut -d' ' -f1-3 /proc/loadavg)"

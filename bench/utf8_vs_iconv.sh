@@ -8,17 +8,10 @@
 set -euo pipefail
 
 cd "$(dirname "$0")/.."
-if [ -n "${1:-}" ]; then
-    VEMKOCONV=$1
-else
-    cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release >/dev/null
-    cmake --build build/bench --target vemkoconv -j2 >/dev/null
-    VEMKOCONV=build/bench/vemkoconv
-fi
+. bench/lib/timing.sh
+vemkoconv_to_time "${1:-}"
 MEGABYTES=${2:-64}
 RUNS=${RUNS:-5}
-command -v iconv >/dev/null || { echo "iconv is not installed" >&2; exit 1; }
-[ -x "$VEMKOCONV" ] || { echo "no vemkoconv at $VEMKOCONV" >&2; exit 1; }
 
 WORK=$(mktemp -d "${TMPDIR:-/tmp}/vemko-bench.XXXXXX")
 trap 'rm -rf "$WORK"' EXIT
@@ -40,23 +33,6 @@ make_text() {  # encoding, file: $MEGABYTES MB less the last, cut line
     head -c $((MEGABYTES * 1024 * 1024)) "$2.part" | head -n -1 >"$2" && rm "$2.part"
 }
 
-best_ms() {  # output command...: the best wall-clock time of $RUNS runs, in milliseconds
-    local output=$1 best=
-    shift
-    for _ in $(seq $RUNS); do
-        local start end
-        [ "$output" = /dev/null ] || rm -f "$output"
-        start=$(date +%s%N)
-        "$@"
-        end=$(date +%s%N)
-        local ms=$(((end - start) / 1000000))
-        if [ -z "$best" ] || [ "$ms" -lt "$best" ]; then best=$ms; fi
-    done
-    echo "$best"
-}
-
-run_iconv() { iconv -f "$1" -t "$2" "$3" >"$4"; }
-run_vemko() { "$VEMKOCONV" convert -f "$1" -t "$2" "$3" >"$4"; }
 
 echo "vemkoconv against iconv ($(iconv --version | head -1)), ${MEGABYTES} MB in the source encoding, best of $RUNS, output to a new file"
 echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //')"
@@ -79,14 +55,13 @@ for pair in "CP1251 1251" "CP866 866" "KOI8-R koi8r" "ISO-8859-5 iso" "MAC-CYRIL
         ve_file=$(best_ms "$WORK/out.vemko" run_vemko "${vargs[@]}" "$WORK/out.vemko")
         if cmp -s "$WORK/out.iconv" "$WORK/out.vemko"; then same="byte-identical"; else same="DIFFERENT"; fi
         printf '%-16s %7d ms %7d ms %7.1fx %7d ms %7d ms %7.1fx  %s\n' "$label" "$in_null" "$ve_null" \
-            "$(echo "$in_null / ($ve_null + 0.5)" | bc -l)" "$in_file" "$ve_file" \
-            "$(echo "$in_file / ($ve_file + 0.5)" | bc -l)" "$same"
+            "$(speedup "$in_null" "$ve_null")" "$in_file" "$ve_file" \
+            "$(speedup "$in_file" "$ve_file")" "$same"
         [ "$vname" != 1251 ] || cp "$WORK/out.vemko" "$WORK/floor.$direction"
         rm -f "$WORK/out.iconv" "$WORK/out.vemko"
     done
     [ "$vname" = 1251 ] || rm -f "$input"
 done
-run_cat() { cat "$1" >"$2"; }
 for direction in to from; do
     if [ $direction = to ]; then what="1251 -> utf-8"; else what="utf-8 -> 1251"; fi
     echo "floor, copying the output of $what ($(($(stat -c %s "$WORK/floor.$direction") / 1048576)) MB) with cat:" \
