@@ -7,6 +7,10 @@
 #include "base/win/shown_text.h"
 #include "resources/resource.h"
 
+// A command added to the menu needs its text entry, or its tooltip, toolbar text and owner-drawn
+// label would be empty.
+static_assert(kMenuTextCount == IDM_REPAIR_MOJIBAKE, "every menu command up to the last has a text entry");
+
 HMENU SubMenus[kSubMenuCount] = {};
 char MenuTexts[kMenuTextCount][kMenuTextSize] = {};
 MnemonicEntry MnemonicTable[kMnemonicCapacity] = {};

@@ -165,15 +165,15 @@ TEST_F(MenuTables, TextsPopUpsAndOwnerDrawnItemsComeFromTheWindowMenu) {
     ExpectMenuBar(bar);
     for (int i = 0; i < kSubMenuCount; ++i) EXPECT_EQ(SubMenus[i], GetSubMenu(bar, i));
 
-    for (UINT command = 1; command <= 56; ++command) {
+    for (UINT command = 1; command <= IDM_REPAIR_MOJIBAKE; ++command) {
         EXPECT_EQ(std::string(MenuTexts[command - 1]), ExpectedText(command)) << "command " << command;
         EXPECT_EQ(std::string(MenuText(command)), ExpectedText(command));
     }
     EXPECT_STREQ(MenuTexts[4], "");  // no command 5
     EXPECT_STREQ(MenuText(0), "");
-    EXPECT_STREQ(MenuText(57), "");
+    EXPECT_STREQ(MenuText(IDM_REPAIR_MOJIBAKE + 1), "");
 
-    for (UINT command = 1; command <= 56; ++command) {
+    for (UINT command = 1; command <= IDM_REPAIR_MOJIBAKE; ++command) {
         bool listed = std::find(kOwnerDrawn.begin(), kOwnerDrawn.end(), command) != kOwnerDrawn.end();
         if (command != 5) EXPECT_EQ(IsOwnerDrawn(bar, command), listed) << "command " << command;
     }
