@@ -58,14 +58,16 @@ default_state=$(build_root)/wine
 state=${VEMKO_WINE_STATE:-$default_state}
 # A test that CTest gave a Wine slot (cmake/wine-slots.json) runs in the slot's own state, so tests
 # in parallel share no display, registry or files.
+base_state=$state
 slot=
 if [ -n "${CTEST_RESOURCE_GROUP_0_WINE:-}" ]; then
   slot=${CTEST_RESOURCE_GROUP_0_WINE#id:}
   slot=${slot%%,*}
   state=$state-slot$slot
 fi
-mkdir -p "$state"
+mkdir -p "$state" "$base_state"
 state=$(cd "$state" && pwd)
+base_state=$(cd "$base_state" && pwd)
 
 # A prefix is made for one architecture and keeps it.
 if [ -n "$i686" ]; then export WINEPREFIX="$state/prefix32"; else export WINEPREFIX="$state/prefix"; fi
@@ -76,6 +78,34 @@ if [ -n "$i686" ]; then export WINEARCH=win32; else export WINEARCH=win64; fi
 
 display_alive() {
   [ -f "$state/display" ] && [ -f "$state/xvfb.pid" ] && kill -0 "$(cat "$state/xvfb.pid")" 2>/dev/null
+}
+
+# Wine makes a prefix once per build tree and system, as a template that every slot copies: under
+# emulation the making takes half a minute, and four at once on a loaded machine have failed.
+template=$base_state/template${i686:+32}
+zlib_dll=${i686_root:-}/usr/lib/i386-linux-gnu/wine/i386-windows/zlib1.dll
+make_template() {
+  flock 7
+  [ -f "$template/.made" ] && return 0
+  local log=$base_state/wineboot${i686:+32}.log attempt
+  for attempt in 1 2; do
+    rm -rf "$template"
+    mkdir -p "$template/drive_c/windows/system32"
+    # Debian's 32-bit user32.dll imports zlib1.dll, which Wine's i386 packages lack (the set-up puts
+    # it beside the builtin DLLs); Wine finds it only through its file in system32, and without it
+    # the processes that make the prefix fail to start.
+    [ -n "$i686" ] && cp "$zlib_dll" "$template/drive_c/windows/system32/zlib1.dll"
+    WINEPREFIX=$template "$wine" wineboot -i >"$log" 2>&1 7>&- 9>&- || true
+    WINEPREFIX=$template "$wineserver" -w 7>&- 9>&-
+    if [ -f "$template/system.reg" ]; then
+      touch "$template/.made"
+      return 0
+    fi
+    echo "wine-run: making the prefix $template failed (attempt $attempt)" >&2
+  done
+  echo "wine-run: the end of what the making said ($log):" >&2
+  tail -n 30 "$log" >&2
+  return 1
 }
 
 {
@@ -96,20 +126,10 @@ display_alive() {
   fi
   # Children must not inherit the lock: a daemon holding it would block every later start.
   if [ ! -f "$WINEPREFIX/.made" ]; then
-    "$wine" wineboot -i >/dev/null 2>&1 9>&- || true
-    "$wineserver" -w 9>&-
-    if [ ! -f "$WINEPREFIX/system.reg" ]; then
-      echo "wine-run: making the prefix $WINEPREFIX failed (try: $wine wineboot -i)" >&2
-      exit 1
-    fi
-    touch "$WINEPREFIX/.made"
-  fi
-  # Debian's 32-bit user32.dll imports zlib1.dll, which Wine's i386 packages lack (the set-up puts
-  # it beside the builtin DLLs); once the prefix exists, Wine finds a DLL only through its file in
-  # system32, and the prefix's making did not place one for it.
-  system32=$WINEPREFIX/drive_c/windows/system32
-  if [ -n "$i686" ] && [ ! -f "$system32/zlib1.dll" ]; then
-    cp "$i686_root/usr/lib/i386-linux-gnu/wine/i386-windows/zlib1.dll" "$system32/zlib1.dll"
+    make_template 7>"$base_state/template.lock" || exit 1
+    rm -rf "$WINEPREFIX" "$WINEPREFIX.copy"
+    cp -a "$template" "$WINEPREFIX.copy"
+    mv "$WINEPREFIX.copy" "$WINEPREFIX"
   fi
   # On a private display there is no window manager, and Wine would wait two seconds for one to
   # acknowledge every top-level window that is hidden or destroyed; windows it keeps to itself need
