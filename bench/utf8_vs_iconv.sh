@@ -13,24 +13,12 @@ vemkoconv_to_time "${1:-}"
 MEGABYTES=${2:-64}
 RUNS=${RUNS:-5}
 
-WORK=$(mktemp -d "${TMPDIR:-/tmp}/vemko-bench.XXXXXX")
-trap 'rm -rf "$WORK"' EXIT
-
-# Russian prose with Ё/ё, digits and ASCII punctuation: characters that every one of the five code
-# pages has, so that both tools convert every byte.
-cat >"$WORK/seed.txt" <<'TEXT'
-Съешь же ещё этих мягких французских булок, да выпей чаю. Широкая электрификация южных губерний
-даст мощный толчок подъёму сельского хозяйства. В чащах юга жил бы цитрус? Да, но фальшивый
-экземпляр! ЭХ, ЧУЖАК, ОБЩИЙ СЪЁМ ЦЕН ШЛЯП (ЮФТЬ) - ВДРЫЗГ. Ёжик в тумане: 1957 год, 12 часов 30 минут.
-Любя, съешь щипцы, - вздохнёт мэр, - кайф жгуч. Шеф взъярён тчк щипцы с эхом гудбай Жюль.
-TEXT
+make_work_folder
+write_seed_prose "$WORK/seed.txt"
 
 make_text() {  # encoding, file: $MEGABYTES MB less the last, cut line
-    iconv -f UTF-8 -t "$1" "$WORK/seed.txt" >"$2.part"
-    while [ "$(stat -c %s "$2.part")" -lt $((MEGABYTES * 1024 * 1024)) ]; do
-        cat "$2.part" "$2.part" >"$2.tmp" && mv "$2.tmp" "$2.part"
-    done
-    head -c $((MEGABYTES * 1024 * 1024)) "$2.part" | head -n -1 >"$2" && rm "$2.part"
+    iconv -f UTF-8 -t "$1" "$WORK/seed.txt" >"$2.seed"
+    repeated_to "$2.seed" $((MEGABYTES * 1024 * 1024)) | head -n -1 >"$2" && rm "$2.seed"
 }
 
 
