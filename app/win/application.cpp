@@ -167,8 +167,8 @@ bool StartApplication(HINSTANCE instance, const wchar_t* commandLine, int startu
     NonClientMetrics = NONCLIENTMETRICSA{};
     NonClientMetrics.cbSize = kNonClientMetricsSize;
     SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, kNonClientMetricsSize, &NonClientMetrics, 0);
-    if (MenuFont) DeleteObject(MenuFont);
-    MenuFont = CreateFontIndirectA(&NonClientMetrics.lfMenuFont);
+    MenuFont.reset();
+    MenuFont.reset(CreateFontIndirectA(&NonClientMetrics.lfMenuFont));
 
     ShowWindow(MainWindow, showCommand);
     AcceleratorTable = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDR_ACCELERATORS));
@@ -235,11 +235,10 @@ int RunMessageLoop() {
 }
 
 void EndApplication() {
-    for (HGDIOBJ* held : {reinterpret_cast<HGDIOBJ*>(&ToolBarStrip), reinterpret_cast<HGDIOBJ*>(&StandardSmallBitmap),
-                          reinterpret_cast<HGDIOBJ*>(&MenuStripBitmap), reinterpret_cast<HGDIOBJ*>(&MenuFont)}) {
-        if (*held) DeleteObject(*held);
-        *held = nullptr;
-    }
+    ToolBarStrip.reset();
+    StandardSmallBitmap.reset();
+    MenuStripBitmap.reset();
+    MenuFont.reset();
     // The child windows went with the main window.
     MainWindow = nullptr;
     ToolBar = nullptr;

@@ -10,7 +10,7 @@
 
 HWND ToolBar = nullptr;
 bool BigButtons = false;
-HBITMAP ToolBarStrip = nullptr;
+GdiBitmap ToolBarStrip;
 
 namespace {
 
@@ -124,9 +124,9 @@ const TBBUTTON AvailableButtons[kAvailableButtonCount] = {
     Button(kStripImage + 7, IDM_LINE_BREAK),
 };
 
-void LoadBitmapResource(HINSTANCE module, int resource, HBITMAP& held) {
-    if (held) DeleteObject(held);
-    held = static_cast<HBITMAP>(LoadImageA(module, MAKEINTRESOURCEA(resource), IMAGE_BITMAP, 0, 0, LR_LOADMAP3DCOLORS));
+void LoadBitmapResource(HINSTANCE module, int resource, GdiBitmap& held) {
+    held.reset();
+    held.reset(static_cast<HBITMAP>(LoadImageA(module, MAKEINTRESOURCEA(resource), IMAGE_BITMAP, 0, 0, LR_LOADMAP3DCOLORS)));
 }
 
 void CreateToolBar() {
@@ -138,7 +138,7 @@ void CreateToolBar() {
     SendMessageA(ToolBar, TB_LOADIMAGES, BigButtons ? IDB_STD_LARGE_COLOR : IDB_STD_SMALL_COLOR,
                  reinterpret_cast<LPARAM>(HINST_COMMCTRL));
     LoadBitmapResource(ProgramInstance, BigButtons ? IDB_STRIP_BIG : IDB_STRIP_SMALL, ToolBarStrip);
-    TBADDBITMAP strip{nullptr, reinterpret_cast<UINT_PTR>(ToolBarStrip)};
+    TBADDBITMAP strip{nullptr, reinterpret_cast<UINT_PTR>(ToolBarStrip.get())};
     SendMessageA(ToolBar, TB_ADDBITMAP, 8, reinterpret_cast<LPARAM>(&strip));
     RestoreToolBarLayout();
     if (SendMessageA(ToolBar, TB_BUTTONCOUNT, 0, 0) > 0) return;

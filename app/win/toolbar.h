@@ -5,11 +5,13 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "base/win/owned_handle.h"
+
 extern HWND ToolBar;
 // "BIG": large images for both the standard set and the program's strip.
 extern bool BigButtons;
 // The program's own image strip (bitmap 1, or 2 with big buttons), held while the toolbar uses it.
-extern HBITMAP ToolBarStrip;
+extern GdiBitmap ToolBarStrip;
 
 // What the customisation dialog offers, by list position.
 inline constexpr int kAvailableButtonCount = 32;
@@ -27,4 +29,4 @@ void CustomizeToolBar();
 void RefreshToolBarStates();
 // Deletes the held bitmap, if any, and holds the bitmap resource of the module loaded with its 3-D
 // colours mapped to the system's; the held handle is null when it cannot be loaded.
-void LoadBitmapResource(HINSTANCE module, int resource, HBITMAP& held);
+void LoadBitmapResource(HINSTANCE module, int resource, GdiBitmap& held);

@@ -8,10 +8,10 @@
 #include "appearance/menu_items.h"
 #include "resources/resource.h"
 
-HFONT MenuFont = nullptr;
+GdiFont MenuFont;
 NONCLIENTMETRICSA NonClientMetrics{};
-HBITMAP MenuStripBitmap = nullptr;
-HBITMAP StandardSmallBitmap = nullptr;
+GdiBitmap MenuStripBitmap;
+GdiBitmap StandardSmallBitmap;
 
 namespace {
 
@@ -26,7 +26,7 @@ RecentFileLabelText ItemText(UINT id) {
     return {};
 }
 
-HGDIOBJ ItemFont() { return MenuFont ? static_cast<HGDIOBJ>(MenuFont) : GetStockObject(DEFAULT_GUI_FONT); }
+HGDIOBJ ItemFont() { return MenuFont ? MenuFont.get() : GetStockObject(DEFAULT_GUI_FONT); }
 
 RECT ToRect(const ItemRect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
 
@@ -48,8 +48,8 @@ void DrawPicture(HDC dc, UINT id, RecentFileIcon icon, const MenuItemLayout& lay
     }
     const MenuPicture picture = PictureOfCommand(id);
     if (picture.strip == PictureStrip::None) return;
-    DrawStripImage(dc, picture.strip == PictureStrip::Standard ? StandardSmallBitmap : MenuStripBitmap, picture.image,
-                   layout.stripX, layout.pictureY);
+    const GdiBitmap& strip = picture.strip == PictureStrip::Standard ? StandardSmallBitmap : MenuStripBitmap;
+    DrawStripImage(dc, strip.get(), picture.image, layout.stripX, layout.pictureY);
 }
 
 }  // namespace

@@ -5,12 +5,14 @@
 // The main window hands WM_MEASUREITEM and WM_DRAWITEM here.
 #include <windows.h>
 
-extern HFONT MenuFont;
+#include "base/win/owned_handle.h"
+
+extern GdiFont MenuFont;
 // The system's menu metrics, for measuring owner-drawn menu items.
 extern NONCLIENTMETRICSA NonClientMetrics;
 // The 16 x 16 images of the owner-drawn menus: the program's strip and the system's standard set.
-extern HBITMAP MenuStripBitmap;
-extern HBITMAP StandardSmallBitmap;
+extern GdiBitmap MenuStripBitmap;
+extern GdiBitmap StandardSmallBitmap;
 
 // Both do nothing unless the record is for a menu item.
 void MeasureMenuItem(MEASUREITEMSTRUCT& item);

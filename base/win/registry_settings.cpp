@@ -1,46 +1,28 @@
 #include "base/win/registry_settings.h"
 
-#include <utility>
-
+#include "base/win/owned_handle.h"
 #include "base/win/shown_text.h"
 
 namespace {
 
-class RegistryKey {
-public:
-    RegistryKey() = default;
-    RegistryKey(const RegistryKey&) = delete;
-    RegistryKey& operator=(const RegistryKey&) = delete;
-    ~RegistryKey() {
-        if (key_) RegCloseKey(key_);
-    }
+RegistryKey OpenSettingsKey(REGSAM access) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKeyPath, 0, access, &key) != ERROR_SUCCESS) return {};
+    return RegistryKey(key);
+}
 
-    static RegistryKey Open(REGSAM access) {
-        RegistryKey opened;
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKeyPath, 0, access, &opened.key_) != ERROR_SUCCESS)
-            opened.key_ = nullptr;
-        return opened;
-    }
-    static RegistryKey Create() {
-        RegistryKey created;
-        if (RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKeyPath, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &created.key_,
-                            nullptr) != ERROR_SUCCESS)
-            created.key_ = nullptr;
-        return created;
-    }
-
-    RegistryKey(RegistryKey&& other) noexcept : key_(std::exchange(other.key_, nullptr)) {}
-    explicit operator bool() const { return key_ != nullptr; }
-    HKEY get() const { return key_; }
-
-private:
-    HKEY key_ = nullptr;
-};
+RegistryKey CreateSettingsKey() {
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKeyPath, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS)
+        return {};
+    return RegistryKey(key);
+}
 
 RegistrySettingsStore registryStore;
 
 void SetValue(std::string_view name, DWORD type, const void* data, DWORD size) {
-    RegistryKey key = RegistryKey::Create();
+    RegistryKey key = CreateSettingsKey();
     if (!key) return;
     RegSetValueExW(key.get(), WideText(name).c_str(), 0, type, static_cast<const BYTE*>(data), size);
 }
@@ -52,7 +34,7 @@ void SetValue(std::string_view name, DWORD type, const void* data, DWORD size) {
 // system's code page. A Russian system's A functions stored exactly these UTF-16 texts, so values
 // written before read the same.
 std::optional<std::string> RegistrySettingsStore::ReadData(std::string_view name) {
-    RegistryKey key = RegistryKey::Open(KEY_QUERY_VALUE);
+    RegistryKey key = OpenSettingsKey(KEY_QUERY_VALUE);
     if (!key) return std::nullopt;
     const std::wstring valueName = WideText(name);
     // A value growing between the two calls is asked again.
@@ -96,7 +78,7 @@ bool ReadSettingBlock(const char* name, void* data, DWORD size) {
 }
 
 void WriteSettingBlockToExistingKey(const char* name, const void* data, DWORD size) {
-    RegistryKey key = RegistryKey::Open(KEY_SET_VALUE);
+    RegistryKey key = OpenSettingsKey(KEY_SET_VALUE);
     if (!key) return;
     RegSetValueExA(key.get(), name, 0, REG_BINARY, static_cast<const BYTE*>(data), size);
 }

@@ -308,7 +308,6 @@ LRESULT CALLBACK EditorControlProc(HWND window, UINT message, WPARAM wParam, LPA
     if (!editor) return DefWindowProcA(window, message, wParam, lParam);
     if (message == WM_NCDESTROY) {
         if (editor->callback) editor->callback->Release();
-        if (editor->paintBitmap) DeleteObject(editor->paintBitmap);
         SetWindowLongPtrA(window, 0, 0);
         delete editor;
         return DefWindowProcA(window, message, wParam, lParam);

@@ -158,7 +158,7 @@ void MeasureFont(Editor& e) {
     // The UTF-8 view measures each character the first time the layout meets it.
     e.layout.SetUtf8(e.view == kUtf8View);
     e.layout.SetCharacterMeasure(e.view == kUtf8View ? Utf8Measure(dc, e.font.get()) : nullptr);
-    e.smallFont = e.view == kUtf8View ? SmallFontFor(e.font.get()) : nullptr;
+    e.smallFont = e.view == kUtf8View ? SmallFontFor(e.font.get()) : GdiFont();
     ReleaseDC(e.window, dc);
     e.edit.ForgetWidestLine();
     SyncViewSize(e);
@@ -310,12 +310,13 @@ void OnPaint(Editor& e) {
     int width = std::max<LONG>(1, client.right), height = std::max<LONG>(1, client.bottom);
     // Drawn off screen and copied in one go, so lines never flicker while the text changes.
     if (!e.paintBitmap || e.paintSize.cx != width || e.paintSize.cy != height) {
-        if (e.paintBitmap) DeleteObject(e.paintBitmap);
-        e.paintBitmap = CreateCompatibleBitmap(dc, width, height);
+        e.paintBitmap.reset();
+        e.paintBitmap.reset(CreateCompatibleBitmap(dc, width, height));
         e.paintSize = {width, height};
     }
-    HDC memory = CreateCompatibleDC(dc);
-    HGDIOBJ oldBitmap = SelectObject(memory, e.paintBitmap);
+    DeviceContext offScreen(CreateCompatibleDC(dc));
+    HDC memory = offScreen.get();
+    HGDIOBJ oldBitmap = SelectObject(memory, e.paintBitmap.get());
     RECT area = ps.rcPaint;
     HBRUSH backgroundBrush = CreateSolidBrush(BackgroundColour(e));
     FillRect(memory, &area, backgroundBrush);
@@ -337,7 +338,7 @@ void OnPaint(Editor& e) {
     BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, memory, area.left, area.top, SRCCOPY);
     SelectObject(memory, oldFont);
     SelectObject(memory, oldBitmap);
-    DeleteDC(memory);
+    offScreen.reset();
     EndPaint(e.window, &ps);
     if (widened) UpdateScrollBars(e);
 }

@@ -18,6 +18,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/win/owned_handle.h"
 #include "control/colour_runs.h"
 #include "control/editing_state.h"
 #include "control/rtf_reader.h"
@@ -36,11 +37,6 @@ constexpr UINT_PTR kAutoScrollTimer = 1;
 constexpr std::size_t kNone = TextModel::kNoPosition;
 // Posted to itself: set the scroll bars and place the caret once the messages of a burst are done.
 constexpr UINT kRefreshMessage = WM_USER + 0x2F0;
-
-struct FontDeleter {
-    void operator()(HFONT font) const { DeleteObject(font); }
-};
-using FontHandle = std::unique_ptr<std::remove_pointer_t<HFONT>, FontDeleter>;
 
 struct Editor {
     explicit Editor(HWND w) : window(w) {}
@@ -69,7 +65,7 @@ struct Editor {
     CHARFORMATA format{};
     COLORREF background = 0;
     bool systemBackground = true;
-    FontHandle font;
+    GdiFont font;
     GdiFont smallFont;  // the UTF-8 view's boxes of stray bytes
     int lineHeight = 16;
     int averageWidth = 8;
@@ -90,7 +86,7 @@ struct Editor {
     bool refreshPosted = false;
 
     // The off-screen picture painting draws into, kept while the size stays.
-    HBITMAP paintBitmap = nullptr;
+    GdiBitmap paintBitmap;
     SIZE paintSize{};
 
     // Mouse: a press inside the selection that may become a text drag (a selecting drag is the

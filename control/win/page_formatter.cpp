@@ -50,14 +50,9 @@ FontMeasures MeasureViewFont(HDC dc, int view) {
 
 namespace {
 
-struct FontDeleter {
-    void operator()(HFONT font) const { DeleteObject(font); }
-};
-using FontHandle = std::unique_ptr<std::remove_pointer_t<HFONT>, FontDeleter>;
-
-FontHandle CreateEditorFont(const CHARFORMATA& format, int pixelsPerInchY) {
+GdiFont CreateEditorFont(const CHARFORMATA& format, int pixelsPerInchY) {
     LOGFONTW logFont = EditorLogFont(format, pixelsPerInchY);
-    return FontHandle(CreateFontIndirectW(&logFont));
+    return GdiFont(CreateFontIndirectW(&logFont));
 }
 
 bool SameFormat(const CHARFORMATA& a, const CHARFORMATA& b) {
@@ -108,7 +103,7 @@ bool PageFormatter::Prepare(const PageLook& look, HDC device, int width) {
     t->width = width;
     t->view = look.view;
     t->format = *look.format;
-    FontHandle font = CreateEditorFont(*look.format, dpiY);
+    GdiFont font = CreateEditorFont(*look.format, dpiY);
     HGDIOBJ old = SelectObject(device, font ? font.get() : GetStockObject(SYSTEM_FIXED_FONT));
     FontMeasures measures = MeasureViewFont(device, look.view);
     SelectObject(device, old);
@@ -161,7 +156,7 @@ void PageFormatter::Draw(const PageLook& look, HDC output, const RECT& twips) co
     const Target& t = *target_;
     int outX = GetDeviceCaps(output, LOGPIXELSX), outY = GetDeviceCaps(output, LOGPIXELSY);
     if (outX <= 0 || outY <= 0) return;
-    FontHandle font = CreateEditorFont(t.format, outY);
+    GdiFont font = CreateEditorFont(t.format, outY);
     int saved = SaveDC(output);
     if (font) SelectObject(output, font.get());
     SetBkMode(output, TRANSPARENT);

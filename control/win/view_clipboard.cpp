@@ -6,6 +6,7 @@
 #include <new>
 #include <string>
 
+#include "base/win/owned_handle.h"
 #include "control/utf8_characters.h"
 #include "encoding/chart_text.h"
 #include "encoding/code_page_tables.h"
@@ -16,21 +17,10 @@ namespace {
 
 constexpr int kKoi8View = 2;
 
-// Holds a global memory block until it is handed to the clipboard, which then owns it.
-struct GlobalBlock {
-    HGLOBAL handle = nullptr;
-    explicit GlobalBlock(SIZE_T size) : handle(GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE | GMEM_ZEROINIT, size)) {}
-    ~GlobalBlock() {
-        if (handle) GlobalFree(handle);
-    }
-    GlobalBlock(const GlobalBlock&) = delete;
-    GlobalBlock& operator=(const GlobalBlock&) = delete;
-    HGLOBAL Release() {
-        HGLOBAL released = handle;
-        handle = nullptr;
-        return released;
-    }
-};
+// Zeroed, so the text's terminator is there already; the clipboard owns it once it is handed over.
+GlobalBlock ClipboardBlock(SIZE_T size) {
+    return GlobalBlock(GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE | GMEM_ZEROINIT, size));
+}
 
 struct ClipboardOpen {
     bool open;
@@ -50,13 +40,13 @@ const charts::HighHalf& ChartOfFormat(UINT format) { return format == CF_TEXT ? 
 bool SystemReadsOtherwise(UINT format) { return format == CF_TEXT ? GetACP() != 1251 : GetOEMCP() != 866; }
 
 void PlaceCharacters(std::u16string_view characters) {
-    GlobalBlock block((characters.size() + 1) * sizeof(char16_t));
-    if (!block.handle) return;
-    auto* locked = static_cast<char16_t*>(GlobalLock(block.handle));
+    GlobalBlock block = ClipboardBlock((characters.size() + 1) * sizeof(char16_t));
+    if (!block) return;
+    auto* locked = static_cast<char16_t*>(GlobalLock(block.get()));
     if (!locked) return;
     std::memcpy(locked, characters.data(), characters.size() * sizeof(char16_t));
-    GlobalUnlock(block.handle);
-    if (SetClipboardData(CF_UNICODETEXT, block.handle)) block.Release();
+    GlobalUnlock(block.get());
+    if (SetClipboardData(CF_UNICODETEXT, block.get())) block.release();
 }
 
 // The clipboard's characters as bytes of the clipboard format's code page. False when the
@@ -137,17 +127,17 @@ DWORD PutUtf8(HWND owner, std::size_t count, const std::function<std::size_t(std
     } catch (const std::bad_alloc&) {
         return ERROR_NOT_ENOUGH_MEMORY;
     }
-    GlobalBlock block((characters.size() + 1) * sizeof(char16_t));
-    if (!block.handle) return ERROR_NOT_ENOUGH_MEMORY;
-    auto* locked = static_cast<char16_t*>(GlobalLock(block.handle));
+    GlobalBlock block = ClipboardBlock((characters.size() + 1) * sizeof(char16_t));
+    if (!block) return ERROR_NOT_ENOUGH_MEMORY;
+    auto* locked = static_cast<char16_t*>(GlobalLock(block.get()));
     if (!locked) return ERROR_NOT_ENOUGH_MEMORY;
     std::memcpy(locked, characters.data(), characters.size() * sizeof(char16_t));
-    GlobalUnlock(block.handle);
+    GlobalUnlock(block.get());
     ClipboardOpen clipboard(owner);
     if (!clipboard.open) return ERROR_ACCESS_DENIED;
     EmptyClipboard();
-    if (!SetClipboardData(CF_UNICODETEXT, block.handle)) return ERROR_NOT_ENOUGH_MEMORY;
-    block.Release();
+    if (!SetClipboardData(CF_UNICODETEXT, block.get())) return ERROR_NOT_ENOUGH_MEMORY;
+    block.release();
     return 0;
 }
 
@@ -177,9 +167,9 @@ UINT FormatOfView(int view) { return view == 0 ? CF_TEXT : view == kUtf8View ? C
 DWORD Put(HWND owner, int view, std::size_t count, const std::function<std::size_t(std::uint8_t*)>& fill) {
     if (count == 0) return 0;
     if (view == kUtf8View) return PutUtf8(owner, count, fill);
-    GlobalBlock block(count + 1);
-    if (!block.handle) return ERROR_NOT_ENOUGH_MEMORY;
-    auto* bytes = static_cast<std::uint8_t*>(GlobalLock(block.handle));
+    GlobalBlock block = ClipboardBlock(count + 1);
+    if (!block) return ERROR_NOT_ENOUGH_MEMORY;
+    auto* bytes = static_cast<std::uint8_t*>(GlobalLock(block.get()));
     if (!bytes) return ERROR_NOT_ENOUGH_MEMORY;
     count = std::min(count, fill(bytes));
     if (view == kKoi8View) MapHighInPlace(kKoi8ToOem, bytes, count);
@@ -193,12 +183,12 @@ DWORD Put(HWND owner, int view, std::size_t count, const std::function<std::size
             characters.clear();
         }
     }
-    GlobalUnlock(block.handle);
+    GlobalUnlock(block.get());
     ClipboardOpen clipboard(owner);
     if (!clipboard.open) return ERROR_ACCESS_DENIED;  // another program holds it
     EmptyClipboard();
-    if (!SetClipboardData(format, block.handle)) return ERROR_NOT_ENOUGH_MEMORY;
-    block.Release();
+    if (!SetClipboardData(format, block.get())) return ERROR_NOT_ENOUGH_MEMORY;
+    block.release();
     if (!characters.empty()) PlaceCharacters(characters);
     return 0;
 }

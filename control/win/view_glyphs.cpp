@@ -26,7 +26,7 @@ ShownCharacter ShowCharacter(int view, const Utf8Character& c) {
 
 GdiFont SmallFontFor(HFONT font) {
     LOGFONTW logFont{};
-    if (!font || !GetObjectW(font, sizeof logFont, &logFont)) return nullptr;
+    if (!font || !GetObjectW(font, sizeof logFont, &logFont)) return {};
     logFont.lfHeight = logFont.lfHeight * 3 / 5;
     logFont.lfWidth = 0;
     logFont.lfWeight = FW_NORMAL;
@@ -38,13 +38,11 @@ namespace {
 
 // A device of its own with the fonts selected, kept as long as the layout may ask.
 struct MeasureDevice {
-    HDC dc = nullptr;
     GdiFont font;
     GdiFont small;
     int boxWidth = 0;
-    ~MeasureDevice() {
-        if (dc) DeleteDC(dc);
-    }
+    // Last, so it goes first: a font is deleted only once no device holds it selected.
+    DeviceContext dc;
 };
 
 int TextWidth(HDC dc, const wchar_t* units, int count) {
@@ -56,26 +54,26 @@ int TextWidth(HDC dc, const wchar_t* units, int count) {
 
 TextLayout::MeasureCharacter Utf8Measure(HDC like, HFONT font) {
     auto device = std::make_shared<MeasureDevice>();
-    device->dc = CreateCompatibleDC(like);
+    device->dc.reset(CreateCompatibleDC(like));
     LOGFONTW logFont{};
     if (device->dc && font && GetObjectW(font, sizeof logFont, &logFont)) device->font.reset(CreateFontIndirectW(&logFont));
     device->small = SmallFontFor(device->font.get());
     if (device->dc && device->small) {
-        HGDIOBJ old = SelectObject(device->dc, device->small.get());
-        device->boxWidth = TextWidth(device->dc, L"DD", 2) + 4;
-        SelectObject(device->dc, old);
+        HGDIOBJ old = SelectObject(device->dc.get(), device->small.get());
+        device->boxWidth = TextWidth(device->dc.get(), L"DD", 2) + 4;
+        SelectObject(device->dc.get(), old);
     }
-    if (device->dc && device->font) SelectObject(device->dc, device->font.get());
+    if (device->dc && device->font) SelectObject(device->dc.get(), device->font.get());
     return [device](char32_t code) {
         if (!device->dc) return 8;
         if (code == kMalformedByte || code == 0xFEFF) {
-            int digit = TextWidth(device->dc, L"0", 1);
+            int digit = TextWidth(device->dc.get(), L"0", 1);
             return std::max(device->boxWidth, digit);
         }
         Utf8Character c;
         c.code = code;
         ShownCharacter shown = ShowCharacter(kUtf8View, c);
-        return TextWidth(device->dc, shown.units, shown.count);
+        return TextWidth(device->dc.get(), shown.units, shown.count);
     };
 }
 

@@ -6,18 +6,12 @@
 // mark as a faint empty box.
 #include <windows.h>
 
-#include <memory>
-#include <type_traits>
-
+#include "base/win/owned_handle.h"
 #include "control/text_layout.h"
 #include "control/utf8_characters.h"
 #include "encoding/code_page_tables.h"  // kUtf8View
 
 
-struct GdiFontDeleter {
-    void operator()(HFONT font) const { DeleteObject(font); }
-};
-using GdiFont = std::unique_ptr<std::remove_pointer_t<HFONT>, GdiFontDeleter>;
 
 struct ShownCharacter {
     enum Kind { Glyph, StrayByte, ByteOrderMark } kind = Glyph;

@@ -8,6 +8,7 @@
 
 #include "base/settings.h"
 #include "base/ui_text.h"
+#include "base/win/owned_handle.h"
 #include "base/win/program.h"
 #include "base/win/shell_messages.h"
 #include "document/win/editor_window.h"
@@ -26,31 +27,10 @@ bool RestoreCaretPosition = true;
 
 namespace {
 
-// One owner per open file; closed by its destructor on every path.
-class OwnedFile {
-public:
-    explicit OwnedFile(HANDLE file) : file_(file == INVALID_HANDLE_VALUE ? nullptr : file) {}
-    OwnedFile(const OwnedFile&) = delete;
-    OwnedFile& operator=(const OwnedFile&) = delete;
-    ~OwnedFile() { Close(); }
-    explicit operator bool() const { return file_ != nullptr; }
-    HANDLE get() const { return file_; }
-    // False when the system reports a failure closing it (the last buffered bytes may be lost).
-    bool Close() {
-        if (!file_) return true;
-        bool closed = CloseHandle(file_) != 0;
-        file_ = nullptr;
-        return closed;
-    }
-
-private:
-    HANDLE file_;
-};
-
 OwnedFile OpenForReading(const wchar_t* path) {
     // Shared for writing too, so a file another program keeps open (a log) can still be read.
-    return OwnedFile(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                 FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    return OwnedFileOf(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                   FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
 }
 
 bool FileSize(HANDLE file, std::uint64_t& size) {
@@ -176,11 +156,11 @@ bool WriteTextInPlaceOf(const wchar_t* target, const FILETIME* creationTime, DWO
         ReportLastError();
         return false;
     }
-    OwnedFile file(CreateFileW(newFile, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                               FILE_ATTRIBUTE_ARCHIVE | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    OwnedFile file = OwnedFileOf(CreateFileW(newFile, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                             FILE_ATTRIBUTE_ARCHIVE | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     // An open file cannot be deleted: it is closed first, whatever failed.
     auto discard = [&](DWORD error) {
-        file.Close();
+        CloseFile(file);
         DeleteFileW(newFile);
         ReportError(error);
         return false;
@@ -195,7 +175,7 @@ bool WriteTextInPlaceOf(const wchar_t* target, const FILETIME* creationTime, DWO
     // Every byte must be on the disk before the old file goes: a replace followed by a crash must
     // not leave an empty file under the old name.
     if (!FlushFileBuffers(file.get())) return discard(GetLastError());
-    if (!file.Close()) return discard(GetLastError());
+    if (!CloseFile(file)) return discard(GetLastError());
 
     // A read-only file cannot be replaced; the caller asked the user and restores the attribute.
     if (readOnlyAttributes) SetFileAttributesW(target, FILE_ATTRIBUTE_ARCHIVE);
@@ -316,7 +296,7 @@ bool LoadFile(const wchar_t* path) {
         return false;
     }
     if (size > TextLimit) {
-        file.Close();
+        CloseFile(file);
         // The size check sets no error code of its own; the system's text for the cause is this one.
         ReportError(ERROR_NOT_ENOUGH_MEMORY);
         return false;
@@ -327,7 +307,7 @@ bool LoadFile(const wchar_t* path) {
     // The control puts the new text in place of the old only when it has all of it: a read error or
     // a text it cannot hold leaves the document as it was, which is then still safe to save.
     DWORD streamError = StreamIn(SF_TEXT, FileInCallback, stream.get(), size);
-    file.Close();
+    CloseFile(file);
     if (stream->failed || streamError) {
         ReportError(StreamFailure(stream->failed, stream->error, streamError));
         return false;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "base/ui_text.h"
+#include "base/win/owned_handle.h"
 #include "base/win/program.h"
 #include "base/win/shown_text.h"
 #include "resources/resource.h"
@@ -29,44 +30,37 @@ public:
                 return;
             }
             // Not shared for writing: a file that another program is writing is left alone.
-            file_ = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
+            file_ = OwnedFileOf(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         } else {
-            file_ = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
+            file_ = OwnedFileOf(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         }
-        if (file_ == INVALID_HANDLE_VALUE) error_ = GetLastError();
+        if (!file_) error_ = GetLastError();
     }
-    ~PatchFile() override {
-        if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
-    }
-    PatchFile(const PatchFile&) = delete;
-    PatchFile& operator=(const PatchFile&) = delete;
 
     // What PatchByte and LookAtByte take: nullptr when the file could not be opened.
-    PatchableFile* Opened() { return file_ != INVALID_HANDLE_VALUE ? this : nullptr; }
+    PatchableFile* Opened() { return file_ ? this : nullptr; }
 
     bool Size(std::uint64_t& size) override {
         LARGE_INTEGER value;
-        if (!GetFileSizeEx(file_, &value)) return Failed();
+        if (!GetFileSizeEx(file_.get(), &value)) return Failed();
         size = static_cast<std::uint64_t>(value.QuadPart);
         return true;
     }
     bool ReadByte(std::uint64_t offset, std::uint8_t& byte) override {
         DWORD read = 0;
-        if (!MoveTo(offset) || !ReadFile(file_, &byte, 1, &read, nullptr)) return Failed();
+        if (!MoveTo(offset) || !ReadFile(file_.get(), &byte, 1, &read, nullptr)) return Failed();
         return read == 1 || Failed(ERROR_HANDLE_EOF);
     }
     bool WriteByte(std::uint64_t offset, std::uint8_t byte) override {
         DWORD written = 0;
-        if (!MoveTo(offset) || !WriteFile(file_, &byte, 1, &written, nullptr)) return Failed();
+        if (!MoveTo(offset) || !WriteFile(file_.get(), &byte, 1, &written, nullptr)) return Failed();
         return written == 1 || Failed(ERROR_WRITE_FAULT);
     }
     bool Finish() override {
-        if (!FlushFileBuffers(file_)) return Failed();
-        HANDLE file = file_;
-        file_ = INVALID_HANDLE_VALUE;
-        return CloseHandle(file) || Failed();
+        if (!FlushFileBuffers(file_.get())) return Failed();
+        return CloseFile(file_) || Failed();
     }
 
     // The reason of the failure as the system words it, in a box over the dialog.
@@ -79,14 +73,14 @@ private:
     bool MoveTo(std::uint64_t offset) {
         LARGE_INTEGER position;
         position.QuadPart = static_cast<LONGLONG>(offset);
-        return SetFilePointerEx(file_, position, nullptr, FILE_BEGIN) != 0;
+        return SetFilePointerEx(file_.get(), position, nullptr, FILE_BEGIN) != 0;
     }
     bool Failed(DWORD error = GetLastError()) {
         error_ = error;
         return false;
     }
 
-    HANDLE file_ = INVALID_HANDLE_VALUE;
+    OwnedFile file_;
     DWORD error_ = 0;
 };
 

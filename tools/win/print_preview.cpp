@@ -176,11 +176,11 @@ INT_PTR CALLBACK PreviewProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lP
 }  // namespace
 
 void PrintPreview() {
-    HDC printer = GetPrinterContext();
+    DeviceContext printer = GetPrinterContext();
     if (!printer) return;
     PreviewState state;
-    state.printer = printer;
-    state.geometry = PageGeometryOf(printer);
+    state.printer = printer.get();
+    state.geometry = PageGeometryOf(printer.get());
     state.pageNumbers = PageNumberApplies(state.geometry, PageNumbers);
     state.zoom = 1;
     state.zoomIn = LoadCursorA(ProgramInstance, MAKEINTRESOURCEA(IDCUR_ZOOM_IN));
@@ -188,5 +188,4 @@ void PrintPreview() {
     DialogBoxParamW(ProgramInstance, MAKEINTRESOURCEW(IDD_PRINT_PREVIEW), MainWindow, PreviewProc,
                     reinterpret_cast<LPARAM>(&state));
     SendMessageA(EditorControl, EM_FORMATRANGE, 0, 0);
-    DeleteDC(printer);
 }

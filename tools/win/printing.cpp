@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <memory>
 
 #include "base/settings.h"
 #include "base/ui_text.h"
@@ -21,11 +20,6 @@ bool PageNumbers = false;
 
 namespace {
 
-struct DcDeleter {
-    void operator()(HDC dc) const { DeleteDC(dc); }
-};
-using PrinterContext = std::unique_ptr<std::remove_pointer_t<HDC>, DcDeleter>;
-
 // The main window takes no commands while pages are counted or sent.
 class MainWindowDisabled {
 public:
@@ -38,14 +32,14 @@ public:
 // The dialogs free or reuse the blocks they were given themselves; what they return is the choice.
 void StoreChoice(HGLOBAL devMode, HGLOBAL devNames) { PrinterChoice = {devMode, devNames}; }
 
-HDC ContextOfChoice() {
-    if (!PrinterChoice.devMode || !PrinterChoice.devNames) return nullptr;
+DeviceContext ContextOfChoice() {
+    if (!PrinterChoice.devMode || !PrinterChoice.devNames) return {};
     auto* names = static_cast<DEVNAMES*>(GlobalLock(PrinterChoice.devNames));
     auto* mode = static_cast<DEVMODEA*>(GlobalLock(PrinterChoice.devMode));
-    HDC dc = nullptr;
+    DeviceContext dc;
     if (names && mode) {
         const char* base = reinterpret_cast<const char*>(names);
-        dc = CreateDCA(base + names->wDriverOffset, base + names->wDeviceOffset, nullptr, mode);
+        dc.reset(CreateDCA(base + names->wDriverOffset, base + names->wDeviceOffset, nullptr, mode));
     }
     if (mode) GlobalUnlock(PrinterChoice.devMode);
     if (names) GlobalUnlock(PrinterChoice.devNames);
@@ -120,16 +114,16 @@ FORMATRANGE PageRequest(HDC output, HDC printer, const PageGeometry& geometry, c
     return range;
 }
 
-HDC GetPrinterContext() {
-    if (HDC dc = ContextOfChoice()) return dc;
+DeviceContext GetPrinterContext() {
+    if (DeviceContext dc = ContextOfChoice()) return dc;
     ReleasePrinterChoice();
     PRINTDLGA request{};
     request.lStructSize = sizeof request;
     request.hwndOwner = MainWindow;
     request.Flags = PD_RETURNDC | PD_RETURNDEFAULT;
-    if (!PrintDlgA(&request)) return nullptr;
+    if (!PrintDlgA(&request)) return {};
     StoreChoice(request.hDevMode, request.hDevNames);
-    return request.hDC;
+    return DeviceContext(request.hDC);
 }
 
 void ReleasePrinterChoice() {
@@ -160,12 +154,11 @@ RECT PageNumberBandOn(HDC printer, const PageGeometry& geometry, HWND numberCont
     format.cbSize = sizeof format;
     SendMessageA(numberControl, EM_GETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&format));
     LOGFONTW logFont = EditorLogFont(format, GetDeviceCaps(printer, LOGPIXELSY));
-    HFONT font = CreateFontIndirectW(&logFont);
-    HGDIOBJ old = font ? SelectObject(printer, font) : nullptr;
+    GdiFont font(CreateFontIndirectW(&logFont));
+    HGDIOBJ old = font ? SelectObject(printer, font.get()) : nullptr;
     SIZE size{};
     GetTextExtentPoint32A(printer, text.c_str(), static_cast<int>(text.size()), &size);
     if (old) SelectObject(printer, old);
-    if (font) DeleteObject(font);
     TwipRect band = PageNumberBand(geometry, PixelsToTwips(size.cx, GetDeviceCaps(printer, LOGPIXELSX)),
                                    PixelsToTwips(size.cy, GetDeviceCaps(printer, LOGPIXELSY)));
     return ToRect(band);
@@ -173,7 +166,7 @@ RECT PageNumberBandOn(HDC printer, const PageGeometry& geometry, HWND numberCont
 
 void CountPages() {
     unsigned count = 0;
-    if (PrinterContext printer{GetPrinterContext()}) {
+    if (DeviceContext printer = GetPrinterContext()) {
         MainWindowDisabled disabled;
         std::size_t length = TextLength();
         PageGeometry geometry = PageGeometryOf(printer.get());
@@ -226,7 +219,7 @@ void PrintDocument() {
     BOOL confirmed = PrintDlgA(&request);
     StoreChoice(request.hDevMode, request.hDevNames);
     if (!confirmed) return;
-    PrinterContext printer{request.hDC};
+    DeviceContext printer(request.hDC);
     if (!printer) return;
 
     // The job is named by the title as shown, file name characters that 1251 lacks included.

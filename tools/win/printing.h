@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "base/win/owned_handle.h"
 #include "tools/page_layout.h"
 
 // The printer chosen last, in the print or page setup dialog or as the default: movable global
@@ -20,9 +21,9 @@ extern RECT PageMargins;
 // The page number at the top of every page; set by CountPages only.
 extern bool PageNumbers;
 
-// A context for the chosen printer, or for the default printer (which becomes the choice); null
-// when there is no printer. The caller deletes it.
-HDC GetPrinterContext();
+// A context for the chosen printer, or for the default printer (which becomes the choice); none
+// when there is no printer.
+DeviceContext GetPrinterContext();
 void ReleasePrinterChoice();
 PageGeometry PageGeometryOf(HDC printer);
 

@@ -174,14 +174,14 @@ TEST_F(WindowChrome, StartUpHoldsTheClassIconsMenuResourcesAndColours) {
     EXPECT_NE(MenuIcon, nullptr);
     EXPECT_NE(GetMenu(MainWindow), nullptr);
     EXPECT_NE(AcceleratorTable, nullptr);
-    EXPECT_NE(MenuFont, nullptr);
+    EXPECT_TRUE(MenuFont);
     EXPECT_EQ(NonClientMetrics.cbSize, 340u);
     EXPECT_NE(NonClientMetrics.iMenuHeight, 0);
     BITMAP bitmap{};
-    ASSERT_TRUE(GetObjectA(MenuStripBitmap, sizeof bitmap, &bitmap));
+    ASSERT_TRUE(GetObjectA(MenuStripBitmap.get(), sizeof bitmap, &bitmap));
     EXPECT_EQ(bitmap.bmWidth, 128);
     EXPECT_EQ(bitmap.bmHeight, 16);
-    ASSERT_TRUE(GetObjectA(StandardSmallBitmap, sizeof bitmap, &bitmap));
+    ASSERT_TRUE(GetObjectA(StandardSmallBitmap.get(), sizeof bitmap, &bitmap));
     EXPECT_EQ(bitmap.bmHeight, 16);
     EXPECT_GE(bitmap.bmWidth, 15 * 16);
     for (int i = 0; i < 16; ++i) EXPECT_EQ(CustomColours[i], GetSysColor(i)) << "colour " << i;
@@ -199,11 +199,11 @@ TEST_F(WindowChrome, ProgramStripsShowTheSystemsButtonFaceWhereTheirBackgroundIs
     } putBack{element, previous};
     ASSERT_TRUE(SetSysColors(1, &element, &face));
     for (int resource : {IDB_STRIP_SMALL, IDB_STRIP_BIG}) {
-        HBITMAP strip = nullptr;
+        GdiBitmap strip;
         LoadBitmapResource(GetModuleHandleA(nullptr), resource, strip);
-        ASSERT_NE(strip, nullptr) << "bitmap " << resource;
+        ASSERT_TRUE(strip) << "bitmap " << resource;
         BITMAP size{};
-        GetObjectA(strip, sizeof size, &size);
+        GetObjectA(strip.get(), sizeof size, &size);
         BITMAPINFO info{};
         info.bmiHeader.biSize = sizeof info.bmiHeader;
         info.bmiHeader.biWidth = size.bmWidth;
@@ -213,9 +213,9 @@ TEST_F(WindowChrome, ProgramStripsShowTheSystemsButtonFaceWhereTheirBackgroundIs
         info.bmiHeader.biCompression = BI_RGB;
         std::vector<DWORD> pixels(static_cast<std::size_t>(size.bmWidth) * size.bmHeight);
         HDC screen = GetDC(nullptr);
-        EXPECT_EQ(GetDIBits(screen, strip, 0, size.bmHeight, pixels.data(), &info, DIB_RGB_COLORS), size.bmHeight);
+        EXPECT_EQ(GetDIBits(screen, strip.get(), 0, size.bmHeight, pixels.data(), &info, DIB_RGB_COLORS), size.bmHeight);
         ReleaseDC(nullptr, screen);
-        DeleteObject(strip);
+        strip.reset();
         std::size_t grey = 0, faced = 0;
         for (DWORD pixel : pixels) {
             const DWORD rgb = pixel & 0xFFFFFF;  // blue in the low byte
@@ -400,7 +400,7 @@ TEST_F(WindowChrome, ToolBarStartsWithTheDefaultButtonsAndAllImages) {
     ImageList_GetIconSize(images, &width, &height);
     EXPECT_EQ(width, 16);
     EXPECT_EQ(height, 16);
-    EXPECT_NE(ToolBarStrip, nullptr);
+    EXPECT_TRUE(ToolBarStrip);
 }
 
 TEST_F(WindowChrome, BigButtonsTakeTheLargeSetsOfBothStrips) {
@@ -416,7 +416,7 @@ TEST_F(WindowChrome, BigButtonsTakeTheLargeSetsOfBothStrips) {
     EXPECT_EQ(width, 24);
     EXPECT_EQ(height, 24);
     BITMAP strip{};
-    ASSERT_TRUE(GetObjectA(ToolBarStrip, sizeof strip, &strip));
+    ASSERT_TRUE(GetObjectA(ToolBarStrip.get(), sizeof strip, &strip));
     EXPECT_EQ(strip.bmWidth, 192);
     EXPECT_EQ(strip.bmHeight, 24);
     EXPECT_EQ(ToolBarButtons(), kDefaultButtons);
@@ -439,7 +439,7 @@ TEST_F(WindowChrome, SwitchingBigButtonsRemakesTheToolBarWithTheSameLayout) {
                               &height);
         EXPECT_EQ(height, big ? 24 : 16);
         BITMAP strip{};
-        ASSERT_TRUE(GetObjectA(ToolBarStrip, sizeof strip, &strip));
+        ASSERT_TRUE(GetObjectA(ToolBarStrip.get(), sizeof strip, &strip));
         EXPECT_EQ(strip.bmHeight, big ? 24 : 16);
     }
 }

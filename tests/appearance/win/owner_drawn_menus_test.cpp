@@ -123,10 +123,10 @@ struct OwnerDrawnMenus : testing::Test {
 };
 
 TEST_F(OwnerDrawnMenus, ACommandShowsItsPictureInARaisedFrameAndItsTextBeside) {
-    ASSERT_NE(StandardSmallBitmap, nullptr);
+    ASSERT_TRUE(StandardSmallBitmap);
     Canvas drawn, expected;
     Draw(drawn, IDM_OPEN, 0);
-    CopyStripImage(expected, StandardSmallBitmap, IDM_OPEN - 1);
+    CopyStripImage(expected, StandardSmallBitmap.get(), IDM_OPEN - 1);
     EXPECT_TRUE(drawn.SameAs(expected, kPicture)) << "image 7 of the standard strip";
     // The frame around it, the menu colour behind the text, the text in the menu text colour.
     EXPECT_FALSE(drawn.AllOf({0, 0, 18, 1}, kUntouched)) << "the frame's top edge";
@@ -137,7 +137,7 @@ TEST_F(OwnerDrawnMenus, ACommandShowsItsPictureInARaisedFrameAndItsTextBeside) {
     // The program's own strip for the alignment commands.
     Canvas justify, justifyExpected;
     Draw(justify, IDM_JUSTIFY, 0);
-    CopyStripImage(justifyExpected, MenuStripBitmap, IDM_JUSTIFY - 16);
+    CopyStripImage(justifyExpected, MenuStripBitmap.get(), IDM_JUSTIFY - 16);
     EXPECT_TRUE(justify.SameAs(justifyExpected, kPicture));
 }
 
@@ -160,7 +160,7 @@ TEST_F(OwnerDrawnMenus, TheViewItemsShowTheirPictureOnlyWhileMarked) {
     Canvas marked, unmarked, expected;
     Draw(marked, IDM_VIEW_OEM, ODS_CHECKED);
     Draw(unmarked, IDM_VIEW_OEM, 0);
-    CopyStripImage(expected, MenuStripBitmap, IDM_VIEW_OEM - 16);
+    CopyStripImage(expected, MenuStripBitmap.get(), IDM_VIEW_OEM - 16);
     EXPECT_TRUE(marked.SameAs(expected, kPicture));
     EXPECT_TRUE(unmarked.AllOf(kColumnInside, System(COLOR_MENU))) << "no picture, no frame";
     // The conversions have no picture of their own and never show one.
@@ -228,7 +228,7 @@ TEST_F(OwnerDrawnMenus, ItemsMeasureTheirTextPlusThePictureColumnAndAtLeastTheSy
     };
     auto expectedWidth = [](const char* text) {
         HDC screen = GetDC(nullptr);
-        HGDIOBJ previous = SelectObject(screen, MenuFont);
+        HGDIOBJ previous = SelectObject(screen, MenuFont.get());
         RECT measured{};
         // Measured as the menu shows the text, through the W function, whatever the system code page.
         DrawTextW(screen, WideText(text).c_str(), -1, &measured, DT_CALCRECT | DT_SINGLELINE);
@@ -236,7 +236,7 @@ TEST_F(OwnerDrawnMenus, ItemsMeasureTheirTextPlusThePictureColumnAndAtLeastTheSy
         ReleaseDC(nullptr, screen);
         return static_cast<UINT>(measured.right - measured.left + 18);
     };
-    ASSERT_NE(MenuFont, nullptr);
+    ASSERT_TRUE(MenuFont);
     const UINT systemHeight = static_cast<UINT>(NonClientMetrics.iMenuHeight);
     MEASUREITEMSTRUCT open = measure(IDM_OPEN);
     EXPECT_EQ(open.itemWidth, expectedWidth("&Открыть..."_ui));
