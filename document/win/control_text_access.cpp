@@ -3,56 +3,16 @@
 #include <richedit.h>
 
 #include <algorithm>
-#include <cstring>
 #include <string>
 
 #include "base/win/program.h"
 #include "control/win/editor_control.h"
+#include "control/win/text_streams.h"
 #include "document/win/editor_window.h"
 #include "document/undo_journal.h"
 #include "document/win/view_code_page.h"
 
 namespace {
-
-// The text as it is written out: copied into a buffer of fixed room; the stream stops rather
-// than write past it.
-struct FixedTarget {
-    char* buffer;
-    std::size_t capacity;
-    std::size_t written;
-};
-
-DWORD CALLBACK CopyStreamedOut(DWORD_PTR cookie, LPBYTE bytes, LONG count, LONG* done) {
-    auto* target = reinterpret_cast<FixedTarget*>(cookie);
-    const std::size_t room = target->capacity - target->written;
-    const std::size_t taken = std::min(room, static_cast<std::size_t>(count));
-    std::memcpy(target->buffer + target->written, bytes, taken);
-    target->written += taken;
-    *done = static_cast<LONG>(taken);
-    return taken == static_cast<std::size_t>(count) ? 0 : 1;
-}
-
-struct Source {
-    std::string_view bytes;
-    std::size_t position;
-};
-
-DWORD CALLBACK HandOutStreamedIn(DWORD_PTR cookie, LPBYTE buffer, LONG room, LONG* done) {
-    auto* source = reinterpret_cast<Source*>(cookie);
-    const std::size_t count = std::min(source->bytes.size() - source->position, static_cast<std::size_t>(room));
-    std::memcpy(buffer, source->bytes.data() + source->position, count);
-    source->position += count;
-    *done = static_cast<LONG>(count);
-    return 0;
-}
-
-bool StreamIn(HWND control, WPARAM format, std::string_view bytes) {
-    Source source{bytes, 0};
-    EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&source), 0, HandOutStreamedIn};
-    SendMessageA(control, EM_EXPECTSTREAMSIZE, 0, static_cast<LPARAM>(bytes.size()));
-    SendMessageA(control, EM_STREAMIN, format, reinterpret_cast<LPARAM>(&stream));
-    return stream.dwError == 0;
-}
 
 // EM_GETTEXTRANGE writes a terminating NUL after the range, one byte more than the caller's room.
 std::size_t ReadRangeWithTerminator(HWND control, LONG start, LONG end, char* room) {
@@ -110,7 +70,7 @@ bool ControlTextAccess::ReplaceSelection(std::string_view bytes) {
     // and the caret is put after it as EM_REPLACESEL leaves it.
     std::int32_t start = 0, end = 0;
     GetSelection(start, end);
-    if (!StreamIn(EditorControl, SF_TEXT | SFF_SELECTION, bytes)) return false;
+    if (StreamBytesIn(EditorControl, SF_TEXT | SFF_SELECTION, bytes) != 0) return false;
     const std::int32_t after = start + static_cast<std::int32_t>(bytes.size());
     SetSelection(after, after);
     return true;
@@ -134,14 +94,13 @@ std::int32_t ControlTextAccess::WordBreakRight(std::int32_t from) {
 
 std::size_t ControlTextAccess::StreamTextOut(char* buffer, std::size_t capacity) {
     if (!EditorControl) return 0;
-    FixedTarget target{buffer, capacity, 0};
-    EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&target), 0, CopyStreamedOut};
-    SendMessageA(EditorControl, EM_STREAMOUT, SF_TEXT, reinterpret_cast<LPARAM>(&stream));
-    return target.written;
+    std::size_t written = 0;
+    StreamBytesOut(EditorControl, SF_TEXT, buffer, capacity, written);
+    return written;
 }
 
 bool ControlTextAccess::StreamTextIn(std::string_view bytes) {
-    return EditorControl && StreamIn(EditorControl, SF_TEXT, bytes);
+    return EditorControl && StreamBytesIn(EditorControl, SF_TEXT, bytes) == 0;
 }
 
 std::uint8_t ControlTextAccess::ViewCodePage() { return CodePageIndex; }

@@ -14,6 +14,7 @@
 #include "document/win/editor_window.h"
 #include "document/win/document_name.h"
 #include "control/win/editor_control.h"
+#include "control/win/text_streams.h"
 #include "base/win/shown_text.h"
 #include "document/code_page_guess.h"
 #include "document/recent_files.h"
@@ -89,41 +90,6 @@ DWORD CALLBACK FileOutCallback(DWORD_PTR cookie, LPBYTE block, LONG count, LONG*
     return 0;
 }
 
-DWORD CALLBACK MemoryInCallback(DWORD_PTR cookie, LPBYTE block, LONG requested, LONG* moved) {
-    auto& stream = *reinterpret_cast<MemoryStream*>(cookie);
-    std::uint32_t left = stream.length - stream.position;
-    std::uint32_t count = std::min<std::uint32_t>(static_cast<std::uint32_t>(requested), left);
-    std::memcpy(block, stream.buffer + stream.position, count);
-    stream.position += count;
-    *moved = static_cast<LONG>(count);
-    return 0;
-}
-
-DWORD CALLBACK MemoryOutCallback(DWORD_PTR cookie, LPBYTE block, LONG count, LONG* moved) {
-    auto& stream = *reinterpret_cast<MemoryStream*>(cookie);
-    std::uint32_t room = stream.capacity > stream.length ? stream.capacity - stream.length : 0;
-    std::uint32_t take = std::min<std::uint32_t>(static_cast<std::uint32_t>(count), room);
-    std::memcpy(stream.buffer + stream.length, block, take);
-    stream.length += take;
-    *moved = static_cast<LONG>(take);
-    return take < static_cast<std::uint32_t>(count) ? 2 : 0;
-}
-
-// Returns the error the control reports for the transfer (0: none). expected: the bytes the stream
-// will bring, so the control can make room for them once.
-DWORD StreamIn(WPARAM flags, EDITSTREAMCALLBACK callback, void* cookie, std::uint64_t expected = 0) {
-    EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(cookie), 0, callback};
-    if (expected) SendMessageA(EditorControl, EM_EXPECTSTREAMSIZE, 0, static_cast<LPARAM>(expected));
-    SendMessageA(EditorControl, EM_STREAMIN, flags, reinterpret_cast<LPARAM>(&stream));
-    return stream.dwError;
-}
-
-DWORD StreamOut(WPARAM flags, EDITSTREAMCALLBACK callback, void* cookie) {
-    EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(cookie), 0, callback};
-    SendMessageA(EditorControl, EM_STREAMOUT, flags, reinterpret_cast<LPARAM>(&stream));
-    return stream.dwError;
-}
-
 void ReportError(DWORD error) {
     SetLastError(error);
     ReportLastError();
@@ -167,7 +133,7 @@ bool WriteTextInPlaceOf(const wchar_t* target, const FILETIME* creationTime, DWO
     };
     if (!file) return discard(GetLastError());
     FileOutStream stream{file.get()};
-    DWORD streamError = StreamOut(SF_TEXT, FileOutCallback, &stream);
+    DWORD streamError = StreamOut(EditorControl, SF_TEXT, FileOutCallback, &stream);
     if (stream.failed || streamError)
         return discard(stream.failed ? stream.error
                                      : streamError == ERROR_NOT_ENOUGH_MEMORY ? ERROR_NOT_ENOUGH_MEMORY : ERROR_WRITE_FAULT);
@@ -223,12 +189,17 @@ bool AskToOverwriteReadOnly() {
 
 }  // namespace
 
-bool StreamTextOut(MemoryStream& stream) { return StreamOut(SF_TEXT, MemoryOutCallback, &stream) == 0; }
+bool StreamTextOut(MemoryStream& stream) {
+    const std::uint32_t room = stream.capacity > stream.length ? stream.capacity - stream.length : 0;
+    std::size_t written = 0;
+    DWORD error = StreamBytesOut(EditorControl, SF_TEXT, stream.buffer + stream.length, room, written);
+    stream.length += static_cast<std::uint32_t>(written);
+    return error == 0;
+}
 
 bool StreamTextIn(MemoryStream& stream, WPARAM flags) {
-    stream.position = 0;
-    // The memory callback never fails: any error is the control's own.
-    if (StreamIn(flags, MemoryInCallback, &stream, stream.length) == 0) return true;
+    // Handing out memory never fails: any error is the control's own.
+    if (StreamBytesIn(EditorControl, flags, std::string_view(stream.buffer, stream.length)) == 0) return true;
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return false;
 }
@@ -306,7 +277,7 @@ bool LoadFile(const wchar_t* path) {
     stream->file = file.get();
     // The control puts the new text in place of the old only when it has all of it: a read error or
     // a text it cannot hold leaves the document as it was, which is then still safe to save.
-    DWORD streamError = StreamIn(SF_TEXT, FileInCallback, stream.get(), size);
+    DWORD streamError = StreamIn(EditorControl, SF_TEXT, FileInCallback, stream.get(), size);
     CloseFile(file);
     if (stream->failed || streamError) {
         ReportError(StreamFailure(stream->failed, stream->error, streamError));
@@ -378,7 +349,7 @@ void InsertFile() {
     RecordUndo(UndoKind::TextSnapshot, 0);
     auto stream = std::make_unique<FileInStream>();
     stream->file = file.get();
-    DWORD streamError = StreamIn(kStreamSelection, FileInCallback, stream.get(), size);
+    DWORD streamError = StreamIn(EditorControl, kStreamSelection, FileInCallback, stream.get(), size);
     // Nothing of a file that could not be read whole goes in, and its undo entry goes too.
     if (stream->failed || streamError) {
         ForgetUndoSince(mark);

@@ -20,9 +20,8 @@
 // "RP": a remembered file's caret position is restored when the file is opened.
 extern bool RestoreCaretPosition;
 
-// The record handed to the memory-streaming callbacks.
+// The memory of StreamTextOut and StreamTextIn.
 struct MemoryStream {
-    std::uint32_t position = 0;  // bytes already handed out (streaming in)
     // Streaming in: the bytes available in buffer. Streaming out: the bytes written so far.
     std::uint32_t length = 0;
     char* buffer = nullptr;

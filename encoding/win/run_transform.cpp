@@ -11,6 +11,7 @@
 #include "base/win/program.h"
 #include "base/win/shown_text.h"
 #include "control/win/editor_control.h"
+#include "control/win/text_streams.h"
 #include "document/win/editor_window.h"
 #include "document/undo_journal.h"
 #include "document/win/document_files.h"
@@ -50,32 +51,10 @@ void RebuildEditorFromPlainText(bool hadFocus) {
 }
 
 // The input copy: EM_GETSELTEXT would stop at the first NUL byte, and a conversion must keep every
-// byte, so the selection is streamed out.
-struct AppendTarget {
-    std::string* bytes;
-    bool failed;
-};
-
-DWORD CALLBACK AppendStreamedOut(DWORD_PTR cookie, LPBYTE bytes, LONG count, LONG* done) {
-    auto* target = reinterpret_cast<AppendTarget*>(cookie);
-    try {
-        target->bytes->append(reinterpret_cast<const char*>(bytes), static_cast<std::size_t>(count));
-    } catch (const std::bad_alloc&) {
-        target->failed = true;
-        *done = 0;
-        return 1;
-    }
-    *done = count;
-    return 0;
-}
-
-// The selection of the control, or nothing when memory for it cannot be had.
+// byte, so the selection is streamed out. False when memory for it cannot be had.
 bool StreamSelectionOut(HWND control, std::size_t expected, std::string& bytes) {
     bytes.reserve(expected + 2);
-    AppendTarget target{&bytes, false};
-    EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&target), 0, AppendStreamedOut};
-    SendMessageA(control, EM_STREAMOUT, SF_TEXT | SFF_SELECTION, reinterpret_cast<LPARAM>(&stream));
-    return !target.failed;
+    return StreamBytesOut(control, SF_TEXT | SFF_SELECTION, bytes) == 0;
 }
 
 // With kStreamSelection the bytes take the place of the selection; with SF_RTF alone the control
