@@ -154,7 +154,7 @@ bool StartApplication(HINSTANCE instance, const wchar_t* commandLine, int startu
     MainWindow = CreateWindowExW(0, kMainWindowClassWide, title.c_str(), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
     if (!MainWindow) return false;
-    BuildMenuTables();
+    BuildMenuTables(GetMenu(MainWindow));
 
     RestoreCaretPosition = ReadSettingDword("RP", 1) != 0;
     InitApplication(commandLine);

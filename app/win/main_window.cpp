@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 #include <richedit.h>
+#include <windowsx.h>
 
 #include <cstring>
 #include <iterator>
@@ -172,6 +173,22 @@ void OnInitMenuPopup(HMENU menu, UINT position, bool systemMenu) {
     Enable(menu, IDM_DELETE, selection);
 }
 
+// The view shown is marked; RTF -> ANSI, which writes 1251 text, is greyed in the UTF-8 view.
+void MarkViewCodePage(HMENU menu) {
+    // The UTF-8 item's id does not follow the other three, so the marks are set one by one.
+    static constexpr UINT kViewCommands[4] = {IDM_VIEW_ANSI, IDM_VIEW_OEM, IDM_VIEW_KOI8, IDM_VIEW_UTF8};
+    for (int view = 0; view < 4; ++view)
+        CheckMenuItem(menu, kViewCommands[view], MF_BYCOMMAND | (view == CodePageIndex ? MF_CHECKED : MF_UNCHECKED));
+    Enable(menu, IDM_RTF_TO_ANSI, CodePageIndex != kUtf8View);
+}
+
+// The Edit menu as the text's context menu, at a screen position as GetMessagePos gives it.
+void ShowContextMenu(HWND window, DWORD position) {
+    constexpr int kEditPopup = 1;
+    TrackPopupMenu(GetSubMenu(GetMenu(window), kEditPopup), TPM_CENTERALIGN | TPM_RIGHTBUTTON, GET_X_LPARAM(position),
+                   GET_Y_LPARAM(position), 0, window, nullptr);
+}
+
 void CopyText(char* destination, int size, const char* text) {
     if (destination && size > 0) lstrcpynA(destination, text, size);
 }
@@ -284,6 +301,15 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return ShowStatusBarText(wParam, *reinterpret_cast<const StatusBarText*>(lParam));
     case kRecentFilesChangedMessage:
         RedeclareRecentMenuItems();
+        return 0;
+    case kViewCodePageChangedMessage:
+        MarkViewCodePage(GetMenu(window));
+        return 0;
+    case kSwitchChangedMessage:
+        CheckMenuItem(GetMenu(window), static_cast<UINT>(wParam), MF_BYCOMMAND | (lParam ? MF_CHECKED : MF_UNCHECKED));
+        return 0;
+    case kShowContextMenuMessage:
+        ShowContextMenu(window, static_cast<DWORD>(lParam));
         return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);

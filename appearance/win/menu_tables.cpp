@@ -90,8 +90,7 @@ void RedeclareRecentMenuItems() {
     for (UINT command = IDM_RECENT_LAST + 1; command-- > IDM_RECENT_FIRST;) DeclareOwnerDrawn(0, command);
 }
 
-void BuildMenuTables() {
-    HMENU bar = GetMenu(MainWindow);
+void BuildMenuTables(HMENU bar) {
     for (int i = 0; i < kSubMenuCount; ++i) SubMenus[i] = bar ? GetSubMenu(bar, i) : nullptr;
     for (UINT command = 1; command <= kMenuTextCount; ++command) {
         char* text = MenuTexts[command - 1];

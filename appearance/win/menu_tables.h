@@ -26,7 +26,7 @@ extern std::uint8_t MnemonicCount;
 
 // Reads the tables from the MainWindow's menu and makes the items of the program's own drawing
 // owner-drawn. Called once, before anything is drawn.
-void BuildMenuTables();
+void BuildMenuTables(HMENU bar);
 // Re-declares the item of the command, in the pop-up of index popup, as owner-drawn and records the
 // mnemonic of its text.
 void MakeOwnerDrawn(int popup, UINT command);

@@ -20,6 +20,15 @@ inline constexpr UINT kShowEditModeMessage = WM_APP + 3;
 inline constexpr UINT kShowStatusTextMessage = WM_APP + 4;
 // The recent files changed: the menu measures their items anew.
 inline constexpr UINT kRecentFilesChangedMessage = WM_APP + 5;
+// The view code page changed (CodePageIndex): the menu marks the view and greys the commands it
+// cannot do.
+inline constexpr UINT kViewCodePageChangedMessage = WM_APP + 6;
+// A switch was turned on or off: wParam its command (word wrap, page numbers), lParam nonzero when
+// on; the menu checks the command's item.
+inline constexpr UINT kSwitchChangedMessage = WM_APP + 7;
+// The text was right-clicked: the shell opens its Edit menu there, lParam the screen position as
+// GetMessagePos gives it.
+inline constexpr UINT kShowContextMenuMessage = WM_APP + 8;
 
 struct StatusBarText {
     std::string_view text;

@@ -28,7 +28,6 @@ namespace {
 
 constexpr std::uint8_t kOemTypedByHand = 0xE0;  // 1251's а, whose 866 form the control cannot take as typed
 constexpr std::uint8_t kOemLetterA = 0xA0;
-constexpr int kEditPopup = 1;
 
 // A window whose procedure was put in with the W call gets UTF-16 characters and texts; the
 // subclass answers in the same form, so nothing is converted between it and the control.
@@ -265,12 +264,6 @@ LRESULT OnKeyDown(HWND window, WPARAM key, LPARAM lParam) {
     return PassOn(window, WM_KEYDOWN, key, lParam);
 }
 
-void ShowContextMenu() {
-    const DWORD position = GetMessagePos();
-    TrackPopupMenu(GetSubMenu(GetMenu(MainWindow), kEditPopup), TPM_CENTERALIGN | TPM_RIGHTBUTTON, GET_X_LPARAM(position),
-                   GET_Y_LPARAM(position), 0, MainWindow, nullptr);
-}
-
 // False when no file name can be read from the drop.
 bool OpenDroppedFile(WPARAM wParam) {
     HDROP drop = reinterpret_cast<HDROP>(wParam);
@@ -327,7 +320,7 @@ LRESULT CALLBACK EditorSubclassProc(HWND window, UINT message, WPARAM wParam, LP
         PostMessageW(MainWindow, kShowCaretPositionMessage, 0, 0);
         break;
     case WM_RBUTTONUP:
-        ShowContextMenu();
+        SendShellMessage(kShowContextMenuMessage, 0, static_cast<LPARAM>(GetMessagePos()));
         return 0;
     case WM_DROPFILES:
         if (OpenDroppedFile(wParam)) return 0;

@@ -25,7 +25,6 @@ std::string ViewSetting(const char* name) { return std::string(name) + ViewLette
 
 // UTF-8 asks for the fixed-pitch font with Cyrillic, as ANSI does.
 constexpr std::uint32_t kDefaultCharacterSet[4] = {RUSSIAN_CHARSET, OEM_CHARSET, DEFAULT_CHARSET, RUSSIAN_CHARSET};
-constexpr UINT kViewCommands[4] = {IDM_VIEW_ANSI, IDM_VIEW_OEM, IDM_VIEW_KOI8, IDM_VIEW_UTF8};
 constexpr BYTE kFixedPitchModern = 0x30;
 
 constexpr LONG kSizeStep = 20;  // one point, in twips
@@ -68,13 +67,7 @@ void ApplyViewFont() {
         SendMessageA(EditorControl, EM_EMPTYUNDOBUFFER, 0, 0);
         SendMessageA(EditorControl, EM_SETMODIFY, modified ? TRUE : FALSE, 0);
     }
-    if (HMENU menu = MainWindow ? GetMenu(MainWindow) : nullptr) {
-        // The UTF-8 item's id does not follow the other three, so the marks are set one by one.
-        for (int view = 0; view < 4; ++view)
-            CheckMenuItem(menu, kViewCommands[view], MF_BYCOMMAND | (view == CodePageIndex ? MF_CHECKED : MF_UNCHECKED));
-        // RTF -> ANSI writes 1251 text, which the UTF-8 view cannot show.
-        EnableMenuItem(menu, IDM_RTF_TO_ANSI, MF_BYCOMMAND | (CodePageIndex == kUtf8View ? MF_GRAYED : MF_ENABLED));
-    }
+    SendShellMessage(kViewCodePageChangedMessage);
     ShowViewCodePage();
 }
 

@@ -8,6 +8,7 @@
 #include "base/settings.h"
 #include "base/ui_text.h"
 #include "base/win/program.h"
+#include "base/win/shell_messages.h"
 #include "document/win/editor_window.h"
 #include "document/win/document_name.h"
 #include "control/win/page_formatter.h"
@@ -181,7 +182,7 @@ void CountPages() {
     int answer = ShowMessageBox(MainWindow, "Включить номера страниц?"_ui, caption,
                                 MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
     PageNumbers = answer == IDYES;
-    CheckMenuItem(GetMenu(MainWindow), IDM_PAGE_NUMBERS, MF_BYCOMMAND | (PageNumbers ? MF_CHECKED : MF_UNCHECKED));
+    SendShellMessage(kSwitchChangedMessage, IDM_PAGE_NUMBERS, PageNumbers);
 }
 
 void PageSetup() {

@@ -2,6 +2,7 @@
 
 #include "base/settings.h"
 #include "base/win/program.h"
+#include "base/win/shell_messages.h"
 #include "control/win/editor_control.h"
 #include "document/win/editor_window.h"
 #include "resources/resource.h"
@@ -13,7 +14,6 @@ void ToggleWordWrap() {
         ReportLastError();
         return;
     }
-    if (HMENU menu = GetMenu(MainWindow))
-        CheckMenuItem(menu, IDM_WORD_WRAP, MF_BYCOMMAND | (style == 0 ? MF_CHECKED : MF_UNCHECKED));
+    SendShellMessage(kSwitchChangedMessage, IDM_WORD_WRAP, style == 0);
     WriteSettingDword("WW", style);
 }
