@@ -98,7 +98,7 @@ void RunMapped(const ConversionMap& map, Input& in, Output& out) {
 
 void RunUnicode(UnicodeConversion& conversion, Input& in, Output& out) {
     // Room for the carried bytes in front of each block, which keeps the block itself page-aligned.
-    constexpr std::size_t kCarry = static_cast<std::size_t>(kBlockAlignment);
+    constexpr std::size_t kCarry = 4096;
     constexpr std::size_t kOutput = UnicodeConversion::MaxOutput(kBlockSize + kCarry);
     Block inputs[2] = {Block(kCarry + kBlockSize), Block(kCarry + kBlockSize)};
     Block outputs[2] = {Block(kOutput), Block(kOutput)};

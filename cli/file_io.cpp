@@ -7,12 +7,14 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <new>
 #include <random>
 #include <system_error>
 
 #ifdef _WIN32
 #include <io.h>
 #else
+#include <sys/mman.h>
 #include <unistd.h>
 #endif
 
@@ -21,6 +23,14 @@
 #endif
 
 namespace {
+
+// A first touch of each 4 KB page costs more than the conversion of its bytes where the system is
+// virtual (tens of microseconds under shadow paging): 2 MB pages take a few hundred faults out of every
+// run. Where the system has none to give, the advice is ignored and the buffer works in small pages.
+constexpr std::size_t kHugePage = std::size_t{2} << 20;
+constexpr std::align_val_t kBlockAlignment{kHugePage};
+
+std::size_t RoundedToHugePages(std::size_t size) { return (size + kHugePage - 1) / kHugePage * kHugePage; }
 
 // The temporary file being written beside OUT; removed when the program is stopped by a signal.
 char* volatile g_pendingTemporary = nullptr;
@@ -40,6 +50,15 @@ void RemoveTemporaryOnSignals() {
     std::signal(SIGHUP, RemoveTemporaryAndExit);
 #endif
 }
+
+Block::Block(std::size_t size)
+    : data_(static_cast<char*>(::operator new(RoundedToHugePages(size), kBlockAlignment))), size_(size) {
+#ifdef MADV_HUGEPAGE
+    ::madvise(data_, RoundedToHugePages(size), MADV_HUGEPAGE);
+#endif
+}
+
+Block::~Block() { ::operator delete(data_, kBlockAlignment); }
 
 Input::Input(const std::optional<std::string>& path) {
     if (!path || *path == "-") {

@@ -4,7 +4,6 @@
 #include <cstddef>
 #include <cstdio>
 #include <filesystem>
-#include <new>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -15,18 +14,17 @@ struct IoError {
     int error;
 };
 
-// Blocks of a megabyte, aligned to a page: few system calls, still within the processor's cache, and
-// the kernel copies into an aligned buffer several times faster than into an unaligned one.
+// Blocks of a megabyte: few system calls, still within the processor's cache.
 constexpr std::size_t kBlockSize = 1 << 20;
-constexpr std::align_val_t kBlockAlignment{4096};
 
+// A buffer for blocks, aligned to a page (the kernel copies into an aligned buffer several times
+// faster than into an unaligned one) and, where the system offers them, in huge pages.
 class Block {
 public:
-    explicit Block(std::size_t size = kBlockSize)
-        : data_(static_cast<char*>(::operator new(size, kBlockAlignment))), size_(size) {}
+    explicit Block(std::size_t size = kBlockSize);
     Block(const Block&) = delete;
     Block& operator=(const Block&) = delete;
-    ~Block() { ::operator delete(data_, kBlockAlignment); }
+    ~Block();
     char* data() { return data_; }
     std::size_t size() const { return size_; }
 
