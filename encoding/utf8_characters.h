@@ -26,7 +26,12 @@ bool StartsUtf8Character(std::string_view text, std::size_t at);
 
 void AppendUtf8(char32_t character, std::string& out);
 
-// The small letter of a capital Latin or Cyrillic letter (every letter of the five Cyrillic code
-// pages and of Latin-1), or the character itself. A letter and its small letter are equally long in
-// UTF-8, so folding keeps every offset.
+// The small letter of a capital Latin, Greek or Cyrillic letter (every letter of the five Cyrillic
+// code pages, of Latin-1 and Latin Extended-A, and the Greek alphabet), or the character itself. A
+// letter and its small letter are equally long in UTF-8, so folding keeps every offset.
 char32_t SmallLetterOf(char32_t character);
+
+// Text across the system's UTF-16: a byte of no character goes out as U+FFFD, and half of a
+// surrogate pair alone comes in as U+FFFD.
+std::u16string Utf16OfUtf8(std::string_view text);
+std::string Utf8OfUtf16(std::u16string_view text);

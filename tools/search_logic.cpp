@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/settings.h"
+#include "encoding/chart_text.h"
 #include "encoding/code_page_tables.h"
 #include "encoding/unicode_conversion.h"
 #include "encoding/utf8_characters.h"
@@ -18,7 +19,39 @@ int HexDigitValue(char c) {
 
 std::string HistoryName(int index) { return std::string(1, static_cast<char>('0' + index)); }
 
-std::string CutToSearchTextMax(std::string_view text) { return std::string(text.substr(0, kSearchTextMax)); }
+// UTF-8 text cut to kSearchTextMax characters as an edit counts them (UTF-16 code units), never
+// inside a character.
+std::string CutToSearchTextMax(std::string_view text) {
+    std::size_t units = 0;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const Utf8Character c = ReadUtf8Character(text, i);
+        const std::size_t width = c.wellFormed && c.value >= 0x10000 ? 2 : 1;
+        if (units + width > kSearchTextMax) break;
+        units += width;
+        i += c.length;
+    }
+    return std::string(text.substr(0, i));
+}
+
+// The history as the registry keeps it: UTF-16 code units, counted by the reader's buffer as before.
+std::string ReadHistoryValue(int index) {
+    const std::string stored = ReadSettingString(HistoryName(index), kSearchHistoryBuffer, TextForm::Utf16);
+    std::u16string units(stored.size() / 2, u'\0');
+    for (std::size_t i = 0; i < units.size(); ++i)
+        units[i] = static_cast<char16_t>(static_cast<unsigned char>(stored[2 * i]) |
+                                         static_cast<unsigned char>(stored[2 * i + 1]) << 8);
+    return Utf8OfUtf16(units);
+}
+
+void WriteHistoryValue(int index, std::string_view text) {
+    std::string stored;
+    for (char16_t unit : Utf16OfUtf8(text)) {
+        stored.push_back(static_cast<char>(unit & 0xFF));
+        stored.push_back(static_cast<char>(unit >> 8));
+    }
+    WriteSettingString(HistoryName(index), stored, TextForm::Utf16);
+}
 
 // Each byte through the tables in turn; bytes below 0x80 pass every table unchanged.
 std::string Through(std::string_view bytes, std::initializer_list<int> tables) {
@@ -68,7 +101,7 @@ std::int32_t FindLastMatchWithin(std::int32_t bound, std::int32_t patternLength,
 std::vector<std::string> ReadSearchHistory() {
     std::vector<std::string> texts;
     for (int d = 0; d < kSearchHistorySize; ++d) {
-        std::string text = ReadSettingString(HistoryName(d), kSearchHistoryBuffer);
+        std::string text = ReadHistoryValue(d);
         if (!text.empty()) texts.push_back(std::move(text));
     }
     return texts;
@@ -78,15 +111,18 @@ void UpdateSearchHistory(std::string_view typed) {
     std::string text = CutToSearchTextMax(typed);
     int n = 0;
     while (n < kSearchHistorySize) {
-        std::string value = ReadSettingString(HistoryName(n), kSearchHistoryBuffer);
+        std::string value = ReadHistoryValue(n);
         if (value.empty() || value == text) break;
         ++n;
     }
     if (n == kSearchHistorySize) n = kSearchHistorySize - 1;
-    for (int k = n - 1; k >= 0; --k)
-        WriteSettingString(HistoryName(k + 1), ReadSettingString(HistoryName(k), kSearchHistoryBuffer));
-    WriteSettingString(HistoryName(0), text);
+    for (int k = n - 1; k >= 0; --k) WriteHistoryValue(k + 1, ReadHistoryValue(k));
+    WriteHistoryValue(0, text);
 }
+
+std::string TypedTextToAnsi(std::string_view typed) { return AnsiFromUtf16(Utf16OfUtf8(typed)); }
+
+std::string AnsiToTypedText(std::string_view ansi) { return Utf8OfUtf16(Utf16FromAnsi(ansi)); }
 
 std::string SearchTextToView(std::string_view ansiText, int codePageIndex) {
     switch (codePageIndex) {
@@ -97,10 +133,10 @@ std::string SearchTextToView(std::string_view ansiText, int codePageIndex) {
     }
 }
 
-std::string CaretWordToAnsi(std::string_view viewBytes, int codePageIndex) {
+std::string CaretWordText(std::string_view viewBytes, int codePageIndex) {
     if (codePageIndex == kUtf8View) {
         // The bytes were cut by count, so the last character may be cut too: it is left out rather
-        // than offered as '?'.
+        // than offered as U+FFFD.
         std::string word;
         for (std::size_t i = 0; i < viewBytes.size();) {
             const Utf8Character c = ReadUtf8Character(viewBytes, i);
@@ -108,16 +144,15 @@ std::string CaretWordToAnsi(std::string_view viewBytes, int codePageIndex) {
             if (!c.wellFormed || c.value > 0x20) word.append(viewBytes.substr(i, c.length));
             i += c.length;
         }
-        word = ConvertText(word, TextEncoding::Utf8, TextEncoding::Cp1251);
-        return word.substr(0, kSearchTextMax);
+        return CutToSearchTextMax(Utf8OfUtf16(Utf16OfUtf8(word)));
     }
     std::string word;
     for (char c : viewBytes.substr(0, kSearchTextMax))
         if (static_cast<unsigned char>(c) > 0x20) word.push_back(c);
     switch (codePageIndex) {
-    case kOem866: return Through(word, {kOemToAnsi});
-    case kKoi8R: return Through(word, {kKoi8ToOem, kOemToAnsi});
-    default: return word;
+    case kOem866: return AnsiToTypedText(Through(word, {kOemToAnsi}));
+    case kKoi8R: return AnsiToTypedText(Through(word, {kKoi8ToOem, kOemToAnsi}));
+    default: return AnsiToTypedText(word);
     }
 }
 
@@ -133,13 +168,21 @@ void AcceptSearchInput(SearchState& state, const SearchDialogInput& input, int c
 
     std::string search = CutToSearchTextMax(input.searchText);
     std::string replacement = CutToSearchTextMax(input.replaceText);
+    // Hexadecimal text is read a character a place, whatever the view, as its 1251 text has it.
     if (input.hexInput) {
-        state.pattern = ParseHexPattern(search);
-        if (state.replaceMode) state.replaceText = ParseHexPattern(replacement);
+        state.pattern = ParseHexPattern(TypedTextToAnsi(search));
+        if (state.replaceMode) state.replaceText = ParseHexPattern(TypedTextToAnsi(replacement));
         return;
     }
-    state.pattern = SearchTextToView(search, codePageIndex);
-    if (state.replaceMode) state.replaceText = SearchTextToView(replacement, codePageIndex);
+    if (codePageIndex == kUtf8View) {
+        state.pattern = search;
+        if (state.replaceMode) state.replaceText = replacement;
+    } else {
+        // What the single-byte views search for is the 1251 text, and the history keeps it so.
+        search = AnsiToTypedText(TypedTextToAnsi(search));
+        state.pattern = SearchTextToView(TypedTextToAnsi(search), codePageIndex);
+        if (state.replaceMode) state.replaceText = SearchTextToView(TypedTextToAnsi(replacement), codePageIndex);
+    }
     UpdateSearchHistory(search);
 }
 

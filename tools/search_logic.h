@@ -11,7 +11,7 @@
 #include <vector>
 
 // Search and replacement texts, the history values and the word taken from the caret are cut to
-// this many characters.
+// this many characters (as the dialog's edits count them: a character beyond U+FFFF counts two).
 inline constexpr std::size_t kSearchTextMax = 32;
 // The reader's buffer for a history value: the longest text and its terminator.
 inline constexpr std::size_t kSearchHistoryBuffer = kSearchTextMax + 1;
@@ -32,19 +32,26 @@ using FirstMatchWithin = std::function<std::int32_t(std::int32_t lo, std::int32_
 // search, or -1. A match that reaches past bound (one holding the caret) is not taken.
 std::int32_t FindLastMatchWithin(std::int32_t bound, std::int32_t patternLength, const FirstMatchWithin& firstMatch);
 
-// The history values "0" (newest) to "9" that are not empty, newest first.
+// The history values "0" (newest) to "9" that are not empty, newest first, in UTF-8. They are kept
+// as Unicode texts, so a value stored as 1251 text before reads as the same characters.
 std::vector<std::string> ReadSearchHistory();
-// Puts a text (1251, as typed) at "0": a text already in the list moves to the front, a new one
+// Puts a text (UTF-8, as typed) at "0": a text already in the list moves to the front, a new one
 // pushes the oldest out.
 void UpdateSearchHistory(std::string_view text);
 
+// A text typed in the dialog (UTF-8) as the single-byte views take it: its 1251 bytes, '?' for a
+// character 1251 lacks.
+std::string TypedTextToAnsi(std::string_view typed);
+// 1251 bytes as UTF-8, as the dialog shows them.
+std::string AnsiToTypedText(std::string_view ansi);
 // A search or replacement text typed in 1251 as bytes of the view code page (CodePageIndex 0-3).
 std::string SearchTextToView(std::string_view ansiText, int codePageIndex);
-// The bytes of the word at the caret, in the view code page, as the search field's text: cut to 32
-// characters, without spaces, tabs, line breaks or other control bytes, in 1251. In the UTF-8 view
-// the caller reads up to kCaretWordBytesMax bytes, as 32 characters may take that many.
+// The bytes of the word at the caret, in the view code page, as the search field's text (UTF-8): cut
+// to 32 characters, without spaces, tabs, line breaks or other control bytes; in the single-byte
+// views the word's 1251 text. In the UTF-8 view the caller reads up to kCaretWordBytesMax bytes, as
+// 32 characters may take that many.
 inline constexpr std::size_t kCaretWordBytesMax = 4 * kSearchTextMax;
-std::string CaretWordToAnsi(std::string_view viewBytes, int codePageIndex);
+std::string CaretWordText(std::string_view viewBytes, int codePageIndex);
 
 // The search state kept from one step to the next for as long as the program runs.
 struct SearchState {
@@ -63,8 +70,8 @@ struct SearchState {
 // What the find and replace dialog hands over when "ОК" or "Все" is pressed.
 struct SearchDialogInput {
     bool hexInput = false;
-    std::string searchText;   // the combo's edit field, or the hexadecimal search edit
-    std::string replaceText;  // the replacement edit, or the hexadecimal replacement edit
+    std::string searchText;   // the combo's edit field, or the hexadecimal search edit (UTF-8)
+    std::string replaceText;  // the replacement edit, or the hexadecimal replacement edit (UTF-8)
     bool allButton = false;
     bool wholeWord = false;
     bool matchCase = false;
@@ -76,7 +83,8 @@ struct SearchDialogInput {
 // Whether the dialog may close: there is something to search for.
 bool SearchInputAcceptable(const SearchDialogInput& input);
 // Takes the accepted input into the state: options, search and replacement bytes in the view code
-// page (hexadecimal bytes as they are) and, for typed text, the history.
+// page (hexadecimal bytes as they are) and, for typed text, the history. The UTF-8 view searches the
+// typed characters themselves; the single-byte views their 1251 text converted to the view.
 void AcceptSearchInput(SearchState& state, const SearchDialogInput& input, int codePageIndex);
 
 enum class ReplaceAnswer { Yes, No, All, Cancel };

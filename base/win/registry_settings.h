@@ -11,6 +11,8 @@ public:
     std::optional<std::string> ReadData(std::string_view name) override;
     void WriteDword(std::string_view name, std::uint32_t value) override;
     void WriteText(std::string_view name, std::string_view text) override;
+    std::optional<std::string> ReadUtf16Data(std::string_view name) override;
+    void WriteUtf16Text(std::string_view name, std::string_view text) override;
 };
 
 // Makes the four settings operations read and write the registry.

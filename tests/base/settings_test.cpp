@@ -42,4 +42,19 @@ TEST_F(SettingsTest, TextStoredWithoutTerminatorIsStillTerminatedWithinTheBuffer
     EXPECT_EQ(ReadSettingString("0", 3), "");
 }
 
+TEST_F(SettingsTest, TextsReadInEitherFormAsTheSameCharacters) {
+    const std::string omega("\xA9\x03\x00\x00", 4);  // Ω and the terminator in UTF-16LE
+    WriteSettingString("0", "\xC6" "a");       // Жa in 1251
+    EXPECT_EQ(ReadSettingString("0", 3, TextForm::Utf16), std::string("\x16\x04" "a\0", 4));
+    EXPECT_EQ(ReadSettingString("0", 2, TextForm::Utf16), "");  // two characters and the terminator
+    WriteSettingString("1", std::string("\x16\x04", 2) + omega, TextForm::Utf16);
+    EXPECT_EQ(ReadSettingString("1", 3, TextForm::Utf16), std::string("\x16\x04\xA9\x03", 4));
+    EXPECT_EQ(ReadSettingString("1", 3), "\xC6?");  // 1251 lacks Ω
+    // A UTF-16 text ends at its first NUL character, not at a zero byte.
+    const std::string zeroByte("\x00\x04" "A\x00", 4);  // ЀA
+    WriteSettingString("2", zeroByte, TextForm::Utf16);
+    EXPECT_EQ(ReadSettingString("2", 3, TextForm::Utf16), zeroByte);
+    EXPECT_EQ(ReadSettingString("2", 3), "?A");
+}
+
 }  // namespace

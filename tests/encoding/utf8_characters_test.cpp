@@ -74,6 +74,29 @@ TEST(Utf8Characters, SmallLettersAgreeWithEveryCodePagesOwnPairs) {
         }
     }
     for (char32_t c = 'A'; c <= 'Z'; ++c) EXPECT_EQ(SmallLetterOf(c), c + 0x20);
+    // Beyond the charts: Greek and Latin Extended-A, folded once for all and never changing a length.
+    for (char32_t c = 0; c < 0x3000; ++c) {
+        const char32_t small = SmallLetterOf(c);
+        std::string a, b;
+        AppendUtf8(c, a);
+        AppendUtf8(small, b);
+        EXPECT_EQ(a.size(), b.size()) << static_cast<int>(c);
+        EXPECT_EQ(SmallLetterOf(small), small) << static_cast<int>(c);
+    }
+    EXPECT_EQ(SmallLetterOf(U'Ω'), U'ω');
+    EXPECT_EQ(SmallLetterOf(U'Ά'), U'ά');
+    EXPECT_EQ(SmallLetterOf(U'Ώ'), U'ώ');
+    EXPECT_EQ(SmallLetterOf(U'Ž'), U'ž');
+    EXPECT_EQ(SmallLetterOf(U'Ł'), U'ł');
+    EXPECT_EQ(SmallLetterOf(U'ω'), U'ω');
+}
+
+TEST(Utf8Characters, Utf16RoundTripsEveryCharacterAndMarksWhatIsNone) {
+    const std::string text = "a\xD0\x96\xE2\x82\xAC\xF0\x9F\x98\x80\xEF\xBB\xBF";  // a Ж € 😀 and a byte order mark
+    EXPECT_EQ(Utf16OfUtf8(text), u"aЖ€😀\uFEFF");
+    EXPECT_EQ(Utf8OfUtf16(Utf16OfUtf8(text)), text);
+    EXPECT_EQ(Utf16OfUtf8("\xFFz\xE2\x82"), u"\uFFFDz\uFFFD\uFFFD");
+    EXPECT_EQ(Utf8OfUtf16(u"\xD83Dx\xDE00"), "\xEF\xBF\xBDx\xEF\xBF\xBD");
 }
 
 }  // namespace

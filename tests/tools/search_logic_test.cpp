@@ -6,6 +6,7 @@
 #include <random>
 
 #include "base/settings.h"
+#include "base/ui_text.h"
 #include "encoding/code_page_tables.h"
 
 namespace {
@@ -163,8 +164,25 @@ TEST_F(SearchHistoryTest, LongTextsAreCutAndUnreadableValuesCountAsEmpty) {
     WriteSettingString("2", "third");
     UpdateSearchHistory("new");
     EXPECT_EQ(ReadSearchHistory(), (std::vector<std::string>{"new", "first", "third"}));
-    UpdateSearchHistory("Поиск");  // 1251 bytes as typed
-    EXPECT_EQ(Value(0), "Поиск");
+    UpdateSearchHistory("Поиск");
+    EXPECT_EQ(Value(0), "Поиск"_ui);
+}
+
+TEST_F(SearchHistoryTest, TextsAreKeptAsUnicodeAndOldValuesReadTheSame) {
+    // A value stored as 1251 text before reads as the same characters.
+    WriteSettingString("0", "Поиск"_ui);
+    EXPECT_EQ(ReadSearchHistory(), (std::vector<std::string>{"Поиск"}));
+    // Characters 1251 lacks are kept; a 1251 reader sees them as '?'.
+    UpdateSearchHistory("Ω→😀");
+    EXPECT_EQ(ReadSearchHistory(), (std::vector<std::string>{"Ω→😀", "Поиск"}));
+    EXPECT_EQ(Value(0), "????");  // one for each half of 😀's pair
+    // 32 characters as the edit counts them, a character beyond U+FFFF two, never cut in half.
+    std::string emoji;
+    for (int i = 0; i < 20; ++i) emoji += "😀";
+    UpdateSearchHistory("a" + emoji);
+    std::string kept = "a";
+    for (int i = 0; i < 15; ++i) kept += "😀";
+    EXPECT_EQ(ReadSearchHistory().front(), kept);
 }
 
 TEST(SearchTextConversion, TypedTextGoesIntoTheViewAndTheCaretWordComesBack) {
@@ -174,28 +192,30 @@ TEST(SearchTextConversion, TypedTextGoesIntoTheViewAndTheCaretWordComesBack) {
     EXPECT_EQ(SearchTextToView(ansi, 0), ansi);
     EXPECT_EQ(SearchTextToView(ansi, 1), oem);
     EXPECT_EQ(SearchTextToView(ansi, 2), koi8);
-    // Spaces and control bytes go wherever they stand; the rest comes back in 1251.
-    EXPECT_EQ(CaretWordToAnsi(oem, 1), "\xCF\xF0\xE8\xE2\xE5\xF2Ok");
-    EXPECT_EQ(CaretWordToAnsi(koi8, 2), "\xCF\xF0\xE8\xE2\xE5\xF2Ok");
-    EXPECT_EQ(CaretWordToAnsi("\tab\r\nc\x01", 0), "abc");
-    EXPECT_EQ(CaretWordToAnsi("\xB8\xA8", 0), "\xB8\xA8");  // ё Ё stay: above 0x20 as unsigned bytes
+    // Spaces and control bytes go wherever they stand; the rest comes back as its 1251 characters.
+    EXPECT_EQ(CaretWordText(oem, 1), "ПриветOk");
+    EXPECT_EQ(CaretWordText(koi8, 2), "ПриветOk");
+    EXPECT_EQ(CaretWordText("\tab\r\nc\x01", 0), "abc");
+    EXPECT_EQ(CaretWordText("\xB8\xA8", 0), "ёЁ");  // above 0x20 as unsigned bytes
     // Signs go through the shared tables: « becomes '<' in the OEM view, a box line '-' on the way back.
     EXPECT_EQ(SearchTextToView("\xAB", 1), "<");
     EXPECT_EQ(SearchTextToView("\xAB", 2), "<");
-    EXPECT_EQ(CaretWordToAnsi("\xC4", 1), "-");
+    EXPECT_EQ(CaretWordText("\xC4", 1), "-");
     // The word is cut to 32 characters before the spaces are dropped.
-    EXPECT_EQ(CaretWordToAnsi(std::string(31, 'a') + " bc", 0), std::string(31, 'a'));
+    EXPECT_EQ(CaretWordText(std::string(31, 'a') + " bc", 0), std::string(31, 'a'));
 
     // The UTF-8 view: typed 1251 text is searched as UTF-8, and a word comes back by characters,
     // 32 of them whatever their bytes, without a character that the end of the bytes cut.
     const std::string utf8 = "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82 Ok";
     EXPECT_EQ(SearchTextToView(ansi, kUtf8View), utf8);
-    EXPECT_EQ(CaretWordToAnsi(utf8, kUtf8View), "\xCF\xF0\xE8\xE2\xE5\xF2Ok");
-    std::string long_word;
-    for (int i = 0; i < 40; ++i) long_word += "\xD1\x8F";
-    EXPECT_EQ(CaretWordToAnsi(long_word, kUtf8View), std::string(32, '\xFF'));
-    EXPECT_EQ(CaretWordToAnsi("\xD1\x8F\xD1", kUtf8View), "\xFF");
-    EXPECT_EQ(CaretWordToAnsi("\xE2\x88\x9E\x80", kUtf8View), "??");  // ∞ lacks in 1251; a stray byte
+    EXPECT_EQ(CaretWordText(utf8, kUtf8View), "ПриветOk");
+    std::string long_word, kept;
+    for (int i = 0; i < 40; ++i) long_word += "я";
+    for (int i = 0; i < 32; ++i) kept += "я";
+    EXPECT_EQ(CaretWordText(long_word, kUtf8View), kept);
+    EXPECT_EQ(CaretWordText("\xD1\x8F\xD1", kUtf8View), "я");
+    // Characters 1251 lacks stay themselves; a stray byte is no character.
+    EXPECT_EQ(CaretWordText("\xE2\x88\x9E\x80", kUtf8View), "∞\xEF\xBF\xBD");
 }
 
 namespace {
@@ -366,8 +386,8 @@ TEST(AcceptSearchInput, TypedTextIsConvertedAndKeptHexIsTakenAsItIs) {
     SearchState state;
     state.replaceMode = true;
     SearchDialogInput input;
-    input.searchText = "\xF0\xF3\xF1" + std::string(40, '!');  // "рус" in 1251, then too long
-    input.replaceText = "\xEA";
+    input.searchText = "рус" + std::string(40, '!');  // too long
+    input.replaceText = "к";
     input.allButton = true;
     input.promptReplace = false;
     input.backwards = true;
@@ -377,7 +397,7 @@ TEST(AcceptSearchInput, TypedTextIsConvertedAndKeptHexIsTakenAsItIs) {
     EXPECT_EQ(state.replaceText, "\xCB");
     EXPECT_TRUE(state.replaceAll && state.backwards);
     EXPECT_FALSE(state.promptReplace);
-    EXPECT_EQ(ReadSettingString("0", 33), "\xF0\xF3\xF1" + std::string(29, '!'));
+    EXPECT_EQ(ReadSettingString("0", 33), "рус"_ui + std::string(29, '!'));
 
     SearchDialogInput hex;
     hex.hexInput = true;
@@ -389,5 +409,17 @@ TEST(AcceptSearchInput, TypedTextIsConvertedAndKeptHexIsTakenAsItIs) {
     EXPECT_TRUE(state.promptReplace);
     EXPECT_EQ(ReadSearchHistory().size(), 1u);  // hexadecimal input is not kept
     EXPECT_FALSE(SearchInputAcceptable(SearchDialogInput{}));
+
+    // The UTF-8 view searches and keeps the characters typed; a single-byte view their 1251 text.
+    input.searchText = "Ωμέγα";
+    input.replaceText = "→";
+    AcceptSearchInput(state, input, kUtf8View);
+    EXPECT_EQ(state.pattern, "Ωμέγα");
+    EXPECT_EQ(state.replaceText, "→");
+    EXPECT_EQ(ReadSearchHistory().front(), "Ωμέγα");
+    AcceptSearchInput(state, input, 0);
+    EXPECT_EQ(state.pattern, "?????");
+    EXPECT_EQ(state.replaceText, "?");
+    EXPECT_EQ(ReadSearchHistory().front(), "?????");
     InstallSettingsStore(nullptr);
 }

@@ -14,6 +14,7 @@
 #include "document/undo_journal.h"
 #include "document/win/view_code_page.h"
 #include "encoding/code_page_tables.h"
+#include "encoding/utf8_characters.h"
 #include "resources/resource.h"
 
 SearchState Search;
@@ -32,7 +33,24 @@ constexpr const wchar_t* kOutsideHistorySection = L"SearchText";
 // so a different recorder over the control needs only this function changed.
 void RecordReplaceRunUndo() { RecordUndo(UndoKind::TextSnapshot, 0); }
 
-std::string ItemText(HWND dialog, int id) { return DialogItemText(dialog, id); }
+// The dialog is a Unicode window: its texts are read as the characters typed, in UTF-8, so the UTF-8
+// view can search for any of them; the single-byte views take their 1251 text from that.
+std::string ItemText(HWND dialog, int id) {
+    HWND item = GetDlgItem(dialog, id);
+    std::u16string text(static_cast<std::size_t>(GetWindowTextLengthW(item)) + 1, u'\0');
+    text.resize(static_cast<std::size_t>(
+        GetWindowTextW(item, reinterpret_cast<wchar_t*>(text.data()), static_cast<int>(text.size()))));
+    return Utf8OfUtf16(text);
+}
+
+// A history text or a word offered in the search field: in the UTF-8 view as it is, in the others
+// as their 1251 text.
+void AddSearchChoice(HWND combo, std::string_view text, int codePage, int index = -1) {
+    const std::string choice = codePage == kUtf8View ? std::string(text) : AnsiToTypedText(TypedTextToAnsi(text));
+    const std::u16string shown = Utf16OfUtf8(choice);
+    SendMessageW(combo, index < 0 ? CB_ADDSTRING : CB_INSERTSTRING, static_cast<WPARAM>(index),
+                 reinterpret_cast<LPARAM>(shown.c_str()));
+}
 
 bool Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
 
@@ -169,7 +187,7 @@ struct FindDialogData {
     int codePage;  // the view code page the texts are converted into
 };
 
-// The word that starts at or before the start of the selection, as the search field offers it.
+// The word that starts at or before the start of the selection, as the search field offers it (UTF-8).
 std::string CaretWord(HWND editor, int codePage) {
     CHARRANGE selection{};
     SendMessageA(editor, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
@@ -184,21 +202,22 @@ std::string CaretWord(HWND editor, int codePage) {
     // The count the control returns, not the first zero: a zero byte is dropped like any control byte.
     const LRESULT copied = SendMessageA(editor, EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(&range));
     if (copied <= 0) return {};
-    return CaretWordToAnsi(std::string_view(buffer, static_cast<std::size_t>(copied)), codePage);
+    return CaretWordText(std::string_view(buffer, static_cast<std::size_t>(copied)), codePage);
 }
 
 void FillSearchList(HWND combo, HWND editor, int codePage) {
-    for (const std::string& text : ReadSearchHistory()) AddComboText(combo, text);
+    for (const std::string& text : ReadSearchHistory()) AddSearchChoice(combo, text, codePage);
     for (int d = 0; d < kSearchHistorySize; ++d) {
         const wchar_t key[2] = {static_cast<wchar_t>(L'0' + d), L'\0'};
-        wchar_t text[kSearchHistoryBuffer] = {};
-        if (GetPrivateProfileStringW(kOutsideHistorySection, key, L"", text, kSearchHistoryBuffer, kOutsideHistoryFile) > 0)
-            AddComboText(combo, AnsiText(text));
+        char16_t text[kSearchHistoryBuffer] = {};
+        if (GetPrivateProfileStringW(kOutsideHistorySection, key, L"", reinterpret_cast<wchar_t*>(text),
+                                     kSearchHistoryBuffer, kOutsideHistoryFile) > 0)
+            AddSearchChoice(combo, Utf8OfUtf16(text), codePage);
     }
     if (!editor) return;
     const std::string word = CaretWord(editor, codePage);
     if (word.empty()) return;
-    AddComboText(combo, word, 0);
+    AddSearchChoice(combo, word, codePage, 0);
     SendMessageA(combo, CB_SETCURSEL, 0, 0);
 }
 

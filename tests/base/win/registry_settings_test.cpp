@@ -55,6 +55,24 @@ TEST_F(RegistrySettings, WritesCreateTheKeyAndReadBackThroughTheRegistry) {
     EXPECT_EQ(ReadSettingString("0F", 260), "");
 }
 
+TEST_F(RegistrySettings, UnicodeTextsAreStoredAsTheirCharactersAndOldTextsReadAsThem) {
+    auto bytes = [](std::u16string_view text) {
+        return std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(char16_t));
+    };
+    WriteSettingString("0", "Поиск"_ui);  // as every text was stored before
+    EXPECT_EQ(ReadSettingString("0", 33, TextForm::Utf16), bytes(u"Поиск"));
+    WriteSettingString("1", bytes(u"Ω→\U0001F600"), TextForm::Utf16);
+    wchar_t stored[16] = {};
+    DWORD size = sizeof stored;
+    ASSERT_EQ(RegGetValueW(HKEY_CURRENT_USER, L"Software\\Orvu\\Vemkoc", L"1", RRF_RT_REG_SZ, nullptr, stored, &size),
+              ERROR_SUCCESS);
+    EXPECT_EQ(std::wstring(stored), L"Ω→\U0001F600");
+    EXPECT_EQ(ReadSettingString("1", 33, TextForm::Utf16), bytes(u"Ω→\U0001F600"));
+    EXPECT_EQ(ReadSettingString("1", 5, TextForm::Utf16), bytes(u"Ω→\U0001F600"));
+    EXPECT_EQ(ReadSettingString("1", 4, TextForm::Utf16), "");
+    EXPECT_EQ(ReadSettingString("1", 33), "????");
+}
+
 TEST_F(RegistrySettings, TextThatDoesNotFitTheReadersBufferReadsEmpty) {
     WriteSettingString("FontW", "Courier New");  // 12 bytes with the terminator
     EXPECT_EQ(ReadSettingString("FontW", 12), "Courier New");

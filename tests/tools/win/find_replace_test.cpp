@@ -15,6 +15,7 @@
 #include "document/undo_journal.h"
 #include "document/win/document_files.h"
 #include "document/win/view_code_page.h"
+#include "encoding/code_page_tables.h"
 #include "resources/resource.h"
 #include "support/win/app_harness.h"
 #include "support/win/editor_text.h"
@@ -391,6 +392,65 @@ TEST_F(FindReplaceTest, HexButtonSwitchesBetweenTheTextAndTheHexadecimalFields) 
         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_HEX_REPLACE)));
     });
     Command(IDM_REPLACE);
+    ExpectAllAnswered();
+}
+
+TEST_F(FindReplaceTest, UnicodeViewFindsAndReplacesCharactersThatAnsiLacks) {
+    // The dialog is typed into as characters; none of Ω ω ѣ Ѣ → 😀 is in 1251.
+    auto typed = [this](const wchar_t* text, const wchar_t* replacement, bool matchCase, int button) {
+        answers_.AnswerWith([=](HWND dialog) {
+            SetDlgItemTextW(dialog, IDC_SEARCH_TEXT, text);
+            SetDlgItemTextW(dialog, IDC_REPLACE_TEXT, replacement);
+            SetCheck(dialog, IDC_MATCH_CASE, matchCase);
+            SetCheck(dialog, IDC_WHOLE_TEXT, true);
+            if (IsWindowVisible(GetDlgItem(dialog, IDC_PROMPT_REPLACE))) SetCheck(dialog, IDC_PROMPT_REPLACE, false);
+            Click(dialog, button);
+        });
+    };
+    const std::string text = "ω Ω ѣ Ѣ → 😀 Ω";
+    SetControlText(text);
+    ShowView(kUtf8View);
+    Select(0, 0);
+    typed(L"Ω", L"", false, IDOK);
+    Command(IDM_FIND);
+    EXPECT_EQ(Selected(), Match(0, 2));  // the other case, without match case
+    Command(IDM_FIND_NEXT);
+    EXPECT_EQ(Selected(), Match(text.find("Ω"), 2));
+    typed(L"ѣ", L"", true, IDOK);
+    Command(IDM_FIND);
+    EXPECT_EQ(Selected(), Match(text.find("ѣ"), 2));
+    typed(L"Ѣ", L"", false, IDOK);
+    Command(IDM_FIND);
+    EXPECT_EQ(Selected(), Match(text.find("ѣ"), 2));
+    typed(L"\U0001F600", L"", false, IDOK);
+    Command(IDM_FIND);
+    EXPECT_EQ(Selected(), Match(text.find("😀"), 4));
+
+    typed(L"→", L"\U0001F600", false, IDC_REPLACE_ALL);
+    Command(IDM_REPLACE);
+    EXPECT_EQ(ControlText(), "ω Ω ѣ Ѣ 😀 😀 Ω");
+    typed(L"Ω", L"ж", false, IDC_REPLACE_ALL);
+    Command(IDM_REPLACE);
+    EXPECT_EQ(ControlText(), "ж ж ѣ Ѣ 😀 😀 ж");
+    typed(L"ѣ", L"Ё", true, IDC_REPLACE_ALL);
+    Command(IDM_REPLACE);
+    EXPECT_EQ(ControlText(), "ж ж Ё Ѣ 😀 😀 ж");
+
+    // The history keeps the characters: the UTF-8 view offers them as typed, a single-byte view as
+    // the 1251 text it would search for.
+    auto firstChoice = [](HWND dialog) {
+        HWND combo = GetDlgItem(dialog, IDC_SEARCH_TEXT);
+        std::wstring item(static_cast<std::size_t>(SendMessageW(combo, CB_GETLBTEXTLEN, 1, 0)) + 1, L'\0');
+        const LRESULT length = SendMessageW(combo, CB_GETLBTEXT, 1, reinterpret_cast<LPARAM>(item.data()));
+        item.resize(static_cast<std::size_t>(length));
+        return item;
+    };
+    Select(0, 0);
+    answers_.InspectAndCancel([&](HWND dialog) { EXPECT_EQ(firstChoice(dialog), L"ѣ"); });
+    Command(IDM_FIND);
+    ShowView(0);
+    answers_.InspectAndCancel([&](HWND dialog) { EXPECT_EQ(firstChoice(dialog), L"?"); });
+    Command(IDM_FIND);
     ExpectAllAnswered();
 }
 
