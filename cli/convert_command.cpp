@@ -1,16 +1,13 @@
 // convert: between code pages, UTF-8 and UTF-16, into one output or each file in place.
 #include <cinttypes>
 #include <cstdio>
-#include <cstring>
-#include <filesystem>
-#include <memory>
 #include <optional>
-#include <system_error>
-#include <vector>
+#include <string>
 
 #include "cli/block_pipeline.h"
 #include "cli/commands.h"
 #include "cli/file_io.h"
+#include "cli/file_loop.h"
 #include "cli/input_detection.h"
 #include "encoding/encoding_names.h"
 #include "encoding/unicode_conversion.h"
@@ -76,22 +73,8 @@ void ReportReplaced(std::uint64_t replaced) {
 
 int ConvertInPlace(const Arguments& args, std::optional<TextEncoding> from, TextEncoding to, bool exact,
                    double minConfidence) {
-    if (args.Option("-o")) throw UsageError{"-i and -o do not go together"};
-    if (args.Plain().empty()) throw UsageError{"-i needs at least one FILE"};
-    bool failed = false, unknown = false, replacedAny = false;
-    for (const std::string& file : args.Plain()) {
+    return EachFileInPlace(args, "convert", [&](const std::string& file, Input& in) {
         try {
-            if (file == "-") throw UsageError{"-i cannot convert standard input in place"};
-            namespace fs = std::filesystem;
-            std::error_code ec;
-            fs::file_status status = fs::status(FinalTarget(file), ec);
-            if (ec) throw IoError{file, ec.value()};
-            if (!fs::is_regular_file(status)) {
-                PrintError(file, "not a regular file, left alone");
-                failed = true;
-                continue;
-            }
-            Input in(file);
             std::optional<TextEncoding> was = from;
             bool ascii = false;
             if (!was) {
@@ -103,29 +86,24 @@ int ConvertInPlace(const Arguments& args, std::optional<TextEncoding> from, Text
             }
             std::uint64_t replaced = 0;
             // Detected as already in the target (or ASCII, the same in all): the file is left as it is.
-            const bool unchanged = !from && (*was == to || (ascii && to != TextEncoding::Utf16LE && to != TextEncoding::Utf16BE));
+            const bool unchanged =
+                !from && (*was == to || (ascii && to != TextEncoding::Utf16LE && to != TextEncoding::Utf16BE));
             if (!unchanged) {
-                Output out(file, Output::Special::Refuse);
-                UnicodeConversion* none = nullptr;
-                replaced = ConvertInput(in, was, to, exact, out, none, minConfidence);
-                in.Close();
-                out.Commit();
+                ReplaceFile(file, in, [&](Output& out) {
+                    UnicodeConversion* none = nullptr;
+                    replaced = ConvertInput(in, was, to, exact, out, none, minConfidence);
+                });
             }
-            replacedAny |= replaced > 0;
             std::printf("%s\t%s\t%s\t%" PRIu64 "\n", file.c_str(), ascii ? "ascii" : EncodingName(*was),
                         unchanged ? (ascii ? "ascii" : EncodingName(*was)) : EncodingName(to), replaced);
-        } catch (const IoError& e) {
-            PrintError(e.file, std::strerror(e.error));
-            failed = true;
+            return FileOutcome{false, replaced > 0};
         } catch (const UnknownEncoding& e) {
             // The file keeps its line, so that a folder's listing shows every file.
             std::printf("%s\t%s\tleft alone\t0\n", e.file.c_str(), e.name);
             PrintError(e.file, e.why);
-            unknown = true;
+            return FileOutcome{true, false};
         }
-    }
-    FlushStandardOutput();
-    return failed ? 1 : unknown ? kUnknownStatus : replacedAny ? kReplacedStatus : 0;
+    });
 }
 
 }  // namespace
@@ -138,22 +116,21 @@ int Convert(const Arguments& args) {
     const double minConfidence = MinConfidence(args);
     if (args.Option("-i")) return ConvertInPlace(args, from, to, exact, minConfidence);
 
-    // Every input opens before the output does, so a missing one leaves OUT as it was.
-    std::vector<std::unique_ptr<Input>> inputs;
-    for (const auto& path : Inputs(args)) inputs.push_back(std::make_unique<Input>(path));
-    Output out(args.Option("-o"));
     std::optional<UnicodeConversion> conversion;
     UnicodeConversion* shared = nullptr;
     if (from && !(IsSingleByte(*from) && IsSingleByte(to) && !exact)) shared = &conversion.emplace(*from, to);
     std::uint64_t replaced = 0;
+    int status;
     try {
-        for (auto& in : inputs) replaced += ConvertInput(*in, from, to, exact, out, shared, minConfidence);
+        status = EachInputIntoOutput(args, [&](Input& in, Output& out) {
+            const std::uint64_t n = ConvertInput(in, from, to, exact, out, shared, minConfidence);
+            replaced += n;
+            return FileOutcome{false, n > 0};
+        });
     } catch (const UnknownEncoding& e) {
         PrintError(e.file, e.why);
         return kUnknownStatus;
     }
-    inputs.clear();
-    out.Commit();
     ReportReplaced(replaced);
-    return replaced ? kReplacedStatus : 0;
+    return status;
 }

@@ -2,16 +2,14 @@
 // in place.
 #include <cinttypes>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
-#include <memory>
 #include <optional>
 #include <string>
 #include <system_error>
-#include <vector>
 
 #include "cli/commands.h"
 #include "cli/file_io.h"
+#include "cli/file_loop.h"
 #include "encoding/encoding_names.h"
 #include "encoding/mojibake_repair.h"
 #include "encoding/unicode_conversion.h"
@@ -87,40 +85,14 @@ void Report(const std::string& name, const Repaired& r) {
 }
 
 int RepairInPlace(const Arguments& args, std::optional<TextEncoding> to) {
-    if (args.Option("-o")) throw UsageError{"-i and -o do not go together"};
-    if (args.Plain().empty()) throw UsageError{"-i needs at least one FILE"};
-    bool failed = false, unknown = false, lostAny = false;
-    for (const std::string& file : args.Plain()) {
-        try {
-            if (file == "-") throw UsageError{"-i cannot repair standard input in place"};
-            namespace fs = std::filesystem;
-            std::error_code ec;
-            const fs::file_status status = fs::status(FinalTarget(file), ec);
-            if (ec) throw IoError{file, ec.value()};
-            if (!fs::is_regular_file(status)) {
-                PrintError(file, "not a regular file, left alone");
-                failed = true;
-                continue;
-            }
-            Input in(file);
-            const Repaired r = RepairText(in.ReadAll(ExpectedSize(file)), to);
-            if (r.finding.kind == RepairFinding::Kind::Repair) {
-                Output out(file, Output::Special::Refuse);
-                out.Write(r.text);
-                in.Close();
-                out.Commit();
-            }
-            unknown |= r.finding.kind == RepairFinding::Kind::Unknown;
-            lostAny |= r.lost > 0;
-            std::string chain;
-            std::printf("%s\t%s\t%" PRIu64 "\n", file.c_str(), Verdict(r, chain), r.lost);
-        } catch (const IoError& e) {
-            PrintError(e.file, std::strerror(e.error));
-            failed = true;
-        }
-    }
-    FlushStandardOutput();
-    return failed ? 1 : unknown ? kUnknownStatus : lostAny ? kReplacedStatus : 0;
+    return EachFileInPlace(args, "repair", [&](const std::string& file, Input& in) {
+        const Repaired r = RepairText(in.ReadAll(ExpectedSize(file)), to);
+        if (r.finding.kind == RepairFinding::Kind::Repair)
+            ReplaceFile(file, in, [&](Output& out) { out.Write(r.text); });
+        std::string chain;
+        std::printf("%s\t%s\t%" PRIu64 "\n", file.c_str(), Verdict(r, chain), r.lost);
+        return FileOutcome{r.finding.kind == RepairFinding::Kind::Unknown, r.lost > 0};
+    });
 }
 
 }  // namespace
@@ -130,20 +102,11 @@ int Repair(const Arguments& args) {
     if (args.Option("-t")) to = RequiredEncoding(args, "-t");
     if (args.Option("-i")) return RepairInPlace(args, to);
 
-    // Every input opens before the output does, so a missing one leaves OUT as it was.
-    std::vector<std::unique_ptr<Input>> inputs;
-    for (const auto& path : Inputs(args)) inputs.push_back(std::make_unique<Input>(path));
-    Output out(args.Option("-o"));
-    bool unknown = false, lostAny = false;
-    for (auto& in : inputs) {
-        std::string text = in->ReadAll(ExpectedSize(in->Name()));
+    return EachInputIntoOutput(args, [&](Input& in, Output& out) {
+        std::string text = in.ReadAll(ExpectedSize(in.Name()));
         const Repaired r = RepairText(text, to);
         out.Write(r.finding.kind == RepairFinding::Kind::Repair ? r.text : text);
-        Report(in->Name(), r);
-        unknown |= r.finding.kind == RepairFinding::Kind::Unknown;
-        lostAny |= r.lost > 0;
-    }
-    inputs.clear();
-    out.Commit();
-    return unknown ? kUnknownStatus : lostAny ? kReplacedStatus : 0;
+        Report(in.Name(), r);
+        return FileOutcome{r.finding.kind == RepairFinding::Kind::Unknown, r.lost > 0};
+    });
 }
