@@ -10,16 +10,14 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "encoding/encoding_detection.h"
 #include "encoding/encoding_names.h"
 #include "encoding/unicode_conversion.h"
+#include "bench/judging_corpus.h"
 
 namespace {
 
@@ -27,53 +25,9 @@ struct Range {
     int low, high;  // Russian letters, high not included
 };
 
-bool IsRussianLetterAt(const std::string& text, std::size_t i) {
-    const auto b0 = static_cast<unsigned char>(text[i]);
-    if (i + 1 >= text.size()) return false;
-    const auto b1 = static_cast<unsigned char>(text[i + 1]);
-    return (b0 == 0xD0 && ((b1 >= 0x90 && b1 <= 0xBF) || b1 == 0x81)) ||
-           (b0 == 0xD1 && ((b1 >= 0x80 && b1 <= 0x8F) || b1 == 0x91));
-}
-
-int RussianLetters(const std::string& text) {
-    int letters = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) letters += IsRussianLetterAt(text, i);
-    return letters;
-}
-
-// Consecutive pieces, each ending at the first blank after it reaches its number of letters.
-std::vector<std::string> Pieces(const std::string& corpus, Range range, std::size_t count, std::mt19937& random) {
-    std::vector<std::string> pieces;
-    std::uniform_int_distribution<int> letters(range.low, range.high - 1);
-    std::size_t at = 0;
-    while (pieces.size() < count) {
-        if (at >= corpus.size()) at = 0;
-        const int target = letters(random);
-        int seen = 0;
-        std::size_t end = at;
-        while (end < corpus.size() && seen < target) {
-            if (IsRussianLetterAt(corpus, end)) {
-                ++seen;
-                end += 2;
-            } else {
-                ++end;
-            }
-        }
-        while (end < corpus.size() && corpus[end] != ' ' && corpus[end] != '\n') ++end;
-        if (seen == target) pieces.push_back(corpus.substr(at, end - at));
-        at = end;
-    }
-    return pieces;
-}
-
 const char* NameOf(TextEncoding e) {
     static const char* const kNames[] = {"1251", "866", "koi8r", "iso", "mac", "utf-8"};
     return kNames[static_cast<int>(e)];
-}
-
-std::string ReadFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 // An unknown that is right: the bytes read as the same text in another code page.
@@ -184,17 +138,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: detect_accuracy_bench CORPUS [pieces per range] [OTHER]\n");
         return 2;
     }
-    std::string corpus = ReadFile(argv[1]);
+    const std::string corpus = Joined(ReadFile(argv[1]));
     std::vector<std::string> shortDocuments, longDocuments;  // whole, of 60-1000 letters and of more
-    for (std::size_t at = 0; at < corpus.size();) {
-        const std::size_t end = std::min(corpus.find('\0', at), corpus.size());
-        std::string document = corpus.substr(at, end - at);
-        const int letters = RussianLetters(document);
-        if (letters >= 60) (letters < 1000 ? shortDocuments : longDocuments).push_back(std::move(document));
-        at = end + 1;
-    }
-    for (char& c : corpus)
-        if (c == '\0') c = '\n';
+    for (std::string& document : Documents(ReadFile(argv[1]), 60))
+        (RussianLetters(document) < 1000 ? shortDocuments : longDocuments).push_back(std::move(document));
     const std::size_t count = argc > 2 ? std::stoul(argv[2]) : 5000;
     std::mt19937 random(2026);
     std::printf("corpus: %zu bytes; %zu pieces per range and encoding; auto needs a confidence of %.2f\n",
@@ -205,7 +152,7 @@ int main(int argc, char** argv) {
     for (Range range : {Range{60, 200}, Range{200, 1000}, Range{20, 60}}) {
         char label[32];
         std::snprintf(label, sizeof label, "%d-%d", range.low, range.high);
-        JudgeRussian(label, Pieces(corpus, range, count, random));
+        JudgeRussian(label, Pieces(corpus, range.low, range.high, count, random));
     }
     JudgeRussian("whole, 60-1000", shortDocuments);
     JudgeRussian("whole, 1000+", longDocuments);

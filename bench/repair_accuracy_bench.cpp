@@ -9,13 +9,12 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "encoding/mojibake_repair.h"
+#include "bench/judging_corpus.h"
 
 namespace {
 
@@ -26,56 +25,9 @@ constexpr RepairEncoding kRead[] = {RepairEncoding::Utf8,      RepairEncoding::C
                                     RepairEncoding::Koi8R,     RepairEncoding::Cp866,  RepairEncoding::Iso8859_5,
                                     RepairEncoding::MacCyrillic};
 
-bool IsRussianLetterAt(const std::string& text, std::size_t i) {
-    if (i + 1 >= text.size()) return false;
-    const auto b0 = static_cast<unsigned char>(text[i]);
-    const auto b1 = static_cast<unsigned char>(text[i + 1]);
-    return (b0 == 0xD0 && ((b1 >= 0x90 && b1 <= 0xBF) || b1 == 0x81)) ||
-           (b0 == 0xD1 && ((b1 >= 0x80 && b1 <= 0x8F) || b1 == 0x91));
-}
-
-std::size_t RussianLetters(const std::string& text) {
-    std::size_t n = 0;
-    for (std::size_t i = 0; i < text.size(); ++i)
-        if (IsRussianLetterAt(text, i)) ++n, ++i;
-    return n;
-}
-
-// Consecutive pieces of 60-200 letters, each ending at the first blank after its count.
-std::vector<std::string> Pieces(const std::string& corpus, std::size_t count, std::mt19937& random) {
-    std::vector<std::string> pieces;
-    std::uniform_int_distribution<int> letters(60, 199);
-    std::size_t at = 0;
-    while (pieces.size() < count) {
-        if (at >= corpus.size()) at = 0;
-        const int target = letters(random);
-        int seen = 0;
-        std::size_t end = at;
-        while (end < corpus.size() && seen < target) {
-            if (IsRussianLetterAt(corpus, end)) {
-                ++seen;
-                end += 2;
-            } else {
-                ++end;
-            }
-        }
-        while (end < corpus.size() && corpus[end] != ' ' && corpus[end] != '\n') ++end;
-        if (seen == target) pieces.push_back(corpus.substr(at, end - at));
-        at = end;
-    }
-    return pieces;
-}
-
-// Documents of at least 60 letters, chosen at random.
+// Documents chosen at random.
 std::vector<std::string> Wholes(const std::string& corpus, std::size_t count, std::mt19937& random) {
-    std::vector<std::string> all;
-    for (std::size_t at = 0; at < corpus.size();) {
-        std::size_t end = corpus.find('\0', at);
-        if (end == std::string::npos) end = corpus.size();
-        std::string document = corpus.substr(at, end - at);
-        if (RussianLetters(document) >= 60) all.push_back(std::move(document));
-        at = end + 1;
-    }
+    std::vector<std::string> all = Documents(corpus, 60);
     std::shuffle(all.begin(), all.end(), random);
     if (all.size() > count) all.resize(count);
     return all;
@@ -129,14 +81,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: repair_accuracy_bench CORPUS [texts of each kind]\n");
         return 2;
     }
-    std::ifstream in(argv[1], std::ios::binary);
-    const std::string corpus{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const std::string corpus = ReadFile(argv[1]);
     const std::size_t count = argc > 2 ? std::stoul(argv[2]) : 200;
     std::mt19937 random(2026);
-    std::string joined = corpus;
-    for (char& c : joined)
-        if (c == '\0') c = '\n';
-    const std::vector<std::string> kinds[] = {Wholes(corpus, count, random), Pieces(joined, count, random)};
+    const std::vector<std::string> kinds[] = {Wholes(corpus, count, random), Pieces(Joined(corpus), 60, 200, count, random)};
     const char* const kindNames[] = {"whole", "60-200"};
     std::printf("corpus: %zu bytes; %zu whole documents and %zu pieces of 60-200 letters\n", corpus.size(),
                 kinds[0].size(), kinds[1].size());
