@@ -19,10 +19,6 @@ constexpr double kConfidenceTemperature = 4.0;
 // prose), Ukrainian, Bulgarian and Serbian texts 0.4-1.0; Greek, Hebrew, Arabic, Thai and the Asian
 // multi-byte encodings 1.6-5 in the reading that suits them best, Latin texts 3-10.
 constexpr double kRussianFloor = -1.5;
-// A letter of another Cyrillic alphabet counts as its nearest Russian letter at this cost (nats), so
-// that it helps a reading of Ukrainian or Serbian text without making the capitals of Russian text
-// in one code page (the same bytes as such letters in another) a likely reading.
-constexpr double kVariantLetterCost = 4.0;
 // The letters at which a reading is about two thirds sure to be Russian text by their number alone.
 constexpr double kFewLetters = 8.0;
 
@@ -163,11 +159,6 @@ using ClassTable = std::array<LetterClass, 256>;
 
 using VariantTable = std::array<bool, 256>;
 
-// The letters of the other Cyrillic alphabets, which count as the Russian letter nearest to them.
-bool IsVariantLetter(char32_t c) {
-    return ((c >= 0x400 && c <= 0x40F) || (c >= 0x450 && c <= 0x45F) || c == 0x490 || c == 0x491) && c != 0x401 && c != 0x451;
-}
-
 const VariantTable& VariantsOf(int codePage) {
     static const auto tables = [] {
         std::array<VariantTable, kConversionCodePageCount> all{};
@@ -249,6 +240,10 @@ Reading Read(const std::uint8_t* bytes, std::size_t size, const ClassTable& clas
 }
 
 }  // namespace
+
+bool IsVariantLetter(char32_t c) {
+    return ((c >= 0x400 && c <= 0x40F) || (c >= 0x450 && c <= 0x45F) || c == 0x490 || c == 0x491) && c != 0x401 && c != 0x451;
+}
 
 LetterClass ClassOfCharacter(char32_t c) {
     if (c >= 0x430 && c <= 0x44F) return {static_cast<std::uint8_t>(kFirstRussianClass + (c - 0x430)), kLowerCase};

@@ -52,3 +52,8 @@ struct LetterClass {
     std::uint8_t letterCase;
 };
 LetterClass ClassOfCharacter(char32_t character);
+// The letters of the other Cyrillic alphabets, which count as the Russian letter nearest to them...
+bool IsVariantLetter(char32_t character);
+// ...at this cost (nats), so that they help a reading of Ukrainian or Serbian text without making the
+// capitals of Russian text in one code page (the same bytes as such letters in another) a likely reading.
+inline constexpr double kVariantLetterCost = 4.0;

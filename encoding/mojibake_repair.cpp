@@ -262,11 +262,14 @@ std::string Recode(std::string_view bytes, RepairEncoding from, RepairEncoding t
 }
 
 // The log likelihood of a text as Russian, in nats, from the pairs that touch a character beyond
-// ASCII (the others read the same in every candidate).
+// ASCII (the others read the same in every candidate). A letter of another Cyrillic alphabet costs
+// as in detection: the capitals of 1251 read as Mac Cyrillic or KOI8-R are such letters (Ћ, Ќ, ѕ),
+// and counted as the Russian letters they stand nearest to, they would pass for Russian words.
 struct Judgement {
     double score = 0;
-    std::size_t letters = 0;
+    std::size_t letters = 0;  // Russian letters, not the other alphabets' ones
     std::size_t beyondAscii = 0;
+    std::size_t variants = 0;
 };
 
 Judgement Judge(const Text& text) {
@@ -282,12 +285,15 @@ Judgement Judge(const Text& text) {
                      kRussianCaseLogProbability[prev.letterCase][cur.letterCase];
         if (high) {
             ++j.beyondAscii;
-            if (cur.letter >= kFirstRussianClass && cur.letter < kOtherClass) ++j.letters;
+            if (IsVariantLetter(c))
+                ++j.variants;
+            else if (cur.letter >= kFirstRussianClass && cur.letter < kOtherClass)
+                ++j.letters;
         }
         prev = cur;
         prevHigh = high;
     }
-    j.score = static_cast<double>(score) / kLogProbabilityUnit;
+    j.score = static_cast<double>(score) / kLogProbabilityUnit - kVariantLetterCost * static_cast<double>(j.variants);
     return j;
 }
 
@@ -306,47 +312,11 @@ public:
     void Reading(RepairEncoding now, const Text& text, const Failures& failures) {
         MisreadingChain chain;
         chain.now = now;
-        if (!Add(chain, text, failures)) return;
-        for (RepairEncoding readAs : kEncodings) {
-            // Saving what was read in the encoding it was read in gives back the very bytes, unless
-            // the reading is the view's own.
-            if (readAs == now && !(view_ && *view_ == now)) continue;
-            Failures encoded = failures;
-            const std::string bytes = Encode(text, readAs, encoded);
-            if (TooMany(encoded, text.size())) continue;
-            for (RepairEncoding written : kWritten) {
-                if (written == readAs) continue;
-                Failures f = encoded;
-                const Text once = Decode(bytes, written, f);
-                MisreadingChain one = chain;
-                one.length = 1;
-                one.steps[0] = {written, readAs, now};
-                if (!Add(one, once, f)) continue;
-                level1_.push_back({one, once, f});
-            }
-        }
+        if (Add(chain, text, failures)) Undo(chain, text, failures);
     }
 
     void SecondSteps() {
-        for (const auto& [chain, text, failures] : level1_) {
-            const RepairEncoding savedAs = chain.steps[0].written;
-            for (RepairEncoding readAs : kEncodings) {
-                if (readAs == savedAs) continue;
-                Failures encoded = failures;
-                const std::string bytes = Encode(text, readAs, encoded);
-                if (TooMany(encoded, text.size())) continue;
-                for (RepairEncoding written : kWritten) {
-                    if (written == readAs) continue;
-                    Failures f = encoded;
-                    const Text twice = Decode(bytes, written, f);
-                    MisreadingChain two = chain;
-                    two.length = 2;
-                    two.steps[1] = chain.steps[0];
-                    two.steps[0] = {written, readAs, savedAs};
-                    Add(two, twice, f);
-                }
-            }
-        }
+        for (const auto& [chain, text, failures] : level1_) Undo(chain, text, failures);
     }
 
     RepairFinding Verdict() const {
@@ -380,6 +350,30 @@ public:
     }
 
 private:
+    // Each mis-reading that can have happened before `chain`, whose undoing gave `text`, undone in
+    // turn: what it read was saved as the encoding `chain` starts from.
+    void Undo(const MisreadingChain& chain, const Text& text, const Failures& failures) {
+        const RepairEncoding savedAs = chain.Original();
+        for (RepairEncoding readAs : kEncodings) {
+            // Saving what was read in the encoding it was read in gives back the very bytes, unless
+            // the reading is the view's own.
+            if (readAs == savedAs && !(chain.length == 0 && view_ == savedAs)) continue;
+            Failures encoded = failures;
+            const std::string bytes = Encode(text, readAs, encoded);
+            if (TooMany(encoded, text.size())) continue;
+            for (RepairEncoding written : kWritten) {
+                if (written == readAs) continue;
+                Failures f = encoded;
+                Text undone = Decode(bytes, written, f);
+                MisreadingChain longer = chain;
+                longer.length = chain.length + 1;
+                std::copy(chain.steps, chain.steps + chain.length, longer.steps + 1);
+                longer.steps[0] = {written, readAs, savedAs};
+                if (Add(longer, undone, f) && longer.length == 1) level1_.push_back({longer, std::move(undone), f});
+            }
+        }
+    }
+
     static bool TooMany(const Failures& f, std::size_t size) { return f.failed * kFailureShare > size; }
 
     bool Add(const MisreadingChain& chain, const Text& text, const Failures& failures) {

@@ -54,7 +54,7 @@ TEST(MojibakeRepair, UndoesEachCommonChainOfAFewWords) {
     const MisreadingChain chains[] = {
         Chain({kUtf8, k1251, kUtf8}),   Chain({kUtf8, kWestern, kUtf8}), Chain({kKoi8, k1251, kUtf8}),
         Chain({k866, k1251, kUtf8}),    Chain({k1251, k866, kUtf8}),     Chain({k1251, kKoi8, kUtf8}),
-        Chain({kMac, k866, kUtf8}),
+        Chain({kMac, k866, kUtf8}),     Chain({k1251, kMac, kUtf8}),
     };
     for (const MisreadingChain& chain : chains) {
         for (const std::string& sentence : sentences) {
