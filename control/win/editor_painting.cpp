@@ -185,7 +185,8 @@ namespace {
 // ---- Painting --------------------------------------------------------------------------------
 
 struct Segment {
-    std::wstring glyphs;
+    std::wstring glyphs;  // characters, or glyph indices when byIndex
+    bool byIndex = false;
     std::vector<INT> advances;
     PixelX left = 0;
     int width = 0;
@@ -203,7 +204,8 @@ void DrawSegment(Editor& e, HDC dc, int y, Segment& s) {
     } else {
         SetTextColor(dc, s.colour);
     }
-    ExtTextOutW(dc, left, y, 0, nullptr, s.glyphs.data(), static_cast<UINT>(s.glyphs.size()), s.advances.data());
+    ExtTextOutW(dc, left, y, s.byIndex ? ETO_GLYPH_INDEX : 0, nullptr, s.glyphs.data(), static_cast<UINT>(s.glyphs.size()),
+                s.advances.data());
     s.glyphs.clear();
     s.advances.clear();
     s.width = 0;
@@ -269,15 +271,18 @@ void PaintLine(Editor& e, HDC dc, std::size_t displayLine, int y, int clientWidt
         }
         bool selected = at >= selectionFirst && at < selectionLast;
         COLORREF shown = colour == ColourRuns::kDefault ? textColour : static_cast<COLORREF>(colour);
-        if (!segment.glyphs.empty() && (selected != segment.selected || shown != segment.colour)) {
+        ShownCharacter character = ShowCharacter(e.view, c);
+        const bool byIndex = character.kind == ShownCharacter::GlyphIndex;
+        if (!segment.glyphs.empty() &&
+            (selected != segment.selected || shown != segment.colour || byIndex != segment.byIndex)) {
             DrawSegment(e, dc, y, segment);
             segment.left = x;
         }
         segment.selected = selected;
         segment.colour = shown;
+        segment.byIndex = byIndex;
         int w = e.layout.Advance(c, x);
-        ShownCharacter character = ShowCharacter(e.view, c);
-        if (character.kind != ShownCharacter::Glyph) {
+        if (character.kind == ShownCharacter::StrayByte || character.kind == ShownCharacter::ByteOrderMark) {
             DrawSegment(e, dc, y, segment);
             int left = ClientX(e, x);
             if (selected) {
@@ -287,10 +292,8 @@ void PaintLine(Editor& e, HDC dc, std::size_t displayLine, int y, int clientWidt
             DrawCharacterBox(dc, character, c.byte, left, y, w, e.lineHeight, e.smallFont.get());
             segment.left = x + w;
         } else {
-            segment.glyphs.append(character.units, character.units + character.count);
-            // A character beyond U+FFFF is one glyph of two units: the second moves no further.
+            segment.glyphs.push_back(byIndex ? static_cast<wchar_t>(GlyphIndexOf(dc, character.code)) : character.unit);
             segment.advances.push_back(w);
-            if (character.count == 2) segment.advances.push_back(0);
             segment.width += w;
         }
         x += w;

@@ -165,7 +165,8 @@ void PageFormatter::Draw(const PageLook& look, HDC output, const RECT& twips) co
     // Target pixels to output units, from the band's corner.
     auto outputX = [&](int x) { return MulDiv(x, outX, t.dpiX); };
     GdiFont small;  // made when a box needs its digits
-    std::wstring run;
+    std::wstring run;  // characters, or glyph indices when runByIndex
+    bool runByIndex = false;
     std::vector<INT> advances;
     for (std::size_t row = 0; row < t.band.lines.size(); ++row) {
         const PageLine& line = t.band.lines[row];
@@ -176,8 +177,8 @@ void PageFormatter::Draw(const PageLook& look, HDC output, const RECT& twips) co
         auto flush = [&] {
             if (!run.empty()) {
                 SetTextColor(output, runColour == ColourRuns::kDefault ? look.textColour : static_cast<COLORREF>(runColour));
-                ExtTextOutW(output, left + outputX(runX), y, 0, nullptr, run.data(), static_cast<UINT>(run.size()),
-                            advances.data());
+                ExtTextOutW(output, left + outputX(runX), y, runByIndex ? ETO_GLYPH_INDEX : 0, nullptr, run.data(),
+                            static_cast<UINT>(run.size()), advances.data());
             }
             run.clear();
             advances.clear();
@@ -191,7 +192,12 @@ void PageFormatter::Draw(const PageLook& look, HDC output, const RECT& twips) co
             }
             int w = t.layout.Advance(c, x);
             ShownCharacter shown = ShowCharacter(look.view, c);
-            if (shown.kind != ShownCharacter::Glyph) {
+            const bool byIndex = shown.kind == ShownCharacter::GlyphIndex;
+            if (byIndex != runByIndex) {
+                flush();
+                runByIndex = byIndex;
+            }
+            if (shown.kind == ShownCharacter::StrayByte || shown.kind == ShownCharacter::ByteOrderMark) {
                 flush();
                 if (!small) small = SmallFontFor(font.get());
                 DrawCharacterBox(output, shown, c.byte, left + outputX(x), y, outputX(x + w) - outputX(x),
@@ -200,10 +206,9 @@ void PageFormatter::Draw(const PageLook& look, HDC output, const RECT& twips) co
                 runX = x;
                 return true;
             }
-            run.append(shown.units, shown.units + shown.count);
+            run.push_back(byIndex ? static_cast<wchar_t>(GlyphIndexOf(output, shown.code)) : shown.unit);
             // Rounded from the line's start, so the scaled glyphs never drift from the target's.
             advances.push_back(outputX(x + w) - outputX(x));
-            if (shown.count == 2) advances.push_back(0);
             x += w;
             return true;
         });

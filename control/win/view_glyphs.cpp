@@ -1,13 +1,16 @@
 #include "control/win/view_glyphs.h"
 
 #include <algorithm>
+#include <string>
+#include <vector>
 
+#include "control/font_cmap.h"
 #include "control/view_decoding.h"
 
 ShownCharacter ShowCharacter(int view, const Utf8Character& c) {
     ShownCharacter shown;
     if (view != kUtf8View || c.code < 0x80) {
-        shown.units[0] = c.byte == '\t' ? L' ' : static_cast<wchar_t>(ViewGlyph(view == kUtf8View ? 0 : view, c.byte));
+        shown.unit = c.byte == '\t' ? L' ' : static_cast<wchar_t>(ViewGlyph(view == kUtf8View ? 0 : view, c.byte));
         return shown;
     }
     if (!c.WellFormed()) {
@@ -15,13 +18,33 @@ ShownCharacter ShowCharacter(int view, const Utf8Character& c) {
     } else if (c.code == 0xFEFF) {
         shown.kind = ShownCharacter::ByteOrderMark;
     } else if (c.code >= 0x10000) {
-        shown.units[0] = static_cast<wchar_t>(0xD800 + ((c.code - 0x10000) >> 10));
-        shown.units[1] = static_cast<wchar_t>(0xDC00 + (c.code & 0x3FF));
-        shown.count = 2;
+        shown.kind = ShownCharacter::GlyphIndex;
+        shown.code = c.code;
     } else {
-        shown.units[0] = static_cast<wchar_t>(c.code);
+        shown.unit = static_cast<wchar_t>(c.code);
     }
     return shown;
+}
+
+WORD GlyphIndexOf(HDC dc, char32_t code) {
+    // The character map of the last font asked, known by its face, weight and slant (each a font file
+    // of its own): a screen or a page asks about one font many times over.
+    static std::wstring mappedFont;
+    static std::vector<unsigned char> cmap;
+    wchar_t face[LF_FACESIZE] = {};
+    TEXTMETRICW metrics{};
+    if (!GetTextFaceW(dc, LF_FACESIZE, face) || !GetTextMetricsW(dc, &metrics)) return 0;
+    const std::wstring font = std::wstring(face) + L'/' + std::to_wstring(metrics.tmWeight) + L'/' +
+                              std::to_wstring(metrics.tmItalic);
+    if (font != mappedFont) {
+        constexpr DWORD kCmapTag = 'c' | 'm' << 8 | 'a' << 16 | static_cast<DWORD>('p') << 24;
+        const DWORD size = GetFontData(dc, kCmapTag, 0, nullptr, 0);
+        cmap.assign(size == GDI_ERROR ? 0 : size, 0);
+        if (!cmap.empty() && GetFontData(dc, kCmapTag, 0, cmap.data(), size) != size) cmap.clear();
+        mappedFont = font;
+    }
+    const std::uint32_t glyph = GlyphOfCharacter(cmap.data(), cmap.size(), code);
+    return glyph <= 0xFFFF ? static_cast<WORD>(glyph) : 0;
 }
 
 GdiFont SmallFontFor(HFONT font) {
@@ -70,10 +93,13 @@ TextLayout::MeasureCharacter Utf8Measure(HDC like, HFONT font) {
             int digit = TextWidth(device->dc.get(), L"0", 1);
             return std::max(device->boxWidth, digit);
         }
-        Utf8Character c;
-        c.code = code;
-        ShownCharacter shown = ShowCharacter(kUtf8View, c);
-        return TextWidth(device->dc.get(), shown.units, shown.count);
+        SIZE size{};
+        if (code >= 0x10000) {
+            WORD glyph = GlyphIndexOf(device->dc.get(), code);
+            return GetTextExtentPointI(device->dc.get(), &glyph, 1, &size) ? static_cast<int>(size.cx) : 0;
+        }
+        const wchar_t unit = static_cast<wchar_t>(code);
+        return TextWidth(device->dc.get(), &unit, 1);
     };
 }
 

@@ -13,12 +13,18 @@
 
 
 
+// A character beyond U+FFFF is drawn and measured by the glyph index its font's character map gives
+// (control/font_cmap.h): one glyph, its own or the missing glyph, never two boxes for its two units.
 struct ShownCharacter {
-    enum Kind { Glyph, StrayByte, ByteOrderMark } kind = Glyph;
-    wchar_t units[2] = {};
-    int count = 1;  // UTF-16 units: 2 for a character beyond U+FFFF
+    enum Kind { Glyph, GlyphIndex, StrayByte, ByteOrderMark } kind = Glyph;
+    wchar_t unit = 0;   // Glyph: the character
+    char32_t code = 0;  // GlyphIndex: the character beyond U+FFFF
 };
 ShownCharacter ShowCharacter(int view, const Utf8Character& c);
+
+// The glyph index of a character beyond U+FFFF in the font selected into dc; 0, the missing glyph,
+// when the font lacks it.
+WORD GlyphIndexOf(HDC dc, char32_t code);
 
 // The font the small boxes' digits are drawn in: the same face, three fifths as high.
 GdiFont SmallFontFor(HFONT font);

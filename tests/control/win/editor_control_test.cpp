@@ -877,3 +877,28 @@ TEST(EditorControl, ADraggedSelectionAsksTheCallbackBeforeItIsDropped) {
     }
     EXPECT_EQ(callback.references, 0);
 }
+
+// A character beyond U+FFFF is one character on screen too: the caret steps over it in one move, and
+// its place is its glyph's width, or one missing glyph's when the font lacks it, never the two boxes
+// of its two UTF-16 units.
+TEST(EditorControl, TheUtf8ViewShowsACharacterBeyondTheBasicPlaneAsOne) {
+    Control c;
+    c.Send(EM_SETVIEWCODEPAGE, 3);
+    const std::string text = "a\xF0\x9F\x98\x80" "b\xF0\x9D\x90\x80" "c\xEE\x80\x80" "d";  // a 😀 b 𝐀 c U+E000 d
+    c.Send(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    Select(c, 0, 0);
+    std::vector<LONG> stops;
+    for (int i = 0; i < 7; ++i) {
+        Key(c, VK_RIGHT);
+        stops.push_back(Selection(c).cpMin);
+    }
+    EXPECT_EQ(stops, (std::vector<LONG>{1, 5, 6, 10, 11, 14, 15}));
+    const LONG cell = PointOf(c, 1).x - PointOf(c, 0).x;
+    const LONG missing = PointOf(c, 14).x - PointOf(c, 11).x;  // a private-use character no font draws
+    ASSERT_GT(cell, 0);
+    for (LONG at : {1, 6}) {
+        const LONG width = PointOf(c, at + 4).x - PointOf(c, at).x;
+        EXPECT_GT(width, 0) << at;
+        EXPECT_LT(width, 2 * std::max(cell, missing)) << at;
+    }
+}
