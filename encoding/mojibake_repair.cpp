@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <unordered_set>
@@ -10,6 +11,7 @@
 #include "encoding/chart_text.h"
 #include "encoding/encoding_detection.h"
 #include "encoding/russian_letter_statistics.h"
+#include "encoding/unicode_kernels.h"
 #include "encoding/utf8_characters.h"
 
 namespace {
@@ -41,6 +43,8 @@ constexpr double kAmbiguityMargin = 2.0;
 constexpr double kFailureCost = 20.0;
 constexpr double kLostCost = 1.0;
 constexpr std::size_t kFailureShare = 16;
+// The whole text is undone this many bytes at a time.
+constexpr std::size_t kUndoBlock = 64 * 1024;
 
 bool IsSingleByte(RepairEncoding e) { return e != RepairEncoding::Utf8; }
 
@@ -163,25 +167,59 @@ std::string Encode(const Text& text, RepairEncoding e, Failures& failures) {
     return bytes;
 }
 
-bool IsWellFormed(std::string_view bytes) {
-    const auto* p = reinterpret_cast<const std::uint8_t*>(bytes.data());
-    const auto* end = p + bytes.size();
-    while (p != end) {
-        if (*p < 0x80) {
-            ++p;
-            continue;
-        }
-        const Decoded d = DecodeUtf8(p, end);
-        if (d.kind != Decoded::Good) return false;
-        p += d.length;
-    }
-    return true;
-}
+// The vector kernels of the Unicode conversion for a pair of the repair's encodings, by the repair's
+// own charts (unassigned bytes as C1 controls, and 1252): they take the stretches of ASCII and
+// letters, and what stops them is taken one character at a time.
+struct Kernels {
+    unicode::KernelTables tables;
+    std::array<unicode::Kernel, 3> chain{};
+    int length = 0;
 
-// The whole-text conversion: bytes in `from` to bytes in `to`, a character `to` lacks and a byte
-// that does not decode becoming '?'.
-std::string Recode(std::string_view bytes, RepairEncoding from, RepairEncoding to, std::uint64_t& lost) {
-    std::string out;
+    Kernels(RepairEncoding from, RepairEncoding to) {
+        const bool toUtf8 = IsSingleByte(from);
+        if (toUtf8) {
+            const ByteChart& source = ChartTables(from);
+            for (int i = 0; i < 128; ++i) {
+                const char16_t c = source.character[0x80 + i];
+                std::uint8_t& e = tables.twoByte[i / 16][i % 16];
+                e = c >= 0x80 && c <= 0xBF ? static_cast<std::uint8_t>(c)
+                    : c >= 0x400 && c <= 0x47F ? static_cast<std::uint8_t>(c - 0x400)
+                                               : 0xFF;
+                std::string bytes;
+                AppendUtf8(c, bytes);
+                for (std::size_t k = 0; k < bytes.size(); ++k)
+                    tables.singleByteWidest.bytes[k][i] = static_cast<std::uint8_t>(bytes[k]);
+            }
+        } else {
+            const ByteChart& target = ChartTables(to);
+            auto byteOf = [&](char32_t c) { return static_cast<std::uint8_t>(std::max<int>(target.byte[c], 0)); };
+            for (int i = 0; i < 128; ++i) tables.cyrillic[i / 16][i % 16] = tables.widest.cyrillic[i] = byteOf(0x400 + i);
+            for (int i = 0; i < 64; ++i) {
+                tables.widest.latin[i] = byteOf(0x80 + i);
+                tables.widest.punctuation[i] = byteOf(0x2000 + i);
+            }
+        }
+        // As the conversion chooses them: the widest first, or the one a test forces.
+        const std::vector<VectorPath>& available = AvailableVectorPaths();
+        for (auto path = available.rbegin(); path != available.rend(); ++path) {
+            if (ForcedVectorPath::path && *ForcedVectorPath::path != *path) continue;
+            if (unicode::Kernel k = toUtf8 ? unicode::SingleByteToUtf8Kernel(*path) : unicode::Utf8ToSingleByteKernel(*path))
+                chain[length++] = k;
+        }
+    }
+
+    const std::uint8_t* Run(const std::uint8_t* p, const std::uint8_t* end, char*& out) const {
+        for (int k = 0; k < length; ++k) p = chain[k](p, end, out, tables);
+        return p;
+    }
+};
+
+// Room for what Recode writes for `size` bytes: three for a byte, and the kernels' wide stores.
+constexpr std::size_t RecodeRoom(std::size_t size) { return 3 * size + 64; }
+
+// Bytes in `from` to bytes in `to` at `out` (RecodeRoom of the input's size), a character `to` lacks
+// and a byte that does not decode becoming '?'; returns the end of what it wrote.
+char* Recode(std::string_view bytes, RepairEncoding from, RepairEncoding to, std::uint64_t& lost, char* o) {
     const auto* p = reinterpret_cast<const std::uint8_t*>(bytes.data());
     const auto* end = p + bytes.size();
     if (IsSingleByte(from) && IsSingleByte(to)) {
@@ -189,75 +227,82 @@ std::string Recode(std::string_view bytes, RepairEncoding from, RepairEncoding t
         const ByteChart& target = ChartTables(to);
         std::array<std::int16_t, 256> map;
         for (int b = 0; b < 256; ++b) map[b] = b < 0x80 ? static_cast<std::int16_t>(b) : target.byte[source.character[b]];
-        out.resize(bytes.size());
-        char* o = out.data();
         for (; p != end; ++p, ++o) {
             const int b = map[*p];
             if (b < 0) ++lost;
             *o = static_cast<char>(b < 0 ? '?' : b);
         }
-        return out;
+        return o;
     }
     if (IsSingleByte(from)) {
-        // Up to three bytes for each byte value, looked up.
-        struct Sequence {
-            char bytes[3];
-            std::uint8_t length;
-        };
-        std::array<Sequence, 256> sequences;
+        // Up to three bytes for each byte value, looked up, where the kernels stop.
+        const Kernels kernels(from, to);
+        std::array<std::uint32_t, 256> sequences;
         const ByteChart& source = ChartTables(from);
         for (int b = 0; b < 256; ++b) {
             std::string s;
             AppendUtf8(source.character[b], s);
-            sequences[b].length = static_cast<std::uint8_t>(s.size());
-            std::copy(s.begin(), s.end(), sequences[b].bytes);
+            const std::size_t length = s.size();
+            s.resize(4);
+            s[3] = static_cast<char>(length);
+            std::memcpy(&sequences[b], s.data(), 4);
         }
-        out.resize(bytes.size() * 3);
-        char* o = out.data();
-        for (; p != end; ++p) {
-            const Sequence& s = sequences[*p];
-            o[0] = s.bytes[0];
-            o[1] = s.bytes[1];
-            o[2] = s.bytes[2];
-            o += s.length;
+        while (p != end) {
+            p = kernels.Run(p, end, o);
+            for (const auto* stop = p + std::min<std::ptrdiff_t>(end - p, 16); p != stop; ++p) {
+                std::memcpy(o, &sequences[*p], 4);
+                o += sequences[*p] >> 24;
+            }
         }
-        out.resize(static_cast<std::size_t>(o - out.data()));
-        return out;
+        return o;
     }
-    if (!IsSingleByte(to) && IsWellFormed(bytes)) return std::string(bytes);
     const ByteChart* target = IsSingleByte(to) ? &ChartTables(to) : nullptr;
-    out.resize(bytes.size());
-    char* o = out.data();
+    std::optional<Kernels> kernels;
+    if (target) kernels.emplace(from, to);
     while (p != end) {
-        if (*p < 0x80) {
-            *o++ = static_cast<char>(*p++);
-            continue;
-        }
-        if (target && *p >= 0xC2 && *p <= 0xDF && p + 1 != end && (p[1] & 0xC0) == 0x80) {
-            // Two bytes, all of Cyrillic: the common case, without the general decoder.
-            const int b = target->byte[((p[0] & 0x1F) << 6) | (p[1] & 0x3F)];
-            if (b < 0) ++lost;
-            *o++ = static_cast<char>(b < 0 ? '?' : b);
-            p += 2;
-            continue;
-        }
-        const Decoded d = DecodeUtf8(p, end);
-        p += d.length;
-        if (d.kind != Decoded::Good) {
-            ++lost;
-            *o++ = '?';
-        } else if (!target) {
-            // A good sequence is as long as its bytes, so it fits where they were.
-            std::string sequence;
-            AppendUtf8(d.character, sequence);
-            o = std::copy(sequence.begin(), sequence.end(), o);
-        } else {
-            const int b = d.character < 0x10000 ? target->byte[d.character] : -1;
-            if (b < 0) ++lost;
-            *o++ = static_cast<char>(b < 0 ? '?' : b);
+        if (kernels) p = kernels->Run(p, end, o);
+        // What stopped the kernels, and a few characters after it.
+        for (const auto* stop = p + std::min<std::ptrdiff_t>(end - p, 64); p < stop;) {
+            if (*p < 0x80) {
+                *o++ = static_cast<char>(*p++);
+                continue;
+            }
+            if (*p >= 0xC2 && *p <= 0xDF && p + 1 != end && (p[1] & 0xC0) == 0x80) {
+                // Two bytes, all of Cyrillic: the common case, without the general decoder.
+                if (target) {
+                    const int b = target->byte[((p[0] & 0x1F) << 6) | (p[1] & 0x3F)];
+                    if (b < 0) ++lost;
+                    *o++ = static_cast<char>(b < 0 ? '?' : b);
+                } else {
+                    o[0] = static_cast<char>(p[0]);
+                    o[1] = static_cast<char>(p[1]);
+                    o += 2;
+                }
+                p += 2;
+                continue;
+            }
+            const Decoded d = DecodeUtf8(p, end);
+            if (d.kind != Decoded::Good) {
+                ++lost;
+                *o++ = '?';
+            } else if (!target) {
+                // A good sequence is as long as its bytes.
+                o = std::copy(p, p + d.length, o);
+            } else {
+                const int b = d.character < 0x10000 ? target->byte[d.character] : -1;
+                if (b < 0) ++lost;
+                *o++ = static_cast<char>(b < 0 ? '?' : b);
+            }
+            p += d.length;
         }
     }
-    out.resize(static_cast<std::size_t>(o - out.data()));
+    return o;
+}
+
+// The same into a string of its own.
+std::string Recode(std::string_view bytes, RepairEncoding from, RepairEncoding to, std::uint64_t& lost) {
+    std::string out(RecodeRoom(bytes.size()), '\0');
+    out.resize(static_cast<std::size_t>(Recode(bytes, from, to, lost, out.data()) - out.data()));
     return out;
 }
 
@@ -472,28 +517,45 @@ std::string UndoMisreadings(std::string_view text, const MisreadingChain& chain,
     std::uint64_t count = 0;
     const bool mark = chain.now == RepairEncoding::Utf8 && text.substr(0, 3) == "\xEF\xBB\xBF";
     if (mark) text.remove_prefix(3);
-    // Each conversion reads the one before's result; the text itself is copied only when nothing
-    // converts it.
-    std::string bytes;
-    std::string_view current = text;
-    RepairEncoding in = chain.now;
-    for (int i = chain.length - 1; i >= 0; --i) {
-        if (in != chain.steps[i].readAs) {
-            bytes = Recode(current, in, chain.steps[i].readAs, count);
-            current = bytes;
+    std::string result;
+    result.reserve(text.size() + (target == RepairEncoding::Utf8 ? text.size() / 2 : 0) + 3);
+    if (mark && target == RepairEncoding::Utf8) result = "\xEF\xBB\xBF";
+    // A block at a time, so that the steps' conversions work in the cache: each block ends after an
+    // ASCII byte, which every encoding and every step keeps as that one byte, so that no step cuts a
+    // character (nor a character lost on the way from its '?').
+    std::string buffers[2];
+    for (std::size_t at = 0; at < text.size();) {
+        std::size_t end = std::min(text.size(), at + kUndoBlock);
+        if (end < text.size()) {
+            std::size_t cut = end;
+            while (cut > at && static_cast<std::uint8_t>(text[cut - 1]) >= 0x80) --cut;
+            if (cut > at) {
+                end = cut;
+            } else {
+                while (end < text.size() && static_cast<std::uint8_t>(text[end - 1]) >= 0x80) ++end;
+            }
         }
-        in = chain.steps[i].written;
+        std::string_view current = text.substr(at, end - at);
+        at = end;
+        RepairEncoding in = chain.now;
+        int next = 0;
+        auto step = [&](RepairEncoding to) {
+            std::string& buffer = buffers[next];
+            next ^= 1;
+            if (buffer.size() < RecodeRoom(current.size())) buffer.resize(RecodeRoom(current.size()));
+            current = std::string_view(buffer.data(),
+                                       static_cast<std::size_t>(Recode(current, in, to, count, buffer.data()) - buffer.data()));
+        };
+        for (int i = chain.length - 1; i >= 0; --i) {
+            if (in != chain.steps[i].readAs) step(chain.steps[i].readAs);
+            in = chain.steps[i].written;
+        }
+        // UTF-8 to UTF-8 leaves what is well-formed as it is and makes '?' of the rest.
+        if (in != target || !IsSingleByte(in)) step(target);
+        result += current;
     }
-    if (in == target && !IsSingleByte(in) && current.data() != text.data() && IsWellFormed(current)) {
-        // UTF-8 that the last step wrote well-formed stays as it is.
-    } else if (in != target || !IsSingleByte(in)) {
-        bytes = Recode(current, in, target, count);
-    } else if (current.data() == text.data()) {
-        bytes = std::string(text);
-    }
-    if (mark && target == RepairEncoding::Utf8) bytes.insert(0, "\xEF\xBB\xBF");
     if (lost) *lost += count;
-    return bytes;
+    return result;
 }
 
 std::string DoMisreadings(std::string_view original, const MisreadingChain& chain, std::uint64_t* lost) {

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "encoding/unicode_kernels.h"
+
 namespace {
 
 constexpr RepairEncoding kUtf8 = RepairEncoding::Utf8;
@@ -90,6 +92,41 @@ TEST(MojibakeRepair, UndoesTwoRoundTripsAndKeepsLostCharactersAsQuestionMarks) {
     const std::string repaired = UndoMisreadings(damaged, finding.chain, kUtf8, &lost);
     EXPECT_EQ(lost, lostOnTheWay);
     EXPECT_EQ(repaired, "Ёлки-палки, ?ван ?ванович! Это что ещё за шутки? Немедленно прекратите.");
+}
+
+TEST(MojibakeRepair, UndoesALongTextAlikeOnEveryVectorPath) {
+    // Longer than a block of the undoing, with a stretch of more than a block without an ASCII byte
+    // to cut at, and every character of 1251 and 1252 (the C1 controls in place of unassigned bytes).
+    std::string text;
+    for (int i = 0; text.size() < 150 * 1024; ++i)
+        text += "Съешь же ещё этих мягких французских булок, да выпей чаю. «Ёлки» — №" + std::to_string(i) + "\n";
+    for (int i = 0; i < 40 * 1024; ++i) text += "Жъ";
+    text += "\n";
+    for (RepairEncoding e : {k1251, kWestern}) text += UndoMisreadings(
+        [] { std::string bytes; for (int b = 0x80; b < 0x100; ++b) bytes += static_cast<char>(b); return bytes; }(),
+        MisreadingChain{0, {}, e}, kUtf8);
+    const MisreadingChain chains[] = {
+        Chain({kUtf8, k1251, kUtf8}), Chain({kUtf8, kWestern, kUtf8}), Chain({kUtf8, kMac, kUtf8}),
+        Chain({kKoi8, k1251, kUtf8}), Chain({k1251, kKoi8, k1251}),    Chain({kUtf8, k1251, kUtf8}, {kUtf8, kWestern, kUtf8}),
+        Chain({kUtf8, k1251, k866}),
+    };
+    for (const MisreadingChain& chain : chains) {
+        const std::string written = UndoMisreadings(text, MisreadingChain{0, {}, kUtf8}, chain.Original());
+        std::uint64_t lostByDamage = 0;
+        const std::string damaged = DoMisreadings(written, chain, &lostByDamage);
+        std::string scalar;
+        std::uint64_t scalarLost = 0;
+        for (VectorPath path : AvailableVectorPaths()) {
+            ForcedVectorPath::path = path;
+            std::uint64_t lost = 0;
+            const std::string undone = UndoMisreadings(damaged, chain, kUtf8, &lost);
+            if (path == VectorPath::None) scalar = undone, scalarLost = lost;
+            EXPECT_EQ(undone, scalar) << DescribeChain(chain) << ", path " << static_cast<int>(path);
+            EXPECT_EQ(lost, scalarLost) << DescribeChain(chain) << ", path " << static_cast<int>(path);
+            if (!lostByDamage) EXPECT_EQ(undone, UndoMisreadings(written, MisreadingChain{0, {}, chain.Original()}, kUtf8));
+        }
+        ForcedVectorPath::path.reset();
+    }
 }
 
 TEST(MojibakeRepair, LeavesCorrectAndForeignTextsAlone) {
