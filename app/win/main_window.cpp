@@ -246,6 +246,44 @@ bool OnNotify(NMHDR* header, LRESULT& answer) {
     return false;
 }
 
+// What the layers below tell the shell (base/win/shell_messages.h); false for any other message.
+bool OnShellMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& answer) {
+    switch (message) {
+    case kShowTitleMessage:
+        UpdateTitle();
+        return true;
+    case kShowCaretPositionMessage:
+        if (wParam) LastShownSelection.cpMin = -1;
+        ShowCaretPosition();
+        return true;
+    case kShowEditModeMessage:
+        ShowEditMode();
+        return true;
+    case kShowStatusTextMessage:
+        answer = ShowStatusBarText(wParam, *reinterpret_cast<const StatusBarText*>(lParam));
+        return true;
+    case kRecentFilesChangedMessage:
+        RedeclareRecentMenuItems();
+        return true;
+    case kViewCodePageChangedMessage:
+        MarkViewCodePage(GetMenu(window));
+        return true;
+    case kSwitchChangedMessage:
+        CheckMenuItem(GetMenu(window), static_cast<UINT>(wParam), MF_BYCOMMAND | (lParam ? MF_CHECKED : MF_UNCHECKED));
+        return true;
+    case kShowContextMenuMessage:
+        ShowContextMenu(window, static_cast<DWORD>(lParam));
+        return true;
+    case kEditorWindowMadeMessage: {
+        RECT client{};
+        GetClientRect(window, &client);
+        LayoutChildWindows(client.right, client.bottom);
+        return true;
+    }
+    }
+    return false;
+}
+
 }  // namespace
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -287,30 +325,11 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         break;
     case WM_MENUCHAR:
         return AnswerMenuCharacter(window, static_cast<wchar_t>(LOWORD(wParam)), reinterpret_cast<HMENU>(lParam));
-    case kShowTitleMessage:
-        UpdateTitle();
-        return 0;
-    case kShowCaretPositionMessage:
-        if (wParam) LastShownSelection.cpMin = -1;
-        ShowCaretPosition();
-        return 0;
-    case kShowEditModeMessage:
-        ShowEditMode();
-        return 0;
-    case kShowStatusTextMessage:
-        return ShowStatusBarText(wParam, *reinterpret_cast<const StatusBarText*>(lParam));
-    case kRecentFilesChangedMessage:
-        RedeclareRecentMenuItems();
-        return 0;
-    case kViewCodePageChangedMessage:
-        MarkViewCodePage(GetMenu(window));
-        return 0;
-    case kSwitchChangedMessage:
-        CheckMenuItem(GetMenu(window), static_cast<UINT>(wParam), MF_BYCOMMAND | (lParam ? MF_CHECKED : MF_UNCHECKED));
-        return 0;
-    case kShowContextMenuMessage:
-        ShowContextMenu(window, static_cast<DWORD>(lParam));
-        return 0;
+    default: {
+        LRESULT answer = 0;
+        if (OnShellMessage(window, message, wParam, lParam, answer)) return answer;
+        break;
+    }
     }
     return DefWindowProcW(window, message, wParam, lParam);
 }

@@ -29,6 +29,8 @@ inline constexpr UINT kSwitchChangedMessage = WM_APP + 7;
 // The text was right-clicked: the shell opens its Edit menu there, lParam the screen position as
 // GetMessagePos gives it.
 inline constexpr UINT kShowContextMenuMessage = WM_APP + 8;
+// The editor window was made anew: the shell places it between its bars.
+inline constexpr UINT kEditorWindowMadeMessage = WM_APP + 9;
 
 struct StatusBarText {
     std::string_view text;

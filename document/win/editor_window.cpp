@@ -57,10 +57,7 @@ bool RebuildEditorControl(DWORD style) {
         return false;
     }
     DestroyWindow(old);
-
-    RECT client{};
-    GetClientRect(MainWindow, &client);
-    SendMessageA(MainWindow, WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));
+    SendShellMessage(kEditorWindowMadeMessage);
 
     SendMessageA(EditorControl, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&selection));
     SendMessageA(EditorControl, EM_SETMODIFY, modified ? TRUE : FALSE, 0);
