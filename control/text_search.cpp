@@ -71,9 +71,9 @@ void FoldUtf8(std::string& bytes) {
     std::string small;
     while (i < bytes.size()) {
         const Utf8Character c = ReadUtf8Character(bytes, i);
-        if (c.wellFormed) {
-            const char32_t folded = SmallLetterOf(c.value);
-            if (folded != c.value) {
+        if (c.WellFormed()) {
+            const char32_t folded = SmallLetterOf(c.code);
+            if (folded != c.code) {
                 small.clear();
                 AppendUtf8(folded, small);
                 bytes.replace(i, small.size(), small);

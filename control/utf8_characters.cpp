@@ -34,43 +34,6 @@ bool IsWordCode(char32_t code) {
 
 }  // namespace
 
-std::size_t WellFormedLength(const unsigned char* b, std::size_t available) {
-    if (available == 0) return 0;
-    unsigned char lead = b[0];
-    if (lead < 0x80) return 1;
-    std::size_t length;
-    unsigned char low = 0x80, high = 0xBF;  // the bounds of the second byte
-    if (lead >= 0xC2 && lead <= 0xDF) length = 2;
-    else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        if (lead == 0xE0) low = 0xA0;   // no overlong forms
-        if (lead == 0xED) high = 0x9F;  // no surrogates
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        if (lead == 0xF0) low = 0x90;
-        if (lead == 0xF4) high = 0x8F;  // nothing past U+10FFFF
-    } else {
-        return 0;
-    }
-    if (available < length || b[1] < low || b[1] > high) return 0;
-    for (std::size_t i = 2; i < length; ++i)
-        if (!IsContinuation(b[i])) return 0;
-    return length;
-}
-
-Utf8Character DecodeUtf8(const unsigned char* b, std::size_t available) {
-    Utf8Character c;
-    c.byte = available ? b[0] : 0;
-    std::size_t length = WellFormedLength(b, available);
-    if (length == 0) return c;
-    c.length = static_cast<std::uint8_t>(length);
-    static constexpr unsigned char kLeadMask[] = {0, 0x7F, 0x1F, 0x0F, 0x07};
-    char32_t code = b[0] & kLeadMask[length];
-    for (std::size_t i = 1; i < length; ++i) code = (code << 6) | (b[i] & 0x3F);
-    c.code = code;
-    return c;
-}
-
 namespace {
 
 // Up to four bytes from position, as many as the text has.
@@ -84,7 +47,7 @@ std::size_t ReadAt(const TextModel& text, std::size_t position, unsigned char (&
 
 Utf8Character Utf8CharacterAt(const TextModel& text, std::size_t position) {
     unsigned char bytes[4];
-    return DecodeUtf8(bytes, ReadAt(text, position, bytes));
+    return ReadUtf8Character(bytes, ReadAt(text, position, bytes));
 }
 
 std::size_t Utf8CharacterStart(const TextModel& text, std::size_t position) {
@@ -111,26 +74,6 @@ std::size_t Utf8NextCharacter(const TextModel& text, std::size_t position) {
 std::size_t Utf8PreviousCharacter(const TextModel& text, std::size_t position) {
     position = std::min(position, text.Length());
     return position == 0 ? 0 : Utf8CharacterStart(text, position - 1);
-}
-
-std::string EncodeUtf8(char32_t code) {
-    std::string out;
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
-    return out;
 }
 
 WordClass Utf8WordClass(char32_t code) {

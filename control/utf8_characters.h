@@ -1,31 +1,16 @@
 #pragma once
-// The characters of the UTF-8 view. A character is a well-formed UTF-8 sequence of 1-4 bytes; any
-// byte that is not part of one (a stray continuation byte, a cut or overlong sequence, an encoded
-// surrogate, a byte no sequence starts with) is a character of its own, shown as that byte and kept
-// as it is. Positions stay byte offsets; a character starts where no well-formed sequence begun
-// before it covers it. Whether a position starts a character depends only on the three bytes before
-// it and the three after, since a sequence's later bytes can never begin one: so any place of a
-// long text is judged without reading it from its start.
+// The characters of the UTF-8 view (encoding/utf8_characters.h) in the text model. Positions stay
+// byte offsets; a character starts where no well-formed sequence begun before it covers it. Whether a
+// position starts a character depends only on the three bytes before it and the three after, since a
+// sequence's later bytes can never begin one: so any place of a long text is judged without reading
+// it from its start.
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
 #include "control/text_model.h"
 #include "control/text_search.h"
-
-// The code of a byte that stands alone; the byte itself is kept in Utf8Character::byte.
-constexpr char32_t kMalformedByte = 0xFFFFFFFF;
-
-struct Utf8Character {
-    char32_t code = kMalformedByte;
-    std::uint8_t length = 1;
-    unsigned char byte = 0;  // the first byte
-    bool WellFormed() const { return code != kMalformedByte; }
-};
-
-// The length of the well-formed sequence bytes begin with (available of them readable), or 0.
-std::size_t WellFormedLength(const unsigned char* bytes, std::size_t available);
-Utf8Character DecodeUtf8(const unsigned char* bytes, std::size_t available);
+#include "encoding/utf8_characters.h"
 
 // The character starting at position (which must start one).
 Utf8Character Utf8CharacterAt(const TextModel& text, std::size_t position);
@@ -34,9 +19,6 @@ std::size_t Utf8CharacterStart(const TextModel& text, std::size_t position);
 // The next and the previous character start from a character start.
 std::size_t Utf8NextCharacter(const TextModel& text, std::size_t position);
 std::size_t Utf8PreviousCharacter(const TextModel& text, std::size_t position);
-
-// The UTF-8 bytes of a code point (one below U+110000 and no surrogate).
-std::string EncodeUtf8(char32_t code);
 
 // Letters and digits of every script as words (Latin, Greek, Cyrillic and the other alphabets of
 // Europe and the Near East, the letters of East Asia); blanks, line breaks, and the rest as
@@ -57,10 +39,10 @@ void VisitUtf8Characters(const TextModel& text, std::size_t from, std::size_t la
     bool stopped = false;
     // Three bytes past the end, so the last character is read whole from the chunk.
     text.VisitRange(from, std::min(text.Length(), last + 3), [&](const char* bytes, std::size_t count, std::size_t at) {
-        const auto* data = reinterpret_cast<const unsigned char*>(bytes);
+        const auto* data = reinterpret_cast<const std::uint8_t*>(bytes);
         while (!stopped && next < at + count && next < last) {
             std::size_t i = next - at;
-            Utf8Character c = i + 4 <= count ? DecodeUtf8(data + i, count - i) : Utf8CharacterAt(text, next);
+            Utf8Character c = i + 4 <= count ? ReadUtf8Character(data + i, count - i) : Utf8CharacterAt(text, next);
             if (!visit(next, c)) stopped = true;
             else next += c.length;
         }

@@ -36,7 +36,7 @@ bool LooksLikeUtf8(const unsigned char* sample, std::size_t count) {
         }
         const Utf8Character c = ReadUtf8Character(sample + i, count - i);
         if (c.cut) return fullWindow && beyondAscii;
-        if (!c.wellFormed) return false;
+        if (!c.WellFormed()) return false;
         beyondAscii = true;
         i += c.length;
     }

@@ -54,7 +54,7 @@ std::uint8_t OemByteOf(char32_t character) {
 void AppendTransliteratedUtf8(std::string_view text, std::string& out) {
     for (std::size_t i = 0; i < text.size();) {
         const Utf8Character c = ReadUtf8Character(text, i);
-        const std::uint8_t oem = c.wellFormed && c.value >= 0x80 ? OemByteOf(c.value) : 0;
+        const std::uint8_t oem = c.WellFormed() && c.code >= 0x80 ? OemByteOf(c.code) : 0;
         const std::uint8_t latin = oem ? MapHigh(TranslitTable, oem) : 0;
         if (latin != 0 && latin < 0x80) {
             out += static_cast<char>(latin);

@@ -1,64 +1,25 @@
 #include "encoding/utf8_characters.h"
 
-Utf8Character ReadUtf8Character(const std::uint8_t* bytes, std::size_t available) {
-    const std::uint8_t b = bytes[0];
-    const Utf8Character single{b, 1, b < 0x80, false};
-    if (b < 0x80) return single;
-    std::size_t count;
-    char32_t value;
-    std::uint8_t low = 0x80, high = 0xBF;  // the bounds of the second byte
-    if (b >= 0xC2 && b <= 0xDF) {
-        count = 2;
-        value = b & 0x1F;
-    } else if (b >= 0xE0 && b <= 0xEF) {
-        count = 3;
-        value = b & 0x0F;
-        if (b == 0xE0) low = 0xA0;   // overlong
-        if (b == 0xED) high = 0x9F;  // surrogates
-    } else if (b >= 0xF0 && b <= 0xF4) {
-        count = 4;
-        value = b & 0x07;
-        if (b == 0xF0) low = 0x90;
-        if (b == 0xF4) high = 0x8F;  // beyond U+10FFFF
-    } else {
-        return single;
-    }
-    for (std::size_t i = 1; i < count; ++i) {
-        if (i == available) return {b, 1, false, true};
-        const std::uint8_t c = bytes[i];
-        if (i == 1 ? (c < low || c > high) : (c < 0x80 || c > 0xBF)) return single;
-        value = (value << 6) | (c & 0x3F);
-    }
-    return {value, count, true, false};
-}
-
 bool StartsUtf8Character(std::string_view text, std::size_t at) {
     if (at >= text.size() || (static_cast<std::uint8_t>(text[at]) & 0xC0) != 0x80) return true;
     for (std::size_t back = 1; back <= 3 && back <= at; ++back) {
         const std::uint8_t b = static_cast<std::uint8_t>(text[at - back]);
         if ((b & 0xC0) == 0x80) continue;
         const Utf8Character lead = ReadUtf8Character(text, at - back);
-        return !(lead.wellFormed && lead.length > back);
+        return !(lead.WellFormed() && lead.length > back);
     }
     return true;
 }
 
 void AppendUtf8(char32_t c, std::string& out) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
+    char bytes[4];
+    out.append(bytes, static_cast<std::size_t>(unicode::EncodeUtf8(c, bytes) - bytes));
+}
+
+std::string EncodeUtf8(char32_t c) {
+    std::string out;
+    AppendUtf8(c, out);
+    return out;
 }
 
 char32_t SmallLetterOf(char32_t c) {
@@ -89,7 +50,7 @@ std::u16string Utf16OfUtf8(std::string_view text) {
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size();) {
         const Utf8Character c = ReadUtf8Character(text, i);
-        const char32_t code = c.wellFormed ? c.value : 0xFFFD;
+        const char32_t code = c.WellFormed() ? c.code : 0xFFFD;
         if (code >= 0x10000) {
             out += static_cast<char16_t>(0xD800 + ((code - 0x10000) >> 10));
             out += static_cast<char16_t>(0xDC00 + (code & 0x3FF));

@@ -26,7 +26,7 @@ std::string CutToSearchTextMax(std::string_view text) {
     std::size_t i = 0;
     while (i < text.size()) {
         const Utf8Character c = ReadUtf8Character(text, i);
-        const std::size_t width = c.wellFormed && c.value >= 0x10000 ? 2 : 1;
+        const std::size_t width = c.WellFormed() && c.code >= 0x10000 ? 2 : 1;
         if (units + width > kSearchTextMax) break;
         units += width;
         i += c.length;
@@ -141,7 +141,7 @@ std::string CaretWordText(std::string_view viewBytes, int codePageIndex) {
         for (std::size_t i = 0; i < viewBytes.size();) {
             const Utf8Character c = ReadUtf8Character(viewBytes, i);
             if (c.cut) break;
-            if (!c.wellFormed || c.value > 0x20) word.append(viewBytes.substr(i, c.length));
+            if (!c.WellFormed() || c.code > 0x20) word.append(viewBytes.substr(i, c.length));
             i += c.length;
         }
         return CutToSearchTextMax(Utf8OfUtf16(Utf16OfUtf8(word)));

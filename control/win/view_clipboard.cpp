@@ -81,41 +81,6 @@ bool InsertAsView(int view, const char* text, std::size_t count,
     return insert(converted.get(), count);
 }
 
-// The UTF-8 view's bytes as the characters it shows; a byte of no character goes as U+FFFD.
-std::u16string CharactersOfUtf8(const std::uint8_t* bytes, std::size_t count) {
-    std::u16string characters;
-    characters.reserve(count);
-    for (std::size_t i = 0; i < count;) {
-        Utf8Character c = DecodeUtf8(bytes + i, count - i);
-        char32_t code = c.WellFormed() ? c.code : 0xFFFD;
-        if (code >= 0x10000) {
-            characters += static_cast<char16_t>(0xD800 + ((code - 0x10000) >> 10));
-            characters += static_cast<char16_t>(0xDC00 + (code & 0x3FF));
-        } else {
-            characters += static_cast<char16_t>(code);
-        }
-        i += c.length;
-    }
-    return characters;
-}
-
-// Characters from the clipboard as UTF-8 bytes; half of a pair alone becomes U+FFFD.
-std::string Utf8OfCharacters(std::u16string_view characters) {
-    std::string bytes;
-    bytes.reserve(characters.size() * 2);
-    for (std::size_t i = 0; i < characters.size(); ++i) {
-        char32_t code = characters[i];
-        if (code >= 0xD800 && code <= 0xDBFF && i + 1 < characters.size() && characters[i + 1] >= 0xDC00 &&
-            characters[i + 1] <= 0xDFFF) {
-            code = 0x10000 + ((code - 0xD800) << 10) + (characters[++i] - 0xDC00);
-        } else if (code >= 0xD800 && code <= 0xDFFF) {
-            code = 0xFFFD;
-        }
-        bytes += EncodeUtf8(code);
-    }
-    return bytes;
-}
-
 // The UTF-8 view puts and takes the characters themselves; the system offers them to others in
 // every other form.
 DWORD PutUtf8(HWND owner, std::size_t count, const std::function<std::size_t(std::uint8_t*)>& fill) {
@@ -123,7 +88,7 @@ DWORD PutUtf8(HWND owner, std::size_t count, const std::function<std::size_t(std
     try {
         std::string bytes(count, '\0');
         bytes.resize(std::min(count, fill(reinterpret_cast<std::uint8_t*>(bytes.data()))));
-        characters = CharactersOfUtf8(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+        characters = Utf16OfUtf8(bytes);
     } catch (const std::bad_alloc&) {
         return ERROR_NOT_ENOUGH_MEMORY;
     }
@@ -152,7 +117,7 @@ bool TakeUtf8(const std::function<bool(const char*, std::size_t)>& insert) {
     std::string bytes;
     bool made = true;
     try {
-        bytes = Utf8OfCharacters(std::u16string_view(text, count));
+        bytes = Utf8OfUtf16(std::u16string_view(text, count));
     } catch (const std::bad_alloc&) {
         made = false;
     }

@@ -27,10 +27,10 @@ TEST(Utf8Characters, CharacterStartsAreWhereAWalkFromTheStartStops) {
             starts[i] = true;
             const Utf8Character c = ReadUtf8Character(text, i);
             ASSERT_GE(c.length, 1u);
-            if (!c.wellFormed) ASSERT_EQ(c.length, 1u);
+            if (!c.WellFormed()) ASSERT_EQ(c.length, 1u);
             std::string again;
-            if (c.wellFormed) {
-                AppendUtf8(c.value, again);
+            if (c.WellFormed()) {
+                AppendUtf8(c.code, again);
                 ASSERT_EQ(again, text.substr(i, c.length));
             }
             i += c.length;
@@ -43,7 +43,7 @@ TEST(Utf8Characters, CharacterStartsAreWhereAWalkFromTheStartStops) {
         std::uint64_t malformed = 0;
         for (std::size_t i = 0; i < text.size();) {
             const Utf8Character c = ReadUtf8Character(text, i);
-            if (!c.wellFormed) ++malformed;
+            if (!c.WellFormed()) ++malformed;
             i += c.length;
         }
         ASSERT_EQ(replaced, malformed) << "round " << round;
