@@ -29,19 +29,36 @@ tr '\0' '\n' <"$CORPUS" >"$WORK/one"
 while [ "$(stat -c %s "$WORK/text")" -lt $((64 << 20)) ]; do cat "$WORK/one" >>"$WORK/text"; done
 head -c $((64 << 20)) "$WORK/text" >"$WORK/utf8"
 $V convert -f 1251 -t utf-8 -o "$WORK/damaged" "$WORK/utf8" 2>/dev/null || true
-best() {
-    local best=999999 t
+# Each run times a repair and a convert of the same file one after the other, so that both meet the
+# same load; the figures are medians of RUNS, in processor time (user + system) of the whole process
+# and in wall-clock time.
+source bench/lib/timing.sh
+cpu_ms() {  # command...: the processor time of one run, ms
+    local TIMEFORMAT='%3U %3S' t
+    t=$({ time "$@" >/dev/null 2>&1; } 2>&1)
+    echo "$t" | awk '{printf "%d\n", ($1 + $2) * 1000}'
+}
+run_repair() { $V repair -o "$1" "$WORK/damaged" 2>/dev/null || true; }
+run_convert() { $V convert -f utf-8 -t 1251 -o "$1" "$WORK/damaged" 2>/dev/null || true; }
+race() {  # label output
+    local repairCpu=() convertCpu=() repairWall=() convertWall=()
     for _ in $(seq "$RUNS"); do
-        local start=$(date +%s%N)
-        "$@" >/dev/null 2>&1 || true
-        t=$((($(date +%s%N) - start) / 1000000))
-        [ $t -lt $best ] && best=$t
+        [ "$2" = /dev/null ] || rm -f "$2"
+        repairCpu+=("$(cpu_ms run_repair "$2")")
+        [ "$2" = /dev/null ] || rm -f "$2"
+        convertCpu+=("$(cpu_ms run_convert "$2")")
+        [ "$2" = /dev/null ] || rm -f "$2"
+        repairWall+=("$(ms run_repair "$2")")
+        [ "$2" = /dev/null ] || rm -f "$2"
+        convertWall+=("$(ms run_convert "$2")")
     done
-    echo $best
+    local rc cc
+    rc=$(median "${repairCpu[@]}")
+    cc=$(median "${convertCpu[@]}")
+    printf '  %-10s repair %5d ms, convert -f utf-8 -t 1251 %5d ms: %.1f times (wall %d ms, %d ms)\n' "$1" "$rc" "$cc" \
+        "$(echo "$rc / ($cc + 0.5)" | bc -l)" "$(median "${repairWall[@]}")" "$(median "${convertWall[@]}")"
 }
 echo
-echo "64 MB damaged file ($(stat -c %s "$WORK/damaged") bytes), best of $RUNS:"
-echo "  repair -> /dev/null:                   $(best $V repair -o /dev/null "$WORK/damaged") ms"
-echo "  convert -f utf-8 -t 1251 -> /dev/null:  $(best $V convert -f utf-8 -t 1251 -o /dev/null "$WORK/damaged") ms"
-echo "  repair -o file:                        $(best $V repair -o "$WORK/out" "$WORK/damaged") ms"
-echo "  convert -f utf-8 -t 1251 -o file:       $(best $V convert -f utf-8 -t 1251 -o "$WORK/out" "$WORK/damaged") ms"
+echo "64 MB damaged file ($(stat -c %s "$WORK/damaged") bytes), processor time, median of $RUNS:"
+race "-> /dev/null" /dev/null
+race "-o file" "$WORK/out"

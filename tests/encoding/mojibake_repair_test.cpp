@@ -52,6 +52,8 @@ TEST(MojibakeRepair, UndoesEachCommonChainOfAFewWords) {
         "Привет, как дела? Всё хорошо, спасибо.",
         "Съешь же ещё этих мягких французских булок, да выпей чаю.",
         "Файл не найден: проверьте имя и повторите попытку.",
+        // Two capitals, which 1251 read as Mac Cyrillic makes a dash and a quotation mark.
+        "Спросите женщин, каких мужчин они предпочитают. Услышите много интересного.",
     };
     const MisreadingChain chains[] = {
         Chain({kUtf8, k1251, kUtf8}),   Chain({kUtf8, kWestern, kUtf8}), Chain({kKoi8, k1251, kUtf8}),
