@@ -4,8 +4,6 @@
 
 namespace {
 
-bool IsContinuation(unsigned char b) { return (b & 0xC0) == 0x80; }
-
 // Ranges of letters and digits, sorted; what lies between them is punctuation or a symbol.
 struct Range {
     char32_t first, last;
@@ -51,19 +49,7 @@ Utf8Character Utf8CharacterAt(const TextModel& text, std::size_t position) {
 }
 
 std::size_t Utf8CharacterStart(const TextModel& text, std::size_t position) {
-    std::size_t length = text.Length();
-    if (position >= length) return length;
-    if (!IsContinuation(text.At(position))) return position;
-    // A continuation byte lies inside the sequence of the lead at most three bytes back, if that
-    // sequence is well formed and reaches it.
-    for (std::size_t back = 1; back <= 3 && back <= position; ++back) {
-        unsigned char b = text.At(position - back);
-        if (IsContinuation(b)) continue;
-        unsigned char bytes[4];
-        std::size_t n = ReadAt(text, position - back, bytes);
-        return WellFormedLength(bytes, n) > back ? position - back : position;
-    }
-    return position;
+    return Utf8CharacterStartIn(text.Length(), position, [&text](std::size_t i) { return static_cast<std::uint8_t>(text.At(i)); });
 }
 
 std::size_t Utf8NextCharacter(const TextModel& text, std::size_t position) {

@@ -1,16 +1,5 @@
 #include "encoding/utf8_characters.h"
 
-bool StartsUtf8Character(std::string_view text, std::size_t at) {
-    if (at >= text.size() || (static_cast<std::uint8_t>(text[at]) & 0xC0) != 0x80) return true;
-    for (std::size_t back = 1; back <= 3 && back <= at; ++back) {
-        const std::uint8_t b = static_cast<std::uint8_t>(text[at - back]);
-        if ((b & 0xC0) == 0x80) continue;
-        const Utf8Character lead = ReadUtf8Character(text, at - back);
-        return !(lead.WellFormed() && lead.length > back);
-    }
-    return true;
-}
-
 void AppendUtf8(char32_t c, std::string& out) {
     char bytes[4];
     out.append(bytes, static_cast<std::size_t>(unicode::EncodeUtf8(c, bytes) - bytes));

@@ -48,8 +48,29 @@ inline std::size_t WellFormedLength(const std::uint8_t* bytes, std::size_t avail
     return c.WellFormed() ? c.length : 0;
 }
 
+// The start of the character that holds position `at` of `length` bytes, each read by byteAt(i); the
+// end is a start. A continuation byte lies inside the sequence of the lead at most three bytes back,
+// if that sequence is well-formed and reaches it, so no place is judged by reading from the start.
+template <typename ByteAt>
+std::size_t Utf8CharacterStartIn(std::size_t length, std::size_t at, const ByteAt& byteAt) {
+    if (at >= length) return length;
+    auto continues = [](std::uint8_t b) { return (b & 0xC0) == 0x80; };
+    if (!continues(byteAt(at))) return at;
+    for (std::size_t back = 1; back <= 3 && back <= at; ++back) {
+        if (continues(byteAt(at - back))) continue;
+        std::uint8_t bytes[4];
+        std::size_t count = 0;
+        for (; count < 4 && at - back + count < length; ++count) bytes[count] = byteAt(at - back + count);
+        return WellFormedLength(bytes, count) > back ? at - back : at;
+    }
+    return at;
+}
+
 // Whether a character starts at text[at]: false only inside a well-formed sequence.
-bool StartsUtf8Character(std::string_view text, std::size_t at);
+inline bool StartsUtf8Character(std::string_view text, std::size_t at) {
+    return at >= text.size() ||
+           Utf8CharacterStartIn(text.size(), at, [text](std::size_t i) { return static_cast<std::uint8_t>(text[i]); }) == at;
+}
 
 void AppendUtf8(char32_t character, std::string& out);
 // The UTF-8 bytes of a code point (one below U+110000 and no surrogate).
