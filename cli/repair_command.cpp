@@ -103,9 +103,32 @@ int Repair(const Arguments& args) {
     if (args.Option("-i")) return RepairInPlace(args, to);
 
     return EachInputIntoOutput(args, [&](Input& in, Output& out) {
-        std::string text = in.ReadAll(ExpectedSize(in.Name()));
-        const Repaired r = RepairText(text, to);
-        out.Write(r.finding.kind == RepairFinding::Kind::Repair ? r.text : text);
+        // The chain is found on the start; the text then streams through block by block, as convert's.
+        Repaired r;
+        r.finding = FindMisreadings(in.Peek(kRepairSample + 1), true);
+        const std::optional<RepairEncoding> target = to ? RepairEncodingOf(*to) : r.finding.chain.now;
+        if (r.finding.kind == RepairFinding::Kind::Repair && !target) {
+            r = RepairText(in.ReadAll(ExpectedSize(in.Name())), to);
+            out.Write(r.text);
+        } else {
+            std::optional<MisreadingUndoing> undoing;
+            if (r.finding.kind == RepairFinding::Kind::Repair) undoing.emplace(r.finding.chain, *target);
+            Block block;
+            std::string pending, undone;
+            for (bool atEnd = false; !atEnd;) {
+                const std::size_t n = in.Read(block.data(), block.size());
+                atEnd = n < block.size();
+                if (!undoing) {
+                    out.Write(block.data(), n);
+                    continue;
+                }
+                pending.append(block.data(), n);
+                pending.erase(0, undoing->Append(pending, atEnd, undone));
+                out.Write(undone);
+                undone.clear();
+            }
+            if (undoing) r.lost = undoing->Lost();
+        }
         Report(in.Name(), r);
         return FileOutcome{r.finding.kind == RepairFinding::Kind::Unknown, r.lost > 0};
     });

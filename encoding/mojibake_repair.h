@@ -74,6 +74,29 @@ RepairFinding FindMisreadings(std::string_view sample, bool complete,
 std::string UndoMisreadings(std::string_view text, const MisreadingChain& chain, RepairEncoding target,
                             std::uint64_t* lost = nullptr);
 
+// Undoes a chain on a text handed in block by block, as a file is streamed through a conversion.
+class MisreadingUndoing {
+public:
+    MisreadingUndoing(const MisreadingChain& chain, RepairEncoding target) : chain_(chain), target_(target) {}
+
+    // Undoes what can be undone of `text` (in chain.now) into `out`, in `target`; returns the bytes
+    // consumed. Unless `atEnd`, the bytes after the last ASCII byte (which no step changes, so no
+    // step cuts a character there) are left, to be handed in again in front of the next block.
+    std::size_t Append(std::string_view text, bool atEnd, std::string& out);
+
+    // Characters left as '?' so far, lost on the way or lacking in the target.
+    std::uint64_t Lost() const { return lost_; }
+
+private:
+    void UndoBlock(std::string_view block, std::string& out);
+
+    MisreadingChain chain_;
+    RepairEncoding target_;
+    bool atStart_ = true;
+    std::uint64_t lost_ = 0;
+    std::string buffers_[2];
+};
+
 // Does `chain` to `original` (a text in chain.Original()): what the benchmark and the tests damage
 // texts with. Characters a saving encoding lacks become '?' and are counted in `lost`.
 std::string DoMisreadings(std::string_view original, const MisreadingChain& chain, std::uint64_t* lost = nullptr);

@@ -128,6 +128,16 @@ TEST(MojibakeRepair, UndoesALongTextAlikeOnEveryVectorPath) {
             if (!lostByDamage) EXPECT_EQ(undone, UndoMisreadings(written, MisreadingChain{0, {}, chain.Original()}, kUtf8));
         }
         ForcedVectorPath::path.reset();
+        // Handed in a block at a time, as a file streams through, what a block leaves waits for the next.
+        MisreadingUndoing undoing(chain, kUtf8);
+        std::string pending, streamed;
+        for (std::size_t at = 0; at < damaged.size(); at += 4093) {
+            pending += damaged.substr(at, 4093);
+            pending.erase(0, undoing.Append(pending, at + 4093 >= damaged.size(), streamed));
+        }
+        EXPECT_TRUE(pending.empty());
+        EXPECT_EQ(streamed, scalar) << DescribeChain(chain);
+        EXPECT_EQ(undoing.Lost(), scalarLost) << DescribeChain(chain);
     }
 }
 

@@ -1,0 +1,219 @@
+#include "encoding/mojibake_charts.h"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "encoding/chart_text.h"
+#include "encoding/unicode_kernels.h"
+#include "encoding/utf8_characters.h"
+
+namespace {
+
+using namespace mojibake;
+
+const charts::HighHalf& ChartOf(RepairEncoding e) {
+    switch (e) {
+        case RepairEncoding::Cp1251: return charts::kWindows1251;
+        case RepairEncoding::Cp866: return charts::kCp866;
+        case RepairEncoding::Koi8R: return charts::kKoi8R;
+        case RepairEncoding::Iso8859_5: return charts::kIso8859_5;
+        case RepairEncoding::MacCyrillic: return charts::kMacCyrillic;
+        default: return charts::kWindows1252;
+    }
+}
+
+// The vector kernels of the Unicode conversion for a pair of the repair's encodings, by the repair's
+// own charts (unassigned bytes as C1 controls, and 1252): they take the stretches of ASCII and
+// letters, and what stops them is taken one character at a time.
+struct Kernels {
+    unicode::KernelTables tables;
+    std::array<unicode::Kernel, 3> chain{};
+    int length = 0;
+
+    Kernels(RepairEncoding from, RepairEncoding to) {
+        const bool toUtf8 = IsSingleByte(from);
+        if (toUtf8) {
+            const ByteChart& source = ChartTables(from);
+            for (int i = 0; i < 128; ++i) {
+                const char16_t c = source.character[0x80 + i];
+                std::uint8_t& e = tables.twoByte[i / 16][i % 16];
+                e = c >= 0x80 && c <= 0xBF ? static_cast<std::uint8_t>(c)
+                    : c >= 0x400 && c <= 0x47F ? static_cast<std::uint8_t>(c - 0x400)
+                                               : 0xFF;
+                std::string bytes;
+                AppendUtf8(c, bytes);
+                for (std::size_t k = 0; k < bytes.size(); ++k)
+                    tables.singleByteWidest.bytes[k][i] = static_cast<std::uint8_t>(bytes[k]);
+            }
+        } else {
+            const ByteChart& target = ChartTables(to);
+            auto byteOf = [&](char32_t c) { return static_cast<std::uint8_t>(std::max<int>(target.byte[c], 0)); };
+            for (int i = 0; i < 128; ++i) tables.cyrillic[i / 16][i % 16] = tables.widest.cyrillic[i] = byteOf(0x400 + i);
+            for (int i = 0; i < 64; ++i) {
+                tables.widest.latin[i] = byteOf(0x80 + i);
+                tables.widest.punctuation[i] = byteOf(0x2000 + i);
+            }
+        }
+        // As the conversion chooses them: the widest first, or the one a test forces.
+        const std::vector<VectorPath>& available = AvailableVectorPaths();
+        for (auto path = available.rbegin(); path != available.rend(); ++path) {
+            if (ForcedVectorPath::path && *ForcedVectorPath::path != *path) continue;
+            if (unicode::Kernel k = toUtf8 ? unicode::SingleByteToUtf8Kernel(*path) : unicode::Utf8ToSingleByteKernel(*path))
+                chain[length++] = k;
+        }
+    }
+
+    const std::uint8_t* Run(const std::uint8_t* p, const std::uint8_t* end, char*& out) const {
+        for (int k = 0; k < length; ++k) p = chain[k](p, end, out, tables);
+        return p;
+    }
+};
+
+}  // namespace
+
+namespace mojibake {
+
+const ByteChart& ChartTables(RepairEncoding e) {
+    static const auto tables = [] {
+        std::array<std::unique_ptr<ByteChart>, kRepairEncodingCount> all;
+        for (int e = 0; e < kRepairEncodingCount; ++e) {
+            const auto encoding = static_cast<RepairEncoding>(e);
+            if (!IsSingleByte(encoding)) continue;
+            auto t = std::make_unique<ByteChart>();
+            t->byte.fill(-1);
+            for (int b = 0; b < 256; ++b) {
+                t->character[b] = CharacterOfByte(ChartOf(encoding), static_cast<unsigned char>(b));
+                t->byte[t->character[b]] = static_cast<std::int16_t>(b);
+            }
+            // Latin-1 and 1252 differ only there, and both readings are met.
+            if (encoding == RepairEncoding::Western)
+                for (int c = 0x80; c < 0xA0; ++c)
+                    if (t->byte[c] < 0) t->byte[c] = static_cast<std::int16_t>(c);
+            all[static_cast<int>(encoding)] = std::move(t);
+        }
+        return all;
+    }();
+    return *tables[static_cast<int>(e)];
+}
+
+Decoded DecodeUtf8(const std::uint8_t* p, const std::uint8_t* end) {
+    const std::uint8_t lead = *p;
+    if (lead < 0x80) return {lead, 1, Decoded::Good};
+    int count;
+    char32_t c;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        count = 2;
+        c = lead & 0x1F;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        count = 3;
+        c = lead & 0x0F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        count = 4;
+        c = lead & 0x07;
+    } else {
+        return {'?', 1, Decoded::Malformed};
+    }
+    for (int i = 1; i < count; ++i) {
+        if (p + i == end) return {'?', 1, Decoded::Malformed};
+        const std::uint8_t b = p[i];
+        if (b == '?') return {'?', i + 1, Decoded::Lost};
+        bool ok = b >= 0x80 && b <= 0xBF;
+        if (i == 1 && ((lead == 0xE0 && b < 0xA0) || (lead == 0xED && b > 0x9F) || (lead == 0xF0 && b < 0x90) ||
+                       (lead == 0xF4 && b > 0x8F)))
+            ok = false;
+        if (!ok) return {'?', 1, Decoded::Malformed};
+        c = (c << 6) | (b & 0x3F);
+    }
+    return {c, count, Decoded::Good};
+}
+
+char* Recode(std::string_view bytes, RepairEncoding from, RepairEncoding to, std::uint64_t& lost, char* o) {
+    const auto* p = reinterpret_cast<const std::uint8_t*>(bytes.data());
+    const auto* end = p + bytes.size();
+    if (IsSingleByte(from) && IsSingleByte(to)) {
+        const ByteChart& source = ChartTables(from);
+        const ByteChart& target = ChartTables(to);
+        std::array<std::int16_t, 256> map;
+        for (int b = 0; b < 256; ++b) map[b] = b < 0x80 ? static_cast<std::int16_t>(b) : target.byte[source.character[b]];
+        for (; p != end; ++p, ++o) {
+            const int b = map[*p];
+            if (b < 0) ++lost;
+            *o = static_cast<char>(b < 0 ? '?' : b);
+        }
+        return o;
+    }
+    if (IsSingleByte(from)) {
+        // Up to three bytes for each byte value, looked up, where the kernels stop.
+        const Kernels kernels(from, to);
+        std::array<std::uint32_t, 256> sequences;
+        const ByteChart& source = ChartTables(from);
+        for (int b = 0; b < 256; ++b) {
+            std::string s;
+            AppendUtf8(source.character[b], s);
+            const std::size_t length = s.size();
+            s.resize(4);
+            s[3] = static_cast<char>(length);
+            std::memcpy(&sequences[b], s.data(), 4);
+        }
+        while (p != end) {
+            p = kernels.Run(p, end, o);
+            for (const auto* stop = p + std::min<std::ptrdiff_t>(end - p, 16); p != stop; ++p) {
+                std::memcpy(o, &sequences[*p], 4);
+                o += sequences[*p] >> 24;
+            }
+        }
+        return o;
+    }
+    const ByteChart* target = IsSingleByte(to) ? &ChartTables(to) : nullptr;
+    std::optional<Kernels> kernels;
+    if (target) kernels.emplace(from, to);
+    while (p != end) {
+        if (kernels) p = kernels->Run(p, end, o);
+        // What stopped the kernels, and a few characters after it.
+        for (const auto* stop = p + std::min<std::ptrdiff_t>(end - p, 64); p < stop;) {
+            if (*p < 0x80) {
+                *o++ = static_cast<char>(*p++);
+                continue;
+            }
+            if (*p >= 0xC2 && *p <= 0xDF && p + 1 != end && (p[1] & 0xC0) == 0x80) {
+                // Two bytes, all of Cyrillic: the common case, without the general decoder.
+                if (target) {
+                    const int b = target->byte[((p[0] & 0x1F) << 6) | (p[1] & 0x3F)];
+                    if (b < 0) ++lost;
+                    *o++ = static_cast<char>(b < 0 ? '?' : b);
+                } else {
+                    o[0] = static_cast<char>(p[0]);
+                    o[1] = static_cast<char>(p[1]);
+                    o += 2;
+                }
+                p += 2;
+                continue;
+            }
+            const Decoded d = DecodeUtf8(p, end);
+            if (d.kind != Decoded::Good) {
+                ++lost;
+                *o++ = '?';
+            } else if (!target) {
+                // A good sequence is as long as its bytes.
+                o = std::copy(p, p + d.length, o);
+            } else {
+                const int b = d.character < 0x10000 ? target->byte[d.character] : -1;
+                if (b < 0) ++lost;
+                *o++ = static_cast<char>(b < 0 ? '?' : b);
+            }
+            p += d.length;
+        }
+    }
+    return o;
+}
+
+std::string Recode(std::string_view bytes, RepairEncoding from, RepairEncoding to, std::uint64_t& lost) {
+    std::string out(RecodeRoom(bytes.size()), '\0');
+    out.resize(static_cast<std::size_t>(Recode(bytes, from, to, lost, out.data()) - out.data()));
+    return out;
+}
+
+}  // namespace mojibake

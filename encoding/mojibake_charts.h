@@ -1,0 +1,45 @@
+#pragma once
+// What finding a chain of mis-readings and undoing it share: the repair's charts, read as the system
+// and browsers read them (a byte a chart leaves unassigned is the C1 control of the same number), its
+// UTF-8 decoding, which knows a character lost on the way, and its conversions of whole stretches.
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "encoding/mojibake_repair.h"
+
+namespace mojibake {
+
+inline bool IsSingleByte(RepairEncoding e) { return e != RepairEncoding::Utf8; }
+
+// A single-byte encoding both ways over the basic plane.
+struct ByteChart {
+    std::array<char16_t, 256> character;
+    std::array<std::int16_t, 0x10000> byte;  // -1: the encoding lacks the character
+};
+
+const ByteChart& ChartTables(RepairEncoding e);
+
+// What one UTF-8 sequence at `p` decodes to. A sequence cut by a '?' is a character lost on the way
+// (a saving encoding lacked one of its bytes' characters): the lead byte and the '?' make one '?'.
+struct Decoded {
+    char32_t character;
+    int length;
+    enum Kind { Good, Lost, Malformed } kind;
+};
+
+Decoded DecodeUtf8(const std::uint8_t* p, const std::uint8_t* end);
+
+// Room for what Recode writes for `size` bytes: three for a byte, and the vector kernels' wide stores.
+constexpr std::size_t RecodeRoom(std::size_t size) { return 3 * size + 64; }
+
+// Bytes in `from` to bytes in `to` at `out` (RecodeRoom of the input's size), a character `to` lacks
+// and a byte that does not decode becoming '?' counted in `lost`; returns the end of what it wrote.
+// UTF-8 to UTF-8 leaves what is well-formed as it is.
+char* Recode(std::string_view bytes, RepairEncoding from, RepairEncoding to, std::uint64_t& lost, char* out);
+// The same into a string of its own.
+std::string Recode(std::string_view bytes, RepairEncoding from, RepairEncoding to, std::uint64_t& lost);
+
+}  // namespace mojibake
