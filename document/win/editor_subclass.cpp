@@ -105,8 +105,7 @@ std::int32_t Utf8CharacterLengthAt(ControlTextAccess& text, std::int32_t positio
     char bytes[4] = {};
     std::size_t got = text.ReadRange(position, position + 4, bytes);
     if (got == 0 || bytes[0] == '\r' || bytes[0] == '\n') return 0;
-    std::size_t length = WellFormedLength(reinterpret_cast<const unsigned char*>(bytes), got);
-    return static_cast<std::int32_t>(length ? length : 1);
+    return ReadUtf8Character(reinterpret_cast<const std::uint8_t*>(bytes), got).length;
 }
 
 // The UTF-8 view takes any character, as its UTF-8 bytes. The undo journal keeps what the key
@@ -175,16 +174,13 @@ LRESULT DeleteUtf8Character(HWND window, WPARAM key) {
                    ? caret + 2
                    : caret + std::max(Utf8CharacterLengthAt(text, caret), caret < text.TextLength() ? 1 : 0);
     } else {
-        // The character before the caret ends at it: a well-formed sequence of just that many bytes,
-        // or the byte before it alone.
+        // The character before the caret ends at it: a well-formed sequence that ends there, or the
+        // byte before it alone; the four bytes before the caret hold it.
         unsigned char bytes[4] = {};
         const std::int32_t from = std::max(0, caret - 4);
-        const std::int32_t got = static_cast<std::int32_t>(text.ReadRange(from, caret, reinterpret_cast<char*>(bytes)));
-        first = caret - std::min<std::int32_t>(got, 1);
-        for (std::int32_t back = 2; back <= got; ++back) {
-            if (WellFormedLength(bytes + got - back, static_cast<std::size_t>(back)) == static_cast<std::size_t>(back))
-                first = caret - back;
-        }
+        const std::size_t got = text.ReadRange(from, caret, reinterpret_cast<char*>(bytes));
+        auto byteAt = [&bytes](std::size_t i) { return bytes[i]; };
+        first = got == 0 ? caret : from + static_cast<std::int32_t>(Utf8CharacterStartIn(got, got - 1, byteAt));
         if (got >= 2 && bytes[got - 2] == '\r' && bytes[got - 1] == '\n') first = caret - 2;
     }
     if (first == last) return 0;
