@@ -266,7 +266,8 @@ void LongLineRow(HWND host, const char* what, const std::string& text, bool wrap
 
 }  // namespace
 
-// With the argument "long-lines" only the long-line rows run; with "utf8" only the UTF-8 view's.
+// With the argument "long-lines" only the long-line rows run; with "utf8" only the UTF-8 view's; with
+// "small-views" the small text in the ANSI and the UTF-8 view by turns.
 int main(int argc, char** argv) {
     std::setvbuf(stdout, nullptr, _IONBF, 0);
     RegisterEditorControlClass(GetModuleHandleA(nullptr));
@@ -293,6 +294,19 @@ int main(int argc, char** argv) {
             LongLineRow(host, "20 KB UTF-8 text", MakeRussianUtf8Prose(20 << 10), wrap, kUtf8);
             LongLineRow(host, "one 64 MB UTF-8 line", line, wrap, kUtf8);
         }
+        DestroyWindow(host);
+        return 0;
+    }
+    // The small text in the ANSI and the UTF-8 view by turns, three rounds: the ratio of the two
+    // views taken in the same minutes, whatever else the machine does.
+    if (argc > 1 && std::strcmp(argv[1], "small-views") == 0) {
+        std::printf("%-22s %-4s %8s %9s %11s %10s %7s %7s %9s\n", "text", "wrap", "typing", "End/Home", "Left/Right",
+                    "PgUp/PgDn", "click", "paint", "load+end");
+        for (int round = 0; round < 3; ++round)
+            for (bool wrap : {false, true}) {
+                LongLineRow(host, "20 KB text, ANSI", MakeRussianProse(20 << 10), wrap);
+                LongLineRow(host, "20 KB text, UTF-8", MakeRussianUtf8Prose(20 << 10), wrap, kUtf8);
+            }
         DestroyWindow(host);
         return 0;
     }

@@ -9,6 +9,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "base/settings.h"
@@ -18,6 +19,7 @@
 #include "bench/win/bench_text.h"
 #include "document/undo_journal.h"
 #include "document/win/document_files.h"
+#include "document/win/view_code_page.h"
 #include "support/win/app_harness.h"
 #include "tools/win/word_wrap.h"
 
@@ -124,6 +126,49 @@ void SetControlTextForBench(const std::string& bytes) {
     ClearUndo();
 }
 
+// The UTF-8 view's rows: a small text against 64 MB of UTF-8 prose and one 64 MB line of Cyrillic
+// words, in the same run, so their ratio holds whatever else the machine does.
+static void Utf8Rows(int keys) {
+    constexpr std::size_t kBig = 64u << 20;
+    CodePageIndex = 3;
+    ApplyViewCodePage();
+    std::string line;
+    line.reserve(kBig);
+    const std::string word = "\xD0\xB0\xD0\xB1\xD0\xB2\xD0\xB3\xD0\xB4\xD0\xB5 ";  // абвгде
+    while (line.size() + word.size() <= kBig) line += word;
+    line.resize(kBig, 'x');
+    std::printf("typing at the end of the text in the UTF-8 view, whole program, under Wine\n");
+    Row("2 KB UTF-8 text", MakeRussianUtf8Prose(2048), keys);
+    Row("64 MB UTF-8 text", MakeRussianUtf8Prose(kBig), keys);
+    Row("one 64 MB UTF-8 line", line, keys);
+    CodePageIndex = 0;
+    ApplyViewCodePage();
+    Row("2 KB text, ANSI view", MakeRussianProse(2048), keys);
+    Row("64 MB text, ANSI view", MakeRussianProse(kBig), keys);
+    CodePageIndex = 3;
+    ApplyViewCodePage();
+    std::printf("\nms each, whole program, UTF-8 view: typing at the end, caret moves, clicks, repaints\n");
+    std::printf("%-22s %-4s %8s %9s %11s %10s %7s %7s\n", "text", "wrap", "typing", "End/Home", "Left/Right",
+                "PgUp/PgDn", "click", "paint");
+    for (int pass = 0; pass < 2; ++pass) {
+        LongLineRow("20 KB UTF-8 text", MakeRussianUtf8Prose(20 << 10), keys);
+        LongLineRow("64 MB UTF-8 text", MakeRussianUtf8Prose(kBig), keys);
+        LongLineRow("one 64 MB UTF-8 line", line, keys);
+        CodePageIndex = 0;
+        ApplyViewCodePage();
+        LongLineRow("20 KB text, ANSI view", MakeRussianProse(20 << 10), keys);
+        LongLineRow("64 MB text, ANSI view", MakeRussianProse(kBig), keys);
+        CodePageIndex = 3;
+        ApplyViewCodePage();
+        if (pass == 0) {
+            PutText(MakeRussianProse(2048));
+            ToggleWordWrap();
+            DispatchQueued();
+        }
+    }
+}
+
+// typing_bench.exe [keys] [utf8]: with "utf8" the UTF-8 view's rows (and a small ANSI row beside them).
 int main(int argc, char** argv) {
     const int keys = argc > 1 ? std::atoi(argv[1]) : 300;
     if (!StartTestApplication() || !EditorControl) {
@@ -136,6 +181,11 @@ int main(int argc, char** argv) {
     if (TextLimit < 2 * kBig) TextLimit = 2 * kBig;
     SendMessageA(EditorControl, EM_EXLIMITTEXT, 0, static_cast<LPARAM>(TextLimit));
     ShowWindow(MainWindow, SW_SHOW);
+    if (argc > 2 && std::strcmp(argv[2], "utf8") == 0) {
+        Utf8Rows(keys);
+        CloseTestApplication();
+        return 0;
+    }
     std::printf("typing at the end of the text, whole program, under Wine\n");
     Row("2 KB text", MakeRussianProse(2048), keys);
     Row("64 MB text of short lines", MakeRussianProse(kBig), keys);
