@@ -267,7 +267,7 @@ void LongLineRow(HWND host, const char* what, const std::string& text, bool wrap
 }  // namespace
 
 // With the argument "long-lines" only the long-line rows run; with "utf8" only the UTF-8 view's; with
-// "small-views" the small text in the ANSI and the UTF-8 view by turns.
+// "small-views" the small text in the ANSI and the UTF-8 view by turns ("small-views 64": 64 MB too).
 int main(int argc, char** argv) {
     std::setvbuf(stdout, nullptr, _IONBF, 0);
     RegisterEditorControlClass(GetModuleHandleA(nullptr));
@@ -302,10 +302,14 @@ int main(int argc, char** argv) {
     if (argc > 1 && std::strcmp(argv[1], "small-views") == 0) {
         std::printf("%-22s %-4s %8s %9s %11s %10s %7s %7s %9s\n", "text", "wrap", "typing", "End/Home", "Left/Right",
                     "PgUp/PgDn", "click", "paint", "load+end");
+        const bool big = argc > 2 && std::strcmp(argv[2], "64") == 0;  // and 64 MB of each beside them
         for (int round = 0; round < 3; ++round)
             for (bool wrap : {false, true}) {
                 LongLineRow(host, "20 KB text, ANSI", MakeRussianProse(20 << 10), wrap);
                 LongLineRow(host, "20 KB text, UTF-8", MakeRussianUtf8Prose(20 << 10), wrap, kUtf8);
+                if (!big) continue;
+                LongLineRow(host, "64 MB text, ANSI", MakeRussianProse(64 << 20), wrap);
+                LongLineRow(host, "64 MB text, UTF-8", MakeRussianUtf8Prose(64 << 20), wrap, kUtf8);
             }
         DestroyWindow(host);
         return 0;
