@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "encoding/russian_letter_statistics.h"
+#include "encoding/utf8_characters.h"
 
 namespace {
 
@@ -24,27 +25,17 @@ constexpr double kFewLetters = 8.0;
 
 // Whether the sample is UTF-8 throughout with at least one character beyond ASCII.
 bool IsUtf8(std::string_view sample, bool complete) {
-    const auto* p = reinterpret_cast<const std::uint8_t*>(sample.data());
-    const auto* end = p + sample.size();
     bool multibyte = false;
-    while (p != end) {
-        if (*p < 0x80) {
-            ++p;
+    for (std::size_t i = 0; i < sample.size();) {
+        if (static_cast<unsigned char>(sample[i]) < 0x80) {
+            ++i;
             continue;
         }
-        int count = *p >= 0xC2 && *p <= 0xDF ? 2 : *p >= 0xE0 && *p <= 0xEF ? 3 : *p >= 0xF0 && *p <= 0xF4 ? 4 : 0;
-        if (count == 0) return false;
-        for (int i = 1; i < count; ++i) {
-            if (p + i == end) return !complete && multibyte;
-            const std::uint8_t c = p[i];
-            bool ok = c >= 0x80 && c <= 0xBF;
-            if (i == 1 && ((*p == 0xE0 && c < 0xA0) || (*p == 0xED && c > 0x9F) || (*p == 0xF0 && c < 0x90) ||
-                           (*p == 0xF4 && c > 0x8F)))
-                ok = false;
-            if (!ok) return false;
-        }
+        const Utf8Character c = ReadUtf8Character(sample, i);
+        if (c.cut) return !complete && multibyte;
+        if (!c.WellFormed()) return false;
         multibyte = true;
-        p += count;
+        i += c.length;
     }
     return multibyte;
 }
