@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/document/memory_text.h"
+#include "support/core/memory_text.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/document/memory_text.h"
+#include "support/core/memory_text.h"
 
 namespace {
 

@@ -17,10 +17,11 @@
 #include "appearance/win/options_dialog.h"
 #include "appearance/win/menu_tables.h"
 #include "app/win/toolbar.h"
-#include "document/memory_text.h"
+#include "support/core/memory_text.h"
 #include "document/undo_journal.h"
 #include "resources/resource.h"
 #include "support/win/app_harness.h"
+#include "support/win/clipboard_contents.h"
 #include "support/win/command_recorder.h"
 #include "support/win/modal_answers.h"
 #include "support/win/settings_key.h"
@@ -49,18 +50,6 @@ protected:
 HWND MainWindowTest::window = nullptr;
 
 bool Greyed(HMENU menu, UINT command) { return GetMenuState(menu, command, MF_BYCOMMAND) & MF_GRAYED; }
-
-void PutTextOnClipboard(const char* text) {
-    ASSERT_TRUE(OpenClipboard(nullptr));
-    EmptyClipboard();
-    if (text) {
-        HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, strlen(text) + 1);
-        strcpy(static_cast<char*>(GlobalLock(block)), text);
-        GlobalUnlock(block);
-        SetClipboardData(CF_TEXT, block);
-    }
-    CloseClipboard();
-}
 
 }  // namespace
 
@@ -155,7 +144,7 @@ TEST_F(MainWindowTest, UndoPasteAndSaveStatesWhenTheEditPopUpsOpen) {
     HMENU edit = SubMenus[1];
     ClearUndo();
     JournalOff = false;
-    PutTextOnClipboard(nullptr);
+    ASSERT_TRUE(PutOnClipboard(nullptr));
     SendMessageA(window, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(edit), MAKELPARAM(1, FALSE));
     EXPECT_TRUE(Greyed(edit, IDM_UNDO));
     EXPECT_TRUE(Greyed(edit, IDM_PASTE));
@@ -167,7 +156,7 @@ TEST_F(MainWindowTest, UndoPasteAndSaveStatesWhenTheEditPopUpsOpen) {
     MemoryText text("abc");
     text.SetSelection(1, 2);
     DocumentUndoJournal().Record(text, UndoKind::ReplaceRange, 0);
-    PutTextOnClipboard("x");
+    ASSERT_TRUE(PutOnClipboard("x"));
     SendMessageA(window, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(edit), MAKELPARAM(1, FALSE));
     EXPECT_FALSE(Greyed(edit, IDM_UNDO));
     EXPECT_FALSE(Greyed(edit, IDM_PASTE));
@@ -192,7 +181,7 @@ TEST_F(MainWindowTest, UndoPasteAndSaveStatesWhenTheEditPopUpsOpen) {
     ClearUndo();
 
     // Other pop-ups and the system menu are left as they are.
-    PutTextOnClipboard(nullptr);
+    ASSERT_TRUE(PutOnClipboard(nullptr));
     SendMessageA(window, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(edit), MAKELPARAM(5, FALSE));
     SendMessageA(window, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(edit), MAKELPARAM(1, TRUE));
     EXPECT_FALSE(Greyed(edit, IDM_PASTE));

@@ -24,6 +24,7 @@
 #include "resources/resource.h"
 #include "base/win/shown_text.h"
 #include "support/win/app_harness.h"
+#include "support/win/clipboard_contents.h"
 #include "support/win/settings_key.h"
 
 namespace {
@@ -510,25 +511,13 @@ TEST_F(WindowChrome, UnusableSavedLayoutGivesTheDefaultButtons) {
 
 BYTE ButtonState(int command) { return static_cast<BYTE>(SendMessageA(ToolBar, TB_GETSTATE, command, 0)); }
 
-void PutTextOnClipboard(bool text) {
-    ASSERT_TRUE(OpenClipboard(MainWindow));
-    EmptyClipboard();
-    if (text) {
-        HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, 4);
-        lstrcpyA(static_cast<char*>(GlobalLock(block)), "abc");
-        GlobalUnlock(block);
-        SetClipboardData(CF_TEXT, block);
-    }
-    CloseClipboard();
-}
-
 TEST_F(WindowChrome, ButtonStatesFollowClipboardSelectionModifiedFlagAndJournal) {
     ASSERT_NE(StartTestApplication(), nullptr);
     PutFakeEditorInFront({0});
     for (int row : {5, 24}) SendMessageA(ToolBar, TB_ADDBUTTONSA, 1, reinterpret_cast<LPARAM>(&AvailableButtons[row]));
     const BYTE greyed = TBSTATE_INDETERMINATE;
 
-    PutTextOnClipboard(false);
+    ASSERT_TRUE(PutOnClipboard(nullptr));
     RefreshToolBarStates();
     EXPECT_EQ(ButtonState(IDM_PASTE), greyed);
     EXPECT_EQ(ButtonState(IDM_CUT), greyed);
@@ -538,7 +527,7 @@ TEST_F(WindowChrome, ButtonStatesFollowClipboardSelectionModifiedFlagAndJournal)
     EXPECT_EQ(ButtonState(IDM_UNDO), greyed);
     EXPECT_EQ(ButtonState(IDM_WORD_WRAP), TBSTATE_ENABLED);
 
-    PutTextOnClipboard(true);
+    ASSERT_TRUE(PutOnClipboard("abc"));
     fakeEditor.selection = {0, 3};
     WordWrapStyle = 0;
     RefreshToolBarStates();
@@ -548,7 +537,7 @@ TEST_F(WindowChrome, ButtonStatesFollowClipboardSelectionModifiedFlagAndJournal)
     EXPECT_EQ(ButtonState(IDM_DELETE), TBSTATE_ENABLED);
     EXPECT_EQ(ButtonState(IDM_WORD_WRAP), TBSTATE_ENABLED | TBSTATE_CHECKED);
     WordWrapStyle = kNoWordWrapStyle;
-    PutTextOnClipboard(false);
+    ASSERT_TRUE(PutOnClipboard(nullptr));
 
     // Modified, but every change undone through the journal: Save stays grey ...
     fakeEditor.modified = true;

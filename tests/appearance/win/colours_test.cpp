@@ -17,6 +17,7 @@
 #include "document/undo_journal.h"
 #include "resources/resource.h"
 #include "support/win/app_harness.h"
+#include "support/win/editor_text.h"
 #include "support/win/modal_answers.h"
 #include "support/win/settings_key.h"
 
@@ -24,17 +25,6 @@ namespace {
 
 constexpr COLORREF kBlack = RGB(0, 0, 0);
 constexpr COLORREF kBlue = RGB(0, 0, 255);
-
-void Select(LONG first, LONG last) {
-    CHARRANGE range{first, last};
-    SendMessageA(EditorControl, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
-}
-
-CHARRANGE Selection() {
-    CHARRANGE range{};
-    SendMessageA(EditorControl, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range));
-    return range;
-}
 
 CHARFORMATA Format(WPARAM scope) {
     CHARFORMATA format{};
@@ -69,8 +59,6 @@ COLORREF Background() {
     SendMessageA(EditorControl, EM_SETBKGNDCOLOR, 0, colour);
     return colour;
 }
-
-std::string ItemText(HWND dialog, int id) { return WindowText(GetDlgItem(dialog, id)); }
 
 struct ColoursTest : testing::Test {
     SettingsKeySnapshot snapshot;

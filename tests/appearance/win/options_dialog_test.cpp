@@ -29,8 +29,6 @@ namespace {
 constexpr int kCheckBoxes[] = {IDC_SHOW_TOOLBAR,         IDC_SHOW_STATUS_BAR, IDC_BIG_BUTTONS, IDC_UNDO_JOURNAL,
                                IDC_REMEMBER_WINDOW_SIZE, IDC_REMEMBER_CARET,  IDC_IGNORE_LINE_BREAKS};
 
-bool Ticked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
-
 void SetTicked(HWND dialog, int id, bool on) {
     if (Ticked(dialog, id) != on) SendDlgItemMessageA(dialog, id, BM_CLICK, 0, 0);
 }
@@ -40,10 +38,6 @@ bool Stored(const char* name) {
     std::string data;
     return ReadRawSetting(name, &type, &data);
 }
-
-std::string ItemText(HWND dialog, int id) { return WindowText(GetDlgItem(dialog, id)); }
-
-std::string StatusPart(int part) { return StatusBarPart(part); }
 
 int ToolBarImageHeight() {
     int width = 0, height = 0;
@@ -156,9 +150,9 @@ TEST_F(OptionsDialogTest, TheStatusBarGoesAtOnceAndComesBackWithCaretAndMode) {
         IDOK);
     ASSERT_NE(StatusBar, nullptr);
     EXPECT_EQ(ReadSettingDword("ST", 7), 1u);
-    EXPECT_EQ(StatusPart(0), "   3:2");
-    EXPECT_EQ(StatusPart(2), "ANSI (1251)");
-    EXPECT_EQ(StatusPart(3), "Замена"_ui);
+    EXPECT_EQ(StatusBarPart(0), "   3:2");
+    EXPECT_EQ(StatusBarPart(2), "ANSI (1251)");
+    EXPECT_EQ(StatusBarPart(3), "Замена"_ui);
     RECT status;
     GetWindowRect(StatusBar, &status);
     EXPECT_EQ(EditorRectInClient().bottom, client.bottom - (status.bottom - status.top));

@@ -12,6 +12,8 @@
 
 #include "base/ui_text.h"
 #include "support/win/app_harness.h"
+#include "support/win/control_host.h"
+#include "support/win/control_selection.h"
 
 namespace {
 
@@ -20,30 +22,14 @@ constexpr DWORD kNoWrapStyles = WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILIN
 constexpr DWORD kWrapStyles = WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_NOOLEDRAGDROP |
                               ES_SELECTIONBAR;
 
-HWND Host() {
-    static HWND host = [] {
-        RegisterEditorControlClass(GetModuleHandleA(nullptr));
-        WNDCLASSA windowClass{};
-        windowClass.lpfnWndProc = DefWindowProcA;
-        windowClass.hInstance = GetModuleHandleA(nullptr);
-        windowClass.lpszClassName = "EditorControlTestHost";
-        RegisterClassA(&windowClass);
-        HWND window = CreateWindowExA(0, "EditorControlTestHost", "host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 700,
-                                      500, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-        return window;
-    }();
-    return host;
-}
-
 struct Control {
     HWND window;
-    explicit Control(DWORD style = kNoWrapStyles, int width = 600, int height = 400, HWND parent = Host()) {
-        window = CreateWindowExA(WS_EX_STATICEDGE, "RICHEDIT", "", style, 0, 0, width, height, parent, nullptr,
-                                 GetModuleHandleA(nullptr), nullptr);
-        SendMessageA(window, EM_EXLIMITTEXT, 0, 0x7FFFFFFF);
+    explicit Control(DWORD style = kNoWrapStyles, int width = 600, int height = 400, HWND parent = ControlHost())
+        : window(CreateTestControl(style, width, height, parent, WS_EX_STATICEDGE)) {
         SetFocus(window);
     }
     ~Control() { DestroyWindow(window); }
+    operator HWND() const { return window; }
     LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
         return SendMessageA(window, message, wParam, lParam);
     }
@@ -91,17 +77,6 @@ std::string Text(const Control& c) {
     LRESULT copied = c.Send(WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
     text.resize(static_cast<std::size_t>(copied));
     return text;
-}
-
-CHARRANGE Selection(const Control& c) {
-    CHARRANGE range{};
-    c.Send(EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range));
-    return range;
-}
-
-void Select(const Control& c, LONG first, LONG last) {
-    CHARRANGE range{first, last};
-    c.Send(EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
 }
 
 std::string SelectedText(const Control& c) {
@@ -723,9 +698,9 @@ LRESULT CALLBACK NoticeHostProc(HWND window, UINT message, WPARAM wParam, LPARAM
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-HWND NoticeHost() {
+HWND NoticeControlHost() {
     static HWND host = [] {
-        Host();
+        ControlHost();
         WNDCLASSA windowClass{};
         windowClass.lpfnWndProc = NoticeHostProc;
         windowClass.hInstance = GetModuleHandleA(nullptr);
@@ -753,7 +728,7 @@ bool DrawsSelection(const Control& c) {
 }  // namespace
 
 TEST(EditorControl, SelectionChangesReachTheParentAsNotifyWithTheRange) {
-    Control c(kNoWrapStyles, 600, 400, NoticeHost());
+    Control c(kNoWrapStyles, 600, 400, NoticeControlHost());
     c.Send(WM_SETTEXT, 0, reinterpret_cast<LPARAM>("hello world"));
     notices = {};
     Select(c, 2, 4);
@@ -777,19 +752,19 @@ TEST(EditorControl, HideSelectionForTheMomentLastsUntilTheFocusMovesAndForGoodWi
     c.Send(WM_SETTEXT, 0, reinterpret_cast<LPARAM>("hello world"));
     Select(c, 0, 5);
     EXPECT_TRUE(DrawsSelection(c));
-    SetFocus(Host());
+    SetFocus(ControlHost());
     EXPECT_FALSE(DrawsSelection(c));
     // (FALSE, 0): shown now, as under a dialog that has the focus ...
     c.Send(EM_HIDESELECTION, FALSE, 0);
     EXPECT_TRUE(DrawsSelection(c));
     // ... but once the focus has come back and gone again, hidden as before.
     SetFocus(c.window);
-    SetFocus(Host());
+    SetFocus(ControlHost());
     EXPECT_FALSE(DrawsSelection(c));
     // (FALSE, 1) keeps it shown unfocused until (TRUE, 1).
     c.Send(EM_HIDESELECTION, FALSE, 1);
     SetFocus(c.window);
-    SetFocus(Host());
+    SetFocus(ControlHost());
     EXPECT_TRUE(DrawsSelection(c));
     c.Send(EM_HIDESELECTION, TRUE, 1);
     EXPECT_FALSE(DrawsSelection(c));

@@ -9,28 +9,13 @@
 #include <string>
 #include <vector>
 
-namespace {
+#include "support/win/control_host.h"
 
-HWND Host() {
-    static HWND host = [] {
-        RegisterEditorControlClass(GetModuleHandleA(nullptr));
-        WNDCLASSA windowClass{};
-        windowClass.lpfnWndProc = DefWindowProcA;
-        windowClass.hInstance = GetModuleHandleA(nullptr);
-        windowClass.lpszClassName = "EditorPagesTestHost";
-        RegisterClassA(&windowClass);
-        return CreateWindowExA(0, "EditorPagesTestHost", "host", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, nullptr, nullptr,
-                               GetModuleHandleA(nullptr), nullptr);
-    }();
-    return host;
-}
+namespace {
 
 struct Control {
     HWND window;
-    explicit Control(const std::string& text) {
-        window = CreateWindowExA(0, "RICHEDIT", "", WS_CHILD | ES_MULTILINE, 0, 0, 200, 100, Host(), nullptr,
-                                 GetModuleHandleA(nullptr), nullptr);
-        SendMessageA(window, EM_EXLIMITTEXT, 0, 0x7FFFFFFF);
+    explicit Control(const std::string& text) : window(CreateTestControl(WS_CHILD | ES_MULTILINE, 200, 100)) {
         SendMessageA(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
     }
     ~Control() { DestroyWindow(window); }

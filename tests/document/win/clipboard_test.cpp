@@ -5,7 +5,8 @@
 
 #include "base/ui_text.h"
 #include "control/win/editor_control.h"
-#include "document/win/document_fixture.h"
+#include "support/win/document_fixture.h"
+#include "support/win/clipboard_contents.h"
 #include "support/win/modal_answers.h"
 
 namespace {
@@ -15,48 +16,6 @@ std::string InView(std::string ansi, int view) {
     ConversionMap map = ConversionBetween(kAnsi1251, static_cast<ConversionCodePage>(view));
     ApplyConversion(map, reinterpret_cast<std::uint8_t*>(ansi.data()), ansi.size());
     return ansi;
-}
-
-void ShowView(int view) {
-    CodePageIndex = static_cast<std::uint8_t>(view);
-    ApplyViewCodePage();
-}
-
-void Select(LONG start, LONG end) { SendMessageA(EditorControl, EM_SETSEL, start, end); }
-
-void Command(UINT id) { SendMessageA(MainWindow, WM_COMMAND, id, 0); }
-
-// The clipboard's data in a format as another program reads it; "<none>" when it is not there.
-std::string ClipboardBytes(UINT format) {
-    if (!OpenClipboard(nullptr)) return "<not opened>";
-    std::string bytes = "<none>";
-    if (HANDLE data = GetClipboardData(format)) {
-        bytes = static_cast<const char*>(GlobalLock(data));
-        GlobalUnlock(data);
-    }
-    CloseClipboard();
-    return bytes;
-}
-
-std::wstring ClipboardUnicode() {
-    if (!OpenClipboard(nullptr)) return L"<not opened>";
-    std::wstring text = L"<none>";
-    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-        text = static_cast<const wchar_t*>(GlobalLock(data));
-        GlobalUnlock(data);
-    }
-    CloseClipboard();
-    return text;
-}
-
-void PutOnClipboard(UINT format, const std::string& bytes) {
-    ASSERT_TRUE(OpenClipboard(nullptr));
-    EmptyClipboard();
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes.size() + 1);
-    std::memcpy(GlobalLock(block), bytes.c_str(), bytes.size() + 1);
-    GlobalUnlock(block);
-    SetClipboardData(format, block);
-    CloseClipboard();
 }
 
 const char* const kPangram = "Съешь же ещё этих мягких французских булок, да выпей чаю. ЁЖ"_ui;
@@ -150,7 +109,7 @@ TEST_F(Clipboard, CopyAndPasteWithinAViewGiveBackTheBytesBothCodePagesHave) {
 }
 
 TEST_F(Clipboard, EmptySelectionLeavesTheClipboardAndCutStillRecordsItsDeletion) {
-    PutOnClipboard(CF_TEXT, "kept");
+    ASSERT_TRUE(PutOnClipboard("kept"));
     SetControlText("abc", false);
     Select(1, 1);
     Command(IDM_COPY);
@@ -187,7 +146,7 @@ TEST_F(Clipboard, EmptySelectionLeavesTheClipboardAndCutStillRecordsItsDeletion)
 }
 
 TEST_F(Clipboard, PasteInKoi8ViewConvertsOemTextAndDeleteAndSelectAllWork) {
-    PutOnClipboard(CF_OEMTEXT, InView("Ёж"_ui, 1));
+    ASSERT_TRUE(PutOnClipboard(InView("Ёж"_ui, 1).c_str(), CF_OEMTEXT));
     ShowView(2);
     SetControlText("", false);
     Command(IDM_PASTE);

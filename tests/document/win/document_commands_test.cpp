@@ -2,24 +2,8 @@
 // to the MainWindow, the recent-files items, and closing a modified document.
 #include "base/ui_text.h"
 #include "document/recent_files.h"
-#include "document/win/document_fixture.h"
+#include "support/win/document_fixture.h"
 #include "support/win/modal_answers.h"
-
-namespace {
-
-void Command(UINT id) { SendMessageA(MainWindow, WM_COMMAND, id, 0); }
-
-class LockedFile {
-public:
-    explicit LockedFile(const std::string& path)
-        : file_(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)) {}
-    ~LockedFile() { CloseHandle(file_); }
-
-private:
-    HANDLE file_;
-};
-
-}  // namespace
 
 using DocumentCommands = DocumentTest;
 

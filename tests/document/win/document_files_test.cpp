@@ -3,7 +3,7 @@
 #include "base/ui_text.h"
 #include "document/recent_files.h"
 #include "document/win/control_text_access.h"
-#include "document/win/document_fixture.h"
+#include "support/win/document_fixture.h"
 #include "encoding/code_page_tables.h"
 #include "support/win/modal_answers.h"
 
@@ -34,19 +34,6 @@ std::string MessageBoxTexts(const ModalAnswers& answers) {
     for (const SeenModal& seen : answers.Seen()) all += "[" + seen.title + ": " + seen.text + "]";
     return all;
 }
-
-// Holds a file open without sharing delete, so it cannot be replaced (as another program does that
-// keeps the file open).
-class LockedFile {
-public:
-    explicit LockedFile(const std::string& path)
-        : file_(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)) {}
-    ~LockedFile() { CloseHandle(file_); }
-    bool Held() const { return file_ != INVALID_HANDLE_VALUE; }
-
-private:
-    HANDLE file_;
-};
 
 }  // namespace
 

@@ -15,7 +15,8 @@
 #include "base/ui_text.h"
 #include "appearance/win/menu_tables.h"
 #include "document/win/edit_callback.h"
-#include "document/win/editing_fixture.h"
+#include "support/win/clipboard_contents.h"
+#include "support/win/editing_fixture.h"
 #include "control/win/editor_control.h"
 #include "encoding/code_page_tables.h"
 #include "encoding/win/run_transform.h"
@@ -372,18 +373,6 @@ void ShowContextMenuAndClose() {
     KillTimer(nullptr, timer);
 }
 
-void PutOnClipboard(const char* text) {
-    ASSERT_TRUE(OpenClipboard(nullptr));
-    EmptyClipboard();
-    if (text) {
-        HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, strlen(text) + 1);
-        strcpy(static_cast<char*>(GlobalLock(block)), text);
-        GlobalUnlock(block);
-        SetClipboardData(CF_TEXT, block);
-    }
-    CloseClipboard();
-}
-
 TEST_F(EditingTest, RightButtonShowsTheEditMenuAndTheControlNeverSeesTheRelease) {
     Start("text", 0);
     ShowContextMenuAndClose();
@@ -391,12 +380,12 @@ TEST_F(EditingTest, RightButtonShowsTheEditMenuAndTheControlNeverSeesTheRelease)
     EXPECT_EQ(shownContextMenu, SubMenus[1]);
 
     // Its commands are greyed and enabled as when the Edit menu opens from the menu bar.
-    PutOnClipboard(nullptr);
+    ASSERT_TRUE(PutOnClipboard(nullptr));
     ShowContextMenuAndClose();
     EXPECT_EQ(greyedWhileShown, (std::vector<UINT>{IDM_UNDO, IDM_CUT, IDM_COPY, IDM_PASTE, IDM_DELETE}));
     Type(L'x');
     Select(1, 3);
-    PutOnClipboard("clip");
+    ASSERT_TRUE(PutOnClipboard("clip"));
     ShowContextMenuAndClose();
     EXPECT_EQ(shownContextMenu, SubMenus[1]);
     EXPECT_TRUE(greyedWhileShown.empty()) << greyedWhileShown.size() << " greyed";

@@ -7,7 +7,7 @@
 #include "base/win/shown_text.h"
 #include "appearance/menu_items.h"
 #include "document/recent_files.h"
-#include "document/win/document_fixture.h"
+#include "support/win/document_fixture.h"
 #include "support/win/modal_answers.h"
 
 namespace {

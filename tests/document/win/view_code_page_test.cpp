@@ -1,4 +1,4 @@
-#include "document/win/document_fixture.h"
+#include "support/win/document_fixture.h"
 
 #include <utility>
 #include <vector>

@@ -17,6 +17,7 @@
 #include "encoding/code_page_tables.h"
 #include "resources/resource.h"
 #include "support/win/app_harness.h"
+#include "support/win/editor_text.h"
 #include "support/win/settings_key.h"
 
 namespace {
@@ -79,30 +80,6 @@ std::string ListItem(HWND list, int index) {
     return text;
 }
 
-DWORD CALLBACK AppendOut(DWORD_PTR cookie, LPBYTE bytes, LONG count, LONG* done) {
-    reinterpret_cast<std::string*>(cookie)->append(reinterpret_cast<char*>(bytes), static_cast<size_t>(count));
-    *done = count;
-    return 0;
-}
-
-std::string Text() {
-    std::string text;
-    EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&text), 0, AppendOut};
-    SendMessageA(EditorControl, EM_STREAMOUT, SF_TEXT, reinterpret_cast<LPARAM>(&stream));
-    return text;
-}
-
-void Select(LONG start, LONG end) {
-    CHARRANGE range{start, end};
-    SendMessageA(EditorControl, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
-}
-
-CHARRANGE Selection() {
-    CHARRANGE range{};
-    SendMessageA(EditorControl, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range));
-    return range;
-}
-
 class ConversionChooserTest : public testing::Test {
 protected:
     void SetUp() override {
@@ -149,7 +126,7 @@ TEST_F(ConversionChooserTest, ConvertsTheChosenPairIgnoringTheViewAndRemembersIt
     EXPECT_EQ(names[5], "UTF-8");
 
     // Nothing was selected: the whole text is converted, the caret comes back, the view stays.
-    EXPECT_EQ(Text(), kAnsiHello);
+    EXPECT_EQ(ControlText(), kAnsiHello);
     EXPECT_EQ(CodePageIndex, kOem866);
     EXPECT_EQ(SendMessageA(EditorControl, EM_GETVIEWCODEPAGE, 0, 0), kOem866);
     EXPECT_EQ(Selection().cpMin, 3);
@@ -159,7 +136,7 @@ TEST_F(ConversionChooserTest, ConvertsTheChosenPairIgnoringTheViewAndRemembersIt
     ASSERT_EQ(DocumentUndoJournal().RecordCount(), 1u);
     EXPECT_EQ(DocumentUndoJournal().Newest()->kind, UndoKind::ReplaceRange);
     UndoLast();
-    EXPECT_EQ(Text(), kKoi8Hello);
+    EXPECT_EQ(ControlText(), kKoi8Hello);
 
     // The same code page on both sides still converts (through 866 and back) and records an entry.
     RunChooser([&](HWND dialog) {
@@ -168,7 +145,7 @@ TEST_F(ConversionChooserTest, ConvertsTheChosenPairIgnoringTheViewAndRemembersIt
         SendMessageA(dialog, WM_COMMAND, IDOK, 0);
     });
     EXPECT_FALSE(dialogLeftOpen);
-    EXPECT_EQ(Text(), kKoi8Hello);
+    EXPECT_EQ(ControlText(), kKoi8Hello);
     ASSERT_EQ(DocumentUndoJournal().RecordCount(), 1u);
     EXPECT_EQ(DocumentUndoJournal().Newest()->kind, UndoKind::ReplaceRange);
     EXPECT_EQ(ReadSettingDword("CP1", 99), 2u);
@@ -182,7 +159,7 @@ TEST_F(ConversionChooserTest, ConvertsTheChosenPairIgnoringTheViewAndRemembersIt
         SendDlgItemMessageA(dialog, IDC_TARGET_CODE_PAGE, LB_SETCURSEL, kUtf8Conversion, 0);
         SendMessageA(dialog, WM_COMMAND, IDOK, 0);
     });
-    EXPECT_EQ(Text(), utf8Hello);
+    EXPECT_EQ(ControlText(), utf8Hello);
     EXPECT_EQ(CodePageIndex, kUtf8View);
     EXPECT_EQ(ReadSettingDword("CP2", 99), 5u);
     RunChooser([&](HWND dialog) {
@@ -191,11 +168,11 @@ TEST_F(ConversionChooserTest, ConvertsTheChosenPairIgnoringTheViewAndRemembersIt
         SendDlgItemMessageA(dialog, IDC_TARGET_CODE_PAGE, LB_SETCURSEL, kAnsi1251, 0);
         SendMessageA(dialog, WM_COMMAND, IDOK, 0);
     });
-    EXPECT_EQ(Text(), kAnsiHello);
+    EXPECT_EQ(ControlText(), kAnsiHello);
     EXPECT_EQ(CodePageIndex, kAnsi1251);
     EXPECT_EQ(DocumentUndoJournal().RecordCount(), 1u);
     UndoLast();
-    EXPECT_EQ(Text(), kKoi8Hello);
+    EXPECT_EQ(ControlText(), kKoi8Hello);
     EXPECT_EQ(CodePageIndex, kOem866);
 }
 
@@ -215,7 +192,7 @@ TEST_F(ConversionChooserTest, EscapeClosesWithoutConvertingOrWritingAndAStoredVa
     EXPECT_FALSE(dialogLeftOpen);
     EXPECT_EQ(offeredSource, 0);
     EXPECT_EQ(offeredTarget, 1);
-    EXPECT_EQ(Text(), kKoi8Hello);
+    EXPECT_EQ(ControlText(), kKoi8Hello);
     EXPECT_EQ(ReadSettingDword("CP1", 99), 9u);
     EXPECT_EQ(ReadSettingDword("CP2", 99), 1u);
     EXPECT_TRUE(DocumentUndoJournal().Empty());

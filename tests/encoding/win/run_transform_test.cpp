@@ -20,6 +20,7 @@
 #include "encoding/unicode_conversion.h"
 #include "resources/resource.h"
 #include "support/win/app_harness.h"
+#include "support/win/editor_text.h"
 #include "support/win/modal_answers.h"
 #include "support/win/settings_key.h"
 #include "tools/win/word_wrap.h"
@@ -32,26 +33,6 @@ const std::string kAnsiHello = "\xCF\xF0\xE8\xE2\xE5\xF2, \xEC\xE8\xF0";
 const std::string kKoi8Line = "\xD3\xD4\xD2\xCF\xCB\xC1";
 const std::string kAnsiLine = "\xF1\xF2\xF0\xEE\xEA\xE0";
 
-DWORD CALLBACK AppendOut(DWORD_PTR cookie, LPBYTE bytes, LONG count, LONG* done) {
-    reinterpret_cast<std::string*>(cookie)->append(reinterpret_cast<char*>(bytes), static_cast<size_t>(count));
-    *done = count;
-    return 0;
-}
-
-struct Source {
-    std::string bytes;
-    size_t position = 0;
-};
-
-DWORD CALLBACK HandOut(DWORD_PTR cookie, LPBYTE buffer, LONG room, LONG* done) {
-    auto* source = reinterpret_cast<Source*>(cookie);
-    size_t count = std::min(static_cast<size_t>(room), source->bytes.size() - source->position);
-    std::memcpy(buffer, source->bytes.data() + source->position, count);
-    source->position += count;
-    *done = static_cast<LONG>(count);
-    return 0;
-}
-
 class RunTransformTest : public testing::Test {
 protected:
     void SetUp() override {
@@ -62,33 +43,7 @@ protected:
     }
     void TearDown() override { CloseTestApplication(); }
 
-    // The document's bytes, whole, NUL bytes included.
-    static std::string Text() {
-        std::string text;
-        EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&text), 0, AppendOut};
-        SendMessageA(EditorControl, EM_STREAMOUT, SF_TEXT, reinterpret_cast<LPARAM>(&stream));
-        return text;
-    }
-    static void SetText(const std::string& bytes) {
-        Source source{bytes};
-        EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&source), 0, HandOut};
-        SendMessageA(EditorControl, EM_STREAMIN, SF_TEXT, reinterpret_cast<LPARAM>(&stream));
-    }
-    static void ShowView(std::uint8_t codePage) {
-        CodePageIndex = codePage;
-        ApplyViewCodePage();
-    }
-    static void Select(LONG start, LONG end) {
-        CHARRANGE range{start, end};
-        SendMessageA(EditorControl, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
-    }
-    static CHARRANGE Selection() {
-        CHARRANGE range{};
-        SendMessageA(EditorControl, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range));
-        return range;
-    }
     static LRESULT ControlView() { return SendMessageA(EditorControl, EM_GETVIEWCODEPAGE, 0, 0); }
-    static void Command(UINT id) { SendMessageA(MainWindow, WM_COMMAND, id, 0); }
     // Keys as they reach the text: the Ctrl key going down, and a letter struck while Ctrl is held.
     static void HoldCtrl(bool held) {
         BYTE state[256] = {};
@@ -106,12 +61,12 @@ protected:
 TEST_F(RunTransformTest, WholeTextToAnsiConvertsSwitchesTheViewAndIsUndoneInOneStep) {
     // The NUL byte must survive the input copy and the way back.
     const std::string koi8 = kKoi8Hello + std::string("\r\n\0x\r\n", 6) + kKoi8Line;
-    SetText(koi8);
+    SetControlText(koi8);
     ShowView(kKoi8R);
     Select(4, 4);
 
     Command(IDM_TO_ANSI);
-    EXPECT_EQ(Text(), kAnsiHello + std::string("\r\n\0x\r\n", 6) + kAnsiLine);
+    EXPECT_EQ(ControlText(), kAnsiHello + std::string("\r\n\0x\r\n", 6) + kAnsiLine);
     EXPECT_EQ(CodePageIndex, kAnsi1251);
     EXPECT_EQ(ControlView(), kAnsi1251);
     EXPECT_EQ(Selection().cpMin, 4);
@@ -119,32 +74,32 @@ TEST_F(RunTransformTest, WholeTextToAnsiConvertsSwitchesTheViewAndIsUndoneInOneS
     EXPECT_EQ(DocumentUndoJournal().RecordCount(), 1u);
 
     Command(IDM_UNDO);
-    EXPECT_EQ(Text(), koi8);
+    EXPECT_EQ(ControlText(), koi8);
     EXPECT_EQ(CodePageIndex, kKoi8R);
     EXPECT_EQ(ControlView(), kKoi8R);
     EXPECT_TRUE(DocumentUndoJournal().Empty());
 
     // "-> Fido (H,p)" with nothing selected: 866 with Н as the Latin H and р as the Latin p, shown
     // in the OEM view.
-    SetText("\xCD\xE0\xF0\xEE\xE4");  // "Народ" in 1251
+    SetControlText("\xCD\xE0\xF0\xEE\xE4");  // "Народ" in 1251
     ShowView(kAnsi1251);
     Select(1, 1);
     Command(IDM_TO_FIDO);
-    EXPECT_EQ(Text(), "H\xA0p\xAE\xA4");
+    EXPECT_EQ(ControlText(), "H\xA0p\xAE\xA4");
     EXPECT_EQ(CodePageIndex, kOem866);
     EXPECT_EQ(ControlView(), kOem866);
     UndoLast();
-    EXPECT_EQ(Text(), "\xCD\xE0\xF0\xEE\xE4");
+    EXPECT_EQ(ControlText(), "\xCD\xE0\xF0\xEE\xE4");
     EXPECT_EQ(CodePageIndex, kAnsi1251);
 }
 
 TEST_F(RunTransformTest, SelectionConversionChangesOnlyTheSelectionAndKeepsTheView) {
-    SetText(kKoi8Hello + "\r\n" + kKoi8Line);
+    SetControlText(kKoi8Hello + "\r\n" + kKoi8Line);
     ShowView(kKoi8R);
     Select(8, 11);  // "мир"
 
     Command(IDM_TO_ANSI);
-    EXPECT_EQ(Text(), kKoi8Hello.substr(0, 8) + kAnsiHello.substr(8) + "\r\n" + kKoi8Line);
+    EXPECT_EQ(ControlText(), kKoi8Hello.substr(0, 8) + kAnsiHello.substr(8) + "\r\n" + kKoi8Line);
     EXPECT_EQ(CodePageIndex, kKoi8R);
     EXPECT_EQ(ControlView(), kKoi8R);
     EXPECT_EQ(Selection().cpMin, 8);
@@ -156,39 +111,39 @@ TEST_F(RunTransformTest, SelectionConversionChangesOnlyTheSelectionAndKeepsTheVi
     EXPECT_EQ(DocumentUndoJournal().RecordCount(), 2u);
     UndoLast();
     UndoLast();
-    EXPECT_EQ(Text(), kKoi8Hello + "\r\n" + kKoi8Line);
+    EXPECT_EQ(ControlText(), kKoi8Hello + "\r\n" + kKoi8Line);
 }
 
 TEST_F(RunTransformTest, ChordOfTwoKeysConvertsAndTheSameKeyTwiceOnlySwitchesTheView) {
     // The chord takes the text to be in the first key's code page whatever the view.
-    SetText(kKoi8Hello);
+    SetControlText(kKoi8Hello);
     ShowView(kAnsi1251);
     Select(0, 0);
     Command(IDM_CHORD_K);
-    EXPECT_EQ(Text(), kKoi8Hello);
+    EXPECT_EQ(ControlText(), kKoi8Hello);
     EXPECT_EQ(PendingChord.PendingChord(), kKoi8R);
     Command(IDM_CHORD_W);
-    EXPECT_EQ(Text(), kAnsiHello);
+    EXPECT_EQ(ControlText(), kAnsiHello);
     EXPECT_EQ(CodePageIndex, kAnsi1251);
     EXPECT_EQ(PendingChord.PendingChord(), -1);
 
     Command(IDM_CHORD_D);
     Command(IDM_CHORD_D);
-    EXPECT_EQ(Text(), kAnsiHello);
+    EXPECT_EQ(ControlText(), kAnsiHello);
     EXPECT_EQ(CodePageIndex, kOem866);
     EXPECT_EQ(ControlView(), kOem866);
     EXPECT_EQ(PendingChord.PendingChord(), -1);
 }
 
 TEST_F(RunTransformTest, CtrlKThenCtrlWTypedInTheTextConvertsKoi8ToAnsiOnlyWithCtrlHeldThroughout) {
-    SetText(kKoi8Hello);
+    SetControlText(kKoi8Hello);
     ShowView(kOem866);
     Select(0, 0);
     HoldCtrl(true);
     Strike('K');
     Strike('W');
     HoldCtrl(false);
-    EXPECT_EQ(Text(), kAnsiHello);
+    EXPECT_EQ(ControlText(), kAnsiHello);
     EXPECT_EQ(CodePageIndex, kAnsi1251);
 
     // Ctrl let go and pressed again between the keys abandons the chord: W starts a new one.
@@ -198,7 +153,7 @@ TEST_F(RunTransformTest, CtrlKThenCtrlWTypedInTheTextConvertsKoi8ToAnsiOnlyWithC
     HoldCtrl(true);
     Strike('W');
     HoldCtrl(false);
-    EXPECT_EQ(Text(), kAnsiHello);
+    EXPECT_EQ(ControlText(), kAnsiHello);
     EXPECT_EQ(PendingChord.PendingChord(), kAnsi1251);
 }
 
@@ -209,53 +164,53 @@ TEST_F(RunTransformTest, AlignmentWidensASelectionThatStartsInsideALineToWholeLi
     WriteSettingDword("FI", 0);
     WriteSettingDword("IG", 0);
     const std::string before = "first line here\r\nthe quick brown fox jumps over the lazy dog\r\nlast\r\n";
-    SetText(before);
+    SetControlText(before);
     Select(23, 53);  // from inside "quick" to inside "lazy"
 
     Command(IDM_ALIGN_LEFT);
-    EXPECT_EQ(Text(), "first line here\r\nthe quick brown fox\r\njumps over the lazy\r\ndog\r\n\r\nlast\r\n");
+    EXPECT_EQ(ControlText(), "first line here\r\nthe quick brown fox\r\njumps over the lazy\r\ndog\r\n\r\nlast\r\n");
     EXPECT_EQ(Selection().cpMin, 17);
     EXPECT_EQ(Selection().cpMax, 17);
 
     // A selection that starts at the start of a line is taken as it is, its line's tail left alone.
-    SetText("aaa bbb ccc ddd\r\n");
+    SetControlText("aaa bbb ccc ddd\r\n");
     Select(0, 7);
     Command(IDM_ALIGN_RIGHT);
-    EXPECT_EQ(Text(), std::string(14, ' ') + "aaa bbb\r\n ccc ddd\r\n");
+    EXPECT_EQ(ControlText(), std::string(14, ' ') + "aaa bbb\r\n ccc ddd\r\n");
 
     UndoLast();
-    EXPECT_EQ(Text(), "aaa bbb ccc ddd\r\n");
+    EXPECT_EQ(ControlText(), "aaa bbb ccc ddd\r\n");
 
     // With nothing selected the whole text is aligned and the caret goes back to its old position
     // number, wherever that now falls in the text.
     const std::string words = "one two three four five six seven eight\r\n";
-    SetText(words);
+    SetControlText(words);
     Select(9, 9);
     Command(IDM_ALIGN_RIGHT);
-    EXPECT_NE(Text(), words);
-    EXPECT_EQ(Text().substr(0, 1), " ");
+    EXPECT_NE(ControlText(), words);
+    EXPECT_EQ(ControlText().substr(0, 1), " ");
     EXPECT_EQ(Selection().cpMin, 9);
     EXPECT_EQ(Selection().cpMax, 9);
 }
 
 TEST_F(RunTransformTest, RtfBecomesItsPlainTextInOneUndoStepAndOtherTextStaysAsItWas) {
     const std::string rtf = "{\\rtf1\\ansi\\ansicpg1251 \\'cf\\'f0\\'e8\\'e2\\'e5\\'f2\\par world}";
-    SetText(rtf);
+    SetControlText(rtf);
     Select(5, 9);
     Command(IDM_RTF_TO_ANSI);
-    EXPECT_EQ(Text(), "\xCF\xF0\xE8\xE2\xE5\xF2\r\nworld");
+    EXPECT_EQ(ControlText(), "\xCF\xF0\xE8\xE2\xE5\xF2\r\nworld");
     EXPECT_TRUE(IsWindowVisible(EditorControl));
     EXPECT_EQ(Selection().cpMin, 0);
     EXPECT_EQ(Selection().cpMax, 0);
     UndoLast();
-    EXPECT_EQ(Text(), rtf);
+    EXPECT_EQ(ControlText(), rtf);
 
     // Not RTF: no change, no undo entry, and the user's selection is still there.
     ClearUndo();
-    SetText("{\\RTF1 x}");
+    SetControlText("{\\RTF1 x}");
     Select(1, 3);
     Command(IDM_RTF_TO_ANSI);
-    EXPECT_EQ(Text(), "{\\RTF1 x}");
+    EXPECT_EQ(ControlText(), "{\\RTF1 x}");
     EXPECT_EQ(Selection().cpMin, 1);
     EXPECT_EQ(Selection().cpMax, 3);
     EXPECT_TRUE(DocumentUndoJournal().Empty());
@@ -269,7 +224,7 @@ TEST_F(RunTransformTest, RtfEndsInANewShownControlWithWordWrapAsItWas) {
         ASSERT_EQ(WordWrapStyle, style);
         const std::uint32_t storedBefore = ReadSettingDword("WW", 7);
         ClearUndo();
-        SetText(rtf);
+        SetControlText(rtf);
         Select(3, 8);
         HWND before = EditorControl;
         Command(IDM_RTF_TO_ANSI);
@@ -280,7 +235,7 @@ TEST_F(RunTransformTest, RtfEndsInANewShownControlWithWordWrapAsItWas) {
         EXPECT_EQ(WordWrapStyle, style);
         EXPECT_EQ(static_cast<DWORD>(GetWindowLongPtrA(EditorControl, GWL_STYLE) & kNoWordWrapStyle), style);
         EXPECT_EQ(ReadSettingDword("WW", 7), storedBefore);
-        EXPECT_EQ(Text(), "one\r\ntwo words");
+        EXPECT_EQ(ControlText(), "one\r\ntwo words");
         EXPECT_EQ(Selection().cpMin, 0);
         EXPECT_EQ(Selection().cpMax, 0);
         EXPECT_NE(SendMessageA(EditorControl, EM_GETMODIFY, 0, 0), 0);
@@ -290,36 +245,36 @@ TEST_F(RunTransformTest, RtfEndsInANewShownControlWithWordWrapAsItWas) {
         GetWindowRect(EditorControl, &editor);
         EXPECT_EQ(editor.right - editor.left, client.right);
         UndoLast();
-        EXPECT_EQ(Text(), rtf);
+        EXPECT_EQ(ControlText(), rtf);
     }
 }
 
 TEST_F(RunTransformTest, ByteTransformsOfTheWholeTextSelectTheirResultFromTheOldCaret) {
-    SetText("a=D8=E0=d8 =4");
+    SetControlText("a=D8=E0=d8 =4");
     Select(2, 2);
     Command(IDM_QUOTED_PRINTABLE);
-    EXPECT_EQ(Text(), "a\xD8\xE0=d8 =4");
+    EXPECT_EQ(ControlText(), "a\xD8\xE0=d8 =4");
     EXPECT_EQ(Selection().cpMin, 2);
     EXPECT_EQ(Selection().cpMax, 9);  // the result's 9 bytes from the old caret, cut at the end
 
-    SetText("one\rtwo\r\nthree\nfour");
+    SetControlText("one\rtwo\r\nthree\nfour");
     Select(0, 0);
     Command(IDM_LINE_BREAK);
-    EXPECT_EQ(Text(), "one\r\ntwo\r\nthree\nfour");
+    EXPECT_EQ(ControlText(), "one\r\ntwo\r\nthree\nfour");
     EXPECT_EQ(Selection().cpMax, 20);
 
     // Transliteration in the KOI8-R view goes through 866 first: "Щука" gives SHuka.
     ShowView(kKoi8R);
-    SetText("\xFD\xD5\xCB\xC1");
+    SetControlText("\xFD\xD5\xCB\xC1");
     Select(0, 0);
     Command(IDM_TRANSLIT);
-    EXPECT_EQ(Text(), "SHuka");
+    EXPECT_EQ(ControlText(), "SHuka");
 }
 
 TEST_F(RunTransformTest, RewritingTheWholeTextLeavesTheTopLineWhereItWas) {
     std::string text;
     for (int line = 0; line < 300; ++line) text += kAnsiLine + " " + std::to_string(line) + "\r\n";
-    SetText(text);
+    SetControlText(text);
     ShowView(kAnsi1251);
     SendMessageA(EditorControl, EM_LINESCROLL, 0, 100);
     const LRESULT top = SendMessageA(EditorControl, EM_GETFIRSTVISIBLELINE, 0, 0);
@@ -329,7 +284,7 @@ TEST_F(RunTransformTest, RewritingTheWholeTextLeavesTheTopLineWhereItWas) {
 
     // The result is selected from the caret to the end of the text, which the control would scroll to.
     Command(IDM_TRANSLIT);
-    EXPECT_EQ(Text().substr(0, 10), "stroka 0\r\n");
+    EXPECT_EQ(ControlText().substr(0, 10), "stroka 0\r\n");
     EXPECT_EQ(SendMessageA(EditorControl, EM_GETFIRSTVISIBLELINE, 0, 0), top);
     EXPECT_EQ(Selection().cpMin, caret);
 }
@@ -337,10 +292,10 @@ TEST_F(RunTransformTest, RewritingTheWholeTextLeavesTheTopLineWhereItWas) {
 TEST_F(RunTransformTest, AResultThatWouldPassTheTextLimitLeavesTheTextAsItWas) {
     SendMessageA(EditorControl, EM_EXLIMITTEXT, 0, 24);
     const std::string text = "a\rb\rc\rd\re\rf\rg\rh\ri\rj\r";  // 20 bytes, 30 once repaired
-    SetText(text);
+    SetControlText(text);
     Select(3, 3);
     Command(IDM_LINE_BREAK);
-    EXPECT_EQ(Text(), text);
+    EXPECT_EQ(ControlText(), text);
     EXPECT_EQ(Selection().cpMin, 3);
     EXPECT_EQ(Selection().cpMax, 3);
     EXPECT_TRUE(DocumentUndoJournal().Empty());
@@ -348,7 +303,7 @@ TEST_F(RunTransformTest, AResultThatWouldPassTheTextLimitLeavesTheTextAsItWas) {
     // A result that fits is put back whole.
     Select(0, 4);
     Command(IDM_LINE_BREAK);
-    EXPECT_EQ(Text(), "a\r\nb\r\nc\rd\re\rf\rg\rh\ri\rj\r");
+    EXPECT_EQ(ControlText(), "a\r\nb\r\nc\rd\re\rf\rg\rh\ri\rj\r");
 }
 
 }  // namespace
@@ -357,43 +312,43 @@ TEST_F(RunTransformTest, ToUtf8AndOnByTheChartsUndoneInOneStepWithTheViewFollowi
     // "Привет, мир" in 1251 to UTF-8 and on to KOI8-R; like any run of whole-text rewrites, one undo
     // takes both back, the view with them.
     const std::string utf8Hello = "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82, \xD0\xBC\xD0\xB8\xD1\x80";
-    SetText(kAnsiHello);
+    SetControlText(kAnsiHello);
     ShowView(kAnsi1251);
     Select(2, 2);
     Command(IDM_TO_UTF8);
-    EXPECT_EQ(Text(), utf8Hello);
+    EXPECT_EQ(ControlText(), utf8Hello);
     EXPECT_EQ(CodePageIndex, kUtf8View);
     EXPECT_EQ(DocumentUndoJournal().RecordCount(), 1u);
 
     Command(IDM_TO_KOI8);
-    EXPECT_EQ(Text(), kKoi8Hello);
+    EXPECT_EQ(ControlText(), kKoi8Hello);
     EXPECT_EQ(CodePageIndex, kKoi8R);
     EXPECT_EQ(ControlView(), kKoi8R);
     EXPECT_EQ(DocumentUndoJournal().RecordCount(), 1u);
 
     Command(IDM_UNDO);
-    EXPECT_EQ(Text(), kAnsiHello);
+    EXPECT_EQ(ControlText(), kAnsiHello);
     EXPECT_EQ(CodePageIndex, kAnsi1251);
     EXPECT_EQ(ControlView(), kAnsi1251);
     EXPECT_TRUE(DocumentUndoJournal().Empty());
 
     // A selection converts alone, is selected afterwards and leaves the view; characters that the
     // target lacks become '?' and the user is told how many.
-    SetText("ab \xE2\x88\x9E\xD0\xAF\xE2\x99\xA5 cd");  // "ab ∞Я♥ cd"
+    SetControlText("ab \xE2\x88\x9E\xD0\xAF\xE2\x99\xA5 cd");  // "ab ∞Я♥ cd"
     ShowView(kUtf8View);
     ClearUndo();
     Select(3, 11);
     ModalAnswers answers;
     answers.PressButton(IDOK);
     Command(IDM_TO_ANSI);
-    EXPECT_EQ(Text(), "ab ?\xDF? cd");
+    EXPECT_EQ(ControlText(), "ab ?\xDF? cd");
     EXPECT_EQ(Selection().cpMin, 3);
     EXPECT_EQ(Selection().cpMax, 6);
     EXPECT_EQ(CodePageIndex, kUtf8View);
     ASSERT_EQ(answers.Seen().size(), 1u);
     EXPECT_NE(answers.Seen()[0].text.find(": 2"), std::string::npos) << answers.Seen()[0].text;
     Command(IDM_UNDO);
-    EXPECT_EQ(Text(), "ab \xE2\x88\x9E\xD0\xAF\xE2\x99\xA5 cd");
+    EXPECT_EQ(ControlText(), "ab \xE2\x88\x9E\xD0\xAF\xE2\x99\xA5 cd");
 }
 
 TEST_F(RunTransformTest, TheUtf8ViewAlignsAndTransliteratesByCharactersAndGreysRtf) {
@@ -403,21 +358,21 @@ TEST_F(RunTransformTest, TheUtf8ViewAlignsAndTransliteratesByCharactersAndGreysR
     WriteSettingDword("FI", 0);
     WriteSettingDword("IG", 0);
     // "мир" is three characters in six bytes: right-aligned in ten columns it takes seven spaces.
-    SetText("\xD0\xBC\xD0\xB8\xD1\x80\r\n");
+    SetControlText("\xD0\xBC\xD0\xB8\xD1\x80\r\n");
     ShowView(kUtf8View);
     Command(IDM_ALIGN_RIGHT);
-    EXPECT_EQ(Text(), std::string(7, ' ') + "\xD0\xBC\xD0\xB8\xD1\x80\r\n");
+    EXPECT_EQ(ControlText(), std::string(7, ' ') + "\xD0\xBC\xD0\xB8\xD1\x80\r\n");
 
-    SetText("\xD0\xA9\xD1\x83\xD0\xBA\xD0\xB0 \xE2\x88\x9E");  // "Щука ∞"
+    SetControlText("\xD0\xA9\xD1\x83\xD0\xBA\xD0\xB0 \xE2\x88\x9E");  // "Щука ∞"
     Command(IDM_TRANSLIT);
-    EXPECT_EQ(Text(), "SHuka \xE2\x88\x9E");
+    EXPECT_EQ(ControlText(), "SHuka \xE2\x88\x9E");
 
     HMENU menu = GetMenu(MainWindow);
     ASSERT_NE(menu, nullptr);
     EXPECT_TRUE(GetMenuState(menu, IDM_RTF_TO_ANSI, MF_BYCOMMAND) & MF_GRAYED);
-    SetText("{\\rtf1 x}");
+    SetControlText("{\\rtf1 x}");
     Command(IDM_RTF_TO_ANSI);
-    EXPECT_EQ(Text(), "{\\rtf1 x}");
+    EXPECT_EQ(ControlText(), "{\\rtf1 x}");
     ShowView(kAnsi1251);
     EXPECT_FALSE(GetMenuState(menu, IDM_RTF_TO_ANSI, MF_BYCOMMAND) & MF_GRAYED);
 }
@@ -430,28 +385,28 @@ TEST_F(RunTransformTest, RepairUndoesMojibakeInOneStepAndSaysWhatItUndid) {
     const std::string mojibake = "РџСЂРёРІРµС‚, РєР°Рє РґРµР»Р°? Р’СЃС‘ С…РѕСЂРѕС€Рѕ, СЃРїР°СЃРёР±Рѕ.";
     ModalAnswers answers;
     for (int i = 0; i < 4; ++i) answers.PressButton(IDOK);
-    SetText(mojibake);
+    SetControlText(mojibake);
     ShowView(kUtf8View);
     ClearUndo();
     Select(0, 0);
     Command(IDM_REPAIR_MOJIBAKE);
-    EXPECT_EQ(Text(), sentence);
+    EXPECT_EQ(ControlText(), sentence);
     EXPECT_EQ(CodePageIndex, kUtf8View);
     ASSERT_EQ(answers.Seen().size(), 1u);
     EXPECT_EQ(answers.Seen()[0].title, "VEMKO");
     EXPECT_EQ(answers.Seen()[0].text, "Исправлено: текст в UTF-8 прочитан как 1251 и сохранён в UTF-8."_ui);
     EXPECT_EQ(DocumentUndoJournal().RecordCount(), 1u);
     Command(IDM_UNDO);
-    EXPECT_EQ(Text(), mojibake);
+    EXPECT_EQ(ControlText(), mojibake);
 
     // KOI8-R shown in the 1251 view ("рТЙЧЕФ"): its bytes stay and the view follows them; an undo
     // takes the view back.
-    SetText(koi8);
+    SetControlText(koi8);
     ShowView(kAnsi1251);
     ClearUndo();
     Select(0, 0);
     Command(IDM_REPAIR_MOJIBAKE);
-    EXPECT_EQ(Text(), koi8);
+    EXPECT_EQ(ControlText(), koi8);
     EXPECT_EQ(CodePageIndex, kKoi8R);
     ASSERT_EQ(answers.Seen().size(), 2u);
     EXPECT_EQ(answers.Seen()[1].text, "Исправлено: текст в KOI8-R прочитан как 1251."_ui);
@@ -459,18 +414,18 @@ TEST_F(RunTransformTest, RepairUndoesMojibakeInOneStepAndSaysWhatItUndid) {
     EXPECT_EQ(CodePageIndex, kAnsi1251);
 
     // A selection is written in the view's code page and the rest stays.
-    SetText("ok " + koi8 + " ok");
+    SetControlText("ok " + koi8 + " ok");
     ClearUndo();
     Select(3, 3 + static_cast<LONG>(koi8.size()));
     Command(IDM_REPAIR_MOJIBAKE);
-    EXPECT_EQ(Text(), "ok " + ansi + " ok");
+    EXPECT_EQ(ControlText(), "ok " + ansi + " ok");
     EXPECT_EQ(CodePageIndex, kAnsi1251);
 
     // A correct text is left as it is.
-    SetText(ansi);
+    SetControlText(ansi);
     Select(0, 0);
     Command(IDM_REPAIR_MOJIBAKE);
-    EXPECT_EQ(Text(), ansi);
+    EXPECT_EQ(ControlText(), ansi);
     ASSERT_EQ(answers.Seen().size(), 4u);
     EXPECT_EQ(answers.Seen()[3].text, "Исправлять нечего: текст читается верно."_ui);
 }

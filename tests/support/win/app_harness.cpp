@@ -23,6 +23,8 @@ void CloseTestApplication() {
     EndApplication();
 }
 
+void Command(UINT id) { SendMessageA(MainWindow, WM_COMMAND, id, 0); }
+
 void PumpMessages(DWORD milliseconds) {
     DWORD until = GetTickCount() + milliseconds;
     do {
@@ -45,6 +47,14 @@ std::string WindowText(HWND window) {
     // Any other window's text is read as it shows, through the W function and the 1251 chart, whatever
     // the system's code page (through an A function a 1252 system gives '?' for every Cyrillic letter).
     return ShownText(window);
+}
+
+std::string ItemText(HWND dialog, int id) { return WindowText(GetDlgItem(dialog, id)); }
+
+bool Ticked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
+
+void Click(HWND dialog, int id) {
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
 wchar_t ShownCharacter(char byte) { return WideText(std::string_view(&byte, 1)).front(); }

@@ -13,11 +13,19 @@ HWND StartTestApplication(const char* commandLine = "vemko.exe", int showCommand
 // Destroys the main window if it still exists, drains the queue up to the quit message and releases
 // what the program releases after its loop, so the next start begins afresh.
 void CloseTestApplication();
+// A menu command sent to the main window, as choosing it does.
+void Command(UINT id);
 // Dispatches everything queued (and anything arriving) for about the given time.
 void PumpMessages(DWORD milliseconds = 30);
 // The text of a window as the program shows it, in 1251 bytes, on a system of any code page; of the
 // program's text control (class "RICHEDIT"), its bytes as they are.
 std::string WindowText(HWND window);
+// The text of a dialog's item, as it shows.
+std::string ItemText(HWND dialog, int id);
+// Whether a dialog's check box is ticked.
+bool Ticked(HWND dialog, int id);
+// A click on a dialog's button as its dialog procedure hears of it (WM_COMMAND with BN_CLICKED).
+void Click(HWND dialog, int id);
 // The character a 1251 byte stands for, as the system hands it to a Unicode window (a typed key,
 // WM_CHAR or WM_MENUCHAR).
 wchar_t ShownCharacter(char byte);

@@ -102,3 +102,11 @@ void ModalAnswers::AnswerOpenWindows() {
         answer(dialog);
     }
 }
+
+std::string ModalAnswers::Unplanned() const {
+    std::string report;
+    if (!answers_.empty()) report += std::to_string(answers_.size()) + " answers unused; ";
+    for (const SeenModal& seen : seen_)
+        if (seen.unexpected) report += "unexpected \"" + seen.title + "\": " + seen.text + "; ";
+    return report;
+}

@@ -37,6 +37,9 @@ public:
 
     const std::vector<SeenModal>& Seen() const { return seen_; }
     std::size_t Unanswered() const { return answers_.size(); }
+    // What went other than planned: answers left unused and windows that found none; empty when
+    // every window that opened was answered as planned.
+    std::string Unplanned() const;
 
 private:
     using Answer = std::function<void(HWND)>;

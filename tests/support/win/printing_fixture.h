@@ -9,15 +9,9 @@
 #include "document/win/editor_window.h"
 #include "document/win/document_files.h"
 #include "support/win/app_harness.h"
+#include "support/win/editor_text.h"
 #include "support/win/test_printer.h"
 #include "tools/win/printing.h"
-
-inline void SetControlText(const std::string& bytes) {
-    MemoryStream stream;
-    stream.buffer = const_cast<char*>(bytes.data());
-    stream.length = static_cast<std::uint32_t>(bytes.size());
-    StreamTextIn(stream, kStreamWholeText);
-}
 
 // "word 1", "word 2", ... one to a line (the word in 1251).
 inline std::string NumberedLines(int count, const char* word) {

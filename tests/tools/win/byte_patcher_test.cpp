@@ -2,7 +2,7 @@
 // in from a timer inside their modal loops, the message boxes answered as a user would, and the file
 // read back after every step.
 // The fixture brings <windows.h>, which <dlgs.h> needs before it.
-#include "document/win/document_fixture.h"
+#include "support/win/document_fixture.h"
 
 #include <dlgs.h>
 
@@ -22,7 +22,7 @@ std::string SixteenBytes() {
     return bytes;
 }
 
-std::string ByteField(HWND dialog) { return WindowText(GetDlgItem(dialog, IDC_PATCH_BYTE)); }
+std::string ByteField(HWND dialog) { return ItemText(dialog, IDC_PATCH_BYTE); }
 bool WriteEnabled(HWND dialog) { return IsWindowEnabled(GetDlgItem(dialog, IDC_WRITE_BYTE)) != FALSE; }
 
 // The user's steps move the focus as they go: into a field to type, onto the button to press it.
@@ -64,11 +64,6 @@ protected:
         answers_.AnswerWith(std::move(steps));
         ShowBytePatcher(MainWindow, path.c_str());
     }
-    void ExpectAllAnswered() {
-        EXPECT_EQ(answers_.Unanswered(), 0u);
-        for (const SeenModal& seen : answers_.Seen()) EXPECT_FALSE(seen.unexpected) << seen.title << ": " << seen.text;
-    }
-
     ModalAnswers answers_;
     HANDLE held_ = INVALID_HANDLE_VALUE;
 };
@@ -102,7 +97,7 @@ TEST_F(BytePatcherTest, TheCommandOpensTheChosenFileAndShowsEachByteInsideIt) {
         Close(dialog);
     });
     SendMessageA(MainWindow, WM_COMMAND, IDM_REPLACE_BYTE, 0);
-    ExpectAllAnswered();
+    EXPECT_EQ(answers_.Unplanned(), "");
     ASSERT_EQ(answers_.Seen().size(), 2u);
     EXPECT_EQ(ReadBytes(path), bytes);
     EXPECT_EQ(WindowText(MainWindow).find("sixteen"), std::string::npos) << "the document is not involved";
@@ -111,7 +106,7 @@ TEST_F(BytePatcherTest, TheCommandOpensTheChosenFileAndShowsEachByteInsideIt) {
 TEST_F(BytePatcherTest, CancellingTheFileDialogOpensNothing) {
     answers_.CancelDialog();
     SendMessageA(MainWindow, WM_COMMAND, IDM_REPLACE_BYTE, 0);
-    ExpectAllAnswered();
+    EXPECT_EQ(answers_.Unplanned(), "");
     EXPECT_EQ(answers_.Seen().size(), 1u);
 }
 
@@ -148,7 +143,7 @@ TEST_F(BytePatcherTest, WritesOnlyTheOneByteAskedAndOnlyAfterYes) {
         EXPECT_EQ(ByteField(dialog), "5A");
         Close(dialog);
     });
-    ExpectAllAnswered();
+    EXPECT_EQ(answers_.Unplanned(), "");
     EXPECT_EQ(answers_.Seen().size(), 4u);
     EXPECT_EQ(ReadBytes(path), expected);
 }
@@ -175,7 +170,7 @@ TEST_F(BytePatcherTest, NothingToChangeOrNoByteTypedGreysTheButtonWithoutAsking)
         EXPECT_EQ(GetFocus(), GetDlgItem(dialog, IDC_PATCH_BYTE));
         Close(dialog);
     });
-    ExpectAllAnswered();
+    EXPECT_EQ(answers_.Unplanned(), "");
     EXPECT_EQ(answers_.Seen().size(), 1u) << "no question was asked";
     EXPECT_EQ(ReadBytes(path), original);
 }
@@ -203,7 +198,7 @@ TEST_F(BytePatcherTest, AFileThatCannotBeWrittenIsLookedAtButNeverReportedWritte
         });
         EXPECT_EQ(ReadBytes(path), original) << path;
     }
-    ExpectAllAnswered();
+    EXPECT_EQ(answers_.Unplanned(), "");
     EXPECT_EQ(answers_.Seen().size(), 2u) << "the two patcher dialogs: \"Error\" alone, no box and no question";
 }
 
@@ -228,7 +223,7 @@ TEST_F(BytePatcherTest, AnEmptyFileOrOneGoneSinceItWasChosenShowsErrorAtOnce) {
         Close(dialog);
     });
     EXPECT_EQ(ReadBytes(gone), "<missing>");
-    ExpectAllAnswered();
+    EXPECT_EQ(answers_.Unplanned(), "");
 }
 
 // The flags ask the file dialog to refuse a read-only file; Wine's hands it over all the same, and
@@ -253,7 +248,7 @@ TEST_F(BytePatcherTest, AReadOnlyFileChosenThroughTheCommandIsNeverWritten) {
     });
     SendMessageA(MainWindow, WM_COMMAND, IDM_REPLACE_BYTE, 0);
     for (const SeenModal& seen : answers_.Seen()) EXPECT_NE(seen.text, "Вы уверены?"_ui);
-    ExpectAllAnswered();
+    EXPECT_EQ(answers_.Unplanned(), "");
     EXPECT_EQ(ReadBytes(path), original);
 }
 

@@ -17,6 +17,8 @@
 #include "document/win/view_code_page.h"
 #include "resources/resource.h"
 #include "support/win/app_harness.h"
+#include "support/win/application_fixture.h"
+#include "support/win/clipboard_contents.h"
 #include "support/win/editor_text.h"
 #include "support/win/modal_answers.h"
 #include "support/win/settings_key.h"
@@ -37,10 +39,6 @@ void SelectCells(HWND dialog, std::uint8_t first, std::uint8_t last) {
     Select(Table(dialog), CharacterTablePosition(first), CharacterTablePosition(last) + 1);
 }
 
-void Click(HWND dialog, int id) {
-    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
-}
-
 // A key pressed in the dialog goes through the dialog manager as in the dialog's own loop.
 void PressKey(HWND dialog, WPARAM key) {
     PostMessageA(GetFocus(), WM_KEYDOWN, key, 1);
@@ -51,34 +49,6 @@ void PressKey(HWND dialog, WPARAM key) {
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
-}
-
-std::string ClipboardBytes(UINT format) {
-    std::string bytes;
-    if (!OpenClipboard(nullptr)) return "(clipboard not opened)";
-    if (HANDLE data = GetClipboardData(format)) {
-        if (const char* text = static_cast<const char*>(GlobalLock(data))) {
-            bytes = text;
-            GlobalUnlock(data);
-        }
-    }
-    CloseClipboard();
-    return bytes;
-}
-
-void PutOnClipboard(const char* text) {
-    if (!OpenClipboard(nullptr)) return;
-    EmptyClipboard();
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, std::strlen(text) + 1);
-    std::memcpy(GlobalLock(block), text, std::strlen(text) + 1);
-    GlobalUnlock(block);
-    SetClipboardData(CF_TEXT, block);
-    CloseClipboard();
-}
-
-void ShowView(std::uint8_t view) {
-    CodePageIndex = view;
-    ApplyViewCodePage();
 }
 
 // Another thread holds the clipboard open while it lives, as a clipboard viewer might.
@@ -110,16 +80,8 @@ private:
     volatile bool held_ = false;
 };
 
-class CharacterTableTest : public testing::Test {
+class CharacterTableTest : public ApplicationTest {
 protected:
-    SettingsKeySnapshot snapshot_;
-    void SetUp() override {
-        ClearSettingsKey();
-        ASSERT_NE(StartTestApplication(), nullptr);
-        ASSERT_NE(EditorControl, nullptr);
-        ClearUndo();
-    }
-    void TearDown() override { CloseTestApplication(); }
 
     // Opens the table by its command; `work` runs while it is open, and whatever it leaves open is
     // closed. Returns whether the dialog was there to work.
@@ -203,7 +165,7 @@ TEST_F(CharacterTableTest, CopyDirectlyInsertsTheSelectedBytesAndTheTableStaysOp
 TEST_F(CharacterTableTest, CopyPutsTheBytesOnTheClipboardInTheViewsFormInsertsThemAndCloses) {
     // KOI8-R: the letter а (0xC1) goes onto the clipboard as its 866 code, as OEM text.
     ShowView(2);
-    PutOnClipboard("before");
+    ASSERT_TRUE(PutOnClipboard("before"));
     HWND seenDialog = nullptr;
     ASSERT_TRUE(WithTable([&](HWND dialog) {
         seenDialog = dialog;
@@ -230,7 +192,7 @@ TEST_F(CharacterTableTest, CopyPutsTheBytesOnTheClipboardInTheViewsFormInsertsTh
 }
 
 TEST_F(CharacterTableTest, WhenTheClipboardCannotBeOpenedCopyStillInsertsAndCloses) {
-    PutOnClipboard("kept");
+    ASSERT_TRUE(PutOnClipboard("kept"));
     {
         ClipboardHeldElsewhere holder;
         if (!holder.Held()) GTEST_SKIP() << "the clipboard could not be held";

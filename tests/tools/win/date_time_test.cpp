@@ -14,6 +14,7 @@
 #include "document/win/view_code_page.h"
 #include "resources/resource.h"
 #include "support/win/app_harness.h"
+#include "support/win/application_fixture.h"
 #include "support/win/editor_text.h"
 #include "support/win/settings_key.h"
 #include "tools/win/date_time.h"
@@ -58,16 +59,8 @@ private:
     bool set_ = false;
 };
 
-class DateTimeTest : public testing::Test {
+class DateTimeTest : public ApplicationTest {
 protected:
-    SettingsKeySnapshot snapshot_;
-    void SetUp() override {
-        ClearSettingsKey();
-        ASSERT_NE(StartTestApplication(), nullptr);
-        ASSERT_NE(EditorControl, nullptr);
-        ClearUndo();
-    }
-    void TearDown() override { CloseTestApplication(); }
 
     // The text with the inserted date and time in place of [at, at + replaced).
     static void ExpectInserted(const std::string& original, std::size_t at, std::size_t replaced, const Inserted& inserted) {

@@ -30,12 +30,7 @@ std::pair<LONG, LONG> Match(std::size_t at, std::size_t length) {
     return {static_cast<LONG>(at), static_cast<LONG>(at + length)};
 }
 
-void ShowView(std::uint8_t view) {
-    CodePageIndex = view;
-    ApplyViewCodePage();
-}
-
-void Command(UINT id) { RunSearchCommand(id); }
+void SearchCommand(UINT id) { RunSearchCommand(id); }
 
 // What the user puts into the find and replace dialog before pressing a button.
 struct Typed {
@@ -49,10 +44,6 @@ struct Typed {
     bool prompt = false;  // "&Запрос", Replace only
     int button = IDOK;    // IDOK, or IDC_REPLACE_ALL for "Все"
 };
-
-void Click(HWND dialog, int id) {
-    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
-}
 
 void SetCheck(HWND dialog, int id, bool on) {
     if ((IsDlgButtonChecked(dialog, id) == BST_CHECKED) != on) SendDlgItemMessageA(dialog, id, BM_CLICK, 0, 0);
@@ -75,8 +66,6 @@ void Fill(HWND dialog, const Typed& typed) {
     if (IsWindowVisible(GetDlgItem(dialog, IDC_PROMPT_REPLACE))) SetCheck(dialog, IDC_PROMPT_REPLACE, typed.prompt);
 }
 
-std::string ItemText(HWND dialog, int id) { return WindowText(GetDlgItem(dialog, id)); }
-
 class FindReplaceTest : public testing::Test {
 protected:
     void SetUp() override {
@@ -98,15 +87,9 @@ protected:
             Fill(dialog, typed);
             Click(dialog, typed.button);
         });
-        Command(command);
+        SearchCommand(command);
     }
     void Replace(Typed typed) { Find(typed, IDM_REPLACE); }
-
-    // Every dialog that opened was answered as planned.
-    void ExpectAllAnswered() {
-        EXPECT_EQ(answers_.Unanswered(), 0u);
-        for (const SeenModal& seen : answers_.Seen()) EXPECT_FALSE(seen.unexpected) << seen.title;
-    }
 
     SettingsKeySnapshot settingsKey_;
     ModalAnswers answers_;
@@ -121,9 +104,9 @@ TEST_F(FindReplaceTest, FindsForwardWithCaseWholeWordAndWholeText) {
     Find({.text = word});
     EXPECT_EQ(Selected(), Match(0, 6));
     EXPECT_EQ(answers_.Seen().at(0).title, "Найти..."_ui);
-    Command(IDM_FIND_NEXT);
+    SearchCommand(IDM_FIND_NEXT);
     EXPECT_EQ(Selected(), Match(text.find("Привет"_ui), 6));  // case folded
-    Command(IDM_FIND_NEXT);
+    SearchCommand(IDM_FIND_NEXT);
     EXPECT_EQ(Selected(), Match(text.find("приветствие"_ui), 6));
 
     // Whole word and case together pass over "Привет", "приветствие" and "ПРИВЕТ".
@@ -142,8 +125,8 @@ TEST_F(FindReplaceTest, FindsForwardWithCaseWholeWordAndWholeText) {
     EXPECT_EQ(Selected(), Match(text.size() - 3, 0));
     EXPECT_EQ(Search.position, -1);
     answers_.InspectAndCancel([](HWND dialog) { EXPECT_EQ(WindowText(dialog), "Найти..."_ui); });
-    Command(IDM_FIND_NEXT);
-    ExpectAllAnswered();
+    SearchCommand(IDM_FIND_NEXT);
+    EXPECT_EQ(answers_.Unplanned(), "");
     EXPECT_EQ(answers_.Seen().size(), 5u);
 }
 
@@ -152,12 +135,12 @@ TEST_F(FindReplaceTest, FindsBackwardsOnlyMatchesLyingWhollyBeforeTheCaret) {
     Select(8, 8);
     Find({.text = "ab", .backwards = true});
     EXPECT_EQ(Selected(), Match(6, 2));
-    Command(IDM_FIND_NEXT);
+    SearchCommand(IDM_FIND_NEXT);
     EXPECT_EQ(Selected(), Match(3, 2));
-    Command(IDM_FIND_NEXT);
+    SearchCommand(IDM_FIND_NEXT);
     EXPECT_EQ(Selected(), Match(0, 2));
     answers_.CancelDialog();
-    Command(IDM_FIND_NEXT);  // nothing left below: the dialog opens
+    SearchCommand(IDM_FIND_NEXT);  // nothing left below: the dialog opens
     EXPECT_EQ(Selected(), Match(0, 2));
 
     // The match holding the caret is not found; with the whole text the bound is still the caret.
@@ -171,7 +154,7 @@ TEST_F(FindReplaceTest, FindsBackwardsOnlyMatchesLyingWhollyBeforeTheCaret) {
     Select(5, 5);
     Find({.text = "abc", .wholeText = true, .backwards = true});
     EXPECT_EQ(Selected(), Match(2, 3));
-    ExpectAllAnswered();
+    EXPECT_EQ(answers_.Unplanned(), "");
 }
 
 TEST_F(FindReplaceTest, TypedCyrillicIsFoundWithItsCaseInEveryView) {
@@ -195,9 +178,9 @@ TEST_F(FindReplaceTest, TypedCyrillicIsFoundWithItsCaseInEveryView) {
     SetControlText(std::string(14, ' ') + "ПРИВЕТ"_ui + " " + SearchTextToView("ПРИВЕТ"_ui, 2));
     ShowView(0);
     Select(0, 0);
-    Command(IDM_FIND_NEXT);
+    SearchCommand(IDM_FIND_NEXT);
     EXPECT_EQ(Selected(), Match(21, 6));
-    ExpectAllAnswered();
+    EXPECT_EQ(answers_.Unplanned(), "");
 }
 
 TEST_F(FindReplaceTest, HexadecimalPatternsMatchTheBytesInEveryView) {
@@ -209,7 +192,7 @@ TEST_F(FindReplaceTest, HexadecimalPatternsMatchTheBytesInEveryView) {
         Select(0, 0);
         Find({.text = "e0E1", .hex = true});
         EXPECT_EQ(Selected(), Match(1, 2));
-        Command(IDM_FIND_NEXT);
+        SearchCommand(IDM_FIND_NEXT);
         EXPECT_EQ(Selected(), Match(7, 2));
         Select(0, 0);
         Find({.text = "E1ff41", .hex = true, .matchCase = true});
@@ -220,7 +203,7 @@ TEST_F(FindReplaceTest, HexadecimalPatternsMatchTheBytesInEveryView) {
     }
     // Hexadecimal searches are not kept in the history.
     EXPECT_EQ(ReadSettingString("0", kSearchHistoryBuffer), "");
-    ExpectAllAnswered();
+    EXPECT_EQ(answers_.Unplanned(), "");
 }
 
 TEST_F(FindReplaceTest, ReplacesOneMatchAndThenAllWithoutFindingTheReplacementAgain) {
@@ -229,7 +212,7 @@ TEST_F(FindReplaceTest, ReplacesOneMatchAndThenAllWithoutFindingTheReplacementAg
     Replace({.text = "a", .replacement = "aa"});
     EXPECT_EQ(ControlText(), "aa b a b a");
     EXPECT_EQ(answers_.Seen().at(0).title, "Заменить..."_ui);
-    Command(IDM_FIND_NEXT);  // Replace is remembered: F3 replaces the next one
+    SearchCommand(IDM_FIND_NEXT);  // Replace is remembered: F3 replaces the next one
     EXPECT_EQ(ControlText(), "aa b aa b a");
 
     Select(0, 0);
@@ -250,7 +233,7 @@ TEST_F(FindReplaceTest, ReplacesOneMatchAndThenAllWithoutFindingTheReplacementAg
     Select(0, 0);
     Replace({.text = " ", .replacement = "", .button = IDC_REPLACE_ALL});
     EXPECT_EQ(ControlText(), "1\xFF" "2\xFF" "3");
-    ExpectAllAnswered();
+    EXPECT_EQ(answers_.Unplanned(), "");
 }
 
 TEST_F(FindReplaceTest, ConfirmationAnswersReplaceSkipStopOrReplaceTheRest) {
@@ -267,7 +250,7 @@ TEST_F(FindReplaceTest, ConfirmationAnswersReplaceSkipStopOrReplaceTheRest) {
     });
     answers_.PressButton(IDCANCEL);           // "Нет"
     answers_.PressButton(IDC_REPLACE_ALL);    // "Все": this and the rest without asking
-    Command(IDM_REPLACE);
+    SearchCommand(IDM_REPLACE);
     EXPECT_EQ(ControlText(), "y x y y y");
     EXPECT_EQ(answers_.Seen().size(), 4u);
 
@@ -276,9 +259,9 @@ TEST_F(FindReplaceTest, ConfirmationAnswersReplaceSkipStopOrReplaceTheRest) {
         EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_PROMPT_REPLACE), BST_UNCHECKED);
         EXPECT_TRUE(IsWindowVisible(GetDlgItem(dialog, IDC_REPLACE_ALL)));
     });
-    Command(IDM_REPLACE);
+    SearchCommand(IDM_REPLACE);
 
-    ExpectAllAnswered();
+    EXPECT_EQ(answers_.Unplanned(), "");
 }
 
 TEST_F(FindReplaceTest, StopAnswerEndsTheRunWithTheMatchLeftSelected) {
@@ -290,14 +273,14 @@ TEST_F(FindReplaceTest, StopAnswerEndsTheRunWithTheMatchLeftSelected) {
     });
     answers_.PressButton(IDOK);
     answers_.PressButton(IDC_STOP_REPLACING);
-    Command(IDM_REPLACE);
+    SearchCommand(IDM_REPLACE);
     EXPECT_EQ(ControlText(), "y x x x x");
     EXPECT_EQ(Selected(), Match(2, 1));
     // Esc (the close box too) is "Нет".
     answers_.PressButton(IDCANCEL);
-    Command(IDM_FIND_NEXT);
+    SearchCommand(IDM_FIND_NEXT);
     EXPECT_EQ(ControlText(), "y x x x x");
-    ExpectAllAnswered();
+    EXPECT_EQ(answers_.Unplanned(), "");
 }
 
 TEST_F(FindReplaceTest, OneUndoTakesBackAWholeReplaceRun) {
@@ -315,7 +298,7 @@ TEST_F(FindReplaceTest, OneUndoTakesBackAWholeReplaceRun) {
     // A run that replaces nothing leaves nothing to undo: the next Undo is the user's own edit's.
     const std::size_t records = DocumentUndoJournal().RecordCount();
     Replace({.text = "zz", .replacement = "q", .button = IDC_REPLACE_ALL});
-    Command(IDM_FIND_NEXT);
+    SearchCommand(IDM_FIND_NEXT);
     answers_.AnswerWith([](HWND dialog) {
         Fill(dialog, {.text = "a", .replacement = "q", .prompt = true});
         Click(dialog, IDC_REPLACE_ALL);
@@ -323,10 +306,10 @@ TEST_F(FindReplaceTest, OneUndoTakesBackAWholeReplaceRun) {
     answers_.PressButton(IDCANCEL);
     answers_.PressButton(IDC_STOP_REPLACING);
     Select(0, 0);
-    Command(IDM_REPLACE);
+    SearchCommand(IDM_REPLACE);
     EXPECT_EQ(ControlText(), "a a a a");
     EXPECT_EQ(DocumentUndoJournal().RecordCount(), records);
-    ExpectAllAnswered();
+    EXPECT_EQ(answers_.Unplanned(), "");
 }
 
 TEST_F(FindReplaceTest, DialogShowsTheHistoryTheOutsideHistoryAndTheWordAtTheCaret) {
@@ -365,10 +348,10 @@ TEST_F(FindReplaceTest, DialogShowsTheHistoryTheOutsideHistoryAndTheWordAtTheCar
             EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_HEX_INPUT), BST_UNCHECKED);
             EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_HEX_SEARCH)));
         });
-        Command(IDM_FIND);
+        SearchCommand(IDM_FIND);
     }
     DeleteFileA(ini.c_str());
-    ExpectAllAnswered();
+    EXPECT_EQ(answers_.Unplanned(), "");
 }
 
 TEST_F(FindReplaceTest, HexButtonSwitchesBetweenTheTextAndTheHexadecimalFields) {
@@ -391,8 +374,8 @@ TEST_F(FindReplaceTest, HexButtonSwitchesBetweenTheTextAndTheHexadecimalFields) 
         EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDC_SEARCH_TEXT)));
         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_HEX_REPLACE)));
     });
-    Command(IDM_REPLACE);
-    ExpectAllAnswered();
+    SearchCommand(IDM_REPLACE);
+    EXPECT_EQ(answers_.Unplanned(), "");
 }
 
 TEST_F(FindReplaceTest, UnicodeViewFindsAndReplacesCharactersThatAnsiLacks) {

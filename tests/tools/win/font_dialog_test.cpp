@@ -31,7 +31,6 @@ CHARFORMATA FormatOf(HWND control) {
 }
 
 // What a list shows: the selected entry's text, or nothing.
-std::string Shown(HWND dialog, int id) { return WindowText(GetDlgItem(dialog, id)); }
 LRESULT Selected(HWND dialog, int id) { return SendDlgItemMessageA(dialog, id, CB_GETCURSEL, 0, 0); }
 
 // A pick in a list as the mouse makes it: the selection, then the notification to the dialog.
@@ -46,9 +45,8 @@ void Pick(HWND dialog, int id, const std::string& item) {
     SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
 }
 
-void Click(HWND dialog, int id) { SendDlgItemMessageA(dialog, id, BM_CLICK, 0, 0); }
-
-bool Ticked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
+// As the mouse clicks a button: a check box changes before the dialog hears of it.
+void Push(HWND dialog, int id) { SendDlgItemMessageA(dialog, id, BM_CLICK, 0, 0); }
 
 class FontDialogTest : public testing::Test {
 protected:
@@ -85,9 +83,9 @@ TEST_F(FontDialogTest, OpensWithTheStoredFontOfItsViewAndTheSampleInThatViewsByt
 
     ChooseFont(0, [](HWND dialog) {
         EXPECT_EQ(WindowText(dialog), "Шрифт"_ui);
-        EXPECT_EQ(Shown(dialog, IDC_FONT_FACE), "DejaVu Sans");  // the installed name, found whatever the case
-        EXPECT_EQ(Shown(dialog, IDC_FONT_CHARACTER_SET), "OEM_CHARSET");
-        EXPECT_EQ(Shown(dialog, IDC_FONT_SIZE), "11");
+        EXPECT_EQ(ItemText(dialog, IDC_FONT_FACE), "DejaVu Sans");  // the installed name, found whatever the case
+        EXPECT_EQ(ItemText(dialog, IDC_FONT_CHARACTER_SET), "OEM_CHARSET");
+        EXPECT_EQ(ItemText(dialog, IDC_FONT_SIZE), "11");
         EXPECT_TRUE(Ticked(dialog, IDC_FONT_BOLD));
         EXPECT_FALSE(Ticked(dialog, IDC_FONT_ITALIC));
 
@@ -102,7 +100,7 @@ TEST_F(FontDialogTest, OpensWithTheStoredFontOfItsViewAndTheSampleInThatViewsByt
         EXPECT_EQ(format.crTextColor, 0x0000C0u);
         EXPECT_EQ(SendMessageA(sample, EM_SETBKGNDCOLOR, 0, 0xE0FFFF), 0xE0FFFF);
         EXPECT_EQ(GetWindowLongPtrA(sample, GWL_STYLE) & ES_READONLY, ES_READONLY);
-        Click(dialog, IDCANCEL);
+        Push(dialog, IDCANCEL);
     });
 
     for (int view : {1, 2}) {
@@ -111,18 +109,18 @@ TEST_F(FontDialogTest, OpensWithTheStoredFontOfItsViewAndTheSampleInThatViewsByt
             EXPECT_EQ(WindowText(sample), FontSampleFor(view));
             EXPECT_EQ(SendMessageA(sample, EM_GETVIEWCODEPAGE, 0, 0), view);
             if (view == 1) {
-                EXPECT_EQ(Shown(dialog, IDC_FONT_FACE), "DejaVu Serif");
-                EXPECT_EQ(Shown(dialog, IDC_FONT_CHARACTER_SET), "RUSSIAN_CHARSET");
-                EXPECT_EQ(Shown(dialog, IDC_FONT_SIZE), "15");
+                EXPECT_EQ(ItemText(dialog, IDC_FONT_FACE), "DejaVu Serif");
+                EXPECT_EQ(ItemText(dialog, IDC_FONT_CHARACTER_SET), "RUSSIAN_CHARSET");
+                EXPECT_EQ(ItemText(dialog, IDC_FONT_SIZE), "15");
                 EXPECT_TRUE(Ticked(dialog, IDC_FONT_ITALIC));
             } else {
                 // Nothing stored: no face selected, the empty entry neither.
                 EXPECT_EQ(Selected(dialog, IDC_FONT_FACE), CB_ERR);
-                EXPECT_EQ(Shown(dialog, IDC_FONT_CHARACTER_SET), "DEFAULT_CHARSET");
-                EXPECT_EQ(Shown(dialog, IDC_FONT_SIZE), "10");
+                EXPECT_EQ(ItemText(dialog, IDC_FONT_CHARACTER_SET), "DEFAULT_CHARSET");
+                EXPECT_EQ(ItemText(dialog, IDC_FONT_SIZE), "10");
                 EXPECT_EQ(FormatOf(sample).bPitchAndFamily, 0x30);
             }
-            Click(dialog, IDCANCEL);
+            Push(dialog, IDCANCEL);
         });
     }
 }
@@ -143,7 +141,7 @@ TEST_F(FontDialogTest, TheListsOfferEachFaceOnceThreeCharacterSetsAndTwentySizes
         ASSERT_EQ(sizes.size(), 20u);
         EXPECT_EQ(sizes.front(), "1");
         EXPECT_EQ(sizes.back(), "20");
-        Click(dialog, IDCANCEL);
+        Push(dialog, IDCANCEL);
     });
 }
 
@@ -158,15 +156,15 @@ TEST_F(FontDialogTest, TheSampleFollowsEveryChangeAndCancelStoresNothing) {
         EXPECT_EQ(FormatOf(sample).yHeight, 360);
         Pick(dialog, IDC_FONT_CHARACTER_SET, "OEM_CHARSET");
         EXPECT_EQ(FormatOf(sample).bCharSet, 255);
-        Click(dialog, IDC_FONT_BOLD);
-        Click(dialog, IDC_FONT_ITALIC);
+        Push(dialog, IDC_FONT_BOLD);
+        Push(dialog, IDC_FONT_ITALIC);
         EXPECT_EQ(FormatOf(sample).dwEffects & (CFE_BOLD | CFE_ITALIC), static_cast<DWORD>(CFE_BOLD | CFE_ITALIC));
         Pick(dialog, IDC_FONT_FACE, "");
         EXPECT_STREQ(FormatOf(sample).szFaceName, "");
         EXPECT_EQ(FormatOf(sample).bPitchAndFamily, 0x30);
         EXPECT_EQ(FormatOf(sample).crTextColor, 0x00FF00u);  // the colour is not the controls' to change
         EXPECT_EQ(WindowText(sample), FontSampleFor(2));
-        Click(dialog, IDCANCEL);
+        Push(dialog, IDCANCEL);
     });
     for (const char* name : {"FontK", "SizeK", "EffK", "SetK"}) EXPECT_FALSE(settings_.Has(name)) << name;
 }
@@ -183,8 +181,8 @@ TEST_F(FontDialogTest, OkStoresTheChoiceOfItsViewAndShowsItOnlyWhenThatViewIsSho
         Pick(dialog, IDC_FONT_FACE, "DejaVu Serif");
         Pick(dialog, IDC_FONT_SIZE, "14");
         Pick(dialog, IDC_FONT_CHARACTER_SET, "DEFAULT_CHARSET");
-        Click(dialog, IDC_FONT_ITALIC);
-        Click(dialog, IDOK);
+        Push(dialog, IDC_FONT_ITALIC);
+        Push(dialog, IDOK);
     });
     EXPECT_EQ(ReadViewFont(0), (ViewFont{"DejaVu Serif", 280, kFontItalic, 1}));
     EXPECT_EQ(ReadViewFont(1), (ViewFont{"DejaVu Sans", 260, 0, 255}));
@@ -196,8 +194,8 @@ TEST_F(FontDialogTest, OkStoresTheChoiceOfItsViewAndShowsItOnlyWhenThatViewIsSho
     ChooseFont(1, [](HWND dialog) {
         Pick(dialog, IDC_FONT_FACE, "DejaVu Sans Mono");
         Pick(dialog, IDC_FONT_SIZE, "9");
-        Click(dialog, IDC_FONT_BOLD);
-        Click(dialog, IDOK);
+        Push(dialog, IDC_FONT_BOLD);
+        Push(dialog, IDOK);
     });
     EXPECT_EQ(ReadViewFont(1), (ViewFont{"DejaVu Sans Mono", 180, kFontBold, 255}));
     CHARFORMATA shown = FormatOf(EditorControl);
@@ -215,10 +213,10 @@ TEST_F(FontDialogTest, OkWithoutAPickKeepsValuesTheListsCannotShow) {
         EXPECT_EQ(Selected(dialog, IDC_FONT_CHARACTER_SET), CB_ERR);
         EXPECT_EQ(Selected(dialog, IDC_FONT_SIZE), CB_ERR);
         // A change of a box rebuilds the sample from the controls: the height stays.
-        Click(dialog, IDC_FONT_ITALIC);
+        Push(dialog, IDC_FONT_ITALIC);
         EXPECT_EQ(FormatOf(GetDlgItem(dialog, IDC_FONT_SAMPLE)).yHeight, 500);
         EXPECT_EQ(FormatOf(GetDlgItem(dialog, IDC_FONT_SAMPLE)).bCharSet, 238);
-        Click(dialog, IDOK);
+        Push(dialog, IDOK);
     });
     // The face list showed nothing, so no face is stored.
     EXPECT_EQ(ReadViewFont(2), (ViewFont{"", 500, kFontBold | kFontItalic, 238}));
@@ -226,7 +224,7 @@ TEST_F(FontDialogTest, OkWithoutAPickKeepsValuesTheListsCannotShow) {
     // Height 200 selects "10"; OK with nothing touched stores what was there.
     WriteViewFont(2, {"", 200, 0, 1});
     ChooseFont(2, [](HWND dialog) {
-        EXPECT_EQ(Shown(dialog, IDC_FONT_SIZE), "10");
+        EXPECT_EQ(ItemText(dialog, IDC_FONT_SIZE), "10");
         SendMessageA(dialog, WM_COMMAND, IDOK, 0);
     });
     EXPECT_EQ(ReadViewFont(2), (ViewFont{"", 200, 0, 1}));

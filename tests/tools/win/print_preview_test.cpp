@@ -22,13 +22,9 @@ namespace {
 
 std::string Lines(int count) { return NumberedLines(count, "Строка"_ui); }
 
-void Command(UINT id) { SendMessageA(MainWindow, WM_COMMAND, id, 0); }
-
-std::string TextOf(HWND window) { return WindowText(window); }
-
 // Presses a button of the preview and lets the picture repaint.
 void Press(HWND dialog, int id) {
-    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+    Click(dialog, id);
     UpdateWindow(GetDlgItem(dialog, IDC_PREVIEW_PICTURE));
 }
 
@@ -40,7 +36,7 @@ struct Label {
 
 Label NextButton(HWND dialog) {
     HWND next = GetDlgItem(dialog, IDC_PREVIEW_NEXT_PAGE);
-    return {TextOf(next), IsWindowEnabled(next) != 0};
+    return {WindowText(next), IsWindowEnabled(next) != 0};
 }
 
 // The picture as it stands on the screen, pixel by pixel.
@@ -132,7 +128,7 @@ TEST_F(PreviewWithPrinter, StepsThroughThePagesAndBackToPageOne) {
     std::vector<Label> labels;
     HWND focusAfterLastPage = nullptr, firstPageButton = nullptr;
     answers.AnswerWith([&](HWND dialog) {
-        caption = TextOf(dialog);
+        caption = WindowText(dialog);
         UpdateWindow(GetDlgItem(dialog, IDC_PREVIEW_PICTURE));
         labels.push_back(NextButton(dialog));
         SetFocus(GetDlgItem(dialog, IDC_PREVIEW_NEXT_PAGE));
@@ -149,7 +145,7 @@ TEST_F(PreviewWithPrinter, StepsThroughThePagesAndBackToPageOne) {
     });
     Command(IDM_PREVIEW);
     ASSERT_EQ(answers.Seen().size(), 1u);
-    EXPECT_EQ(caption, std::string("Просмотр: "_ui) + TextOf(MainWindow));
+    EXPECT_EQ(caption, std::string("Просмотр: "_ui) + WindowText(MainWindow));
     EXPECT_TRUE(watch.maximised);
     // The label names the page shown; on the last one the button stops; "&1" goes back.
     ASSERT_GE(labels.size(), 4u);
@@ -271,7 +267,7 @@ TEST_F(PreviewWithPrinter, ThePageNumberShowsOnlyWhenTheTopAndBottomMarginsApply
             ShowWindow(dialog, SW_RESTORE);
             SetWindowPos(dialog, nullptr, 0, 0, 700, 560, SWP_NOZORDER | SWP_NOACTIVATE);
             picture = Snapshot(GetDlgItem(dialog, IDC_PREVIEW_PICTURE));
-            number = TextOf(GetDlgItem(dialog, IDC_PREVIEW_PAGE_NUMBER));
+            number = ItemText(dialog, IDC_PREVIEW_PAGE_NUMBER);
             PostMessageA(dialog, WM_COMMAND, IDOK, 0);
         });
         Command(IDM_PREVIEW);

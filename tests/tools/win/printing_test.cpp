@@ -23,13 +23,6 @@
 
 namespace {
 
-void Select(LONG start, LONG end) {
-    CHARRANGE range{start, end};
-    SendMessageA(EditorControl, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
-}
-
-void Command(UINT id) { SendMessageA(MainWindow, WM_COMMAND, id, 0); }
-
 bool PageNumbersChecked() {
     return (GetMenuState(GetMenu(MainWindow), IDM_PAGE_NUMBERS, MF_BYCOMMAND) & MF_CHECKED) != 0;
 }

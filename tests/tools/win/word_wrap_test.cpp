@@ -13,6 +13,7 @@
 #include "document/win/document_files.h"
 #include "resources/resource.h"
 #include "support/win/app_harness.h"
+#include "support/win/application_fixture.h"
 #include "support/win/editor_text.h"
 #include "support/win/settings_key.h"
 #include "tools/win/word_wrap.h"
@@ -42,18 +43,14 @@ std::string AwkwardText() {
     return text;
 }
 
-class WordWrapTest : public testing::Test {
+class WordWrapTest : public ApplicationTest {
 protected:
-    SettingsKeySnapshot snapshot_;
     void SetUp() override {
-        ClearSettingsKey();
-        ASSERT_NE(StartTestApplication(), nullptr);
-        ASSERT_NE(EditorControl, nullptr);
-        ClearUndo();
+        ApplicationTest::SetUp();
+        if (HasFatalFailure()) return;
         SetWindowPos(MainWindow, nullptr, 0, 0, 500, 400, SWP_NOMOVE | SWP_NOZORDER);
         PumpMessages();
     }
-    void TearDown() override { CloseTestApplication(); }
 };
 
 }  // namespace

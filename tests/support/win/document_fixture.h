@@ -21,6 +21,7 @@
 #include "encoding/code_page_tables.h"
 #include "resources/resource.h"
 #include "support/win/app_harness.h"
+#include "support/win/editor_text.h"
 
 inline const char* const kTestFolder = "C:\\vemko-tests\\documents";
 
@@ -52,37 +53,24 @@ inline std::string ReadBytes(const std::wstring& path) {
 
 inline std::string ReadBytes(const std::string& path) { return ReadBytes(WideText(path)); }
 
-// The control's whole text, through the program's own streaming out.
-inline std::string ControlText() {
-    auto length = static_cast<std::uint32_t>(SendMessageA(EditorControl, WM_GETTEXTLENGTH, 0, 0));
-    std::string bytes(length + 2, '\0');
-    MemoryStream stream;
-    stream.buffer = bytes.data();
-    stream.capacity = length + 2;
-    StreamTextOut(stream);
-    bytes.resize(stream.length);
-    return bytes;
-}
-
-inline void SetControlText(const std::string& bytes, bool modified = true) {
-    MemoryStream stream;
-    stream.buffer = const_cast<char*>(bytes.data());
-    stream.length = static_cast<std::uint32_t>(bytes.size());
-    StreamTextIn(stream, kStreamWholeText);
-    SendMessageA(EditorControl, EM_SETMODIFY, modified, 0);
-}
-
-inline bool Modified() { return SendMessageA(EditorControl, EM_GETMODIFY, 0, 0) != 0; }
-
-inline CHARRANGE Selection() {
-    CHARRANGE range{};
-    SendMessageA(EditorControl, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range));
-    return range;
-}
-
 inline std::string StatusText(int part) {
     return StatusBarPart(part);
 }
+
+// Holds a file open without sharing delete or write, so it cannot be replaced or written (as another
+// program does that keeps the file open).
+class LockedFile {
+public:
+    explicit LockedFile(const std::string& path)
+        : file_(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)) {}
+    ~LockedFile() { CloseHandle(file_); }
+    LockedFile(const LockedFile&) = delete;
+    LockedFile& operator=(const LockedFile&) = delete;
+    bool Held() const { return file_ != INVALID_HANDLE_VALUE; }
+
+private:
+    HANDLE file_;
+};
 
 // Removes the test folder's files (read-only ones too) so each test starts from nothing.
 inline void EmptyTestFolder() {

@@ -14,7 +14,7 @@
 #include "document/win/editor_window.h"
 #include "document/editor_keys.h"
 #include "document/undo_journal.h"
-#include "document/win/document_fixture.h"
+#include "support/win/document_fixture.h"
 
 enum Modifiers { kNone = 0, kCtrl = 1, kShift = 2, kAlt = 4 };
 
@@ -91,11 +91,6 @@ inline std::string ViewBytesOf(std::wstring_view characters, std::uint8_t view) 
     return bytes;
 }
 
-inline void Select(LONG first, LONG last) {
-    CHARRANGE range{first, last};
-    SendMessageA(EditorControl, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
-}
-
 inline int ByteAt(LONG position) {
     char room[2] = {};
     TEXTRANGEA range{{position, position + 1}, room};
@@ -107,11 +102,6 @@ inline LONG TextLength() { return static_cast<LONG>(SendMessageA(EditorControl, 
 
 inline void UndoAll() {
     for (int guard = 0; guard < 100000 && !DocumentUndoJournal().Empty(); ++guard) UndoLast();
-}
-
-inline void ShowView(std::uint8_t view) {
-    CodePageIndex = view;
-    ApplyViewCodePage();
 }
 
 class EditingTest : public DocumentTest {
