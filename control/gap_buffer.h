@@ -12,21 +12,24 @@
 #include <type_traits>
 #include <utility>
 
-// Test hook: the bytes the text's storage may still grow by before one growth fails as if the heap
-// were exhausted for a moment. Tests lower it to make every editing path meet a failed allocation;
-// it stays unlimited in the program.
+// Test hook: the bytes the text's storage may still grow by, and how many times it may still grow,
+// before one growth fails as if the heap were exhausted for a moment. Tests lower them to make every
+// editing path meet a failed allocation; they stay unlimited in the program.
 struct GrowthBudget {
     static constexpr std::size_t kUnlimited = SIZE_MAX;
     static inline std::size_t remaining = kUnlimited;
-    // Throws std::bad_alloc, as a failed allocation does, when bytes are beyond the budget; the
-    // budget is then unlimited again, so what the failure is reported and taken back with succeeds.
+    static inline std::size_t allocations = kUnlimited;
+    // Throws std::bad_alloc, as a failed allocation does, when bytes are beyond the budget or no
+    // growth is left; both are then unlimited again, so what the failure is reported and taken back
+    // with succeeds.
     static void Charge(std::size_t bytes) {
-        if (remaining == kUnlimited) return;
-        if (bytes > remaining) {
-            remaining = kUnlimited;
+        if (bytes == 0 || (remaining == kUnlimited && allocations == kUnlimited)) return;
+        if (bytes > remaining || allocations == 0) {
+            remaining = allocations = kUnlimited;
             throw std::bad_alloc();
         }
-        remaining -= bytes;
+        if (remaining != kUnlimited) remaining -= bytes;
+        if (allocations != kUnlimited) --allocations;
     }
 };
 

@@ -291,14 +291,12 @@ LRESULT HandleMessage(Editor& e, UINT message, WPARAM wParam, LPARAM lParam) {
 LRESULT CALLBACK EditorControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     Editor* editor = EditorOf(window);
     if (message == WM_NCCREATE) {
+        // The editor's own members take memory as they are made (the line index's first chunk): a
+        // failure there must not leave the procedure as an exception.
         try {
             GrowthBudget::Charge(sizeof(Editor));
+            editor = new Editor(window);
         } catch (const std::bad_alloc&) {
-            SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-            return FALSE;
-        }
-        editor = new (std::nothrow) Editor(window);
-        if (!editor) {
             SetLastError(ERROR_NOT_ENOUGH_MEMORY);
             return FALSE;
         }

@@ -1,16 +1,19 @@
 // Memory that runs out in the middle of a command: the editor control fails the change whole, and
 // each command leaves the document as it was (text, name, title, modified flag, view, undo journal)
 // and tells the user once, with the system's text for "not enough memory". The failure is injected
-// into the real control through its growth budget.
+// into the real control through its growth budget: each command is run again and again, its first,
+// second, third ... growth failing, until it has room enough to succeed.
 #include "control/gap_buffer.h"
 #include "document/win/clipboard.h"
 #include "document/win/editor_window.h"
 #include "document/win/control_text_access.h"
-#include "document/win/document_fixture.h"
+#include "support/win/document_fixture.h"
 #include "encoding/win/run_transform.h"
 #include "support/win/modal_answers.h"
 #include "tools/win/find_replace.h"
 #include "tools/win/word_wrap.h"
+
+#include <functional>
 
 namespace {
 
@@ -23,11 +26,11 @@ std::string SystemText(DWORD code) {
     return result;
 }
 
-// Growth of the text beyond `bytes` fails once, for the command run in this scope.
+// No growth of the text succeeds for the command run in this scope.
 class ShortOfMemory {
 public:
-    explicit ShortOfMemory(std::size_t bytes = 0) { GrowthBudget::remaining = bytes; }
-    ~ShortOfMemory() { GrowthBudget::remaining = GrowthBudget::kUnlimited; }
+    ShortOfMemory() { GrowthBudget::allocations = 0; }
+    ~ShortOfMemory() { GrowthBudget::allocations = GrowthBudget::kUnlimited; }
     ShortOfMemory(const ShortOfMemory&) = delete;
     ShortOfMemory& operator=(const ShortOfMemory&) = delete;
 };
@@ -71,13 +74,8 @@ protected:
         ASSERT_EQ(before_.records, 1u);
     }
     void TearDown() override {
-        GrowthBudget::remaining = GrowthBudget::kUnlimited;
+        GrowthBudget::remaining = GrowthBudget::allocations = GrowthBudget::kUnlimited;
         DocumentTest::TearDown();
-    }
-
-    static void Select(HWND control, LONG first, LONG last) {
-        CHARRANGE range{first, last};
-        SendMessageA(control, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
     }
 
     // The command ran into the shortage: nothing changed and one box told the user why.
@@ -89,6 +87,40 @@ protected:
         EXPECT_EQ(answers.Seen().back().title, "VEMKO");
     }
 
+    // Runs the command with its first growth failing, then its second, and so on, until it succeeds:
+    // every failed attempt must leave the document as it was and tell the user once. `prepare` answers
+    // the dialogs the command shows before it changes the text; `dialogs` counts them. A growth the
+    // control can do without (laying out for the caret as it takes the focus) may fail while the
+    // command still goes through whole: `takeBack` then undoes the command for the next attempt.
+    // Returns how many attempts ran short.
+    std::size_t FailEachGrowthInTurn(const std::function<void()>& command, std::size_t dialogs = 0,
+                                     const std::function<void(ModalAnswers&)>& prepare = {},
+                                     const std::function<void()>& takeBack = {}) {
+        for (std::size_t budget = 0; budget < 5000; ++budget) {
+            SCOPED_TRACE("growth " + std::to_string(budget + 1) + " fails");
+            ModalAnswers answers;
+            if (prepare) prepare(answers);
+            answers.PressButton(IDOK);
+            GrowthBudget::allocations = budget;
+            command();
+            const bool ranShort = GrowthBudget::allocations == GrowthBudget::kUnlimited;
+            GrowthBudget::allocations = GrowthBudget::kUnlimited;
+            if (!ranShort) {
+                EXPECT_EQ(answers.Seen().size(), dialogs) << "a command that succeeded told of a failure";
+                return budget;
+            }
+            if (takeBack && answers.Seen().size() == dialogs) {
+                takeBack();
+                EXPECT_EQ(DocumentState::Now(), before_);
+            } else {
+                ExpectUnchangedAndToldOnce(answers, dialogs);
+            }
+            if (HasFailure()) return budget;
+        }
+        ADD_FAILURE() << "the command never had room enough";
+        return 0;
+    }
+
     const std::string path_ = TestPath("document.txt");
     DocumentState before_;
 };
@@ -96,61 +128,49 @@ protected:
 }  // namespace
 
 TEST_F(OutOfMemory, LoadFileKeepsTheDocumentItHad) {
-    WriteBytes(TestPath("other.txt"), "\xF0\xD2\xC9\xD7\xC5\xD4 koi8\r\n");
+    // A read error mid-file leaves it (the process's memory image from address 0 cannot be read),
+    // and the document can still be saved under its own name.
     {
         ModalAnswers answers;
         answers.PressButton(IDOK);
-        ShortOfMemory shortage;
-        EXPECT_FALSE(LoadFile(TestPath("other.txt").c_str()));
-        ExpectUnchangedAndToldOnce(answers);
+        EXPECT_FALSE(LoadFile("Z:\\proc\\self\\mem"));
+        EXPECT_EQ(DocumentState::Now(), before_);
+        EXPECT_EQ(answers.Seen().size(), 1u);
+        ASSERT_TRUE(SaveDocument());
+        EXPECT_EQ(ReadBytes(path_), before_.text);
+        before_ = DocumentState::Now();
     }
-    // A read error mid-file leaves it as well (the process's memory image from address 0 cannot be
-    // read), and the document can still be saved under its own name.
-    ModalAnswers answers;
-    answers.PressButton(IDOK);
-    EXPECT_FALSE(LoadFile("Z:\\proc\\self\\mem"));
-    EXPECT_EQ(DocumentState::Now(), before_);
-    EXPECT_EQ(answers.Seen().size(), 1u);
-    ASSERT_TRUE(SaveDocument());
-    EXPECT_EQ(ReadBytes(path_), before_.text);
+    const std::string other = "\xF0\xD2\xC9\xD7\xC5\xD4 koi8\r\n";
+    WriteBytes(TestPath("other.txt"), other);
+    EXPECT_GT(FailEachGrowthInTurn([] { LoadFile(TestPath("other.txt").c_str()); }), 0u);
+    EXPECT_EQ(ControlText(), other);
+    EXPECT_FALSE(Modified());
 }
 
 TEST_F(OutOfMemory, InsertFileInsertsNothingAndRecordsNothing) {
     WriteBytes(TestPath("insert.txt"), "inserted\r\n");
-    ModalAnswers answers;
-    answers.ChooseFile(TestPath("insert.txt"));
-    answers.PressButton(IDOK);
-    ShortOfMemory shortage;
-    InsertFile();
-    ExpectUnchangedAndToldOnce(answers, 1);
+    EXPECT_GT(FailEachGrowthInTurn(InsertFile, 1,
+                                   [](ModalAnswers& answers) { answers.ChooseFile(TestPath("insert.txt")); }),
+              0u);
+    EXPECT_EQ(ControlText(), "the DOCinserted\r\n\r\nsecond line of it\r\n");
+    EXPECT_EQ(DocumentUndoJournal().RecordCount(), 2u);
 }
 
 TEST_F(OutOfMemory, PasteAndTypingChangeNothing) {
     Select(EditorControl, 0, 3);
     before_ = DocumentState::Now();
-    {
-        PutViewBytesOnClipboard("pasted text");
-        ModalAnswers answers;
-        answers.PressButton(IDOK);
-        ShortOfMemory shortage;
-        PasteClipboard();
-        ExpectUnchangedAndToldOnce(answers);
-    }
-    ModalAnswers answers;
-    answers.PressButton(IDOK);
-    ShortOfMemory shortage;
-    SendMessageA(EditorControl, WM_CHAR, 'x', 1);
-    ExpectUnchangedAndToldOnce(answers);
+    PutViewBytesOnClipboard("pasted text");
+    EXPECT_GT(FailEachGrowthInTurn(PasteClipboard), 0u);
+    EXPECT_EQ(ControlText(), "pasted text DOC\r\nsecond line of it\r\n");
+    before_ = DocumentState::Now();
+    EXPECT_GT(FailEachGrowthInTurn([] { SendMessageA(EditorControl, WM_CHAR, 'x', 1); }), 0u);
+    EXPECT_EQ(ControlText(), "pasted textx DOC\r\nsecond line of it\r\n");
 }
 
 TEST_F(OutOfMemory, AWholeTextTransformKeepsTextAndView) {
     Select(EditorControl, 5, 5);
     before_ = DocumentState::Now();
-    ModalAnswers answers;
-    answers.PressButton(IDOK);
-    ShortOfMemory shortage;
-    RunTransformCommand(IDM_TRANSLIT);
-    ExpectUnchangedAndToldOnce(answers);
+    EXPECT_GT(FailEachGrowthInTurn([] { RunTransformCommand(IDM_TRANSLIT); }), 0u);
     // A code page conversion changes the bytes where they are and needs no memory for the text.
     SendMessageA(EditorControl, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>("\xEF\xF0\xE8"));
     before_ = DocumentState::Now();
@@ -168,22 +188,22 @@ TEST_F(OutOfMemory, AWholeTextTransformKeepsTextAndView) {
 TEST_F(OutOfMemory, WordWrapKeepsTheControlItHadWithItsText) {
     const HWND control = EditorControl;
     const DWORD style = WordWrapStyle;
-    {
-        ModalAnswers answers;
-        answers.PressButton(IDOK);
-        ShortOfMemory shortage;
+    // A failed attempt keeps the control and its style; with memory the text moves into the new
+    // control whole, and the old control goes.
+    const auto toggle = [&] {
         ToggleWordWrap();
-        EXPECT_EQ(EditorControl, control);
+        if (EditorControl == control) EXPECT_EQ(WordWrapStyle, style);
+    };
+    const auto toggleBack = [&] {
+        ToggleWordWrap();
         EXPECT_EQ(WordWrapStyle, style);
-        ExpectUnchangedAndToldOnce(answers);
-    }
-    // With memory the text moves into the new control whole, and the old control goes.
-    ToggleWordWrap();
+    };
+    EXPECT_GT(FailEachGrowthInTurn(toggle, 0, {}, toggleBack), 0u);
     EXPECT_NE(EditorControl, control);
     EXPECT_FALSE(IsWindow(control));
-    EXPECT_EQ(DocumentState::Now(), before_);
     ToggleWordWrap();
     EXPECT_EQ(WordWrapStyle, style);
+    EXPECT_EQ(DocumentState::Now(), before_);
 }
 
 TEST_F(OutOfMemory, AReplaceRunThatFailsIsTakenBackWhole) {
@@ -192,19 +212,16 @@ TEST_F(OutOfMemory, AReplaceRunThatFailsIsTakenBackWhole) {
     Select(EditorControl, 0, 0);
     RecordUndo(UndoKind::ReplaceRange, 0);  // an entry of the user's own before the run
     before_ = DocumentState::Now();
-    Search = SearchState{};
-    Search.pattern = "a";
-    Search.replaceText = "bb";
-    Search.replaceMode = true;
-    Search.replaceAll = true;
-    Search.promptReplace = false;
-    Search.wholeText = true;
-    ModalAnswers answers;
-    answers.PressButton(IDOK);
-    {
-        // Some replacements go in, then one fails.
-        ShortOfMemory shortage(400);
+    // Some replacements go in, then one fails.
+    EXPECT_GT(FailEachGrowthInTurn([] {
+        Search = SearchState{};
+        Search.pattern = "a";
+        Search.replaceText = "bb";
+        Search.replaceMode = true;
+        Search.replaceAll = true;
+        Search.promptReplace = false;
+        Search.wholeText = true;
         FindNextCommand();
-    }
-    ExpectUnchangedAndToldOnce(answers);
+    }), 1u);
+    EXPECT_EQ(ControlText(), std::string(200, 'b') + "\r\n");
 }
