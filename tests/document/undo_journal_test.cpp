@@ -6,27 +6,25 @@
 #include <string>
 #include <vector>
 
-#include "tests/document/memory_text.h"
+#include "document/editor_keys.h"
+#include "support/core/memory_text.h"
 
 namespace {
 
 // The editor control's subclass in front of the control: it records first and then lets the control
-// (or itself) make the edit, key by key as the subclass does.
+// (or itself) make the edit, key by key, by the subclass's own rules (document/editor_keys).
 struct Editor {
     MemoryText& t;
     UndoJournal& journal;
     bool overwrite = false;
 
     void Type(char ch) {
-        std::int32_t s0 = t.selStart, s1 = t.selEnd;
-        if (s1 - s0 > 2 && t.IsCrLfAt(s1 - 2)) {
-            // Typing over whole lines keeps the last line break.
-            t.SetSelection(s0, s1 - 2);
-        } else if (t.codePage == 1 && static_cast<unsigned char>(ch) == 0xE0 && s0 == s1) {
+        if (!KeepLineBreakWhenTyping(t) && t.codePage == 1 && static_cast<unsigned char>(ch) == 0xE0 &&
+            t.selStart == t.selEnd) {
             // The OEM view's letter that the control cannot take as typed is put in by the subclass.
             if (overwrite) {
                 journal.Record(t, UndoKind::OvertypeChar, 1);
-                if (!(s0 < t.TextLength() && t.KeepsInFrontOf(t.text[s0]))) t.SetSelection(s0, s0 + 1);
+                if (OvertypeSelectsNextCharacter(t)) t.SetSelection(t.selStart, t.selStart + 1);
             } else {
                 journal.Record(t, UndoKind::TypeChar, 1);
             }
@@ -41,9 +39,7 @@ struct Editor {
         t.ControlEnter();
     }
     void Delete() {
-        std::int32_t s0 = t.selStart, s1 = t.selEnd;
-        // A selection that starts inside a line keeps the line break at its end.
-        if (s1 - s0 > 2 && t.text[s1 - 1] == '\n' && s0 - t.LineStartOf(s0) != 0) t.SetSelection(s0, s1 - 2);
+        if (t.selEnd - t.selStart > 2) KeepLineBreakWhenDeleting(t, t.LineStartOf(t.selStart));
         if (t.selStart != t.selEnd) {
             journal.Record(t, UndoKind::ReplaceRange, 0);
             t.ClearSelection();
@@ -481,6 +477,16 @@ private:
         f_.t.SetSelection(a, b);
     }
 
+    // Where the selection [first, last) of the text ends once the subclass's rule has kept a line
+    // break out of it.
+    template <typename Rule>
+    static std::int32_t SelectionEndKept(const std::string& text, std::int32_t first, std::int32_t last, Rule&& rule) {
+        MemoryText probe(text);
+        probe.SetSelection(first, last);
+        rule(probe);
+        return probe.selEnd;
+    }
+
     void Push(Unit u) { units_.push_back(std::move(u)); }
     Unit Before(std::string what) { return Unit{f_.t.text, 0, 0, false, f_.t.codePage, std::move(what)}; }
 
@@ -500,7 +506,7 @@ private:
                 // Only printable characters are typed; Enter has its own key.
                 if (ch == "\r" || ch == "\n" || ch[0] == '\0') ch = "k";
                 e.Type(ch[0]);
-                if (b - a > 2 && u.text.compare(b - 2, 2, "\r\n") == 0) b -= 2;
+                b = SelectionEndKept(u.text, a, b, [](MemoryText& text) { KeepLineBreakWhenTyping(text); });
                 std::int32_t caret = a != b ? b : (e.overwrite && Length() == before) ? a + 1 : a;
                 u.selStart = u.selEnd = caret;
                 Push(std::move(u));
@@ -517,8 +523,9 @@ private:
         case 4:
         case 5: {
             Unit u = Before("delete");
-            std::int32_t b = s1;
-            if (s1 - s0 > 2 && u.text[s1 - 1] == '\n' && s0 - f_.t.LineStartOf(s0) != 0) b -= 2;
+            std::int32_t b = SelectionEndKept(u.text, s0, s1, [&](MemoryText& text) {
+                if (s1 - s0 > 2) KeepLineBreakWhenDeleting(text, text.LineStartOf(s0));
+            });
             e.Delete();
             if (s0 == b && s0 >= length) break;
             u.selStart = u.selEnd = b;

@@ -1,15 +1,21 @@
 #pragma once
 // An in-memory stand-in for the editor control: the TextAccess operations the journal uses, plus
-// the control's own handling of the keys the subclass passes on (typing, Enter, Delete, Backspace),
-// done the way the control does them: CR LF is one unit for Delete and Backspace, and overwrite mode
-// puts a character typed in front of a line break beside it.
+// the control's own handling of the keys the subclass passes on (typing, Enter, Delete, Backspace)
+// and its word breaks, decided by the control's own rules (control/editing_state) over a copy of the
+// text: CR LF is one unit for Delete and Backspace, and overwrite mode puts a character typed in
+// front of a line break beside it.
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <new>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
+#include "control/editing_state.h"
+#include "control/text_layout.h"
+#include "control/text_model.h"
+#include "control/text_search.h"
 #include "document/text_access.h"
 
 class MemoryText final : public TextAccess {
@@ -18,9 +24,10 @@ public:
     std::int32_t selStart = 0;
     std::int32_t selEnd = 0;
     std::uint8_t codePage = 0;
-    // Which characters overwrite mode types in front of instead of over. The control counts CR as a
-    // line break; a control that also kept a lone LF must be served as well.
-    bool overwriteKeepsLf = false;
+    // Whether overwrite mode types in front of a lone LF, as the control does in front of every line
+    // break; off, it types over it, as a control that counts only CR as a line break would: the
+    // journal must serve that one as well.
+    bool overwriteKeepsLf = true;
     int errorsReported = 0;
     bool failNextRead = false;  // ReadRange throws as an allocation failure would
     int editsToFail = 0;        // the next edits fail as the control's do when memory runs out
@@ -83,30 +90,16 @@ public:
     }
 
     // The control's own key handling.
-    bool KeepsInFrontOf(char c) const { return c == '\r' || (overwriteKeepsLf && c == '\n'); }
     void ControlChar(char ch, bool overwrite) {
-        if (overwrite && selStart == selEnd && selStart < TextLength() && !KeepsInFrontOf(text[selStart])) selEnd = selStart + 1;
-        ReplaceSelection(std::string_view(&ch, 1));
+        EditingState::KeyEdit edit = ControlRule([&](EditingState& state) { return state.TypingFor(overwrite); });
+        if (!overwriteKeepsLf && overwrite && edit.first == edit.last && edit.first < text.size() &&
+            text[edit.first] == '\n' && !IsCrLfAt(static_cast<std::int32_t>(edit.first) - 1))
+            ++edit.last;
+        ReplaceRange(edit, std::string_view(&ch, 1));
     }
     void ControlEnter() { ReplaceSelection("\r\n"); }
-    void ControlDelete() {
-        if (selStart != selEnd) {
-            ClearSelection();
-            return;
-        }
-        if (selStart >= TextLength()) return;
-        selEnd = selStart + (IsCrLfAt(selStart) ? 2 : 1);
-        ClearSelection();
-    }
-    void ControlBackspace() {
-        if (selStart != selEnd) {
-            ClearSelection();
-            return;
-        }
-        if (selStart < 1) return;
-        selStart -= (selStart >= 2 && IsCrLfAt(selStart - 2)) ? 2 : 1;
-        ClearSelection();
-    }
+    void ControlDelete() { ControlDeletion(EditingState::Deletion::CharacterAfter); }
+    void ControlBackspace() { ControlDeletion(EditingState::Deletion::CharacterBefore); }
 
     // Lines end at CR LF, a lone CR or a lone LF.
     std::int32_t LineStartOf(std::int32_t position) const {
@@ -134,30 +127,34 @@ public:
 private:
     std::int32_t Clamp(std::int32_t p) const { return std::clamp(p, 0, Size()); }
     std::int32_t Size() const { return static_cast<std::int32_t>(text.size()); }
-    static int ClassOf(char c) {
-        if (c == ' ' || c == '\t') return 0;
-        if (c == '\r' || c == '\n') return 1;
-        return 2;
+
+    // What the control's editing state decides for the text and selection as they are now.
+    template <typename Rule>
+    std::invoke_result_t<Rule, EditingState&> ControlRule(Rule&& rule) const {
+        TextModel model;
+        model.SetTextLimit(TextModel::kLargestLimit);
+        model.Insert(0, text, false);
+        TextLayout layout(model);
+        EditingState state(model, layout);
+        state.SetLetters(LettersOfView(codePage));
+        state.Select(static_cast<std::size_t>(selStart), static_cast<std::size_t>(selEnd));
+        return rule(state);
+    }
+    void ReplaceRange(const EditingState::KeyEdit& edit, std::string_view bytes) {
+        selStart = static_cast<std::int32_t>(edit.first);
+        selEnd = static_cast<std::int32_t>(edit.last);
+        ReplaceSelection(bytes);
+    }
+    void ControlDeletion(EditingState::Deletion deletion) {
+        EditingState::KeyEdit edit = ControlRule([&](EditingState& state) { return state.DeletionFor(deletion); });
+        if (edit.first != edit.last) ReplaceRange(edit, {});
+    }
+    std::int32_t ControlWordBreak(std::int32_t from, WordMove move) const {
+        return static_cast<std::int32_t>(ControlRule([&](EditingState& state) {
+            return state.WordBreak(static_cast<std::size_t>(Clamp(from)), move);
+        }));
     }
 };
 
-// As the system's control moves between words: right, over the rest of a word and the blanks after
-// it, or over one line break; left, over blanks and then the word before them, or over one line break.
-inline std::int32_t MemoryText::WordBreakRight(std::int32_t from) {
-    std::int32_t n = TextLength(), p = Clamp(from);
-    if (p >= n) return n;
-    if (ClassOf(text[p]) == 1) return p + (IsCrLfAt(p) ? 2 : 1);
-    if (ClassOf(text[p]) == 2)
-        while (p < n && ClassOf(text[p]) == 2) ++p;
-    while (p < n && ClassOf(text[p]) == 0) ++p;
-    return p;
-}
-
-inline std::int32_t MemoryText::WordBreakLeft(std::int32_t from) {
-    std::int32_t p = Clamp(from);
-    if (p <= 0) return 0;
-    if (ClassOf(text[p - 1]) == 1) return p - ((p >= 2 && IsCrLfAt(p - 2)) ? 2 : 1);
-    while (p > 0 && ClassOf(text[p - 1]) == 0) --p;
-    while (p > 0 && ClassOf(text[p - 1]) == 2) --p;
-    return p;
-}
+inline std::int32_t MemoryText::WordBreakRight(std::int32_t from) { return ControlWordBreak(from, WordMove::Right); }
+inline std::int32_t MemoryText::WordBreakLeft(std::int32_t from) { return ControlWordBreak(from, WordMove::Left); }
