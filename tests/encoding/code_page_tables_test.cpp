@@ -10,19 +10,6 @@
 
 namespace {
 
-struct TableCharts {
-    int table;
-    const charts::HighHalf* source;
-    const charts::HighHalf* target;
-};
-
-const TableCharts kConversionTables[] = {
-    {kOemToAnsi, &charts::kCp866, &charts::kWindows1251},   {kAnsiToOem, &charts::kWindows1251, &charts::kCp866},
-    {kOemToKoi8, &charts::kCp866, &charts::kKoi8R},         {kKoi8ToOem, &charts::kKoi8R, &charts::kCp866},
-    {kOemToMac, &charts::kCp866, &charts::kMacCyrillic},    {kMacToOem, &charts::kMacCyrillic, &charts::kCp866},
-    {kOemToIso, &charts::kCp866, &charts::kIso8859_5},      {kIsoToOem, &charts::kIso8859_5, &charts::kCp866},
-};
-
 const charts::HighHalf* ChartOf(int codePage) {
     static const charts::HighHalf* const kCharts[] = {&charts::kWindows1251, &charts::kCp866, &charts::kKoi8R,
                                                       &charts::kIso8859_5, &charts::kMacCyrillic};
@@ -45,15 +32,46 @@ std::string Convert(ConversionCodePage source, ConversionCodePage target, std::s
 
 int Entry(int table, int byte) { return MapHigh(table, static_cast<std::uint8_t>(byte)); }
 
-TEST(CodePageTables, EveryCharacterThatBothCodePagesHaveGoesToItsChartPosition) {
-    for (const TableCharts& t : kConversionTables) {
-        for (int b = 0x80; b < 0x100; ++b) {
-            char16_t character = CharacterOf(*t.source, b);
-            if (!Has(*t.target, character)) continue;
-            EXPECT_EQ(Entry(t.table, b), charts::PositionOf(*t.target, character))
-                << "table " << t.table << " byte " << std::hex << b;
-        }
+// А-Я, а-я, Ё, ё as each code page writes them (ConversionCodePage order: 1251, 866, KOI8-R, ISO, Mac).
+std::string Letters(int codePage) {
+    std::string letters;
+    auto run = [&](int first, int count) {
+        for (int b = first; b < first + count; ++b) letters += static_cast<char>(b);
+    };
+    switch (codePage) {
+    case kAnsi1251: run(0xC0, 64); return letters + "\xA8\xB8";
+    case kOem866: run(0x80, 48); run(0xE0, 16); return letters + "\xF0\xF1";
+    case kKoi8R: {
+        const std::string capitals = "\xE1\xE2\xF7\xE7\xE4\xE5\xF6\xFA\xE9\xEA\xEB\xEC\xED\xEE\xEF\xF0"
+                                     "\xF2\xF3\xF4\xF5\xE6\xE8\xE3\xFE\xFB\xFD\xFF\xF9\xF8\xFC\xE0\xF1";
+        letters = capitals;
+        for (char c : capitals) letters += static_cast<char>(c - 0x20);
+        return letters + "\xB3\xA3";
     }
+    case kIso8859_5: run(0xB0, 64); return letters + "\xA1\xF1";
+    default: run(0x80, 32); run(0xE0, 31); return letters + "\xDF\xDD\xDE";  // я stands apart
+    }
+}
+
+TEST(CodePageTables, EveryRussianLetterBecomesItselfBetweenEveryTwoCodePages) {
+    for (int s = 0; s < kConversionCodePageCount; ++s)
+        for (int t = 0; t < kConversionCodePageCount; ++t)
+            EXPECT_EQ(Convert(ConversionCodePage(s), ConversionCodePage(t), Letters(s)), Letters(t)) << s << " to " << t;
+}
+
+TEST(CodePageTables, SignsAndBoxDrawingGoToTheirPlaces) {
+    // № ° · √ ¤ and the no-break space from 866; Є є Ї ї Ў ў, which 1251 has too.
+    EXPECT_EQ(Convert(kOem866, kAnsi1251, "\xFC\xF8\xFA\xFD\xFF\xF2\xF3\xF4\xF5\xF6\xF7"),
+              "\xB9\xB0\xB7\xA4\xA0\xAA\xBA\xAF\xBF\xA1\xA2");
+    EXPECT_EQ(Convert(kAnsi1251, kOem866, "\xB9\xB0\xB7\xA4\xA0\xAA\xBA\xAF\xBF\xA1\xA2"),
+              "\xFC\xF8\xFA\xFD\xFF\xF2\xF3\xF4\xF5\xF6\xF7");
+    // ─ │ ┌ ┐ └ ┘ ├ ┤ ┬ ┴ ┼ ▀ ▄ █ ▌ ▐ ░ ▒ ▓ ■ ∙ √ ═ ║ ° · and the no-break space, 866 and KOI8-R.
+    const std::string oem = "\xC4\xB3\xDA\xBF\xC0\xD9\xC3\xB4\xC2\xC1\xC5\xDF\xDC\xDB\xDD\xDE\xB0\xB1\xB2"
+                            "\xFE\xF9\xFB\xCD\xBA\xF8\xFA\xFF";
+    const std::string koi8 = "\x80\x81\x82\x83\x84\x85\x86\x87\x88\x89\x8A\x8B\x8C\x8D\x8E\x8F\x90\x91\x92"
+                             "\x94\x95\x96\xA0\xA1\x9C\x9E\x9A";
+    EXPECT_EQ(Convert(kOem866, kKoi8R, oem), koi8);
+    EXPECT_EQ(Convert(kKoi8R, kOem866, koi8), oem);
 }
 
 TEST(CodePageTables, BytesBelow0x80PassEveryTableUnchanged) {
@@ -200,72 +218,13 @@ TEST(CodePageTables, IsoAndMacMoveLettersAndSigns) {
     EXPECT_EQ(Convert(kMacCyrillic, kAnsi1251, "\xC7\xE0\xC8"), "<\xE0>");
 }
 
-// Tables 4-7 as they stood before every character both code pages have was sent to its place: only
-// the letters and a few signs moved, all else kept its byte.
-int UnmendedEntry(int table, int b) {
-    switch (table) {
-    case kOemToMac:
-        if (b >= 0xA0 && b <= 0xAF) return b + 0x40;
-        if (b >= 0xE0 && b <= 0xEE) return b + 0x10;
-        if (b == 0xEF) return 0xDF;
-        if (b == 0xF0) return 0xDD;
-        if (b == 0xF1) return 0xDE;
-        if (b == 0xFC) return 0xDC;
-        if (b == 0xFF) return 0xCA;
-        return b;
-    case kMacToOem:
-        if (b >= 0xE0 && b <= 0xEF) return b - 0x40;
-        if (b >= 0xF0 && b <= 0xFE) return b - 0x10;
-        if (b == 0xDF) return 0xEF;
-        if (b == 0xDD) return 0xF0;
-        if (b == 0xDE) return 0xF1;
-        if (b == 0xDC) return 0xFC;
-        if (b == 0xCA) return 0xFF;
-        if (b == 0xC7) return '<';
-        if (b == 0xC8) return '>';
-        if (b == 0xD0 || b == 0xD1) return '-';
-        return b;
-    case kOemToIso:
-        if (b >= 0x80 && b <= 0x9F) return b + 0x30;
-        if (b >= 0xA0 && b <= 0xAF) return b + 0x30;
-        if (b == 0xF0) return 0xA1;
-        if (b == 0xFC) return 0xF0;
-        if (b == 0xFF) return 0xA0;
-        return b;
-    case kIsoToOem:
-        if (b >= 0xB0 && b <= 0xCF) return b - 0x30;
-        if (b >= 0xD0 && b <= 0xDF) return b - 0x30;
-        if (b == 0xA1) return 0xF0;
-        if (b == 0xF0) return 0xFC;
-        if (b == 0xA0) return 0xFF;
-        return b;
-    }
-    return -1;
-}
-
 TEST(CodePageTables, MacAndIsoTablesSendSharedCharactersToTheirPlaces) {
-    const std::vector<std::pair<int, std::vector<int>>> changed = {
-        {kOemToMac, {0xF2, 0xF3, 0xF4, 0xF5, 0xF6, 0xF7, 0xF8, 0xFB}},
-        {kMacToOem, {0xA1, 0xB8, 0xB9, 0xBA, 0xBB, 0xC3, 0xD8, 0xD9}},
-        {kOemToIso, {0xF2, 0xF3, 0xF4, 0xF5, 0xF6, 0xF7}},
-        {kIsoToOem, {0xA4, 0xA7, 0xAE, 0xF4, 0xF7, 0xFE}},
-    };
-    int differences = 0;
-    for (const auto& [table, bytes] : changed) {
-        for (int b = 0x80; b < 0x100; ++b) {
-            bool listed = std::find(bytes.begin(), bytes.end(), b) != bytes.end();
-            if (Entry(table, b) != UnmendedEntry(table, b)) {
-                ++differences;
-                EXPECT_TRUE(listed) << "table " << table << " byte " << std::hex << b;
-            }
-        }
-    }
-    EXPECT_EQ(differences, 28);
-
     // 866 Є є Ї ї Ў ў stay those letters in Mac Cyrillic and ISO, and come back.
     EXPECT_EQ(Convert(kOem866, kMacCyrillic, "\xF2\xF3\xF4\xF5\xF6\xF7\xF8\xFB"), "\xB8\xB9\xBA\xBB\xD8\xD9\xA1\xC3");
     EXPECT_EQ(Convert(kOem866, kIso8859_5, "\xF2\xF3\xF4\xF5\xF6\xF7"), "\xA4\xF4\xA7\xF7\xAE\xFE");
     EXPECT_EQ(Convert(kIso8859_5, kOem866, "\xA4"), "\xF2");  // Є, not д
+    EXPECT_EQ(Convert(kMacCyrillic, kOem866, "\xB8\xB9\xBA\xBB\xD8\xD9\xA1\xC3"), "\xF2\xF3\xF4\xF5\xF6\xF7\xF8\xFB");
+    EXPECT_EQ(Convert(kIso8859_5, kOem866, "\xA4\xF4\xA7\xF7\xAE\xFE"), "\xF2\xF3\xF4\xF5\xF6\xF7");
     // What the target lacks keeps its byte.
     EXPECT_EQ(Entry(kOemToMac, 0xFD), 0xFD);  // ¤
     EXPECT_EQ(Entry(kOemToIso, 0xF8), 0xF8);  // °
