@@ -6,27 +6,12 @@
 #include <vector>
 
 #include "base/settings.h"
+#include "support/core/recording_store.h"
 
 namespace {
 
-// Records the order of the writes as well as the values.
-class OrderedStore final : public SettingsStore {
-public:
-    MemorySettingsStore values;
-    std::vector<std::string> written;
-    std::optional<std::string> ReadData(std::string_view name) override { return values.ReadData(name); }
-    void WriteDword(std::string_view name, std::uint32_t value) override {
-        written.emplace_back(name);
-        values.WriteDword(name, value);
-    }
-    void WriteText(std::string_view name, std::string_view text) override {
-        written.emplace_back(name);
-        values.WriteText(name, text);
-    }
-};
-
 struct OptionsTest : testing::Test {
-    OrderedStore store;
+    RecordingStore store;
     void SetUp() override { InstallSettingsStore(&store); }
     void TearDown() override { InstallSettingsStore(nullptr); }
 };

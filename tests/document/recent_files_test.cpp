@@ -7,24 +7,10 @@
 #include <vector>
 
 #include "base/settings.h"
+#include "support/core/recording_store.h"
 #include "base/ui_text.h"
 
 namespace {
-
-class CountingStore final : public SettingsStore {
-public:
-    MemorySettingsStore values;
-    int writes = 0;
-    std::optional<std::string> ReadData(std::string_view name) override { return values.ReadData(name); }
-    void WriteDword(std::string_view name, std::uint32_t value) override {
-        ++writes;
-        values.WriteDword(name, value);
-    }
-    void WriteText(std::string_view name, std::string_view text) override {
-        ++writes;
-        values.WriteText(name, text);
-    }
-};
 
 class FakeHost final : public RecentFilesHost {
 public:
@@ -62,7 +48,7 @@ protected:
     std::uint32_t Caret(char digit) { return ReadSettingDword(std::string{digit, 'F', 'C'}, 0xFFFFFFFF); }
     std::string Nth(int n) { return host.File("C:\\texts\\file" + std::to_string(n) + ".txt"); }
 
-    CountingStore store;
+    RecordingStore store;
     FakeHost host;
 };
 
@@ -104,9 +90,9 @@ TEST_F(RecentFiles, ListedFileMovesToTheFrontKeepingTheOthersInOrder) {
     EXPECT_EQ(Caret('2'), 1234u);
 
     // Already first: nothing written, but the caret still goes back.
-    int writes = store.writes, redeclared = host.redeclared;
+    int writes = static_cast<int>(store.written.size()), redeclared = host.redeclared;
     AddRecentFile(Nth(3), true, host);
-    EXPECT_EQ(store.writes, writes);
+    EXPECT_EQ(static_cast<int>(store.written.size()), writes);
     EXPECT_EQ(host.redeclared, redeclared);
     EXPECT_EQ(host.caretsPut, (std::vector<std::int32_t>{1234, 1234}));
 
@@ -144,7 +130,7 @@ TEST_F(RecentFiles, OnlyFixedDrivesAndNoDollarSign) {
         AddRecentFile(host.File(path), true, host);
     }
     EXPECT_EQ(List(), "");
-    EXPECT_EQ(store.writes, 0);
+    EXPECT_EQ(static_cast<int>(store.written.size()), 0);
     EXPECT_EQ(host.redeclared, 0);
     AddRecentFile(host.File("D:\\fine.txt"), true, host);
     EXPECT_EQ(List(), "0");
@@ -184,10 +170,10 @@ TEST_F(RecentFiles, LeavingAListedFileStoresItsCaret) {
     RememberCaret(Nth(1), host);
     EXPECT_EQ(Caret('0'), 512u);
     EXPECT_EQ(Caret('1'), 0u);
-    int writes = store.writes;
+    int writes = static_cast<int>(store.written.size());
     RememberCaret(host.File("C:\\unlisted.txt"), host);
     RememberCaret("C:\\vanished.txt", host);  // no short form, not listed, free entries never match
-    EXPECT_EQ(store.writes, writes);
+    EXPECT_EQ(static_cast<int>(store.written.size()), writes);
 
     // Opened again with restoring on the caret goes there; Save As (restoring off) never moves it.
     AddRecentFile(Nth(1), true, host);

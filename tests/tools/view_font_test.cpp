@@ -6,25 +6,10 @@
 #include <vector>
 
 #include "base/settings.h"
+#include "support/core/recording_store.h"
 #include "encoding/code_page_tables.h"
 
 namespace {
-
-// Records the order of the writes on top of a memory store.
-class RecordingStore final : public SettingsStore {
-public:
-    std::optional<std::string> ReadData(std::string_view name) override { return memory.ReadData(name); }
-    void WriteDword(std::string_view name, std::uint32_t value) override {
-        written.emplace_back(name);
-        memory.WriteDword(name, value);
-    }
-    void WriteText(std::string_view name, std::string_view text) override {
-        written.emplace_back(name);
-        memory.WriteText(name, text);
-    }
-    MemorySettingsStore memory;
-    std::vector<std::string> written;
-};
 
 class ViewFontSettings : public testing::Test {
 protected:
@@ -53,7 +38,7 @@ TEST_F(ViewFontSettings, EachViewReadsAndWritesItsOwnLetter) {
     WriteViewFont(2, {"", 160, 0, 204});
     EXPECT_EQ(ReadViewFont(2), (ViewFont{"", 160, 0, 204}));
     EXPECT_EQ(ReadSettingString("FontK", 33), "");
-    EXPECT_TRUE(store_.memory.Has("FontK"));
+    EXPECT_TRUE(store_.values.Has("FontK"));
 
     store_.written.clear();
     WriteViewFont(3, {"DejaVu Sans Mono", 280, kFontBold, 1});
@@ -66,9 +51,9 @@ TEST_F(ViewFontSettings, AFaceIsStoredShortEnoughForTheViewToReadItBack) {
     WriteViewFont(0, {longFace, 200, 0, 204});
     EXPECT_EQ(ReadSettingString("FontW", 32), std::string(31, 'F'));
     // Written by someone else: the dialog reads up to 32 characters, a longer one is no face.
-    store_.memory.WriteText("FontW", std::string(32, 'G'));
+    store_.values.WriteText("FontW", std::string(32, 'G'));
     EXPECT_EQ(ReadViewFont(0).face, std::string(32, 'G'));
-    store_.memory.WriteText("FontW", std::string(33, 'G'));
+    store_.values.WriteText("FontW", std::string(33, 'G'));
     EXPECT_EQ(ReadViewFont(0).face, "");
 }
 
