@@ -35,8 +35,6 @@ std::string ClassOf(HWND window) {
     return name;
 }
 
-std::string StatusPart(int part) { return StatusBarPart(part); }
-
 RECT WindowRectInClient(HWND window) {
     RECT rectangle;
     GetWindowRect(window, &rectangle);
@@ -300,17 +298,17 @@ TEST_F(WindowChrome, StatusBarPartsHoldTheirTexts) {
     EXPECT_EQ(edges[1], 166);
     EXPECT_EQ(edges[2], 276);
     EXPECT_EQ(edges[3], -1);
-    EXPECT_EQ(StatusPart(0), "   1:1");
-    EXPECT_FALSE(StatusPart(1).empty());
-    EXPECT_EQ(StatusPart(2), "ANSI (1251)");
-    EXPECT_EQ(StatusPart(3), "Вставка"_ui);
+    EXPECT_EQ(StatusBarPart(0), "   1:1");
+    EXPECT_FALSE(StatusBarPart(1).empty());
+    EXPECT_EQ(StatusBarPart(2), "ANSI (1251)");
+    EXPECT_EQ(StatusBarPart(3), "Вставка"_ui);
 
     OverwriteMode = true;
     ShowEditMode();
-    EXPECT_EQ(StatusPart(3), "Замена"_ui);
+    EXPECT_EQ(StatusBarPart(3), "Замена"_ui);
     OverwriteMode = false;
     ShowEditMode();
-    EXPECT_EQ(StatusPart(3), "Вставка"_ui);
+    EXPECT_EQ(StatusBarPart(3), "Вставка"_ui);
 }
 
 TEST_F(WindowChrome, CaretPositionFollowsTheSelectionStartAndSkipsUnchangedRefreshes) {
@@ -320,31 +318,31 @@ TEST_F(WindowChrome, CaretPositionFollowsTheSelectionStartAndSkipsUnchangedRefre
 
     fakeEditor.selection = {14, 14};
     ShowCaretPosition();
-    EXPECT_EQ(StatusPart(0), "   3:2");
+    EXPECT_EQ(StatusBarPart(0), "   3:2");
 
     fakeEditor.selection = {17 + 150, 17 + 150};
     ShowCaretPosition();
-    EXPECT_EQ(StatusPart(0), " 151:3");
+    EXPECT_EQ(StatusBarPart(0), " 151:3");
 
     // Nothing moved: nothing is written.
     SendMessageA(StatusBar, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>("stale"));
     ShowCaretPosition();
-    EXPECT_EQ(StatusPart(0), "stale");
+    EXPECT_EQ(StatusBarPart(0), "stale");
 
     // A selection extended from the same start writes the same text again.
     fakeEditor.selection = {17 + 150, 17 + 160};
     ShowCaretPosition();
-    EXPECT_EQ(StatusPart(0), " 151:3");
+    EXPECT_EQ(StatusBarPart(0), " 151:3");
 
     // A forced refresh writes even the same selection.
     SendMessageA(StatusBar, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>("stale"));
     LastShownSelection.cpMin = -1;
     ShowCaretPosition();
-    EXPECT_EQ(StatusPart(0), " 151:3");
+    EXPECT_EQ(StatusBarPart(0), " 151:3");
 
     fakeEditor.selection = {0, 0};
     ShowCaretPosition();
-    EXPECT_EQ(StatusPart(0), "   1:1");
+    EXPECT_EQ(StatusBarPart(0), "   1:1");
 }
 
 TEST_F(WindowChrome, CaretPositionOfTheRealControlCountsColumnsAndLinesFromOne) {
@@ -354,7 +352,7 @@ TEST_F(WindowChrome, CaretPositionOfTheRealControlCountsColumnsAndLinesFromOne) 
                                    {20, "   1:3"}, {22, "   1:4"}, {28, "   7:4"}}) {
         SendMessageA(EditorControl, EM_SETSEL, position, position);
         ShowCaretPosition();
-        EXPECT_EQ(StatusPart(0), shown) << "caret at " << position;
+        EXPECT_EQ(StatusBarPart(0), shown) << "caret at " << position;
     }
 }
 
@@ -385,8 +383,8 @@ TEST_F(WindowChrome, StatusBarCanBeDestroyedAndMadeAgain) {
         EXPECT_EQ(edges[2], 276);
         EXPECT_EQ(edges[3], -1);
         // The new bar shows the view and the keyboard layout at once.
-        EXPECT_EQ(StatusPart(2), "ANSI (1251)");
-        EXPECT_FALSE(StatusPart(1).empty());
+        EXPECT_EQ(StatusBarPart(2), "ANSI (1251)");
+        EXPECT_FALSE(StatusBarPart(1).empty());
     }
 }
 
