@@ -13,54 +13,6 @@
 
 namespace {
 
-constexpr UINT kSeparator = 0;
-constexpr UINT kColourPopup = 0xFFFF;
-
-struct Item {
-    UINT id;
-    const char* text;
-};
-struct Popup {
-    const char* text;
-    std::vector<Item> items;
-};
-
-const std::vector<Item> kColourItems = {
-    {47, "&Текст..."_ui}, {46, "&Фон..."_ui}, {52, "<&HTML>"}};
-
-std::vector<Popup> MenuBar() {
-    std::vector<Item> file = {{7, "Созд&ать"_ui}, {8, "&Открыть..."_ui}, {38, "&Вставить..."_ui},
-                              {9, "&Сохранить"_ui}, {26, "Сохранить &как..."_ui}, {kSeparator, ""}};
-    for (UINT id = 900; id <= 909; ++id) file.push_back({id, "-"});
-    file.push_back({kSeparator, ""});
-    file.push_back({44, "В&ыход"_ui});
-    return {
-        {"&Файл"_ui, file},
-        {"&Правка"_ui,
-         {{4, "&Отменить"_ui}, {kSeparator, ""}, {1, "&Вырезать"_ui}, {2, "&Копировать"_ui}, {3, "Вст&авить"_ui},
-          {6, "&Удалить"_ui}, {kSeparator, ""}, {48, "В&ыделить все"_ui}, {25, "П&еренос по словам"_ui}}},
-        {"&Выравнивание"_ui,
-         {{19, "По &ширине"_ui}, {20, "По &центру"_ui}, {21, "По &левому краю"_ui}, {22, "&По правому краю"_ui}}},
-        {"&Разное"_ui,
-         {{11, "&Символ..."_ui}, {39, "&Дата и время"_ui}, {kSeparator, ""}, {37, "П&араметры..."_ui},
-          {45, "&Настройка..."_ui}, {kSeparator, ""}, {43, "Заменить &байт..."_ui}, {kSeparator, ""},
-          {24, "Пара&метры страницы..."_ui}, {23, "&Номер страницы..."_ui},
-          {10, "Пред&варительный просмотр..."_ui}, {15, "&Печать..."_ui}}},
-        {"П&оиск"_ui, {{13, "&Найти..."_ui}, {14, "&Заменить..."_ui}, {28, "Н&айти далее"_ui}}},
-        // The first letter of "&ОEM", "&КOI8", "&АNSI" is Cyrillic, the rest Latin.
-        {"&Кодировки"_ui,
-         {{17, "&ОEM (866)"_ui}, {18, "&КOI8 R"_ui}, {16, "&АNSI (1251)"_ui}, {54, "&UTF-8"}, {kSeparator, ""},
-          {32, "-> Fido (H,p)"}, {34, "&RTF -> ANSI"}, {27, "Выбор..."_ui}, {29, "-> A&NSI"}, {31, "-> KOI8"},
-          {30, "-> O&EM"}, {56, "-> UTF-8"}, {kSeparator, ""}, {35, "\"=D8=E0\""}, {36, "&Line Break"},
-          {33, "-> Translit"}, {57, "Исправить кракозябры"_ui}}},
-        {"Шр&ифт"_ui,
-         {{41, "&ОEM..."_ui}, {42, "&КOI8..."_ui}, {40, "&АNSI..."_ui}, {55, "&UTF-8..."}, {kColourPopup, "&Цвет"_ui},
-          {kSeparator, ""}, {49, "&Размер\t+"_ui}, {50, "Р&азмер\t-"_ui}, {kSeparator, ""},
-          {53, "&НTML :(обновить)"_ui}}},
-        {"&?", {{12, "&Справка"_ui}, {51, "&О программе"_ui}}},
-    };
-}
-
 // The item's text as the menu shows it, in 1251.
 std::string ItemText(HMENU menu, UINT position) {
     wchar_t text[64] = {};
@@ -76,54 +28,52 @@ UINT ItemType(HMENU menu, UINT position) {
     return info.fType;
 }
 
-// Ids, nesting, separators and, where the item still has one, its text; owner-drawn items are
-// compared by id and type only (their text lives in MenuTexts).
-void ExpectItems(HMENU menu, const std::vector<Item>& items, const std::string& where) {
-    ASSERT_EQ(GetMenuItemCount(menu), static_cast<int>(items.size())) << where;
-    for (UINT i = 0; i < items.size(); ++i) {
+bool IsRecentFile(UINT command) { return command >= IDM_RECENT_FIRST && command < IDM_RECENT_FIRST + 10; }
+
+// What the user sees of an item: its text, or of an item the program draws itself, the text it draws
+// (a recent file's item draws the file's name instead).
+std::string Shown(HMENU menu, UINT position) {
+    if (!(ItemType(menu, position) & MFT_OWNERDRAW)) return ItemText(menu, position);
+    return MenuText(GetMenuItemID(menu, static_cast<int>(position)));
+}
+
+// The window's menu shows what the resource's menu holds: the same pop-ups, items, ids, separators
+// and texts, wherever the program draws an item itself; every command's text is the resource's.
+void ExpectShowsTheResource(HMENU shown, HMENU resource, const std::string& where) {
+    ASSERT_EQ(GetMenuItemCount(shown), GetMenuItemCount(resource)) << where;
+    for (UINT i = 0; i < static_cast<UINT>(GetMenuItemCount(resource)); ++i) {
         SCOPED_TRACE(where + " position " + std::to_string(i));
-        const Item& item = items[i];
-        UINT type = ItemType(menu, i);
-        if (item.id == kSeparator) {
-            EXPECT_TRUE(type & MFT_SEPARATOR);
+        const UINT type = ItemType(resource, i);
+        EXPECT_FALSE(type & MFT_OWNERDRAW) << "the resource's items are plain";
+        EXPECT_EQ(ItemType(shown, i) & (MFT_SEPARATOR | MFT_MENUBARBREAK | MFT_RIGHTJUSTIFY),
+                  type & (MFT_SEPARATOR | MFT_MENUBARBREAK | MFT_RIGHTJUSTIFY));
+        if (type & MFT_SEPARATOR) continue;
+        HMENU popup = GetSubMenu(resource, static_cast<int>(i));
+        EXPECT_EQ(GetSubMenu(shown, static_cast<int>(i)) != nullptr, popup != nullptr);
+        if (popup) {
+            EXPECT_EQ(ItemText(shown, i), ItemText(resource, i));
+            ExpectShowsTheResource(GetSubMenu(shown, static_cast<int>(i)), popup, where + " > " + ItemText(resource, i));
             continue;
         }
-        if (item.id == kColourPopup) {
-            HMENU colour = GetSubMenu(menu, static_cast<int>(i));
-            ASSERT_NE(colour, nullptr);
-            EXPECT_EQ(ItemText(menu, i), item.text);
-            ExpectItems(colour, kColourItems, where + " colour");
-            continue;
-        }
-        EXPECT_EQ(GetMenuItemID(menu, static_cast<int>(i)), item.id);
-        EXPECT_EQ((type & MFT_MENUBARBREAK) != 0, item.id == 29);
-        if (!(type & MFT_OWNERDRAW)) EXPECT_EQ(ItemText(menu, i), item.text);
+        const UINT command = GetMenuItemID(resource, static_cast<int>(i));
+        EXPECT_EQ(GetMenuItemID(shown, static_cast<int>(i)), command);
+        if (IsRecentFile(command)) continue;
+        EXPECT_EQ(Shown(shown, i), ItemText(resource, i));
+        EXPECT_EQ(std::string(MenuText(command)), ItemText(resource, i));
     }
 }
 
-void ExpectMenuBar(HMENU bar) {
-    std::vector<Popup> expected = MenuBar();
-    ASSERT_EQ(GetMenuItemCount(bar), static_cast<int>(expected.size()));
-    for (UINT p = 0; p < expected.size(); ++p) {
-        EXPECT_EQ(ItemText(bar, p), expected[p].text) << "pop-up " << p;
-        EXPECT_EQ((ItemType(bar, p) & MFT_RIGHTJUSTIFY) != 0, p == 7) << "pop-up " << p;
-        HMENU popup = GetSubMenu(bar, static_cast<int>(p));
-        ASSERT_NE(popup, nullptr);
-        ExpectItems(popup, expected[p].items, "pop-up " + std::to_string(p));
-    }
-}
-
-std::string ExpectedText(UINT command) {
-    for (const Popup& popup : MenuBar())
-        for (const Item& item : popup.items)
-            if (item.id == command) return item.text;
-    for (const Item& item : kColourItems)
-        if (item.id == command) return item.text;
+// The command of an item and the pop-up it stands in, by command.
+struct Place {
+    int popup = -1;
+    UINT position = 0;
+};
+Place PlaceOf(HMENU bar, UINT command) {
+    for (int p = 0; p < GetMenuItemCount(bar); ++p)
+        for (int i = 0; i < GetMenuItemCount(GetSubMenu(bar, p)); ++i)
+            if (GetMenuItemID(GetSubMenu(bar, p), i) == command) return {p, static_cast<UINT>(i)};
     return {};
 }
-
-const std::vector<UINT> kOwnerDrawn = {7,  8,  9,  900, 901, 902, 903, 904, 905, 906, 907, 908, 909, 4,  1,  2,  3,
-                                       6,  19, 22, 21,  20,  10,  15,  13,  14,  17,  18,  16,  54,  29, 31, 30, 56, 12};
 
 bool IsOwnerDrawn(HMENU bar, UINT command) {
     MENUITEMINFOA info{};
@@ -132,7 +82,6 @@ bool IsOwnerDrawn(HMENU bar, UINT command) {
     if (!GetMenuItemInfoA(bar, command, FALSE, &info)) return false;
     return (info.fType & MFT_OWNERDRAW) != 0;
 }
-
 
 }  // namespace
 
@@ -147,61 +96,89 @@ protected:
 };
 HWND MenuTables::window = nullptr;
 
-TEST(MenuResource, HoldsThePopUpsItemsIdsAndTextsOfTheMenuBar) {
+TEST(MenuResource, HoldsThePopUpsTheUserSeesWithTheirCommands) {
     HMENU bar = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINMENU));
     ASSERT_NE(bar, nullptr);
-    ExpectMenuBar(bar);
-    for (int i = 0; i < 8; ++i) {
-        HMENU popup = GetSubMenu(bar, i);
-        for (int k = 0; k < GetMenuItemCount(popup); ++k) EXPECT_FALSE(ItemType(popup, k) & MFT_OWNERDRAW);
+    std::vector<std::string> popups;
+    for (int p = 0; p < GetMenuItemCount(bar); ++p) popups.push_back(ItemText(bar, static_cast<UINT>(p)));
+    EXPECT_EQ(popups, (std::vector<std::string>{"&Файл"_ui, "&Правка"_ui, "&Выравнивание"_ui, "&Разное"_ui,
+                                                 "П&оиск"_ui, "&Кодировки"_ui, "Шр&ифт"_ui, "&?"}));
+    EXPECT_TRUE(ItemType(bar, 7) & MFT_RIGHTJUSTIFY);
+    // What a few commands show, and where.
+    const struct {
+        UINT command;
+        int popup;
+        const char* text;
+    } shown[] = {{IDM_OPEN, 0, "&Открыть..."_ui},       {IDM_UNDO, 1, "&Отменить"_ui},
+                 {IDM_JUSTIFY, 2, "По &ширине"_ui},      {IDM_PRINT, 3, "&Печать..."_ui},
+                 {IDM_FIND_NEXT, 4, "Н&айти далее"_ui},  {IDM_VIEW_OEM, 5, "&ОEM (866)"_ui},
+                 {IDM_TO_ANSI, 5, "-> A&NSI"},           {IDM_TRANSLIT, 5, "-> Translit"},
+                 {IDM_SIZE_UP, 6, "&Размер\t+"_ui},      {IDM_ABOUT, 7, "&О программе"_ui}};
+    for (const auto& item : shown) {
+        SCOPED_TRACE("command " + std::to_string(item.command));
+        const Place place = PlaceOf(bar, item.command);
+        EXPECT_EQ(place.popup, item.popup);
+        if (place.popup >= 0) EXPECT_EQ(ItemText(GetSubMenu(bar, place.popup), place.position), item.text);
     }
+    // The conversions start a second column; the file menu holds the ten recent files.
+    EXPECT_TRUE(GetMenuState(bar, IDM_TO_ANSI, MF_BYCOMMAND) & MF_MENUBARBREAK);
+    for (UINT command = IDM_RECENT_FIRST; command < IDM_RECENT_FIRST + 10; ++command)
+        EXPECT_EQ(PlaceOf(bar, command).popup, 0) << command;
     DestroyMenu(bar);
 }
 
-TEST_F(MenuTables, TextsPopUpsAndOwnerDrawnItemsComeFromTheWindowMenu) {
+TEST_F(MenuTables, TheWindowMenuShowsWhatTheResourceHoldsAndDrawsItsOwnItems) {
     ASSERT_NE(window, nullptr);
     HMENU bar = GetMenu(window);
     ASSERT_NE(bar, nullptr);
-    ExpectMenuBar(bar);
+    HMENU resource = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINMENU));
+    ExpectShowsTheResource(bar, resource, "bar");
+    DestroyMenu(resource);
     for (int i = 0; i < kSubMenuCount; ++i) EXPECT_EQ(SubMenus[i], GetSubMenu(bar, i));
-
-    for (UINT command = 1; command <= IDM_REPAIR_MOJIBAKE; ++command) {
-        EXPECT_EQ(std::string(MenuTexts[command - 1]), ExpectedText(command)) << "command " << command;
-        EXPECT_EQ(std::string(MenuText(command)), ExpectedText(command));
-    }
     EXPECT_STREQ(MenuTexts[4], "");  // no command 5
     EXPECT_STREQ(MenuText(0), "");
     EXPECT_STREQ(MenuText(IDM_REPAIR_MOJIBAKE + 1), "");
-
-    for (UINT command = 1; command <= IDM_REPAIR_MOJIBAKE; ++command) {
-        bool listed = std::find(kOwnerDrawn.begin(), kOwnerDrawn.end(), command) != kOwnerDrawn.end();
-        if (command != 5) EXPECT_EQ(IsOwnerDrawn(bar, command), listed) << "command " << command;
-    }
-    for (UINT command = 900; command <= 909; ++command) EXPECT_TRUE(IsOwnerDrawn(bar, command));
+    // The program draws the items with a picture, and the recent files.
+    for (UINT command : {IDM_NEW, IDM_OPEN, IDM_SAVE, IDM_UNDO, IDM_CUT, IDM_COPY, IDM_PASTE, IDM_DELETE, IDM_JUSTIFY,
+                         IDM_PRINT, IDM_FIND, IDM_VIEW_OEM, IDM_VIEW_UTF8, IDM_TO_ANSI, IDM_TO_UTF8, IDM_HELP})
+        EXPECT_TRUE(IsOwnerDrawn(bar, command)) << "command " << command;
+    for (UINT command : {IDM_CHARACTER_TABLE, IDM_DATE_TIME, IDM_SAVE_AS, IDM_EXIT, IDM_TRANSLIT, IDM_ABOUT})
+        EXPECT_FALSE(IsOwnerDrawn(bar, command)) << "command " << command;
+    for (UINT command = IDM_RECENT_FIRST; command < IDM_RECENT_FIRST + 10; ++command)
+        EXPECT_TRUE(IsOwnerDrawn(bar, command));
     // Still a second column after losing its text.
     EXPECT_TRUE(GetMenuState(SubMenus[5], IDM_TO_ANSI, MF_BYCOMMAND) & MF_MENUBARBREAK);
 }
 
-TEST_F(MenuTables, MnemonicsOfTheOwnerDrawnItemsInTableOrder) {
+TEST_F(MenuTables, TheMnemonicEachOwnerDrawnItemShowsRunsItsCommandInItsPopUp) {
     ASSERT_NE(window, nullptr);
-    struct Expected {
-        int popup;
-        const char* character;
-        UINT command;
-    };
-    std::vector<Expected> expected = {
-        {0, "а"_ui, 7}, {0, "О"_ui, 8}, {0, "С"_ui, 9}, {0, "0", 900}, {0, "1", 901}, {0, "2", 902}, {0, "3", 903},
-        {0, "4", 904}, {0, "5", 905}, {0, "6", 906}, {0, "7", 907}, {0, "8", 908}, {0, "9", 909}, {1, "О"_ui, 4},
-        {1, "В"_ui, 1}, {1, "К"_ui, 2}, {1, "а"_ui, 3}, {1, "У"_ui, 6}, {2, "ш"_ui, 19}, {2, "П"_ui, 22},
-        {2, "л"_ui, 21}, {2, "ц"_ui, 20}, {3, "в"_ui, 10}, {3, "П"_ui, 15}, {4, "Н"_ui, 13}, {4, "З"_ui, 14},
-        {5, "О"_ui, 17}, {5, "К"_ui, 18}, {5, "А"_ui, 16}, {5, "U", 54}, {5, "N", 29}, {5, "E", 30}, {7, "С"_ui, 12}};
-    ASSERT_EQ(MnemonicCount, expected.size());
-    for (size_t i = 0; i < expected.size(); ++i) {
-        SCOPED_TRACE("entry " + std::to_string(i));
-        EXPECT_EQ(MnemonicTable[i].popup, expected[i].popup);
-        EXPECT_EQ(MnemonicTable[i].character, expected[i].character[0]);
-        EXPECT_EQ(MnemonicTable[i].command, expected[i].command);
+    HMENU bar = GetMenu(window);
+    CommandRecorder recorder(window);
+    // The Cyrillic mnemonics are typed under the Russian layout.
+    HKL previous = GetKeyboardLayout(0);
+    ASSERT_NE(LoadKeyboardLayoutA("00000419", KLF_ACTIVATE), nullptr);
+    std::size_t items = 0;
+    for (int p = 0; p < kSubMenuCount; ++p) {
+        for (int i = 0; i < GetMenuItemCount(SubMenus[p]); ++i) {
+            const UINT command = GetMenuItemID(SubMenus[p], i);
+            if (!IsOwnerDrawn(bar, command)) continue;
+            // A recent file's digit, or the character after "&" in the text the item draws.
+            const std::string text = MenuText(command);
+            const std::size_t amp = text.find('&');
+            const char mnemonic = IsRecentFile(command) ? static_cast<char>('0' + command - IDM_RECENT_FIRST)
+                                  : amp != std::string::npos && amp + 1 < text.size() ? text[amp + 1] : '\0';
+            SCOPED_TRACE("command " + std::to_string(command) + " \"" + text + "\"");
+            if (!mnemonic) continue;  // none to type
+            ++items;
+            EXPECT_EQ(SendMessageW(window, WM_MENUCHAR, MAKEWPARAM(ShownCharacter(mnemonic), MF_POPUP),
+                                   reinterpret_cast<LPARAM>(SubMenus[p])),
+                      MAKELRESULT(0, MNC_CLOSE));
+            PumpMessages(0);
+            EXPECT_EQ(recorder.TakeCommands(), std::vector<UINT>{command});
+        }
     }
+    ActivateKeyboardLayout(previous, 0);
+    EXPECT_EQ(items, std::size_t{MnemonicCount});
 }
 
 TEST_F(MenuTables, TypedMnemonicRunsTheCommandOfTheOpenMenuOnly) {
