@@ -5,6 +5,7 @@
 #include <string>
 
 #include "encoding/code_page_tables.h"
+#include "support/core/every_byte.h"
 
 namespace {
 
@@ -17,8 +18,7 @@ TEST(ChartConversion, EveryViewGoesToUtf8AndBackAndLackingCharactersAreCounted) 
     // Every byte of each view's chart goes to UTF-8 and back unchanged; 1251's one unassigned byte
     // (0x98) comes back as '?', counted once.
     for (int view : {kAnsi1251, kOem866, kKoi8R}) {
-        std::string all;
-        for (int b = 0; b < 256; ++b) all += static_cast<char>(b);
+        const std::string all = EveryByte();
         const std::string utf8 = Convert(all, view, kUtf8Conversion, replaced);
         EXPECT_EQ(replaced, view == kAnsi1251 ? 1u : 0u) << view;
         std::string expected = all;

@@ -5,24 +5,15 @@
 #include <string>
 
 #include "base/ui_text.h"
-
-namespace {
-
-std::string AllBytes() {
-    std::string bytes(256, '\0');
-    for (int b = 0; b < 256; ++b) bytes[b] = static_cast<char>(b);
-    return bytes;
-}
-
-}  // namespace
+#include "support/core/every_byte.h"
 
 TEST(ChartText, EveryByteOfEveryChartSurvivesTheWayToUtf16AndBack) {
     for (const charts::HighHalf* chart :
          {&charts::kWindows1251, &charts::kCp866, &charts::kKoi8R, &charts::kIso8859_5, &charts::kMacCyrillic}) {
-        const std::u16string text = DecodeChart(*chart, AllBytes());
+        const std::u16string text = DecodeChart(*chart, EveryByte());
         ASSERT_EQ(text.size(), 256u);
         bool lossless = false;
-        EXPECT_EQ(EncodeChart(*chart, text, &lossless), AllBytes());
+        EXPECT_EQ(EncodeChart(*chart, text, &lossless), EveryByte());
         EXPECT_TRUE(lossless);
         for (int b = 0; b < 256; ++b) EXPECT_EQ(ByteOfCharacter(*chart, text[b]), b) << b;
     }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "encoding/unicode_kernels.h"
+#include "support/core/every_byte.h"
 
 using namespace std::string_literals;
 
@@ -16,14 +17,8 @@ namespace {
 constexpr TextEncoding kCodePages[] = {TextEncoding::Cp1251, TextEncoding::Cp866, TextEncoding::Koi8R,
                                        TextEncoding::Iso8859_5, TextEncoding::MacCyrillic};
 
-std::string AllBytes() {
-    std::string bytes;
-    for (int b = 0; b < 256; ++b) bytes += static_cast<char>(b);
-    return bytes;
-}
-
 TEST(UnicodeConversion, CodePagesGoToUtf8AndBackByTheCharts) {
-    const std::string all = AllBytes();
+    const std::string all = EveryByte();
     for (TextEncoding cp : kCodePages) {
         std::uint64_t replaced = 0;
         std::string utf8 = ConvertText(all, cp, TextEncoding::Utf8, &replaced);

@@ -17,6 +17,7 @@
 #include "support/win/editor_text.h"
 #include "support/win/settings_key.h"
 #include "tools/win/word_wrap.h"
+#include "support/core/every_byte.h"
 
 namespace {
 
@@ -35,8 +36,7 @@ LRESULT DisplayLines() { return SendMessageA(EditorControl, EM_GETLINECOUNT, 0, 
 
 // Every byte value, lone CR and LF, a NUL and a line far wider than the window.
 std::string AwkwardText() {
-    std::string text;
-    for (int b = 0; b < 256; ++b) text += static_cast<char>(b);
+    std::string text = EveryByte();
     text += "\r\nlone CR\rlone LF\n";
     for (int i = 0; i < 60; ++i) text += "word ";
     text += "\r\nend";
