@@ -355,26 +355,25 @@ TEST(TextModel, ReplacingByPiecesIsReplacingByThePiecesJoined) {
 
 namespace {
 
-// Lowers the growth budget for the scope of one operation: growth beyond it fails as a failed
-// allocation does.
-class BudgetedGrowth {
-public:
-    explicit BudgetedGrowth(std::size_t bytes) { GrowthBudget::remaining = bytes; }
-    ~BudgetedGrowth() { GrowthBudget::remaining = GrowthBudget::kUnlimited; }
-    BudgetedGrowth(const BudgetedGrowth&) = delete;
-    BudgetedGrowth& operator=(const BudgetedGrowth&) = delete;
-};
-
-// Runs the operation with a small random budget; false when it failed as out of memory.
-template <typename Operation>
-bool TryWithBudget(std::mt19937& random, Operation&& operation) {
-    BudgetedGrowth budget(random() % 3 == 0 ? GrowthBudget::kUnlimited : random() % 600);
-    try {
-        operation();
-        return true;
-    } catch (const std::bad_alloc&) {
-        return false;
+// Runs the operation with its first growth failing, then its second, and so on, until it has room
+// enough; after each failed attempt `unchanged` checks that it changed nothing. Returns how many
+// attempts failed.
+template <typename Operation, typename Check>
+int FailEachGrowthInTurn(Operation&& operation, Check&& unchanged) {
+    for (std::size_t budget = 0; budget < 1000; ++budget) {
+        GrowthBudget::allocations = budget;
+        try {
+            operation();
+            GrowthBudget::allocations = GrowthBudget::kUnlimited;
+            return static_cast<int>(budget);
+        } catch (const std::bad_alloc&) {
+            unchanged();
+            if (::testing::Test::HasFatalFailure()) return static_cast<int>(budget);
+        }
     }
+    GrowthBudget::allocations = GrowthBudget::kUnlimited;
+    ADD_FAILURE() << "the operation never had room enough";
+    return 0;
 }
 
 CharWidths EvenWidths() {
@@ -385,7 +384,8 @@ CharWidths EvenWidths() {
 
 }  // namespace
 
-// Every edit either happens whole or fails with nothing changed: the text, its line index, the
+// Every edit either happens whole or fails with nothing changed: each runs with its first, second,
+// third ... growth failing until it succeeds, and after each failure the text, its line index, the
 // control's undo step, the modified flag and a wrapping layout that follows the text all stay equal
 // to a model that was given only the edits that succeeded.
 TEST(TextModel, EditsThatRunOutOfMemoryChangeNothing) {
@@ -398,59 +398,8 @@ TEST(TextModel, EditsThatRunOutOfMemoryChangeNothing) {
         layout.SetWidths(EvenWidths(), 40);
         layout.SetWrapWidth(60);
         int failures = 0;
-        for (int step = 0; step < 300; ++step) {
-            std::size_t length = shadow.Length();
-            std::size_t first = length ? random() % (length + 1) : 0;
-            std::size_t last = first + (length > first ? random() % std::min<std::size_t>(length - first + 1, 12) : 0);
-            std::string bytes = RandomBytes(random, random() % 4 == 0 ? 0 : random() % 40);
-            if (length > 2000) last = std::min(length, first + 400), bytes.clear();
-            bool canUndo = random() % 2 == 0;
-            EditKind kind = random() % 3 == 0 ? EditKind::Typing : random() % 2 ? EditKind::Deleting : EditKind::Other;
-            text.SetModified(false);
-            shadow.SetModified(false);
-            bool done = false;
-            switch (random() % 6) {
-            case 0:
-            case 1:
-            case 2:
-                done = TryWithBudget(random, [&] { text.Replace(first, last, bytes, canUndo, kind); });
-                if (done) shadow.Replace(first, last, bytes, canUndo, kind);
-                break;
-            case 3: {
-                std::vector<std::string_view> pieces{std::string_view(bytes).substr(0, bytes.size() / 2),
-                                                     std::string_view(bytes).substr(bytes.size() / 2)};
-                done = TryWithBudget(random, [&] { text.ReplaceByPieces(first, last, pieces); });
-                if (done) shadow.ReplaceByPieces(first, last, pieces);
-                break;
-            }
-            case 4:
-                done = TryWithBudget(random, [&] { text.Undo(); });
-                if (done) shadow.Undo();
-                break;
-            case 5: {
-                // A whole new text streamed in blocks, put in place only once complete.
-                std::string whole = RandomBytes(random, random() % 300);
-                done = TryWithBudget(random, [&] {
-                    TextBuilder built;
-                    if (random() % 2) built.Expect(whole.size());
-                    for (std::size_t at = 0; at < whole.size(); at += 7) {
-                        std::size_t count = std::min<std::size_t>(7, whole.size() - at);
-                        std::memcpy(built.Room(count), whole.data() + at, count);
-                        built.Add(count);
-                    }
-                    built.Finish();
-                    text.ReplaceWith(built);
-                });
-                if (done) {
-                    TextBuilder built;
-                    built.Append(whole);
-                    built.Finish();
-                    shadow.ReplaceWith(built);
-                }
-                break;
-            }
-            }
-            failures += !done;
+        int step = 0;
+        auto expectSameAsShadow = [&] {
             std::string expected = shadow.Text();
             ASSERT_EQ(text.Text(), expected) << "seed " << seed << " step " << step;
             ExpectSameLines(text, expected);
@@ -462,6 +411,62 @@ TEST(TextModel, EditsThatRunOutOfMemoryChangeNothing) {
             ASSERT_EQ(layout.DisplayLineCount(), fresh.DisplayLineCount()) << "seed " << seed << " step " << step;
             for (std::size_t line = 0; line < fresh.DisplayLineCount(); line += 5)
                 ASSERT_EQ(layout.DisplayLineStart(line), fresh.DisplayLineStart(line));
+        };
+        for (; step < 300; ++step) {
+            std::size_t length = shadow.Length();
+            std::size_t first = length ? random() % (length + 1) : 0;
+            std::size_t last = first + (length > first ? random() % std::min<std::size_t>(length - first + 1, 12) : 0);
+            std::string bytes = RandomBytes(random, random() % 4 == 0 ? 0 : random() % 40);
+            if (length > 2000) last = std::min(length, first + 400), bytes.clear();
+            bool canUndo = random() % 2 == 0;
+            EditKind kind = random() % 3 == 0 ? EditKind::Typing : random() % 2 ? EditKind::Deleting : EditKind::Other;
+            text.SetModified(false);
+            shadow.SetModified(false);
+            switch (random() % 6) {
+            case 0:
+            case 1:
+            case 2:
+                failures += FailEachGrowthInTurn([&] { text.Replace(first, last, bytes, canUndo, kind); },
+                                                 expectSameAsShadow);
+                shadow.Replace(first, last, bytes, canUndo, kind);
+                break;
+            case 3: {
+                std::vector<std::string_view> pieces{std::string_view(bytes).substr(0, bytes.size() / 2),
+                                                     std::string_view(bytes).substr(bytes.size() / 2)};
+                failures += FailEachGrowthInTurn([&] { text.ReplaceByPieces(first, last, pieces); }, expectSameAsShadow);
+                shadow.ReplaceByPieces(first, last, pieces);
+                break;
+            }
+            case 4:
+                failures += FailEachGrowthInTurn([&] { text.Undo(); }, expectSameAsShadow);
+                shadow.Undo();
+                break;
+            case 5: {
+                // A whole new text streamed in blocks, put in place only once complete.
+                std::string whole = RandomBytes(random, random() % 300);
+                const bool expectSize = random() % 2;
+                failures += FailEachGrowthInTurn(
+                    [&] {
+                        TextBuilder built;
+                        if (expectSize) built.Expect(whole.size());
+                        for (std::size_t at = 0; at < whole.size(); at += 7) {
+                            std::size_t count = std::min<std::size_t>(7, whole.size() - at);
+                            std::memcpy(built.Room(count), whole.data() + at, count);
+                            built.Add(count);
+                        }
+                        built.Finish();
+                        text.ReplaceWith(built);
+                    },
+                    expectSameAsShadow);
+                TextBuilder built;
+                built.Append(whole);
+                built.Finish();
+                shadow.ReplaceWith(built);
+                break;
+            }
+            }
+            expectSameAsShadow();
+            if (HasFatalFailure()) return;
         }
         // What an undo step holds shows when it is taken: both models must take back the same.
         text.Undo();
