@@ -26,13 +26,6 @@
 
 namespace {
 
-// The text as the control's WM_GETTEXT gives it: the table's, or the editor's.
-std::string WindowTextOf(HWND control) {
-    std::string text(static_cast<std::size_t>(SendMessageA(control, WM_GETTEXTLENGTH, 0, 0)) + 1, '\0');
-    text.resize(static_cast<std::size_t>(SendMessageA(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()))));
-    return text;
-}
-
 HWND Table(HWND dialog) { return GetDlgItem(dialog, IDC_CHARACTER_TABLE); }
 
 void SelectCells(HWND dialog, std::uint8_t first, std::uint8_t last) {
@@ -113,7 +106,7 @@ TEST_F(CharacterTableTest, TheTableShowsEveryByteFromSpaceUpInTheViewAndFontOfTh
         EXPECT_EQ(WindowText(GetDlgItem(dialog, IDC_COPY_CHARACTERS)), "Копировать"_ui);
         EXPECT_EQ(WindowText(GetDlgItem(dialog, IDCANCEL)), "Закрыть"_ui);
         HWND table = Table(dialog);
-        EXPECT_EQ(WindowTextOf(table), CharacterTableText());
+        EXPECT_EQ(WindowText(table), CharacterTableText());
         EXPECT_EQ(SendMessageA(table, EM_GETVIEWCODEPAGE, 0, 0), 1);
         EXPECT_TRUE(GetWindowLongPtrA(table, GWL_STYLE) & ES_READONLY);
         CHARFORMATA format{};
@@ -126,7 +119,7 @@ TEST_F(CharacterTableTest, TheTableShowsEveryByteFromSpaceUpInTheViewAndFontOfTh
         // Typing into the table changes nothing.
         SetFocus(table);
         SendMessageA(table, WM_CHAR, 'x', 0);
-        EXPECT_EQ(WindowTextOf(table), CharacterTableText());
+        EXPECT_EQ(WindowText(table), CharacterTableText());
     }));
     EXPECT_EQ(ControlText(), "");
 }
