@@ -21,8 +21,6 @@
 
 namespace {
 
-void Command(UINT id) { SendMessageA(MainWindow, WM_COMMAND, id, 0); }
-
 // Sets the search as the dialog would have left it: a 1251 pattern in the current view code page.
 void Prepare(const std::string& ansiPattern, bool matchCase, bool backwards, bool replace = false,
              const std::string& ansiReplacement = {}) {
