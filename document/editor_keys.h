@@ -1,9 +1,9 @@
 #pragma once
-// The decisions the editor control's subclass takes on a key before the control sees it, over the
-// same small text interface the undo journal uses, so they are tested natively.
+// The rules of the editing keys that do not depend on where the text lives: which typed
+// characters go into the text, the byte a typed character is in the view, and how typing over or
+// deleting a selection keeps the line break at its end. The document's key calls use them.
+#include <cstddef>
 #include <cstdint>
-
-#include "document/text_access.h"
 
 // Tab, 0x20-0x7E and 0x80-0xFF: the characters that are typed into the text (and recorded).
 bool IsPrintableTyped(std::uint8_t ansiByte);
@@ -13,18 +13,21 @@ bool IsPrintableTyped(std::uint8_t ansiByte);
 // or dash) stays that ASCII byte in the KOI8-R view as well.
 std::uint8_t ViewByteOfTyped(std::uint8_t ansiByte, std::uint8_t codePage);
 
-// Typing over a selection of more than two characters that ends with CR LF keeps that line break:
-// the selection is shrunk in front of it. True when it was.
-bool KeepLineBreakWhenTyping(TextAccess& text);
+// Typing over a selection [start, end) of more than two characters that ends with CR LF keeps that
+// line break: the end the selection keeps. byteAt(position) gives the byte there.
+template <typename ByteAt>
+std::size_t EndKeptWhenTyping(std::size_t start, std::size_t end, ByteAt&& byteAt) {
+    if (end - start <= 2 || byteAt(end - 2) != '\r' || byteAt(end - 1) != '\n') return end;
+    return end - 2;
+}
 
 // Delete over a selection of more than two characters that ends with a line break and starts
-// inside a line keeps the line break; one that starts at a line start deletes whole lines with
-// their breaks. `lineStartOfSelection` is the first position of the line holding the selection
-// start. The break is CR LF, or a lone LF as files from elsewhere have it (only the LF is then kept
-// out, not the character in front of it).
-void KeepLineBreakWhenDeleting(TextAccess& text, std::int32_t lineStartOfSelection);
-
-// In the OEM view, 1251's 0xE0 (its 866 form 0xA0) is put in by the subclass itself. In overwrite
-// mode it takes the place of the character under the caret, unless that is a line break or the
-// end of the text: returns whether to select that one character first.
-bool OvertypeSelectsNextCharacter(TextAccess& text);
+// inside a line keeps the line break; one that starts at a line start (`lineStart`, the first
+// position of the line holding the selection start) deletes whole lines with their breaks. The
+// break is CR LF, or a lone LF as files from elsewhere have it (only the LF is then kept out, not
+// the character in front of it).
+template <typename ByteAt>
+std::size_t EndKeptWhenDeleting(std::size_t start, std::size_t end, std::size_t lineStart, ByteAt&& byteAt) {
+    if (end - start <= 2 || byteAt(end - 1) != '\n' || start == lineStart) return end;
+    return end - (byteAt(end - 2) == '\r' ? 2 : 1);
+}

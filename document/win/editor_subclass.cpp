@@ -40,6 +40,38 @@ LRESULT PassOn(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
 
 bool CtrlHeld() { return GetKeyState(VK_CONTROL) < 0; }
 
+// The byte at a position, or -1 outside the text.
+int ByteAt(TextAccess& text, std::int32_t position) {
+    if (position < 0) return -1;
+    char byte = 0;
+    if (text.ReadRange(position, position + 1, &byte) != 1) return -1;
+    return static_cast<unsigned char>(byte);
+}
+
+bool KeepLineBreakWhenTyping(TextAccess& text) {
+    std::int32_t start = 0, end = 0;
+    text.GetSelection(start, end);
+    const auto kept = EndKeptWhenTyping(start, end, [&](std::size_t p) { return ByteAt(text, static_cast<std::int32_t>(p)); });
+    if (kept == static_cast<std::size_t>(end)) return false;
+    text.SetSelection(start, static_cast<std::int32_t>(kept));
+    return true;
+}
+
+void KeepLineBreakWhenDeleting(TextAccess& text, std::int32_t lineStart) {
+    std::int32_t start = 0, end = 0;
+    text.GetSelection(start, end);
+    const auto kept = EndKeptWhenDeleting(start, end, lineStart,
+                                          [&](std::size_t p) { return ByteAt(text, static_cast<std::int32_t>(p)); });
+    text.SetSelection(start, static_cast<std::int32_t>(kept));
+}
+
+bool OvertypeSelectsNextCharacter(TextAccess& text) {
+    std::int32_t start = 0, end = 0;
+    text.GetSelection(start, end);
+    const int next = ByteAt(text, start);
+    return next >= 0 && next != '\r' && next != '\n';
+}
+
 bool OfferedToAccelerators(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (!AcceleratorTable || !MainWindow) return false;
     MSG offered{MainWindow, message, wParam, lParam, 0, {}};

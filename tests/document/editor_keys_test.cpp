@@ -2,17 +2,15 @@
 
 #include <gtest/gtest.h>
 
-#include "support/core/memory_text.h"
+#include "support/core/loaded_document.h"
 
 namespace {
 
 struct Selected {
-    std::int32_t start;
-    std::int32_t end;
+    std::size_t start;
+    std::size_t end;
     bool operator==(const Selected&) const = default;
 };
-
-Selected SelectionOf(MemoryText& text) { return {text.selStart, text.selEnd}; }
 
 }  // namespace
 
@@ -49,55 +47,82 @@ TEST(EditorKeys, TypedCharacterBecomesTheViewsByte) {
 }
 
 TEST(EditorKeys, TypingOverWholeLinesKeepsTheLastLineBreak) {
-    MemoryText text("ab\r\ncd\r\nef");
-    text.SetSelection(0, 8);
-    EXPECT_TRUE(KeepLineBreakWhenTyping(text));
-    EXPECT_EQ(SelectionOf(text), (Selected{0, 6}));
+    LoadedDocument text("ab\r\ncd\r\nef");
+    text.Select(0, 8);
+    text.TypeAnsi('X');
+    EXPECT_EQ(text.Bytes(), "X\r\nef");
 
-    // A selection of the line break alone, one not ending with CR LF, or a lone LF stays.
-    for (Selected kept : {Selected{2, 4}, Selected{1, 5}, Selected{0, 0}}) {
-        text.SetSelection(kept.start, kept.end);
-        EXPECT_FALSE(KeepLineBreakWhenTyping(text));
-        EXPECT_EQ(SelectionOf(text), kept);
+    // A selection of the line break alone, or one not ending with CR LF, or a lone LF goes whole.
+    for (Selected whole : {Selected{2, 4}, Selected{1, 5}}) {
+        LoadedDocument other("ab\r\ncd\r\nef");
+        other.Select(whole.start, whole.end);
+        other.TypeAnsi('X');
+        EXPECT_EQ(other.Length(), 10 - (whole.end - whole.start) + 1);
     }
-    MemoryText unix("ab\ncd\n");
-    unix.SetSelection(0, 6);
-    EXPECT_FALSE(KeepLineBreakWhenTyping(unix));
-    EXPECT_EQ(SelectionOf(unix), (Selected{0, 6}));
+    LoadedDocument unix("ab\ncd\n");
+    unix.Select(0, 6);
+    unix.TypeAnsi('X');
+    EXPECT_EQ(unix.Bytes(), "X");
+    EXPECT_EQ(EndKeptWhenTyping(0, 0, [](std::size_t) { return 'x'; }), 0u);
 }
 
 TEST(EditorKeys, DeletingFromInsideALineKeepsTheLineBreakAndFromALineStartDoesNot) {
-    MemoryText text("abc\r\ndef\r\n");
-    text.SetSelection(1, 5);  // "bc\r\n"
-    KeepLineBreakWhenDeleting(text, 0);
-    EXPECT_EQ(SelectionOf(text), (Selected{1, 3}));
-
-    text.SetSelection(0, 10);  // whole lines from a line start
-    KeepLineBreakWhenDeleting(text, 0);
-    EXPECT_EQ(SelectionOf(text), (Selected{0, 10}));
-
-    text.SetSelection(5, 10);
-    KeepLineBreakWhenDeleting(text, 5);
-    EXPECT_EQ(SelectionOf(text), (Selected{5, 10}));
-
-    text.SetSelection(3, 5);  // two characters: the break alone goes
-    KeepLineBreakWhenDeleting(text, 0);
-    EXPECT_EQ(SelectionOf(text), (Selected{3, 5}));
+    const std::pair<Selected, std::string> cases[] = {
+        {{1, 5}, "a\r\ndef\r\n"},  // "bc\r\n" from inside the line: the break stays
+        {{0, 10}, ""},             // whole lines from a line start
+        {{5, 10}, "abc\r\n"},
+        {{3, 5}, "abcdef\r\n"},  // two characters: the break alone goes
+    };
+    for (const auto& [selected, left] : cases) {
+        LoadedDocument text("abc\r\ndef\r\n");
+        text.Select(selected.start, selected.end);
+        text.DeleteForward();
+        EXPECT_EQ(text.Bytes(), left) << selected.start << "-" << selected.end;
+    }
 }
 
 TEST(EditorKeys, DeletingUpToALoneLineFeedKeepsOnlyTheLineFeed) {
     // Lines of a file that ends them with LF alone: the last character of the line is deleted too.
-    MemoryText text("abc\ndef\n");
-    text.SetSelection(1, 4);  // "bc\n"
-    KeepLineBreakWhenDeleting(text, 0);
-    EXPECT_EQ(SelectionOf(text), (Selected{1, 3}));
+    LoadedDocument text("abc\ndef\n");
+    text.Select(1, 4);  // "bc\n"
+    text.DeleteForward();
+    EXPECT_EQ(text.Bytes(), "a\ndef\n");
 }
 
 TEST(EditorKeys, OvertypingTakesTheCharacterUnderTheCaretButNoLineBreak) {
-    MemoryText text("a\r\nb\nc");
-    const std::pair<std::int32_t, bool> cases[] = {{0, true}, {1, false}, {2, false}, {3, true}, {4, false}, {5, true}, {6, false}};
-    for (auto [caret, selects] : cases) {
-        text.SetSelection(caret, caret);
-        EXPECT_EQ(OvertypeSelectsNextCharacter(text), selects) << caret;
+    const std::pair<std::size_t, bool> cases[] = {{0, true}, {1, false}, {3, true}, {4, false}, {5, true}, {6, false}};
+    for (auto [caret, takes] : cases) {
+        LoadedDocument text("a\r\nb\nc");
+        text.SetOverwrite(true);
+        text.Caret(caret);
+        text.TypeAnsi('X');
+        EXPECT_EQ(text.Length(), takes ? 6u : 7u) << caret;
+        EXPECT_EQ(text.Text().At(caret), 'X') << caret;
     }
+}
+
+// Every view takes what the keyboard types as its own byte; the UTF-8 view as the character's bytes.
+TEST(EditorKeys, TypedCharactersGoInAsTheViewsBytes) {
+    for (std::uint8_t view : {0, 1, 2}) {
+        LoadedDocument text({}, view);
+        text.TypeAnsi(0xC0);  // А
+        EXPECT_EQ(text.Text().At(0), ViewByteOfTyped(0xC0, view));
+        EXPECT_TRUE(text.TypeCharacter(U'я'));
+        EXPECT_EQ(text.Text().At(1), ViewByteOfTyped(0xFF, view));
+        EXPECT_FALSE(text.TypeCharacter(U'ß')) << "1251 has no ß";
+        EXPECT_EQ(text.Length(), 2u);
+    }
+    LoadedDocument utf8({}, Document::kUtf8View);
+    utf8.TypeAnsi(0xC0);
+    EXPECT_TRUE(utf8.TypeCharacter(U'ß'));
+    EXPECT_TRUE(utf8.TypeCharacter(U'😀'));
+    EXPECT_FALSE(utf8.TypeCharacter(0xD800));
+    EXPECT_EQ(utf8.Bytes(), "\xD0\x90\xC3\x9F\xF0\x9F\x98\x80");
+    // Delete and Backspace take a whole character.
+    utf8.Caret(2);
+    utf8.DeleteForward();
+    EXPECT_EQ(utf8.Bytes(), "\xD0\x90\xF0\x9F\x98\x80");
+    utf8.Caret(6);
+    utf8.DeleteBackward();
+    EXPECT_EQ(utf8.Bytes(), "\xD0\x90");
 }
