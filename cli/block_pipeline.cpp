@@ -4,6 +4,9 @@
 #include <cstring>
 #include <exception>
 #include <functional>
+#include <memory>
+#include <optional>
+#include <string>
 #include <mutex>
 #include <system_error>
 #include <thread>
@@ -86,9 +89,24 @@ private:
     std::thread thread_;
 };
 
+// An input this small converts at once on the caller's thread: for it the blocks (their first
+// touch alone) and the reader's and writer's threads would cost more than the conversion.
+constexpr std::size_t kSmallInput = 256 * 1024;
+
+// The whole input when it is small; nullopt, with nothing consumed, when it is not.
+std::optional<std::string> SmallInput(Input& in) {
+    if (in.Peek(kSmallInput + 1).size() > kSmallInput) return std::nullopt;
+    return in.ReadAll();
+}
+
 }  // namespace
 
 void RunMapped(const ConversionMap& map, Input& in, Output& out) {
+    if (std::optional<std::string> small = SmallInput(in)) {
+        ApplyConversion(map, reinterpret_cast<std::uint8_t*>(small->data()), small->size());
+        out.Write(*small);
+        return;
+    }
     Block block;
     while (std::size_t n = in.Read(block.data(), block.size())) {
         ApplyConversion(map, reinterpret_cast<std::uint8_t*>(block.data()), n);
@@ -97,6 +115,13 @@ void RunMapped(const ConversionMap& map, Input& in, Output& out) {
 }
 
 void RunUnicode(UnicodeConversion& conversion, Input& in, Output& out) {
+    if (std::optional<std::string> small = SmallInput(in)) {
+        std::unique_ptr<char[]> converted(new char[UnicodeConversion::MaxOutput(small->size())]);
+        const UnicodeConversion::Step step = conversion.Convert(reinterpret_cast<const std::uint8_t*>(small->data()),
+                                                                small->size(), true, converted.get());
+        out.Write(converted.get(), step.written);
+        return;
+    }
     // Room for the carried bytes in front of each block, which keeps the block itself page-aligned.
     constexpr std::size_t kCarry = 4096;
     constexpr std::size_t kOutput = UnicodeConversion::MaxOutput(kBlockSize + kCarry);

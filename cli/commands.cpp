@@ -4,16 +4,23 @@
 #include <cstdio>
 
 #include "cli/file_io.h"
+#include "cli/file_lines.h"
 
 namespace {
 
+// The options of the commands that work on a whole archive.
+constexpr std::pair<std::string_view, std::string_view> kRecursive{"--recursive", "-r"}, kDryRun{"--dry-run", "-n"},
+    kPreserve{"--preserve", "-p"};
+
 const Command kCommands[] = {
     {"convert", Convert, kConvertHelp,
-     {{"-f", "-t", "-o", "--min-confidence"}, {"-i", "--exact"},
-      {{"--from-code", "-f"}, {"--to-code", "-t"}, {"--output", "-o"}, {"--in-place", "-i"}}}},
+     {{"-f", "-t", "-o", "--min-confidence"}, {"-i", "--exact", "-r", "-n", "-p"},
+      {{"--from-code", "-f"}, {"--to-code", "-t"}, {"--output", "-o"}, {"--in-place", "-i"}, kRecursive, kDryRun,
+       kPreserve}}},
     {"repair", Repair, kRepairHelp,
-     {{"-t", "-o"}, {"-i"}, {{"--to-code", "-t"}, {"--output", "-o"}, {"--in-place", "-i"}}}},
-    {"detect", Detect, kDetectHelp, {{"--min-confidence"}, {}, {}}},
+     {{"-t", "-o"}, {"-i", "-r", "-n", "-p"},
+      {{"--to-code", "-t"}, {"--output", "-o"}, {"--in-place", "-i"}, kRecursive, kDryRun, kPreserve}}},
+    {"detect", Detect, kDetectHelp, {{"--min-confidence"}, {"-r"}, {kRecursive}}},
     {"guess", Guess, kGuessHelp, {}},
     {"transform", Transform, kTransformHelp, {{"-c", "-o"}, {}, {{"--output", "-o"}}}},
     {"align", Align, kAlignHelp, {{"--li", "--fi", "--ri", "-o"}, {"--ig", "--crlf", "--lf"}, {{"--output", "-o"}}}},
@@ -28,8 +35,7 @@ const Command* FindCommand(std::string_view name) {
 }
 
 void PrintError(const std::string& file, const std::string& message) {
-    std::fflush(stdout);
-    std::fprintf(stderr, "vemkoconv: %s: %s\n", file.c_str(), message.c_str());
+    PrintErrorText("vemkoconv: " + file + ": " + message + "\n");
 }
 
 void FlushStandardOutput() {

@@ -7,6 +7,7 @@
 #include "cli/block_pipeline.h"
 #include "cli/commands.h"
 #include "cli/file_io.h"
+#include "cli/file_lines.h"
 #include "cli/file_loop.h"
 #include "cli/input_detection.h"
 #include "encoding/encoding_names.h"
@@ -14,18 +15,24 @@
 
 const char kConvertHelp[] =
     "Usage: vemkoconv convert -f FROM -t TO [--exact] [-o OUT] [IN...]\n"
-    "       vemkoconv convert -f FROM|auto -t TO -i FILE...\n"
+    "       vemkoconv convert -f FROM|auto [-t TO] -i [-r] [-n] [-p] FILE...\n"
     "\n"
     "  -f, --from-code=NAME   the encoding of the input; auto detects it for each file and converts\n"
     "                         only what it names with the confidence below (binary data, UTF-32 and\n"
     "                         text it cannot tell are left alone, exit status 4)\n"
     "      --min-confidence=X the confidence (0-1) -f auto needs; 0.90 when not given\n"
-    "  -t, --to-code=NAME     the encoding to write\n"
+    "  -t, --to-code=NAME     the encoding to write; utf-8 when not given with -f auto\n"
     "  -o, --output=OUT       the output (standard output when not given or -); a regular OUT is\n"
     "                         replaced only when all is written, a device or FIFO is written into\n"
     "  -i, --in-place         converts each FILE into itself (written beside, then renamed over it;\n"
     "                         its mode is kept; special files are refused) and prints a line a file:\n"
-    "                         name, encoding it was, encoding it became, characters replaced\n"
+    "                         name, encoding it was, encoding it became, characters replaced; files\n"
+    "                         are worked on side by side, and a summary on stderr ends a run over\n"
+    "                         several\n"
+    "  -r, --recursive        with -i: a FILE that is a folder stands for every file below it (links\n"
+    "                         to folders are not followed; FIFOs, devices and sockets are skipped)\n"
+    "  -n, --dry-run          with -i: prints every line the run would print and changes nothing\n"
+    "  -p, --preserve         with -i: a rewritten file keeps its modification time\n"
     "      --exact            between two code pages: by the charts through Unicode, not as the\n"
     "                         editor does through 866\n"
     "\n"
@@ -94,14 +101,14 @@ int ConvertInPlace(const Arguments& args, std::optional<TextEncoding> from, Text
                     replaced = ConvertInput(in, was, to, exact, out, none, minConfidence);
                 });
             }
-            std::printf("%s\t%s\t%s\t%" PRIu64 "\n", file.c_str(), ascii ? "ascii" : EncodingName(*was),
-                        unchanged ? (ascii ? "ascii" : EncodingName(*was)) : EncodingName(to), replaced);
-            return FileOutcome{false, replaced > 0};
+            PrintFileLine("%s\t%s\t%s\t%" PRIu64 "\n", file.c_str(), ascii ? "ascii" : EncodingName(*was),
+                          unchanged ? (ascii ? "ascii" : EncodingName(*was)) : EncodingName(to), replaced);
+            return FileOutcome{false, replaced > 0, unchanged ? Tally::Unchanged : Tally::Done};
         } catch (const UnknownEncoding& e) {
             // The file keeps its line, so that a folder's listing shows every file.
-            std::printf("%s\t%s\tleft alone\t0\n", e.file.c_str(), e.name);
+            PrintFileLine("%s\t%s\tleft alone\t0\n", e.file.c_str(), e.name);
             PrintError(e.file, e.why);
-            return FileOutcome{true, false};
+            return FileOutcome{true, false, LeftAloneTally(e.name)};
         }
     });
 }
@@ -111,7 +118,8 @@ int ConvertInPlace(const Arguments& args, std::optional<TextEncoding> from, Text
 int Convert(const Arguments& args) {
     std::optional<TextEncoding> from;
     if (auto name = args.Option("-f"); !name || Lower(*name) != "auto") from = RequiredEncoding(args, "-f");
-    const TextEncoding to = RequiredEncoding(args, "-t");
+    // What an archive is brought to, nearly always.
+    const TextEncoding to = !from && !args.Option("-t") ? TextEncoding::Utf8 : RequiredEncoding(args, "-t");
     const bool exact = args.Option("--exact").has_value();
     const double minConfidence = MinConfidence(args);
     if (args.Option("-i")) return ConvertInPlace(args, from, to, exact, minConfidence);

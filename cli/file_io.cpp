@@ -4,12 +4,15 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <new>
 #include <random>
 #include <system_error>
+
+#include "cli/system_names.h"
 
 #ifdef _WIN32
 #include <io.h>
@@ -32,11 +35,28 @@ constexpr std::align_val_t kBlockAlignment{kHugePage};
 
 std::size_t RoundedToHugePages(std::size_t size) { return (size + kHugePage - 1) / kHugePage * kHugePage; }
 
-// The temporary file being written beside OUT; removed when the program is stopped by a signal.
-char* volatile g_pendingTemporary = nullptr;
+// The temporary files being written beside their OUT, one a thread that works on files; removed when
+// the program is stopped by a signal. Lock-free, so that the signal handler may read them.
+constexpr int kPendingSlots = 16;
+std::atomic<char*> g_pendingTemporaries[kPendingSlots];
+
+void RememberTemporary(char* path) {
+    for (std::atomic<char*>& slot : g_pendingTemporaries) {
+        char* empty = nullptr;
+        if (slot.compare_exchange_strong(empty, path)) return;
+    }
+}
+
+void ForgetTemporary(char* path) {
+    for (std::atomic<char*>& slot : g_pendingTemporaries) {
+        char* mine = path;
+        if (slot.compare_exchange_strong(mine, nullptr)) return;
+    }
+}
 
 void RemoveTemporaryAndExit(int signal) {
-    if (char* path = g_pendingTemporary) ::remove(path);
+    for (std::atomic<char*>& slot : g_pendingTemporaries)
+        if (char* path = slot.load()) ::remove(path);
     std::signal(signal, SIG_DFL);
     std::raise(signal);
 }
@@ -97,23 +117,35 @@ std::size_t Input::Read(char* buffer, std::size_t size) {
 }
 
 std::string Input::Peek(std::size_t size) {
-    std::string start(size, '\0');
-    start.resize(Read(start.data(), size));
+    // Grown as it fills, so that a look far into a small input costs what the input holds.
+    std::string start;
+    std::size_t got = 0;
+    for (std::size_t room = std::min<std::size_t>(size, 16 * 1024);; room = std::min(size, room * 4)) {
+        start.resize(room);
+        got += Read(start.data() + got, room - got);
+        if (got < room || room == size) break;
+    }
+    start.resize(got);
     unread_ = start + unread_;
     return start;
 }
 
 std::string Input::ReadAll(std::size_t expected) {
-    std::string all;
-    all.reserve(expected);
-    Block block;
-    while (std::size_t n = Read(block.data(), block.size())) all.append(block.data(), n);
+    // Straight into the text: one byte more than expected tells the end without a second read, and a
+    // small file costs no block.
+    std::string all(std::max<std::size_t>(expected + 1, 4096), '\0');
+    std::size_t got = 0;
+    while (std::size_t n = Read(all.data() + got, all.size() - got)) {
+        got += n;
+        if (got == all.size()) all.resize(all.size() * 2);
+    }
+    all.resize(got);
     return all;
 }
 
 std::filesystem::path FinalTarget(const std::string& path) {
     namespace fs = std::filesystem;
-    fs::path target = path;
+    fs::path target = PathOf(path);
     for (int hops = 0;; ++hops) {
         std::error_code ec;
         fs::file_status status = fs::symlink_status(target, ec);
@@ -134,9 +166,10 @@ Output::Output(const std::optional<std::string>& path, Special special) {
     }
     name_ = *path;
     namespace fs = std::filesystem;
-    target_ = FinalTarget(name_).string();
+    target_ = NarrowName(FinalTarget(name_));
+    if (target_.empty()) throw IoError{name_, ENOENT};
     std::error_code ec;
-    fs::file_status status = fs::status(target_, ec);
+    fs::file_status status = fs::status(PathOf(target_), ec);
     if (fs::is_directory(status)) throw IoError{name_, EISDIR};
     if (fs::exists(status) && !fs::is_regular_file(status)) {
         // Replacing a device or a FIFO with a regular file would break whatever reads it.
@@ -154,7 +187,7 @@ Output::Output(const std::optional<std::string>& path, Special special) {
 Output::~Output() {
     if (file_ && file_ != stdout) std::fclose(file_);
     if (!temporary_.empty() && !committed_) {  // leave OUT as it was
-        g_pendingTemporary = nullptr;
+        ForgetTemporary(temporary_.data());
         ::remove(temporary_.c_str());
     }
 }
@@ -170,17 +203,19 @@ void Output::OpenTemporary() {
             if (errno == EEXIST) continue;
             throw IoError{name_, errno};
         }
-        g_pendingTemporary = temporary_.data();
+        RememberTemporary(temporary_.data());
         Adopt(fd);
     }
     if (!file_) throw IoError{name_, EEXIST};
 }
 
 void Output::Write(const char* bytes, std::size_t size) {
+    if (discard_) return;
     if (size && std::fwrite(bytes, 1, size, file_) != size) throw IoError{name_, errno ? errno : EIO};
 }
 
 void Output::Commit() {
+    if (discard_) return;
     FILE* file = file_;
     file_ = nullptr;
     if (file == stdout) {
@@ -197,13 +232,19 @@ void Output::Commit() {
     std::error_code ec;
     if (closed == 0) {
         // An existing OUT keeps its permissions.
-        fs::file_status old = fs::status(target_, ec);
-        if (!ec && fs::exists(old)) fs::permissions(temporary_, old.permissions(), ec);
+        const fs::path target = PathOf(target_), temporary = PathOf(temporary_);
+        fs::file_status old = fs::status(target, ec);
+        if (!ec && fs::exists(old)) fs::permissions(temporary, old.permissions(), ec);
         ec.clear();
-        fs::rename(temporary_, target_, ec);
+        if (keepTime_) {
+            const fs::file_time_type time = fs::last_write_time(target, ec);
+            if (!ec) fs::last_write_time(temporary, time, ec);
+            ec.clear();
+        }
+        fs::rename(temporary, target, ec);
         error = ec.value();
     }
-    g_pendingTemporary = nullptr;
+    ForgetTemporary(temporary_.data());
     if (closed != 0 || ec) {
         ::remove(temporary_.c_str());
         committed_ = true;
@@ -218,7 +259,7 @@ void Output::Adopt(int fd) {
     int error = errno;
     ::close(fd);
     if (!temporary_.empty()) {
-        g_pendingTemporary = nullptr;
+        ForgetTemporary(temporary_.data());
         ::remove(temporary_.c_str());
     }
     throw IoError{name_, error};

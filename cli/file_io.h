@@ -76,6 +76,9 @@ public:
     enum class Special { WriteThrough, Refuse };
 
     explicit Output(const std::optional<std::string>& path, Special special = Special::WriteThrough);
+    // Takes every byte and keeps none: a dry run's output, named `name`.
+    struct Discard {};
+    Output(Discard, const std::string& name) : name_(name), discard_(true) {}
     Output(const Output&) = delete;
     Output& operator=(const Output&) = delete;
     ~Output();
@@ -84,6 +87,9 @@ public:
 
     void Write(const char* bytes, std::size_t size);
     void Write(std::string_view bytes) { Write(bytes.data(), bytes.size()); }
+
+    // The replaced OUT's modification time goes to the new file before it takes OUT's place.
+    void KeepModificationTime() { keepTime_ = true; }
 
     void Commit();
 
@@ -98,4 +104,6 @@ private:
     std::string temporary_;
     FILE* file_ = nullptr;
     bool committed_ = false;
+    bool discard_ = false;
+    bool keepTime_ = false;
 };

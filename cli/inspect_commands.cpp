@@ -7,11 +7,12 @@
 
 #include "cli/commands.h"
 #include "cli/file_io.h"
+#include "cli/tree_walk.h"
 #include "cli/input_detection.h"
 #include "document/code_page_guess.h"
 
 const char kDetectHelp[] =
-    "Usage: vemkoconv detect [--min-confidence=X] [FILE...]\n"
+    "Usage: vemkoconv detect [--min-confidence=X] [-r] [FILE...]\n"
     "\n"
     "Prints for each FILE (standard input when none) a line: the name, a tab, the encoding and, after\n"
     "another tab, the confidence (0-1). The encoding is one of 1251 866 koi8r iso mac (Cyrillic text,\n"
@@ -19,7 +20,8 @@ const char kDetectHelp[] =
     "mark or the zero bytes), utf-32le, utf-32be, ascii (no byte above 0x7F), binary (data), or unknown\n"
     "(text that reads as Cyrillic in no code page, or reads the same in two). Binary and unknown give\n"
     "exit status 4, and so does a confidence below X when --min-confidence is given. convert -f auto\n"
-    "converts only what is named with a confidence of 0.90 or more. Only the first 64 KB are read.\n";
+    "converts only what is named with a confidence of 0.90 or more. Only the first 64 KB are read.\n"
+    "With -r (--recursive) a FILE that is a folder stands for every file below it, as for convert -i.\n";
 
 const char kGuessHelp[] =
     "Usage: vemkoconv guess [FILE...]\n"
@@ -40,7 +42,7 @@ int Detect(const Arguments& args) {
     const double minConfidence = MinConfidence(args);
     const bool strict = args.Option("--min-confidence").has_value();
     bool failed = false, unknown = false;
-    for (const std::string& file : FilesOrStandardInput(args)) {
+    for (const std::string& file : ListedFilesOrStandardInput(args, failed)) {
         try {
             Input in(file);
             const Detected detected = DetectInput(in, minConfidence);

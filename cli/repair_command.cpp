@@ -9,6 +9,7 @@
 
 #include "cli/commands.h"
 #include "cli/file_io.h"
+#include "cli/file_lines.h"
 #include "cli/file_loop.h"
 #include "encoding/encoding_names.h"
 #include "encoding/mojibake_repair.h"
@@ -16,7 +17,7 @@
 
 const char kRepairHelp[] =
     "Usage: vemkoconv repair [-t TO] [-o OUT] [IN...]\n"
-    "       vemkoconv repair [-t TO] -i FILE...\n"
+    "       vemkoconv repair [-t TO] -i [-r] [-n] [-p] FILE...\n"
     "\n"
     "Finds the mis-readings that turned Russian text into mojibake (the bytes of one of 1251, 866,\n"
     "koi8r, iso, mac, utf-8 and 1252 read as another and saved as a third, up to twice over: UTF-8 read\n"
@@ -29,7 +30,11 @@ const char kRepairHelp[] =
     "  -o, --output=OUT       the output (standard output when not given or -)\n"
     "  -i, --in-place         repairs each FILE into itself (written beside, then renamed over it; a\n"
     "                         clean one is not written) and prints a line a file: the name, a tab, the\n"
-    "                         chain, clean or unknown, a tab and the characters left as '?'\n"
+    "                         chain, clean or unknown, a tab and the characters left as '?'; a summary\n"
+    "                         on stderr ends a run over several files\n"
+    "  -r, --recursive        with -i: a FILE that is a folder stands for every file below it\n"
+    "  -n, --dry-run          with -i: prints every line the run would print and changes nothing\n"
+    "  -p, --preserve         with -i: a rewritten file keeps its modification time\n"
     "\n"
     "A clean text is written unchanged, and so is one that cannot be told (exit status 4). Characters\n"
     "lost on the way (turned into '?' by an encoding that lacked them) stay '?' and the rest is\n"
@@ -84,14 +89,20 @@ void Report(const std::string& name, const Repaired& r) {
         std::fprintf(stderr, "%s: %" PRIu64 " character%s left as '?'\n", name.c_str(), r.lost, r.lost == 1 ? "" : "s");
 }
 
+Tally InPlaceTally(RepairFinding::Kind kind) {
+    return kind == RepairFinding::Kind::Repair ? Tally::Done
+           : kind == RepairFinding::Kind::Clean ? Tally::Unchanged
+                                                : Tally::Unknown;
+}
+
 int RepairInPlace(const Arguments& args, std::optional<TextEncoding> to) {
     return EachFileInPlace(args, "repair", [&](const std::string& file, Input& in) {
         const Repaired r = RepairText(in.ReadAll(ExpectedSize(file)), to);
         if (r.finding.kind == RepairFinding::Kind::Repair)
             ReplaceFile(file, in, [&](Output& out) { out.Write(r.text); });
         std::string chain;
-        std::printf("%s\t%s\t%" PRIu64 "\n", file.c_str(), Verdict(r, chain), r.lost);
-        return FileOutcome{r.finding.kind == RepairFinding::Kind::Unknown, r.lost > 0};
+        PrintFileLine("%s\t%s\t%" PRIu64 "\n", file.c_str(), Verdict(r, chain), r.lost);
+        return FileOutcome{r.finding.kind == RepairFinding::Kind::Unknown, r.lost > 0, InPlaceTally(r.finding.kind)};
     });
 }
 

@@ -25,9 +25,9 @@ constexpr const char* kVersion = "vemkoconv " VEMKO_VERSION;
 constexpr const char* kUsage =
     "Usage:\n"
     "  vemkoconv convert -f FROM -t TO [--exact] [-o OUT] [IN...]\n"
-    "  vemkoconv convert -f FROM|auto -t TO [--min-confidence=X] -i FILE...\n"
-    "  vemkoconv repair [-t TO] [-o OUT | -i] [FILE...]\n"
-    "  vemkoconv detect [--min-confidence=X] [FILE...]\n"
+    "  vemkoconv convert -f FROM|auto [-t TO] [--min-confidence=X] -i [-r] [-n] [-p] FILE...\n"
+    "  vemkoconv repair [-t TO] [-o OUT | -i [-r] [-n] [-p]] [FILE...]\n"
+    "  vemkoconv detect [--min-confidence=X] [-r] [FILE...]\n"
     "  vemkoconv guess [FILE...]\n"
     "  vemkoconv transform fido|translit|qp|bare-cr [-c CP] [-o OUT] [IN]\n"
     "  vemkoconv align justify|centre|left|right [--ig] [--li N] [--fi N] [--ri N] [--crlf|--lf] [-o OUT] [IN]\n"
@@ -43,7 +43,8 @@ constexpr const char* kUsage =
     "align      lays out the paragraphs again, keeping the input's line ends.\n"
     "\n"
     "Encodings: 1251, 866, koi8r, iso, mac, utf-8, utf-16le, utf-16be (-l lists their other names).\n"
-    "IN and OUT default to standard input and output; FILE too where it is optional.\n"
+    "IN and OUT default to standard input and output; FILE too where it is optional. With -i each FILE\n"
+    "is rewritten in place; -r walks folders, -n is a dry run, -p keeps modification times.\n"
     "\n"
     "Exit status: 0 done; 1 a file could not be read or written; 2 bad usage; 3 done, but characters\n"
     "the target lacks or malformed input were replaced by '?'; 4 an encoding could not be told.\n";

@@ -19,6 +19,7 @@
 #include <thread>
 
 #include "base/version.h"
+#include "support/core/vemkoconv_fixture.h"
 #include "encoding/encoding_detection.h"
 #include "encoding/transforms.h"
 #include "encoding/unicode_conversion.h"
@@ -28,40 +29,6 @@ using namespace std::string_literals;
 namespace {
 
 namespace fs = std::filesystem;
-
-class Vemkoconv : public testing::Test {
-protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() / ("vemkoconv-test-" + std::to_string(::getpid()));
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
-    std::string Path(const std::string& name) const { return (dir_ / name).string(); }
-
-    void Write(const std::string& name, const std::string& bytes) const {
-        std::ofstream(Path(name), std::ios::binary) << bytes;
-    }
-    std::string Read(const std::string& name) const {
-        std::ifstream in(Path(name), std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
-
-    // Runs the tool with `arguments` (shell words) in the test folder; stdout goes to "stdout", stderr
-    // to "stderr". Returns the exit status.
-    int Run(const std::string& arguments) const {
-        std::string command = "cd '" + dir_.string() + "' && '" VEMKOCONV_PATH "' " + arguments +
-                              " >stdout 2>stderr";
-        int status = std::system(command.c_str());
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-
-    std::size_t FilesInFolder() const {
-        return static_cast<std::size_t>(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()));
-    }
-
-    fs::path dir_;
-};
 
 TEST_F(Vemkoconv, ConvertsThroughThePivotWithEveryName) {
     Write("in", "\xCF\xF0\xE8\xE2\xE5\xF2\r\n\xAB\0x"s);  // Привет CR LF « NUL x in 1251
