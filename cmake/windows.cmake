@@ -25,6 +25,13 @@ set_property(TARGET vemkores PROPERTY RC_FLAGS "")
 # must still rebuild the script that holds it.
 file(GLOB picture_files CONFIGURE_DEPENDS resources/pictures/*)
 set_source_files_properties(resources/pictures.rc PROPERTIES OBJECT_DEPENDS "${picture_files}")
+set_source_files_properties(resources/manifest.rc PROPERTIES OBJECT_DEPENDS ${CMAKE_SOURCE_DIR}/resources/vemko.manifest)
+# The converter carries a manifest of its own (cli/vemkoconv.manifest).
+if(TARGET vemkoconv)
+  target_sources(vemkoconv PRIVATE cli/vemkoconv.rc)
+  set_source_files_properties(cli/vemkoconv.rc PROPERTIES OBJECT_DEPENDS ${CMAKE_SOURCE_DIR}/cli/vemkoconv.manifest
+                              INCLUDE_DIRECTORIES ${CMAKE_SOURCE_DIR})
+endif()
 
 add_executable(vemko WIN32 app/win/winmain.cpp $<TARGET_OBJECTS:vemkores>)
 target_link_libraries(vemko PRIVATE vemkowin)
@@ -33,6 +40,8 @@ target_compile_options(vemko PRIVATE ${VEMKO_WARNINGS})
 target_link_options(vemko PRIVATE -static -static-libgcc -static-libstdc++)
 
 add_test(NAME imports COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-imports.sh ${CMAKE_OBJDUMP} $<TARGET_FILE:vemko>)
+add_test(NAME manifest COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/scripts/check-manifest.py $<TARGET_FILE:vemko>
+                               $<$<TARGET_EXISTS:vemkoconv>:$<TARGET_FILE:vemkoconv>>)
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
   set(shipped $<TARGET_FILE:vemko>)
   if(TARGET vemkoconv)
@@ -144,12 +153,19 @@ add_custom_command(OUTPUT ${readme}
                    COMMAND ${CMAKE_COMMAND} -DIN=${CMAKE_SOURCE_DIR}/docs/readme-ru.txt -DOUT=${readme}
                            -DVERSION=${PROJECT_VERSION} -P ${CMAKE_SOURCE_DIR}/cmake/readme.cmake
                    DEPENDS docs/readme-ru.txt cmake/readme.cmake ${CMAKE_BINARY_DIR}/generated/base/version.h VERBATIM)
-add_custom_target(readme ALL DEPENDS ${readme})
+# The help that F1 opens in a second editor window, beside the program in the build folder (where the
+# test programs start it too) and in the package; 1251 with CR LF like the read-me.
+set(help_text ${CMAKE_BINARY_DIR}/vemko-help.txt)
+add_custom_command(OUTPUT ${help_text}
+                   COMMAND ${CMAKE_COMMAND} -DIN=${CMAKE_SOURCE_DIR}/docs/help-ru.txt -DOUT=${help_text}
+                           -DVERSION=${PROJECT_VERSION} -P ${CMAKE_SOURCE_DIR}/cmake/readme.cmake
+                   DEPENDS docs/help-ru.txt cmake/readme.cmake ${CMAKE_BINARY_DIR}/generated/base/version.h VERBATIM)
+add_custom_target(readme ALL DEPENDS ${readme} ${help_text})
 install(TARGETS vemko RUNTIME DESTINATION . COMPONENT product)
 if(TARGET vemkoconv)
   install(TARGETS vemkoconv RUNTIME DESTINATION . COMPONENT product)
 endif()
-install(FILES ${readme} DESTINATION . COMPONENT product)
+install(FILES ${readme} ${help_text} DESTINATION . COMPONENT product)
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
   set(CPACK_SYSTEM_NAME win32)
 else()

@@ -10,6 +10,7 @@
 
 #include "base/ui_text.h"
 #include "app/win/application.h"
+#include "app/win/help.h"
 #include "base/win/program.h"
 #include "document/win/editor_window.h"
 #include "document/win/document_name.h"
@@ -60,19 +61,6 @@ void UndoCommand() {
     } else {
         UndoLast();
     }
-}
-
-// The system help viewer, asked for nothing but the contents. Without the help file the viewer
-// would stop this thread on its own message until someone answered it (under Wine for good), so the
-// file is looked up first where the viewer looks, and a missing one is said plainly.
-void ShowHelpContents(HWND window) {
-    char found[MAX_PATH];
-    DWORD length = SearchPathA(nullptr, "VEMKO", ".HLP", MAX_PATH, found, nullptr);
-    if (length == 0 || length >= MAX_PATH) {
-        ShowMessageBox(window, "Файл справки VEMKO.HLP не найден."_ui, "VEMKO", MB_OK | MB_ICONINFORMATION);
-        return;
-    }
-    WinHelpA(window, found, HELP_CONTENTS, 0);
 }
 
 // A remembered file that can no longer be opened is forgotten without a word.
@@ -294,6 +282,10 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_SIZE:
         LayoutChildWindows(LOWORD(lParam), HIWORD(lParam));
         break;
+    // F1 in a dialog or a message box of this window: the dialog passes the request on to its owner.
+    case WM_HELP:
+        ShowHelpContents(window);
+        return TRUE;
     case WM_SETFOCUS:
         if (EditorControl) SetFocus(EditorControl);
         break;

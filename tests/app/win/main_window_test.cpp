@@ -5,6 +5,7 @@
 #include <richedit.h>
 
 #include <cstring>
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include "base/ui_text.h"
 #include "app/win/application.h"
 #include "base/win/program.h"
+#include "base/win/shown_text.h"
 #include "document/win/editor_window.h"
 #include "document/win/document_name.h"
 #include "appearance/win/options_dialog.h"
@@ -115,15 +117,58 @@ TEST_F(MainWindowTest, TooltipsQueriesAndCustomisationHelp) {
     EXPECT_EQ(recorder.TakeCommands(), (std::vector<UINT>{IDM_HELP}));
 }
 
-TEST_F(MainWindowTest, HelpWithoutItsFileSaysSoAndReturns) {
+namespace {
+
+struct OtherMainWindow {
+    DWORD ownProcess;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectOtherMainWindow(HWND candidate, LPARAM lParam) {
+    auto& search = *reinterpret_cast<OtherMainWindow*>(lParam);
+    DWORD process = 0;
+    GetWindowThreadProcessId(candidate, &process);
+    wchar_t className[32] = {};
+    GetClassNameW(candidate, className, 32);
+    if (process != search.ownProcess && std::wcscmp(className, kMainWindowClassWide) == 0) search.found.push_back(candidate);
+    return TRUE;
+}
+
+std::vector<HWND> OtherMainWindows() {
+    OtherMainWindow search{GetCurrentProcessId(), {}};
+    EnumWindows(CollectOtherMainWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+}  // namespace
+
+// F1 (the accelerator's command, and the WM_HELP a dialog passes on) opens the help text beside the
+// program in a second editor window, once; no "not found" box appears.
+TEST_F(MainWindowTest, HelpOpensItsTextInASecondEditorWindowOnce) {
     ModalAnswers answers;
-    answers.PressButton(IDOK);
-    DWORD started = GetTickCount();
+    ASSERT_TRUE(OtherMainWindows().empty());
     SendMessageA(window, WM_COMMAND, IDM_HELP, 0);
-    EXPECT_LT(GetTickCount() - started, 20000u);
-    ASSERT_EQ(answers.Seen().size(), 1u);
-    EXPECT_EQ(answers.Seen()[0].title, "VEMKO");
-    EXPECT_EQ(answers.Seen()[0].text, "Файл справки VEMKO.HLP не найден."_ui);
+    HELPINFO help{};
+    help.cbSize = sizeof help;
+    help.iContextType = HELPINFO_WINDOW;
+    SendMessageA(window, WM_HELP, 0, reinterpret_cast<LPARAM>(&help));
+    std::vector<HWND> shown;
+    for (DWORD started = GetTickCount(); shown.empty() && GetTickCount() - started < 90000;) {
+        PumpMessages();
+        Sleep(100);
+        shown = OtherMainWindows();
+    }
+    PumpMessages();
+    Sleep(1000);
+    shown = OtherMainWindows();
+    EXPECT_TRUE(answers.Seen().empty());
+    ASSERT_EQ(shown.size(), 1u);
+    wchar_t title[512] = {};
+    GetWindowTextW(shown[0], title, 512);
+    EXPECT_NE(std::wstring(title).find(L"vemko-help.txt"), std::wstring::npos) << AnsiText(title);
+    PostMessageW(shown[0], WM_CLOSE, 0, 0);
+    for (DWORD started = GetTickCount(); !OtherMainWindows().empty() && GetTickCount() - started < 30000;) Sleep(100);
+    EXPECT_TRUE(OtherMainWindows().empty());
 }
 
 TEST_F(MainWindowTest, CommandsWithoutHandlerChangeNothing) {
