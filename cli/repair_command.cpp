@@ -16,29 +16,35 @@
 #include "encoding/unicode_conversion.h"
 
 const char kRepairHelp[] =
-    "Usage: vemkoconv repair [-t TO] [-o OUT] [IN...]\n"
-    "       vemkoconv repair [-t TO] -i [-r] [-n] [-p] FILE...\n"
+    "Usage: vemkoconv repair [-t TO] [--explain] [-o OUT] [IN...]\n"
+    "       vemkoconv repair [-t TO] [--explain] -i [-r] [-n] [-p] FILE...\n"
     "\n"
-    "Finds the mis-readings that turned Russian text into mojibake (the bytes of one of 1251, 866,\n"
-    "koi8r, iso, mac, utf-8 and 1252 read as another and saved as a third, up to twice over: UTF-8 read\n"
-    "as 1251 is \"РџСЂРёРІРµС‚\") and writes each input with them undone, joined in order. Standard error\n"
-    "names what was undone, a line an input: the name, a colon and the chain (for example\n"
-    "\"utf-8 read as 1251, saved as utf-8\"), or clean for a text with nothing to undo.\n"
+    "Finds the mis-readings that turned text into mojibake and writes each input with them undone,\n"
+    "joined in order: the bytes of text in any language read as another encoding (1251, 866, koi8r,\n"
+    "koi8u, iso, mac, 1250, 1252 and Latin-1, 1253-1258, 437, 850, 852, macroman, iso8859-2,\n"
+    "iso8859-7, 874) and saved as UTF-8 or a code page, up to three times over (UTF-8 read as 1251 is\n"
+    "\"РџСЂРёРІРµС‚\", \"it’s\" read so is \"itвЂ™s\"), UTF-16 read as a code page, and such mojibake\n"
+    "written as HTML character references. A text damaged in one paragraph or line and right in the\n"
+    "others is repaired piece by piece; what reads right stays byte for byte. Standard error names\n"
+    "what was undone, a line an input: the name, a colon and the chain (for example \"utf-8 read as\n"
+    "1251, saved as utf-8\"), clean for a text with nothing to undo, or the pieces.\n"
     "\n"
     "  -t, --to-code=NAME     the encoding to write a repaired text in (default: the one it is in now,\n"
     "                         so a UTF-8 file stays UTF-8)\n"
     "  -o, --output=OUT       the output (standard output when not given or -)\n"
     "  -i, --in-place         repairs each FILE into itself (written beside, then renamed over it; a\n"
     "                         clean one is not written) and prints a line a file: the name, a tab, the\n"
-    "                         chain, clean or unknown, a tab and the characters left as '?'; a summary\n"
-    "                         on stderr ends a run over several files\n"
+    "                         chain, clean, unknown or the number of pieces, a tab and the characters\n"
+    "                         left as '?'; a summary on stderr ends a run over several files\n"
     "  -r, --recursive        with -i: a FILE that is a folder stands for every file below it\n"
     "  -n, --dry-run          with -i: prints every line the run would print and changes nothing\n"
     "  -p, --preserve         with -i: a rewritten file keeps its modification time\n"
+    "      --explain          names each piece on standard error: where it starts (line and byte) and\n"
+    "                         its chain, clean or unknown\n"
     "\n"
     "A clean text is written unchanged, and so is one that cannot be told (exit status 4). Characters\n"
-    "lost on the way (turned into '?' by an encoding that lacked them) stay '?' and the rest is\n"
-    "repaired (exit status 3). Only the first 16 KB of a text are looked at to find the chain.\n";
+    "lost on the way (turned into '?' or U+FFFD by an encoding that lacked them) stay so and the rest is\n"
+    "repaired (exit status 3).\n";
 
 namespace {
 
@@ -50,41 +56,72 @@ std::size_t ExpectedSize(const std::string& path) {
 }
 
 struct Repaired {
-    RepairFinding finding;
-    std::string text;  // for Repair
+    TextRepair repair;
+    std::string text;  // when repaired
     std::uint64_t lost = 0;
+    RepairFinding::Kind Kind() const { return repair.Kind(); }
 };
 
 Repaired RepairText(const std::string& text, std::optional<TextEncoding> to) {
     Repaired r;
-    r.finding = FindMisreadings(text, true);
-    if (r.finding.kind != RepairFinding::Kind::Repair) return r;
-    const std::optional<RepairEncoding> target = to ? RepairEncodingOf(*to) : r.finding.chain.now;
+    r.repair = FindTextRepair(text);
+    if (r.Kind() != RepairFinding::Kind::Repair) return r;
+    const std::optional<RepairEncoding> target = to ? RepairEncodingOf(*to) : r.repair.now;
     if (target) {
-        r.text = UndoMisreadings(text, r.finding.chain, *target, &r.lost);
+        r.text = UndoTextRepair(text, r.repair, *target, &r.lost);
     } else {
         // UTF-16 by way of UTF-8, which holds every character.
-        r.text = ConvertText(UndoMisreadings(text, r.finding.chain, RepairEncoding::Utf8, &r.lost), TextEncoding::Utf8,
-                             *to, &r.lost);
+        r.text = ConvertText(UndoTextRepair(text, r.repair, RepairEncoding::Utf8, &r.lost), TextEncoding::Utf8, *to,
+                             &r.lost);
     }
     return r;
 }
 
-const char* Verdict(const Repaired& r, std::string& chain) {
-    switch (r.finding.kind) {
+std::string PieceVerdict(const RepairFinding& finding) {
+    switch (finding.kind) {
         case RepairFinding::Kind::Clean: return "clean";
-        case RepairFinding::Kind::Unknown: return "unknown";
-        default: chain = DescribeChain(r.finding.chain); return chain.c_str();
+        case RepairFinding::Kind::Unknown: {
+            std::string text = "unknown";
+            for (std::size_t i = 0; i < finding.candidates.size(); ++i)
+                text += (i == 0 ? " (perhaps " : " or ") + DescribeChain(finding.candidates[i]);
+            return finding.candidates.empty() ? text : text + ")";
+        }
+        default: return DescribeChain(finding.chain);
     }
+}
+
+// The chain when one chain repaired every piece that was repaired, else the count of pieces.
+std::string Verdict(const Repaired& r) {
+    std::string chain;
+    std::size_t repaired = 0;
+    for (const RepairPiece& piece : r.repair.pieces) {
+        if (piece.finding.kind != RepairFinding::Kind::Repair) continue;
+        const std::string described = DescribeChain(piece.finding.chain);
+        if (repaired++ > 0 && described != chain) return std::to_string(r.repair.pieces.size()) + " pieces";
+        chain = described;
+    }
+    if (repaired > 0) return r.repair.pieces.size() > 1 ? chain + " (in part)" : chain;
+    return r.Kind() == RepairFinding::Kind::Unknown ? "unknown" : "clean";
+}
+
+// Through PrintErrorText, so that the lines of files worked on side by side stay in order.
+void Explain(const std::string& name, const std::string& text, const Repaired& r) {
+    std::size_t line = 1, counted = 0;
+    std::string lines;
+    for (const RepairPiece& piece : r.repair.pieces) {
+        for (; counted < piece.start; ++counted) line += text[counted] == '\n';
+        lines += name + ": line " + std::to_string(line) + ", byte " + std::to_string(piece.start) + ": " +
+                 PieceVerdict(piece.finding) + "\n";
+    }
+    PrintErrorText(lines);
 }
 
 void Report(const std::string& name, const Repaired& r) {
     std::fflush(stdout);
-    std::string chain;
-    if (r.finding.kind == RepairFinding::Kind::Unknown)
+    if (r.Kind() == RepairFinding::Kind::Unknown)
         std::fprintf(stderr, "%s: cannot tell what was done to it, left alone\n", name.c_str());
     else
-        std::fprintf(stderr, "%s: %s\n", name.c_str(), Verdict(r, chain));
+        std::fprintf(stderr, "%s: %s\n", name.c_str(), Verdict(r).c_str());
     if (r.lost)
         std::fprintf(stderr, "%s: %" PRIu64 " character%s left as '?'\n", name.c_str(), r.lost, r.lost == 1 ? "" : "s");
 }
@@ -95,14 +132,18 @@ Tally InPlaceTally(RepairFinding::Kind kind) {
                                                 : Tally::Unknown;
 }
 
-int RepairInPlace(const Arguments& args, std::optional<TextEncoding> to) {
+FileOutcome Outcome(const Repaired& r) {
+    return FileOutcome{r.Kind() == RepairFinding::Kind::Unknown, r.lost > 0, InPlaceTally(r.Kind())};
+}
+
+int RepairInPlace(const Arguments& args, std::optional<TextEncoding> to, bool explain) {
     return EachFileInPlace(args, "repair", [&](const std::string& file, Input& in) {
-        const Repaired r = RepairText(in.ReadAll(ExpectedSize(file)), to);
-        if (r.finding.kind == RepairFinding::Kind::Repair)
-            ReplaceFile(file, in, [&](Output& out) { out.Write(r.text); });
-        std::string chain;
-        PrintFileLine("%s\t%s\t%" PRIu64 "\n", file.c_str(), Verdict(r, chain), r.lost);
-        return FileOutcome{r.finding.kind == RepairFinding::Kind::Unknown, r.lost > 0, InPlaceTally(r.finding.kind)};
+        const std::string text = in.ReadAll(ExpectedSize(file));
+        const Repaired r = RepairText(text, to);
+        if (r.Kind() == RepairFinding::Kind::Repair) ReplaceFile(file, in, [&](Output& out) { out.Write(r.text); });
+        if (explain) Explain(file, text, r);
+        PrintFileLine("%s\t%s\t%" PRIu64 "\n", file.c_str(), Verdict(r).c_str(), r.lost);
+        return Outcome(r);
     });
 }
 
@@ -111,36 +152,18 @@ int RepairInPlace(const Arguments& args, std::optional<TextEncoding> to) {
 int Repair(const Arguments& args) {
     std::optional<TextEncoding> to;
     if (args.Option("-t")) to = RequiredEncoding(args, "-t");
-    if (args.Option("-i")) return RepairInPlace(args, to);
+    const bool explain = args.Option("--explain").has_value();
+    if (args.Option("-i")) return RepairInPlace(args, to, explain);
 
     return EachInputIntoOutput(args, [&](Input& in, Output& out) {
-        // The chain is found on the start; the text then streams through block by block, as convert's.
-        Repaired r;
-        r.finding = FindMisreadings(in.Peek(kRepairSample + 1), true);
-        const std::optional<RepairEncoding> target = to ? RepairEncodingOf(*to) : r.finding.chain.now;
-        if (r.finding.kind == RepairFinding::Kind::Repair && !target) {
-            r = RepairText(in.ReadAll(ExpectedSize(in.Name())), to);
+        const std::string text = in.ReadAll(ExpectedSize(in.Name()));
+        const Repaired r = RepairText(text, to);
+        if (r.Kind() == RepairFinding::Kind::Repair)
             out.Write(r.text);
-        } else {
-            std::optional<MisreadingUndoing> undoing;
-            if (r.finding.kind == RepairFinding::Kind::Repair) undoing.emplace(r.finding.chain, *target);
-            Block block;
-            std::string pending, undone;
-            for (bool atEnd = false; !atEnd;) {
-                const std::size_t n = in.Read(block.data(), block.size());
-                atEnd = n < block.size();
-                if (!undoing) {
-                    out.Write(block.data(), n);
-                    continue;
-                }
-                pending.append(block.data(), n);
-                pending.erase(0, undoing->Append(pending, atEnd, undone));
-                out.Write(undone);
-                undone.clear();
-            }
-            if (undoing) r.lost = undoing->Lost();
-        }
+        else
+            out.Write(text);
+        if (explain) Explain(in.Name(), text, r);
         Report(in.Name(), r);
-        return FileOutcome{r.finding.kind == RepairFinding::Kind::Unknown, r.lost > 0};
+        return Outcome(r);
     });
 }

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <optional>
 
+#include "encoding/russian_expectation.h"
 #include "encoding/russian_letter_statistics.h"
 #include "encoding/utf8_characters.h"
 
@@ -170,31 +171,6 @@ const ClassTable& ClassesOf(int codePage) {
         return all;
     }();
     return tables[codePage];
-}
-
-// What the log likelihood of a pair that follows a given class is on average in Russian text: the
-// yardstick a reading's likelihood is held against to tell whether it is Russian at all.
-struct Expectation {
-    std::array<double, kLetterClassCount> pair;
-    std::array<double, 3> letterCase;
-};
-
-template <std::size_t N>
-double Expect(const std::int16_t (&row)[N]) {
-    double total = 0, sum = 0;
-    for (std::int16_t v : row) total += std::exp(v / kLogProbabilityUnit);
-    for (std::int16_t v : row) sum += std::exp(v / kLogProbabilityUnit) / total * (v / kLogProbabilityUnit);
-    return sum;
-}
-
-const Expectation& RussianExpectation() {
-    static const Expectation expectation = [] {
-        Expectation e{};
-        for (int a = 0; a < kLetterClassCount; ++a) e.pair[a] = Expect(kRussianPairLogProbability[a]);
-        for (int a = 0; a < 3; ++a) e.letterCase[a] = Expect(kRussianCaseLogProbability[a]);
-        return e;
-    }();
-    return expectation;
 }
 
 struct Reading {

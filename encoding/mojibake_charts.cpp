@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "encoding/chart_text.h"
+#include "encoding/mojibake_code_page_charts.h"
 #include "encoding/unicode_kernels.h"
 #include "encoding/utf8_characters.h"
 
@@ -21,7 +22,36 @@ const charts::HighHalf& ChartOf(RepairEncoding e) {
         case RepairEncoding::Koi8R: return charts::kKoi8R;
         case RepairEncoding::Iso8859_5: return charts::kIso8859_5;
         case RepairEncoding::MacCyrillic: return charts::kMacCyrillic;
+        case RepairEncoding::Koi8U: return kKoi8U;
+        case RepairEncoding::Cp1250: return kWindows1250;
+        case RepairEncoding::Cp1253: return kWindows1253;
+        case RepairEncoding::Cp1254: return kWindows1254;
+        case RepairEncoding::Cp1255: return kWindows1255;
+        case RepairEncoding::Cp1256: return kWindows1256;
+        case RepairEncoding::Cp1257: return kWindows1257;
+        case RepairEncoding::Cp1258: return kWindows1258;
+        case RepairEncoding::Cp437: return kCp437;
+        case RepairEncoding::Cp850: return kCp850;
+        case RepairEncoding::Cp852: return kCp852;
+        case RepairEncoding::MacRoman: return kMacRoman;
+        case RepairEncoding::Iso8859_2: return kIso8859_2;
+        case RepairEncoding::Iso8859_7: return kIso8859_7;
+        case RepairEncoding::Cp874: return kWindows874;
         default: return charts::kWindows1252;
+    }
+}
+
+void AppendUtf16(char32_t c, bool bigEndian, std::string& out) {
+    auto unit = [&](char32_t u) {
+        const char high = static_cast<char>(u >> 8), low = static_cast<char>(u & 0xFF);
+        out += bigEndian ? high : low;
+        out += bigEndian ? low : high;
+    };
+    if (c < 0x10000) {
+        unit(c);
+    } else {
+        unit(0xD800 + ((c - 0x10000) >> 10));
+        unit(0xDC00 + ((c - 0x10000) & 0x3FF));
     }
 }
 
@@ -85,8 +115,10 @@ const ByteChart& ChartTables(RepairEncoding e) {
             auto t = std::make_unique<ByteChart>();
             t->byte.fill(-1);
             for (int b = 0; b < 256; ++b) {
-                t->character[b] = CharacterOfByte(ChartOf(encoding), static_cast<unsigned char>(b));
-                t->byte[t->character[b]] = static_cast<std::int16_t>(b);
+                // The pages of base/charts.h leave a byte unassigned as 0, the others as U+FFFD.
+                const char16_t c = b < 0x80 ? static_cast<char16_t>(b) : ChartOf(encoding)[b - 0x80];
+                t->character[b] = c == 0 ? CharacterOfByte(ChartOf(encoding), static_cast<unsigned char>(b)) : c;
+                if (t->character[b] != 0xFFFD) t->byte[t->character[b]] = static_cast<std::int16_t>(b);
             }
             // Latin-1 and 1252 differ only there, and both readings are met.
             if (encoding == RepairEncoding::Western)
@@ -120,6 +152,7 @@ Decoded DecodeUtf8(const std::uint8_t* p, const std::uint8_t* end) {
         if (p + i == end) return {'?', 1, Decoded::Malformed};
         const std::uint8_t b = p[i];
         if (b == '?') return {'?', i + 1, Decoded::Lost};
+        if (b == ' ' && lead == 0xD0) return {0x420, 2, Decoded::Good};
         bool ok = b >= 0x80 && b <= 0xBF;
         if (i == 1 && ((lead == 0xE0 && b < 0xA0) || (lead == 0xED && b > 0x9F) || (lead == 0xF0 && b < 0x90) ||
                        (lead == 0xF4 && b > 0x8F)))
@@ -130,21 +163,103 @@ Decoded DecodeUtf8(const std::uint8_t* p, const std::uint8_t* end) {
     return {c, count, Decoded::Good};
 }
 
-char* Recode(std::string_view bytes, RepairEncoding from, RepairEncoding to, std::uint64_t& lost, char* o) {
+std::u32string DecodeCharacters(std::string_view bytes, RepairEncoding e, std::size_t& failed, std::size_t& lost) {
+    std::u32string text;
+    text.reserve(bytes.size());
     const auto* p = reinterpret_cast<const std::uint8_t*>(bytes.data());
     const auto* end = p + bytes.size();
-    if (IsSingleByte(from) && IsSingleByte(to)) {
-        const ByteChart& source = ChartTables(from);
-        const ByteChart& target = ChartTables(to);
-        std::array<std::int16_t, 256> map;
-        for (int b = 0; b < 256; ++b) map[b] = b < 0x80 ? static_cast<std::int16_t>(b) : target.byte[source.character[b]];
-        for (; p != end; ++p, ++o) {
-            const int b = map[*p];
-            if (b < 0) ++lost;
-            *o = static_cast<char>(b < 0 ? '?' : b);
-        }
-        return o;
+    if (IsSingleByte(e)) {
+        const ByteChart& chart = ChartTables(e);
+        for (; p != end; ++p) text += chart.character[*p];
+        return text;
     }
+    if (IsUtf16(e)) {
+        const bool big = e == RepairEncoding::Utf16BE;
+        auto unit = [&](const std::uint8_t* q) { return static_cast<char32_t>(big ? q[0] << 8 | q[1] : q[1] << 8 | q[0]); };
+        // The byte order mark says the encoding and is no character of the text.
+        if (end - p >= 2 && unit(p) == 0xFEFF) p += 2;
+        for (; end - p >= 2; p += 2) {
+            char32_t c = unit(p);
+            if (c >= 0xD800 && c < 0xDC00 && end - p >= 4 && unit(p + 2) >= 0xDC00 && unit(p + 2) < 0xE000) {
+                c = 0x10000 + ((c - 0xD800) << 10) + (unit(p + 2) - 0xDC00);
+                p += 2;
+            } else if (c >= 0xD800 && c < 0xE000) {
+                ++failed;
+                c = 0xFFFD;
+            }
+            text += c;
+        }
+        if (p != end) ++failed, text += 0xFFFD;
+        return text;
+    }
+    while (p != end) {
+        const Decoded d = DecodeUtf8(p, end);
+        if (d.kind == Decoded::Malformed) ++failed;
+        if (d.kind == Decoded::Lost) ++lost;
+        text += d.kind == Decoded::Good ? d.character : 0xFFFD;
+        p += d.length;
+    }
+    return text;
+}
+
+std::string EncodeCharacters(std::u32string_view text, RepairEncoding e, std::size_t& failed, std::size_t& lost) {
+    std::string bytes;
+    bytes.reserve(text.size() * (IsSingleByte(e) ? 1 : 2));
+    if (IsUtf16(e)) {
+        for (char32_t c : text) AppendUtf16(c, e == RepairEncoding::Utf16BE, bytes);
+        return bytes;
+    }
+    if (!IsSingleByte(e)) {
+        for (char32_t c : text) AppendUtf8(c, bytes);
+        return bytes;
+    }
+    const ByteChart& chart = ChartTables(e);
+    for (char32_t c : text) {
+        const int b = c < 0x10000 ? chart.byte[c] : -1;
+        if (c == 0xFFFD)
+            ++lost;
+        else if (b < 0)
+            ++failed;
+        bytes += static_cast<char>(b < 0 ? '?' : b);
+    }
+    return bytes;
+}
+
+namespace {
+
+// UTF-16 on a side: character by character.
+char* RecodeWide(std::string_view bytes, RepairEncoding from, RepairEncoding to, std::uint64_t& lost, char* o,
+                 std::uint64_t* malformed) {
+    std::size_t failed = 0, cut = 0;
+    const std::u32string text = DecodeCharacters(bytes, from, failed, cut);
+    if (malformed) *malformed += failed;
+    std::size_t lacking = 0;
+    const std::string out = EncodeCharacters(text, to, lacking, cut);
+    lost += failed + cut + lacking;
+    return std::copy(out.begin(), out.end(), o);
+}
+
+char* RecodeSingleBytes(std::string_view bytes, RepairEncoding from, RepairEncoding to, std::uint64_t& lost, char* o) {
+    const ByteChart& source = ChartTables(from);
+    const ByteChart& target = ChartTables(to);
+    std::array<std::int16_t, 256> map;
+    for (int b = 0; b < 256; ++b) map[b] = b < 0x80 ? static_cast<std::int16_t>(b) : target.byte[source.character[b]];
+    for (char c : bytes) {
+        const int b = map[static_cast<std::uint8_t>(c)];
+        if (b < 0) ++lost;
+        *o++ = static_cast<char>(b < 0 ? '?' : b);
+    }
+    return o;
+}
+
+}  // namespace
+
+char* Recode(std::string_view bytes, RepairEncoding from, RepairEncoding to, std::uint64_t& lost, char* o,
+             std::uint64_t* malformed, bool lostAsReplacement) {
+    const auto* p = reinterpret_cast<const std::uint8_t*>(bytes.data());
+    const auto* end = p + bytes.size();
+    if (IsUtf16(from) || IsUtf16(to)) return RecodeWide(bytes, from, to, lost, o, malformed);
+    if (IsSingleByte(from) && IsSingleByte(to)) return RecodeSingleBytes(bytes, from, to, lost, o);
     if (IsSingleByte(from)) {
         // Up to three bytes for each byte value, looked up, where the kernels stop.
         const Kernels kernels(from, to);
@@ -195,13 +310,21 @@ char* Recode(std::string_view bytes, RepairEncoding from, RepairEncoding to, std
             const Decoded d = DecodeUtf8(p, end);
             if (d.kind != Decoded::Good) {
                 ++lost;
-                *o++ = '?';
+                if (malformed && d.kind == Decoded::Malformed) ++*malformed;
+                if (!target && lostAsReplacement && d.kind == Decoded::Lost)
+                    o = std::copy_n("\xEF\xBF\xBD", 3, o);
+                else
+                    *o++ = '?';
             } else if (!target) {
-                // A good sequence is as long as its bytes.
-                o = std::copy(p, p + d.length, o);
+                // A good sequence is as long as its bytes, but for the Р whose second byte became a blank.
+                if (d.length == 2 && p[1] == ' ')
+                    o = std::copy_n("\xD0\xA0", 2, o);
+                else
+                    o = std::copy(p, p + d.length, o);
             } else {
                 const int b = d.character < 0x10000 ? target->byte[d.character] : -1;
-                if (b < 0) ++lost;
+                // A character lost before is counted where it is undone.
+                if (b < 0 && d.character != 0xFFFD) ++lost;
                 *o++ = static_cast<char>(b < 0 ? '?' : b);
             }
             p += d.length;
@@ -210,9 +333,10 @@ char* Recode(std::string_view bytes, RepairEncoding from, RepairEncoding to, std
     return o;
 }
 
-std::string Recode(std::string_view bytes, RepairEncoding from, RepairEncoding to, std::uint64_t& lost) {
-    std::string out(RecodeRoom(bytes.size()), '\0');
-    out.resize(static_cast<std::size_t>(Recode(bytes, from, to, lost, out.data()) - out.data()));
+std::string Recode(std::string_view bytes, RepairEncoding from, RepairEncoding to, std::uint64_t& lost,
+                   std::uint64_t* malformed) {
+    std::string out(RecodeRoom(bytes.size()) + (IsUtf16(to) ? bytes.size() : 0), '\0');
+    out.resize(static_cast<std::size_t>(Recode(bytes, from, to, lost, out.data(), malformed) - out.data()));
     return out;
 }
 

@@ -12,7 +12,8 @@
 
 namespace mojibake {
 
-inline bool IsSingleByte(RepairEncoding e) { return e != RepairEncoding::Utf8; }
+inline bool IsUtf16(RepairEncoding e) { return e == RepairEncoding::Utf16LE || e == RepairEncoding::Utf16BE; }
+inline bool IsSingleByte(RepairEncoding e) { return e != RepairEncoding::Utf8 && !IsUtf16(e); }
 
 // A single-byte encoding both ways over the basic plane.
 struct ByteChart {
@@ -24,6 +25,8 @@ const ByteChart& ChartTables(RepairEncoding e);
 
 // What one UTF-8 sequence at `p` decodes to. A sequence cut by a '?' is a character lost on the way
 // (a saving encoding lacked one of its bytes' characters): the lead byte and the '?' make one '?'.
+// The lead byte of "Р" followed by a blank is that letter: its second byte, read as a no-break space,
+// became a blank on the way, as copied text does.
 struct Decoded {
     char32_t character;
     int length;
@@ -36,10 +39,21 @@ Decoded DecodeUtf8(const std::uint8_t* p, const std::uint8_t* end);
 constexpr std::size_t RecodeRoom(std::size_t size) { return 3 * size + 64; }
 
 // Bytes in `from` to bytes in `to` at `out` (RecodeRoom of the input's size), a character `to` lacks
-// and a byte that does not decode becoming '?' counted in `lost`; returns the end of what it wrote.
-// UTF-8 to UTF-8 leaves what is well-formed as it is.
-char* Recode(std::string_view bytes, RepairEncoding from, RepairEncoding to, std::uint64_t& lost, char* out);
+// and a byte that does not decode becoming '?' counted in `lost` (the bytes that do not decode also
+// in `malformed`, when given); returns the end of what it wrote. UTF-8 to UTF-8 leaves what is
+// well-formed as it is, and writes a character lost on the way as U+FFFD when `lostAsReplacement`
+// (the damaged text showed its losses so). UTF-16 goes character by character.
+char* Recode(std::string_view bytes, RepairEncoding from, RepairEncoding to, std::uint64_t& lost, char* out,
+             std::uint64_t* malformed = nullptr, bool lostAsReplacement = false);
 // The same into a string of its own.
-std::string Recode(std::string_view bytes, RepairEncoding from, RepairEncoding to, std::uint64_t& lost);
+std::string Recode(std::string_view bytes, RepairEncoding from, RepairEncoding to, std::uint64_t& lost,
+                   std::uint64_t* malformed = nullptr);
+
+// The characters of `bytes` in `e`: a byte that does not decode, or a sequence cut by '?', is U+FFFD,
+// counted in `failed` (bytes that do not decode) and `lost` (sequences cut by '?').
+std::u32string DecodeCharacters(std::string_view bytes, RepairEncoding e, std::size_t& failed, std::size_t& lost);
+// `text` in `e`: a character `e` lacks becomes '?', counted in `failed`; U+FFFD, a character lost
+// before, becomes '?' too, counted in `lost`.
+std::string EncodeCharacters(std::u32string_view text, RepairEncoding e, std::size_t& failed, std::size_t& lost);
 
 }  // namespace mojibake

@@ -1,251 +1,83 @@
 #include "encoding/mojibake_repair.h"
 
 #include <algorithm>
-#include <array>
-#include <functional>
-#include <memory>
-#include <unordered_set>
-#include <vector>
 
 #include "encoding/encoding_detection.h"
 #include "encoding/mojibake_charts.h"
-#include "encoding/russian_letter_statistics.h"
-#include "encoding/utf8_characters.h"
+#include "encoding/mojibake_references.h"
+#include "encoding/mojibake_search.h"
 
 namespace {
 
 using namespace mojibake;
 
-using Text = std::u32string;
-
 constexpr RepairEncoding kCodePages[] = {RepairEncoding::Cp1251, RepairEncoding::Koi8R, RepairEncoding::Cp866,
                                          RepairEncoding::Iso8859_5, RepairEncoding::MacCyrillic};
-// Every encoding, the usual culprits first: among candidates that undo to the same text the first
-// found names the chain.
-constexpr RepairEncoding kEncodings[] = {RepairEncoding::Utf8,      RepairEncoding::Cp1251, RepairEncoding::Western,
-                                         RepairEncoding::Koi8R,     RepairEncoding::Cp866,  RepairEncoding::Iso8859_5,
-                                         RepairEncoding::MacCyrillic};
-// What Russian text can have been written in.
-constexpr RepairEncoding kWritten[] = {RepairEncoding::Utf8,  RepairEncoding::Cp1251,    RepairEncoding::Koi8R,
-                                       RepairEncoding::Cp866, RepairEncoding::Iso8859_5, RepairEncoding::MacCyrillic};
 
-// A chain must beat the best clean reading of the text by this much (in nats) and each step beyond
-// the first by as much again, so that a correct text is never taken for a damaged one; a chain that
-// beats it by less than that but by more than kUnsureMargin makes the text one that cannot be told.
-constexpr double kCleanMargin = 8.0;
-constexpr double kStepCost = 4.0;
-constexpr double kUnsureMargin = 3.0;
-// Two chains that undo to different texts must be this far apart.
-constexpr double kAmbiguityMargin = 2.0;
-// A byte that does not decode, or a character the reading encoding lacks, makes the candidate this
-// much less likely; a candidate with more of them than one in kFailureShare characters beyond ASCII
-// is no candidate at all.
-constexpr double kFailureCost = 20.0;
-constexpr double kLostCost = 1.0;
-constexpr std::size_t kFailureShare = 16;
-// A sentence that starts with a small letter costs this much (nats). The letter pairs cannot see it,
-// and it is most of what tells a short text of 1251 read as Mac Cyrillic, whose capitals became
-// dashes and quotation marks ("—просите", "’ромой"), from a correct one.
-constexpr double kLowerStartCost = 6.0;
-
-struct Failures {
-    std::size_t failed = 0;  // bytes that did not decode, characters the encoding lacked
-    std::size_t lost = 0;    // characters lost before, met as a sequence cut by '?'
-};
-
-Text Decode(std::string_view bytes, RepairEncoding e, Failures& failures) {
-    Text text;
-    text.reserve(bytes.size());
-    const auto* p = reinterpret_cast<const std::uint8_t*>(bytes.data());
-    const auto* end = p + bytes.size();
-    if (IsSingleByte(e)) {
-        const ByteChart& chart = ChartTables(e);
-        for (; p != end; ++p) text += chart.character[*p];
-        return text;
+// The sample cut to kRepairSample at a blank, which every encoding and every mis-reading keeps, so
+// that no character is cut at any step; a UTF-8 byte order mark left out.
+std::string_view Sample(std::string_view sample, bool complete, bool mayBeUtf8) {
+    if (sample.size() > kRepairSample) {
+        sample = sample.substr(0, kRepairSample);
+        complete = false;
     }
-    while (p != end) {
-        const Decoded d = DecodeUtf8(p, end);
-        if (d.kind == Decoded::Malformed) ++failures.failed;
-        if (d.kind == Decoded::Lost) ++failures.lost;
-        text += d.character;
-        p += d.length;
+    if (!complete) {
+        const std::size_t blank = sample.find_last_of(" \n");
+        if (blank != std::string_view::npos && blank > 0) sample = sample.substr(0, blank);
     }
-    return text;
+    if (mayBeUtf8 && sample.substr(0, 3) == "\xEF\xBB\xBF") sample.remove_prefix(3);
+    return sample;
 }
 
-std::string Encode(const Text& text, RepairEncoding e, Failures& failures) {
-    std::string bytes;
-    bytes.reserve(text.size() * (IsSingleByte(e) ? 1 : 2));
-    if (!IsSingleByte(e)) {
-        for (char32_t c : text) AppendUtf8(c, bytes);
-        return bytes;
+// The text read in `now`, and once more with its HTML character references undone when it has some.
+void AddRoots(std::string_view sample, RepairEncoding now, std::vector<SearchRoot>& roots) {
+    SearchRoot root{now, {}, 0, 0, false};
+    root.text = DecodeCharacters(sample, now, root.failed, root.lost);
+    root.lost += static_cast<std::size_t>(std::count(root.text.begin(), root.text.end(), U'\xFFFD')) - root.failed - root.lost;
+    SearchRoot decoded = root;
+    std::size_t references = 0;
+    if (DecodeReferences(root.text, decoded.text, references)) {
+        decoded.references = true;
+        roots.push_back(std::move(root));
+        roots.push_back(std::move(decoded));
+    } else {
+        roots.push_back(std::move(root));
     }
-    const ByteChart& chart = ChartTables(e);
-    for (char32_t c : text) {
-        const int b = c < 0x10000 ? chart.byte[c] : -1;
-        if (b < 0) ++failures.failed;
-        bytes += static_cast<char>(b < 0 ? '?' : b);
-    }
-    return bytes;
 }
 
-// The log likelihood of a text as Russian, in nats, from the pairs that touch a character beyond
-// ASCII (the others read the same in every candidate). A letter of another Cyrillic alphabet costs
-// as in detection: the capitals of 1251 read as Mac Cyrillic or KOI8-R are such letters (Ћ, Ќ, ѕ),
-// and counted as the Russian letters they stand nearest to, they would pass for Russian words.
-struct Judgement {
-    double score = 0;
-    std::size_t letters = 0;  // Russian letters, not the other alphabets' ones
-    std::size_t beyondAscii = 0;
-    std::size_t variants = 0;
-    std::size_t lowerStarts = 0;
-};
+bool IsWide(TextEncoding e) { return e == TextEncoding::Utf16LE || e == TextEncoding::Utf16BE; }
 
-Judgement Judge(const Text& text) {
-    Judgement j;
-    std::int64_t score = 0;
-    LetterClass prev = ClassOfCharacter(' ');
-    bool prevHigh = false;
-    // At the start of the text and after a full stop, exclamation or question mark and a blank, until
-    // the first letter: a sentence starts there.
-    bool sentence = true;
-    char32_t last = ' ';
-    for (char32_t c : text) {
-        const bool high = c >= 0x80;
-        const LetterClass cur = ClassOfCharacter(c);
-        if (c == ' ' || c == '\n' || c == '\r' || c == '\t') {
-            if (last == '.' || last == '!' || last == '?') sentence = true;
-        } else if (cur.letter >= kLatinClass && cur.letter < kOtherClass) {
-            if (sentence && high && cur.letterCase == kLowerCase) ++j.lowerStarts;
-            sentence = false;
-        } else if (c >= '0' && c <= '9') {
-            sentence = false;
-        }
-        last = c;
-        if (high || prevHigh)
-            score += kRussianPairLogProbability[prev.letter][cur.letter] +
-                     kRussianCaseLogProbability[prev.letterCase][cur.letterCase];
-        if (high) {
-            ++j.beyondAscii;
-            if (IsVariantLetter(c))
-                ++j.variants;
-            else if (cur.letter >= kFirstRussianClass && cur.letter < kOtherClass)
-                ++j.letters;
-        }
-        prev = cur;
-        prevHigh = high;
-    }
-    j.score = static_cast<double>(score) / kLogProbabilityUnit - kVariantLetterCost * static_cast<double>(j.variants) -
-              kLowerStartCost * static_cast<double>(j.lowerStarts);
-    return j;
+bool HasHighBytes(std::string_view sample) {
+    return std::any_of(sample.begin(), sample.end(), [](char c) { return static_cast<std::uint8_t>(c) >= 0x80; });
 }
 
-struct Candidate {
-    MisreadingChain chain;
-    std::size_t hash;
-    double score;  // the likelihood less the failures' and the steps' cost
-    std::size_t letters;
-    std::size_t beyondAscii;
-};
+bool HasReference(std::string_view sample) { return sample.find('&') != std::string_view::npos && sample.find(';') != std::string_view::npos; }
 
-class Search {
-public:
-    explicit Search(std::optional<RepairEncoding> view) : view_(view) {}
+RepairFinding CleanIn(RepairEncoding now) {
+    RepairFinding finding;
+    finding.kind = RepairFinding::Kind::Clean;
+    finding.chain.now = now;
+    return finding;
+}
 
-    void Reading(RepairEncoding now, const Text& text, const Failures& failures) {
-        MisreadingChain chain;
-        chain.now = now;
-        if (Add(chain, text, failures)) Undo(chain, text, failures);
-    }
-
-    void SecondSteps() {
-        for (const auto& [chain, text, failures] : level1_) Undo(chain, text, failures);
-    }
-
-    RepairFinding Verdict() const {
-        RepairFinding finding;
-        const Candidate* clean = nullptr;
-        const Candidate* best = nullptr;
-        for (const Candidate& c : candidates_) {
-            if (c.chain.length == 0) {
-                if (!clean || c.score > clean->score) clean = &c;
-            } else if (!best || c.score > best->score) {
-                best = &c;
-            }
-        }
-        if (!clean) return finding;  // not UTF-8 and read as no code page: cannot happen, but say so
-        finding.chain = clean->chain;
-        // What a chain gives must read as Russian: mostly Russian letters beyond ASCII. Undoing the
-        // wrong chain on a text that is no Russian gives box drawings and symbols.
-        const bool russian = best && best->letters * 4 >= best->beyondAscii * 3;
-        const bool chainWins = russian && best->score >= clean->score + kCleanMargin;
-        if (!chainWins) {
-            finding.kind = russian && best->score >= clean->score + kUnsureMargin
-                               ? RepairFinding::Kind::Unknown
-                               : RepairFinding::Kind::Clean;
-            return finding;
-        }
-        for (const Candidate& c : candidates_)
-            if (&c != best && c.hash != best->hash && c.score > best->score - kAmbiguityMargin) return finding;
-        finding.kind = RepairFinding::Kind::Repair;
-        finding.chain = best->chain;
-        return finding;
-    }
-
-private:
-    // Each mis-reading that can have happened before `chain`, whose undoing gave `text`, undone in
-    // turn: what it read was saved as the encoding `chain` starts from.
-    void Undo(const MisreadingChain& chain, const Text& text, const Failures& failures) {
-        const RepairEncoding savedAs = chain.Original();
-        for (RepairEncoding readAs : kEncodings) {
-            // Saving what was read in the encoding it was read in gives back the very bytes, unless
-            // the reading is the view's own.
-            if (readAs == savedAs && !(chain.length == 0 && view_ == savedAs)) continue;
-            Failures encoded = failures;
-            const std::string bytes = Encode(text, readAs, encoded);
-            if (TooMany(encoded, text.size())) continue;
-            for (RepairEncoding written : kWritten) {
-                if (written == readAs) continue;
-                Failures f = encoded;
-                Text undone = Decode(bytes, written, f);
-                MisreadingChain longer = chain;
-                longer.length = chain.length + 1;
-                std::copy(chain.steps, chain.steps + chain.length, longer.steps + 1);
-                longer.steps[0] = {written, readAs, savedAs};
-                if (Add(longer, undone, f) && longer.length == 1) level1_.push_back({longer, std::move(undone), f});
-            }
-        }
-    }
-
-    static bool TooMany(const Failures& f, std::size_t size) { return f.failed * kFailureShare > size; }
-
-    bool Add(const MisreadingChain& chain, const Text& text, const Failures& failures) {
-        const Judgement j = Judge(text);
-        if (failures.failed * kFailureShare > std::max<std::size_t>(j.beyondAscii, 1)) return false;
-        const std::size_t hash = std::hash<std::u32string_view>()(text);
-        if (!seen_.insert(hash).second) return false;
-        candidates_.push_back({chain, hash,
-                               j.score - kFailureCost * static_cast<double>(failures.failed) -
-                                   kLostCost * static_cast<double>(failures.lost) - kStepCost * chain.length,
-                               j.letters, j.beyondAscii});
-        return true;
-    }
-
-    struct Level1 {
-        MisreadingChain chain;
-        Text text;
-        Failures failures;
-    };
-    std::optional<RepairEncoding> view_;
-    std::vector<Candidate> candidates_;
-    std::unordered_set<std::size_t> seen_;
-    std::vector<Level1> level1_;
-};
+// The roots' finding; a finding from the text with its references decoded is kept only when it
+// repairs, and nothing was found in the text as it is.
+RepairFinding Decide(std::vector<SearchRoot> roots, bool viewReading) {
+    std::vector<SearchRoot> plain, decoded;
+    for (SearchRoot& r : roots) (r.references ? decoded : plain).push_back(std::move(r));
+    const RepairFinding finding = SearchMisreadings(plain, viewReading);
+    if (decoded.empty() || finding.kind == RepairFinding::Kind::Repair) return finding;
+    RepairFinding fromReferences = SearchMisreadings(decoded, viewReading);
+    return fromReferences.kind == RepairFinding::Kind::Repair ? fromReferences : finding;
+}
 
 }  // namespace
 
 const char* RepairEncodingName(RepairEncoding e) {
-    static const char* const kNames[] = {"1251", "866", "koi8r", "iso", "mac", "utf-8", "1252"};
+    static const char* const kNames[] = {"1251",  "866",   "koi8r", "iso",      "mac",       "utf-8",    "1252",     "koi8u",
+                                         "1250",  "1253",  "1254",  "1255",     "1256",      "1257",     "1258",     "437",
+                                         "850",   "852",   "macroman", "iso8859-2", "iso8859-7", "874",   "utf-16le", "utf-16be"};
+    static_assert(std::size(kNames) == kRepairEncodingCount);
     return kNames[static_cast<int>(e)];
 }
 
@@ -255,10 +87,10 @@ std::optional<RepairEncoding> RepairEncodingOf(TextEncoding e) {
 }
 
 std::string DescribeChain(const MisreadingChain& chain) {
-    std::string text;
+    std::string text = chain.references ? "html references" : "";
     for (int i = 0; i < chain.length; ++i) {
         const Misreading& s = chain.steps[i];
-        if (i > 0) text += "; then ";
+        if (!text.empty()) text += "; then ";
         text += RepairEncodingName(s.written);
         text += " read as ";
         text += RepairEncodingName(s.readAs);
@@ -271,41 +103,34 @@ std::string DescribeChain(const MisreadingChain& chain) {
 }
 
 RepairFinding FindMisreadings(std::string_view sample, bool complete, std::optional<RepairEncoding> now) {
-    if (sample.size() > kRepairSample) {
-        sample = sample.substr(0, kRepairSample);
-        complete = false;
-    }
-    if (!complete) {
-        // Cut at a blank, which every encoding and every mis-reading keeps, so that no character is
-        // cut at any step.
-        const std::size_t blank = sample.find_last_of(" \n");
-        if (blank != std::string_view::npos && blank > 0) sample = sample.substr(0, blank);
-    }
-    RepairFinding finding;
-    if (std::none_of(sample.begin(), sample.end(), [](char c) { return static_cast<std::uint8_t>(c) >= 0x80; })) {
-        finding.kind = RepairFinding::Kind::Clean;
-        finding.chain.now = now.value_or(RepairEncoding::Utf8);
-        return finding;
-    }
-    if (sample.size() >= 3 && sample.substr(0, 3) == "\xEF\xBB\xBF" && now.value_or(RepairEncoding::Utf8) == RepairEncoding::Utf8)
-        sample.remove_prefix(3);
-    Search search(now);
+    sample = Sample(sample, complete, now.value_or(RepairEncoding::Utf8) == RepairEncoding::Utf8);
+    if (!HasHighBytes(sample) && !HasReference(sample)) return CleanIn(now.value_or(RepairEncoding::Utf8));
+    std::vector<SearchRoot> roots;
     if (now) {
-        Failures f;
-        const Text text = Decode(sample, *now, f);
-        search.Reading(*now, text, f);
-    } else {
-        // A text that is UTF-8 but for a few bytes (cut at its end, or mended by hand) is still read as
-        // UTF-8; one that is not quite UTF-8 is read in each code page too.
-        Failures f;
-        const Text text = Decode(sample, RepairEncoding::Utf8, f);
-        search.Reading(RepairEncoding::Utf8, text, f);
-        if (f.failed > 0 || f.lost > 0)
-            for (RepairEncoding cp : kCodePages) {
-                Failures none;
-                search.Reading(cp, Decode(sample, cp, none), none);
-            }
+        AddRoots(sample, *now, roots);
+        return Decide(std::move(roots), true);
     }
-    search.SecondSteps();
-    return search.Verdict();
+    // A text that is UTF-8 but for a few bytes (cut at its end, or mended by hand) is still read as
+    // UTF-8; one that is not quite UTF-8 is read in each code page too, unless it is UTF-16, or
+    // detection names its code page with confidence: it reads right as it is. (UTF-16 whose every
+    // byte is ASCII is well-formed UTF-8, and comes back the same from its undoing.)
+    AddRoots(sample, RepairEncoding::Utf8, roots);
+    if (roots.front().failed > 0) {
+        const Detection detection = DetectEncoding(sample, complete);
+        if (detection.kind == Detection::Kind::Utf32LE || detection.kind == Detection::Kind::Utf32BE ||
+            (detection.kind == Detection::Kind::Encoding && IsWide(detection.encoding)))
+            return CleanIn(detection.encoding == TextEncoding::Utf16BE ? RepairEncoding::Utf16BE : RepairEncoding::Utf16LE);
+        if (detection.kind == Detection::Kind::Encoding && IsSingleByte(detection.encoding) && IsNamed(detection))
+            return CleanIn(*RepairEncodingOf(detection.encoding));
+        for (RepairEncoding cp : kCodePages) AddRoots(sample, cp, roots);
+    }
+    return Decide(std::move(roots), false);
+}
+
+RepairFinding FindMisreadingsIn(std::string_view sample, RepairEncoding now) {
+    sample = Sample(sample, true, now == RepairEncoding::Utf8);
+    if (!HasHighBytes(sample) && !HasReference(sample)) return CleanIn(now);
+    std::vector<SearchRoot> roots;
+    AddRoots(sample, now, roots);
+    return Decide(std::move(roots), false);
 }

@@ -1,8 +1,12 @@
 #pragma once
-// Undoes the mis-readings that turn Russian text into "РџСЂРёРІРµС‚": the bytes of one encoding read as
-// another and what was read saved in a third, up to twice over. The chain is found on a sample by the
-// letter statistics of detection (each candidate undone, the result judged as Russian text), and the
-// chosen chain is then undone on the whole text as a few conversions, as fast as a conversion.
+// Undoes the mis-readings that turn text into "РџСЂРёРІРµС‚" or "itвЂ™s": the bytes of one encoding read
+// as another and what was read saved in a third, up to three times over. Two kinds of evidence find a
+// chain: undoing a reading that gives well-formed UTF-8 (or UTF-16) whose characters sit together as
+// the characters of real text do, where the damaged text shows the misfits mojibake makes (a symbol
+// inside a word, a change of alphabet or case in mid-word), holds in any language; between the
+// single-byte Cyrillic readings the letter statistics of detection decide, as Russian text. A text
+// whose damage is not the same throughout is repaired piece by piece, at line or paragraph
+// boundaries; what reads right stays byte for byte. A clean text is never changed: in doubt, unknown.
 //
 // Single-byte code pages read a byte that their chart leaves unassigned as the C1 control of the same
 // number, as the system and browsers do, so such bytes survive a mis-reading and come back.
@@ -11,11 +15,13 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "encoding/unicode_conversion.h"
 
-// The encodings a mis-reading goes through: 0-4 are the conversion code pages, then UTF-8 and the
-// Western code page (1252, taking Latin-1's controls at 0x80-0x9F too).
+// The encodings a mis-reading goes through: 0-4 are the conversion code pages, then UTF-8, the
+// Western code page (1252, taking Latin-1's controls at 0x80-0x9F too), the other common single-byte
+// code pages a text is read through, and UTF-16, which is only ever the encoding a text was written in.
 enum class RepairEncoding : int {
     Cp1251 = kAnsi1251,
     Cp866 = kOem866,
@@ -24,10 +30,27 @@ enum class RepairEncoding : int {
     MacCyrillic = kMacCyrillic,
     Utf8,
     Western,
+    Koi8U,
+    Cp1250,
+    Cp1253,
+    Cp1254,
+    Cp1255,
+    Cp1256,
+    Cp1257,
+    Cp1258,
+    Cp437,
+    Cp850,
+    Cp852,
+    MacRoman,
+    Iso8859_2,
+    Iso8859_7,
+    Cp874,
+    Utf16LE,
+    Utf16BE,
 };
-inline constexpr int kRepairEncodingCount = 7;
+inline constexpr int kRepairEncodingCount = 24;
 
-// The names the tool prints: 1251 866 koi8r iso mac utf-8 1252.
+// The names the tool prints: 1251 866 koi8r iso mac utf-8 1252 koi8u 1250 1253 ... 874 utf-16le utf-16be.
 const char* RepairEncodingName(RepairEncoding encoding);
 // The repair encoding of a text encoding; nothing for UTF-16.
 std::optional<RepairEncoding> RepairEncodingOf(TextEncoding encoding);
@@ -39,22 +62,30 @@ struct Misreading {
     RepairEncoding savedAs;
 };
 
+inline constexpr int kMostMisreadings = 3;
+
 struct MisreadingChain {
-    int length = 0;           // 0-2; 0 is a text with nothing to undo
-    Misreading steps[2] = {};  // in the order they happened
+    int length = 0;           // 0-3; 0 is a text with nothing to undo
+    Misreading steps[kMostMisreadings] = {};  // in the order they happened
     RepairEncoding now = RepairEncoding::Utf8;  // the encoding the text is in now
+    // The text is mojibake written as HTML character references ("&ETH;&iexcl;"), undone first.
+    bool references = false;
     // The encoding the text was first written in (`now` for a clean text).
     RepairEncoding Original() const { return length == 0 ? now : steps[0].written; }
 };
 
 // "utf-8 read as 1251, saved as utf-8", the steps joined by "; then ". A step saved as what it was
-// read as (the editor's view reading a text in the wrong code page) leaves out ", saved as".
+// read as (the editor's view reading a text in the wrong code page) leaves out ", saved as". HTML
+// character references come first as "html references; then ".
 std::string DescribeChain(const MisreadingChain& chain);
 
 struct RepairFinding {
     enum class Kind { Clean, Repair, Unknown };
     Kind kind = Kind::Unknown;
     MisreadingChain chain;  // for Repair; for Clean, `now` is the encoding the text reads right in
+    // For Unknown: the readings that came near enough to be plausible, the likeliest first, for a
+    // person to choose from.
+    std::vector<MisreadingChain> candidates;
 };
 
 // Looks at no more than this many bytes from the start of a text.
@@ -68,6 +99,33 @@ inline constexpr std::size_t kRepairSample = 16 * 1024;
 RepairFinding FindMisreadings(std::string_view sample, bool complete,
                               std::optional<RepairEncoding> now = std::nullopt);
 
+// The same for a text known to be in `now` as a file is (no step reads in the encoding it was saved in).
+RepairFinding FindMisreadingsIn(std::string_view sample, RepairEncoding now);
+
+// One stretch of a text and what was done to it: the pieces of a text follow each other and cover it.
+struct RepairPiece {
+    std::size_t start = 0;  // in bytes of the text as it is now
+    std::size_t length = 0;
+    RepairFinding finding;
+};
+
+// What was done to a whole text, piece by piece. `now` as for FindMisreadings. The whole text's
+// chain, found on its start, is tried first on each paragraph; a paragraph it does not fit (its
+// undoing meets bytes that do not decode, or reads worse) is judged alone, and then line by line. The
+// pieces with the same finding are joined.
+struct TextRepair {
+    RepairEncoding now = RepairEncoding::Utf8;
+    std::vector<RepairPiece> pieces;
+    // Repair when any piece is repaired; otherwise Unknown when any piece cannot be told, else Clean.
+    RepairFinding::Kind Kind() const;
+};
+TextRepair FindTextRepair(std::string_view text, std::optional<RepairEncoding> now = std::nullopt);
+
+// Writes the text in `target`: each repaired piece with its chain undone, the others as they are (in
+// `target`'s bytes, the same bytes when `target` is the encoding they are in). `lost` as below.
+std::string UndoTextRepair(std::string_view text, const TextRepair& repair, RepairEncoding target,
+                           std::uint64_t* lost = nullptr);
+
 // Undoes `chain` on the whole text (in chain.now) and writes the original text in `target`.
 // Characters lost on the way stay '?', as do characters `target` lacks; `lost`, when given, gets
 // their count added. A UTF-8 byte order mark at the start stays when the target is UTF-8.
@@ -75,6 +133,7 @@ std::string UndoMisreadings(std::string_view text, const MisreadingChain& chain,
                             std::uint64_t* lost = nullptr);
 
 // Undoes a chain on a text handed in block by block, as a file is streamed through a conversion.
+// Chains with UTF-16 or HTML references are undone on whole texts only.
 class MisreadingUndoing {
 public:
     MisreadingUndoing(const MisreadingChain& chain, RepairEncoding target) : chain_(chain), target_(target) {}
@@ -86,14 +145,19 @@ public:
 
     // Characters left as '?' so far, lost on the way or lacking in the target.
     std::uint64_t Lost() const { return lost_; }
+    // Bytes met that the chain cannot undo (no well-formed UTF-8 where a step wrote UTF-8): the text
+    // there is not what the chain made of it.
+    std::uint64_t Malformed() const { return malformed_; }
 
-private:
+    // Undoes one whole stretch (no character cut at its ends) into `out`.
     void UndoBlock(std::string_view block, std::string& out);
 
+private:
     MisreadingChain chain_;
     RepairEncoding target_;
     bool atStart_ = true;
     std::uint64_t lost_ = 0;
+    std::uint64_t malformed_ = 0;
     std::string buffers_[2];
 };
 

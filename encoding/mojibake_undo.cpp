@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "encoding/mojibake_charts.h"
+#include "encoding/mojibake_references.h"
 #include "encoding/mojibake_repair.h"
 
 namespace {
@@ -51,13 +52,14 @@ std::size_t MisreadingUndoing::Append(std::string_view text, bool atEnd, std::st
 void MisreadingUndoing::UndoBlock(std::string_view block, std::string& out) {
     std::string_view current = block;
     RepairEncoding in = chain_.now;
+    const bool replacement = in == RepairEncoding::Utf8 && block.find("\xEF\xBF\xBD") != std::string_view::npos;
     int next = 0;
     // Each step converts the one before's result, from one buffer into the other.
     auto step = [&](RepairEncoding to) {
         std::string& buffer = buffers_[next];
         next ^= 1;
         if (buffer.size() < RecodeRoom(current.size())) buffer.resize(RecodeRoom(current.size()));
-        char* end = Recode(current, in, to, lost_, buffer.data());
+        char* end = Recode(current, in, to, lost_, buffer.data(), &malformed_, replacement);
         current = std::string_view(buffer.data(), static_cast<std::size_t>(end - buffer.data()));
     };
     for (int i = chain_.length - 1; i >= 0; --i) {
@@ -71,6 +73,26 @@ void MisreadingUndoing::UndoBlock(std::string_view block, std::string& out) {
 
 std::string UndoMisreadings(std::string_view text, const MisreadingChain& chain, RepairEncoding target,
                             std::uint64_t* lost) {
+    if (chain.references) {
+        // The references undone first, in UTF-8, which holds whatever they name.
+        std::size_t failed = 0, cut = 0, count = 0;
+        std::u32string decoded;
+        DecodeReferences(DecodeCharacters(text, chain.now, failed, cut), decoded, count);
+        MisreadingChain rest = chain;
+        rest.references = false;
+        rest.now = RepairEncoding::Utf8;
+        return UndoMisreadings(EncodeCharacters(decoded, RepairEncoding::Utf8, failed, cut), rest, target, lost);
+    }
+    bool wide = IsUtf16(chain.now) || IsUtf16(target);
+    for (int i = 0; i < chain.length; ++i) wide = wide || IsUtf16(chain.steps[i].written);
+    if (wide) {
+        // UTF-16 has no ASCII bytes to cut at: the whole text at once.
+        MisreadingUndoing undoing(chain, target);
+        std::string out;
+        undoing.UndoBlock(text, out);
+        if (lost) *lost += undoing.Lost();
+        return out;
+    }
     MisreadingUndoing undoing(chain, target);
     std::string out;
     out.reserve(text.size() + (target == RepairEncoding::Utf8 ? text.size() / 2 : 0) + 3);

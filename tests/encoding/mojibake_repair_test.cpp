@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "encoding/unicode_kernels.h"
 
@@ -171,6 +172,135 @@ TEST(MojibakeRepair, TheViewsReadingIsAStepOfItsOwn) {
     EXPECT_EQ(DescribeChain(finding.chain), "koi8r read as 1251");
     EXPECT_EQ(UndoMisreadings(koi8, finding.chain, k1251),
               UndoMisreadings("Привет, мир! Как поживаете?", MisreadingChain{0, {}, kUtf8}, k1251));
+}
+
+// A text written in `e` from its UTF-8 form.
+std::string Written(const std::string& utf8, RepairEncoding e) {
+    return UndoMisreadings(utf8, MisreadingChain{0, {}, kUtf8}, e);
+}
+
+std::string Repaired(const std::string& damaged, RepairEncoding target = kUtf8) {
+    const TextRepair repair = FindTextRepair(damaged);
+    return repair.Kind() == RepairFinding::Kind::Repair ? UndoTextRepair(damaged, repair, target) : damaged;
+}
+
+struct CleanText {
+    std::string text;
+    std::vector<RepairEncoding> encodings;
+};
+
+TEST(MojibakeRepair, NeverChangesACleanTextInAnyEncodingOrLanguage) {
+    using E = RepairEncoding;
+    const std::vector<E> cyrillic = {kUtf8, k1251, k866, kKoi8, RepairEncoding::Iso8859_5, kMac};
+    const CleanText texts[] = {
+        {"Ёжик сказал: «Ещё — потом…» № 5, и ушёл домой.", cyrillic},
+        {"Я помню чудное мгновенье: передо мной явилась ты. Как мимолётное виденье, как гений чистой красоты.", cyrillic},
+        {"ВІКІ: Їжак і його друзі ґрунтовно вивчають історію.", {kUtf8, k1251, E::Koi8U, E::Iso8859_5, kMac}},
+        {"ПоздравЂаво, Ђорђе! Љубав и њежност, џеп и ћуприја.", {kUtf8, k1251, E::Iso8859_5, kMac}},
+        {"Треба да сте root за да ја извршите оваа програма", {kUtf8, k1251, E::Iso8859_5, kMac}},
+        {"Съществуващият файл ще бъде презаписан. Щъркел.", cyrillic},
+        {"Гэта беларуская мова: ўсё добра, дзякуй.", {kUtf8, k1251, E::Iso8859_5, kMac}},
+        {"i à è ì", {kUtf8, kWestern, E::Cp850, E::MacRoman}},
+        {"i à è ì: perché è così già più", {kUtf8, kWestern, E::Cp850, E::MacRoman}},
+        {"L'élève a reçu un prix à Noël — c’est très « bien ».", {kUtf8, kWestern, E::MacRoman}},
+        {"Grüße aus Köln! Schöne Grüße an die Müllers, Maß für Maß.", {kUtf8, kWestern, E::Cp850, E::Cp437}},
+        {"Zażółć gęślą jaźń, źdźbło trawy i łódź.", {kUtf8, E::Cp1250, E::Cp852, E::Iso8859_2}},
+        {"Καλημέρα κόσμε, η γλώσσα μου έδωσαν ελληνική.", {kUtf8, E::Cp1253, E::Iso8859_7}},
+        {"Türkçe öğrenmek için çalışıyorum, şimdi İstanbul'dayım.", {kUtf8, E::Cp1254}},
+        {"ภาษาไทยเป็นภาษาที่สวยงามมาก", {kUtf8, E::Cp874}},
+        {"日本語のテキストです。文字化けしないでください。", {kUtf8}},
+    };
+    for (const CleanText& t : texts)
+        for (RepairEncoding e : t.encodings) {
+            const std::string bytes = Written(t.text, e);
+            if (UndoMisreadings(bytes, MisreadingChain{0, {}, e}, kUtf8) != t.text) continue;  // « » — … lacking in 866
+            // As a file, and as a view in the encoding it is in.
+            EXPECT_NE(FindTextRepair(bytes).Kind(), RepairFinding::Kind::Repair) << RepairEncodingName(e) << ": " << t.text;
+            if (e == kUtf8 || static_cast<int>(e) < kConversionCodePageCount)
+                EXPECT_NE(FindTextRepair(bytes, e).Kind(), RepairFinding::Kind::Repair)
+                    << "view " << RepairEncodingName(e) << ": " << t.text;
+        }
+}
+
+TEST(MojibakeRepair, UndoesTextOfAnyLanguageReadThroughAnyCommonCodePage) {
+    using E = RepairEncoding;
+    const std::string texts[] = {
+        "It’s a “quoted” text — isn’t it? A naïve café.",
+        "Région, élève, façade: les accents sont là, à côté.",
+        "Grüße aus Köln! Schöne Grüße an die Müllers.",
+        "Καλημέρα κόσμε, η γλώσσα μου έδωσαν ελληνική.",
+        "日本語のテキストです。文字化けしないでください。",
+        "Съешь же ещё этих мягких французских булок, да выпей чаю.",
+    };
+    const E readings[] = {k1251, kWestern, kKoi8, k866, kMac, E::Iso8859_5, E::Koi8U, E::Cp1250, E::Cp1253,
+                          E::Cp1254, E::Cp1257, E::Cp437, E::Cp850, E::Cp852, E::MacRoman, E::Iso8859_2, E::Iso8859_7};
+    int restored = 0, cases = 0;
+    for (const std::string& text : texts)
+        for (E readAs : readings) {
+            std::uint64_t lost = 0;
+            const std::string damaged = DoMisreadings(text, Chain({kUtf8, readAs, kUtf8}), &lost);
+            if (lost > 0 || damaged.find("\xEF\xBF\xBD") != std::string::npos) continue;
+            ++cases;
+            // Restored, or left alone where two readings give texts that read alike (German read as
+            // 1253 or as ISO 8859-7: "ö" or "â"); never anything else.
+            const std::string repaired = Repaired(damaged);
+            restored += repaired == text;
+            EXPECT_TRUE(repaired == text || repaired == damaged) << "read as " << RepairEncodingName(readAs) << ": " << repaired;
+        }
+    EXPECT_GT(cases, 60);
+    EXPECT_GE(restored * 100, cases * 95);
+}
+
+TEST(MojibakeRepair, UndoesThreeLayersReferencesLostBytesAndUtf16) {
+    const std::string french = "Région, élève, façade: les accents sont là, à côté.";
+    const MisreadingChain thrice = [] {
+        MisreadingChain chain = Chain({kUtf8, kWestern, kUtf8}, {kUtf8, kWestern, kUtf8});
+        chain.length = 3;
+        chain.steps[2] = {kUtf8, kWestern, kUtf8};
+        return chain;
+    }();
+    EXPECT_EQ(Repaired(DoMisreadings(french, thrice)), french);
+    EXPECT_EQ(Repaired(DoMisreadings(french, Chain({kUtf8, k1251, kUtf8}, {kUtf8, kWestern, kUtf8}))), french);
+    // Mojibake written as HTML character references: "&ETH;&iexcl;&Ntilde;..." (Latin-1's named ones).
+    EXPECT_EQ(Repaired("&ETH;&iexcl;&ETH;&raquo;&ETH;&frac34;&ETH;&sup2;&ETH;&frac34; &ETH;&cedil; "
+                       "&ETH;&acute;&ETH;&micro;&ETH;&raquo;&ETH;&frac34;"),
+              "Слово и дело");
+    // A reader that turned bytes it had no character for into U+FFFD: those stay U+FFFD.
+    EXPECT_EQ(Repaired("Ð ÑƒÑ�Ñ�ÐºÐ¸Ð¹ Ñ‚ÐµÐºÑ�Ñ‚ Ð·Ð´ÐµÑ�ÑŒ"), "Ру��кий тек�т зде�ь");
+    // UTF-16 read as 1252 and 1251, and saved as UTF-8: controls and letters by turns.
+    const std::string russian = "Съешь же ещё этих мягких французских булок.";
+    std::string utf16 = "\xFF\xFE";
+    for (char32_t c : std::u32string(U"Съешь же ещё этих мягких французских булок."))
+        utf16 += static_cast<char>(c & 0xFF), utf16 += static_cast<char>(c >> 8);
+    for (RepairEncoding readAs : {kWestern, k1251}) {
+        std::uint64_t lost = 0;
+        const std::string damaged = UndoMisreadings(utf16, MisreadingChain{0, {}, readAs}, kUtf8, &lost);
+        ASSERT_EQ(lost, 0u);
+        const TextRepair repair = FindTextRepair(damaged);
+        ASSERT_EQ(repair.Kind(), RepairFinding::Kind::Repair) << RepairEncodingName(readAs);
+        EXPECT_EQ(DescribeChain(repair.pieces[0].finding.chain),
+                  std::string("utf-16le read as ") + RepairEncodingName(readAs) + ", saved as utf-8");
+        EXPECT_EQ(UndoTextRepair(damaged, repair, kUtf8), russian);
+    }
+}
+
+TEST(MojibakeRepair, RepairsOneDamagedPieceAndKeepsTheRestByteForByte) {
+    const std::string first = "Первый абзац написан верно, и его трогать нельзя.\nВторая строка первого абзаца.\n\n";
+    const std::string second = "Второй абзац пришёл из письма, прочитанного не в той кодировке.\n\n";
+    const std::string third = "Третий абзац снова верный — «как и положено».\n";
+    for (RepairEncoding readAs : {k1251, kWestern}) {
+        const std::string damaged = first + DoMisreadings(second, Chain({kUtf8, readAs, kUtf8})) + third;
+        const TextRepair repair = FindTextRepair(damaged);
+        ASSERT_EQ(repair.pieces.size(), 3u) << RepairEncodingName(readAs);
+        EXPECT_EQ(repair.pieces[1].start, first.size());
+        EXPECT_EQ(repair.pieces[1].finding.kind, RepairFinding::Kind::Repair);
+        EXPECT_EQ(UndoTextRepair(damaged, repair, kUtf8), first + second + third);
+    }
+    // One line of a log, in a file that is right otherwise; the other lines stay as they are, even
+    // their malformed bytes.
+    const std::string log = "12:00 запуск\n12:01 \xFF\xFE ошибка чтения\n";
+    const std::string line = "12:02 " + DoMisreadings("Привет, как дела у нашего сервера?", Chain({kUtf8, k1251, kUtf8})) + "\n";
+    EXPECT_EQ(Repaired(log + line + log), log + "12:02 Привет, как дела у нашего сервера?\n" + log);
 }
 
 }  // namespace

@@ -1,0 +1,227 @@
+// A text repaired piece by piece: the whole text's chain where it fits, each other paragraph or line
+// judged alone.
+#include <algorithm>
+
+#include "encoding/mojibake_charts.h"
+#include "encoding/mojibake_repair.h"
+#include "encoding/mojibake_shape.h"
+
+namespace {
+
+using namespace mojibake;
+
+using Kind = RepairFinding::Kind;
+
+// Stretches the whole text's chain is tried on at once before paragraph by paragraph.
+constexpr std::size_t kFitBlock = 64 * 1024;
+// A paragraph that costs this much in shape for each character beyond ASCII may be mojibake; below
+// it, it reads as right text and is not searched.
+constexpr double kSuspectCost = 0.05;
+// A paragraph this long that its own search finds clean is right text, whatever the whole text's
+// single-byte chain says.
+constexpr std::size_t kLongParagraph = 200;
+
+bool SameFinding(const RepairFinding& a, const RepairFinding& b) {
+    if (a.kind != b.kind) return false;
+    if (a.kind != Kind::Repair) return true;
+    return DescribeChain(a.chain) == DescribeChain(b.chain) && a.chain.now == b.chain.now;
+}
+
+bool HasWideStep(const MisreadingChain& chain) {
+    return std::any_of(chain.steps, chain.steps + chain.length, [](const Misreading& m) { return !IsSingleByte(m.written); });
+}
+
+bool HasUtf16(const MisreadingChain& chain) {
+    return std::any_of(chain.steps, chain.steps + chain.length, [](const Misreading& m) { return IsUtf16(m.written); });
+}
+
+bool Plain(std::string_view bytes) {
+    return std::none_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<std::uint8_t>(c) >= 0x80 || c == '&'; });
+}
+
+// The end of the paragraph that starts at `at`: after the blank line (or lines) that ends it.
+std::size_t ParagraphEnd(std::string_view text, std::size_t at) {
+    std::size_t p = at;
+    for (;;) {
+        const std::size_t eol = text.find('\n', p);
+        if (eol == std::string_view::npos) return text.size();
+        p = eol + 1;
+        // A line of nothing but blanks ends the paragraph, with every such line after it.
+        std::size_t q = p;
+        bool blankLine = false;
+        while (q < text.size() && (text[q] == ' ' || text[q] == '\t' || text[q] == '\r')) ++q;
+        if (q < text.size() && text[q] == '\n') blankLine = true;
+        if (!blankLine && q < text.size()) continue;
+        while (blankLine) {
+            p = q + 1;
+            q = p;
+            while (q < text.size() && (text[q] == ' ' || text[q] == '\t' || text[q] == '\r')) ++q;
+            blankLine = q < text.size() && text[q] == '\n';
+        }
+        return p;
+    }
+}
+
+class Pieces {
+public:
+    Pieces(std::string_view text, std::optional<RepairEncoding> view, const RepairFinding& whole)
+        : text_(text), view_(view), whole_(whole), now_(whole.chain.now) {}
+
+    std::vector<RepairPiece> Find() {
+        if ((whole_.kind == Kind::Repair && HasUtf16(whole_.chain)) || IsUtf16(now_)) {
+            Push(0, text_.size(), whole_);
+            return std::move(pieces_);
+        }
+        for (std::size_t at = 0; at < text_.size();) {
+            std::size_t end = std::min(text_.size(), at + kFitBlock);
+            if (end < text_.size()) {
+                const std::size_t eol = text_.rfind('\n', end - 1);
+                end = eol != std::string_view::npos && eol >= at ? eol + 1 : ParagraphEnd(text_, at);
+            }
+            if (whole_.kind == Kind::Repair && HasWideStep(whole_.chain) && Fits(text_.substr(at, end - at), whole_.chain))
+                Push(at, end - at, whole_);
+            else
+                for (std::size_t p = at; p < end;) {
+                    const std::size_t pend = std::min(end, ParagraphEnd(text_, p));
+                    Paragraph(p, pend);
+                    p = pend;
+                }
+            at = end;
+        }
+        return std::move(pieces_);
+    }
+
+private:
+    // The chain undoes the bytes without meeting any it cannot.
+    bool Fits(std::string_view bytes, const MisreadingChain& chain) const {
+        MisreadingUndoing undoing(chain, RepairEncoding::Utf8);
+        std::string out;
+        undoing.UndoBlock(bytes, out);
+        return undoing.Malformed() == 0;
+    }
+
+    RepairFinding Local(std::string_view bytes) const {
+        return view_ ? FindMisreadings(bytes, true, view_) : FindMisreadingsIn(bytes, now_);
+    }
+
+    bool Suspect(std::string_view bytes) const {
+        std::size_t failed = 0, lost = 0;
+        const std::u32string characters = DecodeCharacters(bytes, now_, failed, lost);
+        const Shape shape = ShapeOf(characters);
+        if (failed > 0 || lost > 0 || shape.controls > 0 || bytes.find('&') != std::string_view::npos) return true;
+        if (shape.latinBeyondAscii * 2 > shape.latinInTheirWords && shape.latinBeyondAscii > 0) return true;
+        return shape.cost > kSuspectCost * static_cast<double>(std::max<std::size_t>(shape.beyondAscii, 1));
+    }
+
+    void Paragraph(std::size_t at, std::size_t end) {
+        const std::string_view bytes = text_.substr(at, end - at);
+        if (Plain(bytes)) {
+            Push(at, end - at, whole_.kind == Kind::Repair ? whole_ : Clean());
+            return;
+        }
+        if (whole_.kind == Kind::Repair) {
+            if (HasWideStep(whole_.chain) ? Fits(bytes, whole_.chain) : !SingleByteMisfit(bytes)) {
+                Push(at, end - at, whole_);
+                return;
+            }
+        } else if (!Suspect(bytes) || !(view_ || now_ == RepairEncoding::Utf8)) {
+            // A file in a code page is repaired in pieces only where its whole chain says so: in
+            // a paragraph of a foreign text, some reading of it in some code page reads as Russian.
+            Push(at, end - at, whole_.kind == Kind::Unknown ? whole_ : Clean());
+            return;
+        }
+        const RepairFinding local = Local(bytes);
+        if (local.kind == Kind::Repair && (!HasWideStep(local.chain) || Fits(bytes, local.chain))) {
+            Push(at, end - at, local);
+            return;
+        }
+        // Line by line: a damaged line (a log's, a mail's subject) in a paragraph that is right.
+        const bool oneLine = bytes.find('\n') == std::string_view::npos || bytes.find('\n') + 1 >= bytes.size();
+        if (oneLine) {
+            Push(at, end - at, local.kind == Kind::Unknown ? local : Clean());
+            return;
+        }
+        for (std::size_t p = at; p < end;) {
+            const std::size_t eol = text_.find('\n', p);
+            const std::size_t lend = eol == std::string_view::npos || eol >= end ? end : eol + 1;
+            const std::string_view line = text_.substr(p, lend - p);
+            RepairFinding found = Plain(line) || !Suspect(line) ? Clean() : Local(line);
+            if (found.kind == Kind::Repair && HasWideStep(found.chain) && !Fits(line, found.chain)) found = Clean();
+            Push(p, lend - p, found);
+            p = lend;
+        }
+    }
+
+    // Under a chain of single-byte readings only, a long paragraph that its own search finds right.
+    bool SingleByteMisfit(std::string_view bytes) const {
+        if (bytes.size() < kLongParagraph) return false;
+        const RepairFinding local = Local(bytes);
+        return local.kind == Kind::Clean;
+    }
+
+    RepairFinding Clean() const {
+        RepairFinding clean;
+        clean.kind = Kind::Clean;
+        clean.chain.now = now_;
+        return clean;
+    }
+
+    void Push(std::size_t at, std::size_t length, const RepairFinding& finding) {
+        if (length == 0) return;
+        // A plain stretch joins the piece before it, which reads it alike.
+        if (!pieces_.empty() && (SameFinding(pieces_.back().finding, finding) || Plain(text_.substr(at, length)))) {
+            pieces_.back().length += length;
+            return;
+        }
+        if (!pieces_.empty() && Plain(text_.substr(pieces_.back().start, pieces_.back().length))) {
+            pieces_.back().length += length;
+            pieces_.back().finding = finding;
+            return;
+        }
+        pieces_.push_back({at, length, finding});
+    }
+
+    std::string_view text_;
+    std::optional<RepairEncoding> view_;
+    const RepairFinding& whole_;
+    RepairEncoding now_;
+    std::vector<RepairPiece> pieces_;
+};
+
+}  // namespace
+
+RepairFinding::Kind TextRepair::Kind() const {
+    bool unknown = false;
+    for (const RepairPiece& piece : pieces) {
+        if (piece.finding.kind == Kind::Repair) return Kind::Repair;
+        unknown = unknown || piece.finding.kind == Kind::Unknown;
+    }
+    return unknown ? Kind::Unknown : Kind::Clean;
+}
+
+TextRepair FindTextRepair(std::string_view text, std::optional<RepairEncoding> now) {
+    TextRepair repair;
+    const RepairFinding whole = FindMisreadings(text, text.size() <= kRepairSample, now);
+    repair.now = whole.chain.now;
+    if (text.empty()) return repair;
+    repair.pieces = Pieces(text, now, whole).Find();
+    return repair;
+}
+
+std::string UndoTextRepair(std::string_view text, const TextRepair& repair, RepairEncoding target, std::uint64_t* lost) {
+    std::string out;
+    out.reserve(text.size() + text.size() / 2);
+    for (const RepairPiece& piece : repair.pieces) {
+        const std::string_view bytes = text.substr(piece.start, piece.length);
+        if (piece.finding.kind == RepairFinding::Kind::Repair) {
+            out += UndoMisreadings(bytes, piece.finding.chain, target, lost);
+        } else if (target == repair.now) {
+            out += bytes;
+        } else {
+            std::uint64_t count = 0;
+            out += Recode(bytes, repair.now, target, count);
+            if (lost) *lost += count;
+        }
+    }
+    return out;
+}

@@ -1,0 +1,427 @@
+#include "encoding/mojibake_search.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <functional>
+#include <unordered_set>
+
+#include "encoding/encoding_detection.h"
+#include "encoding/mojibake_charts.h"
+#include "encoding/mojibake_shape.h"
+#include "encoding/russian_expectation.h"
+#include "encoding/russian_letter_statistics.h"
+
+namespace {
+
+using namespace mojibake;
+using Text = std::u32string;
+
+// Every reading a text can have gone through, the usual culprits first: among undoings that give the
+// same text the first names the chain, and a rarer reading costs a little more.
+constexpr RepairEncoding kReadings[] = {
+    RepairEncoding::Cp1251,  RepairEncoding::Western,   RepairEncoding::Koi8R,     RepairEncoding::Cp866,
+    RepairEncoding::MacCyrillic, RepairEncoding::Iso8859_5, RepairEncoding::Cp437, RepairEncoding::Cp850,
+    RepairEncoding::MacRoman, RepairEncoding::Cp1250,   RepairEncoding::Cp852,     RepairEncoding::Iso8859_2,
+    RepairEncoding::Cp1253,  RepairEncoding::Iso8859_7, RepairEncoding::Cp1254,    RepairEncoding::Cp1257,
+    RepairEncoding::Cp1256,  RepairEncoding::Cp1255,    RepairEncoding::Cp1258,    RepairEncoding::Cp874,
+    RepairEncoding::Koi8U,
+};
+// The single-byte encodings Russian text is written in, judged by the letter statistics.
+constexpr RepairEncoding kCyrillic[] = {RepairEncoding::Cp1251, RepairEncoding::Koi8R, RepairEncoding::Cp866,
+                                        RepairEncoding::Iso8859_5, RepairEncoding::MacCyrillic};
+// The readings through which Russian single-byte text turns into other single-byte text.
+constexpr int kRussianReadings = 10;
+
+// The Russian verdict, in nats: a chain of Cyrillic readings must beat the text as it is by
+// kCleanMargin and each step beyond the first by kStepCost more; one that beats it by less but by
+// more than kUnsureMargin cannot be told; two that give different texts must be kAmbiguityMargin
+// apart. A character a reading lacks costs kFailureCost, one lost on the way kLostCost.
+constexpr double kCleanMargin = 8.0;
+constexpr double kStepCost = 4.0;
+constexpr double kUnsureMargin = 3.0;
+constexpr double kAmbiguityMargin = 2.0;
+constexpr double kFailureCost = 20.0;
+constexpr double kLostCost = 1.0;
+constexpr std::size_t kFailureShare = 16;
+constexpr double kCleanVariantCost = 1.0;
+// A sentence that starts with a small letter (what 1251 read as Mac Cyrillic makes of capitals).
+constexpr double kLowerStartCost = 6.0;
+// A Cyrillic undoing gives Russian words: this many letters at least, so that a few accented
+// letters of a short foreign line ("i à è ì") never pass for a Russian word or two.
+constexpr std::size_t kRussianLetters = 8;
+// Latin text read right has mostly ASCII letters in the words that hold others; 1251 read as 1252
+// has next to none ("Ïðèâåò").
+constexpr double kForeignLatinShare = 0.6;
+
+// The shape verdict (mojibake_shape.h): an undoing by UTF-8 or UTF-16 must cost this much less
+// than the text it undoes, and a rival this close to it makes the text one that cannot be told.
+constexpr double kShapeMargin = 3.0;
+constexpr double kShapeAmbiguity = 1.0;
+constexpr double kRarerReadingCost = 0.05;
+// A layer more is undone only when what it gives reads better by this much.
+constexpr double kStepShape = 0.5;
+
+struct Judgement {
+    double score = 0;
+    std::size_t letters = 0;  // Russian letters, not the other alphabets' ones
+    std::size_t beyondAscii = 0;
+    // The likelihood a pair above what Russian text has on average after the same characters: near 0
+    // for Russian, well below for Cyrillic letters in no Russian order.
+    double fit = 0;
+    std::size_t variants = 0;  // letters of the other Cyrillic alphabets
+};
+
+// The log likelihood of a text as Russian, in nats, from the pairs that touch a character beyond
+// ASCII (the others read the same in every candidate). A letter of another Cyrillic alphabet costs
+// as in detection: the capitals of 1251 read as Mac Cyrillic or KOI8-R are such letters.
+Judgement Judge(const Text& text) {
+    Judgement j;
+    std::int64_t score = 0;
+    double expected = 0;
+    std::size_t variants = 0, lowerStarts = 0, pairs = 0;
+    const Expectation& expectation = RussianExpectation();
+    LetterClass prev = ClassOfCharacter(' ');
+    bool prevHigh = false, sentence = true;
+    char32_t last = ' ';
+    for (char32_t c : text) {
+        // A character lost on the way reads as the '?' it becomes in a code page.
+        if (c == 0xFFFD) c = '?';
+        const bool high = c >= 0x80;
+        const LetterClass cur = ClassOfCharacter(c);
+        if (c == ' ' || c == '\n' || c == '\r' || c == '\t') {
+            if (last == '.' || last == '!' || last == '?') sentence = true;
+        } else if (cur.letter >= kLatinClass && cur.letter < kOtherClass) {
+            if (sentence && high && cur.letterCase == kLowerCase) ++lowerStarts;
+            sentence = false;
+        } else if (c >= '0' && c <= '9') {
+            sentence = false;
+        }
+        last = c;
+        if (high || prevHigh) {
+            score += kRussianPairLogProbability[prev.letter][cur.letter] +
+                     kRussianCaseLogProbability[prev.letterCase][cur.letterCase];
+            expected += expectation.pair[prev.letter] + expectation.letterCase[prev.letterCase];
+            ++pairs;
+        }
+        if (high) {
+            ++j.beyondAscii;
+            if (IsVariantLetter(c))
+                ++variants;
+            else if (cur.letter >= kFirstRussianClass && cur.letter < kOtherClass)
+                ++j.letters;
+        }
+        prev = cur;
+        prevHigh = high;
+    }
+    j.score = static_cast<double>(score) / kLogProbabilityUnit - kVariantLetterCost * static_cast<double>(variants) -
+              kLowerStartCost * static_cast<double>(lowerStarts);
+    j.variants = variants;
+    j.fit = pairs ? (static_cast<double>(score) / kLogProbabilityUnit - expected) / static_cast<double>(pairs) : 0;
+    return j;
+}
+
+// Russian text's pairs fit the statistics within about a nat of what they expect; Cyrillic letters in
+// the order of another language, or of a wrong reading, two nats and more below.
+constexpr double kRussianFit = -1.7;
+
+bool ReadsAsRussian(const Judgement& j) { return j.letters * 4 >= j.beyondAscii * 3 && j.letters > 0; }
+
+enum class StepKind { None, Wide, Russian };
+
+struct Node {
+    MisreadingChain chain;
+    Text text;
+    std::size_t failed = 0, lost = 0;
+    Judgement russian;
+    Shape shape;
+    StepKind step = StepKind::None;
+    int parent = -1;
+    int readingRank = 0;
+    std::size_t hash = 0;
+    std::vector<int> children;
+
+    double RussianScore() const {
+        // A text as it is with Ukrainian, Belarusian, Serbian or Macedonian letters is such a text:
+        // they cost it little; in what an undoing gives they are the capitals of a wrong reading.
+        const double variants = chain.length == 0 ? (kVariantLetterCost - kCleanVariantCost) * static_cast<double>(russian.variants) : 0;
+        return russian.score + variants - kFailureCost * static_cast<double>(failed) -
+               kLostCost * static_cast<double>(lost) - kStepCost * chain.length;
+    }
+    double ShapeCost() const { return shape.cost + kRarerReadingCost * readingRank; }
+};
+
+bool IsWide(RepairEncoding e) { return !IsSingleByte(e); }
+
+int RussianSteps(const MisreadingChain& chain) {
+    return static_cast<int>(std::count_if(chain.steps, chain.steps + chain.length,
+                                          [](const Misreading& m) { return IsSingleByte(m.written); }));
+}
+
+class Search {
+public:
+    explicit Search(bool viewReading) : viewReading_(viewReading) {}
+
+    int AddRoot(const SearchRoot& root) {
+        Node n;
+        n.chain.now = root.now;
+        n.chain.references = root.references;
+        n.text = root.text;
+        n.failed = root.failed;
+        n.lost = root.lost;
+        return Add(std::move(n), true);
+    }
+
+    // Undoes each reading that can have happened last to node `at`, and so on down.
+    void Expand(int at) {
+        if (nodes_[at].chain.length >= kMostMisreadings) return;
+        std::unordered_set<std::size_t> bytesSeen;
+        for (int rank = 0; rank < static_cast<int>(std::size(kReadings)); ++rank) {
+            const RepairEncoding readAs = kReadings[rank];
+            const Node& node = nodes_[at];
+            const RepairEncoding savedAs = node.chain.Original();
+            // Saving what was read in the encoding it was read in gives back the very bytes, unless
+            // the reading is the view's own.
+            if (readAs == savedAs && !(node.chain.length == 0 && viewReading_)) continue;
+            // The characters lost before are counted already.
+            std::size_t failed = 0, lostBefore = 0;
+            const std::string bytes = EncodeCharacters(node.text, readAs, failed, lostBefore);
+            const std::size_t lost = 0;
+            if (failed * kFailureShare > std::max<std::size_t>(node.shape.beyondAscii, 1)) continue;
+            if (!bytesSeen.insert(std::hash<std::string>()(bytes)).second) continue;
+            const bool russianReading = rank < kRussianReadings;
+            for (RepairEncoding written : {RepairEncoding::Utf8, RepairEncoding::Utf16LE, RepairEncoding::Utf16BE})
+                TryStep(at, readAs, rank, written, bytes, failed, lost);
+            if (!russianReading || RussianSteps(nodes_[at].chain) >= 2) continue;
+            for (RepairEncoding written : kCyrillic)
+                if (written != readAs) TryStep(at, readAs, rank, written, bytes, failed, lost);
+        }
+        // Deeper: every undoing by UTF-8 or UTF-16 (few pass), and the likeliest Russian ones.
+        std::vector<int> russian;
+        const std::vector<int> children = nodes_[at].children;
+        for (int child : children) {
+            if (nodes_[child].step == StepKind::Wide)
+                Expand(child);
+            else if (nodes_[child].RussianScore() > nodes_[at].RussianScore())
+                russian.push_back(child);
+        }
+        std::sort(russian.begin(), russian.end(),
+                  [&](int a, int b) { return nodes_[a].RussianScore() > nodes_[b].RussianScore(); });
+        if (russian.size() > 4) russian.resize(4);
+        for (int child : russian) Expand(child);
+    }
+
+    RepairFinding Verdict(const std::vector<int>& roots) const;
+
+private:
+    void TryStep(int at, RepairEncoding readAs, int rank, RepairEncoding written, const std::string& bytes,
+                 std::size_t failed, std::size_t lost) {
+        // UTF-16 read as a code page shows controls between the letters; the reading changed some of
+        // its bytes (UTF-16 of ASCII bytes alone comes back the same and is no damage).
+        const Shape& shape = nodes_[at].shape;
+        if (IsUtf16(written) && (bytes.size() % 2 != 0 || shape.controls * 8 < nodes_[at].text.size() || shape.beyondAscii == 0))
+            return;
+        std::size_t malformed = 0;
+        Node n;
+        n.text = DecodeCharacters(bytes, written, malformed, lost);
+        if (IsWide(written)) {
+            // Well-formed throughout, with characters beyond ASCII: what no chance gives.
+            if (malformed > 0) return;
+            if (std::all_of(n.text.begin(), n.text.end(), [](char32_t c) { return c < 0x80 || c == 0xFFFD; })) return;
+        }
+        const Node& node = nodes_[at];
+        n.chain = node.chain;
+        n.chain.length = node.chain.length + 1;
+        std::copy(node.chain.steps, node.chain.steps + node.chain.length, n.chain.steps + 1);
+        n.chain.steps[0] = {written, readAs, node.chain.Original()};
+        n.failed = node.failed + failed + malformed;
+        n.lost = node.lost + lost;
+        n.step = IsWide(written) ? StepKind::Wide : StepKind::Russian;
+        n.parent = at;
+        n.readingRank = node.readingRank + rank;
+        Add(std::move(n), false);
+    }
+
+    int Add(Node n, bool root) {
+        n.hash = std::hash<std::u32string_view>()(n.text);
+        if (!seen_.insert(n.hash).second && !root) return -1;
+        n.shape = ShapeOf(n.text);
+        n.russian = Judge(n.text);
+        nodes_.push_back(std::move(n));
+        const int at = static_cast<int>(nodes_.size()) - 1;
+        if (nodes_[at].parent >= 0) nodes_[nodes_[at].parent].children.push_back(at);
+        return at;
+    }
+
+    struct Step {
+        int node = -1;
+        RepairFinding::Kind kind = RepairFinding::Kind::Clean;
+        std::vector<int> rivals;
+    };
+    Step WideStep(int at) const;
+    int BestBelow(int at) const;
+    Step RussianStep(const std::vector<int>& from) const;
+    void RussianDescendants(int at, std::vector<int>& out) const;
+
+    bool viewReading_;
+    std::vector<Node> nodes_;
+    std::unordered_set<std::size_t> seen_;
+};
+
+// The node that reads best of `at` and what undoing by UTF-8 or UTF-16 gives below it: a layer
+// undone may read no better than the one above it ("Г©" for "Ð“Â©") until the next is undone too.
+int Search::BestBelow(int at) const {
+    int best = at;
+    for (int c : nodes_[at].children) {
+        if (nodes_[c].step != StepKind::Wide || nodes_[c].failed > nodes_[at].failed) continue;
+        const int below = BestBelow(c);
+        if (nodes_[below].ShapeCost() + kStepShape < nodes_[best].ShapeCost()) best = below;
+    }
+    return best;
+}
+
+// The undoing by UTF-8 or UTF-16 of node `at` that leads to the text that reads best, when that
+// reads clearly better than the text it undoes.
+Search::Step Search::WideStep(int at) const {
+    const Node& from = nodes_[at];
+    Step step;
+    int bestEnd = -1;
+    std::vector<std::pair<int, int>> eligible;  // child, the best below it
+    for (int c : from.children) {
+        const Node& n = nodes_[c];
+        if (n.step != StepKind::Wide || n.failed > from.failed) continue;
+        const int end = BestBelow(c);
+        if (nodes_[end].ShapeCost() + kShapeMargin > from.shape.cost) continue;
+        eligible.push_back({c, end});
+        if (bestEnd < 0 || nodes_[end].ShapeCost() < nodes_[bestEnd].ShapeCost()) step.node = c, bestEnd = end;
+    }
+    if (step.node < 0) return step;
+    const Node& best = nodes_[bestEnd];
+    for (const auto& [c, end] : eligible) {
+        const Node& n = nodes_[end];
+        if (c == step.node || n.hash == best.hash || n.ShapeCost() > best.ShapeCost() + kShapeAmbiguity) continue;
+        // Two Russian texts: the letter statistics tell them apart.
+        if (ReadsAsRussian(best.russian) && best.RussianScore() >= n.RussianScore() + kAmbiguityMargin) continue;
+        step.rivals.push_back(end);
+    }
+    step.kind = step.rivals.empty() ? RepairFinding::Kind::Repair : RepairFinding::Kind::Unknown;
+    if (!step.rivals.empty()) step.rivals.insert(step.rivals.begin(), bestEnd);
+    return step;
+}
+
+void Search::RussianDescendants(int at, std::vector<int>& out) const {
+    for (int c : nodes_[at].children)
+        if (nodes_[c].step == StepKind::Russian) {
+            out.push_back(c);
+            RussianDescendants(c, out);
+        }
+}
+
+// The undoing by Cyrillic readings of one of the texts `from` (its readings now) that reads best as
+// Russian, when it reads clearly better than the best of them.
+Search::Step Search::RussianStep(const std::vector<int>& from) const {
+    Step step;
+    int clean = from.front();
+    for (int f : from)
+        if (nodes_[f].RussianScore() > nodes_[clean].RussianScore()) clean = f;
+    std::vector<int> all;
+    for (int f : from) RussianDescendants(f, all);
+    int best = -1;
+    for (int c : all)
+        if (best < 0 || nodes_[c].RussianScore() > nodes_[best].RussianScore()) best = c;
+    if (best < 0) return step;
+    const Node& b = nodes_[best];
+    const Node& root = nodes_[clean];
+    int origin = best;
+    while (nodes_[origin].parent >= 0 && nodes_[nodes_[origin].parent].step == StepKind::Russian) origin = nodes_[origin].parent;
+    const Node& before = nodes_[nodes_[origin].parent];
+    const bool russian = ReadsAsRussian(b.russian) && b.russian.letters >= kRussianLetters && b.russian.fit >= kRussianFit;
+    // The text as it is must look like no right text of its own: not uglier once undone, and not
+    // Latin text with its few accented letters.
+    const bool latinText = before.shape.latinBeyondAscii > 0 && before.shape.letters > 2 * before.shape.cyrillic &&
+                           static_cast<double>(before.shape.latinBeyondAscii) <
+                               kForeignLatinShare * static_cast<double>(before.shape.latinInTheirWords);
+    const bool fits = russian && !latinText && b.shape.cost <= before.shape.cost + 2;
+    // Taking the text to be in another code page than the one it reads best in is one more guess.
+    int start = origin;
+    while (nodes_[start].parent >= 0) start = nodes_[start].parent;
+    // So is a file in ISO 8859-5 or Mac Cyrillic: few are written in them today.
+    const RepairEncoding now = nodes_[start].chain.now;
+    const bool rare = !viewReading_ && (now == RepairEncoding::Iso8859_5 || now == RepairEncoding::MacCyrillic);
+    const double margin = (start == clean ? 0 : kStepCost) + (rare ? kStepCost : 0);
+    if (!fits || b.RussianScore() < root.RussianScore() + kUnsureMargin + margin) return step;
+    if (b.RussianScore() < root.RussianScore() + kCleanMargin + margin) {
+        step.kind = RepairFinding::Kind::Unknown;
+        step.rivals = {best};
+        return step;
+    }
+    for (int c : all)
+        if (c != best && nodes_[c].hash != b.hash && nodes_[c].RussianScore() > b.RussianScore() - kAmbiguityMargin)
+            step.rivals.push_back(c);
+    step.node = best;
+    step.kind = step.rivals.empty() ? RepairFinding::Kind::Repair : RepairFinding::Kind::Unknown;
+    if (!step.rivals.empty()) step.rivals.insert(step.rivals.begin(), best);
+    return step;
+}
+
+RepairFinding Search::Verdict(const std::vector<int>& roots) const {
+    RepairFinding finding;
+    int clean = roots.front();
+    for (int r : roots)
+        if (nodes_[r].RussianScore() > nodes_[clean].RussianScore()) clean = r;
+    finding.kind = RepairFinding::Kind::Clean;
+    finding.chain = nodes_[clean].chain;
+    auto unknown = [&](const Step& s) {
+        finding.kind = RepairFinding::Kind::Unknown;
+        for (int r : s.rivals) finding.candidates.push_back(nodes_[r].chain);
+        return finding;
+    };
+    // Undoings by UTF-8 first, from the reading of the text that allows one; then the Russian ones.
+    int at = -1;
+    for (int r : roots) {
+        // A file in a code page is undone by the Russian statistics alone: whatever its language, some
+        // reading of it in some code page has well-formed UTF-8 here and there.
+        if (!viewReading_ && nodes_[r].chain.now != RepairEncoding::Utf8) continue;
+        // A text that is not UTF-8 read as UTF-8 is no text to undo.
+        if (nodes_[r].failed * kFailureShare > std::max<std::size_t>(nodes_[r].shape.beyondAscii, 1)) continue;
+        const Step s = WideStep(r);
+        if (s.kind == RepairFinding::Kind::Unknown) return unknown(s);
+        if (s.node >= 0) {
+            at = s.node;
+            break;
+        }
+    }
+    if (at < 0) {
+        const Step s = RussianStep(roots);
+        if (s.kind == RepairFinding::Kind::Unknown) return unknown(s);
+        if (s.node < 0) return finding;
+        at = s.node;
+    }
+    // Layer after layer, as long as one more undoing reads clearly better.
+    for (;;) {
+        Step s = WideStep(at);
+        if (s.kind == RepairFinding::Kind::Unknown) return unknown(s);
+        if (s.node < 0) s = RussianStep({at});
+        if (s.kind == RepairFinding::Kind::Unknown && s.node < 0) break;
+        if (s.kind == RepairFinding::Kind::Unknown) return unknown(s);
+        if (s.node < 0) break;
+        at = s.node;
+    }
+    finding.kind = RepairFinding::Kind::Repair;
+    finding.chain = nodes_[at].chain;
+    return finding;
+}
+
+}  // namespace
+
+namespace mojibake {
+
+RepairFinding SearchMisreadings(const std::vector<SearchRoot>& roots, bool viewReading) {
+    Search search(viewReading);
+    std::vector<int> indices;
+    for (const SearchRoot& root : roots) indices.push_back(search.AddRoot(root));
+    for (int r : indices) search.Expand(r);
+    return search.Verdict(indices);
+}
+
+}  // namespace mojibake

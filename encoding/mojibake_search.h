@@ -1,0 +1,25 @@
+#pragma once
+// The search for a chain of mis-readings behind a text (mojibake_repair.h): from each reading of the
+// text as it is, each mis-reading that can have happened last is undone in turn, up to three deep,
+// and the verdict weighs what each undoing gives against the text as it is.
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "encoding/mojibake_repair.h"
+
+namespace mojibake {
+
+// The text read in one encoding it can be in now.
+struct SearchRoot {
+    RepairEncoding now;
+    std::u32string text;
+    std::size_t failed = 0;  // bytes that did not decode
+    std::size_t lost = 0;    // characters lost before (U+FFFD, or sequences cut by '?')
+    bool references = false;  // HTML character references decoded
+};
+
+// `viewReading`: the text is shown in roots' encoding by a view, which may itself be the last reading.
+RepairFinding SearchMisreadings(const std::vector<SearchRoot>& roots, bool viewReading);
+
+}  // namespace mojibake

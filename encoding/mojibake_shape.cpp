@@ -1,0 +1,140 @@
+#include "encoding/mojibake_shape.h"
+
+#include <cstdint>
+
+namespace {
+
+using namespace mojibake;
+
+enum class Kind : std::uint8_t { Blank, Digit, Punctuation, Typographic, Symbol, Mark, Control, Letter, Lost };
+enum class Script : std::uint8_t { None, Latin, Cyrillic, Greek, Armenian, Hebrew, Arabic, Thai, Indic, Georgian, Hangul, Cjk, Other };
+
+struct Class {
+    Kind kind = Kind::Symbol;
+    Script script = Script::None;
+    bool upper = false;
+    bool lower = false;
+    double rarity = 0;  // what the character costs by itself
+};
+
+Class LetterOf(Script script, bool upper, bool lower, double rarity = 0) {
+    return {Kind::Letter, script, upper, lower, rarity};
+}
+
+Class Other(Kind kind, double rarity = 0) { return {kind, Script::None, false, false, rarity}; }
+
+// Latin letters beyond Latin-1, in their usual upper-lower pairs.
+Class LatinExtended(char32_t c) {
+    const bool oddUpper = (c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E);
+    const bool upper = c == 0x178 || (oddUpper ? c % 2 == 1 : c % 2 == 0);
+    return LetterOf(Script::Latin, upper, !upper, c < 0x180 ? 0.3 : 1.5);
+}
+
+Class ClassOf(char32_t c) {
+    if (c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == 0xA0 || c == 0x3000 || (c >= 0x2000 && c <= 0x200B))
+        return Other(Kind::Blank);
+    if (c == 0xFFFD) return Other(Kind::Lost);
+    if (c < 0x20 || (c >= 0x7F && c < 0xA0) || (c >= 0xE000 && c < 0xF900) || c >= 0xFFF0) return Other(Kind::Control, 6);
+    if (c >= '0' && c <= '9') return Other(Kind::Digit);
+    if (c >= 'A' && c <= 'Z') return LetterOf(Script::Latin, true, false);
+    if (c >= 'a' && c <= 'z') return LetterOf(Script::Latin, false, true);
+    if (c < 0x80) return Other(Kind::Punctuation);
+    if (c >= 0xC0 && c <= 0xFF && c != 0xD7 && c != 0xF7) return LetterOf(Script::Latin, c < 0xDF, c >= 0xDF);
+    if (c == 0xAA || c == 0xBA) return LetterOf(Script::Latin, false, true, 1);
+    if (c == 0xAB || c == 0xBB || c == 0xA1 || c == 0xBF || c == 0xB7) return Other(Kind::Typographic);
+    if (c < 0xC0) return Other(Kind::Symbol, 0.5);
+    if (c >= 0x100 && c < 0x250) return LatinExtended(c);
+    if (c >= 0x250 && c < 0x300) return Other(Kind::Symbol, 1.5);  // phonetic and modifier letters
+    if (c >= 0x300 && c < 0x370) return Other(Kind::Mark, 1);
+    if (c >= 0x386 && c <= 0x3CE && c != 0x387) return LetterOf(Script::Greek, c < 0x3AC, c >= 0x3AC);
+    if (c >= 0x370 && c < 0x400) return LetterOf(Script::Greek, false, false, 1.5);
+    if (c >= 0x400 && c < 0x430) return LetterOf(Script::Cyrillic, true, false, c < 0x410 && c != 0x401 ? 0.5 : 0);
+    if (c >= 0x430 && c < 0x460) return LetterOf(Script::Cyrillic, false, true, c >= 0x450 && c != 0x451 ? 0.5 : 0);
+    if (c >= 0x483 && c <= 0x489) return Other(Kind::Mark, 2);
+    if (c >= 0x460 && c < 0x530) return LetterOf(Script::Cyrillic, c % 2 == 0, c % 2 == 1, c == 0x490 || c == 0x491 ? 0.5 : 1.5);
+    if (c >= 0x531 && c < 0x590) return LetterOf(Script::Armenian, c < 0x561, c >= 0x561);
+    if (c >= 0x591 && c <= 0x5C7) return Other(Kind::Mark, 0.5);
+    if (c >= 0x5D0 && c <= 0x5F4) return LetterOf(Script::Hebrew, false, false);
+    if ((c >= 0x64B && c <= 0x65F) || c == 0x670) return Other(Kind::Mark, 0.5);
+    if (c >= 0x600 && c < 0x700) return LetterOf(Script::Arabic, false, false);
+    if (c == 0xE31 || (c >= 0xE34 && c <= 0xE3A) || (c >= 0xE47 && c <= 0xE4E)) return Other(Kind::Mark, 0.2);
+    if (c >= 0xE01 && c < 0xE60) return LetterOf(Script::Thai, false, false);
+    if (c >= 0x900 && c < 0xE00) return LetterOf(Script::Indic, false, false);
+    if (c >= 0x10A0 && c < 0x1100) return LetterOf(Script::Georgian, false, false);
+    if (c >= 0x1E00 && c < 0x1F00) return LetterOf(Script::Latin, c % 2 == 0, c % 2 == 1, 0.3);
+    if (c >= 0x1F00 && c < 0x2000) return LetterOf(Script::Greek, false, false, 1);
+    if ((c >= 0x2010 && c <= 0x2027) || (c >= 0x2030 && c <= 0x205E) || c == 0x2116) return Other(Kind::Typographic);
+    if (c == 0x20AC || c == 0x2122) return Other(Kind::Symbol, 0.5);
+    if (c >= 0x2070 && c < 0x3000) return Other(Kind::Symbol, 1);
+    if (c >= 0x3001 && c < 0x3040) return Other(Kind::Typographic);
+    if ((c >= 0x3040 && c < 0x3100) || (c >= 0x3400 && c < 0xA000) || (c >= 0xF900 && c < 0xFB00) || c >= 0x20000)
+        return LetterOf(Script::Cjk, false, false);
+    if ((c >= 0xAC00 && c < 0xD7A4) || (c >= 0x1100 && c < 0x1200)) return LetterOf(Script::Hangul, false, false);
+    if (c >= 0xFF01 && c < 0xFF61) return Other(Kind::Typographic);
+    if (c >= 0xFF61 && c < 0xFFA0) return LetterOf(Script::Cjk, false, false);
+    if (c >= 0xFB50 && c < 0xFF00) return LetterOf(Script::Arabic, false, false, 2);
+    return LetterOf(Script::Other, false, false, 2);
+}
+
+bool IsApostropheOrDash(char32_t c) { return c == 0x2019 || c == 0x2018 || (c >= 0x2010 && c <= 0x2014); }
+
+// What one neighbour after another inside a word costs.
+double Misfit(const Class& a, char32_t ca, const Class& b, char32_t cb) {
+    const bool letterA = a.kind == Kind::Letter, letterB = b.kind == Kind::Letter;
+    if (letterA && letterB) {
+        if (a.script != b.script) return 5;
+        if (a.lower && b.upper) return 2.5;
+        // Latin words are mostly letters of ASCII; two beyond it side by side are few.
+        if (a.script == Script::Latin && ca >= 0x80 && cb >= 0x80) return 0.8;
+        return 0;
+    }
+    if (b.kind == Kind::Mark) return letterA ? 0 : 3;
+    if ((letterA && b.kind == Kind::Symbol) || (a.kind == Kind::Symbol && letterB)) return 3;
+    if ((a.kind == Kind::Symbol && (b.kind == Kind::Symbol || b.kind == Kind::Typographic)) ||
+        (a.kind == Kind::Typographic && b.kind == Kind::Symbol))
+        return 1;
+    if (letterA && b.kind == Kind::Typographic) return IsApostropheOrDash(cb) ? 0 : 0.7;
+    if (a.kind == Kind::Typographic && letterB) return IsApostropheOrDash(ca) ? 0 : 0.7;
+    return 0;
+}
+
+}  // namespace
+
+namespace mojibake {
+
+Shape ShapeOf(std::u32string_view text) {
+    Shape shape;
+    Class previous = Other(Kind::Blank);
+    char32_t last = ' ';
+    std::size_t wordLatin = 0, wordLatinBeyond = 0;
+    auto endWord = [&] {
+        if (wordLatinBeyond > 0) {
+            shape.latinBeyondAscii += wordLatinBeyond;
+            shape.latinInTheirWords += wordLatin;
+        }
+        wordLatin = wordLatinBeyond = 0;
+    };
+    for (char32_t c : text) {
+        const Class k = ClassOf(c);
+        shape.cost += k.rarity;
+        if (c >= 0x80) ++shape.beyondAscii;
+        if (k.kind == Kind::Control) ++shape.controls;
+        if (k.kind == Kind::Letter) {
+            ++shape.letters;
+            if (k.script == Script::Cyrillic) ++shape.cyrillic;
+            if (k.script == Script::Latin) {
+                ++wordLatin;
+                if (c >= 0x80) ++wordLatinBeyond;
+            }
+        } else if (k.kind != Kind::Mark) {
+            endWord();
+        }
+        if (k.kind != Kind::Blank && previous.kind != Kind::Blank) shape.cost += Misfit(previous, last, k, c);
+        previous = k;
+        last = c;
+    }
+    endWord();
+    return shape;
+}
+
+}  // namespace mojibake

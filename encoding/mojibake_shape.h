@@ -1,0 +1,25 @@
+#pragma once
+// How much a text looks like mojibake, in any language: the misfits that reading the bytes of one
+// encoding as another puts between neighbouring characters of a word and that real text of any
+// language seldom has (a symbol or a control inside a word, a change of alphabet or from a small
+// letter to a capital in mid-word, an accent on no letter, rare characters), each at a cost; real
+// text costs little, mojibake much. It knows no language, so it tells a damaged text from its undoing
+// only where the damage changed how the characters sit together.
+#include <cstddef>
+#include <string_view>
+
+namespace mojibake {
+
+struct Shape {
+    double cost = 0;                // the misfits' cost
+    std::size_t beyondAscii = 0;    // characters beyond ASCII
+    std::size_t letters = 0;        // letters of any alphabet
+    std::size_t latinBeyondAscii = 0;  // Latin letters beyond ASCII...
+    std::size_t latinInTheirWords = 0;  // ...and all the Latin letters of the words that hold them
+    std::size_t cyrillic = 0;       // Cyrillic letters
+    std::size_t controls = 0;       // control characters (but tab and line ends) and unassigned ones
+};
+
+Shape ShapeOf(std::u32string_view text);
+
+}  // namespace mojibake
