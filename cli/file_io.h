@@ -94,7 +94,7 @@ public:
     void Commit();
 
 private:
-    void OpenTemporary();
+    void OpenTemporary(bool replacing);
     void Adopt(int fd);
     // Whole blocks go straight to the system; a stdio buffer would only split them.
     void Unbuffer() { std::setvbuf(file_, nullptr, _IONBF, 0); }

@@ -179,6 +179,22 @@ TEST_F(Archive, WithoutPreserveARewrittenFileIsDatedNowAndNoTemporaryIsLeft) {
         EXPECT_EQ(entry.path().string().find(".tmp"), std::string::npos) << entry.path();
 }
 
+// The replaced files' inodes are made into the next files of the run: one that is still another name's
+// file must not be, and nothing of one may show in another.
+TEST_F(Archive, AReplacedFileThatHasAnotherNameKeepsItsTextThere) {
+    const std::string folder = "архив/письма 1998/", first = folder + "письмо 0.txt", next = folder + "письмо 3.txt";
+    fs::create_hard_link(dir_ / first, dir_ / "second name.txt");
+    fs::permissions(dir_ / next, fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(Run("convert -f auto -i -r -p '" + folder + "'"), 0);
+    EXPECT_EQ(Read("second name.txt"), before_[first]);
+    for (const auto& [name, russian] : russian_)
+        if (name.rfind(folder, 0) == 0) EXPECT_EQ(Read(name), russian.original) << name;
+    EXPECT_EQ(fs::status(dir_ / next).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(fs::hard_link_count(dir_ / first), 1u);
+    for (const auto& entry : fs::recursive_directory_iterator(dir_))
+        EXPECT_EQ(entry.path().string().find(".tmp"), std::string::npos) << entry.path();
+}
+
 TEST_F(Archive, DetectAndRepairWalkFoldersToo) {
     EXPECT_EQ(Run("detect -r архив/english"), 4);
     EXPECT_EQ(Read("stdout").rfind("архив/english/brief 0.txt\tunknown", 0), 0u);
