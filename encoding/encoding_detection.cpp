@@ -11,6 +11,16 @@
 
 namespace {
 
+// A text in two code pages is found at a line end after every this many bytes.
+constexpr std::size_t kPartBytes = 128;
+// How much better (in nats) a text reads as two code pages, one up to a line end and the other after
+// it, than as the best one throughout, and how many letters each part has at least, before it is
+// said to be mixed. A text in one code page gains a few nats at most by the split (a paragraph of
+// capitals, a line of box drawing); two parts of Russian in different code pages gain hundreds.
+constexpr double kMixedGain = 60.0;
+constexpr std::size_t kMixedLetters = 40;
+// The highest confidence a mixed text is named with, below kAutoConfidence.
+constexpr double kMixedConfidence = 0.8;
 // Candidates whose likelihoods are closer than this (in nats) are not told apart.
 constexpr double kUndecidedMargin = 1.0;
 // The likelihood ratios are of a model that takes neighbouring pairs as independent, which they are
@@ -173,37 +183,143 @@ const ClassTable& ClassesOf(int codePage) {
     return tables[codePage];
 }
 
-struct Reading {
-    double score = 0;     // log likelihood (nats) of the pairs that touch a byte above 0x7F
-    double expected = 0;  // what Russian text would score on average on the same pairs
-    std::size_t pairs = 0, letters = 0, variants = 0;
-    // The likelihood the code pages are compared by.
-    double Likelihood() const { return score - kVariantLetterCost * static_cast<double>(variants); }
+// What a reading of some bytes adds up to. Only the pairs that touch a byte above 0x7F are scored:
+// the others read the same in every code page.
+struct Tally {
+    std::int64_t score = 0;  // log likelihood of the pairs, in kLogProbabilityUnit
+    // The same without the pairs of a typographic sign or ё beside a Russian letter, a blank or
+    // another sign, and what Russian text would score on average on those pairs: the yardstick of
+    // whether the reading is Russian at all. How often a text sets « » — … № ё and no-break spaces
+    // is its writer's habit (a dialogue has a dash on every line, a catalogue hardly ever writes ё),
+    // so they neither count for it nor against it; only a sign next to a foreign letter does.
+    std::int64_t fitScore = 0;
+    double fitExpected = 0;  // nats
+    std::uint32_t fitPairs = 0, letters = 0, variants = 0;
+    // Signs beside a Russian letter in this reading: evidence of Russian text, as its letters are.
+    std::uint32_t signs = 0;
+
+    // The likelihood (nats) the code pages are compared by.
+    double Likelihood() const { return Score() - kVariantLetterCost * static_cast<double>(variants); }
+    // The same without the cost of the other alphabets' letters, by which a text is split: a
+    // paragraph of Serbian or Macedonian letters is no other code page for reading better as capitals.
+    double Score() const { return static_cast<double>(score) / kLogProbabilityUnit; }
+    // How likely the reading is Russian text at all: how far its likelihood a pair stands above the
+    // floor, weighed by the square root of the pairs, as the mean of that many draws would be. A few
+    // letters are weak evidence however well they read: the accented letters standing alone in a
+    // Latin text ("è", "à") read as the Russian words "и" and "а".
+    double Russian() const {
+        const double pairs = fitPairs;
+        const double fit =
+            pairs > 0 ? ((static_cast<double>(fitScore) / kLogProbabilityUnit - fitExpected) / pairs - kRussianFloor) * std::sqrt(pairs) : 0;
+        return (1 - std::exp(-static_cast<double>(letters + signs) / kFewLetters)) / (1 + std::exp(-fit));
+    }
+    Tally operator-(const Tally& o) const {
+        return {score - o.score, fitScore - o.fitScore, fitExpected - o.fitExpected, fitPairs - o.fitPairs,
+                letters - o.letters, variants - o.variants, signs - o.signs};
+    }
 };
 
-// Only the pairs that touch a byte above 0x7F are scored: the others read the same in every code page.
-Reading Read(const std::uint8_t* bytes, std::size_t size, const ClassTable& classes, const VariantTable& variants) {
+struct Reading {
+    Tally total;
+    // The likelihood and the letters up to the first line end after every kPartBytes, where a text in
+    // two code pages may change from one to the other. Left uninitialised past checkpointCount: a
+    // short text needs none, and clearing them would cost more than reading it.
+    struct Checkpoint {
+        std::uint32_t end, letters;
+        double likelihood;
+    };
+    std::size_t checkpointCount = 0;
+    Checkpoint checkpoints[kDetectionSample / kPartBytes];
+};
+
+// What a class is to the yardstick: a Russian letter other than ё, ё or a sign, a blank, a digit or
+// an ASCII sign, or a foreign letter or character.
+enum class Role : std::uint8_t { Letter, Habit, Blank, Foreign };
+
+constexpr Role RoleOf(int letterClass) {
+    if (letterClass == kFirstRussianClass + 32 || (letterClass >= kFirstSignClass && letterClass < kDigitClass))
+        return Role::Habit;
+    if (letterClass >= kFirstRussianClass && letterClass < kOtherClass) return Role::Letter;
+    return letterClass == kAsciiOtherClass || letterClass == kDigitClass ? Role::Blank : Role::Foreign;
+}
+
+void Read(const std::uint8_t* bytes, std::size_t size, const ClassTable& classes, const VariantTable& variants, Reading& r) {
+    static constexpr auto kRoles = [] {
+        std::array<Role, kLetterClassCount> roles{};
+        for (int c = 0; c < kLetterClassCount; ++c) roles[c] = RoleOf(c);
+        return roles;
+    }();
     const Expectation& e = RussianExpectation();
-    Reading r;
-    std::int64_t score = 0;
+    Tally& t = r.total;
     LetterClass prev = classes[' '];
     bool prevHigh = false;
+    std::size_t nextCheckpoint = kPartBytes;
     for (std::size_t i = 0; i < size; ++i) {
         const bool high = bytes[i] >= 0x80;
+        if (!high && i >= nextCheckpoint && bytes[i] == '\n' && r.checkpointCount < std::size(r.checkpoints)) {
+            r.checkpoints[r.checkpointCount++] = {static_cast<std::uint32_t>(i + 1), t.letters, t.Score()};
+            nextCheckpoint = i + kPartBytes;
+        }
         const LetterClass cur = classes[bytes[i]];
         if (high || prevHigh) {
-            score += kRussianPairLogProbability[prev.letter][cur.letter] +
-                     kRussianCaseLogProbability[prev.letterCase][cur.letterCase];
-            r.expected += e.pair[prev.letter] + e.letterCase[prev.letterCase];
-            ++r.pairs;
+            const int pair = kRussianPairLogProbability[prev.letter][cur.letter] +
+                             kRussianCaseLogProbability[prev.letterCase][cur.letterCase];
+            t.score += pair;
+            const Role a = kRoles[prev.letter], b = kRoles[cur.letter];
+            if ((a == Role::Habit || b == Role::Habit) && a != Role::Foreign && b != Role::Foreign) {
+                t.signs += (a == Role::Letter && b == Role::Habit && cur.letter != kFirstRussianClass + 32) ||
+                           (b == Role::Letter && a == Role::Habit && prev.letter != kFirstRussianClass + 32);
+            } else {
+                t.fitScore += pair;
+                t.fitExpected += e.pair[prev.letter] + e.letterCase[prev.letterCase];
+                ++t.fitPairs;
+            }
         }
-        if (high && cur.letter >= kFirstRussianClass && cur.letter < kOtherClass) ++r.letters;
-        r.variants += variants[bytes[i]];
+        if (high && cur.letter >= kFirstRussianClass && cur.letter < kOtherClass) ++t.letters;
+        t.variants += variants[bytes[i]];
         prev = cur;
         prevHigh = high;
     }
-    r.score = static_cast<double>(score) / kLogProbabilityUnit;
-    return r;
+}
+
+// Where a text changes from one code page to another, when it reads as Russian in each part and
+// that much better so than in the best code page throughout.
+struct Split {
+    int first = 0, second = 0;
+    std::size_t from = 0;
+    double gain = 0;
+};
+
+// The split by likelihood alone first, then whether each part reads as Russian by its own tally.
+Split BestSplit(const Reading (&readings)[kConversionCodePageCount], const std::uint8_t* bytes, std::size_t size) {
+    Split split;
+    double whole = -INFINITY;
+    for (const Reading& r : readings) whole = std::max(whole, r.total.Score());
+    for (int a = 0; a < kConversionCodePageCount; ++a) {
+        for (std::size_t k = 0; k < readings[a].checkpointCount; ++k) {
+            const Reading::Checkpoint& first = readings[a].checkpoints[k];
+            if (first.letters < kMixedLetters) continue;
+            for (int b = 0; b < kConversionCodePageCount; ++b) {
+                if (b == a || k >= readings[b].checkpointCount) continue;
+                const Reading::Checkpoint& then = readings[b].checkpoints[k];
+                const double gain = first.likelihood + readings[b].total.Score() - then.likelihood - whole;
+                if (readings[b].total.letters - then.letters >= kMixedLetters && gain > split.gain)
+                    split = {a, b, first.end, gain};
+            }
+        }
+    }
+    if (split.gain < kMixedGain) return {};
+    // Each part reads as Russian in its own code page and not in the other's: a paragraph of
+    // Macedonian ("ја", "мој": ј is the nearest Russian й) may read better as another code page's
+    // capitals, but it reads as text in its own one too.
+    const auto russian = [&](std::size_t from, std::size_t to, int codePage) {
+        Reading part;
+        Read(bytes + from, to - from, ClassesOf(codePage), VariantsOf(codePage), part);
+        return part.total.Russian() >= 0.5;
+    };
+    const bool told = russian(0, split.from, split.first) && russian(split.from, size, split.second) &&
+                        !russian(0, split.from, split.second) && !russian(split.from, size, split.first);
+    return told ? split : Split{};
 }
 
 }  // namespace
@@ -227,13 +343,17 @@ LetterClass ClassOfCharacter(char32_t c) {
     if (c == 0x490) return {ClassOfCharacter(u'г').letter, kUpperCase};
     if (c >= 'a' && c <= 'z') return {kLatinClass, kLowerCase};
     if (c >= 'A' && c <= 'Z') return {kLatinClass, kUpperCase};
+    if (c >= '0' && c <= '9') return {kDigitClass, kNoCase};
     if (c < 0x80) return {kAsciiOtherClass, kNoCase};
     switch (c) {
-        case 0xA0: case 0xAB: case 0xBB: case 0x2013: case 0x2014: case 0x2018: case 0x2019: case 0x201C:
-        case 0x201D: case 0x201E: case 0x2026: case 0x2116:
-            return {kPunctuationClass, kNoCase};
-        default:
-            return {kOtherClass, kNoCase};
+        case 0xAB: case 0x201E: case 0x201A: return {kFirstSignClass, kNoCase};
+        case 0xBB: case 0x201D: case 0x2019: return {kFirstSignClass + 1, kNoCase};
+        case 0x201C: case 0x2018: return {kFirstSignClass + 2, kNoCase};  // closing in Russian, opening in English
+        case 0x2014: case 0x2013: return {kFirstSignClass + 3, kNoCase};
+        case 0x2026: return {kFirstSignClass + 4, kNoCase};
+        case 0x2116: return {kFirstSignClass + 5, kNoCase};
+        case 0xA0: return {kFirstSignClass + 6, kNoCase};
+        default: return {kOtherClass, kNoCase};
     }
 }
 
@@ -261,25 +381,30 @@ Detection DetectEncoding(std::string_view sample, bool complete) {
         return result;
     }
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(sample.data());
-    std::array<Reading, kConversionCodePageCount> readings{};
+    Reading readings[kConversionCodePageCount];
     int best = 0;
     for (int cp = 0; cp < kConversionCodePageCount; ++cp) {
-        readings[cp] = Read(bytes, sample.size(), ClassesOf(cp), VariantsOf(cp));
-        if (readings[cp].Likelihood() > readings[best].Likelihood()) best = cp;
+        Read(bytes, sample.size(), ClassesOf(cp), VariantsOf(cp), readings[cp]);
+        if (readings[cp].total.Likelihood() > readings[best].total.Likelihood()) best = cp;
     }
+    // A text in two code pages reads badly in each of them: it is told before the whole is judged.
+    if (const Split split = BestSplit(readings, bytes, sample.size()); split.gain >= kMixedGain) {
+        result.kind = Detection::Kind::Encoding;
+        result.encoding = static_cast<TextEncoding>(split.first);
+        result.mixed = true;
+        result.mixedWith = static_cast<TextEncoding>(split.second);
+        result.mixedFrom = split.from;
+        // The share of the sample that the first part is: never enough to convert the whole by it.
+        result.confidence = kMixedConfidence * static_cast<double>(split.from) / static_cast<double>(sample.size());
+        return result;
+    }
+    const Tally& r = readings[best].total;
     double secondBest = -INFINITY, total = 0;
     for (int cp = 0; cp < kConversionCodePageCount; ++cp) {
-        if (cp != best) secondBest = std::max(secondBest, readings[cp].Likelihood());
-        total += std::exp((readings[cp].Likelihood() - readings[best].Likelihood()) / kConfidenceTemperature);
+        if (cp != best) secondBest = std::max(secondBest, readings[cp].total.Likelihood());
+        total += std::exp((readings[cp].total.Likelihood() - r.Likelihood()) / kConfidenceTemperature);
     }
-    // Whether the best reading is Russian at all: how far its likelihood a pair stands above the floor,
-    // weighed by the square root of the pairs, as the mean of that many draws would be. A few letters
-    // are weak evidence however well they read: the accented letters standing alone in a Latin text
-    // ("è", "à") read as the Russian words "и" and "а".
-    const Reading& r = readings[best];
-    const double pairs = static_cast<double>(r.pairs);
-    const double fit = ((r.score - r.expected) / pairs - kRussianFloor) * std::sqrt(pairs);
-    const double russian = (1 - std::exp(-static_cast<double>(r.letters) / kFewLetters)) / (1 + std::exp(-fit));
+    const double russian = r.Russian();
     result.confidence = russian / total;
     if (r.Likelihood() - secondBest < kUndecidedMargin || r.letters == 0 || russian < 0.5) {
         result.kind = Detection::Kind::Unknown;

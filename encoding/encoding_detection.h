@@ -2,8 +2,9 @@
 // Names the encoding of a Russian text: pure ASCII, UTF-8, UTF-16 or UTF-32, or one of the five
 // Cyrillic code pages, the last told apart by how likely the letters and letter pairs each reading
 // gives are in Russian text (statistics learned from a corpus, encoding/russian_letter_statistics.cpp).
-// What reads as Russian in none of them (Latin, Greek, Hebrew or Asian text in their own encodings)
-// is unknown, and data is binary. This is the tool's detection; the editor's own guess on load is a
+// The signs of Russian typography (« » „ “ — … №, the no-break space) and ё count where a code page
+// has them. What reads as Russian in none of them (Latin, Greek, Hebrew or Asian text in their own
+// encodings) is unknown, and data is binary; a text whose parts are in two code pages is mixed. This is the tool's detection; the editor's own guess on load is a
 // different, fixed rule (document/code_page_guess.h).
 #include <cstddef>
 #include <cstdint>
@@ -24,6 +25,11 @@ struct Detection {
     // of the five reads it as well; below kAutoConfidence a wrong name is seen, at or above it as good
     // as never (bench/detect_accuracy.sh measures it).
     double confidence = 0;
+    // A text whose parts are in different code pages is named by its first part (`encoding`), at a
+    // confidence below kAutoConfidence, with the code page of the next part and where it starts.
+    bool mixed = false;
+    TextEncoding mixedWith = TextEncoding::Utf8;
+    std::size_t mixedFrom = 0;
 };
 
 // The confidence that `vemkoconv convert -f auto` needs before it converts a file.
@@ -38,14 +44,17 @@ Detection DetectEncoding(std::string_view sample, bool complete);
 bool IsNamed(const Detection& detection, double minConfidence = kAutoConfidence);
 
 // How the letters of a character count in the statistics: one class for every Russian letter in
-// either case, one for Latin letters, one for ASCII non-letters, one for the punctuation of Russian
-// typography (« » — – … № and the like) and one for every other character; and the case of a letter.
-inline constexpr int kLetterClassCount = 37;
+// either case, one for Latin letters, one for digits, one for the other ASCII characters, one for each kind of sign of Russian
+// typography (the opening « „ ‚; the closing » ” ’; “ ‘, which open English quotes and close Russian
+// ones; — and –; …; №; the no-break space), which stand in places of their own in a text, and one
+// for every other character; and the case of a letter.
+inline constexpr int kLetterClassCount = 44;
 inline constexpr int kAsciiOtherClass = 0;
 inline constexpr int kLatinClass = 1;
 inline constexpr int kFirstRussianClass = 2;  // а-я, then ё
 inline constexpr int kOtherClass = 35;
-inline constexpr int kPunctuationClass = 36;
+inline constexpr int kFirstSignClass = 36;  // the signs, after every letter class
+inline constexpr int kDigitClass = 43;
 enum LetterCase : int { kNoCase = 0, kLowerCase = 1, kUpperCase = 2 };
 struct LetterClass {
     std::uint8_t letter;

@@ -20,7 +20,7 @@ The file names say where a text came from (man-, msg-, fortune-) and are the sam
 encodings of a language, so that LANG.UTF-8.LENGTH/NAME is the text of LANG.CP1251.LENGTH/NAME. A
 character that an encoding lacks goes through iconv's transliteration (« as <<, — as -, № as No), as
 a converting tool writes it; a text that would lose more than one character in a hundred to '?' is
-left out of that encoding. Files in the Windows and DOS encodings and in UTF-16 have CR LF line ends,
+left out of that encoding, and an excerpt or line of ASCII alone is left out. Files in the Windows and DOS encodings and in UTF-16 have CR LF line ends,
 the others LF.
 
 The Russian texts are typographic as people write them today: the manual pages use « » — … ё and
@@ -334,7 +334,7 @@ def samples(wholes, count, pick, rng):
             break
         name, text = wholes[i % len(wholes)]
         piece = pick(text, rng)
-        if piece:
+        if piece and any(ord(c) > 0x7F for c in piece):  # pure ASCII reads the same in every encoding
             out.append((f'{name}-{i:05d}', piece))
     return out
 

@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstring>
 #include <random>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -33,6 +36,117 @@ TEST(EncodingDetection, NamesEachEncodingOfRussianSentences) {
             EXPECT_EQ(IsNamed(d), d.confidence >= kAutoConfidence);
         }
     }
+}
+
+// The word with its first letter, а-я or ё in UTF-8, made a capital.
+std::string Capitalized(std::string word) {
+    auto& lead = reinterpret_cast<unsigned char(&)[2]>(word[0]);
+    if (lead[0] == 0xD1 && lead[1] == 0x91) lead[0] = 0xD0, lead[1] = 0x81;
+    else if (lead[0] == 0xD1) lead[0] = 0xD0, lead[1] += 0x20;
+    else lead[1] -= 0x20;
+    return word;
+}
+
+// Russian as it is typed today: « » „ “ quotes, dashes, ellipses, №, ё and no-break spaces after
+// one-letter words, each where a writer sets it; the signs a code page lacks as a converter writes them.
+std::string TypographicRussian(std::mt19937& random, std::size_t words) {
+    static const char* const kWords[] = {
+        "ёжик", "сказал", "ещё", "потом", "всё", "её", "пошёл", "домой", "лёгкий", "чёрный", "договор",
+        "поставка", "файл", "система", "обновление", "сегодня", "завтра", "город", "улица", "окно", "дверь",
+        "ответ", "вопрос", "работа", "время", "жизнь", "человек", "слово", "дело", "день", "рука",
+        "знаю", "может", "нужно", "было", "будет", "почему", "когда", "только", "очень", "тоже"};
+    static const char* const kShort[] = {"в", "к", "с", "у", "о", "и", "а", "я"};
+    std::string text;
+    bool quoted = false, sentenceStart = true;
+    for (std::size_t i = 0; i < words; ++i) {
+        std::string word = kWords[random() % std::size(kWords)];
+        if (sentenceStart) word = Capitalized(word);
+        sentenceStart = false;
+        switch (random() % 9) {
+            case 0: text += quoted ? "»" : "«", quoted = !quoted; break;
+            case 1: text += std::string(kShort[random() % std::size(kShort)]) + "\u00A0"; break;
+            case 2: text += "„"; word += "“"; break;
+            case 3: text += "№\u00A0" + std::to_string(random() % 100) + " "; break;
+            default: break;
+        }
+        text += word;
+        switch (random() % 8) {
+            case 0: text += "\u00A0— "; break;
+            case 1: text += "… "; sentenceStart = true; break;
+            case 2: text += ", "; break;
+            case 3: text += ". "; sentenceStart = true; break;
+            default: text += " "; break;
+        }
+    }
+    return text + (quoted ? "»." : ".");
+}
+
+// The text in a code page, each sign it lacks as its ASCII look-alike.
+std::string InCodePage(std::string text, TextEncoding e) {
+    static const std::pair<const char*, const char*> kLookAlikes[] = {
+        {"«", "\""}, {"»", "\""}, {"„", "\""}, {"“", "\""}, {"—", "-"}, {"…", "..."}, {"№", "N"}, {"\u00A0", " "}};
+    static const auto kLacks = [] {
+        std::array<std::array<bool, std::size(kLookAlikes)>, kConversionCodePageCount> lacks{};
+        for (int cp = 0; cp < kConversionCodePageCount; ++cp)
+            for (std::size_t i = 0; i < std::size(kLookAlikes); ++i)
+                lacks[cp][i] = ConvertText(kLookAlikes[i].first, TextEncoding::Utf8, static_cast<TextEncoding>(cp)) == "?";
+        return lacks;
+    }();
+    for (std::size_t i = 0; i < std::size(kLookAlikes); ++i) {
+        if (!kLacks[static_cast<int>(e)][i]) continue;
+        const auto [sign, alike] = kLookAlikes[i];
+        for (std::size_t at; (at = text.find(sign)) != std::string::npos;) text.replace(at, std::strlen(sign), alike);
+    }
+    return ConvertText(text, TextEncoding::Utf8, e);
+}
+
+constexpr TextEncoding kCodePages[] = {TextEncoding::Cp1251, TextEncoding::Cp866, TextEncoding::Koi8R,
+                                       TextEncoding::Iso8859_5, TextEncoding::MacCyrillic};
+
+TEST(EncodingDetection, NamesTypographicRussianInEveryCodePage) {
+    std::mt19937 random(31);
+    for (int round = 0; round < 60; ++round) {
+        const std::size_t words = 4 + round % 30;
+        const std::string text = TypographicRussian(random, words);
+        for (TextEncoding e : kCodePages) {
+            const Detection d = DetectEncoding(InCodePage(text, e), true);
+            ASSERT_EQ(d.kind, Detection::Kind::Encoding) << text << " " << static_cast<int>(e);
+            EXPECT_EQ(d.encoding, e) << text;
+            EXPECT_FALSE(d.mixed) << text;
+            // A sentence of a dozen words is enough to convert by.
+            if (words >= 12) EXPECT_TRUE(IsNamed(d)) << text << " " << static_cast<int>(e) << " " << d.confidence;
+        }
+    }
+}
+
+TEST(EncodingDetection, TextInTwoCodePagesIsNamedByItsFirstPartAsMixed) {
+    std::mt19937 random(5);
+    for (TextEncoding first : kCodePages)
+        for (TextEncoding second : kCodePages) {
+            // Lower-case letters but я are the same bytes in 1251 and Mac Cyrillic: such a text reads
+            // as either throughout.
+            if ((first == TextEncoding::Cp1251 && second == TextEncoding::MacCyrillic) ||
+                (first == TextEncoding::MacCyrillic && second == TextEncoding::Cp1251))
+                continue;
+            std::string parts[2];
+            for (std::string& part : parts)
+                for (int line = 0; line < 8; ++line) part += TypographicRussian(random, 12) + "\r\n";
+            const std::string text = InCodePage(parts[0], first) + InCodePage(parts[1], second);
+            const Detection d = DetectEncoding(text, true);
+            ASSERT_EQ(d.kind, Detection::Kind::Encoding);
+            EXPECT_EQ(d.encoding, first);
+            ASSERT_EQ(d.mixed, first != second) << static_cast<int>(first) << " " << static_cast<int>(second);
+            // Never converted whole by one code page; the next part starts at a line start near the
+            // true one.
+            EXPECT_EQ(IsNamed(d), first == second) << d.confidence;
+            if (first == second) continue;
+            EXPECT_EQ(d.mixedWith, second);
+            const std::size_t boundary = InCodePage(parts[0], first).size();
+            ASSERT_GT(d.mixedFrom, 0u);
+            EXPECT_EQ(text[d.mixedFrom - 1], '\n');
+            EXPECT_LE(d.mixedFrom, boundary + 700);
+            EXPECT_GE(d.mixedFrom + 700, boundary);
+        }
 }
 
 TEST(EncodingDetection, NamesTheCodePageOfOtherCyrillicLanguages) {
@@ -65,6 +179,11 @@ TEST(EncodingDetection, NeverNamesACodePageForTextThatIsNotCyrillic) {
         "\x83t\x83@\x83" "C\x83\x8B\x82\xF0\x8AJ\x82\xAF\x82\xDC\x82\xB9\x82\xF1\x81" "B\x93\xFA\x96{\x8C\xEA\x82\xCC\x83" "e\x83L\x83X\x83g",
         "\xC6\xC4\xC0\xCF\xC0\xBB \xBF\xAD \xBC\xF6 \xBE\xF8\xBD\xC0\xB4\xCF\xB4\xD9. \xC7\xD1\xB1\xB9\xBE\xEE \xC5\xD8\xBD\xBA\xC6\xAE",
         "\xCE\xDE\xB7\xA8\xB4\xF2\xBF\xAA\xCE\xC4\xBC\xFE\xA1\xA3\xC7\xEB\xBC\xEC\xB2\xE9\xCE\xC4\xBC\xFE\xCA\xC7\xB7\xF1\xB4\xE6\xD4\xDA",
+        // Signs that are signs or ё in a Cyrillic code page too: English in 1252 with curly quotes, a
+        // dash, an ellipsis and pounds (KOI8-R's ё), paper sizes with × (KOI8-R's в), Spanish ñ (ISO's ё).
+        "It\x92s \x93" "done\x94 \x97 almost\x85 The fee is \xA3" "5, or \xA3" "10 for two; \x91quoted\x92 text.",
+        "Paper: 10\xD7" "11, 10\xD7" "13, 10\xD7" "14, 11\xD7" "12, 12\xD7" "19, 5\xD7" "7 inches",
+        "Espa\xF1" "a, a\xF1" "o, ma\xF1" "ana, ni\xF1" "o, se\xF1" "or, peque\xF1" "o, compa\xF1\xED" "a",
     };
     for (const std::string& text : texts) {
         const Detection d = DetectEncoding(text, true);
