@@ -9,6 +9,7 @@ void WriteOptionChoices(const OptionChoices& choices) {
     WriteSettingDword("AU", choices.rememberWindowSize ? 1 : 0);
     WriteSettingDword("RP", choices.restoreCaret ? 1 : 0);
     WriteSettingDword("BIG", choices.bigButtons ? 1 : 0);
+    WriteSettingDword("RC", choices.recoveryCopy ? 1 : 0);
 }
 
 std::int32_t StoredIndent(const IndentField& field) {

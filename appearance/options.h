@@ -1,5 +1,5 @@
 #pragma once
-// The choices of the options dialog, apart from its window: the six switches the program holds in
+// The choices of the options dialog, apart from its window: the seven switches the program holds in
 // memory (written to the settings together when the dialog is confirmed) and the three paragraph
 // indents of the alignment commands, which live in the settings alone.
 #include <cstdint>
@@ -14,9 +14,10 @@ struct OptionChoices {
     bool journalOn = true;           // "NO" holds the opposite
     bool rememberWindowSize = true;  // "AU"
     bool restoreCaret = true;        // "RP"
+    bool recoveryCopy = true;        // "RC"
 };
 
-// Writes "ST", "TL", "NO", "AU", "RP" and "BIG", each 0 or 1.
+// Writes "ST", "TL", "NO", "AU", "RP", "BIG" and "RC", each 0 or 1.
 void WriteOptionChoices(const OptionChoices& choices);
 
 // One indent edit with its up-down control: the setting, the range the up-down accepts and the value

@@ -29,6 +29,8 @@
 #include "resources/resource.h"
 #include "base/win/program.h"
 #include "document/win/document_name.h"
+#include "document/win/recovery_keeper.h"
+#include "document/win/recovery_offer.h"
 #include "appearance/win/owner_drawn_menus.h"
 #include "appearance/win/colours.h"
 
@@ -103,7 +105,8 @@ std::wstring WideFromUtf8(std::string_view text) {
 void OpenCommandLineFile(const wchar_t* commandLine) {
     const CommandLineRequest request = ParseCommandLine(Utf8Text(commandLine ? commandLine : L""));
     if (request.print) PostMessageA(MainWindow, WM_COMMAND, IDM_PRINT, 0);
-    if (request.fileArgument.empty()) return;
+    // A text brought back from a recovery copy is not thrown away for the file without asking.
+    if (request.fileArgument.empty() || !ConfirmSaveChanges()) return;
     const std::wstring argument = WideFromUtf8(request.fileArgument);
     wchar_t fullPath[kFileNameCapacity] = {};
     const DWORD length = GetFullPathNameW(argument.c_str(), kFileNameCapacity, fullPath, nullptr);
@@ -209,6 +212,9 @@ void InitApplication(const wchar_t* commandLine) {
     BigButtons = ReadSettingDword("BIG", 0) != 0;
     if (ReadSettingDword("TL", 1) != 0) CreateToolBar();
 
+    // The copies of instances that no longer run come first, a file named on the command line after.
+    StartRecoveryCopies();
+    OfferRecoveryCopies();
     OpenCommandLineFile(commandLine);
 
     LoadBitmapResource(GetModuleHandleA("comctl32.dll"), kCommonControlsStandardSmallBitmap, StandardSmallBitmap);
@@ -298,6 +304,7 @@ void LayoutChildWindows(int clientWidth, int clientHeight) {
 }
 
 void ReleaseShellResources() {
+    EndRecoveryCopies();
     ReleasePrinterChoice();
     if (EditorControl) {
         DestroyWindow(EditorControl);

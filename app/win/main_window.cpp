@@ -27,6 +27,7 @@
 #include "document/undo_journal.h"
 #include "document/win/document_files.h"
 #include "document/win/recent_files_host.h"
+#include "document/win/recovery_keeper.h"
 #include "document/win/view_code_page.h"
 #include "encoding/code_page_tables.h"
 #include "encoding/win/conversion_chooser.h"
@@ -277,6 +278,10 @@ bool OnShellMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRE
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_COMMAND:
+        if (lParam && reinterpret_cast<HWND>(lParam) == EditorControl) {
+            if (HIWORD(wParam) == EN_CHANGE) NoteTextChanged();
+            return 0;
+        }
         if (OnCommand(window, LOWORD(wParam))) return 0;
         break;
     case WM_SIZE:

@@ -7,6 +7,7 @@
 #include "base/win/program.h"
 #include "document/undo_journal.h"
 #include "document/win/document_files.h"
+#include "document/win/recovery_keeper.h"
 
 bool RememberWindowSize = true;
 bool RestorePlacement = false;
@@ -40,6 +41,7 @@ void ShowOptionsDialog() {
     choices.journalOn = !JournalOff;
     choices.rememberWindowSize = RememberWindowSize;
     choices.restoreCaret = RestoreCaretPosition;
+    choices.recoveryCopy = RecoveryCopyWanted();
     if (RunOptionsDialog(MainWindow, choices) != IDOK) return;
 
     // Ticking "Запоминать размер окна" is meant for this session's window too, and unticking it

@@ -32,6 +32,7 @@ void OnInitDialog(HWND dialog, const OptionChoices& choices) {
     Check(dialog, IDC_REMEMBER_WINDOW_SIZE, choices.rememberWindowSize);
     Check(dialog, IDC_REMEMBER_CARET, choices.restoreCaret);
     Check(dialog, IDC_UNDO_JOURNAL, choices.journalOn);
+    Check(dialog, IDC_RECOVERY_COPY, choices.recoveryCopy);
     Check(dialog, IDC_IGNORE_LINE_BREAKS, IgnoreLineBreaksShown());
     for (const IndentControls& indent : kIndents) {
         CreateUpDownControl(WS_CHILD | WS_VISIBLE | UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_ARROWKEYS, 0, 0, 0, 0, dialog,
@@ -47,6 +48,7 @@ void OnOk(HWND dialog, OptionChoices& choices) {
     choices.rememberWindowSize = Checked(dialog, IDC_REMEMBER_WINDOW_SIZE);
     choices.restoreCaret = Checked(dialog, IDC_REMEMBER_CARET);
     choices.bigButtons = Checked(dialog, IDC_BIG_BUTTONS);
+    choices.recoveryCopy = Checked(dialog, IDC_RECOVERY_COPY);
     WriteSettingDword("IG", Checked(dialog, IDC_IGNORE_LINE_BREAKS) ? 1 : 0);
     for (const IndentControls& indent : kIndents) {
         const auto answer = static_cast<std::uint32_t>(SendDlgItemMessageA(dialog, indent.upDown, UDM_GETPOS, 0, 0));

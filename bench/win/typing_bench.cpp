@@ -6,7 +6,9 @@
 // Right, Page Up and Page Down), clicks in the text and whole repaints, each through the same loop.
 // Prints figures; not a test.
 #include <windows.h>
+#include <richedit.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -19,6 +21,7 @@
 #include "bench/win/bench_text.h"
 #include "document/undo_journal.h"
 #include "document/win/document_files.h"
+#include "document/win/recovery_keeper.h"
 #include "document/win/view_code_page.h"
 #include "support/win/app_harness.h"
 #include "tools/win/word_wrap.h"
@@ -168,7 +171,49 @@ static void Utf8Rows(int keys) {
     }
 }
 
-// typing_bench.exe [keys] [utf8]: with "utf8" the UTF-8 view's rows (and a small ANSI row beside them).
+// Typing with the recovery copy kept and without it (the editor's change notifications, which keep
+// it, off), by turns so that both meet the same machine; then the write of a 64 MB text's copy: how
+// long the window was held up by the longest message it handled meanwhile, against how long the copy
+// took to reach the disk.
+static void RecoveryRows(int keys) {
+    constexpr std::size_t kBig = 64u << 20;
+    const std::string small = MakeRussianProse(2048);
+    const std::string big = MakeRussianProse(kBig);
+    std::printf("typing at the end of the text with the recovery copy and without it, whole program\n");
+    for (int round = 0; round < 3; ++round) {
+        for (bool kept : {true, false}) {
+            SendMessageA(EditorControl, EM_SETEVENTMASK, 0, kept ? ENM_CHANGE : 0);
+            Row(kept ? "2 KB text, copy kept" : "2 KB text, no copy", small, keys);
+            Row(kept ? "64 MB text, copy kept" : "64 MB text, no copy", big, keys);
+        }
+    }
+    SendMessageA(EditorControl, EM_SETEVENTMASK, 0, ENM_CHANGE);
+    SetRecoveryTimings({200, 30000, 10000, 3});
+    const std::wstring copy = OwnRecoveryFiles().CopyPath();
+    for (int round = 0; round < 3; ++round) {
+        DeleteFileW(copy.c_str());
+        PutText(big);
+        TypeKeys(1);
+        const double start = Seconds();
+        double longest = 0;
+        MSG message;
+        while (GetFileAttributesW(copy.c_str()) == INVALID_FILE_ATTRIBUTES && Seconds() - start < 30) {
+            if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+                Sleep(1);
+                continue;
+            }
+            const double before = Seconds();
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+            longest = std::max(longest, Seconds() - before);
+        }
+        std::printf("64 MB copy: on disk after %.2f s (0.2 s of them the pause), longest message %.1f ms\n",
+                    Seconds() - start, longest * 1000);
+    }
+}
+
+// typing_bench.exe [keys] [utf8|recovery]: with "utf8" the UTF-8 view's rows (and a small ANSI row
+// beside them); with "recovery" typing with and without the recovery copy.
 int main(int argc, char** argv) {
     const int keys = argc > 1 ? std::atoi(argv[1]) : 300;
     if (!StartTestApplication() || !EditorControl) {
@@ -183,6 +228,11 @@ int main(int argc, char** argv) {
     ShowWindow(MainWindow, SW_SHOW);
     if (argc > 2 && std::strcmp(argv[2], "utf8") == 0) {
         Utf8Rows(keys);
+        CloseTestApplication();
+        return 0;
+    }
+    if (argc > 2 && std::strcmp(argv[2], "recovery") == 0) {
+        RecoveryRows(keys);
         CloseTestApplication();
         return 0;
     }

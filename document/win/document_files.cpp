@@ -20,6 +20,7 @@
 #include "document/recent_files.h"
 #include "document/undo_journal.h"
 #include "document/win/recent_files_host.h"
+#include "document/win/recovery_keeper.h"
 #include "document/win/view_code_page.h"
 
 OPENFILENAMEW FileDialogRecord{};
@@ -313,6 +314,7 @@ bool SaveDocument() {
     // read-only again.
     SetFileAttributesW(path.c_str(), attributes);
     SetModified(false);
+    DiscardRecoveryCopy();
     return true;
 }
 
@@ -363,6 +365,7 @@ bool ConfirmSaveChanges() {
     std::wstring question = WideText("Сохранить "_ui) + DocumentPath() + L"?";
     switch (MessageBoxW(MainWindow, question.c_str(), L"VEMKO", MB_YESNOCANCEL | MB_ICONQUESTION)) {
     case IDNO:
+        DiscardRecoveryCopy();
         return true;
     case IDYES:
         // Going on after a failed or cancelled save would throw the unsaved text away.

@@ -31,6 +31,8 @@ void CreateEditorControl() {
     SendShellMessage(kShowEditModeMessage);
     SendShellMessage(kShowCaretPositionMessage, 1);
     SendMessageA(EditorControl, EM_SETOLECALLBACK, 0, reinterpret_cast<LPARAM>(EditCallbackObject()));
+    // Every change of the text is told to the main window, which keeps the recovery copy by it.
+    SendMessageA(EditorControl, EM_SETEVENTMASK, 0, ENM_CHANGE);
     SubclassEditorControl(EditorControl);
 }
 

@@ -24,16 +24,19 @@ TEST_F(OptionsTest, ChoicesAreWrittenAsZeroOrOneWithTheJournalSwitchInverted) {
     choices.journalOn = false;
     choices.rememberWindowSize = false;
     choices.restoreCaret = true;
+    choices.recoveryCopy = false;
     WriteOptionChoices(choices);
-    EXPECT_EQ(store.written, (std::vector<std::string>{"ST", "TL", "NO", "AU", "RP", "BIG"}));
+    EXPECT_EQ(store.written, (std::vector<std::string>{"ST", "TL", "NO", "AU", "RP", "BIG", "RC"}));
     EXPECT_EQ(ReadSettingDword("ST", 7), 1u);
     EXPECT_EQ(ReadSettingDword("TL", 7), 0u);
     EXPECT_EQ(ReadSettingDword("NO", 7), 1u);
     EXPECT_EQ(ReadSettingDword("AU", 7), 0u);
     EXPECT_EQ(ReadSettingDword("RP", 7), 1u);
     EXPECT_EQ(ReadSettingDword("BIG", 7), 1u);
+    EXPECT_EQ(ReadSettingDword("RC", 7), 0u);
 
     WriteOptionChoices(OptionChoices{});
+    EXPECT_EQ(ReadSettingDword("RC", 7), 1u);
     EXPECT_EQ(ReadSettingDword("NO", 7), 0u);
     EXPECT_EQ(ReadSettingDword("TL", 7), 1u);
     EXPECT_EQ(ReadSettingDword("BIG", 7), 0u);

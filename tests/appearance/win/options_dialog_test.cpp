@@ -12,6 +12,7 @@
 #include "base/settings.h"
 #include "base/ui_text.h"
 #include "base/win/program.h"
+#include "base/win/shown_text.h"
 #include "appearance/win/options_dialog.h"
 #include "document/win/document_files.h"
 #include "document/win/editor_window.h"
@@ -19,6 +20,7 @@
 #include "app/win/status_bar.h"
 #include "app/win/toolbar.h"
 #include "document/undo_journal.h"
+#include "document/win/recovery_keeper.h"
 #include "resources/resource.h"
 #include "support/win/app_harness.h"
 #include "support/win/modal_answers.h"
@@ -27,7 +29,8 @@
 namespace {
 
 constexpr int kCheckBoxes[] = {IDC_SHOW_TOOLBAR,         IDC_SHOW_STATUS_BAR, IDC_BIG_BUTTONS, IDC_UNDO_JOURNAL,
-                               IDC_REMEMBER_WINDOW_SIZE, IDC_REMEMBER_CARET,  IDC_IGNORE_LINE_BREAKS};
+                               IDC_REMEMBER_WINDOW_SIZE, IDC_REMEMBER_CARET,  IDC_IGNORE_LINE_BREAKS,
+                               IDC_RECOVERY_COPY};
 
 void SetTicked(HWND dialog, int id, bool on) {
     if (Ticked(dialog, id) != on) SendDlgItemMessageA(dialog, id, BM_CLICK, 0, 0);
@@ -97,6 +100,8 @@ TEST_F(OptionsDialogTest, AFreshInstallationShowsItsDefaultsAndCancelWritesNothi
             EXPECT_TRUE(Ticked(dialog, IDC_UNDO_JOURNAL));
             EXPECT_TRUE(Ticked(dialog, IDC_REMEMBER_WINDOW_SIZE));
             EXPECT_TRUE(Ticked(dialog, IDC_REMEMBER_CARET));
+            EXPECT_TRUE(Ticked(dialog, IDC_RECOVERY_COPY));
+            EXPECT_EQ(ItemText(dialog, IDC_RECOVERY_COPY), "Копия для восстановления"_ui);
             // Ticked while "IG" is missing, though alignment reads a missing "IG" as clear.
             EXPECT_TRUE(Ticked(dialog, IDC_IGNORE_LINE_BREAKS));
             EXPECT_EQ(ItemText(dialog, IDC_FIRST_LINE_INDENT), "0");
@@ -123,8 +128,51 @@ TEST_F(OptionsDialogTest, AFreshInstallationShowsItsDefaultsAndCancelWritesNothi
         IDCANCEL);
     EXPECT_EQ(ToolBar, toolBar);
     EXPECT_EQ(StatusBar, statusBar);
-    for (const char* name : {"ST", "TL", "BIG", "NO", "AU", "RP", "IG", "LI", "RI", "FI"})
+    for (const char* name : {"ST", "TL", "BIG", "NO", "AU", "RP", "IG", "LI", "RI", "FI", "RC"})
         EXPECT_FALSE(Stored(name)) << name;
+}
+
+// Each check box shows its whole text beside its box, and every control lies inside the dialog, at
+// the scaling the test runs with.
+TEST_F(OptionsDialogTest, EveryControlAndCheckBoxTextFitsTheDialog) {
+    ASSERT_NE(StartTestApplication(), nullptr);
+    RunDialog(
+        [](HWND dialog) {
+            RECT client;
+            GetClientRect(dialog, &client);
+            for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+                RECT box;
+                GetWindowRect(child, &box);
+                MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&box), 2);
+                EXPECT_TRUE(box.left >= 0 && box.top >= 0 && box.right <= client.right && box.bottom <= client.bottom)
+                    << GetDlgCtrlID(child);
+            }
+            HDC dc = GetDC(dialog);
+            for (int id : kCheckBoxes) {
+                HWND box = GetDlgItem(dialog, id);
+                const std::wstring text = WideText(ItemText(dialog, id));
+                HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(box, WM_GETFONT, 0, 0)));
+                SIZE extent{};
+                GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+                SelectObject(dc, old);
+                RECT area;
+                GetClientRect(box, &area);
+                const bool multiline = (GetWindowLongW(box, GWL_STYLE) & BS_MULTILINE) != 0;
+                if (!multiline) EXPECT_LE(extent.cx + GetSystemMetrics(SM_CXMENUCHECK) + 4, area.right) << id;
+            }
+            ReleaseDC(dialog, dc);
+        },
+        IDCANCEL);
+}
+
+TEST_F(OptionsDialogTest, TheRecoveryCopySwitchIsStored) {
+    ASSERT_NE(StartTestApplication(), nullptr);
+    ASSERT_TRUE(RecoveryCopyWanted());
+    RunDialog([](HWND dialog) { SetTicked(dialog, IDC_RECOVERY_COPY, false); }, IDOK);
+    EXPECT_EQ(ReadSettingDword("RC", 7), 0u);
+    EXPECT_FALSE(RecoveryCopyWanted());
+    RunDialog([](HWND dialog) { EXPECT_FALSE(Ticked(dialog, IDC_RECOVERY_COPY)); SetTicked(dialog, IDC_RECOVERY_COPY, true); }, IDOK);
+    EXPECT_EQ(ReadSettingDword("RC", 7), 1u);
 }
 
 TEST_F(OptionsDialogTest, TheStatusBarGoesAtOnceAndComesBackWithCaretAndMode) {

@@ -6,8 +6,24 @@
 #include "base/win/program.h"
 #include "app/win/status_bar.h"
 #include "base/win/shown_text.h"
+#include "document/win/recovery_files.h"
+
+namespace {
+
+std::wstring ChosenRecoveryFolder;
+
+std::wstring OwnRecoveryFolder() {
+    wchar_t temporary[MAX_PATH] = L"";
+    GetTempPathW(MAX_PATH, temporary);
+    return std::wstring(temporary) + L"vemko-test-recovery-" + std::to_wstring(GetCurrentProcessId());
+}
+
+}  // namespace
+
+void UseRecoveryFolder(std::wstring folder) { ChosenRecoveryFolder = std::move(folder); }
 
 HWND StartTestApplication(const char* commandLine, int showCommand) {
+    SetRecoveryFolder(ChosenRecoveryFolder.empty() ? OwnRecoveryFolder() : ChosenRecoveryFolder);
     if (!StartApplication(GetModuleHandleA(nullptr), commandLine, showCommand)) return nullptr;
     PumpMessages();
     return MainWindow;
@@ -21,6 +37,7 @@ void CloseTestApplication() {
         DispatchLoopMessage(message);
     }
     EndApplication();
+    RemoveDirectoryW(OwnRecoveryFolder().c_str());
 }
 
 void Command(UINT id) { SendMessageA(MainWindow, WM_COMMAND, id, 0); }

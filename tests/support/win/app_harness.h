@@ -4,12 +4,17 @@
 #include <windows.h>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 // Starts the application with the given command line (program name first). The show command is
 // the one the start-up information would carry (SW_SHOWMINNOACTIVE: started minimised); the
 // default asks the system, as the program does.
 HWND StartTestApplication(const char* commandLine = "vemko.exe", int showCommand = -1);
+// The recovery copies of an application the harness starts live in a folder of the test program's
+// own (removed when it is left empty), so that no test ever meets another's copies or is asked about
+// them at start. A test of the copies names a folder (empty: the program's own again).
+void UseRecoveryFolder(std::wstring folder);
 // Destroys the main window if it still exists, drains the queue up to the quit message and releases
 // what the program releases after its loop, so the next start begins afresh.
 void CloseTestApplication();

@@ -40,6 +40,8 @@ LRESULT CALLBACK CommandRecorder::Procedure(HWND window, UINT message, WPARAM wP
     CommandRecorder* self = active;
     switch (message) {
     case WM_COMMAND:
+        // The editor's notifications of its changes are no commands: they go on to the program.
+        if (lParam && HIWORD(wParam) == EN_CHANGE) break;
         self->seen_.push_back({WM_COMMAND, LOWORD(wParam)});
         return 0;
     case WM_SYSCOMMAND: {

@@ -1,0 +1,194 @@
+#include "document/win/recovery_keeper.h"
+
+#include <richedit.h>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <string>
+
+#include "base/settings.h"
+#include "base/ui_text.h"
+#include "base/win/program.h"
+#include "base/win/shell_messages.h"
+#include "control/win/text_streams.h"
+#include "document/recovery_copy.h"
+#include "document/win/document_name.h"
+#include "document/win/editor_window.h"
+#include "document/win/view_code_page.h"
+
+namespace {
+
+constexpr UINT_PTR kRecoveryTimer = 0x5243;  // "RC"
+constexpr UINT kLongestTick = 1000;
+
+// One write: the snapshot of the text and where it goes, handed to the writing thread, which owns it
+// until it ends. `cancelled` and the rename are guarded by the keeper's lock, so a copy removed while
+// it was written is never put back by the rename.
+struct CopyJob {
+    RecoveryCopy copy;
+    std::unique_ptr<char[]> text;
+    std::size_t length = 0;
+    std::wstring nextPath;
+    std::wstring copyPath;
+    bool cancelled = false;
+    DWORD error = 0;
+};
+
+struct Keeper {
+    InstanceRecoveryFiles files;
+    RecoverySchedule schedule;
+    CRITICAL_SECTION lock{};
+    bool lockMade = false;
+    std::unique_ptr<CopyJob> job;
+    OwnedFile writer;  // the writing thread
+};
+
+Keeper keeper;
+
+std::uint64_t Now() { return GetTickCount64(); }
+
+DWORD WINAPI WriteCopy(void* parameter) {
+    CopyJob& job = *static_cast<CopyJob*>(parameter);
+    const std::string_view text(job.text.get(), job.length);
+    job.error = WriteWholeFile(job.nextPath, RecoveryCopyHeader(job.copy, text), text);
+    if (job.error) return 0;
+    EnterCriticalSection(&keeper.lock);
+    if (job.cancelled) DeleteFileW(job.nextPath.c_str());
+    else if (!MoveFileExW(job.nextPath.c_str(), job.copyPath.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        job.error = GetLastError();
+    LeaveCriticalSection(&keeper.lock);
+    if (job.error) DeleteFileW(job.nextPath.c_str());
+    return 0;
+}
+
+bool DocumentUnsaved() { return EditorControl && SendMessageA(EditorControl, EM_GETMODIFY, 0, 0) != 0; }
+
+// A copy of the text must leave the editing room: in a 32-bit program a big text and its copy could
+// take the address space that the next edits need.
+bool RoomForSnapshot(std::size_t length) {
+    MEMORYSTATUSEX status{};
+    status.dwLength = sizeof status;
+    return !GlobalMemoryStatusEx(&status) || status.ullAvailVirtual / 2 > length + (64u << 20);
+}
+
+// The text and what brings it back as it is now; null when there is no memory for the copy.
+std::unique_ptr<CopyJob> TakeSnapshot() {
+    const auto length = static_cast<std::size_t>(SendMessageA(EditorControl, WM_GETTEXTLENGTH, 0, 0));
+    if (!RoomForSnapshot(length)) return nullptr;
+    auto job = std::unique_ptr<CopyJob>(new (std::nothrow) CopyJob);
+    if (!job) return nullptr;
+    job->length = length;
+    job->text.reset(new (std::nothrow) char[std::max<std::size_t>(job->length, 1)]);
+    if (!job->text) return nullptr;
+    std::size_t written = 0;
+    if (StreamBytesOut(EditorControl, SF_TEXT, job->text.get(), job->length, written) != 0 || written != job->length)
+        return nullptr;
+    if (std::strcmp(CurrentFileName, UntitledName) != 0) {
+        const std::wstring path = DocumentPath();
+        job->copy.path.assign(path.begin(), path.end());
+    }
+    job->copy.view = CodePageIndex;
+    CHARRANGE selection{};
+    SendMessageA(EditorControl, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+    job->copy.selectionStart = static_cast<std::uint64_t>(selection.cpMin);
+    job->copy.selectionEnd = static_cast<std::uint64_t>(selection.cpMax);
+    job->copy.firstVisibleLine = static_cast<std::uint64_t>(SendMessageA(EditorControl, EM_GETFIRSTVISIBLELINE, 0, 0));
+    FILETIME now{};
+    GetSystemTimeAsFileTime(&now);
+    job->copy.writtenAt = (static_cast<std::uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+    job->nextPath = keeper.files.NextCopyPath();
+    job->copyPath = keeper.files.CopyPath();
+    return job;
+}
+
+void TellFailure() { ShowStatusText(3, "Копия для восстановления не записывается"_ui); }
+
+void FinishWrite(bool wait) {
+    if (!keeper.writer) return;
+    if (WaitForSingleObject(keeper.writer.get(), wait ? INFINITE : 0) != WAIT_OBJECT_0) return;
+    CloseFile(keeper.writer);
+    const std::unique_ptr<CopyJob> job = std::move(keeper.job);
+    if (job->cancelled) keeper.schedule.WriteCancelled();
+    else if (keeper.schedule.WriteFinished(job->error == 0, Now())) TellFailure();
+}
+
+void StartWrite() {
+    // A folder that could not be had at start (or was taken away) is asked for again.
+    std::unique_ptr<CopyJob> job = keeper.files.IsOpen() || keeper.files.Open() ? TakeSnapshot() : nullptr;
+    if (job) keeper.writer = OwnedFileOf(CreateThread(nullptr, 0, WriteCopy, job.get(), 0, nullptr));
+    if (!keeper.writer) {
+        if (keeper.schedule.WriteFinished(false, Now())) TellFailure();
+        return;
+    }
+    keeper.job = std::move(job);
+}
+
+void RemoveCopy() {
+    if (!keeper.files.IsOpen()) return;
+    EnterCriticalSection(&keeper.lock);
+    if (keeper.job) keeper.job->cancelled = true;
+    DeleteFileW(keeper.files.CopyPath().c_str());
+    LeaveCriticalSection(&keeper.lock);
+}
+
+void CALLBACK OnRecoveryTimer(HWND, UINT, UINT_PTR, DWORD) {
+    FinishWrite(false);
+    const bool unsaved = DocumentUnsaved();
+    switch (keeper.schedule.Next(Now(), unsaved, unsaved && RecoveryCopyWanted())) {
+    case RecoverySchedule::Step::Write: StartWrite(); break;
+    case RecoverySchedule::Step::Remove: RemoveCopy(); break;
+    case RecoverySchedule::Step::Nothing: break;
+    }
+}
+
+void StartTimer() {
+    const auto quiet = static_cast<UINT>(std::min<std::uint64_t>(keeper.schedule.Timings().quiet, kLongestTick));
+    if (MainWindow) SetTimer(MainWindow, kRecoveryTimer, std::max(quiet / 2, 10u), OnRecoveryTimer);
+}
+
+}  // namespace
+
+bool RecoveryCopyWanted() { return ReadSettingDword("RC", 1) != 0; }
+
+void StartRecoveryCopies() {
+    if (!keeper.lockMade) {
+        InitializeCriticalSection(&keeper.lock);
+        keeper.lockMade = true;
+    }
+    keeper.schedule = RecoverySchedule(keeper.schedule.Timings());
+    if (!keeper.files.IsOpen()) keeper.files.Open();
+    StartTimer();
+}
+
+void EndRecoveryCopies() {
+    if (MainWindow) KillTimer(MainWindow, kRecoveryTimer);
+    if (keeper.job) RemoveCopy();
+    FinishWrite(true);
+    keeper.files.Close();
+}
+
+void NoteTextChanged() { keeper.schedule.TextChanged(Now()); }
+
+void DiscardRecoveryCopy() {
+    if (!keeper.files.IsOpen()) return;
+    RemoveCopy();
+    keeper.schedule.CopyRemoved(Now());
+}
+
+void TakeOverRecoveryCopy(LeftCopy& copy) {
+    if (keeper.files.IsOpen() &&
+        MoveFileExW(copy.copyPath.c_str(), keeper.files.CopyPath().c_str(), MOVEFILE_REPLACE_EXISTING))
+        keeper.schedule.CopyTaken();
+    else
+        keeper.schedule.TextChanged(Now());
+    RemoveLeftCopy(copy);
+}
+
+void SetRecoveryTimings(const RecoveryTimings& timings) {
+    keeper.schedule.SetTimings(timings);
+    StartTimer();
+}
+
+const InstanceRecoveryFiles& OwnRecoveryFiles() { return keeper.files; }
