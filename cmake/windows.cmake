@@ -123,6 +123,13 @@ if(VEMKO_WINE_TESTS AND VEMKO_HAVE_GTEST)
     endforeach()
   endfunction()
   add_other_system_tests(en_US en_US.UTF-8 ${VEMKO_OTHER_SYSTEM_TESTS})
+  # The bars again on a 150 % screen (144 dpi), in a prefix of its own.
+  if(TARGET wintest_app_window_chrome_test)
+    add_test(NAME win.app.window_chrome_test.dpi144 COMMAND wintest_app_window_chrome_test
+             --gtest_filter=*BarsFollowTheScreenScale*:*EditorFillsTheRoomBetweenTheBars*)
+    set_tests_properties(win.app.window_chrome_test.dpi144 PROPERTIES TIMEOUT 600 ENVIRONMENT "VEMKO_WINE_DPI=144")
+    vemko_wine_test(win.app.window_chrome_test.dpi144)
+  endif()
   # File names again as a Russian system that keeps them in 1251 on disk.
   add_other_system_tests(cp1251 ru_RU.CP1251 "document_file_names_test=*-*Utf8OnDisk*" "document_command_line_file_test=*")
 endif()

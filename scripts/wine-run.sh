@@ -55,6 +55,10 @@ build_root() {
 system_locale=${VEMKO_WINE_LOCALE:-ru_RU.UTF-8}
 default_state=$(build_root)/wine
 [ "$system_locale" = ru_RU.UTF-8 ] || default_state=$default_state-$system_locale
+# VEMKO_WINE_DPI (for example 144, a 150 % screen) runs it on a screen of that scale, in a prefix,
+# display and wineserver of their own.
+screen_dpi=${VEMKO_WINE_DPI:-}
+[ -z "$screen_dpi" ] || default_state=$default_state-dpi$screen_dpi
 state=${VEMKO_WINE_STATE:-$default_state}
 # A test that CTest gave a Wine slot (cmake/wine-slots.json) runs in the slot's own state, so tests
 # in parallel share no display, registry or files.
@@ -139,6 +143,12 @@ make_template() {
   if [ "$(cat "$WINEPREFIX/.managed" 2>/dev/null)" != "$managed" ]; then
     "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d "$managed" /f >/dev/null 2>&1 9>&- || true
     echo "$managed" >"$WINEPREFIX/.managed"
+  fi
+  if [ -n "$screen_dpi" ] && [ "$(cat "$WINEPREFIX/.dpi" 2>/dev/null)" != "$screen_dpi" ]; then
+    "$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$screen_dpi" /f >/dev/null 2>&1 9>&- || true
+    "$wine" reg add 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts' /v LogPixels \
+      /t REG_DWORD /d "$screen_dpi" /f >/dev/null 2>&1 9>&- || true
+    echo "$screen_dpi" >"$WINEPREFIX/.dpi"
   fi
   # Persistent for a minute after the last program: consecutive tests reuse one server. The
   # server's service processes are started here, away from the program's output: started by the

@@ -64,6 +64,22 @@ void UndoCommand() {
     }
 }
 
+#ifndef WM_DPICHANGED
+#define WM_DPICHANGED 0x02E0
+#endif
+
+// Moved to a monitor of another scale: the bars are made again at its size and the window takes the
+// rectangle the system suggests, whose WM_SIZE lays them out. The view fonts keep their point sizes.
+void OnDpiChanged(HWND window, const RECT& suggested) {
+    if (ToolBar) RebuildToolBar(true);
+    if (StatusBar) {
+        RebuildStatusBar(false);
+        RebuildStatusBar(true);
+    }
+    SetWindowPos(window, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 // A remembered file that can no longer be opened is forgotten without a word.
 void OpenRecentFile(int position) {
     if (!ConfirmSaveChanges()) return;
@@ -291,6 +307,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_HELP:
         ShowHelpContents(window);
         return TRUE;
+    case WM_DPICHANGED:
+        OnDpiChanged(window, *reinterpret_cast<const RECT*>(lParam));
+        return 0;
     case WM_SETFOCUS:
         if (EditorControl) SetFocus(EditorControl);
         break;

@@ -12,8 +12,6 @@
 bool RememberWindowSize = true;
 bool RestorePlacement = false;
 
-namespace {
-
 void RebuildToolBar(bool shown) {
     // Destroyed even when it stays, so that a change of the button size takes effect.
     if (ToolBar) DestroyToolBar();
@@ -30,8 +28,6 @@ void RebuildStatusBar(bool shown) {
         DestroyStatusBar();
     }
 }
-
-}  // namespace
 
 void ShowOptionsDialog() {
     OptionChoices choices;

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "app/status_texts.h"
+#include "app/win/screen_scale.h"
 #include "base/ui_text.h"
 #include "base/win/program.h"
 #include "document/win/editor_window.h"
@@ -17,7 +18,8 @@ void CreateStatusBar() {
                                 reinterpret_cast<HMENU>(1), ProgramInstance, nullptr);
     if (!StatusBar) return;
     int edges[4];
-    for (int i = 0; i < 4; ++i) edges[i] = kStatusBarPartEdges[i];
+    const int dpi = WindowDpi(MainWindow);
+    for (int i = 0; i < 4; ++i) edges[i] = kStatusBarPartEdges[i] < 0 ? -1 : ScaledForDpi(kStatusBarPartEdges[i], dpi);
     SendMessageA(StatusBar, SB_SETPARTS, 4, reinterpret_cast<LPARAM>(edges));
     ShowViewCodePage();
     ShowKeyboardLayout();

@@ -2,6 +2,8 @@
 
 #include <richedit.h>
 
+#include "app/win/screen_scale.h"
+#include "app/win/toolbar_images.h"
 #include "base/settings.h"
 #include "base/win/program.h"
 #include "document/win/editor_window.h"
@@ -135,11 +137,21 @@ void CreateToolBar() {
                               0, 0, MainWindow, nullptr, ProgramInstance, nullptr);
     if (!ToolBar) return;
     SendMessageA(ToolBar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-    SendMessageA(ToolBar, TB_LOADIMAGES, BigButtons ? IDB_STD_LARGE_COLOR : IDB_STD_SMALL_COLOR,
-                 reinterpret_cast<LPARAM>(HINST_COMMCTRL));
-    LoadBitmapResource(ProgramInstance, BigButtons ? IDB_STRIP_BIG : IDB_STRIP_SMALL, ToolBarStrip);
-    TBADDBITMAP strip{nullptr, reinterpret_cast<UINT_PTR>(ToolBarStrip.get())};
-    SendMessageA(ToolBar, TB_ADDBITMAP, 8, reinterpret_cast<LPARAM>(&strip));
+    // The pictures follow the monitor's scale; at 100 % the toolbar loads them at their own size.
+    const int drawnSize = BigButtons ? 24 : 16;
+    const int dpi = WindowDpi(MainWindow);
+    const int size = ScaledForDpi(drawnSize, dpi);
+    if (size != drawnSize && SetScaledToolBarImages(ToolBar, size)) {
+        // The room around a picture grows with it (7 by 6 pixels at 100 %).
+        SendMessageA(ToolBar, TB_SETBUTTONSIZE, 0,
+                     MAKELPARAM(ScaledForDpi(drawnSize + 7, dpi), ScaledForDpi(drawnSize + 6, dpi)));
+    } else {
+        SendMessageA(ToolBar, TB_LOADIMAGES, BigButtons ? IDB_STD_LARGE_COLOR : IDB_STD_SMALL_COLOR,
+                     reinterpret_cast<LPARAM>(HINST_COMMCTRL));
+        LoadBitmapResource(ProgramInstance, BigButtons ? IDB_STRIP_BIG : IDB_STRIP_SMALL, ToolBarStrip);
+        TBADDBITMAP strip{nullptr, reinterpret_cast<UINT_PTR>(ToolBarStrip.get())};
+        SendMessageA(ToolBar, TB_ADDBITMAP, 8, reinterpret_cast<LPARAM>(&strip));
+    }
     RestoreToolBarLayout();
     if (SendMessageA(ToolBar, TB_BUTTONCOUNT, 0, 0) > 0) return;
     for (const TBBUTTON& button : DefaultButtons)
@@ -149,6 +161,7 @@ void CreateToolBar() {
 void DestroyToolBar() {
     if (ToolBar) DestroyWindow(ToolBar);
     ToolBar = nullptr;
+    ReleaseToolBarImages();
 }
 
 void RestoreToolBarLayout() {

@@ -4,6 +4,7 @@
 #include <commctrl.h>
 #include <richedit.h>
 
+#include <cstdio>
 #include <utility>
 #include <vector>
 
@@ -20,6 +21,7 @@
 #include "document/win/editor_window.h"
 #include "app/win/status_bar.h"
 #include "app/win/toolbar.h"
+#include "app/win/screen_scale.h"
 #include "document/undo_journal.h"
 #include "resources/resource.h"
 #include "base/win/shown_text.h"
@@ -243,6 +245,44 @@ TEST_F(WindowChrome, EditorFillsTheRoomBetweenTheBars) {
     EXPECT_EQ(editor.right, client.right);
     EXPECT_EQ(editor.top, tool.bottom - tool.top);
     EXPECT_EQ(editor.bottom, client.bottom - (status.bottom - status.top));
+}
+
+// Run at 96 dpi and again in a prefix at 144 dpi (a 150 % screen): the toolbar's pictures and
+// buttons, and the status bar's parts, grow with the scale, and no bar covers the text.
+TEST_F(WindowChrome, BarsFollowTheScreenScaleWithoutOverlapping) {
+    for (bool big : {false, true}) {
+        WriteSettingDword("BIG", big ? 1 : 0);
+        HWND window = StartTestApplication();
+        ASSERT_NE(window, nullptr);
+        SetWindowPos(window, nullptr, 0, 0, 900, 600, SWP_NOMOVE | SWP_NOZORDER);
+        PumpMessages();
+        const int dpi = WindowDpi(window);
+        const int drawn = big ? 24 : 16;
+        HIMAGELIST images = reinterpret_cast<HIMAGELIST>(SendMessageA(ToolBar, TB_GETIMAGELIST, 0, 0));
+        ASSERT_NE(images, nullptr);
+        EXPECT_EQ(ImageList_GetImageCount(images), 23);
+        int width = 0, height = 0;
+        ImageList_GetIconSize(images, &width, &height);
+        EXPECT_EQ(width, ScaledForDpi(drawn, dpi)) << dpi << " dpi";
+        EXPECT_EQ(height, ScaledForDpi(drawn, dpi)) << dpi << " dpi";
+        const LRESULT button = SendMessageA(ToolBar, TB_GETBUTTONSIZE, 0, 0);
+        EXPECT_GE(LOWORD(button), ScaledForDpi(drawn + 7, dpi)) << dpi << " dpi";
+        EXPECT_GE(HIWORD(button), ScaledForDpi(drawn + 6, dpi)) << dpi << " dpi";
+        int edges[4] = {};
+        ASSERT_EQ(SendMessageA(StatusBar, SB_GETPARTS, 4, reinterpret_cast<LPARAM>(edges)), 4);
+        for (int i = 0; i < 3; ++i) EXPECT_EQ(edges[i], ScaledForDpi(kStatusBarPartEdges[i], dpi)) << i;
+        RECT client;
+        GetClientRect(window, &client);
+        const RECT tool = WindowRectInClient(ToolBar);
+        const RECT status = WindowRectInClient(StatusBar);
+        const RECT editor = WindowRectInClient(EditorControl);
+        EXPECT_GE(status.bottom - status.top, ScaledForDpi(18, dpi)) << dpi << " dpi";
+        EXPECT_LE(tool.bottom, editor.top);
+        EXPECT_LE(editor.bottom, status.top);
+        EXPECT_EQ(status.bottom, client.bottom);
+        std::printf("%d dpi, %s buttons: button %dx%d, toolbar %ld, status bar %ld high\n", dpi, big ? "big" : "small",
+                    LOWORD(button), HIWORD(button), tool.bottom - tool.top, status.bottom - status.top);
+    }
 }
 
 TEST_F(WindowChrome, BarsAndWrapFollowTheirSettings) {
