@@ -147,6 +147,54 @@ int RepairInPlace(const Arguments& args, std::optional<TextEncoding> to, bool ex
     });
 }
 
+// The text streams through block by block, as convert's: each stretch up to a line end is undone by
+// the chain found on the start, and only a stretch it does not fit is repaired piece by piece.
+Repaired StreamRepair(Input& in, Output& out, const RepairFinding& whole, RepairEncoding target) {
+    Repaired r;
+    r.repair.now = whole.chain.now;
+    MisreadingUndoing undoing(whole.chain, target);
+    Block block;
+    std::string pending, undone;
+    std::size_t offset = 0;
+    bool first = true;
+    for (bool atEnd = false; !atEnd;) {
+        const std::size_t n = in.Read(block.data(), block.size());
+        atEnd = n < block.size();
+        pending.append(block.data(), n);
+        if (first && (pending.size() >= 3 || atEnd)) {
+            first = false;
+            // A UTF-8 byte order mark stays when the target is UTF-8.
+            if (whole.chain.now == RepairEncoding::Utf8 && pending.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+                if (target == RepairEncoding::Utf8) out.Write(pending.data(), 3);
+                pending.erase(0, 3);
+                offset = 3;
+            }
+        }
+        if (first) continue;
+        const std::size_t eol = atEnd ? pending.size() : pending.rfind('\n');
+        if (eol == std::string::npos) continue;
+        const std::size_t cut = atEnd ? eol : eol + 1;
+        const std::string_view stretch(pending.data(), cut);
+        const std::uint64_t malformed = undoing.Malformed(), lost = undoing.Lost();
+        undoing.UndoBlock(stretch, undone);
+        if (undoing.Malformed() == malformed) {
+            r.repair.pieces.push_back({offset, cut, whole});
+        } else {
+            r.lost -= undoing.Lost() - lost;
+            undone.clear();
+            TextRepair pieces = FindTextRepairBy(stretch, whole, std::nullopt);
+            undone = UndoTextRepair(stretch, pieces, target, &r.lost);
+            for (RepairPiece& piece : pieces.pieces) r.repair.pieces.push_back({offset + piece.start, piece.length, piece.finding});
+        }
+        out.Write(undone);
+        undone.clear();
+        offset += cut;
+        pending.erase(0, cut);
+    }
+    r.lost += undoing.Lost();
+    return r;
+}
+
 }  // namespace
 
 int Repair(const Arguments& args) {
@@ -156,6 +204,13 @@ int Repair(const Arguments& args) {
     if (args.Option("-i")) return RepairInPlace(args, to, explain);
 
     return EachInputIntoOutput(args, [&](Input& in, Output& out) {
+        const RepairFinding whole = FindMisreadings(in.Peek(kRepairSample + 1), true);
+        const std::optional<RepairEncoding> target = to ? RepairEncodingOf(*to) : whole.chain.now;
+        if (!explain && target && whole.kind == RepairFinding::Kind::Repair && UndoesWholeStretches(whole.chain)) {
+            const Repaired r = StreamRepair(in, out, whole, *target);
+            Report(in.Name(), r);
+            return Outcome(r);
+        }
         const std::string text = in.ReadAll(ExpectedSize(in.Name()));
         const Repaired r = RepairText(text, to);
         if (r.Kind() == RepairFinding::Kind::Repair)

@@ -200,12 +200,19 @@ RepairFinding::Kind TextRepair::Kind() const {
 }
 
 TextRepair FindTextRepair(std::string_view text, std::optional<RepairEncoding> now) {
+    return FindTextRepairBy(text, FindMisreadings(text, text.size() <= kRepairSample, now), now);
+}
+
+TextRepair FindTextRepairBy(std::string_view text, const RepairFinding& whole, std::optional<RepairEncoding> view) {
     TextRepair repair;
-    const RepairFinding whole = FindMisreadings(text, text.size() <= kRepairSample, now);
     repair.now = whole.chain.now;
     if (text.empty()) return repair;
-    repair.pieces = Pieces(text, now, whole).Find();
+    repair.pieces = Pieces(text, view, whole).Find();
     return repair;
+}
+
+bool UndoesWholeStretches(const MisreadingChain& chain) {
+    return !chain.references && HasWideStep(chain) && !HasUtf16(chain) && !IsUtf16(chain.now);
 }
 
 std::string UndoTextRepair(std::string_view text, const TextRepair& repair, RepairEncoding target, std::uint64_t* lost) {

@@ -120,6 +120,12 @@ struct TextRepair {
     RepairFinding::Kind Kind() const;
 };
 TextRepair FindTextRepair(std::string_view text, std::optional<RepairEncoding> now = std::nullopt);
+// The same with the whole text's finding given (found on its start), for a text handed in part by
+// part: `view` as `now` above.
+TextRepair FindTextRepairBy(std::string_view text, const RepairFinding& whole, std::optional<RepairEncoding> view);
+// Whether a chain can be tried on a stretch cut at a line end and kept where it meets no byte it
+// cannot undo (MisreadingUndoing::Malformed): a chain with a step that decodes UTF-8.
+bool UndoesWholeStretches(const MisreadingChain& chain);
 
 // Writes the text in `target`: each repaired piece with its chain undone, the others as they are (in
 // `target`'s bytes, the same bytes when `target` is the encoding they are in). `lost` as below.

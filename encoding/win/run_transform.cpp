@@ -263,7 +263,13 @@ std::string ShownChain(const MisreadingChain& chain) {
 void RepairMojibakeOf(const TransformRun& run, std::string_view bytes) {
     const int viewPage = ConversionCodePageOfView(CodePageIndex);
     const RepairEncoding view = viewPage == kUtf8Conversion ? RepairEncoding::Utf8 : static_cast<RepairEncoding>(viewPage);
-    const RepairFinding finding = FindMisreadings(bytes, true, view);
+    // Piece by piece: what reads right stays as it is, and the first piece repaired names the chain.
+    const TextRepair repair = FindTextRepair(bytes, view);
+    RepairFinding finding;
+    finding.kind = repair.Kind();
+    std::size_t repaired = 0;
+    for (const RepairPiece& piece : repair.pieces)
+        if (piece.finding.kind == RepairFinding::Kind::Repair && repaired++ == 0) finding = piece.finding;
     if (finding.kind != RepairFinding::Kind::Repair) {
         Select(run.control, run.userSelection.cpMin, run.userSelection.cpMax);
         run.report = finding.kind == RepairFinding::Kind::Clean
@@ -273,13 +279,13 @@ void RepairMojibakeOf(const TransformRun& run, std::string_view bytes) {
     }
     RepairEncoding target = view;
     int targetView = -1;
-    if (run.selectionWasEmpty) {
+    if (run.selectionWasEmpty && repair.pieces.size() == 1) {
         const RepairEncoding original = finding.chain.Original();
         targetView = ViewOfConversionCodePage(original == RepairEncoding::Utf8 ? kUtf8Conversion : static_cast<int>(original));
         if (targetView >= 0) target = original;
     }
     std::uint64_t lost = 0;
-    std::string result = UndoMisreadings(bytes, finding.chain, target, &lost);
+    std::string result = UndoTextRepair(bytes, repair, target, &lost);
     if (targetView >= 0) {
         const std::size_t limit = static_cast<std::size_t>(SendMessageA(run.control, EM_GETLIMITTEXT, 0, 0));
         if (result.size() > limit || !PutInRecorded(UndoKind::TextSnapshot, 0, kStreamSelection, result)) {
@@ -294,6 +300,8 @@ void RepairMojibakeOf(const TransformRun& run, std::string_view bytes) {
         Select(run.control, run.savedSelection.cpMin, end);
     }
     run.report = ShownChain(finding.chain);
+    if (repair.pieces.size() > 1)
+        run.report += "\nИсправлено частей: "_ui + std::to_string(repaired) + " из "_ui + std::to_string(repair.pieces.size());
     if (lost > 0) run.report += "\nПотеряны в пути и остались \"?\": "_ui + std::to_string(lost);
 }
 

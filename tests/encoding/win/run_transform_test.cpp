@@ -377,6 +377,28 @@ TEST_F(RunTransformTest, TheUtf8ViewAlignsAndTransliteratesByCharactersAndGreysR
     EXPECT_FALSE(GetMenuState(menu, IDM_RTF_TO_ANSI, MF_BYCOMMAND) & MF_GRAYED);
 }
 
+TEST_F(RunTransformTest, RepairMendsOneDamagedParagraphAndKeepsTheRestAsItWas) {
+    // A UTF-8 letter with one paragraph pasted from a mail read as 1251, in the UTF-8 view.
+    const std::string right = "Первый абзац письма написан верно.\r\n\r\n";
+    const std::string tail = "\r\n\r\nПоследний абзац тоже верный — «как и был».";
+    const std::string mojibake = "РџСЂРёРІРµС‚, РєР°Рє РґРµР»Р°? Р’СЃС‘ С…РѕСЂРѕС€Рѕ, СЃРїР°СЃРёР±Рѕ.";
+    ModalAnswers answers;
+    answers.PressButton(IDOK);
+    SetControlText(right + mojibake + tail);
+    ShowView(kUtf8View);
+    ClearUndo();
+    Select(0, 0);
+    Command(IDM_REPAIR_MOJIBAKE);
+    EXPECT_EQ(ControlText(), right + "Привет, как дела? Всё хорошо, спасибо." + tail);
+    EXPECT_EQ(CodePageIndex, kUtf8View);
+    ASSERT_EQ(answers.Seen().size(), 1u);
+    EXPECT_EQ(answers.Seen()[0].text,
+              "Исправлено: текст в UTF-8 прочитан как 1251 и сохранён в UTF-8.\nИсправлено частей: 1 из 3"_ui);
+    EXPECT_EQ(DocumentUndoJournal().RecordCount(), 1u);
+    Command(IDM_UNDO);
+    EXPECT_EQ(ControlText(), right + mojibake + tail);
+}
+
 TEST_F(RunTransformTest, RepairUndoesMojibakeInOneStepAndSaysWhatItUndid) {
     const std::string sentence = "Привет, как дела? Всё хорошо, спасибо.";
     const std::string koi8 = ConvertText(sentence, TextEncoding::Utf8, TextEncoding::Koi8R);
