@@ -125,3 +125,20 @@ ConversionCodePage RequiredCodePage(const Arguments& args, std::string_view opti
     if (!IsSingleByte(encoding)) throw UsageError{std::string(option) + " takes a code page, not " + EncodingName(encoding)};
     return static_cast<ConversionCodePage>(encoding);
 }
+
+std::optional<LineEndKind> LineEndOption(const Arguments& args) {
+    std::optional<std::string> value = args.Option("--eol");
+    if (!value) return std::nullopt;
+    const std::string name = Lower(*value);
+    if (name == "keep") return std::nullopt;
+    if (name == "crlf") return LineEndKind::CrLf;
+    if (name == "lf") return LineEndKind::Lf;
+    if (name == "cr") return LineEndKind::Cr;
+    throw UsageError{"--eol takes crlf, lf, cr or keep, not '" + *value + "'"};
+}
+
+LineBreakUnits LineBreakUnitsOf(TextEncoding encoding) {
+    if (encoding == TextEncoding::Utf16LE) return LineBreakUnits::Utf16LE;
+    if (encoding == TextEncoding::Utf16BE) return LineBreakUnits::Utf16BE;
+    return LineBreakUnits::Bytes;
+}

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "encoding/line_ends.h"
 #include "encoding/unicode_conversion.h"
 
 // Bad usage: the message is printed and the exit status is 2.
@@ -56,3 +57,8 @@ std::vector<std::string> FilesOrStandardInput(const Arguments& args);
 
 TextEncoding RequiredEncoding(const Arguments& args, std::string_view option);
 ConversionCodePage RequiredCodePage(const Arguments& args, std::string_view option);
+
+// --eol=crlf|lf|cr: the line ends to write; nullopt for keep, the default.
+std::optional<LineEndKind> LineEndOption(const Arguments& args);
+// What a line break of text in the encoding is made of.
+LineBreakUnits LineBreakUnitsOf(TextEncoding encoding);

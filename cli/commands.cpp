@@ -14,15 +14,15 @@ constexpr std::pair<std::string_view, std::string_view> kRecursive{"--recursive"
 
 const Command kCommands[] = {
     {"convert", Convert, kConvertHelp,
-     {{"-f", "-t", "-o", "--min-confidence"}, {"-i", "--exact", "-r", "-n", "-p"},
+     {{"-f", "-t", "-o", "--min-confidence", "--eol"}, {"-i", "--exact", "-r", "-n", "-p"},
       {{"--from-code", "-f"}, {"--to-code", "-t"}, {"--output", "-o"}, {"--in-place", "-i"}, kRecursive, kDryRun,
        kPreserve}}},
     {"repair", Repair, kRepairHelp,
-     {{"-t", "-o"}, {"-i", "-r", "-n", "-p", "--explain"},
+     {{"-t", "-o"}, {"-i", "-r", "-n", "-p"},
       {{"--to-code", "-t"}, {"--output", "-o"}, {"--in-place", "-i"}, kRecursive, kDryRun, kPreserve}}},
     {"detect", Detect, kDetectHelp, {{"--min-confidence"}, {"-r"}, {kRecursive}}},
     {"guess", Guess, kGuessHelp, {}},
-    {"transform", Transform, kTransformHelp, {{"-c", "-o"}, {}, {{"--output", "-o"}}}},
+    {"transform", Transform, kTransformHelp, {{"-c", "-o", "--eol"}, {}, {{"--output", "-o"}}}},
     {"align", Align, kAlignHelp, {{"--li", "--fi", "--ri", "-o"}, {"--ig", "--crlf", "--lf"}, {{"--output", "-o"}}}},
 };
 

@@ -14,8 +14,8 @@
 #include "encoding/unicode_conversion.h"
 
 const char kConvertHelp[] =
-    "Usage: vemkoconv convert -f FROM -t TO [--exact] [-o OUT] [IN...]\n"
-    "       vemkoconv convert -f FROM|auto [-t TO] -i [-r] [-n] [-p] FILE...\n"
+    "Usage: vemkoconv convert -f FROM -t TO [--exact] [--eol=E] [-o OUT] [IN...]\n"
+    "       vemkoconv convert -f FROM|auto [-t TO] [--eol=E] -i [-r] [-n] [-p] FILE...\n"
     "\n"
     "  -f, --from-code=NAME   the encoding of the input; auto detects it for each file and converts\n"
     "                         only what it names with the confidence below (binary data, UTF-32 and\n"
@@ -35,6 +35,8 @@ const char kConvertHelp[] =
     "  -p, --preserve         with -i: a rewritten file keeps its modification time\n"
     "      --exact            between two code pages: by the charts through Unicode, not as the\n"
     "                         editor does through 866\n"
+    "      --eol=crlf|lf|cr   every line break (CR LF, a lone CR or LF) written as this; keep, the\n"
+    "                         default, writes them as they are\n"
     "\n"
     "Between two code pages the conversion is the editor's (through 866, every byte kept). To and from\n"
     "UTF-8 and UTF-16 (and with --exact) it follows the published charts; a character the target lacks,\n"
@@ -79,7 +81,7 @@ void ReportReplaced(std::uint64_t replaced) {
 }
 
 int ConvertInPlace(const Arguments& args, std::optional<TextEncoding> from, TextEncoding to, bool exact,
-                   double minConfidence) {
+                   double minConfidence, std::optional<LineEndKind> lineEnd) {
     return EachFileInPlace(args, "convert", [&](const std::string& file, Input& in) {
         try {
             std::optional<TextEncoding> was = from;
@@ -97,13 +99,20 @@ int ConvertInPlace(const Arguments& args, std::optional<TextEncoding> from, Text
                 !from && (*was == to || (ascii && to != TextEncoding::Utf16LE && to != TextEncoding::Utf16BE));
             if (!unchanged) {
                 ReplaceFile(file, in, [&](Output& out) {
+                    if (lineEnd) out.ConvertLineEnds(*lineEnd, LineBreakUnitsOf(to));
                     UnicodeConversion* none = nullptr;
                     replaced = ConvertInput(in, was, to, exact, out, none, minConfidence);
+                });
+            } else if (lineEnd) {
+                // Already in the target: only the line ends are written anew.
+                ReplaceFile(file, in, [&](Output& out) {
+                    out.ConvertLineEnds(*lineEnd, LineBreakUnitsOf(*was));
+                    RunMapped(ComposeConversion(kNoTable, kNoTable), in, out);
                 });
             }
             PrintFileLine("%s\t%s\t%s\t%" PRIu64 "\n", file.c_str(), ascii ? "ascii" : EncodingName(*was),
                           unchanged ? (ascii ? "ascii" : EncodingName(*was)) : EncodingName(to), replaced);
-            return FileOutcome{false, replaced > 0, unchanged ? Tally::Unchanged : Tally::Done};
+            return FileOutcome{false, replaced > 0, unchanged && !lineEnd ? Tally::Unchanged : Tally::Done};
         } catch (const UnknownEncoding& e) {
             // The file keeps its line, so that a folder's listing shows every file.
             PrintFileLine("%s\t%s\tleft alone\t0\n", e.file.c_str(), e.name);
@@ -122,7 +131,8 @@ int Convert(const Arguments& args) {
     const TextEncoding to = !from && !args.Option("-t") ? TextEncoding::Utf8 : RequiredEncoding(args, "-t");
     const bool exact = args.Option("--exact").has_value();
     const double minConfidence = MinConfidence(args);
-    if (args.Option("-i")) return ConvertInPlace(args, from, to, exact, minConfidence);
+    const std::optional<LineEndKind> lineEnd = LineEndOption(args);
+    if (args.Option("-i")) return ConvertInPlace(args, from, to, exact, minConfidence, lineEnd);
 
     std::optional<UnicodeConversion> conversion;
     UnicodeConversion* shared = nullptr;
@@ -131,6 +141,7 @@ int Convert(const Arguments& args) {
     int status;
     try {
         status = EachInputIntoOutput(args, [&](Input& in, Output& out) {
+            if (lineEnd) out.ConvertLineEnds(*lineEnd, LineBreakUnitsOf(to));
             const std::uint64_t n = ConvertInput(in, from, to, exact, out, shared, minConfidence);
             replaced += n;
             return FileOutcome{false, n > 0};

@@ -7,7 +7,6 @@
 #include <atomic>
 #include <cerrno>
 #include <csignal>
-#include <cstdint>
 #include <cstring>
 #include <new>
 #include <random>
@@ -20,10 +19,6 @@
 #else
 #include <sys/mman.h>
 #include <unistd.h>
-#endif
-#ifdef __linux__
-#include <cstdio>  // renameat2
-#include <sys/xattr.h>
 #endif
 
 #ifndef O_BINARY
@@ -58,82 +53,6 @@ void ForgetTemporary(char* path) {
         if (slot.compare_exchange_strong(mine, nullptr)) return;
     }
 }
-
-// A name for a temporary file beside `target`, another at each call.
-std::string TemporaryName(const std::string& target) {
-    static std::atomic<std::uint64_t> next{[] {
-        std::random_device random;
-        return std::uint64_t{random()} << 32 | random();
-    }()};
-    const std::uint64_t mixed = next.fetch_add(1) * 0x9E3779B97F4A7C15u;
-    char suffix[32];
-    std::snprintf(suffix, sizeof suffix, ".vemkoconv-%08x.tmp", static_cast<unsigned>(mixed >> 32));
-    return target + suffix;
-}
-
-#ifdef __linux__
-// A file put in its old one's place by a rename frees the old inode, and the next temporary file takes
-// a new one; on a file system without a journal the system then passes over every inode freed in the
-// last seconds one by one, and a run over thousands of small files spends most of its time there.
-// Exchanged with it instead, the old file stays as the temporary's name, and the thread's next
-// temporary file is made of that inode again: a run takes one inode a thread.
-struct SpareInode {
-    std::string path;
-    SpareInode() = default;
-    SpareInode(const SpareInode&) = delete;
-    SpareInode& operator=(const SpareInode&) = delete;
-    ~SpareInode() { Drop(); }
-    void Drop() {
-        if (path.empty()) return;
-        ForgetTemporary(path.data());
-        ::unlink(path.c_str());
-        path.clear();
-    }
-};
-thread_local SpareInode t_spare;
-
-// `old`, the replaced file under a temporary name, is kept when a new file would be the same: no other
-// name of it, no extended attributes (an ACL, a label), the user's own.
-void KeepSpare(const std::string& old) {
-    const int fd = ::open(old.c_str(), O_RDONLY | O_NOFOLLOW);
-    struct stat st;
-    const bool same = fd >= 0 && ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_nlink == 1 &&
-                      ::flistxattr(fd, nullptr, 0) == 0 &&
-                      ((st.st_uid == ::geteuid() && st.st_gid == ::getegid()) || ::fchown(fd, ::geteuid(), ::getegid()) == 0);
-    if (fd >= 0) ::close(fd);
-    if (!same) {
-        ::unlink(old.c_str());
-        return;
-    }
-    t_spare.Drop();
-    t_spare.path = old;
-    RememberTemporary(t_spare.path.data());
-}
-
-// The spare inode under the name `path`, empty and open for writing; -1 when there is none, or the
-// name is taken.
-int TakeSpare(const std::string& path) {
-    if (t_spare.path.empty()) return -1;
-    if (::renameat2(AT_FDCWD, t_spare.path.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) != 0) {
-        if (errno != EEXIST) t_spare.Drop();  // another file system, say
-        return -1;
-    }
-    ForgetTemporary(t_spare.path.data());
-    t_spare.path.clear();
-    const int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_NOFOLLOW);
-    if (fd < 0) ::unlink(path.c_str());
-    return fd;
-}
-
-bool ExchangedIntoPlace(const std::string& temporary, const std::string& target) {
-    if (::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, target.c_str(), RENAME_EXCHANGE) != 0) return false;
-    KeepSpare(temporary);
-    return true;
-}
-#else
-int TakeSpare(const std::string&) { return -1; }
-bool ExchangedIntoPlace(const std::string&, const std::string&) { return false; }
-#endif
 
 void RemoveTemporaryAndExit(int signal) {
     for (std::atomic<char*>& slot : g_pendingTemporaries)
@@ -261,7 +180,7 @@ Output::Output(const std::optional<std::string>& path, Special special) {
         Unbuffer();
         return;
     }
-    OpenTemporary(fs::exists(status));
+    OpenTemporary();
     Unbuffer();
 }
 
@@ -273,12 +192,13 @@ Output::~Output() {
     }
 }
 
-void Output::OpenTemporary(bool replacing) {
+void Output::OpenTemporary() {
+    std::random_device random;
     for (int attempt = 0; attempt < 100 && !file_; ++attempt) {
-        temporary_ = TemporaryName(target_);
-        // A spare inode has another file's mode, which only a replaced OUT's own puts right.
-        int fd = replacing ? TakeSpare(temporary_) : -1;
-        if (fd < 0) fd = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_BINARY, 0666);
+        char suffix[32];
+        std::snprintf(suffix, sizeof suffix, ".vemkoconv-%08x.tmp", static_cast<unsigned>(random()));
+        temporary_ = target_ + suffix;
+        int fd = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_BINARY, 0666);
         if (fd < 0) {
             if (errno == EEXIST) continue;
             throw IoError{name_, errno};
@@ -289,13 +209,32 @@ void Output::OpenTemporary(bool replacing) {
     if (!file_) throw IoError{name_, EEXIST};
 }
 
-void Output::Write(const char* bytes, std::size_t size) {
+void Output::WriteAsIs(const char* bytes, std::size_t size) {
     if (discard_) return;
     if (size && std::fwrite(bytes, 1, size, file_) != size) throw IoError{name_, errno ? errno : EIO};
 }
 
+void Output::Write(const char* bytes, std::size_t size) {
+    if (!lineEnd_) return WriteAsIs(bytes, size);
+    heldForLineEnd_.append(bytes, size);
+    std::string converted;
+    heldForLineEnd_.erase(0, AppendWithLineEnds(heldForLineEnd_, *lineEnd_, false, converted, lineBreakUnits_));
+    WriteAsIs(converted.data(), converted.size());
+}
+
+void Output::ConvertLineEnds(LineEndKind kind, LineBreakUnits units) {
+    lineEnd_ = kind;
+    lineBreakUnits_ = units;
+}
+
 void Output::Commit() {
     if (discard_) return;
+    if (lineEnd_ && !heldForLineEnd_.empty()) {
+        std::string converted;
+        AppendWithLineEnds(heldForLineEnd_, *lineEnd_, true, converted, lineBreakUnits_);
+        heldForLineEnd_.clear();
+        WriteAsIs(converted.data(), converted.size());
+    }
     FILE* file = file_;
     file_ = nullptr;
     if (file == stdout) {
@@ -321,7 +260,7 @@ void Output::Commit() {
             if (!ec) fs::last_write_time(temporary, time, ec);
             ec.clear();
         }
-        if (!ExchangedIntoPlace(temporary_, target_)) fs::rename(temporary, target, ec);
+        fs::rename(temporary, target, ec);
         error = ec.value();
     }
     ForgetTemporary(temporary_.data());

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "encoding/line_ends.h"
+
 // A file could not be read or written: the exit status is 1.
 struct IoError {
     std::string file;
@@ -87,6 +89,8 @@ public:
 
     void Write(const char* bytes, std::size_t size);
     void Write(std::string_view bytes) { Write(bytes.data(), bytes.size()); }
+    // From now on every line break written is made `kind`, in the units of the text written.
+    void ConvertLineEnds(LineEndKind kind, LineBreakUnits units);
 
     // The replaced OUT's modification time goes to the new file before it takes OUT's place.
     void KeepModificationTime() { keepTime_ = true; }
@@ -94,7 +98,8 @@ public:
     void Commit();
 
 private:
-    void OpenTemporary(bool replacing);
+    void WriteAsIs(const char* bytes, std::size_t size);
+    void OpenTemporary();
     void Adopt(int fd);
     // Whole blocks go straight to the system; a stdio buffer would only split them.
     void Unbuffer() { std::setvbuf(file_, nullptr, _IONBF, 0); }
@@ -106,4 +111,7 @@ private:
     bool committed_ = false;
     bool discard_ = false;
     bool keepTime_ = false;
+    std::optional<LineEndKind> lineEnd_;
+    LineBreakUnits lineBreakUnits_ = LineBreakUnits::Bytes;
+    std::string heldForLineEnd_;  // the end of what was written, which the next bytes decide
 };

@@ -11,13 +11,14 @@
 #include "encoding/transforms.h"
 
 const char kTransformHelp[] =
-    "Usage: vemkoconv transform fido|translit|qp|bare-cr [-c CP] [-o OUT] [IN]\n"
+    "Usage: vemkoconv transform fido|translit|qp|bare-cr [-c CP] [--eol=E] [-o OUT] [IN]\n"
     "\n"
     "  fido      to 866 with Latin H and p\n"
     "  translit  Cyrillic letters to Latin\n"
     "  qp        decodes =XX\n"
     "  bare-cr   a LF after every CR that lacks one\n"
-    "  -c CP     the view code page the text is in: 1251, 866 or koi8r (fido and translit need it)\n";
+    "  -c CP     the view code page the text is in: 1251, 866 or koi8r (fido and translit need it)\n"
+    "  --eol=E   crlf, lf or cr: every line break of the result written so (keep, the default, as it is)\n";
 
 const char kAlignHelp[] =
     "Usage: vemkoconv align justify|centre|left|right [options] [-o OUT] [IN]\n"
@@ -46,6 +47,7 @@ int Transform(const Arguments& args) {
     std::optional<std::string> inPath = SingleInput(args, 1);
     Input in(inPath);
     Output out(args.Option("-o"));
+    if (const std::optional<LineEndKind> lineEnd = LineEndOption(args)) out.ConvertLineEnds(*lineEnd, LineBreakUnits::Bytes);
     if (kind == "fido") {
         RunMapped(ComposeConversion(FromTable[view], FidoTarget), in, out);
     } else if (kind == "translit") {
@@ -87,9 +89,9 @@ int Align(const Arguments& args) {
     // Paragraphs reach over the whole range, so the text is aligned in one piece. The alignment knows
     // only CR LF line ends: a LF alone would join its lines and lose the blank line after a paragraph.
     const std::string text = in.ReadAll();
-    LineEnd lineEnd = args.Option("--crlf") ? LineEnd::CrLf : args.Option("--lf") ? LineEnd::Lf : LineEndOf(text);
+    LineEndKind lineEnd = args.Option("--crlf") ? LineEndKind::CrLf : args.Option("--lf") ? LineEndKind::Lf : LineEndOf(text);
     std::string aligned = AlignParagraphs(WithCrLf(text), alignment, settings);
-    out.Write(lineEnd == LineEnd::Lf ? WithLf(aligned) : aligned);
+    out.Write(lineEnd == LineEndKind::Lf ? WithLf(aligned) : aligned);
     in.Close();
     out.Commit();
     return 0;

@@ -28,6 +28,23 @@ std::size_t TextModel::LineEnd(std::size_t line) const {
     return next - 1;
 }
 
+LineEndKind TextModel::DocumentLineEnd() const {
+    if (LineCount() < 2) return LineEndKind::CrLf;
+    // The first line's break: a pair, or the one CR or LF it is.
+    const std::size_t end = LineEnd(0);
+    if (LineStart(1) - end > 1) return LineEndKind::CrLf;
+    return At(end) == '\n' ? LineEndKind::Lf : LineEndKind::Cr;
+}
+
+LineEndCensus TextModel::CountLineEndsIn(std::size_t first, std::size_t last) const {
+    LineEndCensus census;
+    VisitRange(first, last, [&](const char* bytes, std::size_t count, std::size_t position) {
+        const std::size_t after = position + count;
+        census += CountLineEnds(bytes, count, after < Length() ? static_cast<char>(At(after)) : '\0');
+    });
+    return census;
+}
+
 std::size_t TextModel::LineFromPosition(std::size_t position) const {
     if (position > 0xFFFFFFFFu) position = 0xFFFFFFFFu;
     return lineStarts_.LastNotAbove(static_cast<std::uint32_t>(position));
@@ -166,7 +183,10 @@ std::size_t TextModel::ReplaceBytes(std::size_t first, std::size_t last, const s
     if (inserted > removed) bytes_.Reserve(inserted - removed);
     lineStarts_.Reserve(interior.size() + 2);
 
-    // From here nothing can fail.
+    // From here nothing can fail. The breaks counted anew are those of the changed bytes and of a
+    // pair the byte in front of them may make with them.
+    const std::size_t censusFrom = first > 0 ? first - 1 : 0;
+    lineEnds_ -= CountLineEndsIn(censusFrom, last);
     bytes_.Erase(first, removed);
     char* room = bytes_.InsertUninitialised(first, inserted);
     for (std::size_t i = 0, at = 0; i < count; at += pieces[i].size(), ++i)
@@ -178,6 +198,7 @@ std::size_t TextModel::ReplaceBytes(std::size_t first, std::size_t last, const s
     if (lowest <= scanEnd && IsLineStart(lowest)) interior.insert(interior.begin(), static_cast<std::uint32_t>(lowest));
     if (inserted > 0 && scanEnd > lowest && IsLineStart(scanEnd)) interior.push_back(static_cast<std::uint32_t>(scanEnd));
     lineStarts_.Insert(removeFrom, interior.data(), interior.size());
+    lineEnds_ += CountLineEndsIn(censusFrom, scanEnd);
 
     ++version_;
     modified_ = true;
@@ -222,6 +243,7 @@ void TextModel::ReplaceWith(TextBuilder& built) noexcept {
     std::size_t oldLineCount = LineCount();
     std::swap(bytes_, built.bytes_);
     lineStarts_.Swap(built.lineStarts_);
+    std::swap(lineEnds_, built.lineEnds_);
     built.finished_ = false;
     ChangedWhole(oldLineCount);
 }
@@ -231,6 +253,7 @@ void TextModel::TakeTextFrom(TextModel& other) noexcept {
     std::size_t otherLineCount = other.LineCount();
     std::swap(bytes_, other.bytes_);
     lineStarts_.Swap(other.lineStarts_);
+    std::swap(lineEnds_, other.lineEnds_);
     ChangedWhole(oldLineCount);
     other.ChangedWhole(otherLineCount);
 }
@@ -262,6 +285,8 @@ void TextBuilder::Add(std::size_t count) {
     std::size_t base = bytes_.Size();
     if (count == 0) return;
     if (pendingCr_ && at[0] != '\n') AddStart(base);
+    if (pendingCr_ && at[0] == '\n') ++lineEnds_.pairs;
+    lineEnds_ += CountLineEnds(at, count);
     pendingCr_ = line_breaks::ForEachLineStart(at, count, [&](std::size_t start) { AddStart(base + start); });
     bytes_.Append(count);
 }

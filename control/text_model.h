@@ -15,6 +15,7 @@
 
 #include "control/gap_buffer.h"
 #include "control/position_list.h"
+#include "encoding/line_ends.h"
 
 // Told about every change of the text in terms of logical lines: the lines [firstLine,
 // firstLine + oldCount) before the change are now the lines [firstLine, firstLine + newCount).
@@ -72,6 +73,7 @@ private:
     bool pendingCr_ = false;  // the last byte so far is a CR whose line end depends on the next byte
     bool finished_ = false;
     PositionList lineStarts_;
+    LineEndCensus lineEnds_;
 };
 
 // How an edit may merge with the one before it in the control's undo step: a run of typed
@@ -147,6 +149,11 @@ public:
     std::size_t LineLength(std::size_t line) const { return LineEnd(line) - LineStart(line); }
     std::size_t LineFromPosition(std::size_t position) const;
 
+    // The line breaks of the text by kind, counted anew by every change around what it changed.
+    const LineEndCensus& LineEnds() const { return lineEnds_; }
+    // The document's line-end kind: that of its first line break, CR LF when it has none.
+    LineEndKind DocumentLineEnd() const;
+
     bool Modified() const { return modified_; }
     void SetModified(bool modified) { modified_ = modified; }
 
@@ -179,6 +186,8 @@ private:
     std::size_t ReplaceBytes(std::size_t first, std::size_t last, const std::string_view* pieces, std::size_t count);
     void ChangedWhole(std::size_t oldLineCount) noexcept;
     bool IsLineStart(std::size_t position) const;
+    // The CRs and LFs of [first, last) and the CR LF pairs whose CR is there.
+    LineEndCensus CountLineEndsIn(std::size_t first, std::size_t last) const;
 
     struct UndoStep {
         bool valid = false;
@@ -190,6 +199,7 @@ private:
 
     GapBuffer<char> bytes_;
     PositionList lineStarts_;
+    LineEndCensus lineEnds_;
     bool modified_ = false;
     std::size_t limit_ = kDefaultLimit;
     UndoStep undo_;

@@ -128,6 +128,13 @@ public:
     // Ctrl+Y: the caret's display line with its line break (the last line has none).
     void DeleteLine();
 
+    // ---- Line ends -----------------------------------------------------------------------------
+    // The kind of the text's first line break, CR LF when it has none: what Enter, paste and every
+    // command that puts in a line break put in, and the kind a view shows no mark for. Mixed: line
+    // breaks of another kind are there too.
+    LineEndKind LineEndMode() const { return text_.DocumentLineEnd(); }
+    bool LineEndsMixed() const { return text_.LineEnds().Mixed(); }
+
     // ---- Selection -----------------------------------------------------------------------------
     void Select(std::size_t anchor, std::size_t caret, bool atLineEnd = false);
     // A view moved the selection through Editing() (a key, the mouse): the watchers are told.

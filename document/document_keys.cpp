@@ -46,7 +46,7 @@ bool Document::TypeCharacter(char32_t character) {
 }
 
 void Document::TypeLineBreak() {
-    Replace(SelectionStart(), SelectionEnd(), "\r\n", UndoKind::TypeBreak, EditKind::Typing);
+    Replace(SelectionStart(), SelectionEnd(), LineBreakOf(LineEndMode()), UndoKind::TypeBreak, EditKind::Typing);
 }
 
 void Document::DeleteForward() {

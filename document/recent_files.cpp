@@ -33,6 +33,9 @@ constexpr std::array<unsigned char, 256> kLowerCase = MakeLowerCaseTable();
 
 std::string PathName(char digit) { return std::string{digit, 'F'}; }
 std::string CaretName(char digit) { return std::string{digit, 'F', 'C'}; }
+std::string ViewName(char digit) { return std::string{digit, 'F', 'V'}; }
+std::string StampName(char digit) { return std::string{digit, 'F', 'S'}; }
+constexpr std::size_t kStampBuffer = 64;
 
 std::string ReadList() { return ReadSettingString("LIST", kListBuffer); }
 std::string ReadPath(char digit) { return ReadSettingString(PathName(digit), kRecentPathBuffer); }
@@ -92,8 +95,10 @@ void AddRecentFile(std::string_view path, bool restoreCaret, RecentFilesHost& ho
     }
 
     // New: a free digit, else the oldest entry's (every digit is then in the list, so it has ten).
+    // The view chosen for the file that had the digit before does not pass to this one.
     char d = freeDigit ? freeDigit : list.back();
     WriteSettingDword(CaretName(d), 0);
+    if (ReadSettingDword(ViewName(d), 0) != 0) WriteSettingDword(ViewName(d), 0);
     WriteSettingString(PathName(d), path);
     if (std::size_t j = list.find(d); j != std::string::npos) list.erase(j, 1);
     list.insert(list.begin(), d);
@@ -102,16 +107,52 @@ void AddRecentFile(std::string_view path, bool restoreCaret, RecentFilesHost& ho
     host.RedeclareRecentMenuItems();
 }
 
-void RememberCaret(std::string_view currentFileName, RecentFilesHost& host) {
-    const std::string current = ComparisonForm(currentFileName, host);
+namespace {
+
+// The digit of the entry that lists the file; 0 when none does.
+char EntryOf(std::string_view path, RecentFilesHost& host) {
+    const std::string wanted = ComparisonForm(path, host);
     for (char d = '0'; d <= '9'; ++d) {
         std::string entry = ReadPath(d);
-        if (entry.empty()) continue;
-        if (SamePathText(ComparisonForm(entry, host), current)) {
-            WriteSettingDword(CaretName(d), static_cast<std::uint32_t>(host.SelectionStart()));
-            return;
-        }
+        if (!entry.empty() && SamePathText(ComparisonForm(entry, host), wanted)) return d;
     }
+    return 0;
+}
+
+void WriteChosenView(char d, int view, std::string_view path, RecentFilesHost& host) {
+    WriteSettingString(StampName(d), host.FileStamp(path));
+    WriteSettingDword(ViewName(d), static_cast<std::uint32_t>(view) + 1);
+}
+
+}  // namespace
+
+void RememberCaret(std::string_view currentFileName, RecentFilesHost& host) {
+    if (char d = EntryOf(currentFileName, host))
+        WriteSettingDword(CaretName(d), static_cast<std::uint32_t>(host.SelectionStart()));
+}
+
+void RememberChosenView(std::string_view currentFileName, int view, RecentFilesHost& host) {
+    if (view < 0) return;
+    if (char d = EntryOf(currentFileName, host)) WriteChosenView(d, view, currentFileName, host);
+}
+
+void RememberViewOfSavedFile(std::string_view currentFileName, int view, RecentFilesHost& host) {
+    if (view < 0) return;
+    char d = EntryOf(currentFileName, host);
+    if (d && ReadSettingDword(ViewName(d), 0) != 0) WriteChosenView(d, view, currentFileName, host);
+}
+
+std::optional<int> ChosenViewOf(std::string_view currentFileName, RecentFilesHost& host) {
+    char d = EntryOf(currentFileName, host);
+    if (!d) return std::nullopt;
+    const std::uint32_t chosen = ReadSettingDword(ViewName(d), 0);
+    if (chosen == 0) return std::nullopt;
+    const std::string stamp = host.FileStamp(currentFileName);
+    if (chosen > 256 || stamp.empty() || stamp != ReadSettingString(StampName(d), kStampBuffer)) {
+        WriteSettingDword(ViewName(d), 0);
+        return std::nullopt;
+    }
+    return static_cast<int>(chosen - 1);
 }
 
 std::string RecentFilePath(int position) {

@@ -4,8 +4,12 @@
 //   "LIST"          the order: each character a digit naming an entry; position 0 is the newest
 //   digit + "F"     the entry's full path; empty or missing: the entry is free
 //   digit + "FC"    the entry's remembered caret position
+//   digit + "FV"    the view chosen by hand for the file, plus 1; 0 or missing: none chosen
+//   digit + "FS"    the file's size and time of last writing as the program last saw them with
+//                   that view (FileStamp); a file that another hand changed since is guessed again
 // Menu command 900 + k shows the entry named by character k of "LIST".
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -25,6 +29,12 @@ public:
     // Re-declares the menu items 909 down to 900 as owner-drawn, so the menu measures and draws them
     // anew from the settings.
     virtual void RedeclareRecentMenuItems() = 0;
+    // The file's size and time of last writing as a text that changes when either does; empty when
+    // the system cannot tell them (the file is gone).
+    virtual std::string FileStamp(std::string_view path) {
+        (void)path;
+        return {};
+    }
 };
 
 inline constexpr int kRecentFileCount = 10;
@@ -42,6 +52,16 @@ void RememberCaret(std::string_view currentFileName, RecentFilesHost& host);
 
 // The path shown at menu position k (0-9), or an empty text when there is no file there.
 std::string RecentFilePath(int position);
+
+// The view the user switched to by hand for the current file, remembered with it when it is listed,
+// together with the file's stamp now.
+void RememberChosenView(std::string_view currentFileName, int view, RecentFilesHost& host);
+// After the program wrote the file: a file with a chosen view keeps it as the view it was written in,
+// with its new stamp. Nothing for a file without one (the guess alone is never stored).
+void RememberViewOfSavedFile(std::string_view currentFileName, int view, RecentFilesHost& host);
+// At a load: the view chosen for the file when its stamp is still the remembered one. A file changed
+// since (or gone) has its choice forgotten, and is guessed again.
+std::optional<int> ChosenViewOf(std::string_view currentFileName, RecentFilesHost& host);
 
 // A listed file that could not be opened: its entry is freed (its digit stays in "LIST" and is the
 // first to be reused) and the menu is told to measure its items anew.

@@ -142,9 +142,15 @@ std::size_t AppendBareCrRepaired(std::string_view text, bool atEnd, std::string&
     return i;
 }
 
-std::string RepairBareCr(std::string_view text) {
+std::string RepairBareCr(std::string_view text, LineEndKind documentLineEnd) {
     std::string out;
-    AppendBareCrRepaired(text, true, out);
+    if (documentLineEnd != LineEndKind::Lf) {
+        AppendBareCrRepaired(text, true, out);
+        return out;
+    }
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i)
+        out += text[i] == '\r' && ByteAt(text, i + 1) != '\n' ? '\n' : text[i];
     return out;
 }
 

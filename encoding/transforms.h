@@ -14,6 +14,8 @@
 #include <string>
 #include <string_view>
 
+#include "encoding/line_ends.h"
+
 // Code page conversion in place: `fromTable` takes the text to 866 and `toTable` takes it from 866
 // (a table number, FidoTarget, or kNoTable for either). The length never changes.
 void ConvertCodePage(std::string& text, int fromTable, int toTable);
@@ -31,8 +33,8 @@ std::string DecodeQuotedPrintable(std::string_view text);
 std::size_t AppendQuotedPrintableDecoded(std::string_view text, bool atEnd, std::string& out);
 
 // A CR not followed by LF gets a LF; a LF without CR stays alone. A CR that ends the range counts as
-// bare.
-std::string RepairBareCr(std::string_view text);
+// bare. In a document whose lines end with LF the bare CR becomes its LF instead.
+std::string RepairBareCr(std::string_view text, LineEndKind documentLineEnd = LineEndKind::CrLf);
 std::size_t AppendBareCrRepaired(std::string_view text, bool atEnd, std::string& out);
 
 enum class Alignment { Justify, Centre, Left, Right };

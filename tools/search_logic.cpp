@@ -186,14 +186,34 @@ void AcceptSearchInput(SearchState& state, const SearchDialogInput& input, int c
     UpdateSearchHistory(search);
 }
 
+namespace {
+
+std::string ReplacementWithLineBreaks(std::string_view text, LineEndKind kind) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+            out += LineBreakOf(kind);
+            ++i;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
 bool ReplaceSelection(SearchState& state, SearchTarget& target) {
-    if (!target.ReplaceSelection(state.replaceText)) {
+    const LineEndKind lineEnd = target.DocumentLineEnd();
+    const std::string replacement =
+        lineEnd == LineEndKind::CrLf ? state.replaceText : ReplacementWithLineBreaks(state.replaceText, lineEnd);
+    if (!target.ReplaceSelection(replacement)) {
         state.replaceAll = false;
         return false;
     }
     // Forward, the next step starts behind the inserted text, so a replacement that contains the
     // pattern is not found again; backwards it looks below the start of the replaced match.
-    if (!state.backwards) state.position += static_cast<std::int32_t>(state.replaceText.size());
+    if (!state.backwards) state.position += static_cast<std::int32_t>(replacement.size());
     return true;
 }
 

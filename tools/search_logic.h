@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "encoding/line_ends.h"
+
 // Search and replacement texts, the history values and the word taken from the caret are cut to
 // this many characters (as the dialog's edits count them: a character beyond U+FFFF counts two).
 inline constexpr std::size_t kSearchTextMax = 32;
@@ -105,10 +107,14 @@ public:
     virtual ReplaceAnswer ConfirmReplace() = 0;
     // One undo entry that takes back a whole replace run.
     virtual void RecordSnapshot() = 0;
+    // The document's line-end kind, which a line break of the replacement takes.
+    virtual LineEndKind DocumentLineEnd() { return LineEndKind::CrLf; }
 };
 
 // The selected match replaced by the replacement text; forward, the next step starts behind it.
-// False when it could not be replaced: the run then stops.
+// A line break of the replacement, written as CR LF (the hexadecimal 0D0A), goes in as the
+// document's own; a CR or LF alone is a byte like any other. False when it could not be replaced:
+// the run then stops.
 bool ReplaceSelection(SearchState& state, SearchTarget& target);
 // One step: finds the next match (the previous one backwards), selects it and in replace mode
 // replaces it as the options and the answers say. Reports whether a match was found.

@@ -20,7 +20,9 @@
 
 #include "base/version.h"
 #include "support/core/vemkoconv_fixture.h"
+#include "encoding/code_page_tables.h"
 #include "encoding/encoding_detection.h"
+#include "encoding/line_ends.h"
 #include "encoding/transforms.h"
 #include "encoding/unicode_conversion.h"
 
@@ -98,6 +100,52 @@ TEST_F(Vemkoconv, GuessPrintsOneLinePerFileInOrder) {
     EXPECT_NE(Read("stderr").find("missing"), std::string::npos);
     EXPECT_EQ(Run("guess <koi"), 0);  // standard input when no FILE
     EXPECT_EQ(Read("stdout"), "-\tkoi8r\n");
+}
+
+TEST_F(Vemkoconv, GuessNamesTheUnicodeViewsTheEditorOpensIn) {
+    Write("utf8", "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82\n");
+    Write("utf8bom", "\xEF\xBB\xBFplain");
+    Write("le", "\xFF\xFE\x1F\x04\x40\x04");
+    std::string be;  // told by its zero bytes
+    for (int i = 0; i < 20; ++i) be += "\x04\x1F\x04\x40\x04\x38\x04\x32\x04\x35\x04\x42\x00\x20"s;
+    Write("be", be);
+    Write("ansi", "\xCF\xF0\xE8\xE2\xE5\xF2");
+    EXPECT_EQ(Run("guess utf8 utf8bom le be ansi"), 0);
+    EXPECT_EQ(Read("stdout"), "utf8\tutf-8\nutf8bom\tutf-8\nle\tutf-16le\nbe\tutf-16be\nansi\t1251\n");
+}
+
+TEST_F(Vemkoconv, EolWritesEveryLineBreakOfTheOutputAsAskedInAnyBlockAndEncoding) {
+    // Long enough for several blocks, with line breaks of every kind, pairs split at any place.
+    std::string text;
+    for (std::size_t i = 0; text.size() < 3 * 1024 * 1024 + 7; ++i)
+        text += (i % 5 == 0 ? "\r" : i % 5 == 1 ? "\n" : i % 5 == 2 ? "\r\n" : "\xCF\xF0\xE8") + std::string(i % 13, 'a');
+    Write("mixed", text);
+    // Compared whole: a difference is told as such, not as a diff of megabytes.
+    for (const char* eol : {"crlf", "lf", "cr"}) {
+        const LineEndKind kind = eol[0] == 'l' ? LineEndKind::Lf : eol[2] == 'l' ? LineEndKind::CrLf : LineEndKind::Cr;
+        const std::string converted = WithLineEnds(text, kind);
+        ASSERT_EQ(Run("convert -f 1251 -t 866 --eol="s + eol + " mixed -o out"), 0) << eol;
+        std::string expected = converted;
+        ConvertCodePage(expected, FromTable[kAnsi1251], ToTable[kOem866]);
+        EXPECT_TRUE(Read("out") == expected) << eol;
+        ASSERT_EQ(Run("convert -f 1251 -t utf-16le --eol="s + eol + " mixed -o wide"), 0) << eol;
+        std::string wide = Read("wide");
+        if (wide.compare(0, 2, "\xFF\xFE") == 0) wide.erase(0, 2);
+        std::string expectedWide = ConvertText(converted, TextEncoding::Cp1251, TextEncoding::Utf16LE);
+        if (expectedWide.compare(0, 2, "\xFF\xFE") == 0) expectedWide.erase(0, 2);
+        EXPECT_TRUE(wide == expectedWide) << eol;
+        ASSERT_EQ(Run("transform qp --eol="s + eol + " mixed -o qp"), 0) << eol;
+        EXPECT_TRUE(Read("qp") == converted) << eol;
+    }
+    // Without --eol (or with keep) the line breaks stay as they are; in place, a file already in the
+    // target gets its line ends alone written anew.
+    ASSERT_EQ(Run("convert -f 1251 -t 1251 --eol=keep mixed -o out"), 0);
+    EXPECT_TRUE(Read("out") == text);
+    Write("letter", "one\r\ntwo\r\n");
+    EXPECT_EQ(Run("convert -f auto -t 1251 --eol=lf -i letter"), 0);
+    EXPECT_EQ(Read("letter"), "one\ntwo\n");
+    EXPECT_EQ(Run("convert -f 1251 -t 866 --eol=unix mixed"), 2);
+    EXPECT_NE(Read("stderr").find("--eol"), std::string::npos);
 }
 
 TEST_F(Vemkoconv, BlocksGiveWhatTheWholeTextGives) {
@@ -276,7 +324,7 @@ TEST_F(Vemkoconv, AutoConvertsOnlyWhatItCanNameAndLeavesTheRestByteIdentical) {
 
     // A name below the confidence asked for is left alone too (a short text whose only capital tells
     // 1251 from Mac Cyrillic); --min-confidence lowers the bar.
-    const std::string lower = ConvertText("Файлът не може да бъде отворен.\n", TextEncoding::Utf8,
+    const std::string lower = ConvertText("Файлът не може да бъде отворен: проверете дали съществува.\n", TextEncoding::Utf8,
                                           TextEncoding::Cp1251);
     Write("lower.txt", lower);
     const Detection d = DetectEncoding(lower, true);

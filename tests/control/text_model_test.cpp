@@ -50,9 +50,23 @@ private:
     std::vector<std::string> lines_;
 };
 
+// The breaks of each kind, counted one by one.
+LineEndCensus ReferenceCensus(const std::string& s) {
+    LineEndCensus census;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        census.crs += s[i] == '\r';
+        census.lfs += s[i] == '\n';
+        census.pairs += s[i] == '\r' && i + 1 < s.size() && s[i + 1] == '\n';
+    }
+    return census;
+}
+
 void ExpectSameLines(const TextModel& text, const std::string& expected) {
     auto starts = ReferenceLineStarts(expected);
     ASSERT_EQ(text.LineCount(), starts.size());
+    // The census and the document's kind follow every change along with the lines.
+    ASSERT_EQ(text.LineEnds(), ReferenceCensus(expected));
+    ASSERT_EQ(text.DocumentLineEnd(), FirstLineEnd(expected));
     for (std::size_t i = 0; i < starts.size(); ++i) {
         ASSERT_EQ(text.LineStart(i), starts[i]) << "line " << i;
         std::size_t next = i + 1 < starts.size() ? starts[i + 1] : expected.size();

@@ -52,17 +52,20 @@ TEST(EditorKeys, TypingOverWholeLinesKeepsTheLastLineBreak) {
     text.TypeAnsi('X');
     EXPECT_EQ(text.Bytes(), "X\r\nef");
 
-    // A selection of the line break alone, or one not ending with CR LF, or a lone LF goes whole.
+    // A selection of the line break alone, or one not ending with a line break, goes whole.
     for (Selected whole : {Selected{2, 4}, Selected{1, 5}}) {
         LoadedDocument other("ab\r\ncd\r\nef");
         other.Select(whole.start, whole.end);
         other.TypeAnsi('X');
         EXPECT_EQ(other.Length(), 10 - (whole.end - whole.start) + 1);
     }
-    LoadedDocument unix("ab\ncd\n");
-    unix.Select(0, 6);
-    unix.TypeAnsi('X');
-    EXPECT_EQ(unix.Bytes(), "X");
+    // Lines that end with a lone LF or CR keep theirs as well.
+    for (const char* lineBreak : {"\n", "\r"}) {
+        LoadedDocument lone(std::string("ab") + lineBreak + "cd" + lineBreak);
+        lone.Select(0, 6);
+        lone.TypeAnsi('X');
+        EXPECT_EQ(lone.Bytes(), std::string("X") + lineBreak);
+    }
     EXPECT_EQ(EndKeptWhenTyping(0, 0, [](std::size_t) { return 'x'; }), 0u);
 }
 

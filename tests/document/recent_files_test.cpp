@@ -30,6 +30,11 @@ public:
     void PutCaret(std::int32_t position) override { caretsPut.push_back(position); }
     std::int32_t SelectionStart() override { return selectionStart; }
     void RedeclareRecentMenuItems() override { ++redeclared; }
+    std::string FileStamp(std::string_view path) override {
+        auto it = stamps.find(std::string(path));
+        return it == stamps.end() ? std::string() : it->second;
+    }
+    std::map<std::string, std::string> stamps;  // an existing file's size and time
 
     // A file that exists, with its own name as its short form.
     std::string File(std::string path) {
@@ -186,3 +191,38 @@ TEST_F(RecentFiles, LeavingAListedFileStoresItsCaret) {
 }
 
 }  // namespace
+
+TEST_F(RecentFiles, AViewChosenByHandIsUsedAgainUntilAnotherHandChangesTheFile) {
+    const std::string letter = Nth(1);
+    host.stamps[letter] = "100:1";
+    AddRecentFile(letter, true, host);
+    // The guess alone is never stored.
+    EXPECT_EQ(ChosenViewOf(letter, host), std::nullopt);
+    RememberViewOfSavedFile(letter, 0, host);
+    EXPECT_EQ(ChosenViewOf(letter, host), std::nullopt);
+
+    RememberChosenView(letter, 1, host);
+    EXPECT_EQ(ChosenViewOf(letter, host), 1);
+    // The program's own save keeps the choice, as the view the file was written in.
+    host.stamps[letter] = "120:2";
+    RememberViewOfSavedFile(letter, 2, host);
+    EXPECT_EQ(ChosenViewOf(letter, host), 2);
+    // Changed by someone else: guessed again, and the choice is gone for good.
+    host.stamps[letter] = "120:3";
+    EXPECT_EQ(ChosenViewOf(letter, host), std::nullopt);
+    host.stamps[letter] = "120:2";
+    EXPECT_EQ(ChosenViewOf(letter, host), std::nullopt);
+
+    // A file that is not listed remembers nothing; one that takes over a digit gets no old choice.
+    RememberChosenView(Nth(99), 1, host);
+    EXPECT_EQ(ChosenViewOf(Nth(99), host), std::nullopt);
+    RememberChosenView(letter, 3, host);
+    for (int n = 2; n <= 11; ++n) {
+        host.stamps[Nth(n)] = "5:5";
+        AddRecentFile(Nth(n), true, host);
+    }
+    EXPECT_EQ(Path('0'), Nth(11));
+    EXPECT_EQ(ChosenViewOf(Nth(11), host), std::nullopt);
+    // The old values stay readable as they were.
+    EXPECT_EQ(Caret('0'), 0u);
+}

@@ -54,6 +54,31 @@ TEST(UndoJournal, EnterSplitsTypingIntoSeparateRuns) {
     EXPECT_EQ(f.Journal().RecordCount(), 1u);
 }
 
+TEST(UndoJournal, EnterPutsInTheDocumentsLineBreakAndIsTakenBackOneBreakAtATime) {
+    for (const char* lineBreak : {"\n", "\r"}) {
+        const std::string start = std::string("one") + lineBreak + "ab";
+        LoadedDocument f(start);
+        f.Caret(6);
+        f.TypeLineBreak();
+        f.TypeLineBreak();
+        EXPECT_EQ(f.Bytes(), start + lineBreak + lineBreak);
+        EXPECT_EQ(f.Journal().RecordCount(), 1u);
+        f.Undo();
+        EXPECT_EQ(f.Bytes(), start + lineBreak);
+        f.Undo();
+        EXPECT_EQ(f.Bytes(), start);
+        EXPECT_FALSE(f.CanUndo());
+    }
+    // A text without a line break, new or emptied, ends its lines as CR LF.
+    LoadedDocument empty;
+    empty.TypeLineBreak();
+    EXPECT_EQ(empty.Bytes(), "\r\n");
+    EXPECT_EQ(empty.LineEndMode(), LineEndKind::CrLf);
+    LoadedDocument mixed("a\nb\r\n");
+    EXPECT_EQ(mixed.LineEndMode(), LineEndKind::Lf);
+    EXPECT_TRUE(mixed.LineEndsMixed());
+}
+
 TEST(UndoJournal, RunContinuesOnlyAtItsEndWhileItIsTheNewestRecord) {
     LoadedDocument f("0123456789");
     f.Caret(2);

@@ -114,6 +114,8 @@ TEST(BareCrRepair, GivesEveryBareCrItsLineFeed) {
     EXPECT_EQ(RepairBareCr("one\r\ntwo\r\n"), "one\r\ntwo\r\n");
     EXPECT_EQ(RepairBareCr("one\ntwo"), "one\ntwo");
     EXPECT_EQ(RepairBareCr("\r\r\n\r"), "\r\n\r\n\r\n");
+    // In a document of LF line ends the bare CR becomes the document's line break.
+    EXPECT_EQ(RepairBareCr("one\ntwo\rthree\r\r\n", LineEndKind::Lf), "one\ntwo\nthree\n\r\n");
 }
 
 // A text fed in blocks of every size gives what the whole text gives.
@@ -140,7 +142,7 @@ TEST(StreamedTransforms, GiveTheSameBytesWhateverTheBlocks) {
         int n = random() % 40;
         for (int i = 0; i < n; ++i) text += alphabet[random() % sizeof alphabet];
         ExpectSameInBlocks(text, AppendQuotedPrintableDecoded, DecodeQuotedPrintable);
-        ExpectSameInBlocks(text, AppendBareCrRepaired, RepairBareCr);
+        ExpectSameInBlocks(text, AppendBareCrRepaired, [](std::string_view t) { return RepairBareCr(t); });
     }
 }
 

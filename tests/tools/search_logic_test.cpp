@@ -247,6 +247,7 @@ public:
         return answer;
     }
     void RecordSnapshot() override { ++snapshots; }
+    LineEndKind DocumentLineEnd() override { return FirstLineEnd(text); }
 
     std::string text;
     std::int32_t selStart = 0, selEnd = 0;
@@ -294,6 +295,21 @@ TEST(FindNext, ForwardStepsFromMatchToMatchAndReportsTheEnd) {
     EXPECT_EQ(target.selStart, 4);
     SearchState empty = Find("");
     EXPECT_FALSE(FindNext(empty, target));
+}
+
+TEST(ReplaceAll, ALineBreakOfTheReplacementIsTheDocumentsOwnAndALoneCrOrLfABytes) {
+    FakeTarget lf("a;b;c\nd");
+    SearchState state = Replace(";", "\r\n");
+    RunSearch(state, lf);
+    EXPECT_EQ(lf.text, "a\nb\nc\nd");
+    FakeTarget crLf("a;b\r\n");
+    state = Replace(";", "\r\n");
+    RunSearch(state, crLf);
+    EXPECT_EQ(crLf.text, "a\r\nb\r\n");
+    FakeTarget bytes("a;b\nc");
+    state = Replace(";", "\r");
+    RunSearch(state, bytes);
+    EXPECT_EQ(bytes.text, "a\rb\nc");
 }
 
 TEST(FindNext, BackwardFindsOnlyMatchesWhollyBeforeTheCaret) {
