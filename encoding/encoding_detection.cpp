@@ -194,7 +194,7 @@ struct Tally {
     // so they neither count for it nor against it; only a sign next to a foreign letter does.
     std::int64_t fitScore = 0;
     double fitExpected = 0;  // nats
-    std::uint32_t fitPairs = 0, letters = 0, variants = 0;
+    std::uint32_t fitPairs = 0, letters = 0, variants = 0, smallLetters = 0;
     // Signs beside a Russian letter in this reading: evidence of Russian text, as its letters are.
     std::uint32_t signs = 0;
 
@@ -211,11 +211,14 @@ struct Tally {
         const double pairs = fitPairs;
         const double fit =
             pairs > 0 ? ((static_cast<double>(fitScore) / kLogProbabilityUnit - fitExpected) / pairs - kRussianFloor) * std::sqrt(pairs) : 0;
-        return (1 - std::exp(-static_cast<double>(letters + signs) / kFewLetters)) / (1 + std::exp(-fit));
+        // Capitals alone are half the evidence: Greek small letters read in KOI8-R as Russian capitals
+        // ("με το" as "ЛЕ ТО").
+        const double evidence = static_cast<double>(letters + signs) / (smallLetters > 0 ? 1 : 2);
+        return (1 - std::exp(-evidence / kFewLetters)) / (1 + std::exp(-fit));
     }
     Tally operator-(const Tally& o) const {
         return {score - o.score, fitScore - o.fitScore, fitExpected - o.fitExpected, fitPairs - o.fitPairs,
-                letters - o.letters, variants - o.variants, signs - o.signs};
+                letters - o.letters, variants - o.variants, smallLetters - o.smallLetters, signs - o.signs};
     }
 };
 
@@ -275,7 +278,10 @@ void Read(const std::uint8_t* bytes, std::size_t size, const ClassTable& classes
                 ++t.fitPairs;
             }
         }
-        if (high && cur.letter >= kFirstRussianClass && cur.letter < kOtherClass) ++t.letters;
+        if (high && cur.letter >= kFirstRussianClass && cur.letter < kOtherClass) {
+            ++t.letters;
+            t.smallLetters += cur.letterCase == kLowerCase;
+        }
         t.variants += variants[bytes[i]];
         prev = cur;
         prevHigh = high;
