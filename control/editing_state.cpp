@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "control/utf8_characters.h"
+#include "control/view_characters.h"
 
 EditingState::EditingState(TextModel& text, TextLayout& layout)
     : text_(text), layout_(layout), letters_(&LettersOfView(0)) {}
@@ -21,19 +21,19 @@ void EditingState::Select(std::size_t anchor, std::size_t caret, bool atLineEnd)
     caret_ = std::min(caret, length);
     caretAtLineEnd_ = atLineEnd;
     desiredX_ = -1;
-    if (layout_.Utf8()) {
-        anchor_ = Utf8CharacterStart(text_, anchor_);
-        caret_ = Utf8CharacterStart(text_, caret_);
+    if (layout_.GoesByCharacters()) {
+        anchor_ = CharacterStart(text_, anchor_);
+        caret_ = CharacterStart(text_, caret_);
     }
-    if (anchor_ == caret_ && caret_ > 0 && caret_ < length && text_.At(caret_ - 1) == '\r' && text_.At(caret_) == '\n')
-        anchor_ = caret_ = caret_ - 1;
+    const std::size_t unit = text_.UnitBytes();
+    if (anchor_ == caret_ && caret_ >= unit && text_.CrLfAt(caret_ - unit)) anchor_ = caret_ = caret_ - unit;
 }
 
 // A position where an upper display line ends without a blank to hang on: the wrap inside a word.
 bool EditingState::EndsUpperPartInsideWord(std::size_t displayLine, std::size_t position) {
     std::size_t start = layout_.DisplayLineStart(displayLine);
     if (start == kNone || position <= start || layout_.DisplayLineStart(displayLine + 1) != position) return false;
-    unsigned char before = text_.At(position - 1);
+    const char32_t before = CharacterAt(text_, PreviousCharacter(text_, position)).code;
     return before != ' ' && before != '\t' && before != '\r' && before != '\n';
 }
 
@@ -48,19 +48,21 @@ std::size_t EditingState::CaretLine() {
 std::size_t EditingState::NextPosition(std::size_t p) const {
     std::size_t length = text_.Length();
     if (p >= length) return length;
-    if (text_.At(p) == '\r' && p + 1 < length && text_.At(p + 1) == '\n') return p + 2;
-    return layout_.Utf8() ? Utf8NextCharacter(text_, p) : p + 1;
+    if (text_.CrLfAt(p)) return p + 2 * text_.UnitBytes();
+    return NextCharacter(text_, p);
 }
 
 std::size_t EditingState::PreviousPosition(std::size_t p) const {
     p = std::min(p, text_.Length());
     if (p == 0) return 0;
-    if (p >= 2 && text_.At(p - 1) == '\n' && text_.At(p - 2) == '\r') return p - 2;
-    return layout_.Utf8() ? Utf8PreviousCharacter(text_, p) : p - 1;
+    const std::size_t pair = 2 * text_.UnitBytes();
+    if (p >= pair && text_.CrLfAt(p - pair)) return p - pair;
+    return PreviousCharacter(text_, p);
 }
 
 std::size_t EditingState::WordBreak(std::size_t position, WordMove move) const {
-    return layout_.Utf8() ? Utf8FindWordBreak(text_, position, move) : FindWordBreak(text_, position, move, *letters_);
+    return layout_.GoesByCharacters() ? FindCharacterWordBreak(text_, position, move)
+                                      : FindWordBreak(text_, position, move, *letters_);
 }
 
 EditingState::Place EditingState::EndOfLine(std::size_t displayLine) {
@@ -68,7 +70,7 @@ EditingState::Place EditingState::EndOfLine(std::size_t displayLine) {
     if (start == kNone) return {text_.Length(), false};
     std::size_t end = layout_.DisplayLineEnd(displayLine);
     if (end > start && layout_.DisplayLineStart(displayLine + 1) == end) {
-        if (!EndsUpperPartInsideWord(displayLine, end)) return {end - 1, false};
+        if (!EndsUpperPartInsideWord(displayLine, end)) return {PreviousCharacter(text_, end), false};
         return {end, true};
     }
     return {end, false};
@@ -192,14 +194,15 @@ EditingState::Press EditingState::PressAt(Place place, bool extend, bool canDrag
 
 std::pair<std::size_t, std::size_t> EditingState::WordAt(std::size_t p) const {
     std::size_t length = text_.Length();
-    p = std::min(p, length);
+    p = CharacterStart(text_, std::min(p, length));
     std::pair<std::size_t, std::size_t> none{p, p};
     if (length == 0) return none;
-    const bool utf8 = layout_.Utf8();
-    auto classAt = [&](std::size_t at) { return utf8 ? Utf8ClassAt(text_, at) : letters_->classes[text_.At(at)]; };
-    auto next = [&](std::size_t at) { return utf8 ? Utf8NextCharacter(text_, at) : at + 1; };
-    auto previous = [&](std::size_t at) { return utf8 ? Utf8PreviousCharacter(text_, at) : at - 1; };
-    if (utf8) p = Utf8CharacterStart(text_, p);
+    const bool characters = layout_.GoesByCharacters();
+    auto classAt = [&](std::size_t at) {
+        return characters ? CharacterClassAt(text_, at) : letters_->classes[text_.At(at)];
+    };
+    auto next = [&](std::size_t at) { return NextCharacter(text_, at); };
+    auto previous = [&](std::size_t at) { return PreviousCharacter(text_, at); };
     if (p >= length || classAt(p) == WordClass::LineBreak) {
         if (p == 0) return none;
         p = previous(p);

@@ -26,17 +26,11 @@ void TextLayout::SetWidths(const CharWidths& widths, int tabWidth) {
     Invalidate();
 }
 
-void TextLayout::SetUtf8(bool utf8) {
-    if (utf8 == utf8_) return;
-    utf8_ = utf8;
-    Invalidate();
-}
-
 void TextLayout::SetCharacterMeasure(MeasureCharacter measure) {
     measure_ = std::move(measure);
     planeWidths_.clear();
     otherWidths_.clear();
-    if (utf8_) Invalidate();
+    if (GoesByCharacters()) Invalidate();
 }
 
 int TextLayout::MeasuredWidth(char32_t code) const {
@@ -51,14 +45,6 @@ int TextLayout::MeasuredWidth(char32_t code) const {
     int width = std::max(0, measure_ ? measure_(code) : 2 * widths_['x']);
     otherWidths_.emplace(code, width);
     return width;
-}
-
-Utf8Character TextLayout::CharacterAt(std::size_t position) const {
-    if (utf8_) return Utf8CharacterAt(text_, position);
-    Utf8Character c;
-    c.byte = position < text_.Length() ? text_.At(position) : 0;
-    c.code = c.byte;
-    return c;
 }
 
 void TextLayout::SetWrapWidth(int pixels) {

@@ -3,9 +3,9 @@
 // each logical line breaks into display lines no wider than the wrap width: after a run of blanks
 // where possible (the blanks stay at the end of the upper line and may hang past the edge), inside
 // a word when the word alone is too wide. Widths come from a 256-entry table of the view font, so
-// laying out a line is a walk over its bytes. In the UTF-8 view a line is a walk over its characters
-// (control/utf8_characters.h): each is measured by its glyph, asked of the view once per code and
-// kept, and lines wrap only between characters.
+// laying out a line is a walk over its bytes. In the UTF-8 and UTF-16 views (the text's form,
+// control/view_characters.h) a line is a walk over its characters: each is measured by its glyph,
+// asked of the view once per code and kept, and lines wrap only between characters.
 //
 // With wrap on, the display lines of the logical lines are counted lazily from the top, only as far
 // as someone asks; an edit recounts the lines it touched and shifts the rest. A long logical line
@@ -21,7 +21,7 @@
 
 #include "control/position_list.h"
 #include "control/text_model.h"
-#include "control/utf8_characters.h"
+#include "control/view_characters.h"
 
 using CharWidths = std::array<int, 256>;
 // Pixels along a display line. A line of 64 MB of tabs or wide glyphs runs far past what an int
@@ -72,38 +72,26 @@ public:
         return byte == '\t' ? static_cast<int>(tabWidth_ - x % tabWidth_) : widths_[byte];
     }
 
-    // The UTF-8 view: positions go by characters, the widths of ASCII come from the table and
-    // those of every other character (and of a byte standing alone, kMalformedByte) from measure.
+    // The views that go by characters (the text's form): the widths of ASCII come from the table
+    // and those of every other character (and of a byte or unit standing alone, kMalformedByte)
+    // from measure.
     using MeasureCharacter = std::function<int(char32_t)>;
-    void SetUtf8(bool utf8);
-    bool Utf8() const { return utf8_; }
+    bool GoesByCharacters() const { return text_.Form() != CharacterForm::Bytes; }
     void SetCharacterMeasure(MeasureCharacter measure);
     // A character's width at x: the width of its glyph, or up to the next tab stop.
     int Advance(const Utf8Character& c, PixelX x) const {
         if (c.code < 0x80) return Advance(static_cast<unsigned char>(c.code), x);
-        return MeasuredWidth(c.code);
+        return MeasuredWidth(c.unit ? kMalformedUnit : c.code);
     }
     // Calls step(position, character) for each character from `from` (a character start) before
     // end, until step returns false. In the single-byte views each byte is a character whose code
     // is the byte.
     template <typename Step>
     void VisitCharacters(std::size_t from, std::size_t end, Step&& step) const {
-        if (utf8_) {
-            VisitUtf8Characters(text_, from, end, step);
-            return;
-        }
-        bool stopped = false;
-        text_.VisitRange(from, end, [&](const char* bytes, std::size_t count, std::size_t at) {
-            for (std::size_t n = 0; n < count && !stopped; ++n) {
-                Utf8Character c;
-                c.byte = static_cast<unsigned char>(bytes[n]);
-                c.code = c.byte;
-                stopped = !step(at + n, c);
-            }
-        });
+        ::VisitCharacters(text_, from, end, step);
     }
     // The character starting at position, read as the view reads it.
-    Utf8Character CharacterAt(std::size_t position) const;
+    Utf8Character CharacterAt(std::size_t position) const { return ::CharacterAt(text_, position); }
 
     // The starts of the display lines of one logical line (the first is the line's start). For a
     // long line this gathers all its pieces; the layout itself asks the pieces one start at a time.
@@ -190,7 +178,6 @@ private:
     TextModel& text_;
     std::size_t pieceBytes_;
     CharWidths widths_{};
-    bool utf8_ = false;
     MeasureCharacter measure_;
     // Widths of the characters measured so far: the first plane in a table, the rest by code.
     mutable std::vector<int> planeWidths_;

@@ -22,18 +22,68 @@ void TextModel::CopyRange(std::size_t first, std::size_t last, char* out) const 
 
 std::size_t TextModel::LineEnd(std::size_t line) const {
     if (line + 1 >= LineCount()) return Length();
-    std::size_t next = LineStart(line + 1);
-    std::size_t start = LineStart(line);
-    if (next >= start + 2 && At(next - 1) == '\n' && At(next - 2) == '\r') return next - 2;
-    return next - 1;
+    const std::size_t next = LineStart(line + 1);
+    const std::size_t start = LineStart(line);
+    const std::size_t unit = UnitBytes();
+    if (next >= start + 2 * unit && CrLfAt(next - 2 * unit)) return next - 2 * unit;
+    return next - unit;
+}
+
+std::uint32_t TextModel::UnitAt(std::size_t position) const {
+    // UTF-16 units are counted from the text's start.
+    if (IsUtf16(form_) && position % 2 != 0) return kNoUnit;
+    switch (form_) {
+    case CharacterForm::Utf16Le:
+        return position + 2 <= Length() ? std::uint32_t{At(position)} | std::uint32_t{At(position + 1)} << 8 : kNoUnit;
+    case CharacterForm::Utf16Be:
+        return position + 2 <= Length() ? std::uint32_t{At(position)} << 8 | std::uint32_t{At(position + 1)} : kNoUnit;
+    default: return position < Length() ? At(position) : kNoUnit;
+    }
+}
+
+void TextModel::SetForm(CharacterForm form) {
+    if (form == form_) return;
+    if (UnitBytes() == ::UnitBytes(form) && !IsUtf16(form)) {
+        form_ = form;
+        NotifyWhole(LineCount());
+        return;
+    }
+    // The new index is gathered aside, so a failure leaves the old one with the old form.
+    PositionList starts;
+    starts.Append(0);
+    std::vector<std::uint32_t> found;
+    auto add = [&](std::size_t start) {
+        found.push_back(static_cast<std::uint32_t>(start));
+        if (found.size() == 1 << 16) {
+            starts.Insert(starts.Count(), found.data(), found.size());
+            found.clear();
+        }
+    };
+    if (IsUtf16(form)) {
+        Utf16LineStarts scan(form == CharacterForm::Utf16Be);
+        VisitRange(0, Length(), [&](const char* bytes, std::size_t count, std::size_t) { scan.Feed(bytes, count, add); });
+        scan.Finish(add);
+    } else {
+        bool pendingCr = false;
+        VisitRange(0, Length(), [&](const char* bytes, std::size_t count, std::size_t at) {
+            if (pendingCr && bytes[0] != '\n') add(at);
+            pendingCr = line_breaks::ForEachLineStart(bytes, count, [&](std::size_t s) { add(at + s); });
+        });
+        if (pendingCr) add(Length());
+    }
+    starts.Insert(starts.Count(), found.data(), found.size());
+    const std::size_t oldLineCount = LineCount();
+    lineStarts_.Swap(starts);
+    form_ = form;
+    NotifyWhole(oldLineCount);
 }
 
 LineEndKind TextModel::DocumentLineEnd() const {
     if (LineCount() < 2) return LineEndKind::CrLf;
     // The first line's break: a pair, or the one CR or LF it is.
     const std::size_t end = LineEnd(0);
-    if (LineStart(1) - end > 1) return LineEndKind::CrLf;
-    return At(end) == '\n' ? LineEndKind::Lf : LineEndKind::Cr;
+    if (LineStart(1) - end > UnitBytes()) return LineEndKind::CrLf;
+    return UnitAt(end) == '\n' ? LineEndKind::Lf : LineEndKind::Cr;
 }
 
 LineEndCensus TextModel::CountLineEndsIn(std::size_t first, std::size_t last) const {
@@ -61,10 +111,11 @@ void TextModel::SetTextLimit(std::size_t limit) {
 }
 
 bool TextModel::IsLineStart(std::size_t position) const {
-    if (position == 0 || position > Length()) return false;
-    unsigned char before = At(position - 1);
+    const std::size_t unit = UnitBytes();
+    if (position < unit || position > Length()) return false;
+    const std::uint32_t before = UnitAt(position - unit);
     if (before == '\n') return true;
-    return before == '\r' && (position == Length() || At(position) != '\n');
+    return before == '\r' && UnitAt(position) != '\n';
 }
 
 std::size_t TextModel::Replace(std::size_t first, std::size_t last, std::string_view bytes, bool canUndo,
@@ -147,6 +198,7 @@ std::size_t TextModel::ReplaceByPieces(std::size_t first, std::size_t last, cons
 
 std::size_t TextModel::ReplaceBytes(std::size_t first, std::size_t last, const std::string_view* pieces,
                                     std::size_t count) {
+    if (IsUtf16(form_)) return ReplaceUnits(first, last, pieces, count);
     // The line starts that depend on the bytes changed are those in [first, last]: a start at s
     // is decided by the bytes at s - 1 and s. Start 0 is always there.
     std::size_t lowest = std::max<std::size_t>(first, 1);
@@ -209,7 +261,76 @@ std::size_t TextModel::ReplaceBytes(std::size_t first, std::size_t last, const s
     return inserted;
 }
 
+std::vector<std::uint32_t> TextModel::Utf16StartsAfterEdit(std::size_t from, std::size_t first, std::size_t last,
+                                                       const std::string_view* pieces, std::size_t count,
+                                                       std::size_t upTo) const {
+    std::size_t inserted = 0;
+    for (std::size_t i = 0; i < count; ++i) inserted += pieces[i].size();
+    const std::size_t newLength = Length() - (last - first) + inserted;
+    // The unit after upTo decides whether a CR before it ends a line there.
+    const std::size_t feedTo = std::min(newLength, upTo + 2);
+    std::vector<std::uint32_t> starts;
+    Utf16LineStarts scan(form_ == CharacterForm::Utf16Be, from);
+    auto add = [&](std::size_t start) {
+        if (start <= upTo) starts.push_back(static_cast<std::uint32_t>(start));
+    };
+    auto feedOld = [&](std::size_t a, std::size_t b) {
+        VisitRange(a, b, [&](const char* bytes, std::size_t n, std::size_t) { scan.Feed(bytes, n, add); });
+    };
+    feedOld(from, first);
+    for (std::size_t i = 0; i < count; ++i) scan.Feed(pieces[i].data(), pieces[i].size(), add);
+    if (feedTo > first + inserted) feedOld(last, feedTo - inserted + (last - first));
+    if (feedTo == newLength) scan.Finish(add);
+    return starts;
+}
+
+// ReplaceBytes in the UTF-16 forms: the starts that depend on a changed unit are found again from the
+// unit before the change. A change of odd length moves every later unit's byte pair, so the rest of
+// the text is scanned again; any other change leaves the units after it as they were.
+std::size_t TextModel::ReplaceUnits(std::size_t first, std::size_t last, const std::string_view* pieces,
+                                    std::size_t count) {
+    const std::size_t length = Length();
+    const std::size_t removed = last - first;
+    std::size_t inserted = 0;
+    for (std::size_t i = 0; i < count; ++i) inserted += pieces[i].size();
+    const std::size_t lowest = first & ~std::size_t{1};
+    const bool moved = (inserted - removed) % 2 != 0 && last < length;
+    // A start at s depends on the units at s - 2 and s.
+    const std::size_t oldTo = moved ? length : std::min(length, last + (last & 1));
+    const std::size_t newTo = oldTo - removed + inserted;
+    std::vector<std::uint32_t> interior =
+        Utf16StartsAfterEdit(lowest >= 2 ? lowest - 2 : 0, first, last, pieces, count, newTo);
+    const std::size_t lo = std::max<std::size_t>(lowest, 1);
+    const std::size_t removeFrom = lineStarts_.LastNotAbove(static_cast<std::uint32_t>(lo - 1)) + 1;
+    std::size_t removeTo = lineStarts_.LastNotAbove(static_cast<std::uint32_t>(oldTo)) + 1;
+    if (removeTo < removeFrom) removeTo = removeFrom;
+    GrowthBudget::Charge(interior.size() * sizeof(std::uint32_t));
+    if (inserted > removed) bytes_.Reserve(inserted - removed);
+    lineStarts_.Reserve(interior.size());
+
+    // From here nothing can fail. The census of line breaks counts bytes, as in the other forms.
+    const std::size_t censusFrom = first > 0 ? first - 1 : 0;
+    lineEnds_ -= CountLineEndsIn(censusFrom, last);
+    bytes_.Erase(first, removed);
+    char* room = bytes_.InsertUninitialised(first, inserted);
+    for (std::size_t i = 0, at = 0; i < count; at += pieces[i].size(), ++i)
+        if (!pieces[i].empty()) std::memcpy(room + at, pieces[i].data(), pieces[i].size());
+    lineEnds_ += CountLineEndsIn(censusFrom, first + inserted);
+    lineStarts_.Remove(removeFrom, removeTo - removeFrom);
+    lineStarts_.ShiftFrom(removeFrom, static_cast<std::uint32_t>(inserted - removed));
+    lineStarts_.Insert(removeFrom, interior.data(), interior.size());
+
+    ++version_;
+    modified_ = true;
+    for (TextObserver* observer : observers_) observer->OnBytesReplaced(first, removed, inserted);
+    for (TextObserver* observer : observers_)
+        observer->OnLinesReplaced(removeFrom - 1, removeTo - removeFrom + 1, interior.size() + 1);
+    return inserted;
+}
+
 bool TextModel::MapBytes(std::size_t first, std::size_t last, const std::uint8_t* byteFor) noexcept {
+    // A UTF-16 line break is a CR or LF byte beside a zero byte.
+    if (IsUtf16(form_) && byteFor[0] != 0) return false;
     for (int b = 0; b < 256; ++b) {
         bool lineBreak = b == '\r' || b == '\n';
         bool mapsToLineBreak = byteFor[b] == '\r' || byteFor[b] == '\n';
@@ -231,6 +352,12 @@ bool TextModel::MapBytes(std::size_t first, std::size_t last, const std::uint8_t
     return true;
 }
 
+void TextModel::NotifyWhole(std::size_t oldLineCount) noexcept {
+    ++version_;
+    for (TextObserver* observer : observers_) observer->OnBytesReplaced(0, kNoPosition, Length());
+    for (TextObserver* observer : observers_) observer->OnLinesReplaced(0, oldLineCount, LineCount());
+}
+
 void TextModel::ChangedWhole(std::size_t oldLineCount) noexcept {
     undo_ = {};
     ++version_;
@@ -241,6 +368,8 @@ void TextModel::ChangedWhole(std::size_t oldLineCount) noexcept {
 
 void TextModel::ReplaceWith(TextBuilder& built) noexcept {
     std::size_t oldLineCount = LineCount();
+    // The index was found in the builder's form, which its maker took from this model.
+    form_ = built.form_;
     std::swap(bytes_, built.bytes_);
     lineStarts_.Swap(built.lineStarts_);
     std::swap(lineEnds_, built.lineEnds_);
@@ -254,6 +383,8 @@ void TextModel::TakeTextFrom(TextModel& other) noexcept {
     std::swap(bytes_, other.bytes_);
     lineStarts_.Swap(other.lineStarts_);
     std::swap(lineEnds_, other.lineEnds_);
+    // The line index goes with the form it was found in.
+    std::swap(form_, other.form_);
     ChangedWhole(oldLineCount);
     other.ChangedWhole(otherLineCount);
 }
@@ -284,6 +415,15 @@ void TextBuilder::Add(std::size_t count) {
     const char* at = bytes_.FirstRun().first + bytes_.Size();
     std::size_t base = bytes_.Size();
     if (count == 0) return;
+    if (IsUtf16(form_)) {
+        // The census of line breaks counts bytes in every form, as the model's edits do.
+        if (censusCr_ && at[0] == '\n') ++lineEnds_.pairs;
+        lineEnds_ += CountLineEnds(at, count);
+        censusCr_ = at[count - 1] == '\r';
+        utf16_.Feed(at, count, [&](std::size_t start) { AddStart(start); });
+        bytes_.Append(count);
+        return;
+    }
     if (pendingCr_ && at[0] != '\n') AddStart(base);
     if (pendingCr_ && at[0] == '\n') ++lineEnds_.pairs;
     lineEnds_ += CountLineEnds(at, count);
@@ -299,6 +439,7 @@ void TextBuilder::Append(std::string_view bytes) {
 
 void TextBuilder::Finish() {
     if (finished_) return;
+    if (IsUtf16(form_)) utf16_.Finish([&](std::size_t start) { AddStart(start); });
     if (pendingCr_) {
         AddStart(bytes_.Size());
         pendingCr_ = false;

@@ -1,7 +1,9 @@
 #pragma once
 // The document's bytes as the editor control holds them: the one copy of the text. Positions are
-// byte offsets; a line break is CR LF (two positions), or a lone CR, or a lone LF. The line index
-// is kept up to date by every edit, so line questions cost a binary search, never a scan.
+// byte offsets; a line break is CR LF (two positions), or a lone CR, or a lone LF, each of them made
+// of the text's code units: bytes, or in the UTF-16 forms two-byte units (CR LF is then four
+// positions). The line index is kept up to date by every edit, so line questions cost a binary
+// search, never a scan.
 //
 // Besides the text the model carries what the control's messages report about it: the modified
 // flag, the text limit and the control's own single-level undo (the program's multi-level journal
@@ -13,9 +15,11 @@
 #include <string_view>
 #include <vector>
 
+#include "control/character_form.h"
 #include "control/gap_buffer.h"
 #include "control/position_list.h"
 #include "encoding/line_ends.h"
+#include "control/utf16_line_breaks.h"
 
 // Told about every change of the text in terms of logical lines: the lines [firstLine,
 // firstLine + oldCount) before the change are now the lines [firstLine, firstLine + newCount).
@@ -38,6 +42,12 @@ protected:
 // complete, and a load never holds the new text twice.
 class TextBuilder {
 public:
+    // The form whose line breaks the builder finds; set before the first byte comes.
+    void SetForm(CharacterForm form) {
+        form_ = form;
+        utf16_ = Utf16LineStarts(form == CharacterForm::Utf16Be);
+    }
+    CharacterForm Form() const { return form_; }
     // The bytes expected in all: room for them is had at once, so that no growth copies the text.
     void Expect(std::size_t bytes) { bytes_.ReserveExactly(bytes); }
     // Room for at least count bytes at the end; Add(count) takes what was written there.
@@ -72,6 +82,9 @@ private:
     std::uint32_t* chunkEnd_ = nullptr;
     bool pendingCr_ = false;  // the last byte so far is a CR whose line end depends on the next byte
     bool finished_ = false;
+    CharacterForm form_ = CharacterForm::Bytes;
+    Utf16LineStarts utf16_{false};
+    bool censusCr_ = false;  // in the UTF-16 forms: the last byte so far is a CR
     PositionList lineStarts_;
     LineEndCensus lineEnds_;
 };
@@ -137,6 +150,21 @@ public:
     // control to another without copying it. The modified flags stay with their models.
     void TakeTextFrom(TextModel& other) noexcept;
 
+    // How the bytes make code units and line breaks. A change of the unit rebuilds the line index,
+    // a walk over the text (on failure it throws, changing nothing); the observers are told of a
+    // whole new text, though no byte changed and neither the modified flag nor the undo step does.
+    CharacterForm Form() const { return form_; }
+    void SetForm(CharacterForm form);
+    std::size_t UnitBytes() const { return ::UnitBytes(form_); }
+    // The code unit at position (a byte, or a UTF-16 unit at an even position); kNoUnit past the
+    // text's whole units and at an odd position of UTF-16.
+    static constexpr std::uint32_t kNoUnit = 0xFFFFFFFF;
+    std::uint32_t UnitAt(std::size_t position) const;
+    // Whether a CR LF pair of the text's units starts at position.
+    bool CrLfAt(std::size_t position) const {
+        return UnitAt(position) == '\r' && UnitAt(position + UnitBytes()) == '\n';
+    }
+
     // Lines. A position between the CR and the LF of a pair belongs to the line the pair ends.
     std::size_t LineCount() const { return lineStarts_.Count(); }
     std::size_t LineStart(std::size_t line) const { return lineStarts_.Value(line); }
@@ -184,6 +212,13 @@ public:
 
 private:
     std::size_t ReplaceBytes(std::size_t first, std::size_t last, const std::string_view* pieces, std::size_t count);
+    std::size_t ReplaceUnits(std::size_t first, std::size_t last, const std::string_view* pieces, std::size_t count);
+    // The line starts of the text with [first, last) replaced by the pieces, found from `from` (an
+    // even position of the text before the change, at most first) up to `upTo` of the new text.
+    std::vector<std::uint32_t> Utf16StartsAfterEdit(std::size_t from, std::size_t first, std::size_t last,
+                                                    const std::string_view* pieces, std::size_t count,
+                                                    std::size_t upTo) const;
+    void NotifyWhole(std::size_t oldLineCount) noexcept;
     void ChangedWhole(std::size_t oldLineCount) noexcept;
     bool IsLineStart(std::size_t position) const;
     // The CRs and LFs of [first, last) and the CR LF pairs whose CR is there.
@@ -200,6 +235,7 @@ private:
     GapBuffer<char> bytes_;
     PositionList lineStarts_;
     LineEndCensus lineEnds_;
+    CharacterForm form_ = CharacterForm::Bytes;
     bool modified_ = false;
     std::size_t limit_ = kDefaultLimit;
     UndoStep undo_;

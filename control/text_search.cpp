@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/charts.h"
+#include "control/view_characters.h"
 #include "encoding/utf8_characters.h"
 
 namespace {
@@ -171,6 +172,53 @@ std::size_t SearchFoldedUtf8(const TextModel& text, std::string_view pattern, st
     return TextModel::kNoPosition;
 }
 
+// Every letter of a UTF-16 text to its small letter, unit by unit in place: the letters that fold
+// all lie in the first plane, so no length changes. bytes[0] is the first byte of a unit.
+void FoldUtf16(std::string& bytes, bool bigEndian) {
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        const char16_t unit = Utf16UnitOf(reinterpret_cast<const std::uint8_t*>(bytes.data()) + i, bigEndian);
+        if (IsHighSurrogate(unit) || IsLowSurrogate(unit)) continue;
+        const char32_t small = SmallLetterOf(unit);
+        if (small == unit || small > 0xFFFF) continue;
+        const char high = static_cast<char>(small >> 8), low = static_cast<char>(small & 0xFF);
+        bytes[i] = bigEndian ? high : low;
+        bytes[i + 1] = bigEndian ? low : high;
+    }
+}
+
+// The search of the UTF-16 views: the pattern is UTF-16 in the view's byte order, and a match stands
+// on whole characters, so it never begins in the middle of a unit or a pair. Without match case the
+// text is folded a block at a time, each block from the unit before its start.
+std::size_t SearchUtf16(const TextModel& text, std::string_view pattern, std::size_t first, std::size_t last,
+                        SearchOptions options) {
+    constexpr std::size_t kBlock = 1 << 16;
+    const bool bigEndian = text.Form() == CharacterForm::Utf16Be;
+    std::string folded(pattern);
+    if (!options.matchCase) FoldUtf16(folded, bigEndian);
+    Searcher searcher(folded, IdentityFold());
+    const std::size_t m = folded.size();
+    auto isWord = [&](std::size_t at) { return CharacterClassAt(text, at) == WordClass::Word; };
+    auto accept = [&](std::size_t s) {
+        if (CharacterStart(text, s) != s || CharacterStart(text, s + m) != s + m) return false;
+        if (!options.wholeWord) return true;
+        const bool startOk = s == 0 || !isWord(PreviousCharacter(text, s)) || !isWord(s);
+        const bool endOk = s + m >= text.Length() || !isWord(s + m) || !isWord(PreviousCharacter(text, s + m));
+        return startOk && endOk;
+    };
+    std::string block;
+    for (std::size_t start = first; start < last && last - start >= m; start += kBlock) {
+        const std::size_t from = (start & ~std::size_t{1}) - std::min<std::size_t>(start & ~std::size_t{1}, 2);
+        const std::size_t to = std::min(last, start + kBlock + m - 1);
+        block = text.Range(from, to);
+        if (!options.matchCase) FoldUtf16(block, bigEndian);
+        const auto* bytes = reinterpret_cast<const unsigned char*>(block.data()) + (start - from);
+        const std::size_t found = searcher.Find(bytes, block.size() - (start - from),
+                                                [&](std::size_t offset) { return accept(start + offset); });
+        if (found != Searcher::kNone) return start + found;
+    }
+    return TextModel::kNoPosition;
+}
+
 }  // namespace
 
 const ViewLetters& LettersOfView(int codePageIndex) {
@@ -217,6 +265,7 @@ std::size_t SearchText(const TextModel& text, std::string_view pattern, std::siz
     last = std::min(last, length);
     std::size_t m = pattern.size();
     if (m == 0 || first >= last || last - first < m) return none;
+    if (IsUtf16(text.Form())) return SearchUtf16(text, pattern, first, last, options);
 
     auto isWord = [&](std::size_t p) { return letters.classes[text.At(p)] == WordClass::Word; };
     auto acceptAt = [&](std::size_t start) {

@@ -71,34 +71,3 @@ WordClass Utf8WordClass(char32_t code) {
     return IsWordCode(code) ? WordClass::Word : WordClass::Punctuation;
 }
 
-WordClass Utf8ClassAt(const TextModel& text, std::size_t position) {
-    return Utf8WordClass(Utf8CharacterAt(text, position).code);
-}
-
-std::size_t Utf8FindWordBreak(const TextModel& text, std::size_t position, WordMove move) {
-    std::size_t length = text.Length();
-    std::size_t p = Utf8CharacterStart(text, std::min(position, length));
-    auto classAt = [&](std::size_t at) { return Utf8ClassAt(text, at); };
-    auto classBefore = [&](std::size_t at) { return classAt(Utf8PreviousCharacter(text, at)); };
-    if (move == WordMove::Right) {
-        if (p >= length) return length;
-        WordClass current = classAt(p);
-        if (current == WordClass::LineBreak && text.At(p) == '\r' && p + 1 < length && text.At(p + 1) == '\n') {
-            p += 2;
-        } else if (current == WordClass::LineBreak) {
-            p = Utf8NextCharacter(text, p);
-        } else if (current != WordClass::Blank) {
-            while (p < length && classAt(p) == current) p = Utf8NextCharacter(text, p);
-        }
-        while (p < length && classAt(p) == WordClass::Blank) p = Utf8NextCharacter(text, p);
-        return p;
-    }
-    while (p > 0 && classBefore(p) == WordClass::Blank) p = Utf8PreviousCharacter(text, p);
-    if (p == 0) return 0;
-    WordClass current = classBefore(p);
-    if (current == WordClass::LineBreak) {
-        return (text.At(p - 1) == '\n' && p >= 2 && text.At(p - 2) == '\r') ? p - 2 : Utf8PreviousCharacter(text, p);
-    }
-    while (p > 0 && classBefore(p) == current) p = Utf8PreviousCharacter(text, p);
-    return p;
-}

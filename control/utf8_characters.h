@@ -22,12 +22,8 @@ std::size_t Utf8PreviousCharacter(const TextModel& text, std::size_t position);
 
 // Letters and digits of every script as words (Latin, Greek, Cyrillic and the other alphabets of
 // Europe and the Near East, the letters of East Asia); blanks, line breaks, and the rest as
-// punctuation. A byte standing alone is punctuation.
+// punctuation. A byte standing alone is punctuation. The UTF-16 views class their characters alike.
 WordClass Utf8WordClass(char32_t code);
-WordClass Utf8ClassAt(const TextModel& text, std::size_t position);
-
-// FindWordBreak of text_search, by characters and their Unicode classes.
-std::size_t Utf8FindWordBreak(const TextModel& text, std::size_t position, WordMove move);
 
 // Calls visit(position, character) for each character from `from` (a character start) while the
 // position is before `last`, until visit returns false. Reads the text a chunk at a time, so a walk

@@ -78,8 +78,8 @@ void TextLayout::FollowCheckpoints(std::size_t first, std::size_t removed, std::
             checkpoints_.erase(checkpoints_.begin() + static_cast<std::ptrdiff_t>(i));
         } else {
             // Checkpoints up to the first changed byte still hold: the bytes before it did not move.
-            // In the UTF-8 view a byte added may join the three before it into one character.
-            std::size_t kept = utf8_ ? first - std::min<std::size_t>(first - line.start, 3) : first;
+            // In the views of characters a byte added may join the three before it into one.
+            std::size_t kept = GoesByCharacters() ? first - std::min<std::size_t>(first - line.start, 3) : first;
             while (line.places.size() > 1 && line.start + line.places.back().position > kept) line.places.pop_back();
         }
     }

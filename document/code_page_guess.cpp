@@ -1,8 +1,11 @@
 #include "document/code_page_guess.h"
 
+#include <algorithm>
 #include <cstring>
+#include <string_view>
 
 #include "encoding/code_page_tables.h"
+#include "encoding/encoding_detection.h"
 #include "encoding/utf8_characters.h"
 
 namespace {
@@ -62,7 +65,15 @@ int GuessCodePage(const unsigned char* sample, std::size_t count) {
 }
 
 int GuessViewCodePage(const unsigned char* sample, std::size_t count) {
+    if (count >= 2 && sample[0] == 0xFF && sample[1] == 0xFE) return kUtf16LeView;
+    if (count >= 2 && sample[0] == 0xFE && sample[1] == 0xFF) return kUtf16BeView;
     if (count >= 3 && std::memcmp(sample, "\xEF\xBB\xBF", 3) == 0) return kUtf8View;
+    // A full window may cut a pair in two: its last unit is left out.
+    count = std::min(count, kCodePageGuessWindow);
+    const std::size_t whole = count == kCodePageGuessWindow ? count - 2 : count;
+    const auto wide = DetectWideEncoding(std::string_view(reinterpret_cast<const char*>(sample), whole));
+    if (wide && wide->kind == Detection::Kind::Encoding)
+        return wide->encoding == TextEncoding::Utf16BE ? kUtf16BeView : kUtf16LeView;
     if (LooksLikeUtf8(sample, count)) return kUtf8View;
     return GuessCodePage(sample, count);
 }

@@ -10,7 +10,9 @@ inline constexpr std::size_t kCodePageGuessWindow = 4092;
 
 int GuessCodePage(const unsigned char* sample, std::size_t count);
 
-// The view a loaded text opens in: UTF-8 (kUtf8View) when it starts with the UTF-8 byte order mark,
+// The view a loaded text opens in: UTF-16 LE or BE when it starts with FF FE or FE FF, or when its
+// units' zero bytes fall as in UTF-16 text (as `vemkoconv detect` tells it); UTF-8 (kUtf8View) when
+// it starts with the UTF-8 byte order mark,
 // or when the window is well-formed UTF-8 (a sequence cut by the end of a full window allowed) with
 // at least one character above U+007F; otherwise GuessCodePage.
 int GuessViewCodePage(const unsigned char* sample, std::size_t count);

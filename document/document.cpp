@@ -1,5 +1,7 @@
 #include "document/document.h"
 
+#include "control/view_characters.h"
+
 #include <algorithm>
 #include <new>
 #include <utility>
@@ -169,11 +171,12 @@ void Document::SelectionMoved() noexcept {
 }
 
 void Document::SetViewCodePage(std::uint8_t view) {
-    if (view > kUtf8View) view = 0;
+    if (view > kUtf16BeView) view = 0;
+    // The line index follows the view's units (a failure throws with the view as it was).
+    text_.SetForm(FormOfView(view));
     view_ = view;
     editing_.SetLetters(LettersOfView(view));
-    layout_.SetUtf8(view == kUtf8View);
-    // Positions inside a character of the UTF-8 view move to its start.
+    // Positions inside a character of the Unicode views move to its start.
     const std::size_t anchor = editing_.Anchor(), caret = editing_.Caret();
     editing_.Select(anchor, caret, editing_.CaretAtLineEnd());
     for (DocumentWatcher* watcher : watchers_) watcher->OnViewChanged();

@@ -1,5 +1,6 @@
 // What each editing key does to the document, in every view: the one place of these rules. The
 // window only says which key it was.
+#include "control/view_characters.h"
 #include "control/view_decoding.h"
 #include "document/document.h"
 #include "document/editor_keys.h"
@@ -21,7 +22,7 @@ void Document::TypeBytes(std::string_view bytes, UndoKind kind) {
 
 void Document::TypeAnsi(std::uint8_t typed) {
     if (!IsPrintableTyped(typed)) return;
-    if (view_ == kUtf8View) {
+    if (IsUnicodeView(view_)) {
         TypeCharacter(ViewGlyph(0, typed));
         return;
     }
@@ -30,12 +31,13 @@ void Document::TypeAnsi(std::uint8_t typed) {
 }
 
 bool Document::TypeCharacter(char32_t character) {
-    if (view_ == kUtf8View) {
+    if (IsUnicodeView(view_)) {
         // Any character but the halves of a pair, which carry none alone, and the control characters.
-        if (character < 0x20 || character == 0x7F || character > 0x10FFFF || (character >= 0xD800 && character <= 0xDFFF))
-            return character == '\t' ? (TypeBytes("\t", UndoKind::ReplaceRange), true) : false;
+        if (character != '\t' &&
+            (character < 0x20 || character == 0x7F || character > 0x10FFFF || (character >= 0xD800 && character <= 0xDFFF)))
+            return false;
         // Each character is a range of its own: the undo journal's typed runs go by bytes.
-        TypeBytes(EncodeUtf8(character), UndoKind::ReplaceRange);
+        TypeBytes(EncodeCharacter(text_.Form(), character), UndoKind::ReplaceRange);
         return true;
     }
     if (character > 0xFFFF) return false;
@@ -46,7 +48,13 @@ bool Document::TypeCharacter(char32_t character) {
 }
 
 void Document::TypeLineBreak() {
-    Replace(SelectionStart(), SelectionEnd(), LineBreakOf(LineEndMode()), UndoKind::TypeBreak, EditKind::Typing);
+    // A UTF-16 break is the mode's break in units, two or four bytes, which the journal keeps as a range.
+    const bool units = IsUtf16(text_.Form());
+    const LineBreakUnits form = !units ? LineBreakUnits::Bytes
+                                : text_.Form() == CharacterForm::Utf16Be ? LineBreakUnits::Utf16BE
+                                                                          : LineBreakUnits::Utf16LE;
+    Replace(SelectionStart(), SelectionEnd(), LineBreakOf(LineEndMode(), form),
+            units ? UndoKind::ReplaceRange : UndoKind::TypeBreak, EditKind::Typing);
 }
 
 void Document::DeleteForward() {
@@ -59,15 +67,15 @@ void Document::DeleteForward() {
     }
     const EditingState::KeyEdit edit = editing_.DeletionFor(EditingState::Deletion::CharacterAfter);
     if (edit.first == edit.last) return;
-    // A character of the UTF-8 view may be several bytes: the journal keeps it as a range.
-    const UndoKind kind = editing_.HasSelection() || view_ == kUtf8View ? UndoKind::ReplaceRange : UndoKind::DeleteChar;
+    // A character of the Unicode views may be several bytes: the journal keeps it as a range.
+    const UndoKind kind = editing_.HasSelection() || IsUnicodeView(view_) ? UndoKind::ReplaceRange : UndoKind::DeleteChar;
     Replace(edit.first, edit.last, {}, kind, edit.kind);
 }
 
 void Document::DeleteBackward() {
     const EditingState::KeyEdit edit = editing_.DeletionFor(EditingState::Deletion::CharacterBefore);
     if (edit.first == edit.last) return;
-    const UndoKind kind = editing_.HasSelection() || view_ == kUtf8View ? UndoKind::ReplaceRange : UndoKind::BackspaceChar;
+    const UndoKind kind = editing_.HasSelection() || IsUnicodeView(view_) ? UndoKind::ReplaceRange : UndoKind::BackspaceChar;
     Replace(edit.first, edit.last, {}, kind, edit.kind);
 }
 

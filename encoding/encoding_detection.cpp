@@ -98,7 +98,9 @@ WideUnits Utf16Units(const std::uint8_t* b, std::size_t size, bool big) {
 // UTF-16 and UTF-32 by their byte order mark when what follows it is text, or without one by where
 // their zero bytes fall: a text of letters of one alphabet has a zero in the high byte of every
 // space, digit and Latin letter, and none in the low bytes.
-std::optional<Detection> DetectWide(std::string_view sample) {
+}  // namespace
+
+std::optional<Detection> DetectWideEncoding(std::string_view sample) {
     const auto* b = reinterpret_cast<const std::uint8_t*>(sample.data());
     const std::size_t size = sample.size();
     Detection result;
@@ -141,6 +143,8 @@ std::optional<Detection> DetectWide(std::string_view sample) {
     }
     return std::nullopt;
 }
+
+namespace {
 
 // Data rather than text: a NUL, or control characters beyond the odd one. Text has TAB, CR, LF and FF,
 // and now and then an ESC (of a terminal's colours) or a SUB (a DOS end of file).
@@ -368,7 +372,7 @@ Detection DetectEncoding(std::string_view sample, bool complete) {
         sample = sample.substr(0, kDetectionSample);
         complete = false;
     }
-    if (auto wide = DetectWide(sample)) return *wide;
+    if (auto wide = DetectWideEncoding(sample)) return *wide;
     Detection result;
     if (IsBinary(sample)) {
         result.kind = Detection::Kind::Binary;

@@ -8,6 +8,7 @@
 // different, fixed rule (document/code_page_guess.h).
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 #include "encoding/unicode_conversion.h"
@@ -38,6 +39,10 @@ inline constexpr double kAutoConfidence = 0.9;
 // `sample` is the start of the text (or all of it); `complete` says it is all of it, so that a UTF-8
 // sequence cut at its end is malformed rather than cut by the sample.
 Detection DetectEncoding(std::string_view sample, bool complete);
+
+// UTF-16 or UTF-32 alone: by the byte order mark when what follows it is text, or by where the zero
+// bytes of its units fall; nothing when the sample is neither.
+std::optional<Detection> DetectWideEncoding(std::string_view sample);
 
 // Whether the text is named well enough to act on: ASCII, or an encoding that can be converted (not
 // UTF-32), named with at least `minConfidence`.

@@ -19,6 +19,7 @@ struct Utf8Character {
     std::uint8_t length = 1;  // 1-4
     unsigned char byte = 0;   // the first byte
     bool cut = false;         // a sequence well-formed so far that the end of the bytes cuts off
+    char16_t unit = 0;        // in the UTF-16 views, the unit of a lone surrogate (length 2)
     bool WellFormed() const { return code != kMalformedByte; }
 };
 

@@ -1,17 +1,18 @@
 #include "tools/date_time_text.h"
 
-DateTimePieces DateTimePiecesOf(std::string_view date, std::string_view time) {
+DateTimePieces DateTimePiecesOf(std::string_view date, std::string_view time, std::string_view blank) {
     DateTimePieces pieces;
     if (!date.empty()) {
         pieces.date.assign(date);
-        pieces.date += ' ';
+        pieces.date += blank;
     }
     pieces.time.assign(time);
     return pieces;
 }
 
-bool InsertDateTimeText(TextAccess& text, const UndoRecorder& record, std::string_view date, std::string_view time) {
-    const DateTimePieces pieces = DateTimePiecesOf(date, time);
+bool InsertDateTimeText(TextAccess& text, const UndoRecorder& record, std::string_view date, std::string_view time,
+                        std::string_view blank) {
+    const DateTimePieces pieces = DateTimePiecesOf(date, time, blank);
     std::int32_t start = 0, end = 0;
     text.GetSelection(start, end);
     std::string replaced(static_cast<std::size_t>(end - start), '\0');

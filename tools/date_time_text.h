@@ -13,9 +13,11 @@ struct DateTimePieces {
     std::string date;
     std::string time;
 };
-DateTimePieces DateTimePiecesOf(std::string_view date, std::string_view time);
+// `blank` is the space in the view's bytes (two of them in the UTF-16 views).
+DateTimePieces DateTimePiecesOf(std::string_view date, std::string_view time, std::string_view blank = " ");
 
 // The date replaces the selection and the time follows it: undoing once removes the time, undoing
 // again puts the selection's text back in place of the date. Both go in or neither: false when the
 // text could not take them, and then it is as it was (unless taking the date out failed as well).
-bool InsertDateTimeText(TextAccess& text, const UndoRecorder& record, std::string_view date, std::string_view time);
+bool InsertDateTimeText(TextAccess& text, const UndoRecorder& record, std::string_view date, std::string_view time,
+                        std::string_view blank = " ");

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/settings.h"
+#include "control/utf16_characters.h"
 #include "encoding/chart_text.h"
 #include "encoding/code_page_tables.h"
 #include "encoding/unicode_conversion.h"
@@ -129,11 +130,21 @@ std::string SearchTextToView(std::string_view ansiText, int codePageIndex) {
     case kOem866: return Through(ansiText, {kAnsiToOem});
     case kKoi8R: return Through(ansiText, {kAnsiToOem, kOemToKoi8});
     case kUtf8View: return ConvertText(ansiText, TextEncoding::Cp1251, TextEncoding::Utf8);
+    case kUtf16LeView:
+    case kUtf16BeView: return ViewOfUtf16(Utf16FromAnsi(ansiText), codePageIndex == kUtf16BeView);
     default: return std::string(ansiText);
     }
 }
 
 std::string CaretWordText(std::string_view viewBytes, int codePageIndex) {
+    if (IsUtf16View(codePageIndex)) {
+        // As in the UTF-8 view; a pair cut by the count is left out.
+        std::u16string word;
+        for (char16_t unit : Utf16OfView(viewBytes.substr(0, viewBytes.size() & ~std::size_t{1}), codePageIndex == kUtf16BeView))
+            if (unit > 0x20) word += unit;
+        if (viewBytes.size() >= 2 && !word.empty() && word.back() == u'\uFFFD') word.pop_back();
+        return CutToSearchTextMax(Utf8OfUtf16(word));
+    }
     if (codePageIndex == kUtf8View) {
         // The bytes were cut by count, so the last character may be cut too: it is left out rather
         // than offered as U+FFFD.
@@ -174,7 +185,11 @@ void AcceptSearchInput(SearchState& state, const SearchDialogInput& input, int c
         if (state.replaceMode) state.replaceText = ParseHexPattern(TypedTextToAnsi(replacement));
         return;
     }
-    if (codePageIndex == kUtf8View) {
+    if (IsUtf16View(codePageIndex)) {
+        const bool bigEndian = codePageIndex == kUtf16BeView;
+        state.pattern = ViewOfUtf16(Utf16OfUtf8(search), bigEndian);
+        if (state.replaceMode) state.replaceText = ViewOfUtf16(Utf16OfUtf8(replacement), bigEndian);
+    } else if (codePageIndex == kUtf8View) {
         state.pattern = search;
         if (state.replaceMode) state.replaceText = replacement;
     } else {

@@ -46,7 +46,7 @@ void UpdateSearchHistory(std::string_view text);
 std::string TypedTextToAnsi(std::string_view typed);
 // 1251 bytes as UTF-8, as the dialog shows them.
 std::string AnsiToTypedText(std::string_view ansi);
-// A search or replacement text typed in 1251 as bytes of the view code page (CodePageIndex 0-3).
+// A search or replacement text typed in 1251 as bytes of the view code page (CodePageIndex 0-5).
 std::string SearchTextToView(std::string_view ansiText, int codePageIndex);
 // The bytes of the word at the caret, in the view code page, as the search field's text (UTF-8): cut
 // to 32 characters, without spaces, tabs, line breaks or other control bytes; in the single-byte

@@ -111,7 +111,9 @@ bool OnCommand(HWND window, UINT command) {
     case IDM_VIEW_ANSI:
     case IDM_VIEW_OEM:
     case IDM_VIEW_KOI8:
-    case IDM_VIEW_UTF8: SelectViewCodePage(command); return true;
+    case IDM_VIEW_UTF8:
+    case IDM_VIEW_UTF16_LE:
+    case IDM_VIEW_UTF16_BE: SelectViewCodePage(command); return true;
     case IDM_JUSTIFY:
     case IDM_CENTRE:
     case IDM_ALIGN_LEFT:
@@ -120,6 +122,7 @@ bool OnCommand(HWND window, UINT command) {
     case IDM_TO_OEM:
     case IDM_TO_KOI8:
     case IDM_TO_UTF8:
+    case IDM_TO_UTF16_LE:
     case IDM_TO_FIDO:
     case IDM_TRANSLIT:
     case IDM_RTF_TO_ANSI:
@@ -178,13 +181,17 @@ void OnInitMenuPopup(HMENU menu, UINT position, bool systemMenu) {
     Enable(menu, IDM_DELETE, selection);
 }
 
-// The view shown is marked; RTF -> ANSI, which writes 1251 text, is greyed in the UTF-8 view.
+// The view shown is marked; RTF -> ANSI, which writes 1251 text, is greyed in the Unicode views,
+// and in the UTF-16 views so are the transforms that work on single bytes.
 void MarkViewCodePage(HMENU menu) {
-    // The UTF-8 item's id does not follow the other three, so the marks are set one by one.
-    static constexpr UINT kViewCommands[4] = {IDM_VIEW_ANSI, IDM_VIEW_OEM, IDM_VIEW_KOI8, IDM_VIEW_UTF8};
-    for (int view = 0; view < 4; ++view)
+    // The Unicode items' ids do not follow the other three, so the marks are set one by one.
+    static constexpr UINT kViewCommands[6] = {IDM_VIEW_ANSI, IDM_VIEW_OEM,      IDM_VIEW_KOI8,
+                                              IDM_VIEW_UTF8, IDM_VIEW_UTF16_LE, IDM_VIEW_UTF16_BE};
+    for (int view = 0; view < 6; ++view)
         CheckMenuItem(menu, kViewCommands[view], MF_BYCOMMAND | (view == CodePageIndex ? MF_CHECKED : MF_UNCHECKED));
-    Enable(menu, IDM_RTF_TO_ANSI, CodePageIndex != kUtf8View);
+    Enable(menu, IDM_RTF_TO_ANSI, !IsUnicodeView(CodePageIndex));
+    for (UINT command : {IDM_QUOTED_PRINTABLE, IDM_LINE_BREAK, IDM_REPAIR_MOJIBAKE})
+        Enable(menu, command, !IsUtf16View(CodePageIndex));
 }
 
 // The Edit menu as the text's context menu, at a screen position as GetMessagePos gives it.

@@ -9,7 +9,7 @@
 
 // A command added to the menu needs its text entry, or its tooltip, toolbar text and owner-drawn
 // label would be empty.
-static_assert(kMenuTextCount == IDM_REPAIR_MOJIBAKE, "every menu command up to the last has a text entry");
+static_assert(kMenuTextCount == IDM_TO_UTF16_LE, "every menu command up to the last has a text entry");
 
 HMENU SubMenus[kSubMenuCount] = {};
 char MenuTexts[kMenuTextCount][kMenuTextSize] = {};

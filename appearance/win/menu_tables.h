@@ -8,8 +8,8 @@
 #include <cstdint>
 
 inline constexpr int kSubMenuCount = 8;
-// Menu command ids 1-57 have a text entry each: entry id - 1.
-inline constexpr int kMenuTextCount = 57;
+// Menu command ids 1-64 have a text entry each: entry id - 1 (empty for an id no item has).
+inline constexpr int kMenuTextCount = 64;
 inline constexpr int kMenuTextSize = 32;
 
 extern HMENU SubMenus[kSubMenuCount];
@@ -30,7 +30,7 @@ void BuildMenuTables(HMENU bar);
 // Re-declares the item of the command, in the pop-up of index popup, as owner-drawn and records the
 // mnemonic of its text.
 void MakeOwnerDrawn(int popup, UINT command);
-// The text of a command from MenuTexts; an empty text for an id outside 1-57.
+// The text of a command from MenuTexts; an empty text for an id outside 1-64.
 const char* MenuText(UINT command);
 // Re-declares the ten recent-file items 909 down to 900, so that the menu measures them anew.
 void RedeclareRecentMenuItems();

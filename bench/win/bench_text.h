@@ -45,3 +45,18 @@ inline std::string MakeRussianUtf8Prose(std::size_t size) {
     text.append(size - text.size(), 'x');
     return text;
 }
+
+// The same prose as UTF-16 LE with its byte order mark, as Windows tools write "Unicode" text (CR LF
+// lines), `size` bytes in all.
+inline std::string MakeRussianUtf16Prose(std::size_t size) {
+    const std::string ansi = MakeRussianProse(200);
+    const std::string first = ansi.substr(0, ansi.find('\n') + 1);
+    wchar_t wide[256];
+    const int count = MultiByteToWideChar(1251, 0, first.data(), static_cast<int>(first.size()), wide, 256);
+    const std::string line(reinterpret_cast<const char*>(wide), static_cast<std::size_t>(count) * 2);
+    std::string text = "\xFF\xFE";
+    text.reserve(size);
+    while (text.size() + line.size() <= size) text += line;
+    while (text.size() + 2 <= size) text += std::string("x\0", 2);
+    return text;
+}

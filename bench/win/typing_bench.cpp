@@ -61,12 +61,13 @@ LRESULT PutText(const std::string& text) {
     return length;
 }
 
-void Row(const char* what, const std::string& text, int keys) {
+// bytesPerKey: what a typed Latin letter takes in the view (two in UTF-16).
+void Row(const char* what, const std::string& text, int keys, int bytesPerKey = 1) {
     const LRESULT length = PutText(text);
     const double seconds = TypeKeys(keys);
     const LRESULT typed = SendMessageA(EditorControl, WM_GETTEXTLENGTH, 0, 0) - length;
     std::printf("%-36s %4d keys %7.3f s  %6.2f ms a key%s\n", what, keys, seconds, seconds * 1000 / keys,
-                typed == keys ? "" : "  [not every key arrived]");
+                typed == keys * bytesPerKey ? "" : "  [not every key arrived]");
 }
 
 // Milliseconds a key, for count keys that go by turns between two (End then Home, and so on).
@@ -212,8 +213,25 @@ static void RecoveryRows(int keys) {
     }
 }
 
-// typing_bench.exe [keys] [utf8|recovery]: with "utf8" the UTF-8 view's rows (and a small ANSI row
-// beside them); with "recovery" typing with and without the recovery copy.
+
+// The UTF-16 LE view's rows beside the ANSI view's, in the same run.
+static void Utf16Rows(int keys) {
+    constexpr std::size_t kBig = 64u << 20;
+    std::printf("typing at the end of the text in the UTF-16 LE view, whole program, under Wine\n");
+    for (int pass = 0; pass < 2; ++pass) {
+        CodePageIndex = 4;
+        ApplyViewCodePage();
+        Row("2 KB UTF-16 LE text", MakeRussianUtf16Prose(2048), keys, 2);
+        Row("64 MB UTF-16 LE text", MakeRussianUtf16Prose(kBig), keys, 2);
+        CodePageIndex = 0;
+        ApplyViewCodePage();
+        Row("2 KB text, ANSI view", MakeRussianProse(2048), keys);
+    }
+}
+
+// typing_bench.exe [keys] [utf8|utf16|recovery]: with "utf8" the UTF-8 view's rows (and a small ANSI
+// row beside them), with "utf16" the UTF-16 LE view's; with "recovery" typing with and without the
+// recovery copy.
 int main(int argc, char** argv) {
     const int keys = argc > 1 ? std::atoi(argv[1]) : 300;
     if (!StartTestApplication() || !EditorControl) {
@@ -226,6 +244,11 @@ int main(int argc, char** argv) {
     if (TextLimit < 2 * kBig) TextLimit = 2 * kBig;
     SendMessageA(EditorControl, EM_EXLIMITTEXT, 0, static_cast<LPARAM>(TextLimit));
     ShowWindow(MainWindow, SW_SHOW);
+    if (argc > 2 && std::strcmp(argv[2], "utf16") == 0) {
+        Utf16Rows(keys);
+        CloseTestApplication();
+        return 0;
+    }
     if (argc > 2 && std::strcmp(argv[2], "utf8") == 0) {
         Utf8Rows(keys);
         CloseTestApplication();

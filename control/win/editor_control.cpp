@@ -60,9 +60,10 @@ Handled InputMessage(Editor& e, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CHAR: OnChar(e, wParam); return 0;
     case WM_UNICHAR:
         if (wParam == UNICODE_NOCHAR) return TRUE;
-        if (e.view == kUtf8View && wParam >= 0x20 && wParam != 0x7F) {
+        if (IsUnicodeView(e.view) && (wParam >= 0x20 || wParam == '\t') && wParam != 0x7F) {
             // Any character but the halves of a pair, which carry none alone.
-            if (wParam <= 0x10FFFF && (wParam < 0xD800 || wParam > 0xDFFF)) TypeBytes(e, EncodeUtf8(static_cast<char32_t>(wParam)));
+            if (wParam <= 0x10FFFF && (wParam < 0xD800 || wParam > 0xDFFF))
+                TypeBytes(e, EncodeCharacter(e.text.Form(), static_cast<char32_t>(wParam)));
             return 0;
         }
         if (wParam < 0x10000) {

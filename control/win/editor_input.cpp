@@ -105,6 +105,9 @@ bool OnKeyDown(Editor& e, WPARAM key) {
 void OnChar(Editor& e, WPARAM code) {
     unsigned char byte = static_cast<unsigned char>(code & 0xFF);
     if (byte == '\r' || byte == '\n') TypeLineBreak(e);
+    // A byte alone would cut the units of UTF-16 in two: it is typed as the 1251 character it is.
+    else if (IsUtf16(e.text.Form()) && (byte == '\t' || (byte >= 0x20 && byte != 0x7F)))
+        TypeBytes(e, EncodeCharacter(e.text.Form(), byte < 0x80 ? char32_t{byte} : char32_t{ViewGlyph(0, byte)}));
     // Backspace and Ctrl+Backspace (0x7F) are handled when the key goes down; other control
     // characters are shortcuts that were not taken.
     else if (byte == '\t' || (byte >= 0x20 && byte != 0x7F)) TypeByte(e, byte);

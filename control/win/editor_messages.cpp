@@ -15,6 +15,7 @@ constexpr std::size_t kLoadReserve = 1 << 20;
 LRESULT StreamInWholeText(Editor& e, bool rtf, std::size_t expected, EDITSTREAM* stream) {
     const std::size_t room = e.text.TextLimit();
     TextBuilder built;
+    built.SetForm(e.text.Form());
     if (expected) built.Expect(std::min(expected, room) + kLoadReserve);
     std::size_t total = 0;
     bool cut = false;
@@ -44,6 +45,7 @@ LRESULT StreamInWholeText(Editor& e, bool rtf, std::size_t expected, EDITSTREAM*
     if (rtf) {
         std::string plain = RtfToPlainText(built.Bytes());
         TextBuilder converted;
+        converted.SetForm(e.text.Form());
         std::size_t kept = std::min(plain.size(), room);
         converted.Expect(kept);
         converted.Append(std::string_view(plain).substr(0, kept));
@@ -257,10 +259,11 @@ LRESULT OnFindWordBreak(Editor& e, WPARAM code, LPARAM position) {
     switch (code) {
     case WB_LEFT:
     case WB_MOVEWORDLEFT:
-    case WB_LEFTBREAK: return static_cast<LRESULT>(FindWordBreak(e.text, p, WordMove::Left, letters));
+    // By the view's characters, as the keys move.
+    case WB_LEFTBREAK: return static_cast<LRESULT>(e.edit.WordBreak(p, WordMove::Left));
     case WB_RIGHT:
     case WB_MOVEWORDRIGHT:
-    case WB_RIGHTBREAK: return static_cast<LRESULT>(FindWordBreak(e.text, p, WordMove::Right, letters));
+    case WB_RIGHTBREAK: return static_cast<LRESULT>(e.edit.WordBreak(p, WordMove::Right));
     case WB_ISDELIMITER:
         return p < e.text.Length() && letters.classes[e.text.At(p)] != WordClass::Word &&
                letters.classes[e.text.At(p)] != WordClass::Punctuation;
@@ -393,12 +396,15 @@ LRESULT OnDisplayBand(Editor& e, LPARAM band) {
 }
 
 void SetViewCodePage(Editor& e, int view) {
-    if (view < 0 || view > kUtf8View) view = 0;
+    if (view < 0 || view > kUtf16BeView) view = 0;
+    // The line index follows the view's units; without memory for it (thrown, and told as the
+    // control's failure) the view stays as it was.
+    e.text.SetForm(FormOfView(view));
     e.view = view;
     e.edit.SetLetters(LettersOfView(view));
     MeasureFont(e);
-    // Positions inside a character of the UTF-8 view move to its start.
-    if (view == kUtf8View) {
+    // Positions inside a character of the Unicode views move to its start.
+    if (IsUnicodeView(view)) {
         std::size_t anchor = e.edit.Anchor(), caret = e.edit.Caret();
         e.edit.Select(anchor, caret, e.edit.CaretAtLineEnd());
         if (e.edit.Anchor() != anchor || e.edit.Caret() != caret) NotifySelectionChange(e);

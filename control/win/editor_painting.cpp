@@ -155,10 +155,10 @@ void MeasureFont(Editor& e) {
     e.lineHeight = measures.lineHeight;
     e.averageWidth = measures.averageWidth;
     e.layout.SetWidths(measures.widths, 8 * e.averageWidth);
-    // The UTF-8 view measures each character the first time the layout meets it.
-    e.layout.SetUtf8(e.view == kUtf8View);
-    e.layout.SetCharacterMeasure(e.view == kUtf8View ? Utf8Measure(dc, e.font.get()) : nullptr);
-    e.smallFont = e.view == kUtf8View ? SmallFontFor(e.font.get()) : GdiFont();
+    // The Unicode views measure each character the first time the layout meets it.
+    const bool unicode = IsUnicodeView(e.view);
+    e.layout.SetCharacterMeasure(unicode ? Utf8Measure(dc, e.font.get()) : nullptr);
+    e.smallFont = unicode ? SmallFontFor(e.font.get()) : GdiFont();
     ReleaseDC(e.window, dc);
     e.edit.ForgetWidestLine();
     SyncViewSize(e);
@@ -221,10 +221,11 @@ void PaintLineBreak(Editor& e, HDC dc, std::size_t start, std::size_t end, std::
     std::size_t selectionLast = showSelection ? e.edit.SelectionEnd() : 0;
     bool breakSelected = end >= selectionFirst && end < selectionLast;
     int left = ClientX(e, x);
-    if (breakEnd - end == 1) {
-        const ViewGlyphTable& glyphs = ViewGlyphs(e.view == kUtf8View ? 0 : e.view);
-        wchar_t marker = glyphs[e.text.At(end)];
-        int w = std::max(e.layout.CharWidth(e.text.At(end)), e.averageWidth / 2);
+    if (breakEnd - end == e.text.UnitBytes()) {
+        const ViewGlyphTable& glyphs = ViewGlyphs(IsUnicodeView(e.view) ? 0 : e.view);
+        const auto unit = static_cast<unsigned char>(e.text.UnitAt(end));
+        wchar_t marker = glyphs[unit];
+        int w = std::max(e.layout.CharWidth(unit), e.averageWidth / 2);
         if (breakSelected) {
             RECT r{left, y, left + w, y + e.lineHeight};
             FillRect(dc, &r, GetSysColorBrush(COLOR_HIGHLIGHT));
@@ -289,7 +290,7 @@ void PaintLine(Editor& e, HDC dc, std::size_t displayLine, int y, int clientWidt
                 RECT r{left, y, left + w, y + e.lineHeight};
                 FillRect(dc, &r, GetSysColorBrush(COLOR_HIGHLIGHT));
             }
-            DrawCharacterBox(dc, character, c.byte, left, y, w, e.lineHeight, e.smallFont.get());
+            DrawCharacterBox(dc, character, BoxValue(c), left, y, w, e.lineHeight, e.smallFont.get());
             segment.left = x + w;
         } else {
             segment.glyphs.push_back(byIndex ? static_cast<wchar_t>(GlyphIndexOf(dc, character.code)) : character.unit);

@@ -151,7 +151,7 @@ void TypeBytes(Editor& e, std::string_view bytes) {
 
 void TypeLineBreak(Editor& e) {
     if (ReadOnly(e)) return;
-    ReplaceSelection(e, "\r\n", true, EditKind::Typing);
+    ReplaceSelection(e, CrLfOf(e.text.Form()), true, EditKind::Typing);
 }
 
 void DeleteByKey(Editor& e, EditingState::Deletion deletion) {

@@ -109,10 +109,7 @@ bool PageFormatter::Prepare(const PageLook& look, HDC device, int width) {
     SelectObject(device, old);
     t->lineHeight = measures.lineHeight;
     t->layout.SetWidths(measures.widths, 8 * measures.averageWidth);
-    if (look.view == kUtf8View) {
-        t->layout.SetUtf8(true);
-        t->layout.SetCharacterMeasure(Utf8Measure(device, font.get()));
-    }
+    if (IsUnicodeView(look.view)) t->layout.SetCharacterMeasure(Utf8Measure(device, font.get()));
     t->layout.SetWrapWidth(std::max(1, width));
     return true;
 }
@@ -200,7 +197,7 @@ void PageFormatter::Draw(const PageLook& look, HDC output, const RECT& twips) co
             if (shown.kind == ShownCharacter::StrayByte || shown.kind == ShownCharacter::ByteOrderMark) {
                 flush();
                 if (!small) small = SmallFontFor(font.get());
-                DrawCharacterBox(output, shown, c.byte, left + outputX(x), y, outputX(x + w) - outputX(x),
+                DrawCharacterBox(output, shown, BoxValue(c), left + outputX(x), y, outputX(x + w) - outputX(x),
                                  MulDiv(t.lineHeight, outY, t.dpiY), small.get());
                 x += w;
                 runX = x;

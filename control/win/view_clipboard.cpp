@@ -7,6 +7,7 @@
 #include <string>
 
 #include "base/win/owned_handle.h"
+#include "control/utf16_characters.h"
 #include "control/utf8_characters.h"
 #include "encoding/chart_text.h"
 #include "encoding/code_page_tables.h"
@@ -81,14 +82,22 @@ bool InsertAsView(int view, const char* text, std::size_t count,
     return insert(converted.get(), count);
 }
 
-// The UTF-8 view puts and takes the characters themselves; the system offers them to others in
+std::u16string CharactersOfView(int view, std::string_view bytes) {
+    return view == kUtf8View ? Utf16OfUtf8(bytes) : Utf16OfView(bytes, view == kUtf16BeView);
+}
+
+std::string ViewOfCharacters(int view, std::u16string_view characters) {
+    return view == kUtf8View ? Utf8OfUtf16(characters) : ViewOfUtf16(characters, view == kUtf16BeView);
+}
+
+// The Unicode views put and take the characters themselves; the system offers them to others in
 // every other form.
-DWORD PutUtf8(HWND owner, std::size_t count, const std::function<std::size_t(std::uint8_t*)>& fill) {
+DWORD PutUnicode(HWND owner, int view, std::size_t count, const std::function<std::size_t(std::uint8_t*)>& fill) {
     std::u16string characters;
     try {
         std::string bytes(count, '\0');
         bytes.resize(std::min(count, fill(reinterpret_cast<std::uint8_t*>(bytes.data()))));
-        characters = Utf16OfUtf8(bytes);
+        characters = CharactersOfView(view, bytes);
     } catch (const std::bad_alloc&) {
         return ERROR_NOT_ENOUGH_MEMORY;
     }
@@ -106,7 +115,7 @@ DWORD PutUtf8(HWND owner, std::size_t count, const std::function<std::size_t(std
     return 0;
 }
 
-bool TakeUtf8(const std::function<bool(const char*, std::size_t)>& insert) {
+bool TakeUnicode(int view, const std::function<bool(const char*, std::size_t)>& insert) {
     HANDLE data = GetClipboardData(CF_UNICODETEXT);
     if (!data) return true;
     const auto* text = static_cast<const char16_t*>(GlobalLock(data));
@@ -117,7 +126,7 @@ bool TakeUtf8(const std::function<bool(const char*, std::size_t)>& insert) {
     std::string bytes;
     bool made = true;
     try {
-        bytes = Utf8OfUtf16(std::u16string_view(text, count));
+        bytes = ViewOfCharacters(view, std::u16string_view(text, count));
     } catch (const std::bad_alloc&) {
         made = false;
     }
@@ -127,11 +136,11 @@ bool TakeUtf8(const std::function<bool(const char*, std::size_t)>& insert) {
 
 }  // namespace
 
-UINT FormatOfView(int view) { return view == 0 ? CF_TEXT : view == kUtf8View ? CF_UNICODETEXT : CF_OEMTEXT; }
+UINT FormatOfView(int view) { return view == 0 ? CF_TEXT : IsUnicodeView(view) ? CF_UNICODETEXT : CF_OEMTEXT; }
 
 DWORD Put(HWND owner, int view, std::size_t count, const std::function<std::size_t(std::uint8_t*)>& fill) {
     if (count == 0) return 0;
-    if (view == kUtf8View) return PutUtf8(owner, count, fill);
+    if (IsUnicodeView(view)) return PutUnicode(owner, view, count, fill);
     GlobalBlock block = ClipboardBlock(count + 1);
     if (!block) return ERROR_NOT_ENOUGH_MEMORY;
     auto* bytes = static_cast<std::uint8_t*>(GlobalLock(block.get()));
@@ -171,7 +180,7 @@ bool Take(HWND owner, int view, const std::function<bool(const char*, std::size_
     if (!HoldsText()) return true;
     ClipboardOpen clipboard(owner);
     if (!clipboard.open) return true;
-    if (view == kUtf8View) return TakeUtf8(insert);
+    if (IsUnicodeView(view)) return TakeUnicode(view, insert);
     const UINT format = FormatOfView(view);
     if (SystemReadsOtherwise(format) && IsClipboardFormatAvailable(CF_UNICODETEXT)) {
         std::string bytes;

@@ -3,8 +3,8 @@
 // (866) from the OEM and KOI8-R views, KOI8-R going through 866 both ways. The system then offers
 // every other program the right Russian text in the form it asks for. The editor control's own
 // copy, cut and paste and the program's clipboard commands both go this way, so a text copied by
-// either pastes the same by the other. The UTF-8 view's text crosses as the characters themselves
-// (CF_UNICODETEXT), a byte of no character as U+FFFD.
+// either pastes the same by the other. The UTF-8 and UTF-16 views' text crosses as the characters
+// themselves (CF_UNICODETEXT), a byte or unit of no character as U+FFFD.
 #include <windows.h>
 
 #include <cstddef>
@@ -14,7 +14,7 @@
 
 namespace view_clipboard {
 
-// view: 0 ANSI (1251), 1 OEM (866), 2 KOI8-R, 3 UTF-8.
+// view: 0 ANSI (1251), 1 OEM (866), 2 KOI8-R, 3 UTF-8, 4 and 5 UTF-16 LE and BE.
 UINT FormatOfView(int view);
 
 // Puts `count` bytes of the view onto the clipboard, opened for `owner`; `fill` writes them straight

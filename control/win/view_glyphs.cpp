@@ -9,8 +9,8 @@
 
 ShownCharacter ShowCharacter(int view, const Utf8Character& c) {
     ShownCharacter shown;
-    if (view != kUtf8View || c.code < 0x80) {
-        shown.unit = c.byte == '\t' ? L' ' : static_cast<wchar_t>(ViewGlyph(view == kUtf8View ? 0 : view, c.byte));
+    if (!IsUnicodeView(view) || c.code < 0x80) {
+        shown.unit = c.byte == '\t' ? L' ' : static_cast<wchar_t>(ViewGlyph(IsUnicodeView(view) ? 0 : view, c.byte));
         return shown;
     }
     if (!c.WellFormed()) {
@@ -64,6 +64,7 @@ struct MeasureDevice {
     GdiFont font;
     GdiFont small;
     int boxWidth = 0;
+    int unitBoxWidth = 0;
     // Last, so it goes first: a font is deleted only once no device holds it selected.
     DeviceContext dc;
 };
@@ -84,11 +85,13 @@ TextLayout::MeasureCharacter Utf8Measure(HDC like, HFONT font) {
     if (device->dc && device->small) {
         HGDIOBJ old = SelectObject(device->dc.get(), device->small.get());
         device->boxWidth = TextWidth(device->dc.get(), L"DD", 2) + 4;
+        device->unitBoxWidth = TextWidth(device->dc.get(), L"DDDD", 4) + 4;
         SelectObject(device->dc.get(), old);
     }
     if (device->dc && device->font) SelectObject(device->dc.get(), device->font.get());
     return [device](char32_t code) {
         if (!device->dc) return 8;
+        if (code == kMalformedUnit) return device->unitBoxWidth;
         if (code == kMalformedByte || code == 0xFEFF) {
             int digit = TextWidth(device->dc.get(), L"0", 1);
             return std::max(device->boxWidth, digit);
@@ -103,7 +106,7 @@ TextLayout::MeasureCharacter Utf8Measure(HDC like, HFONT font) {
     };
 }
 
-void DrawCharacterBox(HDC dc, const ShownCharacter& shown, unsigned char byte, int x, int y, int w, int height,
+void DrawCharacterBox(HDC dc, const ShownCharacter& shown, unsigned value, int x, int y, int w, int height,
                       HFONT small) {
     const int inset = std::max(1, height / 8);
     RECT box{x + 1, y + inset, x + w - 1, y + height - inset};
@@ -118,11 +121,13 @@ void DrawCharacterBox(HDC dc, const ShownCharacter& shown, unsigned char byte, i
     FillRect(dc, &box, fill);
     DeleteObject(fill);
     static const wchar_t kDigits[] = L"0123456789ABCDEF";
-    wchar_t digits[2] = {kDigits[byte >> 4], kDigits[byte & 15]};
+    const int count = value > 0xFF ? 4 : 2;
+    wchar_t digits[4];
+    for (int i = 0; i < count; ++i) digits[i] = kDigits[value >> (4 * (count - 1 - i)) & 15];
     HGDIOBJ old = small ? SelectObject(dc, small) : nullptr;
     COLORREF oldColour = SetTextColor(dc, RGB(0x50, 0x50, 0x50));
     UINT oldAlign = SetTextAlign(dc, TA_LEFT | TA_TOP | TA_NOUPDATECP);
-    DrawTextW(dc, digits, 2, &box, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP);
+    DrawTextW(dc, digits, count, &box, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP);
     SetTextAlign(dc, oldAlign);
     SetTextColor(dc, oldColour);
     if (old) SelectObject(dc, old);

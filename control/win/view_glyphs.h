@@ -1,15 +1,16 @@
 #pragma once
 // What the control draws for a character of the view, on screen and on paper alike. The single-byte
-// views draw each byte as its glyph (control/view_decoding.h). The UTF-8 view draws a character as
-// itself (the control bytes as the other views draw them); a byte of no character as its two
-// hexadecimal digits in a small grey box, so a broken file shows where it is broken; the byte order
-// mark as a faint empty box.
+// views draw each byte as its glyph (control/view_decoding.h). The UTF-8 and UTF-16 views draw a
+// character as itself (the control bytes as the other views draw them); a byte of no character as
+// its two hexadecimal digits in a small grey box, a lone surrogate of UTF-16 as its four, so a broken
+// file shows where it is broken; the byte order mark as a faint empty box.
 #include <windows.h>
 
 #include "base/win/owned_handle.h"
 #include "control/text_layout.h"
 #include "control/utf8_characters.h"
-#include "encoding/code_page_tables.h"  // kUtf8View
+#include "control/utf16_characters.h"
+#include "encoding/code_page_tables.h"  // IsUnicodeView
 
 
 
@@ -33,7 +34,11 @@ GdiFont SmallFontFor(HFONT font);
 // (the screen or a printer) when the layout first meets each.
 TextLayout::MeasureCharacter Utf8Measure(HDC like, HFONT font);
 
-// A byte of no character (box only for the byte order mark) in the width w of its place, at the top
-// left x, y of a line of the given height, with the small font for its digits.
-void DrawCharacterBox(HDC dc, const ShownCharacter& shown, unsigned char byte, int x, int y, int w, int height,
+// The value a box of no character shows: the stray byte, or the lone surrogate.
+inline unsigned BoxValue(const Utf8Character& c) { return c.unit ? c.unit : c.byte; }
+
+// A byte or unit of no character (box only for the byte order mark) in the width w of its place, at
+// the top left x, y of a line of the given height, with the small font for its digits: two for a
+// value up to FF, four above.
+void DrawCharacterBox(HDC dc, const ShownCharacter& shown, unsigned value, int x, int y, int w, int height,
                       HFONT small);

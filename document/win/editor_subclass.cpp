@@ -9,7 +9,9 @@
 #include <string>
 #include <utility>
 
+#include "control/utf16_characters.h"
 #include "control/utf8_characters.h"
+#include "control/view_characters.h"
 #include "control/view_decoding.h"
 #include "base/win/program.h"
 #include "document/win/editor_window.h"
@@ -122,7 +124,7 @@ LRESULT TypeUtf8Character(HWND window, char32_t character, LPARAM lParam);
 // The keyboard's 1251 byte, typed.
 LRESULT OnChar(HWND window, std::uint8_t typed, LPARAM lParam) {
     if (!IsPrintableTyped(typed)) return PassOn(window, WM_CHAR, typed, lParam);
-    if (CodePageIndex == kUtf8View) return TypeUtf8Character(window, ViewGlyph(0, typed), lParam);
+    if (IsUnicodeView(CodePageIndex)) return TypeUtf8Character(window, ViewGlyph(0, typed), lParam);
     if (!KeepLineBreakWhenTyping(EditorText()) && CodePageIndex == kOem866 && typed == kOemTypedByHand &&
         SelectionIsEmpty()) {
         TypeOemLetterA(window);
@@ -132,16 +134,27 @@ LRESULT OnChar(HWND window, std::uint8_t typed, LPARAM lParam) {
     return PassOn(window, WM_CHAR, CharacterForControl(window, ViewByteOfTyped(typed, CodePageIndex)), lParam);
 }
 
-// The length of the character of the UTF-8 view at position, 0 at a line break or the text's end.
+// The length of the character of the Unicode view at position, 0 at a line break or the text's end.
 std::int32_t Utf8CharacterLengthAt(ControlTextAccess& text, std::int32_t position) {
     char bytes[4] = {};
     std::size_t got = text.ReadRange(position, position + 4, bytes);
-    if (got == 0 || bytes[0] == '\r' || bytes[0] == '\n') return 0;
-    return ReadUtf8Character(reinterpret_cast<const std::uint8_t*>(bytes), got).length;
+    if (got == 0) return 0;
+    const auto* read = reinterpret_cast<const std::uint8_t*>(bytes);
+    if (IsUtf16View(CodePageIndex)) {
+        const Utf8Character c = ReadUtf16Character(read, got, CodePageIndex == kUtf16BeView);
+        return c.code == '\r' || c.code == '\n' ? 0 : c.length;
+    }
+    if (bytes[0] == '\r' || bytes[0] == '\n') return 0;
+    return ReadUtf8Character(read, got).length;
 }
 
-// The UTF-8 view takes any character, as its UTF-8 bytes. The undo journal keeps what the key
-// replaces as a range (a typed character, or the one it overwrites, may be several bytes).
+// The bytes of a typed character in the Unicode view.
+std::int32_t TypedLength(char32_t character) {
+    return static_cast<std::int32_t>(EncodeCharacter(FormOfView(CodePageIndex), character).size());
+}
+
+// The Unicode views take any character, as their UTF-8 or UTF-16 bytes. The undo journal keeps what
+// the key replaces as a range (a typed character, or the one it overwrites, may be several bytes).
 LRESULT TypeUtf8Character(HWND window, char32_t character, LPARAM lParam) {
     ControlTextAccess& text = EditorText();
     std::int32_t start = 0, end = 0;
@@ -150,7 +163,7 @@ LRESULT TypeUtf8Character(HWND window, char32_t character, LPARAM lParam) {
         end = start + Utf8CharacterLengthAt(text, start);
         if (end > start) text.SetSelection(start, end);
     }
-    RecordUndo(UndoKind::ReplaceRange, static_cast<std::int32_t>(EncodeUtf8(character).size()));
+    RecordUndo(UndoKind::ReplaceRange, TypedLength(character));
     return CallWindowProcA(EditorControlProcedure, window, WM_UNICHAR, character, lParam);
 }
 
@@ -161,7 +174,7 @@ char16_t PendingHighHalf = 0;
 // One that 1251 lacks has no byte the program could put in its place, so it is refused with the
 // system's beep, as a key that does nothing. The UTF-8 view takes every character.
 LRESULT OnCharacter(HWND window, WPARAM character, LPARAM lParam) {
-    if (CodePageIndex == kUtf8View && character >= 0x20 && character != 0x7F) {
+    if (IsUnicodeView(CodePageIndex) && character >= 0x20 && character != 0x7F) {
         const char16_t high = std::exchange(PendingHighHalf, 0);
         if (character >= 0xD800 && character <= 0xDBFF) {
             PendingHighHalf = static_cast<char16_t>(character);
@@ -200,7 +213,20 @@ LRESULT DeleteUtf8Character(HWND window, WPARAM key) {
     std::int32_t caret = 0, ignored = 0;
     text.GetSelection(caret, ignored);
     std::int32_t first = caret, last = caret;
-    if (key == VK_DELETE) {
+    if (IsUtf16View(CodePageIndex)) {
+        // Units of two bytes from the text's start: the caret stands at an even place, or behind a
+        // byte left over at the end.
+        const bool bigEndian = CodePageIndex == kUtf16BeView;
+        char bytes[4] = {};
+        if (key == VK_DELETE) {
+            const std::size_t got = text.ReadRange(caret, caret + 4, bytes);
+            last = caret + static_cast<std::int32_t>(Utf16DeletedAfter(std::string_view(bytes, got), bigEndian));
+        } else {
+            const std::int32_t from = caret % 2 != 0 ? caret - 1 : std::max(0, caret - 4);
+            const std::size_t got = text.ReadRange(from, caret, bytes);
+            first = caret - static_cast<std::int32_t>(Utf16DeletedBefore(std::string_view(bytes, got), bigEndian));
+        }
+    } else if (key == VK_DELETE) {
         char bytes[2] = {};
         last = text.ReadRange(caret, caret + 2, bytes) == 2 && bytes[0] == '\r' && bytes[1] == '\n'
                    ? caret + 2
@@ -225,12 +251,13 @@ LRESULT OnDelete(HWND window, LPARAM lParam) {
     ControlTextAccess& text = EditorText();
     std::int32_t start = 0, end = 0;
     text.GetSelection(start, end);
-    if (end - start > 2) KeepLineBreakWhenDeleting(text, LineStartOf(window, start));
+    // The rule reads bytes for CR and LF, which UTF-16 units are not.
+    if (end - start > 2 && !IsUtf16View(CodePageIndex)) KeepLineBreakWhenDeleting(text, LineStartOf(window, start));
     if (!SelectionIsEmpty()) {
         DeleteSelection(window);
         return 0;
     }
-    if (CodePageIndex == kUtf8View) return DeleteUtf8Character(window, VK_DELETE);
+    if (IsUnicodeView(CodePageIndex)) return DeleteUtf8Character(window, VK_DELETE);
     RecordUndo(UndoKind::DeleteChar, 0);
     return PassOn(window, WM_KEYDOWN, VK_DELETE, lParam);
 }
@@ -270,11 +297,13 @@ LRESULT OnKeyDown(HWND window, WPARAM key, LPARAM lParam) {
             DeleteSelection(window);
             return 0;
         }
-        if (CodePageIndex == kUtf8View) return DeleteUtf8Character(window, VK_BACK);
+        if (IsUnicodeView(CodePageIndex)) return DeleteUtf8Character(window, VK_BACK);
         RecordUndo(UndoKind::BackspaceChar, 0);
         break;
     case VK_RETURN:
-        RecordUndo(UndoKind::TypeBreak, 2);
+        // A typed run of breaks counts them two bytes each; a UTF-16 break, four bytes, is a range.
+        if (IsUtf16View(CodePageIndex)) RecordUndo(UndoKind::ReplaceRange, 4);
+        else RecordUndo(UndoKind::TypeBreak, 2);
         break;
     case VK_CONTROL:
         if (PendingChord.PendingChord() >= 0) PendingChord.CtrlWentDown();

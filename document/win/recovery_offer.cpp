@@ -59,7 +59,7 @@ bool BringBack(const RecoveryCopy& copy, std::string_view text) {
     ClearUndo();
     if (copy.path.empty()) SetDocumentPath(WideText(UntitledName));
     else SetDocumentPath(std::wstring(copy.path.begin(), copy.path.end()));
-    if (copy.view <= static_cast<std::uint32_t>(kUtf8View)) CodePageIndex = static_cast<std::uint8_t>(copy.view);
+    if (copy.view <= static_cast<std::uint32_t>(kUtf16BeView)) CodePageIndex = static_cast<std::uint8_t>(copy.view);
     ApplyViewCodePage();
     CHARRANGE selection{static_cast<LONG>(copy.selectionStart), static_cast<LONG>(copy.selectionEnd)};
     SendMessageA(EditorControl, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&selection));

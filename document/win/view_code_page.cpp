@@ -19,12 +19,14 @@ std::uint8_t CodePageIndex = 0;
 
 namespace {
 
-// The settings letter of each view: "SizeW", "FontD", "EffK", ...
-char ViewLetter() { return "WDKU"[CodePageIndex <= kUtf8View ? CodePageIndex : 0]; }
+// The settings letter of each view: "SizeW", "FontD", "EffK", ...; the UTF-16 views share the
+// UTF-8 view's font, which has the glyphs of every Unicode view.
+char ViewLetter() { return "WDKUUU"[CodePageIndex <= kUtf16BeView ? CodePageIndex : 0]; }
 std::string ViewSetting(const char* name) { return std::string(name) + ViewLetter(); }
 
 // UTF-8 asks for the fixed-pitch font with Cyrillic, as ANSI does.
-constexpr std::uint32_t kDefaultCharacterSet[4] = {RUSSIAN_CHARSET, OEM_CHARSET, DEFAULT_CHARSET, RUSSIAN_CHARSET};
+constexpr std::uint32_t kDefaultCharacterSet[6] = {RUSSIAN_CHARSET, OEM_CHARSET,     DEFAULT_CHARSET,
+                                                   RUSSIAN_CHARSET, RUSSIAN_CHARSET, RUSSIAN_CHARSET};
 constexpr BYTE kFixedPitchModern = 0x30;
 
 constexpr LONG kSizeStep = 20;  // one point, in twips
@@ -39,7 +41,7 @@ CHARFORMATA ViewCharacterFormat() {
     format.yHeight = static_cast<LONG>(ReadSettingDword(ViewSetting("Size"), 0));
     format.yOffset = 0;
     format.crTextColor = ReadSettingDword("Cl", 8);
-    format.bCharSet = static_cast<BYTE>(ReadSettingDword(ViewSetting("Set"), kDefaultCharacterSet[CodePageIndex % 4]));
+    format.bCharSet = static_cast<BYTE>(ReadSettingDword(ViewSetting("Set"), kDefaultCharacterSet[CodePageIndex % 6]));
     std::string face = ReadSettingString(ViewSetting("Font"), sizeof format.szFaceName);
     format.bPitchAndFamily = face.empty() ? kFixedPitchModern : 0;
     lstrcpynA(format.szFaceName, face.c_str(), sizeof format.szFaceName);
@@ -91,8 +93,12 @@ void ApplyViewCodePage() {
 }
 
 void SelectViewCodePage(UINT command) {
-    if (command == IDM_VIEW_UTF8) {
-        CodePageIndex = kUtf8View;
+    const int unicode = command == IDM_VIEW_UTF8      ? kUtf8View
+                        : command == IDM_VIEW_UTF16_LE ? kUtf16LeView
+                        : command == IDM_VIEW_UTF16_BE ? kUtf16BeView
+                                                       : -1;
+    if (unicode >= 0) {
+        CodePageIndex = static_cast<std::uint8_t>(unicode);
         ApplyViewCodePage();
         return;
     }
@@ -127,5 +133,7 @@ void ShowKeyboardLayout() {
 }
 
 void ShowViewCodePage() {
-    ShowStatusText(2, CodePageIndex == kUtf8View ? "UTF-8" : CodePageNames[CodePageIndex % 3]);
+    static const char* const kUnicodeNames[] = {"UTF-8", "UTF-16 LE", "UTF-16 BE"};
+    ShowStatusText(2, IsUnicodeView(CodePageIndex) ? kUnicodeNames[CodePageIndex - kUtf8View]
+                                                  : CodePageNames[CodePageIndex % 3]);
 }

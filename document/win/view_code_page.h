@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-// 0 ANSI (1251), 1 OEM (866), 2 KOI8-R, 3 UTF-8. Whoever sets it calls ApplyViewCodePage (or ApplyViewFont).
+// 0 ANSI (1251), 1 OEM (866), 2 KOI8-R, 3 UTF-8, 4 UTF-16 LE, 5 UTF-16 BE. Whoever sets it calls ApplyViewCodePage (or ApplyViewFont).
 extern std::uint8_t CodePageIndex;
 
 // The view's font on the default character format and on the whole text, the control told the view
@@ -15,8 +15,8 @@ extern std::uint8_t CodePageIndex;
 void ApplyViewFont();
 // ApplyViewFont in one repaint, keeping the selection and the first visible line.
 void ApplyViewCodePage();
-// Commands 16-18: the view of command - 16, and 54 the UTF-8 view; re-applied also when it is the
-// current one.
+// Commands 16-18: the view of command - 16, 54 the UTF-8 view, 62 and 63 the UTF-16 views;
+// re-applied also when it is the current one.
 void SelectViewCodePage(UINT command);
 // Commands 49 (bigger) and 50 (smaller): the current view's font height by one point, within bounds.
 void ChangeViewFontSize(UINT command);

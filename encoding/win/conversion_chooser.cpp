@@ -15,14 +15,15 @@ namespace {
 constexpr DWORD kDefaultSource = kAnsi1251;
 constexpr DWORD kDefaultTarget = kKoi8R;
 
-// The list index is the conversion code page: the five of the tables, then UTF-8. Entry 4 goes in
-// first and each earlier one at the top; UTF-8 is added at the end.
-constexpr int kListLength = kUtf8Conversion + 1;
+// The list index is the conversion code page: the five of the tables, then UTF-8, UTF-16 LE and
+// UTF-16 BE. Entry 4 goes in first and each earlier one at the top; the Unicode ones at the end.
+constexpr int kListLength = kUtf16BeConversion + 1;
 
 void FillCodePageList(HWND list, DWORD stored) {
     for (int codePage = kConversionCodePageCount - 1; codePage >= 0; --codePage)
         SendMessageA(list, LB_INSERTSTRING, 0, reinterpret_cast<LPARAM>(CodePageNames[codePage]));
-    SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("UTF-8"));
+    for (const char* name : {"UTF-8", "UTF-16 LE", "UTF-16 BE"})
+        SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
     // A value that another program or an older version stored outside the list would leave the list
     // without a selection, and "=>" without a code page on that side; the first one is offered instead.
     if (stored >= static_cast<DWORD>(kListLength)) stored = 0;

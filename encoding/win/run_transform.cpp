@@ -3,6 +3,7 @@
 #include <richedit.h>
 
 #include <cstdint>
+#include <functional>
 #include <new>
 #include <string>
 #include <string_view>
@@ -10,6 +11,7 @@
 #include "base/ui_text.h"
 #include "base/win/program.h"
 #include "base/win/shown_text.h"
+#include "control/utf16_characters.h"
 #include "control/win/editor_control.h"
 #include "control/win/text_streams.h"
 #include "document/win/editor_window.h"
@@ -81,7 +83,8 @@ void Select(HWND control, LONG start, LONG end) {
 bool IsAlignment(int command) { return command >= IDM_JUSTIFY && command <= IDM_ALIGN_RIGHT; }
 
 bool IsConversion(int command) {
-    return command == IDM_CONVERSION_CHOOSER || command == IDM_TO_UTF8 || (command >= IDM_TO_ANSI && command <= IDM_TO_FIDO);
+    return command == IDM_CONVERSION_CHOOSER || command == IDM_TO_UTF8 || command == IDM_TO_UTF16_LE ||
+           (command >= IDM_TO_ANSI && command <= IDM_TO_FIDO);
 }
 
 Alignment AlignmentOf(int command) {
@@ -171,7 +174,8 @@ void ReportReplacedCharacters(std::uint64_t replaced) {
 // the target when the whole text was converted (an undo takes both back); a selection leaves it.
 void ConvertByChartsOf(const TransformRun& run, std::string_view bytes) {
     std::uint64_t replaced = 0;
-    std::string result = ConvertByCharts(bytes, run.chartSource, run.chartTarget, replaced, run.command == IDM_TO_FIDO);
+    std::string result = ConvertByCharts(bytes, run.chartSource, run.chartTarget, replaced, run.command == IDM_TO_FIDO,
+                                         run.selectionWasEmpty);
     const int view = ViewOfConversionCodePage(run.chartTarget);
     const bool viewFollows = run.selectionWasEmpty && view >= 0;
     if (viewFollows) {
@@ -305,9 +309,17 @@ void RepairMojibakeOf(const TransformRun& run, std::string_view bytes) {
     if (lost > 0) run.report += "\nПотеряны в пути и остались \"?\": "_ui + std::to_string(lost);
 }
 
+// The UTF-16 views align and transliterate their characters as the UTF-8 view does.
+std::string ByCharactersOfView(std::string_view bytes, const std::function<std::string(std::string_view)>& transform) {
+    if (!IsUtf16View(CodePageIndex)) return transform(bytes);
+    return TransformedByUtf8(bytes, CodePageIndex == kUtf16BeView, transform);
+}
+
 void AlignLines(const TransformRun& run, std::string_view bytes) {
-    std::string result =
-        AlignParagraphs(bytes, AlignmentOf(run.command), ReadParagraphSettings(), CodePageIndex == kUtf8View);
+    const bool characters = IsUnicodeView(CodePageIndex);
+    std::string result = ByCharactersOfView(bytes, [&](std::string_view text) {
+        return AlignParagraphs(text, AlignmentOf(run.command), ReadParagraphSettings(), characters);
+    });
     if (!PutBack(run, result)) return;
     Select(run.control, run.savedSelection.cpMin, run.savedSelection.cpMin);
 }
@@ -320,7 +332,9 @@ void RunCommandSteps(const TransformRun& run, std::string& bytes) {
     } else if (IsAlignment(run.command)) {
         AlignLines(run, bytes);
     } else if (run.command == IDM_TRANSLIT) {
-        PutBackSelected(run, Transliterate(bytes, CodePageIndex));
+        PutBackSelected(run, ByCharactersOfView(bytes, [](std::string_view text) {
+                            return Transliterate(text, IsUtf16View(CodePageIndex) ? kUtf8View : CodePageIndex);
+                        }));
     } else if (run.command == IDM_RTF_TO_ANSI) {
         ConvertRtfToPlainText(run, bytes);
     } else if (run.command == IDM_QUOTED_PRINTABLE) {
@@ -401,20 +415,25 @@ void RunTransform(int command, int from, int to) { Run(command, from, to, -1, -1
 void RunChartConversion(int command, int source, int target) { Run(command, kNoTable, kNoTable, source, target); }
 
 void RunTransformCommand(UINT command) {
-    if (CodePageIndex == kUtf8View) {
+    if (IsUnicodeView(CodePageIndex)) {
+        const int source = ConversionCodePageOfView(CodePageIndex);
         switch (command) {
         case IDM_TO_ANSI:
         case IDM_TO_OEM:
         case IDM_TO_KOI8:
-            RunChartConversion(static_cast<int>(command), kUtf8Conversion, static_cast<int>(command - IDM_TO_ANSI));
+            RunChartConversion(static_cast<int>(command), source, static_cast<int>(command - IDM_TO_ANSI));
             return;
         case IDM_TO_FIDO:
-            RunChartConversion(IDM_TO_FIDO, kUtf8Conversion, kOem866);
+            RunChartConversion(IDM_TO_FIDO, source, kOem866);
             return;
         case IDM_RTF_TO_ANSI:
             return;  // greyed in this view; the shortcut-free toolbar cannot reach it either
         }
     }
+    // Greyed in the UTF-16 views: they work on single bytes.
+    if (IsUtf16View(CodePageIndex) &&
+        (command == IDM_QUOTED_PRINTABLE || command == IDM_LINE_BREAK || command == IDM_REPAIR_MOJIBAKE))
+        return;
     const int view = CodePageIndex < kConversionCodePageCount ? int{CodePageIndex} : int{kAnsi1251};
     switch (command) {
     case IDM_TO_ANSI:
@@ -424,6 +443,9 @@ void RunTransformCommand(UINT command) {
         break;
     case IDM_TO_UTF8:
         RunChartConversion(IDM_TO_UTF8, ConversionCodePageOfView(CodePageIndex), kUtf8Conversion);
+        break;
+    case IDM_TO_UTF16_LE:
+        RunChartConversion(IDM_TO_UTF16_LE, ConversionCodePageOfView(CodePageIndex), kUtf16LeConversion);
         break;
     case IDM_TO_FIDO:
         RunTransform(IDM_TO_FIDO, FromTable[view], FidoTarget);

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "support/core/plain_utf8.h"
+#include "support/core/plain_utf16.h"
 
 namespace {
 
@@ -487,31 +487,62 @@ std::string RandomUtf8Text(std::mt19937& random) {
     return text;
 }
 
-std::vector<std::size_t> PlainStarts(const std::string& text) {
+// UTF-16 texts of random bytes in the units' order: letters of every plane, line breaks of units,
+// pairs, surrogates without their other half, and now and then a single byte, which shifts every
+// unit after it by one.
+std::string RandomUtf16Text(std::mt19937& random, bool bigEndian) {
+    static const char16_t* const pieces[] = {
+        u"a", u"word", u" ", u"\t", u".", u"\r\n", u"\n", u"\r", u"\u041F\u0440\u0438", u"\u03B1\u03B2",
+        u"\u20AC", u"\U0001F600", u"\U00010348", u"\u00A0", u"\xD800", u"\xDC00", u"\xDBFF\xDBFF", u"\uFEFF",
+        u"\u0D0A", u"\u0A0D", u"\u0A00"};
+    std::string text;
+    std::size_t count = random() % 80;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (random() % 12 == 0) text += static_cast<char>(random() % 256);
+        else text += PlainUtf16Bytes(pieces[random() % (sizeof pieces / sizeof pieces[0])], bigEndian);
+    }
+    return text;
+}
+
+std::vector<std::size_t> StartsOf(const std::vector<PlainCharacter>& characters, std::size_t length) {
     std::vector<std::size_t> starts;
-    for (const PlainCharacter& c : PlainUtf8Characters(text)) starts.push_back(c.start);
-    starts.push_back(text.size());
+    for (const PlainCharacter& c : characters) starts.push_back(c.start);
+    starts.push_back(length);
     return starts;
+}
+
+std::vector<std::size_t> PlainStarts(const std::string& text, CharacterForm form) {
+    if (form == CharacterForm::Utf8) return StartsOf(PlainUtf8Characters(text), text.size());
+    return StartsOf(PlainUtf16Characters(text, form == CharacterForm::Utf16Be), text.size());
+}
+
+// A CR LF pair of the text's units that position stands inside.
+bool InsideUnitPair(const TextModel& text, std::size_t p) {
+    const std::size_t unit = text.UnitBytes();
+    return p >= unit && text.CrLfAt(p - unit);
 }
 
 }  // namespace
 
-// In the UTF-8 view every place the caret or a selection's end can stand is a character start of
-// the plain model: moves, clicks, word moves and double clicks stop there, Right then Left comes
-// back, a deleting key removes exactly one character's bytes, and a byte of no character survives
-// every edit around it.
-TEST(EditingState, TheUtf8ViewGoesByWholeCharactersAndKeepsStrayBytes) {
+// In the UTF-8 and the UTF-16 views every place the caret or a selection's end can stand is a
+// character start of the plain model: moves, clicks, word moves and double clicks stop there, Right
+// then Left comes back, a deleting key removes exactly one character's bytes (or one line break),
+// and a byte or unit of no character survives every edit around it.
+TEST(EditingState, TheCharacterViewsGoByWholeCharactersAndKeepStrayUnits) {
     using Deletion = EditingState::Deletion;
     std::mt19937 random(24);
+    for (CharacterForm form : {CharacterForm::Utf8, CharacterForm::Utf16Le, CharacterForm::Utf16Be})
     for (int round = 0; round < 300; ++round) {
-        Editing e(RandomUtf8Text(random), random);
-        e.layout.SetUtf8(true);
+        const bool bigEndian = form == CharacterForm::Utf16Be;
+        Editing e(form == CharacterForm::Utf8 ? RandomUtf8Text(random) : RandomUtf16Text(random, bigEndian), random);
+        e.text.SetForm(form);
         e.layout.SetCharacterMeasure([](char32_t code) { return 1 + static_cast<int>(code % 23); });
         std::string text = e.text.Text();
-        std::vector<std::size_t> starts = PlainStarts(text), places;
+        std::vector<std::size_t> starts = PlainStarts(text, form), places;
         for (std::size_t p : starts)
-            if (!InsidePair(e.text, p)) places.push_back(p);
+            if (!InsideUnitPair(e.text, p)) places.push_back(p);
         auto isStart = [&](std::size_t p) { return std::binary_search(starts.begin(), starts.end(), p); };
+        const std::string lineBreak = form == CharacterForm::Utf8 ? "\r\n" : PlainUtf16Bytes(u"\r\n", bigEndian);
 
         std::vector<std::size_t> forward{0};
         e.edit.Select(0, 0);
@@ -553,8 +584,10 @@ TEST(EditingState, TheUtf8ViewGoesByWholeCharactersAndKeepsStrayBytes) {
             ASSERT_TRUE(isStart(edit.first) && isStart(edit.last)) << e.Case() << " at " << p;
             std::string removed = text.substr(edit.first, edit.last - edit.first);
             auto at = std::lower_bound(starts.begin(), starts.end(), edit.first);
-            EXPECT_TRUE(edit.first == edit.last || removed == "\r\n" || *(at + 1) == edit.last) << e.Case() << " at " << p;
-            std::string inserted = edit.kind == EditKind::Typing ? std::string("\xD0\xAF") : std::string();
+            EXPECT_TRUE(edit.first == edit.last || removed == lineBreak || *(at + 1) == edit.last) << e.Case() << " at " << p;
+            std::string inserted = edit.kind != EditKind::Typing ? std::string()
+                                   : form == CharacterForm::Utf8 ? std::string("\xD0\xAF")
+                                                                 : PlainUtf16Bytes(u"\u042F", bigEndian);
             e.text.Replace(edit.first, edit.last, inserted, false);
             EXPECT_EQ(e.text.Text(), text.substr(0, edit.first) + inserted + text.substr(edit.last));
             e.text.Replace(edit.first, edit.first + inserted.size(), removed, false);
@@ -571,7 +604,7 @@ TEST(EditingState, Utf8WordsAreRunsOfUnicodeLettersAndDigits) {
     Editing e("\xC3\x89te \xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82,\xCE\xA9\xCE\xBC\xCE\xAD\xCE\xB3\xCE\xB1"
               "2 x\xFFy",
               random);
-    e.layout.SetUtf8(true);
+    e.text.SetForm(CharacterForm::Utf8);
     std::vector<std::size_t> stops{0};
     e.edit.Select(0, 0);
     while (e.edit.Caret() < e.text.Length()) {

@@ -241,7 +241,7 @@ TEST(TextLayout, LongLinesLaidOutInPiecesMatchTheRuleAfterRandomEdits) {
         TextLayout layout(text, 16 + random() % 80);
         layout.SetWidths(widths, tab);
         layout.SetWrapWidth(wrap);
-        layout.SetUtf8(utf8);
+        if (utf8) text.SetForm(CharacterForm::Utf8);
         layout.SetCharacterMeasure(TestCharacterWidth);
         for (int step = 0; step < 160; ++step) {
             std::size_t length = text.Length();

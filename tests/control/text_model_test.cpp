@@ -14,17 +14,31 @@
 
 namespace {
 
-std::vector<std::size_t> ReferenceLineStarts(const std::string& s) {
+// The code units of the text in the form, from its start; a byte left over at the end is none.
+std::vector<unsigned> ReferenceUnits(const std::string& s, CharacterForm form) {
+    std::vector<unsigned> units;
+    const std::size_t size = UnitBytes(form);
+    for (std::size_t i = 0; i + size <= s.size(); i += size) {
+        const unsigned char a = s[i], b = size == 2 ? s[i + 1] : 0;
+        units.push_back(size == 1 ? a : form == CharacterForm::Utf16Be ? a * 256u + b : b * 256u + a);
+    }
+    return units;
+}
+
+std::vector<std::size_t> ReferenceLineStarts(const std::string& s, CharacterForm form = CharacterForm::Bytes) {
     std::vector<std::size_t> starts{0};
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        if (s[i] == '\n' || (s[i] == '\r' && (i + 1 == s.size() || s[i + 1] != '\n'))) starts.push_back(i + 1);
+    const std::vector<unsigned> units = ReferenceUnits(s, form);
+    const std::size_t size = UnitBytes(form);
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        if (units[i] == '\n' || (units[i] == '\r' && (i + 1 == units.size() || units[i + 1] != '\n')))
+            starts.push_back((i + 1) * size);
     }
     return starts;
 }
 
-std::vector<std::string> ReferenceLines(const std::string& s) {
+std::vector<std::string> ReferenceLines(const std::string& s, CharacterForm form = CharacterForm::Bytes) {
     std::vector<std::string> lines;
-    auto starts = ReferenceLineStarts(s);
+    auto starts = ReferenceLineStarts(s, form);
     for (std::size_t i = 0; i < starts.size(); ++i)
         lines.push_back(s.substr(starts[i], (i + 1 < starts.size() ? starts[i + 1] : s.size()) - starts[i]));
     return lines;
@@ -62,18 +76,24 @@ LineEndCensus ReferenceCensus(const std::string& s) {
 }
 
 void ExpectSameLines(const TextModel& text, const std::string& expected) {
-    auto starts = ReferenceLineStarts(expected);
+    auto starts = ReferenceLineStarts(expected, text.Form());
+    const std::size_t unit = text.UnitBytes();
+    const std::vector<unsigned> units = ReferenceUnits(expected, text.Form());
     ASSERT_EQ(text.LineCount(), starts.size());
     // The census and the document's kind follow every change along with the lines.
     ASSERT_EQ(text.LineEnds(), ReferenceCensus(expected));
-    ASSERT_EQ(text.DocumentLineEnd(), FirstLineEnd(expected));
+    // In the UTF-16 forms the first break is one of units.
+    std::string unitBreaks;
+    for (unsigned u : units) unitBreaks += u == '\r' || u == '\n' ? static_cast<char>(u) : 'x';
+    ASSERT_EQ(text.DocumentLineEnd(), FirstLineEnd(unitBreaks));
     for (std::size_t i = 0; i < starts.size(); ++i) {
         ASSERT_EQ(text.LineStart(i), starts[i]) << "line " << i;
         std::size_t next = i + 1 < starts.size() ? starts[i + 1] : expected.size();
         std::size_t end = next;
         if (i + 1 < starts.size()) {
-            end = next - 1;
-            if (next >= starts[i] + 2 && expected[next - 1] == '\n' && expected[next - 2] == '\r') end = next - 2;
+            end = next - unit;
+            const std::size_t u = next / unit;
+            if (next >= starts[i] + 2 * unit && units[u - 1] == '\n' && units[u - 2] == '\r') end = next - 2 * unit;
         }
         ASSERT_EQ(text.LineEnd(i), end) << "line " << i;
     }
@@ -91,8 +111,8 @@ void ExpectSameLines(const TextModel& text, const std::string& expected) {
 }
 
 std::string RandomBytes(std::mt19937& random, std::size_t count) {
-    // Mostly line-break material, so CR LF pairs are split and joined often.
-    static const char alphabet[] = {'\r', '\n', '\r', '\n', 'a', 'b', ' ', '\xE0', '\0', '\xFF'};
+    // Mostly line-break material, so CR LF pairs are split and joined often (of UTF-16 units too).
+    static const char alphabet[] = {'\r', '\n', '\r', '\n', 'a', 'b', ' ', '\xE0', '\0', '\xFF', '\0', '\0'};
     std::string s;
     for (std::size_t i = 0; i < count; ++i) s.push_back(alphabet[random() % sizeof alphabet]);
     return s;
@@ -100,10 +120,14 @@ std::string RandomBytes(std::mt19937& random, std::size_t count) {
 
 }  // namespace
 
+// Seeds from 9 on edit UTF-16 text, now in one byte order, now in the other, now as bytes again (the
+// line index built afresh each time), with edits of odd lengths that move every unit after them.
 TEST(TextModel, RandomEditsKeepTextLinesAndNotificationsEqualToAPlainString) {
-    for (unsigned seed = 1; seed <= 8; ++seed) {
+    constexpr CharacterForm kForms[] = {CharacterForm::Utf16Le, CharacterForm::Utf16Be, CharacterForm::Bytes};
+    for (unsigned seed = 1; seed <= 12; ++seed) {
         std::mt19937 random(seed);
         TextModel text;
+        if (seed > 8) text.SetForm(kForms[seed % 2]);
         text.SetTextLimit(TextModel::kLargestLimit);
         MirrorObserver mirror(text);
         text.AddObserver(&mirror);
@@ -122,11 +146,12 @@ TEST(TextModel, RandomEditsKeepTextLinesAndNotificationsEqualToAPlainString) {
             }
             std::size_t inserted = text.Replace(first, last, bytes, random() % 2 == 0);
             if (random() % 40 == 0) text.Compact();
+            if (seed > 8 && random() % 30 == 0) text.SetForm(kForms[random() % 3]);
             ASSERT_EQ(inserted, bytes.size());
             expected.replace(first, last - first, bytes);
             ASSERT_EQ(text.Text(), expected) << "seed " << seed << " step " << step;
             ExpectSameLines(text, expected);
-            ASSERT_EQ(mirror.Lines(), ReferenceLines(expected)) << "seed " << seed << " step " << step;
+            ASSERT_EQ(mirror.Lines(), ReferenceLines(expected, text.Form())) << "seed " << seed << " step " << step;
         }
         text.RemoveObserver(&mirror);
     }
@@ -138,8 +163,11 @@ std::string TextOfVaryingDensity(std::mt19937& random, std::size_t count) {
     std::string s;
     while (s.size() < count) {
         const std::size_t run = random() % 4 == 0 ? random() % 80 : random() % 6;
-        for (std::size_t i = 0; i < run; ++i) s.push_back(static_cast<char>("ab \xE0\xFF\x8D\x8A\x0C\x0E"[random() % 9]));
+        // Zero bytes beside the CRs and LFs make the line breaks of UTF-16 in either byte order.
+        static const char kRun[] = {'a', 'b', ' ', '\xE0', '\xFF', '\x8D', '\x8A', '\x0C', '\x0E', '\0', '\0'};
+        for (std::size_t i = 0; i < run; ++i) s.push_back(kRun[random() % sizeof kRun]);
         s.push_back("\r\n"[random() % 2]);
+        if (random() % 2) s.push_back('\0');
     }
     s.resize(count);
     return s;
@@ -167,8 +195,10 @@ TEST(TextModel, LineStartsOfStreamedAndInsertedBlocksAreThoseOfTheWholeText) {
             ASSERT_EQ(foundByWords, plain);
         }
 
-        // Streamed in blocks of any length, some written in place, some appended.
+        // Streamed in blocks of any length, some written in place, some appended; in every form.
+        for (CharacterForm form : {CharacterForm::Bytes, CharacterForm::Utf16Le, CharacterForm::Utf16Be}) {
         TextBuilder built;
+        built.SetForm(form);
         for (std::size_t at = 0; at < whole.size();) {
             const std::size_t n = std::min<std::size_t>(random() % 3 == 0 ? random() % 300 : random() % 4, whole.size() - at);
             if (random() % 2) {
@@ -191,6 +221,7 @@ TEST(TextModel, LineStartsOfStreamedAndInsertedBlocksAreThoseOfTheWholeText) {
         std::string expectedText = TextOfVaryingDensity(random, random() % 40);
         TextModel edited;
         edited.SetTextLimit(TextModel::kLargestLimit);
+        edited.SetForm(form);
         edited.Insert(0, expectedText, false);
         std::vector<std::string_view> pieces;
         for (std::size_t at = 0; at < whole.size();) {
@@ -203,6 +234,7 @@ TEST(TextModel, LineStartsOfStreamedAndInsertedBlocksAreThoseOfTheWholeText) {
         expectedText.insert(where, whole);
         ASSERT_EQ(edited.Text(), expectedText);
         ExpectSameLines(edited, expectedText);
+        }
     }
 }
 

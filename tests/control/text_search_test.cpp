@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "encoding/code_page_tables.h"
+#include "encoding/utf8_characters.h"
+#include "support/core/plain_utf16.h"
 
 namespace {
 
@@ -165,6 +167,20 @@ TEST(FindText, AgreesWithAPlainScanWhereverTheEditGapStands) {
     }
 }
 
+// UTF-16 is searched by whole units in the view's byte order: a match of the bytes that begins in the
+// middle of a unit is none.
+TEST(FindText, Utf16MatchesStartAndEndAtCharacterStarts) {
+    TextModel text;
+    // In little-endian order the ideographs U+4100 U+4200 are 00 41 00 42: "A" (41 00) stands across
+    // them at byte 1.
+    SetText(text, PlainUtf16Bytes(u"\u4100\u4200Ab", false));
+    text.SetForm(CharacterForm::Utf16Le);
+    EXPECT_EQ(Find(text, PlainUtf16Bytes(u"A", false), 0, kNone, false, true, kUtf16LeView), 4u);
+    EXPECT_EQ(Find(text, PlainUtf16Bytes(u"aB", false), 0, kNone, false, false, kUtf16LeView), 4u);
+    EXPECT_EQ(Find(text, PlainUtf16Bytes(u"ab", false), 0, kNone, true, false, kUtf16LeView), kNone) << "within a word";
+    EXPECT_EQ(Find(text, std::string("\x41", 1), 0, kNone, false, true, kUtf16LeView), kNone) << "half a unit";
+}
+
 TEST(FindText, Utf8WithoutMatchCaseFoldsWholeCharacters) {
     TextModel text;
     // "ПРИВЕТ Ёлка Ґ ABC" in UTF-8, searched as "привет", "ёЛКА", "ґ" and "abc".
@@ -188,8 +204,16 @@ TEST(FindText, Utf8WithoutMatchCaseFoldsWholeCharacters) {
                             {"\xD0\xAF", "\xD1\x8F"}, {"\xD0\x81", "\xD1\x91"}, {"\xD0\x8E", "\xD1\x9E"},
                             {"\xD2\x90", "\xD2\x91"}, {"\xC3\x89", "\xC3\xA9"}, {"\xE2\x84\x96", "\xE2\x84\x96"},
                             {"\x80", "\x80"}, {"\xFF", "\xFF"}, {"\xE0", "\xE0"}};
+    // The same in both UTF-16 views, the pieces as UTF-16 units (a byte of no UTF-8 as U+FFFD).
     std::mt19937 random(24);
+    for (CharacterForm form : {CharacterForm::Utf8, CharacterForm::Utf16Le, CharacterForm::Utf16Be})
     for (int round = 0; round < 400; ++round) {
+        const auto inForm = [form](const char* piece) {
+            return form == CharacterForm::Utf8 ? std::string(piece)
+                                               : PlainUtf16Bytes(Utf16OfUtf8(piece), form == CharacterForm::Utf16Be);
+        };
+        text.SetForm(form);
+        const int view = form == CharacterForm::Utf8 ? kUtf8View : kUtf16LeView;
         std::vector<int> chosen;
         std::string bytes, folded;
         std::vector<std::size_t> starts;
@@ -198,8 +222,8 @@ TEST(FindText, Utf8WithoutMatchCaseFoldsWholeCharacters) {
             const int p = static_cast<int>(random() % std::size(pieces));
             chosen.push_back(p);
             starts.push_back(bytes.size());
-            bytes += random() % 2 ? pieces[p].capital : pieces[p].small;
-            folded += pieces[p].small;
+            bytes += inForm(random() % 2 ? pieces[p].capital : pieces[p].small);
+            folded += inForm(pieces[p].small);
         }
         starts.push_back(bytes.size());
         SetText(text, bytes);
@@ -207,8 +231,8 @@ TEST(FindText, Utf8WithoutMatchCaseFoldsWholeCharacters) {
         const int b = a + 1 + static_cast<int>(random() % std::min(4, count - a));
         std::string pattern, foldedPattern;
         for (int i = a; i < b; ++i) {
-            pattern += random() % 2 ? pieces[chosen[i]].capital : pieces[chosen[i]].small;
-            foldedPattern += pieces[chosen[i]].small;
+            pattern += inForm(random() % 2 ? pieces[chosen[i]].capital : pieces[chosen[i]].small);
+            foldedPattern += inForm(pieces[chosen[i]].small);
         }
         const std::size_t first = random() % (bytes.size() + 1);
         const std::size_t last = first + random() % (bytes.size() + 1 - first);
@@ -219,7 +243,7 @@ TEST(FindText, Utf8WithoutMatchCaseFoldsWholeCharacters) {
                 expected = s;
                 break;
             }
-        ASSERT_EQ(Find(text, pattern, first, last, false, false, kUtf8View), expected)
-            << "round " << round << " first " << first << " last " << last;
+        ASSERT_EQ(Find(text, pattern, first, last, false, false, view), expected)
+            << "form " << int(form) << " round " << round << " first " << first << " last " << last;
     }
 }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/core/plain_utf16.h"
+
 #include <string>
 
 #include "encoding/code_page_tables.h"
@@ -88,6 +90,25 @@ TEST(ViewCodePageGuess, Utf8OpensInTheUtf8ViewAndEverythingElseAsBefore) {
     // Overlong forms and surrogates are no UTF-8.
     EXPECT_NE(ViewGuess("\xC0\xAF text"), kUtf8View);
     EXPECT_NE(ViewGuess("\xED\xA0\x80 text"), kUtf8View);
+}
+
+// UTF-16 opens in its view by its byte order mark, or without one by the zero bytes of its units,
+// whichever byte order; a pair cut by the end of the window does not stop it.
+TEST(ViewCodePageGuess, Utf16OpensInTheViewOfItsByteOrder) {
+    for (bool bigEndian : {false, true}) {
+        const int view = bigEndian ? kUtf16BeView : kUtf16LeView;
+        const std::string mark = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+        EXPECT_EQ(ViewGuess(mark), view);
+        EXPECT_EQ(ViewGuess(mark + PlainUtf16Bytes(u"Привет, мир\r\n", bigEndian)), view);
+        const std::string unmarked = PlainUtf16Bytes(u"Привет, мир 2026\r\nвторая строка\r\n", bigEndian);
+        EXPECT_EQ(ViewGuess(unmarked), view);
+        std::string cut;
+        while (cut.size() < kCodePageGuessWindow + 8) cut += PlainUtf16Bytes(u"слово 😊 ", bigEndian);
+        EXPECT_EQ(GuessViewCodePage(reinterpret_cast<const unsigned char*>(cut.data()), kCodePageGuessWindow), view);
+        // Cyrillic letters alone have no zero byte: such UTF-16 is not told from other bytes.
+        EXPECT_NE(ViewGuess(PlainUtf16Bytes(u"ПриветМир", bigEndian)), view);
+    }
+    EXPECT_EQ(ViewGuess("plain ASCII\r\n"), 0);
 }
 
 TEST(ViewCodePageGuess, SingleByteRussianTextIsGuessedAsBefore) {

@@ -17,6 +17,7 @@
 #include "resources/resource.h"
 #include "tools/character_table.h"
 #include "tools/recorded_insertion.h"
+#include "tools/search_logic.h"
 
 namespace {
 
@@ -30,14 +31,14 @@ void DressTableLikeTheText(HWND table) {
     format.dwMask = CFM_FACE | CFM_SIZE | CFM_COLOR | CFM_CHARSET | CFM_BOLD | CFM_ITALIC;
     SendMessageA(table, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&format));
     SendMessageA(table, EM_SETBKGNDCOLOR, 0, ReadSettingDword("Bk", GetSysColor(COLOR_WINDOW)));
-    SendMessageA(table, EM_SETVIEWCODEPAGE, CodePageIndex == kUtf8View ? WPARAM{kAnsi1251} : WPARAM{CodePageIndex}, 0);
+    SendMessageA(table, EM_SETVIEWCODEPAGE, IsUnicodeView(CodePageIndex) ? WPARAM{kAnsi1251} : WPARAM{CodePageIndex}, 0);
 }
 
-// The UTF-8 view has no bytes of its own to show in a table: it shows the characters of 1251, and what
-// is taken from there goes into the text as UTF-8.
+// The Unicode views have no bytes of their own to show in a table: they show the characters of 1251,
+// and what is taken from there goes into the text as UTF-8 or UTF-16.
 std::string InViewBytes(const std::string& tableBytes) {
-    if (CodePageIndex != kUtf8View) return tableBytes;
-    return ConvertText(tableBytes, TextEncoding::Cp1251, TextEncoding::Utf8);
+    if (!IsUnicodeView(CodePageIndex)) return tableBytes;
+    return SearchTextToView(tableBytes, CodePageIndex);
 }
 
 void OnInitDialog(HWND dialog) {

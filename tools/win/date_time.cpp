@@ -6,7 +6,10 @@
 #include "document/win/editor_window.h"
 #include "document/undo_journal.h"
 #include "document/win/control_text_access.h"
+#include "document/win/view_code_page.h"
+#include "encoding/code_page_tables.h"
 #include "tools/date_time_text.h"
+#include "tools/search_logic.h"
 
 namespace {
 
@@ -45,7 +48,13 @@ void InsertDateTime() {
     const std::int32_t lengthBefore = EditorText().TextLength();
     const UndoMark mark = MarkUndo();
     try {
-        if (InsertDateTimeText(EditorText(), RecordUndo, LocaleDateText(moment), LocaleTimeText(moment))) return;
+        // The system's texts are 1251; the Unicode views take them as their own characters.
+        auto inView = [](const std::string& text) {
+            return IsUnicodeView(CodePageIndex) ? SearchTextToView(text, CodePageIndex) : text;
+        };
+        if (InsertDateTimeText(EditorText(), RecordUndo, inView(LocaleDateText(moment)), inView(LocaleTimeText(moment)),
+                               inView(" ")))
+            return;
     } catch (const std::bad_alloc&) {
         // No memory for the texts themselves: nothing went in.
     }

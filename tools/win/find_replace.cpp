@@ -46,7 +46,7 @@ std::string ItemText(HWND dialog, int id) {
 // A history text or a word offered in the search field: in the UTF-8 view as it is, in the others
 // as their 1251 text.
 void AddSearchChoice(HWND combo, std::string_view text, int codePage, int index = -1) {
-    const std::string choice = codePage == kUtf8View ? std::string(text) : AnsiToTypedText(TypedTextToAnsi(text));
+    const std::string choice = IsUnicodeView(codePage) ? std::string(text) : AnsiToTypedText(TypedTextToAnsi(text));
     const std::u16string shown = Utf16OfUtf8(choice);
     SendMessageW(combo, index < 0 ? CB_ADDSTRING : CB_INSERTSTRING, static_cast<WPARAM>(index),
                  reinterpret_cast<LPARAM>(shown.c_str()));
@@ -194,7 +194,7 @@ std::string CaretWord(HWND editor, int codePage) {
     const LONG right = static_cast<LONG>(SendMessageA(editor, EM_FINDWORDBREAK, WB_MOVEWORDRIGHT, selection.cpMin));
     const LONG left = static_cast<LONG>(SendMessageA(editor, EM_FINDWORDBREAK, WB_MOVEWORDLEFT, right));
     LONG end = right;
-    const auto most = static_cast<LONG>(codePage == kUtf8View ? kCaretWordBytesMax : kSearchTextMax);
+    const auto most = static_cast<LONG>(IsUnicodeView(codePage) ? kCaretWordBytesMax : kSearchTextMax);
     if (end - left > most) end = left + most;
     if (left < 0 || end <= left) return {};
     char buffer[kCaretWordBytesMax + 1] = {};

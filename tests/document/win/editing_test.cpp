@@ -15,6 +15,8 @@
 #include "base/ui_text.h"
 #include "appearance/win/menu_tables.h"
 #include "document/win/edit_callback.h"
+#include "control/utf16_characters.h"
+#include "support/core/plain_utf16.h"
 #include "support/win/clipboard_contents.h"
 #include "support/win/editing_fixture.h"
 #include "control/win/editor_control.h"
@@ -181,6 +183,38 @@ TEST_F(EditingTest, TheUtf8ViewTypesAnyCharacterAsItsBytesAndUndoesWholeCharacte
     for (int i = 0; i < 3; ++i) UndoLast();
     EXPECT_EQ(ControlText(), "");
     EXPECT_TRUE(DocumentUndoJournal().Empty());
+    ShowView(0);
+}
+
+// A UTF-16 LE file with its byte order mark, as Windows tools write it, opens in the UTF-16 LE view;
+// Enter and "ещё" typed at its end through the keyboard go in as UTF-16 LE units, the caret steps
+// over whole characters, Backspace and Undo take whole characters, and Ctrl+S saves valid UTF-16 LE.
+TEST_F(EditingTest, AUtf16FileTypedIntoAndSavedStaysUtf16) {
+    const std::string original = "\xFF\xFE" + PlainUtf16Bytes(u"Привет, мир\r\nвторая строка 😀", false);
+    const std::string path = TestPath("powershell.txt");
+    WriteBytes(path, original);
+    ASSERT_TRUE(LoadFile(path.c_str()));
+    EXPECT_EQ(CodePageIndex, kUtf16LeView);
+    EXPECT_EQ(StatusText(2), "UTF-16 LE");
+    SetFocus(EditorControl);
+    Press(VK_END, kCtrl);
+    Press(VK_LEFT);
+    EXPECT_EQ(Selection().cpMin, static_cast<LONG>(original.size()) - 4) << "the pair is one character";
+    Press(VK_END, kCtrl);
+    Press(VK_RETURN);
+    Type(L"ещё");
+    const std::string typed = original + PlainUtf16Bytes(u"\r\nещё", false);
+    EXPECT_EQ(ControlText(), typed);
+    Press(VK_BACK);
+    EXPECT_EQ(ControlText(), original + PlainUtf16Bytes(u"\r\nещ", false));
+    UndoLast();
+    EXPECT_EQ(ControlText(), typed);
+    Press('S', kCtrl);
+    const std::string saved = ReadBytes(path);
+    EXPECT_EQ(saved, typed);
+    EXPECT_EQ(Utf16OfView(saved, false).find(u'\uFFFD'), std::u16string::npos) << "every unit a character";
+    UndoAll();
+    EXPECT_EQ(ControlText(), original);
     ShowView(0);
 }
 
