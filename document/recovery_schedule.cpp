@@ -1,5 +1,7 @@
 #include "document/recovery_schedule.h"
 
+#include <algorithm>
+
 void RecoverySchedule::TextChanged(std::uint64_t now) {
     if (!pending_) firstChange_ = now;
     pending_ = true;
@@ -27,9 +29,16 @@ RecoverySchedule::Step RecoverySchedule::Next(std::uint64_t now, bool unsaved, b
     }
     if (!pending_ || now < retryAt_) return Step::Nothing;
     if (now - lastChange_ < timings_.quiet && now - firstChange_ < timings_.longest) return Step::Nothing;
+    overdue_ = now - lastChange_ < timings_.quiet;
+    writtenFirstChange_ = firstChange_;
     pending_ = false;
     writing_ = true;
     return Step::Write;
+}
+
+void RecoverySchedule::WriteCancelled() {
+    writing_ = false;
+    if (pending_) firstChange_ = std::min(firstChange_, writtenFirstChange_);
 }
 
 bool RecoverySchedule::WriteFinished(bool written, std::uint64_t now) {

@@ -33,8 +33,13 @@ public:
     Step Next(std::uint64_t now, bool unsaved, bool wanted);
     // Whether this failure is the one to tell the user of.
     bool WriteFinished(bool written, std::uint64_t now);
-    // The write was called off before it took the copy's place (the copy was removed meanwhile).
-    void WriteCancelled() { writing_ = false; }
+    // The write was called off before it took the copy's place: the copy was removed meanwhile, or the
+    // text changed while it was being taken out. Its changes wait from when they were made, so typing
+    // that calls off every write still comes to an overdue one.
+    void WriteCancelled();
+    // The write asked for is owed to typing that never paused (not to a pause): it must be taken out
+    // at once rather than bit by bit, or the next key would call it off again.
+    bool Overdue() const { return overdue_; }
 
     bool Writing() const { return writing_; }
     bool CopyExists() const { return copyExists_; }
@@ -45,8 +50,10 @@ private:
     bool writing_ = false;
     bool copyExists_ = false;
     bool told_ = false;
+    bool overdue_ = false;
     int failures_ = 0;
     std::uint64_t firstChange_ = 0;  // the first change not yet in a copy
     std::uint64_t lastChange_ = 0;
+    std::uint64_t writtenFirstChange_ = 0;  // the first change of the write under way
     std::uint64_t retryAt_ = 0;
 };

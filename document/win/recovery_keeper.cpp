@@ -12,7 +12,6 @@
 #include "base/ui_text.h"
 #include "base/win/program.h"
 #include "base/win/shell_messages.h"
-#include "control/win/text_streams.h"
 #include "document/recovery_copy.h"
 #include "document/win/document_name.h"
 #include "document/win/editor_window.h"
@@ -21,7 +20,11 @@
 namespace {
 
 constexpr UINT_PTR kRecoveryTimer = 0x5243;  // "RC"
+constexpr UINT_PTR kSliceTimer = 0x5253;  // "RS"
 constexpr UINT kLongestTick = 1000;
+// A slice of the text is copied out of the editor per timer tick, so the window answers between
+// slices: a few milliseconds each, where the whole of 64 MB at once held it up for a quarter second.
+constexpr std::size_t kSliceBytes = 4u << 20;
 
 // One write: the snapshot of the text and where it goes, handed to the writing thread, which owns it
 // until it ends. `cancelled` and the rename are guarded by the keeper's lock, so a copy removed while
@@ -32,6 +35,7 @@ struct CopyJob {
     std::size_t length = 0;
     std::wstring nextPath;
     std::wstring copyPath;
+    std::size_t taken = 0;  // bytes of the text copied so far
     bool cancelled = false;
     DWORD error = 0;
 };
@@ -41,8 +45,9 @@ struct Keeper {
     RecoverySchedule schedule;
     CRITICAL_SECTION lock{};
     bool lockMade = false;
-    std::unique_ptr<CopyJob> job;
-    OwnedFile writer;  // the writing thread
+    std::unique_ptr<CopyJob> taking;  // the text being copied out, slice by slice
+    std::unique_ptr<CopyJob> job;     // the copy being written
+    OwnedFile writer;                 // the writing thread
 };
 
 Keeper keeper;
@@ -73,18 +78,17 @@ bool RoomForSnapshot(std::size_t length) {
     return !GlobalMemoryStatusEx(&status) || status.ullAvailVirtual / 2 > length + (64u << 20);
 }
 
-// The text and what brings it back as it is now; null when there is no memory for the copy.
-std::unique_ptr<CopyJob> TakeSnapshot() {
+// Room for the text and what brings it back; the bytes come by TakeSlice. Null when there is no
+// memory for the copy.
+std::unique_ptr<CopyJob> StartSnapshot() {
     const auto length = static_cast<std::size_t>(SendMessageA(EditorControl, WM_GETTEXTLENGTH, 0, 0));
     if (!RoomForSnapshot(length)) return nullptr;
     auto job = std::unique_ptr<CopyJob>(new (std::nothrow) CopyJob);
     if (!job) return nullptr;
     job->length = length;
-    job->text.reset(new (std::nothrow) char[std::max<std::size_t>(job->length, 1)]);
+    // One more for the terminator that every text range gets.
+    job->text.reset(new (std::nothrow) char[job->length + 1]);
     if (!job->text) return nullptr;
-    std::size_t written = 0;
-    if (StreamBytesOut(EditorControl, SF_TEXT, job->text.get(), job->length, written) != 0 || written != job->length)
-        return nullptr;
     if (std::strcmp(CurrentFileName, UntitledName) != 0) {
         const std::wstring path = DocumentPath();
         job->copy.path.assign(path.begin(), path.end());
@@ -103,6 +107,21 @@ std::unique_ptr<CopyJob> TakeSnapshot() {
     return job;
 }
 
+// The next slice of the text into the snapshot, straight from the editor's text; whether it is whole.
+bool TakeSlice(CopyJob& job, std::size_t most) {
+    const std::size_t count = std::min(most, job.length - job.taken);
+    TEXTRANGEA range{};
+    range.chrg.cpMin = static_cast<LONG>(job.taken);
+    range.chrg.cpMax = static_cast<LONG>(job.taken + count);
+    range.lpstrText = job.text.get() + job.taken;
+    const auto copied = static_cast<std::size_t>(SendMessageA(EditorControl, EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(&range)));
+    // A text shorter than its length said is no copy to write (it cannot be, while every change
+    // drops the snapshot; it must never become a copy with a hole).
+    if (copied != count) job.error = ERROR_INVALID_DATA;
+    job.taken += count;
+    return job.taken == job.length;
+}
+
 void TellFailure() { ShowStatusText(3, "Копия для восстановления не записывается"_ui); }
 
 void FinishWrite(bool wait) {
@@ -114,10 +133,8 @@ void FinishWrite(bool wait) {
     else if (keeper.schedule.WriteFinished(job->error == 0, Now())) TellFailure();
 }
 
-void StartWrite() {
-    // A folder that could not be had at start (or was taken away) is asked for again.
-    std::unique_ptr<CopyJob> job = keeper.files.IsOpen() || keeper.files.Open() ? TakeSnapshot() : nullptr;
-    if (job) keeper.writer = OwnedFileOf(CreateThread(nullptr, 0, WriteCopy, job.get(), 0, nullptr));
+void StartThread(std::unique_ptr<CopyJob> job) {
+    if (job && !job->error) keeper.writer = OwnedFileOf(CreateThread(nullptr, 0, WriteCopy, job.get(), 0, nullptr));
     if (!keeper.writer) {
         if (keeper.schedule.WriteFinished(false, Now())) TellFailure();
         return;
@@ -125,7 +142,43 @@ void StartWrite() {
     keeper.job = std::move(job);
 }
 
+// The text changed, or the copy went, while the text was being taken out: what was taken no longer
+// holds together, and the next pause brings a new copy.
+void DropSnapshot() {
+    if (!keeper.taking) return;
+    KillTimer(MainWindow, kSliceTimer);
+    keeper.taking.reset();
+    keeper.schedule.WriteCancelled();
+}
+
+void CALLBACK OnSliceTimer(HWND, UINT, UINT_PTR, DWORD) {
+    if (!keeper.taking) {
+        KillTimer(MainWindow, kSliceTimer);
+        return;
+    }
+    if (!TakeSlice(*keeper.taking, kSliceBytes)) return;
+    KillTimer(MainWindow, kSliceTimer);
+    StartThread(std::move(keeper.taking));
+}
+
+void StartWrite() {
+    // A folder that could not be had at start (or was taken away) is asked for again.
+    std::unique_ptr<CopyJob> job = keeper.files.IsOpen() || keeper.files.Open() ? StartSnapshot() : nullptr;
+    // A write owed to typing that never pauses is taken out whole: the next key would call off a
+    // copy taken slice by slice.
+    if (!job || TakeSlice(*job, keeper.schedule.Overdue() ? job->length : kSliceBytes)) {
+        StartThread(std::move(job));
+        return;
+    }
+    keeper.taking = std::move(job);
+    if (!SetTimer(MainWindow, kSliceTimer, USER_TIMER_MINIMUM, OnSliceTimer)) {
+        TakeSlice(*keeper.taking, keeper.taking->length);
+        StartThread(std::move(keeper.taking));
+    }
+}
+
 void RemoveCopy() {
+    DropSnapshot();
     if (!keeper.files.IsOpen()) return;
     EnterCriticalSection(&keeper.lock);
     if (keeper.job) keeper.job->cancelled = true;
@@ -164,12 +217,16 @@ void StartRecoveryCopies() {
 
 void EndRecoveryCopies() {
     if (MainWindow) KillTimer(MainWindow, kRecoveryTimer);
+    DropSnapshot();
     if (keeper.job) RemoveCopy();
     FinishWrite(true);
     keeper.files.Close();
 }
 
-void NoteTextChanged() { keeper.schedule.TextChanged(Now()); }
+void NoteTextChanged() {
+    keeper.schedule.TextChanged(Now());
+    DropSnapshot();
+}
 
 void DiscardRecoveryCopy() {
     if (!keeper.files.IsOpen()) return;

@@ -1,8 +1,9 @@
 #pragma once
 // Keeps this instance's recovery copy while the document has unsaved changes ("RC", on by default).
 // The typing only notes the time of the change; a timer of the main window writes the copy once the
-// typing pauses. The text is copied out of the editor in one step and written on a thread of its
-// own, so a big text's copy never holds up the window, and the written file is renamed over the
+// typing pauses. The text is copied out of the editor a slice per timer tick (a change meanwhile calls
+// the copy off; typing that never pauses gets one taken whole now and then) and written on a thread
+// of its own, so a big text's copy never holds up the window, and the written file is renamed over the
 // copy before it, so a copy on disk is always whole. A failed write leaves editing alone: it is
 // tried again later, and the status bar tells of a run of failures once.
 #include <windows.h>

@@ -127,6 +127,28 @@ TEST(RecoverySchedule, TypingThatNeverPausesStillGetsACopyNowAndThen) {
     std::vector<std::uint64_t> keys;
     for (std::uint64_t t = 0; t <= 70000; t += 500) keys.push_back(t);
     EXPECT_EQ(WritesOf(schedule, keys, 70000), (std::vector<std::uint64_t>{30000, 60500}));
+
+    // A write after a pause is taken out of the text bit by bit and called off by the next key; an
+    // overdue one is taken at once. Keys that keep calling writes off still get one by the longest wait.
+    RecoverySchedule calledOff(kTimings);
+    std::vector<std::uint64_t> bursts;
+    for (std::uint64_t t = 0; t <= 70000; t += 100)
+        if (t % 4000 < 1000) bursts.push_back(t);  // a second of typing, three seconds of pause
+    std::vector<std::uint64_t> whole;
+    std::size_t next = 0;
+    for (std::uint64_t now = 0; now <= 70000; now += 100) {
+        while (next < bursts.size() && bursts[next] <= now) calledOff.TextChanged(bursts[next++]);
+        if (calledOff.Next(now, true, true) != Step::Write) continue;
+        if (calledOff.Overdue()) {
+            whole.push_back(now);
+            calledOff.WriteFinished(true, now);
+        } else {
+            // The pause ends with the key that comes just as the slices are taken.
+            calledOff.TextChanged(now + 50);
+            calledOff.WriteCancelled();
+        }
+    }
+    EXPECT_EQ(whole, (std::vector<std::uint64_t>{30000, 62000}));
 }
 
 TEST(RecoverySchedule, ASavedTextOrTheSwitchOffRemovesTheCopyAndWritesNone) {
