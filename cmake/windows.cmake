@@ -98,7 +98,7 @@ if(VEMKO_WINE_TESTS AND VEMKO_HAVE_GTEST)
       "tools_find_replace_test=*"
       # The text's bytes whatever the system: the control, the transforms, word wrap, the byte patcher.
       "control_editor_control_test=*"
-      "encoding_run_transform_test=*"
+      "document_rewrite_commands_test=*"
       "tools_word_wrap_test=*"
       "tools_byte_patcher_test=*"
       # Dialog texts, menu pictures and measures, and the preview's captions.

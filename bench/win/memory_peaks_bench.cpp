@@ -15,7 +15,7 @@
 #include "bench/win/bench_text.h"
 #include "document/undo_journal.h"
 #include "document/win/document_files.h"
-#include "encoding/win/run_transform.h"
+#include "document/win/transform_commands.h"
 #include "resources/resource.h"
 #include "support/win/app_harness.h"
 #include "tools/win/word_wrap.h"

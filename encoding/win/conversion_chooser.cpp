@@ -7,7 +7,7 @@
 #include "document/win/editor_window.h"
 #include "encoding/chart_conversion.h"
 #include "encoding/code_page_tables.h"
-#include "encoding/win/run_transform.h"
+#include "document/win/conversion_commands.h"
 #include "resources/resource.h"
 
 namespace {

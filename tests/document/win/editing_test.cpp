@@ -21,7 +21,7 @@
 #include "support/win/editing_fixture.h"
 #include "control/win/editor_control.h"
 #include "encoding/code_page_tables.h"
-#include "encoding/win/run_transform.h"
+#include "document/win/transform_commands.h"
 #include "support/win/command_recorder.h"
 #include "support/win/modal_answers.h"
 

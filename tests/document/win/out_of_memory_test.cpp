@@ -8,7 +8,7 @@
 #include "document/win/editor_window.h"
 #include "document/win/control_text_access.h"
 #include "support/win/document_fixture.h"
-#include "encoding/win/run_transform.h"
+#include "document/win/transform_commands.h"
 #include "support/win/modal_answers.h"
 #include "tools/win/find_replace.h"
 #include "tools/win/word_wrap.h"

@@ -1,4 +1,5 @@
-#include "encoding/win/run_transform.h"
+#include "document/win/conversion_commands.h"
+#include "document/win/transform_commands.h"
 
 #include <richedit.h>
 

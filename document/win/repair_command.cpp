@@ -1,0 +1,89 @@
+#include "document/win/repair_command.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "base/ui_text.h"
+#include "document/win/rewrite_run.h"
+#include "document/win/view_code_page.h"
+#include "encoding/chart_conversion.h"
+#include "encoding/code_page_tables.h"
+#include "encoding/mojibake_repair.h"
+#include "resources/resource.h"
+
+namespace {
+
+// The encodings as the program names them to the user.
+std::string ShownEncodingName(RepairEncoding encoding) {
+    switch (encoding) {
+    case RepairEncoding::Koi8R: return "KOI8-R";
+    case RepairEncoding::Iso8859_5: return "ISO 8859-5";
+    case RepairEncoding::MacCyrillic: return "Mac";
+    case RepairEncoding::Utf8: return "UTF-8";
+    default: return RepairEncodingName(encoding);
+    }
+}
+
+std::string ShownChain(const MisreadingChain& chain) {
+    std::string text = "Исправлено: текст в "_ui + ShownEncodingName(chain.Original());
+    for (int i = 0; i < chain.length; ++i) {
+        const Misreading& step = chain.steps[i];
+        text += (i == 0 ? " прочитан как "_ui : "; затем прочитан как "_ui) + ShownEncodingName(step.readAs);
+        if (step.savedAs != step.readAs) text += " и сохранён в "_ui + ShownEncodingName(step.savedAs);
+    }
+    return text + ".";
+}
+
+// The chain is sought in the text as the view shows it, so the view's own reading can be its last
+// step. The whole text is then written as it was first written when a view shows that encoding (so a
+// text that only was shown in the wrong view keeps its bytes), and the view follows, as after a
+// whole-text conversion (an undo takes both back); a selection, and a text first written in ISO
+// 8859-5 or Mac Cyrillic, is written in the view's encoding.
+void RepairMojibakeOf(const RewriteRun& run, std::string_view bytes) {
+    const int viewPage = ConversionCodePageOfView(CodePageIndex);
+    const RepairEncoding view = viewPage == kUtf8Conversion ? RepairEncoding::Utf8 : static_cast<RepairEncoding>(viewPage);
+    // Piece by piece: what reads right stays as it is, and the first piece repaired names the chain.
+    const TextRepair repair = FindTextRepair(bytes, view);
+    RepairFinding finding;
+    finding.kind = repair.Kind();
+    std::size_t repaired = 0;
+    for (const RepairPiece& piece : repair.pieces)
+        if (piece.finding.kind == RepairFinding::Kind::Repair && repaired++ == 0) finding = piece.finding;
+    if (finding.kind != RepairFinding::Kind::Repair) {
+        RestoreUserSelection(run);
+        run.report = finding.kind == RepairFinding::Kind::Clean
+                         ? "Исправлять нечего: текст читается верно."_ui
+                         : "Не удалось понять, что случилось с текстом; он оставлен как был."_ui;
+        return;
+    }
+    RepairEncoding target = view;
+    int targetView = -1;
+    if (run.selectionWasEmpty && repair.pieces.size() == 1) {
+        const RepairEncoding original = finding.chain.Original();
+        targetView = ViewOfConversionCodePage(original == RepairEncoding::Utf8 ? kUtf8Conversion : static_cast<int>(original));
+        if (targetView >= 0) target = original;
+    }
+    std::uint64_t lost = 0;
+    std::string result = UndoTextRepair(bytes, repair, target, &lost);
+    if (targetView >= 0) {
+        if (!PutWholeTextBack(run, result)) return;
+        ShowConvertedTextIn(static_cast<std::uint8_t>(targetView));
+        Select(run.control, run.savedSelection.cpMin, run.savedSelection.cpMin);
+    } else {
+        if (!PutBack(run, result)) return;
+        const LONG end = run.selectionWasEmpty ? run.savedSelection.cpMin : run.savedSelection.cpMin + static_cast<LONG>(result.size());
+        Select(run.control, run.savedSelection.cpMin, end);
+    }
+    run.report = ShownChain(finding.chain);
+    if (repair.pieces.size() > 1)
+        run.report += "\nИсправлено частей: "_ui + std::to_string(repaired) + " из "_ui + std::to_string(repair.pieces.size());
+    if (lost > 0) run.report += "\nПотеряны в пути и остались \"?\": "_ui + std::to_string(lost);
+}
+
+}  // namespace
+
+void RunRepairCommand() {
+    RunRewrite({IDM_REPAIR_MOJIBAKE, RewriteRange::SelectionOrWholeText, nullptr,
+                [](const RewriteRun& run, std::string& bytes) { RepairMojibakeOf(run, bytes); }});
+}

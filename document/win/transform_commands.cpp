@@ -1,0 +1,132 @@
+#include "document/win/transform_commands.h"
+
+#include <richedit.h>
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "control/utf16_characters.h"
+#include "control/win/editor_control.h"
+#include "document/undo_journal.h"
+#include "document/win/document_files.h"
+#include "document/win/conversion_commands.h"
+#include "document/win/editor_window.h"
+#include "document/win/repair_command.h"
+#include "document/win/rewrite_run.h"
+#include "document/win/view_code_page.h"
+#include "encoding/code_page_tables.h"
+#include "encoding/transforms.h"
+#include "resources/resource.h"
+
+namespace {
+
+bool IsAlignment(UINT command) { return command >= IDM_JUSTIFY && command <= IDM_ALIGN_RIGHT; }
+
+bool IsConversion(UINT command) {
+    return command == IDM_TO_UTF8 || command == IDM_TO_UTF16_LE || (command >= IDM_TO_ANSI && command <= IDM_TO_FIDO);
+}
+
+Alignment AlignmentOf(int command) {
+    switch (command) {
+    case IDM_JUSTIFY: return Alignment::Justify;
+    case IDM_CENTRE: return Alignment::Centre;
+    case IDM_ALIGN_LEFT: return Alignment::Left;
+    default: return Alignment::Right;
+    }
+}
+
+// The UTF-16 views align and transliterate their characters as the UTF-8 view does.
+std::string ByCharactersOfView(std::string_view bytes, const std::function<std::string(std::string_view)>& transform) {
+    if (!IsUtf16View(CodePageIndex)) return transform(bytes);
+    return TransformedByUtf8(bytes, CodePageIndex == kUtf16BeView, transform);
+}
+
+void AlignLines(const RewriteRun& run, std::string_view bytes) {
+    const bool characters = IsUnicodeView(CodePageIndex);
+    std::string result = ByCharactersOfView(bytes, [&](std::string_view text) {
+        return AlignParagraphs(text, AlignmentOf(run.command), ReadParagraphSettings(), characters);
+    });
+    if (!PutBack(run, result)) return;
+    Select(run.control, run.savedSelection.cpMin, run.savedSelection.cpMin);
+}
+
+void TransliterateText(const RewriteRun& run, std::string_view bytes) {
+    PutBackSelected(run, ByCharactersOfView(bytes, [](std::string_view text) {
+                        return Transliterate(text, IsUtf16View(CodePageIndex) ? kUtf8View : CodePageIndex);
+                    }));
+}
+
+// The last step of RTF to plain text. The control has just read the RTF (hidden, so the reader's
+// work is never seen) and must end up shown, holding plain text, with word wrap as it was: that is
+// the rebuild the word-wrap command makes, with the style kept, from the plain text streamed out of
+// this control into a new one. When no new control can be had, this one is shown again with the
+// text it read, rather than leaving the document out of sight.
+void RebuildEditorFromPlainText(bool hadFocus) {
+    if (RebuildEditorControl(WordWrapStyle)) return;
+    ShowWindow(EditorControl, SW_SHOW);
+    if (hadFocus) SetFocus(EditorControl);
+}
+
+void ConvertRtfToPlainText(const RewriteRun& run, std::string& bytes) {
+    if (bytes.compare(0, 5, "{\\rtf") != 0) {
+        RestoreUserSelection(run);
+        return;
+    }
+    const bool hadFocus = GetFocus() == run.control;
+    ShowWindow(run.control, SW_HIDE);
+    if (!PutInRecorded(UndoKind::TextSnapshot, 0, SF_RTF, bytes)) {
+        ShowWindow(run.control, SW_SHOW);
+        if (hadFocus) SetFocus(run.control);
+        RestoreUserSelection(run);
+        return;
+    }
+    SendMessageA(run.control, EM_SETSEL, 0, 0);
+    RebuildEditorFromPlainText(hadFocus);
+}
+
+void RunTransformStep(int command, RewriteRange range,
+                      std::function<void(const RewriteRun&, std::string& bytes)> step) {
+    RunRewrite({command, range, nullptr, std::move(step)});
+}
+
+}  // namespace
+
+void RunTransformCommand(UINT command) {
+    if (IsConversion(command)) {
+        RunConversionCommand(command);
+        return;
+    }
+    // Greyed in the views that go by characters; the shortcut-free toolbar cannot reach it either.
+    if (IsUnicodeView(CodePageIndex) && command == IDM_RTF_TO_ANSI) return;
+    // Greyed in the UTF-16 views: they work on single bytes.
+    if (IsUtf16View(CodePageIndex) &&
+        (command == IDM_QUOTED_PRINTABLE || command == IDM_LINE_BREAK || command == IDM_REPAIR_MOJIBAKE))
+        return;
+    const int id = static_cast<int>(command);
+    if (IsAlignment(command)) {
+        RunTransformStep(id, RewriteRange::SelectionWidenedToLines, AlignLines);
+        return;
+    }
+    switch (command) {
+    case IDM_TRANSLIT: RunTransformStep(id, RewriteRange::SelectionOrWholeText, TransliterateText); break;
+    case IDM_RTF_TO_ANSI: RunTransformStep(id, RewriteRange::WholeText, ConvertRtfToPlainText); break;
+    case IDM_QUOTED_PRINTABLE:
+        RunTransformStep(id, RewriteRange::SelectionOrWholeText, [](const RewriteRun& run, std::string& bytes) {
+            PutBackSelected(run, DecodeQuotedPrintable(bytes));
+        });
+        break;
+    case IDM_LINE_BREAK:
+        RunTransformStep(id, RewriteRange::SelectionOrWholeText, [](const RewriteRun& run, std::string& bytes) {
+            PutBackSelected(run, RepairBareCr(bytes));
+        });
+        break;
+    case IDM_REPAIR_MOJIBAKE: RunRepairCommand(); break;
+    default:
+        RunTransformStep(id, RewriteRange::SelectionOrWholeText, [](const RewriteRun& run, std::string&) {
+            RestoreUserSelection(run);
+        });
+        break;
+    }
+}
