@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "encoding/repair_choice.h"
 #include "encoding/unicode_kernels.h"
 
 namespace {
@@ -301,6 +302,26 @@ TEST(MojibakeRepair, RepairsOneDamagedPieceAndKeepsTheRestByteForByte) {
     const std::string log = "12:00 запуск\n12:01 \xFF\xFE ошибка чтения\n";
     const std::string line = "12:02 " + DoMisreadings("Привет, как дела у нашего сервера?", Chain({kUtf8, k1251, kUtf8})) + "\n";
     EXPECT_EQ(Repaired(log + line + log), log + "12:02 Привет, как дела у нашего сервера?\n" + log);
+}
+
+TEST(MojibakeRepair, AnUndecidedTextOffersItsReadingsByTheirFirstLinesAndTheChosenOneRepairsIt) {
+    // 1251 read as Mac Cyrillic turned only the capital: "‘айл" reads back as "Файл" or as "Сайл".
+    const MisreadingChain damage = Chain({k1251, kMac, k1251});
+    const std::string damaged = "\r\n  \r\n" + DoMisreadings(Written("Файл не найден", k1251), damage) + "\r\nok\r\n";
+    TextRepair repair = FindTextRepair(damaged, k1251);
+    ASSERT_EQ(repair.Kind(), RepairFinding::Kind::Unknown);
+    const std::vector<MisreadingChain> candidates = RepairCandidates(repair);
+    ASSERT_EQ(candidates.size(), 2u);
+    EXPECT_TRUE(SameChain(candidates[0], damage));
+    EXPECT_EQ(ChoiceLine(damaged, repair, candidates[0], k1251), "Файл не найден");
+    EXPECT_EQ(ChoiceLine(damaged, repair, candidates[1], k866), "Сайл не найден");
+    // A reading that was not offered decides nothing; the offered one repairs every piece that named it.
+    ChooseReading(repair, Chain({kUtf8, k1251, kUtf8}));
+    EXPECT_EQ(repair.Kind(), RepairFinding::Kind::Unknown);
+    ChooseReading(repair, candidates[1]);
+    EXPECT_TRUE(RepairCandidates(repair).empty());
+    EXPECT_EQ(UndoTextRepair(damaged, repair, k1251), "\r\n  \r\n" + Written("Сайл не найден", k1251) + "\r\nok\r\n");
+    EXPECT_TRUE(RepairCandidates(FindTextRepair(Written("Файл найден", k1251), k1251)).empty());
 }
 
 }  // namespace
