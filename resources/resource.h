@@ -24,6 +24,8 @@
 #define IDD_CHARACTER_TABLE 6
 #define IDD_PRINT_PREVIEW 7
 #define IDD_CONVERSION_CHOOSER 8
+#define IDD_REPAIR_CHOICE 9
+#define IDD_READ_AS 10
 
 // Controls of the print preview: back to page 1, next page, the page number's control, the picture
 #define IDC_PREVIEW_FIRST_PAGE 101
@@ -34,6 +36,17 @@
 // Controls of the conversion chooser: the source and the target code page lists
 #define IDC_SOURCE_CODE_PAGE 101
 #define IDC_TARGET_CODE_PAGE 102
+
+// Controls of the choice between readings of the mojibake repair: the question, the readings by
+// their first lines, and the chain of the one picked; OK and Cancel are IDOK and IDCANCEL
+#define IDC_REPAIR_QUESTION 1300
+#define IDC_REPAIR_READINGS 1301
+#define IDC_REPAIR_CHAIN 1302
+
+// Controls of "Прочитать выделенное как...": the question and the encodings; OK and Cancel are IDOK
+// and IDCANCEL
+#define IDC_READ_AS_QUESTION 1310
+#define IDC_READ_AS_ENCODING 1311
 
 // Controls of the byte patcher; its close button is IDCANCEL
 #define IDC_WRITE_BYTE 103
@@ -147,6 +160,7 @@
 #define IDM_FONT_UTF8 55
 #define IDM_TO_UTF8 56
 #define IDM_REPAIR_MOJIBAKE 57
+#define IDM_READ_SELECTION_AS 58
 #define IDM_VIEW_UTF16_LE 62
 #define IDM_VIEW_UTF16_BE 63
 #define IDM_TO_UTF16_LE 64

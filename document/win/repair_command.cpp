@@ -3,13 +3,17 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/ui_text.h"
+#include "base/win/program.h"
+#include "document/win/repair_choice_dialog.h"
 #include "document/win/rewrite_run.h"
 #include "document/win/view_code_page.h"
 #include "encoding/chart_conversion.h"
 #include "encoding/code_page_tables.h"
 #include "encoding/mojibake_repair.h"
+#include "encoding/repair_choice.h"
 #include "resources/resource.h"
 
 namespace {
@@ -25,26 +29,59 @@ std::string ShownEncodingName(RepairEncoding encoding) {
     }
 }
 
-std::string ShownChain(const MisreadingChain& chain) {
-    std::string text = "Исправлено: текст в "_ui + ShownEncodingName(chain.Original());
+// "текст в UTF-8 прочитан как 1251 и сохранён в UTF-8"
+std::string ChainWords(const MisreadingChain& chain) {
+    std::string text = "текст в "_ui + ShownEncodingName(chain.Original());
     for (int i = 0; i < chain.length; ++i) {
         const Misreading& step = chain.steps[i];
         text += (i == 0 ? " прочитан как "_ui : "; затем прочитан как "_ui) + ShownEncodingName(step.readAs);
         if (step.savedAs != step.readAs) text += " и сохранён в "_ui + ShownEncodingName(step.savedAs);
     }
-    return text + ".";
+    return text;
 }
 
 // The chain is sought in the text as the view shows it, so the view's own reading can be its last
 // step. The whole text is then written as it was first written when a view shows that encoding (so a
 // text that only was shown in the wrong view keeps its bytes), and the view follows, as after a
-// whole-text conversion (an undo takes both back); a selection, and a text first written in ISO
-// 8859-5 or Mac Cyrillic, is written in the view's encoding.
+// whole-text conversion (an undo takes both back); a selection, a text repaired in pieces and a text
+// first written in ISO 8859-5 or Mac Cyrillic are written in the view's encoding. `targetView` is
+// the view that follows, or -1.
+RepairEncoding WrittenIn(const RewriteRun& run, const TextRepair& repair, const MisreadingChain& chain,
+                         RepairEncoding view, int& targetView) {
+    targetView = -1;
+    if (!run.selectionWasEmpty || repair.pieces.size() != 1) return view;
+    const RepairEncoding original = chain.Original();
+    targetView = ViewOfConversionCodePage(original == RepairEncoding::Utf8 ? kUtf8Conversion : static_cast<int>(original));
+    return targetView >= 0 ? original : view;
+}
+
+// More than one reading may undo the damage (or the text may be right as it is): the user is shown
+// each by the first line of the doubtful piece as it would be written, and takes one. False when the
+// user cancels.
+bool ChooseAmongReadings(const RewriteRun& run, std::string_view bytes, TextRepair& repair, RepairEncoding view) {
+    const std::vector<MisreadingChain> candidates = RepairCandidates(repair);
+    if (candidates.empty()) return true;
+    std::vector<ShownReading> readings;
+    for (const MisreadingChain& chain : candidates) {
+        int targetView = -1;
+        readings.push_back({ChoiceLine(bytes, repair, chain, WrittenIn(run, repair, chain, view, targetView)),
+                            ChainWords(chain)});
+    }
+    const int taken = AskForReading(MainWindow, readings);
+    if (taken < 0) return false;
+    ChooseReading(repair, candidates[static_cast<std::size_t>(taken)]);
+    return true;
+}
+
 void RepairMojibakeOf(const RewriteRun& run, std::string_view bytes) {
     const int viewPage = ConversionCodePageOfView(CodePageIndex);
     const RepairEncoding view = viewPage == kUtf8Conversion ? RepairEncoding::Utf8 : static_cast<RepairEncoding>(viewPage);
     // Piece by piece: what reads right stays as it is, and the first piece repaired names the chain.
-    const TextRepair repair = FindTextRepair(bytes, view);
+    TextRepair repair = FindTextRepair(bytes, view);
+    if (!ChooseAmongReadings(run, bytes, repair, view)) {
+        RestoreUserSelection(run);
+        return;
+    }
     RepairFinding finding;
     finding.kind = repair.Kind();
     std::size_t repaired = 0;
@@ -57,13 +94,8 @@ void RepairMojibakeOf(const RewriteRun& run, std::string_view bytes) {
                          : "Не удалось понять, что случилось с текстом; он оставлен как был."_ui;
         return;
     }
-    RepairEncoding target = view;
     int targetView = -1;
-    if (run.selectionWasEmpty && repair.pieces.size() == 1) {
-        const RepairEncoding original = finding.chain.Original();
-        targetView = ViewOfConversionCodePage(original == RepairEncoding::Utf8 ? kUtf8Conversion : static_cast<int>(original));
-        if (targetView >= 0) target = original;
-    }
+    const RepairEncoding target = WrittenIn(run, repair, finding.chain, view, targetView);
     std::uint64_t lost = 0;
     std::string result = UndoTextRepair(bytes, repair, target, &lost);
     if (targetView >= 0) {
@@ -75,7 +107,7 @@ void RepairMojibakeOf(const RewriteRun& run, std::string_view bytes) {
         const LONG end = run.selectionWasEmpty ? run.savedSelection.cpMin : run.savedSelection.cpMin + static_cast<LONG>(result.size());
         Select(run.control, run.savedSelection.cpMin, end);
     }
-    run.report = ShownChain(finding.chain);
+    run.report = "Исправлено: "_ui + ChainWords(finding.chain) + ".";
     if (repair.pieces.size() > 1)
         run.report += "\nИсправлено частей: "_ui + std::to_string(repaired) + " из "_ui + std::to_string(repair.pieces.size());
     if (lost > 0) run.report += "\nПотеряны в пути и остались \"?\": "_ui + std::to_string(lost);

@@ -7,6 +7,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "app/win/application.h"
 #include "base/settings.h"
@@ -451,4 +452,43 @@ TEST_F(RunTransformTest, RepairUndoesMojibakeInOneStepAndSaysWhatItUndid) {
     EXPECT_EQ(ControlText(), ansi);
     ASSERT_EQ(answers.Seen().size(), 4u);
     EXPECT_EQ(answers.Seen()[3].text, "Исправлять нечего: текст читается верно."_ui);
+}
+
+TEST_F(RunTransformTest, RepairOfATextWithTwoReadingsAsksWhichAndCancelChangesNothing) {
+    // 1251 read as Mac Cyrillic and saved as 1251 turned only the capital: "‘айл" is "Файл", or it
+    // is Mac Cyrillic's "Сайл" shown in the 1251 view. The first line that is not blank shows each.
+    const std::string blank = "\r\n  \r\n";
+    const std::string text = blank + "‘айл не найден"_ui + "\r\nok\r\n";
+    ModalAnswers answers;
+    answers.CancelDialog();
+    std::vector<std::string> lines;
+    std::string chain;
+    answers.AnswerWith([&](HWND dialog) {
+        lines = ListBoxItems(GetDlgItem(dialog, IDC_REPAIR_READINGS));
+        chain = ItemText(dialog, IDC_REPAIR_CHAIN);
+        SendDlgItemMessageA(dialog, IDC_REPAIR_READINGS, LB_SETCURSEL, 1, 0);
+        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    });
+    answers.PressButton(IDOK);
+    SetControlText(text);
+    ShowView(kAnsi1251);
+    ClearUndo();
+    Select(2, 2);
+    Command(IDM_REPAIR_MOJIBAKE);
+    EXPECT_EQ(ControlText(), text);
+    EXPECT_EQ(Selected(), std::make_pair(2L, 2L));
+    EXPECT_TRUE(DocumentUndoJournal().Empty());
+
+    Command(IDM_REPAIR_MOJIBAKE);
+    EXPECT_EQ(lines, (std::vector<std::string>{"Файл не найден"_ui, "Сайл не найден"_ui}));
+    EXPECT_EQ(chain, "Что случилось: текст в 1251 прочитан как Mac и сохранён в 1251."_ui);
+    EXPECT_EQ(ControlText(), blank + "Сайл не найден"_ui + "\r\nok\r\n");
+    EXPECT_EQ(CodePageIndex, kAnsi1251);
+    ASSERT_EQ(answers.Seen().size(), 3u);
+    EXPECT_EQ(answers.Seen()[1].title, "Исправить кракозябры"_ui);
+    EXPECT_EQ(answers.Seen()[2].text, "Исправлено: текст в Mac прочитан как 1251."_ui);
+    EXPECT_EQ(answers.Unplanned(), "");
+    EXPECT_EQ(DocumentUndoJournal().RecordCount(), 1u);
+    Command(IDM_UNDO);
+    EXPECT_EQ(ControlText(), text);
 }

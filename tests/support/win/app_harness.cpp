@@ -93,3 +93,14 @@ std::vector<std::string> ComboBoxItems(HWND combo) {
     }
     return items;
 }
+
+std::vector<std::string> ListBoxItems(HWND list) {
+    std::vector<std::string> items;
+    const auto count = SendMessageA(list, LB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        std::wstring item(static_cast<std::size_t>(SendMessageW(list, LB_GETTEXTLEN, i, 0)) + 1, L'\0');
+        item.resize(static_cast<std::size_t>(SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(item.data()))));
+        items.push_back(AnsiText(item));
+    }
+    return items;
+}

@@ -36,5 +36,6 @@ void Click(HWND dialog, int id);
 wchar_t ShownCharacter(char byte);
 // The text of a part of the program's status bar, as it shows.
 std::string StatusBarPart(int part);
-// The entries of a combo box, in list order.
+// The entries of a combo box, and of a list box, in list order, as they show.
 std::vector<std::string> ComboBoxItems(HWND combo);
+std::vector<std::string> ListBoxItems(HWND list);
