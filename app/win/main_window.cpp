@@ -31,6 +31,7 @@
 #include "document/win/view_code_page.h"
 #include "encoding/code_page_tables.h"
 #include "encoding/win/conversion_chooser.h"
+#include "encoding/win/read_selection_as.h"
 #include "document/win/conversion_commands.h"
 #include "document/win/transform_commands.h"
 #include "resources/resource.h"
@@ -135,6 +136,7 @@ bool OnCommand(HWND window, UINT command) {
     case IDM_WORD_WRAP: ToggleWordWrap(); return true;
     case IDM_SAVE_AS: SaveDocumentAs(); return true;
     case IDM_CONVERSION_CHOOSER: RunConversionChooser(); return true;
+    case IDM_READ_SELECTION_AS: ReadSelectionAs(); return true;
     case IDM_OPTIONS: ShowOptionsDialog(); return true;
     case IDM_INSERT_FILE: InsertFile(); return true;
     case IDM_DATE_TIME: InsertDateTime(); return true;

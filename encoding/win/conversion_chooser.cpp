@@ -15,31 +15,16 @@ namespace {
 constexpr DWORD kDefaultSource = kAnsi1251;
 constexpr DWORD kDefaultTarget = kKoi8R;
 
-// The list index is the conversion code page: the five of the tables, then UTF-8, UTF-16 LE and
-// UTF-16 BE. Entry 4 goes in first and each earlier one at the top; the Unicode ones at the end.
-constexpr int kListLength = kUtf16BeConversion + 1;
-
-void FillCodePageList(HWND list, DWORD stored) {
-    for (int codePage = kConversionCodePageCount - 1; codePage >= 0; --codePage)
-        SendMessageA(list, LB_INSERTSTRING, 0, reinterpret_cast<LPARAM>(CodePageNames[codePage]));
-    for (const char* name : {"UTF-8", "UTF-16 LE", "UTF-16 BE"})
-        SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
-    // A value that another program or an older version stored outside the list would leave the list
-    // without a selection, and "=>" without a code page on that side; the first one is offered instead.
-    if (stored >= static_cast<DWORD>(kListLength)) stored = 0;
-    SendMessageA(list, LB_SETCURSEL, stored, 0);
-}
-
 void OnInitDialog(HWND dialog) {
-    FillCodePageList(GetDlgItem(dialog, IDC_SOURCE_CODE_PAGE), ReadSettingDword("CP1", kDefaultSource));
-    FillCodePageList(GetDlgItem(dialog, IDC_TARGET_CODE_PAGE), ReadSettingDword("CP2", kDefaultTarget));
+    FillConversionCodePageList(GetDlgItem(dialog, IDC_SOURCE_CODE_PAGE), ReadSettingDword("CP1", kDefaultSource));
+    FillConversionCodePageList(GetDlgItem(dialog, IDC_TARGET_CODE_PAGE), ReadSettingDword("CP2", kDefaultTarget));
 }
 
 // A missing selection never indexes the tables: then "=>" does nothing and the dialog stays.
 void OnConvert(HWND dialog) {
     const LRESULT source = SendDlgItemMessageA(dialog, IDC_SOURCE_CODE_PAGE, LB_GETCURSEL, 0, 0);
     const LRESULT target = SendDlgItemMessageA(dialog, IDC_TARGET_CODE_PAGE, LB_GETCURSEL, 0, 0);
-    if (source < 0 || source >= kListLength || target < 0 || target >= kListLength) return;
+    if (source < 0 || source >= kConversionListLength || target < 0 || target >= kConversionListLength) return;
     WriteSettingDword("CP1", static_cast<std::uint32_t>(source));
     WriteSettingDword("CP2", static_cast<std::uint32_t>(target));
     // The conversion runs while the dialog is still open, so its selection stays in view.
@@ -70,6 +55,17 @@ INT_PTR CALLBACK ConversionChooserProc(HWND dialog, UINT message, WPARAM wParam,
 }
 
 }  // namespace
+
+void FillConversionCodePageList(HWND list, DWORD picked) {
+    for (int codePage = kConversionCodePageCount - 1; codePage >= 0; --codePage)
+        SendMessageA(list, LB_INSERTSTRING, 0, reinterpret_cast<LPARAM>(CodePageNames[codePage]));
+    for (const char* name : {"UTF-8", "UTF-16 LE", "UTF-16 BE"})
+        SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
+    // A value that another program or an older version stored outside the list would leave the list
+    // without a selection, and "=>" without a code page on that side; the first one is offered instead.
+    if (picked >= static_cast<DWORD>(kConversionListLength)) picked = 0;
+    SendMessageA(list, LB_SETCURSEL, picked, 0);
+}
 
 INT_PTR ShowConversionChooser(HWND owner) {
     // A Unicode dialog: an ANSI one would take the template's Cyrillic texts through the system's

@@ -6,6 +6,14 @@
 // chosen last is kept in the settings "CP1" and "CP2" and offered again.
 #include <windows.h>
 
+#include "encoding/code_page_tables.h"
+
+// The list index is the conversion code page: the five of the tables, then UTF-8, UTF-16 LE and
+// UTF-16 BE. Entry 4 goes in first and each earlier one at the top; the Unicode ones at the end.
+inline constexpr int kConversionListLength = kUtf16BeConversion + 1;
+// Fills a list box with them, `picked` (a conversion code page) picked.
+void FillConversionCodePageList(HWND list, DWORD picked);
+
 // Runs the modal dialog owned by `owner`; 1 after a conversion, 2 when closed without one.
 INT_PTR ShowConversionChooser(HWND owner);
 

@@ -492,3 +492,59 @@ TEST_F(RunTransformTest, RepairOfATextWithTwoReadingsAsksWhichAndCancelChangesNo
     Command(IDM_UNDO);
     EXPECT_EQ(ControlText(), text);
 }
+
+TEST_F(RunTransformTest, ReadSelectionAsWritesAPieceOfAnotherEncodingInTheViewsInOneUndoStep) {
+    // A 1251 text with a line pasted from a DOS program (866) and one from a UTF-8 mail.
+    const std::string oem = ConvertText("Привет из DOS", TextEncoding::Utf8, TextEncoding::Cp866);
+    const std::string before = "Начало письма.\r\n"_ui, after = "\r\nКонец."_ui;
+    const std::string text = before + oem + after;
+    ModalAnswers answers;
+    answers.PressButton(IDOK);
+    std::vector<std::string> offered;
+    const auto take = [&](int encoding) {
+        answers.AnswerWith([&offered, encoding](HWND dialog) {
+            offered = ListBoxItems(GetDlgItem(dialog, IDC_READ_AS_ENCODING));
+            SendDlgItemMessageA(dialog, IDC_READ_AS_ENCODING, LB_SETCURSEL, encoding, 0);
+            PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+        });
+    };
+    take(kOem866);
+    answers.CancelDialog();
+    take(kUtf8Conversion);
+    SetControlText(text);
+    ShowView(kAnsi1251);
+    ClearUndo();
+    // Nothing selected: the user is told, and nothing changes.
+    Select(3, 3);
+    Command(IDM_READ_SELECTION_AS);
+    ASSERT_EQ(answers.Seen().size(), 1u);
+    EXPECT_EQ(answers.Seen()[0].text, "Ничего не выделено: выделите часть текста, пришедшую в другой кодировке."_ui);
+    EXPECT_EQ(ControlText(), text);
+
+    const LONG start = static_cast<LONG>(before.size());
+    Select(start, start + static_cast<LONG>(oem.size()));
+    Command(IDM_READ_SELECTION_AS);
+    EXPECT_EQ(offered, (std::vector<std::string>{"ANSI (1251)", "OEM (866)", "KOI8 R", "ISO", "MAC", "UTF-8", "UTF-16 LE",
+                                                 "UTF-16 BE"}));
+    EXPECT_EQ(ControlText(), before + "Привет из DOS"_ui + after);
+    EXPECT_EQ(CodePageIndex, kAnsi1251);
+    EXPECT_EQ(Selected(), std::make_pair(start, start + static_cast<LONG>(oem.size())));
+    EXPECT_EQ(DocumentUndoJournal().RecordCount(), 1u);
+    Command(IDM_UNDO);
+    EXPECT_EQ(ControlText(), text);
+
+    // Cancelled, nothing changes; by the charts the piece may change its length.
+    const std::string utf8 = "Привет из почты";
+    SetControlText(before + utf8 + after);
+    ClearUndo();
+    Select(start, start + static_cast<LONG>(utf8.size()));
+    Command(IDM_READ_SELECTION_AS);
+    EXPECT_EQ(ControlText(), before + utf8 + after);
+    EXPECT_TRUE(DocumentUndoJournal().Empty());
+    Command(IDM_READ_SELECTION_AS);
+    EXPECT_EQ(ControlText(), before + "Привет из почты"_ui + after);
+    EXPECT_EQ(DocumentUndoJournal().RecordCount(), 1u);
+    Command(IDM_UNDO);
+    EXPECT_EQ(ControlText(), before + utf8 + after);
+    EXPECT_EQ(answers.Unplanned(), "");
+}
