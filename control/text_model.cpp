@@ -5,6 +5,29 @@
 
 #include "control/line_breaks.h"
 
+namespace {
+
+std::uint32_t UnitOfPair(unsigned char first, unsigned char second, bool bigEndian) {
+    return bigEndian ? std::uint32_t{first} << 8 | second : std::uint32_t{second} << 8 | first;
+}
+
+// The line break in front of a line start, told by the units (of `unit` bytes) before it, counted
+// into the census: every CR and LF is in the one break a line start follows.
+template <typename UnitAt>
+void CountBreakBefore(LineEndCensus& census, std::size_t start, std::size_t unit, UnitAt&& unitAt) {
+    if (unitAt(start - unit) != '\n') {
+        ++census.crs;
+        return;
+    }
+    ++census.lfs;
+    if (start >= 2 * unit && unitAt(start - 2 * unit) == '\r') {
+        ++census.crs;
+        ++census.pairs;
+    }
+}
+
+}  // namespace
+
 TextModel::TextModel() { lineStarts_.Append(0); }
 
 std::string TextModel::Range(std::size_t first, std::size_t last) const {
@@ -59,10 +82,18 @@ void TextModel::SetForm(CharacterForm form) {
             found.clear();
         }
     };
+    LineEndCensus census;
     if (IsUtf16(form)) {
-        Utf16LineStarts scan(form == CharacterForm::Utf16Be);
-        VisitRange(0, Length(), [&](const char* bytes, std::size_t count, std::size_t) { scan.Feed(bytes, count, add); });
-        scan.Finish(add);
+        const bool bigEndian = form == CharacterForm::Utf16Be;
+        Utf16LineStarts scan(bigEndian);
+        // Each line start ends one line break: the units in front of it tell which.
+        auto unitAt = [&](std::size_t p) { return UnitOfPair(At(p), At(p + 1), bigEndian); };
+        auto addCounted = [&](std::size_t start) {
+            CountBreakBefore(census, start, 2, unitAt);
+            add(start);
+        };
+        VisitRange(0, Length(), [&](const char* bytes, std::size_t count, std::size_t) { scan.Feed(bytes, count, addCounted); });
+        scan.Finish(addCounted);
     } else {
         bool pendingCr = false;
         VisitRange(0, Length(), [&](const char* bytes, std::size_t count, std::size_t at) {
@@ -70,10 +101,15 @@ void TextModel::SetForm(CharacterForm form) {
             pendingCr = line_breaks::ForEachLineStart(bytes, count, [&](std::size_t s) { add(at + s); });
         });
         if (pendingCr) add(Length());
+        VisitRange(0, Length(), [&](const char* bytes, std::size_t count, std::size_t position) {
+            const std::size_t after = position + count;
+            census += CountLineEnds(bytes, count, after < Length() ? static_cast<char>(At(after)) : '\0');
+        });
     }
     starts.Insert(starts.Count(), found.data(), found.size());
     const std::size_t oldLineCount = LineCount();
     lineStarts_.Swap(starts);
+    lineEnds_ = census;
     form_ = form;
     NotifyWhole(oldLineCount);
 }
@@ -92,6 +128,35 @@ LineEndCensus TextModel::CountLineEndsIn(std::size_t first, std::size_t last) co
         const std::size_t after = position + count;
         census += CountLineEnds(bytes, count, after < Length() ? static_cast<char>(At(after)) : '\0');
     });
+    return census;
+}
+
+LineEndCensus TextModel::CountUnitLineEndsIn(std::size_t first, std::size_t last) const {
+    LineEndCensus census;
+    last = std::min(last, Length() & ~std::size_t{1});
+    if (first >= last) return census;
+    const bool bigEndian = form_ == CharacterForm::Utf16Be;
+    int half = -1;
+    bool afterCr = false;
+    VisitRange(first, last, [&](const char* bytes, std::size_t count, std::size_t) {
+        for (std::size_t i = 0; i < count; ++i) {
+            const auto byte = static_cast<unsigned char>(bytes[i]);
+            if (half < 0) {
+                half = byte;
+                continue;
+            }
+            const std::uint32_t unit = UnitOfPair(static_cast<unsigned char>(half), byte, bigEndian);
+            half = -1;
+            if (unit == '\n') {
+                ++census.lfs;
+                census.pairs += afterCr;
+            }
+            census.crs += unit == '\r';
+            afterCr = unit == '\r';
+        }
+    });
+    // A CR that ends the range pairs with the unit after it.
+    if (afterCr && UnitAt(last) == '\n') ++census.pairs;
     return census;
 }
 
@@ -308,14 +373,15 @@ std::size_t TextModel::ReplaceUnits(std::size_t first, std::size_t last, const s
     if (inserted > removed) bytes_.Reserve(inserted - removed);
     lineStarts_.Reserve(interior.size());
 
-    // From here nothing can fail. The census of line breaks counts bytes, as in the other forms.
-    const std::size_t censusFrom = first > 0 ? first - 1 : 0;
-    lineEnds_ -= CountLineEndsIn(censusFrom, last);
+    // From here nothing can fail. The census counts the units that changed (all after the edit when
+    // they moved) and a CR in front of them that may pair with the first.
+    const std::size_t censusFrom = lowest >= 2 ? lowest - 2 : 0;
+    lineEnds_ -= CountUnitLineEndsIn(censusFrom, oldTo);
     bytes_.Erase(first, removed);
     char* room = bytes_.InsertUninitialised(first, inserted);
     for (std::size_t i = 0, at = 0; i < count; at += pieces[i].size(), ++i)
         if (!pieces[i].empty()) std::memcpy(room + at, pieces[i].data(), pieces[i].size());
-    lineEnds_ += CountLineEndsIn(censusFrom, first + inserted);
+    lineEnds_ += CountUnitLineEndsIn(censusFrom, newTo + (newTo & 1));
     lineStarts_.Remove(removeFrom, removeTo - removeFrom);
     lineStarts_.ShiftFrom(removeFrom, static_cast<std::uint32_t>(inserted - removed));
     lineStarts_.Insert(removeFrom, interior.data(), interior.size());
@@ -411,16 +477,23 @@ void TextBuilder::NewStartChunk() {
     chunkEnd_ = nextStart_ + kStartsPerChunk;
 }
 
+// A UTF-16 line start found on the way: the units in front of it, in the bytes gathered (or just
+// written behind them), tell the kind of the line break it ends.
+void TextBuilder::AddCountedStart(std::size_t start) {
+    const char* bytes = bytes_.FirstRun().first;
+    const bool bigEndian = form_ == CharacterForm::Utf16Be;
+    CountBreakBefore(lineEnds_, start, 2, [&](std::size_t p) {
+        return UnitOfPair(static_cast<unsigned char>(bytes[p]), static_cast<unsigned char>(bytes[p + 1]), bigEndian);
+    });
+    AddStart(start);
+}
+
 void TextBuilder::Add(std::size_t count) {
     const char* at = bytes_.FirstRun().first + bytes_.Size();
     std::size_t base = bytes_.Size();
     if (count == 0) return;
     if (IsUtf16(form_)) {
-        // The census of line breaks counts bytes in every form, as the model's edits do.
-        if (censusCr_ && at[0] == '\n') ++lineEnds_.pairs;
-        lineEnds_ += CountLineEnds(at, count);
-        censusCr_ = at[count - 1] == '\r';
-        utf16_.Feed(at, count, [&](std::size_t start) { AddStart(start); });
+        utf16_.Feed(at, count, [&](std::size_t start) { AddCountedStart(start); });
         bytes_.Append(count);
         return;
     }
@@ -439,7 +512,7 @@ void TextBuilder::Append(std::string_view bytes) {
 
 void TextBuilder::Finish() {
     if (finished_) return;
-    if (IsUtf16(form_)) utf16_.Finish([&](std::size_t start) { AddStart(start); });
+    if (IsUtf16(form_)) utf16_.Finish([&](std::size_t start) { AddCountedStart(start); });
     if (pendingCr_) {
         AddStart(bytes_.Size());
         pendingCr_ = false;

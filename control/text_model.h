@@ -73,6 +73,7 @@ private:
         *nextStart_++ = static_cast<std::uint32_t>(position);
     }
     void NewStartChunk();
+    void AddCountedStart(std::size_t start);
 
     GapBuffer<char> bytes_;
     // Line starts after 0, in chunks while streaming: one growing array would be copied as it grows.
@@ -84,7 +85,6 @@ private:
     bool finished_ = false;
     CharacterForm form_ = CharacterForm::Bytes;
     Utf16LineStarts utf16_{false};
-    bool censusCr_ = false;  // in the UTF-16 forms: the last byte so far is a CR
     PositionList lineStarts_;
     LineEndCensus lineEnds_;
 };
@@ -177,7 +177,8 @@ public:
     std::size_t LineLength(std::size_t line) const { return LineEnd(line) - LineStart(line); }
     std::size_t LineFromPosition(std::size_t position) const;
 
-    // The line breaks of the text by kind, counted anew by every change around what it changed.
+    // The line breaks of the text by kind, counted anew by every change around what it changed; in
+    // the UTF-16 forms of code units, whose CR and LF are two bytes each.
     const LineEndCensus& LineEnds() const { return lineEnds_; }
     // The document's line-end kind: that of its first line break, CR LF when it has none.
     LineEndKind DocumentLineEnd() const;
@@ -223,6 +224,8 @@ private:
     bool IsLineStart(std::size_t position) const;
     // The CRs and LFs of [first, last) and the CR LF pairs whose CR is there.
     LineEndCensus CountLineEndsIn(std::size_t first, std::size_t last) const;
+    // The same in the UTF-16 forms, of the whole units from first (even) on.
+    LineEndCensus CountUnitLineEndsIn(std::size_t first, std::size_t last) const;
 
     struct UndoStep {
         bool valid = false;

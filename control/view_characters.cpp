@@ -37,6 +37,25 @@ std::string CrLfOf(CharacterForm form) {
     return IsUtf16(form) ? EncodeCharacter(form, '\r') + EncodeCharacter(form, '\n') : std::string("\r\n");
 }
 
+LineBreakUnits LineBreakUnitsOf(CharacterForm form) {
+    switch (form) {
+    case CharacterForm::Utf16Le: return LineBreakUnits::Utf16LE;
+    case CharacterForm::Utf16Be: return LineBreakUnits::Utf16BE;
+    default: return LineBreakUnits::Bytes;
+    }
+}
+
+std::string_view LineBreakOfText(const TextModel& text) {
+    return LineBreakOf(text.DocumentLineEnd(), LineBreakUnitsOf(text.Form()));
+}
+
+std::string WithLineEndsIn(CharacterForm form, std::string_view bytes, LineEndKind kind) {
+    std::string out;
+    out.reserve(bytes.size() + (kind == LineEndKind::CrLf ? bytes.size() / 16 : 0));
+    AppendWithLineEnds(bytes, kind, true, out, LineBreakUnitsOf(form));
+    return out;
+}
+
 std::size_t CharacterStart(const TextModel& text, std::size_t position) {
     switch (text.Form()) {
     case CharacterForm::Utf8: return Utf8CharacterStart(text, position);

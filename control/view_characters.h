@@ -5,6 +5,7 @@
 // the views cannot disagree on where a character starts.
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 #include "control/text_model.h"
 #include "control/text_search.h"
@@ -28,6 +29,13 @@ inline CharacterForm FormOfView(int view) {
 std::string EncodeCharacter(CharacterForm form, char32_t character);
 // A line break of CR LF in the text's form.
 std::string CrLfOf(CharacterForm form);
+// What a line break of the form is made of: bytes, or UTF-16 units in the form's byte order.
+LineBreakUnits LineBreakUnitsOf(CharacterForm form);
+// The text's own line break, which whatever puts in a line break puts in: the document's kind
+// (its first line break's) in the units of the text's form.
+std::string_view LineBreakOfText(const TextModel& text);
+// Bytes of the form with every line break made `kind`, in the form's units; every other byte stays.
+std::string WithLineEndsIn(CharacterForm form, std::string_view bytes, LineEndKind kind);
 
 // The character starting at position (which must start one); in the single-byte form the byte,
 // whose code is the byte itself.

@@ -49,12 +49,8 @@ bool Document::TypeCharacter(char32_t character) {
 
 void Document::TypeLineBreak() {
     // A UTF-16 break is the mode's break in units, two or four bytes, which the journal keeps as a range.
-    const bool units = IsUtf16(text_.Form());
-    const LineBreakUnits form = !units ? LineBreakUnits::Bytes
-                                : text_.Form() == CharacterForm::Utf16Be ? LineBreakUnits::Utf16BE
-                                                                          : LineBreakUnits::Utf16LE;
-    Replace(SelectionStart(), SelectionEnd(), LineBreakOf(LineEndMode(), form),
-            units ? UndoKind::ReplaceRange : UndoKind::TypeBreak, EditKind::Typing);
+    Replace(SelectionStart(), SelectionEnd(), LineBreakOfText(text_),
+            IsUtf16(text_.Form()) ? UndoKind::ReplaceRange : UndoKind::TypeBreak, EditKind::Typing);
 }
 
 void Document::DeleteForward() {

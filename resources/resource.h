@@ -161,6 +161,10 @@
 #define IDM_TO_UTF8 56
 #define IDM_REPAIR_MOJIBAKE 57
 #define IDM_READ_SELECTION_AS 58
+// Every line break of the text or the selection made CR LF, LF or CR.
+#define IDM_LINE_ENDS_CRLF 59
+#define IDM_LINE_ENDS_LF 60
+#define IDM_LINE_ENDS_CR 61
 #define IDM_VIEW_UTF16_LE 62
 #define IDM_VIEW_UTF16_BE 63
 #define IDM_TO_UTF16_LE 64

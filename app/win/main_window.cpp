@@ -130,6 +130,9 @@ bool OnCommand(HWND window, UINT command) {
     case IDM_RTF_TO_ANSI:
     case IDM_QUOTED_PRINTABLE:
     case IDM_LINE_BREAK:
+    case IDM_LINE_ENDS_CRLF:
+    case IDM_LINE_ENDS_LF:
+    case IDM_LINE_ENDS_CR:
     case IDM_REPAIR_MOJIBAKE: RunTransformCommand(command); return true;
     case IDM_PAGE_NUMBERS: CountPages(); return true;
     case IDM_PAGE_SETUP: PageSetup(); return true;
@@ -282,6 +285,8 @@ bool OnShellMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRE
         return true;
     case kViewCodePageChangedMessage:
         MarkViewCodePage(GetMenu(window));
+        // UTF-16 and the other views find other line breaks in the same bytes.
+        ShowLineEnds();
         return true;
     case kSwitchChangedMessage:
         CheckMenuItem(GetMenu(window), static_cast<UINT>(wParam), MF_BYCOMMAND | (lParam ? MF_CHECKED : MF_UNCHECKED));
@@ -305,7 +310,10 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     switch (message) {
     case WM_COMMAND:
         if (lParam && reinterpret_cast<HWND>(lParam) == EditorControl) {
-            if (HIWORD(wParam) == EN_CHANGE) NoteTextChanged();
+            if (HIWORD(wParam) == EN_CHANGE) {
+                NoteTextChanged();
+                ShowLineEnds();
+            }
             return 0;
         }
         if (OnCommand(window, LOWORD(wParam))) return 0;

@@ -2,10 +2,14 @@
 
 #include <commctrl.h>
 
+#include <string>
+#include <utility>
+
 #include "app/status_texts.h"
 #include "app/win/screen_scale.h"
 #include "base/ui_text.h"
 #include "base/win/program.h"
+#include "document/win/document_line_ends.h"
 #include "document/win/editor_window.h"
 #include "base/win/shown_text.h"
 #include "document/win/view_code_page.h"
@@ -17,12 +21,14 @@ void CreateStatusBar() {
     StatusBar = CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | WS_BORDER, 0, 0, 0, 0, MainWindow,
                                 reinterpret_cast<HMENU>(1), ProgramInstance, nullptr);
     if (!StatusBar) return;
-    int edges[4];
+    int edges[kStatusBarPartCount];
     const int dpi = WindowDpi(MainWindow);
-    for (int i = 0; i < 4; ++i) edges[i] = kStatusBarPartEdges[i] < 0 ? -1 : ScaledForDpi(kStatusBarPartEdges[i], dpi);
-    SendMessageA(StatusBar, SB_SETPARTS, 4, reinterpret_cast<LPARAM>(edges));
+    for (int i = 0; i < kStatusBarPartCount; ++i)
+        edges[i] = kStatusBarPartEdges[i] < 0 ? -1 : ScaledForDpi(kStatusBarPartEdges[i], dpi);
+    SendMessageA(StatusBar, SB_SETPARTS, kStatusBarPartCount, reinterpret_cast<LPARAM>(edges));
     ShowViewCodePage();
     ShowKeyboardLayout();
+    ShowLineEnds(true);
 }
 
 void DestroyStatusBar() {
@@ -40,12 +46,22 @@ void ShowCaretPosition() {
     const LRESULT lineStart = SendMessageA(EditorControl, EM_LINEINDEX, line, 0);
     const std::string text = CaretPositionText(static_cast<std::uint32_t>(selection.cpMin - lineStart + 1),
                                                static_cast<std::uint32_t>(line + 1));
-    SetStatusText(StatusBar, 0, text);
+    SetStatusText(StatusBar, kCaretPositionPart, text);
 }
 
 void ShowEditMode() {
     if (!StatusBar) return;
-    SetStatusText(StatusBar, 3, OverwriteMode ? "Замена"_ui : "Вставка"_ui);
+    SetStatusText(StatusBar, kEditModePart, OverwriteMode ? "Замена"_ui : "Вставка"_ui);
+}
+
+void ShowLineEnds(bool anew) {
+    static std::string shown;
+    if (!StatusBar) return;
+    const DocumentLineEnds lineEnds = LineEndsOfDocument();
+    std::string text = LineEndsText(lineEnds.kind, lineEnds.mixed);
+    if (!anew && text == shown) return;
+    SetStatusText(StatusBar, kLineEndsPart, text);
+    shown = std::move(text);
 }
 
 bool ShowStatusBarText(WPARAM partAndStyle, const StatusBarText& text) {

@@ -78,7 +78,7 @@ public:
         if (now - started_ < kQuietTime || now - lastShown_ < kShowEvery) return;
         char text[32];
         std::snprintf(text, sizeof text, "HTML %u%%", static_cast<unsigned>(position * 100.0 / length_));
-        if (!ShowStatusText(0, text, true)) return;
+        if (!ShowStatusText(kCaretPositionPart, text, true)) return;
         lastShown_ = now;
         shown_ = true;
     }

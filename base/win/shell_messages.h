@@ -32,6 +32,15 @@ inline constexpr UINT kShowContextMenuMessage = WM_APP + 8;
 // The editor window was made anew: the shell places it between its bars.
 inline constexpr UINT kEditorWindowMadeMessage = WM_APP + 9;
 
+// The parts of the status bar: the caret's column and line, the keyboard layout, the view code page,
+// the text's line ends, and insert or overwrite (with the messages of the moment after it).
+inline constexpr int kCaretPositionPart = 0;
+inline constexpr int kKeyboardLayoutPart = 1;
+inline constexpr int kViewCodePagePart = 2;
+inline constexpr int kLineEndsPart = 3;
+inline constexpr int kEditModePart = 4;
+inline constexpr int kStatusBarPartCount = 5;
+
 struct StatusBarText {
     std::string_view text;
     bool paintNow = false;  // painted before the message returns, for progress shown while busy

@@ -115,6 +115,8 @@ Handled TextMessage(Editor& e, UINT message, WPARAM wParam, LPARAM lParam) {
     case EM_EXPECTSTREAMSIZE: e.expectedStreamSize = static_cast<std::size_t>(lParam); return 0;
     case EM_TAKETEXTFROM: return TakeTextFrom(e, reinterpret_cast<HWND>(wParam));
     case EM_MAPBYTES: return MapSelectedBytes(e, reinterpret_cast<const std::uint8_t*>(lParam));
+    case EM_GETLINEENDS:
+        return static_cast<LRESULT>(e.text.DocumentLineEnd()) | (e.text.LineEnds().Mixed() ? kLineEndsMixed : 0);
     default: return std::nullopt;
     }
 }

@@ -10,8 +10,10 @@
 // character, which the control turns into the view's byte itself, or in the UTF-8 view into the
 // character's UTF-8 bytes, whatever the character.
 //
-// Line breaks are CR LF, a lone CR or a lone LF; each ends a line. A lone CR or LF shows its glyph
-// (as the view decoding draws it) at the end of its line, so it is told apart from a CR LF.
+// Line breaks are CR LF, a lone CR or a lone LF; each ends a line. The text ends its lines as its
+// first line break does (CR LF when it has none): Enter and a paste put in that kind, and only a
+// line break of another kind shows a mark at the end of its line (a lone CR or LF its glyph, as the
+// view decoding draws it, a CR LF that of its CR), so a mixed file shows where it is mixed.
 #include <windows.h>
 
 // The control's own message: wParam = view code page index (0 ANSI 1251, 1 OEM 866, 2 KOI8-R,
@@ -36,5 +38,10 @@
 // modified flag and undo step stay as they were.
 // A failed EM_STREAMIN or EM_STREAMOUT also sets EDITSTREAM::dwError.
 #define EM_GETLASTFAILURE (WM_USER + 0x204)
+// Returns the text's line ends: its kind (LineEndKind of encoding/line_ends.h: 0 CR LF, 1 LF, 2 CR)
+// in the low byte, with kLineEndsMixed set when line breaks of another kind are there too. In the
+// UTF-16 views the line breaks are those of code units.
+#define EM_GETLINEENDS (WM_USER + 0x206)
+inline constexpr LRESULT kLineEndsMixed = 0x100;
 
 bool RegisterEditorControlClass(HINSTANCE instance);

@@ -26,7 +26,7 @@ void CutSelection(Editor& e) {
 
 void Paste(Editor& e) {
     if (ReadOnly(e)) return;
-    const bool pasted = view_clipboard::Take(e.window, e.view, [&](const char* bytes, std::size_t count) {
+    const bool pasted = view_clipboard::Take(e.window, e.view, e.text.DocumentLineEnd(), [&](const char* bytes, std::size_t count) {
         if (count == 0) return true;
         try {
             ReplaceSelection(e, std::string_view(bytes, count), true);

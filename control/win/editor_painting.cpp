@@ -211,8 +211,10 @@ void DrawSegment(Editor& e, HDC dc, int y, Segment& s) {
     s.width = 0;
 }
 
-// The line's break: a lone CR or LF shows its glyph; a selected break shows as a small block.
-void PaintLineBreak(Editor& e, HDC dc, std::size_t start, std::size_t end, std::int64_t x, int y, bool showSelection) {
+// The line's break: one of the text's own kind shows nothing, one of another kind (a mixed file) its
+// glyph, the CR's for a CR LF; a selected break shows as a small block. `kind` is the text's.
+void PaintLineBreak(Editor& e, HDC dc, std::size_t start, std::size_t end, std::int64_t x, int y, bool showSelection,
+                    LineEndKind kind) {
     std::size_t logical = e.text.LineFromPosition(start);
     if (end != e.text.LineEnd(logical)) return;
     std::size_t breakEnd = e.text.LineBreakEnd(logical);
@@ -221,7 +223,9 @@ void PaintLineBreak(Editor& e, HDC dc, std::size_t start, std::size_t end, std::
     std::size_t selectionLast = showSelection ? e.edit.SelectionEnd() : 0;
     bool breakSelected = end >= selectionFirst && end < selectionLast;
     int left = ClientX(e, x);
-    if (breakEnd - end == e.text.UnitBytes()) {
+    const bool pair = breakEnd - end != e.text.UnitBytes();
+    const LineEndKind own = pair ? LineEndKind::CrLf : e.text.UnitAt(end) == '\n' ? LineEndKind::Lf : LineEndKind::Cr;
+    if (own != kind) {
         const ViewGlyphTable& glyphs = ViewGlyphs(IsUnicodeView(e.view) ? 0 : e.view);
         const auto unit = static_cast<unsigned char>(e.text.UnitAt(end));
         wchar_t marker = glyphs[unit];
@@ -238,7 +242,7 @@ void PaintLineBreak(Editor& e, HDC dc, std::size_t start, std::size_t end, std::
     }
 }
 
-void PaintLine(Editor& e, HDC dc, std::size_t displayLine, int y, int clientWidth, bool showSelection) {
+void PaintLine(Editor& e, HDC dc, std::size_t displayLine, int y, int clientWidth, bool showSelection, LineEndKind kind) {
     std::size_t start = e.layout.DisplayLineStart(displayLine);
     if (start == kNone) return;
     std::size_t end = e.layout.DisplayLineEnd(displayLine);
@@ -301,7 +305,7 @@ void PaintLine(Editor& e, HDC dc, std::size_t displayLine, int y, int clientWidt
         return true;
     });
     DrawSegment(e, dc, y, segment);
-    if (i >= end) PaintLineBreak(e, dc, start, end, x, y, showSelection);
+    if (i >= end) PaintLineBreak(e, dc, start, end, x, y, showSelection, kind);
 }
 
 }  // namespace
@@ -329,12 +333,13 @@ void OnPaint(Editor& e) {
     SetBkMode(memory, TRANSPARENT);
     IntersectClipRect(memory, area.left, area.top, area.right, area.bottom);
     bool showSelection = SelectionShown(e);
+    const LineEndKind kind = e.text.DocumentLineEnd();
     bool widened = false;
     int firstRow = std::max<LONG>(0, area.top) / e.lineHeight;
     for (int row = firstRow; row * e.lineHeight < std::min<LONG>(height, area.bottom); ++row) {
         std::size_t line = e.edit.TopLine() + static_cast<std::size_t>(row);
         if (e.layout.DisplayLineStart(line) == kNone) break;
-        PaintLine(e, memory, line, row * e.lineHeight, width, showSelection);
+        PaintLine(e, memory, line, row * e.lineHeight, width, showSelection, kind);
         // The layout keeps places along long lines, so their widths cost a walk from the last
         // change only.
         if (!Wraps(e)) widened = e.edit.NoteLineWidth(e.layout.DisplayLineWidth(line)) || widened;

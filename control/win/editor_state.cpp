@@ -113,9 +113,12 @@ std::size_t ReplaceRange(Editor& e, std::size_t first, std::size_t last, std::st
     std::size_t belowBefore = 0;
     bool nearView = firstRow != kBelow && lastRow != kAbove && firstRow != kAbove;
     if (nearView) belowBefore = e.layout.FirstDisplayLineOf(e.text.LineFromPosition(last) + 1);
+    const LineEndKind lineEnd = e.text.DocumentLineEnd();
     std::size_t inserted = e.text.Replace(first, last, bytes, canUndo, kind);
     e.colours.OnReplace(first, last - first, inserted);
     FollowChange(e, first + inserted, [&] {
+        // The text's kind changed with its first line break: which breaks show a mark changes everywhere.
+        if (e.text.DocumentLineEnd() != lineEnd) Invalidate(e);
         if (nearView) {
             // The rows from the edit to the end of its last logical line change; those below only
             // when the number of display lines above them changes.
@@ -151,7 +154,7 @@ void TypeBytes(Editor& e, std::string_view bytes) {
 
 void TypeLineBreak(Editor& e) {
     if (ReadOnly(e)) return;
-    ReplaceSelection(e, CrLfOf(e.text.Form()), true, EditKind::Typing);
+    ReplaceSelection(e, LineBreakOfText(e.text), true, EditKind::Typing);
 }
 
 void DeleteByKey(Editor& e, EditingState::Deletion deletion) {

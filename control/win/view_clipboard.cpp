@@ -82,6 +82,46 @@ bool InsertAsView(int view, const char* text, std::size_t count,
     return insert(converted.get(), count);
 }
 
+// Every line break of the characters (CR LF, a lone CR, a lone LF) made `kind`.
+std::u16string WithLineEndsOfCharacters(std::u16string_view characters, LineEndKind kind) {
+    const std::u16string_view lineBreak = kind == LineEndKind::CrLf ? u"\r\n" : kind == LineEndKind::Lf ? u"\n" : u"\r";
+    std::u16string out;
+    out.reserve(characters.size() + characters.size() / 16);
+    for (std::size_t i = 0; i < characters.size(); ++i) {
+        const char16_t c = characters[i];
+        if (c != u'\r' && c != u'\n') {
+            out += c;
+            continue;
+        }
+        out += lineBreak;
+        if (c == u'\r' && i + 1 < characters.size() && characters[i + 1] == u'\n') ++i;
+    }
+    return out;
+}
+
+// The bytes with their line breaks as CR LF in a new clipboard block, in place of `block`, when they
+// have any other; false when memory for it ran out.
+bool WithCrLfInBlock(GlobalBlock& block, std::uint8_t*& bytes, std::size_t& count) {
+    const char* text = reinterpret_cast<const char*>(bytes);
+    const LineEndCensus census = CountLineEnds(text, count);
+    if (census.crs == census.pairs && census.lfs == census.pairs) return true;
+    std::string converted;
+    try {
+        converted = WithLineEnds(std::string_view(text, count), LineEndKind::CrLf);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    GlobalBlock bigger = ClipboardBlock(converted.size() + 1);
+    auto* into = bigger ? static_cast<std::uint8_t*>(GlobalLock(bigger.get())) : nullptr;
+    if (!into) return false;
+    std::memcpy(into, converted.data(), converted.size());
+    GlobalUnlock(block.get());
+    block = std::move(bigger);
+    bytes = into;
+    count = converted.size();
+    return true;
+}
+
 std::u16string CharactersOfView(int view, std::string_view bytes) {
     return view == kUtf8View ? Utf16OfUtf8(bytes) : Utf16OfView(bytes, view == kUtf16BeView);
 }
@@ -97,7 +137,7 @@ DWORD PutUnicode(HWND owner, int view, std::size_t count, const std::function<st
     try {
         std::string bytes(count, '\0');
         bytes.resize(std::min(count, fill(reinterpret_cast<std::uint8_t*>(bytes.data()))));
-        characters = CharactersOfView(view, bytes);
+        characters = WithLineEndsOfCharacters(CharactersOfView(view, bytes), LineEndKind::CrLf);
     } catch (const std::bad_alloc&) {
         return ERROR_NOT_ENOUGH_MEMORY;
     }
@@ -115,7 +155,7 @@ DWORD PutUnicode(HWND owner, int view, std::size_t count, const std::function<st
     return 0;
 }
 
-bool TakeUnicode(int view, const std::function<bool(const char*, std::size_t)>& insert) {
+bool TakeUnicode(int view, LineEndKind lineEnd, const std::function<bool(const char*, std::size_t)>& insert) {
     HANDLE data = GetClipboardData(CF_UNICODETEXT);
     if (!data) return true;
     const auto* text = static_cast<const char16_t*>(GlobalLock(data));
@@ -126,7 +166,7 @@ bool TakeUnicode(int view, const std::function<bool(const char*, std::size_t)>& 
     std::string bytes;
     bool made = true;
     try {
-        bytes = ViewOfCharacters(view, std::u16string_view(text, count));
+        bytes = ViewOfCharacters(view, WithLineEndsOfCharacters(std::u16string_view(text, count), lineEnd));
     } catch (const std::bad_alloc&) {
         made = false;
     }
@@ -146,6 +186,10 @@ DWORD Put(HWND owner, int view, std::size_t count, const std::function<std::size
     auto* bytes = static_cast<std::uint8_t*>(GlobalLock(block.get()));
     if (!bytes) return ERROR_NOT_ENOUGH_MEMORY;
     count = std::min(count, fill(bytes));
+    if (!WithCrLfInBlock(block, bytes, count)) {
+        GlobalUnlock(block.get());
+        return ERROR_NOT_ENOUGH_MEMORY;
+    }
     if (view == kKoi8View) MapHighInPlace(kKoi8ToOem, bytes, count);
     const UINT format = FormatOfView(view);
     std::u16string characters;
@@ -176,11 +220,20 @@ DWORD Put(HWND owner, int view, std::string_view bytes) {
 
 bool HoldsText() { return IsClipboardFormatAvailable(CF_TEXT) != FALSE; }
 
-bool Take(HWND owner, int view, const std::function<bool(const char*, std::size_t)>& insert) {
+bool Take(HWND owner, int view, LineEndKind lineEnd, const std::function<bool(const char*, std::size_t)>& take) {
     if (!HoldsText()) return true;
     ClipboardOpen clipboard(owner);
     if (!clipboard.open) return true;
-    if (IsUnicodeView(view)) return TakeUnicode(view, insert);
+    if (IsUnicodeView(view)) return TakeUnicode(view, lineEnd, take);
+    auto insert = [&](const char* bytes, std::size_t count) {
+        std::string converted;
+        try {
+            converted = WithLineEnds(std::string_view(bytes, count), lineEnd);
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+        return take(converted.data(), converted.size());
+    };
     const UINT format = FormatOfView(view);
     if (SystemReadsOtherwise(format) && IsClipboardFormatAvailable(CF_UNICODETEXT)) {
         std::string bytes;

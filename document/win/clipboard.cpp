@@ -10,6 +10,7 @@
 #include "control/win/view_clipboard.h"
 #include "document/undo_journal.h"
 #include "document/win/document_files.h"
+#include "document/win/document_line_ends.h"
 #include "document/win/view_code_page.h"
 
 void PutViewBytesOnClipboard(std::string_view bytes) { view_clipboard::Put(MainWindow, CodePageIndex, bytes); }
@@ -41,7 +42,8 @@ void CutSelection() {
 
 void PasteClipboard() {
     if (!EditorControl) return;
-    const bool pasted = view_clipboard::Take(MainWindow, CodePageIndex, [](const char* bytes, std::size_t count) {
+    const LineEndKind lineEnd = LineEndsOfDocument().kind;
+    const bool pasted = view_clipboard::Take(MainWindow, CodePageIndex, lineEnd, [](const char* bytes, std::size_t count) {
         return StreamTextInRecorded(UndoKind::ReplaceRange, static_cast<std::int32_t>(count), bytes, count,
                                     kStreamSelection);
     });

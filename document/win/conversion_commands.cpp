@@ -11,6 +11,7 @@
 #include "document/undo_journal.h"
 #include "document/win/document_files.h"
 #include "document/win/editor_subclass.h"
+#include "document/win/recent_files_host.h"
 #include "document/win/rewrite_run.h"
 #include "document/win/view_code_page.h"
 #include "encoding/chart_conversion.h"
@@ -20,10 +21,12 @@
 
 namespace {
 
-// The chord's same key twice: only the view changes, keeping selection and scroll position.
+// The chord's same key twice: only the view changes, keeping selection and scroll position. The
+// view is chosen by hand, as by its menu command.
 void SwitchViewTo(std::uint8_t codePage) {
     CodePageIndex = codePage;
     ApplyViewCodePage();
+    RememberViewChosenByHand();
 }
 
 // A whole-text conversion by a fixed command leaves the text in its target code page, so the view

@@ -290,9 +290,11 @@ bool LoadFile(const wchar_t* path) {
     SetDocumentPath(path);
     AddRecentFile(CurrentFileName, RestoreCaretPosition, ProgramRecentFilesHost());
     SendShellMessage(kShowTitleMessage);
-    auto guess = static_cast<std::uint8_t>(GuessViewCodePage(stream->sample, stream->sampleCount));
-    if (guess != CodePageIndex) {
-        CodePageIndex = guess;
+    // A view the user chose for the file comes back while the file is as it was then.
+    const int chosen = ViewChosenForLoadedFile();
+    const auto view = static_cast<std::uint8_t>(chosen >= 0 ? chosen : GuessViewCodePage(stream->sample, stream->sampleCount));
+    if (view != CodePageIndex) {
+        CodePageIndex = view;
         ApplyViewCodePage();
     }
     return true;
@@ -315,6 +317,7 @@ bool SaveDocument() {
     SetFileAttributesW(path.c_str(), attributes);
     SetModified(false);
     DiscardRecoveryCopy();
+    RememberViewOfSavedDocument();
     return true;
 }
 

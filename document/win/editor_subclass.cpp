@@ -20,6 +20,7 @@
 #include "document/undo_journal.h"
 #include "document/win/control_text_access.h"
 #include "document/win/document_files.h"
+#include "document/win/document_line_ends.h"
 #include "document/win/view_code_page.h"
 #include "encoding/chart_text.h"
 #include "encoding/code_page_tables.h"
@@ -300,11 +301,13 @@ LRESULT OnKeyDown(HWND window, WPARAM key, LPARAM lParam) {
         if (IsUnicodeView(CodePageIndex)) return DeleteUtf8Character(window, VK_BACK);
         RecordUndo(UndoKind::BackspaceChar, 0);
         break;
-    case VK_RETURN:
-        // A typed run of breaks counts them two bytes each; a UTF-16 break, four bytes, is a range.
-        if (IsUtf16View(CodePageIndex)) RecordUndo(UndoKind::ReplaceRange, 4);
-        else RecordUndo(UndoKind::TypeBreak, 2);
+    case VK_RETURN: {
+        // The control puts in the document's own line break; a typed run of breaks counts their
+        // bytes, and a UTF-16 break, of units, is a range.
+        const auto length = static_cast<std::int32_t>(DocumentLineBreak().size());
+        RecordUndo(IsUtf16View(CodePageIndex) ? UndoKind::ReplaceRange : UndoKind::TypeBreak, length);
         break;
+    }
     case VK_CONTROL:
         if (PendingChord.PendingChord() >= 0) PendingChord.CtrlWentDown();
         break;

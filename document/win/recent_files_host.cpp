@@ -3,11 +3,17 @@
 #include <windows.h>
 #include <richedit.h>
 
+#include <cstdio>
+#include <optional>
 #include <string>
 
 #include "document/win/editor_window.h"
 #include "base/win/shell_messages.h"
 #include "base/win/shown_text.h"
+#include "document/win/document_files.h"
+#include "document/win/document_name.h"
+#include "document/win/view_code_page.h"
+#include "encoding/code_page_tables.h"
 
 namespace {
 
@@ -36,6 +42,16 @@ public:
 
     // The menu measures and draws the items anew from the settings.
     void RedeclareRecentMenuItems() override { SendShellMessage(kRecentFilesChangedMessage); }
+
+    // The size and the time of last writing, as the file system keeps them, in hexadecimal.
+    std::string FileStamp(std::string_view path) override {
+        WIN32_FILE_ATTRIBUTE_DATA data{};
+        if (!GetFileAttributesExW(WideText(path).c_str(), GetFileExInfoStandard, &data)) return {};
+        char stamp[40];
+        std::snprintf(stamp, sizeof stamp, "%08lX%08lX-%08lX%08lX", data.nFileSizeHigh, data.nFileSizeLow,
+                      data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime);
+        return stamp;
+    }
 };
 
 }  // namespace
@@ -43,4 +59,17 @@ public:
 RecentFilesHost& ProgramRecentFilesHost() {
     static ProgramHost host;
     return host;
+}
+
+void RememberViewChosenByHand() {
+    if (!DocumentIsUntitled()) RememberChosenView(CurrentFileName, CodePageIndex, ProgramRecentFilesHost());
+}
+
+void RememberViewOfSavedDocument() {
+    if (!DocumentIsUntitled()) RememberViewOfSavedFile(CurrentFileName, CodePageIndex, ProgramRecentFilesHost());
+}
+
+int ViewChosenForLoadedFile() {
+    const std::optional<int> chosen = ChosenViewOf(CurrentFileName, ProgramRecentFilesHost());
+    return chosen && *chosen >= 0 && *chosen <= kUtf16BeView ? *chosen : -1;
 }

@@ -122,7 +122,7 @@ bool TakeSlice(CopyJob& job, std::size_t most) {
     return job.taken == job.length;
 }
 
-void TellFailure() { ShowStatusText(3, "Копия для восстановления не записывается"_ui); }
+void TellFailure() { ShowStatusText(kEditModePart, "Копия для восстановления не записывается"_ui); }
 
 void FinishWrite(bool wait) {
     if (!keeper.writer) return;

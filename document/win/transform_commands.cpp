@@ -2,15 +2,18 @@
 
 #include <richedit.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <string_view>
 #include <utility>
 
 #include "control/utf16_characters.h"
+#include "control/view_characters.h"
 #include "control/win/editor_control.h"
 #include "document/undo_journal.h"
 #include "document/win/document_files.h"
+#include "document/win/document_line_ends.h"
 #include "document/win/conversion_commands.h"
 #include "document/win/editor_window.h"
 #include "document/win/repair_command.h"
@@ -43,13 +46,42 @@ std::string ByCharactersOfView(std::string_view bytes, const std::function<std::
     return TransformedByUtf8(bytes, CodePageIndex == kUtf16BeView, transform);
 }
 
+// The alignment lays its lines out with CR LF; in a document of other line ends it reads and writes
+// them as CR LF, so the aligned lines end as the document's do.
 void AlignLines(const RewriteRun& run, std::string_view bytes) {
     const bool characters = IsUnicodeView(CodePageIndex);
+    const LineEndKind lineEnd = LineEndsOfDocument().kind;
     std::string result = ByCharactersOfView(bytes, [&](std::string_view text) {
-        return AlignParagraphs(text, AlignmentOf(run.command), ReadParagraphSettings(), characters);
+        if (lineEnd == LineEndKind::CrLf)
+            return AlignParagraphs(text, AlignmentOf(run.command), ReadParagraphSettings(), characters);
+        return WithLineEnds(AlignParagraphs(WithLineEnds(text, LineEndKind::CrLf), AlignmentOf(run.command),
+                                            ReadParagraphSettings(), characters),
+                            lineEnd);
     });
     if (!PutBack(run, result)) return;
     Select(run.control, run.savedSelection.cpMin, run.savedSelection.cpMin);
+}
+
+// Every line break of the range made the command's kind, in the view's units, as one undo step. A
+// converted selection stays selected; after the whole text the caret stays in front of the character
+// it was in front of. A text whose breaks are all of the kind already is left alone, with nothing
+// recorded.
+void ConvertLineEnds(const RewriteRun& run, std::string& bytes) {
+    const auto kind = static_cast<LineEndKind>(run.command - IDM_LINE_ENDS_CRLF);
+    const CharacterForm form = FormOfView(CodePageIndex);
+    std::string result = WithLineEndsIn(form, bytes, kind);
+    if (result == bytes) {
+        RestoreUserSelection(run);
+        return;
+    }
+    if (!PutBack(run, result)) return;
+    if (run.selectionWasEmpty) {
+        const auto caret = std::min(static_cast<std::size_t>(run.savedSelection.cpMin), bytes.size());
+        const auto moved = static_cast<LONG>(WithLineEndsIn(form, std::string_view(bytes).substr(0, caret), kind).size());
+        Select(run.control, moved, moved);
+    } else {
+        Select(run.control, run.savedSelection.cpMin, run.savedSelection.cpMin + static_cast<LONG>(result.size()));
+    }
 }
 
 void TransliterateText(const RewriteRun& run, std::string_view bytes) {
@@ -119,9 +151,12 @@ void RunTransformCommand(UINT command) {
         break;
     case IDM_LINE_BREAK:
         RunTransformStep(id, RewriteRange::SelectionOrWholeText, [](const RewriteRun& run, std::string& bytes) {
-            PutBackSelected(run, RepairBareCr(bytes));
+            PutBackSelected(run, RepairBareCr(bytes, LineEndsOfDocument().kind));
         });
         break;
+    case IDM_LINE_ENDS_CRLF:
+    case IDM_LINE_ENDS_LF:
+    case IDM_LINE_ENDS_CR: RunTransformStep(id, RewriteRange::SelectionOrWholeText, ConvertLineEnds); break;
     case IDM_REPAIR_MOJIBAKE: RunRepairCommand(); break;
     default:
         RunTransformStep(id, RewriteRange::SelectionOrWholeText, [](const RewriteRun& run, std::string&) {

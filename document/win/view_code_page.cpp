@@ -11,6 +11,7 @@
 #include "document/win/editor_window.h"
 #include "base/win/shell_messages.h"
 #include "control/win/editor_control.h"
+#include "document/win/recent_files_host.h"
 #include "base/win/shown_text.h"
 #include "encoding/code_page_tables.h"
 #include "resources/resource.h"
@@ -99,12 +100,12 @@ void SelectViewCodePage(UINT command) {
                                                        : -1;
     if (unicode >= 0) {
         CodePageIndex = static_cast<std::uint8_t>(unicode);
-        ApplyViewCodePage();
-        return;
+    } else {
+        if (command < IDM_VIEW_ANSI || command > IDM_VIEW_KOI8) return;
+        CodePageIndex = static_cast<std::uint8_t>(command - IDM_VIEW_ANSI);
     }
-    if (command < IDM_VIEW_ANSI || command > IDM_VIEW_KOI8) return;
-    CodePageIndex = static_cast<std::uint8_t>(command - IDM_VIEW_ANSI);
     ApplyViewCodePage();
+    RememberViewChosenByHand();
 }
 
 void ChangeViewFontSize(UINT command) {
@@ -129,11 +130,11 @@ void ShowKeyboardLayout() {
     const char* shown = name;
     if (std::strcmp(name, "00000409") == 0) shown = "EN";
     else if (std::strcmp(name, "00000419") == 0) shown = "RU";
-    ShowStatusText(1 | SBT_POPOUT, shown);
+    ShowStatusText(kKeyboardLayoutPart | SBT_POPOUT, shown);
 }
 
 void ShowViewCodePage() {
     static const char* const kUnicodeNames[] = {"UTF-8", "UTF-16 LE", "UTF-16 BE"};
-    ShowStatusText(2, IsUnicodeView(CodePageIndex) ? kUnicodeNames[CodePageIndex - kUtf8View]
+    ShowStatusText(kViewCodePagePart, IsUnicodeView(CodePageIndex) ? kUnicodeNames[CodePageIndex - kUtf8View]
                                                   : CodePageNames[CodePageIndex % 3]);
 }

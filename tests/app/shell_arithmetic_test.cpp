@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/status_texts.h"
+#include "base/ui_text.h"
 #include "base/text_limit.h"
 
 namespace {
@@ -24,6 +25,13 @@ TEST(StatusTexts, CaretPositionColumnRightAlignedThenLine) {
     EXPECT_EQ(CaretPositionText(1, 12), "   1:12");
     EXPECT_EQ(CaretPositionText(1234, 5), "1234:5");
     EXPECT_EQ(CaretPositionText(123456, 4294967295u), "123456:4294967295");
+}
+
+TEST(StatusTexts, LineEndsNameTheKindAndAMixedTextSaysSo) {
+    EXPECT_EQ(LineEndsText(LineEndKind::CrLf, false), "CR LF");
+    EXPECT_EQ(LineEndsText(LineEndKind::Lf, false), "LF");
+    EXPECT_EQ(LineEndsText(LineEndKind::Cr, false), "CR");
+    EXPECT_EQ(LineEndsText(LineEndKind::Lf, true), "LF (смешанные)"_ui);
 }
 
 TEST(StatusTexts, TitleFramesTheName) {

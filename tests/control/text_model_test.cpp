@@ -64,13 +64,14 @@ private:
     std::vector<std::string> lines_;
 };
 
-// The breaks of each kind, counted one by one.
-LineEndCensus ReferenceCensus(const std::string& s) {
+// The breaks of each kind, counted unit by unit: in UTF-16 a byte 0D or 0A of another character
+// (U+040D, U+0A0D) is none.
+LineEndCensus ReferenceCensus(const std::vector<unsigned>& units) {
     LineEndCensus census;
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        census.crs += s[i] == '\r';
-        census.lfs += s[i] == '\n';
-        census.pairs += s[i] == '\r' && i + 1 < s.size() && s[i + 1] == '\n';
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        census.crs += units[i] == '\r';
+        census.lfs += units[i] == '\n';
+        census.pairs += units[i] == '\r' && i + 1 < units.size() && units[i + 1] == '\n';
     }
     return census;
 }
@@ -81,7 +82,7 @@ void ExpectSameLines(const TextModel& text, const std::string& expected) {
     const std::vector<unsigned> units = ReferenceUnits(expected, text.Form());
     ASSERT_EQ(text.LineCount(), starts.size());
     // The census and the document's kind follow every change along with the lines.
-    ASSERT_EQ(text.LineEnds(), ReferenceCensus(expected));
+    ASSERT_EQ(text.LineEnds(), ReferenceCensus(units));
     // In the UTF-16 forms the first break is one of units.
     std::string unitBreaks;
     for (unsigned u : units) unitBreaks += u == '\r' || u == '\n' ? static_cast<char>(u) : 'x';

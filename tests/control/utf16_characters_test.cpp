@@ -1,4 +1,5 @@
 #include "control/utf16_characters.h"
+#include "control/view_characters.h"
 
 #include <gtest/gtest.h>
 
@@ -66,4 +67,26 @@ TEST(Utf16Characters, DeletingKeysTakeWholeCharactersAndBreaks) {
     EXPECT_EQ(Utf16DeletedBefore(le(u"\xDC00\xD800"), false), 2u);
     EXPECT_EQ(Utf16DeletedBefore(le(u"\n") + "\x41", false), 1u);
     EXPECT_EQ(Utf16DeletedBefore(PlainUtf16Bytes(u"a\U0001F600", true), true), 4u);
+}
+
+// What puts in a line break puts in the text's own: its first break's kind, in the units of the view,
+// whatever the form; a text without a break (new, empty) takes CR LF. The same text read as bytes and
+// as UTF-16 has other kinds: a unit 0A00 is no LF.
+TEST(Utf16Characters, TheTextsOwnLineBreakIsItsKindInTheUnitsOfItsForm) {
+    const std::string lf = PlainUtf16Bytes(u"один\nдва\r\n", false);
+    TextModel text;
+    text.Insert(0, lf, false);
+    EXPECT_EQ(LineBreakOfText(text), "\n") << "as bytes the first break is the LF unit's byte 0A";
+    text.SetForm(CharacterForm::Utf16Le);
+    EXPECT_EQ(LineBreakOfText(text), std::string_view("\n\0", 2));
+    EXPECT_TRUE(text.LineEnds().Mixed());
+    EXPECT_EQ(WithLineEndsIn(CharacterForm::Utf16Le, lf, LineEndKind::Lf), PlainUtf16Bytes(u"один\nдва\n", false));
+    text.SetForm(CharacterForm::Utf16Be);
+    EXPECT_EQ(LineBreakOfText(text), std::string_view("\0\r\0\n", 4)) << "read big-endian the units have no break";
+    EXPECT_EQ(text.LineEnds(), LineEndCensus{});
+    text.Erase(0, text.Length(), false);
+    EXPECT_EQ(LineBreakOfText(text), std::string_view("\0\r\0\n", 4));
+    text.SetForm(CharacterForm::Bytes);
+    EXPECT_EQ(LineBreakOfText(text), "\r\n");
+    EXPECT_EQ(WithLineEndsIn(CharacterForm::Bytes, "a\rb\r\nc\n", LineEndKind::Cr), "a\rb\rc\r");
 }

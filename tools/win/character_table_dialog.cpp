@@ -2,6 +2,7 @@
 
 #include <richedit.h>
 
+#include <new>
 #include <string>
 
 #include "base/settings.h"
@@ -11,6 +12,7 @@
 #include "control/win/editor_control.h"
 #include "document/undo_journal.h"
 #include "document/win/control_text_access.h"
+#include "document/win/document_line_ends.h"
 #include "document/win/view_code_page.h"
 #include "encoding/code_page_tables.h"
 #include "encoding/unicode_conversion.h"
@@ -61,9 +63,14 @@ std::string SelectedBytes(HWND dialog) {
     return bytes;
 }
 
+// Rows taken with the line breaks between them go in with the document's own line breaks.
 void InsertIntoText(const std::string& bytes) {
     const UndoMark mark = MarkUndo();
-    if (InsertRecorded(EditorText(), RecordUndo, bytes)) return;
+    try {
+        if (InsertRecorded(EditorText(), RecordUndo, WithDocumentLineEnds(bytes))) return;
+    } catch (const std::bad_alloc&) {
+        // No memory for the converted rows: nothing went in.
+    }
     ForgetUndoSince(mark);
     ReportOutOfMemory();
 }

@@ -12,6 +12,7 @@
 #include "document/win/editor_window.h"
 #include "base/win/shown_text.h"
 #include "document/undo_journal.h"
+#include "document/win/document_line_ends.h"
 #include "document/win/view_code_page.h"
 #include "encoding/code_page_tables.h"
 #include "encoding/utf8_characters.h"
@@ -80,6 +81,11 @@ public:
     }
 
     std::int32_t TextLength() override { return static_cast<std::int32_t>(SendMessageA(control_, WM_GETTEXTLENGTH, 0, 0)); }
+
+    // A hexadecimal replacement stays bytes in the UTF-16 views, whose line breaks are units.
+    LineEndKind DocumentLineEnd() override {
+        return IsUtf16View(CodePageIndex) ? LineEndKind::CrLf : LineEndsOfDocument().kind;
+    }
 
     std::int32_t FindFirst(std::int32_t lo, std::int32_t hi, std::string_view pattern, bool wholeWord,
                            bool matchCase) override {

@@ -268,9 +268,11 @@ TEST_F(WindowChrome, BarsFollowTheScreenScaleWithoutOverlapping) {
         const LRESULT button = SendMessageA(ToolBar, TB_GETBUTTONSIZE, 0, 0);
         EXPECT_GE(LOWORD(button), ScaledForDpi(drawn + 7, dpi)) << dpi << " dpi";
         EXPECT_GE(HIWORD(button), ScaledForDpi(drawn + 6, dpi)) << dpi << " dpi";
-        int edges[4] = {};
-        ASSERT_EQ(SendMessageA(StatusBar, SB_GETPARTS, 4, reinterpret_cast<LPARAM>(edges)), 4);
-        for (int i = 0; i < 3; ++i) EXPECT_EQ(edges[i], ScaledForDpi(kStatusBarPartEdges[i], dpi)) << i;
+        int edges[kStatusBarPartCount] = {};
+        ASSERT_EQ(SendMessageA(StatusBar, SB_GETPARTS, kStatusBarPartCount, reinterpret_cast<LPARAM>(edges)),
+                  kStatusBarPartCount);
+        for (int i = 0; i + 1 < kStatusBarPartCount; ++i)
+            EXPECT_EQ(edges[i], ScaledForDpi(kStatusBarPartEdges[i], dpi)) << i;
         RECT client;
         GetClientRect(window, &client);
         const RECT tool = WindowRectInClient(ToolBar);
@@ -333,22 +335,24 @@ TEST_F(WindowChrome, WordWrapSettingKeepsOnlyTheWrapBits) {
 TEST_F(WindowChrome, StatusBarPartsHoldTheirTexts) {
     ASSERT_NE(StartTestApplication(), nullptr);
     int edges[8] = {};
-    ASSERT_EQ(SendMessageA(StatusBar, SB_GETPARTS, 8, reinterpret_cast<LPARAM>(edges)), 4);
+    ASSERT_EQ(SendMessageA(StatusBar, SB_GETPARTS, 8, reinterpret_cast<LPARAM>(edges)), 5);
     EXPECT_EQ(edges[0], 88);
     EXPECT_EQ(edges[1], 166);
     EXPECT_EQ(edges[2], 276);
-    EXPECT_EQ(edges[3], -1);
+    EXPECT_EQ(edges[3], 406);
+    EXPECT_EQ(edges[4], -1);
     EXPECT_EQ(StatusBarPart(0), "   1:1");
     EXPECT_FALSE(StatusBarPart(1).empty());
     EXPECT_EQ(StatusBarPart(2), "ANSI (1251)");
-    EXPECT_EQ(StatusBarPart(3), "Вставка"_ui);
+    EXPECT_EQ(StatusBarPart(kLineEndsPart), "CR LF");
+    EXPECT_EQ(StatusBarPart(kEditModePart), "Вставка"_ui);
 
     OverwriteMode = true;
     ShowEditMode();
-    EXPECT_EQ(StatusBarPart(3), "Замена"_ui);
+    EXPECT_EQ(StatusBarPart(kEditModePart), "Замена"_ui);
     OverwriteMode = false;
     ShowEditMode();
-    EXPECT_EQ(StatusBarPart(3), "Вставка"_ui);
+    EXPECT_EQ(StatusBarPart(kEditModePart), "Вставка"_ui);
 }
 
 TEST_F(WindowChrome, CaretPositionFollowsTheSelectionStartAndSkipsUnchangedRefreshes) {
@@ -416,15 +420,14 @@ TEST_F(WindowChrome, StatusBarCanBeDestroyedAndMadeAgain) {
         ASSERT_NE(StatusBar, nullptr);
         EXPECT_EQ(GetParent(StatusBar), window);
         EXPECT_EQ(GetDlgCtrlID(StatusBar), 1);
-        int edges[4] = {};
-        EXPECT_EQ(SendMessageA(StatusBar, SB_GETPARTS, 4, reinterpret_cast<LPARAM>(edges)), 4);
-        EXPECT_EQ(edges[0], 88);
-        EXPECT_EQ(edges[1], 166);
-        EXPECT_EQ(edges[2], 276);
-        EXPECT_EQ(edges[3], -1);
-        // The new bar shows the view and the keyboard layout at once.
+        int edges[kStatusBarPartCount] = {};
+        EXPECT_EQ(SendMessageA(StatusBar, SB_GETPARTS, kStatusBarPartCount, reinterpret_cast<LPARAM>(edges)),
+                  kStatusBarPartCount);
+        for (int i = 0; i < kStatusBarPartCount; ++i) EXPECT_EQ(edges[i], kStatusBarPartEdges[i]) << i;
+        // The new bar shows the view, the keyboard layout and the line ends at once.
         EXPECT_EQ(StatusBarPart(2), "ANSI (1251)");
         EXPECT_FALSE(StatusBarPart(1).empty());
+        EXPECT_EQ(StatusBarPart(kLineEndsPart), "CR LF");
     }
 }
 

@@ -114,6 +114,7 @@ TEST(MenuResource, HoldsThePopUpsTheUserSeesWithTheirCommands) {
                  {IDM_FIND_NEXT, 4, "Н&айти далее"_ui},  {IDM_VIEW_OEM, 5, "&ОEM (866)"_ui},
                  {IDM_TO_ANSI, 5, "-> A&NSI"},           {IDM_TRANSLIT, 5, "-> Translit"},
                  {IDM_READ_SELECTION_AS, 5, "Прочитать выделенное как..."_ui},
+                 {IDM_LINE_ENDS_LF, 5, "Концы строк -> LF"_ui},
                  {IDM_SIZE_UP, 6, "&Размер\t+"_ui},      {IDM_ABOUT, 7, "&О программе"_ui}};
     for (const auto& item : shown) {
         SCOPED_TRACE("command " + std::to_string(item.command));
@@ -138,7 +139,7 @@ TEST_F(MenuTables, TheWindowMenuShowsWhatTheResourceHoldsAndDrawsItsOwnItems) {
     for (int i = 0; i < kSubMenuCount; ++i) EXPECT_EQ(SubMenus[i], GetSubMenu(bar, i));
     EXPECT_STREQ(MenuTexts[4], "");  // no command 5
     EXPECT_STREQ(MenuText(0), "");
-    EXPECT_STREQ(MenuText(IDM_READ_SELECTION_AS + 1), "");
+    EXPECT_STREQ(MenuText(kMenuTextCount + 1), "");
     // The program draws the items with a picture, and the recent files.
     for (UINT command : {IDM_NEW, IDM_OPEN, IDM_SAVE, IDM_UNDO, IDM_CUT, IDM_COPY, IDM_PASTE, IDM_DELETE, IDM_JUSTIFY,
                          IDM_PRINT, IDM_FIND, IDM_VIEW_OEM, IDM_VIEW_UTF8, IDM_TO_ANSI, IDM_TO_UTF8, IDM_HELP})

@@ -200,7 +200,7 @@ TEST_F(OptionsDialogTest, TheStatusBarGoesAtOnceAndComesBackWithCaretAndMode) {
     EXPECT_EQ(ReadSettingDword("ST", 7), 1u);
     EXPECT_EQ(StatusBarPart(0), "   3:2");
     EXPECT_EQ(StatusBarPart(2), "ANSI (1251)");
-    EXPECT_EQ(StatusBarPart(3), "Замена"_ui);
+    EXPECT_EQ(StatusBarPart(kEditModePart), "Замена"_ui);
     RECT status;
     GetWindowRect(StatusBar, &status);
     EXPECT_EQ(EditorRectInClient().bottom, client.bottom - (status.bottom - status.top));

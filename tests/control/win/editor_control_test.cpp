@@ -6,13 +6,19 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <initializer_list>
 #include <string>
+#include <vector>
 
 #include "base/ui_text.h"
+#include "encoding/code_page_tables.h"
 #include "support/win/app_harness.h"
 #include "support/win/control_host.h"
+#include "support/core/plain_utf16.h"
+#include "support/win/clipboard_contents.h"
 #include "support/win/control_selection.h"
 
 namespace {
@@ -125,6 +131,48 @@ std::string AllBytesInLines() {
     }
     // Lone breaks and a pair at the very end.
     return bytes + "a\rb\nc\n\r\r\n";
+}
+
+// The pixels of the control's client area as it is drawn, after drawing everything anew or only what
+// it invalidated itself; without the focus, so no caret is in the picture.
+std::vector<std::uint32_t> Screen(const Control& c, bool anew = true) {
+    SetFocus(GetParent(c.window));
+    RedrawWindow(c.window, nullptr, nullptr, (anew ? RDW_INVALIDATE : 0) | RDW_UPDATENOW);
+    RECT r;
+    GetClientRect(c.window, &r);
+    HDC dc = GetDC(c.window);
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), r.right, -r.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HDC memory = CreateCompatibleDC(dc);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, r.right, r.bottom, dc, 0, 0, SRCCOPY);
+    GdiFlush();
+    const auto* pixels = static_cast<const std::uint32_t*>(bits);
+    std::vector<std::uint32_t> shown(pixels, pixels + static_cast<std::size_t>(r.right) * r.bottom);
+    SelectObject(memory, old);
+    DeleteDC(memory);
+    DeleteObject(bitmap);
+    ReleaseDC(c.window, dc);
+    return shown;
+}
+
+// The text lines (by their rows on screen) in which two pictures of the control differ.
+std::vector<int> LinesThatDiffer(const Control& c, const std::vector<std::uint32_t>& a, const std::vector<std::uint32_t>& b,
+                                 int lines) {
+    RECT r;
+    GetClientRect(c.window, &r);
+    const LONG top = PointOf(c, 0).y;
+    const LONG height = static_cast<LONG>(c.Send(EM_LINEINDEX, 1)) > 0 ? PointOf(c, static_cast<LONG>(c.Send(EM_LINEINDEX, 1))).y - top : 1;
+    std::vector<int> differ;
+    for (int line = 0; line < lines; ++line)
+        for (LONG y = top + line * height; y < top + (line + 1) * height && y < r.bottom; ++y)
+            if (!std::equal(a.begin() + y * r.right, a.begin() + (y + 1) * r.right, b.begin() + y * r.right)) {
+                differ.push_back(line);
+                break;
+            }
+    return differ;
 }
 
 }  // namespace
@@ -314,6 +362,80 @@ TEST(EditorControl, TypingEnterDeleteAndBackspaceByKeyMessages) {
     EXPECT_EQ(Text(c), "\r\ncd");
 }
 
+// A line break of the text's own kind (its first break's) shows nothing, so a text of LF or CR lines
+// looks exactly like its CR LF twin, in the byte views and in UTF-16 alike; a break of another kind
+// (a mixed file) shows a mark on its own line only. The kind is the first break's: when an edit
+// changes it, the marks move to the other lines at once.
+TEST(EditorControl, OnlyALineBreakOfAnotherKindThanTheTextsShowsAMark) {
+    const std::vector<std::string> kBreaks = {"\r\n", "\n", "\r"};
+    const std::vector<std::string> kLines = {"one", "two", "three", "four"};
+    for (int view : {0, kUtf16LeView}) {
+        SCOPED_TRACE("view " + std::to_string(view));
+        auto inView = [&](const std::string& bytes) {
+            return view == 0 ? bytes : PlainUtf16Bytes(std::u16string(bytes.begin(), bytes.end()), false);
+        };
+        auto textOf = [&](const std::vector<int>& kinds) {
+            std::string text;
+            for (std::size_t i = 0; i < kLines.size(); ++i) text += kLines[i] + kBreaks[kinds[i]];
+            return inView(text);
+        };
+        Control c, twin;
+        for (const Control* control : {&c, &twin}) control->Send(EM_SETVIEWCODEPAGE, view);
+        twin.Send(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
+        StreamIn(twin, textOf({0, 0, 0, 0}));
+        const std::vector<std::uint32_t> crLf = Screen(twin);
+        for (int kind = 0; kind < 3; ++kind) {
+            StreamIn(c, textOf({kind, kind, kind, kind}));
+            EXPECT_EQ(c.Send(EM_GETLINEENDS), kind);
+            EXPECT_EQ(LinesThatDiffer(c, Screen(c), crLf, 4), std::vector<int>{}) << "kind " << kind;
+            for (int other = 0; other < 3; ++other) {
+                if (other == kind) continue;
+                for (int line = 1; line < 4; ++line) {
+                    std::vector<int> kinds(4, kind);
+                    kinds[line] = other;
+                    StreamIn(c, textOf(kinds));
+                    EXPECT_EQ(c.Send(EM_GETLINEENDS), kind | kLineEndsMixed);
+                    EXPECT_EQ(LinesThatDiffer(c, Screen(c), crLf, 4), std::vector<int>{line})
+                        << "kind " << kind << ", line " << line << " of kind " << other;
+                }
+            }
+        }
+        // An LF first line and CR LF lines: the three are marked. Its LF made CR LF, the text is CR
+        // LF and no line shows a mark, drawn so by the control itself after the edit of line one.
+        StreamIn(c, textOf({1, 0, 0, 0}));
+        EXPECT_EQ(LinesThatDiffer(c, Screen(c), crLf, 4), (std::vector<int>{1, 2, 3}));
+        if (view != 0) continue;  // a UTF-16 break holds NUL bytes, which EM_REPLACESEL cannot take
+        Select(c, 3, 4);
+        c.Send(EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>("\r\n"));
+        EXPECT_EQ(c.Send(EM_GETLINEENDS), 0);
+        EXPECT_EQ(LinesThatDiffer(c, Screen(c, false), crLf, 4), std::vector<int>{});
+    }
+}
+
+// Enter and a paste put in the text's own line break, in the units of its view; a copy gives other
+// programs CR LF whatever the text's own.
+TEST(EditorControl, EnterAndPastePutInTheTextsLineBreakAndACopyGivesCrLf) {
+    for (int view : {0, kUtf16LeView}) {
+        SCOPED_TRACE("view " + std::to_string(view));
+        auto inView = [&](const std::string& bytes) {
+            return view == 0 ? bytes : PlainUtf16Bytes(std::u16string(bytes.begin(), bytes.end()), false);
+        };
+        Control c;
+        c.Send(EM_SETVIEWCODEPAGE, view);
+        for (const std::string& lineBreak : {"\r\n", "\n", "\r"}) {
+            StreamIn(c, inView("a" + lineBreak + "b"));
+            Key(c, VK_END, {VK_CONTROL});
+            Type(c, "\r");
+            ASSERT_TRUE(PutOnClipboard("x\r\ny\nz\r"));
+            c.Send(WM_PASTE);
+            EXPECT_EQ(Text(c), inView("a" + lineBreak + "b" + lineBreak + "x" + lineBreak + "y" + lineBreak + "z" + lineBreak));
+            Select(c, 0, -1);
+            c.Send(WM_COPY);
+            EXPECT_EQ(ClipboardUnicode(), L"a\r\nb\r\nx\r\ny\r\nz\r\n");
+        }
+    }
+}
+
 // The UTF-8 view: a typed character of any script goes in as its UTF-8 bytes, the keys take whole
 // characters, stray bytes stay, the clipboard carries characters both ways (a stray byte as
 // U+FFFD), and switching to another view and back changes no byte.
@@ -342,17 +464,8 @@ TEST(EditorControl, TheUtf8ViewTypesWholeCharactersAndTheClipboardCarriesThem) {
     c.Send(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(("\xD0\x9F" + stray + "\xF0\x9F\x98\x80").c_str()));
     Select(c, 0, -1);
     c.Send(WM_COPY);
-    ASSERT_TRUE(OpenClipboard(nullptr));
-    const auto* copied = static_cast<const wchar_t*>(GlobalLock(GetClipboardData(CF_UNICODETEXT)));
-    EXPECT_EQ(std::wstring(copied ? copied : L""), std::wstring(L"\x041F\xFFFD\xD83D\xDE00"));
-    if (copied) GlobalUnlock(GetClipboardData(CF_UNICODETEXT));
-    EmptyClipboard();
-    const wchar_t pasted[] = L"\x0436 \xD835\xDC00 \xDC00";  // ж, 𝐀, half of a pair
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, sizeof pasted);
-    std::memcpy(GlobalLock(block), pasted, sizeof pasted);
-    GlobalUnlock(block);
-    SetClipboardData(CF_UNICODETEXT, block);
-    CloseClipboard();
+    EXPECT_EQ(ClipboardUnicode(), L"\x041F\xFFFD\xD83D\xDE00");
+    ASSERT_TRUE(PutCharactersOnClipboard(L"\x0436 \xD835\xDC00 \xDC00"));  // ж, 𝐀, half of a pair
     Select(c, 0, 0);
     c.Send(WM_PASTE);
     const std::string all = "\xD0\xB6 \xF0\x9D\x90\x80 \xEF\xBF\xBD\xD0\x9F" + stray + "\xF0\x9F\x98\x80";

@@ -45,14 +45,7 @@ TEST_F(Clipboard, CopyPlacesTheViewsFormAndOtherProgramsReadRussianText) {
 TEST_F(Clipboard, AnotherProgramsCharactersPasteAsTheBytesOfEachView) {
     for (int view = 0; view < 3; ++view) {
         SCOPED_TRACE("view " + std::to_string(view));
-        ASSERT_TRUE(OpenClipboard(nullptr));
-        EmptyClipboard();
-        const std::size_t size = (std::wcslen(kPangramUnicode) + 1) * sizeof(wchar_t);
-        HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size);
-        std::memcpy(GlobalLock(block), kPangramUnicode, size);
-        GlobalUnlock(block);
-        SetClipboardData(CF_UNICODETEXT, block);
-        CloseClipboard();
+        ASSERT_TRUE(PutCharactersOnClipboard(kPangramUnicode));
         ShowView(view);
         SetControlText("", false);
         Command(IDM_PASTE);

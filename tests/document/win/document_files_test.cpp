@@ -384,3 +384,36 @@ TEST_F(DocumentFiles, ALoadedFileIsListedAndItsCaretComesBack) {
     EXPECT_EQ(Selection().cpMin, 0) << "with \"RP\" off the list does not move the caret";
     RestoreCaretPosition = true;
 }
+
+// A view switched to by hand is kept with the file: opened again by name (the open dialog and the
+// command line load it so) or from the recent list, the file comes back in that view instead of the
+// guess, also after the program saved it; once another program changed it, it is guessed again and
+// the choice is gone. The guess alone is never kept.
+TEST_F(DocumentFiles, AViewChosenByHandComesBackUntilAnotherProgramChangesTheFile) {
+    const std::string chosen = TestPath("chosen.txt"), other = TestPath("other.txt");
+    const std::string letter = Repeat("Plain ASCII text, nothing else.\r\n", 5);
+    WriteBytes(chosen, letter);
+    WriteBytes(other, "other\r\n");
+    auto reopened = [&] {
+        EXPECT_TRUE(LoadFile(other.c_str()));
+        EXPECT_EQ(CodePageIndex, 0);
+        EXPECT_TRUE(LoadFile(chosen.c_str()));
+        return int{CodePageIndex};
+    };
+    ASSERT_TRUE(LoadFile(chosen.c_str()));
+    EXPECT_EQ(reopened(), 0);
+    Command(IDM_VIEW_OEM);
+    EXPECT_EQ(reopened(), 1);
+    ASSERT_TRUE(LoadFile(other.c_str()));
+    ASSERT_EQ(RecentFilePath(1), chosen);
+    Command(IDM_RECENT_FIRST + 1);
+    EXPECT_STREQ(CurrentFileName, chosen.c_str());
+    EXPECT_EQ(CodePageIndex, 1) << "from the recent list";
+    Command(IDM_VIEW_UTF16_LE);
+    SendMessageA(EditorControl, EM_SETMODIFY, TRUE, 0);
+    ASSERT_TRUE(SaveDocument());
+    EXPECT_EQ(reopened(), kUtf16LeView) << "the program's own save keeps the choice";
+    WriteBytes(chosen, letter + "one line more\r\n");
+    EXPECT_EQ(reopened(), 0) << "changed by another program: guessed";
+    EXPECT_EQ(reopened(), 0) << "and the choice forgotten";
+}

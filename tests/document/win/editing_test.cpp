@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "base/ui_text.h"
+#include "base/win/shell_messages.h"
 #include "appearance/win/menu_tables.h"
 #include "document/win/edit_callback.h"
 #include "control/utf16_characters.h"
@@ -218,6 +219,73 @@ TEST_F(EditingTest, AUtf16FileTypedIntoAndSavedStaysUtf16) {
     ShowView(0);
 }
 
+// A file with LF line ends, as Linux, git and the web write them, in 1251 and in UTF-16 LE with its
+// mark: Enter, typing and a paste of another program's CR LF text put in LF (in units), Ctrl+S saves
+// it LF-only, and the status bar says LF; a copy gives other programs CR LF. Converting its line ends
+// is one Undo step, and a text with breaks of two kinds says so.
+TEST_F(EditingTest, AnLfFileTypedIntoPastedIntoAndSavedStaysLfOnly) {
+    for (bool utf16 : {false, true}) {
+        SCOPED_TRACE(utf16 ? "UTF-16 LE" : "1251");
+        auto bytes = [&](std::wstring_view text) {
+            return utf16 ? PlainUtf16Bytes(std::u16string(text.begin(), text.end()), false) : ViewBytesOf(text, 0);
+        };
+        const std::string original = (utf16 ? "\xFF\xFE" : "") + bytes(L"первая строка\nвторая\n");
+        const std::string path = TestPath(utf16 ? "lf-utf16.txt" : "lf.txt");
+        WriteBytes(path, original);
+        ASSERT_TRUE(LoadFile(path.c_str()));
+        EXPECT_EQ(CodePageIndex, utf16 ? kUtf16LeView : 0);
+        EXPECT_EQ(StatusText(kLineEndsPart), "LF");
+        SetFocus(EditorControl);
+        Press(VK_END, kCtrl);
+        Type(L"ещё");
+        Press(VK_RETURN);
+        Type(L"x");
+        const std::string typed = original + bytes(L"ещё\nx");
+        EXPECT_EQ(ControlText(), typed);
+        ASSERT_TRUE(PutCharactersOnClipboard(L"\r\nодин\r\nдва"));
+        Press('V', kCtrl);
+        const std::string pasted = typed + bytes(L"\nодин\nдва");
+        EXPECT_EQ(ControlText(), pasted);
+        UndoLast();
+        EXPECT_EQ(ControlText(), typed) << "the paste is one step";
+        UndoLast();
+        EXPECT_EQ(ControlText(), original + bytes(L"ещё\n")) << "the x";
+        UndoLast();
+        EXPECT_EQ(ControlText(), original + bytes(L"ещё")) << "Enter, one LF";
+        Press(VK_RETURN);
+        Type(L"x");
+        Press('V', kCtrl);
+        EXPECT_EQ(ControlText(), pasted);
+        Press('S', kCtrl);
+        const std::string saved = ReadBytes(path);
+        EXPECT_EQ(saved, pasted);
+        if (utf16) EXPECT_EQ(Utf16OfView(saved, false).find_first_of(u"\r\uFFFD"), std::u16string::npos);
+        else EXPECT_EQ(saved.find('\r'), std::string::npos);
+        EXPECT_EQ(StatusText(kLineEndsPart), "LF");
+
+        Press('A', kCtrl);
+        Press('C', kCtrl);
+        const std::wstring copied = ClipboardUnicode();
+        EXPECT_NE(copied.find(L"первая строка\r\nвторая\r\nещё\r\nx\r\nодин\r\nдва"), std::wstring::npos) << AnsiText(copied);
+        Select(0, 0);
+        Command(IDM_LINE_ENDS_CRLF);
+        EXPECT_EQ(ControlText(), (utf16 ? "\xFF\xFE" : "") + bytes(L"первая строка\r\nвторая\r\nещё\r\nx\r\nодин\r\nдва"));
+        EXPECT_EQ(StatusText(kLineEndsPart), "CR LF");
+        UndoLast();
+        EXPECT_EQ(ControlText(), pasted);
+        EXPECT_EQ(StatusText(kLineEndsPart), "LF");
+        // Only the selected first line's break: the text now ends its lines as that one does.
+        const LONG firstBreak = static_cast<LONG>(original.find(bytes(L"\n")));
+        Select(0, firstBreak + (utf16 ? 2 : 1));
+        Command(IDM_LINE_ENDS_CRLF);
+        EXPECT_EQ(StatusText(kLineEndsPart), "CR LF (смешанные)"_ui);
+        UndoLast();
+        EXPECT_EQ(ControlText(), pasted);
+        UndoAll();
+        ShowView(0);
+    }
+}
+
 TEST_F(EditingTest, TypedRunIsTakenBackOneCharacterAtATime) {
     Start("");
     Type(L"абв");
@@ -339,7 +407,7 @@ TEST_F(EditingTest, InsertSwitchesToOverwriteAndTypingInFrontOfALineBreakInserts
     Start("ab\r\ncd", 1);
     Press(VK_INSERT);
     EXPECT_TRUE(OverwriteMode);
-    EXPECT_EQ(StatusText(3), "Замена"_ui);
+    EXPECT_EQ(StatusText(kEditModePart), "Замена"_ui);
     Type(L'ж');
     EXPECT_EQ(ControlText(), "aж\r\ncd"_ui);
     Type(L'з');  // in front of the CR: inserted, the line break stays
@@ -363,7 +431,7 @@ TEST_F(EditingTest, InsertSwitchesToOverwriteAndTypingInFrontOfALineBreakInserts
 
     Press(VK_INSERT);
     EXPECT_FALSE(OverwriteMode);
-    EXPECT_EQ(StatusText(3), "Вставка"_ui);
+    EXPECT_EQ(StatusText(kEditModePart), "Вставка"_ui);
 }
 
 // ---- Shortcuts, menu, drops, layout ----------------------------------------------------------

@@ -252,13 +252,13 @@ TEST_F(RecoveryCopyTest, AFailedWriteLeavesEditingAloneIsToldOnceAndIsTriedAgain
     ASSERT_TRUE(CreateDirectoryW(blocker.c_str(), nullptr));
     Type(L"ab");
     const std::string told = "Копия для восстановления не записывается"_ui;
-    EXPECT_TRUE(PumpUntil([&] { return StatusBarPart(3) == told; }));
+    EXPECT_TRUE(PumpUntil([&] { return StatusBarPart(kEditModePart) == told; }));
     Type(L"c");
     EXPECT_EQ(WindowText(EditorControl), "abc");
     // Told once: the failures that follow leave the status bar as it is.
-    ShowStatusText(3, "Вставка"_ui);
+    ShowStatusText(kEditModePart, "Вставка"_ui);
     PumpMessages(1500);
-    EXPECT_EQ(StatusBarPart(3), "Вставка"_ui);
+    EXPECT_EQ(StatusBarPart(kEditModePart), "Вставка"_ui);
     EXPECT_FALSE(Exists(OwnCopy()));
 
     ASSERT_TRUE(RemoveDirectoryW(blocker.c_str()));

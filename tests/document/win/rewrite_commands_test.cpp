@@ -183,6 +183,16 @@ TEST_F(RunTransformTest, AlignmentWidensASelectionThatStartsInsideALineToWholeLi
     UndoLast();
     EXPECT_EQ(ControlText(), "aaa bbb ccc ddd\r\n");
 
+    // In a text of LF lines (or CR lines) the aligned lines end as the text's do.
+    SetControlText("the quick brown fox jumps\nover the lazy dog\n");
+    Select(0, 0);
+    Command(IDM_ALIGN_LEFT);
+    EXPECT_EQ(ControlText(), "the quick brown fox\njumps\nover the lazy dog\n");
+    SetControlText("aaa bbb ccc ddd eee fff\rnext\r");
+    Select(0, 0);
+    Command(IDM_ALIGN_LEFT);
+    EXPECT_EQ(ControlText(), "aaa bbb ccc ddd eee\rfff\rnext\r");
+
     // With nothing selected the whole text is aligned and the caret goes back to its old position
     // number, wherever that now falls in the text.
     const std::string words = "one two three four five six seven eight\r\n";
@@ -264,6 +274,33 @@ TEST_F(RunTransformTest, ByteTransformsOfTheWholeTextSelectTheirResultFromTheOld
     Command(IDM_LINE_BREAK);
     EXPECT_EQ(ControlText(), "one\r\ntwo\r\nthree\nfour");
     EXPECT_EQ(Selection().cpMax, 20);
+    // In a text of LF lines a bare CR becomes the LF the text's lines end with.
+    SetControlText("one\ntwo\rthree\n");
+    Select(0, 0);
+    Command(IDM_LINE_BREAK);
+    EXPECT_EQ(ControlText(), "one\ntwo\nthree\n");
+
+    // Every line break of the whole text, or of the selection, made one kind, in one Undo step; the
+    // caret keeps its place in the text.
+    const std::string mixed = "a\r\nb\nc\rd\r\n";
+    SetControlText(mixed);
+    Select(5, 5);  // before c
+    Command(IDM_LINE_ENDS_LF);
+    EXPECT_EQ(ControlText(), "a\nb\nc\nd\n");
+    EXPECT_EQ(Selection().cpMin, 4);
+    Command(IDM_LINE_ENDS_CR);
+    EXPECT_EQ(ControlText(), "a\rb\rc\rd\r");
+    UndoLast();
+    UndoLast();
+    EXPECT_EQ(ControlText(), mixed);
+    Select(3, 7);  // b LF c CR
+    Command(IDM_LINE_ENDS_CRLF);
+    EXPECT_EQ(ControlText(), "a\r\nb\r\nc\r\nd\r\n");
+    EXPECT_EQ(Selection().cpMin, 3);
+    EXPECT_EQ(Selection().cpMax, 9);
+    const std::size_t records = DocumentUndoJournal().RecordCount();
+    Command(IDM_LINE_ENDS_CRLF);
+    EXPECT_EQ(DocumentUndoJournal().RecordCount(), records) << "nothing to change, nothing recorded";
 
     // Transliteration in the KOI8-R view goes through 866 first: "Щука" gives SHuka.
     ShowView(kKoi8R);

@@ -40,3 +40,14 @@ bool PutOnClipboard(const char* bytes, UINT format) {
     }
     return CloseClipboard() != FALSE;
 }
+
+bool PutCharactersOnClipboard(std::wstring_view characters) {
+    if (!OpenClipboard(nullptr)) return false;
+    EmptyClipboard();
+    const std::size_t size = (characters.size() + 1) * sizeof(wchar_t);
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
+    std::memcpy(GlobalLock(block), characters.data(), characters.size() * sizeof(wchar_t));
+    GlobalUnlock(block);
+    SetClipboardData(CF_UNICODETEXT, block);
+    return CloseClipboard() != FALSE;
+}
