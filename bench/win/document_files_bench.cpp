@@ -1,6 +1,8 @@
 // Opening and saving a 64 MB file through the program's own paths (LoadFile streams the file into
 // the editor control; SaveDocument streams it out to a new file that replaces the old one), against
-// reading and writing the same bytes with nothing in between. Prints figures; not a test.
+// reading and writing the same bytes with nothing in between; the same prose with LF line ends
+// against its CR LF twin, and the commands that convert every line break of it. Prints figures; not
+// a test.
 #include <windows.h>
 
 #include <algorithm>
@@ -13,7 +15,11 @@
 #include "base/win/program.h"
 #include "document/win/editor_window.h"
 #include "document/win/document_name.h"
+#include "document/undo_journal.h"
 #include "document/win/document_files.h"
+#include "document/win/document_line_ends.h"
+#include "encoding/line_ends.h"
+#include "resources/resource.h"
 #include "document/win/view_code_page.h"
 #include "support/win/app_harness.h"
 
@@ -78,15 +84,21 @@ int main() {
     const std::string utf16 = MakeRussianUtf16Prose(kSize);
     const char* openedUtf16 = "C:\\vemko-bench\\command-line-utf16.txt";
     if (!WriteWhole(openedUtf16, utf16)) return 1;
+    // Its LF twin, as Linux and git write it: the same lines, a byte fewer each.
+    const std::string lf = WithLineEnds(text, LineEndKind::Lf);
+    const char* openedLf = "C:\\vemko-bench\\command-line-lf.txt";
+    if (!WriteWhole(openedLf, lf)) return 1;
     // The first start of the process also loads what every start shares: the second empty start is
     // the one compared, and the best of three of each.
-    std::size_t emptyLength = 0, openedLength = 0;
+    std::size_t emptyLength = 0, openedLength = 0, lfLength = 0;
     TimedStart("vemko.exe", &emptyLength);
-    double empty = 1e9, withFile = 1e9, withUtf8 = 1e9, withUtf16 = 1e9;
-    double cpu[4] = {1e9, 1e9, 1e9, 1e9}, taken = 0;  // processor time of the four starts
+    double empty = 1e9, withFile = 1e9, withUtf8 = 1e9, withUtf16 = 1e9, withLf = 1e9;
+    double cpu[5] = {1e9, 1e9, 1e9, 1e9, 1e9}, taken = 0;  // processor time of the five starts
     std::size_t utf8Length = 0, utf16Length = 0;
     int utf8View = -1, utf16View = -1;
     for (int round = 0; round < 3; ++round) {
+        withLf = std::min(withLf, TimedStart("vemko.exe C:\\vemko-bench\\command-line-lf.txt", &lfLength, nullptr, &taken));
+        cpu[4] = std::min(cpu[4], taken);
         empty = std::min(empty, TimedStart("vemko.exe", &emptyLength, nullptr, &taken));
         cpu[0] = std::min(cpu[0], taken);
         withFile = std::min(withFile, TimedStart("vemko.exe C:\\vemko-bench\\command-line.txt", &openedLength, nullptr, &taken));
@@ -98,6 +110,7 @@ int main() {
         cpu[3] = std::min(cpu[3], taken);
     }
     DeleteFileA(openedUtf16);
+    DeleteFileA(openedLf);
     DeleteFileA(opened);
     DeleteFileA(openedUtf8);
 
@@ -144,6 +157,39 @@ int main() {
     std::size_t savedBytes = ReadWhole(target, buffer);
     bool identical = savedBytes == kSize && std::string(buffer.data(), savedBytes) == text;
 
+    // The LF twin opened by the program against the CR LF file, best of three, and the commands that
+    // make every line break of the 64 MB one kind (the text streamed out, converted, put back with
+    // its Undo record), and that Undo.
+    const char* lfSource = "C:\\vemko-bench\\open-lf.txt";
+    if (!WriteWhole(lfSource, lf)) return 1;
+    double openLf = 1e9, openCrLf = 1e9;
+    for (int round = 0; round < 3; ++round) {
+        start = Seconds();
+        LoadFile(lfSource);
+        openLf = std::min(openLf, Seconds() - start);
+        start = Seconds();
+        LoadFile(source);
+        openCrLf = std::min(openCrLf, Seconds() - start);
+    }
+    LoadFile(lfSource);
+    const bool lfKept = LineEndsOfDocument().kind == LineEndKind::Lf && !LineEndsOfDocument().mixed;
+    auto timedCommand = [](UINT command) {
+        const double from = Seconds();
+        SendMessageW(MainWindow, WM_COMMAND, command, 0);
+        return Seconds() - from;
+    };
+    const double toCrLf = timedCommand(IDM_LINE_ENDS_CRLF);
+    const bool convertedToCrLf = static_cast<std::size_t>(SendMessageA(EditorControl, WM_GETTEXTLENGTH, 0, 0)) == kSize &&
+                                 LineEndsOfDocument().kind == LineEndKind::CrLf;
+    const double toLf = timedCommand(IDM_LINE_ENDS_LF);
+    const bool convertedToLf = static_cast<std::size_t>(SendMessageA(EditorControl, WM_GETTEXTLENGTH, 0, 0)) == lf.size();
+    start = Seconds();
+    UndoLast();
+    const double undo = Seconds() - start;
+    const bool undone = static_cast<std::size_t>(SendMessageA(EditorControl, WM_GETTEXTLENGTH, 0, 0)) == kSize;
+    ClearUndo();
+    DeleteFileA(lfSource);
+
     std::printf("document files, 64 MB of 1251 text with CR LF lines, under Wine\n");
     std::printf("  first open of the process (LoadFile)    %7.0f ms  %6.0f MB/s\n", firstOpen * 1000, 64 / firstOpen);
     std::printf("  open (LoadFile, file -> control)        %7.0f ms  %6.0f MB/s  %s, %zu bytes in the control\n",
@@ -160,13 +206,19 @@ int main() {
                 (withUtf8 - empty) * 1000, utf8Length, utf8View == 3 ? "in the UTF-8 view" : "NOT in the UTF-8 view");
     std::printf("  the same with 64 MB of UTF-16 LE prose     %5.0f ms  (%.0f ms more), %zu bytes, %s\n", withUtf16 * 1000,
                 (withUtf16 - empty) * 1000, utf16Length, utf16View == 4 ? "in the UTF-16 LE view" : "NOT in the UTF-16 LE view");
-    std::printf("  processor time of those starts: empty %.0f ms, 1251 file %.0f ms, UTF-8 file %.0f ms, UTF-16 file %.0f ms\n",
-                cpu[0] * 1000, cpu[1] * 1000, cpu[2] * 1000, cpu[3] * 1000);
+    std::printf("  the same with its LF twin (%zu bytes)   %5.0f ms  (%.0f ms more), %zu bytes in the control\n", lf.size(),
+                withLf * 1000, (withLf - empty) * 1000, lfLength);
+    std::printf("  processor time of those starts: empty %.0f ms, 1251 file %.0f ms, UTF-8 file %.0f ms, UTF-16 file %.0f ms,"
+                " LF file %.0f ms\n", cpu[0] * 1000, cpu[1] * 1000, cpu[2] * 1000, cpu[3] * 1000, cpu[4] * 1000);
+    std::printf("  open (LoadFile) of the LF twin / of the CR LF file, best of 3  %5.0f / %5.0f ms  %s\n", openLf * 1000,
+                openCrLf * 1000, lfKept ? "LF kept" : "NOT LF");
+    std::printf("  line ends -> CR LF / -> LF of 64 MB, Undo     %5.0f / %5.0f / %5.0f ms  %s\n", toCrLf * 1000,
+                toLf * 1000, undo * 1000, convertedToCrLf && convertedToLf && undone ? "converted" : "NOT CONVERTED");
 
     DeleteFileA(source);
     DeleteFileA(target);
     InstallSettingsStore(nullptr);
     CloseTestApplication();
     return loaded && saved && identical && openedLength == kSize && utf8Length == utf8.size() && utf16Length == utf16.size() &&
-                   emptyLength == 0 ? 0 : 1;
+                   lfLength == lf.size() && lfKept && convertedToCrLf && convertedToLf && undone && emptyLength == 0 ? 0 : 1;
 }
