@@ -197,6 +197,7 @@ TEST_F(EditingTest, AUtf16FileTypedIntoAndSavedStaysUtf16) {
     ASSERT_TRUE(LoadFile(path.c_str()));
     EXPECT_EQ(CodePageIndex, kUtf16LeView);
     EXPECT_EQ(StatusText(2), "UTF-16 LE");
+    EXPECT_EQ(StatusText(kLineEndsPart), "CR LF") << "read as bytes, the units CR and LF are a lone CR and LF";
     SetFocus(EditorControl);
     Press(VK_END, kCtrl);
     Press(VK_LEFT);
