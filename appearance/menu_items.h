@@ -27,6 +27,19 @@ struct MenuItemSize {
 // picture column, and never lower than the system's menu items or 18 pixels.
 MenuItemSize MeasuredMenuItem(int textWidth, int textHeight, int systemMenuHeight);
 
+// The menu tables' sizes: the pop-ups of the menu bar, a text entry for each of the command ids
+// 1-64 (entry id - 1, empty for an id no item has) and the mnemonics of the owner-drawn items.
+inline constexpr int kSubMenuCount = 8;
+inline constexpr int kMenuTextCount = 64;
+inline constexpr int kMenuTextSize = 32;
+inline constexpr int kMnemonicCapacity = 48;
+
+struct MnemonicEntry {
+    std::uint8_t popup;      // index into the pop-ups
+    char character;          // the letter after "&", as 1251
+    std::uint32_t command;
+};
+
 enum class RecentFileIcon { None, Html, Text };
 // By the path's extension, in any case: ".htm" and ".html" the HTML icon, ".txt" the text icon.
 RecentFileIcon IconForPath(std::string_view path);

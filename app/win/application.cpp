@@ -34,8 +34,6 @@
 #include "appearance/win/owner_drawn_menus.h"
 #include "appearance/win/colours.h"
 
-bool (*EditorClassRegistration)(HINSTANCE) = RegisterEditorControlClass;
-
 namespace {
 
 const char* const kMainWindowClass = "VEMKO";
@@ -59,8 +57,8 @@ bool RegisterMainWindowClass(HINSTANCE instance) {
     windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = MainWindowProc;
     windowClass.hInstance = instance;
-    windowClass.hIcon = ClassIcon;
-    windowClass.hIconSm = SmallIcon;
+    windowClass.hIcon = Program().classIcon;
+    windowClass.hIconSm = Program().smallIcon;
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszMenuName = MAKEINTRESOURCEW(IDR_MAINMENU);
     windowClass.lpszClassName = kMainWindowClassWide;
@@ -145,36 +143,36 @@ bool StartApplication(HINSTANCE instance, const char* commandLine, int startupSh
 }
 
 bool StartApplication(HINSTANCE instance, const wchar_t* commandLine, int startupShowCommand) {
-    ProgramInstance = instance;
+    Program().instance = instance;
     InstallRegistrySettings();
 
-    ClassIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_VEMKO));
-    SmallIcon = LoadSmallIcon(instance, IDI_SMALL);
-    MenuIcon = LoadSmallIcon(instance, IDI_HTML);
+    Program().classIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_VEMKO));
+    Program().smallIcon = LoadSmallIcon(instance, IDI_SMALL);
+    Program().menuIcon = LoadSmallIcon(instance, IDI_HTML);
     if (!RegisterMainWindowClass(instance)) return false;
 
     const std::wstring title = WideText(WindowTitleFor(UntitledName));
-    MainWindow = CreateWindowExW(0, kMainWindowClassWide, title.c_str(), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+    Program().mainWindow = CreateWindowExW(0, kMainWindowClassWide, title.c_str(), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
     if (!MainWindow) return false;
     BuildMenuTables(GetMenu(MainWindow));
 
-    RestoreCaretPosition = ReadSettingDword("RP", 1) != 0;
+    Program().switches.restoreCaretPosition = ReadSettingDword("RP", 1) != 0;
     InitApplication(commandLine);
 
-    RememberWindowSize = ReadSettingDword("AU", 1) != 0;
+    Program().switches.rememberWindowSize = ReadSettingDword("AU", 1) != 0;
     int showCommand = StartupShowCommand(startupShowCommand);
-    RestorePlacement = RememberWindowSize && (showCommand == SW_SHOWNORMAL || showCommand == SW_SHOWDEFAULT);
-    if (RestorePlacement) showCommand = ApplySavedPlacement(showCommand);
+    Program().switches.restorePlacement = Program().switches.rememberWindowSize && (showCommand == SW_SHOWNORMAL || showCommand == SW_SHOWDEFAULT);
+    if (Program().switches.restorePlacement) showCommand = ApplySavedPlacement(showCommand);
 
-    NonClientMetrics = NONCLIENTMETRICSA{};
-    NonClientMetrics.cbSize = kNonClientMetricsSize;
-    SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, kNonClientMetricsSize, &NonClientMetrics, 0);
-    MenuFont.reset();
-    MenuFont.reset(CreateFontIndirectA(&NonClientMetrics.lfMenuFont));
+    Program().menus.metrics = NONCLIENTMETRICSA{};
+    Program().menus.metrics.cbSize = kNonClientMetricsSize;
+    SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, kNonClientMetricsSize, &Program().menus.metrics, 0);
+    Program().menus.font.reset();
+    Program().menus.font.reset(CreateFontIndirectA(&Program().menus.metrics.lfMenuFont));
 
     ShowWindow(MainWindow, showCommand);
-    AcceleratorTable = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDR_ACCELERATORS));
+    Program().acceleratorTable = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDR_ACCELERATORS));
     return true;
 }
 
@@ -184,24 +182,25 @@ void InitApplication(const char* commandLine) {
 }
 
 void InitApplication(const wchar_t* commandLine) {
-    for (int i = 0; i < 16; ++i) CustomColours[i] = GetSysColor(i);
+    for (int i = 0; i < 16; ++i) Program().customColours[i] = GetSysColor(i);
 
     // The program's own text control takes the place of the system's rich-edit library.
-    if (!RegisteredOrThere(EditorClassRegistration(ProgramInstance))) {
+    auto registerEditorClass = Program().editorClassRegistration ? Program().editorClassRegistration : RegisterEditorControlClass;
+    if (!RegisteredOrThere(registerEditorClass(Program().instance))) {
         ReportLastError();
         PostQuitMessage(255);
     }
 
-    WordWrapStyle = ReadSettingDword("WW", kNoWordWrapStyle) & kNoWordWrapStyle;
-    if (WordWrapStyle == 0) CheckMenuItem(GetMenu(MainWindow), IDM_WORD_WRAP, MF_BYCOMMAND | MF_CHECKED);
+    Program().switches.wordWrapStyle = ReadSettingDword("WW", kNoWordWrapStyle) & kNoWordWrapStyle;
+    if (Program().switches.wordWrapStyle == 0) CheckMenuItem(GetMenu(MainWindow), IDM_WORD_WRAP, MF_BYCOMMAND | MF_CHECKED);
 
     JournalOff = ReadSettingDword("NO", 0) != 0;
     JournalWasOff = JournalOff;
 
     PrepareFileDialogRecord();
     std::strcpy(CurrentFileName, UntitledName);
-    PageMargins = RECT{2500, 2500, 2500, 2500};
-    TextLimit = TextLimitFor(TotalPhysicalMemory());
+    Program().printing.margins = RECT{2500, 2500, 2500, 2500};
+    Program().textLimit = TextLimitFor(TotalPhysicalMemory());
 
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_BAR_CLASSES | ICC_UPDOWN_CLASS};
     InitCommonControlsEx(&controls);
@@ -209,7 +208,7 @@ void InitApplication(const wchar_t* commandLine) {
     if (ReadSettingDword("ST", 1) != 0) CreateStatusBar();
     PrepareEditCallback();
     CreateEditorControl();
-    BigButtons = ReadSettingDword("BIG", 0) != 0;
+    Program().switches.bigButtons = ReadSettingDword("BIG", 0) != 0;
     if (ReadSettingDword("TL", 1) != 0) CreateToolBar();
 
     // The copies of instances that no longer run come first, a file named on the command line after.
@@ -217,8 +216,8 @@ void InitApplication(const wchar_t* commandLine) {
     OfferRecoveryCopies();
     OpenCommandLineFile(commandLine);
 
-    LoadBitmapResource(GetModuleHandleA("comctl32.dll"), kCommonControlsStandardSmallBitmap, StandardSmallBitmap);
-    LoadBitmapResource(ProgramInstance, IDB_STRIP_SMALL, MenuStripBitmap);
+    LoadBitmapResource(GetModuleHandleA("comctl32.dll"), kCommonControlsStandardSmallBitmap, Program().menus.standardSmall);
+    LoadBitmapResource(Program().instance, IDB_STRIP_SMALL, Program().menus.strip);
 }
 
 void DispatchLoopMessage(MSG& message) {
@@ -241,74 +240,13 @@ int RunMessageLoop() {
 }
 
 void EndApplication() {
-    ToolBarStrip.reset();
-    StandardSmallBitmap.reset();
-    MenuStripBitmap.reset();
-    MenuFont.reset();
+    Program().toolBarStrip.reset();
+    Program().menus.standardSmall.reset();
+    Program().menus.strip.reset();
+    Program().menus.font.reset();
     // The child windows went with the main window.
-    MainWindow = nullptr;
-    ToolBar = nullptr;
-    StatusBar = nullptr;
-    EditorControl = nullptr;
-}
-
-void ShowAboutBox() {
-    ShellAboutW(MainWindow, WideText("VEMKO#Редактор текстов в кодировках 1251, 866 и KOI8-R"_ui).c_str(),
-                WideText("Версия " VEMKO_VERSION ". Кириллица в трёх кодировках, байт в байт"_ui).c_str(), ClassIcon);
-}
-
-void SaveWindowPlacement() {
-    if (!RestorePlacement || !MainWindow) return;
-    WINDOWPLACEMENT placement{};
-    placement.length = sizeof placement;
-    if (!GetWindowPlacement(MainWindow, &placement)) return;
-    WriteSettingBlockToExistingKey("DEF", &placement, sizeof placement);
-}
-
-void UpdateTitle() {
-    // Built in UTF-16: the name on disk may hold characters that 1251 lacks.
-    std::wstring name = WideText(CurrentFileName);
-    if (std::strcmp(CurrentFileName, UntitledName) != 0) {
-        name = DocumentPath();
-        WIN32_FIND_DATAW found;
-        HANDLE search = FindFirstFileW(name.c_str(), &found);
-        if (search != INVALID_HANDLE_VALUE) {
-            name = found.cFileName;
-            FindClose(search);
-        }
-    }
-    // The name goes between the brackets of the title's form.
-    std::wstring title = WideText(WindowTitleFor(""));
-    title.insert(1, name);
-    SetWindowTextW(MainWindow, title.c_str());
-}
-
-namespace {
-
-int HeightOfBar(HWND bar) {
-    if (!bar) return 0;
-    // Both bars place and size themselves at the edge of their parent on WM_SIZE.
-    SendMessageA(bar, WM_SIZE, 0, 0);
-    RECT rectangle;
-    GetWindowRect(bar, &rectangle);
-    return rectangle.bottom - rectangle.top;
-}
-
-}  // namespace
-
-void LayoutChildWindows(int clientWidth, int clientHeight) {
-    const int toolBarHeight = HeightOfBar(ToolBar);
-    const int statusBarHeight = HeightOfBar(StatusBar);
-    if (EditorControl)
-        MoveWindow(EditorControl, 0, toolBarHeight, clientWidth, clientHeight - statusBarHeight - toolBarHeight, TRUE);
-}
-
-void ReleaseShellResources() {
-    EndRecoveryCopies();
-    ReleasePrinterChoice();
-    if (EditorControl) {
-        DestroyWindow(EditorControl);
-        EditorControl = nullptr;
-    }
-    ClearUndo();
+    Program().mainWindow = nullptr;
+    Program().toolBar = nullptr;
+    Program().statusBar = nullptr;
+    Program().editorControl = nullptr;
 }

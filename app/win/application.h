@@ -1,15 +1,6 @@
 #pragma once
-// The program's start, its one message loop and its end; the layout of the main window's children;
-// the About box; the window title.
+// The program's start, its one message loop and its end.
 #include <windows.h>
-
-// "AU": the window placement is remembered from one run to the next.
-extern bool RememberWindowSize;
-// The window placement is restored at start and saved at exit ("AU" on and a normal start).
-extern bool RestorePlacement;
-
-// Registers the editor control's class; a test puts a failing one here to see the start without it.
-extern bool (*EditorClassRegistration)(HINSTANCE instance);
 
 // The show command as the system's start-up information gives it.
 inline constexpr int kShowCommandFromStartupInfo = -1;
@@ -33,18 +24,3 @@ void DispatchLoopMessage(MSG& message);
 int RunMessageLoop();
 // After the loop: releases the GDI objects the shell holds.
 void EndApplication();
-
-// The toolbar at the top, the status bar at the bottom and the editor in between, for a client area
-// of the given size.
-void LayoutChildWindows(int clientWidth, int clientHeight);
-// On destroy of the main window: the printer choice, the EditorControl and the undo journal.
-void ReleaseShellResources();
-
-// Command 51.
-void ShowAboutBox();
-// For the destroy handler: writes the main window's placement as "DEF" when RestorePlacement is set
-// and the settings key exists.
-void SaveWindowPlacement();
-// "[" + the name of the document + "]-VEMKO": the file's own name as stored on disk, or the untitled
-// name, or the full path of a file that no longer exists.
-void UpdateTitle();

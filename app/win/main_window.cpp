@@ -9,7 +9,7 @@
 #include <string>
 
 #include "base/ui_text.h"
-#include "app/win/application.h"
+#include "app/win/shell_window.h"
 #include "app/win/help.h"
 #include "base/win/program.h"
 #include "document/win/editor_window.h"
@@ -271,7 +271,7 @@ bool OnShellMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRE
         UpdateTitle();
         return true;
     case kShowCaretPositionMessage:
-        if (wParam) LastShownSelection.cpMin = -1;
+        if (wParam) Program().lastShownSelection.cpMin = -1;
         ShowCaretPosition();
         return true;
     case kShowEditModeMessage:

@@ -1,6 +1,5 @@
 #include "app/win/options_command.h"
 
-#include "app/win/application.h"
 #include "app/win/status_bar.h"
 #include "app/win/toolbar.h"
 #include "appearance/win/options_dialog.h"
@@ -8,9 +7,6 @@
 #include "document/undo_journal.h"
 #include "document/win/document_files.h"
 #include "document/win/recovery_keeper.h"
-
-bool RememberWindowSize = true;
-bool RestorePlacement = false;
 
 void RebuildToolBar(bool shown) {
     // Destroyed even when it stays, so that a change of the button size takes effect.
@@ -22,7 +18,7 @@ void RebuildStatusBar(bool shown) {
     if (shown && !StatusBar) {
         CreateStatusBar();
         ShowEditMode();
-        LastShownSelection.cpMin = -1;
+        Program().lastShownSelection.cpMin = -1;
         ShowCaretPosition();
     } else if (!shown && StatusBar) {
         DestroyStatusBar();
@@ -33,19 +29,19 @@ void ShowOptionsDialog() {
     OptionChoices choices;
     choices.toolBar = ToolBar != nullptr;
     choices.statusBar = StatusBar != nullptr;
-    choices.bigButtons = BigButtons;
+    choices.bigButtons = Program().switches.bigButtons;
     choices.journalOn = !JournalOff;
-    choices.rememberWindowSize = RememberWindowSize;
-    choices.restoreCaret = RestoreCaretPosition;
+    choices.rememberWindowSize = Program().switches.rememberWindowSize;
+    choices.restoreCaret = Program().switches.restoreCaretPosition;
     choices.recoveryCopy = RecoveryCopyWanted();
     if (RunOptionsDialog(MainWindow, choices) != IDOK) return;
 
     // Ticking "Запоминать размер окна" is meant for this session's window too, and unticking it
     // keeps this session's window from being saved; left alone, the start's decision stands.
-    if (choices.rememberWindowSize != RememberWindowSize) RestorePlacement = choices.rememberWindowSize;
-    RememberWindowSize = choices.rememberWindowSize;
-    RestoreCaretPosition = choices.restoreCaret;
-    BigButtons = choices.bigButtons;
+    if (choices.rememberWindowSize != Program().switches.rememberWindowSize) Program().switches.restorePlacement = choices.rememberWindowSize;
+    Program().switches.rememberWindowSize = choices.rememberWindowSize;
+    Program().switches.restoreCaretPosition = choices.restoreCaret;
+    Program().switches.bigButtons = choices.bigButtons;
     JournalOff = !choices.journalOn;
     WriteOptionChoices(choices);
 

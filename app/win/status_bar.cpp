@@ -14,12 +14,9 @@
 #include "base/win/shown_text.h"
 #include "document/win/view_code_page.h"
 
-HWND StatusBar = nullptr;
-CHARRANGE LastShownSelection{-1, -1};
-
 void CreateStatusBar() {
-    StatusBar = CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | WS_BORDER, 0, 0, 0, 0, MainWindow,
-                                reinterpret_cast<HMENU>(1), ProgramInstance, nullptr);
+    Program().statusBar = CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | WS_BORDER, 0, 0, 0, 0, MainWindow,
+                                reinterpret_cast<HMENU>(1), Program().instance, nullptr);
     if (!StatusBar) return;
     int edges[kStatusBarPartCount];
     const int dpi = WindowDpi(MainWindow);
@@ -33,15 +30,15 @@ void CreateStatusBar() {
 
 void DestroyStatusBar() {
     if (StatusBar) DestroyWindow(StatusBar);
-    StatusBar = nullptr;
+    Program().statusBar = nullptr;
 }
 
 void ShowCaretPosition() {
     if (!StatusBar) return;
     CHARRANGE selection{0, 0};
     SendMessageA(EditorControl, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
-    if (selection.cpMin == LastShownSelection.cpMin && selection.cpMax == LastShownSelection.cpMax) return;
-    LastShownSelection = selection;
+    if (selection.cpMin == Program().lastShownSelection.cpMin && selection.cpMax == Program().lastShownSelection.cpMax) return;
+    Program().lastShownSelection = selection;
     const LRESULT line = SendMessageA(EditorControl, EM_EXLINEFROMCHAR, 0, selection.cpMin);
     const LRESULT lineStart = SendMessageA(EditorControl, EM_LINEINDEX, line, 0);
     const std::string text = CaretPositionText(static_cast<std::uint32_t>(selection.cpMin - lineStart + 1),

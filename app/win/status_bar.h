@@ -5,11 +5,8 @@
 #include <windows.h>
 #include <richedit.h>
 
+#include "base/win/program.h"
 #include "base/win/shell_messages.h"
-
-extern HWND StatusBar;
-// The selection that part 0 shows; a start of -1 makes the next ShowCaretPosition write anew.
-extern CHARRANGE LastShownSelection;
 
 // Right edges of parts 0-3; part 4 reaches to the right end.
 inline constexpr int kStatusBarPartEdges[kStatusBarPartCount] = {88, 166, 276, 406, -1};

@@ -10,10 +10,6 @@
 #include "document/undo_journal.h"
 #include "resources/resource.h"
 
-HWND ToolBar = nullptr;
-bool BigButtons = false;
-GdiBitmap ToolBarStrip;
-
 namespace {
 
 constexpr TBBUTTON Button(int image, int command, BYTE style = BTNS_BUTTON) {
@@ -62,15 +58,15 @@ HWND CreateRestoreNotificationWindow() {
     static const char* const className = "VemkoToolBarRestore";
     WNDCLASSEXA windowClass{};
     windowClass.cbSize = sizeof windowClass;
-    if (!GetClassInfoExA(ProgramInstance, className, &windowClass)) {
+    if (!GetClassInfoExA(Program().instance, className, &windowClass)) {
         windowClass = WNDCLASSEXA{};
         windowClass.cbSize = sizeof windowClass;
         windowClass.lpfnWndProc = RestoreNotificationProc;
-        windowClass.hInstance = ProgramInstance;
+        windowClass.hInstance = Program().instance;
         windowClass.lpszClassName = className;
         RegisterClassExA(&windowClass);
     }
-    return CreateWindowExA(0, className, nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, ProgramInstance, nullptr);
+    return CreateWindowExA(0, className, nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, Program().instance, nullptr);
 }
 
 TBSAVEPARAMSA LayoutValue() {
@@ -132,13 +128,13 @@ void LoadBitmapResource(HINSTANCE module, int resource, GdiBitmap& held) {
 }
 
 void CreateToolBar() {
-    ToolBar = CreateWindowExA(0, TOOLBARCLASSNAMEA, nullptr,
+    Program().toolBar = CreateWindowExA(0, TOOLBARCLASSNAMEA, nullptr,
                               WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_ADJUSTABLE | CCS_TOP, 0, 0,
-                              0, 0, MainWindow, nullptr, ProgramInstance, nullptr);
+                              0, 0, MainWindow, nullptr, Program().instance, nullptr);
     if (!ToolBar) return;
     SendMessageA(ToolBar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
     // The pictures follow the monitor's scale; at 100 % the toolbar loads them at their own size.
-    const int drawnSize = BigButtons ? 24 : 16;
+    const int drawnSize = Program().switches.bigButtons ? 24 : 16;
     const int dpi = WindowDpi(MainWindow);
     const int size = ScaledForDpi(drawnSize, dpi);
     if (size != drawnSize && SetScaledToolBarImages(ToolBar, size)) {
@@ -146,10 +142,10 @@ void CreateToolBar() {
         SendMessageA(ToolBar, TB_SETBUTTONSIZE, 0,
                      MAKELPARAM(ScaledForDpi(drawnSize + 7, dpi), ScaledForDpi(drawnSize + 6, dpi)));
     } else {
-        SendMessageA(ToolBar, TB_LOADIMAGES, BigButtons ? IDB_STD_LARGE_COLOR : IDB_STD_SMALL_COLOR,
+        SendMessageA(ToolBar, TB_LOADIMAGES, Program().switches.bigButtons ? IDB_STD_LARGE_COLOR : IDB_STD_SMALL_COLOR,
                      reinterpret_cast<LPARAM>(HINST_COMMCTRL));
-        LoadBitmapResource(ProgramInstance, BigButtons ? IDB_STRIP_BIG : IDB_STRIP_SMALL, ToolBarStrip);
-        TBADDBITMAP strip{nullptr, reinterpret_cast<UINT_PTR>(ToolBarStrip.get())};
+        LoadBitmapResource(Program().instance, Program().switches.bigButtons ? IDB_STRIP_BIG : IDB_STRIP_SMALL, Program().toolBarStrip);
+        TBADDBITMAP strip{nullptr, reinterpret_cast<UINT_PTR>(Program().toolBarStrip.get())};
         SendMessageA(ToolBar, TB_ADDBITMAP, 8, reinterpret_cast<LPARAM>(&strip));
     }
     RestoreToolBarLayout();
@@ -160,7 +156,7 @@ void CreateToolBar() {
 
 void DestroyToolBar() {
     if (ToolBar) DestroyWindow(ToolBar);
-    ToolBar = nullptr;
+    Program().toolBar = nullptr;
     ReleaseToolBarImages();
 }
 
@@ -203,5 +199,5 @@ void RefreshToolBarStates() {
     const bool journalEmpty = DocumentUndoJournal().Empty();
     SetButtonState(IDM_SAVE, SendMessageA(EditorControl, EM_GETMODIFY, 0, 0) != 0 && (JournalWasOff || !journalEmpty));
     SetButtonState(IDM_UNDO, JournalOff ? SendMessageA(EditorControl, EM_CANUNDO, 0, 0) != 0 : !journalEmpty);
-    SetButtonState(IDM_WORD_WRAP, true, WordWrapStyle == 0);
+    SetButtonState(IDM_WORD_WRAP, true, Program().switches.wordWrapStyle == 0);
 }

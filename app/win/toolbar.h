@@ -6,12 +6,7 @@
 #include <commctrl.h>
 
 #include "base/win/owned_handle.h"
-
-extern HWND ToolBar;
-// "BIG": large images for both the standard set and the program's strip.
-extern bool BigButtons;
-// The program's own image strip (bitmap 1, or 2 with big buttons), held while the toolbar uses it.
-extern GdiBitmap ToolBarStrip;
+#include "base/win/program.h"
 
 // What the customisation dialog offers, by list position.
 inline constexpr int kAvailableButtonCount = 32;

@@ -49,7 +49,7 @@ bool SetScaledToolBarImages(HWND toolBar, int size) {
     GdiBitmap standard(static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(L"comctl32.dll"),
                                                        MAKEINTRESOURCEW(large ? kStandardLargeBitmap : kStandardSmallBitmap),
                                                        IMAGE_BITMAP, 0, 0, 0)));
-    GdiBitmap strip(static_cast<HBITMAP>(LoadImageW(ProgramInstance, MAKEINTRESOURCEW(large ? IDB_STRIP_BIG : IDB_STRIP_SMALL),
+    GdiBitmap strip(static_cast<HBITMAP>(LoadImageW(Program().instance, MAKEINTRESOURCEW(large ? IDB_STRIP_BIG : IDB_STRIP_SMALL),
                                                     IMAGE_BITMAP, 0, 0, LR_LOADMAP3DCOLORS)));
     HIMAGELIST list = ImageList_Create(size, size, ILC_COLOR24 | ILC_MASK, 23, 0);
     if (!list || !AddStretched(list, standard.get(), size) || !AddStretched(list, strip.get(), size)) {

@@ -15,13 +15,11 @@
 #include "base/win/shell_messages.h"
 #include "appearance/html_tags.h"
 
-COLORREF CustomColours[16] = {};
-
 namespace {
 
 UINT_PTR CALLBACK ColourDialogHook(HWND dialog, UINT message, WPARAM, LPARAM) {
     if (message != WM_INITDIALOG) return 0;
-    SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(SmallIcon));
+    SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(Program().smallIcon));
     return TRUE;  // the dialog sets its focus as it would without the hook
 }
 
@@ -32,7 +30,7 @@ bool RunColourDialog(COLORREF& colour, bool programIcon) {
     dialog.lStructSize = sizeof dialog;
     dialog.hwndOwner = MainWindow;
     dialog.rgbResult = colour;
-    dialog.lpCustColors = CustomColours;
+    dialog.lpCustColors = Program().customColours;
     dialog.Flags = CC_RGBINIT | CC_FULLOPEN;
     if (programIcon) {
         dialog.Flags |= CC_ENABLEHOOK;

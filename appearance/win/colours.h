@@ -8,8 +8,6 @@
 // What a missing "Cl" and "HTML" stand for (a missing "Bk" is the system's window colour).
 inline constexpr COLORREF kDefaultTextColour = RGB(8, 0, 0);
 inline constexpr COLORREF kDefaultTagColour = RGB(0, 0, 255);
-// The custom colours offered by the colour dialogs; the system colours 0-15 at start.
-extern COLORREF CustomColours[16];
 
 void ChooseTextColour();        // 47: the whole text, and the default for text typed later
 void ChooseBackgroundColour();  // 46

@@ -11,22 +11,17 @@
 // label would be empty.
 static_assert(kMenuTextCount == IDM_TO_UTF16_LE, "every menu command up to the last has a text entry");
 
-HMENU SubMenus[kSubMenuCount] = {};
-char MenuTexts[kMenuTextCount][kMenuTextSize] = {};
-MnemonicEntry MnemonicTable[kMnemonicCapacity] = {};
-std::uint8_t MnemonicCount = 0;
-
 namespace {
 
 void AppendMnemonic(int popup, char character, UINT command) {
-    if (MnemonicCount >= kMnemonicCapacity) return;
-    MnemonicTable[MnemonicCount++] = {static_cast<std::uint8_t>(popup), character, command};
+    if (Program().menus.mnemonicCount >= kMnemonicCapacity) return;
+    Program().menus.mnemonics[Program().menus.mnemonicCount++] = {static_cast<std::uint8_t>(popup), character, command};
 }
 
 // The item keeps its state (greyed, checked) and its column break; only its text goes, so the menu
 // asks the main window to measure and draw it.
 void DeclareOwnerDrawn(int popup, UINT command) {
-    HMENU menu = SubMenus[popup];
+    HMENU menu = Program().menus.subMenus[popup];
     if (!menu) return;
     UINT state = GetMenuState(menu, command, MF_BYCOMMAND);
     if (state == static_cast<UINT>(-1)) return;
@@ -83,7 +78,7 @@ void MakeOwnerDrawn(int popup, UINT command) {
 
 const char* MenuText(UINT command) {
     if (command < 1 || command > kMenuTextCount) return "";
-    return MenuTexts[command - 1];
+    return Program().menus.texts[command - 1];
 }
 
 void RedeclareRecentMenuItems() {
@@ -91,9 +86,9 @@ void RedeclareRecentMenuItems() {
 }
 
 void BuildMenuTables(HMENU bar) {
-    for (int i = 0; i < kSubMenuCount; ++i) SubMenus[i] = bar ? GetSubMenu(bar, i) : nullptr;
+    for (int i = 0; i < kSubMenuCount; ++i) Program().menus.subMenus[i] = bar ? GetSubMenu(bar, i) : nullptr;
     for (UINT command = 1; command <= kMenuTextCount; ++command) {
-        char* text = MenuTexts[command - 1];
+        char* text = Program().menus.texts[command - 1];
         std::memset(text, 0, kMenuTextSize);
         // Read in UTF-16 and kept as 1251: through the A call the system would give the texts in its
         // own code page.
@@ -101,7 +96,7 @@ void BuildMenuTables(HMENU bar) {
         if (bar && GetMenuStringW(bar, command, wide, kMenuTextSize, MF_BYCOMMAND) > 0)
             lstrcpynA(text, AnsiText(wide).c_str(), kMenuTextSize);
     }
-    MnemonicCount = 0;
+    Program().menus.mnemonicCount = 0;
 
     MakeOwnerDrawn(0, IDM_NEW);
     MakeOwnerDrawn(0, IDM_OPEN);
@@ -124,9 +119,9 @@ void BuildMenuTables(HMENU bar) {
 }
 
 LRESULT AnswerMenuCharacter(HWND window, wchar_t typed, HMENU openMenu) {
-    for (int i = 0; i < MnemonicCount; ++i) {
-        const MnemonicEntry& entry = MnemonicTable[i];
-        HMENU menu = SubMenus[entry.popup];
+    for (int i = 0; i < Program().menus.mnemonicCount; ++i) {
+        const MnemonicEntry& entry = Program().menus.mnemonics[i];
+        HMENU menu = Program().menus.subMenus[entry.popup];
         if (!menu || menu != openMenu) continue;
         if (!SameKey(typed, entry.character)) continue;
         UINT state = GetMenuState(menu, entry.command, MF_BYCOMMAND);

@@ -5,24 +5,8 @@
 // owner-drawn items, which the system no longer sees once an item has no text of its own.
 #include <windows.h>
 
-#include <cstdint>
-
-inline constexpr int kSubMenuCount = 8;
-// Menu command ids 1-64 have a text entry each: entry id - 1 (empty for an id no item has).
-inline constexpr int kMenuTextCount = 64;
-inline constexpr int kMenuTextSize = 32;
-
-extern HMENU SubMenus[kSubMenuCount];
-extern char MenuTexts[kMenuTextCount][kMenuTextSize];
-
-struct MnemonicEntry {
-    std::uint8_t popup;      // index into SubMenus
-    char character;          // the letter after "&", as 1251
-    std::uint32_t command;
-};
-inline constexpr int kMnemonicCapacity = 48;
-extern MnemonicEntry MnemonicTable[kMnemonicCapacity];
-extern std::uint8_t MnemonicCount;
+// The tables themselves are the context's (Program().menus, base/win/program.h).
+#include "base/win/program.h"
 
 // Reads the tables from the MainWindow's menu and makes the items of the program's own drawing
 // owner-drawn. Called once, before anything is drawn.

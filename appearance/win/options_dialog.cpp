@@ -25,7 +25,7 @@ void Check(HWND dialog, int id, bool on) { CheckDlgButton(dialog, id, on ? BST_C
 bool Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
 
 void OnInitDialog(HWND dialog, const OptionChoices& choices) {
-    SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(SmallIcon));
+    SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(Program().smallIcon));
     Check(dialog, IDC_SHOW_TOOLBAR, choices.toolBar);
     Check(dialog, IDC_SHOW_STATUS_BAR, choices.statusBar);
     Check(dialog, IDC_BIG_BUTTONS, choices.bigButtons);
@@ -36,7 +36,7 @@ void OnInitDialog(HWND dialog, const OptionChoices& choices) {
     Check(dialog, IDC_IGNORE_LINE_BREAKS, IgnoreLineBreaksShown());
     for (const IndentControls& indent : kIndents) {
         CreateUpDownControl(WS_CHILD | WS_VISIBLE | UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_ARROWKEYS, 0, 0, 0, 0, dialog,
-                            indent.upDown, ProgramInstance, GetDlgItem(dialog, indent.edit), indent.field.upper,
+                            indent.upDown, Program().instance, GetDlgItem(dialog, indent.edit), indent.field.upper,
                             indent.field.lower, StoredIndent(indent.field));
     }
 }
@@ -82,7 +82,7 @@ INT_PTR CALLBACK OptionsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
 INT_PTR RunOptionsDialog(HWND owner, OptionChoices& choices) {
     OptionChoices edited = choices;
     // A Unicode dialog, so its Cyrillic texts show as they are on a system of any code page.
-    INT_PTR result = DialogBoxParamW(ProgramInstance, MAKEINTRESOURCEW(IDD_OPTIONS), owner, OptionsDialogProc,
+    INT_PTR result = DialogBoxParamW(Program().instance, MAKEINTRESOURCEW(IDD_OPTIONS), owner, OptionsDialogProc,
                                      reinterpret_cast<LPARAM>(&edited));
     if (result == IDOK) choices = edited;
     return result;

@@ -8,11 +8,6 @@
 #include "appearance/menu_items.h"
 #include "resources/resource.h"
 
-GdiFont MenuFont;
-NONCLIENTMETRICSA NonClientMetrics{};
-GdiBitmap MenuStripBitmap;
-GdiBitmap StandardSmallBitmap;
-
 namespace {
 
 constexpr int kPictureSize = 16;
@@ -26,7 +21,7 @@ RecentFileLabelText ItemText(UINT id) {
     return {};
 }
 
-HGDIOBJ ItemFont() { return MenuFont ? MenuFont.get() : GetStockObject(DEFAULT_GUI_FONT); }
+HGDIOBJ ItemFont() { return Program().menus.font ? Program().menus.font.get() : GetStockObject(DEFAULT_GUI_FONT); }
 
 RECT ToRect(const ItemRect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
 
@@ -42,13 +37,13 @@ void DrawStripImage(HDC dc, HBITMAP strip, int image, int x, int y) {
 
 void DrawPicture(HDC dc, UINT id, RecentFileIcon icon, const MenuItemLayout& layout) {
     if (IsRecentFileItem(id)) {
-        HICON picture = icon == RecentFileIcon::Html ? MenuIcon : SmallIcon;
+        HICON picture = icon == RecentFileIcon::Html ? Program().menuIcon : Program().smallIcon;
         if (picture) DrawIconEx(dc, layout.iconX, layout.pictureY, picture, 0, 0, 0, nullptr, DI_NORMAL);
         return;
     }
     const MenuPicture picture = PictureOfCommand(id);
     if (picture.strip == PictureStrip::None) return;
-    const GdiBitmap& strip = picture.strip == PictureStrip::Standard ? StandardSmallBitmap : MenuStripBitmap;
+    const GdiBitmap& strip = picture.strip == PictureStrip::Standard ? Program().menus.standardSmall : Program().menus.strip;
     DrawStripImage(dc, strip.get(), picture.image, layout.stripX, layout.pictureY);
 }
 
@@ -71,7 +66,7 @@ void MeasureMenuItem(MEASUREITEMSTRUCT& item) {
         ReleaseDC(nullptr, screen);
     }
     const MenuItemSize size =
-        MeasuredMenuItem(measured.right - measured.left, measured.bottom - measured.top, NonClientMetrics.iMenuHeight);
+        MeasuredMenuItem(measured.right - measured.left, measured.bottom - measured.top, Program().menus.metrics.iMenuHeight);
     item.itemWidth = static_cast<UINT>(size.width);
     item.itemHeight = static_cast<UINT>(size.height);
 }

@@ -7,13 +7,6 @@
 
 #include "base/win/owned_handle.h"
 
-extern GdiFont MenuFont;
-// The system's menu metrics, for measuring owner-drawn menu items.
-extern NONCLIENTMETRICSA NonClientMetrics;
-// The 16 x 16 images of the owner-drawn menus: the program's strip and the system's standard set.
-extern GdiBitmap MenuStripBitmap;
-extern GdiBitmap StandardSmallBitmap;
-
 // Both do nothing unless the record is for a menu item.
 void MeasureMenuItem(MEASUREITEMSTRUCT& item);
 void DrawMenuItem(const DRAWITEMSTRUCT& item);

@@ -1,11 +1,10 @@
 #include "base/win/program.h"
 
-HINSTANCE ProgramInstance = nullptr;
-HWND MainWindow = nullptr;
-HICON ClassIcon = nullptr;
-HICON SmallIcon = nullptr;
-HICON MenuIcon = nullptr;
-std::uint32_t TextLimit = 0;
+ProgramContext& Program() {
+    static ProgramContext context;
+    return context;
+}
+
 const wchar_t* const kMainWindowClassWide = L"VEMKO";
 
 void ReportLastError() { ReportLastError(MainWindow); }

@@ -120,7 +120,7 @@ int main() {
     }
     MemorySettingsStore settings;
     InstallSettingsStore(&settings);
-    if (TextLimit < kSize) TextLimit = kSize;
+    if (Program().textLimit < kSize) Program().textLimit = kSize;
 
     const char* source = "C:\\vemko-bench\\open.txt";
     const char* target = "C:\\vemko-bench\\saved.txt";

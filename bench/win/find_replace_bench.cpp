@@ -24,20 +24,20 @@ namespace {
 // Sets the search as the dialog would have left it: a 1251 pattern in the current view code page.
 void Prepare(const std::string& ansiPattern, bool matchCase, bool backwards, bool replace = false,
              const std::string& ansiReplacement = {}) {
-    Search = SearchState{};
-    Search.pattern = SearchTextToView(ansiPattern, CodePageIndex);
-    Search.replaceText = SearchTextToView(ansiReplacement, CodePageIndex);
-    Search.matchCase = matchCase;
-    Search.backwards = backwards;
-    Search.replaceMode = replace;
-    Search.replaceAll = replace;
-    Search.promptReplace = false;
+    Program().search = SearchState{};
+    Program().search.pattern = SearchTextToView(ansiPattern, CodePageIndex);
+    Program().search.replaceText = SearchTextToView(ansiReplacement, CodePageIndex);
+    Program().search.matchCase = matchCase;
+    Program().search.backwards = backwards;
+    Program().search.replaceMode = replace;
+    Program().search.replaceAll = replace;
+    Program().search.promptReplace = false;
 }
 
 // One "Найти далее" from the caret; prints the time and where the match was selected.
 bool TimeFindNext(const char* what, LONG caret, LONG expected) {
     Select(caret, caret);
-    Search.position = caret;
+    Program().search.position = caret;
     const double start = Seconds();
     Command(IDM_FIND_NEXT);
     const double took = Seconds() - start;
@@ -58,7 +58,7 @@ int main() {
     }
     MemorySettingsStore settings;
     InstallSettingsStore(&settings);
-    if (TextLimit < kSize + kMatches * 8) TextLimit = kSize + kMatches * 8;
+    if (Program().textLimit < kSize + kMatches * 8) Program().textLimit = kSize + kMatches * 8;
     bool ok = true;
 
     // A single word in capitals just before the end, and one at the very start for the backward search.
@@ -76,10 +76,10 @@ int main() {
     ok = TimeFindNext("forward, any case (Cyrillic folded), 64 MB", 1, last) && ok;
     Prepare("\xED\xE5\xF2", true, false);  // "нет": in no line
     Select(0, 0);
-    Search.position = 0;
+    Program().search.position = 0;
     {
         // Nothing found in find mode opens the dialog: answer it at once.
-        Search.replaceMode = false;
+        Program().search.replaceMode = false;
         const double start = Seconds();
         const bool found = FindNext();
         std::printf("  %-52s %7.0f ms  %s\n", "forward, no match in the whole 64 MB (one step)", (Seconds() - start) * 1000,

@@ -120,8 +120,8 @@ int main(int argc, char** argv) {
     }
     MemorySettingsStore settings;
     InstallSettingsStore(&settings);
-    if (TextLimit < size) TextLimit = static_cast<std::uint32_t>(size);
-    SendMessageA(EditorControl, EM_EXLIMITTEXT, 0, static_cast<LPARAM>(TextLimit));
+    if (Program().textLimit < size) Program().textLimit = static_cast<std::uint32_t>(size);
+    SendMessageA(EditorControl, EM_EXLIMITTEXT, 0, static_cast<LPARAM>(Program().textLimit));
 
     CreateDirectoryA("C:\\vemko-bench", nullptr);
     const char* source = "C:\\vemko-bench\\memory.txt";

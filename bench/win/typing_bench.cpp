@@ -116,7 +116,7 @@ void LongLineRow(const char* what, const std::string& text, int keys) {
     const double clicks = Clicks(40);
     const double paints = Paints(40);
     const LRESULT typed = SendMessageA(EditorControl, WM_GETTEXTLENGTH, 0, 0) - length;
-    std::printf("%-22s %-4s %8.2f %9.2f %11.2f %10.2f %7.2f %7.2f%s\n", what, WordWrapStyle == 0 ? "on" : "off",
+    std::printf("%-22s %-4s %8.2f %9.2f %11.2f %10.2f %7.2f %7.2f%s\n", what, Program().switches.wordWrapStyle == 0 ? "on" : "off",
                 typing, endHome, leftRight, pages, clicks, paints, typed == keys ? "" : "  [not every key arrived]");
 }
 
@@ -213,7 +213,6 @@ static void RecoveryRows(int keys) {
     }
 }
 
-
 // The UTF-16 LE view's rows beside the ANSI view's, in the same run.
 static void Utf16Rows(int keys) {
     constexpr std::size_t kBig = 64u << 20;
@@ -241,8 +240,8 @@ int main(int argc, char** argv) {
     MemorySettingsStore settings;
     InstallSettingsStore(&settings);
     constexpr std::size_t kBig = 64u << 20;
-    if (TextLimit < 2 * kBig) TextLimit = 2 * kBig;
-    SendMessageA(EditorControl, EM_EXLIMITTEXT, 0, static_cast<LPARAM>(TextLimit));
+    if (Program().textLimit < 2 * kBig) Program().textLimit = 2 * kBig;
+    SendMessageA(EditorControl, EM_EXLIMITTEXT, 0, static_cast<LPARAM>(Program().textLimit));
     ShowWindow(MainWindow, SW_SHOW);
     if (argc > 2 && std::strcmp(argv[2], "utf16") == 0) {
         Utf16Rows(keys);

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "base/ui_text.h"
+#include "base/win/program.h"
 #include "control/win/editor_control.h"
 #include "document/undo_journal.h"
 #include "document/win/document_files.h"
@@ -132,7 +133,7 @@ void RunConversionCommand(UINT command) {
 }
 
 void RunChordCommand(UINT command) {
-    const ChordStep step = PendingChord.Strike(static_cast<int>(command));
+    const ChordStep step = Program().pendingChord.Strike(static_cast<int>(command));
     switch (step.kind) {
     case ChordStep::Kind::Wait:
         break;

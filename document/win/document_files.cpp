@@ -23,10 +23,6 @@
 #include "document/win/recovery_keeper.h"
 #include "document/win/view_code_page.h"
 
-OPENFILENAMEW FileDialogRecord{};
-DWORD FilterIndex = 1;
-bool RestoreCaretPosition = true;
-
 namespace {
 
 OwnedFile OpenForReading(const wchar_t* path) {
@@ -169,17 +165,17 @@ const wchar_t* WideExtension(DWORD filterIndex) {
 // The three dialogs: the path buffer, flags and default extension set, FilterIndex offered and taken
 // back when the user confirms.
 bool RunFileDialog(bool save, wchar_t* path, DWORD flags) {
-    if (FileDialogRecord.lStructSize == 0) PrepareFileDialogRecord();
-    FileDialogRecord.hwndOwner = MainWindow;
-    FileDialogRecord.lpstrFile = path;
-    FileDialogRecord.nMaxFile = MAX_PATH;
-    FileDialogRecord.Flags = flags | OFN_EXPLORER | OFN_ENABLEHOOK;
-    FileDialogRecord.nFilterIndex = FilterIndex;
-    if (const wchar_t* extension = WideExtension(FilterIndex)) FileDialogRecord.lpstrDefExt = extension;
-    BOOL confirmed = save ? GetSaveFileNameW(&FileDialogRecord) : GetOpenFileNameW(&FileDialogRecord);
-    FileDialogRecord.lpstrFile = nullptr;
+    if (Program().fileDialog.record.lStructSize == 0) PrepareFileDialogRecord();
+    Program().fileDialog.record.hwndOwner = MainWindow;
+    Program().fileDialog.record.lpstrFile = path;
+    Program().fileDialog.record.nMaxFile = MAX_PATH;
+    Program().fileDialog.record.Flags = flags | OFN_EXPLORER | OFN_ENABLEHOOK;
+    Program().fileDialog.record.nFilterIndex = Program().fileDialog.filterIndex;
+    if (const wchar_t* extension = WideExtension(Program().fileDialog.filterIndex)) Program().fileDialog.record.lpstrDefExt = extension;
+    BOOL confirmed = save ? GetSaveFileNameW(&Program().fileDialog.record) : GetOpenFileNameW(&Program().fileDialog.record);
+    Program().fileDialog.record.lpstrFile = nullptr;
     if (!confirmed) return false;
-    FilterIndex = FileDialogRecord.nFilterIndex;
+    Program().fileDialog.filterIndex = Program().fileDialog.record.nFilterIndex;
     return true;
 }
 
@@ -224,12 +220,12 @@ void PrepareFileDialogRecord() {
         "Pascal файлы (*.pas,*.dpr,*.asm)\0*.pas;*.dpr;*.asm\0"
         "C++ файлы (*.c,*.cpp,*.h,*.rc)\0*.c;*.h;*.cpp;*.rc\0"
         "OS файлы (*.bat,*.log,*.ini)\0*.bat;*.log;*.ini\0"_ui);
-    FileDialogRecord.lStructSize = sizeof FileDialogRecord;
-    FileDialogRecord.hwndOwner = MainWindow;
-    FileDialogRecord.hInstance = ProgramInstance;
-    FileDialogRecord.lpstrFilter = filters.c_str();
-    FileDialogRecord.nMaxFile = MAX_PATH;
-    FileDialogRecord.lpfnHook = FileDialogHook;
+    Program().fileDialog.record.lStructSize = sizeof Program().fileDialog.record;
+    Program().fileDialog.record.hwndOwner = MainWindow;
+    Program().fileDialog.record.hInstance = Program().instance;
+    Program().fileDialog.record.lpstrFilter = filters.c_str();
+    Program().fileDialog.record.nMaxFile = MAX_PATH;
+    Program().fileDialog.record.lpfnHook = FileDialogHook;
 }
 
 const char* DefaultExtension(DWORD filterIndex) {
@@ -242,11 +238,11 @@ UINT_PTR CALLBACK FileDialogHook(HWND dialog, UINT message, WPARAM, LPARAM lPara
     // The hook's dialog is a child of the system's dialog frame.
     HWND frame = GetParent(dialog);
     if (message == WM_INITDIALOG) {
-        SendMessageA(frame, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(SmallIcon));
+        SendMessageA(frame, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(Program().smallIcon));
     } else if (message == WM_NOTIFY && reinterpret_cast<NMHDR*>(lParam)->code == CDN_TYPECHANGE) {
         const auto* notification = reinterpret_cast<OFNOTIFYW*>(lParam);
         if (const wchar_t* extension = WideExtension(notification->lpOFN->nFilterIndex)) {
-            FileDialogRecord.lpstrDefExt = extension;
+            Program().fileDialog.record.lpstrDefExt = extension;
             SendMessageW(frame, CDM_SETDEFEXT, 0, reinterpret_cast<LPARAM>(extension));
         }
     }
@@ -267,7 +263,7 @@ bool LoadFile(const wchar_t* path) {
         ReportLastError();
         return false;
     }
-    if (size > TextLimit) {
+    if (size > Program().textLimit) {
         CloseFile(file);
         // The size check sets no error code of its own; the system's text for the cause is this one.
         ReportError(ERROR_NOT_ENOUGH_MEMORY);
@@ -288,7 +284,7 @@ bool LoadFile(const wchar_t* path) {
     ClearUndo();
     SetModified(false);
     SetDocumentPath(path);
-    AddRecentFile(CurrentFileName, RestoreCaretPosition, ProgramRecentFilesHost());
+    AddRecentFile(CurrentFileName, Program().switches.restoreCaretPosition, ProgramRecentFilesHost());
     SendShellMessage(kShowTitleMessage);
     // A view the user chose for the file comes back while the file is as it was then.
     const int chosen = ViewChosenForLoadedFile();
@@ -349,7 +345,7 @@ void InsertFile() {
     OwnedFile file = OpenForReading(path);
     if (!file) return;
     std::uint64_t size = 0;
-    if (!FileSize(file.get(), size) || size > TextLimit) return;
+    if (!FileSize(file.get(), size) || size > Program().textLimit) return;
     const UndoMark mark = MarkUndo();
     RecordUndo(UndoKind::TextSnapshot, 0);
     auto stream = std::make_unique<FileInStream>();

@@ -17,9 +17,6 @@
 #include "document/undo_journal.h"
 #include "document/win/document_name.h"
 
-// "RP": a remembered file's caret position is restored when the file is opened.
-extern bool RestoreCaretPosition;
-
 // The memory of StreamTextOut and StreamTextIn.
 struct MemoryStream {
     // Streaming in: the bytes available in buffer. Streaming out: the bytes written so far.
@@ -46,11 +43,6 @@ bool StreamTextIn(MemoryStream& stream, WPARAM flags);
 // control cannot take the bytes, the entry goes again, and the text and the journal are as they were.
 bool StreamTextInRecorded(UndoKind kind, std::int32_t count, const char* bytes, std::size_t size, WPARAM flags);
 
-// The one open/save dialog record of the three file dialogs.
-extern OPENFILENAMEW FileDialogRecord;
-// The filter last chosen in any of the three dialogs (1-6), offered by the next one; not kept in the
-// settings.
-extern DWORD FilterIndex;
 // Fills the record's fixed fields: owner, path length, hook and the six filters. Start-up calls it;
 // the dialogs call it again when start-up has not.
 void PrepareFileDialogRecord();

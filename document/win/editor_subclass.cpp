@@ -25,8 +25,6 @@
 #include "encoding/chart_text.h"
 #include "encoding/code_page_tables.h"
 
-ChordState PendingChord;
-
 namespace {
 
 constexpr std::uint8_t kOemTypedByHand = 0xE0;  // 1251's а, whose 866 form the control cannot take as typed
@@ -37,8 +35,8 @@ constexpr std::uint8_t kOemLetterA = 0xA0;
 bool IsUnicode(HWND window) { return IsWindowUnicode(window) != FALSE; }
 
 LRESULT PassOn(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    return IsUnicode(window) ? CallWindowProcW(EditorControlProcedure, window, message, wParam, lParam)
-                             : CallWindowProcA(EditorControlProcedure, window, message, wParam, lParam);
+    return IsUnicode(window) ? CallWindowProcW(Program().editorControlProcedure, window, message, wParam, lParam)
+                             : CallWindowProcA(Program().editorControlProcedure, window, message, wParam, lParam);
 }
 
 bool CtrlHeld() { return GetKeyState(VK_CONTROL) < 0; }
@@ -76,10 +74,10 @@ bool OvertypeSelectsNextCharacter(TextAccess& text) {
 }
 
 bool OfferedToAccelerators(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (!AcceleratorTable || !MainWindow) return false;
+    if (!Program().acceleratorTable || !MainWindow) return false;
     MSG offered{MainWindow, message, wParam, lParam, 0, {}};
-    return (IsUnicode(window) ? TranslateAcceleratorW(MainWindow, AcceleratorTable, &offered)
-                              : TranslateAcceleratorA(MainWindow, AcceleratorTable, &offered)) != 0;
+    return (IsUnicode(window) ? TranslateAcceleratorW(MainWindow, Program().acceleratorTable, &offered)
+                              : TranslateAcceleratorA(MainWindow, Program().acceleratorTable, &offered)) != 0;
 }
 
 // The control takes a typed character as the view byte itself (an ANSI window) or as the character
@@ -92,10 +90,10 @@ WPARAM CharacterForControl(HWND window, std::uint8_t viewByte) {
 void ReplaceSelectionByOemA(HWND window) {
     if (IsUnicode(window)) {
         const wchar_t text[2] = {static_cast<wchar_t>(ViewGlyph(kOem866, kOemLetterA)), 0};
-        CallWindowProcW(EditorControlProcedure, window, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text));
+        CallWindowProcW(Program().editorControlProcedure, window, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text));
     } else {
         const char text[2] = {static_cast<char>(kOemLetterA), 0};
-        CallWindowProcA(EditorControlProcedure, window, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text));
+        CallWindowProcA(Program().editorControlProcedure, window, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text));
     }
 }
 
@@ -165,7 +163,7 @@ LRESULT TypeUtf8Character(HWND window, char32_t character, LPARAM lParam) {
         if (end > start) text.SetSelection(start, end);
     }
     RecordUndo(UndoKind::ReplaceRange, TypedLength(character));
-    return CallWindowProcA(EditorControlProcedure, window, WM_UNICHAR, character, lParam);
+    return CallWindowProcA(Program().editorControlProcedure, window, WM_UNICHAR, character, lParam);
 }
 
 // A character beyond the basic plane comes as two halves; the first waits here for the second.
@@ -309,7 +307,7 @@ LRESULT OnKeyDown(HWND window, WPARAM key, LPARAM lParam) {
         break;
     }
     case VK_CONTROL:
-        if (PendingChord.PendingChord() >= 0) PendingChord.CtrlWentDown();
+        if (Program().pendingChord.PendingChord() >= 0) Program().pendingChord.CtrlWentDown();
         break;
     case VK_DELETE:
         if (!CtrlHeld()) return OnDelete(window, lParam);
@@ -395,7 +393,7 @@ LRESULT CALLBACK EditorSubclassProc(HWND window, UINT message, WPARAM wParam, LP
 
 void SubclassEditorControl(HWND control) {
     const LONG_PTR subclass = reinterpret_cast<LONG_PTR>(EditorSubclassProc);
-    EditorControlProcedure = reinterpret_cast<WNDPROC>(IsUnicode(control)
+    Program().editorControlProcedure = reinterpret_cast<WNDPROC>(IsUnicode(control)
                                                            ? SetWindowLongPtrW(control, GWLP_WNDPROC, subclass)
                                                            : SetWindowLongPtrA(control, GWLP_WNDPROC, subclass));
     InstallControlTextAccess();

@@ -7,11 +7,6 @@
 // shows the Edit menu as the context menu and opens a file dropped from the shell.
 #include <windows.h>
 
-#include "encoding/conversion_chord.h"
-
-// The half-typed Ctrl+W/D/K chord. The editor's key handling abandons it when Ctrl goes down again.
-extern ChordState PendingChord;
-
 LRESULT CALLBACK EditorSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Puts EditorSubclassProc in front of the control's own procedure (kept in EditorControlProcedure)

@@ -11,20 +11,16 @@
 #include "document/win/view_code_page.h"
 #include "document/undo_journal.h"
 
-HWND EditorControl = nullptr;
-HACCEL AcceleratorTable = nullptr;
-WNDPROC EditorControlProcedure = nullptr;
 bool OverwriteMode = false;
-DWORD WordWrapStyle = kNoWordWrapStyle;
 
 void CreateEditorControl() {
     const DWORD style = WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_NOOLEDRAGDROP |
-                        ES_SELECTIONBAR | WordWrapStyle;
-    EditorControl = CreateWindowExA(WS_EX_STATICEDGE | WS_EX_ACCEPTFILES, "RICHEDIT", nullptr, style, 0, 64, 256, 128,
-                                    MainWindow, nullptr, ProgramInstance, nullptr);
+                        ES_SELECTIONBAR | Program().switches.wordWrapStyle;
+    Program().editorControl = CreateWindowExA(WS_EX_STATICEDGE | WS_EX_ACCEPTFILES, "RICHEDIT", nullptr, style, 0, 64, 256, 128,
+                                    MainWindow, nullptr, Program().instance, nullptr);
     if (!EditorControl) return;
     SetFocus(EditorControl);
-    SendMessageA(EditorControl, EM_EXLIMITTEXT, 0, static_cast<LPARAM>(TextLimit));
+    SendMessageA(EditorControl, EM_EXLIMITTEXT, 0, static_cast<LPARAM>(Program().textLimit));
     SendMessageA(EditorControl, EM_SETBKGNDCOLOR, 0, ReadSettingDword("Bk", GetSysColor(COLOR_WINDOW)));
     ApplyViewCodePage();
     OverwriteMode = false;
@@ -45,15 +41,15 @@ bool RebuildEditorControl(DWORD style) {
 
     // The new control is made and given the text before the old one goes; the text moves between
     // the two without a copy. When no window can be had, the old one stays, with its text.
-    const DWORD oldStyle = WordWrapStyle;
-    WordWrapStyle = style;
+    const DWORD oldStyle = Program().switches.wordWrapStyle;
+    Program().switches.wordWrapStyle = style;
     CreateEditorControl();
     HWND made = EditorControl;
     if (!made || !SendMessageA(made, EM_TAKETEXTFROM, reinterpret_cast<WPARAM>(old), 0)) {
         DWORD error = made ? ERROR_INVALID_WINDOW_HANDLE : GetLastError();
         if (made) DestroyWindow(made);
-        WordWrapStyle = oldStyle;
-        EditorControl = old;
+        Program().switches.wordWrapStyle = oldStyle;
+        Program().editorControl = old;
         SetFocus(old);
         SetLastError(error ? error : ERROR_NOT_ENOUGH_MEMORY);
         return false;

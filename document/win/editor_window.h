@@ -6,19 +6,10 @@
 
 #include <cstdint>
 
-extern HWND EditorControl;
-// The control's own procedure, kept when the subclass replaces it; the subclass passes messages on
-// to it.
-extern WNDPROC EditorControlProcedure;
+#include "base/win/program.h"
+
 // Insert (false) or overwrite (true) typing; back to insert whenever the control is created.
 extern bool OverwriteMode;
-// Accelerator table 1, offered every message that reaches the editor control.
-extern HACCEL AcceleratorTable;
-
-// The word-wrap style bits of the control, the setting "WW": WS_HSCROLL | ES_AUTOHSCROLL while word
-// wrap is off, 0 while it is on.
-inline constexpr DWORD kNoWordWrapStyle = WS_HSCROLL | ES_AUTOHSCROLL;
-extern DWORD WordWrapStyle;
 
 // Creates and sets up the EditorControl; leaves EditorControl null when the window cannot be made.
 void CreateEditorControl();

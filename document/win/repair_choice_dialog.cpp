@@ -93,7 +93,7 @@ int AskForReading(HWND owner, const std::vector<ShownReading>& readings) {
     if (readings.empty()) return -1;
     RepairChoiceData data{&readings};
     // A Unicode dialog, so that a line shows its characters whatever the system's code page.
-    DialogBoxParamW(ProgramInstance, MAKEINTRESOURCEW(IDD_REPAIR_CHOICE), owner, RepairChoiceProc,
+    DialogBoxParamW(Program().instance, MAKEINTRESOURCEW(IDD_REPAIR_CHOICE), owner, RepairChoiceProc,
                     reinterpret_cast<LPARAM>(&data));
     return data.taken;
 }

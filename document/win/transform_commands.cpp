@@ -96,7 +96,7 @@ void TransliterateText(const RewriteRun& run, std::string_view bytes) {
 // this control into a new one. When no new control can be had, this one is shown again with the
 // text it read, rather than leaving the document out of sight.
 void RebuildEditorFromPlainText(bool hadFocus) {
-    if (RebuildEditorControl(WordWrapStyle)) return;
+    if (RebuildEditorControl(Program().switches.wordWrapStyle)) return;
     ShowWindow(EditorControl, SW_SHOW);
     if (hadFocus) SetFocus(EditorControl);
 }

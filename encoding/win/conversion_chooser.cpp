@@ -70,7 +70,7 @@ void FillConversionCodePageList(HWND list, DWORD picked) {
 INT_PTR ShowConversionChooser(HWND owner) {
     // A Unicode dialog: an ANSI one would take the template's Cyrillic texts through the system's
     // code page, and a 1252 system would show them as question marks.
-    return DialogBoxParamW(ProgramInstance, MAKEINTRESOURCEW(IDD_CONVERSION_CHOOSER), owner, ConversionChooserProc, 0);
+    return DialogBoxParamW(Program().instance, MAKEINTRESOURCEW(IDD_CONVERSION_CHOOSER), owner, ConversionChooserProc, 0);
 }
 
 void RunConversionChooser() {

@@ -69,7 +69,7 @@ bool SelectionIsEmpty() {
 int ChooseSelectionEncoding(HWND owner, int picked) {
     ReadAsData data{picked};
     // A Unicode dialog, as the conversion chooser is, so that its Russian texts show on any system.
-    DialogBoxParamW(ProgramInstance, MAKEINTRESOURCEW(IDD_READ_AS), owner, ReadAsProc, reinterpret_cast<LPARAM>(&data));
+    DialogBoxParamW(Program().instance, MAKEINTRESOURCEW(IDD_READ_AS), owner, ReadAsProc, reinterpret_cast<LPARAM>(&data));
     return data.taken;
 }
 

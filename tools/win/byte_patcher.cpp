@@ -168,7 +168,7 @@ INT_PTR CALLBACK BytePatcherProc(HWND dialog, UINT message, WPARAM wParam, LPARA
 
 void ShowBytePatcher(HWND owner, const wchar_t* path) {
     BytePatcherData data{path};
-    DialogBoxParamW(ProgramInstance, MAKEINTRESOURCEW(IDD_BYTE_PATCHER), owner, BytePatcherProc,
+    DialogBoxParamW(Program().instance, MAKEINTRESOURCEW(IDD_BYTE_PATCHER), owner, BytePatcherProc,
                     reinterpret_cast<LPARAM>(&data));
 }
 

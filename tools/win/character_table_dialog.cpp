@@ -44,7 +44,7 @@ std::string InViewBytes(const std::string& tableBytes) {
 }
 
 void OnInitDialog(HWND dialog) {
-    SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(SmallIcon));
+    SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(Program().smallIcon));
     HWND table = GetDlgItem(dialog, IDC_CHARACTER_TABLE);
     DressTableLikeTheText(table);
     const std::string text = CharacterTableText();
@@ -111,5 +111,5 @@ INT_PTR CALLBACK CharacterTableProc(HWND dialog, UINT message, WPARAM wParam, LP
 void ShowCharacterTable() {
     // A Unicode dialog, so its texts show in Cyrillic on a system of any code page; the table itself
     // is the program's own ANSI control and keeps its bytes.
-    DialogBoxParamW(ProgramInstance, MAKEINTRESOURCEW(IDD_CHARACTER_TABLE), MainWindow, CharacterTableProc, 0);
+    DialogBoxParamW(Program().instance, MAKEINTRESOURCEW(IDD_CHARACTER_TABLE), MainWindow, CharacterTableProc, 0);
 }

@@ -18,8 +18,6 @@
 #include "encoding/utf8_characters.h"
 #include "resources/resource.h"
 
-SearchState Search;
-
 namespace {
 
 // A search over more than this many bytes may take long enough on a slow machine to be noticed.
@@ -229,7 +227,7 @@ void FillSearchList(HWND combo, HWND editor, int codePage) {
 
 void OnInitFindDialog(HWND dialog, const FindDialogData& data) {
     const SearchState& state = *data.state;
-    SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(SmallIcon));
+    SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(Program().smallIcon));
     Check(dialog, IDC_WHOLE_WORD, state.wholeWord);
     Check(dialog, IDC_MATCH_CASE, state.matchCase);
     Check(dialog, IDC_WHOLE_TEXT, state.wholeText);
@@ -326,13 +324,13 @@ INT_PTR CALLBACK ConfirmReplaceDialogProc(HWND dialog, UINT message, WPARAM wPar
 }  // namespace
 
 INT_PTR ShowFindReplaceDialog(HWND owner) {
-    FindDialogData data{&Search, EditorControl, CodePageIndex};
-    return DialogBoxParamW(ProgramInstance, MAKEINTRESOURCEW(IDD_FIND_REPLACE), owner, FindReplaceDialogProc,
+    FindDialogData data{&Program().search, EditorControl, CodePageIndex};
+    return DialogBoxParamW(Program().instance, MAKEINTRESOURCEW(IDD_FIND_REPLACE), owner, FindReplaceDialogProc,
                            reinterpret_cast<LPARAM>(&data));
 }
 
 ReplaceAnswer ShowConfirmReplaceDialog(HWND owner) {
-    switch (DialogBoxParamW(ProgramInstance, MAKEINTRESOURCEW(IDD_CONFIRM_REPLACE), owner, ConfirmReplaceDialogProc, 0)) {
+    switch (DialogBoxParamW(Program().instance, MAKEINTRESOURCEW(IDD_CONFIRM_REPLACE), owner, ConfirmReplaceDialogProc, 0)) {
     case IDOK: return ReplaceAnswer::Yes;
     case IDCANCEL: return ReplaceAnswer::No;
     case IDC_REPLACE_ALL: return ReplaceAnswer::All;
@@ -344,28 +342,28 @@ ReplaceAnswer ShowConfirmReplaceDialog(HWND owner) {
 void FindCommand() {
     if (!EditorControl) return;
     if (ShowFindReplaceDialog(MainWindow) != IDOK) return;
-    EditorSearchTarget target(EditorControl, Search);
-    RunSearch(Search, target);
+    EditorSearchTarget target(EditorControl, Program().search);
+    RunSearch(Program().search, target);
 }
 
 bool FindNext() {
     if (!EditorControl) return false;
-    EditorSearchTarget target(EditorControl, Search);
-    return FindNext(Search, target);
+    EditorSearchTarget target(EditorControl, Program().search);
+    return FindNext(Program().search, target);
 }
 
 void ReplaceSelection() {
     if (!EditorControl) return;
-    EditorSearchTarget target(EditorControl, Search);
-    ReplaceSelection(Search, target);
+    EditorSearchTarget target(EditorControl, Program().search);
+    ReplaceSelection(Program().search, target);
 }
 
 void FindNextCommand() {
     if (!EditorControl) return;
     bool openDialog = false;
     {
-        EditorSearchTarget target(EditorControl, Search);
-        openDialog = FindNextCommand(Search, target);
+        EditorSearchTarget target(EditorControl, Program().search);
+        openDialog = FindNextCommand(Program().search, target);
     }
     if (openDialog) FindCommand();
 }
@@ -374,7 +372,7 @@ void RunSearchCommand(UINT command) {
     switch (command) {
     case IDM_FIND:
     case IDM_REPLACE:
-        Search.replaceMode = command == IDM_REPLACE;
+        Program().search.replaceMode = command == IDM_REPLACE;
         FindCommand();
         break;
     case IDM_FIND_NEXT:

@@ -6,11 +6,6 @@
 
 #include "tools/search_logic.h"
 
-// The search state for as long as the program runs: SearchPattern (`pattern`), ReplaceText
-// (`replaceText`), SearchPosition (`position`), ReplaceMode, ReplaceAll, WholeWord, MatchCase,
-// WholeText, SearchBackwards and PromptReplace. ReplaceMode follows the last of commands 13 and 14.
-extern SearchState Search;
-
 // Shows the find and replace dialog (as Find or Replace after ReplaceMode) and, when it is
 // accepted, runs the search or the replace loop.
 void FindCommand();

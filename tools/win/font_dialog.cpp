@@ -83,7 +83,7 @@ ViewFont ChosenFont(HWND dialog, const ViewFont& current) {
 }
 
 void OnInitDialog(HWND dialog, const FontDialogData& data) {
-    SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(SmallIcon));
+    SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(Program().smallIcon));
     FillFaceList(GetDlgItem(dialog, IDC_FONT_FACE), data.font.face);
     FillCharacterSetList(GetDlgItem(dialog, IDC_FONT_CHARACTER_SET), data.font.characterSet);
     FillSizeList(GetDlgItem(dialog, IDC_FONT_SIZE), data.font.height);
@@ -143,7 +143,7 @@ INT_PTR CALLBACK FontDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
 
 INT_PTR ShowFontDialog(HWND owner, int view, ViewFont& font) {
     FontDialogData data{view, font, FontSampleFor(view)};
-    INT_PTR result = DialogBoxParamW(ProgramInstance, MAKEINTRESOURCEW(IDD_FONT_DIALOG), owner, FontDialogProc,
+    INT_PTR result = DialogBoxParamW(Program().instance, MAKEINTRESOURCEW(IDD_FONT_DIALOG), owner, FontDialogProc,
                                      reinterpret_cast<LPARAM>(&data));
     if (result == IDOK) font = data.font;
     return result;

@@ -15,8 +15,6 @@
 #include "tools/page_layout.h"
 #include "tools/win/printing.h"
 
-POINT ZoomPoint{0, 0};
-
 namespace {
 
 struct PreviewState {
@@ -24,6 +22,7 @@ struct PreviewState {
     PageGeometry geometry;
     bool pageNumbers = false;
     int zoom = 1;
+    POINT zoomPoint{0, 0};  // the last click on the page picture, in the picture's client pixels
     std::size_t pageStart = 0;
     std::size_t nextStart = 0;
     unsigned pageNumber = 1;
@@ -38,7 +37,7 @@ HWND Picture(HWND dialog) { return GetDlgItem(dialog, IDC_PREVIEW_PICTURE); }
 std::size_t TextLength() { return static_cast<std::size_t>(SendMessageA(EditorControl, WM_GETTEXTLENGTH, 0, 0)); }
 
 void OnInitDialog(HWND dialog, PreviewState& state) {
-    SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(SmallIcon));
+    SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(Program().smallIcon));
     state.pageStart = 0;
     state.nextStart = 0;
     state.pageNumber = 1;
@@ -79,7 +78,7 @@ void DrawPage(HWND dialog, PreviewState& state, HDC dc, const RECT& area) {
     PreviewMapping mapping = PreviewMappingFor(
         GetDeviceCaps(state.printer, PHYSICALWIDTH), GetDeviceCaps(state.printer, PHYSICALHEIGHT),
         GetDeviceCaps(screen, LOGPIXELSX), GetDeviceCaps(screen, LOGPIXELSY), GetDeviceCaps(state.printer, LOGPIXELSX),
-        GetDeviceCaps(state.printer, LOGPIXELSY), state.zoom, ZoomPoint.x, ZoomPoint.y);
+        GetDeviceCaps(state.printer, LOGPIXELSY), state.zoom, state.zoomPoint.x, state.zoomPoint.y);
     ReleaseDC(nullptr, screen);
     SetMapMode(dc, MM_ANISOTROPIC);
     SetWindowExtEx(dc, mapping.windowWidth, mapping.windowHeight, nullptr);
@@ -117,7 +116,7 @@ void OnMouseDown(HWND dialog, PreviewState& state, int x, int y) {
     if (!OverPicture(dialog, point)) return;
     ScreenToClient(Picture(dialog), &point);
     state.zoom = NextPreviewZoom(state.zoom);
-    ZoomPoint = point;
+    state.zoomPoint = point;
     InvalidateRect(Picture(dialog), nullptr, FALSE);
 }
 
@@ -181,11 +180,11 @@ void PrintPreview() {
     PreviewState state;
     state.printer = printer.get();
     state.geometry = PageGeometryOf(printer.get());
-    state.pageNumbers = PageNumberApplies(state.geometry, PageNumbers);
+    state.pageNumbers = PageNumberApplies(state.geometry, Program().printing.pageNumbers);
     state.zoom = 1;
-    state.zoomIn = LoadCursorA(ProgramInstance, MAKEINTRESOURCEA(IDCUR_ZOOM_IN));
-    state.zoomOut = LoadCursorA(ProgramInstance, MAKEINTRESOURCEA(IDCUR_ZOOM_OUT));
-    DialogBoxParamW(ProgramInstance, MAKEINTRESOURCEW(IDD_PRINT_PREVIEW), MainWindow, PreviewProc,
+    state.zoomIn = LoadCursorA(Program().instance, MAKEINTRESOURCEA(IDCUR_ZOOM_IN));
+    state.zoomOut = LoadCursorA(Program().instance, MAKEINTRESOURCEA(IDCUR_ZOOM_OUT));
+    DialogBoxParamW(Program().instance, MAKEINTRESOURCEW(IDD_PRINT_PREVIEW), MainWindow, PreviewProc,
                     reinterpret_cast<LPARAM>(&state));
     SendMessageA(EditorControl, EM_FORMATRANGE, 0, 0);
 }

@@ -3,7 +3,4 @@
 // a resizable dialog; a click on the page shows it three times larger around the clicked point.
 #include <windows.h>
 
-// The point of the last click on the page picture, in the picture's client pixels.
-extern POINT ZoomPoint;
-
 void PrintPreview();

@@ -15,10 +15,6 @@
 #include "base/win/shown_text.h"
 #include "resources/resource.h"
 
-PrinterBlocks PrinterChoice;
-RECT PageMargins{kDefaultMargin, kDefaultMargin, kDefaultMargin, kDefaultMargin};
-bool PageNumbers = false;
-
 namespace {
 
 // The main window takes no commands while pages are counted or sent.
@@ -31,19 +27,19 @@ public:
 };
 
 // The dialogs free or reuse the blocks they were given themselves; what they return is the choice.
-void StoreChoice(HGLOBAL devMode, HGLOBAL devNames) { PrinterChoice = {devMode, devNames}; }
+void StoreChoice(HGLOBAL devMode, HGLOBAL devNames) { Program().printing.choice = {devMode, devNames}; }
 
 DeviceContext ContextOfChoice() {
-    if (!PrinterChoice.devMode || !PrinterChoice.devNames) return {};
-    auto* names = static_cast<DEVNAMES*>(GlobalLock(PrinterChoice.devNames));
-    auto* mode = static_cast<DEVMODEA*>(GlobalLock(PrinterChoice.devMode));
+    if (!Program().printing.choice.devMode || !Program().printing.choice.devNames) return {};
+    auto* names = static_cast<DEVNAMES*>(GlobalLock(Program().printing.choice.devNames));
+    auto* mode = static_cast<DEVMODEA*>(GlobalLock(Program().printing.choice.devMode));
     DeviceContext dc;
     if (names && mode) {
         const char* base = reinterpret_cast<const char*>(names);
         dc.reset(CreateDCA(base + names->wDriverOffset, base + names->wDeviceOffset, nullptr, mode));
     }
-    if (mode) GlobalUnlock(PrinterChoice.devMode);
-    if (names) GlobalUnlock(PrinterChoice.devNames);
+    if (mode) GlobalUnlock(Program().printing.choice.devMode);
+    if (names) GlobalUnlock(Program().printing.choice.devNames);
     return dc;
 }
 
@@ -96,7 +92,7 @@ private:
 
 HWND CreatePageNumberControl() {
     HWND control = CreateWindowExA(0, "RICHEDIT", nullptr, WS_CHILD, 0, 0, CW_USEDEFAULT, CW_USEDEFAULT, MainWindow,
-                                   nullptr, ProgramInstance, nullptr);
+                                   nullptr, Program().instance, nullptr);
     if (control) ApplyPageNumberLook(control);
     return control;
 }
@@ -128,13 +124,13 @@ DeviceContext GetPrinterContext() {
 }
 
 void ReleasePrinterChoice() {
-    if (PrinterChoice.devMode) GlobalFree(PrinterChoice.devMode);
-    if (PrinterChoice.devNames) GlobalFree(PrinterChoice.devNames);
-    PrinterChoice = {};
+    if (Program().printing.choice.devMode) GlobalFree(Program().printing.choice.devMode);
+    if (Program().printing.choice.devNames) GlobalFree(Program().printing.choice.devNames);
+    Program().printing.choice = {};
 }
 
 PageGeometry PageGeometryOf(HDC printer) {
-    Margins margins{PageMargins.left, PageMargins.top, PageMargins.right, PageMargins.bottom};
+    Margins margins{Program().printing.margins.left, Program().printing.margins.top, Program().printing.margins.right, Program().printing.margins.bottom};
     return ComputePageGeometry(GetDeviceCaps(printer, PHYSICALWIDTH), GetDeviceCaps(printer, PHYSICALHEIGHT),
                                GetDeviceCaps(printer, LOGPIXELSX), GetDeviceCaps(printer, LOGPIXELSY), margins);
 }
@@ -181,25 +177,25 @@ void CountPages() {
     std::string caption = PageCountCaption(count);
     int answer = ShowMessageBox(MainWindow, "Включить номера страниц?"_ui, caption,
                                 MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
-    PageNumbers = answer == IDYES;
-    SendShellMessage(kSwitchChangedMessage, IDM_PAGE_NUMBERS, PageNumbers);
+    Program().printing.pageNumbers = answer == IDYES;
+    SendShellMessage(kSwitchChangedMessage, IDM_PAGE_NUMBERS, Program().printing.pageNumbers);
 }
 
 void PageSetup() {
     PAGESETUPDLGA request{};
     request.lStructSize = sizeof request;
     request.hwndOwner = MainWindow;
-    request.hDevMode = PrinterChoice.devMode;
-    request.hDevNames = PrinterChoice.devNames;
+    request.hDevMode = Program().printing.choice.devMode;
+    request.hDevNames = Program().printing.choice.devNames;
     // Always in hundredths of a millimetre, as a Russian system shows them anyway: in a locale that
     // counts in inches the dialog's thousandths of an inch, taken as 2500ths, would print margins
     // of less than half the size the user typed.
     request.Flags = PSD_MARGINS | PSD_INHUNDREDTHSOFMILLIMETERS;
-    request.rtMargin = PageMargins;
+    request.rtMargin = Program().printing.margins;
     BOOL confirmed = PageSetupDlgA(&request);
     // Also after a cancel the blocks the dialog returns are the live ones.
     StoreChoice(request.hDevMode, request.hDevNames);
-    if (confirmed) PageMargins = request.rtMargin;
+    if (confirmed) Program().printing.margins = request.rtMargin;
 }
 
 void PrintDocument() {
@@ -208,8 +204,8 @@ void PrintDocument() {
     PRINTDLGA request{};
     request.lStructSize = sizeof request;
     request.hwndOwner = MainWindow;
-    request.hDevMode = PrinterChoice.devMode;
-    request.hDevNames = PrinterChoice.devNames;
+    request.hDevMode = Program().printing.choice.devMode;
+    request.hDevNames = Program().printing.choice.devNames;
     request.Flags = PD_RETURNDC;
     if (selection.cpMax - selection.cpMin < 2) request.Flags |= PD_NOSELECTION;
     request.nFromPage = kLastPossiblePage;
@@ -246,7 +242,7 @@ void PrintDocument() {
         job.end = static_cast<std::size_t>(selection.cpMax);
     }
     PageGeometry geometry = PageGeometryOf(printer.get());
-    HWND numbers = PageNumberApplies(geometry, PageNumbers) ? CreatePageNumberControl() : nullptr;
+    HWND numbers = PageNumberApplies(geometry, Program().printing.pageNumbers) ? CreatePageNumberControl() : nullptr;
     PrinterPages pages(printer.get(), geometry, numbers, job.end);
     RunPrintJob(job, pages);
     EndDoc(printer.get());

@@ -7,19 +7,8 @@
 #include <string>
 
 #include "base/win/owned_handle.h"
+#include "base/win/program.h"
 #include "tools/page_layout.h"
-
-// The printer chosen last, in the print or page setup dialog or as the default: movable global
-// blocks handed into each of these dialogs and replaced by what it returns.
-struct PrinterBlocks {
-    HGLOBAL devMode = nullptr;
-    HGLOBAL devNames = nullptr;
-};
-extern PrinterBlocks PrinterChoice;
-// Margins in 2500ths of an inch, as the page setup dialog left them.
-extern RECT PageMargins;
-// The page number at the top of every page; set by CountPages only.
-extern bool PageNumbers;
 
 // A context for the chosen printer, or for the default printer (which becomes the choice); none
 // when there is no printer.

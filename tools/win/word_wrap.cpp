@@ -9,7 +9,7 @@
 
 void ToggleWordWrap() {
     if (!EditorControl) return;
-    const DWORD style = WordWrapStyle == 0 ? kNoWordWrapStyle : 0;
+    const DWORD style = Program().switches.wordWrapStyle == 0 ? kNoWordWrapStyle : 0;
     if (!RebuildEditorControl(style)) {
         ReportLastError();
         return;

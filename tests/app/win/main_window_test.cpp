@@ -12,6 +12,7 @@
 #include "base/settings.h"
 #include "base/ui_text.h"
 #include "app/win/application.h"
+#include "app/win/shell_window.h"
 #include "base/win/program.h"
 #include "base/win/shown_text.h"
 #include "document/win/editor_window.h"
@@ -185,8 +186,8 @@ TEST_F(MainWindowTest, CommandsWithoutHandlerChangeNothing) {
 }
 
 TEST_F(MainWindowTest, UndoPasteAndSaveStatesWhenTheEditPopUpsOpen) {
-    HMENU file = SubMenus[0];
-    HMENU edit = SubMenus[1];
+    HMENU file = Program().menus.subMenus[0];
+    HMENU edit = Program().menus.subMenus[1];
     ClearUndo();
     JournalOff = false;
     ASSERT_TRUE(PutOnClipboard(nullptr));
@@ -274,8 +275,8 @@ TEST_F(MainWindowTest, NewDocumentIsUntitledWithAnEmptyJournal) {
 // Last: it ends the application of this test program.
 TEST_F(MainWindowTest, ExitClosesTheWindowAndSavesThePlacementOnlyIntoAnExistingKey) {
     SettingsKeySnapshot keep;
-    bool restore = RestorePlacement;
-    RestorePlacement = true;
+    bool restore = Program().switches.restorePlacement;
+    Program().switches.restorePlacement = true;
     RegDeleteKeyA(HKEY_CURRENT_USER, kSettingsKeyPath);
     SaveWindowPlacement();
     HKEY key;
@@ -299,7 +300,7 @@ TEST_F(MainWindowTest, ExitClosesTheWindowAndSavesThePlacementOnlyIntoAnExisting
     EXPECT_EQ(std::memcmp(&saved.rcNormalPosition, &expected.rcNormalPosition, sizeof(RECT)), 0);
     RegDeleteValueA(key, "DEF");
     RegCloseKey(key);
-    RestorePlacement = restore;
+    Program().switches.restorePlacement = restore;
     MSG message;
     bool quit = false;
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))

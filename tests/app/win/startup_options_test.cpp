@@ -6,6 +6,7 @@
 #include "base/ui_text.h"
 #include "base/version.h"
 #include "app/win/application.h"
+#include "app/win/shell_window.h"
 #include "base/win/program.h"
 #include "document/win/editor_window.h"
 #include "app/win/status_bar.h"
@@ -67,7 +68,7 @@ const RECT kSavedRectangle{120, 90, 720, 560};
 TEST_F(StartupOptions, NormalStartAppliesTheSavedPlacementAndSavesTheNewOne) {
     StorePlacement(SavedPlacement(kSavedRectangle));
     ASSERT_NE(StartTestApplication("vemko.exe", SW_SHOWNORMAL), nullptr);
-    EXPECT_TRUE(RestorePlacement);
+    EXPECT_TRUE(Program().switches.restorePlacement);
     EXPECT_TRUE(NormalRectangle() == kSavedRectangle);
     EXPECT_TRUE(IsWindowVisible(MainWindow));
 
@@ -83,7 +84,7 @@ TEST_F(StartupOptions, StartedMinimisedNeitherAppliesNorSavesThePlacement) {
     StorePlacement(SavedPlacement(kSavedRectangle));
     const std::string before = StoredPlacementBytes();
     ASSERT_NE(StartTestApplication("vemko.exe", SW_SHOWMINNOACTIVE), nullptr);
-    EXPECT_FALSE(RestorePlacement);
+    EXPECT_FALSE(Program().switches.restorePlacement);
     EXPECT_TRUE(IsIconic(MainWindow));
     EXPECT_FALSE(NormalRectangle() == kSavedRectangle);
     SaveWindowPlacement();
@@ -95,12 +96,12 @@ TEST_F(StartupOptions, StartedMaximisedOrWithoutRememberingNeitherAppliesNorSave
     StorePlacement(SavedPlacement(kSavedRectangle));
     const std::string before = StoredPlacementBytes();
     ASSERT_NE(StartTestApplication("vemko.exe", SW_SHOWMAXIMIZED), nullptr);
-    EXPECT_FALSE(RestorePlacement);
+    EXPECT_FALSE(Program().switches.restorePlacement);
     CloseTestApplication();
 
     WriteSettingDword("AU", 0);
     ASSERT_NE(StartTestApplication("vemko.exe", SW_SHOWDEFAULT), nullptr);
-    EXPECT_FALSE(RestorePlacement);
+    EXPECT_FALSE(Program().switches.restorePlacement);
     EXPECT_FALSE(NormalRectangle() == kSavedRectangle);
     SaveWindowPlacement();
     CloseTestApplication();
@@ -109,7 +110,7 @@ TEST_F(StartupOptions, StartedMaximisedOrWithoutRememberingNeitherAppliesNorSave
 
 TEST_F(StartupOptions, PlacementIsNotSavedWhileTheSettingsKeyDoesNotExist) {
     ASSERT_NE(StartTestApplication("vemko.exe", SW_SHOWDEFAULT), nullptr);
-    EXPECT_TRUE(RestorePlacement);
+    EXPECT_TRUE(Program().switches.restorePlacement);
     EXPECT_TRUE(IsWindowVisible(MainWindow));
     SaveWindowPlacement();
     EXPECT_FALSE(SettingsKeyExists());
@@ -271,13 +272,13 @@ TEST_F(StartupOptions, WithoutTheEditorClassTheStartIsReportedAndTheLoopEndsWith
     char expected[512] = {};
     FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, ERROR_MOD_NOT_FOUND, 0,
                    expected, sizeof expected, nullptr);
-    EditorClassRegistration = FailingRegistration;
+    Program().editorClassRegistration = FailingRegistration;
     // Each start is its own process in the product; here the class of the earlier starts is gone.
     UnregisterClassW(L"RICHEDIT", GetModuleHandleA(nullptr));
     ModalAnswers answers;
     answers.PressButton(IDOK);
     const bool started = StartApplication(GetModuleHandleA(nullptr), "vemko.exe");
-    EditorClassRegistration = RegisterEditorControlClass;
+    Program().editorClassRegistration = nullptr;
     ASSERT_TRUE(started);
     ASSERT_EQ(answers.Seen().size(), 1u);
     EXPECT_EQ(answers.Seen()[0].text, expected);

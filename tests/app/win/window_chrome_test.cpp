@@ -12,6 +12,7 @@
 #include "base/ui_text.h"
 #include "base/win/registry_settings.h"
 #include "app/win/application.h"
+#include "app/win/shell_window.h"
 #include "base/win/program.h"
 #include "document/win/document_name.h"
 #include "appearance/win/owner_drawn_menus.h"
@@ -146,19 +147,19 @@ TEST_F(WindowChrome, EmptySettingsGiveTheWindowWithToolBarEditorAndStatusBar) {
     EXPECT_EQ(style & wanted, wanted);
     EXPECT_TRUE(GetWindowLongPtrA(EditorControl, GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
     EXPECT_TRUE(GetWindowLongPtrA(EditorControl, GWL_EXSTYLE) & WS_EX_STATICEDGE);
-    EXPECT_EQ(WordWrapStyle, kNoWordWrapStyle);
+    EXPECT_EQ(Program().switches.wordWrapStyle, kNoWordWrapStyle);
     EXPECT_FALSE(GetMenuState(GetMenu(window), IDM_WORD_WRAP, MF_BYCOMMAND) & MF_CHECKED);
 
     // Journal on, caret and placement remembered, small buttons.
     EXPECT_FALSE(JournalOff);
     EXPECT_FALSE(JournalWasOff);
-    EXPECT_TRUE(RestoreCaretPosition);
-    EXPECT_TRUE(RestorePlacement);
-    EXPECT_FALSE(BigButtons);
+    EXPECT_TRUE(Program().switches.restoreCaretPosition);
+    EXPECT_TRUE(Program().switches.restorePlacement);
+    EXPECT_FALSE(Program().switches.bigButtons);
     EXPECT_FALSE(OverwriteMode);
-    EXPECT_NE(TextLimit, 0u);
-    EXPECT_EQ(TextLimit & 0xFFFFFu, 0xFFFFFu);
-    EXPECT_EQ(SendMessageA(EditorControl, EM_GETLIMITTEXT, 0, 0), static_cast<LRESULT>(TextLimit));
+    EXPECT_NE(Program().textLimit, 0u);
+    EXPECT_EQ(Program().textLimit & 0xFFFFFu, 0xFFFFFu);
+    EXPECT_EQ(SendMessageA(EditorControl, EM_GETLIMITTEXT, 0, 0), static_cast<LRESULT>(Program().textLimit));
 }
 
 TEST_F(WindowChrome, StartUpHoldsTheClassIconsMenuResourcesAndColours) {
@@ -169,23 +170,23 @@ TEST_F(WindowChrome, StartUpHoldsTheClassIconsMenuResourcesAndColours) {
     EXPECT_EQ(windowClass.style, 0u);
     EXPECT_EQ(windowClass.hbrBackground, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
     EXPECT_EQ(windowClass.hCursor, nullptr);
-    EXPECT_EQ(windowClass.hIcon, ClassIcon);
-    EXPECT_NE(ClassIcon, nullptr);
-    EXPECT_NE(SmallIcon, nullptr);
-    EXPECT_NE(MenuIcon, nullptr);
+    EXPECT_EQ(windowClass.hIcon, Program().classIcon);
+    EXPECT_NE(Program().classIcon, nullptr);
+    EXPECT_NE(Program().smallIcon, nullptr);
+    EXPECT_NE(Program().menuIcon, nullptr);
     EXPECT_NE(GetMenu(MainWindow), nullptr);
-    EXPECT_NE(AcceleratorTable, nullptr);
-    EXPECT_TRUE(MenuFont);
-    EXPECT_EQ(NonClientMetrics.cbSize, 340u);
-    EXPECT_NE(NonClientMetrics.iMenuHeight, 0);
+    EXPECT_NE(Program().acceleratorTable, nullptr);
+    EXPECT_TRUE(Program().menus.font);
+    EXPECT_EQ(Program().menus.metrics.cbSize, 340u);
+    EXPECT_NE(Program().menus.metrics.iMenuHeight, 0);
     BITMAP bitmap{};
-    ASSERT_TRUE(GetObjectA(MenuStripBitmap.get(), sizeof bitmap, &bitmap));
+    ASSERT_TRUE(GetObjectA(Program().menus.strip.get(), sizeof bitmap, &bitmap));
     EXPECT_EQ(bitmap.bmWidth, 128);
     EXPECT_EQ(bitmap.bmHeight, 16);
-    ASSERT_TRUE(GetObjectA(StandardSmallBitmap.get(), sizeof bitmap, &bitmap));
+    ASSERT_TRUE(GetObjectA(Program().menus.standardSmall.get(), sizeof bitmap, &bitmap));
     EXPECT_EQ(bitmap.bmHeight, 16);
     EXPECT_GE(bitmap.bmWidth, 15 * 16);
-    for (int i = 0; i < 16; ++i) EXPECT_EQ(CustomColours[i], GetSysColor(i)) << "colour " << i;
+    for (int i = 0; i < 16; ++i) EXPECT_EQ(Program().customColours[i], GetSysColor(i)) << "colour " << i;
 }
 
 TEST_F(WindowChrome, ProgramStripsShowTheSystemsButtonFaceWhereTheirBackgroundIs) {
@@ -299,11 +300,11 @@ TEST_F(WindowChrome, BarsAndWrapFollowTheirSettings) {
     EXPECT_EQ(StatusBar, nullptr);
     ASSERT_NE(EditorControl, nullptr);
     EXPECT_EQ(GetWindowLongPtrA(EditorControl, GWL_STYLE) & (WS_HSCROLL | ES_AUTOHSCROLL), 0);
-    EXPECT_EQ(WordWrapStyle, 0u);
+    EXPECT_EQ(Program().switches.wordWrapStyle, 0u);
     EXPECT_TRUE(GetMenuState(GetMenu(window), IDM_WORD_WRAP, MF_BYCOMMAND) & MF_CHECKED);
     EXPECT_TRUE(JournalOff);
     EXPECT_TRUE(JournalWasOff);
-    EXPECT_FALSE(RestoreCaretPosition);
+    EXPECT_FALSE(Program().switches.restoreCaretPosition);
 
     SetWindowPos(window, nullptr, 0, 0, 500, 400, SWP_NOMOVE | SWP_NOZORDER);
     PumpMessages();
@@ -321,13 +322,13 @@ TEST_F(WindowChrome, BarsAndWrapFollowTheirSettings) {
     ShowEditMode();
     EXPECT_EQ(StatusBar, nullptr);
     EXPECT_EQ(FindWindowExA(window, nullptr, STATUSCLASSNAMEA, nullptr), nullptr);
-    EXPECT_EQ(LastShownSelection.cpMin, -1);
+    EXPECT_EQ(Program().lastShownSelection.cpMin, -1);
 }
 
 TEST_F(WindowChrome, WordWrapSettingKeepsOnlyTheWrapBits) {
     WriteSettingDword("WW", 0xFFFFFFFFu);
     ASSERT_NE(StartTestApplication(), nullptr);
-    EXPECT_EQ(WordWrapStyle, kNoWordWrapStyle);
+    EXPECT_EQ(Program().switches.wordWrapStyle, kNoWordWrapStyle);
     ASSERT_NE(EditorControl, nullptr);
     EXPECT_EQ(GetWindowLongPtrA(EditorControl, GWL_STYLE) & WS_POPUP, 0);
 }
@@ -380,7 +381,7 @@ TEST_F(WindowChrome, CaretPositionFollowsTheSelectionStartAndSkipsUnchangedRefre
 
     // A forced refresh writes even the same selection.
     SendMessageA(StatusBar, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>("stale"));
-    LastShownSelection.cpMin = -1;
+    Program().lastShownSelection.cpMin = -1;
     ShowCaretPosition();
     EXPECT_EQ(StatusBarPart(0), " 151:3");
 
@@ -411,10 +412,10 @@ TEST_F(WindowChrome, StatusBarCanBeDestroyedAndMadeAgain) {
         EXPECT_FALSE(IsWindow(old));
         EXPECT_EQ(FindWindowExA(window, nullptr, STATUSCLASSNAMEA, nullptr), nullptr);
         // Without the bar the caret position is not taken as shown.
-        const CHARRANGE shownBefore = LastShownSelection;
+        const CHARRANGE shownBefore = Program().lastShownSelection;
         SendMessageA(EditorControl, EM_SETSEL, round + 1, round + 1);
         ShowCaretPosition();
-        EXPECT_EQ(LastShownSelection.cpMin, shownBefore.cpMin);
+        EXPECT_EQ(Program().lastShownSelection.cpMin, shownBefore.cpMin);
 
         CreateStatusBar();
         ASSERT_NE(StatusBar, nullptr);
@@ -442,14 +443,14 @@ TEST_F(WindowChrome, ToolBarStartsWithTheDefaultButtonsAndAllImages) {
     ImageList_GetIconSize(images, &width, &height);
     EXPECT_EQ(width, 16);
     EXPECT_EQ(height, 16);
-    EXPECT_TRUE(ToolBarStrip);
+    EXPECT_TRUE(Program().toolBarStrip);
 }
 
 TEST_F(WindowChrome, BigButtonsTakeTheLargeSetsOfBothStrips) {
     WriteSettingDword("BIG", 1);
     ASSERT_NE(StartTestApplication(), nullptr);
     ASSERT_NE(ToolBar, nullptr);
-    EXPECT_TRUE(BigButtons);
+    EXPECT_TRUE(Program().switches.bigButtons);
     HIMAGELIST images = reinterpret_cast<HIMAGELIST>(SendMessageA(ToolBar, TB_GETIMAGELIST, 0, 0));
     ASSERT_NE(images, nullptr);
     EXPECT_EQ(ImageList_GetImageCount(images), 23);
@@ -458,7 +459,7 @@ TEST_F(WindowChrome, BigButtonsTakeTheLargeSetsOfBothStrips) {
     EXPECT_EQ(width, 24);
     EXPECT_EQ(height, 24);
     BITMAP strip{};
-    ASSERT_TRUE(GetObjectA(ToolBarStrip.get(), sizeof strip, &strip));
+    ASSERT_TRUE(GetObjectA(Program().toolBarStrip.get(), sizeof strip, &strip));
     EXPECT_EQ(strip.bmWidth, 192);
     EXPECT_EQ(strip.bmHeight, 24);
     EXPECT_EQ(ToolBarButtons(), kDefaultButtons);
@@ -471,7 +472,7 @@ TEST_F(WindowChrome, SwitchingBigButtonsRemakesTheToolBarWithTheSameLayout) {
     const std::vector<ToolBarButton> layout = ToolBarButtons();
     SaveToolBarLayout();
     for (bool big : {true, false}) {
-        BigButtons = big;
+        Program().switches.bigButtons = big;
         DestroyToolBar();
         CreateToolBar();
         ASSERT_NE(ToolBar, nullptr);
@@ -481,7 +482,7 @@ TEST_F(WindowChrome, SwitchingBigButtonsRemakesTheToolBarWithTheSameLayout) {
                               &height);
         EXPECT_EQ(height, big ? 24 : 16);
         BITMAP strip{};
-        ASSERT_TRUE(GetObjectA(ToolBarStrip.get(), sizeof strip, &strip));
+        ASSERT_TRUE(GetObjectA(Program().toolBarStrip.get(), sizeof strip, &strip));
         EXPECT_EQ(strip.bmHeight, big ? 24 : 16);
     }
 }
@@ -570,14 +571,14 @@ TEST_F(WindowChrome, ButtonStatesFollowClipboardSelectionModifiedFlagAndJournal)
 
     ASSERT_TRUE(PutOnClipboard("abc"));
     fakeEditor.selection = {0, 3};
-    WordWrapStyle = 0;
+    Program().switches.wordWrapStyle = 0;
     RefreshToolBarStates();
     EXPECT_EQ(ButtonState(IDM_PASTE), TBSTATE_ENABLED);
     EXPECT_EQ(ButtonState(IDM_CUT), TBSTATE_ENABLED);
     EXPECT_EQ(ButtonState(IDM_COPY), TBSTATE_ENABLED);
     EXPECT_EQ(ButtonState(IDM_DELETE), TBSTATE_ENABLED);
     EXPECT_EQ(ButtonState(IDM_WORD_WRAP), TBSTATE_ENABLED | TBSTATE_CHECKED);
-    WordWrapStyle = kNoWordWrapStyle;
+    Program().switches.wordWrapStyle = kNoWordWrapStyle;
     ASSERT_TRUE(PutOnClipboard(nullptr));
 
     // Modified, but every change undone through the journal: Save stays grey ...

@@ -86,8 +86,8 @@ struct ColoursTest : testing::Test {
             EXPECT_EQ(ItemText(dialog, COLOR_BLUE), std::to_string(GetBValue(expectedStart)));
             EXPECT_TRUE(IsWindowVisible(GetDlgItem(dialog, COLOR_RED))) << "opened in full";
             const auto icon = reinterpret_cast<HICON>(SendMessageA(dialog, WM_GETICON, ICON_SMALL, 0));
-            if (programIcon) EXPECT_EQ(icon, SmallIcon);
-            else EXPECT_NE(icon, SmallIcon);
+            if (programIcon) EXPECT_EQ(icon, Program().smallIcon);
+            else EXPECT_NE(icon, Program().smallIcon);
             EXPECT_EQ(GetWindow(dialog, GW_OWNER), MainWindow);
             SetDlgItemTextA(dialog, COLOR_RED, std::to_string(GetRValue(colour)).c_str());
             SetDlgItemTextA(dialog, COLOR_GREEN, std::to_string(GetGValue(colour)).c_str());
@@ -270,11 +270,11 @@ TEST_F(ColoursTest, ACancelledDialogChangesAndWritesNothing) {
 }
 
 TEST_F(ColoursTest, CustomColoursAreSharedByTheDialogsForTheRun) {
-    for (int i = 0; i < 16; ++i) EXPECT_EQ(CustomColours[i], GetSysColor(i)) << i;
+    for (int i = 0; i < 16; ++i) EXPECT_EQ(Program().customColours[i], GetSysColor(i)) << i;
     const COLORREF chosen = RGB(12, 34, 56);
     AnswerColour(chosen, kDefaultTextColour, true, true);
     Command(IDM_TEXT_COLOUR);
-    EXPECT_EQ(CustomColours[0], chosen);
+    EXPECT_EQ(Program().customColours[0], chosen);
     // The background dialog offers it: a click on the first custom colour chooses it there.
     answers.AnswerWith([](HWND dialog) {
         HWND custom = GetDlgItem(dialog, COLOR_CUSTOM1);
@@ -288,7 +288,7 @@ TEST_F(ColoursTest, CustomColoursAreSharedByTheDialogsForTheRun) {
     });
     Command(IDM_BACKGROUND_COLOUR);
     EXPECT_EQ(ReadSettingDword("Bk", 0), chosen);
-    EXPECT_EQ(CustomColours[0], chosen);
+    EXPECT_EQ(Program().customColours[0], chosen);
 }
 
 TEST_F(ColoursTest, AMegabyteOfMarkupIsColouredTagByTag) {

@@ -136,8 +136,8 @@ TEST_F(MenuTables, TheWindowMenuShowsWhatTheResourceHoldsAndDrawsItsOwnItems) {
     HMENU resource = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINMENU));
     ExpectShowsTheResource(bar, resource, "bar");
     DestroyMenu(resource);
-    for (int i = 0; i < kSubMenuCount; ++i) EXPECT_EQ(SubMenus[i], GetSubMenu(bar, i));
-    EXPECT_STREQ(MenuTexts[4], "");  // no command 5
+    for (int i = 0; i < kSubMenuCount; ++i) EXPECT_EQ(Program().menus.subMenus[i], GetSubMenu(bar, i));
+    EXPECT_STREQ(Program().menus.texts[4], "");  // no command 5
     EXPECT_STREQ(MenuText(0), "");
     EXPECT_STREQ(MenuText(kMenuTextCount + 1), "");
     // The program draws the items with a picture, and the recent files.
@@ -149,7 +149,7 @@ TEST_F(MenuTables, TheWindowMenuShowsWhatTheResourceHoldsAndDrawsItsOwnItems) {
     for (UINT command = IDM_RECENT_FIRST; command < IDM_RECENT_FIRST + 10; ++command)
         EXPECT_TRUE(IsOwnerDrawn(bar, command));
     // Still a second column after losing its text.
-    EXPECT_TRUE(GetMenuState(SubMenus[5], IDM_TO_ANSI, MF_BYCOMMAND) & MF_MENUBARBREAK);
+    EXPECT_TRUE(GetMenuState(Program().menus.subMenus[5], IDM_TO_ANSI, MF_BYCOMMAND) & MF_MENUBARBREAK);
 }
 
 TEST_F(MenuTables, TheMnemonicEachOwnerDrawnItemShowsRunsItsCommandInItsPopUp) {
@@ -161,8 +161,8 @@ TEST_F(MenuTables, TheMnemonicEachOwnerDrawnItemShowsRunsItsCommandInItsPopUp) {
     ASSERT_NE(LoadKeyboardLayoutA("00000419", KLF_ACTIVATE), nullptr);
     std::size_t items = 0;
     for (int p = 0; p < kSubMenuCount; ++p) {
-        for (int i = 0; i < GetMenuItemCount(SubMenus[p]); ++i) {
-            const UINT command = GetMenuItemID(SubMenus[p], i);
+        for (int i = 0; i < GetMenuItemCount(Program().menus.subMenus[p]); ++i) {
+            const UINT command = GetMenuItemID(Program().menus.subMenus[p], i);
             if (!IsOwnerDrawn(bar, command)) continue;
             // A recent file's digit, or the character after "&" in the text the item draws.
             const std::string text = MenuText(command);
@@ -173,14 +173,14 @@ TEST_F(MenuTables, TheMnemonicEachOwnerDrawnItemShowsRunsItsCommandInItsPopUp) {
             if (!mnemonic) continue;  // none to type
             ++items;
             EXPECT_EQ(SendMessageW(window, WM_MENUCHAR, MAKEWPARAM(ShownCharacter(mnemonic), MF_POPUP),
-                                   reinterpret_cast<LPARAM>(SubMenus[p])),
+                                   reinterpret_cast<LPARAM>(Program().menus.subMenus[p])),
                       MAKELRESULT(0, MNC_CLOSE));
             PumpMessages(0);
             EXPECT_EQ(recorder.TakeCommands(), std::vector<UINT>{command});
         }
     }
     ActivateKeyboardLayout(previous, 0);
-    EXPECT_EQ(items, std::size_t{MnemonicCount});
+    EXPECT_EQ(items, std::size_t{Program().menus.mnemonicCount});
 }
 
 TEST_F(MenuTables, TypedMnemonicRunsTheCommandOfTheOpenMenuOnly) {
@@ -193,17 +193,17 @@ TEST_F(MenuTables, TypedMnemonicRunsTheCommandOfTheOpenMenuOnly) {
                             reinterpret_cast<LPARAM>(menu));
     };
     // Digits select the recent files under any layout; the Latin mnemonics ignore case.
-    EXPECT_EQ(type('3', SubMenus[0]), MAKELRESULT(0, MNC_CLOSE));
-    EXPECT_EQ(type('e', SubMenus[5]), MAKELRESULT(0, MNC_CLOSE));
-    EXPECT_EQ(type('N', SubMenus[5]), MAKELRESULT(0, MNC_CLOSE));
+    EXPECT_EQ(type('3', Program().menus.subMenus[0]), MAKELRESULT(0, MNC_CLOSE));
+    EXPECT_EQ(type('e', Program().menus.subMenus[5]), MAKELRESULT(0, MNC_CLOSE));
+    EXPECT_EQ(type('N', Program().menus.subMenus[5]), MAKELRESULT(0, MNC_CLOSE));
     PumpMessages();
     EXPECT_EQ(recorder.TakeCommands(), (std::vector<UINT>{903, 30, 29}));
 
-    EXPECT_EQ(type('3', SubMenus[1]), 0);  // not in the open menu
-    EXPECT_EQ(type('x', SubMenus[5]), 0);  // no such mnemonic
-    EnableMenuItem(SubMenus[5], IDM_TO_OEM, MF_BYCOMMAND | MF_GRAYED);
-    EXPECT_EQ(type('e', SubMenus[5]), 0);  // greyed
-    EnableMenuItem(SubMenus[5], IDM_TO_OEM, MF_BYCOMMAND | MF_ENABLED);
+    EXPECT_EQ(type('3', Program().menus.subMenus[1]), 0);  // not in the open menu
+    EXPECT_EQ(type('x', Program().menus.subMenus[5]), 0);  // no such mnemonic
+    EnableMenuItem(Program().menus.subMenus[5], IDM_TO_OEM, MF_BYCOMMAND | MF_GRAYED);
+    EXPECT_EQ(type('e', Program().menus.subMenus[5]), 0);  // greyed
+    EnableMenuItem(Program().menus.subMenus[5], IDM_TO_OEM, MF_BYCOMMAND | MF_ENABLED);
     PumpMessages();
     EXPECT_TRUE(recorder.Take().empty());
 
@@ -211,11 +211,11 @@ TEST_F(MenuTables, TypedMnemonicRunsTheCommandOfTheOpenMenuOnly) {
     HKL previous = GetKeyboardLayout(0);
     HKL russian = LoadKeyboardLayoutA("00000419", KLF_ACTIVATE);
     ASSERT_NE(russian, nullptr);
-    EXPECT_EQ(type("о"_ui[0], SubMenus[1]), MAKELRESULT(0, MNC_CLOSE));  // "&Отменить", upper case in the menu
-    EXPECT_EQ(type("ш"_ui[0], SubMenus[2]), MAKELRESULT(0, MNC_CLOSE));
-    EXPECT_EQ(type("Ш"_ui[0], SubMenus[2]), MAKELRESULT(0, MNC_CLOSE));
-    EXPECT_EQ(type("п"_ui[0], SubMenus[3]), MAKELRESULT(0, MNC_CLOSE));
-    EXPECT_EQ(type("ж"_ui[0], SubMenus[3]), 0);
+    EXPECT_EQ(type("о"_ui[0], Program().menus.subMenus[1]), MAKELRESULT(0, MNC_CLOSE));  // "&Отменить", upper case in the menu
+    EXPECT_EQ(type("ш"_ui[0], Program().menus.subMenus[2]), MAKELRESULT(0, MNC_CLOSE));
+    EXPECT_EQ(type("Ш"_ui[0], Program().menus.subMenus[2]), MAKELRESULT(0, MNC_CLOSE));
+    EXPECT_EQ(type("п"_ui[0], Program().menus.subMenus[3]), MAKELRESULT(0, MNC_CLOSE));
+    EXPECT_EQ(type("ж"_ui[0], Program().menus.subMenus[3]), 0);
     ActivateKeyboardLayout(previous, 0);
     PumpMessages();
     EXPECT_EQ(recorder.TakeCommands(), (std::vector<UINT>{IDM_UNDO, IDM_JUSTIFY, IDM_JUSTIFY, IDM_PRINT}));

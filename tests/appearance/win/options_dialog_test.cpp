@@ -93,7 +93,7 @@ TEST_F(OptionsDialogTest, AFreshInstallationShowsItsDefaultsAndCancelWritesNothi
     RunDialog(
         [](HWND dialog) {
             EXPECT_EQ(WindowText(dialog), "Параметры"_ui);
-            EXPECT_EQ(reinterpret_cast<HICON>(SendMessageA(dialog, WM_GETICON, ICON_SMALL, 0)), SmallIcon);
+            EXPECT_EQ(reinterpret_cast<HICON>(SendMessageA(dialog, WM_GETICON, ICON_SMALL, 0)), Program().smallIcon);
             EXPECT_TRUE(Ticked(dialog, IDC_SHOW_TOOLBAR));
             EXPECT_TRUE(Ticked(dialog, IDC_SHOW_STATUS_BAR));
             EXPECT_FALSE(Ticked(dialog, IDC_BIG_BUTTONS));
@@ -214,7 +214,7 @@ TEST_F(OptionsDialogTest, BigButtonsRebuildTheToolBarAndAHiddenToolBarGivesTheEd
 
     RunDialog([](HWND dialog) { SetTicked(dialog, IDC_BIG_BUTTONS, true); }, IDOK);
     ASSERT_NE(ToolBar, nullptr);
-    EXPECT_TRUE(BigButtons);
+    EXPECT_TRUE(Program().switches.bigButtons);
     EXPECT_EQ(ReadSettingDword("BIG", 7), 1u);
     EXPECT_EQ(ToolBarImageHeight(), 24);
     RECT bar;
@@ -320,24 +320,24 @@ TEST_F(OptionsDialogTest, IndentsOutsideTheirRangesStoreTheirDefaults) {
 
 TEST_F(OptionsDialogTest, WindowSizeAndCaretMemoryAreHeldAndStored) {
     ASSERT_NE(StartTestApplication("vemko.exe", SW_SHOWNORMAL), nullptr);
-    ASSERT_TRUE(RememberWindowSize);
-    ASSERT_TRUE(RestorePlacement);
-    ASSERT_TRUE(RestoreCaretPosition);
+    ASSERT_TRUE(Program().switches.rememberWindowSize);
+    ASSERT_TRUE(Program().switches.restorePlacement);
+    ASSERT_TRUE(Program().switches.restoreCaretPosition);
     RunDialog(
         [](HWND dialog) {
             SetTicked(dialog, IDC_REMEMBER_WINDOW_SIZE, false);
             SetTicked(dialog, IDC_REMEMBER_CARET, false);
         },
         IDOK);
-    EXPECT_FALSE(RememberWindowSize);
-    EXPECT_FALSE(RestoreCaretPosition);
-    EXPECT_FALSE(RestorePlacement) << "a window no longer remembered is not saved at exit";
+    EXPECT_FALSE(Program().switches.rememberWindowSize);
+    EXPECT_FALSE(Program().switches.restoreCaretPosition);
+    EXPECT_FALSE(Program().switches.restorePlacement) << "a window no longer remembered is not saved at exit";
     EXPECT_EQ(ReadSettingDword("AU", 7), 0u);
     EXPECT_EQ(ReadSettingDword("RP", 7), 0u);
 
     RunDialog([](HWND dialog) { SetTicked(dialog, IDC_REMEMBER_WINDOW_SIZE, true); }, IDOK);
-    EXPECT_TRUE(RememberWindowSize);
-    EXPECT_TRUE(RestorePlacement) << "ticked again, this window's placement is saved at exit";
+    EXPECT_TRUE(Program().switches.rememberWindowSize);
+    EXPECT_TRUE(Program().switches.restorePlacement) << "ticked again, this window's placement is saved at exit";
     EXPECT_EQ(ReadSettingDword("AU", 7), 1u);
     CloseTestApplication();
     EXPECT_TRUE(Stored("DEF"));
@@ -345,9 +345,9 @@ TEST_F(OptionsDialogTest, WindowSizeAndCaretMemoryAreHeldAndStored) {
 
 TEST_F(OptionsDialogTest, AStartMinimisedKeepsItsPlacementUnsavedWhileTheSwitchStays) {
     ASSERT_NE(StartTestApplication("vemko.exe", SW_SHOWMINNOACTIVE), nullptr);
-    ASSERT_FALSE(RestorePlacement);
+    ASSERT_FALSE(Program().switches.restorePlacement);
     RunDialog([](HWND dialog) { SetTicked(dialog, IDC_REMEMBER_CARET, false); }, IDOK);
-    EXPECT_FALSE(RestorePlacement);
+    EXPECT_FALSE(Program().switches.restorePlacement);
 }
 
 }  // namespace

@@ -123,10 +123,10 @@ struct OwnerDrawnMenus : testing::Test {
 };
 
 TEST_F(OwnerDrawnMenus, ACommandShowsItsPictureInARaisedFrameAndItsTextBeside) {
-    ASSERT_TRUE(StandardSmallBitmap);
+    ASSERT_TRUE(Program().menus.standardSmall);
     Canvas drawn, expected;
     Draw(drawn, IDM_OPEN, 0);
-    CopyStripImage(expected, StandardSmallBitmap.get(), IDM_OPEN - 1);
+    CopyStripImage(expected, Program().menus.standardSmall.get(), IDM_OPEN - 1);
     EXPECT_TRUE(drawn.SameAs(expected, kPicture)) << "image 7 of the standard strip";
     // The frame around it, the menu colour behind the text, the text in the menu text colour.
     EXPECT_FALSE(drawn.AllOf({0, 0, 18, 1}, kUntouched)) << "the frame's top edge";
@@ -137,7 +137,7 @@ TEST_F(OwnerDrawnMenus, ACommandShowsItsPictureInARaisedFrameAndItsTextBeside) {
     // The program's own strip for the alignment commands.
     Canvas justify, justifyExpected;
     Draw(justify, IDM_JUSTIFY, 0);
-    CopyStripImage(justifyExpected, MenuStripBitmap.get(), IDM_JUSTIFY - 16);
+    CopyStripImage(justifyExpected, Program().menus.strip.get(), IDM_JUSTIFY - 16);
     EXPECT_TRUE(justify.SameAs(justifyExpected, kPicture));
 }
 
@@ -160,7 +160,7 @@ TEST_F(OwnerDrawnMenus, TheViewItemsShowTheirPictureOnlyWhileMarked) {
     Canvas marked, unmarked, expected;
     Draw(marked, IDM_VIEW_OEM, ODS_CHECKED);
     Draw(unmarked, IDM_VIEW_OEM, 0);
-    CopyStripImage(expected, MenuStripBitmap.get(), IDM_VIEW_OEM - 16);
+    CopyStripImage(expected, Program().menus.strip.get(), IDM_VIEW_OEM - 16);
     EXPECT_TRUE(marked.SameAs(expected, kPicture));
     EXPECT_TRUE(unmarked.AllOf(kColumnInside, System(COLOR_MENU))) << "no picture, no frame";
     // The conversions have no picture of their own and never show one.
@@ -193,7 +193,7 @@ TEST_F(OwnerDrawnMenus, RecentFilesShowTheirIconByExtensionAndTheirTextsInOneCol
     Draw(none, IDM_RECENT_FIRST + 2, 0);
     Draw(htm, IDM_RECENT_FIRST + 3, 0);
     // The icon stands over the left edge of its raised frame.
-    for (auto [canvas, icon] : {std::pair{&textIcon, SmallIcon}, std::pair{&htmlIcon, MenuIcon}}) {
+    for (auto [canvas, icon] : {std::pair{&textIcon, Program().smallIcon}, std::pair{&htmlIcon, Program().menuIcon}}) {
         RECT frame{0, 0, 18, kHeight};
         DrawEdge(canvas->dc(), &frame, BDR_RAISEDINNER, BF_RECT | BF_FLAT);
         DrawIconEx(canvas->dc(), 0, 2, icon, 0, 0, 0, nullptr, DI_NORMAL);
@@ -228,7 +228,7 @@ TEST_F(OwnerDrawnMenus, ItemsMeasureTheirTextPlusThePictureColumnAndAtLeastTheSy
     };
     auto expectedWidth = [](const char* text) {
         HDC screen = GetDC(nullptr);
-        HGDIOBJ previous = SelectObject(screen, MenuFont.get());
+        HGDIOBJ previous = SelectObject(screen, Program().menus.font.get());
         RECT measured{};
         // Measured as the menu shows the text, through the W function, whatever the system code page.
         DrawTextW(screen, WideText(text).c_str(), -1, &measured, DT_CALCRECT | DT_SINGLELINE);
@@ -236,8 +236,8 @@ TEST_F(OwnerDrawnMenus, ItemsMeasureTheirTextPlusThePictureColumnAndAtLeastTheSy
         ReleaseDC(nullptr, screen);
         return static_cast<UINT>(measured.right - measured.left + 18);
     };
-    ASSERT_TRUE(MenuFont);
-    const UINT systemHeight = static_cast<UINT>(NonClientMetrics.iMenuHeight);
+    ASSERT_TRUE(Program().menus.font);
+    const UINT systemHeight = static_cast<UINT>(Program().menus.metrics.iMenuHeight);
     MEASUREITEMSTRUCT open = measure(IDM_OPEN);
     EXPECT_EQ(open.itemWidth, expectedWidth("&Открыть..."_ui));
     EXPECT_GE(open.itemHeight, 18u);
@@ -316,7 +316,7 @@ TEST_F(OwnerDrawnMenus, TheRealMenuAsksTheMainWindowForTheSizesOfItsOwnerDrawnIt
         SetWindowLongPtrA(MainWindow, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RecordingProc)));
     SetForegroundWindow(MainWindow);
     SetTimer(MainWindow, 77, 300, CloseMenu);
-    TrackPopupMenu(SubMenus[0], TPM_LEFTALIGN | TPM_TOPALIGN, 100, 100, 0, MainWindow, nullptr);
+    TrackPopupMenu(Program().menus.subMenus[0], TPM_LEFTALIGN | TPM_TOPALIGN, 100, 100, 0, MainWindow, nullptr);
     SetWindowLongPtrA(MainWindow, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(mainWindowProcedure));
 
     const Measured* open = Find(IDM_OPEN);

@@ -120,7 +120,7 @@ TEST_F(DocumentFiles, AUtf8RussianFileOpensInTheUtf8ViewAndSwitchingViewsChanges
 }
 
 TEST_F(DocumentFiles, AFileOfTextLimitLoadsAndOneByteMoreIsRefusedWithAMessage) {
-    TextLimit = 4000;
+    Program().textLimit = 4000;
     const std::string fits(4000, 'a');
     WriteBytes(TestPath("fits.txt"), fits);
     WriteBytes(TestPath("over.txt"), fits + "b");
@@ -293,15 +293,15 @@ TEST_F(DocumentFiles, TheChosenFilterIsOfferedNextAndGivesItsDefaultExtension) {
     ModalAnswers answers;
     // Open with the HTML filter chosen in the dialog.
     answers.ChooseFile(TestPath("page.htm"));
-    FilterIndex = 3;
+    Program().fileDialog.filterIndex = 3;
     OpenDocument();
     EXPECT_STREQ(CurrentFileName, TestPath("page.htm").c_str());
-    EXPECT_EQ(FilterIndex, 3u);
+    EXPECT_EQ(Program().fileDialog.filterIndex, 3u);
 
     // The dialogs carry the program's small icon.
-    ASSERT_NE(SmallIcon, nullptr);
+    ASSERT_NE(Program().smallIcon, nullptr);
     answers.InspectAndCancel([](HWND dialog) {
-        EXPECT_EQ(reinterpret_cast<HICON>(SendMessageA(dialog, WM_GETICON, ICON_SMALL, 0)), SmallIcon);
+        EXPECT_EQ(reinterpret_cast<HICON>(SendMessageA(dialog, WM_GETICON, ICON_SMALL, 0)), Program().smallIcon);
     });
     InsertFile();
     EXPECT_EQ(ControlText(), "<p>\r\n");
@@ -317,7 +317,7 @@ TEST_F(DocumentFiles, TheChosenFilterIsOfferedNextAndGivesItsDefaultExtension) {
     answers.ChooseFile(TestPath("source"), 5);
     EXPECT_TRUE(SaveDocumentAs());
     EXPECT_STREQ(CurrentFileName, TestPath("source.c").c_str());
-    EXPECT_EQ(FilterIndex, 5u);
+    EXPECT_EQ(Program().fileDialog.filterIndex, 5u);
     EXPECT_EQ(answers.Seen().size(), 4u) << MessageBoxTexts(answers);
 }
 
@@ -377,12 +377,12 @@ TEST_F(DocumentFiles, ALoadedFileIsListedAndItsCaretComesBack) {
     EXPECT_EQ(Selection().cpMax, 321);
 
     // "RP" off, as the options dialog leaves it.
-    RestoreCaretPosition = false;
+    Program().switches.restoreCaretPosition = false;
     EXPECT_TRUE(ConfirmSaveChanges());
     ASSERT_TRUE(LoadFile(TestPath("two.txt").c_str()));
     ASSERT_TRUE(LoadFile(TestPath("one.txt").c_str()));
     EXPECT_EQ(Selection().cpMin, 0) << "with \"RP\" off the list does not move the caret";
-    RestoreCaretPosition = true;
+    Program().switches.restoreCaretPosition = true;
 }
 
 // A view switched to by hand is kept with the file: opened again by name (the open dialog and the

@@ -479,8 +479,8 @@ void ShowContextMenuAndClose() {
 TEST_F(EditingTest, RightButtonShowsTheEditMenuAndTheControlNeverSeesTheRelease) {
     Start("text", 0);
     ShowContextMenuAndClose();
-    ASSERT_NE(SubMenus[1], nullptr);
-    EXPECT_EQ(shownContextMenu, SubMenus[1]);
+    ASSERT_NE(Program().menus.subMenus[1], nullptr);
+    EXPECT_EQ(shownContextMenu, Program().menus.subMenus[1]);
 
     // Its commands are greyed and enabled as when the Edit menu opens from the menu bar.
     ASSERT_TRUE(PutOnClipboard(nullptr));
@@ -490,7 +490,7 @@ TEST_F(EditingTest, RightButtonShowsTheEditMenuAndTheControlNeverSeesTheRelease)
     Select(1, 3);
     ASSERT_TRUE(PutOnClipboard("clip"));
     ShowContextMenuAndClose();
-    EXPECT_EQ(shownContextMenu, SubMenus[1]);
+    EXPECT_EQ(shownContextMenu, Program().menus.subMenus[1]);
     EXPECT_TRUE(greyedWhileShown.empty()) << greyedWhileShown.size() << " greyed";
 }
 

@@ -187,22 +187,22 @@ TEST_F(OutOfMemory, AWholeTextTransformKeepsTextAndView) {
 
 TEST_F(OutOfMemory, WordWrapKeepsTheControlItHadWithItsText) {
     const HWND control = EditorControl;
-    const DWORD style = WordWrapStyle;
+    const DWORD style = Program().switches.wordWrapStyle;
     // A failed attempt keeps the control and its style; with memory the text moves into the new
     // control whole, and the old control goes.
     const auto toggle = [&] {
         ToggleWordWrap();
-        if (EditorControl == control) EXPECT_EQ(WordWrapStyle, style);
+        if (EditorControl == control) EXPECT_EQ(Program().switches.wordWrapStyle, style);
     };
     const auto toggleBack = [&] {
         ToggleWordWrap();
-        EXPECT_EQ(WordWrapStyle, style);
+        EXPECT_EQ(Program().switches.wordWrapStyle, style);
     };
     EXPECT_GT(FailEachGrowthInTurn(toggle, 0, {}, toggleBack), 0u);
     EXPECT_NE(EditorControl, control);
     EXPECT_FALSE(IsWindow(control));
     ToggleWordWrap();
-    EXPECT_EQ(WordWrapStyle, style);
+    EXPECT_EQ(Program().switches.wordWrapStyle, style);
     EXPECT_EQ(DocumentState::Now(), before_);
 }
 
@@ -214,13 +214,13 @@ TEST_F(OutOfMemory, AReplaceRunThatFailsIsTakenBackWhole) {
     before_ = DocumentState::Now();
     // Some replacements go in, then one fails.
     EXPECT_GT(FailEachGrowthInTurn([] {
-        Search = SearchState{};
-        Search.pattern = "a";
-        Search.replaceText = "bb";
-        Search.replaceMode = true;
-        Search.replaceAll = true;
-        Search.promptReplace = false;
-        Search.wholeText = true;
+        Program().search = SearchState{};
+        Program().search.pattern = "a";
+        Program().search.replaceText = "bb";
+        Program().search.replaceMode = true;
+        Program().search.replaceAll = true;
+        Program().search.promptReplace = false;
+        Program().search.wholeText = true;
         FindNextCommand();
     }), 1u);
     EXPECT_EQ(ControlText(), std::string(200, 'b') + "\r\n");

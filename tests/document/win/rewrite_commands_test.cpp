@@ -41,7 +41,7 @@ protected:
         ASSERT_NE(StartTestApplication(), nullptr);
         ASSERT_NE(EditorControl, nullptr);
         ClearUndo();
-        PendingChord = ChordState{};
+        Program().pendingChord = ChordState{};
     }
     void TearDown() override { CloseTestApplication(); }
 
@@ -123,18 +123,18 @@ TEST_F(RunTransformTest, ChordOfTwoKeysConvertsAndTheSameKeyTwiceOnlySwitchesThe
     Select(0, 0);
     Command(IDM_CHORD_K);
     EXPECT_EQ(ControlText(), kKoi8Hello);
-    EXPECT_EQ(PendingChord.PendingChord(), kKoi8R);
+    EXPECT_EQ(Program().pendingChord.PendingChord(), kKoi8R);
     Command(IDM_CHORD_W);
     EXPECT_EQ(ControlText(), kAnsiHello);
     EXPECT_EQ(CodePageIndex, kAnsi1251);
-    EXPECT_EQ(PendingChord.PendingChord(), -1);
+    EXPECT_EQ(Program().pendingChord.PendingChord(), -1);
 
     Command(IDM_CHORD_D);
     Command(IDM_CHORD_D);
     EXPECT_EQ(ControlText(), kAnsiHello);
     EXPECT_EQ(CodePageIndex, kOem866);
     EXPECT_EQ(ControlView(), kOem866);
-    EXPECT_EQ(PendingChord.PendingChord(), -1);
+    EXPECT_EQ(Program().pendingChord.PendingChord(), -1);
 }
 
 TEST_F(RunTransformTest, CtrlKThenCtrlWTypedInTheTextConvertsKoi8ToAnsiOnlyWithCtrlHeldThroughout) {
@@ -156,7 +156,7 @@ TEST_F(RunTransformTest, CtrlKThenCtrlWTypedInTheTextConvertsKoi8ToAnsiOnlyWithC
     Strike('W');
     HoldCtrl(false);
     EXPECT_EQ(ControlText(), kAnsiHello);
-    EXPECT_EQ(PendingChord.PendingChord(), kAnsi1251);
+    EXPECT_EQ(Program().pendingChord.PendingChord(), kAnsi1251);
 }
 
 TEST_F(RunTransformTest, AlignmentWidensASelectionThatStartsInsideALineToWholeLines) {
@@ -232,8 +232,8 @@ TEST_F(RunTransformTest, RtfEndsInANewShownControlWithWordWrapAsItWas) {
     SettingsKeySnapshot settings;
     const std::string rtf = "{\\rtf1\\ansi {\\fonttbl{\\f0 Arial;}}\\f0 one\\par two words}";
     for (DWORD style : {kNoWordWrapStyle, DWORD{0}}) {
-        if (WordWrapStyle != style) ToggleWordWrap();
-        ASSERT_EQ(WordWrapStyle, style);
+        if (Program().switches.wordWrapStyle != style) ToggleWordWrap();
+        ASSERT_EQ(Program().switches.wordWrapStyle, style);
         const std::uint32_t storedBefore = ReadSettingDword("WW", 7);
         ClearUndo();
         SetControlText(rtf);
@@ -244,7 +244,7 @@ TEST_F(RunTransformTest, RtfEndsInANewShownControlWithWordWrapAsItWas) {
         EXPECT_FALSE(IsWindow(before));
         EXPECT_TRUE(IsWindowVisible(EditorControl));
         EXPECT_EQ(GetFocus(), EditorControl);
-        EXPECT_EQ(WordWrapStyle, style);
+        EXPECT_EQ(Program().switches.wordWrapStyle, style);
         EXPECT_EQ(static_cast<DWORD>(GetWindowLongPtrA(EditorControl, GWL_STYLE) & kNoWordWrapStyle), style);
         EXPECT_EQ(ReadSettingDword("WW", 7), storedBefore);
         EXPECT_EQ(ControlText(), "one\r\ntwo words");

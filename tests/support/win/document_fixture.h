@@ -11,6 +11,7 @@
 
 #include "base/settings.h"
 #include "app/win/application.h"
+#include "app/win/shell_window.h"
 #include "base/win/program.h"
 #include "document/win/editor_window.h"
 #include "document/win/document_name.h"
@@ -108,7 +109,7 @@ class DocumentTest : public testing::Test {
 protected:
     static void SetUpTestSuite() {
         StartTestApplication();
-        previousLimit_ = TextLimit;
+        previousLimit_ = Program().textLimit;
     }
     static void TearDownTestSuite() {
         CloseTestApplication();
@@ -117,7 +118,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(MainWindow && EditorControl) << "the application did not start with its editor control";
         InstallSettingsStore(&settings_);
-        TextLimit = previousLimit_;
+        Program().textLimit = previousLimit_;
         EmptyTestFolder();
         // A new document: empty, untitled, unmodified, journal empty, ANSI view.
         SetControlText("", false);
@@ -129,7 +130,7 @@ protected:
     }
     void TearDown() override {
         InstallSettingsStore(nullptr);
-        TextLimit = previousLimit_;
+        Program().textLimit = previousLimit_;
     }
 
     MemorySettingsStore settings_;

@@ -27,8 +27,8 @@ protected:
         if (!EditorControl) GTEST_SKIP() << "no editor control";
     }
     void TearDown() override {
-        PageNumbers = false;
-        PageMargins = RECT{2500, 2500, 2500, 2500};
+        Program().printing.pageNumbers = false;
+        Program().printing.margins = RECT{2500, 2500, 2500, 2500};
         CloseTestApplication();
         ReleasePrinterChoice();
     }

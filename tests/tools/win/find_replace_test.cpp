@@ -72,13 +72,13 @@ protected:
         ClearSettingsKey();
         ASSERT_TRUE(StartTestApplication()) << "the application did not start";
         if (!EditorControl) GTEST_SKIP() << "no editor control";
-        Search = SearchState{};
+        Program().search = SearchState{};
         ClearUndo();
         ShowView(0);
     }
     void TearDown() override {
         CloseTestApplication();
-        Search = SearchState{};
+        Program().search = SearchState{};
     }
 
     // Opens the dialog by the command and fills it in; the command runs to its end.
@@ -123,7 +123,7 @@ TEST_F(FindReplaceTest, FindsForwardWithCaseWholeWordAndWholeText) {
     Select(static_cast<LONG>(text.size()) - 3, static_cast<LONG>(text.size()) - 3);
     Find({.text = word});
     EXPECT_EQ(Selected(), Match(text.size() - 3, 0));
-    EXPECT_EQ(Search.position, -1);
+    EXPECT_EQ(Program().search.position, -1);
     answers_.InspectAndCancel([](HWND dialog) { EXPECT_EQ(WindowText(dialog), "Найти..."_ui); });
     SearchCommand(IDM_FIND_NEXT);
     EXPECT_EQ(answers_.Unplanned(), "");
@@ -325,7 +325,7 @@ TEST_F(FindReplaceTest, DialogShowsTheHistoryTheOutsideHistoryAndTheWordAtTheCar
     Find({.text = "beta"});
     Find({.text = "alpha"});
     Find({.text = std::string(40, 'q')});
-    EXPECT_EQ(Search.pattern, std::string(32, 'q'));
+    EXPECT_EQ(Program().search.pattern, std::string(32, 'q'));
 
     // The history is in the registry: it is there after a restart.
     CloseTestApplication();
@@ -342,7 +342,7 @@ TEST_F(FindReplaceTest, DialogShowsTheHistoryTheOutsideHistoryAndTheWordAtTheCar
                       (std::vector<std::string>{word, std::string(32, 'q'), "alpha", "beta", "gamma", "delta"}));
             EXPECT_EQ(ItemText(dialog, IDC_SEARCH_TEXT), word);
             EXPECT_EQ(WindowText(dialog), "Найти..."_ui);
-            EXPECT_EQ(SendMessageA(dialog, WM_GETICON, ICON_SMALL, 0), reinterpret_cast<LRESULT>(SmallIcon));
+            EXPECT_EQ(SendMessageA(dialog, WM_GETICON, ICON_SMALL, 0), reinterpret_cast<LRESULT>(Program().smallIcon));
             for (int id : {IDC_REPLACE_LABEL, IDC_REPLACE_TEXT, IDC_HEX_REPLACE, IDC_PROMPT_REPLACE, IDC_REPLACE_ALL})
                 EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, id))) << id;
             EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_HEX_INPUT), BST_UNCHECKED);

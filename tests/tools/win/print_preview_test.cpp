@@ -196,11 +196,11 @@ TEST_F(PreviewWithPrinter, ThePictureKeepsThePaperProportionsPortraitAndLandscap
     EXPECT_NEAR((portrait.left + portrait.right) / 2, client.right / 2, 1);
 
     // Landscape paper: the dialog's width decides.
-    ASSERT_NE(PrinterChoice.devMode, nullptr);
-    auto* mode = static_cast<DEVMODEA*>(GlobalLock(PrinterChoice.devMode));
+    ASSERT_NE(Program().printing.choice.devMode, nullptr);
+    auto* mode = static_cast<DEVMODEA*>(GlobalLock(Program().printing.choice.devMode));
     mode->dmOrientation = DMORIENT_LANDSCAPE;
     mode->dmFields |= DM_ORIENTATION;
-    GlobalUnlock(PrinterChoice.devMode);
+    GlobalUnlock(Program().printing.choice.devMode);
     auto [landscape, sameClient] = pictureShape();
     width = landscape.right - landscape.left;
     height = landscape.bottom - landscape.top;
@@ -259,7 +259,7 @@ TEST_F(PreviewWithPrinter, ThePageNumberShowsOnlyWhenTheTopAndBottomMarginsApply
     SetControlText(Lines(10));
     std::vector<COLORREF> picture;
     auto numberText = [&](bool pageNumbers) {
-        PageNumbers = pageNumbers;
+        Program().printing.pageNumbers = pageNumbers;
         ModalAnswers answers;
         std::string number;
         answers.AnswerWith([&](HWND dialog) {
@@ -280,7 +280,7 @@ TEST_F(PreviewWithPrinter, ThePageNumberShowsOnlyWhenTheTopAndBottomMarginsApply
     ASSERT_EQ(picture.size(), withoutNumber.size());
     EXPECT_LT(WhitePixels(picture), WhitePixels(withoutNumber));
 
-    PageMargins = RECT{2500, 30000, 2500, 30000};
+    Program().printing.margins = RECT{2500, 30000, 2500, 30000};
     EXPECT_EQ(numberText(false), "");
     const std::vector<COLORREF> marginsIgnored = picture;
     EXPECT_EQ(numberText(true), "");

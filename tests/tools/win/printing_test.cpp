@@ -84,15 +84,15 @@ TEST_F(PrintingTest, WithoutAPrinterTheCountFailsButTheQuestionIsStillAsked) {
     ASSERT_EQ(answers.Seen().size(), 1u);
     EXPECT_EQ(answers.Seen()[0].title, "EnumPage() failed");
     EXPECT_EQ(answers.Seen()[0].text, std::string("Включить номера страниц?"_ui));
-    EXPECT_TRUE(PageNumbers);
+    EXPECT_TRUE(Program().printing.pageNumbers);
     EXPECT_TRUE(PageNumbersChecked());
     EXPECT_TRUE(IsWindowEnabled(MainWindow));
-    EXPECT_EQ(PrinterChoice.devMode, nullptr);
+    EXPECT_EQ(Program().printing.choice.devMode, nullptr);
 }
 
 TEST_F(WithTestPrinter, CountingPagesNamesWhatPrintingSendsAndNoTurnsNumbersOff) {
     SetControlText(Lines(150));
-    PageNumbers = true;
+    Program().printing.pageNumbers = true;
     CheckMenuItem(GetMenu(MainWindow), IDM_PAGE_NUMBERS, MF_BYCOMMAND | MF_CHECKED);
     ModalAnswers answers;
     answers.PressButton(IDNO);
@@ -100,11 +100,11 @@ TEST_F(WithTestPrinter, CountingPagesNamesWhatPrintingSendsAndNoTurnsNumbersOff)
     ASSERT_EQ(answers.Seen().size(), 1u);
     std::string caption = answers.Seen()[0].title;
     EXPECT_EQ(caption.rfind("Страниц: "_ui, 0), 0u) << caption;
-    EXPECT_FALSE(PageNumbers);
+    EXPECT_FALSE(Program().printing.pageNumbers);
     EXPECT_FALSE(PageNumbersChecked());
     // The default printer became the choice.
-    EXPECT_NE(PrinterChoice.devMode, nullptr);
-    EXPECT_NE(PrinterChoice.devNames, nullptr);
+    EXPECT_NE(Program().printing.choice.devMode, nullptr);
+    EXPECT_NE(Program().printing.choice.devNames, nullptr);
 
     AnswerPrintDialog(answers, {});
     Command(IDM_PRINT);
@@ -123,7 +123,7 @@ TEST_F(WithTestPrinter, CountingPagesNamesWhatPrintingSendsAndNoTurnsNumbersOff)
 
 TEST_F(WithTestPrinter, NumberedPagesCopiesAndPageRanges) {
     SetControlText(Lines(400));
-    PageNumbers = true;
+    Program().printing.pageNumbers = true;
     ModalAnswers answers;
     AnswerPrintDialog(answers, {});
     Command(IDM_PRINT);
@@ -151,7 +151,7 @@ TEST_F(WithTestPrinter, NumberedPagesCopiesAndPageRanges) {
 TEST_F(WithTestPrinter, TheSelectionIsOfferedFromTwoCharactersAndPrintedNumberedFromOne) {
     std::string text = Lines(100, "Alpha") + Lines(3, "Omega");
     SetControlText(text);
-    PageNumbers = true;
+    Program().printing.pageNumbers = true;
     ModalAnswers answers;
     bool offered = true;
     Select(0, 1);
@@ -172,9 +172,9 @@ TEST_F(WithTestPrinter, TheSelectionIsOfferedFromTwoCharactersAndPrintedNumbered
 
 TEST_F(WithTestPrinter, MarginsTooLargeForTheNumberLeaveItOut) {
     SetControlText(Lines(5));
-    PageNumbers = true;
+    Program().printing.pageNumbers = true;
     // Twelve inches top and bottom do not fit on A4: neither is applied, and no number is printed.
-    PageMargins = RECT{2500, 30000, 2500, 30000};
+    Program().printing.margins = RECT{2500, 30000, 2500, 30000};
     ModalAnswers answers;
     AnswerPrintDialog(answers, {});
     Command(IDM_PRINT);
@@ -191,8 +191,8 @@ TEST_F(WithTestPrinter, PageSetupKeepsTheConfirmedMarginsAndCancelChangesNothing
         PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
     });
     Command(IDM_PAGE_SETUP);
-    EXPECT_EQ(PageMargins.left, 2500);
-    EXPECT_EQ(PageMargins.bottom, 2500);
+    EXPECT_EQ(Program().printing.margins.left, 2500);
+    EXPECT_EQ(Program().printing.margins.bottom, 2500);
     std::string shownLeft;
     answers.AnswerWith([&](HWND dialog) {
         char text[32] = {};
@@ -207,9 +207,9 @@ TEST_F(WithTestPrinter, PageSetupKeepsTheConfirmedMarginsAndCancelChangesNothing
     // The dialog works in hundredths of a millimetre: the default 2500 shows as 25 mm, and 10 mm
     // typed comes back as 1000.
     EXPECT_EQ(shownLeft, "25");
-    EXPECT_EQ(PageMargins.left, 1000);
-    EXPECT_EQ(PageMargins.top, 2500);
-    EXPECT_EQ(PageMargins.right, 2500);
+    EXPECT_EQ(Program().printing.margins.left, 1000);
+    EXPECT_EQ(Program().printing.margins.top, 2500);
+    EXPECT_EQ(Program().printing.margins.right, 2500);
     // The dialog hands the printer it worked with over as the choice.
-    EXPECT_NE(PrinterChoice.devMode, nullptr);
+    EXPECT_NE(Program().printing.choice.devMode, nullptr);
 }

@@ -66,7 +66,7 @@ TEST_F(WordWrapTest, FirstStartHasNoWrapAndTheCommandSwitchesItOnAndOffAgain) {
 
     WordWrapCommand();
     EXPECT_EQ(WrapStyleBits(), 0);
-    EXPECT_EQ(WordWrapStyle, 0u);
+    EXPECT_EQ(Program().switches.wordWrapStyle, 0u);
     EXPECT_TRUE(MenuChecked());
     EXPECT_EQ(StoredWordWrap(), 0u);
     EXPECT_EQ(ControlText(), text);
@@ -140,10 +140,10 @@ TEST_F(WordWrapTest, TheStoredChoiceIsTheNextStartsAndAnEmptyTextSwitchesToo) {
 
 TEST_F(WordWrapTest, WithoutAControlToRebuildNothingChanges) {
     HWND control = EditorControl;
-    EditorControl = nullptr;
+    Program().editorControl = nullptr;
     ToggleWordWrap();
-    EditorControl = control;
-    EXPECT_EQ(WordWrapStyle, kNoWordWrapStyle);
+    Program().editorControl = control;
+    EXPECT_EQ(Program().switches.wordWrapStyle, kNoWordWrapStyle);
     EXPECT_FALSE(MenuChecked());
     EXPECT_EQ(StoredWordWrap(), 0xDEADBEEFu);
     EXPECT_TRUE(IsWindow(control));
