@@ -17,15 +17,12 @@ enum ConversionCodePage : int {
 };
 inline constexpr int kConversionCodePageCount = 5;
 
-// The fourth view code page, UTF-8. As a view it is `CodePageIndex` 3; as the source or target of a
-// conversion, where 3 is ISO 8859-5, it is kUtf8Conversion, beyond the five that the tables convert.
+// The views beyond the three code pages, which go by characters of Unicode: UTF-8 (`CodePageIndex`
+// 3, where 3 is ISO 8859-5 among the conversion code pages) and UTF-16, little- and big-endian. An
+// encoding names them as TextEncoding (text_encoding.h).
 inline constexpr int kUtf8View = 3;
-inline constexpr int kUtf8Conversion = 5;
-// The UTF-16 views, little- and big-endian, and the same as conversions' source or target.
 inline constexpr int kUtf16LeView = 4;
 inline constexpr int kUtf16BeView = 5;
-inline constexpr int kUtf16LeConversion = 6;
-inline constexpr int kUtf16BeConversion = 7;
 inline constexpr bool IsUtf16View(int view) { return view == kUtf16LeView || view == kUtf16BeView; }
 // The views that go by characters of Unicode rather than by bytes.
 inline constexpr bool IsUnicodeView(int view) { return view == kUtf8View || IsUtf16View(view); }

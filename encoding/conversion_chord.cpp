@@ -1,11 +1,5 @@
 #include "encoding/conversion_chord.h"
 
-#include "encoding/code_page_tables.h"
-
-namespace {
-constexpr int kToAnsiCommand = 29;  // "-> A&NSI"; "-> O&EM" and "-> KOI8" follow it
-}
-
 ChordStep ChordState::Strike(int command) {
     ChordStep step;
     if (command < kChordAnsiCommand || command > kChordKoi8Command) return step;
@@ -14,15 +8,13 @@ ChordStep ChordState::Strike(int command) {
         pendingChord_ = codePage;
         return step;
     }
+    const TextEncoding encoding = EncodingOf(static_cast<ConversionCodePage>(codePage));
     if (codePage == pendingChord_) {
         step.kind = ChordStep::Kind::SwitchView;
-        step.codePage = codePage;
+        step.view = encoding;
     } else {
         step.kind = ChordStep::Kind::Convert;
-        step.codePage = codePage;
-        step.command = kToAnsiCommand + codePage;
-        step.fromTable = FromTable[pendingChord_];
-        step.toTable = ToTable[codePage];
+        step.conversion = {EncodingOf(static_cast<ConversionCodePage>(pendingChord_)), encoding};
     }
     pendingChord_ = -1;
     return step;

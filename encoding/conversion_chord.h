@@ -5,6 +5,8 @@
 // that a key gives; this keeps only the half-typed state.
 #include <cstdint>
 
+#include "encoding/text_encoding.h"
+
 inline constexpr int kChordAnsiCommand = 100;  // Ctrl+W
 inline constexpr int kChordOemCommand = 101;   // Ctrl+D
 inline constexpr int kChordKoi8Command = 102;  // Ctrl+K
@@ -12,14 +14,12 @@ inline constexpr int kChordKoi8Command = 102;  // Ctrl+K
 struct ChordStep {
     enum class Kind {
         Wait,        // the first key: nothing to do yet
-        SwitchView,  // set the view code page to `codePage`, keeping selection and scroll position
-        Convert,     // RunTransform(command, fromTable, toTable)
+        SwitchView,  // show the text in `view`, keeping selection and scroll position
+        Convert,     // carry out `conversion`, as the fixed conversion commands do
     };
     Kind kind = Kind::Wait;
-    int codePage = 0;
-    int command = 0;
-    int fromTable = -1;
-    int toTable = -1;
+    TextEncoding view = TextEncoding::Cp1251;
+    TextConversion conversion{TextEncoding::Cp1251, TextEncoding::Cp1251};
 };
 
 class ChordState {

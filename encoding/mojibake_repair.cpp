@@ -86,6 +86,11 @@ std::optional<RepairEncoding> RepairEncodingOf(TextEncoding e) {
     return static_cast<RepairEncoding>(static_cast<int>(e));
 }
 
+std::optional<TextEncoding> TextEncodingOf(RepairEncoding e) {
+    if (static_cast<int>(e) > static_cast<int>(RepairEncoding::Utf8)) return std::nullopt;
+    return static_cast<TextEncoding>(static_cast<int>(e));
+}
+
 std::string DescribeChain(const MisreadingChain& chain) {
     std::string text = chain.references ? "html references" : "";
     for (int i = 0; i < chain.length; ++i) {

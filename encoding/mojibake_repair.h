@@ -54,6 +54,8 @@ inline constexpr int kRepairEncodingCount = 24;
 const char* RepairEncodingName(RepairEncoding encoding);
 // The repair encoding of a text encoding; nothing for UTF-16.
 std::optional<RepairEncoding> RepairEncodingOf(TextEncoding encoding);
+// The text encoding of a repair encoding; nothing for those beyond the five code pages and UTF-8.
+std::optional<TextEncoding> TextEncodingOf(RepairEncoding encoding);
 
 // One mis-reading: text written in `written` was read as `readAs` and saved as `savedAs`.
 struct Misreading {

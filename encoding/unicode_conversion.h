@@ -13,24 +13,11 @@
 #include <string_view>
 
 #include "encoding/code_page_tables.h"
+#include "encoding/text_encoding.h"
 
 namespace unicode {
 struct ConversionTables;
 }
-
-// 0-4 are the conversion code pages, in the same order.
-enum class TextEncoding : int {
-    Cp1251 = kAnsi1251,
-    Cp866 = kOem866,
-    Koi8R = kKoi8R,
-    Iso8859_5 = kIso8859_5,
-    MacCyrillic = kMacCyrillic,
-    Utf8,
-    Utf16LE,
-    Utf16BE,
-};
-
-inline bool IsSingleByte(TextEncoding encoding) { return static_cast<int>(encoding) < kConversionCodePageCount; }
 
 // The Unicode character of byte `byte` in code page `codePage`, 0 where the chart leaves it unassigned.
 char16_t CharacterOf(ConversionCodePage codePage, std::uint8_t byte);

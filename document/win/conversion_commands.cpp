@@ -3,6 +3,7 @@
 #include <richedit.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -17,7 +18,6 @@
 #include "document/win/view_code_page.h"
 #include "encoding/chart_conversion.h"
 #include "encoding/code_page_tables.h"
-#include "encoding/transforms.h"
 #include "resources/resource.h"
 
 namespace {
@@ -30,35 +30,30 @@ void SwitchViewTo(std::uint8_t codePage) {
     RememberViewChosenByHand();
 }
 
-// A whole-text conversion by a fixed command leaves the text in its target code page, so the view
-// follows it; the chooser and a selection leave the view alone.
-bool ViewFollows(const RewriteRun& run) { return run.selectionWasEmpty && run.command != IDM_CONVERSION_CHOOSER; }
-
-std::uint8_t TargetViewOf(int command) {
-    return static_cast<std::uint8_t>(command == IDM_TO_FIDO ? int{kOem866} : command - IDM_TO_ANSI);
+// Put back in place of the working range: a whole text whose view follows it as one TextSnapshot
+// entry, so that an undo takes the text and the view back together; otherwise a ReplaceRange.
+bool PutConvertedBack(const RewriteRun& run, std::string& bytes, bool viewFollows) {
+    return viewFollows ? PutInRecorded(UndoKind::TextSnapshot, 0, kStreamSelection, bytes)
+                       : PutInRecorded(UndoKind::ReplaceRange, static_cast<std::int32_t>(bytes.size()), kStreamSelection,
+                                       bytes);
 }
 
-void ConvertCodePageOf(const RewriteRun& run, int from, int to, std::string& bytes) {
-    ConvertCodePage(bytes, from, to);
-    const bool viewFollows = ViewFollows(run);
-    const bool converted = viewFollows
-                               ? PutInRecorded(UndoKind::TextSnapshot, 0, kStreamSelection, bytes)
-                               : PutInRecorded(UndoKind::ReplaceRange, static_cast<std::int32_t>(bytes.size()),
-                                               kStreamSelection, bytes);
-    if (!converted) {
+void ConvertCodePageOf(const RewriteRun& run, const TextConversion& conversion, bool viewFollows, std::string& bytes) {
+    const ConversionMap map = PivotMapOf(conversion);
+    ApplyConversion(map, reinterpret_cast<std::uint8_t*>(bytes.data()), bytes.size());
+    if (!PutConvertedBack(run, bytes, viewFollows)) {
         RestoreUserSelection(run);
         return;
     }
-    if (viewFollows) ShowConvertedTextIn(TargetViewOf(run.command));
+    if (viewFollows) ShowConvertedTextIn(*ViewOf(conversion.target));
     Select(run.control, run.savedSelection.cpMin, run.savedSelection.cpMax);
 }
 
 // A conversion maps every byte by itself, so the control changes the bytes where they are: of the
 // text, only what Undo keeps is copied. False when the control cannot do it that way (nothing
 // changed, nothing recorded); the conversion then goes through a copy.
-bool ConvertCodePageInPlace(const RewriteRun& run, int from, int to) {
-    const ConversionMap map = ComposeConversion(from, to);
-    const bool viewFollows = ViewFollows(run);
+bool ConvertCodePageInPlace(const RewriteRun& run, const TextConversion& conversion, bool viewFollows) {
+    const ConversionMap map = PivotMapOf(conversion);
     CHARRANGE working{};
     SendMessageA(run.control, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&working));
     const UndoMark mark = MarkUndo();
@@ -68,7 +63,7 @@ bool ConvertCodePageInPlace(const RewriteRun& run, int from, int to) {
         ForgetUndoSince(mark);
         return false;
     }
-    if (viewFollows) ShowConvertedTextIn(TargetViewOf(run.command));
+    if (viewFollows) ShowConvertedTextIn(*ViewOf(conversion.target));
     Select(run.control, run.savedSelection.cpMin, run.savedSelection.cpMax);
     return true;
 }
@@ -80,15 +75,15 @@ std::string ReplacedCharactersReport(std::uint64_t replaced) {
 }
 
 // By the charts the length may change, so the result replaces the range as a whole. The view follows
-// the target when the whole text was converted (an undo takes both back); a selection leaves it.
-void ConvertByChartsOf(const RewriteRun& run, int source, int target, std::string_view bytes) {
+// the target when the whole text was converted and a view shows the target (an undo takes both
+// back); a selection leaves it.
+void ConvertByChartsOf(const RewriteRun& run, const TextConversion& conversion, std::string_view bytes) {
     std::uint64_t replaced = 0;
-    std::string result =
-        ConvertByCharts(bytes, source, target, replaced, run.command == IDM_TO_FIDO, run.selectionWasEmpty);
-    const int view = ViewOfConversionCodePage(target);
-    if (run.selectionWasEmpty && view >= 0) {
+    std::string result = ConvertByCharts(bytes, conversion, replaced, run.selectionWasEmpty);
+    const std::optional<std::uint8_t> view = ViewOf(conversion.target);
+    if (run.selectionWasEmpty && view) {
         if (!PutWholeTextBack(run, result)) return;
-        ShowConvertedTextIn(static_cast<std::uint8_t>(view));
+        ShowConvertedTextIn(*view);
         Select(run.control, run.savedSelection.cpMin, run.savedSelection.cpMax);
     } else {
         if (!PutBack(run, result)) return;
@@ -98,38 +93,37 @@ void ConvertByChartsOf(const RewriteRun& run, int source, int target, std::strin
     run.report = ReplacedCharactersReport(replaced);
 }
 
-}  // namespace
-
-void RunTransform(int command, int from, int to) {
-    RunRewrite({command, RewriteRange::SelectionOrWholeText,
-                [from, to](const RewriteRun& run) { return ConvertCodePageInPlace(run, from, to); },
-                [from, to](const RewriteRun& run, std::string& bytes) { ConvertCodePageOf(run, from, to, bytes); }});
+TextEncoding TargetOf(UINT command) {
+    switch (command) {
+    case IDM_TO_ANSI: return TextEncoding::Cp1251;
+    case IDM_TO_KOI8: return TextEncoding::Koi8R;
+    case IDM_TO_UTF8: return TextEncoding::Utf8;
+    case IDM_TO_UTF16_LE: return TextEncoding::Utf16LE;
+    default: return TextEncoding::Cp866;  // "-> OEM" and "-> Fido"
+    }
 }
 
-void RunChartConversion(int command, int source, int target) {
-    RunRewrite({command, RewriteRange::SelectionOrWholeText, nullptr,
-                [source, target](const RewriteRun& run, std::string& bytes) {
-                    ConvertByChartsOf(run, source, target, bytes);
+}  // namespace
+
+void RunConversion(const TextConversion& conversion, ConversionOrigin origin) {
+    if (conversion.ByCharts()) {
+        RunRewrite({RewriteRange::SelectionOrWholeText, nullptr, [conversion](const RewriteRun& run, std::string& bytes) {
+                        ConvertByChartsOf(run, conversion, bytes);
+                    }});
+        return;
+    }
+    const bool followsWhole = origin == ConversionOrigin::Command;
+    RunRewrite({RewriteRange::SelectionOrWholeText,
+                [conversion, followsWhole](const RewriteRun& run) {
+                    return ConvertCodePageInPlace(run, conversion, followsWhole && run.selectionWasEmpty);
+                },
+                [conversion, followsWhole](const RewriteRun& run, std::string& bytes) {
+                    ConvertCodePageOf(run, conversion, followsWhole && run.selectionWasEmpty, bytes);
                 }});
 }
 
 void RunConversionCommand(UINT command) {
-    const int source = ConversionCodePageOfView(CodePageIndex);
-    if (IsUnicodeView(CodePageIndex) && command >= IDM_TO_ANSI && command <= IDM_TO_FIDO) {
-        RunChartConversion(static_cast<int>(command), source, TargetViewOf(command));
-        return;
-    }
-    const int view = CodePageIndex < kConversionCodePageCount ? int{CodePageIndex} : int{kAnsi1251};
-    switch (command) {
-    case IDM_TO_ANSI:
-    case IDM_TO_OEM:
-    case IDM_TO_KOI8:
-        RunTransform(static_cast<int>(command), FromTable[view], ToTable[command - IDM_TO_ANSI]);
-        break;
-    case IDM_TO_FIDO: RunTransform(IDM_TO_FIDO, FromTable[view], FidoTarget); break;
-    case IDM_TO_UTF8: RunChartConversion(IDM_TO_UTF8, source, kUtf8Conversion); break;
-    case IDM_TO_UTF16_LE: RunChartConversion(IDM_TO_UTF16_LE, source, kUtf16LeConversion); break;
-    }
+    RunConversion({EncodingOfView(CodePageIndex), TargetOf(command), command == IDM_TO_FIDO});
 }
 
 void RunChordCommand(UINT command) {
@@ -138,10 +132,10 @@ void RunChordCommand(UINT command) {
     case ChordStep::Kind::Wait:
         break;
     case ChordStep::Kind::SwitchView:
-        SwitchViewTo(static_cast<std::uint8_t>(step.codePage));
+        SwitchViewTo(*ViewOf(step.view));
         break;
     case ChordStep::Kind::Convert:
-        RunTransform(step.command, step.fromTable, step.toTable);
+        RunConversion(step.conversion);
         break;
     }
 }

@@ -1,6 +1,7 @@
 #include "document/win/repair_command.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -10,10 +11,10 @@
 #include "document/win/repair_choice_dialog.h"
 #include "document/win/rewrite_run.h"
 #include "document/win/view_code_page.h"
-#include "encoding/chart_conversion.h"
 #include "encoding/code_page_tables.h"
 #include "encoding/mojibake_repair.h"
 #include "encoding/repair_choice.h"
+#include "encoding/text_encoding.h"
 #include "resources/resource.h"
 
 namespace {
@@ -44,15 +45,16 @@ std::string ChainWords(const MisreadingChain& chain) {
 // step. The whole text is then written as it was first written when a view shows that encoding (so a
 // text that only was shown in the wrong view keeps its bytes), and the view follows, as after a
 // whole-text conversion (an undo takes both back); a selection, a text repaired in pieces and a text
-// first written in ISO 8859-5 or Mac Cyrillic are written in the view's encoding. `targetView` is
-// the view that follows, or -1.
+// first written in an encoding that no view shows (ISO 8859-5, Mac Cyrillic, the other languages' code
+// pages) are written in the view's encoding. `targetView` is the view that follows, if any.
 RepairEncoding WrittenIn(const RewriteRun& run, const TextRepair& repair, const MisreadingChain& chain,
-                         RepairEncoding view, int& targetView) {
-    targetView = -1;
+                         RepairEncoding view, std::optional<std::uint8_t>& targetView) {
+    targetView.reset();
     if (!run.selectionWasEmpty || repair.pieces.size() != 1) return view;
     const RepairEncoding original = chain.Original();
-    targetView = ViewOfConversionCodePage(original == RepairEncoding::Utf8 ? kUtf8Conversion : static_cast<int>(original));
-    return targetView >= 0 ? original : view;
+    const std::optional<TextEncoding> encoding = TextEncodingOf(original);
+    if (encoding) targetView = ViewOf(*encoding);
+    return targetView ? original : view;
 }
 
 // More than one reading may undo the damage (or the text may be right as it is): the user is shown
@@ -63,7 +65,7 @@ bool ChooseAmongReadings(const RewriteRun& run, std::string_view bytes, TextRepa
     if (candidates.empty()) return true;
     std::vector<ShownReading> readings;
     for (const MisreadingChain& chain : candidates) {
-        int targetView = -1;
+        std::optional<std::uint8_t> targetView;
         readings.push_back({ChoiceLine(bytes, repair, chain, WrittenIn(run, repair, chain, view, targetView)),
                             ChainWords(chain)});
     }
@@ -74,8 +76,13 @@ bool ChooseAmongReadings(const RewriteRun& run, std::string_view bytes, TextRepa
 }
 
 void RepairMojibakeOf(const RewriteRun& run, std::string_view bytes) {
-    const int viewPage = ConversionCodePageOfView(CodePageIndex);
-    const RepairEncoding view = viewPage == kUtf8Conversion ? RepairEncoding::Utf8 : static_cast<RepairEncoding>(viewPage);
+    // The UTF-16 views have no repair (the command is greyed there).
+    const std::optional<RepairEncoding> viewEncoding = RepairEncodingOf(EncodingOfView(CodePageIndex));
+    if (!viewEncoding) {
+        RestoreUserSelection(run);
+        return;
+    }
+    const RepairEncoding view = *viewEncoding;
     // Piece by piece: what reads right stays as it is, and the first piece repaired names the chain.
     TextRepair repair = FindTextRepair(bytes, view);
     if (!ChooseAmongReadings(run, bytes, repair, view)) {
@@ -94,13 +101,13 @@ void RepairMojibakeOf(const RewriteRun& run, std::string_view bytes) {
                          : "Не удалось понять, что случилось с текстом; он оставлен как был."_ui;
         return;
     }
-    int targetView = -1;
+    std::optional<std::uint8_t> targetView;
     const RepairEncoding target = WrittenIn(run, repair, finding.chain, view, targetView);
     std::uint64_t lost = 0;
     std::string result = UndoTextRepair(bytes, repair, target, &lost);
-    if (targetView >= 0) {
+    if (targetView) {
         if (!PutWholeTextBack(run, result)) return;
-        ShowConvertedTextIn(static_cast<std::uint8_t>(targetView));
+        ShowConvertedTextIn(*targetView);
         Select(run.control, run.savedSelection.cpMin, run.savedSelection.cpMin);
     } else {
         if (!PutBack(run, result)) return;
@@ -116,6 +123,6 @@ void RepairMojibakeOf(const RewriteRun& run, std::string_view bytes) {
 }  // namespace
 
 void RunRepairCommand() {
-    RunRewrite({IDM_REPAIR_MOJIBAKE, RewriteRange::SelectionOrWholeText, nullptr,
+    RunRewrite({RewriteRange::SelectionOrWholeText, nullptr,
                 [](const RewriteRun& run, std::string& bytes) { RepairMojibakeOf(run, bytes); }});
 }

@@ -118,7 +118,7 @@ void RunRewrite(const Rewrite& rewrite) {
     HWND control = EditorControl;
     if (!control) return;
     SendMessageA(control, WM_SETREDRAW, FALSE, 0);
-    RewriteRun run{control, rewrite.command, Selection(control), {}, false, 0, {}};
+    RewriteRun run{control, Selection(control), {}, false, 0, {}};
     run.savedSelection = run.userSelection;
     run.selectionWasEmpty = run.userSelection.cpMin == run.userSelection.cpMax;
     const LRESULT firstVisibleLine = SendMessageA(control, EM_GETFIRSTVISIBLELINE, 0, 0);

@@ -26,7 +26,6 @@ enum class RewriteRange {
 // One run of a command between the common start and the common end.
 struct RewriteRun {
     HWND control;
-    int command;
     CHARRANGE userSelection;   // as the command found it, for the paths that change nothing
     CHARRANGE savedSelection;  // what the command selects afterwards (widened for alignment)
     bool selectionWasEmpty;
@@ -36,7 +35,6 @@ struct RewriteRun {
 };
 
 struct Rewrite {
-    int command;
     RewriteRange range = RewriteRange::SelectionOrWholeText;
     // Tried first on a range that is not empty: true when it changed the text where it is, with no
     // copy; false when it changed and recorded nothing, and the bytes then go through `rewrite`.

@@ -31,7 +31,7 @@ bool IsConversion(UINT command) {
     return command == IDM_TO_UTF8 || command == IDM_TO_UTF16_LE || (command >= IDM_TO_ANSI && command <= IDM_TO_FIDO);
 }
 
-Alignment AlignmentOf(int command) {
+Alignment AlignmentOf(UINT command) {
     switch (command) {
     case IDM_JUSTIFY: return Alignment::Justify;
     case IDM_CENTRE: return Alignment::Centre;
@@ -48,13 +48,13 @@ std::string ByCharactersOfView(std::string_view bytes, const std::function<std::
 
 // The alignment lays its lines out with CR LF; in a document of other line ends it reads and writes
 // them as CR LF, so the aligned lines end as the document's do.
-void AlignLines(const RewriteRun& run, std::string_view bytes) {
+void AlignLines(const RewriteRun& run, Alignment alignment, std::string_view bytes) {
     const bool characters = IsUnicodeView(CodePageIndex);
     const LineEndKind lineEnd = LineEndsOfDocument().kind;
     std::string result = ByCharactersOfView(bytes, [&](std::string_view text) {
         if (lineEnd == LineEndKind::CrLf)
-            return AlignParagraphs(text, AlignmentOf(run.command), ReadParagraphSettings(), characters);
-        return WithLineEnds(AlignParagraphs(WithLineEnds(text, LineEndKind::CrLf), AlignmentOf(run.command),
+            return AlignParagraphs(text, alignment, ReadParagraphSettings(), characters);
+        return WithLineEnds(AlignParagraphs(WithLineEnds(text, LineEndKind::CrLf), alignment,
                                             ReadParagraphSettings(), characters),
                             lineEnd);
     });
@@ -66,8 +66,7 @@ void AlignLines(const RewriteRun& run, std::string_view bytes) {
 // converted selection stays selected; after the whole text the caret stays in front of the character
 // it was in front of. A text whose breaks are all of the kind already is left alone, with nothing
 // recorded.
-void ConvertLineEnds(const RewriteRun& run, std::string& bytes) {
-    const auto kind = static_cast<LineEndKind>(run.command - IDM_LINE_ENDS_CRLF);
+void ConvertLineEnds(const RewriteRun& run, LineEndKind kind, std::string& bytes) {
     const CharacterForm form = FormOfView(CodePageIndex);
     std::string result = WithLineEndsIn(form, bytes, kind);
     if (result == bytes) {
@@ -118,9 +117,8 @@ void ConvertRtfToPlainText(const RewriteRun& run, std::string& bytes) {
     RebuildEditorFromPlainText(hadFocus);
 }
 
-void RunTransformStep(int command, RewriteRange range,
-                      std::function<void(const RewriteRun&, std::string& bytes)> step) {
-    RunRewrite({command, range, nullptr, std::move(step)});
+void RunTransformStep(RewriteRange range, std::function<void(const RewriteRun&, std::string& bytes)> step) {
+    RunRewrite({range, nullptr, std::move(step)});
 }
 
 }  // namespace
@@ -136,30 +134,38 @@ void RunTransformCommand(UINT command) {
     if (IsUtf16View(CodePageIndex) &&
         (command == IDM_QUOTED_PRINTABLE || command == IDM_LINE_BREAK || command == IDM_REPAIR_MOJIBAKE))
         return;
-    const int id = static_cast<int>(command);
     if (IsAlignment(command)) {
-        RunTransformStep(id, RewriteRange::SelectionWidenedToLines, AlignLines);
+        const Alignment alignment = AlignmentOf(command);
+        RunTransformStep(RewriteRange::SelectionWidenedToLines, [alignment](const RewriteRun& run, std::string& bytes) {
+            AlignLines(run, alignment, bytes);
+        });
         return;
     }
     switch (command) {
-    case IDM_TRANSLIT: RunTransformStep(id, RewriteRange::SelectionOrWholeText, TransliterateText); break;
-    case IDM_RTF_TO_ANSI: RunTransformStep(id, RewriteRange::WholeText, ConvertRtfToPlainText); break;
+    case IDM_TRANSLIT: RunTransformStep(RewriteRange::SelectionOrWholeText, TransliterateText); break;
+    case IDM_RTF_TO_ANSI: RunTransformStep(RewriteRange::WholeText, ConvertRtfToPlainText); break;
     case IDM_QUOTED_PRINTABLE:
-        RunTransformStep(id, RewriteRange::SelectionOrWholeText, [](const RewriteRun& run, std::string& bytes) {
+        RunTransformStep(RewriteRange::SelectionOrWholeText, [](const RewriteRun& run, std::string& bytes) {
             PutBackSelected(run, DecodeQuotedPrintable(bytes));
         });
         break;
     case IDM_LINE_BREAK:
-        RunTransformStep(id, RewriteRange::SelectionOrWholeText, [](const RewriteRun& run, std::string& bytes) {
+        RunTransformStep(RewriteRange::SelectionOrWholeText, [](const RewriteRun& run, std::string& bytes) {
             PutBackSelected(run, RepairBareCr(bytes, LineEndsOfDocument().kind));
         });
         break;
     case IDM_LINE_ENDS_CRLF:
     case IDM_LINE_ENDS_LF:
-    case IDM_LINE_ENDS_CR: RunTransformStep(id, RewriteRange::SelectionOrWholeText, ConvertLineEnds); break;
+    case IDM_LINE_ENDS_CR: {
+        const auto kind = static_cast<LineEndKind>(command - IDM_LINE_ENDS_CRLF);
+        RunTransformStep(RewriteRange::SelectionOrWholeText, [kind](const RewriteRun& run, std::string& bytes) {
+            ConvertLineEnds(run, kind, bytes);
+        });
+        break;
+    }
     case IDM_REPAIR_MOJIBAKE: RunRepairCommand(); break;
     default:
-        RunTransformStep(id, RewriteRange::SelectionOrWholeText, [](const RewriteRun& run, std::string&) {
+        RunTransformStep(RewriteRange::SelectionOrWholeText, [](const RewriteRun& run, std::string&) {
             RestoreUserSelection(run);
         });
         break;

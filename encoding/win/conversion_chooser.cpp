@@ -5,8 +5,8 @@
 #include "base/settings.h"
 #include "base/win/program.h"
 #include "document/win/editor_window.h"
-#include "encoding/chart_conversion.h"
 #include "encoding/code_page_tables.h"
+#include "encoding/text_encoding.h"
 #include "document/win/conversion_commands.h"
 #include "resources/resource.h"
 
@@ -28,10 +28,7 @@ void OnConvert(HWND dialog) {
     WriteSettingDword("CP1", static_cast<std::uint32_t>(source));
     WriteSettingDword("CP2", static_cast<std::uint32_t>(target));
     // The conversion runs while the dialog is still open, so its selection stays in view.
-    if (IsChartConversion(static_cast<int>(source), static_cast<int>(target)))
-        RunChartConversion(IDM_CONVERSION_CHOOSER, static_cast<int>(source), static_cast<int>(target));
-    else
-        RunTransform(IDM_CONVERSION_CHOOSER, FromTable[source], ToTable[target]);
+    RunConversion({static_cast<TextEncoding>(source), static_cast<TextEncoding>(target)}, ConversionOrigin::Chooser);
     EndDialog(dialog, IDOK);
 }
 

@@ -6,12 +6,12 @@
 // chosen last is kept in the settings "CP1" and "CP2" and offered again.
 #include <windows.h>
 
-#include "encoding/code_page_tables.h"
+#include "encoding/text_encoding.h"
 
-// The list index is the conversion code page: the five of the tables, then UTF-8, UTF-16 LE and
-// UTF-16 BE. Entry 4 goes in first and each earlier one at the top; the Unicode ones at the end.
-inline constexpr int kConversionListLength = kUtf16BeConversion + 1;
-// Fills a list box with them, `picked` (a conversion code page) picked.
+// The list is in the order of TextEncoding: the five code pages of the tables, then UTF-8, UTF-16 LE
+// and UTF-16 BE; a list index is the encoding.
+inline constexpr int kConversionListLength = kTextEncodingCount;
+// Fills a list box with them, `picked` (a TextEncoding's number) picked.
 void FillConversionCodePageList(HWND list, DWORD picked);
 
 // Runs the modal dialog owned by `owner`; 1 after a conversion, 2 when closed without one.

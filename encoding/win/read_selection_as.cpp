@@ -8,8 +8,8 @@
 #include "document/win/conversion_commands.h"
 #include "document/win/editor_window.h"
 #include "document/win/view_code_page.h"
-#include "encoding/chart_conversion.h"
 #include "encoding/code_page_tables.h"
+#include "encoding/text_encoding.h"
 #include "encoding/win/conversion_chooser.h"
 #include "resources/resource.h"
 
@@ -87,12 +87,9 @@ void ReadSelectionAs() {
     if (source < 0 || !EditorControl) return;
     LastTaken = source;
     // Read as what the view shows, the bytes are already written in it.
-    const int target = ConversionCodePageOfView(CodePageIndex);
-    if (source == target) return;
+    const TextEncoding target = EncodingOfView(CodePageIndex);
+    if (static_cast<TextEncoding>(source) == target) return;
     // As the conversion chooser converts: between the single-byte code pages by the 866 tables, with
     // Unicode on a side by the charts. A selection keeps the view.
-    if (IsChartConversion(source, target))
-        RunChartConversion(IDM_READ_SELECTION_AS, source, target);
-    else
-        RunTransform(IDM_READ_SELECTION_AS, FromTable[source], ToTable[target]);
+    RunConversion({static_cast<TextEncoding>(source), target}, ConversionOrigin::Chooser);
 }

@@ -361,21 +361,20 @@ TEST(ConversionChord, SameKeyTwiceSwitchesTheViewAndTwoKeysConvert) {
     EXPECT_EQ(chord.PendingChord(), kKoi8R);
     ChordStep convert = chord.Strike(kChordAnsiCommand);
     EXPECT_EQ(convert.kind, ChordStep::Kind::Convert);
-    EXPECT_EQ(convert.command, 29);
-    EXPECT_EQ(convert.fromTable, kKoi8ToOem);
-    EXPECT_EQ(convert.toTable, kOemToAnsi);
+    EXPECT_EQ(convert.conversion.source, TextEncoding::Koi8R);
+    EXPECT_EQ(convert.conversion.target, TextEncoding::Cp1251);
+    EXPECT_FALSE(convert.conversion.fido);
     EXPECT_EQ(chord.PendingChord(), -1);
 
     chord.Strike(kChordAnsiCommand);
     ChordStep toOem = chord.Strike(kChordOemCommand);
-    EXPECT_EQ(toOem.command, 30);
-    EXPECT_EQ(toOem.fromTable, kAnsiToOem);
-    EXPECT_EQ(toOem.toTable, kNoTable);
+    EXPECT_EQ(toOem.conversion.source, TextEncoding::Cp1251);
+    EXPECT_EQ(toOem.conversion.target, TextEncoding::Cp866);
 
     chord.Strike(kChordOemCommand);
     ChordStep view = chord.Strike(kChordOemCommand);
     EXPECT_EQ(view.kind, ChordStep::Kind::SwitchView);
-    EXPECT_EQ(view.codePage, kOem866);
+    EXPECT_EQ(view.view, TextEncoding::Cp866);
     EXPECT_EQ(chord.PendingChord(), -1);
 }
 

@@ -19,6 +19,7 @@
 #include "document/undo_journal.h"
 #include "document/win/view_code_page.h"
 #include "encoding/code_page_tables.h"
+#include "encoding/text_encoding.h"
 #include "encoding/unicode_conversion.h"
 #include "resources/resource.h"
 #include "support/win/app_harness.h"
@@ -547,7 +548,7 @@ TEST_F(RunTransformTest, ReadSelectionAsWritesAPieceOfAnotherEncodingInTheViewsI
     };
     take(kOem866);
     answers.CancelDialog();
-    take(kUtf8Conversion);
+    take(static_cast<int>(TextEncoding::Utf8));
     SetControlText(text);
     ShowView(kAnsi1251);
     ClearUndo();

@@ -10,6 +10,7 @@
 #include "base/settings.h"
 #include "base/ui_text.h"
 #include "base/win/program.h"
+#include "encoding/text_encoding.h"
 #include "control/win/editor_control.h"
 #include "document/win/editor_window.h"
 #include "document/undo_journal.h"
@@ -156,15 +157,15 @@ TEST_F(ConversionChooserTest, ConvertsTheChosenPairIgnoringTheViewAndRemembersIt
     ClearUndo();
     RunChooser([&](HWND dialog) {
         SendDlgItemMessageA(dialog, IDC_SOURCE_CODE_PAGE, LB_SETCURSEL, kKoi8R, 0);
-        SendDlgItemMessageA(dialog, IDC_TARGET_CODE_PAGE, LB_SETCURSEL, kUtf8Conversion, 0);
+        SendDlgItemMessageA(dialog, IDC_TARGET_CODE_PAGE, LB_SETCURSEL, static_cast<int>(TextEncoding::Utf8), 0);
         SendMessageA(dialog, WM_COMMAND, IDOK, 0);
     });
     EXPECT_EQ(ControlText(), utf8Hello);
     EXPECT_EQ(CodePageIndex, kUtf8View);
     EXPECT_EQ(ReadSettingDword("CP2", 99), 5u);
     RunChooser([&](HWND dialog) {
-        EXPECT_EQ(SendDlgItemMessageA(dialog, IDC_TARGET_CODE_PAGE, LB_GETCURSEL, 0, 0), kUtf8Conversion);
-        SendDlgItemMessageA(dialog, IDC_SOURCE_CODE_PAGE, LB_SETCURSEL, kUtf8Conversion, 0);
+        EXPECT_EQ(SendDlgItemMessageA(dialog, IDC_TARGET_CODE_PAGE, LB_GETCURSEL, 0, 0), static_cast<int>(TextEncoding::Utf8));
+        SendDlgItemMessageA(dialog, IDC_SOURCE_CODE_PAGE, LB_SETCURSEL, static_cast<int>(TextEncoding::Utf8), 0);
         SendDlgItemMessageA(dialog, IDC_TARGET_CODE_PAGE, LB_SETCURSEL, kAnsi1251, 0);
         SendMessageA(dialog, WM_COMMAND, IDOK, 0);
     });
