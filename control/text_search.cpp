@@ -7,7 +7,7 @@
 
 #include "base/charts.h"
 #include "control/view_characters.h"
-#include "encoding/utf8_characters.h"
+#include "encoding/utf8_sequences.h"
 
 namespace {
 
@@ -32,12 +32,7 @@ ViewLetters BuildLetters(const charts::HighHalf& chart) {
         WordClass wordClass = WordClass::Punctuation;
         unsigned char lower = static_cast<unsigned char>(b);
         if (b < 0x80) {
-            if ((b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') || (b >= '0' && b <= '9') || b == '_')
-                wordClass = WordClass::Word;
-            else if (b == ' ' || b == '\t' || b == '\v' || b == '\f')
-                wordClass = WordClass::Blank;
-            else if (b == '\r' || b == '\n')
-                wordClass = WordClass::LineBreak;
+            wordClass = AsciiWordClass(static_cast<unsigned char>(b));
             if (b >= 'A' && b <= 'Z') lower = static_cast<unsigned char>(b + 0x20);
         } else {
             char16_t c = chart[b - 0x80];

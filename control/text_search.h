@@ -9,8 +9,7 @@
 #include <string_view>
 
 #include "control/text_model.h"
-
-enum class WordClass : std::uint8_t { Blank, LineBreak, Word, Punctuation };
+#include "control/word_class.h"
 
 struct ViewLetters {
     std::array<unsigned char, 256> lower;  // each byte's small letter in the same code page, or itself
@@ -23,8 +22,6 @@ struct ViewLetters {
 // 0 = 1251, 1 = 866, 2 = KOI8-R, 3 = UTF-8 (the values of the view code page index); anything else
 // reads as 0.
 const ViewLetters& LettersOfView(int codePageIndex);
-
-enum class WordMove { Left, Right };
 
 // Moving right: to the start of the next word, over the rest of the current word (a run of letters
 // and digits, or of punctuation) and the blanks after it; a line break is a word of its own.

@@ -13,7 +13,7 @@
 #include <string_view>
 
 #include "control/text_model.h"
-#include "encoding/utf8_characters.h"
+#include "encoding/utf8_sequences.h"
 
 // What the layout measures a lone surrogate's box by: four digits, where a stray byte has two.
 inline constexpr char32_t kMalformedUnit = 0x110000;

@@ -63,7 +63,7 @@ std::size_t Utf8PreviousCharacter(const TextModel& text, std::size_t position) {
 }
 
 WordClass Utf8WordClass(char32_t code) {
-    if (code < 0x80) return LettersOfView(0).classes[code];
+    if (code < 0x80) return AsciiWordClass(static_cast<unsigned char>(code));
     if (code == kMalformedByte) return WordClass::Punctuation;
     if (code == 0x00A0 || code == 0x1680 || (code >= 0x2000 && code <= 0x200A) || code == 0x202F ||
         code == 0x205F || code == 0x3000)

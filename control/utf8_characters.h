@@ -1,5 +1,5 @@
 #pragma once
-// The characters of the UTF-8 view (encoding/utf8_characters.h) in the text model. Positions stay
+// The characters of the UTF-8 view (encoding/utf8_sequences.h) in the text model. Positions stay
 // byte offsets; a character starts where no well-formed sequence begun before it covers it. Whether a
 // position starts a character depends only on the three bytes before it and the three after, since a
 // sequence's later bytes can never begin one: so any place of a long text is judged without reading
@@ -9,8 +9,8 @@
 #include <string>
 
 #include "control/text_model.h"
-#include "control/text_search.h"
-#include "encoding/utf8_characters.h"
+#include "control/word_class.h"
+#include "encoding/utf8_sequences.h"
 
 // The character starting at position (which must start one).
 Utf8Character Utf8CharacterAt(const TextModel& text, std::size_t position);

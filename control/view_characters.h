@@ -8,9 +8,9 @@
 #include <string_view>
 
 #include "control/text_model.h"
-#include "control/text_search.h"
 #include "control/utf16_characters.h"
 #include "control/utf8_characters.h"
+#include "control/word_class.h"
 #include "encoding/code_page_tables.h"
 
 // The form of the text in a view code page: UTF-8 (kUtf8View), UTF-16 (kUtf16LeView, kUtf16BeView)

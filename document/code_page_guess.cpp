@@ -6,7 +6,7 @@
 
 #include "encoding/code_page_tables.h"
 #include "encoding/encoding_detection.h"
-#include "encoding/utf8_characters.h"
+#include "encoding/utf8_sequences.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include "control/view_decoding.h"
 #include "document/document.h"
 #include "document/editor_keys.h"
-#include "encoding/utf8_characters.h"
+#include "encoding/utf8_sequences.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include "encoding/russian_expectation.h"
 #include "encoding/russian_letter_statistics.h"
-#include "encoding/utf8_characters.h"
+#include "encoding/utf8_sequences.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "encoding/chart_text.h"
 #include "encoding/mojibake_code_page_charts.h"
 #include "encoding/unicode_kernels.h"
-#include "encoding/utf8_characters.h"
+#include "encoding/utf8_sequences.h"
 
 namespace {
 

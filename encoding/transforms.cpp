@@ -6,7 +6,7 @@
 #include "base/settings.h"
 #include "base/charts.h"
 #include "encoding/code_page_tables.h"
-#include "encoding/utf8_characters.h"
+#include "encoding/utf8_sequences.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "encoding/chart_text.h"
 #include "encoding/code_page_tables.h"
 #include "encoding/unicode_conversion.h"
-#include "encoding/utf8_characters.h"
+#include "encoding/utf8_sequences.h"
 
 namespace {
 

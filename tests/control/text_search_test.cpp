@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "encoding/code_page_tables.h"
-#include "encoding/utf8_characters.h"
+#include "encoding/utf8_sequences.h"
 #include "support/core/plain_utf16.h"
 
 namespace {

@@ -15,7 +15,7 @@
 #include "document/win/document_line_ends.h"
 #include "document/win/view_code_page.h"
 #include "encoding/code_page_tables.h"
-#include "encoding/utf8_characters.h"
+#include "encoding/utf8_sequences.h"
 #include "resources/resource.h"
 
 namespace {

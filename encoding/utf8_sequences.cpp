@@ -1,4 +1,4 @@
-#include "encoding/utf8_characters.h"
+#include "encoding/utf8_sequences.h"
 
 void AppendUtf8(char32_t c, std::string& out) {
     char bytes[4];

@@ -1,4 +1,4 @@
-#include "encoding/utf8_characters.h"
+#include "encoding/utf8_sequences.h"
 
 #include <gtest/gtest.h>
 
