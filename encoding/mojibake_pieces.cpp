@@ -18,8 +18,17 @@ constexpr std::size_t kFitBlock = 64 * 1024;
 // it, it reads as right text and is not searched.
 constexpr double kSuspectCost = 0.05;
 // A paragraph this long that its own search finds clean is right text, whatever the whole text's
-// single-byte chain says.
+// single-byte chain says, unless the chain plainly mends it (below).
 constexpr std::size_t kLongParagraph = 200;
+// What the whole text's single-byte chain must take off a paragraph's shape to be taken where the
+// paragraph's own search finds nothing: an English paragraph of a damaged Russian manual holds one
+// dash or no-break space, and a Russian one damaged through Mac Cyrillic only its capitals, too
+// little for the letter statistics but a symbol in mid-word all the same.
+constexpr double kPlainMend = 1.0;
+// A paragraph that reads right as a whole may still hold a damaged line (a catalogue's messages, a
+// log, one a line without blank lines between): its lines are looked at one by one when its shape
+// costs at least this much.
+constexpr double kLineLookCost = 3.0;
 
 bool SameFinding(const RepairFinding& a, const RepairFinding& b) {
     if (a.kind != b.kind) return false;
@@ -104,10 +113,12 @@ private:
         return view_ ? FindMisreadings(bytes, true, view_) : FindMisreadingsIn(bytes, now_);
     }
 
-    bool Suspect(std::string_view bytes) const {
+    // The bytes may be mojibake; `cost` gets the misfits' cost of what they read as.
+    bool Suspect(std::string_view bytes, double* cost = nullptr) const {
         std::size_t failed = 0, lost = 0;
         const std::u32string characters = DecodeCharacters(bytes, now_, failed, lost);
         const Shape shape = ShapeOf(characters);
+        if (cost) *cost = shape.cost;
         if (failed > 0 || lost > 0 || shape.controls > 0 || bytes.find('&') != std::string_view::npos) return true;
         if (shape.latinBeyondAscii * 2 > shape.latinInTheirWords && shape.latinBeyondAscii > 0) return true;
         return shape.cost > kSuspectCost * static_cast<double>(std::max<std::size_t>(shape.beyondAscii, 1));
@@ -120,14 +131,18 @@ private:
             return;
         }
         if (whole_.kind == Kind::Repair) {
-            if (HasWideStep(whole_.chain) ? Fits(bytes, whole_.chain) : !SingleByteMisfit(bytes)) {
+            if (HasWideStep(whole_.chain) ? Fits(bytes, whole_.chain) : !SingleByteMisfit(bytes) || Mends(bytes, whole_.chain)) {
                 Push(at, end - at, whole_);
                 return;
             }
-        } else if (!Suspect(bytes) || !(view_ || now_ == RepairEncoding::Utf8)) {
+        } else if (!(view_ || now_ == RepairEncoding::Utf8)) {
             // A file in a code page is repaired in pieces only where its whole chain says so: in
             // a paragraph of a foreign text, some reading of it in some code page reads as Russian.
             Push(at, end - at, whole_.kind == Kind::Unknown ? whole_ : Clean());
+            return;
+        } else if (double cost = 0; !Suspect(bytes, &cost)) {
+            if (cost >= kLineLookCost && bytes.find('\n') + 1 < bytes.size()) Lines(at, end, kLineLookCost);
+            else Push(at, end - at, whole_.kind == Kind::Unknown ? whole_ : Clean());
             return;
         }
         const RepairFinding local = Local(bytes);
@@ -141,15 +156,37 @@ private:
             Push(at, end - at, local.kind == Kind::Unknown ? local : Clean());
             return;
         }
+        Lines(at, end);
+    }
+
+    // Each line judged alone; in a paragraph that reads right, only a line whose misfits cost at least
+    // `least` is searched.
+    void Lines(std::size_t at, std::size_t end, double least = 0) {
         for (std::size_t p = at; p < end;) {
             const std::size_t eol = text_.find('\n', p);
             const std::size_t lend = eol == std::string_view::npos || eol >= end ? end : eol + 1;
             const std::string_view line = text_.substr(p, lend - p);
-            RepairFinding found = Plain(line) || !Suspect(line) ? Clean() : Local(line);
+            double cost = 0;
+            const bool suspect = !Plain(line) && Suspect(line, &cost) && cost >= least;
+            RepairFinding found = suspect ? Local(line) : Clean();
             if (found.kind == Kind::Repair && HasWideStep(found.chain) && !Fits(line, found.chain)) found = Clean();
             Push(p, lend - p, found);
             p = lend;
         }
+    }
+
+    // The single-byte chain undoes the paragraph into text that plainly reads better: every byte
+    // undone, and misfits gone that cost more than a stray sign would.
+    bool Mends(std::string_view bytes, const MisreadingChain& chain) const {
+        std::size_t failed = 0, lost = 0;
+        const Shape now = ShapeOf(DecodeCharacters(bytes, now_, failed, lost));
+        if (failed > 0 || lost > 0) return false;
+        MisreadingUndoing undoing(chain, RepairEncoding::Utf8);
+        std::string undone;
+        undoing.UndoBlock(bytes, undone);
+        if (undoing.Malformed() > 0 || undoing.Lost() > 0) return false;
+        const Shape then = ShapeOf(DecodeCharacters(undone, RepairEncoding::Utf8, failed, lost));
+        return failed == 0 && lost == 0 && then.controls == 0 && then.cost + kPlainMend <= now.cost;
     }
 
     // Under a chain of single-byte readings only, a long paragraph that its own search finds right.

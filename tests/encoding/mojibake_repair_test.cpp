@@ -302,6 +302,30 @@ TEST(MojibakeRepair, RepairsOneDamagedPieceAndKeepsTheRestByteForByte) {
     const std::string log = "12:00 запуск\n12:01 \xFF\xFE ошибка чтения\n";
     const std::string line = "12:02 " + DoMisreadings("Привет, как дела у нашего сервера?", Chain({kUtf8, k1251, kUtf8})) + "\n";
     EXPECT_EQ(Repaired(log + line + log), log + "12:02 Привет, как дела у нашего сервера?\n" + log);
+    // A catalogue: a message a line, no blank line anywhere, so the whole text is one paragraph that
+    // reads right; its one damaged line is found all the same.
+    std::string catalogue;
+    for (int i = 0; i < 60; ++i) catalogue += "Указатель для поиска номер " + std::to_string(i) + " — справка\n";
+    const std::string message = "Заглавие строки в таблице\n";
+    EXPECT_EQ(Repaired(catalogue + DoMisreadings(message, Chain({kUtf8, k1251, kUtf8})) + catalogue),
+              catalogue + message + catalogue);
+    // A Russian manual damaged throughout by one code-page reading: its long English paragraphs hold
+    // only a dash or a no-break space each, which the letter statistics can not judge, yet they are
+    // mended with the rest; a clean twin of such a manual stays as it is.
+    const std::string english = "Each mailbox keeps its own count of messages\u00A0and of words\u2014that is, how many "
+                                "words the user wrote there in the last week, or in the last month, or ever since the "
+                                "mailbox was made by the administrator of the system.\n\n";
+    const std::string russian = "Настройка\nЕсли в системе нет такого файла, программа создаёт его сама и пишет в него "
+                                "свои Настройки.\n\n";
+    const std::string manual = russian + english + russian + english;
+    for (const MisreadingChain& damage : {Chain({k1251, kMac, kUtf8}), Chain({kMac, k1251, kUtf8}), Chain({k1251, kKoi8, kUtf8})}) {
+        std::uint64_t lost = 0;
+        const std::string damaged = DoMisreadings(Written(manual, damage.steps[0].written), damage, &lost);
+        ASSERT_EQ(lost, 0u) << DescribeChain(damage);
+        EXPECT_EQ(Repaired(damaged), manual) << DescribeChain(damage);
+    }
+    EXPECT_NE(FindTextRepair(manual).Kind(), RepairFinding::Kind::Repair);
+    EXPECT_NE(FindTextRepair(Written(manual, k1251)).Kind(), RepairFinding::Kind::Repair);
 }
 
 TEST(MojibakeRepair, AnUndecidedTextOffersItsReadingsByTheirFirstLinesAndTheChosenOneRepairsIt) {
