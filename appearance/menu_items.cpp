@@ -1,11 +1,15 @@
 #include "appearance/menu_items.h"
 
+#include "base/screen_scale.h"
 #include "control/text_search.h"
 #include "document/recent_files.h"
 
 namespace {
 
+// At 96 dpi.
 constexpr int kPictureColumn = 18;  // the frame's width; the text follows one pixel further
+constexpr int kColumnGap = 1;
+constexpr int kTextGap = 2;         // between the column's gap and the text
 constexpr int kPictureSize = 16;
 constexpr int kMinimumHeight = 18;
 constexpr std::size_t kLongestWholeName = 13;
@@ -49,11 +53,13 @@ RecentFileLabelText RecentFileLabel(int position) {
     return result;
 }
 
-MenuItemSize MeasuredMenuItem(int textWidth, int textHeight, int systemMenuHeight) {
+int MenuPictureSize(int dpi) { return ScaledForDpi(kPictureSize, dpi); }
+
+MenuItemSize MeasuredMenuItem(int textWidth, int textHeight, int systemMenuHeight, int dpi) {
     int height = textHeight;
-    if (height < kMinimumHeight) height = kMinimumHeight;
+    if (height < ScaledForDpi(kMinimumHeight, dpi)) height = ScaledForDpi(kMinimumHeight, dpi);
     if (height < systemMenuHeight) height = systemMenuHeight;
-    return {textWidth + kPictureColumn, height};
+    return {textWidth + ScaledForDpi(kPictureColumn, dpi), height};
 }
 
 RecentFileIcon IconForPath(std::string_view path) {
@@ -84,16 +90,17 @@ bool ShowsPicture(std::uint32_t id, bool greyed, bool marked, RecentFileIcon ico
     return true;
 }
 
-MenuItemLayout LayOutMenuItem(ItemRect item, bool picture) {
+MenuItemLayout LayOutMenuItem(ItemRect item, bool picture, int dpi) {
+    const int column = ScaledForDpi(kPictureColumn, dpi), gap = ScaledForDpi(kColumnGap, dpi);
     MenuItemLayout layout{};
     layout.fill = item;
-    if (picture) layout.fill.left += kPictureColumn + 1;
-    layout.frame = {item.left, item.top, item.left + kPictureColumn, item.bottom};
+    if (picture) layout.fill.left += column + gap;
+    layout.frame = {item.left, item.top, item.left + column, item.bottom};
     layout.text = layout.fill;
-    layout.text.left += 2;
-    if (!picture) layout.text.left += kPictureColumn + 1;
+    layout.text.left += ScaledForDpi(kTextGap, dpi);
+    if (!picture) layout.text.left += column + gap;
     layout.iconX = item.left;
-    layout.stripX = item.left + 1;
-    layout.pictureY = (item.top + item.bottom - kPictureSize) / 2;
+    layout.stripX = item.left + gap;
+    layout.pictureY = (item.top + item.bottom - MenuPictureSize(dpi)) / 2;
     return layout;
 }

@@ -19,13 +19,17 @@ RecentFileLabelText RecentFileLabel(int position);
 // cut to 12 followed by "...".
 std::string RecentFileName(std::string& path);
 
+// The pictures and the column they stand in are drawn for 96 dpi (16 pixels in a column of 18) and
+// grow with the DPI of the menu's monitor: 24 in 27 at 144 dpi.
+int MenuPictureSize(int dpi);
+
 struct MenuItemSize {
     int width;
     int height;
 };
 // The size of an item whose text measures textWidth x textHeight in the menu font: room for the
-// picture column, and never lower than the system's menu items or 18 pixels.
-MenuItemSize MeasuredMenuItem(int textWidth, int textHeight, int systemMenuHeight);
+// picture column, and never lower than the system's menu items or the column's 18 pixels at 96 dpi.
+MenuItemSize MeasuredMenuItem(int textWidth, int textHeight, int systemMenuHeight, int dpi);
 
 // The menu tables' sizes: the pop-ups of the menu bar, a text entry for each of the command ids
 // 1-64 (entry id - 1, empty for an id no item has) and the mnemonics of the owner-drawn items.
@@ -67,6 +71,6 @@ struct MenuItemLayout {
     ItemRect fill;   // filled with the menu or highlight colour: all but the picture column
     ItemRect frame;  // the picture's frame, when there is a picture
     ItemRect text;   // where the text is drawn, vertically centred; the same column with or without picture
-    int iconX, stripX, pictureY;  // the recent-file icon, the strip image (16 x 16)
+    int iconX, stripX, pictureY;  // the recent-file icon, the strip image (MenuPictureSize square)
 };
-MenuItemLayout LayOutMenuItem(ItemRect item, bool picture);
+MenuItemLayout LayOutMenuItem(ItemRect item, bool picture, int dpi);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "base/screen_scale.h"
 #include "base/ui_text.h"
 
 namespace {
@@ -95,12 +96,12 @@ std::string PageCountCaption(unsigned count) {
     return text;
 }
 
-PictureRect PreviewPicturePlace(int clientWidth, int clientHeight, int buttonHeight, const TwipRect& page) {
+PictureRect PreviewPicturePlace(int clientWidth, int clientHeight, int buttonHeight, const TwipRect& page, int dpi) {
     PictureRect r;
-    r.y = buttonHeight + 4;
+    r.y = buttonHeight + ScaledForDpi(4, dpi);
     std::int64_t pageWidth = std::max(1, page.Width()), pageHeight = std::max(1, page.Height());
     if (pageHeight >= pageWidth) {
-        r.height = std::max(0, clientHeight - r.y - 2);
+        r.height = std::max(0, clientHeight - r.y - ScaledForDpi(2, dpi));
         r.width = static_cast<int>(r.height * pageWidth / pageHeight);
     } else {
         r.width = std::max(0, clientWidth - r.y);

@@ -97,8 +97,9 @@ struct PictureRect {
 };
 
 // The page picture under the buttons, in the proportions of the paper: a page at least as tall as
-// wide fills the height, a landscape one the width.
-PictureRect PreviewPicturePlace(int clientWidth, int clientHeight, int buttonHeight, const TwipRect& page);
+// wide fills the height, a landscape one the width. The gaps around it are pixels at 96 dpi that
+// grow with the dialog's `dpi`.
+PictureRect PreviewPicturePlace(int clientWidth, int clientHeight, int buttonHeight, const TwipRect& page, int dpi);
 
 // 1 and 3 alternate.
 inline int NextPreviewZoom(int zoom) { return 4 - zoom; }

@@ -37,11 +37,6 @@
 namespace {
 
 const char* const kMainWindowClass = "VEMKO";
-// The standard small images of the common-controls library, as that library numbers its bitmap.
-constexpr int kCommonControlsStandardSmallBitmap = 120;
-// The record as the system defined it before the padded border width was added to it.
-constexpr UINT kNonClientMetricsSize = offsetof(NONCLIENTMETRICSA, iPaddedBorderWidth);
-static_assert(kNonClientMetricsSize == 340);
 // "DEF" holds the placement record as stored bytes; 44 in 32- and 64-bit programs alike, so each
 // build restores the placement the other saved.
 static_assert(sizeof(WINDOWPLACEMENT) == 44);
@@ -165,11 +160,7 @@ bool StartApplication(HINSTANCE instance, const wchar_t* commandLine, int startu
     Program().switches.restorePlacement = Program().switches.rememberWindowSize && (showCommand == SW_SHOWNORMAL || showCommand == SW_SHOWDEFAULT);
     if (Program().switches.restorePlacement) showCommand = ApplySavedPlacement(showCommand);
 
-    Program().menus.metrics = NONCLIENTMETRICSA{};
-    Program().menus.metrics.cbSize = kNonClientMetricsSize;
-    SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, kNonClientMetricsSize, &Program().menus.metrics, 0);
-    Program().menus.font.reset();
-    Program().menus.font.reset(CreateFontIndirectA(&Program().menus.metrics.lfMenuFont));
+    PrepareMenuLook(MainWindow);
 
     ShowWindow(MainWindow, showCommand);
     Program().acceleratorTable = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDR_ACCELERATORS));
@@ -215,9 +206,6 @@ void InitApplication(const wchar_t* commandLine) {
     StartRecoveryCopies();
     OfferRecoveryCopies();
     OpenCommandLineFile(commandLine);
-
-    LoadBitmapResource(GetModuleHandleA("comctl32.dll"), kCommonControlsStandardSmallBitmap, Program().menus.standardSmall);
-    LoadBitmapResource(Program().instance, IDB_STRIP_SMALL, Program().menus.strip);
 }
 
 void DispatchLoopMessage(MSG& message) {
@@ -241,9 +229,7 @@ int RunMessageLoop() {
 
 void EndApplication() {
     Program().toolBarStrip.reset();
-    Program().menus.standardSmall.reset();
-    Program().menus.strip.reset();
-    Program().menus.font.reset();
+    ReleaseMenuLook();
     // The child windows went with the main window.
     Program().mainWindow = nullptr;
     Program().toolBar = nullptr;

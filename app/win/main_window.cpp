@@ -70,9 +70,12 @@ void UndoCommand() {
 #define WM_DPICHANGED 0x02E0
 #endif
 
-// Moved to a monitor of another scale: the bars are made again at its size and the window takes the
-// rectangle the system suggests, whose WM_SIZE lays them out. The view fonts keep their point sizes.
+// Moved to a monitor of another scale: the menus' look and the bars are made again at its size and
+// the window takes the rectangle the system suggests, whose WM_SIZE lays them out. The view fonts
+// keep their point sizes: the editor control makes its font again when its parent is done here.
 void OnDpiChanged(HWND window, const RECT& suggested) {
+    PrepareMenuLook(window);
+    RedeclareOwnerDrawnItems();
     if (ToolBar) RebuildToolBar(true);
     if (StatusBar) {
         RebuildStatusBar(false);

@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "app/status_texts.h"
-#include "app/win/screen_scale.h"
+#include "base/win/screen_scale.h"
 #include "base/ui_text.h"
 #include "base/win/program.h"
 #include "document/win/document_line_ends.h"

@@ -2,7 +2,7 @@
 
 #include <richedit.h>
 
-#include "app/win/screen_scale.h"
+#include "base/win/screen_scale.h"
 #include "app/win/toolbar_images.h"
 #include "base/settings.h"
 #include "base/win/program.h"

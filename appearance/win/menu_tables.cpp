@@ -85,6 +85,20 @@ void RedeclareRecentMenuItems() {
     for (UINT command = IDM_RECENT_LAST + 1; command-- > IDM_RECENT_FIRST;) DeclareOwnerDrawn(0, command);
 }
 
+void RedeclareOwnerDrawnItems() {
+    for (int popup = 0; popup < kSubMenuCount; ++popup) {
+        HMENU menu = Program().menus.subMenus[popup];
+        const int count = menu ? GetMenuItemCount(menu) : 0;
+        for (int position = 0; position < count; ++position) {
+            MENUITEMINFOA item{};
+            item.cbSize = sizeof item;
+            item.fMask = MIIM_FTYPE | MIIM_ID;
+            if (GetMenuItemInfoA(menu, static_cast<UINT>(position), TRUE, &item) && (item.fType & MFT_OWNERDRAW))
+                DeclareOwnerDrawn(popup, item.wID);
+        }
+    }
+}
+
 void BuildMenuTables(HMENU bar) {
     for (int i = 0; i < kSubMenuCount; ++i) Program().menus.subMenus[i] = bar ? GetSubMenu(bar, i) : nullptr;
     for (UINT command = 1; command <= kMenuTextCount; ++command) {

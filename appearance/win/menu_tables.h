@@ -18,5 +18,7 @@ void MakeOwnerDrawn(int popup, UINT command);
 const char* MenuText(UINT command);
 // Re-declares the ten recent-file items 909 down to 900, so that the menu measures them anew.
 void RedeclareRecentMenuItems();
+// Re-declares every owner-drawn item, so that the menus measure them anew (at another scale).
+void RedeclareOwnerDrawnItems();
 // The answer to WM_MENUCHAR: a typed character in an open menu that holds owner-drawn items.
 LRESULT AnswerMenuCharacter(HWND window, wchar_t typed, HMENU openMenu);

@@ -1,8 +1,13 @@
 #include "appearance/win/owner_drawn_menus.h"
 
+#include <commctrl.h>
+
+#include <cstddef>
 #include <string>
 
 #include "base/win/program.h"
+#include "base/win/screen_scale.h"
+#include "base/win/stretched_images.h"
 #include "appearance/win/menu_tables.h"
 #include "base/win/shown_text.h"
 #include "appearance/menu_items.h"
@@ -10,7 +15,42 @@
 
 namespace {
 
-constexpr int kPictureSize = 16;
+// The record as the system defined it before the padded border width was added to it.
+constexpr UINT kNonClientMetricsSize = offsetof(NONCLIENTMETRICSA, iPaddedBorderWidth);
+static_assert(kNonClientMetricsSize == 340);
+// The standard images of the common-controls library, as that library numbers its bitmaps.
+constexpr int kStandardSmallBitmap = 120;
+constexpr int kStandardLargeBitmap = 121;
+// The size the large pictures are drawn at.
+constexpr int kLargePictureSize = 24;
+
+struct ImageListDestroyer {
+    void operator()(HIMAGELIST list) const { ImageList_Destroy(list); }
+};
+using OwnedImageList = OwnedHandle<HIMAGELIST, ImageListDestroyer>;
+
+// The two strips' pictures at the menu's picture size, their backgrounds masked.
+OwnedImageList StandardMenuImages;
+OwnedImageList ProgramMenuImages;
+
+void MakeMenuImages(OwnedImageList& images, const GdiBitmap& strip, int size) {
+    images.reset(ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, 16, 0));
+    if (images && !AddStretchedImages(images.get(), strip.get(), size)) images.reset();
+}
+
+// The recent files' icons at the menu's picture size: the text icon (the one the dialogs show at 16)
+// and the HTML icon.
+OwnedIcon TextFileIcon;
+OwnedIcon HtmlFileIcon;
+
+void LoadStrip(HINSTANCE module, int resource, GdiBitmap& held) {
+    held.reset();
+    held.reset(static_cast<HBITMAP>(LoadImageA(module, MAKEINTRESOURCEA(resource), IMAGE_BITMAP, 0, 0, LR_LOADMAP3DCOLORS)));
+}
+
+HICON LoadSizedIcon(int resource, int size) {
+    return static_cast<HICON>(LoadImageA(Program().instance, MAKEINTRESOURCEA(resource), IMAGE_ICON, size, size, 0));
+}
 
 bool IsRecentFileItem(UINT id) { return id >= IDM_RECENT_FIRST && id <= IDM_RECENT_LAST; }
 
@@ -25,29 +65,72 @@ HGDIOBJ ItemFont() { return Program().menus.font ? Program().menus.font.get() : 
 
 RECT ToRect(const ItemRect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
 
-void DrawStripImage(HDC dc, HBITMAP strip, int image, int x, int y) {
+// A picture on the button face, the background of its strip left out: the small strips are drawn
+// on that face, but a large one may come with a background of another colour (black, in Wine's).
+void DrawStripImage(HDC dc, HIMAGELIST strip, int image, int x, int y, int size) {
     if (!strip) return;
-    HDC source = CreateCompatibleDC(dc);
-    if (!source) return;
-    HGDIOBJ previous = SelectObject(source, strip);
-    BitBlt(dc, x, y, kPictureSize, kPictureSize, source, image * kPictureSize, 0, SRCCOPY);
-    SelectObject(source, previous);
-    DeleteDC(source);
+    RECT square{x, y, x + size, y + size};
+    FillRect(dc, &square, GetSysColorBrush(COLOR_3DFACE));
+    ImageList_Draw(strip, image, dc, x, y, ILD_TRANSPARENT);
 }
 
 void DrawPicture(HDC dc, UINT id, RecentFileIcon icon, const MenuItemLayout& layout) {
+    const int size = MenuPictureSize(Program().menus.dpi);
     if (IsRecentFileItem(id)) {
-        HICON picture = icon == RecentFileIcon::Html ? Program().menuIcon : Program().smallIcon;
-        if (picture) DrawIconEx(dc, layout.iconX, layout.pictureY, picture, 0, 0, 0, nullptr, DI_NORMAL);
+        const bool html = icon == RecentFileIcon::Html;
+        // At 100 % the icons the program loaded at start; else the ones made for the menu's size.
+        HICON picture = html ? (HtmlFileIcon ? HtmlFileIcon.get() : Program().menuIcon)
+                             : (TextFileIcon ? TextFileIcon.get() : Program().smallIcon);
+        if (picture) DrawIconEx(dc, layout.iconX, layout.pictureY, picture, size, size, 0, nullptr, DI_NORMAL);
         return;
     }
     const MenuPicture picture = PictureOfCommand(id);
     if (picture.strip == PictureStrip::None) return;
-    const GdiBitmap& strip = picture.strip == PictureStrip::Standard ? Program().menus.standardSmall : Program().menus.strip;
-    DrawStripImage(dc, strip.get(), picture.image, layout.stripX, layout.pictureY);
+    const OwnedImageList& strip = picture.strip == PictureStrip::Standard ? StandardMenuImages : ProgramMenuImages;
+    DrawStripImage(dc, strip.get(), picture.image, layout.stripX, layout.pictureY, size);
 }
 
 }  // namespace
+
+// The metrics come for the system's DPI (the primary monitor's when the user logged on); on a monitor
+// of another scale they are brought to its DPI, as the system itself scales them.
+void PrepareMenuLook(HWND window) {
+    MenuState& menus = Program().menus;
+    menus.dpi = WindowDpi(window);
+    const int systemDpi = SystemDpi();
+    menus.metrics = NONCLIENTMETRICSA{};
+    menus.metrics.cbSize = kNonClientMetricsSize;
+    SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, kNonClientMetricsSize, &menus.metrics, 0);
+    if (menus.dpi != systemDpi) {
+        menus.metrics.iMenuHeight = MulDiv(menus.metrics.iMenuHeight, menus.dpi, systemDpi);
+        menus.metrics.lfMenuFont.lfHeight = MulDiv(menus.metrics.lfMenuFont.lfHeight, menus.dpi, systemDpi);
+    }
+    menus.font.reset();
+    menus.font.reset(CreateFontIndirectA(&menus.metrics.lfMenuFont));
+
+    const int size = MenuPictureSize(menus.dpi);
+    const bool large = size >= kLargePictureSize;
+    LoadStrip(GetModuleHandleA("comctl32.dll"), large ? kStandardLargeBitmap : kStandardSmallBitmap, menus.standardSmall);
+    LoadStrip(Program().instance, large ? IDB_STRIP_BIG : IDB_STRIP_SMALL, menus.strip);
+    MakeMenuImages(StandardMenuImages, menus.standardSmall, size);
+    MakeMenuImages(ProgramMenuImages, menus.strip, size);
+    TextFileIcon.reset();
+    HtmlFileIcon.reset();
+    if (size != MenuPictureSize(kDefaultDpi)) {
+        TextFileIcon.reset(LoadSizedIcon(IDI_SMALL, size));
+        HtmlFileIcon.reset(LoadSizedIcon(IDI_HTML, size));
+    }
+}
+
+void ReleaseMenuLook() {
+    StandardMenuImages.reset();
+    ProgramMenuImages.reset();
+    Program().menus.standardSmall.reset();
+    Program().menus.strip.reset();
+    Program().menus.font.reset();
+    TextFileIcon.reset();
+    HtmlFileIcon.reset();
+}
 
 void MeasureMenuItem(MEASUREITEMSTRUCT& item) {
     if (item.CtlType != ODT_MENU) return;
@@ -66,7 +149,7 @@ void MeasureMenuItem(MEASUREITEMSTRUCT& item) {
         ReleaseDC(nullptr, screen);
     }
     const MenuItemSize size =
-        MeasuredMenuItem(measured.right - measured.left, measured.bottom - measured.top, Program().menus.metrics.iMenuHeight);
+        MeasuredMenuItem(measured.right - measured.left, measured.bottom - measured.top, Program().menus.metrics.iMenuHeight, Program().menus.dpi);
     item.itemWidth = static_cast<UINT>(size.width);
     item.itemHeight = static_cast<UINT>(size.height);
 }
@@ -81,7 +164,7 @@ void DrawMenuItem(const DRAWITEMSTRUCT& item) {
     const bool selected = (item.itemState & ODS_SELECTED) != 0;
     const bool picture = ShowsPicture(item.itemID, greyed, marked, icon);
     const MenuItemLayout layout =
-        LayOutMenuItem({item.rcItem.left, item.rcItem.top, item.rcItem.right, item.rcItem.bottom}, picture);
+        LayOutMenuItem({item.rcItem.left, item.rcItem.top, item.rcItem.right, item.rcItem.bottom}, picture, Program().menus.dpi);
     HDC dc = item.hDC;
 
     RECT frame = ToRect(layout.frame);

@@ -68,6 +68,12 @@ using GdiObject = OwnedHandle<Object, GdiObjectDeleter>;
 using GdiFont = GdiObject<HFONT>;
 using GdiBitmap = GdiObject<HBITMAP>;
 
+// An icon loaded at a size of its own (not shared by the system).
+struct IconDestroyer {
+    void operator()(HICON icon) const { DestroyIcon(icon); }
+};
+using OwnedIcon = OwnedHandle<HICON, IconDestroyer>;
+
 // A global memory block until it is handed on (to the clipboard, which then owns it).
 struct GlobalBlockFreer {
     void operator()(HGLOBAL block) const { GlobalFree(block); }

@@ -39,9 +39,12 @@ struct MenuState {
     char texts[kMenuTextCount][kMenuTextSize] = {};
     MnemonicEntry mnemonics[kMnemonicCapacity] = {};
     std::uint8_t mnemonicCount = 0;
+    // The DPI the font, the metrics and the pictures are made for: that of the main window's monitor.
+    int dpi = 96;
     GdiFont font;
-    NONCLIENTMETRICSA metrics{};  // the system's menu metrics
-    // The 16 x 16 images of the owner-drawn menus: the program's strip and the system's standard set.
+    NONCLIENTMETRICSA metrics{};  // the system's menu metrics, at that DPI
+    // The images of the owner-drawn menus, the program's strip and the system's standard set, in the
+    // size drawn nearest to the menu's pictures (16 x 16, or 24 x 24 from 150 % up).
     GdiBitmap strip;
     GdiBitmap standardSmall;
 };

@@ -42,6 +42,8 @@ Handled WindowMessage(Editor& e, UINT message, WPARAM wParam, LPARAM) {
     case WM_SETFONT: OnSetFont(e, reinterpret_cast<HFONT>(wParam)); return 0;
     case WM_GETFONT: return reinterpret_cast<LRESULT>(e.font.get());
     case WM_SETREDRAW: OnSetRedraw(e, wParam != 0); return 0;
+    // On a monitor of another scale the font is made again for its DPI: the text keeps its point size.
+    case kDpiChangedAfterParentMessage: ApplyFont(e); return 0;
     case kRefreshMessage:
         e.refreshPosted = false;
         if (e.scrollBarsPending) UpdateScrollBarsNow(e);

@@ -350,9 +350,7 @@ LRESULT OnSetCharFormat(Editor& e, WPARAM scope, const CHARFORMATA* in) {
 void OnSetFont(Editor& e, HFONT font) {
     LOGFONTA logFont{};
     if (!font || !GetObjectA(font, sizeof logFont, &logFont)) return;
-    HDC dc = GetDC(e.window);
-    int dpi = GetDeviceCaps(dc, LOGPIXELSY);
-    ReleaseDC(e.window, dc);
+    const int dpi = WindowDpi(e.window);
     LONG height = logFont.lfHeight < 0 ? -logFont.lfHeight : logFont.lfHeight;
     e.format.yHeight = height ? MulDiv(height, 1440, dpi) : 0;
     e.format.dwEffects &= ~(CFE_BOLD | CFE_ITALIC);

@@ -164,11 +164,10 @@ void MeasureFont(Editor& e) {
     SyncViewSize(e);
 }
 
+// The point size in pixels of the monitor the window is on, which on a system with monitors of
+// several scales need not be the DPI its device context reports.
 void ApplyFont(Editor& e) {
-    HDC dc = GetDC(e.window);
-    int dpi = GetDeviceCaps(dc, LOGPIXELSY);
-    ReleaseDC(e.window, dc);
-    LOGFONTW logFont = EditorLogFont(e.format, dpi);
+    LOGFONTW logFont = EditorLogFont(e.format, WindowDpi(e.window));
     HFONT created = CreateFontIndirectW(&logFont);
     if (!created) created = static_cast<HFONT>(GetStockObject(SYSTEM_FIXED_FONT));
     e.font.reset(created);

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "base/win/owned_handle.h"
+#include "base/win/screen_scale.h"
 #include "control/colour_runs.h"
 #include "control/editing_state.h"
 #include "control/rtf_reader.h"

@@ -68,12 +68,19 @@ TEST_F(MenuItemsTest, IconsFollowTheExtensionInAnyCase) {
     EXPECT_EQ(IconForPath(""), RecentFileIcon::None);
 }
 
-TEST_F(MenuItemsTest, ItemsAreAsTallAsTheSystemsAndNeverBelowEighteenPixels) {
-    EXPECT_EQ(MeasuredMenuItem(60, 13, 19).height, 19);
-    EXPECT_EQ(MeasuredMenuItem(60, 13, 15).height, 18);
-    EXPECT_EQ(MeasuredMenuItem(60, 24, 19).height, 24);
-    EXPECT_EQ(MeasuredMenuItem(60, 13, 19).width, 78);
-    EXPECT_EQ(MeasuredMenuItem(0, 0, 0).width, 18);
+TEST_F(MenuItemsTest, ItemsAreAsTallAsTheSystemsAndNeverBelowEighteenPixelsAtOneHundredPercent) {
+    EXPECT_EQ(MeasuredMenuItem(60, 13, 19, 96).height, 19);
+    EXPECT_EQ(MeasuredMenuItem(60, 13, 15, 96).height, 18);
+    EXPECT_EQ(MeasuredMenuItem(60, 24, 19, 96).height, 24);
+    EXPECT_EQ(MeasuredMenuItem(60, 13, 19, 96).width, 78);
+    EXPECT_EQ(MeasuredMenuItem(0, 0, 0, 96).width, 18);
+    // At 150 % the column and the least height grow with the pictures, 24 pixels in 27.
+    EXPECT_EQ(MenuPictureSize(96), 16);
+    EXPECT_EQ(MenuPictureSize(144), 24);
+    EXPECT_EQ(MeasuredMenuItem(60, 19, 22, 144).height, 27);
+    EXPECT_EQ(MeasuredMenuItem(60, 19, 30, 144).height, 30);
+    EXPECT_EQ(MeasuredMenuItem(60, 19, 22, 144).width, 87);
+    EXPECT_EQ(MeasuredMenuItem(60, 19, 22, 192).width, 96);
 }
 
 TEST_F(MenuItemsTest, PicturesShowForCommandsAndMarkedViewsButNeverWhenGreyed) {
@@ -109,8 +116,8 @@ TEST_F(MenuItemsTest, PicturesShowForCommandsAndMarkedViewsButNeverWhenGreyed) {
 
 TEST_F(MenuItemsTest, TextsStartInOneColumnWithOrWithoutAPicture) {
     const ItemRect item{3, 40, 203, 59};
-    MenuItemLayout with = LayOutMenuItem(item, true);
-    MenuItemLayout without = LayOutMenuItem(item, false);
+    MenuItemLayout with = LayOutMenuItem(item, true, 96);
+    MenuItemLayout without = LayOutMenuItem(item, false, 96);
     EXPECT_EQ(with.text.left, 3 + 21);
     EXPECT_EQ(without.text.left, 3 + 21);
     EXPECT_EQ(with.text.right, 203);
@@ -120,7 +127,23 @@ TEST_F(MenuItemsTest, TextsStartInOneColumnWithOrWithoutAPicture) {
     EXPECT_EQ(with.iconX, 3);
     EXPECT_EQ(with.stripX, 4);
     EXPECT_EQ(with.pictureY, 41) << "(40 + 59 - 16) / 2, rounded toward zero";
-    EXPECT_EQ(LayOutMenuItem({0, -20, 50, -1}, true).pictureY, -18);
+    EXPECT_EQ(LayOutMenuItem({0, -20, 50, -1}, true, 96).pictureY, -18);
+
+    // At any scale the texts still share a column, right of the picture's frame, and the picture
+    // stands inside its frame, vertically centred.
+    for (int dpi : {96, 120, 144, 168, 192, 288}) {
+        const ItemRect tall{3, 40, 403, 40 + 2 * MenuPictureSize(dpi)};
+        const MenuItemLayout scaledWith = LayOutMenuItem(tall, true, dpi);
+        const MenuItemLayout scaledWithout = LayOutMenuItem(tall, false, dpi);
+        const int picture = MenuPictureSize(dpi);
+        EXPECT_EQ(scaledWith.text.left, scaledWithout.text.left) << dpi;
+        EXPECT_GT(scaledWith.fill.left, scaledWith.frame.right) << dpi;
+        EXPECT_GT(scaledWith.stripX, scaledWith.frame.left) << dpi;
+        EXPECT_LT(scaledWith.stripX + picture, scaledWith.frame.right) << dpi;
+        EXPECT_EQ(scaledWith.pictureY - tall.top, tall.bottom - (scaledWith.pictureY + picture)) << dpi;
+        EXPECT_GE(scaledWith.frame.right - scaledWith.frame.left, picture + 2) << dpi;
+    }
+    EXPECT_EQ(LayOutMenuItem(item, true, 144).text.left, 3 + 27 + 2 + 3);
 }
 
 }  // namespace

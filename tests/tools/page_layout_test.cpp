@@ -162,19 +162,23 @@ TEST(PageLayout, PagesAreCountedUpToTheLimitAndTheCaptionSaysWhenCountingFailed)
 
 TEST(PageLayout, ThePreviewPictureKeepsThePaperProportions) {
     TwipRect portrait{0, 0, 11900, 16838};
-    PictureRect p = PreviewPicturePlace(1000, 800, 20, portrait);
+    PictureRect p = PreviewPicturePlace(1000, 800, 20, portrait, 96);
     EXPECT_EQ(p.y, 24);
     EXPECT_EQ(p.height, 800 - 24 - 2);
     EXPECT_EQ(p.width, 774 * 11900 / 16838);
     EXPECT_EQ(p.x, (1000 - p.width) / 2);
     // Landscape paper is sized from the width.
     TwipRect landscape{0, 0, 16838, 11900};
-    PictureRect l = PreviewPicturePlace(1000, 800, 20, landscape);
+    PictureRect l = PreviewPicturePlace(1000, 800, 20, landscape, 96);
     EXPECT_EQ(l.width, 1000 - 24);
     EXPECT_EQ(l.height, 976 * 11900 / 16838);
     EXPECT_EQ(l.x, 12);
     // A square page counts as portrait; a window too small gives an empty picture, not a negative one.
-    EXPECT_EQ(PreviewPicturePlace(100, 10, 20, {0, 0, 5, 5}).height, 0);
+    EXPECT_EQ(PreviewPicturePlace(100, 10, 20, {0, 0, 5, 5}, 96).height, 0);
+    // At 150 % the gaps are half as wide again: 6 pixels under the buttons, 3 at the bottom.
+    PictureRect scaled = PreviewPicturePlace(1000, 800, 30, portrait, 144);
+    EXPECT_EQ(scaled.y, 36);
+    EXPECT_EQ(scaled.height, 800 - 36 - 3);
 }
 
 TEST(PageLayout, ThePreviewZoomAlternatesAndKeepsTheClickedPointInPlace) {

@@ -8,6 +8,7 @@
 #include "base/settings.h"
 #include "base/ui_text.h"
 #include "base/win/program.h"
+#include "base/win/screen_scale.h"
 #include "document/win/editor_window.h"
 #include "document/win/document_name.h"
 #include "base/win/shown_text.h"
@@ -53,7 +54,7 @@ void OnInitDialog(HWND dialog, PreviewState& state) {
 void OnSize(HWND dialog, const PreviewState& state, int width, int height) {
     RECT button{};
     GetWindowRect(GetDlgItem(dialog, IDC_PREVIEW_NEXT_PAGE), &button);
-    PictureRect place = PreviewPicturePlace(width, height, button.bottom - button.top, state.geometry.page);
+    PictureRect place = PreviewPicturePlace(width, height, button.bottom - button.top, state.geometry.page, WindowDpi(dialog));
     MoveWindow(Picture(dialog), place.x, place.y, place.width, place.height, FALSE);
     InvalidateRect(dialog, nullptr, TRUE);
 }

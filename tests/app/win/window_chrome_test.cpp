@@ -22,7 +22,7 @@
 #include "document/win/editor_window.h"
 #include "app/win/status_bar.h"
 #include "app/win/toolbar.h"
-#include "app/win/screen_scale.h"
+#include "base/win/screen_scale.h"
 #include "document/undo_journal.h"
 #include "resources/resource.h"
 #include "base/win/shown_text.h"

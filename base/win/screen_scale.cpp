@@ -1,4 +1,4 @@
-#include "app/win/screen_scale.h"
+#include "base/win/screen_scale.h"
 
 namespace {
 
@@ -20,10 +20,12 @@ int WindowDpi(HWND window) {
             if (dpi > 0) return static_cast<int>(dpi);
         }
     }
+    return SystemDpi();
+}
+
+int SystemDpi() {
     HDC screen = GetDC(nullptr);
     int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
     if (screen) ReleaseDC(nullptr, screen);
-    return dpi > 0 ? dpi : 96;
+    return dpi > 0 ? dpi : kDefaultDpi;
 }
-
-int ScaledForDpi(int pixels, int dpi) { return MulDiv(pixels, dpi, 96); }
