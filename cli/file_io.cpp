@@ -17,6 +17,7 @@
 #ifdef _WIN32
 #include <io.h>
 #else
+#include <signal.h>
 #include <sys/mman.h>
 #include <unistd.h>
 #endif
@@ -53,6 +54,29 @@ void ForgetTemporary(char* path) {
         if (slot.compare_exchange_strong(mine, nullptr)) return;
     }
 }
+
+// Holds off the signals that remove the temporaries while one is made and remembered: a signal between
+// the two would find a file on disk that it does not know of and leave it there. Where signals come on
+// a thread of their own (Windows), there is nothing to hold off them with.
+class SignalsHeld {
+public:
+#ifdef _WIN32
+    SignalsHeld() {}  // user-provided, so that a held value never reads as unused
+#else
+    SignalsHeld() {
+        sigset_t stopping;
+        sigemptyset(&stopping);
+        for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&stopping, signal);
+        pthread_sigmask(SIG_BLOCK, &stopping, &before_);
+    }
+    ~SignalsHeld() { pthread_sigmask(SIG_SETMASK, &before_, nullptr); }
+
+private:
+    sigset_t before_;
+#endif
+    SignalsHeld(const SignalsHeld&) = delete;
+    SignalsHeld& operator=(const SignalsHeld&) = delete;
+};
 
 void RemoveTemporaryAndExit(int signal) {
     for (std::atomic<char*>& slot : g_pendingTemporaries)
@@ -187,8 +211,9 @@ Output::Output(const std::optional<std::string>& path, Special special) {
 Output::~Output() {
     if (file_ && file_ != stdout) std::fclose(file_);
     if (!temporary_.empty() && !committed_) {  // leave OUT as it was
-        ForgetTemporary(temporary_.data());
+        // Removed before it is forgotten, so that a signal meanwhile still removes it.
         ::remove(temporary_.c_str());
+        ForgetTemporary(temporary_.data());
     }
 }
 
@@ -198,12 +223,17 @@ void Output::OpenTemporary() {
         char suffix[32];
         std::snprintf(suffix, sizeof suffix, ".vemkoconv-%08x.tmp", static_cast<unsigned>(random()));
         temporary_ = target_ + suffix;
-        int fd = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_BINARY, 0666);
-        if (fd < 0) {
-            if (errno == EEXIST) continue;
-            throw IoError{name_, errno};
+        int fd, error;
+        {
+            const SignalsHeld held;
+            fd = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_BINARY, 0666);
+            error = errno;
+            if (fd >= 0) RememberTemporary(temporary_.data());
         }
-        RememberTemporary(temporary_.data());
+        if (fd < 0) {
+            if (error == EEXIST) continue;
+            throw IoError{name_, error};
+        }
         Adopt(fd);
     }
     if (!file_) throw IoError{name_, EEXIST};
@@ -263,13 +293,10 @@ void Output::Commit() {
         fs::rename(temporary, target, ec);
         error = ec.value();
     }
+    if (closed != 0 || ec) ::remove(temporary_.c_str());
     ForgetTemporary(temporary_.data());
-    if (closed != 0 || ec) {
-        ::remove(temporary_.c_str());
-        committed_ = true;
-        throw IoError{name_, error ? error : EIO};
-    }
     committed_ = true;
+    if (closed != 0 || ec) throw IoError{name_, error ? error : EIO};
 }
 
 void Output::Adopt(int fd) {
@@ -278,8 +305,8 @@ void Output::Adopt(int fd) {
     int error = errno;
     ::close(fd);
     if (!temporary_.empty()) {
-        ForgetTemporary(temporary_.data());
         ::remove(temporary_.c_str());
+        ForgetTemporary(temporary_.data());
     }
     throw IoError{name_, error};
 }
