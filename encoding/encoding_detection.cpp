@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstring>
 #include <optional>
 
 #include "encoding/russian_expectation.h"
@@ -123,6 +124,9 @@ std::optional<Detection> DetectWideEncoding(std::string_view sample) {
         }
     }
     result.byteOrderMark = false;
+    // Without a mark, UTF-32 text has a zero in every unit and UTF-16 text in one unit of twenty at
+    // least: a sample without a zero byte is neither, and most samples are told so by one fast scan.
+    if (std::memchr(sample.data(), 0, size) == nullptr) return std::nullopt;
     for (bool big : {false, true}) {
         const WideUnits w = Utf32Units(b, size, big);
         if (w.units >= 4 && w.AllText()) {
@@ -220,10 +224,6 @@ struct Tally {
         const double evidence = static_cast<double>(letters + signs) / (smallLetters > 0 ? 1 : 2);
         return (1 - std::exp(-evidence / kFewLetters)) / (1 + std::exp(-fit));
     }
-    Tally operator-(const Tally& o) const {
-        return {score - o.score, fitScore - o.fitScore, fitExpected - o.fitExpected, fitPairs - o.fitPairs,
-                letters - o.letters, variants - o.variants, smallLetters - o.smallLetters, signs - o.signs};
-    }
 };
 
 struct Reading {
@@ -250,14 +250,29 @@ constexpr Role RoleOf(int letterClass) {
     return letterClass == kAsciiOtherClass || letterClass == kDigitClass ? Role::Blank : Role::Foreign;
 }
 
+// What a pair of neighbouring classes is to the yardstick: a pair it scores, a sign beside a Russian
+// letter (evidence, not scored), or another pair with a sign or ё (neither).
+enum class PairUse : std::uint8_t { Fit, Sign, Habit };
+
+constexpr PairUse PairUseOf(int first, int second) {
+    const Role a = RoleOf(first), b = RoleOf(second);
+    if ((a != Role::Habit && b != Role::Habit) || a == Role::Foreign || b == Role::Foreign) return PairUse::Fit;
+    const bool sign = (a == Role::Letter && b == Role::Habit && second != kFirstRussianClass + 32) ||
+                      (b == Role::Letter && a == Role::Habit && first != kFirstRussianClass + 32);
+    return sign ? PairUse::Sign : PairUse::Habit;
+}
+
 void Read(const std::uint8_t* bytes, std::size_t size, const ClassTable& classes, const VariantTable& variants, Reading& r) {
-    static constexpr auto kRoles = [] {
-        std::array<Role, kLetterClassCount> roles{};
-        for (int c = 0; c < kLetterClassCount; ++c) roles[c] = RoleOf(c);
-        return roles;
+    static constexpr auto kPairUse = [] {
+        std::array<std::array<PairUse, kLetterClassCount>, kLetterClassCount> uses{};
+        for (int a = 0; a < kLetterClassCount; ++a)
+            for (int b = 0; b < kLetterClassCount; ++b) uses[a][b] = PairUseOf(a, b);
+        return uses;
     }();
-    const Expectation& e = RussianExpectation();
     Tally& t = r.total;
+    // The yardstick's expectation depends on the first class of a pair alone: counted here and weighed
+    // once at the end, it keeps floating point out of the loop over the bytes.
+    std::uint32_t fitAfter[kLetterClassCount] = {}, fitAfterCase[3] = {};
     LetterClass prev = classes[' '];
     bool prevHigh = false;
     std::size_t nextCheckpoint = kPartBytes;
@@ -272,14 +287,15 @@ void Read(const std::uint8_t* bytes, std::size_t size, const ClassTable& classes
             const int pair = kRussianPairLogProbability[prev.letter][cur.letter] +
                              kRussianCaseLogProbability[prev.letterCase][cur.letterCase];
             t.score += pair;
-            const Role a = kRoles[prev.letter], b = kRoles[cur.letter];
-            if ((a == Role::Habit || b == Role::Habit) && a != Role::Foreign && b != Role::Foreign) {
-                t.signs += (a == Role::Letter && b == Role::Habit && cur.letter != kFirstRussianClass + 32) ||
-                           (b == Role::Letter && a == Role::Habit && prev.letter != kFirstRussianClass + 32);
-            } else {
+            switch (kPairUse[prev.letter][cur.letter]) {
+            case PairUse::Fit:
                 t.fitScore += pair;
-                t.fitExpected += e.pair[prev.letter] + e.letterCase[prev.letterCase];
+                ++fitAfter[prev.letter];
+                ++fitAfterCase[prev.letterCase];
                 ++t.fitPairs;
+                break;
+            case PairUse::Sign: ++t.signs; break;
+            case PairUse::Habit: break;
             }
         }
         if (high && cur.letter >= kFirstRussianClass && cur.letter < kOtherClass) {
@@ -290,6 +306,9 @@ void Read(const std::uint8_t* bytes, std::size_t size, const ClassTable& classes
         prev = cur;
         prevHigh = high;
     }
+    const Expectation& e = RussianExpectation();
+    for (int c = 0; c < kLetterClassCount; ++c) t.fitExpected += fitAfter[c] * e.pair[c];
+    for (int c = 0; c < 3; ++c) t.fitExpected += fitAfterCase[c] * e.letterCase[c];
 }
 
 // Where a text changes from one code page to another, when it reads as Russian in each part and
