@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <bit>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "base/charts.h"
@@ -303,15 +305,10 @@ void ByCharacters(const ConversionTables& t, Cursor& c) {
     }
 }
 
-}  // namespace
-
-char16_t CharacterOf(ConversionCodePage codePage, std::uint8_t byte) {
-    return byte < 0x80 ? byte : ChartOf(codePage)[byte - 0x80];
-}
-
-UnicodeConversion::UnicodeConversion(TextEncoding from, TextEncoding to)
-    : from_(from), to_(to), tables_(std::make_unique<ConversionTables>()) {
-    ConversionTables& t = *tables_;
+// The tables of a pair, with the vector kernels of the forced path or of every path.
+std::unique_ptr<ConversionTables> BuildTables(TextEncoding from, TextEncoding to) {
+    auto built = std::make_unique<ConversionTables>();
+    ConversionTables& t = *built;
     t.from = from;
     t.to = to;
     t.path = ConversionPath::ByCharacters;
@@ -329,7 +326,33 @@ UnicodeConversion::UnicodeConversion(TextEncoding from, TextEncoding to)
         BuildUtf8ToCodePage(t);
         ChooseKernels(t, Utf8ToSingleByteKernel);
     }
+    return built;
 }
+
+// Each pair's tables are built once and then only read, by every conversion of the pair on every
+// thread: a run over thousands of small files would otherwise clear and fill some 200 KB a file. A
+// forced vector path has tables of its own, as its kernels differ. They stay for the process.
+const ConversionTables& TablesOf(TextEncoding from, TextEncoding to) {
+    constexpr int kForcings = 1 + static_cast<int>(VectorPath::Avx512) + 1;
+    static std::atomic<const ConversionTables*> built[kForcings][kTextEncodingCount][kTextEncodingCount];
+    const int forcing = ForcedVectorPath::path ? 1 + static_cast<int>(*ForcedVectorPath::path) : 0;
+    std::atomic<const ConversionTables*>& slot = built[forcing][static_cast<int>(from)][static_cast<int>(to)];
+    if (const ConversionTables* tables = slot.load(std::memory_order_acquire)) return *tables;
+    std::unique_ptr<ConversionTables> fresh = BuildTables(from, to);
+    const ConversionTables* first = nullptr;
+    // Two threads may build a pair at once: the first one's tables are kept.
+    if (slot.compare_exchange_strong(first, fresh.get(), std::memory_order_acq_rel)) return *fresh.release();
+    return *first;
+}
+
+}  // namespace
+
+char16_t CharacterOf(ConversionCodePage codePage, std::uint8_t byte) {
+    return byte < 0x80 ? byte : ChartOf(codePage)[byte - 0x80];
+}
+
+UnicodeConversion::UnicodeConversion(TextEncoding from, TextEncoding to)
+    : from_(from), to_(to), tables_(&TablesOf(from, to)) {}
 
 UnicodeConversion::~UnicodeConversion() = default;
 

@@ -49,7 +49,7 @@ public:
 
 private:
     TextEncoding from_, to_;
-    std::unique_ptr<unicode::ConversionTables> tables_;
+    const unicode::ConversionTables* tables_;  // shared by every conversion of the pair, never changed
     bool atStart_ = true;
     std::uint64_t replaced_ = 0;
 };
