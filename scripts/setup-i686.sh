@@ -76,8 +76,19 @@ download() {  # package=version ... into an emptied debs folder
 
 if [ ! -f "$apt_dir/updated" ] || [ -n "$(find "$apt_dir/updated" -mtime +7)" ]; then
   say "reading the package lists (private apt state in $apt_dir)"
-  apt-get "${apt_opts[@]}" -qq update
-  touch "$apt_dir/updated"
+  # A mirror in the middle of a sync fails one suite's index (often the security one, which Wine's
+  # packages do not come from): try again a little later, then go on with the lists that did come;
+  # a package still missing is said below.
+  tries=0
+  until apt-get "${apt_opts[@]}" -qq update; do
+    tries=$((tries + 1))
+    if [ $tries -ge 3 ]; then
+      say "some package lists could not be read; going on with those that were"
+      break
+    fi
+    sleep 20
+  done
+  [ $tries -ge 3 ] || touch "$apt_dir/updated"
 fi
 
 if [ ! -x "$qemu" ]; then
