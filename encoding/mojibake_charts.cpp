@@ -193,6 +193,16 @@ std::u32string DecodeCharacters(std::string_view bytes, RepairEncoding e, std::s
         return text;
     }
     while (p != end) {
+        // ASCII and the two-byte letters (Latin, Greek, Cyrillic) are most of any text: no call for them.
+        if (*p < 0x80) {
+            text += static_cast<char32_t>(*p++);
+            continue;
+        }
+        if (*p >= 0xC2 && *p <= 0xDF && end - p >= 2 && (p[1] & 0xC0) == 0x80) {
+            text += static_cast<char32_t>((p[0] & 0x1F) << 6 | (p[1] & 0x3F));
+            p += 2;
+            continue;
+        }
         const Decoded d = DecodeUtf8(p, end);
         if (d.kind == Decoded::Malformed) ++failed;
         if (d.kind == Decoded::Lost) ++lost;
@@ -202,7 +212,27 @@ std::u32string DecodeCharacters(std::string_view bytes, RepairEncoding e, std::s
     return text;
 }
 
-std::string EncodeCharacters(std::u32string_view text, RepairEncoding e, std::size_t& failed, std::size_t& lost) {
+bool WellFormedUtf8(std::string_view bytes) {
+    const auto* p = reinterpret_cast<const std::uint8_t*>(bytes.data());
+    const auto* end = p + bytes.size();
+    while (p != end) {
+        if (*p < 0x80) {
+            ++p;
+            continue;
+        }
+        if (*p >= 0xC2 && *p <= 0xDF && end - p >= 2 && (p[1] & 0xC0) == 0x80) {
+            p += 2;
+            continue;
+        }
+        const Decoded d = DecodeUtf8(p, end);
+        if (d.kind == Decoded::Malformed) return false;
+        p += d.length;
+    }
+    return true;
+}
+
+std::string EncodeCharacters(std::u32string_view text, RepairEncoding e, std::size_t& failed, std::size_t& lost,
+                             std::size_t mostFailed) {
     std::string bytes;
     bytes.reserve(text.size() * (IsSingleByte(e) ? 1 : 2));
     if (IsUtf16(e)) {
@@ -218,8 +248,8 @@ std::string EncodeCharacters(std::u32string_view text, RepairEncoding e, std::si
         const int b = c < 0x10000 ? chart.byte[c] : -1;
         if (c == 0xFFFD)
             ++lost;
-        else if (b < 0)
-            ++failed;
+        else if (b < 0 && ++failed > mostFailed)
+            break;
         bytes += static_cast<char>(b < 0 ? '?' : b);
     }
     return bytes;

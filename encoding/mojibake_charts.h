@@ -53,7 +53,12 @@ std::string Recode(std::string_view bytes, RepairEncoding from, RepairEncoding t
 // counted in `failed` (bytes that do not decode) and `lost` (sequences cut by '?').
 std::u32string DecodeCharacters(std::string_view bytes, RepairEncoding e, std::size_t& failed, std::size_t& lost);
 // `text` in `e`: a character `e` lacks becomes '?', counted in `failed`; U+FFFD, a character lost
-// before, becomes '?' too, counted in `lost`.
-std::string EncodeCharacters(std::u32string_view text, RepairEncoding e, std::size_t& failed, std::size_t& lost);
+// before, becomes '?' too, counted in `lost`. In a single-byte `e` it stops once `failed` passes
+// `mostFailed`, what is written then being of no use to anyone.
+std::string EncodeCharacters(std::u32string_view text, RepairEncoding e, std::size_t& failed, std::size_t& lost,
+                             std::size_t mostFailed = SIZE_MAX);
+// Whether `bytes` decode as UTF-8 without a byte that does not, as DecodeCharacters reads them;
+// stops at the first such byte.
+bool WellFormedUtf8(std::string_view bytes);
 
 }  // namespace mojibake

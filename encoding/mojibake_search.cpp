@@ -153,6 +153,12 @@ struct Node {
 
 bool IsWide(RepairEncoding e) { return !IsSingleByte(e); }
 
+// The text as it is is Latin text with its few accented letters, not what a Russian undoing starts from.
+bool LatinText(const Node& n) {
+    return n.shape.latinBeyondAscii > 0 && n.shape.letters > 2 * n.shape.cyrillic &&
+           static_cast<double>(n.shape.latinBeyondAscii) < kForeignLatinShare * static_cast<double>(n.shape.latinInTheirWords);
+}
+
 int RussianSteps(const MisreadingChain& chain) {
     return static_cast<int>(std::count_if(chain.steps, chain.steps + chain.length,
                                           [](const Misreading& m) { return IsSingleByte(m.written); }));
@@ -185,9 +191,10 @@ public:
             if (readAs == savedAs && !(node.chain.length == 0 && viewReading_)) continue;
             // The characters lost before are counted already.
             std::size_t failed = 0, lostBefore = 0;
-            const std::string bytes = EncodeCharacters(node.text, readAs, failed, lostBefore);
+            const std::size_t mostFailed = std::max<std::size_t>(node.shape.beyondAscii, 1) / kFailureShare;
+            const std::string bytes = EncodeCharacters(node.text, readAs, failed, lostBefore, mostFailed);
             const std::size_t lost = 0;
-            if (failed * kFailureShare > std::max<std::size_t>(node.shape.beyondAscii, 1)) continue;
+            if (failed > mostFailed) continue;
             if (!bytesSeen.insert(std::hash<std::string>()(bytes)).second) continue;
             const bool russianReading = rank < kRussianReadings;
             for (RepairEncoding written : {RepairEncoding::Utf8, RepairEncoding::Utf16LE, RepairEncoding::Utf16BE})
@@ -213,6 +220,17 @@ public:
 
     RepairFinding Verdict(const std::vector<int>& roots) const;
 
+    // Whether no undoing can be taken whatever the search finds, as the verdict judges: an undoing
+    // by UTF-8 or UTF-16 must read kShapeMargin better than a root, which one whose misfits cost
+    // less cannot, and the Russian statistics never undo Latin text with its few accented letters
+    // (most of what a clean text asks to be searched is such text: German, French).
+    bool NothingToUndo(const std::vector<int>& roots) const {
+        return std::all_of(roots.begin(), roots.end(), [&](int r) {
+            const Node& n = nodes_[r];
+            return n.shape.cost < kShapeMargin && LatinText(n);
+        });
+    }
+
 private:
     void TryStep(int at, RepairEncoding readAs, int rank, RepairEncoding written, const std::string& bytes,
                  std::size_t failed, std::size_t lost) {
@@ -221,6 +239,8 @@ private:
         const Shape& shape = nodes_[at].shape;
         if (IsUtf16(written) && (bytes.size() % 2 != 0 || shape.controls * 8 < nodes_[at].text.size() || shape.beyondAscii == 0))
             return;
+        // Most readings of a text meet a byte that is no UTF-8 at once: no need to decode the rest.
+        if (written == RepairEncoding::Utf8 && !WellFormedUtf8(bytes)) return;
         std::size_t malformed = 0;
         Node n;
         n.text = DecodeCharacters(bytes, written, malformed, lost);
@@ -338,10 +358,7 @@ Search::Step Search::RussianStep(const std::vector<int>& from) const {
     const bool russian = ReadsAsRussian(b.russian) && b.russian.letters >= kRussianLetters && b.russian.fit >= kRussianFit;
     // The text as it is must look like no right text of its own: not uglier once undone, and not
     // Latin text with its few accented letters.
-    const bool latinText = before.shape.latinBeyondAscii > 0 && before.shape.letters > 2 * before.shape.cyrillic &&
-                           static_cast<double>(before.shape.latinBeyondAscii) <
-                               kForeignLatinShare * static_cast<double>(before.shape.latinInTheirWords);
-    const bool fits = russian && !latinText && b.shape.cost <= before.shape.cost + 2;
+    const bool fits = russian && !LatinText(before) && b.shape.cost <= before.shape.cost + 2;
     // Taking the text to be in another code page than the one it reads best in is one more guess.
     int start = origin;
     while (nodes_[start].parent >= 0) start = nodes_[start].parent;
@@ -420,7 +437,8 @@ RepairFinding SearchMisreadings(const std::vector<SearchRoot>& roots, bool viewR
     Search search(viewReading);
     std::vector<int> indices;
     for (const SearchRoot& root : roots) indices.push_back(search.AddRoot(root));
-    for (int r : indices) search.Expand(r);
+    if (!search.NothingToUndo(indices))
+        for (int r : indices) search.Expand(r);
     return search.Verdict(indices);
 }
 

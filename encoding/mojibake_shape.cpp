@@ -1,5 +1,6 @@
 #include "encoding/mojibake_shape.h"
 
+#include <array>
 #include <cstdint>
 
 namespace {
@@ -76,6 +77,22 @@ Class ClassOf(char32_t c) {
     return LetterOf(Script::Other, false, false, 2);
 }
 
+// The classes of the characters most texts are made of (ASCII, Latin-1, Latin Extended, Greek,
+// Cyrillic) looked up rather than worked out: a text is classed character by character many times
+// over while its readings are searched.
+constexpr char32_t kClassTableSize = 0x530;
+
+const Class& ClassOfCommon(char32_t c) {
+    static const std::array<Class, kClassTableSize> table = [] {
+        std::array<Class, kClassTableSize> t{};
+        for (char32_t i = 0; i < kClassTableSize; ++i) t[i] = ClassOf(i);
+        return t;
+    }();
+    return table[c];
+}
+
+Class ClassOfAny(char32_t c) { return c < kClassTableSize ? ClassOfCommon(c) : ClassOf(c); }
+
 bool IsApostropheOrDash(char32_t c) { return c == 0x2019 || c == 0x2018 || (c >= 0x2010 && c <= 0x2014); }
 
 // What one neighbour after another inside a word costs.
@@ -115,7 +132,7 @@ Shape ShapeOf(std::u32string_view text) {
         wordLatin = wordLatinBeyond = 0;
     };
     for (char32_t c : text) {
-        const Class k = ClassOf(c);
+        const Class k = ClassOfAny(c);
         shape.cost += k.rarity;
         if (c >= 0x80) ++shape.beyondAscii;
         if (k.kind == Kind::Control) ++shape.controls;
