@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
+#include "encoding/mojibake_charts.h"
 #include "encoding/repair_choice.h"
 #include "encoding/unicode_kernels.h"
 
@@ -349,3 +351,33 @@ TEST(MojibakeRepair, AnUndecidedTextOffersItsReadingsByTheirFirstLinesAndTheChos
 }
 
 }  // namespace
+
+// The search's shortcuts must see a text as the full decoding and encoding do: UTF-8 is well-formed
+// exactly when decoding it fails nowhere (lost sequences, "Р" before a blank and cut ends included),
+// and an encoding stopped at its failure limit agrees with the whole one up to that limit.
+TEST(MojibakeRepair, TheSearchsShortcutsReadBytesAsTheFullDecodingDoes) {
+    std::mt19937 random(20261209);
+    const std::vector<std::string> pieces = {"a", " ", "?", "\xD0", "\xD0\xB0", "\xD1\x8F", "\xC3\xA9", "\xE2\x80\x94",
+                                             "\xF0\x9F\x98\x80", "\x80", "\xBF", "\xC0", "\xE0\x80", "\xED\xA0\x80",
+                                             "\xF4\x90\x80\x80", "\xFF", "\xE2\x80", "\xC2\xA0"};
+    for (int round = 0; round < 20000; ++round) {
+        std::string bytes;
+        const int count = static_cast<int>(random() % 8);
+        for (int i = 0; i < count; ++i) bytes += pieces[random() % pieces.size()];
+        std::size_t failed = 0, lost = 0;
+        const std::u32string text = mojibake::DecodeCharacters(bytes, kUtf8, failed, lost);
+        ASSERT_EQ(mojibake::WellFormedUtf8(bytes), failed == 0) << testing::PrintToString(bytes);
+        for (RepairEncoding e : {k1251, kWestern, kKoi8}) {
+            std::size_t allFailed = 0, allLost = 0;
+            const std::string all = mojibake::EncodeCharacters(text, e, allFailed, allLost);
+            for (std::size_t most = 0; most < 3; ++most) {
+                std::size_t f = 0, l = 0;
+                const std::string some = mojibake::EncodeCharacters(text, e, f, l, most);
+                if (allFailed <= most)
+                    ASSERT_EQ(some, all);
+                else
+                    ASSERT_EQ(f, most + 1);
+            }
+        }
+    }
+}
