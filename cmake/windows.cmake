@@ -123,13 +123,22 @@ if(VEMKO_WINE_TESTS AND VEMKO_HAVE_GTEST)
     endforeach()
   endfunction()
   add_other_system_tests(en_US en_US.UTF-8 ${VEMKO_OTHER_SYSTEM_TESTS})
-  # The bars again on a 150 % screen (144 dpi), in a prefix of its own.
-  if(TARGET wintest_app_window_chrome_test)
-    add_test(NAME win.app.window_chrome_test.dpi144 COMMAND wintest_app_window_chrome_test
-             --gtest_filter=*BarsFollowTheScreenScale*:*EditorFillsTheRoomBetweenTheBars*)
-    set_tests_properties(win.app.window_chrome_test.dpi144 PROPERTIES TIMEOUT 600 ENVIRONMENT "VEMKO_WINE_DPI=144")
-    vemko_wine_test(win.app.window_chrome_test.dpi144)
-  endif()
+  # What is sized in pixels again on a 150 % screen (144 dpi), in a prefix of its own: the bars, the
+  # character table's cells, and every dialog shown whole.
+  foreach(entry "app_window_chrome_test=*BarsFollowTheScreenScale*:*EditorFillsTheRoomBetweenTheBars*:*ControlsWhole*"
+                "tools_character_table_test=*KeepTheTextsPointSize*"
+                "appearance_options_dialog_test=*FitsTheDialog*")
+    string(REPLACE "=" ";" parts "${entry}")
+    list(GET parts 0 program)
+    list(GET parts 1 filter)
+    if(NOT TARGET wintest_${program})
+      continue()
+    endif()
+    string(REGEX REPLACE "^([^_]+)_(.*)$" "win.\\1.\\2.dpi144" test_name "${program}")
+    add_test(NAME ${test_name} COMMAND wintest_${program} --gtest_filter=${filter})
+    set_tests_properties(${test_name} PROPERTIES TIMEOUT 600 ENVIRONMENT "VEMKO_WINE_DPI=144")
+    vemko_wine_test(${test_name})
+  endforeach()
   # File names again as a Russian system that keeps them in 1251 on disk.
   add_other_system_tests(cp1251 ru_RU.CP1251 "document_file_names_test=*-*Utf8OnDisk*" "document_command_line_file_test=*")
 endif()

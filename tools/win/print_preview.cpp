@@ -75,12 +75,14 @@ void DrawPage(HWND dialog, PreviewState& state, HDC dc, const RECT& area) {
     int saved = SaveDC(dc);
     FillRect(dc, &area, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
     SetBkColor(dc, ReadSettingDword("Bk", GetSysColor(COLOR_WINDOW)));
-    HDC screen = GetDC(nullptr);
+    // The page's units are those in which the text control draws into this context, its own pixels
+    // per inch; the viewport then fits the page to the picture, whatever the monitor's scale. The
+    // monitor's DPI would differ from the context's on a second monitor of another scale, and the
+    // text would then be drawn too large or too small for its page.
     PreviewMapping mapping = PreviewMappingFor(
         GetDeviceCaps(state.printer, PHYSICALWIDTH), GetDeviceCaps(state.printer, PHYSICALHEIGHT),
-        GetDeviceCaps(screen, LOGPIXELSX), GetDeviceCaps(screen, LOGPIXELSY), GetDeviceCaps(state.printer, LOGPIXELSX),
+        GetDeviceCaps(dc, LOGPIXELSX), GetDeviceCaps(dc, LOGPIXELSY), GetDeviceCaps(state.printer, LOGPIXELSX),
         GetDeviceCaps(state.printer, LOGPIXELSY), state.zoom, state.zoomPoint.x, state.zoomPoint.y);
-    ReleaseDC(nullptr, screen);
     SetMapMode(dc, MM_ANISOTROPIC);
     SetWindowExtEx(dc, mapping.windowWidth, mapping.windowHeight, nullptr);
     SetViewportExtEx(dc, area.right, area.bottom, nullptr);

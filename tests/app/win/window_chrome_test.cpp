@@ -28,6 +28,7 @@
 #include "base/win/shown_text.h"
 #include "support/win/app_harness.h"
 #include "support/win/clipboard_contents.h"
+#include "support/win/dialog_fit.h"
 #include "support/win/settings_key.h"
 
 namespace {
@@ -285,6 +286,21 @@ TEST_F(WindowChrome, BarsFollowTheScreenScaleWithoutOverlapping) {
         EXPECT_EQ(status.bottom, client.bottom);
         std::printf("%d dpi, %s buttons: button %dx%d, toolbar %ld, status bar %ld high\n", dpi, big ? "big" : "small",
                     LOWORD(button), HIWORD(button), tool.bottom - tool.top, status.bottom - status.top);
+    }
+}
+
+// Run at 96 dpi and again at 144 dpi: every dialog's template shows its controls whole, none cut at
+// the dialog's edge, no text cut in its control, no control over another, with the dialog font at
+// the screen's scale (which is not exactly 1.5 times the template's units).
+TEST_F(WindowChrome, EveryDialogShowsItsControlsWholeAtTheScreensScale) {
+    ASSERT_NE(StartTestApplication(), nullptr);
+    for (int id : {IDD_FIND_REPLACE, IDD_BYTE_PATCHER, IDD_CONFIRM_REPLACE, IDD_FONT_DIALOG, IDD_OPTIONS,
+                   IDD_CHARACTER_TABLE, IDD_PRINT_PREVIEW, IDD_CONVERSION_CHOOSER, IDD_REPAIR_CHOICE, IDD_READ_AS}) {
+        std::vector<std::string> faults;
+        EXPECT_TRUE(WithDialogTemplate(id, MainWindow, [&](HWND dialog) { faults = ControlsNotShownWhole(dialog); }))
+            << "dialog " << id;
+        for (const std::string& fault : faults)
+            ADD_FAILURE() << "dialog " << id << " at " << WindowDpi(MainWindow) << " dpi: " << fault;
     }
 }
 

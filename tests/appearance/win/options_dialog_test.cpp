@@ -23,6 +23,7 @@
 #include "document/win/recovery_keeper.h"
 #include "resources/resource.h"
 #include "support/win/app_harness.h"
+#include "support/win/dialog_fit.h"
 #include "support/win/modal_answers.h"
 #include "support/win/settings_key.h"
 
@@ -132,35 +133,14 @@ TEST_F(OptionsDialogTest, AFreshInstallationShowsItsDefaultsAndCancelWritesNothi
         EXPECT_FALSE(Stored(name)) << name;
 }
 
-// Each check box shows its whole text beside its box, and every control lies inside the dialog, at
-// the scaling the test runs with.
+// Each check box shows its whole text beside its box, every control lies inside the dialog and none
+// covers another, at the scaling the test runs with: the dialog as it opens, the up-down controls
+// made beside their edits.
 TEST_F(OptionsDialogTest, EveryControlAndCheckBoxTextFitsTheDialog) {
     ASSERT_NE(StartTestApplication(), nullptr);
     RunDialog(
         [](HWND dialog) {
-            RECT client;
-            GetClientRect(dialog, &client);
-            for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-                RECT box;
-                GetWindowRect(child, &box);
-                MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&box), 2);
-                EXPECT_TRUE(box.left >= 0 && box.top >= 0 && box.right <= client.right && box.bottom <= client.bottom)
-                    << GetDlgCtrlID(child);
-            }
-            HDC dc = GetDC(dialog);
-            for (int id : kCheckBoxes) {
-                HWND box = GetDlgItem(dialog, id);
-                const std::wstring text = WideText(ItemText(dialog, id));
-                HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(box, WM_GETFONT, 0, 0)));
-                SIZE extent{};
-                GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
-                SelectObject(dc, old);
-                RECT area;
-                GetClientRect(box, &area);
-                const bool multiline = (GetWindowLongW(box, GWL_STYLE) & BS_MULTILINE) != 0;
-                if (!multiline) EXPECT_LE(extent.cx + GetSystemMetrics(SM_CXMENUCHECK) + 4, area.right) << id;
-            }
-            ReleaseDC(dialog, dc);
+            for (const std::string& fault : ControlsNotShownWhole(dialog)) ADD_FAILURE() << fault;
         },
         IDCANCEL);
 }

@@ -4,12 +4,14 @@
 #include <windows.h>
 #include <richedit.h>
 
+#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <string>
 
 #include "base/ui_text.h"
 #include "base/win/program.h"
+#include "base/win/screen_scale.h"
 #include "control/win/editor_control.h"
 #include "document/win/editor_window.h"
 #include "document/undo_journal.h"
@@ -122,6 +124,33 @@ TEST_F(CharacterTableTest, TheTableShowsEveryByteFromSpaceUpInTheViewAndFontOfTh
         EXPECT_EQ(WindowText(table), CharacterTableText());
     }));
     EXPECT_EQ(ControlText(), "");
+}
+
+// Run at 96 dpi and again on a 150 % screen: the cells keep the text's point size, so their rows are
+// as far apart as that size in the pixels of the table's monitor (a font made for another DPI is
+// two thirds or half as tall again).
+TEST_F(CharacterTableTest, TheCellsKeepTheTextsPointSizeAtTheScreensScale) {
+    CHARFORMATA twelvePoints{};
+    twelvePoints.cbSize = sizeof twelvePoints;
+    twelvePoints.dwMask = CFM_SIZE;
+    twelvePoints.yHeight = 240;
+    SendMessageA(EditorControl, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&twelvePoints));
+    ASSERT_TRUE(WithTable([&](HWND dialog) {
+        HWND table = Table(dialog);
+        CHARFORMATA format{};
+        format.cbSize = sizeof format;
+        SendMessageA(table, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
+        EXPECT_EQ(format.yHeight, 240);
+        const int dpi = WindowDpi(table);
+        const int em = MulDiv(format.yHeight, dpi, 1440);
+        POINTL first{}, second{};
+        SendMessageA(table, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&first), CharacterTablePosition(0x20));
+        SendMessageA(table, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&second), CharacterTablePosition(0x40));
+        const int pitch = second.y - first.y;
+        EXPECT_GE(pitch, em) << dpi << " dpi";
+        EXPECT_LE(pitch, em * 3 / 2) << dpi << " dpi";
+        std::printf("%d dpi: rows %d pixels apart for %ld twips\n", dpi, pitch, format.yHeight);
+    }));
 }
 
 TEST_F(CharacterTableTest, CopyDirectlyInsertsTheSelectedBytesAndTheTableStaysOpen) {
