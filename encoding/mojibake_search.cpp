@@ -72,6 +72,18 @@ struct Judgement {
     std::size_t variants = 0;  // letters of the other Cyrillic alphabets
 };
 
+// The letter classes of the characters Russian text and its misreadings are mostly made of, looked
+// up: every text the search reaches is judged character by character.
+LetterClass LetterClassOf(char32_t c) {
+    constexpr char32_t kTableSize = 0x500;
+    static const std::array<LetterClass, kTableSize> table = [] {
+        std::array<LetterClass, kTableSize> t{};
+        for (char32_t i = 0; i < kTableSize; ++i) t[i] = ClassOfCharacter(i);
+        return t;
+    }();
+    return c < kTableSize ? table[c] : ClassOfCharacter(c);
+}
+
 // The log likelihood of a text as Russian, in nats, from the pairs that touch a character beyond
 // ASCII (the others read the same in every candidate). A letter of another Cyrillic alphabet costs
 // as in detection: the capitals of 1251 read as Mac Cyrillic or KOI8-R are such letters.
@@ -81,14 +93,14 @@ Judgement Judge(const Text& text) {
     double expected = 0;
     std::size_t variants = 0, lowerStarts = 0, pairs = 0;
     const Expectation& expectation = RussianExpectation();
-    LetterClass prev = ClassOfCharacter(' ');
+    LetterClass prev = LetterClassOf(' ');
     bool prevHigh = false, sentence = true;
     char32_t last = ' ';
     for (char32_t c : text) {
         // A character lost on the way reads as the '?' it becomes in a code page.
         if (c == 0xFFFD) c = '?';
         const bool high = c >= 0x80;
-        const LetterClass cur = ClassOfCharacter(c);
+        const LetterClass cur = LetterClassOf(c);
         if (c == ' ' || c == '\n' || c == '\r' || c == '\t') {
             if (last == '.' || last == '!' || last == '?') sentence = true;
         } else if (cur.letter >= kLatinClass && cur.letter < kOtherClass) {
