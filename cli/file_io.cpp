@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cerrno>
 #include <csignal>
+#include <cstdint>
 #include <cstring>
 #include <new>
 #include <random>
@@ -20,6 +21,10 @@
 #include <signal.h>
 #include <sys/mman.h>
 #include <unistd.h>
+#endif
+#ifdef __linux__
+#include <cstdio>  // renameat2
+#include <sys/xattr.h>
 #endif
 
 #ifndef O_BINARY
@@ -77,6 +82,82 @@ private:
     SignalsHeld(const SignalsHeld&) = delete;
     SignalsHeld& operator=(const SignalsHeld&) = delete;
 };
+
+// A name for a temporary file beside `target`, another at each call.
+std::string TemporaryName(const std::string& target) {
+    static std::atomic<std::uint64_t> next{[] {
+        std::random_device random;
+        return std::uint64_t{random()} << 32 | random();
+    }()};
+    const std::uint64_t mixed = next.fetch_add(1) * 0x9E3779B97F4A7C15u;
+    char suffix[32];
+    std::snprintf(suffix, sizeof suffix, ".vemkoconv-%08x.tmp", static_cast<unsigned>(mixed >> 32));
+    return target + suffix;
+}
+
+#ifdef __linux__
+// A file put in its old one's place by a rename frees the old inode, and the next temporary file takes
+// a new one; on a file system without a journal the system then passes over every inode freed in the
+// last seconds one by one, and a run over thousands of small files spends most of its time there.
+// Exchanged with it instead, the old file stays as the temporary's name, and the thread's next
+// temporary file is made of that inode again: a run takes one inode a thread.
+struct SpareInode {
+    std::string path;
+    SpareInode() = default;
+    SpareInode(const SpareInode&) = delete;
+    SpareInode& operator=(const SpareInode&) = delete;
+    ~SpareInode() { Drop(); }
+    void Drop() {
+        if (path.empty()) return;
+        ForgetTemporary(path.data());
+        ::unlink(path.c_str());
+        path.clear();
+    }
+};
+thread_local SpareInode t_spare;
+
+// `old`, the replaced file under a temporary name, is kept when a new file would be the same: no other
+// name of it, no extended attributes (an ACL, a label), the user's own.
+void KeepSpare(const std::string& old) {
+    const int fd = ::open(old.c_str(), O_RDONLY | O_NOFOLLOW);
+    struct stat st;
+    const bool same = fd >= 0 && ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_nlink == 1 &&
+                      ::flistxattr(fd, nullptr, 0) == 0 &&
+                      ((st.st_uid == ::geteuid() && st.st_gid == ::getegid()) || ::fchown(fd, ::geteuid(), ::getegid()) == 0);
+    if (fd >= 0) ::close(fd);
+    if (!same) {
+        ::unlink(old.c_str());
+        return;
+    }
+    t_spare.Drop();
+    t_spare.path = old;
+    RememberTemporary(t_spare.path.data());
+}
+
+// The spare inode under the name `path`, empty and open for writing; -1 when there is none, or the
+// name is taken.
+int TakeSpare(const std::string& path) {
+    if (t_spare.path.empty()) return -1;
+    if (::renameat2(AT_FDCWD, t_spare.path.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) != 0) {
+        if (errno != EEXIST) t_spare.Drop();  // another file system, say
+        return -1;
+    }
+    ForgetTemporary(t_spare.path.data());
+    t_spare.path.clear();
+    const int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_NOFOLLOW);
+    if (fd < 0) ::unlink(path.c_str());
+    return fd;
+}
+
+bool ExchangedIntoPlace(const std::string& temporary, const std::string& target) {
+    if (::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, target.c_str(), RENAME_EXCHANGE) != 0) return false;
+    KeepSpare(temporary);
+    return true;
+}
+#else
+int TakeSpare(const std::string&) { return -1; }
+bool ExchangedIntoPlace(const std::string&, const std::string&) { return false; }
+#endif
 
 void RemoveTemporaryAndExit(int signal) {
     for (std::atomic<char*>& slot : g_pendingTemporaries)
@@ -204,7 +285,7 @@ Output::Output(const std::optional<std::string>& path, Special special) {
         Unbuffer();
         return;
     }
-    OpenTemporary();
+    OpenTemporary(fs::exists(status));
     Unbuffer();
 }
 
@@ -217,16 +298,15 @@ Output::~Output() {
     }
 }
 
-void Output::OpenTemporary() {
-    std::random_device random;
+void Output::OpenTemporary(bool replacing) {
     for (int attempt = 0; attempt < 100 && !file_; ++attempt) {
-        char suffix[32];
-        std::snprintf(suffix, sizeof suffix, ".vemkoconv-%08x.tmp", static_cast<unsigned>(random()));
-        temporary_ = target_ + suffix;
+        temporary_ = TemporaryName(target_);
         int fd, error;
         {
             const SignalsHeld held;
-            fd = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_BINARY, 0666);
+            // A spare inode has another file's mode, which only a replaced OUT's own puts right.
+            fd = replacing ? TakeSpare(temporary_) : -1;
+            if (fd < 0) fd = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_BINARY, 0666);
             error = errno;
             if (fd >= 0) RememberTemporary(temporary_.data());
         }
@@ -290,7 +370,7 @@ void Output::Commit() {
             if (!ec) fs::last_write_time(temporary, time, ec);
             ec.clear();
         }
-        fs::rename(temporary, target, ec);
+        if (!ExchangedIntoPlace(temporary_, target_)) fs::rename(temporary, target, ec);
         error = ec.value();
     }
     if (closed != 0 || ec) ::remove(temporary_.c_str());

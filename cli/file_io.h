@@ -99,7 +99,7 @@ public:
 
 private:
     void WriteAsIs(const char* bytes, std::size_t size);
-    void OpenTemporary();
+    void OpenTemporary(bool replacing);
     void Adopt(int fd);
     // Whole blocks go straight to the system; a stdio buffer would only split them.
     void Unbuffer() { std::setvbuf(file_, nullptr, _IONBF, 0); }
