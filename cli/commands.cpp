@@ -18,7 +18,7 @@ const Command kCommands[] = {
       {{"--from-code", "-f"}, {"--to-code", "-t"}, {"--output", "-o"}, {"--in-place", "-i"}, kRecursive, kDryRun,
        kPreserve}}},
     {"repair", Repair, kRepairHelp,
-     {{"-t", "-o"}, {"-i", "-r", "-n", "-p"},
+     {{"-t", "-o"}, {"-i", "-r", "-n", "-p", "--explain"},
       {{"--to-code", "-t"}, {"--output", "-o"}, {"--in-place", "-i"}, kRecursive, kDryRun, kPreserve}}},
     {"detect", Detect, kDetectHelp, {{"--min-confidence"}, {"-r"}, {kRecursive}}},
     {"guess", Guess, kGuessHelp, {}},

@@ -12,6 +12,7 @@
 #include "document/code_page_guess.h"
 #include "encoding/code_page_tables.h"
 #include "encoding/encoding_detection.h"
+#include "encoding/encoding_names.h"
 
 const char kDetectHelp[] =
     "Usage: vemkoconv detect [--min-confidence=X] [-r] [FILE...]\n"
@@ -20,7 +21,9 @@ const char kDetectHelp[] =
     "another tab, the confidence (0-1). The encoding is one of 1251 866 koi8r iso mac (Cyrillic text,\n"
     "told by the letters and letter pairs of Russian), utf-8, utf-16le, utf-16be (by the byte order\n"
     "mark or the zero bytes), utf-32le, utf-32be, ascii (no byte above 0x7F), binary (data), or unknown\n"
-    "(text that reads as Cyrillic in no code page, or reads the same in two). Binary and unknown give\n"
+    "(text that reads as Cyrillic in no code page, or reads the same in two). A text whose parts are in\n"
+    "different code pages is named by its first part, at a confidence below 0.90, and a fourth column\n"
+    "says where the next begins (\"mixed: 866 from byte 5120\"). Binary and unknown give\n"
     "exit status 4, and so does a confidence below X when --min-confidence is given. convert -f auto\n"
     "converts only what is named with a confidence of 0.90 or more. Only the first 64 KB are read.\n"
     "With -r (--recursive) a FILE that is a folder stands for every file below it, as for convert -i.\n";
@@ -55,7 +58,12 @@ int Detect(const Arguments& args) {
             Input in(file);
             const Detected detected = DetectInput(in, minConfidence);
             const Detection::Kind kind = detected.detection.kind;
-            std::printf("%s\t%s\t%.2f\n", file.c_str(), detected.name, detected.detection.confidence);
+            const Detection& d = detected.detection;
+            if (d.mixed)
+                std::printf("%s\t%s\t%.2f\tmixed: %s from byte %zu\n", file.c_str(), detected.name, d.confidence,
+                            EncodingName(d.mixedWith), d.mixedFrom);
+            else
+                std::printf("%s\t%s\t%.2f\n", file.c_str(), detected.name, d.confidence);
             unknown |= kind == Detection::Kind::Unknown || kind == Detection::Kind::Binary ||
                        (strict && kind == Detection::Kind::Encoding && !detected.usable);
         } catch (const IoError& e) {

@@ -288,6 +288,32 @@ TEST_F(Vemkoconv, DetectsEachEncodingAndConvertsWhatItDetects) {
     EXPECT_EQ(fs::status(dir_ / "koi8r").permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
     EXPECT_EQ(Run("convert -f utf-8 -t koi8r -i koi8r 1251"), 3);  // 1251 is not UTF-8: a '?' a letter
     EXPECT_EQ(Read("koi8r"), ConvertText(russian, TextEncoding::Utf8, TextEncoding::Koi8R));
+
+    // A letter whose first half is 1251 and the rest 866: named by its first part, and where the next begins.
+    const std::string first =
+        "Широкая электрификация южных губерний даст мощный толчок подъёму сельского хозяйства.\r\n"
+        "«Ёжик в тумане» — мультфильм, который смотрели все, от мала до велика.\r\n"
+        "Вчера вечером мы долго гуляли по набережной и разговаривали о жизни.\r\n"
+        "Письмо пришло только через неделю, когда все уже забыли о нём.\r\n"
+        "В библиотеке было тихо; лишь изредка шелестели страницы старых книг.\r\n";
+    const std::string second =
+        "Осенью листья на деревьях становятся жёлтыми, красными и оранжевыми.\r\n"
+        "Поезд отправился с вокзала точно по расписанию, несмотря на снегопад.\r\n"
+        "Бабушка испекла пироги с капустой и угостила всех соседей.\r\n"
+        "Учитель объяснял задачу терпеливо, пока все ученики не поняли решение.\r\n"
+        "Рыбаки вернулись на берег с богатым уловом и весёлыми песнями.\r\n";
+    const std::string front = ConvertText(first, TextEncoding::Utf8, TextEncoding::Cp1251);
+    Write("letter.txt", front + ConvertText(second, TextEncoding::Utf8, TextEncoding::Cp866));
+    EXPECT_EQ(Run("detect letter.txt"), 0);
+    const std::string said = Read("stdout");
+    EXPECT_EQ(said.rfind("letter.txt\t1251\t0.", 0), 0u) << said;
+    const std::size_t mixed = said.find("\tmixed: 866 from byte ");
+    ASSERT_NE(mixed, std::string::npos) << said;
+    const std::size_t from = std::stoul(said.substr(mixed + 22));
+    // At a line start near the true one (a line or two may read alike in both).
+    EXPECT_LE(from, front.size() + 200);
+    EXPECT_GE(from + 200, front.size());
+    EXPECT_EQ(Read("letter.txt")[from - 1], '\n');
 }
 
 TEST_F(Vemkoconv, AutoConvertsOnlyWhatItCanNameAndLeavesTheRestByteIdentical) {
@@ -481,6 +507,14 @@ TEST_F(Vemkoconv, RepairUndoesMisreadingsAndLeavesCorrectTextsByteIdentical) {
         unchanged += Read(name);
     EXPECT_EQ(unchanged, all);
     EXPECT_EQ(Read("stdout").rfind("utf8-as-1251.txt\tutf-8 read as 1251, saved as utf-8\t0\ngerman.txt\tclean\t0\n", 0), 0u);
+
+    // One damaged line in a right text: --explain names each piece where it starts.
+    Write("piece.txt", text + "РџСЂРёРІРµС‚, РєР°Рє РґРµР»Р°?\n");
+    ASSERT_EQ(Run("repair --explain piece.txt"), 0) << Read("stderr");
+    EXPECT_EQ(Read("stdout"), text + "Привет, как дела?\n");
+    EXPECT_EQ(Read("stderr"), "piece.txt: line 1, byte 0: clean\n"
+                              "piece.txt: line 2, byte " + std::to_string(text.size()) + ": utf-8 read as 1251, saved as utf-8\n"
+                              "piece.txt: utf-8 read as 1251, saved as utf-8 (in part)\n");
 }
 
 }  // namespace
