@@ -170,7 +170,8 @@ std::u32string DecodeCharacters(std::string_view bytes, RepairEncoding e, std::s
     const auto* end = p + bytes.size();
     if (IsSingleByte(e)) {
         const ByteChart& chart = ChartTables(e);
-        for (; p != end; ++p) text += chart.character[*p];
+        text.resize(bytes.size());
+        for (char32_t& c : text) c = chart.character[*p++];
         return text;
     }
     if (IsUtf16(e)) {

@@ -70,6 +70,7 @@ struct Judgement {
     // for Russian, well below for Cyrillic letters in no Russian order.
     double fit = 0;
     std::size_t variants = 0;  // letters of the other Cyrillic alphabets
+    std::size_t judged = 0;    // characters judged, while a floor is watched
 };
 
 // The letter classes of the characters Russian text and its misreadings are mostly made of, looked
@@ -87,7 +88,10 @@ LetterClass LetterClassOf(char32_t c) {
 // The log likelihood of a text as Russian, in nats, from the pairs that touch a character beyond
 // ASCII (the others read the same in every candidate). A letter of another Cyrillic alphabet costs
 // as in detection: the capitals of 1251 read as Mac Cyrillic or KOI8-R are such letters.
-Judgement Judge(const Text& text) {
+// The score only falls as the text goes on (every pair's likelihood is below one, and each variant
+// letter and small start costs), so a text whose score is known to end at `floor` or below is given
+// up as soon as it gets there: `cut` says so, and the judgement is then of no use.
+Judgement Judge(const Text& text, double floor = -HUGE_VAL, bool* cut = nullptr) {
     Judgement j;
     std::int64_t score = 0;
     double expected = 0;
@@ -125,6 +129,12 @@ Judgement Judge(const Text& text) {
         }
         prev = cur;
         prevHigh = high;
+        if (cut && (++j.judged & 255) == 0 &&
+            static_cast<double>(score) / kLogProbabilityUnit - kVariantLetterCost * static_cast<double>(variants) -
+                    kLowerStartCost * static_cast<double>(lowerStarts) <= floor) {
+            *cut = true;
+            return j;
+        }
     }
     j.score = static_cast<double>(score) / kLogProbabilityUnit - kVariantLetterCost * static_cast<double>(variants) -
               kLowerStartCost * static_cast<double>(lowerStarts);
@@ -277,8 +287,22 @@ private:
     int Add(Node n, bool root) {
         n.hash = std::hash<std::u32string_view>()(n.text);
         if (!seen_.insert(n.hash).second && !root) return -1;
+        // A first Russian undoing of a text as it is that reads no better as Russian than that text is
+        // not searched further, and cannot be taken or be a rival to what is (which must read better
+        // than the best text as it is by more than a rival may fall short of it): no need to keep it,
+        // nor to judge it to its end.
+        if (n.step == StepKind::Russian && nodes_[n.parent].parent < 0) {
+            const double parent = nodes_[n.parent].RussianScore();
+            bool cut = false;
+            // What the chain's failures and steps take off, known before the text is judged; a hair
+            // below the floor, so that rounding never cuts what the whole judgement would keep.
+            const double penalty = n.RussianScore() - n.russian.score;
+            n.russian = Judge(n.text, parent - penalty - 1e-9, &cut);
+            if (cut || n.RussianScore() <= parent) return -1;
+        } else {
+            n.russian = Judge(n.text);
+        }
         n.shape = ShapeOf(n.text);
-        n.russian = Judge(n.text);
         nodes_.push_back(std::move(n));
         const int at = static_cast<int>(nodes_.size()) - 1;
         if (nodes_[at].parent >= 0) nodes_[nodes_[at].parent].children.push_back(at);
