@@ -77,6 +77,10 @@ if(VEMKO_WINE_TESTS AND VEMKO_HAVE_GTEST)
     set_tests_properties(win.${subsystem}.${name} PROPERTIES TIMEOUT 600)
     vemko_wine_test(win.${subsystem}.${name})
   endforeach()
+  # The converter's test runs the vemkoconv.exe beside it.
+  if(TARGET wintest_cli_archive_test AND TARGET vemkoconv)
+    add_dependencies(wintest_cli_archive_test vemkoconv)
+  endif()
 
   # A set of the tests runs again as an English system (ANSI 1252, OEM 437) in a prefix of its own:
   # the texts shown, typing, file names, settings texts and the clipboard must come out the same
