@@ -128,9 +128,10 @@ if(VEMKO_WINE_TESTS AND VEMKO_HAVE_GTEST)
   endfunction()
   add_other_system_tests(en_US en_US.UTF-8 ${VEMKO_OTHER_SYSTEM_TESTS})
   # What is sized in pixels again on a 150 % screen (144 dpi), in a prefix of its own: the bars, the
-  # character table's cells, and every dialog shown whole.
-  foreach(entry "app_window_chrome_test=*BarsFollowTheScreenScale*:*EditorFillsTheRoomBetweenTheBars*:*ControlsWhole*"
+  # character table's cells, the font dialog's sample, and every dialog shown whole.
+  foreach(entry "app_window_chrome_test=*BarsFollowTheScreenScale*:*EditorFillsTheRoomBetweenTheBars*:*ControlsWhole*:*ScaleChange*"
                 "tools_character_table_test=*KeepTheTextsPointSize*"
+                "tools_font_dialog_test=*ScreensScale*"
                 "appearance_options_dialog_test=*FitsTheDialog*")
     string(REPLACE "=" ";" parts "${entry}")
     list(GET parts 0 program)

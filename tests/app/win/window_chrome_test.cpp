@@ -289,6 +289,38 @@ TEST_F(WindowChrome, BarsFollowTheScreenScaleWithoutOverlapping) {
     }
 }
 
+// A move to a monitor of another scale, as the system tells it: the window takes the rectangle the
+// system suggests, lays its bars out again around the text, and the text keeps its point size.
+TEST_F(WindowChrome, OnAScaleChangeTheWindowTakesTheSuggestedRectangleAndTheTextKeepsItsPointSize) {
+    HWND window = StartTestApplication();
+    ASSERT_NE(window, nullptr);
+    CHARFORMATA before{};
+    before.cbSize = sizeof before;
+    SendMessageA(EditorControl, EM_GETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&before));
+    const int dpi = WindowDpi(window);
+    RECT suggested{40, 30, 40 + ScaledForDpi(700, dpi), 30 + ScaledForDpi(500, dpi)};
+    SendMessageW(window, kDpiChangedMessage, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+    SendMessageW(EditorControl, kDpiChangedAfterParentMessage, 0, 0);
+    PumpMessages();
+    RECT now{};
+    GetWindowRect(window, &now);
+    EXPECT_TRUE(EqualRect(&now, &suggested));
+    RECT client;
+    GetClientRect(window, &client);
+    const RECT tool = WindowRectInClient(ToolBar);
+    const RECT status = WindowRectInClient(StatusBar);
+    const RECT editor = WindowRectInClient(EditorControl);
+    EXPECT_EQ(tool.right - tool.left, client.right);
+    EXPECT_EQ(editor.top, tool.bottom);
+    EXPECT_EQ(editor.bottom, status.top);
+    EXPECT_EQ(status.bottom, client.bottom);
+    CHARFORMATA after{};
+    after.cbSize = sizeof after;
+    SendMessageA(EditorControl, EM_GETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&after));
+    EXPECT_EQ(after.yHeight, before.yHeight);
+    EXPECT_STREQ(after.szFaceName, before.szFaceName);
+}
+
 // Run at 96 dpi and again at 144 dpi: every dialog's template shows its controls whole, none cut at
 // the dialog's edge, no text cut in its control, no control over another, with the dialog font at
 // the screen's scale (which is not exactly 1.5 times the template's units).

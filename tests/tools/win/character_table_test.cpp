@@ -21,6 +21,7 @@
 #include "support/win/app_harness.h"
 #include "support/win/application_fixture.h"
 #include "support/win/clipboard_contents.h"
+#include "support/win/dialog_fit.h"
 #include "support/win/editor_text.h"
 #include "support/win/modal_answers.h"
 #include "support/win/settings_key.h"
@@ -128,7 +129,7 @@ TEST_F(CharacterTableTest, TheTableShowsEveryByteFromSpaceUpInTheViewAndFontOfTh
 
 // Run at 96 dpi and again on a 150 % screen: the cells keep the text's point size, so their rows are
 // as far apart as that size in the pixels of the table's monitor (a font made for another DPI is
-// two thirds or half as tall again).
+// two thirds or half as tall again), and the dialog as it opens shows every control whole.
 TEST_F(CharacterTableTest, TheCellsKeepTheTextsPointSizeAtTheScreensScale) {
     CHARFORMATA twelvePoints{};
     twelvePoints.cbSize = sizeof twelvePoints;
@@ -136,6 +137,7 @@ TEST_F(CharacterTableTest, TheCellsKeepTheTextsPointSizeAtTheScreensScale) {
     twelvePoints.yHeight = 240;
     SendMessageA(EditorControl, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&twelvePoints));
     ASSERT_TRUE(WithTable([&](HWND dialog) {
+        for (const std::string& fault : ControlsNotShownWhole(dialog)) ADD_FAILURE() << fault;
         HWND table = Table(dialog);
         CHARFORMATA format{};
         format.cbSize = sizeof format;

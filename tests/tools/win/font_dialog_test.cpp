@@ -5,6 +5,7 @@
 #include <richedit.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
@@ -12,11 +13,13 @@
 #include "base/settings.h"
 #include "base/ui_text.h"
 #include "base/win/program.h"
+#include "base/win/screen_scale.h"
 #include "document/win/editor_window.h"
 #include "control/win/editor_control.h"
 #include "document/win/view_code_page.h"
 #include "resources/resource.h"
 #include "support/win/app_harness.h"
+#include "support/win/dialog_fit.h"
 #include "support/win/modal_answers.h"
 #include "tools/view_font.h"
 #include "tools/win/font_dialog.h"
@@ -123,6 +126,29 @@ TEST_F(FontDialogTest, OpensWithTheStoredFontOfItsViewAndTheSampleInThatViewsByt
             Push(dialog, IDCANCEL);
         });
     }
+}
+
+// Run at 96 dpi and again on a 150 % screen: the sample's lines stand as far apart as the chosen
+// point size in the pixels of the dialog's monitor, and the dialog as it opens shows every control
+// whole.
+TEST_F(FontDialogTest, TheSampleKeepsItsPointSizeAtTheScreensScaleAndTheDialogShowsWhole) {
+    WriteViewFont(1, {"", 240, 0, 255});
+    ChooseFont(1, [](HWND dialog) {
+        for (const std::string& fault : ControlsNotShownWhole(dialog)) ADD_FAILURE() << fault;
+        HWND sample = GetDlgItem(dialog, IDC_FONT_SAMPLE);
+        const int dpi = WindowDpi(sample);
+        const int em = MulDiv(240, dpi, 1440);
+        const std::string text = WindowText(sample);
+        const LONG secondLine = static_cast<LONG>(text.find("\r\n") + 2);
+        POINTL first{}, second{};
+        SendMessageA(sample, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&first), 0);
+        SendMessageA(sample, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&second), secondLine);
+        const int pitch = second.y - first.y;
+        EXPECT_GE(pitch, em) << dpi << " dpi";
+        EXPECT_LE(pitch, em * 3 / 2) << dpi << " dpi";
+        std::printf("%d dpi: sample lines %d pixels apart at 12 points\n", dpi, pitch);
+        Push(dialog, IDCANCEL);
+    });
 }
 
 TEST_F(FontDialogTest, TheListsOfferEachFaceOnceThreeCharacterSetsAndTwentySizes) {
