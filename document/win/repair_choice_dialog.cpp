@@ -3,17 +3,12 @@
 #include <algorithm>
 
 #include "base/ui_text.h"
-#include "base/win/program.h"
+#include "base/win/list_choice.h"
 #include "base/win/shown_text.h"
 #include "encoding/unicode_conversion.h"
 #include "resources/resource.h"
 
 namespace {
-
-struct RepairChoiceData {
-    const std::vector<ShownReading>* readings;
-    int taken = -1;
-};
 
 std::wstring WideFromUtf8(const std::string& text) {
     const std::string units = ConvertText(text, TextEncoding::Utf8, TextEncoding::Utf16LE);
@@ -25,20 +20,11 @@ std::wstring WideFromUtf8(const std::string& text) {
     return wide;
 }
 
-void ShowChainOfPicked(HWND dialog, const RepairChoiceData& data) {
-    const LRESULT picked = SendDlgItemMessageW(dialog, IDC_REPAIR_READINGS, LB_GETCURSEL, 0, 0);
-    const bool valid = picked >= 0 && static_cast<std::size_t>(picked) < data.readings->size();
-    SetDialogItemText(dialog, IDC_REPAIR_CHAIN,
-                      valid ? "Что случилось: "_ui + (*data.readings)[static_cast<std::size_t>(picked)].chain + "." : "");
-    EnableWindow(GetDlgItem(dialog, IDOK), valid);
-}
-
-void OnInitDialog(HWND dialog, const RepairChoiceData& data) {
-    HWND list = GetDlgItem(dialog, IDC_REPAIR_READINGS);
+void FillReadings(HWND list, const std::vector<ShownReading>& readings) {
     HDC dc = GetDC(list);
     HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0)));
     LONG widest = 0;
-    for (const ShownReading& reading : *data.readings) {
+    for (const ShownReading& reading : readings) {
         const std::wstring line = WideFromUtf8(reading.line);
         SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
         SIZE size{};
@@ -50,50 +36,22 @@ void OnInitDialog(HWND dialog, const RepairChoiceData& data) {
     // A line wider than the list scrolls rather than being cut off.
     SendMessageW(list, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest + 8), 0);
     SendMessageW(list, LB_SETCURSEL, 0, 0);
-    ShowChainOfPicked(dialog, data);
-    SetFocus(list);
 }
 
-void Take(HWND dialog, RepairChoiceData& data) {
-    const LRESULT picked = SendDlgItemMessageW(dialog, IDC_REPAIR_READINGS, LB_GETCURSEL, 0, 0);
-    if (picked < 0 || static_cast<std::size_t>(picked) >= data.readings->size()) return;
-    data.taken = static_cast<int>(picked);
-    EndDialog(dialog, IDOK);
-}
-
-INT_PTR CALLBACK RepairChoiceProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* data = reinterpret_cast<RepairChoiceData*>(GetWindowLongPtrW(dialog, DWLP_USER));
-    switch (message) {
-    case WM_INITDIALOG:
-        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
-        OnInitDialog(dialog, *reinterpret_cast<RepairChoiceData*>(lParam));
-        return FALSE;  // the focus is on the list
-    case WM_COMMAND:
-        if (!data) return FALSE;
-        switch (LOWORD(wParam)) {
-        case IDC_REPAIR_READINGS:
-            if (HIWORD(wParam) == LBN_SELCHANGE) ShowChainOfPicked(dialog, *data);
-            if (HIWORD(wParam) == LBN_DBLCLK) Take(dialog, *data);
-            return TRUE;
-        case IDOK:
-            Take(dialog, *data);
-            return TRUE;
-        case IDCANCEL:
-            EndDialog(dialog, IDCANCEL);
-            return TRUE;
-        }
-        return FALSE;
-    }
-    return FALSE;
+void ShowChainOf(HWND dialog, const std::vector<ShownReading>& readings, int picked) {
+    SetDialogItemText(dialog, IDC_REPAIR_CHAIN,
+                      picked >= 0 ? "Что случилось: "_ui + readings[static_cast<std::size_t>(picked)].chain + "." : "");
+    EnableWindow(GetDlgItem(dialog, IDOK), picked >= 0);
 }
 
 }  // namespace
 
 int AskForReading(HWND owner, const std::vector<ShownReading>& readings) {
     if (readings.empty()) return -1;
-    RepairChoiceData data{&readings};
-    // A Unicode dialog, so that a line shows its characters whatever the system's code page.
-    DialogBoxParamW(Program().instance, MAKEINTRESOURCEW(IDD_REPAIR_CHOICE), owner, RepairChoiceProc,
-                    reinterpret_cast<LPARAM>(&data));
-    return data.taken;
+    ListChoice choice;
+    choice.dialog = IDD_REPAIR_CHOICE;
+    choice.list = IDC_REPAIR_READINGS;
+    choice.fill = [&](HWND, HWND list) { FillReadings(list, readings); };
+    choice.picked = [&](HWND dialog, int picked) { ShowChainOf(dialog, readings, picked); };
+    return ChooseFromList(owner, choice);
 }

@@ -3,6 +3,7 @@
 #include <richedit.h>
 
 #include "base/ui_text.h"
+#include "base/win/list_choice.h"
 #include "base/win/program.h"
 #include "base/win/shown_text.h"
 #include "document/win/conversion_commands.h"
@@ -15,48 +16,9 @@
 
 namespace {
 
-struct ReadAsData {
-    int picked;
-    int taken = -1;
-};
-
 // The encoding taken last is offered again while the program runs; first the one most often met
 // beside another in one file.
 int LastTaken = kOem866;
-
-void Take(HWND dialog, ReadAsData& data) {
-    const LRESULT picked = SendDlgItemMessageW(dialog, IDC_READ_AS_ENCODING, LB_GETCURSEL, 0, 0);
-    if (picked < 0 || picked >= kConversionListLength) return;
-    data.taken = static_cast<int>(picked);
-    EndDialog(dialog, IDOK);
-}
-
-INT_PTR CALLBACK ReadAsProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* data = reinterpret_cast<ReadAsData*>(GetWindowLongPtrW(dialog, DWLP_USER));
-    switch (message) {
-    case WM_INITDIALOG:
-        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
-        FillConversionCodePageList(GetDlgItem(dialog, IDC_READ_AS_ENCODING),
-                                   static_cast<DWORD>(reinterpret_cast<ReadAsData*>(lParam)->picked));
-        SetFocus(GetDlgItem(dialog, IDC_READ_AS_ENCODING));
-        return FALSE;  // the focus is on the list
-    case WM_COMMAND:
-        if (!data) return FALSE;
-        switch (LOWORD(wParam)) {
-        case IDC_READ_AS_ENCODING:
-            if (HIWORD(wParam) == LBN_DBLCLK) Take(dialog, *data);
-            return TRUE;
-        case IDOK:
-            Take(dialog, *data);
-            return TRUE;
-        case IDCANCEL:
-            EndDialog(dialog, IDCANCEL);
-            return TRUE;
-        }
-        return FALSE;
-    }
-    return FALSE;
-}
 
 bool SelectionIsEmpty() {
     CHARRANGE range{};
@@ -67,10 +29,11 @@ bool SelectionIsEmpty() {
 }  // namespace
 
 int ChooseSelectionEncoding(HWND owner, int picked) {
-    ReadAsData data{picked};
-    // A Unicode dialog, as the conversion chooser is, so that its Russian texts show on any system.
-    DialogBoxParamW(Program().instance, MAKEINTRESOURCEW(IDD_READ_AS), owner, ReadAsProc, reinterpret_cast<LPARAM>(&data));
-    return data.taken;
+    ListChoice choice;
+    choice.dialog = IDD_READ_AS;
+    choice.list = IDC_READ_AS_ENCODING;
+    choice.fill = [picked](HWND, HWND list) { FillConversionCodePageList(list, static_cast<DWORD>(picked)); };
+    return ChooseFromList(owner, choice);
 }
 
 void ReadSelectionAs() {
