@@ -12,7 +12,7 @@ constexpr std::size_t kEagerLines = 2000;
 
 }  // namespace
 
-TextLayout::TextLayout(TextModel& text, std::size_t pieceBytes)
+TextLayout::TextLayout(const TextModel& text, std::size_t pieceBytes)
     : text_(text), pieceBytes_(std::max<std::size_t>(pieceBytes, 16)) {
     widths_.fill(8);
     text_.AddObserver(this);

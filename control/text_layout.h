@@ -33,7 +33,7 @@ class TextLayout final : public TextObserver {
 public:
     // Lines of at least pieceBytes bytes keep their display line starts in pieces of about that size.
     static constexpr std::size_t kPieceBytes = 64 * 1024;
-    explicit TextLayout(TextModel& text, std::size_t pieceBytes = kPieceBytes);
+    explicit TextLayout(const TextModel& text, std::size_t pieceBytes = kPieceBytes);
     ~TextLayout();
     TextLayout(const TextLayout&) = delete;
     TextLayout& operator=(const TextLayout&) = delete;
@@ -175,7 +175,7 @@ private:
 
     int MeasuredWidth(char32_t code) const;
 
-    TextModel& text_;
+    const TextModel& text_;
     std::size_t pieceBytes_;
     CharWidths widths_{};
     MeasureCharacter measure_;

@@ -533,8 +533,8 @@ void TextBuilder::Finish() {
     finished_ = true;
 }
 
-void TextModel::AddObserver(TextObserver* observer) { observers_.push_back(observer); }
+void TextModel::AddObserver(TextObserver* observer) const { observers_.push_back(observer); }
 
-void TextModel::RemoveObserver(TextObserver* observer) {
+void TextModel::RemoveObserver(TextObserver* observer) const {
     observers_.erase(std::remove(observers_.begin(), observers_.end(), observer), observers_.end());
 }

@@ -206,8 +206,9 @@ public:
     // Changes with every edit, for caches that depend on the text.
     std::uint64_t Version() const { return version_; }
 
-    void AddObserver(TextObserver* observer);
-    void RemoveObserver(TextObserver* observer);
+    // Watching changes nothing of the text: a const text can be watched.
+    void AddObserver(TextObserver* observer) const;
+    void RemoveObserver(TextObserver* observer) const;
 
     std::size_t MemoryBytes() const { return bytes_.Capacity() + lineStarts_.MemoryBytes(); }
 
@@ -243,7 +244,7 @@ private:
     std::size_t limit_ = kDefaultLimit;
     UndoStep undo_;
     std::uint64_t version_ = 0;
-    std::vector<TextObserver*> observers_;
+    mutable std::vector<TextObserver*> observers_;
 };
 
 template <typename Visit>

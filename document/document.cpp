@@ -111,6 +111,10 @@ bool Document::Undo() {
         journal_.UndoLast(*this);
         return journal_.RecordCount() != before || ChangeCount() != version;
     }
+    return UndoTextStep();
+}
+
+bool Document::UndoTextStep() {
     const std::size_t before = Length();
     Changing(0, Length());
     const TextModel::UndoResult result = text_.Undo();

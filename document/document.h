@@ -103,6 +103,14 @@ public:
     bool Undo();
     bool CanUndo() const { return journalOff_ ? text_.CanUndo() : !journal_.Empty(); }
     void ClearUndo() { journal_.Clear(); }
+    // The text's own single step (the rich-edit control's EM_UNDO): the last edit, or the run of
+    // typing or deleting it ended, taken back whatever the journal holds; the range it put back is
+    // selected. False when there is none.
+    bool UndoTextStep();
+    bool CanUndoTextStep() const { return text_.CanUndo(); }
+    void ForgetTextStep() { text_.EmptyUndoBuffer(); }
+    // The next edit starts a new step of the text's own undo, as a move of the caret does.
+    void CloseTypingRun() { text_.CloseUndoRun(); }
     // The setting "NO": nothing is recorded while it is set. Switching it on clears the journal
     // and marks that the journal has been off.
     bool JournalOff() const { return journalOff_; }
@@ -154,12 +162,17 @@ public:
     bool Modified() const { return text_.Modified(); }
     void SetModified(bool modified);
     void SetTextLimit(std::size_t limit) { text_.SetTextLimit(limit); }
+    std::size_t TextLimit() const { return text_.TextLimit(); }
+    // Gives back the room a load kept beyond the text that it will not need.
+    void CompactText() { text_.Compact(); }
 
     void AddWatcher(DocumentWatcher* watcher);
     void RemoveWatcher(DocumentWatcher* watcher);
 
-    // Told instead of std::bad_alloc escaping an undo step or a key.
+    // Told instead of std::bad_alloc escaping an undo step; a view tells it when a key it turned
+    // into a call here ran out of memory (the key then did nothing).
     void SetOutOfMemoryReport(void (*report)()) { reportOutOfMemory_ = report; }
+    void TellOutOfMemory() { ReportOutOfMemory(); }
 
 private:
     // UndoTarget: the journal's steps change the text unrecorded.

@@ -155,8 +155,3 @@ void UndoJournal::MakeRoomForOneMore() {
     GrowthBudget::Charge((wanted - records_.capacity()) * sizeof(UndoRecord));
     records_.reserve(wanted);
 }
-
-void UndoJournal::Push(UndoRecord&& record) {
-    MakeRoomForOneMore();
-    records_.push_back(std::move(record));
-}

@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "control/text_model.h"
-#include "document/text_access.h"
 
 // The numbers are the values records store.
 enum class UndoKind : std::uint8_t {
@@ -51,8 +50,7 @@ struct UndoMark {
     std::int32_t newestEnd = 0;
 };
 
-// What Undo changes: the document (or, for the program's paths that still record before they
-// send a message, the control through its messages).
+// What Undo changes: the document.
 class UndoTarget {
 public:
     // [first, last) replaced by bytes; false when memory ran out and nothing changed. The caret
@@ -104,40 +102,15 @@ public:
     // Heap bytes held: the record slots plus the saved texts.
     std::size_t MemoryBytes() const;
 
-    // The paths of the program that still record just before they send the control a message: the
-    // record is made from what the control holds now and what the kind says the edit will do.
-    // Word deletions are made here. When memory for the record cannot be had, reports it and
-    // records nothing (a word deletion then does not happen).
-    void Record(TextAccess& text, UndoKind kind, std::int32_t count);
-    void UndoLast(TextAccess& text);
-
     // The kinds of a key that takes one character at the caret: over a selection the key takes the
     // selection, and the record is a ReplaceRange.
     static bool TakesOneCharacter(UndoKind kind);
 
 private:
     void MakeRoomForOneMore();
-    void Push(UndoRecord&& record);
-    void DeleteWord(TextAccess& text, std::int32_t first, std::int32_t afterLast);
     // Grows the newest record when it is a run of `kind` that a character of `width` typed at
     // `caret` continues.
     bool ExtendTypedRun(UndoKind kind, std::int32_t width, std::int32_t caret);
 
     std::vector<UndoRecord> records_;  // oldest first; the newest is at the back
 };
-
-// The process-wide journal of the document in the editor control.
-// JournalOff: the setting "NO"; while it is set nothing is recorded and Undo is the control's own.
-// JournalWasOff: the journal was off at start or has been switched off since.
-extern bool JournalOff;
-extern bool JournalWasOff;
-
-UndoJournal& DocumentUndoJournal();
-// The control the process-wide operations act on; nullptr: none (they do nothing).
-void InstallUndoTextAccess(TextAccess* text);
-
-void RecordUndo(UndoKind kind, std::int32_t count);
-void UndoLast();
-void ClearUndo();
-UndoMark MarkUndo();
-void ForgetUndoSince(const UndoMark& mark);

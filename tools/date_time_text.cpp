@@ -1,5 +1,7 @@
 #include "tools/date_time_text.h"
 
+#include <new>
+
 DateTimePieces DateTimePiecesOf(std::string_view date, std::string_view time, std::string_view blank) {
     DateTimePieces pieces;
     if (!date.empty()) {
@@ -10,18 +12,21 @@ DateTimePieces DateTimePiecesOf(std::string_view date, std::string_view time, st
     return pieces;
 }
 
-bool InsertDateTimeText(TextAccess& text, const UndoRecorder& record, std::string_view date, std::string_view time,
-                        std::string_view blank) {
+bool InsertDateTimeText(Document& document, std::string_view date, std::string_view time, std::string_view blank) {
     const DateTimePieces pieces = DateTimePiecesOf(date, time, blank);
-    std::int32_t start = 0, end = 0;
-    text.GetSelection(start, end);
-    std::string replaced(static_cast<std::size_t>(end - start), '\0');
-    replaced.resize(text.ReadRange(start, end, replaced.data()));
-    if (!InsertRecorded(text, record, pieces.date)) return false;
-    if (InsertRecorded(text, record, pieces.time)) return true;
-    // The time could not follow the date: the date goes out again, so the command leaves nothing
-    // half done.
-    text.SetSelection(start, start + static_cast<std::int32_t>(pieces.date.size()));
-    if (text.ReplaceSelection(replaced)) text.SetSelection(start, end);
+    const std::size_t start = document.SelectionStart(), end = document.SelectionEnd();
+    try {
+        if (!pieces.date.empty()) document.ReplaceSelection(pieces.date, UndoKind::ReplaceRange);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    try {
+        if (!pieces.time.empty()) document.ReplaceSelection(pieces.time, UndoKind::ReplaceRange);
+        return true;
+    } catch (const std::bad_alloc&) {
+    }
+    // The time could not follow the date: the date goes out again by its own record, so the
+    // command leaves nothing half done.
+    if (!pieces.date.empty() && document.Undo()) document.Select(start, end);
     return false;
 }

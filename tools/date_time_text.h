@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "tools/recorded_insertion.h"
+#include "document/document.h"
 
 // The two pieces as they go in: the date followed by one space, and the time. A piece whose text the
 // system could not give is empty and is left out, rather than leaving a stray space behind.
@@ -16,8 +16,8 @@ struct DateTimePieces {
 // `blank` is the space in the view's bytes (two of them in the UTF-16 views).
 DateTimePieces DateTimePiecesOf(std::string_view date, std::string_view time, std::string_view blank = " ");
 
-// The date replaces the selection and the time follows it: undoing once removes the time, undoing
-// again puts the selection's text back in place of the date. Both go in or neither: false when the
-// text could not take them, and then it is as it was (unless taking the date out failed as well).
-bool InsertDateTimeText(TextAccess& text, const UndoRecorder& record, std::string_view date, std::string_view time,
-                        std::string_view blank = " ");
+// The date replaces the selection and the time follows it, each a ReplaceRange of the document's
+// journal: undoing once removes the time, undoing again puts the selection's text back in place of
+// the date. Both go in or neither: false when the text could not take them (memory ran out), and
+// then it is as it was, the selection too (unless taking the date out failed as well).
+bool InsertDateTimeText(Document& document, std::string_view date, std::string_view time, std::string_view blank = " ");

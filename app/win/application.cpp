@@ -25,9 +25,10 @@
 #include "document/win/document_files.h"
 #include "document/win/edit_callback.h"
 #include "document/win/view_code_page.h"
-#include "document/undo_journal.h"
+#include "document/win/program_document.h"
 #include "resources/resource.h"
 #include "base/win/program.h"
+#include "base/win/shell_messages.h"
 #include "document/win/document_name.h"
 #include "document/win/recovery_keeper.h"
 #include "document/win/recovery_offer.h"
@@ -172,6 +173,35 @@ void InitApplication(const char* commandLine) {
     InitApplication(wide.c_str());
 }
 
+namespace {
+
+// The shell watches the document: the edit mode that the Insert key switches, and a view code page
+// that an Undo took back (the menu marks, the status bar and the view's font follow it).
+class ShellWatcher final : public DocumentWatcher {
+public:
+    void OnViewChanged() noexcept override {
+        const Document& document = ProgramDocument();
+        if (document.Overwrite() != overwrite_) {
+            overwrite_ = document.Overwrite();
+            SendShellMessage(kShowEditModeMessage);
+        }
+        if (document.ViewCodePage() != CodePageIndex && EditorControl) {
+            CodePageIndex = document.ViewCodePage();
+            ApplyViewCodePage();
+        }
+    }
+
+private:
+    bool overwrite_ = false;
+};
+
+ShellWatcher& TheShellWatcher() {
+    static ShellWatcher watcher;
+    return watcher;
+}
+
+}  // namespace
+
 void InitApplication(const wchar_t* commandLine) {
     for (int i = 0; i < 16; ++i) Program().customColours[i] = GetSysColor(i);
 
@@ -185,8 +215,9 @@ void InitApplication(const wchar_t* commandLine) {
     Program().switches.wordWrapStyle = ReadSettingDword("WW", kNoWordWrapStyle) & kNoWordWrapStyle;
     if (Program().switches.wordWrapStyle == 0) CheckMenuItem(GetMenu(MainWindow), IDM_WORD_WRAP, MF_BYCOMMAND | MF_CHECKED);
 
-    JournalOff = ReadSettingDword("NO", 0) != 0;
-    JournalWasOff = JournalOff;
+    RenewProgramDocument();
+    ProgramDocument().AddWatcher(&TheShellWatcher());
+    SetJournalOff(ReadSettingDword("NO", 0) != 0);
 
     PrepareFileDialogRecord();
     std::strcpy(CurrentFileName, UntitledName);
@@ -208,13 +239,41 @@ void InitApplication(const wchar_t* commandLine) {
     OpenCommandLineFile(commandLine);
 }
 
+namespace {
+
+// The program's shortcuts work while the text has the focus: a key for the editor control is
+// offered to the accelerators, which send the command to the main window. A dialog's keys go to
+// its own windows and stay the dialog's.
+bool TranslatedAsShortcut(const MSG& message) {
+    if (!Program().acceleratorTable || !MainWindow || !EditorControl || message.hwnd != EditorControl) return false;
+    MSG offered = message;
+    offered.hwnd = MainWindow;
+    if (!TranslateAcceleratorW(MainWindow, Program().acceleratorTable, &offered)) return false;
+    // Wine's default processing decides on the Alt release whether Alt was pressed alone, from the
+    // WM_SYSKEYDOWN messages it has seen; without the one the accelerator took (Alt+F2,
+    // Alt+Backspace) it would open the menu bar, which then takes the next keys. Windows' default
+    // processing does nothing with such a key.
+    if (message.message == WM_SYSKEYDOWN) DefWindowProcW(message.hwnd, message.message, message.wParam, message.lParam);
+    return true;
+}
+
+}  // namespace
+
 void DispatchLoopMessage(MSG& message) {
+    if (TranslatedAsShortcut(message)) return;
+    const bool forEditor = EditorControl && message.hwnd == EditorControl;
+    // Ctrl going down again in the text abandons a half-typed Ctrl+W/D/K chord.
+    if (forEditor && message.message == WM_KEYDOWN && message.wParam == VK_CONTROL && Program().pendingChord.PendingChord() >= 0)
+        Program().pendingChord.CtrlWentDown();
     TranslateMessage(&message);
     // The editor control is an ANSI window, which the system would hand a typed character in the
     // code page of the keyboard layout: "ж" typed on any layout but a Cyrillic one would arrive as
-    // "?". Taken in UTF-16, the character goes to the editor's subclass as such.
-    if (message.message == WM_CHAR && EditorControl && message.hwnd == EditorControl) message.message = WM_UNICHAR;
+    // "?". Taken in UTF-16, the character goes to the control as such.
+    if (message.message == WM_CHAR && forEditor) message.message = WM_UNICHAR;
     DispatchMessageW(&message);
+    // The status bar follows the caret after a key and a click in the text.
+    if (forEditor && message.message == WM_KEYUP) SendShellMessage(kShowCaretPositionMessage);
+    if (forEditor && message.message == WM_LBUTTONDOWN) PostMessageW(MainWindow, kShowCaretPositionMessage, 0, 0);
 }
 
 int RunMessageLoop() {

@@ -6,10 +6,12 @@
 
 #include <cstring>
 #include <iterator>
+#include <new>
 #include <string>
 
 #include "base/ui_text.h"
 #include "app/win/shell_window.h"
+#include "control/win/editor_control.h"
 #include "app/win/help.h"
 #include "base/win/program.h"
 #include "document/win/editor_window.h"
@@ -24,7 +26,7 @@
 #include "appearance/win/colours.h"
 #include "appearance/win/owner_drawn_menus.h"
 #include "document/recent_files.h"
-#include "document/undo_journal.h"
+#include "document/win/program_document.h"
 #include "document/win/document_files.h"
 #include "document/win/recent_files_host.h"
 #include "document/win/recovery_keeper.h"
@@ -48,21 +50,30 @@ namespace {
 
 void NewDocument() {
     if (!ConfirmSaveChanges()) return;
-    if (EditorControl) SendMessageA(EditorControl, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
-    // A text that could not be emptied is still the document, under its name.
-    if (ReportEditorControlFailure()) return;
+    if (EditorControl) {
+        // A text that could not be emptied is still the document, under its name.
+        try {
+            TextBuilder empty;
+            empty.SetForm(ProgramDocument().Text().Form());
+            empty.Finish();
+            ProgramDocument().ReplaceWhole(empty, UndoKind::NotRecorded);
+        } catch (const std::bad_alloc&) {
+            ReportOutOfMemory();
+            return;
+        }
+    }
     ClearUndo();
-    if (EditorControl) SendMessageA(EditorControl, EM_SETMODIFY, 0, 0);
+    if (EditorControl) ProgramDocument().SetModified(false);
     lstrcpynA(CurrentFileName, UntitledName, sizeof CurrentFileName);
     UpdateTitle();
 }
 
 void UndoCommand() {
-    if (JournalOff) {
-        if (EditorControl) SendMessageA(EditorControl, EM_UNDO, 0, 0);
-        ReportEditorControlFailure();
-    } else {
+    if (!EditorControl) return;
+    try {
         UndoLast();
+    } catch (const std::bad_alloc&) {
+        ReportOutOfMemory();
     }
 }
 
@@ -180,11 +191,11 @@ void Enable(HMENU menu, UINT command, bool enabled) {
 // position 0 of its own menu); never the system menu.
 void OnInitMenuPopup(HMENU menu, UINT position, bool systemMenu) {
     if (systemMenu || position > 1) return;
-    bool canUndo = JournalOff ? SendMessageA(EditorControl, EM_CANUNDO, 0, 0) != 0 : !DocumentUndoJournal().Empty();
-    Enable(menu, IDM_UNDO, canUndo);
+    Enable(menu, IDM_UNDO, CanUndo());
     Enable(menu, IDM_PASTE, IsClipboardFormatAvailable(CF_TEXT) != FALSE);
-    Enable(menu, IDM_SAVE, SendMessageA(EditorControl, EM_GETMODIFY, 0, 0) != 0);
-    bool selection = SendMessageA(EditorControl, EM_SELECTIONTYPE, 0, 0) != 0;
+    const Document& document = ProgramDocument();
+    Enable(menu, IDM_SAVE, EditorControl && document.Modified());
+    bool selection = EditorControl && document.SelectionEnd() > document.SelectionStart();
     Enable(menu, IDM_COPY, selection);
     Enable(menu, IDM_CUT, selection);
     Enable(menu, IDM_DELETE, selection);
@@ -203,7 +214,7 @@ void MarkViewCodePage(HMENU menu) {
         Enable(menu, command, !IsUtf16View(CodePageIndex));
 }
 
-// The Edit menu as the text's context menu, at a screen position as GetMessagePos gives it.
+// The Edit menu as the text's context menu, at a screen position.
 void ShowContextMenu(HWND window, DWORD position) {
     constexpr int kEditPopup = 1;
     TrackPopupMenu(GetSubMenu(GetMenu(window), kEditPopup), TPM_CENTERALIGN | TPM_RIGHTBUTTON, GET_X_LPARAM(position),
@@ -235,6 +246,11 @@ LRESULT AnswerButtonInfo(Request* request) {
 // Handled notifications give their answer; the others go on to the default processing.
 bool OnNotify(NMHDR* header, LRESULT& answer) {
     switch (header->code) {
+    case EN_DROPFILES:
+        if (header->hwndFrom != EditorControl) return false;
+        OpenDroppedFiles(static_cast<HDROP>(reinterpret_cast<ENDROPFILES*>(header)->hDrop));
+        answer = 0;
+        return true;
     case TTN_NEEDTEXTA:
         AnswerTip(reinterpret_cast<NMTTDISPINFOA*>(header));
         return false;
@@ -294,9 +310,6 @@ bool OnShellMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRE
     case kSwitchChangedMessage:
         CheckMenuItem(GetMenu(window), static_cast<UINT>(wParam), MF_BYCOMMAND | (lParam ? MF_CHECKED : MF_UNCHECKED));
         return true;
-    case kShowContextMenuMessage:
-        ShowContextMenu(window, static_cast<DWORD>(lParam));
-        return true;
     case kEditorWindowMadeMessage: {
         RECT client{};
         GetClientRect(window, &client);
@@ -317,6 +330,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
                 NoteTextChanged();
                 ShowLineEnds();
             }
+            if (HIWORD(wParam) == EN_INPUTLANGCHANGE) ShowKeyboardLayout();
             return 0;
         }
         if (OnCommand(window, LOWORD(wParam))) return 0;
@@ -334,6 +348,17 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_SETFOCUS:
         if (EditorControl) SetFocus(EditorControl);
         break;
+    // The right button released in the text; a menu asked for by the keyboard (-1) is not shown.
+    case WM_CONTEXTMENU:
+        if (EditorControl && reinterpret_cast<HWND>(wParam) == EditorControl && lParam != -1) {
+            ShowContextMenu(window, static_cast<DWORD>(lParam));
+            return 0;
+        }
+        break;
+    // The keyboard layout changed: the status bar shows it, and nothing of the text changes.
+    case WM_INPUTLANGCHANGE:
+        ShowKeyboardLayout();
+        return 1;
     case WM_CLOSE:
         // Without an editor control there is no text to lose.
         if (EditorControl && !ConfirmSaveChanges()) return 0;

@@ -4,7 +4,7 @@
 #include "app/win/toolbar.h"
 #include "appearance/win/options_dialog.h"
 #include "base/win/program.h"
-#include "document/undo_journal.h"
+#include "document/win/program_document.h"
 #include "document/win/document_files.h"
 #include "document/win/recovery_keeper.h"
 
@@ -30,7 +30,7 @@ void ShowOptionsDialog() {
     choices.toolBar = ToolBar != nullptr;
     choices.statusBar = StatusBar != nullptr;
     choices.bigButtons = Program().switches.bigButtons;
-    choices.journalOn = !JournalOff;
+    choices.journalOn = !JournalOff();
     choices.rememberWindowSize = Program().switches.rememberWindowSize;
     choices.restoreCaret = Program().switches.restoreCaretPosition;
     choices.recoveryCopy = RecoveryCopyWanted();
@@ -42,13 +42,10 @@ void ShowOptionsDialog() {
     Program().switches.rememberWindowSize = choices.rememberWindowSize;
     Program().switches.restoreCaretPosition = choices.restoreCaret;
     Program().switches.bigButtons = choices.bigButtons;
-    JournalOff = !choices.journalOn;
+    // Switching the journal off empties it, and is remembered.
+    SetJournalOff(!choices.journalOn);
     WriteOptionChoices(choices);
 
-    if (JournalOff) {
-        ClearUndo();
-        JournalWasOff = true;
-    }
     RebuildToolBar(choices.toolBar);
     RebuildStatusBar(choices.statusBar);
     RECT client;

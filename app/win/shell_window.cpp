@@ -11,8 +11,8 @@
 #include "base/win/program.h"
 #include "base/win/registry_settings.h"
 #include "base/win/shown_text.h"
-#include "document/undo_journal.h"
 #include "document/win/document_name.h"
+#include "document/win/program_document.h"
 #include "document/win/recovery_keeper.h"
 #include "tools/win/printing.h"
 

@@ -11,6 +11,7 @@
 #include "base/win/program.h"
 #include "document/win/document_line_ends.h"
 #include "document/win/editor_window.h"
+#include "document/win/program_document.h"
 #include "base/win/shown_text.h"
 #include "document/win/view_code_page.h"
 
@@ -35,20 +36,22 @@ void DestroyStatusBar() {
 
 void ShowCaretPosition() {
     if (!StatusBar) return;
-    CHARRANGE selection{0, 0};
-    SendMessageA(EditorControl, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+    if (!EditorControl) return;
+    Document& document = ProgramDocument();
+    const CHARRANGE selection{static_cast<LONG>(document.SelectionStart()), static_cast<LONG>(document.SelectionEnd())};
     if (selection.cpMin == Program().lastShownSelection.cpMin && selection.cpMax == Program().lastShownSelection.cpMax) return;
     Program().lastShownSelection = selection;
-    const LRESULT line = SendMessageA(EditorControl, EM_EXLINEFROMCHAR, 0, selection.cpMin);
-    const LRESULT lineStart = SendMessageA(EditorControl, EM_LINEINDEX, line, 0);
-    const std::string text = CaretPositionText(static_cast<std::uint32_t>(selection.cpMin - lineStart + 1),
+    // The display line, as the control counts lines.
+    const std::size_t line = document.Layout().DisplayLineFromPosition(document.SelectionStart());
+    const std::size_t lineStart = document.Layout().DisplayLineStart(line);
+    const std::string text = CaretPositionText(static_cast<std::uint32_t>(document.SelectionStart() - lineStart + 1),
                                                static_cast<std::uint32_t>(line + 1));
     SetStatusText(StatusBar, kCaretPositionPart, text);
 }
 
 void ShowEditMode() {
     if (!StatusBar) return;
-    SetStatusText(StatusBar, kEditModePart, OverwriteMode ? "Замена"_ui : "Вставка"_ui);
+    SetStatusText(StatusBar, kEditModePart, ProgramDocument().Overwrite() ? "Замена"_ui : "Вставка"_ui);
 }
 
 void ShowLineEnds(bool anew) {

@@ -15,7 +15,7 @@ void CreateStatusBar();
 void DestroyStatusBar();
 // Part 0: the caret's column and line, written only when the selection moved since the last time.
 void ShowCaretPosition();
-// "Вставка" or "Замена" by OverwriteMode.
+// "Вставка" or "Замена" by the document's overwrite mode.
 void ShowEditMode();
 // The text's line ends (LineEndsText), written only when they read otherwise than last time, or
 // always with `anew`: every change of the text asks.

@@ -7,7 +7,7 @@
 #include "base/settings.h"
 #include "base/win/program.h"
 #include "document/win/editor_window.h"
-#include "document/undo_journal.h"
+#include "document/win/program_document.h"
 #include "resources/resource.h"
 
 namespace {
@@ -192,12 +192,12 @@ void CustomizeToolBar() {
 void RefreshToolBarStates() {
     if (!ToolBar) return;
     SetButtonState(IDM_PASTE, IsClipboardFormatAvailable(CF_TEXT));
-    const bool selection = SendMessageA(EditorControl, EM_SELECTIONTYPE, 0, 0) != 0;
+    const Document& document = ProgramDocument();
+    const bool selection = EditorControl && document.SelectionEnd() > document.SelectionStart();
     SetButtonState(IDM_DELETE, selection);
     SetButtonState(IDM_CUT, selection);
     SetButtonState(IDM_COPY, selection);
-    const bool journalEmpty = DocumentUndoJournal().Empty();
-    SetButtonState(IDM_SAVE, SendMessageA(EditorControl, EM_GETMODIFY, 0, 0) != 0 && (JournalWasOff || !journalEmpty));
-    SetButtonState(IDM_UNDO, JournalOff ? SendMessageA(EditorControl, EM_CANUNDO, 0, 0) != 0 : !journalEmpty);
+    SetButtonState(IDM_SAVE, EditorControl && document.Modified() && (document.JournalWasOff() || !document.Journal().Empty()));
+    SetButtonState(IDM_UNDO, EditorControl && document.CanUndo());
     SetButtonState(IDM_WORD_WRAP, true, Program().switches.wordWrapStyle == 0);
 }

@@ -1,5 +1,7 @@
 #include "appearance/win/colours.h"
 
+#include "document/win/program_document.h"
+
 #include <commctrl.h>
 #include <commdlg.h>
 #include <richedit.h>
@@ -49,10 +51,6 @@ CHARFORMATA ColourFormat(COLORREF colour) {
     return format;
 }
 
-void SelectRange(std::size_t first, std::size_t last) {
-    CHARRANGE range{static_cast<LONG>(first), static_cast<LONG>(last)};
-    SendMessageA(EditorControl, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
-}
 
 // The wait cursor while the tags are coloured and, once the run has taken a noticeable time, how far
 // it has come in the status bar's first part, which gets the caret position back at the end. Nothing
@@ -122,36 +120,21 @@ void ChooseHtmlColour() {
 
 void RefreshHtmlColours() {
     if (!EditorControl) return;
-    const auto length = static_cast<std::size_t>(SendMessageA(EditorControl, WM_GETTEXTLENGTH, 0, 0));
+    Document& document = ProgramDocument();
+    const std::size_t length = document.Length();
     if (length < 2) return;
     std::unique_ptr<char[]> text(new (std::nothrow) char[length + 1]());
     if (!text) return;
     TagColouringProgress progress(length);
-
-    SendMessageA(EditorControl, WM_SETREDRAW, FALSE, 0);
-    const LRESULT modified = SendMessageA(EditorControl, EM_GETMODIFY, 0, 0);
-    const LRESULT firstLine = SendMessageA(EditorControl, EM_GETFIRSTVISIBLELINE, 0, 0);
-    CHARRANGE selection{};
-    SendMessageA(EditorControl, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
-
-    SelectRange(0, length);
-    const auto copied = static_cast<std::size_t>(
-        SendMessageA(EditorControl, EM_GETSELTEXT, 0, reinterpret_cast<LPARAM>(text.get())));
-    const std::size_t scanned = copied < length ? copied : length;
-    // Black, whatever "Cl" holds: the tags stand out against the rest.
-    CHARFORMATA format = ColourFormat(RGB(0, 0, 0));
-    SendMessageA(EditorControl, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
-    format.crTextColor = ReadSettingDword("HTML", kDefaultTagColour);
-    for (auto tag = NextTagStretch(text.get(), scanned, 0); tag; tag = NextTagStretch(text.get(), scanned, tag->end)) {
-        SelectRange(tag->start, tag->end);
-        SendMessageA(EditorControl, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
+    document.Text().CopyRange(0, length, text.get());
+    // The colours are the document's, beside its text: the selection, the modified flag and the view
+    // stay as they are. Black, whatever "Cl" holds: the tags stand out against the rest.
+    ColourRuns& colours = document.Colours();
+    colours.Set(0, length, RGB(0, 0, 0));
+    const COLORREF tagColour = ReadSettingDword("HTML", kDefaultTagColour);
+    for (auto tag = NextTagStretch(text.get(), length, 0); tag; tag = NextTagStretch(text.get(), length, tag->end)) {
+        colours.Set(tag->start, tag->end, tagColour);
         progress.Reached(tag->end);
     }
-
-    SendMessageA(EditorControl, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&selection));
-    SendMessageA(EditorControl, EM_SETMODIFY, modified ? TRUE : FALSE, 0);
-    const LRESULT nowFirstLine = SendMessageA(EditorControl, EM_GETFIRSTVISIBLELINE, 0, 0);
-    if (nowFirstLine > firstLine) SendMessageA(EditorControl, EM_LINESCROLL, 0, firstLine - nowFirstLine);
-    SendMessageA(EditorControl, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(EditorControl, nullptr, TRUE);
 }

@@ -77,9 +77,6 @@ struct ProgramContext {
     HWND statusBar = nullptr;
     HWND toolBar = nullptr;
     HWND editorControl = nullptr;
-    // The editor control's own procedure, kept when the subclass replaces it; the subclass passes
-    // messages on to it.
-    WNDPROC editorControlProcedure = nullptr;
     HACCEL acceleratorTable = nullptr;  // table 1, offered every message that reaches the editor
     HICON classIcon = nullptr;          // icon 1; also the About box's
     HICON smallIcon = nullptr;          // icon 2 at 16 x 16; the program's dialogs take it as their icon
@@ -99,7 +96,7 @@ struct ProgramContext {
     // (`replaceText`), SearchPosition (`position`), ReplaceMode, ReplaceAll, WholeWord, MatchCase,
     // WholeText, SearchBackwards and PromptReplace. ReplaceMode follows the last of commands 13 and 14.
     SearchState search;
-    // The half-typed Ctrl+W/D/K chord. The editor's key handling abandons it when Ctrl goes down again.
+    // The half-typed Ctrl+W/D/K chord. The message loop abandons it when Ctrl goes down again in the text.
     ChordState pendingChord;
     PrintingState printing;
     FileDialogState fileDialog;

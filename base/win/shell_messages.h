@@ -26,9 +26,7 @@ inline constexpr UINT kViewCodePageChangedMessage = WM_APP + 6;
 // A switch was turned on or off: wParam its command (word wrap, page numbers), lParam nonzero when
 // on; the menu checks the command's item.
 inline constexpr UINT kSwitchChangedMessage = WM_APP + 7;
-// The text was right-clicked: the shell opens its Edit menu there, lParam the screen position as
-// GetMessagePos gives it.
-inline constexpr UINT kShowContextMenuMessage = WM_APP + 8;
+// (WM_APP + 8 was the text's right-click; the editor control tells it as WM_CONTEXTMENU now.)
 // The editor window was made anew: the shell places it between its bars.
 inline constexpr UINT kEditorWindowMadeMessage = WM_APP + 9;
 

@@ -15,7 +15,7 @@
 #include "base/win/program.h"
 #include "document/win/editor_window.h"
 #include "document/win/document_name.h"
-#include "document/undo_journal.h"
+#include "document/win/program_document.h"
 #include "document/win/document_files.h"
 #include "document/win/document_line_ends.h"
 #include "encoding/line_ends.h"

@@ -13,7 +13,7 @@
 #include "base/win/program.h"
 #include "document/win/editor_window.h"
 #include "bench/win/bench_text.h"
-#include "document/undo_journal.h"
+#include "document/win/program_document.h"
 #include "document/win/document_files.h"
 #include "document/win/transform_commands.h"
 #include "resources/resource.h"
@@ -146,7 +146,7 @@ int main(int argc, char** argv) {
         return !DocumentUndoJournal().Empty();
     });
     ClearUndo();
-    JournalOff = true;
+    SetJournalOff(true);
     Measure("whole-text conversion, journal off", size, [&] {
         RunTransformCommand(IDM_TO_KOI8);
         return true;

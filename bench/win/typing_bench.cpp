@@ -19,7 +19,7 @@
 #include "document/win/editor_window.h"
 #include "app/win/toolbar.h"
 #include "bench/win/bench_text.h"
-#include "document/undo_journal.h"
+#include "document/win/program_document.h"
 #include "document/win/document_files.h"
 #include "document/win/recovery_keeper.h"
 #include "document/win/view_code_page.h"

@@ -1,5 +1,7 @@
 #include "control/win/editor_state.h"
 
+#include <shellapi.h>
+
 #include <optional>
 
 namespace editor_control {
@@ -53,6 +55,22 @@ Handled WindowMessage(Editor& e, UINT message, WPARAM wParam, LPARAM) {
     }
 }
 
+// Files dropped from the shell are the parent's to open.
+void OnDropFiles(Editor& e, HDROP drop) {
+    HWND parent = GetParent(e.window);
+    if (!(e.eventMask & ENM_DROPFILES) || !parent) {
+        DragFinish(drop);
+        return;
+    }
+    ENDROPFILES files{};
+    files.nmhdr.hwndFrom = e.window;
+    files.nmhdr.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID(e.window));
+    files.nmhdr.code = EN_DROPFILES;
+    files.hDrop = drop;
+    files.cp = static_cast<LONG>(e.edit.Caret());
+    SendMessageA(parent, WM_NOTIFY, files.nmhdr.idFrom, reinterpret_cast<LPARAM>(&files));
+}
+
 // Keys, characters, the mouse, the scroll bars and the wheel. WM_KEYDOWN of a key the control does
 // not use goes on to the default procedure.
 Handled InputMessage(Editor& e, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -62,17 +80,17 @@ Handled InputMessage(Editor& e, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CHAR: OnChar(e, wParam); return 0;
     case WM_UNICHAR:
         if (wParam == UNICODE_NOCHAR) return TRUE;
-        if (IsUnicodeView(e.view) && (wParam >= 0x20 || wParam == '\t') && wParam != 0x7F) {
-            // Any character but the halves of a pair, which carry none alone.
-            if (wParam <= 0x10FFFF && (wParam < 0xD800 || wParam > 0xDFFF))
-                TypeBytes(e, EncodeCharacter(e.text.Form(), static_cast<char32_t>(wParam)));
-            return 0;
-        }
-        if (wParam < 0x10000) {
-            auto byte = ViewByteFor(e.view, static_cast<char16_t>(wParam));
-            if (byte) OnChar(e, *byte);
-        }
+        OnCharacter(e, static_cast<char32_t>(wParam));
         return 0;
+    case WM_RBUTTONUP: {
+        POINT point{x, y};
+        ClientToScreen(e.window, &point);
+        if (HWND parent = GetParent(e.window))
+            SendMessageA(parent, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(e.window), MAKELPARAM(point.x, point.y));
+        return 0;
+    }
+    case WM_DROPFILES: OnDropFiles(e, reinterpret_cast<HDROP>(wParam)); return 0;
+    case WM_INPUTLANGCHANGE: Notify(e, EN_INPUTLANGCHANGE, 0xFFFFFFFF); return 1;
     case WM_LBUTTONDOWN: OnLeftButtonDown(e, x, y, false); return 0;
     case WM_LBUTTONDBLCLK: OnLeftButtonDown(e, x, y, true); return 0;
     case WM_MOUSEMOVE: OnMouseMove(e, x, y); return 0;
@@ -96,17 +114,17 @@ Handled TextMessage(Editor& e, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_GETTEXT: return OnGetText(e, wParam, reinterpret_cast<char*>(lParam));
     case WM_SETTEXT: return OnSetText(e, reinterpret_cast<const char*>(lParam));
     case WM_CLEAR:
-        if (!ReadOnly(e) && e.edit.HasSelection()) ReplaceSelection(e, {}, true);
+        if (!ReadOnly(e) && e.edit.HasSelection()) e.doc.ReplaceSelection({}, UndoKind::ReplaceRange);
         return 0;
     case WM_COPY: CopySelection(e); return 0;
     case WM_CUT: CutSelection(e); return 0;
     case WM_PASTE: Paste(e); return 0;
     case WM_UNDO:
     case EM_UNDO: return OnUndo(e);
-    case EM_CANUNDO: return e.text.CanUndo();
-    case EM_EMPTYUNDOBUFFER: e.text.EmptyUndoBuffer(); return 0;
-    case EM_GETMODIFY: return e.text.Modified();
-    case EM_SETMODIFY: e.text.SetModified(wParam != 0); return 0;
+    case EM_CANUNDO: return e.doc.CanUndoTextStep();
+    case EM_EMPTYUNDOBUFFER: e.doc.ForgetTextStep(); return 0;
+    case EM_GETMODIFY: return e.doc.Modified();
+    case EM_SETMODIFY: e.doc.SetModified(wParam != 0); return 0;
     case EM_REPLACESEL: {
         const char* bytes = reinterpret_cast<const char*>(lParam);
         ReplaceSelection(e, bytes ? std::string_view(bytes) : std::string_view(), wParam != 0);
@@ -263,13 +281,13 @@ Handled SettingMessage(Editor& e, UINT message, WPARAM wParam, LPARAM lParam) {
         return static_cast<LRESULT>(previous);
     }
     case EM_SETVIEWCODEPAGE: {
-        int previous = e.view;
-        SetViewCodePage(e, static_cast<int>(wParam));
+        int previous = e.doc.ViewCodePage();
+        e.doc.SetViewCodePage(static_cast<std::uint8_t>(wParam <= kUtf16BeView ? wParam : 0));
         return previous;
     }
-    case EM_GETVIEWCODEPAGE: return e.view;
-    case EM_EXLIMITTEXT: e.text.SetTextLimit(static_cast<std::size_t>(lParam)); return 0;
-    case EM_LIMITTEXT: e.text.SetTextLimit(static_cast<std::size_t>(wParam)); return 0;
+    case EM_GETVIEWCODEPAGE: return e.doc.ViewCodePage();
+    case EM_EXLIMITTEXT: e.doc.SetTextLimit(static_cast<std::size_t>(lParam)); return 0;
+    case EM_LIMITTEXT: e.doc.SetTextLimit(static_cast<std::size_t>(wParam)); return 0;
     case EM_GETLIMITTEXT: return static_cast<LRESULT>(e.text.TextLimit());
     case EM_SETREADONLY: {
         LONG_PTR style = Style(e);
@@ -300,7 +318,8 @@ LRESULT CALLBACK EditorControlProc(HWND window, UINT message, WPARAM wParam, LPA
         // failure there must not leave the procedure as an exception.
         try {
             GrowthBudget::Charge(sizeof(Editor));
-            editor = new Editor(window);
+            auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
+            editor = new Editor(window, create ? static_cast<Document*>(create->lpCreateParams) : nullptr);
         } catch (const std::bad_alloc&) {
             SetLastError(ERROR_NOT_ENOUGH_MEMORY);
             return FALSE;

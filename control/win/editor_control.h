@@ -3,12 +3,21 @@
 // draws them decoded with the view code page, answering the rich-edit messages the program sends
 // with their usual meanings, in byte offsets.
 //
+// The window is a view of a Document (document/document.h): the one passed as the lpParam of
+// CreateWindowEx, or one of its own. Its keys and mouse become the document's calls, which keep the
+// editing rules and record undo; whatever changes the document, the window draws.
+//
 // The class is an ANSI window, as the system's RICHEDIT is: the program sends its texts (WM_SETTEXT,
 // EM_REPLACESEL, WM_GETTEXT, ...) as bytes, and a Unicode window would have them converted through
-// the system code page on the way. WM_CHAR carries the byte to insert: the editor subclass in front
-// of the control turns the keyboard's 1251 character into the view's byte. WM_UNICHAR carries a
-// character, which the control turns into the view's byte itself, or in the UTF-8 view into the
-// character's UTF-8 bytes, whatever the character.
+// the system code page on the way. The text messages change the document unrecorded; typing, the
+// deleting keys, cut, paste, WM_CLEAR and a dragged selection are the document's recorded edits.
+// WM_CHAR carries the keyboard's 1251 character, which goes in as the view's byte (in a Unicode view
+// as the character's bytes). WM_UNICHAR carries a character of any script: a Unicode view takes
+// every one, the others those of 1251; one the view cannot take is refused with the system's beep.
+//
+// The parent hears of what is its to do: the right button's release as WM_CONTEXTMENU, files
+// dropped on the window as EN_DROPFILES (with ENM_DROPFILES in the event mask), a change of the
+// keyboard layout as EN_INPUTLANGCHANGE (WM_COMMAND; the text's character set never follows it).
 //
 // Line breaks are CR LF, a lone CR or a lone LF; each ends a line. The text ends its lines as its
 // first line break does (CR LF when it has none): Enter and a paste put in that kind, and only a
@@ -43,5 +52,8 @@
 // UTF-16 views the line breaks are those of code units.
 #define EM_GETLINEENDS (WM_USER + 0x206)
 inline constexpr LRESULT kLineEndsMixed = 0x100;
+
+// Sent to the parent in WM_COMMAND when the window was told of a new keyboard layout.
+#define EN_INPUTLANGCHANGE 0x0A01
 
 bool RegisterEditorControlClass(HINSTANCE instance);

@@ -1,7 +1,25 @@
 #include "control/win/editor_state.h"
 #include "control/win/view_clipboard.h"
+#include "document/editor_keys.h"
 
 namespace editor_control {
+
+namespace {
+
+// The keys that edit are the document's rules; a key that could not have its memory did nothing,
+// and the document's owner is told so before the dispatch tells the parent.
+template <typename Edit>
+void EditByKey(Editor& e, Edit&& edit) {
+    if (ReadOnly(e)) return;
+    try {
+        edit(e.doc);
+    } catch (const std::bad_alloc&) {
+        e.doc.TellOutOfMemory();
+        throw;
+    }
+}
+
+}  // namespace
 
 // ---- Clipboard -------------------------------------------------------------------------------
 
@@ -9,7 +27,7 @@ namespace editor_control {
 // cross by the view's code page as the program's commands do.
 bool CopySelection(Editor& e) {
     const std::size_t first = e.edit.SelectionStart(), last = e.edit.SelectionEnd();
-    const DWORD error = view_clipboard::Put(e.window, e.view, last - first, [&](std::uint8_t* out) {
+    const DWORD error = view_clipboard::Put(e.window, e.doc.ViewCodePage(), last - first, [&](std::uint8_t* out) {
         e.text.CopyRange(first, last, reinterpret_cast<char*>(out));
         return last - first;
     });
@@ -20,16 +38,16 @@ bool CopySelection(Editor& e) {
 }
 
 void CutSelection(Editor& e) {
-    if (ReadOnly(e) || !CopySelection(e)) return;
-    DeleteByKey(e, EditingState::Deletion::Selection);
+    if (ReadOnly(e) || !e.edit.HasSelection() || !CopySelection(e)) return;
+    e.doc.ReplaceSelection({}, UndoKind::ReplaceRange);
 }
 
 void Paste(Editor& e) {
     if (ReadOnly(e)) return;
-    const bool pasted = view_clipboard::Take(e.window, e.view, e.text.DocumentLineEnd(), [&](const char* bytes, std::size_t count) {
+    const bool pasted = view_clipboard::Take(e.window, e.doc.ViewCodePage(), e.text.DocumentLineEnd(), [&](const char* bytes, std::size_t count) {
         if (count == 0) return true;
         try {
-            ReplaceSelection(e, std::string_view(bytes, count), true);
+            e.doc.ReplaceSelection(std::string_view(bytes, count), UndoKind::ReplaceRange);
         } catch (const std::bad_alloc&) {
             return false;  // thrown again below, once the clipboard is closed
         }
@@ -70,22 +88,18 @@ bool OnKeyDown(Editor& e, WPARAM key) {
     case VK_HOME: MoveCaret(e, control ? Motion::TextStart : Motion::LineStart, shift); return true;
     case VK_END: MoveCaret(e, control ? Motion::TextEnd : Motion::LineEnd, shift); return true;
     case VK_DELETE:
-        if (shift && !control) {
-            CutSelection(e);
-        } else {
-            DeleteByKey(e, control ? Deletion::WordAfter : Deletion::CharacterAfter);
-        }
+        if (shift && !control) EditByKey(e, [&](Document&) { CutSelection(e); });
+        else if (control) EditByKey(e, [](Document& d) { d.DeleteWordForward(); });
+        else EditByKey(e, [](Document& d) { d.DeleteForward(); });
         return true;
     case VK_BACK:
-        DeleteByKey(e, control ? Deletion::WordBefore : Deletion::CharacterBefore);
+        if (control) EditByKey(e, [](Document& d) { d.DeleteWordBackward(); });
+        else EditByKey(e, [](Document& d) { d.DeleteBackward(); });
         return true;
     case VK_INSERT:
         if (control && !shift) CopySelection(e);
-        else if (shift && !control) Paste(e);
-        else if (!control && !shift) {
-            e.overwrite = !e.overwrite;
-            MakeCaret(e);
-        }
+        else if (shift && !control) EditByKey(e, [&](Document&) { Paste(e); });
+        else if (!control && !shift) e.doc.SetOverwrite(!e.doc.Overwrite());
         return true;
     default: break;
     }
@@ -93,8 +107,9 @@ bool OnKeyDown(Editor& e, WPARAM key) {
         switch (key) {
         case 'A': SetSelection(e, 0, e.text.Length()); return true;
         case 'C': CopySelection(e); return true;
-        case 'X': CutSelection(e); return true;
-        case 'V': Paste(e); return true;
+        case 'X': EditByKey(e, [&](Document&) { CutSelection(e); }); return true;
+        case 'V': EditByKey(e, [&](Document&) { Paste(e); }); return true;
+        case 'Y': EditByKey(e, [](Document& d) { d.DeleteLine(); }); return true;
         case 'Z': SendMessageA(e.window, EM_UNDO, 0, 0); return true;
         default: break;
         }
@@ -102,15 +117,37 @@ bool OnKeyDown(Editor& e, WPARAM key) {
     return false;
 }
 
+// A typed character is the keyboard's 1251 byte; the document puts it in as the view's.
 void OnChar(Editor& e, WPARAM code) {
     unsigned char byte = static_cast<unsigned char>(code & 0xFF);
-    if (byte == '\r' || byte == '\n') TypeLineBreak(e);
-    // A byte alone would cut the units of UTF-16 in two: it is typed as the 1251 character it is.
-    else if (IsUtf16(e.text.Form()) && (byte == '\t' || (byte >= 0x20 && byte != 0x7F)))
-        TypeBytes(e, EncodeCharacter(e.text.Form(), byte < 0x80 ? char32_t{byte} : char32_t{ViewGlyph(0, byte)}));
+    if (byte == '\r' || byte == '\n') EditByKey(e, [](Document& d) { d.TypeLineBreak(); });
     // Backspace and Ctrl+Backspace (0x7F) are handled when the key goes down; other control
     // characters are shortcuts that were not taken.
-    else if (byte == '\t' || (byte >= 0x20 && byte != 0x7F)) TypeByte(e, byte);
+    else if (IsPrintableTyped(byte)) EditByKey(e, [byte](Document& d) { d.TypeAnsi(byte); });
+}
+
+// A character of any script: the Unicode views take every one, the others those of 1251; one the
+// view has no byte for is refused with the system's beep, as a key that does nothing. A character
+// beyond the basic plane may come as its two halves; the first waits for the second.
+void OnCharacter(Editor& e, char32_t character) {
+    const char16_t high = std::exchange(e.pendingHighHalf, 0);
+    if (character >= 0xD800 && character <= 0xDBFF) {
+        e.pendingHighHalf = static_cast<char16_t>(character);
+        return;
+    }
+    if (character >= 0xDC00 && character <= 0xDFFF) {
+        if (!high) return;
+        character = 0x10000 + ((high - 0xD800) << 10) + (character - 0xDC00);
+    }
+    // Enter, and the control characters: Backspace is handled when its key goes down, the others
+    // are shortcuts that were not taken.
+    if (character < 0x20 || character == 0x7F) {
+        if (character == '\r' || character == '\n' || character == '\t') OnChar(e, character);
+        return;
+    }
+    bool typed = true;
+    EditByKey(e, [&](Document& d) { typed = d.TypeCharacter(character); });
+    if (!typed && !ReadOnly(e)) MessageBeep(MB_OK);
 }
 
 // ---- Mouse -----------------------------------------------------------------------------------
@@ -214,7 +251,10 @@ void DropDraggedText(Editor& e, bool copy) {
         CLIPFORMAT format = CF_TEXT;
         if (e.callback->QueryAcceptData(nullptr, &format, RECO_DROP, TRUE, nullptr) != S_OK) return;
     }
-    std::size_t inserted = ReplaceRange(e, drop.first, drop.last, drop.bytes, false);
+    std::size_t inserted = 0;
+    EditByKey(e, [&](Document& d) {
+        inserted = d.Replace(drop.first, drop.last, drop.bytes, UndoKind::TextSnapshot, EditKind::Other, false);
+    });
     // A copy cut short by the limit selects what went in.
     SetSelection(e, drop.selectFirst, std::min(drop.selectLast, drop.first + inserted));
 }

@@ -56,18 +56,9 @@ LRESULT StreamInWholeText(Editor& e, bool rtf, std::size_t expected, EDITSTREAM*
         built.Finish();
     }
 
-    e.text.ReplaceWith(built);
-    e.colours.Clear();
-    e.text.Compact();
-    FollowChange(e, 0, [&] {
-        e.edit.ResetView();
-        SetSelection(e, 0, 0);
-        e.edit.ClampView();
-        UpdateScrollBars(e);
-        Invalidate(e);
-    });
+    e.doc.ReplaceWhole(built, UndoKind::NotRecorded);
+    e.doc.CompactText();
     if (cut) Notify(e, EN_MAXTEXT, 0xFFFFFFFF);
-    Notify(e, EN_CHANGE, ENM_CHANGE);
     return static_cast<LRESULT>(e.text.Length());
 }
 
@@ -118,17 +109,13 @@ LRESULT StreamInSelection(Editor& e, bool rtf, EDITSTREAM* stream) {
         pieces.assign(1, plain);
         total = plain.size();
     }
-    std::size_t inserted = e.text.ReplaceByPieces(first, last, pieces);
-    e.colours.OnReplace(first, last - first, inserted);
+    std::size_t inserted = e.doc.ReplaceByPieces(first, last, pieces, UndoKind::NotRecorded);
     chunks.clear();
     FollowChange(e, first + inserted, [&] {
-        SetSelection(e, first + inserted, first + inserted);
         e.edit.ClampView();
         UpdateScrollBars(e);
         Invalidate(e);
     });
-    if (inserted < total) Notify(e, EN_MAXTEXT, 0xFFFFFFFF);
-    Notify(e, EN_CHANGE, ENM_CHANGE);
     return static_cast<LRESULT>(inserted);
 }
 
@@ -199,7 +186,7 @@ LRESULT OnGetText(Editor& e, WPARAM size, char* out) {
 
 LRESULT OnSetText(Editor& e, const char* text) {
     std::string_view bytes = text ? std::string_view(text) : std::string_view();
-    ReplaceRange(e, 0, e.text.Length(), bytes, false);
+    e.doc.Replace(0, e.text.Length(), bytes, UndoKind::NotRecorded, EditKind::Other, false);
     e.colours.Clear();
     FollowChange(e, 0, [&] {
         e.edit.ResetView();
@@ -211,7 +198,7 @@ LRESULT OnSetText(Editor& e, const char* text) {
 }
 
 void SetSelectionFromMessage(Editor& e, LONG first, LONG last) {
-    e.text.CloseUndoRun();
+    e.doc.CloseTypingRun();
     if (first < 0) {
         SetSelection(e, e.edit.Caret(), e.edit.Caret());
         return;
@@ -364,24 +351,14 @@ void OnSetFont(Editor& e, HFONT font) {
 
 LRESULT OnUndo(Editor& e) {
     if (ReadOnly(e)) return FALSE;
-    std::size_t before = e.text.Length();
-    TextModel::UndoResult result = e.text.Undo();
-    if (!result.done) return FALSE;
-    std::size_t inserted = result.last - result.first;
-    std::size_t removed = before + inserted - e.text.Length();
-    e.colours.OnReplace(result.first, removed, inserted);
-    FollowChange(e, result.last, [&] {
-        SetSelection(e, result.first, result.last);
-        UpdateScrollBars(e);
-        Invalidate(e);
-    });
-    Notify(e, EN_CHANGE, ENM_CHANGE);
-    return TRUE;
+    return e.doc.UndoTextStep() ? TRUE : FALSE;
 }
 
 namespace {
 
-PageLook LookOf(const Editor& e) { return {e.view, &e.format, TextColour(e), &e.colours}; }
+PageLook LookOf(const Editor& e) {
+    return {static_cast<int>(e.doc.ViewCodePage()), &e.format, TextColour(e), &e.colours};
+}
 
 }  // namespace
 
@@ -393,20 +370,9 @@ LRESULT OnDisplayBand(Editor& e, LPARAM band) {
     return e.pages.DisplayBand(LookOf(e), reinterpret_cast<const RECT*>(band)) ? TRUE : FALSE;
 }
 
-void SetViewCodePage(Editor& e, int view) {
-    if (view < 0 || view > kUtf16BeView) view = 0;
-    // The line index follows the view's units; without memory for it (thrown, and told as the
-    // control's failure) the view stays as it was.
-    e.text.SetForm(FormOfView(view));
-    e.view = view;
-    e.edit.SetLetters(LettersOfView(view));
+void ShowViewCodePage(Editor& e) {
+    e.shownView = e.doc.ViewCodePage();
     MeasureFont(e);
-    // Positions inside a character of the Unicode views move to its start.
-    if (IsUnicodeView(view)) {
-        std::size_t anchor = e.edit.Anchor(), caret = e.edit.Caret();
-        e.edit.Select(anchor, caret, e.edit.CaretAtLineEnd());
-        if (e.edit.Anchor() != anchor || e.edit.Caret() != caret) NotifySelectionChange(e);
-    }
     e.layout.SetWrapWidth(Wraps(e) ? TextAreaWidth(e) : 0);
     e.edit.ClampView();
     UpdateScrollBars(e);
@@ -423,6 +389,8 @@ void OnCreate(Editor& e) {
     e.format.yHeight = 200;
     e.format.bCharSet = DEFAULT_CHARSET;
     e.format.bPitchAndFamily = FIXED_PITCH | FF_MODERN;
+    e.shownView = e.doc.ViewCodePage();
+    e.shownOverwrite = e.doc.Overwrite();
     ApplyFont(e);
 }
 
@@ -442,27 +410,21 @@ LRESULT TakeTextFrom(Editor& e, HWND other) {
         return FALSE;
     Editor* source = EditorOf(other);
     if (!source) return FALSE;
-    e.text.TakeTextFrom(source->text);
-    std::swap(e.colours, source->colours);
-    for (Editor* changed : {source, &e}) {
-        AfterChangeUnfollowed(*changed, 0);
-        changed->edit.ResetView();
-    }
-    Notify(e, EN_CHANGE, ENM_CHANGE);
+    if (&source->doc == &e.doc) return FALSE;
+    e.doc.TakeTextFrom(source->doc);
     return TRUE;
 }
 
 LRESULT MapSelectedBytes(Editor& e, const std::uint8_t* byteFor) {
     if (!byteFor || ReadOnly(e)) return FALSE;
     std::size_t first = e.edit.SelectionStart(), last = e.edit.SelectionEnd();
-    if (!e.text.MapBytes(first, last, byteFor)) return FALSE;
+    if (!e.doc.MapBytes(first, last, byteFor, UndoKind::NotRecorded)) return FALSE;
     FollowChange(e, e.edit.Caret(), [&] {
         e.edit.ForgetWidestLine();
         UpdateScrollBars(e);
         PlaceCaret(e);
         Invalidate(e);
     });
-    Notify(e, EN_CHANGE, ENM_CHANGE);
     return TRUE;
 }
 

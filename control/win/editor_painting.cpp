@@ -103,7 +103,7 @@ void PlaceCaretNow(Editor& e) {
 void MakeCaret(Editor& e) {
     if (!e.focused) return;
     DestroyCaret();
-    CreateCaret(e.window, nullptr, e.overwrite ? std::max(2, e.averageWidth) : 2, e.lineHeight);
+    CreateCaret(e.window, nullptr, e.doc.Overwrite() ? std::max(2, e.averageWidth) : 2, e.lineHeight);
     e.shownCaret = {-100000, -100000};
     PlaceCaretNow(e);
     ShowCaret(e.window);
@@ -131,12 +131,20 @@ void InvalidateSelection(Editor& e) {
     InvalidateRows(e, first, last == kBelow ? kBelow : last + 1);
 }
 
-void SelectionChanged(Editor& e, bool scroll) {
+void ShowSelection(Editor& e, bool scroll) {
     InvalidateSelection(e);
     // While drawing is off the caller is rewriting the text and puts the view back itself.
     if (scroll && e.redraw) ScrollCaretIntoView(e);
     else PlaceCaret(e);
     NotifySelectionChange(e);
+}
+
+void SelectionChanged(Editor& e, bool scroll) {
+    ShowSelection(e, scroll);
+    // The document's other watchers hear of it; this view knows already.
+    e.movingSelection = true;
+    e.doc.SelectionMoved();
+    e.movingSelection = false;
 }
 
 void SetSelection(Editor& e, std::size_t anchor, std::size_t caret, bool scroll, bool atLineEnd) {
@@ -150,13 +158,13 @@ void SetSelection(Editor& e, std::size_t anchor, std::size_t caret, bool scroll,
 void MeasureFont(Editor& e) {
     HDC dc = GetDC(e.window);
     HGDIOBJ old = SelectObject(dc, e.font.get());
-    FontMeasures measures = MeasureViewFont(dc, e.view);
+    FontMeasures measures = MeasureViewFont(dc, e.doc.ViewCodePage());
     SelectObject(dc, old);
     e.lineHeight = measures.lineHeight;
     e.averageWidth = measures.averageWidth;
     e.layout.SetWidths(measures.widths, 8 * e.averageWidth);
     // The Unicode views measure each character the first time the layout meets it.
-    const bool unicode = IsUnicodeView(e.view);
+    const bool unicode = IsUnicodeView(e.doc.ViewCodePage());
     e.layout.SetCharacterMeasure(unicode ? Utf8Measure(dc, e.font.get()) : nullptr);
     e.smallFont = unicode ? SmallFontFor(e.font.get()) : GdiFont();
     ReleaseDC(e.window, dc);
@@ -225,7 +233,7 @@ void PaintLineBreak(Editor& e, HDC dc, std::size_t start, std::size_t end, std::
     const bool pair = breakEnd - end != e.text.UnitBytes();
     const LineEndKind own = pair ? LineEndKind::CrLf : e.text.UnitAt(end) == '\n' ? LineEndKind::Lf : LineEndKind::Cr;
     if (own != kind) {
-        const ViewGlyphTable& glyphs = ViewGlyphs(IsUnicodeView(e.view) ? 0 : e.view);
+        const ViewGlyphTable& glyphs = ViewGlyphs(IsUnicodeView(e.doc.ViewCodePage()) ? 0 : e.doc.ViewCodePage());
         const auto unit = static_cast<unsigned char>(e.text.UnitAt(end));
         wchar_t marker = glyphs[unit];
         int w = std::max(e.layout.CharWidth(unit), e.averageWidth / 2);
@@ -275,7 +283,7 @@ void PaintLine(Editor& e, HDC dc, std::size_t displayLine, int y, int clientWidt
         }
         bool selected = at >= selectionFirst && at < selectionLast;
         COLORREF shown = colour == ColourRuns::kDefault ? textColour : static_cast<COLORREF>(colour);
-        ShownCharacter character = ShowCharacter(e.view, c);
+        ShownCharacter character = ShowCharacter(e.doc.ViewCodePage(), c);
         const bool byIndex = character.kind == ShownCharacter::GlyphIndex;
         if (!segment.glyphs.empty() &&
             (selected != segment.selected || shown != segment.colour || byIndex != segment.byIndex)) {

@@ -99,70 +99,88 @@ void AfterChangeUnfollowed(Editor& e, std::size_t caret) noexcept {
     if (!e.refreshPosted) e.refreshPosted = PostMessageA(e.window, kRefreshMessage, 0, 0) != FALSE;
 }
 
-// Every change of the text passes here, so the colours follow it and the caret lands behind it.
-// The text changes in one step that either completes or throws with nothing changed.
-std::size_t ReplaceRange(Editor& e, std::size_t first, std::size_t last, std::string_view bytes, bool canUndo,
-                         EditKind kind) {
-    last = std::min(last, e.text.Length());
-    first = std::min(first, last);
-    // The display lines from the edit's first to the end of its last logical line change; those
-    // below only when the edit changes how many display lines there are above them.
-    InvalidateSelection(e);
-    long firstRow = e.redraw ? e.edit.RowOf(first) : kAbove;
-    long lastRow = e.redraw ? e.edit.RowOf(last) : kAbove;
-    std::size_t belowBefore = 0;
-    bool nearView = firstRow != kBelow && lastRow != kAbove && firstRow != kAbove;
-    if (nearView) belowBefore = e.layout.FirstDisplayLineOf(e.text.LineFromPosition(last) + 1);
-    const LineEndKind lineEnd = e.text.DocumentLineEnd();
-    std::size_t inserted = e.text.Replace(first, last, bytes, canUndo, kind);
-    e.colours.OnReplace(first, last - first, inserted);
-    FollowChange(e, first + inserted, [&] {
+// The document tells every change of its text, whoever made it: the rows it touched are drawn
+// again and the caret lands behind it. The rows are found before the change, while the view can
+// still say where the old text stood.
+void Editor::OnTextChanging(std::size_t first, std::size_t last) noexcept {
+    Editor& e = *this;
+    pending = {};
+    pending.lineEnd = e.text.DocumentLineEnd();
+    try {
+        InvalidateSelection(e);
+        if (!e.redraw) return;
+        pending.firstRow = e.edit.RowOf(first);
+        pending.lastRow = e.edit.RowOf(last);
+        pending.nearView = pending.firstRow != kBelow && pending.lastRow != kAbove && pending.firstRow != kAbove;
+        // The display lines from the edit's first to the end of its last logical line change; those
+        // below only when the edit changes how many display lines there are above them.
+        if (pending.nearView) pending.belowBefore = e.layout.FirstDisplayLineOf(e.text.LineFromPosition(last) + 1);
+    } catch (const std::bad_alloc&) {
+        pending = {};  // nothing known: the whole view is drawn again
+    }
+}
+
+void Editor::OnTextChanged(const TextChange& change) noexcept {
+    Editor& e = *this;
+    const std::size_t caret = e.edit.Caret();
+    FollowChange(e, caret, [&] {
         // The text's kind changed with its first line break: which breaks show a mark changes everywhere.
-        if (e.text.DocumentLineEnd() != lineEnd) Invalidate(e);
-        if (nearView) {
-            // The rows from the edit to the end of its last logical line change; those below only
-            // when the number of display lines above them changes.
-            std::size_t belowAfter = e.layout.FirstDisplayLineOf(e.text.LineFromPosition(first + inserted) + 1);
-            long end = belowBefore == belowAfter ? static_cast<long>(belowAfter) - static_cast<long>(e.edit.TopLine())
-                                                 : kBelow;
-            InvalidateRows(e, firstRow, end);
-        } else if (firstRow != kBelow) {
+        if (e.text.DocumentLineEnd() != pending.lineEnd) Invalidate(e);
+        if (change.removed == TextModel::kNoPosition) {
+            // A whole new text, shown from its start.
+            SetSelection(e, caret, caret);
+            e.edit.ClampView();
+            Invalidate(e);
+        } else if (pending.nearView) {
+            std::size_t belowAfter = e.layout.FirstDisplayLineOf(e.text.LineFromPosition(change.first + change.inserted) + 1);
+            long end = pending.belowBefore == belowAfter
+                           ? static_cast<long>(belowAfter) - static_cast<long>(e.edit.TopLine())
+                           : kBelow;
+            InvalidateRows(e, pending.firstRow, end);
+        } else if (pending.firstRow != kBelow) {
             Invalidate(e);  // an edit above the view moves what it shows
         }
-        SetSelection(e, first + inserted, first + inserted);
+        if (change.removed != TextModel::kNoPosition) SetSelection(e, caret, caret);
         UpdateScrollBars(e);
     });
-    if (inserted < bytes.size()) Notify(e, EN_MAXTEXT, 0xFFFFFFFF);
+    pending = {};
+    if (change.cut) Notify(e, EN_MAXTEXT, 0xFFFFFFFF);
     Notify(e, EN_CHANGE, ENM_CHANGE);
-    return inserted;
+}
+
+// The program moved the selection (a search, an undo step): the old one's rows were drawn as
+// selected, the new one's are to be.
+void Editor::OnSelectionChanged() noexcept {
+    if (movingSelection) return;
+    Editor& e = *this;
+    FollowChange(e, e.edit.Caret(), [&] {
+        Invalidate(e);
+        ShowSelection(e, true);
+    });
+}
+
+// The view code page or overwrite mode changed, by a key here or by the program.
+void Editor::OnViewChanged() noexcept {
+    Editor& e = *this;
+    FollowChange(e, e.edit.Caret(), [&] {
+        if (e.doc.ViewCodePage() != e.shownView) ShowViewCodePage(e);
+        if (e.doc.Overwrite() != e.shownOverwrite) {
+            e.shownOverwrite = e.doc.Overwrite();
+            if (e.focused) MakeCaret(e);
+        }
+    });
+}
+
+// Every change the view makes goes through the document's gateways, which tell the view back.
+std::size_t ReplaceRange(Editor& e, std::size_t first, std::size_t last, std::string_view bytes, bool canUndo,
+                         EditKind kind) {
+    return e.doc.Replace(first, last, bytes, UndoKind::NotRecorded, kind, canUndo);
 }
 
 void ReplaceSelection(Editor& e, std::string_view bytes, bool canUndo, EditKind kind) {
     ReplaceRange(e, e.edit.SelectionStart(), e.edit.SelectionEnd(), bytes, canUndo, kind);
 }
 
-void TypeByte(Editor& e, unsigned char byte) {
-    char c = static_cast<char>(byte);
-    TypeBytes(e, std::string_view(&c, 1));
-}
-
-void TypeBytes(Editor& e, std::string_view bytes) {
-    if (ReadOnly(e)) return;
-    EditingState::KeyEdit edit = e.edit.TypingFor(e.overwrite);
-    ReplaceRange(e, edit.first, edit.last, bytes, true, edit.kind);
-}
-
-void TypeLineBreak(Editor& e) {
-    if (ReadOnly(e)) return;
-    ReplaceSelection(e, LineBreakOfText(e.text), true, EditKind::Typing);
-}
-
-void DeleteByKey(Editor& e, EditingState::Deletion deletion) {
-    if (ReadOnly(e)) return;
-    EditingState::KeyEdit edit = e.edit.DeletionFor(deletion);
-    if (edit.first < edit.last) ReplaceRange(e, edit.first, edit.last, {}, true, edit.kind);
-}
-
-const ViewLetters& Letters(const Editor& e) { return LettersOfView(e.view); }
+const ViewLetters& Letters(const Editor& e) { return LettersOfView(e.doc.ViewCodePage()); }
 
 }  // namespace editor_control

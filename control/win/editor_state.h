@@ -29,6 +29,7 @@
 #include "control/view_decoding.h"
 #include "control/win/page_formatter.h"
 #include "control/win/view_glyphs.h"
+#include "document/document.h"
 
 namespace editor_control {
 
@@ -38,19 +39,56 @@ constexpr UINT_PTR kAutoScrollTimer = 1;
 constexpr std::size_t kNone = TextModel::kNoPosition;
 // Posted to itself: set the scroll bars and place the caret once the messages of a burst are done.
 constexpr UINT kRefreshMessage = WM_USER + 0x2F0;
+// Where a position stands relative to the view (EditingState::RowOf).
+constexpr long kAbove = EditingState::kAbove;
+constexpr long kBelow = EditingState::kBelow;
 
-struct Editor {
-    explicit Editor(HWND w) : window(w) {}
+// The window of one view of a Document: what it shows and how. The text, the selection with its
+// rules, the view code page, overwrite mode and the colours are the document's; the window watches
+// the document and draws whatever changed it (a key here, a command of the program, an undo step).
+struct Editor final : DocumentWatcher {
+    // A window made without a document (a dialog's, a test's) has one of its own.
+    Editor(HWND w, Document* given)
+        : window(w),
+          own(given ? nullptr : std::make_unique<Document>()),
+          doc(given ? *given : *own),
+          text(doc.Text()),
+          layout(doc.Layout()),
+          colours(doc.Colours()),
+          edit(doc.Editing()) {
+        if (own) own->SetTextLimit(TextModel::kDefaultLimit);
+        doc.AddWatcher(this);
+    }
+    ~Editor() { doc.RemoveWatcher(this); }
+
+    void OnTextChanging(std::size_t first, std::size_t last) noexcept override;
+    void OnTextChanged(const TextChange& change) noexcept override;
+    void OnSelectionChanged() noexcept override;
+    void OnViewChanged() noexcept override;
 
     HWND window;
-    TextModel text;
-    TextLayout layout{text};
-    ColourRuns colours;
+    std::unique_ptr<Document> own;
+    Document& doc;
+    const TextModel& text;
+    TextLayout& layout;
+    ColourRuns& colours;
     PageFormatter pages{text};
-    int view = 0;
+    // The view code page the font was measured for, and the overwrite mode the caret was made for.
+    int shownView = 0;
+    bool shownOverwrite = false;
 
     // The selection, the caret's place, the view's scroll and the rules that move them.
-    EditingState edit{text, layout};
+    EditingState& edit;
+    // The view itself is moving the selection: the document's report of it is not news here.
+    bool movingSelection = false;
+    // What a change about to be made looked like on screen (OnTextChanging for OnTextChanged).
+    struct PendingChange {
+        long firstRow = kAbove;
+        long lastRow = kAbove;
+        bool nearView = false;
+        std::size_t belowBefore = 0;
+        LineEndKind lineEnd = LineEndKind::CrLf;
+    } pending;
     // Pixels a unit of the horizontal scroll bar stands for: 1 unless the widest line is wider than
     // the bar's int range holds.
     std::int64_t horizontalUnit = 1;
@@ -61,7 +99,6 @@ struct Editor {
     // EM_HIDESELECTION with lParam 0: shown (1) or hidden (0) until the focus next comes or goes;
     // -1: as the focus and the style say.
     int selectionShownForNow = -1;
-    bool overwrite = false;
 
     CHARFORMATA format{};
     COLORREF background = 0;
@@ -70,6 +107,9 @@ struct Editor {
     GdiFont smallFont;  // the UTF-8 view's boxes of stray bytes
     int lineHeight = 16;
     int averageWidth = 8;
+
+    // The first half of a character beyond the basic plane, typed as two WM_UNICHAR.
+    char16_t pendingHighHalf = 0;
 
     IRichEditOleCallback* callback = nullptr;
     DWORD eventMask = 0;
@@ -102,10 +142,6 @@ struct Editor {
     std::size_t expectedStreamSize = 0;
     DWORD lastFailure = 0;
 };
-
-// Where a position stands relative to the view (EditingState::RowOf).
-constexpr long kAbove = EditingState::kAbove;
-constexpr long kBelow = EditingState::kBelow;
 
 Editor* EditorOf(HWND window);
 LONG_PTR Style(const Editor& e);
@@ -140,17 +176,14 @@ void SetSelection(Editor& e, std::size_t anchor, std::size_t caret, bool scroll 
 // Repaints, scrolls and notifies after the editing state changed the selection; the rows of the old
 // selection were invalidated before (InvalidateSelection).
 void SelectionChanged(Editor& e, bool scroll);
+// The same for a selection the document moved: repainted and notified, nobody else told.
+void ShowSelection(Editor& e, bool scroll);
 void MeasureFont(Editor& e);
 void ApplyFont(Editor& e);
 void AfterChangeUnfollowed(Editor& e, std::size_t caret) noexcept;
 std::size_t ReplaceRange(Editor& e, std::size_t first, std::size_t last, std::string_view bytes, bool canUndo,
                          EditKind kind = EditKind::Other);
 void ReplaceSelection(Editor& e, std::string_view bytes, bool canUndo, EditKind kind = EditKind::Other);
-void TypeByte(Editor& e, unsigned char byte);
-// One typed character of one or more bytes (the UTF-8 view's).
-void TypeBytes(Editor& e, std::string_view bytes);
-void TypeLineBreak(Editor& e);
-void DeleteByKey(Editor& e, EditingState::Deletion deletion);
 const ViewLetters& Letters(const Editor& e);
 // False when the selection did not reach the clipboard (the failure is set).
 bool CopySelection(Editor& e);
@@ -160,6 +193,7 @@ void Paste(Editor& e);
 void OnPaint(Editor& e);
 bool OnKeyDown(Editor& e, WPARAM key);
 void OnChar(Editor& e, WPARAM code);
+void OnCharacter(Editor& e, char32_t character);
 EditingState::Place PlaceAtPoint(Editor& e, int x, int y);
 void OnLeftButtonDown(Editor& e, int x, int y, bool doubleClick);
 void OnMouseMove(Editor& e, int x, int y);
@@ -188,7 +222,8 @@ void OnSetFont(Editor& e, HFONT font);
 LRESULT OnUndo(Editor& e);
 LRESULT OnFormatRange(Editor& e, WPARAM render, LPARAM range);
 LRESULT OnDisplayBand(Editor& e, LPARAM band);
-void SetViewCodePage(Editor& e, int view);
+// Font, layout and scroll for the document's view code page, which has just changed.
+void ShowViewCodePage(Editor& e);
 void OnCreate(Editor& e);
 void OnSize(Editor& e);
 LRESULT TakeTextFrom(Editor& e, HWND other);

@@ -67,7 +67,7 @@ LONG TwipsToDevice(LONG twips, int pixelsPerInch) { return MulDiv(twips, pixelsP
 // The layout for one target device and width, kept from page to page of a job (each page asks for
 // the lines from its start on, and a wrapped text is counted from the top only once).
 struct PageFormatter::Target {
-    explicit Target(TextModel& text) : layout(text) {}
+    explicit Target(const TextModel& text) : layout(text) {}
     TextLayout layout;
     HDC device = nullptr;
     int dpiX = 0;
@@ -83,7 +83,7 @@ struct PageFormatter::Target {
     PageFit band;
 };
 
-PageFormatter::PageFormatter(TextModel& text) : text_(text) {}
+PageFormatter::PageFormatter(const TextModel& text) : text_(text) {}
 PageFormatter::~PageFormatter() = default;
 
 void PageFormatter::Clear() { target_.reset(); }

@@ -34,7 +34,7 @@ struct PageLook {
 
 class PageFormatter {
 public:
-    explicit PageFormatter(TextModel& text);
+    explicit PageFormatter(const TextModel& text);
     ~PageFormatter();
     PageFormatter(const PageFormatter&) = delete;
     PageFormatter& operator=(const PageFormatter&) = delete;
@@ -53,6 +53,6 @@ private:
     bool Prepare(const PageLook& look, HDC target, int width);
     void Draw(const PageLook& look, HDC output, const RECT& twips) const;
 
-    TextModel& text_;
+    const TextModel& text_;
     std::unique_ptr<Target> target_;
 };

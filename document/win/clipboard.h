@@ -1,7 +1,7 @@
 #pragma once
-// The clipboard commands on the EditorControl. The bytes cross in the view's code page, by the same
-// rules as the control's own copy and paste (control/win/view_clipboard.h); here they are also
-// recorded for Undo.
+// The clipboard commands on the program's document. The bytes cross in the view's code page, by the
+// same rules as the control's own copy and paste (control/win/view_clipboard.h); the document records
+// each change for Undo.
 #include <windows.h>
 
 #include <string_view>

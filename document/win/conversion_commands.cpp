@@ -3,6 +3,7 @@
 #include <richedit.h>
 
 #include <cstdint>
+#include <new>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -10,9 +11,8 @@
 #include "base/ui_text.h"
 #include "base/win/program.h"
 #include "control/win/editor_control.h"
-#include "document/undo_journal.h"
 #include "document/win/document_files.h"
-#include "document/win/editor_subclass.h"
+#include "document/win/program_document.h"
 #include "document/win/recent_files_host.h"
 #include "document/win/rewrite_run.h"
 #include "document/win/view_code_page.h"
@@ -56,12 +56,13 @@ bool ConvertCodePageInPlace(const RewriteRun& run, const TextConversion& convers
     const ConversionMap map = PivotMapOf(conversion);
     CHARRANGE working{};
     SendMessageA(run.control, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&working));
-    const UndoMark mark = MarkUndo();
-    RecordUndo(viewFollows ? UndoKind::TextSnapshot : UndoKind::ReplaceRange,
-               viewFollows ? 0 : working.cpMax - working.cpMin);
-    if (!SendMessageA(run.control, EM_MAPBYTES, 0, reinterpret_cast<LPARAM>(map.byteFor.data()))) {
-        ForgetUndoSince(mark);
-        return false;
+    try {
+        if (!ProgramDocument().MapBytes(static_cast<std::size_t>(working.cpMin), static_cast<std::size_t>(working.cpMax),
+                                        map.byteFor.data(),
+                                        viewFollows ? UndoKind::TextSnapshot : UndoKind::ReplaceRange))
+            return false;
+    } catch (const std::bad_alloc&) {
+        return false;  // no memory for the record: the copy's way tells of it
     }
     if (viewFollows) ShowConvertedTextIn(*ViewOf(conversion.target));
     Select(run.control, run.savedSelection.cpMin, run.savedSelection.cpMax);

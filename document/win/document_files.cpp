@@ -1,9 +1,12 @@
 #include "document/win/document_files.h"
 
+#include <shellapi.h>
+
 #include <algorithm>
 #include <cstring>
 #include <cwchar>
 #include <memory>
+#include <new>
 #include <string>
 
 #include "base/settings.h"
@@ -14,11 +17,12 @@
 #include "document/win/editor_window.h"
 #include "document/win/document_name.h"
 #include "control/win/editor_control.h"
+#include "control/rtf_reader.h"
 #include "control/win/text_streams.h"
 #include "base/win/shown_text.h"
 #include "document/code_page_guess.h"
 #include "document/recent_files.h"
-#include "document/undo_journal.h"
+#include "document/win/program_document.h"
 #include "document/win/recent_files_host.h"
 #include "document/win/recovery_keeper.h"
 #include "document/win/view_code_page.h"
@@ -92,7 +96,7 @@ void ReportError(DWORD error) {
     ReportLastError();
 }
 
-void SetModified(bool modified) { SendMessageA(EditorControl, EM_SETMODIFY, modified ? TRUE : FALSE, 0); }
+void SetModified(bool modified) { ProgramDocument().SetModified(modified); }
 
 // A stream the control could not complete: the callback's own failure, else the control's (memory
 // for the text ran out), which it reports in the stream's error.
@@ -201,15 +205,33 @@ bool StreamTextIn(MemoryStream& stream, WPARAM flags) {
     return false;
 }
 
-bool StreamTextInRecorded(UndoKind kind, std::int32_t count, const char* bytes, std::size_t size, WPARAM flags) {
-    const UndoMark mark = MarkUndo();
-    RecordUndo(kind, count);
-    MemoryStream stream;
-    stream.buffer = const_cast<char*>(bytes);
-    stream.length = static_cast<std::uint32_t>(size);
-    if (StreamTextIn(stream, flags)) return true;
-    ForgetUndoSince(mark);
-    return false;
+bool StreamTextInRecorded(UndoKind kind, std::int32_t, const char* bytes, std::size_t size, WPARAM flags) {
+    Document& document = ProgramDocument();
+    std::string_view text(bytes, size);
+    try {
+        std::string plain;
+        if ((flags & (SF_TEXT | SF_RTF)) == SF_RTF) {
+            plain = RtfToPlainText(text);
+            text = plain;
+        }
+        if (flags & SFF_SELECTION) {
+            document.ReplaceSelection(text, kind);
+            return true;
+        }
+        // A whole text is built aside and takes the old one's place in one step, shown from its start.
+        text = text.substr(0, std::min(text.size(), document.TextLimit()));
+        TextBuilder built;
+        built.SetForm(document.Text().Form());
+        built.Expect(text.size());
+        built.Append(text);
+        built.Finish();
+        document.ReplaceWhole(built, kind);
+        document.CompactText();
+        return true;
+    } catch (const std::bad_alloc&) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return false;
+    }
 }
 
 void PrepareFileDialogRecord() {
@@ -346,21 +368,42 @@ void InsertFile() {
     if (!file) return;
     std::uint64_t size = 0;
     if (!FileSize(file.get(), size) || size > Program().textLimit) return;
-    const UndoMark mark = MarkUndo();
-    RecordUndo(UndoKind::TextSnapshot, 0);
-    auto stream = std::make_unique<FileInStream>();
-    stream->file = file.get();
-    DWORD streamError = StreamIn(EditorControl, kStreamSelection, FileInCallback, stream.get(), size);
-    // Nothing of a file that could not be read whole goes in, and its undo entry goes too.
-    if (stream->failed || streamError) {
-        ForgetUndoSince(mark);
-        ReportError(StreamFailure(stream->failed, stream->error, streamError));
+    // The file is read whole before anything goes in: nothing of a file that cannot be read to its
+    // end goes in, and nothing is recorded for it.
+    FileInStream stream;
+    stream.file = file.get();
+    try {
+        std::string bytes(static_cast<std::size_t>(size), '\0');
+        std::size_t got = 0;
+        while (got < bytes.size()) {
+            LONG moved = 0;
+            const LONG requested = static_cast<LONG>(std::min<std::size_t>(bytes.size() - got, 1 << 16));
+            if (FileInCallback(reinterpret_cast<DWORD_PTR>(&stream), reinterpret_cast<LPBYTE>(&bytes[got]), requested,
+                               &moved) != 0 || moved <= 0)
+                break;
+            got += static_cast<std::size_t>(moved);
+        }
+        if (stream.failed) {
+            ReportError(stream.error);
+            return;
+        }
+        bytes.resize(got);
+        ProgramDocument().ReplaceSelection(bytes, UndoKind::TextSnapshot);
+    } catch (const std::bad_alloc&) {
+        ReportError(ERROR_NOT_ENOUGH_MEMORY);
     }
+}
+
+void OpenDroppedFiles(HDROP drop) {
+    wchar_t name[MAX_PATH] = {};
+    const bool named = DragQueryFileW(drop, 0, name, MAX_PATH) != 0;
+    DragFinish(drop);
+    if (named && ConfirmSaveChanges()) LoadFile(name);
 }
 
 bool ConfirmSaveChanges() {
     if (!DocumentIsUntitled()) RememberCaret(CurrentFileName, ProgramRecentFilesHost());
-    if (!SendMessageA(EditorControl, EM_GETMODIFY, 0, 0)) return true;
+    if (!EditorControl || !ProgramDocument().Modified()) return true;
     std::wstring question = WideText("Сохранить "_ui) + DocumentPath() + L"?";
     switch (MessageBoxW(MainWindow, question.c_str(), L"VEMKO", MB_YESNOCANCEL | MB_ICONQUESTION)) {
     case IDNO:

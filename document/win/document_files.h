@@ -10,6 +10,7 @@
 #include <windows.h>
 #include <commdlg.h>
 #include <richedit.h>
+#include <shellapi.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -75,3 +76,5 @@ void InsertFile();
 // Whether the caller may go on and discard the text: asks to save a modified document. After "Yes"
 // it goes on only when the text was saved.
 bool ConfirmSaveChanges();
+// Files dropped on the text from the shell: the first is opened after the save-changes question.
+void OpenDroppedFiles(HDROP drop);

@@ -1,6 +1,5 @@
 #include "document/win/edit_callback.h"
 
-#include "document/undo_journal.h"
 
 namespace {
 
@@ -23,10 +22,8 @@ public:
     STDMETHODIMP QueryInsertObject(LPCLSID, LPSTORAGE, LONG) override { return S_OK; }
     STDMETHODIMP DeleteObject(LPOLEOBJECT) override { return S_OK; }
     STDMETHODIMP QueryAcceptData(LPDATAOBJECT, CLIPFORMAT* format, DWORD operation, BOOL, HGLOBAL) override {
-        if (operation == RECO_DROP) {
-            if (format) *format = CF_TEXT;
-            RecordUndo(UndoKind::TextSnapshot, 0);
-        }
+        // A drop takes plain text only; the document records it as it goes in.
+        if (operation == RECO_DROP && format) *format = CF_TEXT;
         return S_OK;
     }
     STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }

@@ -1,5 +1,7 @@
 #include "document/win/recent_files_host.h"
 
+#include "document/win/program_document.h"
+
 #include <windows.h>
 #include <richedit.h>
 
@@ -31,13 +33,12 @@ public:
     }
 
     void PutCaret(std::int32_t position) override {
-        if (EditorControl) SendMessageA(EditorControl, EM_SETSEL, position, position);
+        if (EditorControl && position >= 0)
+            ProgramDocument().Select(static_cast<std::size_t>(position), static_cast<std::size_t>(position));
     }
 
     std::int32_t SelectionStart() override {
-        CHARRANGE selection{};
-        if (EditorControl) SendMessageA(EditorControl, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
-        return selection.cpMin;
+        return EditorControl ? static_cast<std::int32_t>(ProgramDocument().SelectionStart()) : 0;
     }
 
     // The menu measures and draws the items anew from the settings.

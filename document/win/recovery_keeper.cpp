@@ -1,5 +1,7 @@
 #include "document/win/recovery_keeper.h"
 
+#include "document/win/program_document.h"
+
 #include <richedit.h>
 
 #include <algorithm>
@@ -68,7 +70,7 @@ DWORD WINAPI WriteCopy(void* parameter) {
     return 0;
 }
 
-bool DocumentUnsaved() { return EditorControl && SendMessageA(EditorControl, EM_GETMODIFY, 0, 0) != 0; }
+bool DocumentUnsaved() { return EditorControl && ProgramDocument().Modified(); }
 
 // A copy of the text must leave the editing room: in a 32-bit program a big text and its copy could
 // take the address space that the next edits need.
@@ -81,7 +83,8 @@ bool RoomForSnapshot(std::size_t length) {
 // Room for the text and what brings it back; the bytes come by TakeSlice. Null when there is no
 // memory for the copy.
 std::unique_ptr<CopyJob> StartSnapshot() {
-    const auto length = static_cast<std::size_t>(SendMessageA(EditorControl, WM_GETTEXTLENGTH, 0, 0));
+    const Document& document = ProgramDocument();
+    const std::size_t length = document.Length();
     if (!RoomForSnapshot(length)) return nullptr;
     auto job = std::unique_ptr<CopyJob>(new (std::nothrow) CopyJob);
     if (!job) return nullptr;
@@ -94,11 +97,9 @@ std::unique_ptr<CopyJob> StartSnapshot() {
         job->copy.path.assign(path.begin(), path.end());
     }
     job->copy.view = CodePageIndex;
-    CHARRANGE selection{};
-    SendMessageA(EditorControl, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
-    job->copy.selectionStart = static_cast<std::uint64_t>(selection.cpMin);
-    job->copy.selectionEnd = static_cast<std::uint64_t>(selection.cpMax);
-    job->copy.firstVisibleLine = static_cast<std::uint64_t>(SendMessageA(EditorControl, EM_GETFIRSTVISIBLELINE, 0, 0));
+    job->copy.selectionStart = document.SelectionStart();
+    job->copy.selectionEnd = document.SelectionEnd();
+    job->copy.firstVisibleLine = document.Editing().TopLine();
     FILETIME now{};
     GetSystemTimeAsFileTime(&now);
     job->copy.writtenAt = (static_cast<std::uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
@@ -110,11 +111,9 @@ std::unique_ptr<CopyJob> StartSnapshot() {
 // The next slice of the text into the snapshot, straight from the editor's text; whether it is whole.
 bool TakeSlice(CopyJob& job, std::size_t most) {
     const std::size_t count = std::min(most, job.length - job.taken);
-    TEXTRANGEA range{};
-    range.chrg.cpMin = static_cast<LONG>(job.taken);
-    range.chrg.cpMax = static_cast<LONG>(job.taken + count);
-    range.lpstrText = job.text.get() + job.taken;
-    const auto copied = static_cast<std::size_t>(SendMessageA(EditorControl, EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(&range)));
+    const Document& document = ProgramDocument();
+    const std::size_t copied = job.taken + count <= document.Length() ? count : 0;
+    if (copied) document.Text().CopyRange(job.taken, job.taken + count, job.text.get() + job.taken);
     // A text shorter than its length said is no copy to write (it cannot be, while every change
     // drops the snapshot; it must never become a copy with a hole).
     if (copied != count) job.error = ERROR_INVALID_DATA;

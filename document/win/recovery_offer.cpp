@@ -10,7 +10,7 @@
 #include "base/win/shown_text.h"
 #include "control/win/text_streams.h"
 #include "document/recovery_copy.h"
-#include "document/undo_journal.h"
+#include "document/win/program_document.h"
 #include "encoding/code_page_tables.h"
 #include "document/win/document_files.h"
 #include "document/win/editor_window.h"
@@ -62,10 +62,11 @@ bool BringBack(const RecoveryCopy& copy, std::string_view text) {
     if (copy.view <= static_cast<std::uint32_t>(kUtf16BeView)) CodePageIndex = static_cast<std::uint8_t>(copy.view);
     ApplyViewCodePage();
     CHARRANGE selection{static_cast<LONG>(copy.selectionStart), static_cast<LONG>(copy.selectionEnd)};
-    SendMessageA(EditorControl, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&selection));
-    const LRESULT top = SendMessageA(EditorControl, EM_GETFIRSTVISIBLELINE, 0, 0);
+    Document& document = ProgramDocument();
+    document.Select(static_cast<std::size_t>(selection.cpMin), static_cast<std::size_t>(selection.cpMax));
+    const auto top = static_cast<LPARAM>(document.Editing().TopLine());
     SendMessageA(EditorControl, EM_LINESCROLL, 0, static_cast<LPARAM>(copy.firstVisibleLine) - top);
-    SendMessageA(EditorControl, EM_SETMODIFY, TRUE, 0);
+    document.SetModified(true);
     SendShellMessage(kShowTitleMessage);
     SendShellMessage(kShowCaretPositionMessage, 1);
     return true;

@@ -1,5 +1,9 @@
 #include "document/win/view_code_page.h"
 
+#include <new>
+
+#include "document/win/program_document.h"
+
 #include <commctrl.h>
 #include <richedit.h>
 
@@ -55,8 +59,9 @@ static_assert(sizeof(CHARFORMATA) == 60, "the character format record the contro
 
 void ApplyViewFont() {
     if (EditorControl) {
-        LRESULT modified = SendMessageA(EditorControl, EM_GETMODIFY, 0, 0);
-        SendMessageA(EditorControl, EM_SETSEL, 0, -1);
+        Document& document = ProgramDocument();
+        const bool modified = document.Modified();
+        document.Select(0, document.Length());
         CHARFORMATA format = ViewCharacterFormat();
         // A change of character set may switch the thread's keyboard layout; the user's must survive.
         HKL layout = GetKeyboardLayout(0);
@@ -65,10 +70,14 @@ void ApplyViewFont() {
         ActivateKeyboardLayout(layout, 0);
         // The font alone does not change how the control decodes the bytes; its own message does.
         // Sent here rather than by the callers so every path that changes the view reaches it.
-        SendMessageA(EditorControl, EM_SETVIEWCODEPAGE, CodePageIndex, 0);
+        try {
+            document.SetViewCodePage(CodePageIndex);
+        } catch (const std::bad_alloc&) {
+            // No memory for the line index in the view's units: the view stays as it was.
+        }
         // The font change must not be undoable in the control, nor mark the document modified.
-        SendMessageA(EditorControl, EM_EMPTYUNDOBUFFER, 0, 0);
-        SendMessageA(EditorControl, EM_SETMODIFY, modified ? TRUE : FALSE, 0);
+        document.ForgetTextStep();
+        document.SetModified(modified);
     }
     SendShellMessage(kViewCodePageChangedMessage);
     ShowViewCodePage();
@@ -80,14 +89,14 @@ void ApplyViewCodePage() {
         return;
     }
     SendMessageA(EditorControl, WM_SETREDRAW, FALSE, 0);
-    LRESULT firstLine = SendMessageA(EditorControl, EM_GETFIRSTVISIBLELINE, 0, 0);
-    CHARRANGE selection{};
-    SendMessageA(EditorControl, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+    Document& document = ProgramDocument();
+    const auto firstLine = static_cast<LPARAM>(document.Editing().TopLine());
+    const std::size_t start = document.SelectionStart(), end = document.SelectionEnd();
     ApplyViewFont();
-    SendMessageA(EditorControl, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+    document.Select(start, end);
     // Only a top line that moved down is scrolled back to where it was; one that moved up is left
     // as it is.
-    LRESULT nowFirst = SendMessageA(EditorControl, EM_GETFIRSTVISIBLELINE, 0, 0);
+    const auto nowFirst = static_cast<LPARAM>(document.Editing().TopLine());
     if (nowFirst > firstLine) SendMessageA(EditorControl, EM_LINESCROLL, 0, firstLine - nowFirst);
     SendMessageA(EditorControl, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(EditorControl, nullptr, FALSE);

@@ -8,6 +8,7 @@
 #include "base/win/shown_text.h"
 #include "document/win/conversion_commands.h"
 #include "document/win/editor_window.h"
+#include "document/win/program_document.h"
 #include "document/win/view_code_page.h"
 #include "encoding/code_page_tables.h"
 #include "encoding/text_encoding.h"
@@ -20,11 +21,7 @@ namespace {
 // beside another in one file.
 int LastTaken = kOem866;
 
-bool SelectionIsEmpty() {
-    CHARRANGE range{};
-    SendMessageA(EditorControl, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range));
-    return range.cpMin == range.cpMax;
-}
+bool SelectionIsEmpty() { return ProgramDocument().SelectionStart() == ProgramDocument().SelectionEnd(); }
 
 }  // namespace
 

@@ -3,75 +3,50 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
-#include "support/core/memory_text.h"
+#include "control/gap_buffer.h"
+#include "support/core/loaded_document.h"
 
 namespace {
 
-struct Recorded {
-    UndoKind kind;
-    std::int32_t count;
-    std::string textBefore;
-};
-
-class DateTimeText : public testing::Test {
-protected:
-    MemoryText text{"Dated: XXX here"};
-    UndoJournal journal;
-    std::vector<Recorded> recorded;
-    UndoRecorder record = [this](UndoKind kind, std::int32_t count) {
-        recorded.push_back({kind, count, text.text});
-        journal.Record(text, kind, count);
-    };
+struct DateTimeText : testing::Test {
+    LoadedDocument document{"Dated: XXX here"};
 };
 
 }  // namespace
 
 TEST_F(DateTimeText, DateAndTimeReplaceTheSelectionAsTwoUndoSteps) {
-    text.SetSelection(7, 10);
-    InsertDateTimeText(text, record, "08.12.2026", "0:07:33");
-    EXPECT_EQ(text.text, "Dated: 08.12.2026 0:07:33 here");
-    EXPECT_EQ(text.selStart, 25);
-    EXPECT_EQ(text.selEnd, 25);
-    // Each step is announced before its text goes in, with the length of that text.
-    ASSERT_EQ(recorded.size(), 2u);
-    EXPECT_EQ(recorded[0].kind, UndoKind::ReplaceRange);
-    EXPECT_EQ(recorded[0].count, 11);
-    EXPECT_EQ(recorded[0].textBefore, "Dated: XXX here");
-    EXPECT_EQ(recorded[1].kind, UndoKind::ReplaceRange);
-    EXPECT_EQ(recorded[1].count, 7);
-    EXPECT_EQ(recorded[1].textBefore, "Dated: 08.12.2026  here");
+    document.Select(7, 10);
+    InsertDateTimeText(document, "08.12.2026", "0:07:33");
+    EXPECT_EQ(document.Bytes(), "Dated: 08.12.2026 0:07:33 here");
+    EXPECT_EQ(document.SelectionStart(), 25u);
+    EXPECT_EQ(document.SelectionEnd(), 25u);
+    ASSERT_EQ(document.Journal().RecordCount(), 2u);
+    EXPECT_EQ(document.Journal().Newest()->kind, UndoKind::ReplaceRange);
 
-    journal.UndoLast(text);
-    EXPECT_EQ(text.text, "Dated: 08.12.2026  here");
-    journal.UndoLast(text);
-    EXPECT_EQ(text.text, "Dated: XXX here");
-    EXPECT_TRUE(journal.Empty());
+    document.Undo();
+    EXPECT_EQ(document.Bytes(), "Dated: 08.12.2026  here");
+    document.Undo();
+    EXPECT_EQ(document.Bytes(), "Dated: XXX here");
+    EXPECT_TRUE(document.Journal().Empty());
 }
 
-// Both pieces go in or neither: a time the text cannot take after the date takes the date out again.
-TEST_F(DateTimeText, ATimeThatCannotFollowTheDateTakesTheDateOutAgain) {
-    const UndoMark mark = journal.Mark();
-    text.SetSelection(7, 10);
-    text.editsToFail = 1;
-    EXPECT_FALSE(InsertDateTimeText(text, record, "08.12.2026", "0:07:33"));
-    EXPECT_EQ(text.text, "Dated: XXX here");
-    journal.ForgetSince(mark);
-    EXPECT_TRUE(journal.Empty());
-    text.SetSelection(7, 10);
-    // The date goes in, the time fails, the date's removal succeeds.
-    int call = 0;
-    UndoRecorder failingTime = [&](UndoKind kind, std::int32_t count) {
-        record(kind, count);
-        if (++call == 2) text.editsToFail = 1;
-    };
-    EXPECT_FALSE(InsertDateTimeText(text, failingTime, "08.12.2026", "0:07:33"));
-    EXPECT_EQ(text.text, "Dated: XXX here");
-    EXPECT_EQ(text.selStart, 7);
-    EXPECT_EQ(text.selEnd, 10);
-    journal.ForgetSince(mark);
-    EXPECT_TRUE(journal.Empty());
+// Both pieces go in or neither: whichever growth of the text or the journal runs short, a command
+// that fails leaves the text, the selection and the journal as they were.
+TEST_F(DateTimeText, BothPiecesGoInOrNeither) {
+    document.Select(7, 10);
+    for (std::size_t growths = 0;; ++growths) {
+        ASSERT_LT(growths, 100u) << "never had room enough";
+        GrowthBudget::allocations = growths;
+        const bool done = InsertDateTimeText(document, "08.12.2026", "0:07:33");
+        GrowthBudget::allocations = GrowthBudget::kUnlimited;
+        if (done) break;
+        EXPECT_EQ(document.Bytes(), "Dated: XXX here") << growths;
+        EXPECT_EQ(document.SelectionStart(), 7u);
+        EXPECT_EQ(document.SelectionEnd(), 10u);
+        EXPECT_TRUE(document.Journal().Empty());
+    }
+    EXPECT_EQ(document.Bytes(), "Dated: 08.12.2026 0:07:33 here");
 }
 
 TEST_F(DateTimeText, APieceTheSystemCouldNotGiveIsLeftOut) {
@@ -79,24 +54,23 @@ TEST_F(DateTimeText, APieceTheSystemCouldNotGiveIsLeftOut) {
     EXPECT_EQ(DateTimePiecesOf("", "4:5").date, "") << "no stray space";
     EXPECT_EQ(DateTimePiecesOf("1.2.3", "").time, "");
 
-    text.SetSelection(7, 10);
-    InsertDateTimeText(text, record, "", "12:00");
-    EXPECT_EQ(text.text, "Dated: 12:00 here");
-    ASSERT_EQ(recorded.size(), 1u);
-    journal.UndoLast(text);
-    EXPECT_EQ(text.text, "Dated: XXX here");
+    document.Select(7, 10);
+    InsertDateTimeText(document, "", "12:00");
+    EXPECT_EQ(document.Bytes(), "Dated: 12:00 here");
+    ASSERT_EQ(document.Journal().RecordCount(), 1u);
+    document.Undo();
+    EXPECT_EQ(document.Bytes(), "Dated: XXX here");
 
-    recorded.clear();
-    InsertDateTimeText(text, record, "", "");
-    EXPECT_TRUE(recorded.empty());
-    EXPECT_EQ(text.text, "Dated: XXX here");
+    InsertDateTimeText(document, "", "");
+    EXPECT_TRUE(document.Journal().Empty());
+    EXPECT_EQ(document.Bytes(), "Dated: XXX here");
 }
 
 TEST_F(DateTimeText, TheTextsGoInAsTheirBytes) {
     // A locale's date may hold letters of the system's ANSI code page (1251 "дек."): nothing is
     // converted on the way, whatever the view.
-    text.codePage = 2;
-    text.SetSelection(0, 0);
-    InsertDateTimeText(text, record, "8 \xE4\xE5\xEA. 2026", "0:07");
-    EXPECT_EQ(text.text, "8 \xE4\xE5\xEA. 2026 0:07Dated: XXX here");
+    document.SetViewCodePage(2);
+    document.Select(0, 0);
+    InsertDateTimeText(document, "8 \xE4\xE5\xEA. 2026", "0:07");
+    EXPECT_EQ(document.Bytes(), "8 \xE4\xE5\xEA. 2026 0:07Dated: XXX here");
 }

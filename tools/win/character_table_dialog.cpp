@@ -10,15 +10,13 @@
 #include "document/win/editor_window.h"
 #include "document/win/clipboard.h"
 #include "control/win/editor_control.h"
-#include "document/undo_journal.h"
-#include "document/win/control_text_access.h"
 #include "document/win/document_line_ends.h"
+#include "document/win/program_document.h"
 #include "document/win/view_code_page.h"
 #include "encoding/code_page_tables.h"
 #include "encoding/unicode_conversion.h"
 #include "resources/resource.h"
 #include "tools/character_table.h"
-#include "tools/recorded_insertion.h"
 #include "tools/search_logic.h"
 
 namespace {
@@ -63,16 +61,16 @@ std::string SelectedBytes(HWND dialog) {
     return bytes;
 }
 
-// Rows taken with the line breaks between them go in with the document's own line breaks.
+// Rows taken with the line breaks between them go in with the document's own line breaks, one
+// undo step a piece; the last Undo puts the replaced selection back.
 void InsertIntoText(const std::string& bytes) {
-    const UndoMark mark = MarkUndo();
+    if (bytes.empty()) return;
     try {
-        if (InsertRecorded(EditorText(), RecordUndo, WithDocumentLineEnds(bytes))) return;
+        ProgramDocument().ReplaceSelection(WithDocumentLineEnds(bytes), UndoKind::ReplaceRange);
     } catch (const std::bad_alloc&) {
-        // No memory for the converted rows: nothing went in.
+        // No memory for the converted rows or for the change: nothing went in.
+        ReportOutOfMemory();
     }
-    ForgetUndoSince(mark);
-    ReportOutOfMemory();
 }
 
 void OnCopyDirectly(HWND dialog) {

@@ -4,8 +4,7 @@
 
 #include "base/win/program.h"
 #include "document/win/editor_window.h"
-#include "document/undo_journal.h"
-#include "document/win/control_text_access.h"
+#include "document/win/program_document.h"
 #include "document/win/view_code_page.h"
 #include "encoding/code_page_tables.h"
 #include "tools/date_time_text.h"
@@ -45,22 +44,16 @@ void InsertDateTime() {
     if (!EditorControl) return;
     SYSTEMTIME moment{};
     GetLocalTime(&moment);
-    const std::int32_t lengthBefore = EditorText().TextLength();
-    const UndoMark mark = MarkUndo();
     try {
         // The system's texts are 1251; the Unicode views take them as their own characters.
         auto inView = [](const std::string& text) {
             return IsUnicodeView(CodePageIndex) ? SearchTextToView(text, CodePageIndex) : text;
         };
-        if (InsertDateTimeText(EditorText(), RecordUndo, inView(LocaleDateText(moment)), inView(LocaleTimeText(moment)),
+        if (InsertDateTimeText(ProgramDocument(), inView(LocaleDateText(moment)), inView(LocaleTimeText(moment)),
                                inView(" ")))
             return;
     } catch (const std::bad_alloc&) {
         // No memory for the texts themselves: nothing went in.
     }
-    // The entries of pieces that are not in the text go; a journal that could no longer be matched
-    // to the text (the date stayed in after all) is emptied rather than left to undo wrong bytes.
-    if (EditorText().TextLength() == lengthBefore) ForgetUndoSince(mark);
-    else ClearUndo();
     ReportOutOfMemory();
 }

@@ -3,7 +3,9 @@
 #include <commdlg.h>
 #include <richedit.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <new>
 #include <string>
 #include <string_view>
 
@@ -11,8 +13,8 @@
 #include "base/win/program.h"
 #include "document/win/editor_window.h"
 #include "base/win/shown_text.h"
-#include "document/undo_journal.h"
 #include "document/win/document_line_ends.h"
+#include "document/win/program_document.h"
 #include "document/win/view_code_page.h"
 #include "encoding/code_page_tables.h"
 #include "encoding/utf8_sequences.h"
@@ -27,10 +29,6 @@ constexpr LONG kLongSearchBytes = 1 << 20;
 // looks for it where it keeps such files.
 constexpr const wchar_t* kOutsideHistoryFile = L"wincmd.ini";
 constexpr const wchar_t* kOutsideHistorySection = L"SearchText";
-
-// A whole replace run is taken back by one Undo. This is the one place that reaches the journal,
-// so a different recorder over the control needs only this function changed.
-void RecordReplaceRunUndo() { RecordUndo(UndoKind::TextSnapshot, 0); }
 
 // The dialog is a Unicode window: its texts are read as the characters typed, in UTF-8, so the UTF-8
 // view can search for any of them; the single-byte views take their 1251 text from that.
@@ -72,13 +70,9 @@ public:
     EditorSearchTarget(const EditorSearchTarget&) = delete;
     EditorSearchTarget& operator=(const EditorSearchTarget&) = delete;
 
-    std::int32_t SelectionStart() override {
-        CHARRANGE range{};
-        SendMessageA(control_, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range));
-        return range.cpMin;
-    }
+    std::int32_t SelectionStart() override { return static_cast<std::int32_t>(ProgramDocument().SelectionStart()); }
 
-    std::int32_t TextLength() override { return static_cast<std::int32_t>(SendMessageA(control_, WM_GETTEXTLENGTH, 0, 0)); }
+    std::int32_t TextLength() override { return static_cast<std::int32_t>(ProgramDocument().Length()); }
 
     // A hexadecimal replacement stays bytes in the UTF-16 views, whose line breaks are units.
     LineEndKind DocumentLineEnd() override {
@@ -96,41 +90,43 @@ public:
     }
 
     void Select(std::int32_t start, std::int32_t end) override {
-        CHARRANGE range{start, end};
-        SendMessageA(control_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
+        ProgramDocument().Select(static_cast<std::size_t>(std::max(0, start)), static_cast<std::size_t>(std::max(0, end)));
     }
 
     bool ReplaceSelection(std::string_view text) override {
-        // The snapshot is taken just before the first replacement of the run rather than when the
-        // run starts: a run that replaces nothing (no match, or every match skipped) then leaves no
-        // entry behind, so the next Undo takes back the user's own last edit, and no copy of a big
-        // text is kept for nothing. The text is still as it was when the run started, but the
-        // selection is the match: the user's own selection from the run's start is put back for the
-        // moment of the snapshot, so that Undo of the run selects it again. Drawing is off meanwhile,
-        // so the view does not jump to that selection and back.
-        if (snapshotPending_) {
-            snapshotPending_ = false;
-            runMark_ = MarkUndo();
-            replaced_ = 0;
-            CHARRANGE match{};
-            SendMessageA(control_, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&match));
-            SendMessageA(control_, WM_SETREDRAW, FALSE, 0);
-            SendMessageA(control_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&runStartSelection_));
-            RecordReplaceRunUndo();
-            SendMessageA(control_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&match));
-            SendMessageA(control_, WM_SETREDRAW, TRUE, 0);
-            runRecorded_ = DocumentUndoJournal().RecordCount() > runMark_.count;
-        }
+        Document& document = ProgramDocument();
+        // A whole replace run is taken back by one Undo: every replacement is a TextSnapshot, and
+        // the journal keeps one for a row of them. The snapshot is taken with the first replacement
+        // of the run rather than when the run starts: a run that replaces nothing (no match, or
+        // every match skipped) then leaves no entry behind, so the next Undo takes back the user's
+        // own last edit, and no copy of a big text is kept for nothing. The text is still as it was
+        // when the run started, but the selection is the match: the user's own selection from the
+        // run's start is put back for the moment of the snapshot, so that Undo of the run selects
+        // it again. Drawing is off meanwhile, so the view does not jump to that selection and back.
+        const std::size_t first = document.SelectionStart(), last = document.SelectionEnd();
+        const bool firstOfRun = snapshotPending_;
+        const std::size_t recordsBefore = document.Journal().RecordCount();
         if (state_.replaceAll && !state_.promptReplace) SuspendDrawing();
-        // Patterns and replacements end at their first zero byte, so the zero-ended form is whole.
-        std::string zeroEnded(text);
-        SendMessageA(control_, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(zeroEnded.c_str()));
-        if (!EditorControlFailed()) {
-            ++replaced_;
-            return true;
+        try {
+            if (firstOfRun) {
+                snapshotPending_ = false;
+                replaced_ = 0;
+                if (!drawingSuspended_) SendMessageA(control_, WM_SETREDRAW, FALSE, 0);
+                document.Select(static_cast<std::size_t>(runStartSelection_.cpMin),
+                                static_cast<std::size_t>(runStartSelection_.cpMax));
+                if (!drawingSuspended_) SendMessageA(control_, WM_SETREDRAW, TRUE, 0);
+            }
+            // Patterns and replacements end at their first zero byte.
+            document.Replace(first, last, text.substr(0, text.find('\0')), UndoKind::TextSnapshot);
+        } catch (const std::bad_alloc&) {
+            if (firstOfRun) document.Select(first, last);
+            SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+            TakeBackFailedRun();
+            return false;
         }
-        TakeBackFailedRun();
-        return false;
+        if (firstOfRun) runRecorded_ = document.Journal().RecordCount() > recordsBefore;
+        ++replaced_;
+        return true;
     }
 
     ReplaceAnswer ConfirmReplace() override {
@@ -143,7 +139,8 @@ public:
 
     void RecordSnapshot() override {
         snapshotPending_ = true;
-        SendMessageA(control_, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&runStartSelection_));
+        runStartSelection_ = {static_cast<LONG>(ProgramDocument().SelectionStart()),
+                              static_cast<LONG>(ProgramDocument().SelectionEnd())};
     }
 
 private:
@@ -152,11 +149,8 @@ private:
     // rewrite before it would take back more, so then the replacements made stay, for one Undo.
     void TakeBackFailedRun() {
         const DWORD error = GetLastError();
-        if (runRecorded_) {
-            if (replaced_ == 0) ForgetUndoSince(runMark_);
-            else UndoLast();
-            runRecorded_ = false;
-        }
+        if (runRecorded_ && replaced_ > 0) UndoLast();
+        runRecorded_ = false;
         SetLastError(error);
         ReportLastError();
     }
@@ -175,7 +169,6 @@ private:
     HWND control_;
     const SearchState& state_;
     bool snapshotPending_ = false;
-    UndoMark runMark_;
     bool runRecorded_ = false;
     std::size_t replaced_ = 0;
     CHARRANGE runStartSelection_{};

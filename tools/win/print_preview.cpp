@@ -1,5 +1,7 @@
 #include "tools/win/print_preview.h"
 
+#include "document/win/program_document.h"
+
 #include <richedit.h>
 #include <windowsx.h>
 
@@ -35,7 +37,7 @@ PreviewState* StateOf(HWND dialog) { return reinterpret_cast<PreviewState*>(GetW
 
 HWND Picture(HWND dialog) { return GetDlgItem(dialog, IDC_PREVIEW_PICTURE); }
 
-std::size_t TextLength() { return static_cast<std::size_t>(SendMessageA(EditorControl, WM_GETTEXTLENGTH, 0, 0)); }
+std::size_t TextLength() { return EditorControl ? ProgramDocument().Length() : 0; }
 
 void OnInitDialog(HWND dialog, PreviewState& state) {
     SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(Program().smallIcon));

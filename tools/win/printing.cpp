@@ -1,5 +1,7 @@
 #include "tools/win/printing.h"
 
+#include "document/win/program_document.h"
+
 #include <commdlg.h>
 
 #include <algorithm>
@@ -45,7 +47,7 @@ DeviceContext ContextOfChoice() {
 
 void ClearLayoutCache(HWND control) { SendMessageA(control, EM_FORMATRANGE, 0, 0); }
 
-std::size_t TextLength() { return static_cast<std::size_t>(SendMessageA(EditorControl, WM_GETTEXTLENGTH, 0, 0)); }
+std::size_t TextLength() { return EditorControl ? ProgramDocument().Length() : 0; }
 
 // Lays out [first, end) from first into the text rectangle without drawing; the first position
 // after the page.
@@ -200,7 +202,8 @@ void PageSetup() {
 
 void PrintDocument() {
     CHARRANGE selection{};
-    SendMessageA(EditorControl, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+    if (EditorControl)
+        selection = {static_cast<LONG>(ProgramDocument().SelectionStart()), static_cast<LONG>(ProgramDocument().SelectionEnd())};
     PRINTDLGA request{};
     request.lStructSize = sizeof request;
     request.hwndOwner = MainWindow;

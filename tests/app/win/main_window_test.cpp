@@ -20,8 +20,7 @@
 #include "appearance/win/options_dialog.h"
 #include "appearance/win/menu_tables.h"
 #include "app/win/toolbar.h"
-#include "support/core/memory_text.h"
-#include "document/undo_journal.h"
+#include "document/win/program_document.h"
 #include "resources/resource.h"
 #include "support/win/app_harness.h"
 #include "support/win/clipboard_contents.h"
@@ -189,7 +188,7 @@ TEST_F(MainWindowTest, UndoPasteAndSaveStatesWhenTheEditPopUpsOpen) {
     HMENU file = Program().menus.subMenus[0];
     HMENU edit = Program().menus.subMenus[1];
     ClearUndo();
-    JournalOff = false;
+    SetJournalOff(false);
     ASSERT_TRUE(PutOnClipboard(nullptr));
     SendMessageA(window, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(edit), MAKELPARAM(1, FALSE));
     EXPECT_TRUE(Greyed(edit, IDM_UNDO));
@@ -199,9 +198,8 @@ TEST_F(MainWindowTest, UndoPasteAndSaveStatesWhenTheEditPopUpsOpen) {
     EXPECT_TRUE(Greyed(edit, IDM_DELETE));
 
     // The journal decides, whatever the control's modified flag says.
-    MemoryText text("abc");
-    text.SetSelection(1, 2);
-    DocumentUndoJournal().Record(text, UndoKind::ReplaceRange, 0);
+    auto recordSomething = [] { ProgramDocument().Replace(0, 0, "", UndoKind::TextSnapshot); };
+    recordSomething();
     ASSERT_TRUE(PutOnClipboard("x"));
     SendMessageA(window, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(edit), MAKELPARAM(1, FALSE));
     EXPECT_FALSE(Greyed(edit, IDM_UNDO));
@@ -214,8 +212,8 @@ TEST_F(MainWindowTest, UndoPasteAndSaveStatesWhenTheEditPopUpsOpen) {
 
     // With the journal off the control's own undo decides, whatever the journal holds.
     ASSERT_NE(EditorControl, nullptr);
-    DocumentUndoJournal().Record(text, UndoKind::ReplaceRange, 0);
-    JournalOff = true;
+    recordSomething();
+    SetJournalOff(true);
     SendMessageA(EditorControl, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>("z"));
     ASSERT_TRUE(SendMessageA(EditorControl, EM_CANUNDO, 0, 0));
     SendMessageA(window, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(edit), MAKELPARAM(1, FALSE));
@@ -223,7 +221,7 @@ TEST_F(MainWindowTest, UndoPasteAndSaveStatesWhenTheEditPopUpsOpen) {
     SendMessageA(EditorControl, EM_EMPTYUNDOBUFFER, 0, 0);
     SendMessageA(window, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(edit), MAKELPARAM(1, FALSE));
     EXPECT_TRUE(Greyed(edit, IDM_UNDO));
-    JournalOff = false;
+    SetJournalOff(false);
     ClearUndo();
 
     // Other pop-ups and the system menu are left as they are.
@@ -236,7 +234,7 @@ TEST_F(MainWindowTest, UndoPasteAndSaveStatesWhenTheEditPopUpsOpen) {
     SendMessageA(EditorControl, EM_SETMODIFY, TRUE, 0);
     SendMessageA(window, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(file), MAKELPARAM(0, FALSE));
     EXPECT_FALSE(Greyed(file, IDM_SAVE));
-    DocumentUndoJournal().Record(text, UndoKind::ReplaceRange, 0);
+    recordSomething();
     SendMessageA(EditorControl, EM_SETMODIFY, FALSE, 0);
     SendMessageA(window, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(file), MAKELPARAM(0, FALSE));
     EXPECT_TRUE(Greyed(file, IDM_SAVE));
@@ -260,8 +258,10 @@ TEST_F(MainWindowTest, RecentFileThatCannotBeOpenedIsForgotten) {
 TEST_F(MainWindowTest, NewDocumentIsUntitledWithAnEmptyJournal) {
     lstrcpynA(CurrentFileName, "C:\\vemko-tests\\letter.txt", MAX_PATH);
     UpdateTitle();
-    MemoryText text("abc");
-    DocumentUndoJournal().Record(text, UndoKind::TextSnapshot, 0);
+    ProgramDocument().Replace(0, 0, "abc", UndoKind::TextSnapshot);
+    // Unmodified, so that no save-changes question stops the command.
+    ProgramDocument().SetModified(false);
+    ASSERT_FALSE(DocumentUndoJournal().Empty());
     SendMessageA(window, WM_COMMAND, IDM_NEW, 0);
     EXPECT_STREQ(CurrentFileName, UntitledName);
     EXPECT_EQ(WindowText(window), "[БезИмени]-VEMKO"_ui);

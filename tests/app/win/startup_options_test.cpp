@@ -15,7 +15,7 @@
 #include "control/win/editor_control.h"
 #include "base/win/registry_settings.h"
 #include "app/win/toolbar.h"
-#include "document/undo_journal.h"
+#include "document/win/program_document.h"
 #include "resources/resource.h"
 #include "support/win/app_harness.h"
 #include "support/win/modal_answers.h"

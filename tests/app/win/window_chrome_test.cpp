@@ -20,10 +20,10 @@
 #include "appearance/win/options_dialog.h"
 #include "document/win/document_files.h"
 #include "document/win/editor_window.h"
+#include "document/win/program_document.h"
 #include "app/win/status_bar.h"
 #include "app/win/toolbar.h"
 #include "base/win/screen_scale.h"
-#include "document/undo_journal.h"
 #include "resources/resource.h"
 #include "base/win/shown_text.h"
 #include "support/win/app_harness.h"
@@ -74,46 +74,6 @@ const std::vector<ToolBarButton> kDefaultButtons = {
     {2, 1, false}, {3, 2, false}, {0, 0, true},  {4, 3, false},
 };
 
-// Answers what the shell asks the editor control about its text: a text of lines of the given
-// lengths (each followed by CR LF), the selection and the flags, as a test sets them.
-struct FakeEditor {
-    std::vector<LONG> lineStarts{0};
-    CHARRANGE selection{0, 0};
-    bool modified = false;
-    bool canUndo = false;
-    WNDPROC previous = nullptr;
-} fakeEditor;
-
-LRESULT CALLBACK FakeEditorProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case EM_EXGETSEL:
-        *reinterpret_cast<CHARRANGE*>(lParam) = fakeEditor.selection;
-        return 0;
-    case EM_EXLINEFROMCHAR: {
-        LRESULT line = 0;
-        while (line + 1 < static_cast<LRESULT>(fakeEditor.lineStarts.size()) && fakeEditor.lineStarts[line + 1] <= lParam)
-            ++line;
-        return line;
-    }
-    case EM_LINEINDEX:
-        return fakeEditor.lineStarts.at(wParam);
-    case EM_SELECTIONTYPE:
-        return fakeEditor.selection.cpMin == fakeEditor.selection.cpMax ? SEL_EMPTY : SEL_TEXT;
-    case EM_GETMODIFY:
-        return fakeEditor.modified;
-    case EM_CANUNDO:
-        return fakeEditor.canUndo;
-    }
-    return CallWindowProcA(fakeEditor.previous, window, message, wParam, lParam);
-}
-
-void PutFakeEditorInFront(std::vector<LONG> lineStarts) {
-    fakeEditor = FakeEditor{};
-    fakeEditor.lineStarts = std::move(lineStarts);
-    fakeEditor.previous = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(EditorControl, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FakeEditorProc)));
-}
-
 struct WindowChrome : testing::Test {
     SettingsKeySnapshot snapshot;
     void SetUp() override {
@@ -152,12 +112,12 @@ TEST_F(WindowChrome, EmptySettingsGiveTheWindowWithToolBarEditorAndStatusBar) {
     EXPECT_FALSE(GetMenuState(GetMenu(window), IDM_WORD_WRAP, MF_BYCOMMAND) & MF_CHECKED);
 
     // Journal on, caret and placement remembered, small buttons.
-    EXPECT_FALSE(JournalOff);
-    EXPECT_FALSE(JournalWasOff);
+    EXPECT_FALSE(JournalOff());
+    EXPECT_FALSE(JournalWasOff());
     EXPECT_TRUE(Program().switches.restoreCaretPosition);
     EXPECT_TRUE(Program().switches.restorePlacement);
     EXPECT_FALSE(Program().switches.bigButtons);
-    EXPECT_FALSE(OverwriteMode);
+    EXPECT_FALSE(ProgramDocument().Overwrite());
     EXPECT_NE(Program().textLimit, 0u);
     EXPECT_EQ(Program().textLimit & 0xFFFFFu, 0xFFFFFu);
     EXPECT_EQ(SendMessageA(EditorControl, EM_GETLIMITTEXT, 0, 0), static_cast<LRESULT>(Program().textLimit));
@@ -286,6 +246,9 @@ TEST_F(WindowChrome, BarsFollowTheScreenScaleWithoutOverlapping) {
         EXPECT_EQ(status.bottom, client.bottom);
         std::printf("%d dpi, %s buttons: button %dx%d, toolbar %ld, status bar %ld high\n", dpi, big ? "big" : "small",
                     LOWORD(button), HIWORD(button), tool.bottom - tool.top, status.bottom - status.top);
+        // One application at a time: the next start makes a new document, which no window of this
+        // one may still show.
+        CloseTestApplication();
     }
 }
 
@@ -350,8 +313,8 @@ TEST_F(WindowChrome, BarsAndWrapFollowTheirSettings) {
     EXPECT_EQ(GetWindowLongPtrA(EditorControl, GWL_STYLE) & (WS_HSCROLL | ES_AUTOHSCROLL), 0);
     EXPECT_EQ(Program().switches.wordWrapStyle, 0u);
     EXPECT_TRUE(GetMenuState(GetMenu(window), IDM_WORD_WRAP, MF_BYCOMMAND) & MF_CHECKED);
-    EXPECT_TRUE(JournalOff);
-    EXPECT_TRUE(JournalWasOff);
+    EXPECT_TRUE(JournalOff());
+    EXPECT_TRUE(JournalWasOff());
     EXPECT_FALSE(Program().switches.restoreCaretPosition);
 
     SetWindowPos(window, nullptr, 0, 0, 500, 400, SWP_NOMOVE | SWP_NOZORDER);
@@ -396,10 +359,10 @@ TEST_F(WindowChrome, StatusBarPartsHoldTheirTexts) {
     EXPECT_EQ(StatusBarPart(kLineEndsPart), "CR LF");
     EXPECT_EQ(StatusBarPart(kEditModePart), "Вставка"_ui);
 
-    OverwriteMode = true;
+    ProgramDocument().SetOverwrite(true);
     ShowEditMode();
     EXPECT_EQ(StatusBarPart(kEditModePart), "Замена"_ui);
-    OverwriteMode = false;
+    ProgramDocument().SetOverwrite(false);
     ShowEditMode();
     EXPECT_EQ(StatusBarPart(kEditModePart), "Вставка"_ui);
 }
@@ -407,13 +370,14 @@ TEST_F(WindowChrome, StatusBarPartsHoldTheirTexts) {
 TEST_F(WindowChrome, CaretPositionFollowsTheSelectionStartAndSkipsUnchangedRefreshes) {
     ASSERT_NE(StartTestApplication(), nullptr);
     // Lines of 10, 3 and 200 characters, each ended by CR LF.
-    PutFakeEditorInFront({0, 12, 17, 219});
+    SetWindowTextA(EditorControl, (std::string(10, 'a') + "\r\nbcd\r\n" + std::string(200, 'e') + "\r\n").c_str());
+    Document& document = ProgramDocument();
 
-    fakeEditor.selection = {14, 14};
+    document.Select(14, 14);
     ShowCaretPosition();
     EXPECT_EQ(StatusBarPart(0), "   3:2");
 
-    fakeEditor.selection = {17 + 150, 17 + 150};
+    document.Select(17 + 150, 17 + 150);
     ShowCaretPosition();
     EXPECT_EQ(StatusBarPart(0), " 151:3");
 
@@ -423,7 +387,7 @@ TEST_F(WindowChrome, CaretPositionFollowsTheSelectionStartAndSkipsUnchangedRefre
     EXPECT_EQ(StatusBarPart(0), "stale");
 
     // A selection extended from the same start writes the same text again.
-    fakeEditor.selection = {17 + 150, 17 + 160};
+    document.Select(17 + 150, 17 + 160);
     ShowCaretPosition();
     EXPECT_EQ(StatusBarPart(0), " 151:3");
 
@@ -433,7 +397,7 @@ TEST_F(WindowChrome, CaretPositionFollowsTheSelectionStartAndSkipsUnchangedRefre
     ShowCaretPosition();
     EXPECT_EQ(StatusBarPart(0), " 151:3");
 
-    fakeEditor.selection = {0, 0};
+    document.Select(0, 0);
     ShowCaretPosition();
     EXPECT_EQ(StatusBarPart(0), "   1:1");
 }
@@ -603,7 +567,7 @@ BYTE ButtonState(int command) { return static_cast<BYTE>(SendMessageA(ToolBar, T
 
 TEST_F(WindowChrome, ButtonStatesFollowClipboardSelectionModifiedFlagAndJournal) {
     ASSERT_NE(StartTestApplication(), nullptr);
-    PutFakeEditorInFront({0});
+    Document& document = ProgramDocument();
     for (int row : {5, 24}) SendMessageA(ToolBar, TB_ADDBUTTONSA, 1, reinterpret_cast<LPARAM>(&AvailableButtons[row]));
     const BYTE greyed = TBSTATE_INDETERMINATE;
 
@@ -618,7 +582,10 @@ TEST_F(WindowChrome, ButtonStatesFollowClipboardSelectionModifiedFlagAndJournal)
     EXPECT_EQ(ButtonState(IDM_WORD_WRAP), TBSTATE_ENABLED);
 
     ASSERT_TRUE(PutOnClipboard("abc"));
-    fakeEditor.selection = {0, 3};
+    document.Replace(0, 0, "abc", UndoKind::NotRecorded);
+    document.ForgetTextStep();
+    document.Select(0, 3);
+    document.SetModified(false);
     Program().switches.wordWrapStyle = 0;
     RefreshToolBarStates();
     EXPECT_EQ(ButtonState(IDM_PASTE), TBSTATE_ENABLED);
@@ -630,24 +597,26 @@ TEST_F(WindowChrome, ButtonStatesFollowClipboardSelectionModifiedFlagAndJournal)
     ASSERT_TRUE(PutOnClipboard(nullptr));
 
     // Modified, but every change undone through the journal: Save stays grey ...
-    fakeEditor.modified = true;
+    document.SetModified(true);
     RefreshToolBarStates();
     EXPECT_EQ(ButtonState(IDM_SAVE), greyed);
-    // ... unless the journal was ever off, when the journal says nothing about the changes.
-    JournalWasOff = true;
+    // ... and with a record to undo it is there, as Undo is.
+    document.Replace(3, 3, "d", UndoKind::TypeChar);
     RefreshToolBarStates();
     EXPECT_EQ(ButtonState(IDM_SAVE), TBSTATE_ENABLED);
-    JournalWasOff = false;
+    EXPECT_EQ(ButtonState(IDM_UNDO), TBSTATE_ENABLED);
 
-    // With the journal off, Undo is the control's own.
-    JournalOff = true;
-    fakeEditor.canUndo = true;
+    // With the journal off, Undo is the text's own step; the journal was off, so it says nothing
+    // about the changes and Save stays for a modified text.
+    SetJournalOff(true);
     RefreshToolBarStates();
     EXPECT_EQ(ButtonState(IDM_UNDO), TBSTATE_ENABLED);
-    fakeEditor.canUndo = false;
+    document.ForgetTextStep();
     RefreshToolBarStates();
     EXPECT_EQ(ButtonState(IDM_UNDO), greyed);
-    JournalOff = false;
+    SetJournalOff(false);
+    RefreshToolBarStates();
+    EXPECT_EQ(ButtonState(IDM_SAVE), TBSTATE_ENABLED);
 }
 
 TEST_F(WindowChrome, TitleShowsTheFilesOwnLongNameOrTheWholePathOfAMissingFile) {

@@ -14,7 +14,7 @@
 #include "document/win/editor_window.h"
 #include "base/win/registry_settings.h"
 #include "appearance/win/colours.h"
-#include "document/undo_journal.h"
+#include "document/win/program_document.h"
 #include "resources/resource.h"
 #include "support/win/app_harness.h"
 #include "support/win/editor_text.h"

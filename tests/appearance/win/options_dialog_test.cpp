@@ -19,7 +19,7 @@
 #include "base/win/registry_settings.h"
 #include "app/win/status_bar.h"
 #include "app/win/toolbar.h"
-#include "document/undo_journal.h"
+#include "document/win/program_document.h"
 #include "document/win/recovery_keeper.h"
 #include "resources/resource.h"
 #include "support/win/app_harness.h"
@@ -169,7 +169,7 @@ TEST_F(OptionsDialogTest, TheStatusBarGoesAtOnceAndComesBackWithCaretAndMode) {
     GetClientRect(MainWindow, &client);
     EXPECT_EQ(EditorRectInClient().bottom, client.bottom) << "the editor takes the status bar's room";
 
-    OverwriteMode = true;
+    ProgramDocument().SetOverwrite(true);
     RunDialog(
         [](HWND dialog) {
             EXPECT_FALSE(Ticked(dialog, IDC_SHOW_STATUS_BAR));
@@ -184,7 +184,7 @@ TEST_F(OptionsDialogTest, TheStatusBarGoesAtOnceAndComesBackWithCaretAndMode) {
     RECT status;
     GetWindowRect(StatusBar, &status);
     EXPECT_EQ(EditorRectInClient().bottom, client.bottom - (status.bottom - status.top));
-    OverwriteMode = false;
+    ProgramDocument().SetOverwrite(false);
 }
 
 TEST_F(OptionsDialogTest, BigButtonsRebuildTheToolBarAndAHiddenToolBarGivesTheEditorItsRoom) {
@@ -226,8 +226,8 @@ TEST_F(OptionsDialogTest, SwitchingTheJournalOffDiscardsItsEntriesAndUndoBecomes
     ASSERT_FALSE(DocumentUndoJournal().Empty());
 
     RunDialog([](HWND dialog) { SetTicked(dialog, IDC_UNDO_JOURNAL, false); }, IDOK);
-    EXPECT_TRUE(JournalOff);
-    EXPECT_TRUE(JournalWasOff);
+    EXPECT_TRUE(JournalOff());
+    EXPECT_TRUE(JournalWasOff());
     EXPECT_TRUE(DocumentUndoJournal().Empty());
     EXPECT_EQ(ReadSettingDword("NO", 7), 1u);
 
@@ -243,8 +243,8 @@ TEST_F(OptionsDialogTest, SwitchingTheJournalOffDiscardsItsEntriesAndUndoBecomes
             SetTicked(dialog, IDC_UNDO_JOURNAL, true);
         },
         IDOK);
-    EXPECT_FALSE(JournalOff);
-    EXPECT_TRUE(JournalWasOff) << "the journal says nothing about the changes made while it was off";
+    EXPECT_FALSE(JournalOff());
+    EXPECT_TRUE(JournalWasOff()) << "the journal says nothing about the changes made while it was off";
     EXPECT_EQ(ReadSettingDword("NO", 7), 0u);
     TypeIntoControl("z");
     EXPECT_FALSE(DocumentUndoJournal().Empty());

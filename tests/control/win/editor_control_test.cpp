@@ -339,9 +339,10 @@ TEST(EditorControl, TypingEnterDeleteAndBackspaceByKeyMessages) {
     Type(c, "XYZ");
     EXPECT_EQ(Text(c), "XYZ\r\ncd");
     Key(c, VK_INSERT);
-    // A typed byte is stored as it comes, whatever the view.
+    // A typed character is the keyboard's 1251 and goes in as the view's byte: "а" is 0xE0 in
+    // 1251, 0xC1 in KOI8-R.
     c.Send(EM_SETVIEWCODEPAGE, 2);
-    Type(c, "\xC1");
+    Type(c, "\xE0");
     EXPECT_EQ(Text(c), "XYZ\xC1\r\ncd");
     // A character (WM_UNICHAR) becomes the view's byte: KOI8-R "а" is 0xC1, 866 "а" 0xA0.
     c.Send(WM_UNICHAR, 0x0430);

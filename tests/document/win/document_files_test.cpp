@@ -2,7 +2,6 @@
 
 #include "base/ui_text.h"
 #include "document/recent_files.h"
-#include "document/win/control_text_access.h"
 #include "support/win/document_fixture.h"
 #include "encoding/code_page_tables.h"
 #include "support/win/modal_answers.h"
@@ -325,7 +324,7 @@ TEST_F(DocumentFiles, AReadErrorWhileLoadingKeepsTheDocumentItHad) {
     const std::string path = TestPath("first.txt");
     WriteBytes(path, "the document\r\n");
     ASSERT_TRUE(LoadFile(path.c_str()));
-    RecordUndo(UndoKind::TextSnapshot, 0);
+    ProgramDocument().Replace(0, 0, "", UndoKind::TextSnapshot);
 
     // Reading this file fails in the system (the process's memory image from address 0).
     ModalAnswers answers;
@@ -345,8 +344,6 @@ TEST_F(DocumentFiles, AnInsertedFileReplacesTheSelectionAndOneUndoTakesItOut) {
     WriteBytes(path, "first line\r\nsecond line\r\n");
     WriteBytes(TestPath("insert.txt"), std::string("\x01inserted\x00\xFF\r\n", 13));
     ASSERT_TRUE(LoadFile(path.c_str()));
-    // The journal works on the control (start-up makes it so when it subclasses the control).
-    InstallControlTextAccess();
     SendMessageA(EditorControl, EM_SETSEL, 6, 10);  // "line" of the first line
 
     ModalAnswers answers;

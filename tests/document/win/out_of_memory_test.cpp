@@ -6,7 +6,6 @@
 #include "control/gap_buffer.h"
 #include "document/win/clipboard.h"
 #include "document/win/editor_window.h"
-#include "document/win/control_text_access.h"
 #include "support/win/document_fixture.h"
 #include "document/win/transform_commands.h"
 #include "support/win/modal_answers.h"
@@ -62,13 +61,11 @@ class OutOfMemory : public DocumentTest {
 protected:
     void SetUp() override {
         DocumentTest::SetUp();
-        InstallControlTextAccess();
         // A loaded, edited document with a journal.
         WriteBytes(path_, "the document\r\nsecond line of it\r\n");
         ASSERT_TRUE(LoadFile(path_.c_str()));
         Select(EditorControl, 4, 12);
-        RecordUndo(UndoKind::ReplaceRange, 3);
-        SendMessageA(EditorControl, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>("DOC"));
+        ProgramDocument().ReplaceSelection("DOC", UndoKind::ReplaceRange);
         before_ = DocumentState::Now();
         ASSERT_TRUE(before_.modified);
         ASSERT_EQ(before_.records, 1u);
@@ -210,7 +207,7 @@ TEST_F(OutOfMemory, AReplaceRunThatFailsIsTakenBackWhole) {
     SetControlText(std::string(100, 'a') + "\r\n", true);
     ClearUndo();
     Select(EditorControl, 0, 0);
-    RecordUndo(UndoKind::ReplaceRange, 0);  // an entry of the user's own before the run
+    ProgramDocument().Replace(0, 1, "a", UndoKind::ReplaceRange);  // an entry of the user's own before the run
     before_ = DocumentState::Now();
     // Some replacements go in, then one fails.
     EXPECT_GT(FailEachGrowthInTurn([] {

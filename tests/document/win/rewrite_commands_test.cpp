@@ -14,9 +14,8 @@
 #include "base/ui_text.h"
 #include "base/win/program.h"
 #include "control/win/editor_control.h"
-#include "document/win/editor_subclass.h"
 #include "document/win/editor_window.h"
-#include "document/undo_journal.h"
+#include "document/win/program_document.h"
 #include "document/win/view_code_page.h"
 #include "encoding/code_page_tables.h"
 #include "encoding/text_encoding.h"
@@ -47,17 +46,22 @@ protected:
     void TearDown() override { CloseTestApplication(); }
 
     static LRESULT ControlView() { return SendMessageA(EditorControl, EM_GETVIEWCODEPAGE, 0, 0); }
-    // Keys as they reach the text: the Ctrl key going down, and a letter struck while Ctrl is held.
+    // Keys as they reach the text through the program's loop: the Ctrl key going down, and a letter
+    // struck while Ctrl is held.
+    static void Key(UINT message, WPARAM key, LPARAM lParam) {
+        MSG taken{EditorControl, message, key, lParam, GetTickCount(), {}};
+        DispatchLoopMessage(taken);
+    }
     static void HoldCtrl(bool held) {
         BYTE state[256] = {};
         if (held) state[VK_CONTROL] = state[VK_LCONTROL] = 0x80;
         SetKeyboardState(state);
-        if (held) SendMessageA(EditorControl, WM_KEYDOWN, VK_CONTROL, 1);
-        else SendMessageA(EditorControl, WM_KEYUP, VK_CONTROL, 0xC0000001);
+        if (held) Key(WM_KEYDOWN, VK_CONTROL, 1);
+        else Key(WM_KEYUP, VK_CONTROL, 0xC0000001);
     }
     static void Strike(UINT key) {
-        SendMessageA(EditorControl, WM_KEYDOWN, key, 1);
-        SendMessageA(EditorControl, WM_KEYUP, key, 0xC0000001);
+        Key(WM_KEYDOWN, key, 1);
+        Key(WM_KEYUP, key, 0xC0000001);
     }
 };
 

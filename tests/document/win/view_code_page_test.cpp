@@ -1,5 +1,6 @@
 #include "support/win/document_fixture.h"
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -56,41 +57,35 @@ TEST_F(ViewCodePage, SwitchingTheViewKeepsBytesSelectionModifiedFlagAndTopLine) 
 
 namespace {
 
-// A control whose first visible line changes as a test says while the view is switched, and which
-// keeps the scrolling asked of it.
-struct MovingTopLine {
-    LRESULT before = 0, after = 0;
-    int asked = 0;
-    std::vector<LPARAM> scrolls;
-    WNDPROC previous = nullptr;
-} movingTop;
-
-LRESULT CALLBACK MovingTopLineProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == EM_GETFIRSTVISIBLELINE) return movingTop.asked++ == 0 ? movingTop.before : movingTop.after;
-    if (message == EM_LINESCROLL) {
-        movingTop.scrolls.push_back(lParam);
-        return TRUE;
-    }
-    return CallWindowProcA(movingTop.previous, window, message, wParam, lParam);
-}
+// Moves the view's first line to `after` while the view code page changes, as a font of another
+// height or a line index in other units can.
+struct TopLineMover final : DocumentWatcher {
+    std::size_t after = 0;
+    void OnViewChanged() noexcept override { ProgramDocument().Editing().ScrollTo(after, 0); }
+};
 
 }  // namespace
 
 TEST_F(ViewCodePage, OnlyATopLineThatMovedDownIsScrolledBack) {
-    movingTop.previous = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(EditorControl, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(MovingTopLineProc)));
-    const std::pair<LRESULT, LRESULT> moves[] = {{40, 50}, {50, 40}, {40, 40}};
+    SetControlText(Lines(400), false);
+    const std::pair<std::size_t, std::size_t> moves[] = {{40, 50}, {50, 40}, {40, 40}};
     for (auto [before, after] : moves) {
-        movingTop.before = before;
-        movingTop.after = after;
-        movingTop.asked = 0;
-        movingTop.scrolls.clear();
+        SelectViewCodePage(IDM_VIEW_ANSI);
+        SendMessageA(EditorControl, EM_LINESCROLL, 0, static_cast<LPARAM>(before) - SendMessageA(EditorControl, EM_GETFIRSTVISIBLELINE, 0, 0));
+        ASSERT_EQ(SendMessageA(EditorControl, EM_GETFIRSTVISIBLELINE, 0, 0), static_cast<LRESULT>(before));
+        // The caret on a line that both tops show, so that putting the selection back scrolls nothing.
+        const auto caret = static_cast<LPARAM>(SendMessageA(EditorControl, EM_LINEINDEX, std::max(before, after) + 1, 0));
+        SendMessageA(EditorControl, EM_SETSEL, caret, caret);
+        ASSERT_EQ(SendMessageA(EditorControl, EM_GETFIRSTVISIBLELINE, 0, 0), static_cast<LRESULT>(before));
+        TopLineMover mover;
+        mover.after = after;
+        ProgramDocument().AddWatcher(&mover);
         SelectViewCodePage(IDM_VIEW_OEM);
-        EXPECT_EQ(movingTop.asked, 2) << before << " to " << after;
-        if (after > before) EXPECT_EQ(movingTop.scrolls, std::vector<LPARAM>{before - after});
-        else EXPECT_TRUE(movingTop.scrolls.empty()) << before << " to " << after;
+        ProgramDocument().RemoveWatcher(&mover);
+        EXPECT_EQ(SendMessageA(EditorControl, EM_GETFIRSTVISIBLELINE, 0, 0),
+                  static_cast<LRESULT>(after > before ? before : after))
+            << before << " to " << after;
     }
-    SetWindowLongPtrA(EditorControl, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(movingTop.previous));
 }
 
 TEST_F(ViewCodePage, EachViewHasItsOwnFontAndReselectingShowsAChangedSetting) {

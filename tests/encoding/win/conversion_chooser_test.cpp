@@ -13,7 +13,7 @@
 #include "encoding/text_encoding.h"
 #include "control/win/editor_control.h"
 #include "document/win/editor_window.h"
-#include "document/undo_journal.h"
+#include "document/win/program_document.h"
 #include "document/win/view_code_page.h"
 #include "encoding/code_page_tables.h"
 #include "resources/resource.h"

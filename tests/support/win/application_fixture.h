@@ -4,7 +4,7 @@
 // put back as it was.
 #include <gtest/gtest.h>
 
-#include "document/undo_journal.h"
+#include "document/win/program_document.h"
 #include "document/win/editor_window.h"
 #include "support/win/app_harness.h"
 #include "support/win/settings_key.h"

@@ -13,7 +13,7 @@
 #include "base/win/program.h"
 #include "document/win/editor_window.h"
 #include "document/editor_keys.h"
-#include "document/undo_journal.h"
+#include "document/win/program_document.h"
 #include "support/win/document_fixture.h"
 
 enum Modifiers { kNone = 0, kCtrl = 1, kShift = 2, kAlt = 4 };
@@ -109,7 +109,7 @@ protected:
     void SetUp() override {
         DocumentTest::SetUp();
         if (IsSkipped() || HasFatalFailure()) return;
-        JournalOff = false;
+        SetJournalOff(false);
         SetForegroundWindow(MainWindow);
         SetFocus(EditorControl);
         Settle();
@@ -117,11 +117,11 @@ protected:
         ASSERT_EQ(GetFocus(), EditorControl);
         // Overwrite mode goes back off the way the user turns it off, so the control's own mode
         // stays with it.
-        if (OverwriteMode) Press(VK_INSERT);
+        if (ProgramDocument().Overwrite()) Press(VK_INSERT);
     }
     void TearDown() override {
-        JournalOff = false;
-        if (EditorControl && OverwriteMode) Press(VK_INSERT);
+        SetJournalOff(false);
+        if (EditorControl && ProgramDocument().Overwrite()) Press(VK_INSERT);
         DocumentTest::TearDown();
     }
 

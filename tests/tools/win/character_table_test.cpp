@@ -14,7 +14,7 @@
 #include "base/win/screen_scale.h"
 #include "control/win/editor_control.h"
 #include "document/win/editor_window.h"
-#include "document/undo_journal.h"
+#include "document/win/program_document.h"
 #include "document/win/document_files.h"
 #include "document/win/view_code_page.h"
 #include "resources/resource.h"

@@ -9,7 +9,7 @@
 #include "base/ui_text.h"
 #include "base/win/program.h"
 #include "document/win/editor_window.h"
-#include "document/undo_journal.h"
+#include "document/win/program_document.h"
 #include "document/win/document_files.h"
 #include "document/win/view_code_page.h"
 #include "resources/resource.h"
@@ -115,11 +115,11 @@ TEST_F(DateTimeTest, TheTextIsInTheSystemsAnsiCodePageInEveryView) {
 }
 
 TEST_F(DateTimeTest, WithTheJournalOffTheDateStillGoesIn) {
-    JournalOff = true;
+    SetJournalOff(true);
     SetControlText("ab");
     Select(1, 1);
     const Inserted inserted = RunDateTimeCommand();
-    JournalOff = false;
+    SetJournalOff(false);
     ExpectInserted("ab", 1, 0, inserted);
     EXPECT_TRUE(DocumentUndoJournal().Empty());
 }

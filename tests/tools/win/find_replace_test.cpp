@@ -12,7 +12,7 @@
 #include "base/win/shown_text.h"
 #include "base/win/program.h"
 #include "document/win/editor_window.h"
-#include "document/undo_journal.h"
+#include "document/win/program_document.h"
 #include "document/win/document_files.h"
 #include "document/win/view_code_page.h"
 #include "encoding/code_page_tables.h"

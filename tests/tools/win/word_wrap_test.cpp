@@ -9,7 +9,7 @@
 #include "base/settings.h"
 #include "base/win/program.h"
 #include "document/win/editor_window.h"
-#include "document/undo_journal.h"
+#include "document/win/program_document.h"
 #include "document/win/document_files.h"
 #include "resources/resource.h"
 #include "support/win/app_harness.h"
@@ -110,8 +110,7 @@ TEST_F(WordWrapTest, TheNewControlTakesTheOldOnesPlaceWithSelectionAndModifiedFl
 TEST_F(WordWrapTest, TheUndoJournalGoesOnAcrossTheSwitch) {
     SetControlText("one two three");
     Select(4, 7);
-    RecordUndo(UndoKind::ReplaceRange, 3);
-    SendMessageA(EditorControl, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>("TWO"));
+    ProgramDocument().ReplaceSelection("TWO", UndoKind::ReplaceRange);
     WordWrapCommand();
     EXPECT_EQ(ControlText(), "one TWO three");
     ASSERT_FALSE(DocumentUndoJournal().Empty());
