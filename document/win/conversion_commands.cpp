@@ -27,7 +27,7 @@ namespace {
 void SwitchViewTo(std::uint8_t codePage) {
     CodePageIndex = codePage;
     ApplyViewCodePage();
-    RememberViewChosenByHand();
+    RememberViewChosenByHand(CodePageIndex);
 }
 
 // Put back in place of the working range: a whole text whose view follows it as one TextSnapshot

@@ -271,8 +271,6 @@ UINT_PTR CALLBACK FileDialogHook(HWND dialog, UINT message, WPARAM, LPARAM lPara
     return 0;
 }
 
-bool DocumentIsUntitled() { return std::strcmp(CurrentFileName, UntitledName) == 0; }
-
 bool LoadFile(const char* path) { return LoadFile(WideText(path).c_str()); }
 
 bool LoadFile(const wchar_t* path) {
@@ -335,7 +333,7 @@ bool SaveDocument() {
     SetFileAttributesW(path.c_str(), attributes);
     SetModified(false);
     DiscardRecoveryCopy();
-    RememberViewOfSavedDocument();
+    RememberViewOfSavedDocument(CodePageIndex);
     return true;
 }
 

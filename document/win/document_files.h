@@ -52,8 +52,6 @@ void PrepareFileDialogRecord();
 const char* DefaultExtension(DWORD filterIndex);
 UINT_PTR CALLBACK FileDialogHook(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
-// CurrentFileName is UntitledName (exact, case-sensitive comparison).
-bool DocumentIsUntitled();
 
 // Loads the file into the control in place of the whole text; true when loaded. Silent when the file
 // cannot be opened; a file larger than TextLimit, a read error or a text the control cannot hold is

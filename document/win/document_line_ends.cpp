@@ -2,15 +2,14 @@
 
 #include "control/view_characters.h"
 #include "control/win/editor_control.h"
-#include "document/win/editor_window.h"
+#include "base/win/program.h"
+#include "document/win/program_document.h"
 #include "document/win/view_code_page.h"
 
 DocumentLineEnds LineEndsOfDocument() {
     if (!EditorControl) return {};
-    const LRESULT answer = SendMessageA(EditorControl, EM_GETLINEENDS, 0, 0);
-    const auto kind = static_cast<int>(answer & 0xFF);
-    return {kind <= static_cast<int>(LineEndKind::Cr) ? static_cast<LineEndKind>(kind) : LineEndKind::CrLf,
-            (answer & kLineEndsMixed) != 0};
+    const Document& document = ProgramDocument();
+    return {document.LineEndMode(), document.LineEndsMixed()};
 }
 
 std::string_view DocumentLineBreak() {

@@ -1,5 +1,7 @@
 #include "document/win/document_name.h"
 
+#include <cstring>
+
 #include "base/ui_text.h"
 #include "base/win/shown_text.h"
 
@@ -22,3 +24,5 @@ void SetDocumentPath(std::wstring_view path) {
     DocumentWidePath = path;
     lstrcpynA(CurrentFileName, AnsiText(path).c_str(), kFileNameCapacity);
 }
+
+bool DocumentIsUntitled() { return std::strcmp(CurrentFileName, UntitledName) == 0; }

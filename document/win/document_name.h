@@ -15,5 +15,7 @@ extern char CurrentFileName[kFileNameCapacity];
 // CurrentFileName still is its 1251 text, else CurrentFileName itself. A name holding characters that
 // 1251 lacks shows them as '?' in CurrentFileName and still opens and saves by this path.
 std::wstring DocumentPath();
+// CurrentFileName is UntitledName (exact, case-sensitive comparison).
+bool DocumentIsUntitled();
 // Names the document: CurrentFileName gets the path's 1251 text.
 void SetDocumentPath(std::wstring_view path);

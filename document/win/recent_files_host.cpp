@@ -9,12 +9,10 @@
 #include <optional>
 #include <string>
 
-#include "document/win/editor_window.h"
+#include "base/win/program.h"
 #include "base/win/shell_messages.h"
 #include "base/win/shown_text.h"
-#include "document/win/document_files.h"
 #include "document/win/document_name.h"
-#include "document/win/view_code_page.h"
 #include "encoding/code_page_tables.h"
 
 namespace {
@@ -62,12 +60,12 @@ RecentFilesHost& ProgramRecentFilesHost() {
     return host;
 }
 
-void RememberViewChosenByHand() {
-    if (!DocumentIsUntitled()) RememberChosenView(CurrentFileName, CodePageIndex, ProgramRecentFilesHost());
+void RememberViewChosenByHand(std::uint8_t view) {
+    if (!DocumentIsUntitled()) RememberChosenView(CurrentFileName, view, ProgramRecentFilesHost());
 }
 
-void RememberViewOfSavedDocument() {
-    if (!DocumentIsUntitled()) RememberViewOfSavedFile(CurrentFileName, CodePageIndex, ProgramRecentFilesHost());
+void RememberViewOfSavedDocument(std::uint8_t view) {
+    if (!DocumentIsUntitled()) RememberViewOfSavedFile(CurrentFileName, view, ProgramRecentFilesHost());
 }
 
 int ViewChosenForLoadedFile() {

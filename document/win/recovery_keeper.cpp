@@ -16,7 +16,6 @@
 #include "base/win/shell_messages.h"
 #include "document/recovery_copy.h"
 #include "document/win/document_name.h"
-#include "document/win/editor_window.h"
 #include "document/win/view_code_page.h"
 
 namespace {

@@ -12,7 +12,6 @@
 
 #include "base/settings.h"
 #include "base/win/program.h"
-#include "document/win/editor_window.h"
 #include "base/win/shell_messages.h"
 #include "control/win/editor_control.h"
 #include "document/win/recent_files_host.h"
@@ -114,7 +113,7 @@ void SelectViewCodePage(UINT command) {
         CodePageIndex = static_cast<std::uint8_t>(command - IDM_VIEW_ANSI);
     }
     ApplyViewCodePage();
-    RememberViewChosenByHand();
+    RememberViewChosenByHand(CodePageIndex);
 }
 
 void ChangeViewFontSize(UINT command) {
