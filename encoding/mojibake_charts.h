@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "encoding/mojibake_repair.h"
+#include "encoding/misreading.h"
 
 namespace mojibake {
 

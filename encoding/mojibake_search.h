@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "encoding/mojibake_repair.h"
+#include "encoding/misreading.h"
 
 namespace mojibake {
 

@@ -4,7 +4,7 @@
 // in detection and in the mojibake repair alike.
 #include <array>
 
-#include "encoding/encoding_detection.h"
+#include "encoding/letter_classes.h"
 
 struct Expectation {
     std::array<double, kLetterClassCount> pair;

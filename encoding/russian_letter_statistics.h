@@ -4,7 +4,7 @@
 // into russian_letter_statistics.cpp; the classes are those of ClassOfCharacter.
 #include <cstdint>
 
-#include "encoding/encoding_detection.h"
+#include "encoding/letter_classes.h"
 
 extern const std::int16_t kRussianPairLogProbability[kLetterClassCount][kLetterClassCount];
 extern const std::int16_t kRussianCaseLogProbability[3][3];
