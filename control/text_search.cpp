@@ -17,15 +17,6 @@ bool IsLetterCharacter(char16_t c) {
            c == 0x00BA;
 }
 
-char16_t LowerCharacter(char16_t c) {
-    if (c >= 0x0400 && c <= 0x040F) return c + 0x50;
-    if (c >= 0x0410 && c <= 0x042F) return c + 0x20;
-    if (c >= 0x048A && c <= 0x04BF && (c & 1) == 0) return c + 1;
-    if (c == 0x0490) return 0x0491;
-    if (c >= 0x00C0 && c <= 0x00DE && c != 0x00D7) return c + 0x20;
-    return c;
-}
-
 ViewLetters BuildLetters(const charts::HighHalf& chart) {
     ViewLetters letters{};
     for (int b = 0; b < 256; ++b) {
@@ -38,7 +29,7 @@ ViewLetters BuildLetters(const charts::HighHalf& chart) {
             char16_t c = chart[b - 0x80];
             if (c == 0x00A0) wordClass = WordClass::Blank;
             else if (IsLetterCharacter(c)) wordClass = WordClass::Word;
-            char16_t small = LowerCharacter(c);
+            const char16_t small = static_cast<char16_t>(SmallLetterOf(c));
             if (small != c) {
                 int position = charts::PositionOf(chart, small);
                 if (position >= 0) lower = static_cast<unsigned char>(position);

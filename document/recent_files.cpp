@@ -4,24 +4,18 @@
 
 #include "base/settings.h"
 #include "base/charts.h"
+#include "encoding/utf8_sequences.h"
 
 namespace {
 
 constexpr std::size_t kListBuffer = kRecentFileCount + 1;
 
-constexpr char16_t LowerCaseLetter(char16_t u) {
-    if (u >= 0x0410 && u <= 0x042F) return static_cast<char16_t>(u + 0x20);
-    if (u >= 0x0400 && u <= 0x040F) return static_cast<char16_t>(u + 0x50);
-    if (u == 0x0490) return 0x0491;
-    return u;
-}
-
 // Each 1251 byte to the byte of its lower-case letter (itself when it is none).
-constexpr std::array<unsigned char, 256> MakeLowerCaseTable() {
+std::array<unsigned char, 256> MakeLowerCaseTable() {
     std::array<unsigned char, 256> table{};
     for (int b = 0; b < 256; ++b) table[b] = static_cast<unsigned char>(b >= 'A' && b <= 'Z' ? b + 32 : b);
     for (int b = 0x80; b < 256; ++b) {
-        char16_t lower = LowerCaseLetter(charts::kWindows1251[b - 0x80]);
+        const char16_t lower = static_cast<char16_t>(SmallLetterOf(charts::kWindows1251[b - 0x80]));
         if (lower == charts::kWindows1251[b - 0x80]) continue;
         for (int c = 0x80; c < 256; ++c)
             if (charts::kWindows1251[c - 0x80] == lower) table[b] = static_cast<unsigned char>(c);
@@ -29,7 +23,7 @@ constexpr std::array<unsigned char, 256> MakeLowerCaseTable() {
     return table;
 }
 
-constexpr std::array<unsigned char, 256> kLowerCase = MakeLowerCaseTable();
+const std::array<unsigned char, 256> kLowerCase = MakeLowerCaseTable();
 
 std::string PathName(char digit) { return std::string{digit, 'F'}; }
 std::string CaretName(char digit) { return std::string{digit, 'F', 'C'}; }
