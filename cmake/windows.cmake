@@ -111,8 +111,8 @@ if(VEMKO_WINE_TESTS AND VEMKO_HAVE_GTEST)
       "encoding_conversion_chooser_test=*"
       "tools_character_table_test=*"
       "tools_print_preview_test=*")
-  # Each entry (program=filter) runs again as the system of the locale; the test's name ends in suffix.
-  function(add_other_system_tests suffix locale)
+  # Each entry (program=filter) runs again with `environment` set; the test's name ends in suffix.
+  function(add_variant_tests suffix environment)
     foreach(entry ${ARGN})
       string(REPLACE "=" ";" parts "${entry}")
       list(GET parts 0 program)
@@ -122,28 +122,22 @@ if(VEMKO_WINE_TESTS AND VEMKO_HAVE_GTEST)
       endif()
       string(REGEX REPLACE "^([^_]+)_(.*)$" "win.\\1.\\2.${suffix}" test_name "${program}")
       add_test(NAME ${test_name} COMMAND wintest_${program} --gtest_filter=${filter})
-      set_tests_properties(${test_name} PROPERTIES TIMEOUT 600 ENVIRONMENT "VEMKO_WINE_LOCALE=${locale}")
+      set_tests_properties(${test_name} PROPERTIES TIMEOUT 600 ENVIRONMENT "${environment}")
       vemko_wine_test(${test_name})
     endforeach()
+  endfunction()
+  # Each entry runs again as the system of the locale.
+  function(add_other_system_tests suffix locale)
+    add_variant_tests(${suffix} "VEMKO_WINE_LOCALE=${locale}" ${ARGN})
   endfunction()
   add_other_system_tests(en_US en_US.UTF-8 ${VEMKO_OTHER_SYSTEM_TESTS})
   # What is sized in pixels again on a 150 % screen (144 dpi), in a prefix of its own: the bars, the
   # character table's cells, the font dialog's sample, and every dialog shown whole.
-  foreach(entry "app_window_chrome_test=*BarsFollowTheScreenScale*:*EditorFillsTheRoomBetweenTheBars*:*ControlsWhole*:*ScaleChange*"
-                "tools_character_table_test=*KeepTheTextsPointSize*"
-                "tools_font_dialog_test=*ScreensScale*"
-                "appearance_options_dialog_test=*FitsTheDialog*")
-    string(REPLACE "=" ";" parts "${entry}")
-    list(GET parts 0 program)
-    list(GET parts 1 filter)
-    if(NOT TARGET wintest_${program})
-      continue()
-    endif()
-    string(REGEX REPLACE "^([^_]+)_(.*)$" "win.\\1.\\2.dpi144" test_name "${program}")
-    add_test(NAME ${test_name} COMMAND wintest_${program} --gtest_filter=${filter})
-    set_tests_properties(${test_name} PROPERTIES TIMEOUT 600 ENVIRONMENT "VEMKO_WINE_DPI=144")
-    vemko_wine_test(${test_name})
-  endforeach()
+  add_variant_tests(dpi144 "VEMKO_WINE_DPI=144"
+                    "app_window_chrome_test=*BarsFollowTheScreenScale*:*EditorFillsTheRoomBetweenTheBars*:*ControlsWhole*:*ScaleChange*"
+                    "tools_character_table_test=*KeepTheTextsPointSize*"
+                    "tools_font_dialog_test=*ScreensScale*"
+                    "appearance_options_dialog_test=*FitsTheDialog*")
   # File names again as a Russian system that keeps them in 1251 on disk.
   add_other_system_tests(cp1251 ru_RU.CP1251 "document_file_names_test=*-*Utf8OnDisk*" "document_command_line_file_test=*")
 endif()

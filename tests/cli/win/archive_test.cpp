@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "encoding/unicode_conversion.h"
+#include "support/win/file_bytes.h"
 
 namespace {
 
@@ -23,21 +24,9 @@ std::wstring Here() {
     return folder.substr(0, folder.find_last_of(L"\\/") + 1);
 }
 
-std::string ReadAll(const std::wstring& path) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return "(missing)";
-    std::string bytes(static_cast<std::size_t>(GetFileSize(file, nullptr)), '\0');
-    DWORD read = 0;
-    if (!bytes.empty()) ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
-    CloseHandle(file);
-    return bytes;
-}
-
-void WriteAll(const std::wstring& path, const std::string& bytes, const FILETIME& time) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+void SetWriteTime(const std::wstring& path, const FILETIME& time) {
+    HANDLE file = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    DWORD written = 0;
-    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
     SetFileTime(file, nullptr, nullptr, &time);
     CloseHandle(file);
 }
@@ -87,19 +76,22 @@ TEST(VemkoconvOnWindows, AFolderOfCyrillicNamesIsWalkedAndItsRussianFilesConvert
     FILETIME old{};
     SYSTEMTIME y2k{1999, 12, 5, 31, 23, 59, 0, 0};
     SystemTimeToFileTime(&y2k, &old);
-    for (const Entry& e : entries) WriteAll(e.name, e.bytes, old);
+    for (const Entry& e : entries) {
+        WriteBytes(e.name, e.bytes);
+        SetWriteTime(e.name, old);
+    }
     const ULONGLONG dated = WriteTime(entries.front().name);
 
     // Status 4: the binary file is left alone, and the status says so.
     EXPECT_EQ(RunVemkoconv(L"convert -f auto -i -r -n \"" + top + L"\""), 4u);
     for (const Entry& e : entries) {
-        EXPECT_EQ(ReadAll(e.name), e.bytes) << "dry run";
+        EXPECT_EQ(ReadBytes(e.name), e.bytes) << "dry run";
         EXPECT_EQ(WriteTime(e.name), dated) << "dry run";
     }
 
     EXPECT_EQ(RunVemkoconv(L"convert -f auto -i -r -p \"" + top + L"\""), 4u);
     for (const Entry& e : entries) {
-        EXPECT_EQ(ReadAll(e.name), e.converted.empty() ? e.bytes : e.converted);
+        EXPECT_EQ(ReadBytes(e.name), e.converted.empty() ? e.bytes : e.converted);
         EXPECT_EQ(WriteTime(e.name), dated);
     }
 
