@@ -12,8 +12,8 @@ namespace {
 using Handled = std::optional<LRESULT>;
 
 void OnFocus(Editor& e, bool focused) {
-    e.focused = focused;
-    e.selectionShownForNow = -1;
+    e.focus.held = focused;
+    e.focus.selectionShownForNow = -1;
     if (focused) MakeCaret(e);
     else DestroyCaret();
     InvalidateSelection(e);
@@ -21,7 +21,7 @@ void OnFocus(Editor& e, bool focused) {
 }
 
 void OnSetRedraw(Editor& e, bool redraw) {
-    e.redraw = redraw;
+    e.screen.redraw = redraw;
     if (!redraw) return;
     e.edit.ClampView();
     UpdateScrollBars(e);
@@ -42,14 +42,14 @@ Handled WindowMessage(Editor& e, UINT message, WPARAM wParam, LPARAM) {
         return code;
     }
     case WM_SETFONT: OnSetFont(e, reinterpret_cast<HFONT>(wParam)); return 0;
-    case WM_GETFONT: return reinterpret_cast<LRESULT>(e.font.get());
+    case WM_GETFONT: return reinterpret_cast<LRESULT>(e.look.font.get());
     case WM_SETREDRAW: OnSetRedraw(e, wParam != 0); return 0;
     // On a monitor of another scale the font is made again for its DPI: the text keeps its point size.
     case kDpiChangedAfterParentMessage: ApplyFont(e); return 0;
     case kRefreshMessage:
-        e.refreshPosted = false;
-        if (e.scrollBarsPending) UpdateScrollBarsNow(e);
-        if (e.caretPending) PlaceCaretNow(e);
+        e.screen.refreshPosted = false;
+        if (e.screen.scrollBarsPending) UpdateScrollBarsNow(e);
+        if (e.screen.caretPending) PlaceCaretNow(e);
         return 0;
     default: return std::nullopt;
     }
@@ -58,7 +58,7 @@ Handled WindowMessage(Editor& e, UINT message, WPARAM wParam, LPARAM) {
 // Files dropped from the shell are the parent's to open.
 void OnDropFiles(Editor& e, HDROP drop) {
     HWND parent = GetParent(e.window);
-    if (!(e.eventMask & ENM_DROPFILES) || !parent) {
+    if (!(e.richEdit.eventMask & ENM_DROPFILES) || !parent) {
         DragFinish(drop);
         return;
     }
@@ -132,7 +132,7 @@ Handled TextMessage(Editor& e, UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case EM_STREAMIN: return StreamIn(e, wParam, reinterpret_cast<EDITSTREAM*>(lParam));
     case EM_STREAMOUT: return StreamOut(e, wParam, reinterpret_cast<EDITSTREAM*>(lParam));
-    case EM_EXPECTSTREAMSIZE: e.expectedStreamSize = static_cast<std::size_t>(lParam); return 0;
+    case EM_EXPECTSTREAMSIZE: e.richEdit.expectedStreamSize = static_cast<std::size_t>(lParam); return 0;
     case EM_TAKETEXTFROM: return TakeTextFrom(e, reinterpret_cast<HWND>(wParam));
     case EM_MAPBYTES: return MapSelectedBytes(e, reinterpret_cast<const std::uint8_t*>(lParam));
     case EM_GETLINEENDS:
@@ -181,10 +181,10 @@ Handled SelectionMessage(Editor& e, UINT message, WPARAM wParam, LPARAM lParam) 
         // non-zero lParam changes how the control shows its selection unfocused from now on.
         bool wasShown = SelectionShown(e);
         if (lParam) {
-            e.showSelectionUnfocused = wParam == 0;
-            e.selectionShownForNow = -1;
+            e.focus.showSelectionUnfocused = wParam == 0;
+            e.focus.selectionShownForNow = -1;
         } else {
-            e.selectionShownForNow = wParam == 0 ? 1 : 0;
+            e.focus.selectionShownForNow = wParam == 0 ? 1 : 0;
         }
         // A dialog sends this with every message it handles: only a change is repainted.
         if (SelectionShown(e) != wasShown) InvalidateSelection(e);
@@ -210,7 +210,7 @@ LRESULT OnPosFromChar(Editor& e, POINTL* point, LONG position) {
     std::size_t p = ClampPosition(e, position);
     std::size_t line = e.layout.DisplayLineFromPosition(p);
     point->x = ClientX(e, e.layout.XOfPosition(line, p));
-    point->y = static_cast<LONG>((static_cast<long>(line) - static_cast<long>(e.edit.TopLine())) * e.lineHeight);
+    point->y = static_cast<LONG>((static_cast<long>(line) - static_cast<long>(e.edit.TopLine())) * e.look.lineHeight);
     return 0;
 }
 
@@ -231,7 +231,7 @@ Handled LineMessage(Editor& e, UINT message, WPARAM wParam, LPARAM lParam) {
     case EM_GETFIRSTVISIBLELINE: return static_cast<LRESULT>(e.edit.TopLine());
     case EM_LINESCROLL: {
         long top = static_cast<long>(e.edit.TopLine()) + static_cast<LONG>(lParam);
-        std::int64_t x = e.edit.ScrollX() + std::int64_t{static_cast<LONG>(wParam)} * e.averageWidth;
+        std::int64_t x = e.edit.ScrollX() + std::int64_t{static_cast<LONG>(wParam)} * e.look.averageWidth;
         ScrollTo(e, static_cast<std::size_t>(std::max(0L, top)), x);
         return TRUE;
     }
@@ -255,8 +255,8 @@ Handled LineMessage(Editor& e, UINT message, WPARAM wParam, LPARAM lParam) {
 
 LRESULT OnSetOleCallback(Editor& e, IRichEditOleCallback* callback) {
     if (callback) callback->AddRef();
-    if (e.callback) e.callback->Release();
-    e.callback = callback;
+    if (e.richEdit.callback) e.richEdit.callback->Release();
+    e.richEdit.callback = callback;
     return TRUE;
 }
 
@@ -275,8 +275,8 @@ Handled SettingMessage(Editor& e, UINT message, WPARAM wParam, LPARAM lParam) {
     case EM_SETCHARFORMAT: return OnSetCharFormat(e, wParam, reinterpret_cast<const CHARFORMATA*>(lParam));
     case EM_SETBKGNDCOLOR: {
         COLORREF previous = BackgroundColour(e);
-        e.systemBackground = wParam != 0;
-        e.background = static_cast<COLORREF>(lParam);
+        e.look.systemBackground = wParam != 0;
+        e.look.background = static_cast<COLORREF>(lParam);
         Invalidate(e);
         return static_cast<LRESULT>(previous);
     }
@@ -296,8 +296,8 @@ Handled SettingMessage(Editor& e, UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case EM_SETOLECALLBACK: return OnSetOleCallback(e, reinterpret_cast<IRichEditOleCallback*>(lParam));
     case EM_GETOLEINTERFACE: return FALSE;
-    case EM_SETEVENTMASK: return std::exchange(e.eventMask, static_cast<DWORD>(lParam));
-    case EM_GETEVENTMASK: return e.eventMask;
+    case EM_SETEVENTMASK: return std::exchange(e.richEdit.eventMask, static_cast<DWORD>(lParam));
+    case EM_GETEVENTMASK: return e.richEdit.eventMask;
     case EM_SETOPTIONS:
     case EM_GETOPTIONS: return 0;
     default: return std::nullopt;
@@ -329,13 +329,13 @@ LRESULT CALLBACK EditorControlProc(HWND window, UINT message, WPARAM wParam, LPA
     }
     if (!editor) return DefWindowProcA(window, message, wParam, lParam);
     if (message == WM_NCDESTROY) {
-        if (editor->callback) editor->callback->Release();
+        if (editor->richEdit.callback) editor->richEdit.callback->Release();
         SetWindowLongPtrA(window, 0, 0);
         delete editor;
         return DefWindowProcA(window, message, wParam, lParam);
     }
-    if (message == EM_GETLASTFAILURE) return static_cast<LRESULT>(std::exchange(editor->lastFailure, 0));
-    editor->lastFailure = 0;
+    if (message == EM_GETLASTFAILURE) return static_cast<LRESULT>(std::exchange(editor->richEdit.lastFailure, 0));
+    editor->richEdit.lastFailure = 0;
     try {
         if (message == WM_CREATE) {
             OnCreate(*editor);
@@ -349,7 +349,7 @@ LRESULT CALLBACK EditorControlProc(HWND window, UINT message, WPARAM wParam, LPA
         HWND parent = GetParent(window);
         if (parent)
             SendMessageA(parent, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(window), EN_ERRSPACE), reinterpret_cast<LPARAM>(window));
-        if (Editor* still = EditorOf(window)) still->lastFailure = ERROR_NOT_ENOUGH_MEMORY;
+        if (Editor* still = EditorOf(window)) still->richEdit.lastFailure = ERROR_NOT_ENOUGH_MEMORY;
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return 0;
     }

@@ -32,7 +32,7 @@ bool CopySelection(Editor& e) {
         return last - first;
     });
     if (error == 0) return true;
-    e.lastFailure = error;
+    e.richEdit.lastFailure = error;
     SetLastError(error);
     return false;
 }
@@ -153,7 +153,7 @@ void OnCharacter(Editor& e, char32_t character) {
 // ---- Mouse -----------------------------------------------------------------------------------
 
 EditingState::Place PlaceAtPoint(Editor& e, int x, int y) {
-    long row = y >= 0 ? y / e.lineHeight : -1 - (-y - 1) / e.lineHeight;
+    long row = y >= 0 ? y / e.look.lineHeight : -1 - (-y - 1) / e.look.lineHeight;
     return e.edit.PlaceAt(row, std::int64_t{x} - kMargin);
 }
 
@@ -181,8 +181,8 @@ void OnLeftButtonDown(Editor& e, int x, int y, bool doubleClick) {
     bool shift = GetKeyState(VK_SHIFT) < 0;
     SetCapture(e.window);
     if (e.edit.PressAt(place, shift, !ReadOnly(e)) == EditingState::Press::MayDrag) {
-        e.dragPending = true;
-        e.pressPoint = {x, y};
+        e.mouse.dragPending = true;
+        e.mouse.pressPoint = {x, y};
         return;
     }
     SelectionChanged(e, true);
@@ -193,27 +193,27 @@ namespace {
 void AutoScroll(Editor& e, int x, int y) {
     RECT r = ClientArea(e);
     bool outside = y < 0 || y >= r.bottom || (!Wraps(e) && (x < 0 || x >= r.right));
-    if (outside && !e.autoScrolling) {
+    if (outside && !e.mouse.autoScrolling) {
         SetTimer(e.window, kAutoScrollTimer, 50, nullptr);
-        e.autoScrolling = true;
-    } else if (!outside && e.autoScrolling) {
+        e.mouse.autoScrolling = true;
+    } else if (!outside && e.mouse.autoScrolling) {
         KillTimer(e.window, kAutoScrollTimer);
-        e.autoScrolling = false;
+        e.mouse.autoScrolling = false;
     }
 }
 
 }  // namespace
 
 void OnMouseMove(Editor& e, int x, int y) {
-    if (e.dragPending && !e.dragging) {
-        if (std::abs(x - e.pressPoint.x) > GetSystemMetrics(SM_CXDRAG) ||
-            std::abs(y - e.pressPoint.y) > GetSystemMetrics(SM_CYDRAG)) {
-            e.dragging = true;
+    if (e.mouse.dragPending && !e.mouse.dragging) {
+        if (std::abs(x - e.mouse.pressPoint.x) > GetSystemMetrics(SM_CXDRAG) ||
+            std::abs(y - e.mouse.pressPoint.y) > GetSystemMetrics(SM_CYDRAG)) {
+            e.mouse.dragging = true;
             SetCursor(LoadCursor(nullptr, IDC_ARROW));
         }
     }
-    if (e.dragging) {
-        e.dropPosition = PlaceAtPoint(e, x, y).position;
+    if (e.mouse.dragging) {
+        e.mouse.dropPosition = PlaceAtPoint(e, x, y).position;
         PlaceCaret(e);
         return;
     }
@@ -231,8 +231,8 @@ void OnAutoScrollTimer(Editor& e) {
     if (p.y < 0 && top > 0) ScrollTo(e, top - 1, e.edit.ScrollX());
     else if (p.y >= r.bottom) ScrollTo(e, top + 1, e.edit.ScrollX());
     if (!Wraps(e)) {
-        if (p.x < 0) ScrollTo(e, e.edit.TopLine(), e.edit.ScrollX() - e.averageWidth * 2);
-        else if (p.x >= r.right) ScrollTo(e, e.edit.TopLine(), e.edit.ScrollX() + e.averageWidth * 2);
+        if (p.x < 0) ScrollTo(e, e.edit.TopLine(), e.edit.ScrollX() - e.look.averageWidth * 2);
+        else if (p.x >= r.right) ScrollTo(e, e.edit.TopLine(), e.edit.ScrollX() + e.look.averageWidth * 2);
     }
     if (e.edit.Selecting()) DragSelectionTo(e, p.x, p.y);
 }
@@ -242,14 +242,14 @@ namespace {
 // A selection dragged to another place moves there (copies with Ctrl). The program's callback is
 // asked first, as for any drop, so it can keep a copy of the text for its undo.
 void DropDraggedText(Editor& e, bool copy) {
-    EditingState::Drop drop = e.edit.DropAt(e.dropPosition, copy);
+    EditingState::Drop drop = e.edit.DropAt(e.mouse.dropPosition, copy);
     if (!drop.changesText) {
         SetSelection(e, drop.selectFirst, drop.selectLast);
         return;
     }
-    if (e.callback) {
+    if (e.richEdit.callback) {
         CLIPFORMAT format = CF_TEXT;
-        if (e.callback->QueryAcceptData(nullptr, &format, RECO_DROP, TRUE, nullptr) != S_OK) return;
+        if (e.richEdit.callback->QueryAcceptData(nullptr, &format, RECO_DROP, TRUE, nullptr) != S_OK) return;
     }
     std::size_t inserted = 0;
     EditByKey(e, [&](Document& d) {
@@ -262,19 +262,19 @@ void DropDraggedText(Editor& e, bool copy) {
 }  // namespace
 
 void EndMouse(Editor& e) {
-    if (e.autoScrolling) KillTimer(e.window, kAutoScrollTimer);
-    e.autoScrolling = false;
+    if (e.mouse.autoScrolling) KillTimer(e.window, kAutoScrollTimer);
+    e.mouse.autoScrolling = false;
     e.edit.EndSelecting();
-    e.dragPending = false;
-    e.dragging = false;
+    e.mouse.dragPending = false;
+    e.mouse.dragging = false;
 }
 
 void OnLeftButtonUp(Editor& e, int x, int y) {
-    bool wasPending = e.dragPending, wasDragging = e.dragging;
+    bool wasPending = e.mouse.dragPending, wasDragging = e.mouse.dragging;
     EndMouse(e);
     if (GetCapture() == e.window) ReleaseCapture();
     if (wasDragging) {
-        e.dropPosition = PlaceAtPoint(e, x, y).position;
+        e.mouse.dropPosition = PlaceAtPoint(e, x, y).position;
         DropDraggedText(e, GetKeyState(VK_CONTROL) < 0);
         PlaceCaret(e);
     } else if (wasPending) {

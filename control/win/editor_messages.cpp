@@ -122,8 +122,8 @@ LRESULT StreamInSelection(Editor& e, bool rtf, EDITSTREAM* stream) {
 }  // namespace
 
 LRESULT StreamIn(Editor& e, WPARAM format, EDITSTREAM* stream) {
-    std::size_t expected = e.expectedStreamSize;
-    e.expectedStreamSize = 0;
+    std::size_t expected = e.richEdit.expectedStreamSize;
+    e.richEdit.expectedStreamSize = 0;
     if (!stream || !stream->pfnCallback) return 0;
     stream->dwError = 0;
     bool rtf = (format & (SF_TEXT | SF_RTF)) == SF_RTF;
@@ -268,8 +268,8 @@ LRESULT OnFindWordBreak(Editor& e, WPARAM code, LPARAM position) {
 LRESULT OnGetCharFormat(Editor& e, WPARAM scope, CHARFORMATA* out) {
     if (!out || out->cbSize < sizeof(CHARFORMATA)) return 0;
     UINT size = out->cbSize;
-    std::memcpy(reinterpret_cast<char*>(out) + sizeof(UINT), reinterpret_cast<const char*>(&e.format) + sizeof(UINT),
-                sizeof(CHARFORMATA) - sizeof(UINT));
+    std::memcpy(reinterpret_cast<char*>(out) + sizeof(UINT),
+                reinterpret_cast<const char*>(&e.look.format) + sizeof(UINT), sizeof(CHARFORMATA) - sizeof(UINT));
     out->cbSize = size;
     out->dwMask = CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE | CFM_STRIKEOUT | CFM_PROTECTED | CFM_SIZE | CFM_COLOR |
                   CFM_FACE | CFM_OFFSET | CFM_CHARSET;
@@ -289,7 +289,7 @@ LRESULT OnGetCharFormat(Editor& e, WPARAM scope, CHARFORMATA* out) {
 
 LRESULT OnSetCharFormat(Editor& e, WPARAM scope, const CHARFORMATA* in) {
     if (!in || in->cbSize < sizeof(CHARFORMATA)) return 0;
-    CHARFORMATA& f = e.format;
+    CHARFORMATA& f = e.look.format;
     bool fontChanged = false;
     auto effect = [&](DWORD mask, DWORD bit) {
         if (!(in->dwMask & mask)) return;
@@ -339,13 +339,13 @@ void OnSetFont(Editor& e, HFONT font) {
     if (!font || !GetObjectA(font, sizeof logFont, &logFont)) return;
     const int dpi = WindowDpi(e.window);
     LONG height = logFont.lfHeight < 0 ? -logFont.lfHeight : logFont.lfHeight;
-    e.format.yHeight = height ? MulDiv(height, 1440, dpi) : 0;
-    e.format.dwEffects &= ~(CFE_BOLD | CFE_ITALIC);
-    if (logFont.lfWeight >= FW_BOLD) e.format.dwEffects |= CFE_BOLD;
-    if (logFont.lfItalic) e.format.dwEffects |= CFE_ITALIC;
-    e.format.bCharSet = logFont.lfCharSet;
-    e.format.bPitchAndFamily = logFont.lfPitchAndFamily;
-    lstrcpynA(e.format.szFaceName, logFont.lfFaceName, LF_FACESIZE);
+    e.look.format.yHeight = height ? MulDiv(height, 1440, dpi) : 0;
+    e.look.format.dwEffects &= ~(CFE_BOLD | CFE_ITALIC);
+    if (logFont.lfWeight >= FW_BOLD) e.look.format.dwEffects |= CFE_BOLD;
+    if (logFont.lfItalic) e.look.format.dwEffects |= CFE_ITALIC;
+    e.look.format.bCharSet = logFont.lfCharSet;
+    e.look.format.bPitchAndFamily = logFont.lfPitchAndFamily;
+    lstrcpynA(e.look.format.szFaceName, logFont.lfFaceName, LF_FACESIZE);
     ApplyFont(e);
 }
 
@@ -357,7 +357,7 @@ LRESULT OnUndo(Editor& e) {
 namespace {
 
 PageLook LookOf(const Editor& e) {
-    return {static_cast<int>(e.doc.ViewCodePage()), &e.format, TextColour(e), &e.colours};
+    return {static_cast<int>(e.doc.ViewCodePage()), &e.look.format, TextColour(e), &e.colours};
 }
 
 }  // namespace
@@ -371,7 +371,7 @@ LRESULT OnDisplayBand(Editor& e, LPARAM band) {
 }
 
 void ShowViewCodePage(Editor& e) {
-    e.shownView = e.doc.ViewCodePage();
+    e.screen.shownView = e.doc.ViewCodePage();
     MeasureFont(e);
     e.layout.SetWrapWidth(Wraps(e) ? TextAreaWidth(e) : 0);
     e.edit.ClampView();
@@ -382,15 +382,15 @@ void ShowViewCodePage(Editor& e) {
 
 void OnCreate(Editor& e) {
     LONG_PTR style = Style(e);
-    e.showSelectionUnfocused = (style & ES_NOHIDESEL) != 0;
-    e.format.cbSize = sizeof(CHARFORMATA);
-    e.format.dwMask = CFM_BOLD | CFM_ITALIC | CFM_SIZE | CFM_COLOR | CFM_FACE | CFM_CHARSET | CFM_OFFSET;
-    e.format.dwEffects = CFE_AUTOCOLOR;
-    e.format.yHeight = 200;
-    e.format.bCharSet = DEFAULT_CHARSET;
-    e.format.bPitchAndFamily = FIXED_PITCH | FF_MODERN;
-    e.shownView = e.doc.ViewCodePage();
-    e.shownOverwrite = e.doc.Overwrite();
+    e.focus.showSelectionUnfocused = (style & ES_NOHIDESEL) != 0;
+    e.look.format.cbSize = sizeof(CHARFORMATA);
+    e.look.format.dwMask = CFM_BOLD | CFM_ITALIC | CFM_SIZE | CFM_COLOR | CFM_FACE | CFM_CHARSET | CFM_OFFSET;
+    e.look.format.dwEffects = CFE_AUTOCOLOR;
+    e.look.format.yHeight = 200;
+    e.look.format.bCharSet = DEFAULT_CHARSET;
+    e.look.format.bPitchAndFamily = FIXED_PITCH | FF_MODERN;
+    e.screen.shownView = e.doc.ViewCodePage();
+    e.screen.shownOverwrite = e.doc.Overwrite();
     ApplyFont(e);
 }
 

@@ -13,8 +13,8 @@ void SetScrollBar(Editor& e, int bar, const SCROLLINFO& info) { SetScrollInfo(e.
 constexpr PixelX kScrollUnits = 0x3FFFFFFF;
 
 void RequestRefresh(Editor& e) {
-    if (e.refreshPosted) return;
-    e.refreshPosted = true;
+    if (e.screen.refreshPosted) return;
+    e.screen.refreshPosted = true;
     PostMessageA(e.window, kRefreshMessage, 0, 0);
 }
 
@@ -23,13 +23,13 @@ void RequestRefresh(Editor& e) {
 // Scroll bars and caret follow the text once a burst of messages is handled: a run of
 // replacements sends thousands, and each update is a trip to the display under Wine.
 void UpdateScrollBars(Editor& e) {
-    e.scrollBarsPending = true;
+    e.screen.scrollBarsPending = true;
     RequestRefresh(e);
 }
 
 void UpdateScrollBarsNow(Editor& e) {
-    e.scrollBarsPending = false;
-    if (!e.redraw) return;
+    e.screen.scrollBarsPending = false;
+    if (!e.screen.redraw) return;
     LONG_PTR style = Style(e);
     if (style & WS_VSCROLL) {
         SCROLLINFO info{};
@@ -39,9 +39,10 @@ void UpdateScrollBarsNow(Editor& e) {
         info.nMax = static_cast<int>(std::min<std::size_t>(e.edit.LineCountForScrolling() - 1, 0x7FFFFFFE));
         info.nPage = static_cast<UINT>(e.edit.VisibleLines());
         info.nPos = static_cast<int>(e.edit.TopLine());
-        if (info.nMax != e.shownVertical.nMax || info.nPage != e.shownVertical.nPage || info.nPos != e.shownVertical.nPos) {
+        const SCROLLINFO& shown = e.screen.shownVertical;
+        if (info.nMax != shown.nMax || info.nPage != shown.nPage || info.nPos != shown.nPos) {
             SetScrollBar(e, SB_VERT, info);
-            e.shownVertical = info;
+            e.screen.shownVertical = info;
         }
     }
     if (style & WS_HSCROLL) {
@@ -49,21 +50,21 @@ void UpdateScrollBarsNow(Editor& e) {
         // the thumb at its end stands for the end of the line, not for the last whole unit.
         // The range grows in steps of half the view: typing at the end of the widest line would
         // otherwise change it at every key, and each change redraws the bar (a trip to the display).
-        const PixelX step = std::max<PixelX>(e.averageWidth, TextAreaWidth(e) / 2);
-        PixelX range = e.edit.WidestLine() + 2 * kMargin + e.averageWidth;
+        const PixelX step = std::max<PixelX>(e.look.averageWidth, TextAreaWidth(e) / 2);
+        PixelX range = e.edit.WidestLine() + 2 * kMargin + e.look.averageWidth;
         range = (range + step - 1) / step * step;
-        e.horizontalUnit = std::max<PixelX>(1, (range + kScrollUnits - 1) / kScrollUnits);
+        e.screen.horizontalUnit = std::max<PixelX>(1, (range + kScrollUnits - 1) / kScrollUnits);
         SCROLLINFO info{};
         info.cbSize = sizeof info;
         info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL;
         info.nMin = 0;
-        info.nMax = static_cast<int>(range / e.horizontalUnit);
-        info.nPage = static_cast<UINT>(std::max<PixelX>(1, (TextAreaWidth(e) + 2 * kMargin) / e.horizontalUnit));
-        info.nPos = static_cast<int>(std::min<PixelX>(e.edit.ScrollX() / e.horizontalUnit, info.nMax));
-        if (info.nMax != e.shownHorizontal.nMax || info.nPage != e.shownHorizontal.nPage ||
-            info.nPos != e.shownHorizontal.nPos) {
+        info.nMax = static_cast<int>(range / e.screen.horizontalUnit);
+        info.nPage = static_cast<UINT>(std::max<PixelX>(1, (TextAreaWidth(e) + 2 * kMargin) / e.screen.horizontalUnit));
+        info.nPos = static_cast<int>(std::min<PixelX>(e.edit.ScrollX() / e.screen.horizontalUnit, info.nMax));
+        if (info.nMax != e.screen.shownHorizontal.nMax || info.nPage != e.screen.shownHorizontal.nPage ||
+            info.nPos != e.screen.shownHorizontal.nPos) {
             SetScrollBar(e, SB_HORZ, info);
-            e.shownHorizontal = info;
+            e.screen.shownHorizontal = info;
         }
     }
 }
@@ -75,36 +76,36 @@ POINT CaretPoint(Editor& e) {
     if (where == kAbove || where == kBelow) return {-1000, where == kAbove ? -1000 : 0x3FFFFFFF};
     std::size_t line = e.edit.CaretLine();
     long row = static_cast<long>(line) - static_cast<long>(e.edit.TopLine());
-    return {ClientX(e, e.layout.XOfPosition(line, e.edit.Caret())), static_cast<LONG>(row * e.lineHeight)};
+    return {ClientX(e, e.layout.XOfPosition(line, e.edit.Caret())), static_cast<LONG>(row * e.look.lineHeight)};
 }
 
 }  // namespace
 
 void PlaceCaret(Editor& e) {
-    if (!e.focused) return;
-    e.caretPending = true;
+    if (!e.focus.held) return;
+    e.screen.caretPending = true;
     RequestRefresh(e);
 }
 
 void PlaceCaretNow(Editor& e) {
-    e.caretPending = false;
-    if (!e.focused) return;
-    POINT p = e.dragging ? POINT{} : CaretPoint(e);
-    if (e.dragging) {
-        std::size_t line = e.layout.DisplayLineFromPosition(e.dropPosition);
-        p.x = ClientX(e, e.layout.XOfPosition(line, e.dropPosition));
-        p.y = static_cast<LONG>((static_cast<long>(line) - static_cast<long>(e.edit.TopLine())) * e.lineHeight);
+    e.screen.caretPending = false;
+    if (!e.focus.held) return;
+    POINT p = e.mouse.dragging ? POINT{} : CaretPoint(e);
+    if (e.mouse.dragging) {
+        std::size_t line = e.layout.DisplayLineFromPosition(e.mouse.dropPosition);
+        p.x = ClientX(e, e.layout.XOfPosition(line, e.mouse.dropPosition));
+        p.y = static_cast<LONG>((static_cast<long>(line) - static_cast<long>(e.edit.TopLine())) * e.look.lineHeight);
     }
-    if (p.x == e.shownCaret.x && p.y == e.shownCaret.y) return;
+    if (p.x == e.screen.shownCaret.x && p.y == e.screen.shownCaret.y) return;
     SetCaretPos(p.x, p.y);
-    e.shownCaret = p;
+    e.screen.shownCaret = p;
 }
 
 void MakeCaret(Editor& e) {
-    if (!e.focused) return;
+    if (!e.focus.held) return;
     DestroyCaret();
-    CreateCaret(e.window, nullptr, e.doc.Overwrite() ? std::max(2, e.averageWidth) : 2, e.lineHeight);
-    e.shownCaret = {-100000, -100000};
+    CreateCaret(e.window, nullptr, e.doc.Overwrite() ? std::max(2, e.look.averageWidth) : 2, e.look.lineHeight);
+    e.screen.shownCaret = {-100000, -100000};
     PlaceCaretNow(e);
     ShowCaret(e.window);
 }
@@ -125,7 +126,7 @@ void ScrollCaretIntoView(Editor& e) {
 }
 
 void InvalidateSelection(Editor& e) {
-    if (!e.edit.HasSelection() || !e.redraw) return;
+    if (!e.edit.HasSelection() || !e.screen.redraw) return;
     long first = e.edit.RowOf(e.edit.SelectionStart());
     long last = e.edit.RowOf(e.edit.SelectionEnd());
     InvalidateRows(e, first, last == kBelow ? kBelow : last + 1);
@@ -134,7 +135,7 @@ void InvalidateSelection(Editor& e) {
 void ShowSelection(Editor& e, bool scroll) {
     InvalidateSelection(e);
     // While drawing is off the caller is rewriting the text and puts the view back itself.
-    if (scroll && e.redraw) ScrollCaretIntoView(e);
+    if (scroll && e.screen.redraw) ScrollCaretIntoView(e);
     else PlaceCaret(e);
     NotifySelectionChange(e);
 }
@@ -157,16 +158,16 @@ void SetSelection(Editor& e, std::size_t anchor, std::size_t caret, bool scroll,
 
 void MeasureFont(Editor& e) {
     HDC dc = GetDC(e.window);
-    HGDIOBJ old = SelectObject(dc, e.font.get());
+    HGDIOBJ old = SelectObject(dc, e.look.font.get());
     FontMeasures measures = MeasureViewFont(dc, e.doc.ViewCodePage());
     SelectObject(dc, old);
-    e.lineHeight = measures.lineHeight;
-    e.averageWidth = measures.averageWidth;
-    e.layout.SetWidths(measures.widths, 8 * e.averageWidth);
+    e.look.lineHeight = measures.lineHeight;
+    e.look.averageWidth = measures.averageWidth;
+    e.layout.SetWidths(measures.widths, 8 * e.look.averageWidth);
     // The Unicode views measure each character the first time the layout meets it.
     const bool unicode = IsUnicodeView(e.doc.ViewCodePage());
-    e.layout.SetCharacterMeasure(unicode ? Utf8Measure(dc, e.font.get()) : nullptr);
-    e.smallFont = unicode ? SmallFontFor(e.font.get()) : GdiFont();
+    e.layout.SetCharacterMeasure(unicode ? Utf8Measure(dc, e.look.font.get()) : nullptr);
+    e.look.smallFont = unicode ? SmallFontFor(e.look.font.get()) : GdiFont();
     ReleaseDC(e.window, dc);
     e.edit.ForgetWidestLine();
     SyncViewSize(e);
@@ -175,10 +176,10 @@ void MeasureFont(Editor& e) {
 // The point size in pixels of the monitor the window is on, which on a system with monitors of
 // several scales need not be the DPI its device context reports.
 void ApplyFont(Editor& e) {
-    LOGFONTW logFont = EditorLogFont(e.format, WindowDpi(e.window));
+    LOGFONTW logFont = EditorLogFont(e.look.format, WindowDpi(e.window));
     HFONT created = CreateFontIndirectW(&logFont);
     if (!created) created = static_cast<HFONT>(GetStockObject(SYSTEM_FIXED_FONT));
-    e.font.reset(created);
+    e.look.font.reset(created);
     MeasureFont(e);
     e.layout.SetWrapWidth(Wraps(e) ? TextAreaWidth(e) : 0);
     MakeCaret(e);
@@ -205,7 +206,7 @@ void DrawSegment(Editor& e, HDC dc, int y, Segment& s) {
     if (s.glyphs.empty()) return;
     int left = ClientX(e, s.left);
     if (s.selected) {
-        RECT r{left, y, left + s.width, y + e.lineHeight};
+        RECT r{left, y, left + s.width, y + e.look.lineHeight};
         FillRect(dc, &r, GetSysColorBrush(COLOR_HIGHLIGHT));
         SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHTTEXT));
     } else {
@@ -236,15 +237,15 @@ void PaintLineBreak(Editor& e, HDC dc, std::size_t start, std::size_t end, std::
         const ViewGlyphTable& glyphs = ViewGlyphs(IsUnicodeView(e.doc.ViewCodePage()) ? 0 : e.doc.ViewCodePage());
         const auto unit = static_cast<unsigned char>(e.text.UnitAt(end));
         wchar_t marker = glyphs[unit];
-        int w = std::max(e.layout.CharWidth(unit), e.averageWidth / 2);
+        int w = std::max(e.layout.CharWidth(unit), e.look.averageWidth / 2);
         if (breakSelected) {
-            RECT r{left, y, left + w, y + e.lineHeight};
+            RECT r{left, y, left + w, y + e.look.lineHeight};
             FillRect(dc, &r, GetSysColorBrush(COLOR_HIGHLIGHT));
         }
         SetTextColor(dc, breakSelected ? GetSysColor(COLOR_HIGHLIGHTTEXT) : GetSysColor(COLOR_GRAYTEXT));
         ExtTextOutW(dc, left, y, 0, nullptr, &marker, 1, nullptr);
     } else if (breakSelected) {
-        RECT r{left, y, left + std::max(2, e.averageWidth / 2), y + e.lineHeight};
+        RECT r{left, y, left + std::max(2, e.look.averageWidth / 2), y + e.look.lineHeight};
         FillRect(dc, &r, GetSysColorBrush(COLOR_HIGHLIGHT));
     }
 }
@@ -298,10 +299,10 @@ void PaintLine(Editor& e, HDC dc, std::size_t displayLine, int y, int clientWidt
             DrawSegment(e, dc, y, segment);
             int left = ClientX(e, x);
             if (selected) {
-                RECT r{left, y, left + w, y + e.lineHeight};
+                RECT r{left, y, left + w, y + e.look.lineHeight};
                 FillRect(dc, &r, GetSysColorBrush(COLOR_HIGHLIGHT));
             }
-            DrawCharacterBox(dc, character, BoxValue(c), left, y, w, e.lineHeight, e.smallFont.get());
+            DrawCharacterBox(dc, character, BoxValue(c), left, y, w, e.look.lineHeight, e.look.smallFont.get());
             segment.left = x + w;
         } else {
             segment.glyphs.push_back(byIndex ? static_cast<wchar_t>(GlyphIndexOf(dc, character.code)) : character.unit);
@@ -318,35 +319,35 @@ void PaintLine(Editor& e, HDC dc, std::size_t displayLine, int y, int clientWidt
 }  // namespace
 
 void OnPaint(Editor& e) {
-    e.wholeInvalid = false;
+    e.screen.wholeInvalid = false;
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(e.window, &ps);
     RECT client = ClientArea(e);
     int width = std::max<LONG>(1, client.right), height = std::max<LONG>(1, client.bottom);
     // Drawn off screen and copied in one go, so lines never flicker while the text changes.
-    if (!e.paintBitmap || e.paintSize.cx != width || e.paintSize.cy != height) {
-        e.paintBitmap.reset();
-        e.paintBitmap.reset(CreateCompatibleBitmap(dc, width, height));
-        e.paintSize = {width, height};
+    if (!e.screen.paintBitmap || e.screen.paintSize.cx != width || e.screen.paintSize.cy != height) {
+        e.screen.paintBitmap.reset();
+        e.screen.paintBitmap.reset(CreateCompatibleBitmap(dc, width, height));
+        e.screen.paintSize = {width, height};
     }
     DeviceContext offScreen(CreateCompatibleDC(dc));
     HDC memory = offScreen.get();
-    HGDIOBJ oldBitmap = SelectObject(memory, e.paintBitmap.get());
+    HGDIOBJ oldBitmap = SelectObject(memory, e.screen.paintBitmap.get());
     RECT area = ps.rcPaint;
     HBRUSH backgroundBrush = CreateSolidBrush(BackgroundColour(e));
     FillRect(memory, &area, backgroundBrush);
     DeleteObject(backgroundBrush);
-    HGDIOBJ oldFont = SelectObject(memory, e.font.get());
+    HGDIOBJ oldFont = SelectObject(memory, e.look.font.get());
     SetBkMode(memory, TRANSPARENT);
     IntersectClipRect(memory, area.left, area.top, area.right, area.bottom);
     bool showSelection = SelectionShown(e);
     const LineEndKind kind = e.text.DocumentLineEnd();
     bool widened = false;
-    int firstRow = std::max<LONG>(0, area.top) / e.lineHeight;
-    for (int row = firstRow; row * e.lineHeight < std::min<LONG>(height, area.bottom); ++row) {
+    int firstRow = std::max<LONG>(0, area.top) / e.look.lineHeight;
+    for (int row = firstRow; row * e.look.lineHeight < std::min<LONG>(height, area.bottom); ++row) {
         std::size_t line = e.edit.TopLine() + static_cast<std::size_t>(row);
         if (e.layout.DisplayLineStart(line) == kNone) break;
-        PaintLine(e, memory, line, row * e.lineHeight, width, showSelection, kind);
+        PaintLine(e, memory, line, row * e.look.lineHeight, width, showSelection, kind);
         // The layout keeps places along long lines, so their widths cost a walk from the last
         // change only.
         if (!Wraps(e)) widened = e.edit.NoteLineWidth(e.layout.DisplayLineWidth(line)) || widened;
@@ -393,19 +394,19 @@ void OnVerticalScroll(Editor& e, int code) {
 void OnHorizontalScroll(Editor& e, int code) {
     std::int64_t x = e.edit.ScrollX();
     std::int64_t widest = e.edit.WidestLine();
-    int page = std::max(e.averageWidth, TextAreaWidth(e) - e.averageWidth);
+    int page = std::max(e.look.averageWidth, TextAreaWidth(e) - e.look.averageWidth);
     // Where the thumb stands at the bar's end: the widest line's end in view.
-    std::int64_t farthest = std::max<std::int64_t>(0, widest + e.averageWidth - TextAreaWidth(e));
+    std::int64_t farthest = std::max<std::int64_t>(0, widest + e.look.averageWidth - TextAreaWidth(e));
     switch (code) {
-    case SB_LINELEFT: x -= e.averageWidth; break;
-    case SB_LINERIGHT: x += e.averageWidth; break;
+    case SB_LINELEFT: x -= e.look.averageWidth; break;
+    case SB_LINERIGHT: x += e.look.averageWidth; break;
     case SB_PAGELEFT: x -= page; break;
     case SB_PAGERIGHT: x += page; break;
     case SB_THUMBTRACK:
     case SB_THUMBPOSITION: {
         int units = TrackPosition(e.window, SB_HORZ);
-        int lastUnits = e.shownHorizontal.nMax - static_cast<int>(e.shownHorizontal.nPage) + 1;
-        x = units >= lastUnits ? farthest : std::int64_t{units} * e.horizontalUnit;
+        int lastUnits = e.screen.shownHorizontal.nMax - static_cast<int>(e.screen.shownHorizontal.nPage) + 1;
+        x = units >= lastUnits ? farthest : std::int64_t{units} * e.screen.horizontalUnit;
         break;
     }
     case SB_LEFT: x = 0; break;

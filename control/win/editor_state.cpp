@@ -9,7 +9,8 @@ bool Wraps(const Editor& e) { return (Style(e) & (WS_HSCROLL | ES_AUTOHSCROLL)) 
 bool ReadOnly(const Editor& e) { return (Style(e) & ES_READONLY) != 0; }
 
 bool SelectionShown(const Editor& e) {
-    return e.selectionShownForNow >= 0 ? e.selectionShownForNow != 0 : e.focused || e.showSelectionUnfocused;
+    const Editor::Focus& f = e.focus;
+    return f.selectionShownForNow >= 0 ? f.selectionShownForNow != 0 : f.held || f.showSelectionUnfocused;
 }
 
 RECT ClientArea(const Editor& e) {
@@ -20,16 +21,16 @@ RECT ClientArea(const Editor& e) {
 
 void SyncViewSize(Editor& e) {
     RECT r = ClientArea(e);
-    int rows = static_cast<int>(r.bottom - r.top) / std::max(1, e.lineHeight);
-    e.edit.SetViewSize(static_cast<std::size_t>(std::max(1, rows)), TextAreaWidth(e), e.averageWidth);
+    int rows = static_cast<int>(r.bottom - r.top) / std::max(1, e.look.lineHeight);
+    e.edit.SetViewSize(static_cast<std::size_t>(std::max(1, rows)), TextAreaWidth(e), e.look.averageWidth);
 }
 
 COLORREF TextColour(const Editor& e) {
-    return (e.format.dwEffects & CFE_AUTOCOLOR) ? GetSysColor(COLOR_WINDOWTEXT) : e.format.crTextColor;
+    return (e.look.format.dwEffects & CFE_AUTOCOLOR) ? GetSysColor(COLOR_WINDOWTEXT) : e.look.format.crTextColor;
 }
 
 COLORREF BackgroundColour(const Editor& e) {
-    return e.systemBackground ? GetSysColor(COLOR_WINDOW) : e.background;
+    return e.look.systemBackground ? GetSysColor(COLOR_WINDOW) : e.look.background;
 }
 
 std::size_t ClampPosition(const Editor& e, LONG position) {
@@ -38,23 +39,23 @@ std::size_t ClampPosition(const Editor& e, LONG position) {
 }
 
 void Invalidate(Editor& e) {
-    if (!e.redraw || e.wholeInvalid) return;
+    if (!e.screen.redraw || e.screen.wholeInvalid) return;
     InvalidateRect(e.window, nullptr, FALSE);
-    e.wholeInvalid = true;
+    e.screen.wholeInvalid = true;
 }
 
 void InvalidateRows(Editor& e, long first, long last) {
-    if (!e.redraw || e.wholeInvalid || last <= 0) return;
+    if (!e.screen.redraw || e.screen.wholeInvalid || last <= 0) return;
     RECT r = ClientArea(e);
-    long rows = r.bottom / std::max(1, e.lineHeight) + 1;
+    long rows = r.bottom / std::max(1, e.look.lineHeight) + 1;
     if (first >= rows) return;
-    r.top = static_cast<LONG>(std::max(0L, first)) * e.lineHeight;
-    if (last < rows) r.bottom = static_cast<LONG>(last) * e.lineHeight;
+    r.top = static_cast<LONG>(std::max(0L, first)) * e.look.lineHeight;
+    if (last < rows) r.bottom = static_cast<LONG>(last) * e.look.lineHeight;
     InvalidateRect(e.window, &r, FALSE);
 }
 
 void Notify(Editor& e, WORD code, DWORD mask) {
-    if (!(e.eventMask & mask)) return;
+    if (!(e.richEdit.eventMask & mask)) return;
     HWND parent = GetParent(e.window);
     if (parent)
         SendMessageA(parent, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(e.window), code), reinterpret_cast<LPARAM>(e.window));
@@ -63,7 +64,7 @@ void Notify(Editor& e, WORD code, DWORD mask) {
 // EN_SELCHANGE is the one notification of the list that comes as WM_NOTIFY, with the new selection
 // and its kind.
 void NotifySelectionChange(Editor& e) {
-    if (!(e.eventMask & ENM_SELCHANGE)) return;
+    if (!(e.richEdit.eventMask & ENM_SELCHANGE)) return;
     HWND parent = GetParent(e.window);
     if (!parent) return;
     SELCHANGE change{};
@@ -92,11 +93,11 @@ int ClientX(const Editor& e, PixelX x) {
 // layout ran out): the change stands, so the view is simply drawn again from scratch.
 void AfterChangeUnfollowed(Editor& e, std::size_t caret) noexcept {
     e.edit.Select(caret, caret);
-    e.wholeInvalid = false;
-    if (e.redraw) InvalidateRect(e.window, nullptr, FALSE);
-    e.scrollBarsPending = true;
-    e.caretPending = e.focused;
-    if (!e.refreshPosted) e.refreshPosted = PostMessageA(e.window, kRefreshMessage, 0, 0) != FALSE;
+    e.screen.wholeInvalid = false;
+    if (e.screen.redraw) InvalidateRect(e.window, nullptr, FALSE);
+    e.screen.scrollBarsPending = true;
+    e.screen.caretPending = e.focus.held;
+    if (!e.screen.refreshPosted) e.screen.refreshPosted = PostMessageA(e.window, kRefreshMessage, 0, 0) != FALSE;
 }
 
 // The document tells every change of its text, whoever made it: the rows it touched are drawn
@@ -108,7 +109,7 @@ void Editor::OnTextChanging(std::size_t first, std::size_t last) noexcept {
     pending.lineEnd = e.text.DocumentLineEnd();
     try {
         InvalidateSelection(e);
-        if (!e.redraw) return;
+        if (!e.screen.redraw) return;
         pending.firstRow = e.edit.RowOf(first);
         pending.lastRow = e.edit.RowOf(last);
         pending.nearView = pending.firstRow != kBelow && pending.lastRow != kAbove && pending.firstRow != kAbove;
@@ -163,10 +164,10 @@ void Editor::OnSelectionChanged() noexcept {
 void Editor::OnViewChanged() noexcept {
     Editor& e = *this;
     FollowChange(e, e.edit.Caret(), [&] {
-        if (e.doc.ViewCodePage() != e.shownView) ShowViewCodePage(e);
-        if (e.doc.Overwrite() != e.shownOverwrite) {
-            e.shownOverwrite = e.doc.Overwrite();
-            if (e.focused) MakeCaret(e);
+        if (e.doc.ViewCodePage() != e.screen.shownView) ShowViewCodePage(e);
+        if (e.doc.Overwrite() != e.screen.shownOverwrite) {
+            e.screen.shownOverwrite = e.doc.Overwrite();
+            if (e.focus.held) MakeCaret(e);
         }
     });
 }

@@ -72,13 +72,10 @@ struct Editor final : DocumentWatcher {
     const TextModel& text;
     TextLayout& layout;
     ColourRuns& colours;
-    PageFormatter pages{text};
-    // The view code page the font was measured for, and the overwrite mode the caret was made for.
-    int shownView = 0;
-    bool shownOverwrite = false;
-
     // The selection, the caret's place, the view's scroll and the rules that move them.
     EditingState& edit;
+    PageFormatter pages{text};
+
     // The view itself is moving the selection: the document's report of it is not news here.
     bool movingSelection = false;
     // What a change about to be made looked like on screen (OnTextChanging for OnTextChanged).
@@ -89,58 +86,74 @@ struct Editor final : DocumentWatcher {
         std::size_t belowBefore = 0;
         LineEndKind lineEnd = LineEndKind::CrLf;
     } pending;
-    // Pixels a unit of the horizontal scroll bar stands for: 1 unless the widest line is wider than
-    // the bar's int range holds.
-    std::int64_t horizontalUnit = 1;
-
-    bool redraw = true;
-    bool focused = false;
-    bool showSelectionUnfocused = false;  // ES_NOHIDESEL, or EM_HIDESELECTION with lParam non-zero
-    // EM_HIDESELECTION with lParam 0: shown (1) or hidden (0) until the focus next comes or goes;
-    // -1: as the focus and the style say.
-    int selectionShownForNow = -1;
-
-    CHARFORMATA format{};
-    COLORREF background = 0;
-    bool systemBackground = true;
-    GdiFont font;
-    GdiFont smallFont;  // the UTF-8 view's boxes of stray bytes
-    int lineHeight = 16;
-    int averageWidth = 8;
-
     // The first half of a character beyond the basic plane, typed as two WM_UNICHAR.
     char16_t pendingHighHalf = 0;
 
-    IRichEditOleCallback* callback = nullptr;
-    DWORD eventMask = 0;
+    // The font and colours the text is painted with, and the font's measures.
+    struct Look {
+        CHARFORMATA format{};
+        COLORREF background = 0;
+        bool systemBackground = true;
+        GdiFont font;
+        GdiFont smallFont;  // the UTF-8 view's boxes of stray bytes
+        int lineHeight = 16;
+        int averageWidth = 8;
+    } look;
 
-    // What the scroll bars and the caret show now, so unchanged values are not set again: a run
-    // of replacements sends thousands of messages, and each such call costs a trip to the display.
-    SCROLLINFO shownVertical{};
-    SCROLLINFO shownHorizontal{};
-    POINT shownCaret{-100000, -100000};
-    bool caretPending = false;
-    // The whole window waits for its repaint: more invalidation adds nothing (and each call is a
-    // trip to the Wine server).
-    bool wholeInvalid = false;
-    bool scrollBarsPending = false;
-    bool refreshPosted = false;
+    // What the screen shows now (scroll bars, caret, the picture painted off screen) and what waits to
+    // be brought up to date once the messages of a burst are done.
+    struct Screen {
+        // The view code page the font was measured for, and the overwrite mode the caret was made for.
+        int shownView = 0;
+        bool shownOverwrite = false;
+        bool redraw = true;
+        // What the scroll bars and the caret show now, so unchanged values are not set again: a run
+        // of replacements sends thousands of messages, and each such call costs a trip to the display.
+        SCROLLINFO shownVertical{};
+        SCROLLINFO shownHorizontal{};
+        // Pixels a unit of the horizontal scroll bar stands for: 1 unless the widest line is wider
+        // than the bar's int range holds.
+        std::int64_t horizontalUnit = 1;
+        POINT shownCaret{-100000, -100000};
+        bool caretPending = false;
+        // The whole window waits for its repaint: more invalidation adds nothing (and each call is a
+        // trip to the Wine server).
+        bool wholeInvalid = false;
+        bool scrollBarsPending = false;
+        bool refreshPosted = false;
+        // The off-screen picture painting draws into, kept while the size stays.
+        GdiBitmap paintBitmap;
+        SIZE paintSize{};
+    } screen;
 
-    // The off-screen picture painting draws into, kept while the size stays.
-    GdiBitmap paintBitmap;
-    SIZE paintSize{};
+    // The keyboard focus, and whether the selection shows without it.
+    struct Focus {
+        bool held = false;
+        bool showSelectionUnfocused = false;  // ES_NOHIDESEL, or EM_HIDESELECTION with lParam non-zero
+        // EM_HIDESELECTION with lParam 0: shown (1) or hidden (0) until the focus next comes or goes;
+        // -1: as the focus and the style say.
+        int selectionShownForNow = -1;
+    } focus;
 
-    // Mouse: a press inside the selection that may become a text drag (a selecting drag is the
-    // editing state's).
-    bool dragPending = false;
-    bool dragging = false;
-    POINT pressPoint{};
-    std::size_t dropPosition = 0;
-    bool autoScrolling = false;
+    // The mouse: a press inside the selection that may become a text drag (a selecting drag is the
+    // editing state's), where the dragged text would drop, and the scrolling while it is outside.
+    struct Mouse {
+        bool dragPending = false;
+        bool dragging = false;
+        POINT pressPoint{};
+        std::size_t dropPosition = 0;
+        bool autoScrolling = false;
+    } mouse;
 
-    // The size the next stream-in announced, and how the message handled last ended.
-    std::size_t expectedStreamSize = 0;
-    DWORD lastFailure = 0;
+    // What the program that sends the rich-edit messages set up, and what it learns back: its
+    // callback, the notifications it wants, the size the next stream-in announced, and how the
+    // message handled last ended.
+    struct RichEdit {
+        IRichEditOleCallback* callback = nullptr;
+        DWORD eventMask = 0;
+        std::size_t expectedStreamSize = 0;
+        DWORD lastFailure = 0;
+    } richEdit;
 };
 
 Editor* EditorOf(HWND window);
