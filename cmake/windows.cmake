@@ -108,7 +108,7 @@ if(VEMKO_WINE_TESTS AND VEMKO_HAVE_GTEST)
       # Dialog texts, menu pictures and measures, and the preview's captions.
       "appearance_options_dialog_test=*"
       "appearance_owner_drawn_menus_test=*"
-      "encoding_conversion_chooser_test=*"
+      "document_conversion_chooser_test=*"
       "tools_character_table_test=*"
       "tools_print_preview_test=*")
   # Each entry (program=filter) runs again with `environment` set; the test's name ends in suffix.

@@ -27,7 +27,7 @@ LADDER = [
     ["base/win"],
     ["control/win"],
     ["document/win"],
-    ["encoding/win", "tools/win", "appearance/win"],
+    ["tools/win", "appearance/win"],
     ["app", "app/win", "cli"],
 ]
 RUNG = {folder: level for level, folders in enumerate(LADDER) for folder in folders}

@@ -1,4 +1,4 @@
-#include "encoding/win/read_selection_as.h"
+#include "document/win/read_selection_as.h"
 
 #include <richedit.h>
 
@@ -12,7 +12,7 @@
 #include "document/win/view_code_page.h"
 #include "encoding/code_page_tables.h"
 #include "encoding/text_encoding.h"
-#include "encoding/win/conversion_chooser.h"
+#include "document/win/conversion_chooser.h"
 #include "resources/resource.h"
 
 namespace {

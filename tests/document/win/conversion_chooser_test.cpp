@@ -1,4 +1,4 @@
-#include "encoding/win/conversion_chooser.h"
+#include "document/win/conversion_chooser.h"
 
 #include <richedit.h>
 
