@@ -53,6 +53,8 @@ constexpr std::size_t kRussianLetters = 8;
 // Latin text read right has mostly ASCII letters in the words that hold others; 1251 read as 1252
 // has next to none ("Ïðèâåò").
 constexpr double kForeignLatinShare = 0.6;
+// Characters below this are looked up.
+constexpr char32_t kCommonCharacters = 0x500;
 
 // The shape verdict (mojibake_shape.h): an undoing by UTF-8 or UTF-16 must cost this much less
 // than the text it undoes, and a rival this close to it makes the text one that cannot be told.
@@ -70,19 +72,46 @@ struct Judgement {
     // for Russian, well below for Cyrillic letters in no Russian order.
     double fit = 0;
     std::size_t variants = 0;  // letters of the other Cyrillic alphabets
-    std::size_t judged = 0;    // characters judged, while a floor is watched
 };
 
-// The letter classes of the characters Russian text and its misreadings are mostly made of, looked
-// up: every text the search reaches is judged character by character.
-LetterClass LetterClassOf(char32_t c) {
-    constexpr char32_t kTableSize = 0x500;
-    static const std::array<LetterClass, kTableSize> table = [] {
-        std::array<LetterClass, kTableSize> t{};
-        for (char32_t i = 0; i < kTableSize; ++i) t[i] = ClassOfCharacter(i);
+// What the Russian judgement asks of a character: its letter class, and what it is beside that.
+struct Trait {
+    LetterClass letterClass{};
+    bool high = false;     // beyond ASCII
+    bool variant = false;  // a letter of another Cyrillic alphabet
+    bool russian = false;  // a Russian letter
+    bool blank = false;    // a blank or a line end: after a full stop, a sentence starts
+    bool stop = false;     // '.', '!' or '?'
+    bool letter = false;   // a letter of any alphabet
+    bool digit = false;
+};
+
+Trait TraitOf(char32_t c) {
+    // A character lost on the way reads as the '?' it becomes in a code page.
+    if (c == 0xFFFD) c = '?';
+    Trait t;
+    t.letterClass = ClassOfCharacter(c);
+    t.high = c >= 0x80;
+    t.variant = t.high && IsVariantLetter(c);
+    t.russian = t.high && !t.variant && t.letterClass.letter >= kFirstRussianClass && t.letterClass.letter < kOtherClass;
+    t.blank = c == ' ' || c == '\n' || c == '\r' || c == '\t';
+    t.stop = c == '.' || c == '!' || c == '?';
+    t.letter = t.letterClass.letter >= kLatinClass && t.letterClass.letter < kOtherClass;
+    t.digit = c >= '0' && c <= '9';
+    return t;
+}
+
+// The traits of the characters Russian text and its misreadings are mostly made of, looked up: every
+// text the search reaches is judged character by character.
+using CommonTraits = std::array<Trait, kCommonCharacters>;
+
+const CommonTraits& TheCommonTraits() {
+    static const CommonTraits table = [] {
+        CommonTraits t{};
+        for (char32_t i = 0; i < kCommonCharacters; ++i) t[i] = TraitOf(i);
         return t;
     }();
-    return c < kTableSize ? table[c] : ClassOfCharacter(c);
+    return table;
 }
 
 // The log likelihood of a text as Russian, in nats, from the pairs that touch a character beyond
@@ -91,56 +120,63 @@ LetterClass LetterClassOf(char32_t c) {
 // The score only falls as the text goes on (every pair's likelihood is below one, and each variant
 // letter and small start costs), so a text whose score is known to end at `floor` or below is given
 // up as soon as it gets there: `cut` says so, and the judgement is then of no use.
-Judgement Judge(const Text& text, double floor = -HUGE_VAL, bool* cut = nullptr) {
+// `traitAt(i)` gives the traits of the text's i-th of `length` characters.
+template <typename TraitAt>
+Judgement JudgeBy(std::size_t length, const TraitAt& traitAt, double floor, bool* cut) {
     Judgement j;
     std::int64_t score = 0;
     double expected = 0;
     std::size_t variants = 0, lowerStarts = 0, pairs = 0;
     const Expectation& expectation = RussianExpectation();
-    LetterClass prev = LetterClassOf(' ');
-    bool prevHigh = false, sentence = true;
-    char32_t last = ' ';
-    for (char32_t c : text) {
-        // A character lost on the way reads as the '?' it becomes in a code page.
-        if (c == 0xFFFD) c = '?';
-        const bool high = c >= 0x80;
-        const LetterClass cur = LetterClassOf(c);
-        if (c == ' ' || c == '\n' || c == '\r' || c == '\t') {
-            if (last == '.' || last == '!' || last == '?') sentence = true;
-        } else if (cur.letter >= kLatinClass && cur.letter < kOtherClass) {
-            if (sentence && high && cur.letterCase == kLowerCase) ++lowerStarts;
+    LetterClass prev = TheCommonTraits()[' '].letterClass;
+    bool prevHigh = false, sentence = true, lastStop = false;
+    auto scoreNow = [&] {
+        return static_cast<double>(score) / kLogProbabilityUnit - kVariantLetterCost * static_cast<double>(variants) -
+               kLowerStartCost * static_cast<double>(lowerStarts);
+    };
+    for (std::size_t i = 0; i < length; ++i) {
+        const Trait& t = traitAt(i);
+        const LetterClass cur = t.letterClass;
+        if (t.blank) {
+            if (lastStop) sentence = true;
+        } else if (t.letter) {
+            if (sentence && t.high && cur.letterCase == kLowerCase) ++lowerStarts;
             sentence = false;
-        } else if (c >= '0' && c <= '9') {
+        } else if (t.digit) {
             sentence = false;
         }
-        last = c;
-        if (high || prevHigh) {
+        lastStop = t.stop;
+        if (t.high || prevHigh) {
             score += kRussianPairLogProbability[prev.letter][cur.letter] +
                      kRussianCaseLogProbability[prev.letterCase][cur.letterCase];
             expected += expectation.pair[prev.letter] + expectation.letterCase[prev.letterCase];
             ++pairs;
         }
-        if (high) {
-            ++j.beyondAscii;
-            if (IsVariantLetter(c))
-                ++variants;
-            else if (cur.letter >= kFirstRussianClass && cur.letter < kOtherClass)
-                ++j.letters;
-        }
+        j.beyondAscii += t.high;
+        variants += t.variant;
+        j.letters += t.russian;
         prev = cur;
-        prevHigh = high;
-        if (cut && (++j.judged & 255) == 0 &&
-            static_cast<double>(score) / kLogProbabilityUnit - kVariantLetterCost * static_cast<double>(variants) -
-                    kLowerStartCost * static_cast<double>(lowerStarts) <= floor) {
+        prevHigh = t.high;
+        if (cut && (i & 63) == 63 && scoreNow() <= floor) {
             *cut = true;
             return j;
         }
     }
-    j.score = static_cast<double>(score) / kLogProbabilityUnit - kVariantLetterCost * static_cast<double>(variants) -
-              kLowerStartCost * static_cast<double>(lowerStarts);
+    j.score = scoreNow();
     j.variants = variants;
     j.fit = pairs ? (static_cast<double>(score) / kLogProbabilityUnit - expected) / static_cast<double>(pairs) : 0;
     return j;
+}
+
+Judgement Judge(const Text& text, double floor = -HUGE_VAL, bool* cut = nullptr) {
+    const CommonTraits& common = TheCommonTraits();
+    Trait other;
+    return JudgeBy(text.size(), [&](std::size_t i) -> const Trait& {
+        const char32_t c = text[i];
+        if (c < kCommonCharacters) return common[c];
+        other = TraitOf(c);
+        return other;
+    }, floor, cut);
 }
 
 // Russian text's pairs fit the statistics within about a nat of what they expect; Cyrillic letters in
@@ -221,9 +257,10 @@ public:
             const bool russianReading = rank < kRussianReadings;
             for (RepairEncoding written : {RepairEncoding::Utf8, RepairEncoding::Utf16LE, RepairEncoding::Utf16BE})
                 TryStep(at, readAs, rank, written, bytes, failed, lost);
-            if (!russianReading || RussianSteps(nodes_[at].chain) >= 2) continue;
+            if (!russianReading || RussianSteps(nodes_[at].chain) >= 2 || (nodes_[at].parent < 0 && !russianFromRoots_)) continue;
             for (RepairEncoding written : kCyrillic)
-                if (written != readAs) TryStep(at, readAs, rank, written, bytes, failed, lost);
+                if (written != readAs && (nodes_[at].parent >= 0 || MayReadBetter(at, readAs, written, failed)))
+                    TryStep(at, readAs, rank, written, bytes, failed, lost);
         }
         // Deeper: every undoing by UTF-8 or UTF-16 (few pass), and the likeliest Russian ones.
         std::vector<int> russian;
@@ -242,6 +279,15 @@ public:
 
     RepairFinding Verdict(const std::vector<int>& roots) const;
 
+    // A Russian undoing is taken only when it gives Russian words, kRussianLetters letters at least,
+    // and every letter it gives stands where the text it undoes has a character beyond ASCII (the
+    // code pages undone keep ASCII as it is). Where no root has that many, none of their Russian
+    // undoings can be taken, nor make one of the others' lose.
+    void LookForRussianFromRoots(const std::vector<int>& roots) {
+        russianFromRoots_ = std::any_of(roots.begin(), roots.end(),
+                                        [&](int r) { return nodes_[r].russian.beyondAscii >= kRussianLetters; });
+    }
+
     // Whether no undoing can be taken whatever the search finds, as the verdict judges: an undoing
     // by UTF-8 or UTF-16 must read kShapeMargin better than a root, which one whose misfits cost
     // less cannot, and the Russian statistics never undo Latin text with its few accented letters
@@ -254,6 +300,64 @@ public:
     }
 
 private:
+    // A root's characters, each given a number once, so that its first Russian undoings can be
+    // judged character by character without being written out.
+    struct Numbered {
+        int node = -1;
+        std::vector<char32_t> distinct;
+        std::vector<std::uint32_t> ids;
+    };
+
+    const Numbered& NumberedOf(int at) {
+        if (numbered_.node == at) return numbered_;
+        numbered_.node = at;
+        numbered_.distinct.clear();
+        numbered_.ids.clear();
+        constexpr std::uint32_t kNew = UINT32_MAX;
+        std::array<std::uint32_t, kCommonCharacters> common;
+        common.fill(kNew);
+        std::unordered_map<char32_t, std::uint32_t> others;
+        for (char32_t c : nodes_[at].text) {
+            std::uint32_t& id = c < kCommonCharacters ? common[c] : others.try_emplace(c, kNew).first->second;
+            if (id == kNew) {
+                id = static_cast<std::uint32_t>(numbered_.distinct.size());
+                numbered_.distinct.push_back(c);
+            }
+            numbered_.ids.push_back(id);
+        }
+        return numbered_;
+    }
+
+    // Whether the first Russian undoing of root `at` by reading `readAs` and writing `written` (its
+    // encoding having failed at `failed` characters) reads better as Russian than the root: only
+    // then does Add keep it. Most do not, so each of the root's characters is undone once and the
+    // undoing judged as Add would judge the text written out.
+    bool MayReadBetter(int at, RepairEncoding readAs, RepairEncoding written, std::size_t failed) {
+        const Numbered& numbered = NumberedOf(at);
+        const ByteChart& from = ChartTables(readAs);
+        const ByteChart& to = ChartTables(written);
+        const CommonTraits& common = TheCommonTraits();
+        traits_.resize(numbered.distinct.size());
+        for (std::size_t k = 0; k < numbered.distinct.size(); ++k) {
+            // As EncodeCharacters and DecodeCharacters take a character there and back.
+            const char32_t c = numbered.distinct[k];
+            const int b = c < 0x10000 ? from.byte[c] : -1;
+            const char32_t undone = b < 0 ? U'?' : to.character[static_cast<std::size_t>(b)];
+            traits_[k] = undone < kCommonCharacters ? common[undone] : TraitOf(undone);
+        }
+        const Node& root = nodes_[at];
+        Node child;
+        child.chain.length = root.chain.length + 1;
+        child.failed = root.failed + failed;
+        child.lost = root.lost;
+        const double parent = root.RussianScore();
+        const double penalty = child.RussianScore() - child.russian.score;
+        bool cut = false;
+        child.russian = JudgeBy(numbered.ids.size(), [&](std::size_t i) -> const Trait& { return traits_[numbered.ids[i]]; },
+                                parent - penalty - 1e-9, &cut);
+        return !cut && child.RussianScore() > parent;
+    }
+
     void TryStep(int at, RepairEncoding readAs, int rank, RepairEncoding written, const std::string& bytes,
                  std::size_t failed, std::size_t lost) {
         // UTF-16 read as a code page shows controls between the letters; the reading changed some of
@@ -322,6 +426,9 @@ private:
     bool viewReading_;
     std::vector<Node> nodes_;
     std::unordered_set<std::size_t> seen_;
+    Numbered numbered_;
+    std::vector<Trait> traits_;
+    bool russianFromRoots_ = true;
 };
 
 // The node that reads best of `at` and what undoing by UTF-8 or UTF-16 gives below it: a layer
@@ -473,6 +580,7 @@ RepairFinding SearchMisreadings(const std::vector<SearchRoot>& roots, bool viewR
     Search search(viewReading);
     std::vector<int> indices;
     for (const SearchRoot& root : roots) indices.push_back(search.AddRoot(root));
+    search.LookForRussianFromRoots(indices);
     if (!search.NothingToUndo(indices))
         for (int r : indices) search.Expand(r);
     return search.Verdict(indices);

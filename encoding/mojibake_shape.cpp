@@ -77,22 +77,6 @@ Class ClassOf(char32_t c) {
     return LetterOf(Script::Other, false, false, 2);
 }
 
-// The classes of the characters most texts are made of (ASCII, Latin-1, Latin Extended, Greek,
-// Cyrillic) looked up rather than worked out: a text is classed character by character many times
-// over while its readings are searched.
-constexpr char32_t kClassTableSize = 0x530;
-
-const Class& ClassOfCommon(char32_t c) {
-    static const std::array<Class, kClassTableSize> table = [] {
-        std::array<Class, kClassTableSize> t{};
-        for (char32_t i = 0; i < kClassTableSize; ++i) t[i] = ClassOf(i);
-        return t;
-    }();
-    return table[c];
-}
-
-Class ClassOfAny(char32_t c) { return c < kClassTableSize ? ClassOfCommon(c) : ClassOf(c); }
-
 bool IsApostropheOrDash(char32_t c) { return c == 0x2019 || c == 0x2018 || (c >= 0x2010 && c <= 0x2014); }
 
 // What one neighbour after another inside a word costs.
@@ -115,14 +99,78 @@ double Misfit(const Class& a, char32_t ca, const Class& b, char32_t cb) {
     return 0;
 }
 
+// A text is shaped character by character many times over while its readings are searched, so each
+// character is reduced to the few things its costs depend on, a number below kKinds; what a pair of
+// such numbers costs is looked up. The characters most texts are made of (ASCII, Latin-1, Latin
+// Extended, Greek, Cyrillic) have their numbers looked up too.
+constexpr int kScripts = static_cast<int>(Script::Other) + 1;
+// Non-letters: their kind, with dashes and apostrophes apart from the other typographic signs;
+// letters: script, case (upper, lower, neither) and whether beyond ASCII.
+constexpr int kOtherKinds = static_cast<int>(Kind::Lost) + 2;
+constexpr int kKinds = kOtherKinds + kScripts * 3 * 2;
+constexpr char32_t kClassTableSize = 0x530;
+
+int KindNumber(const Class& k, char32_t c) {
+    if (k.kind != Kind::Letter) return k.kind == Kind::Typographic && IsApostropheOrDash(c) ? kOtherKinds - 1 : static_cast<int>(k.kind);
+    const int letterCase = k.upper ? 0 : k.lower ? 1 : 2;
+    return kOtherKinds + (static_cast<int>(k.script) * 3 + letterCase) * 2 + (c >= 0x80 ? 1 : 0);
+}
+
+struct Kinds {
+    // What a pair costs, as an index into `values` (few distinct costs, so the table stays small).
+    std::array<std::array<std::uint8_t, kKinds>, kKinds> misfit{};
+    std::array<double, 8> values{};
+    std::array<Class, kKinds> example{};  // a class of each number, for what counts it adds to
+    std::array<double, kClassTableSize> rarity{};
+    std::array<std::uint8_t, kClassTableSize> common{};
+};
+
+const Kinds& TheKinds() {
+    static const Kinds kinds = [] {
+        Kinds t;
+        std::array<char32_t, kKinds> sample{};
+        std::array<bool, kKinds> seen{};
+        auto note = [&](char32_t c) {
+            const Class k = ClassOf(c);
+            const int n = KindNumber(k, c);
+            if (!seen[n]) seen[n] = true, sample[n] = c, t.example[n] = k;
+            return n;
+        };
+        for (char32_t c = 0; c < kClassTableSize; ++c) {
+            t.common[c] = static_cast<std::uint8_t>(note(c));
+            t.rarity[c] = ClassOf(c).rarity;
+        }
+        // Every number some character has: the rest of the first plane and what lies beyond it.
+        for (char32_t c = kClassTableSize; c < 0x10000; ++c) note(c);
+        for (char32_t c : {U'\U00010000', U'\U00020000'}) note(c);
+        std::size_t distinct = 1;  // values[0] is 0
+        for (int a = 0; a < kKinds; ++a)
+            for (int b = 0; b < kKinds; ++b) {
+                if (!seen[a] || !seen[b]) continue;
+                const double v = Misfit(t.example[a], sample[a], t.example[b], sample[b]);
+                std::size_t i = 0;
+                while (i < distinct && t.values[i] != v) ++i;
+                if (i == distinct) t.values[distinct++] = v;
+                t.misfit[a][b] = static_cast<std::uint8_t>(i);
+            }
+        return t;
+    }();
+    return kinds;
+}
+
 }  // namespace
 
 namespace mojibake {
 
+double MisfitBetween(char32_t a, char32_t b) {
+    const Class ka = ClassOf(a), kb = ClassOf(b);
+    return ka.kind == Kind::Blank || kb.kind == Kind::Blank ? 0 : Misfit(ka, a, kb, b);
+}
+
 Shape ShapeOf(std::u32string_view text) {
+    const Kinds& kinds = TheKinds();
     Shape shape;
-    Class previous = Other(Kind::Blank);
-    char32_t last = ' ';
+    int previous = static_cast<int>(Kind::Blank);
     std::size_t wordLatin = 0, wordLatinBeyond = 0;
     auto endWord = [&] {
         if (wordLatinBeyond > 0) {
@@ -131,24 +179,37 @@ Shape ShapeOf(std::u32string_view text) {
         }
         wordLatin = wordLatinBeyond = 0;
     };
+    constexpr int kBlank = static_cast<int>(Kind::Blank), kMark = static_cast<int>(Kind::Mark);
+    constexpr int kControl = static_cast<int>(Kind::Control);
+    constexpr int kLatin = static_cast<int>(Script::Latin), kCyrillic = static_cast<int>(Script::Cyrillic);
     for (char32_t c : text) {
-        const Class k = ClassOfAny(c);
-        shape.cost += k.rarity;
+        int kind;
+        if (c < kClassTableSize) {
+            kind = kinds.common[c];
+            // Adding nothing leaves a sum as it is: the costs add up as a character-by-character
+            // walk adds them.
+            if (const double r = kinds.rarity[c]; r != 0) shape.cost += r;
+        } else {
+            const Class k = ClassOf(c);
+            kind = KindNumber(k, c);
+            shape.cost += k.rarity;
+        }
         if (c >= 0x80) ++shape.beyondAscii;
-        if (k.kind == Kind::Control) ++shape.controls;
-        if (k.kind == Kind::Letter) {
+        if (kind >= kOtherKinds) {
             ++shape.letters;
-            if (k.script == Script::Cyrillic) ++shape.cyrillic;
-            if (k.script == Script::Latin) {
+            const int script = (kind - kOtherKinds) / 6;
+            if (script == kCyrillic) ++shape.cyrillic;
+            if (script == kLatin) {
                 ++wordLatin;
                 if (c >= 0x80) ++wordLatinBeyond;
             }
-        } else if (k.kind != Kind::Mark) {
-            endWord();
+        } else {
+            if (kind == kControl) ++shape.controls;
+            if (kind != kMark) endWord();
         }
-        if (k.kind != Kind::Blank && previous.kind != Kind::Blank) shape.cost += Misfit(previous, last, k, c);
-        previous = k;
-        last = c;
+        if (kind != kBlank && previous != kBlank)
+            if (const std::uint8_t m = kinds.misfit[previous][kind]; m != 0) shape.cost += kinds.values[m];
+        previous = kind;
     }
     endWord();
     return shape;

@@ -22,4 +22,7 @@ struct Shape {
 
 Shape ShapeOf(std::u32string_view text);
 
+// What `b` right after `a` inside a word costs, by itself: the rule the shape's walk looks up.
+double MisfitBetween(char32_t a, char32_t b);
+
 }  // namespace mojibake

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "encoding/mojibake_charts.h"
+#include "encoding/mojibake_shape.h"
 #include "encoding/repair_choice.h"
 #include "encoding/unicode_kernels.h"
 
@@ -379,5 +380,24 @@ TEST(MojibakeRepair, TheSearchsShortcutsReadBytesAsTheFullDecodingDoes) {
                     ASSERT_EQ(f, most + 1);
             }
         }
+    }
+}
+
+// The shape's walk looks the cost of a pair up by what it reduced each character to: for any two
+// characters that must be what the rule gives them, whatever plane they are in.
+TEST(MojibakeRepair, TheShapesLookedUpPairsCostWhatTheRuleSays) {
+    std::vector<char32_t> sample;
+    for (char32_t c = 0; c < 0x600; ++c) sample.push_back(c);
+    for (char32_t c = 0x600; c < 0x10000; c += 37) sample.push_back(c);
+    for (char32_t c : {U'\u2013', U'\u2014', U'\u2018', U'\u2019', U'\u201C', U'\u2116', U'\u20AC', U'\u2122', U'\u3000',
+                       U'\uFFFD', U'\uFFFE', U'\U0001F600', U'\U00020000'})
+        sample.push_back(c);
+    std::mt19937 random(20261209);
+    for (int round = 0; round < 200000; ++round) {
+        const char32_t a = sample[random() % sample.size()], b = sample[random() % sample.size()];
+        // With a blank between them, what the two cost is their own: every pair with a blank costs nothing.
+        const double apart = mojibake::ShapeOf(std::u32string{a, U' ', b}).cost;
+        ASSERT_EQ(mojibake::ShapeOf(std::u32string{a, b}).cost, apart + mojibake::MisfitBetween(a, b))
+            << std::hex << static_cast<unsigned>(a) << ' ' << static_cast<unsigned>(b);
     }
 }
