@@ -109,17 +109,29 @@ private:
         return undoing.Malformed() == 0;
     }
 
-    RepairFinding Local(std::string_view bytes) const {
-        return view_ ? FindMisreadings(bytes, true, view_) : FindMisreadingsIn(bytes, now_);
+    RepairFinding Local(std::string_view bytes, const DecodedSample* decoded = nullptr) const {
+        return view_ ? FindMisreadings(bytes, true, view_) : FindMisreadingsIn(bytes, now_, decoded);
     }
 
-    // The bytes may be mojibake; `cost` gets the misfits' cost of what they read as.
-    bool Suspect(std::string_view bytes, double* cost = nullptr) const {
-        std::size_t failed = 0, lost = 0;
-        const std::u32string characters = DecodeCharacters(bytes, now_, failed, lost);
-        const Shape shape = ShapeOf(characters);
+    // The bytes read in the text's encoding, with their shape; what was read last is kept, for the
+    // search of the same bytes and for the lines of the same paragraph.
+    const DecodedSample& Read(std::string_view bytes) {
+        if (read_.at != bytes.data() || read_.size != bytes.size()) {
+            read_.at = bytes.data();
+            read_.size = bytes.size();
+            read_.decoded.failed = read_.decoded.lost = 0;
+            read_.characters = DecodeCharacters(bytes, now_, read_.decoded.failed, read_.decoded.lost);
+            read_.decoded.text = read_.characters;
+            read_.decoded.shape = ShapeOf(read_.characters);
+        }
+        return read_.decoded;
+    }
+
+    // The bytes, read so, may be mojibake; `cost` gets the misfits' cost of what they read as.
+    static bool Suspect(std::string_view bytes, const DecodedSample& read, double* cost = nullptr) {
+        const Shape& shape = read.shape;
         if (cost) *cost = shape.cost;
-        if (failed > 0 || lost > 0 || shape.controls > 0 || bytes.find('&') != std::string_view::npos) return true;
+        if (read.failed > 0 || read.lost > 0 || shape.controls > 0 || bytes.find('&') != std::string_view::npos) return true;
         if (shape.latinBeyondAscii * 2 > shape.latinInTheirWords && shape.latinBeyondAscii > 0) return true;
         return shape.cost > kSuspectCost * static_cast<double>(std::max<std::size_t>(shape.beyondAscii, 1));
     }
@@ -140,12 +152,13 @@ private:
             // a paragraph of a foreign text, some reading of it in some code page reads as Russian.
             Push(at, end - at, whole_.kind == Kind::Unknown ? whole_ : Clean());
             return;
-        } else if (double cost = 0; !Suspect(bytes, &cost)) {
+        } else if (double cost = 0; !Suspect(bytes, Read(bytes), &cost)) {
             if (cost >= kLineLookCost && bytes.find('\n') + 1 < bytes.size()) Lines(at, end, kLineLookCost);
             else Push(at, end - at, whole_.kind == Kind::Unknown ? whole_ : Clean());
             return;
         }
-        const RepairFinding local = Local(bytes);
+        const bool read = read_.at == bytes.data() && read_.size == bytes.size();
+        const RepairFinding local = Local(bytes, read ? &read_.decoded : nullptr);
         if (local.kind == Kind::Repair && (!HasWideStep(local.chain) || Fits(bytes, local.chain))) {
             Push(at, end - at, local);
             return;
@@ -162,13 +175,30 @@ private:
     // Each line judged alone; in a paragraph that reads right, only a line whose misfits cost at least
     // `least` is searched.
     void Lines(std::size_t at, std::size_t end, double least = 0) {
+        // The paragraph is read once: a line break is a character of its own in every encoding the
+        // pieces are read in, so each line's characters are a stretch of the paragraph's.
+        const std::u32string_view characters = Read(text_.substr(at, end - at)).text;
+        std::size_t from = 0;
         for (std::size_t p = at; p < end;) {
             const std::size_t eol = text_.find('\n', p);
             const std::size_t lend = eol == std::string_view::npos || eol >= end ? end : eol + 1;
             const std::string_view line = text_.substr(p, lend - p);
+            const std::size_t to = lend == end ? characters.size() : characters.find(U'\n', from) + 1;
+            DecodedSample read{characters.substr(from, to - from), 0, 0, {}};
+            from = to;
             double cost = 0;
-            const bool suspect = !Plain(line) && Suspect(line, &cost) && cost >= least;
-            RepairFinding found = suspect ? Local(line) : Clean();
+            bool suspect = false;
+            std::u32string own;
+            if (!Plain(line)) {
+                // What did not decode shows as U+FFFD; only then must the line's bytes be counted.
+                if (read.text.find(U'\xFFFD') != std::u32string_view::npos) {
+                    own = DecodeCharacters(line, now_, read.failed, read.lost);
+                    read.text = own;
+                }
+                read.shape = ShapeOf(read.text);
+                suspect = Suspect(line, read, &cost) && cost >= least;
+            }
+            RepairFinding found = suspect ? Local(line, &read) : Clean();
             if (found.kind == Kind::Repair && HasWideStep(found.chain) && !Fits(line, found.chain)) found = Clean();
             Push(p, lend - p, found);
             p = lend;
@@ -223,6 +253,12 @@ private:
     const RepairFinding& whole_;
     RepairEncoding now_;
     std::vector<RepairPiece> pieces_;
+    struct {
+        const char* at = nullptr;
+        std::size_t size = 0;
+        std::u32string characters;
+        DecodedSample decoded;
+    } read_;
 };
 
 }  // namespace

@@ -172,6 +172,7 @@ namespace mojibake {
 bool DecodeReferences(std::u32string_view text, std::u32string& out, std::size_t& count) {
     out.clear();
     count = 0;
+    if (text.find(U'&') == std::u32string_view::npos) return false;
     for (std::size_t at = 0; at < text.size();) {
         std::size_t length = 0;
         const char32_t c = text[at] == '&' ? ReferenceAt(text, at, length) : 0;

@@ -30,16 +30,25 @@ std::string_view Sample(std::string_view sample, bool complete, bool mayBeUtf8) 
 }
 
 // The text read in `now`, and once more with its HTML character references undone when it has some.
-void AddRoots(std::string_view sample, RepairEncoding now, std::vector<SearchRoot>& roots) {
-    SearchRoot root{now, {}, 0, 0, false};
-    root.text = DecodeCharacters(sample, now, root.failed, root.lost);
+// `decoded`: the sample's characters, what did not decode and its shape, where the caller has them.
+void AddRoots(std::string_view sample, RepairEncoding now, std::vector<SearchRoot>& roots,
+              const DecodedSample* decoded = nullptr) {
+    SearchRoot root{now, {}, 0, 0, false, std::nullopt};
+    if (decoded) {
+        root.text = decoded->text;
+        root.failed = decoded->failed;
+        root.lost = decoded->lost;
+        root.shape = decoded->shape;
+    } else {
+        root.text = DecodeCharacters(sample, now, root.failed, root.lost);
+    }
     root.lost += static_cast<std::size_t>(std::count(root.text.begin(), root.text.end(), U'\xFFFD')) - root.failed - root.lost;
-    SearchRoot decoded = root;
-    std::size_t references = 0;
-    if (DecodeReferences(root.text, decoded.text, references)) {
-        decoded.references = true;
+    SearchRoot references{now, {}, root.failed, root.lost, false, std::nullopt};
+    std::size_t count = 0;
+    if (DecodeReferences(root.text, references.text, count)) {
+        references.references = true;
         roots.push_back(std::move(root));
-        roots.push_back(std::move(decoded));
+        roots.push_back(std::move(references));
     } else {
         roots.push_back(std::move(root));
     }
@@ -132,10 +141,11 @@ RepairFinding FindMisreadings(std::string_view sample, bool complete, std::optio
     return Decide(std::move(roots), false);
 }
 
-RepairFinding FindMisreadingsIn(std::string_view sample, RepairEncoding now) {
+RepairFinding FindMisreadingsIn(std::string_view sample, RepairEncoding now, const DecodedSample* decoded) {
+    const std::string_view whole = sample;
     sample = Sample(sample, true, now == RepairEncoding::Utf8);
     if (!HasHighBytes(sample) && !HasReference(sample)) return CleanIn(now);
     std::vector<SearchRoot> roots;
-    AddRoots(sample, now, roots);
+    AddRoots(sample, now, roots, sample.size() == whole.size() ? decoded : nullptr);
     return Decide(std::move(roots), false);
 }

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "encoding/misreading.h"
+#include "encoding/mojibake_shape.h"
 #include "encoding/unicode_conversion.h"
 
 // The names the tool prints: 1251 866 koi8r iso mac utf-8 1252 koi8u 1250 1253 ... 874 utf-16le utf-16be.
@@ -43,8 +44,18 @@ inline constexpr std::size_t kRepairSample = 16 * 1024;
 RepairFinding FindMisreadings(std::string_view sample, bool complete,
                               std::optional<RepairEncoding> now = std::nullopt);
 
-// The same for a text known to be in `now` as a file is (no step reads in the encoding it was saved in).
-RepairFinding FindMisreadingsIn(std::string_view sample, RepairEncoding now);
+// A sample already decoded: its characters, the bytes that did not decode and the sequences cut by
+// '?' (as DecodeCharacters counts them), and the shape of its characters.
+struct DecodedSample {
+    std::u32string_view text;
+    std::size_t failed = 0;
+    std::size_t lost = 0;
+    mojibake::Shape shape;
+};
+
+// The same for a text known to be in `now` as a file is (no step reads in the encoding it was saved
+// in); `decoded`, where given, is the sample read in `now` already.
+RepairFinding FindMisreadingsIn(std::string_view sample, RepairEncoding now, const DecodedSample* decoded = nullptr);
 
 // One stretch of a text and what was done to it: the pieces of a text follow each other and cover it.
 struct RepairPiece {

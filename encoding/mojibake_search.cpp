@@ -157,7 +157,7 @@ Judgement JudgeBy(std::size_t length, const TraitAt& traitAt, double floor, bool
         j.letters += t.russian;
         prev = cur;
         prevHigh = t.high;
-        if (cut && (i & 63) == 63 && scoreNow() <= floor) {
+        if (cut && (i & 7) == 7 && scoreNow() <= floor) {
             *cut = true;
             return j;
         }
@@ -233,7 +233,7 @@ public:
         n.text = root.text;
         n.failed = root.failed;
         n.lost = root.lost;
-        return Add(std::move(n), true);
+        return Add(std::move(n), true, root.shape ? &*root.shape : nullptr);
     }
 
     // Undoes each reading that can have happened last to node `at`, and so on down.
@@ -247,13 +247,26 @@ public:
             // Saving what was read in the encoding it was read in gives back the very bytes, unless
             // the reading is the view's own.
             if (readAs == savedAs && !(node.chain.length == 0 && viewReading_)) continue;
-            // The characters lost before are counted already.
-            std::size_t failed = 0, lostBefore = 0;
+            // The text in `readAs`, each of its characters encoded once, as EncodeCharacters writes it
+            // (what the reading lacks becomes '?'); the characters lost before are counted already.
             const std::size_t mostFailed = std::max<std::size_t>(node.shape.beyondAscii, 1) / kFailureShare;
-            const std::string bytes = EncodeCharacters(node.text, readAs, failed, lostBefore, mostFailed);
+            const Numbered& numbered = NumberedOf(at);
+            const ByteChart& chart = ChartTables(readAs);
+            std::size_t failed = 0;
+            byteOf_.resize(numbered.distinct.size());
+            for (std::size_t k = 0; k < numbered.distinct.size(); ++k) {
+                const char32_t c = numbered.distinct[k];
+                const int b = c < 0x10000 ? chart.byte[c] : -1;
+                if (b < 0 && c != 0xFFFD) failed += numbered.count[k];
+                byteOf_[k] = static_cast<char>(b < 0 ? '?' : b);
+            }
             const std::size_t lost = 0;
             if (failed > mostFailed) continue;
-            if (!bytesSeen.insert(std::hash<std::string>()(bytes)).second) continue;
+            // Two readings that write every character alike write the same bytes.
+            if (!bytesSeen.insert(std::hash<std::string>()(byteOf_)).second) continue;
+            std::string& bytes = bytes_;
+            bytes.resize(numbered.ids.size());
+            for (std::size_t i = 0; i < numbered.ids.size(); ++i) bytes[i] = byteOf_[numbered.ids[i]];
             const bool russianReading = rank < kRussianReadings;
             for (RepairEncoding written : {RepairEncoding::Utf8, RepairEncoding::Utf16LE, RepairEncoding::Utf16BE})
                 TryStep(at, readAs, rank, written, bytes, failed, lost);
@@ -280,12 +293,13 @@ public:
     RepairFinding Verdict(const std::vector<int>& roots) const;
 
     // A Russian undoing is taken only when it gives Russian words, kRussianLetters letters at least,
-    // and every letter it gives stands where the text it undoes has a character beyond ASCII (the
-    // code pages undone keep ASCII as it is). Where no root has that many, none of their Russian
-    // undoings can be taken, nor make one of the others' lose.
+    // each where the text it undoes has a character beyond ASCII (the code pages undone keep ASCII as
+    // it is), and never from Latin text with its few accented letters. Where no root can give one,
+    // none of their Russian undoings can be taken, nor make one of the others' lose.
     void LookForRussianFromRoots(const std::vector<int>& roots) {
-        russianFromRoots_ = std::any_of(roots.begin(), roots.end(),
-                                        [&](int r) { return nodes_[r].russian.beyondAscii >= kRussianLetters; });
+        russianFromRoots_ = std::any_of(roots.begin(), roots.end(), [&](int r) {
+            return nodes_[r].russian.beyondAscii >= kRussianLetters && !LatinText(nodes_[r]);
+        });
     }
 
     // Whether no undoing can be taken whatever the search finds, as the verdict judges: an undoing
@@ -305,6 +319,7 @@ private:
     struct Numbered {
         int node = -1;
         std::vector<char32_t> distinct;
+        std::vector<std::size_t> count;  // how often each is in the text
         std::vector<std::uint32_t> ids;
     };
 
@@ -312,6 +327,7 @@ private:
         if (numbered_.node == at) return numbered_;
         numbered_.node = at;
         numbered_.distinct.clear();
+        numbered_.count.clear();
         numbered_.ids.clear();
         constexpr std::uint32_t kNew = UINT32_MAX;
         std::array<std::uint32_t, kCommonCharacters> common;
@@ -322,7 +338,9 @@ private:
             if (id == kNew) {
                 id = static_cast<std::uint32_t>(numbered_.distinct.size());
                 numbered_.distinct.push_back(c);
+                numbered_.count.push_back(0);
             }
+            ++numbered_.count[id];
             numbered_.ids.push_back(id);
         }
         return numbered_;
@@ -388,7 +406,7 @@ private:
         Add(std::move(n), false);
     }
 
-    int Add(Node n, bool root) {
+    int Add(Node n, bool root, const Shape* shape = nullptr) {
         n.hash = std::hash<std::u32string_view>()(n.text);
         if (!seen_.insert(n.hash).second && !root) return -1;
         // A first Russian undoing of a text as it is that reads no better as Russian than that text is
@@ -406,7 +424,7 @@ private:
         } else {
             n.russian = Judge(n.text);
         }
-        n.shape = ShapeOf(n.text);
+        n.shape = shape ? *shape : ShapeOf(n.text);
         nodes_.push_back(std::move(n));
         const int at = static_cast<int>(nodes_.size()) - 1;
         if (nodes_[at].parent >= 0) nodes_[nodes_[at].parent].children.push_back(at);
@@ -428,6 +446,7 @@ private:
     std::unordered_set<std::size_t> seen_;
     Numbered numbered_;
     std::vector<Trait> traits_;
+    std::string byteOf_, bytes_;
     bool russianFromRoots_ = true;
 };
 

@@ -3,10 +3,12 @@
 // text as it is, each mis-reading that can have happened last is undone in turn, up to three deep,
 // and the verdict weighs what each undoing gives against the text as it is.
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "encoding/misreading.h"
+#include "encoding/mojibake_shape.h"
 
 namespace mojibake {
 
@@ -17,6 +19,7 @@ struct SearchRoot {
     std::size_t failed = 0;  // bytes that did not decode
     std::size_t lost = 0;    // characters lost before (U+FFFD, or sequences cut by '?')
     bool references = false;  // HTML character references decoded
+    std::optional<Shape> shape;  // the text's shape, where the caller has it already
 };
 
 // `viewReading`: the text is shown in roots' encoding by a view, which may itself be the last reading.
