@@ -9,6 +9,7 @@
 #include "encoding/encoding_detection.h"
 #include "encoding/mojibake_charts.h"
 #include "encoding/mojibake_shape.h"
+#include "encoding/russian_judgement.h"
 #include "encoding/russian_expectation.h"
 #include "encoding/russian_letter_statistics.h"
 
@@ -45,16 +46,12 @@ constexpr double kFailureCost = 20.0;
 constexpr double kLostCost = 1.0;
 constexpr std::size_t kFailureShare = 16;
 constexpr double kCleanVariantCost = 1.0;
-// A sentence that starts with a small letter (what 1251 read as Mac Cyrillic makes of capitals).
-constexpr double kLowerStartCost = 6.0;
 // A Cyrillic undoing gives Russian words: this many letters at least, so that a few accented
 // letters of a short foreign line ("i à è ì") never pass for a Russian word or two.
 constexpr std::size_t kRussianLetters = 8;
 // Latin text read right has mostly ASCII letters in the words that hold others; 1251 read as 1252
 // has next to none ("Ïðèâåò").
 constexpr double kForeignLatinShare = 0.6;
-// Characters below this are looked up.
-constexpr char32_t kCommonCharacters = 0x500;
 
 // The shape verdict (mojibake_shape.h): an undoing by UTF-8 or UTF-16 must cost this much less
 // than the text it undoes, and a rival this close to it makes the text one that cannot be told.
@@ -64,120 +61,6 @@ constexpr double kRarerReadingCost = 0.05;
 // A layer more is undone only when what it gives reads better by this much.
 constexpr double kStepShape = 0.5;
 
-struct Judgement {
-    double score = 0;
-    std::size_t letters = 0;  // Russian letters, not the other alphabets' ones
-    std::size_t beyondAscii = 0;
-    // The likelihood a pair above what Russian text has on average after the same characters: near 0
-    // for Russian, well below for Cyrillic letters in no Russian order.
-    double fit = 0;
-    std::size_t variants = 0;  // letters of the other Cyrillic alphabets
-};
-
-// What the Russian judgement asks of a character: its letter class, and what it is beside that.
-struct Trait {
-    LetterClass letterClass{};
-    bool high = false;     // beyond ASCII
-    bool variant = false;  // a letter of another Cyrillic alphabet
-    bool russian = false;  // a Russian letter
-    bool blank = false;    // a blank or a line end: after a full stop, a sentence starts
-    bool stop = false;     // '.', '!' or '?'
-    bool letter = false;   // a letter of any alphabet
-    bool digit = false;
-};
-
-Trait TraitOf(char32_t c) {
-    // A character lost on the way reads as the '?' it becomes in a code page.
-    if (c == 0xFFFD) c = '?';
-    Trait t;
-    t.letterClass = ClassOfCharacter(c);
-    t.high = c >= 0x80;
-    t.variant = t.high && IsVariantLetter(c);
-    t.russian = t.high && !t.variant && t.letterClass.letter >= kFirstRussianClass && t.letterClass.letter < kOtherClass;
-    t.blank = c == ' ' || c == '\n' || c == '\r' || c == '\t';
-    t.stop = c == '.' || c == '!' || c == '?';
-    t.letter = t.letterClass.letter >= kLatinClass && t.letterClass.letter < kOtherClass;
-    t.digit = c >= '0' && c <= '9';
-    return t;
-}
-
-// The traits of the characters Russian text and its misreadings are mostly made of, looked up: every
-// text the search reaches is judged character by character.
-using CommonTraits = std::array<Trait, kCommonCharacters>;
-
-const CommonTraits& TheCommonTraits() {
-    static const CommonTraits table = [] {
-        CommonTraits t{};
-        for (char32_t i = 0; i < kCommonCharacters; ++i) t[i] = TraitOf(i);
-        return t;
-    }();
-    return table;
-}
-
-// The log likelihood of a text as Russian, in nats, from the pairs that touch a character beyond
-// ASCII (the others read the same in every candidate). A letter of another Cyrillic alphabet costs
-// as in detection: the capitals of 1251 read as Mac Cyrillic or KOI8-R are such letters.
-// The score only falls as the text goes on (every pair's likelihood is below one, and each variant
-// letter and small start costs), so a text whose score is known to end at `floor` or below is given
-// up as soon as it gets there: `cut` says so, and the judgement is then of no use.
-// `traitAt(i)` gives the traits of the text's i-th of `length` characters.
-template <typename TraitAt>
-Judgement JudgeBy(std::size_t length, const TraitAt& traitAt, double floor, bool* cut) {
-    Judgement j;
-    std::int64_t score = 0;
-    double expected = 0;
-    std::size_t variants = 0, lowerStarts = 0, pairs = 0;
-    const Expectation& expectation = RussianExpectation();
-    LetterClass prev = TheCommonTraits()[' '].letterClass;
-    bool prevHigh = false, sentence = true, lastStop = false;
-    auto scoreNow = [&] {
-        return static_cast<double>(score) / kLogProbabilityUnit - kVariantLetterCost * static_cast<double>(variants) -
-               kLowerStartCost * static_cast<double>(lowerStarts);
-    };
-    for (std::size_t i = 0; i < length; ++i) {
-        const Trait& t = traitAt(i);
-        const LetterClass cur = t.letterClass;
-        if (t.blank) {
-            if (lastStop) sentence = true;
-        } else if (t.letter) {
-            if (sentence && t.high && cur.letterCase == kLowerCase) ++lowerStarts;
-            sentence = false;
-        } else if (t.digit) {
-            sentence = false;
-        }
-        lastStop = t.stop;
-        if (t.high || prevHigh) {
-            score += kRussianPairLogProbability[prev.letter][cur.letter] +
-                     kRussianCaseLogProbability[prev.letterCase][cur.letterCase];
-            expected += expectation.pair[prev.letter] + expectation.letterCase[prev.letterCase];
-            ++pairs;
-        }
-        j.beyondAscii += t.high;
-        variants += t.variant;
-        j.letters += t.russian;
-        prev = cur;
-        prevHigh = t.high;
-        if (cut && (i & 7) == 7 && scoreNow() <= floor) {
-            *cut = true;
-            return j;
-        }
-    }
-    j.score = scoreNow();
-    j.variants = variants;
-    j.fit = pairs ? (static_cast<double>(score) / kLogProbabilityUnit - expected) / static_cast<double>(pairs) : 0;
-    return j;
-}
-
-Judgement Judge(const Text& text, double floor = -HUGE_VAL, bool* cut = nullptr) {
-    const CommonTraits& common = TheCommonTraits();
-    Trait other;
-    return JudgeBy(text.size(), [&](std::size_t i) -> const Trait& {
-        const char32_t c = text[i];
-        if (c < kCommonCharacters) return common[c];
-        other = TraitOf(c);
-        return other;
-    }, floor, cut);
-}
 
 // Russian text's pairs fit the statistics within about a nat of what they expect; Cyrillic letters in
 // the order of another language, or of a wrong reading, two nats and more below.

@@ -1,0 +1,40 @@
+#include "encoding/russian_judgement.h"
+
+namespace mojibake {
+
+Trait TraitOf(char32_t c) {
+    // A character lost on the way reads as the '?' it becomes in a code page.
+    if (c == 0xFFFD) c = '?';
+    Trait t;
+    t.letterClass = ClassOfCharacter(c);
+    t.high = c >= 0x80;
+    t.variant = t.high && IsVariantLetter(c);
+    t.russian = t.high && !t.variant && t.letterClass.letter >= kFirstRussianClass && t.letterClass.letter < kOtherClass;
+    t.blank = c == ' ' || c == '\n' || c == '\r' || c == '\t';
+    t.stop = c == '.' || c == '!' || c == '?';
+    t.letter = t.letterClass.letter >= kLatinClass && t.letterClass.letter < kOtherClass;
+    t.digit = c >= '0' && c <= '9';
+    return t;
+}
+
+const CommonTraits& TheCommonTraits() {
+    static const CommonTraits table = [] {
+        CommonTraits t{};
+        for (char32_t i = 0; i < kCommonCharacters; ++i) t[i] = TraitOf(i);
+        return t;
+    }();
+    return table;
+}
+
+Judgement Judge(const std::u32string& text, double floor, bool* cut) {
+    const CommonTraits& common = TheCommonTraits();
+    Trait other;
+    return JudgeBy(text.size(), [&](std::size_t i) -> const Trait& {
+        const char32_t c = text[i];
+        if (c < kCommonCharacters) return common[c];
+        other = TraitOf(c);
+        return other;
+    }, floor, cut);
+}
+
+}  // namespace mojibake

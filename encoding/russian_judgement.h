@@ -1,0 +1,108 @@
+#pragma once
+// The Russian judgement of a text in the search for its mis-readings: how likely it is as Russian,
+// from the letter statistics, and how much of it is Russian letters. Each character is reduced to its
+// traits first, so that a caller that knows a text's characters by number (an undoing of a text whose
+// characters are undone one by one) judges it without writing it out.
+#include <array>
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "encoding/letter_classes.h"
+#include "encoding/russian_expectation.h"
+#include "encoding/russian_letter_statistics.h"
+
+namespace mojibake {
+
+struct Judgement {
+    double score = 0;
+    std::size_t letters = 0;  // Russian letters, not the other alphabets' ones
+    std::size_t beyondAscii = 0;
+    // The likelihood a pair above what Russian text has on average after the same characters: near 0
+    // for Russian, well below for Cyrillic letters in no Russian order.
+    double fit = 0;
+    std::size_t variants = 0;  // letters of the other Cyrillic alphabets
+};
+
+// A sentence that starts with a small letter (what 1251 read as Mac Cyrillic makes of capitals).
+inline constexpr double kLowerStartCost = 6.0;
+
+// What the Russian judgement asks of a character: its letter class, and what it is beside that.
+struct Trait {
+    LetterClass letterClass{};
+    bool high = false;     // beyond ASCII
+    bool variant = false;  // a letter of another Cyrillic alphabet
+    bool russian = false;  // a Russian letter
+    bool blank = false;    // a blank or a line end: after a full stop, a sentence starts
+    bool stop = false;     // '.', '!' or '?'
+    bool letter = false;   // a letter of any alphabet
+    bool digit = false;
+};
+
+Trait TraitOf(char32_t c);
+
+// The traits of the characters Russian text and its misreadings are mostly made of, looked up: every
+// text the search reaches is judged character by character.
+inline constexpr char32_t kCommonCharacters = 0x500;
+using CommonTraits = std::array<Trait, kCommonCharacters>;
+const CommonTraits& TheCommonTraits();
+
+// The log likelihood of a text as Russian, in nats, from the pairs that touch a character beyond
+// ASCII (the others read the same in every candidate). A letter of another Cyrillic alphabet costs
+// as in detection: the capitals of 1251 read as Mac Cyrillic or KOI8-R are such letters.
+// The score only falls as the text goes on (every pair's likelihood is below one, and each variant
+// letter and small start costs), so a text whose score is known to end at `floor` or below is given
+// up as soon as it gets there: `cut` says so, and the judgement is then of no use.
+// `traitAt(i)` gives the traits of the text's i-th of `length` characters.
+template <typename TraitAt>
+Judgement JudgeBy(std::size_t length, const TraitAt& traitAt, double floor, bool* cut) {
+    Judgement j;
+    std::int64_t score = 0;
+    double expected = 0;
+    std::size_t variants = 0, lowerStarts = 0, pairs = 0;
+    const Expectation& expectation = RussianExpectation();
+    LetterClass prev = TheCommonTraits()[' '].letterClass;
+    bool prevHigh = false, sentence = true, lastStop = false;
+    auto scoreNow = [&] {
+        return static_cast<double>(score) / kLogProbabilityUnit - kVariantLetterCost * static_cast<double>(variants) -
+               kLowerStartCost * static_cast<double>(lowerStarts);
+    };
+    for (std::size_t i = 0; i < length; ++i) {
+        const Trait& t = traitAt(i);
+        const LetterClass cur = t.letterClass;
+        if (t.blank) {
+            if (lastStop) sentence = true;
+        } else if (t.letter) {
+            if (sentence && t.high && cur.letterCase == kLowerCase) ++lowerStarts;
+            sentence = false;
+        } else if (t.digit) {
+            sentence = false;
+        }
+        lastStop = t.stop;
+        if (t.high || prevHigh) {
+            score += kRussianPairLogProbability[prev.letter][cur.letter] +
+                     kRussianCaseLogProbability[prev.letterCase][cur.letterCase];
+            expected += expectation.pair[prev.letter] + expectation.letterCase[prev.letterCase];
+            ++pairs;
+        }
+        j.beyondAscii += t.high;
+        variants += t.variant;
+        j.letters += t.russian;
+        prev = cur;
+        prevHigh = t.high;
+        if (cut && (i & 7) == 7 && scoreNow() <= floor) {
+            *cut = true;
+            return j;
+        }
+    }
+    j.score = scoreNow();
+    j.variants = variants;
+    j.fit = pairs ? (static_cast<double>(score) / kLogProbabilityUnit - expected) / static_cast<double>(pairs) : 0;
+    return j;
+}
+
+// The judgement of a text written out.
+Judgement Judge(const std::u32string& text, double floor = -HUGE_VAL, bool* cut = nullptr);
+
+}  // namespace mojibake
