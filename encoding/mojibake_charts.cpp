@@ -193,23 +193,27 @@ std::u32string DecodeCharacters(std::string_view bytes, RepairEncoding e, std::s
         if (p != end) ++failed, text += 0xFFFD;
         return text;
     }
+    // No byte gives more than one character.
+    text.resize(bytes.size());
+    char32_t* o = text.data();
     while (p != end) {
         // ASCII and the two-byte letters (Latin, Greek, Cyrillic) are most of any text: no call for them.
         if (*p < 0x80) {
-            text += static_cast<char32_t>(*p++);
+            *o++ = *p++;
             continue;
         }
         if (*p >= 0xC2 && *p <= 0xDF && end - p >= 2 && (p[1] & 0xC0) == 0x80) {
-            text += static_cast<char32_t>((p[0] & 0x1F) << 6 | (p[1] & 0x3F));
+            *o++ = static_cast<char32_t>((p[0] & 0x1F) << 6 | (p[1] & 0x3F));
             p += 2;
             continue;
         }
         const Decoded d = DecodeUtf8(p, end);
         if (d.kind == Decoded::Malformed) ++failed;
         if (d.kind == Decoded::Lost) ++lost;
-        text += d.kind == Decoded::Good ? d.character : 0xFFFD;
+        *o++ = d.kind == Decoded::Good ? d.character : 0xFFFD;
         p += d.length;
     }
+    text.resize(static_cast<std::size_t>(o - text.data()));
     return text;
 }
 

@@ -140,7 +140,7 @@ public:
             for (std::size_t k = 0; k < numbered.distinct.size(); ++k) {
                 const char32_t c = numbered.distinct[k];
                 const int b = c < 0x10000 ? chart.byte[c] : -1;
-                if (b < 0 && c != 0xFFFD) failed += numbered.count[k];
+                if (b < 0 && c != 0xFFFD && (failed += numbered.count[k]) > mostFailed) break;
                 byteOf_[k] = static_cast<char>(b < 0 ? '?' : b);
             }
             const std::size_t lost = 0;

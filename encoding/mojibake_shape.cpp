@@ -109,6 +109,7 @@ constexpr int kScripts = static_cast<int>(Script::Other) + 1;
 constexpr int kOtherKinds = static_cast<int>(Kind::Lost) + 2;
 constexpr int kKinds = kOtherKinds + kScripts * 3 * 2;
 constexpr char32_t kClassTableSize = 0x530;
+constexpr char32_t kFirstSign = 0x2000, kSignTableSize = 0x130;
 
 int KindNumber(const Class& k, char32_t c) {
     if (k.kind != Kind::Letter) return k.kind == Kind::Typographic && IsApostropheOrDash(c) ? kOtherKinds - 1 : static_cast<int>(k.kind);
@@ -123,6 +124,14 @@ struct Kinds {
     std::array<Class, kKinds> example{};  // a class of each number, for what counts it adds to
     std::array<double, kClassTableSize> rarity{};
     std::array<std::uint8_t, kClassTableSize> common{};
+    // The signs of typography (dashes, quotes, the ellipsis, №, ™), looked up too.
+    std::array<double, kSignTableSize> signRarity{};
+    std::array<std::uint8_t, kSignTableSize> signs{};
+    // What each number adds to the counts.
+    struct Facts {
+        std::uint8_t letter = 0, cyrillic = 0, latin = 0, control = 0, endsWord = 0;
+    };
+    std::array<Facts, kKinds> facts{};
 };
 
 const Kinds& TheKinds() {
@@ -142,12 +151,24 @@ const Kinds& TheKinds() {
         }
         // Every number some character has: the rest of the first plane and what lies beyond it.
         for (char32_t c = kClassTableSize; c < 0x10000; ++c) note(c);
+        for (char32_t c = 0; c < kSignTableSize; ++c) {
+            t.signs[c] = static_cast<std::uint8_t>(note(kFirstSign + c));
+            t.signRarity[c] = ClassOf(kFirstSign + c).rarity;
+        }
         for (char32_t c : {U'\U00010000', U'\U00020000'}) note(c);
+        for (int n = 0; n < kKinds; ++n) {
+            const Class& k = t.example[n];
+            const bool letter = k.kind == Kind::Letter;
+            t.facts[n] = {letter, letter && k.script == Script::Cyrillic, letter && k.script == Script::Latin,
+                          k.kind == Kind::Control, !letter && k.kind != Kind::Mark};
+        }
         std::size_t distinct = 1;  // values[0] is 0
         for (int a = 0; a < kKinds; ++a)
             for (int b = 0; b < kKinds; ++b) {
                 if (!seen[a] || !seen[b]) continue;
-                const double v = Misfit(t.example[a], sample[a], t.example[b], sample[b]);
+                // Beside a blank nothing is a misfit.
+                const bool blank = t.example[a].kind == Kind::Blank || t.example[b].kind == Kind::Blank;
+                const double v = blank ? 0 : Misfit(t.example[a], sample[a], t.example[b], sample[b]);
                 std::size_t i = 0;
                 while (i < distinct && t.values[i] != v) ++i;
                 if (i == distinct) t.values[distinct++] = v;
@@ -179,9 +200,6 @@ Shape ShapeOf(std::u32string_view text) {
         }
         wordLatin = wordLatinBeyond = 0;
     };
-    constexpr int kBlank = static_cast<int>(Kind::Blank), kMark = static_cast<int>(Kind::Mark);
-    constexpr int kControl = static_cast<int>(Kind::Control);
-    constexpr int kLatin = static_cast<int>(Script::Latin), kCyrillic = static_cast<int>(Script::Cyrillic);
     for (char32_t c : text) {
         int kind;
         if (c < kClassTableSize) {
@@ -189,26 +207,27 @@ Shape ShapeOf(std::u32string_view text) {
             // Adding nothing leaves a sum as it is: the costs add up as a character-by-character
             // walk adds them.
             if (const double r = kinds.rarity[c]; r != 0) shape.cost += r;
+        } else if (c - kFirstSign < kSignTableSize) {
+            kind = kinds.signs[c - kFirstSign];
+            if (const double r = kinds.signRarity[c - kFirstSign]; r != 0) shape.cost += r;
         } else {
             const Class k = ClassOf(c);
             kind = KindNumber(k, c);
             shape.cost += k.rarity;
         }
-        if (c >= 0x80) ++shape.beyondAscii;
-        if (kind >= kOtherKinds) {
-            ++shape.letters;
-            const int script = (kind - kOtherKinds) / 6;
-            if (script == kCyrillic) ++shape.cyrillic;
-            if (script == kLatin) {
-                ++wordLatin;
-                if (c >= 0x80) ++wordLatinBeyond;
-            }
-        } else {
-            if (kind == kControl) ++shape.controls;
-            if (kind != kMark) endWord();
+        const bool high = c >= 0x80;
+        const Kinds::Facts& f = kinds.facts[kind];
+        shape.beyondAscii += high;
+        shape.letters += f.letter;
+        shape.cyrillic += f.cyrillic;
+        shape.controls += f.control;
+        if (f.latin) {
+            ++wordLatin;
+            wordLatinBeyond += high;
+        } else if (f.endsWord) {
+            endWord();
         }
-        if (kind != kBlank && previous != kBlank)
-            if (const std::uint8_t m = kinds.misfit[previous][kind]; m != 0) shape.cost += kinds.values[m];
+        if (const std::uint8_t m = kinds.misfit[previous][kind]; m != 0) shape.cost += kinds.values[m];
         previous = kind;
     }
     endWord();

@@ -26,12 +26,23 @@ const CommonTraits& TheCommonTraits() {
     return table;
 }
 
+const SignTraits& TheSignTraits() {
+    static const SignTraits table = [] {
+        SignTraits t{};
+        for (char32_t i = 0; i < kSigns; ++i) t[i] = TraitOf(kFirstSign + i);
+        return t;
+    }();
+    return table;
+}
+
 Judgement Judge(const std::u32string& text, double floor, bool* cut) {
     const CommonTraits& common = TheCommonTraits();
+    const SignTraits& signs = TheSignTraits();
     Trait other;
     return JudgeBy(text.size(), [&](std::size_t i) -> const Trait& {
         const char32_t c = text[i];
         if (c < kCommonCharacters) return common[c];
+        if (c - kFirstSign < kSigns) return signs[c - kFirstSign];
         other = TraitOf(c);
         return other;
     }, floor, cut);

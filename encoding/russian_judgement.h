@@ -47,6 +47,10 @@ Trait TraitOf(char32_t c);
 inline constexpr char32_t kCommonCharacters = 0x500;
 using CommonTraits = std::array<Trait, kCommonCharacters>;
 const CommonTraits& TheCommonTraits();
+// So are the signs of typography (dashes, quotes, the ellipsis, №).
+inline constexpr char32_t kFirstSign = 0x2000, kSigns = 0x130;
+using SignTraits = std::array<Trait, kSigns>;
+const SignTraits& TheSignTraits();
 
 // The log likelihood of a text as Russian, in nats, from the pairs that touch a character beyond
 // ASCII (the others read the same in every candidate). A letter of another Cyrillic alphabet costs
