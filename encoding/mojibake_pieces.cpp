@@ -114,17 +114,32 @@ private:
     }
 
     // The bytes read in the text's encoding, with their shape; what was read last is kept, for the
-    // search of the same bytes and for the lines of the same paragraph.
-    const DecodedSample& Read(std::string_view bytes) {
+    // search of the same bytes and for the lines of the same paragraph. UTF-8 is shaped as it is
+    // decoded, and its characters are written out only when `characters` asks for them.
+    const DecodedSample& Read(std::string_view bytes, bool characters = true) {
         if (read_.at != bytes.data() || read_.size != bytes.size()) {
             read_.at = bytes.data();
             read_.size = bytes.size();
+            read_.written = false;
             read_.decoded.failed = read_.decoded.lost = 0;
-            read_.characters = DecodeCharacters(bytes, now_, read_.decoded.failed, read_.decoded.lost);
-            read_.decoded.text = read_.characters;
-            read_.decoded.shape = ShapeOf(read_.characters);
+            if (now_ == RepairEncoding::Utf8) {
+                read_.decoded.shape = ShapeOfUtf8(bytes, read_.decoded.failed, read_.decoded.lost);
+            } else {
+                Write(bytes);
+                read_.decoded.shape = ShapeOf(read_.characters);
+            }
         }
+        if (characters && !read_.written) Write(bytes);
         return read_.decoded;
+    }
+
+    void Write(std::string_view bytes) {
+        std::size_t failed = 0, lost = 0;
+        read_.characters = DecodeCharacters(bytes, now_, failed, lost);
+        read_.decoded.failed = failed;
+        read_.decoded.lost = lost;
+        read_.decoded.text = read_.characters;
+        read_.written = true;
     }
 
     // The bytes, read so, may be mojibake; `cost` gets the misfits' cost of what they read as.
@@ -152,13 +167,13 @@ private:
             // a paragraph of a foreign text, some reading of it in some code page reads as Russian.
             Push(at, end - at, whole_.kind == Kind::Unknown ? whole_ : Clean());
             return;
-        } else if (double cost = 0; !Suspect(bytes, Read(bytes), &cost)) {
+        } else if (double cost = 0; !Suspect(bytes, Read(bytes, false), &cost)) {
             if (cost >= kLineLookCost && bytes.find('\n') + 1 < bytes.size()) Lines(at, end, kLineLookCost);
             else Push(at, end - at, whole_.kind == Kind::Unknown ? whole_ : Clean());
             return;
         }
         const bool read = read_.at == bytes.data() && read_.size == bytes.size();
-        const RepairFinding local = Local(bytes, read ? &read_.decoded : nullptr);
+        const RepairFinding local = Local(bytes, read ? &Read(bytes) : nullptr);
         if (local.kind == Kind::Repair && (!HasWideStep(local.chain) || Fits(bytes, local.chain))) {
             Push(at, end - at, local);
             return;
@@ -256,6 +271,7 @@ private:
     struct {
         const char* at = nullptr;
         std::size_t size = 0;
+        bool written = false;  // `characters` hold what was read
         std::u32string characters;
         DecodedSample decoded;
     } read_;

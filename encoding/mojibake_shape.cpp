@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdint>
 
+#include "encoding/mojibake_charts.h"
+
 namespace {
 
 using namespace mojibake;
@@ -179,16 +181,9 @@ const Kinds& TheKinds() {
     return kinds;
 }
 
-}  // namespace
-
-namespace mojibake {
-
-double MisfitBetween(char32_t a, char32_t b) {
-    const Class ka = ClassOf(a), kb = ClassOf(b);
-    return ka.kind == Kind::Blank || kb.kind == Kind::Blank ? 0 : Misfit(ka, a, kb, b);
-}
-
-Shape ShapeOf(std::u32string_view text) {
+// The shape of the characters `next` gives one by one (false at the end).
+template <typename Next>
+Shape ShapeBy(Next&& next) {
     const Kinds& kinds = TheKinds();
     Shape shape;
     int previous = static_cast<int>(Kind::Blank);
@@ -200,7 +195,7 @@ Shape ShapeOf(std::u32string_view text) {
         }
         wordLatin = wordLatinBeyond = 0;
     };
-    for (char32_t c : text) {
+    for (char32_t c; next(c);) {
         int kind;
         if (c < kClassTableSize) {
             kind = kinds.common[c];
@@ -232,6 +227,43 @@ Shape ShapeOf(std::u32string_view text) {
     }
     endWord();
     return shape;
+}
+
+}  // namespace
+
+namespace mojibake {
+
+double MisfitBetween(char32_t a, char32_t b) {
+    const Class ka = ClassOf(a), kb = ClassOf(b);
+    return ka.kind == Kind::Blank || kb.kind == Kind::Blank ? 0 : Misfit(ka, a, kb, b);
+}
+
+Shape ShapeOf(std::u32string_view text) {
+    const char32_t* p = text.data();
+    const char32_t* const end = p + text.size();
+    return ShapeBy([&](char32_t& c) { return p != end && (c = *p++, true); });
+}
+
+Shape ShapeOfUtf8(std::string_view bytes, std::size_t& failed, std::size_t& lost) {
+    const auto* p = reinterpret_cast<const std::uint8_t*>(bytes.data());
+    const auto* const end = p + bytes.size();
+    // As DecodeCharacters reads UTF-8.
+    return ShapeBy([&](char32_t& c) {
+        if (p == end) return false;
+        if (*p < 0x80) {
+            c = *p++;
+        } else if (*p >= 0xC2 && *p <= 0xDF && end - p >= 2 && (p[1] & 0xC0) == 0x80) {
+            c = static_cast<char32_t>((p[0] & 0x1F) << 6 | (p[1] & 0x3F));
+            p += 2;
+        } else {
+            const Decoded d = DecodeUtf8(p, end);
+            if (d.kind == Decoded::Malformed) ++failed;
+            if (d.kind == Decoded::Lost) ++lost;
+            c = d.kind == Decoded::Good ? d.character : 0xFFFD;
+            p += d.length;
+        }
+        return true;
+    });
 }
 
 }  // namespace mojibake

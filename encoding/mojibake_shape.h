@@ -21,6 +21,9 @@ struct Shape {
 };
 
 Shape ShapeOf(std::u32string_view text);
+// The shape of UTF-8 bytes, as ShapeOf of what DecodeCharacters reads them as (counting the bytes
+// that do not decode in `failed` and the sequences cut by '?' in `lost`), without writing them out.
+Shape ShapeOfUtf8(std::string_view bytes, std::size_t& failed, std::size_t& lost);
 
 // What `b` right after `a` inside a word costs, by itself: the rule the shape's walk looks up.
 double MisfitBetween(char32_t a, char32_t b);

@@ -4,6 +4,7 @@
 
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "encoding/mojibake_charts.h"
@@ -355,7 +356,8 @@ TEST(MojibakeRepair, AnUndecidedTextOffersItsReadingsByTheirFirstLinesAndTheChos
 
 // The search's shortcuts must see a text as the full decoding and encoding do: UTF-8 is well-formed
 // exactly when decoding it fails nowhere (lost sequences, "Р" before a blank and cut ends included),
-// and an encoding stopped at its failure limit agrees with the whole one up to that limit.
+// its shape is that of its characters written out, and an encoding stopped at its failure limit
+// agrees with the whole one up to that limit.
 TEST(MojibakeRepair, TheSearchsShortcutsReadBytesAsTheFullDecodingDoes) {
     std::mt19937 random(20261209);
     const std::vector<std::string> pieces = {"a", " ", "?", "\xD0", "\xD0\xB0", "\xD1\x8F", "\xC3\xA9", "\xE2\x80\x94",
@@ -368,6 +370,14 @@ TEST(MojibakeRepair, TheSearchsShortcutsReadBytesAsTheFullDecodingDoes) {
         std::size_t failed = 0, lost = 0;
         const std::u32string text = mojibake::DecodeCharacters(bytes, kUtf8, failed, lost);
         ASSERT_EQ(mojibake::WellFormedUtf8(bytes), failed == 0) << testing::PrintToString(bytes);
+        std::size_t shapeFailed = 0, shapeLost = 0;
+        const mojibake::Shape shape = mojibake::ShapeOfUtf8(bytes, shapeFailed, shapeLost);
+        const mojibake::Shape written = mojibake::ShapeOf(text);
+        ASSERT_EQ(std::tie(shape.cost, shape.beyondAscii, shape.letters, shape.latinBeyondAscii, shape.latinInTheirWords,
+                           shape.cyrillic, shape.controls, shapeFailed, shapeLost),
+                  std::tie(written.cost, written.beyondAscii, written.letters, written.latinBeyondAscii,
+                           written.latinInTheirWords, written.cyrillic, written.controls, failed, lost))
+            << testing::PrintToString(bytes);
         for (RepairEncoding e : {k1251, kWestern, kKoi8}) {
             std::size_t allFailed = 0, allLost = 0;
             const std::string all = mojibake::EncodeCharacters(text, e, allFailed, allLost);
