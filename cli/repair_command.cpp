@@ -6,11 +6,13 @@
 #include <optional>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include "cli/commands.h"
 #include "cli/file_io.h"
 #include "cli/file_lines.h"
 #include "cli/file_loop.h"
+#include "cli/ordered_run.h"
 #include "encoding/encoding_names.h"
 #include "encoding/mojibake_repair.h"
 #include "encoding/unicode_conversion.h"
@@ -62,9 +64,27 @@ struct Repaired {
     RepairFinding::Kind Kind() const { return repair.Kind(); }
 };
 
+// A text this long is searched in parts, each on a processor of its own; the parts' pieces join as
+// those of one walk over it.
+constexpr std::size_t kPartedText = 4 * 1024 * 1024;
+
+TextRepair FindRepairOf(const std::string& text) {
+    const unsigned threads = text.size() < kPartedText ? 0 : ThreadsFor(text.size() / kPartedText + 1);
+    if (threads < 2) return FindTextRepair(text);
+    const RepairFinding whole = FindMisreadings(text, text.size() <= kRepairSample);
+    const std::vector<std::size_t> bounds = RepairParts(text, whole, threads);
+    std::vector<TextRepairPart> parts(bounds.size() - 1);
+    TextRepair repair;
+    repair.now = whole.chain.now;
+    RunInOrder(
+        parts.size(), threads, [&](std::size_t i) { parts[i] = FindTextRepairPart(text, whole, bounds[i], bounds[i + 1]); },
+        [&](std::size_t i) { JoinTextRepair(repair, std::move(parts[i]), text); }, [] {});
+    return repair;
+}
+
 Repaired RepairText(const std::string& text, std::optional<TextEncoding> to) {
     Repaired r;
-    r.repair = FindTextRepair(text);
+    r.repair = FindRepairOf(text);
     if (r.Kind() != RepairFinding::Kind::Repair) return r;
     const std::optional<RepairEncoding> target = to ? RepairEncodingOf(*to) : r.repair.now;
     if (target) {

@@ -76,17 +76,29 @@ public:
     Pieces(std::string_view text, std::optional<RepairEncoding> view, const RepairFinding& whole)
         : text_(text), view_(view), whole_(whole), now_(whole.chain.now) {}
 
-    std::vector<RepairPiece> Find() {
-        if ((whole_.kind == Kind::Repair && HasUtf16(whole_.chain)) || IsUtf16(now_)) {
+    // Whether the text is taken as one piece, whatever it holds.
+    bool Whole() const { return (whole_.kind == Kind::Repair && HasUtf16(whole_.chain)) || IsUtf16(now_); }
+
+    // Where the block that starts at `at` ends: the whole text's chain is tried on a block at once.
+    std::size_t BlockEnd(std::size_t at) const {
+        std::size_t end = std::min(text_.size(), at + kFitBlock);
+        if (end < text_.size()) {
+            const std::size_t eol = text_.rfind('\n', end - 1);
+            end = eol != std::string_view::npos && eol >= at ? eol + 1 : ParagraphEnd(text_, at);
+        }
+        return end;
+    }
+
+    // The pieces of the blocks from `from` (where a block starts) to `to`; `leadingPlain` gets the
+    // length of the plain stretch they start with, which the piece before them would take.
+    std::vector<RepairPiece> Find(std::size_t from = 0, std::size_t to = SIZE_MAX, std::size_t* leadingPlain = nullptr) {
+        if (Whole()) {
             Push(0, text_.size(), whole_);
             return std::move(pieces_);
         }
-        for (std::size_t at = 0; at < text_.size();) {
-            std::size_t end = std::min(text_.size(), at + kFitBlock);
-            if (end < text_.size()) {
-                const std::size_t eol = text_.rfind('\n', end - 1);
-                end = eol != std::string_view::npos && eol >= at ? eol + 1 : ParagraphEnd(text_, at);
-            }
+        to = std::min(to, text_.size());
+        for (std::size_t at = from; at < to;) {
+            const std::size_t end = BlockEnd(at);
             if (whole_.kind == Kind::Repair && HasWideStep(whole_.chain) && Fits(text_.substr(at, end - at), whole_.chain))
                 Push(at, end - at, whole_);
             else
@@ -97,6 +109,7 @@ public:
                 }
             at = end;
         }
+        if (leadingPlain) *leadingPlain = leadingPlain_;
         return std::move(pieces_);
     }
 
@@ -250,6 +263,8 @@ private:
 
     void Push(std::size_t at, std::size_t length, const RepairFinding& finding) {
         if (length == 0) return;
+        if (leadingOnly_ && Plain(text_.substr(at, length))) leadingPlain_ += length;
+        else leadingOnly_ = false;
         // A plain stretch joins the piece before it, which reads it alike.
         if (!pieces_.empty() && (SameFinding(pieces_.back().finding, finding) || Plain(text_.substr(at, length)))) {
             pieces_.back().length += length;
@@ -268,6 +283,8 @@ private:
     const RepairFinding& whole_;
     RepairEncoding now_;
     std::vector<RepairPiece> pieces_;
+    bool leadingOnly_ = true;  // nothing but plain stretches pushed yet
+    std::size_t leadingPlain_ = 0;
     struct {
         const char* at = nullptr;
         std::size_t size = 0;
@@ -298,6 +315,62 @@ TextRepair FindTextRepairBy(std::string_view text, const RepairFinding& whole, s
     if (text.empty()) return repair;
     repair.pieces = Pieces(text, view, whole).Find();
     return repair;
+}
+
+std::vector<std::size_t> RepairParts(std::string_view text, const RepairFinding& whole, std::size_t parts) {
+    const Pieces pieces(text, std::nullopt, whole);
+    std::vector<std::size_t> bounds{0};
+    if (pieces.Whole() || parts < 2) {
+        bounds.push_back(text.size());
+        return bounds;
+    }
+    const std::size_t share = text.size() / parts;
+    for (std::size_t at = 0; at < text.size();) {
+        at = pieces.BlockEnd(at);
+        if (at >= bounds.back() + share || at == text.size()) bounds.push_back(at);
+    }
+    if (bounds.back() != text.size()) bounds.push_back(text.size());
+    return bounds;
+}
+
+TextRepairPart FindTextRepairPart(std::string_view text, const RepairFinding& whole, std::size_t from, std::size_t to) {
+    TextRepairPart part;
+    part.repair.now = whole.chain.now;
+    if (text.empty()) return part;
+    part.repair.pieces = Pieces(text, std::nullopt, whole).Find(from, to, &part.leadingPlain);
+    return part;
+}
+
+// As one walk over the text would have pushed the part's pieces after those found so far: the plain
+// stretch it starts with goes to the piece before it, and its first piece joins that piece when their
+// findings are alike (or that piece is plain).
+void JoinTextRepair(TextRepair& into, TextRepairPart&& part, std::string_view text) {
+    std::vector<RepairPiece>& pieces = part.repair.pieces;
+    if (into.pieces.empty()) {
+        into.now = part.repair.now;
+        into.pieces = std::move(pieces);
+        return;
+    }
+    if (pieces.empty()) return;
+    RepairPiece& last = into.pieces.back();
+    RepairPiece& first = pieces.front();
+    const std::size_t rest = first.length - std::min(first.length, part.leadingPlain);
+    last.length += first.length - rest;
+    std::size_t next = 1;
+    if (rest == 0) {
+        // Nothing but plain text: it all went to the piece before.
+    } else if (SameFinding(last.finding, first.finding)) {
+        last.length += rest;
+    } else if (Plain(text.substr(last.start, last.length))) {
+        last.length += rest;
+        last.finding = std::move(first.finding);
+    } else {
+        first.start += first.length - rest;
+        first.length = rest;
+        next = 0;
+    }
+    into.pieces.insert(into.pieces.end(), std::make_move_iterator(pieces.begin() + static_cast<std::ptrdiff_t>(next)),
+                       std::make_move_iterator(pieces.end()));
 }
 
 bool UndoesWholeStretches(const MisreadingChain& chain) {

@@ -78,6 +78,17 @@ TextRepair FindTextRepair(std::string_view text, std::optional<RepairEncoding> n
 // The same with the whole text's finding given (found on its start), for a text handed in part by
 // part: `view` as `now` above.
 TextRepair FindTextRepairBy(std::string_view text, const RepairFinding& whole, std::optional<RepairEncoding> view);
+// A long text's pieces found in parts, each on a thread of the caller's, and joined in order, just
+// as FindTextRepairBy finds them in one walk (view: none): RepairParts gives the bounds of about
+// `parts` parts (the first 0, the last the text's size), each found by FindTextRepairPart and joined
+// by JoinTextRepair, the first into an empty TextRepair.
+struct TextRepairPart {
+    TextRepair repair;
+    std::size_t leadingPlain = 0;  // the plain stretch the part starts with, which goes to the piece before
+};
+std::vector<std::size_t> RepairParts(std::string_view text, const RepairFinding& whole, std::size_t parts);
+TextRepairPart FindTextRepairPart(std::string_view text, const RepairFinding& whole, std::size_t from, std::size_t to);
+void JoinTextRepair(TextRepair& into, TextRepairPart&& part, std::string_view text);
 // Whether a chain can be tried on a stretch cut at a line end and kept where it meets no byte it
 // cannot undo (MisreadingUndoing::Malformed): a chain with a step that decodes UTF-8.
 bool UndoesWholeStretches(const MisreadingChain& chain);

@@ -332,6 +332,56 @@ TEST(MojibakeRepair, RepairsOneDamagedPieceAndKeepsTheRestByteForByte) {
     EXPECT_NE(FindTextRepair(Written(manual, k1251)).Kind(), RepairFinding::Kind::Repair);
 }
 
+// A long text found in parts (as threads find it) and joined has the very pieces of one walk over
+// it, whatever the parts: plain stretches, damaged paragraphs and lines, right ones, in any order,
+// with a damage that runs throughout or none.
+TEST(MojibakeRepair, ALongTextFoundInPartsHasThePiecesOfOneWalk) {
+    const std::vector<std::string> paragraphs = {
+        "Plain English text of a log line, nothing beyond ASCII at all.\n",
+        "\n",
+        "Первый абзац написан верно, и его трогать нельзя — «как и положено».\n\n",
+        DoMisreadings("Второй абзац пришёл из письма, прочитанного не в той кодировке.\n\n", Chain({kUtf8, k1251, kUtf8})),
+        "12:01 запуск \xFF\xFE ошибка чтения\n",
+        DoMisreadings("It’s a line “quoted” — read as 1252.\n", Chain({kUtf8, kWestern, kUtf8})),
+        "Eine deutsche Zeile mit »Anführungszeichen« und Umlauten: Größe.\n\n",
+    };
+    // The second part starts with plain text, then a damaged paragraph: the plain text belongs to the
+    // right piece before it.
+    std::string start;
+    while (start.size() < 65000) start += paragraphs[2];
+    while (start.size() < 65534) start += start.size() % 2 ? " " : "а";
+    start += "\n\n";
+    std::string rest = paragraphs[0] + paragraphs[0] + "\n" + paragraphs[3];
+    while (rest.size() < 50000) rest += paragraphs[2];
+    std::mt19937 random(20261209);
+    for (int round = 0; round < 4; ++round) {
+        std::string text = round == 3 ? start + rest : "";
+        // Now and then a text damaged throughout, which starts so.
+        if (round == 2) text = DoMisreadings("Начало текста, испорченного целиком одной ошибкой.\n\n", Chain({kUtf8, k1251, kUtf8}));
+        while (text.size() < 110 * 1024) {
+            const std::string& p = paragraphs[random() % paragraphs.size()];
+            for (int run = static_cast<int>(random() % 40); run >= 0; --run) text += p;
+        }
+        const TextRepair walk = FindTextRepair(text);
+        const RepairFinding whole = FindMisreadings(text, text.size() <= kRepairSample);
+        for (std::size_t parts : {2u, 5u}) {
+            const std::vector<std::size_t> bounds = RepairParts(text, whole, parts);
+            ASSERT_EQ(bounds.front(), 0u);
+            ASSERT_EQ(bounds.back(), text.size());
+            TextRepair joined;
+            for (std::size_t i = 0; i + 1 < bounds.size(); ++i)
+                JoinTextRepair(joined, FindTextRepairPart(text, whole, bounds[i], bounds[i + 1]), text);
+            ASSERT_EQ(joined.pieces.size(), walk.pieces.size()) << round << ' ' << parts;
+            for (std::size_t i = 0; i < walk.pieces.size(); ++i) {
+                const RepairPiece& a = joined.pieces[i];
+                const RepairPiece& b = walk.pieces[i];
+                ASSERT_EQ(std::tie(a.start, a.length, a.finding.kind), std::tie(b.start, b.length, b.finding.kind)) << round << ' ' << i;
+                ASSERT_EQ(DescribeChain(a.finding.chain), DescribeChain(b.finding.chain));
+            }
+        }
+    }
+}
+
 TEST(MojibakeRepair, AnUndecidedTextOffersItsReadingsByTheirFirstLinesAndTheChosenOneRepairsIt) {
     // 1251 read as Mac Cyrillic turned only the capital: "‘айл" reads back as "Файл" or as "Сайл".
     const MisreadingChain damage = Chain({k1251, kMac, k1251});
