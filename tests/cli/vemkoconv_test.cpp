@@ -3,6 +3,8 @@
 #ifdef VEMKOCONV_PATH
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -515,6 +517,20 @@ TEST_F(Vemkoconv, RepairUndoesMisreadingsAndLeavesCorrectTextsByteIdentical) {
     EXPECT_EQ(Read("stderr"), "piece.txt: line 1, byte 0: clean\n"
                               "piece.txt: line 2, byte " + std::to_string(text.size()) + ": utf-8 read as 1251, saved as utf-8\n"
                               "piece.txt: utf-8 read as 1251, saved as utf-8 (in part)\n");
+
+    // A text long enough to be searched in parts on threads: its pieces are one walk's, the plain
+    // text around the damaged line going with it.
+    std::string plain;
+    while (plain.size() < 2200000) plain += "A line of a long log, nothing beyond ASCII in it at all.\n";
+    const std::string right = "\nПравый абзац в конце.\n";
+    Write("long.txt", plain + "\nРџСЂРёРІРµС‚, РєР°Рє РґРµР»Р°?\n\n" + plain + right);
+    ASSERT_EQ(Run("repair --explain long.txt"), 0) << Read("stderr");
+    EXPECT_EQ(Read("stdout"), plain + "\nПривет, как дела?\n\n" + plain + right);
+    const auto lines = static_cast<std::size_t>(std::count(plain.begin(), plain.end(), '\n'));
+    EXPECT_EQ(Read("stderr"), "long.txt: line 1, byte 0: utf-8 read as 1251, saved as utf-8\n"
+                              "long.txt: line " + std::to_string(2 * lines + 5) + ", byte " +
+                                  std::to_string(2 * plain.size() + 1 + 57 + 2 + 1) + ": clean\n"
+                              "long.txt: utf-8 read as 1251, saved as utf-8 (in part)\n");
 }
 
 }  // namespace
