@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "base/settings.h"
 #include "base/win/program.h"
@@ -48,6 +49,28 @@ double TypeKeys(int keys) {
         PostMessageA(EditorControl, WM_KEYDOWN, VkKeyScanA(letter) & 0xFF, 1 | (scan << 16));
         PostMessageA(EditorControl, WM_KEYUP, VkKeyScanA(letter) & 0xFF, 0xC0000001 | (scan << 16));
         DispatchQueued();
+    }
+    return Seconds() - start;
+}
+
+// Keys as a keyboard gives them, through the system's input (SendInput) to the focused window: each
+// is waited for until it is in the text.
+double TypeKeysThroughInput(int keys) {
+    SetForegroundWindow(MainWindow);
+    SetFocus(EditorControl);
+    DispatchQueued();
+    const double start = Seconds();
+    for (int i = 0; i < keys; ++i) {
+        const char letter = static_cast<char>('a' + i % 26);
+        const LRESULT before = SendMessageA(EditorControl, WM_GETTEXTLENGTH, 0, 0);
+        INPUT input[2]{};
+        input[0].type = INPUT_KEYBOARD;
+        input[0].ki.wVk = static_cast<WORD>(VkKeyScanA(letter) & 0xFF);
+        input[1] = input[0];
+        input[1].ki.dwFlags = KEYEVENTF_KEYUP;
+        SendInput(2, input, sizeof(INPUT));
+        const double sent = Seconds();
+        while (SendMessageA(EditorControl, WM_GETTEXTLENGTH, 0, 0) == before && Seconds() - sent < 2) DispatchQueued();
     }
     return Seconds() - start;
 }
@@ -228,9 +251,26 @@ static void Utf16Rows(int keys) {
     }
 }
 
-// typing_bench.exe [keys] [utf8|utf16|recovery]: with "utf8" the UTF-8 view's rows (and a small ANSI
-// row beside them), with "utf16" the UTF-16 LE view's; with "recovery" typing with and without the
-// recovery copy.
+// Keys through the system's input beside posted ones, in the same run.
+static void InputRows(int keys) {
+    constexpr std::size_t kBig = 64u << 20;
+    std::printf("typing at the end of the text, posted keys and keys through the system's input (SendInput)\n");
+    const std::pair<const char*, std::string> texts[] = {
+        {"2 KB text", MakeRussianProse(2048)}, {"64 MB text of short lines", MakeRussianProse(kBig)}, {"one 64 MB line", std::string(kBig, 'x')}};
+    for (int pass = 0; pass < 2; ++pass)
+        for (const auto& [what, text] : texts) {
+            Row(what, text, keys);
+            const LRESULT length = PutText(text);
+            const double seconds = TypeKeysThroughInput(keys);
+            const LRESULT typed = SendMessageA(EditorControl, WM_GETTEXTLENGTH, 0, 0) - length;
+            std::printf("%-36s %4d keys %7.3f s  %6.2f ms a key through the input%s\n", what, keys, seconds,
+                        seconds * 1000 / keys, typed == keys ? "" : "  [not every key arrived]");
+        }
+}
+
+// typing_bench.exe [keys] [utf8|utf16|recovery|input]: with "utf8" the UTF-8 view's rows (and a small
+// ANSI row beside them), with "utf16" the UTF-16 LE view's; with "recovery" typing with and without
+// the recovery copy; with "input" keys through the system's input beside posted ones.
 int main(int argc, char** argv) {
     const int keys = argc > 1 ? std::atoi(argv[1]) : 300;
     if (!StartTestApplication() || !EditorControl) {
@@ -250,6 +290,11 @@ int main(int argc, char** argv) {
     }
     if (argc > 2 && std::strcmp(argv[2], "utf8") == 0) {
         Utf8Rows(keys);
+        CloseTestApplication();
+        return 0;
+    }
+    if (argc > 2 && std::strcmp(argv[2], "input") == 0) {
+        InputRows(keys);
         CloseTestApplication();
         return 0;
     }
