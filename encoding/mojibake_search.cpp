@@ -147,16 +147,25 @@ public:
             if (failed > mostFailed) continue;
             // Two readings that write every character alike write the same bytes.
             if (!bytesSeen.insert(std::hash<std::string>()(byteOf_)).second) continue;
-            std::string& bytes = bytes_;
-            bytes.resize(numbered.ids.size());
-            for (std::size_t i = 0; i < numbered.ids.size(); ++i) bytes[i] = byteOf_[numbered.ids[i]];
+            // The bytes written out only for a step that is tried.
+            bool written = false;
+            auto bytes = [&]() -> const std::string& {
+                if (!written) {
+                    bytes_.resize(numbered.ids.size());
+                    for (std::size_t i = 0; i < numbered.ids.size(); ++i) bytes_[i] = byteOf_[numbered.ids[i]];
+                    written = true;
+                }
+                return bytes_;
+            };
+            const bool root = nodes_[at].parent < 0;
+            if (!root || WideMayBeTaken(at))
+                for (RepairEncoding wide : {RepairEncoding::Utf8, RepairEncoding::Utf16LE, RepairEncoding::Utf16BE})
+                    TryStep(at, readAs, rank, wide, bytes(), failed, lost);
             const bool russianReading = rank < kRussianReadings;
-            for (RepairEncoding written : {RepairEncoding::Utf8, RepairEncoding::Utf16LE, RepairEncoding::Utf16BE})
-                TryStep(at, readAs, rank, written, bytes, failed, lost);
-            if (!russianReading || RussianSteps(nodes_[at].chain) >= 2 || (nodes_[at].parent < 0 && !russianFromRoots_)) continue;
-            for (RepairEncoding written : kCyrillic)
-                if (written != readAs && (nodes_[at].parent >= 0 || MayReadBetter(at, readAs, written, failed)))
-                    TryStep(at, readAs, rank, written, bytes, failed, lost);
+            if (!russianReading || RussianSteps(nodes_[at].chain) >= 2 || (root && !russianFromRoots_)) continue;
+            for (RepairEncoding cyrillic : kCyrillic)
+                if (cyrillic != readAs && (!root || MayReadBetter(at, readAs, cyrillic, failed)))
+                    TryStep(at, readAs, rank, cyrillic, bytes(), failed, lost);
         }
         // Deeper: every undoing by UTF-8 or UTF-16 (few pass), and the likeliest Russian ones.
         std::vector<int> russian;
@@ -174,6 +183,16 @@ public:
     }
 
     RepairFinding Verdict(const std::vector<int>& roots) const;
+
+    // Whether an undoing by UTF-8 or UTF-16 of root `r` can be taken, as the verdict takes one: it must
+    // read kShapeMargin better than the root, which a root whose misfits cost less cannot; a file in
+    // a code page is undone by the Russian statistics alone, and a text that is not UTF-8 read as
+    // UTF-8 is no text to undo.
+    bool WideMayBeTaken(int r) const {
+        const Node& n = nodes_[r];
+        return n.shape.cost >= kShapeMargin && (viewReading_ || n.chain.now == RepairEncoding::Utf8) &&
+               n.failed * kFailureShare <= std::max<std::size_t>(n.shape.beyondAscii, 1);
+    }
 
     // A Russian undoing is taken only when it gives Russian words, kRussianLetters letters at least,
     // each where the text it undoes has a character beyond ASCII (the code pages undone keep ASCII as
