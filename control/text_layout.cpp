@@ -76,6 +76,7 @@ void TextLayout::ComputeWraps(std::size_t logicalLine, std::vector<std::uint32_t
 // Counting goes over every line of a big text once: a short line is walked without keeping its starts.
 std::size_t TextLayout::CountWraps(std::size_t logicalLine) {
     if (!Wraps()) return 1;
+    ++linesCounted_;
     std::size_t start = text_.LineStart(logicalLine);
     std::size_t end = text_.LineEnd(logicalLine);
     if (end - start >= pieceBytes_) return WrapCount(logicalLine);

@@ -49,6 +49,10 @@ public:
     // The display line count from the lines counted so far and the average of them, for a scroll
     // bar that must not wait for the whole text to be laid out. Exact once everything is counted.
     std::size_t DisplayLineCountEstimate() const;
+    // With wrap on, how many times in all the display lines of a logical line were counted: what
+    // the questions asked so far cost. The lines are counted from the top as far as someone asks,
+    // again after a change of width or font, and the lines an edit brings.
+    std::uint64_t LinesCounted() const { return linesCounted_; }
     // The display line's first position; DisplayLineCount() or more gives kNoPosition.
     std::size_t DisplayLineStart(std::size_t displayLine);
     // The end of the display line's text: its logical line's end (before the break) for the last
@@ -192,6 +196,7 @@ private:
     // counted so far; countedDisplayLines_ is the number of display lines of those lines.
     PositionList displayStarts_;
     std::size_t countedDisplayLines_ = 0;
+    std::uint64_t linesCounted_ = 0;
 
     // The last short logical line laid out, reused while the text is unchanged.
     std::size_t cachedLine_ = static_cast<std::size_t>(-1);

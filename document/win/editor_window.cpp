@@ -48,24 +48,36 @@ bool RebuildEditorControl(DWORD style) {
     HWND old = EditorControl;
     if (!old) return false;
     // The new view is made before the old one goes; the document stays as it is. When no window
-    // can be had, the old one stays.
+    // can be had, the old one stays. The new view starts at the top, as a view of a new text does:
+    // the old top line numbers the lines of the other layout, and the sizes and fonts the new view
+    // takes on the way would lay the text out down to it for each.
+    Document& document = ProgramDocument();
+    const std::size_t oldTop = document.Editing().TopLine();
+    const std::int64_t oldScrollX = document.Editing().ScrollX();
     const DWORD oldStyle = Program().switches.wordWrapStyle;
     Program().switches.wordWrapStyle = style;
+    document.Editing().ResetView();
     HWND made = MakeEditorWindow();
     if (!made) {
         const DWORD error = GetLastError();
         Program().switches.wordWrapStyle = oldStyle;
+        // The old view has shown nothing meanwhile: it goes on from where it was.
+        document.Editing().ScrollTo(oldTop, oldScrollX);
         SetFocus(old);
         SetLastError(error ? error : ERROR_NOT_ENOUGH_MEMORY);
         return false;
     }
+    // The old view goes before the new one is set up: while both watch the document, each
+    // selection the setup puts (the font is applied to the whole text) would scroll the shared view
+    // in the old one too, and with the layout already wrapped that counts the display lines of the
+    // whole text down to the end of the selection. The new view gets its size before its font, so
+    // the setup lays the text out (down to the caret, for the status bar) only once.
     Program().editorControl = made;
-    SetUpEditorControl();
     DestroyWindow(old);
     SendShellMessage(kEditorWindowMadeMessage);
+    SetUpEditorControl();
     // The caret the user was at should still be in sight: the view scrolls to a selection the
     // document puts.
-    Document& document = ProgramDocument();
     document.Select(document.SelectionStart(), document.SelectionEnd());
     SendShellMessage(kShowCaretPositionMessage);
     return true;

@@ -62,6 +62,34 @@ TEST(TextLayout, WrapsAfterBlanksAndInsideWordsTooLongForTheLine) {
     EXPECT_EQ(f.layout.DisplayLineFromPosition(30), 1u);
 }
 
+// A view that shows the top of a big text makes the layout count only the lines it shows: switching
+// wrap on, or to another width, counts nothing until asked, and then only down to what was asked.
+TEST(TextLayout, WrapCountsOnlyAsFarDownAsAsked) {
+    std::string bytes;
+    for (int i = 0; i < 5000; ++i) bytes += "aaaa bbbb cccc dddd\r\n";
+    Fixture f(bytes, 0);
+    EXPECT_EQ(f.layout.DisplayLineCount(), 5001u);
+    EXPECT_EQ(f.layout.DisplayLineFromPosition(bytes.size()), 5000u);
+    EXPECT_EQ(f.layout.LinesCounted(), 0u) << "without wrap a display line is a logical line";
+    for (int width : {100, 60}) {
+        SCOPED_TRACE(width);
+        const std::uint64_t before = f.layout.LinesCounted();
+        f.layout.SetWrapWidth(width);
+        EXPECT_GE(f.layout.DisplayLineCountEstimate(), 5001u);
+        EXPECT_EQ(f.layout.LinesCounted(), before);
+        // A screen of 40 rows from the top, with the caret at the start.
+        for (std::size_t row = 0; row < 40; ++row) f.layout.XOfPosition(row, f.layout.DisplayLineStart(row) + 1);
+        EXPECT_EQ(f.layout.DisplayLineFromPosition(0), 0u);
+        EXPECT_LE(f.layout.LinesCounted() - before, 21u) << "each line has two display lines or more";
+        const std::size_t each = f.layout.FirstDisplayLineOf(1);
+        ASSERT_GE(each, 2u);
+        EXPECT_EQ(f.layout.DisplayLineFromPosition(21 * 2500), 2500 * each);
+        EXPECT_EQ(f.layout.LinesCounted() - before, 2501u) << "each line once";
+        EXPECT_EQ(f.layout.DisplayLineCount(), 5000 * each + 1);
+        EXPECT_EQ(f.layout.LinesCounted() - before, 5001u);
+    }
+}
+
 TEST(TextLayout, TabsStopAtMultiplesOfTheTabWidthAndXMapsToTheNearestPlace) {
     Fixture f("a\tbc\td", 0);
     EXPECT_EQ(f.layout.XOfPosition(0, 1), 10);

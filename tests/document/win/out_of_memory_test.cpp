@@ -185,11 +185,17 @@ TEST_F(OutOfMemory, AWholeTextTransformKeepsTextAndView) {
 TEST_F(OutOfMemory, WordWrapKeepsTheControlItHadWithItsText) {
     const HWND control = EditorControl;
     const DWORD style = Program().switches.wordWrapStyle;
-    // A failed attempt keeps the control and its style; with memory the text moves into the new
-    // control whole, and the old control goes.
+    // A failed attempt keeps the control and its style, and the document laid out as the control
+    // shows it (the new one may have begun to lay it out for itself); with memory the text moves
+    // into the new control whole, and the old control goes.
+    const bool wraps = ProgramDocument().Layout().Wraps();
+    const int wrapWidth = ProgramDocument().Layout().WrapWidth();
     const auto toggle = [&] {
         ToggleWordWrap();
-        if (EditorControl == control) EXPECT_EQ(Program().switches.wordWrapStyle, style);
+        if (EditorControl != control) return;
+        EXPECT_EQ(Program().switches.wordWrapStyle, style);
+        EXPECT_EQ(ProgramDocument().Layout().Wraps(), wraps);
+        EXPECT_EQ(ProgramDocument().Layout().WrapWidth(), wrapWidth);
     };
     const auto toggleBack = [&] {
         ToggleWordWrap();
