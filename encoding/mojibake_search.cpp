@@ -164,7 +164,7 @@ public:
             const bool russianReading = rank < kRussianReadings;
             if (!russianReading || RussianSteps(nodes_[at].chain) >= 2 || (root && !russianFromRoots_)) continue;
             for (RepairEncoding cyrillic : kCyrillic)
-                if (cyrillic != readAs && (!root || MayReadBetter(at, readAs, cyrillic, failed)))
+                if (cyrillic != readAs && (!root || MayReadBetter(at, cyrillic, failed)))
                     TryStep(at, readAs, rank, cyrillic, bytes(), failed, lost);
         }
         // Deeper: every undoing by UTF-8 or UTF-16 (few pass), and the likeliest Russian ones.
@@ -216,8 +216,8 @@ public:
     }
 
 private:
-    // A root's characters, each given a number once, so that its first Russian undoings can be
-    // judged character by character without being written out.
+    // A text's characters, each given a number once, so that each is encoded once for a reading, and a
+    // root's first Russian undoings are judged character by character without being written out.
     struct Numbered {
         int node = -1;
         std::vector<char32_t> distinct;
@@ -248,21 +248,19 @@ private:
         return numbered_;
     }
 
-    // Whether the first Russian undoing of root `at` by reading `readAs` and writing `written` (its
-    // encoding having failed at `failed` characters) reads better as Russian than the root: only
-    // then does Add keep it. Most do not, so each of the root's characters is undone once and the
-    // undoing judged as Add would judge the text written out.
-    bool MayReadBetter(int at, RepairEncoding readAs, RepairEncoding written, std::size_t failed) {
+    // Whether the first Russian undoing of root `at` by the reading whose byte for each of the root's
+    // characters is in byteOf_ (its encoding having failed at `failed` characters), and writing
+    // `written`, reads better as Russian than the root: only then does Add keep it. Most do not, so
+    // each of the root's characters is undone once and the undoing judged as Add would judge the
+    // text written out.
+    bool MayReadBetter(int at, RepairEncoding written, std::size_t failed) {
         const Numbered& numbered = NumberedOf(at);
-        const ByteChart& from = ChartTables(readAs);
         const ByteChart& to = ChartTables(written);
         const CommonTraits& common = TheCommonTraits();
         traits_.resize(numbered.distinct.size());
         for (std::size_t k = 0; k < numbered.distinct.size(); ++k) {
-            // As EncodeCharacters and DecodeCharacters take a character there and back.
-            const char32_t c = numbered.distinct[k];
-            const int b = c < 0x10000 ? from.byte[c] : -1;
-            const char32_t undone = b < 0 ? U'?' : to.character[static_cast<std::size_t>(b)];
+            // As DecodeCharacters reads the byte back.
+            const char32_t undone = to.character[static_cast<std::uint8_t>(byteOf_[k])];
             traits_[k] = undone < kCommonCharacters ? common[undone] : TraitOf(undone);
         }
         const Node& root = nodes_[at];
