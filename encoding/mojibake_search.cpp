@@ -9,6 +9,7 @@
 #include "encoding/encoding_detection.h"
 #include "encoding/mojibake_charts.h"
 #include "encoding/mojibake_shape.h"
+#include "encoding/numbered_text.h"
 #include "encoding/russian_judgement.h"
 #include "encoding/russian_expectation.h"
 #include "encoding/russian_letter_statistics.h"
@@ -133,7 +134,7 @@ public:
             // The text in `readAs`, each of its characters encoded once, as EncodeCharacters writes it
             // (what the reading lacks becomes '?'); the characters lost before are counted already.
             const std::size_t mostFailed = std::max<std::size_t>(node.shape.beyondAscii, 1) / kFailureShare;
-            const Numbered& numbered = NumberedOf(at);
+            const NumberedText& numbered = NumberedOf(at);
             const ByteChart& chart = ChartTables(readAs);
             std::size_t failed = 0;
             byteOf_.resize(numbered.distinct.size());
@@ -160,11 +161,11 @@ public:
             const bool root = nodes_[at].parent < 0;
             if (!root || WideMayBeTaken(at))
                 for (RepairEncoding wide : {RepairEncoding::Utf8, RepairEncoding::Utf16LE, RepairEncoding::Utf16BE})
-                    TryStep(at, readAs, rank, wide, bytes(), failed, lost);
+                    if (WideMayStart(at, wide, numbered)) TryStep(at, readAs, rank, wide, bytes(), failed, lost);
             const bool russianReading = rank < kRussianReadings;
             if (!russianReading || RussianSteps(nodes_[at].chain) >= 2 || (root && !russianFromRoots_)) continue;
             for (RepairEncoding cyrillic : kCyrillic)
-                if (cyrillic != readAs && (!root || MayReadBetter(at, cyrillic, failed)))
+                if (cyrillic != readAs && (!root || MayReadBetter(at, readAs, cyrillic, failed)))
                     TryStep(at, readAs, rank, cyrillic, bytes(), failed, lost);
         }
         // Deeper: every undoing by UTF-8 or UTF-16 (few pass), and the likeliest Russian ones.
@@ -216,35 +217,9 @@ public:
     }
 
 private:
-    // A text's characters, each given a number once, so that each is encoded once for a reading, and a
-    // root's first Russian undoings are judged character by character without being written out.
-    struct Numbered {
-        int node = -1;
-        std::vector<char32_t> distinct;
-        std::vector<std::size_t> count;  // how often each is in the text
-        std::vector<std::uint32_t> ids;
-    };
-
-    const Numbered& NumberedOf(int at) {
-        if (numbered_.node == at) return numbered_;
-        numbered_.node = at;
-        numbered_.distinct.clear();
-        numbered_.count.clear();
-        numbered_.ids.clear();
-        constexpr std::uint32_t kNew = UINT32_MAX;
-        std::array<std::uint32_t, kCommonCharacters> common;
-        common.fill(kNew);
-        std::unordered_map<char32_t, std::uint32_t> others;
-        for (char32_t c : nodes_[at].text) {
-            std::uint32_t& id = c < kCommonCharacters ? common[c] : others.try_emplace(c, kNew).first->second;
-            if (id == kNew) {
-                id = static_cast<std::uint32_t>(numbered_.distinct.size());
-                numbered_.distinct.push_back(c);
-                numbered_.count.push_back(0);
-            }
-            ++numbered_.count[id];
-            numbered_.ids.push_back(id);
-        }
+    const NumberedText& NumberedOf(int at) {
+        if (numberedNode_ != at) NumberText(nodes_[at].text, numbered_);
+        numberedNode_ = at;
         return numbered_;
     }
 
@@ -253,16 +228,8 @@ private:
     // `written`, reads better as Russian than the root: only then does Add keep it. Most do not, so
     // each of the root's characters is undone once and the undoing judged as Add would judge the
     // text written out.
-    bool MayReadBetter(int at, RepairEncoding written, std::size_t failed) {
-        const Numbered& numbered = NumberedOf(at);
-        const ByteChart& to = ChartTables(written);
-        const CommonTraits& common = TheCommonTraits();
-        traits_.resize(numbered.distinct.size());
-        for (std::size_t k = 0; k < numbered.distinct.size(); ++k) {
-            // As DecodeCharacters reads the byte back.
-            const char32_t undone = to.character[static_cast<std::uint8_t>(byteOf_[k])];
-            traits_[k] = undone < kCommonCharacters ? common[undone] : TraitOf(undone);
-        }
+    bool MayReadBetter(int at, RepairEncoding readAs, RepairEncoding written, std::size_t failed) {
+        const NumberedText& numbered = NumberedOf(at);
         const Node& root = nodes_[at];
         Node child;
         child.chain.length = root.chain.length + 1;
@@ -270,10 +237,51 @@ private:
         child.lost = root.lost;
         const double parent = root.RussianScore();
         const double penalty = child.RussianScore() - child.russian.score;
+        // The pairs alone: what the judgement adds beside them (other alphabets' letters, sentences
+        // that start small) only takes off, so an undoing whose pairs score no better than the root
+        // reads no better, and most are told so without a walk over the text.
+        if (numbered.paired && KeepsAscii(readAs) && KeepsAscii(written)) {
+            const RussianPairTable& table = RussianPairTableOf(written);
+            const auto byte = [&](std::uint32_t k) { return static_cast<std::uint8_t>(k == NumberedText::kStart ? ' ' : byteOf_[k]); };
+            std::int64_t pairs = 0;
+            for (const NumberedText::Pair& p : numbered.pairs)
+                pairs += static_cast<std::int64_t>(p.count) * table[byte(p.first) * 256 + byte(p.second)];
+            child.russian.score = static_cast<double>(pairs) / kLogProbabilityUnit;
+            if (child.RussianScore() <= parent) return false;
+        }
+        const ByteChart& to = ChartTables(written);
+        const CommonTraits& common = TheCommonTraits();
+        const SignTraits& signs = TheSignTraits();
+        traits_.resize(numbered.distinct.size());
+        for (std::size_t k = 0; k < numbered.distinct.size(); ++k) {
+            // As DecodeCharacters reads the byte back.
+            const char32_t undone = to.character[static_cast<std::uint8_t>(byteOf_[k])];
+            traits_[k] = undone < kCommonCharacters         ? common[undone]
+                         : undone - kFirstSign < kSigns ? signs[undone - kFirstSign]
+                                                        : TraitOf(undone);
+        }
         bool cut = false;
         child.russian = JudgeBy(numbered.ids.size(), [&](std::size_t i) -> const Trait& { return traits_[numbered.ids[i]]; },
                                 parent - penalty - 1e-9, &cut);
         return !cut && child.RussianScore() > parent;
+    }
+
+    // What TryStep asks first of an undoing by `wide`, asked of the numbered characters of node `at`
+    // before their bytes (in byteOf_) are written out: most readings of a text meet a byte that is
+    // no UTF-8 at once.
+    bool WideMayStart(int at, RepairEncoding wide, const NumberedText& numbered) const {
+        const Node& node = nodes_[at];
+        if (IsUtf16(wide))
+            return numbered.ids.size() % 2 == 0 && node.shape.controls * 8 >= node.text.size() && node.shape.beyondAscii > 0;
+        const std::size_t n = numbered.ids.size();
+        std::size_t i = 0;
+        while (i < n && static_cast<std::uint8_t>(byteOf_[numbered.ids[i]]) < 0x80) ++i;
+        if (i == n) return true;
+        // A sequence is told by its first four bytes at most, as the whole text's decoding tells it.
+        std::uint8_t window[4];
+        std::size_t length = 0;
+        for (; length < 4 && i + length < n; ++length) window[length] = static_cast<std::uint8_t>(byteOf_[numbered.ids[i + length]]);
+        return DecodeUtf8(window, window + length).kind != Decoded::Malformed;
     }
 
     void TryStep(int at, RepairEncoding readAs, int rank, RepairEncoding written, const std::string& bytes,
@@ -344,7 +352,8 @@ private:
     bool viewReading_;
     std::vector<Node> nodes_;
     std::unordered_set<std::size_t> seen_;
-    Numbered numbered_;
+    NumberedText numbered_;
+    int numberedNode_ = -1;
     std::vector<Trait> traits_;
     std::string byteOf_, bytes_;
     bool russianFromRoots_ = true;

@@ -52,6 +52,12 @@ inline constexpr char32_t kFirstSign = 0x2000, kSigns = 0x130;
 using SignTraits = std::array<Trait, kSigns>;
 const SignTraits& TheSignTraits();
 
+// What a pair of neighbours adds to the score, in kLogProbabilityUnit: counted only where one of
+// them is beyond ASCII.
+inline std::int64_t PairLogProbability(LetterClass prev, LetterClass cur) {
+    return kRussianPairLogProbability[prev.letter][cur.letter] + kRussianCaseLogProbability[prev.letterCase][cur.letterCase];
+}
+
 // The log likelihood of a text as Russian, in nats, from the pairs that touch a character beyond
 // ASCII (the others read the same in every candidate). A letter of another Cyrillic alphabet costs
 // as in detection: the capitals of 1251 read as Mac Cyrillic or KOI8-R are such letters.
@@ -85,8 +91,7 @@ Judgement JudgeBy(std::size_t length, const TraitAt& traitAt, double floor, bool
         }
         lastStop = t.stop;
         if (t.high || prevHigh) {
-            score += kRussianPairLogProbability[prev.letter][cur.letter] +
-                     kRussianCaseLogProbability[prev.letterCase][cur.letterCase];
+            score += PairLogProbability(prev, cur);
             expected += expectation.pair[prev.letter] + expectation.letterCase[prev.letterCase];
             ++pairs;
         }

@@ -9,7 +9,9 @@
 
 #include "encoding/mojibake_charts.h"
 #include "encoding/mojibake_shape.h"
+#include "encoding/numbered_text.h"
 #include "encoding/repair_choice.h"
+#include "encoding/russian_judgement.h"
 #include "encoding/unicode_kernels.h"
 
 namespace {
@@ -459,5 +461,56 @@ TEST(MojibakeRepair, TheShapesLookedUpPairsCostWhatTheRuleSays) {
         const double apart = mojibake::ShapeOf(std::u32string{a, U' ', b}).cost;
         ASSERT_EQ(mojibake::ShapeOf(std::u32string{a, b}).cost, apart + mojibake::MisfitBetween(a, b))
             << std::hex << static_cast<unsigned>(a) << ' ' << static_cast<unsigned>(b);
+    }
+}
+
+// The search judges the first Russian undoings of a text by the pairs of its numbered characters,
+// each written as one reading writes it and read back in a Cyrillic code page: their sum must be the
+// pair part of the judgement of the text written out and read back, whatever it holds (letters of
+// the other Cyrillic alphabets, signs, Latin, what a code page lacks). No blank follows the start, so
+// only the first letter may start a sentence small.
+TEST(MojibakeRepair, NumberedPairsScoreAsTheJudgementOfTheTextReadBack) {
+    const std::u32string alphabet = U"абвгдеёжзийклмнопрстуфхцчшщъыьэюяАБВЕЁЖЩЯєіїґЄІЇЂђўабвопрст«»—…№„“abcXZ09,;:?.\u00A0\u2019\uFFFD\u4E00";
+    const RepairEncoding readings[] = {k1251, kWestern, kKoi8, k866, kMac, RepairEncoding::Cp437, RepairEncoding::Cp1250};
+    std::mt19937 random(20261209);
+    for (int round = 0; round < 400; ++round) {
+        std::u32string text;
+        for (int n = 1 + static_cast<int>(random() % 80); n > 0; --n) text += alphabet[random() % alphabet.size()];
+        mojibake::NumberedText numbered;
+        mojibake::NumberText(text, numbered);
+        ASSERT_TRUE(numbered.paired);
+        for (RepairEncoding readAs : readings) {
+            ASSERT_TRUE(mojibake::KeepsAscii(readAs));
+            const mojibake::ByteChart& chart = mojibake::ChartTables(readAs);
+            std::string byteOf;
+            for (char32_t c : numbered.distinct) {
+                const int b = c < 0x10000 ? chart.byte[c] : -1;
+                byteOf += static_cast<char>(b < 0 ? '?' : b);
+            }
+            std::string bytes;
+            for (std::uint32_t id : numbered.ids) bytes += byteOf[id];
+            for (RepairEncoding written : {k1251, kKoi8, k866, RepairEncoding::Iso8859_5, kMac}) {
+                const mojibake::RussianPairTable& table = mojibake::RussianPairTableOf(written);
+                std::int64_t pairs = 0;
+                for (const mojibake::NumberedText::Pair& p : numbered.pairs) {
+                    const char first = p.first == mojibake::NumberedText::kStart ? ' ' : byteOf[p.first];
+                    pairs += static_cast<std::int64_t>(p.count) *
+                             table[static_cast<std::uint8_t>(first) * 256 + static_cast<std::uint8_t>(byteOf[p.second])];
+                }
+                std::size_t failed = 0, lost = 0;
+                const std::u32string back = mojibake::DecodeCharacters(bytes, written, failed, lost);
+                const auto opening = std::find_if(back.begin(), back.end(), [](char32_t c) {
+                    const mojibake::Trait t = mojibake::TraitOf(c);
+                    return t.letter || t.digit;
+                });
+                const mojibake::Trait start = mojibake::TraitOf(opening == back.end() ? U' ' : *opening);
+                const bool smallStart = start.high && start.letter && start.letterClass.letterCase == kLowerCase;
+                const mojibake::Judgement judged = mojibake::Judge(back);
+                ASSERT_NEAR(static_cast<double>(pairs) / kLogProbabilityUnit -
+                                kVariantLetterCost * static_cast<double>(judged.variants) - (smallStart ? mojibake::kLowerStartCost : 0),
+                            judged.score, 1e-9)
+                    << testing::PrintToString(bytes) << ' ' << RepairEncodingName(readAs) << ' ' << RepairEncodingName(written);
+            }
+        }
     }
 }

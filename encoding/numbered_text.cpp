@@ -1,0 +1,115 @@
+#include "encoding/numbered_text.h"
+
+#include <algorithm>
+#include <iterator>
+#include <unordered_map>
+
+#include "encoding/mojibake_charts.h"
+#include "encoding/russian_judgement.h"
+
+namespace mojibake {
+
+namespace {
+
+constexpr std::uint32_t kNew = UINT32_MAX;
+// A text of more different characters than this is no Russian text: its undoings are walked.
+constexpr std::size_t kMostPaired = 1024;
+
+constexpr RepairEncoding kCyrillic[] = {RepairEncoding::Cp1251, RepairEncoding::Koi8R, RepairEncoding::Cp866,
+                                        RepairEncoding::Iso8859_5, RepairEncoding::MacCyrillic};
+
+void CountPairs(NumberedText& t) {
+    t.pairs.clear();
+    t.paired = false;
+    const std::size_t side = t.distinct.size() + 1;  // the last number stands for the start
+    if (side > kMostPaired) return;
+    t.paired = true;
+    // Where each pair of numbers is among the pairs, less one; zero again after each text, which
+    // comes cheaper than a new table for each of the many short lines searched.
+    thread_local std::vector<std::uint32_t> slots;
+    if (slots.size() < side * side) slots.assign(side * side, 0);
+    auto slotOf = [&](std::uint32_t a, std::uint32_t b) { return (a == NumberedText::kStart ? side - 1 : a) * side + b; };
+    std::uint32_t previous = NumberedText::kStart;
+    bool previousHigh = false;
+    for (std::uint32_t id : t.ids) {
+        const bool high = t.distinct[id] >= 0x80;
+        if (high || previousHigh) {
+            std::uint32_t& slot = slots[slotOf(previous, id)];
+            if (slot == 0) {
+                t.pairs.push_back({previous, id, 0});
+                slot = static_cast<std::uint32_t>(t.pairs.size());
+            }
+            ++t.pairs[slot - 1].count;
+        }
+        previous = id;
+        previousHigh = high;
+    }
+    for (const NumberedText::Pair& p : t.pairs) slots[slotOf(p.first, p.second)] = 0;
+}
+
+}  // namespace
+
+void NumberText(std::u32string_view text, NumberedText& into) {
+    into.distinct.clear();
+    into.count.clear();
+    into.ids.clear();
+    // The numbers of the common characters and of the signs of typography are looked up. A text is
+    // numbered for every suspect line, so the table outlives it (one a thread) and is put back to
+    // kNew after each text.
+    thread_local std::vector<std::uint32_t> known(kCommonCharacters + kSigns, kNew);
+    auto knownOf = [&](char32_t c) -> std::uint32_t* {
+        if (c < kCommonCharacters) return &known[c];
+        if (c - kFirstSign < kSigns) return &known[kCommonCharacters + (c - kFirstSign)];
+        return nullptr;
+    };
+    std::unordered_map<char32_t, std::uint32_t> others;
+    for (char32_t c : text) {
+        std::uint32_t* known = knownOf(c);
+        std::uint32_t& id = known ? *known : others.try_emplace(c, kNew).first->second;
+        if (id == kNew) {
+            id = static_cast<std::uint32_t>(into.distinct.size());
+            into.distinct.push_back(c);
+            into.count.push_back(0);
+        }
+        ++into.count[id];
+        into.ids.push_back(id);
+    }
+    for (char32_t c : into.distinct)
+        if (std::uint32_t* k = knownOf(c)) *k = kNew;
+    CountPairs(into);
+}
+
+bool KeepsAscii(RepairEncoding e) {
+    static const std::array<bool, kRepairEncodingCount> keeps = [] {
+        std::array<bool, kRepairEncodingCount> k{};
+        for (int e = 0; e < kRepairEncodingCount; ++e) {
+            if (!IsSingleByte(static_cast<RepairEncoding>(e))) continue;
+            const ByteChart& chart = ChartTables(static_cast<RepairEncoding>(e));
+            k[e] = true;
+            for (char32_t c = 0; c < 0x80; ++c)
+                if (chart.byte[c] != static_cast<std::int16_t>(c) || chart.character[c] != c) k[e] = false;
+        }
+        return k;
+    }();
+    return keeps[static_cast<std::size_t>(e)];
+}
+
+const RussianPairTable& RussianPairTableOf(RepairEncoding cyrillic) {
+    static const std::array<RussianPairTable, std::size(kCyrillic)> tables = [] {
+        std::array<RussianPairTable, std::size(kCyrillic)> t{};
+        for (std::size_t e = 0; e < std::size(kCyrillic); ++e) {
+            const ByteChart& chart = ChartTables(kCyrillic[e]);
+            std::array<Trait, 256> traits;
+            for (int b = 0; b < 256; ++b) traits[b] = TraitOf(chart.character[b]);
+            for (int a = 0; a < 256; ++a)
+                for (int b = 0; b < 256; ++b)
+                    t[e][a * 256 + b] = static_cast<std::int16_t>(
+                        traits[a].high || traits[b].high ? PairLogProbability(traits[a].letterClass, traits[b].letterClass) : 0);
+        }
+        return t;
+    }();
+    const auto at = std::find(std::begin(kCyrillic), std::end(kCyrillic), cyrillic);
+    return tables[static_cast<std::size_t>(at - std::begin(kCyrillic))];
+}
+
+}  // namespace mojibake
