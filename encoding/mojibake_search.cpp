@@ -137,7 +137,9 @@ public:
             const NumberedText& numbered = NumberedOf(at);
             const ByteChart& chart = ChartTables(readAs);
             std::size_t failed = 0;
-            byteOf_.resize(numbered.distinct.size());
+            // One byte more, for the text's start: the judgement takes it for a blank.
+            byteOf_.resize(numbered.distinct.size() + 1);
+            byteOf_.back() = ' ';
             for (std::size_t k = 0; k < numbered.distinct.size(); ++k) {
                 const char32_t c = numbered.distinct[k];
                 const int b = c < 0x10000 ? chart.byte[c] : -1;
@@ -240,12 +242,21 @@ private:
         // The pairs alone: what the judgement adds beside them (other alphabets' letters, sentences
         // that start small) only takes off, so an undoing whose pairs score no better than the root
         // reads no better, and most are told so without a walk over the text.
+        // The commonest pairs come first; where no pair raises the score, the sum so far is such a
+        // bound too, and is looked at as it goes.
         if (numbered.paired && KeepsAscii(readAs) && KeepsAscii(written)) {
             const RussianPairTable& table = RussianPairTableOf(written);
-            const auto byte = [&](std::uint32_t k) { return static_cast<std::uint8_t>(k == NumberedText::kStart ? ' ' : byteOf_[k]); };
+            const auto* byte = reinterpret_cast<const std::uint8_t*>(byteOf_.data());
             std::int64_t pairs = 0;
-            for (const NumberedText::Pair& p : numbered.pairs)
-                pairs += static_cast<std::int64_t>(p.count) * table[byte(p.first) * 256 + byte(p.second)];
+            const std::size_t count = numbered.pairs.size();
+            for (std::size_t i = 0; i < count; ++i) {
+                const NumberedText::Pair& p = numbered.pairs[i];
+                pairs += static_cast<std::int64_t>(p.count) * table.score[byte[p.first] * 256 + byte[p.second]];
+                if (table.neverRises && (i & 15) == 15) {
+                    child.russian.score = static_cast<double>(pairs) / kLogProbabilityUnit;
+                    if (child.RussianScore() <= parent) return false;
+                }
+            }
             child.russian.score = static_cast<double>(pairs) / kLogProbabilityUnit;
             if (child.RussianScore() <= parent) return false;
         }

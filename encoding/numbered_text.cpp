@@ -21,15 +21,15 @@ constexpr RepairEncoding kCyrillic[] = {RepairEncoding::Cp1251, RepairEncoding::
 void CountPairs(NumberedText& t) {
     t.pairs.clear();
     t.paired = false;
-    const std::size_t side = t.distinct.size() + 1;  // the last number stands for the start
+    const std::size_t side = t.distinct.size() + 1;  // the last number is the start
     if (side > kMostPaired) return;
     t.paired = true;
     // Where each pair of numbers is among the pairs, less one; zero again after each text, which
     // comes cheaper than a new table for each of the many short lines searched.
     thread_local std::vector<std::uint32_t> slots;
     if (slots.size() < side * side) slots.assign(side * side, 0);
-    auto slotOf = [&](std::uint32_t a, std::uint32_t b) { return (a == NumberedText::kStart ? side - 1 : a) * side + b; };
-    std::uint32_t previous = NumberedText::kStart;
+    auto slotOf = [&](std::uint32_t a, std::uint32_t b) { return a * side + b; };
+    std::uint32_t previous = static_cast<std::uint32_t>(t.distinct.size());
     bool previousHigh = false;
     for (std::uint32_t id : t.ids) {
         const bool high = t.distinct[id] >= 0x80;
@@ -45,6 +45,7 @@ void CountPairs(NumberedText& t) {
         previousHigh = high;
     }
     for (const NumberedText::Pair& p : t.pairs) slots[slotOf(p.first, p.second)] = 0;
+    std::stable_sort(t.pairs.begin(), t.pairs.end(), [](const NumberedText::Pair& a, const NumberedText::Pair& b) { return a.count > b.count; });
 }
 
 }  // namespace
@@ -98,13 +99,17 @@ const RussianPairTable& RussianPairTableOf(RepairEncoding cyrillic) {
     static const std::array<RussianPairTable, std::size(kCyrillic)> tables = [] {
         std::array<RussianPairTable, std::size(kCyrillic)> t{};
         for (std::size_t e = 0; e < std::size(kCyrillic); ++e) {
+            t[e].neverRises = true;
             const ByteChart& chart = ChartTables(kCyrillic[e]);
             std::array<Trait, 256> traits;
             for (int b = 0; b < 256; ++b) traits[b] = TraitOf(chart.character[b]);
             for (int a = 0; a < 256; ++a)
-                for (int b = 0; b < 256; ++b)
-                    t[e][a * 256 + b] = static_cast<std::int16_t>(
+                for (int b = 0; b < 256; ++b) {
+                    std::int16_t& score = t[e].score[a * 256 + b];
+                    score = static_cast<std::int16_t>(
                         traits[a].high || traits[b].high ? PairLogProbability(traits[a].letterClass, traits[b].letterClass) : 0);
+                    if (score > 0) t[e].neverRises = false;
+                }
         }
         return t;
     }();

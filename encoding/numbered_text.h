@@ -16,15 +16,15 @@ struct NumberedText {
     std::vector<char32_t> distinct;
     std::vector<std::size_t> count;  // how often each is in the text
     std::vector<std::uint32_t> ids;  // the text, by number
-    // Each pair of neighbours with a character beyond ASCII, once, and how often it is there (kStart:
-    // the text's start, which the Russian judgement takes for a blank). The code pages keep ASCII as
-    // it is, so a pair of ASCII characters reads alike in every undoing and adds nothing to any.
+    // Each pair of neighbours with a character beyond ASCII, once, and how often it is there, the
+    // commonest first. The number distinct.size() is the text's start, which the Russian judgement
+    // takes for a blank. The code pages keep ASCII as it is, so a pair of ASCII characters reads
+    // alike in every undoing and adds nothing to any.
     struct Pair {
         std::uint32_t first, second, count;
     };
     std::vector<Pair> pairs;
     bool paired = false;  // the pairs are counted: not for a text of very many different characters
-    static constexpr std::uint32_t kStart = UINT32_MAX;
 };
 
 void NumberText(std::u32string_view text, NumberedText& into);
@@ -34,8 +34,11 @@ bool KeepsAscii(RepairEncoding e);
 
 // What each pair of bytes, read back in a Cyrillic code page (1251, KOI8-R, 866, ISO 8859-5, Mac
 // Cyrillic), adds to the Russian score: the pair term of JudgeBy (russian_judgement.h), nothing
-// where neither character is beyond ASCII. Indexed by first byte * 256 + second.
-using RussianPairTable = std::array<std::int16_t, 256 * 256>;
+// where neither character is beyond ASCII; `score` by first byte * 256 + second.
+struct RussianPairTable {
+    std::array<std::int16_t, 256 * 256> score;
+    bool neverRises;  // no pair adds more than nothing
+};
 const RussianPairTable& RussianPairTableOf(RepairEncoding cyrillic);
 
 }  // namespace mojibake

@@ -492,11 +492,10 @@ TEST(MojibakeRepair, NumberedPairsScoreAsTheJudgementOfTheTextReadBack) {
             for (RepairEncoding written : {k1251, kKoi8, k866, RepairEncoding::Iso8859_5, kMac}) {
                 const mojibake::RussianPairTable& table = mojibake::RussianPairTableOf(written);
                 std::int64_t pairs = 0;
-                for (const mojibake::NumberedText::Pair& p : numbered.pairs) {
-                    const char first = p.first == mojibake::NumberedText::kStart ? ' ' : byteOf[p.first];
+                const std::string withStart = byteOf + ' ';
+                for (const mojibake::NumberedText::Pair& p : numbered.pairs)
                     pairs += static_cast<std::int64_t>(p.count) *
-                             table[static_cast<std::uint8_t>(first) * 256 + static_cast<std::uint8_t>(byteOf[p.second])];
-                }
+                             table.score[static_cast<std::uint8_t>(withStart[p.first]) * 256 + static_cast<std::uint8_t>(withStart[p.second])];
                 std::size_t failed = 0, lost = 0;
                 const std::u32string back = mojibake::DecodeCharacters(bytes, written, failed, lost);
                 const auto opening = std::find_if(back.begin(), back.end(), [](char32_t c) {
