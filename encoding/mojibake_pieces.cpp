@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "encoding/mojibake_charts.h"
+#include "encoding/mojibake_references.h"
 #include "encoding/mojibake_repair.h"
 #include "encoding/mojibake_shape.h"
 
@@ -159,7 +160,7 @@ private:
     static bool Suspect(std::string_view bytes, const DecodedSample& read, double* cost = nullptr) {
         const Shape& shape = read.shape;
         if (cost) *cost = shape.cost;
-        if (read.failed > 0 || read.lost > 0 || shape.controls > 0 || bytes.find('&') != std::string_view::npos) return true;
+        if (read.failed > 0 || read.lost > 0 || shape.controls > 0 || HasReferences(bytes)) return true;
         if (shape.latinBeyondAscii * 2 > shape.latinInTheirWords && shape.latinBeyondAscii > 0) return true;
         return shape.cost > kSuspectCost * static_cast<double>(std::max<std::size_t>(shape.beyondAscii, 1));
     }

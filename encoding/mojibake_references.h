@@ -11,4 +11,8 @@ namespace mojibake {
 // `text` with its references beyond ASCII decoded into `out`, `count` of them; false when there are none.
 bool DecodeReferences(std::u32string_view text, std::u32string& out, std::size_t& count);
 
+// Whether bytes that keep ASCII as it is (UTF-8, the code pages) hold such a reference: a text
+// without one has nothing for DecodeReferences to undo, '&' or not.
+bool HasReferences(std::string_view bytes);
+
 }  // namespace mojibake
