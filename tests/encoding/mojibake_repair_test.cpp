@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "encoding/mojibake_charts.h"
+#include "encoding/mojibake_references.h"
 #include "encoding/mojibake_shape.h"
 #include "encoding/numbered_text.h"
 #include "encoding/repair_choice.h"
@@ -408,13 +409,15 @@ TEST(MojibakeRepair, AnUndecidedTextOffersItsReadingsByTheirFirstLinesAndTheChos
 
 // The search's shortcuts must see a text as the full decoding and encoding do: UTF-8 is well-formed
 // exactly when decoding it fails nowhere (lost sequences, "Р" before a blank and cut ends included),
+// it holds a character reference beyond ASCII exactly when its characters do,
 // its shape is that of its characters written out, and an encoding stopped at its failure limit
 // agrees with the whole one up to that limit.
 TEST(MojibakeRepair, TheSearchsShortcutsReadBytesAsTheFullDecodingDoes) {
     std::mt19937 random(20261209);
     const std::vector<std::string> pieces = {"a", " ", "?", "\xD0", "\xD0\xB0", "\xD1\x8F", "\xC3\xA9", "\xE2\x80\x94",
                                              "\xF0\x9F\x98\x80", "\x80", "\xBF", "\xC0", "\xE0\x80", "\xED\xA0\x80",
-                                             "\xF4\x90\x80\x80", "\xFF", "\xE2\x80", "\xC2\xA0"};
+                                             "\xF4\x90\x80\x80", "\xFF", "\xE2\x80", "\xC2\xA0", "&", "#", ";", "1",
+                                             "&eacute;", "&#1056;", "&amp;"};
     for (int round = 0; round < 20000; ++round) {
         std::string bytes;
         const int count = static_cast<int>(random() % 8);
@@ -422,6 +425,9 @@ TEST(MojibakeRepair, TheSearchsShortcutsReadBytesAsTheFullDecodingDoes) {
         std::size_t failed = 0, lost = 0;
         const std::u32string text = mojibake::DecodeCharacters(bytes, kUtf8, failed, lost);
         ASSERT_EQ(mojibake::WellFormedUtf8(bytes), failed == 0) << testing::PrintToString(bytes);
+        std::u32string references;
+        std::size_t decodedCount = 0;
+        ASSERT_EQ(mojibake::HasReferences(bytes), mojibake::DecodeReferences(text, references, decodedCount)) << testing::PrintToString(bytes);
         std::size_t shapeFailed = 0, shapeLost = 0;
         const mojibake::Shape shape = mojibake::ShapeOfUtf8(bytes, shapeFailed, shapeLost);
         const mojibake::Shape written = mojibake::ShapeOf(text);
