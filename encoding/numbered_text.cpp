@@ -45,7 +45,9 @@ void CountPairs(NumberedText& t) {
         previousHigh = high;
     }
     for (const NumberedText::Pair& p : t.pairs) slots[slotOf(p.first, p.second)] = 0;
-    std::stable_sort(t.pairs.begin(), t.pairs.end(), [](const NumberedText::Pair& a, const NumberedText::Pair& b) { return a.count > b.count; });
+    std::sort(t.pairs.begin(), t.pairs.end(), [](const NumberedText::Pair& a, const NumberedText::Pair& b) {
+        return a.count != b.count ? a.count > b.count : a.first != b.first ? a.first < b.first : a.second < b.second;
+    });
 }
 
 }  // namespace
@@ -63,7 +65,9 @@ void NumberText(std::u32string_view text, NumberedText& into) {
         if (c - kFirstSign < kSigns) return &known[kCommonCharacters + (c - kFirstSign)];
         return nullptr;
     };
-    std::unordered_map<char32_t, std::uint32_t> others;
+    thread_local std::unordered_map<char32_t, std::uint32_t> others;
+    others.clear();
+    into.ids.reserve(text.size());
     for (char32_t c : text) {
         std::uint32_t* known = knownOf(c);
         std::uint32_t& id = known ? *known : others.try_emplace(c, kNew).first->second;
