@@ -121,13 +121,19 @@ private:
     PROCESS_INFORMATION process_{};
 };
 
-// The window takes the keys: the system's input goes to the foreground window, which a program
-// started a moment ago may not be yet.
+// The window takes the keys: the system's input goes to the focus of the foreground window, which a
+// program started a moment ago (or a box just closed) may not have handed over yet; a loaded run
+// once lost a Ctrl+S so.
 bool Focus(HWND window) {
     return WaitFor([&] {
-        if (GetForegroundWindow() == window) return true;
-        SetForegroundWindow(window);
-        return false;
+        if (GetForegroundWindow() != window) {
+            SetForegroundWindow(window);
+            return false;
+        }
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) && info.hwndFocus &&
+               (info.hwndFocus == window || IsChild(window, info.hwndFocus));
     }, 5000);
 }
 
