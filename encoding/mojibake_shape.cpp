@@ -1,6 +1,8 @@
 #include "encoding/mojibake_shape.h"
 
+#include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdint>
 
 #include "encoding/mojibake_charts.h"
@@ -112,6 +114,9 @@ constexpr int kOtherKinds = static_cast<int>(Kind::Lost) + 2;
 constexpr int kKinds = kOtherKinds + kScripts * 3 * 2;
 constexpr char32_t kClassTableSize = 0x530;
 constexpr char32_t kFirstSign = 0x2000, kSignTableSize = 0x130;
+// The counts add up in lanes of one number, emptied into the shape at least every kLaneRoom characters.
+constexpr int kLane = 16, kLetters = 0, kCyrillic = kLane, kControls = 2 * kLane, kBeyondAscii = 3 * kLane;
+constexpr std::size_t kLaneRoom = (std::size_t{1} << kLane) - 1;
 
 int KindNumber(const Class& k, char32_t c) {
     if (k.kind != Kind::Letter) return k.kind == Kind::Typographic && IsApostropheOrDash(c) ? kOtherKinds - 1 : static_cast<int>(k.kind);
@@ -124,17 +129,32 @@ struct Kinds {
     std::array<std::array<std::uint8_t, kKinds>, kKinds> misfit{};
     std::array<double, 8> values{};
     std::array<Class, kKinds> example{};  // a class of each number, for what counts it adds to
-    std::array<double, kClassTableSize> rarity{};
-    std::array<std::uint8_t, kClassTableSize> common{};
+    // A looked-up character: its number and what it costs by itself, as an index into `rarities`.
+    struct Entry {
+        std::uint8_t kind = 0, rarity = 0;
+    };
+    std::array<double, 8> rarities{};
+    std::array<Entry, kClassTableSize> common{};
     // The signs of typography (dashes, quotes, the ellipsis, №, ™), looked up too.
-    std::array<double, kSignTableSize> signRarity{};
-    std::array<std::uint8_t, kSignTableSize> signs{};
-    // What each number adds to the counts.
+    std::array<Entry, kSignTableSize> signs{};
+    // What each number adds to the counts: the letters, the Cyrillic ones and the controls, each in
+    // a lane of kLane bits of one number (the characters beyond ASCII count in the fourth lane), and
+    // whether it is a Latin letter or ends a word.
     struct Facts {
-        std::uint8_t letter = 0, cyrillic = 0, latin = 0, control = 0, endsWord = 0;
+        std::uint64_t counts = 0;
+        std::uint8_t latin = 0, endsWord = 0;
     };
     std::array<Facts, kKinds> facts{};
 };
+
+// The index of `v` among the first `distinct` of `values`, added to them when new.
+template <std::size_t N>
+std::uint8_t IndexOf(std::array<double, N>& values, std::size_t& distinct, double v) {
+    std::size_t i = 0;
+    while (i < distinct && values[i] != v) ++i;
+    if (i == distinct) values[distinct++] = v;
+    return static_cast<std::uint8_t>(i);
+}
 
 const Kinds& TheKinds() {
     static const Kinds kinds = [] {
@@ -147,22 +167,21 @@ const Kinds& TheKinds() {
             if (!seen[n]) seen[n] = true, sample[n] = c, t.example[n] = k;
             return n;
         };
-        for (char32_t c = 0; c < kClassTableSize; ++c) {
-            t.common[c] = static_cast<std::uint8_t>(note(c));
-            t.rarity[c] = ClassOf(c).rarity;
-        }
+        std::size_t rarities = 1;  // rarities[0] is 0
+        auto entry = [&](char32_t c) {
+            return Kinds::Entry{static_cast<std::uint8_t>(note(c)), IndexOf(t.rarities, rarities, ClassOf(c).rarity)};
+        };
+        for (char32_t c = 0; c < kClassTableSize; ++c) t.common[c] = entry(c);
         // Every number some character has: the rest of the first plane and what lies beyond it.
         for (char32_t c = kClassTableSize; c < 0x10000; ++c) note(c);
-        for (char32_t c = 0; c < kSignTableSize; ++c) {
-            t.signs[c] = static_cast<std::uint8_t>(note(kFirstSign + c));
-            t.signRarity[c] = ClassOf(kFirstSign + c).rarity;
-        }
+        for (char32_t c = 0; c < kSignTableSize; ++c) t.signs[c] = entry(kFirstSign + c);
         for (char32_t c : {U'\U00010000', U'\U00020000'}) note(c);
         for (int n = 0; n < kKinds; ++n) {
             const Class& k = t.example[n];
             const bool letter = k.kind == Kind::Letter;
-            t.facts[n] = {letter, letter && k.script == Script::Cyrillic, letter && k.script == Script::Latin,
-                          k.kind == Kind::Control, !letter && k.kind != Kind::Mark};
+            t.facts[n] = {std::uint64_t{letter} << kLetters | std::uint64_t{letter && k.script == Script::Cyrillic} << kCyrillic |
+                              std::uint64_t{k.kind == Kind::Control} << kControls,
+                          letter && k.script == Script::Latin, !letter && k.kind != Kind::Mark};
         }
         std::size_t distinct = 1;  // values[0] is 0
         for (int a = 0; a < kKinds; ++a)
@@ -170,64 +189,118 @@ const Kinds& TheKinds() {
                 if (!seen[a] || !seen[b]) continue;
                 // Beside a blank nothing is a misfit.
                 const bool blank = t.example[a].kind == Kind::Blank || t.example[b].kind == Kind::Blank;
-                const double v = blank ? 0 : Misfit(t.example[a], sample[a], t.example[b], sample[b]);
-                std::size_t i = 0;
-                while (i < distinct && t.values[i] != v) ++i;
-                if (i == distinct) t.values[distinct++] = v;
-                t.misfit[a][b] = static_cast<std::uint8_t>(i);
+                t.misfit[a][b] = IndexOf(t.values, distinct, blank ? 0 : Misfit(t.example[a], sample[a], t.example[b], sample[b]));
             }
         return t;
     }();
     return kinds;
 }
 
-// The shape of the characters `next` gives one by one (false at the end).
-template <typename Next>
-Shape ShapeBy(Next&& next) {
-    const Kinds& kinds = TheKinds();
-    Shape shape;
-    int previous = static_cast<int>(Kind::Blank);
-    std::size_t wordLatin = 0, wordLatinBeyond = 0;
-    auto endWord = [&] {
-        if (wordLatinBeyond > 0) {
-            shape.latinBeyondAscii += wordLatinBeyond;
-            shape.latinInTheirWords += wordLatin;
-        }
-        wordLatin = wordLatinBeyond = 0;
-    };
-    for (char32_t c; next(c);) {
+// The walk of a text's characters in their order, adding up its shape. Adding nothing leaves a sum
+// as it is, so the costs add up as a plain character-by-character walk adds them, whichever way the
+// characters come.
+class Walk {
+public:
+    Walk() : kinds_(TheKinds()), camelCost_(kinds_.values[kinds_.misfit[Ascii('a')][Ascii('A')]]) {}
+
+    void Add(char32_t c) {
         int kind;
         if (c < kClassTableSize) {
-            kind = kinds.common[c];
-            // Adding nothing leaves a sum as it is: the costs add up as a character-by-character
-            // walk adds them.
-            if (const double r = kinds.rarity[c]; r != 0) shape.cost += r;
+            const Kinds::Entry e = kinds_.common[c];
+            kind = e.kind;
+            if (e.rarity != 0) shape_.cost += kinds_.rarities[e.rarity];
         } else if (c - kFirstSign < kSignTableSize) {
-            kind = kinds.signs[c - kFirstSign];
-            if (const double r = kinds.signRarity[c - kFirstSign]; r != 0) shape.cost += r;
+            const Kinds::Entry e = kinds_.signs[c - kFirstSign];
+            kind = e.kind;
+            if (e.rarity != 0) shape_.cost += kinds_.rarities[e.rarity];
         } else {
             const Class k = ClassOf(c);
             kind = KindNumber(k, c);
-            shape.cost += k.rarity;
+            shape_.cost += k.rarity;
         }
-        const bool high = c >= 0x80;
-        const Kinds::Facts& f = kinds.facts[kind];
-        shape.beyondAscii += high;
-        shape.letters += f.letter;
-        shape.cyrillic += f.cyrillic;
-        shape.controls += f.control;
-        if (f.latin) {
-            ++wordLatin;
-            wordLatinBeyond += high;
-        } else if (f.endsWord) {
-            endWord();
+        const std::size_t high = c >= 0x80;
+        const Kinds::Facts& f = kinds_.facts[kind];
+        counts_ += f.counts + (std::uint64_t{high} << kBeyondAscii);
+        // Words end at unforeseeable places, but seldom hold Latin letters beyond ASCII.
+        const std::size_t ends = f.endsWord, keep = ends - 1;
+        if ((ends & (wordLatinBeyond_ != 0)) != 0) {
+            shape_.latinBeyondAscii += wordLatinBeyond_;
+            shape_.latinInTheirWords += wordLatin_;
         }
-        if (const std::uint8_t m = kinds.misfit[previous][kind]; m != 0) shape.cost += kinds.values[m];
-        previous = kind;
+        wordLatin_ = (wordLatin_ & keep) + f.latin;
+        wordLatinBeyond_ = (wordLatinBeyond_ & keep) + (f.latin & high);
+        if (const std::uint8_t m = kinds_.misfit[previous_][kind]; m != 0) shape_.cost += kinds_.values[m];
+        previous_ = kind;
     }
-    endWord();
-    return shape;
-}
+
+    // Eight ASCII characters at once (the first in the lowest byte), when none is a control; false,
+    // having added nothing, when one is.
+    bool AddAscii(std::uint64_t eight) {
+        constexpr std::uint64_t kOnes = 0x0101010101010101, kHigh = kOnes * 0x80;
+        // Bytes below 0x80 add these without a carry into the next byte.
+        auto below = [&](std::uint64_t x, std::uint8_t bound) { return ~(x + kOnes * (0x80 - bound)) & kHigh; };
+        auto equal = [&](std::uint8_t b) {
+            const std::uint64_t x = eight ^ (kOnes * b);
+            return ~(((x & ~kHigh) + ~kHigh) | x) & kHigh;
+        };
+        const std::uint64_t controls = (below(eight, 0x20) & ~equal('\t') & ~equal('\n') & ~equal('\r')) | equal(0x7F);
+        if (controls != 0) return false;
+        const std::uint64_t folded = eight | kOnes * 0x20;
+        const std::uint64_t letters = below(folded, 'z' + 1) & ~below(folded, 'a');
+        const std::uint64_t upper = below(eight, 'Z' + 1) & ~below(eight, 'A');
+        const std::uint64_t lower = letters & ~upper;
+        // Of two ASCII characters side by side only a small letter before a capital is a misfit.
+        const std::uint64_t camel = (lower << 8) & upper;
+        const int first = Ascii(static_cast<char32_t>(eight & 0x7F));
+        if (const std::uint8_t m = kinds_.misfit[previous_][first]; m != 0) shape_.cost += kinds_.values[m];
+        for (int n = std::popcount(camel); n > 0; --n) shape_.cost += camelCost_;
+        counts_ += static_cast<std::uint64_t>(std::popcount(letters)) << kLetters;
+        if (const std::uint64_t others = ~letters & kHigh; others == 0) {
+            wordLatin_ += 8;
+        } else {
+            // The first ends the word the letters before it belong to; the letters after the last
+            // begin one, of ASCII so far.
+            wordLatin_ += static_cast<std::size_t>(std::countr_zero(others) / 8);
+            if (wordLatinBeyond_ > 0) {
+                shape_.latinBeyondAscii += wordLatinBeyond_;
+                shape_.latinInTheirWords += wordLatin_;
+            }
+            wordLatinBeyond_ = 0;
+            wordLatin_ = static_cast<std::size_t>(std::countl_zero(others) / 8);
+        }
+        previous_ = Ascii(static_cast<char32_t>(eight >> 56));
+        return true;
+    }
+
+    // Empties the lanes, which hold no more than kLaneRoom characters' counts.
+    void Count() {
+        auto lane = [&](int at) { return static_cast<std::size_t>(counts_ >> at & kLaneRoom); };
+        shape_.letters += lane(kLetters);
+        shape_.cyrillic += lane(kCyrillic);
+        shape_.controls += lane(kControls);
+        shape_.beyondAscii += lane(kBeyondAscii);
+        counts_ = 0;
+    }
+
+    Shape Done() {
+        Count();
+        if (wordLatinBeyond_ > 0) {
+            shape_.latinBeyondAscii += wordLatinBeyond_;
+            shape_.latinInTheirWords += wordLatin_;
+        }
+        return shape_;
+    }
+
+private:
+    int Ascii(char32_t c) const { return kinds_.common[c].kind; }
+
+    const Kinds& kinds_;
+    const double camelCost_;
+    Shape shape_;
+    std::uint64_t counts_ = 0;
+    int previous_ = static_cast<int>(Kind::Blank);
+    std::size_t wordLatin_ = 0, wordLatinBeyond_ = 0;
+};
 
 }  // namespace
 
@@ -239,31 +312,53 @@ double MisfitBetween(char32_t a, char32_t b) {
 }
 
 Shape ShapeOf(std::u32string_view text) {
-    const char32_t* p = text.data();
-    const char32_t* const end = p + text.size();
-    return ShapeBy([&](char32_t& c) { return p != end && (c = *p++, true); });
+    Walk walk;
+    for (std::size_t at = 0; at < text.size(); at += kLaneRoom) {
+        for (char32_t c : text.substr(at, kLaneRoom)) walk.Add(c);
+        walk.Count();
+    }
+    return walk.Done();
 }
 
 Shape ShapeOfUtf8(std::string_view bytes, std::size_t& failed, std::size_t& lost) {
     const auto* p = reinterpret_cast<const std::uint8_t*>(bytes.data());
+    const auto* const begin = p;
     const auto* const end = p + bytes.size();
-    // As DecodeCharacters reads UTF-8.
-    return ShapeBy([&](char32_t& c) {
-        if (p == end) return false;
-        if (*p < 0x80) {
-            c = *p++;
-        } else if (*p >= 0xC2 && *p <= 0xDF && end - p >= 2 && (p[1] & 0xC0) == 0x80) {
-            c = static_cast<char32_t>((p[0] & 0x1F) << 6 | (p[1] & 0x3F));
-            p += 2;
-        } else {
-            const Decoded d = DecodeUtf8(p, end);
-            if (d.kind == Decoded::Malformed) ++failed;
-            if (d.kind == Decoded::Lost) ++lost;
-            c = d.kind == Decoded::Good ? d.character : 0xFFFD;
-            p += d.length;
+    Walk walk;
+    // As DecodeCharacters reads UTF-8. A character takes a byte at least, so what begins in a stretch
+    // a little shorter than the lanes' room (the last step may take eight bytes) fits them.
+    constexpr std::ptrdiff_t kStretch = kLaneRoom - 8;
+    while (p != end) {
+        const auto* const stretch = p + std::min(end - p, kStretch);
+        while (p < stretch) {
+            char32_t c;
+            if (*p < 0x80) {
+                // Eight at once after an ASCII character only: most ASCII among other letters are lone
+                // blanks, where the try would cost more than it saves.
+                if (end - p >= 8 && p != begin && p[-1] < 0x80) {
+                    std::uint64_t eight = 0;
+                    for (int i = 0; i < 8; ++i) eight |= std::uint64_t{p[i]} << 8 * i;
+                    if ((eight & 0x8080808080808080) == 0 && walk.AddAscii(eight)) {
+                        p += 8;
+                        continue;
+                    }
+                }
+                c = *p++;
+            } else if (*p >= 0xC2 && *p <= 0xDF && end - p >= 2 && (p[1] & 0xC0) == 0x80) {
+                c = static_cast<char32_t>((p[0] & 0x1F) << 6 | (p[1] & 0x3F));
+                p += 2;
+            } else {
+                const Decoded d = DecodeUtf8(p, end);
+                if (d.kind == Decoded::Malformed) ++failed;
+                if (d.kind == Decoded::Lost) ++lost;
+                c = d.kind == Decoded::Good ? d.character : 0xFFFD;
+                p += d.length;
+            }
+            walk.Add(c);
         }
-        return true;
-    });
+        walk.Count();
+    }
+    return walk.Done();
 }
 
 }  // namespace mojibake

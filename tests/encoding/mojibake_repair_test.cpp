@@ -417,10 +417,13 @@ TEST(MojibakeRepair, TheSearchsShortcutsReadBytesAsTheFullDecodingDoes) {
     const std::vector<std::string> pieces = {"a", " ", "?", "\xD0", "\xD0\xB0", "\xD1\x8F", "\xC3\xA9", "\xE2\x80\x94",
                                              "\xF0\x9F\x98\x80", "\x80", "\xBF", "\xC0", "\xE0\x80", "\xED\xA0\x80",
                                              "\xF4\x90\x80\x80", "\xFF", "\xE2\x80", "\xC2\xA0", "&", "#", ";", "1",
-                                             "&eacute;", "&#1056;", "&amp;"};
-    for (int round = 0; round < 20000; ++round) {
+                                             "&eacute;", "&#1056;", "&amp;",
+                                             // runs of ASCII, which the shape takes eight bytes at a time
+                                             "word", "camelCase", "Ab", "z", "Q", "12", ".", "\t", "\n", "\r",
+                                             "\x01", "\x1F", "\x7F", "the quick brown fox "};
+    for (int round = 0; round < 40000; ++round) {
         std::string bytes;
-        const int count = static_cast<int>(random() % 8);
+        const int count = static_cast<int>(random() % (round % 2 == 0 ? 8 : 24));
         for (int i = 0; i < count; ++i) bytes += pieces[random() % pieces.size()];
         std::size_t failed = 0, lost = 0;
         const std::u32string text = mojibake::DecodeCharacters(bytes, kUtf8, failed, lost);
@@ -449,6 +452,21 @@ TEST(MojibakeRepair, TheSearchsShortcutsReadBytesAsTheFullDecodingDoes) {
             }
         }
     }
+    // A long text counts as its parts do, however long the walk keeps its counts to itself.
+    const std::string part = "\xD0\x96\xD1\x91\xD0\xBB\xD1\x82 camelCase caf\xC3\xA9 the quick brown fox\x01\n";
+    std::size_t failed = 0, lost = 0;
+    const mojibake::Shape one = mojibake::ShapeOfUtf8(part, failed, lost);
+    std::string bytes;
+    const std::size_t times = 9000;
+    for (std::size_t i = 0; i < times; ++i) bytes += part;
+    const mojibake::Shape all = mojibake::ShapeOfUtf8(bytes, failed, lost);
+    const mojibake::Shape written = mojibake::ShapeOf(mojibake::DecodeCharacters(bytes, kUtf8, failed, lost));
+    for (const mojibake::Shape& shape : {all, written})
+        EXPECT_EQ(std::tie(shape.beyondAscii, shape.letters, shape.latinBeyondAscii, shape.latinInTheirWords, shape.cyrillic,
+                           shape.controls),
+                  std::make_tuple(times * one.beyondAscii, times * one.letters, times * one.latinBeyondAscii,
+                                  times * one.latinInTheirWords, times * one.cyrillic, times * one.controls));
+    EXPECT_EQ(all.cost, written.cost);
 }
 
 // The shape's walk looks the cost of a pair up by what it reduced each character to: for any two
