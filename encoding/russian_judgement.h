@@ -28,6 +28,66 @@ struct Judgement {
 // A sentence that starts with a small letter (what 1251 read as Mac Cyrillic makes of capitals).
 inline constexpr double kLowerStartCost = 6.0;
 
+// How the repair judges the case of a letter after another's, in 1/64 nat: a run of capitals (a
+// heading, a table of names in capitals) by words, not letter by letter. Counted letter by letter,
+// each capital after a capital costs a nat more than a small letter after a small one, and a long
+// line in capitals read worse than the mixed-case scraps a wrong reading makes of it. So a run's
+// first kCapitalsCounted capitals pay what the statistics count, which keeps a word in capitals less
+// likely than the same word in small letters; past them a capital follows a capital as a small
+// letter follows a small one, as long as the run's letters pair as Russian words do: a wrong
+// reading's run of capitals (what KOI8-R makes of small letters) soon shows pairs no word has, rarer
+// than kWordPairFloor, and then pays for all its capitals as counted. One such pair a word may have
+// (a loanword's "ЯУ", Bulgarian "ЪЩ"). A capital after a small letter, the case changing inside a
+// word as wrong readings change it, costs as counted.
+// CasePairLogProbability is what a pair costs at the least: JudgeBy takes off what a run of capitals
+// pays beyond it, so that a bound from the pairs alone stays above the judgement.
+inline int CasePairLogProbability(int prevCase, int curCase) {
+    return prevCase == kUpperCase && curCase == kUpperCase ? kRussianCaseLogProbability[kLowerCase][kLowerCase]
+                                                           : kRussianCaseLogProbability[prevCase][curCase];
+}
+inline constexpr int kCapitalsCounted = 4;
+inline constexpr int kWordPairFloor = -512;  // 8 nats: 1 in 3000 after the pair's first letter
+inline constexpr int kRarePairsInAWord = 1;
+
+// A run of capitals as the judgement reads it: its length, whether its letters pair as a word's, and
+// what its case pairs have been let off so far, which pairs no word has take back.
+class CapitalRun {
+public:
+    // What the case pair of a capital after the run's last costs beyond CasePairLogProbability
+    // (nothing or less), the pair of their letters scoring `letterPair`.
+    int Extra(int letterPair) {
+        const int counted =
+            kRussianCaseLogProbability[kUpperCase][kUpperCase] - kRussianCaseLogProbability[kLowerCase][kLowerCase];
+        int extra = 0;
+        if (letterPair < kWordPairFloor && ++rarePairs_ > kRarePairsInAWord && wordLike_) {
+            wordLike_ = false;
+            extra = letOff_;
+            letOff_ = 0;
+        }
+        if (length_ < kCapitalsCounted || !wordLike_) return extra + counted;
+        letOff_ += counted;
+        return extra;
+    }
+    // The run after a character: one capital more, or none.
+    void Next(bool capital) {
+        if (capital) {
+            ++length_;
+        } else {
+            length_ = 0;
+            rarePairs_ = 0;
+            wordLike_ = true;
+            letOff_ = 0;
+        }
+    }
+    bool Going() const { return length_ > 0; }
+
+private:
+    int length_ = 0;
+    int rarePairs_ = 0;
+    bool wordLike_ = true;
+    int letOff_ = 0;
+};
+
 // What the Russian judgement asks of a character: its letter class, and what it is beside that.
 struct Trait {
     LetterClass letterClass{};
@@ -53,9 +113,9 @@ using SignTraits = std::array<Trait, kSigns>;
 const SignTraits& TheSignTraits();
 
 // What a pair of neighbours adds to the score, in kLogProbabilityUnit: counted only where one of
-// them is beyond ASCII.
+// them is beyond ASCII. A run of capitals takes off more (CapitalRun).
 inline std::int64_t PairLogProbability(LetterClass prev, LetterClass cur) {
-    return kRussianPairLogProbability[prev.letter][cur.letter] + kRussianCaseLogProbability[prev.letterCase][cur.letterCase];
+    return kRussianPairLogProbability[prev.letter][cur.letter] + CasePairLogProbability(prev.letterCase, cur.letterCase);
 }
 
 // The log likelihood of a text as Russian, in nats, from the pairs that touch a character beyond
@@ -71,6 +131,7 @@ Judgement JudgeBy(std::size_t length, const TraitAt& traitAt, double floor, bool
     std::int64_t score = 0;
     double expected = 0;
     std::size_t variants = 0, lowerStarts = 0, pairs = 0;
+    CapitalRun capitals;
     const Expectation& expectation = RussianExpectation();
     LetterClass prev = TheCommonTraits()[' '].letterClass;
     bool prevHigh = false, sentence = true, lastStop = false;
@@ -90,14 +151,18 @@ Judgement JudgeBy(std::size_t length, const TraitAt& traitAt, double floor, bool
             sentence = false;
         }
         lastStop = t.stop;
+        const bool upper = cur.letterCase == kUpperCase;
         if (t.high || prevHigh) {
             score += PairLogProbability(prev, cur);
+            if (upper && capitals.Going())
+                score += capitals.Extra(kRussianPairLogProbability[prev.letter][cur.letter]);
             expected += expectation.pair[prev.letter] + expectation.letterCase[prev.letterCase];
             ++pairs;
         }
         j.beyondAscii += t.high;
         variants += t.variant;
         j.letters += t.russian;
+        capitals.Next(upper);
         prev = cur;
         prevHigh = t.high;
         if (cut && (i & 7) == 7 && scoreNow() <= floor) {
