@@ -23,31 +23,40 @@ void CountPairs(NumberedText& t) {
     t.paired = false;
     const std::size_t side = t.distinct.size() + 1;  // the last number is the start
     if (side > kMostPaired) return;
-    t.paired = true;
     // Where each pair of numbers is among the pairs, less one; zero again after each text, which
-    // comes cheaper than a new table for each of the many short lines searched.
-    thread_local std::vector<std::uint32_t> slots;
-    if (slots.size() < side * side) slots.assign(side * side, 0);
-    auto slotOf = [&](std::uint32_t a, std::uint32_t b) { return a * side + b; };
+    // comes cheaper than a new table for each of the many short lines searched. Two bytes a slot
+    // keep the table of a paragraph in the nearest cache.
+    thread_local std::vector<std::uint16_t> table;
+    if (table.size() < side * side) table.assign(side * side, 0);
+    std::uint16_t* const slots = table.data();
     std::uint32_t previous = static_cast<std::uint32_t>(t.distinct.size());
     bool previousHigh = false;
+    bool full = false;
     for (std::uint32_t id : t.ids) {
         const bool high = t.distinct[id] >= 0x80;
         if (high || previousHigh) {
-            std::uint32_t& slot = slots[slotOf(previous, id)];
+            std::uint16_t& slot = slots[previous * side + id];
             if (slot == 0) {
+                if (t.pairs.size() == UINT16_MAX) {
+                    full = true;
+                    break;
+                }
                 t.pairs.push_back({previous, id, 0});
-                slot = static_cast<std::uint32_t>(t.pairs.size());
+                slot = static_cast<std::uint16_t>(t.pairs.size());
             }
-            ++t.pairs[slot - 1].count;
+            ++t.pairs[slot - 1u].count;
         }
         previous = id;
         previousHigh = high;
     }
-    for (const NumberedText::Pair& p : t.pairs) slots[slotOf(p.first, p.second)] = 0;
-    std::sort(t.pairs.begin(), t.pairs.end(), [](const NumberedText::Pair& a, const NumberedText::Pair& b) {
-        return a.count != b.count ? a.count > b.count : a.first != b.first ? a.first < b.first : a.second < b.second;
-    });
+    for (const NumberedText::Pair& p : t.pairs) slots[p.first * side + p.second] = 0;
+    if (full) {
+        t.pairs.clear();
+        return;
+    }
+    t.paired = true;
+    // The pairs met more than once first: a bound summed over them falls fastest.
+    std::stable_partition(t.pairs.begin(), t.pairs.end(), [](const NumberedText::Pair& p) { return p.count > 1; });
 }
 
 }  // namespace

@@ -16,15 +16,15 @@ struct NumberedText {
     std::vector<char32_t> distinct;
     std::vector<std::size_t> count;  // how often each is in the text
     std::vector<std::uint32_t> ids;  // the text, by number
-    // Each pair of neighbours with a character beyond ASCII, once, and how often it is there, the
-    // commonest first. The number distinct.size() is the text's start, which the Russian judgement
+    // Each pair of neighbours with a character beyond ASCII, once, and how often it is there, those
+    // met more than once first. The number distinct.size() is the text's start, which the Russian judgement
     // takes for a blank. The code pages keep ASCII as it is, so a pair of ASCII characters reads
     // alike in every undoing and adds nothing to any.
     struct Pair {
         std::uint32_t first, second, count;
     };
     std::vector<Pair> pairs;
-    bool paired = false;  // the pairs are counted: not for a text of very many different characters
+    bool paired = false;  // the pairs are counted: not for a text of very many different characters or pairs
 };
 
 void NumberText(std::u32string_view text, NumberedText& into);
