@@ -544,6 +544,14 @@ TEST(MojibakeRepair, TheShapesLookedUpPairsCostWhatTheRuleSays) {
 // the other Cyrillic alphabets, signs, Latin, what a code page lacks). No blank follows the start, so
 // only the first letter may start a sentence small.
 TEST(MojibakeRepair, NumberedPairsScoreAsTheJudgementOfTheTextReadBack) {
+    // A text of more different pairs than the numbers keep is judged by its walk alone.
+    std::u32string many;
+    for (char32_t a = 0x400; a < 0x500; ++a)
+        for (char32_t b = 0x400; b < 0x500; ++b) many += {a, b};
+    mojibake::NumberedText counted;
+    mojibake::NumberText(many, counted);
+    EXPECT_FALSE(counted.paired);
+    EXPECT_TRUE(counted.pairs.empty());
     const std::u32string alphabet = U"абвгдеёжзийклмнопрстуфхцчшщъыьэюяАБВЕЁЖЩЯєіїґЄІЇЂђўабвопрст«»—…№„“abcXZ09,;:?.\u00A0\u2019\uFFFD\u4E00";
     const RepairEncoding readings[] = {k1251, kWestern, kKoi8, k866, kMac, RepairEncoding::Cp437, RepairEncoding::Cp1250};
     std::mt19937 random(20261209);
