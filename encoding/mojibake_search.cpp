@@ -61,6 +61,7 @@ constexpr double kShapeAmbiguity = 1.0;
 constexpr double kRarerReadingCost = 0.05;
 // A layer more is undone only when what it gives reads better by this much.
 constexpr double kStepShape = 0.5;
+constexpr double kCaseMend = 1.0;
 
 
 // Russian text's pairs fit the statistics within about a nat of what they expect; Cyrillic letters in
@@ -68,6 +69,32 @@ constexpr double kStepShape = 0.5;
 constexpr double kRussianFit = -1.7;
 
 bool ReadsAsRussian(const Judgement& j) { return j.letters * 4 >= j.beyondAscii * 3 && j.letters > 0; }
+
+// A letter in small case (what it is when it has no other case).
+char32_t SmallOf(char32_t c) {
+    if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7) || (c >= 0x391 && c <= 0x3AB) || (c >= 0x410 && c <= 0x42F))
+        return c + 0x20;
+    if (c >= 0x400 && c <= 0x40F) return c + 0x50;
+    if (c >= 0x460 && c <= 0x4FF && c % 2 == 0) return c + 1;
+    return c;
+}
+
+// A text in capitals whose words the statistics do not know (a Belarusian heading with its Ў and І)
+// reads better in small letters, and readings can give it so ("1251 read as mac, saved as iso; then
+// iso read as 1251" turns capitals into small ones). What gives most letters of a reading of the text
+// back as themselves in the other case must look plainly better than that reading (by kCaseMend in
+// shape) to be a repair: a text damaged so (866 read as 1251, saved as iso) is full of signs and
+// '?' as it is.
+bool MostlyCaseChanged(const Text& from, const Text& to) {
+    if (from.size() != to.size()) return false;
+    std::size_t letters = 0, cased = 0;
+    for (std::size_t i = 0; i < to.size(); ++i) {
+        if (!TraitOf(to[i]).letter || !TraitOf(from[i]).letter) continue;
+        ++letters;
+        cased += to[i] != from[i] && SmallOf(to[i]) == SmallOf(from[i]);
+    }
+    return cased > 0 && cased * 2 >= letters;
+}
 
 enum class StepKind { None, Wide, Russian };
 
@@ -359,6 +386,7 @@ private:
     int BestBelow(int at) const;
     Step RussianStep(const std::vector<int>& from) const;
     void RussianDescendants(int at, std::vector<int>& out) const;
+    int Before(int at) const;
 
     bool viewReading_;
     std::vector<Node> nodes_;
@@ -411,6 +439,12 @@ Search::Step Search::WideStep(int at) const {
     return step;
 }
 
+// The text the Cyrillic readings that end in node `at` start from.
+int Search::Before(int at) const {
+    while (nodes_[at].parent >= 0 && nodes_[nodes_[at].parent].step == StepKind::Russian) at = nodes_[at].parent;
+    return nodes_[at].parent;
+}
+
 void Search::RussianDescendants(int at, std::vector<int>& out) const {
     for (int c : nodes_[at].children)
         if (nodes_[c].step == StepKind::Russian) {
@@ -428,6 +462,14 @@ Search::Step Search::RussianStep(const std::vector<int>& from) const {
         if (nodes_[f].RussianScore() > nodes_[clean].RussianScore()) clean = f;
     std::vector<int> all;
     for (int f : from) RussianDescendants(f, all);
+    all.erase(std::remove_if(all.begin(), all.end(),
+                             [&](int c) {
+                                 return std::any_of(from.begin(), from.end(), [&](int f) {
+                                     return nodes_[c].shape.cost + kCaseMend > nodes_[f].shape.cost &&
+                                            MostlyCaseChanged(nodes_[f].text, nodes_[c].text);
+                                 });
+                             }),
+              all.end());
     int best = -1;
     for (int c : all)
         if (best < 0 || nodes_[c].RussianScore() > nodes_[best].RussianScore()) best = c;
@@ -436,7 +478,7 @@ Search::Step Search::RussianStep(const std::vector<int>& from) const {
     const Node& root = nodes_[clean];
     int origin = best;
     while (nodes_[origin].parent >= 0 && nodes_[nodes_[origin].parent].step == StepKind::Russian) origin = nodes_[origin].parent;
-    const Node& before = nodes_[nodes_[origin].parent];
+    const Node& before = nodes_[Before(best)];
     const bool russian = ReadsAsRussian(b.russian) && b.russian.letters >= kRussianLetters && b.russian.fit >= kRussianFit;
     // The text as it is must look like no right text of its own: not uglier once undone, and not
     // Latin text with its few accented letters.

@@ -252,6 +252,10 @@ TEST(MojibakeRepair, NeverChangesACleanTextInAnyEncodingOrLanguage) {
         {"Треба да сте root за да ја извршите оваа програма", {kUtf8, k1251, E::Iso8859_5, kMac}},
         {"Съществуващият файл ще бъде презаписан. Щъркел.", cyrillic},
         {"Гэта беларуская мова: ўсё добра, дзякуй.", {kUtf8, k1251, E::Iso8859_5, kMac}},
+        // Belarusian in capitals: two readings together would give it back in small letters.
+        {"ВЫКАНАЎЦА\nКАМЭНТАР\nАГУЛЬНА ЎЖЫВАЛЬНАЯ НАЗВА\nКОЛЬКАСЬЦЬ ЗАПІСАЎ Ў МЕЖАХ КАЛЕКЦЫІ ДА ЯКОЙ ГЭТЫ ЗАПІС НАЛЕЖЫЦЬ\n"
+         "ДАТА\nДАТА, КАЛІ ГЭТЫЯ ДАНЬНІ БЫЛІ СТВОРАНА (ЯК СТРУКТУРА GDATE)\n",
+         {kUtf8, k1251, E::Iso8859_5, kMac}},
         {"i à è ì", {kUtf8, kWestern, E::Cp850, E::MacRoman}},
         {"i à è ì: perché è così già più", {kUtf8, kWestern, E::Cp850, E::MacRoman}},
         {"L'élève a reçu un prix à Noël — c’est très « bien ».", {kUtf8, kWestern, E::MacRoman}},
