@@ -212,7 +212,11 @@ private:
             const std::size_t eol = text_.find('\n', p);
             const std::size_t lend = eol == std::string_view::npos || eol >= end ? end : eol + 1;
             const std::string_view line = text_.substr(p, lend - p);
-            const std::size_t to = lend == end ? characters.size() : characters.find(U'\n', from) + 1;
+            // One pass finds the line's end and whether it shows a U+FFFD.
+            std::size_t to = from;
+            bool marked = false;
+            while (to < characters.size() && (lend == end || characters[to] != U'\n')) marked |= characters[to++] == U'\xFFFD';
+            if (to < characters.size()) ++to;  // the line break, the line's own
             DecodedSample read{characters.substr(from, to - from), 0, 0, {}};
             from = to;
             double cost = 0;
@@ -220,7 +224,7 @@ private:
             std::u32string own;
             if (!Plain(line)) {
                 // What did not decode shows as U+FFFD; only then must the line's bytes be counted.
-                if (read.text.find(U'\xFFFD') != std::u32string_view::npos) {
+                if (marked) {
                     own = DecodeCharacters(line, now_, read.failed, read.lost);
                     read.text = own;
                 }

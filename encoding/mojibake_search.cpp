@@ -4,7 +4,6 @@
 #include <array>
 #include <cmath>
 #include <functional>
-#include <unordered_set>
 
 #include "encoding/encoding_detection.h"
 #include "encoding/mojibake_charts.h"
@@ -98,6 +97,18 @@ bool MostlyCaseChanged(const Text& from, const Text& to) {
 
 enum class StepKind { None, Wide, Russian };
 
+// One search at a time a thread: what it numbers and writes out, kept for the next.
+struct SearchScratch {
+    NumberedText numbered;
+    std::vector<Trait> traits;
+    std::string byteOf, bytes;
+};
+
+SearchScratch& Scratch() {
+    thread_local SearchScratch scratch;
+    return scratch;
+}
+
 struct Node {
     MisreadingChain chain;
     Text text;
@@ -135,7 +146,7 @@ int RussianSteps(const MisreadingChain& chain) {
 
 class Search {
 public:
-    explicit Search(bool viewReading) : viewReading_(viewReading) {}
+    explicit Search(bool viewReading) : viewReading_(viewReading) { nodes_.reserve(64); }
 
     int AddRoot(const SearchRoot& root) {
         Node n;
@@ -150,7 +161,9 @@ public:
     // Undoes each reading that can have happened last to node `at`, and so on down.
     void Expand(int at) {
         if (nodes_[at].chain.length >= kMostMisreadings) return;
-        std::unordered_set<std::size_t> bytesSeen;
+        // Few: a list is quicker to ask than a set is to build.
+        std::vector<std::size_t> bytesSeen;
+        bytesSeen.reserve(std::size(kReadings));
         for (int rank = 0; rank < static_cast<int>(std::size(kReadings)); ++rank) {
             const RepairEncoding readAs = kReadings[rank];
             const Node& node = nodes_[at];
@@ -176,7 +189,9 @@ public:
             const std::size_t lost = 0;
             if (failed > mostFailed) continue;
             // Two readings that write every character alike write the same bytes.
-            if (!bytesSeen.insert(std::hash<std::string>()(byteOf_)).second) continue;
+            const std::size_t bytesHash = std::hash<std::string>()(byteOf_);
+            if (std::find(bytesSeen.begin(), bytesSeen.end(), bytesHash) != bytesSeen.end()) continue;
+            bytesSeen.push_back(bytesHash);
             // The bytes written out only for a step that is tried.
             bool written = false;
             auto bytes = [&]() -> const std::string& {
@@ -354,7 +369,9 @@ private:
 
     int Add(Node n, bool root, const Shape* shape = nullptr) {
         n.hash = std::hash<std::u32string_view>()(n.text);
-        if (!seen_.insert(n.hash).second && !root) return -1;
+        const bool seen = std::find(seen_.begin(), seen_.end(), n.hash) != seen_.end();
+        if (!seen) seen_.push_back(n.hash);
+        if (seen && !root) return -1;
         // A first Russian undoing of a text as it is that reads no better as Russian than that text is
         // not searched further, and cannot be taken or be a rival to what is (which must read better
         // than the best text as it is by more than a rival may fall short of it): no need to keep it,
@@ -390,11 +407,13 @@ private:
 
     bool viewReading_;
     std::vector<Node> nodes_;
-    std::unordered_set<std::size_t> seen_;
-    NumberedText numbered_;
+    std::vector<std::size_t> seen_;  // the texts' hashes: a search holds a few dozen
+    // A search is made for every suspect line: what it numbers and writes is kept for the next.
+    NumberedText& numbered_ = Scratch().numbered;
     int numberedNode_ = -1;
-    std::vector<Trait> traits_;
-    std::string byteOf_, bytes_;
+    std::vector<Trait>& traits_ = Scratch().traits;
+    std::string& byteOf_ = Scratch().byteOf;
+    std::string& bytes_ = Scratch().bytes;
     bool russianFromRoots_ = true;
 };
 
