@@ -164,7 +164,13 @@ public:
         // Few: a list is quicker to ask than a set is to build.
         std::vector<std::size_t> bytesSeen;
         bytesSeen.reserve(std::size(kReadings));
+        // What may be tried from here: a reading that can give neither kind of step is not written
+        // (nor can it keep a later, rarer reading out by its bytes: that one gives no step either).
+        const bool root = nodes_[at].parent < 0;
+        const bool wideSteps = !root || WideMayBeTaken(at);
+        const bool russianSteps = RussianSteps(nodes_[at].chain) < 2 && (!root || russianFromRoots_);
         for (int rank = 0; rank < static_cast<int>(std::size(kReadings)); ++rank) {
+            if (!wideSteps && (!russianSteps || rank >= kRussianReadings)) continue;
             const RepairEncoding readAs = kReadings[rank];
             const Node& node = nodes_[at];
             const RepairEncoding savedAs = node.chain.Original();
@@ -202,12 +208,10 @@ public:
                 }
                 return bytes_;
             };
-            const bool root = nodes_[at].parent < 0;
-            if (!root || WideMayBeTaken(at))
+            if (wideSteps)
                 for (RepairEncoding wide : {RepairEncoding::Utf8, RepairEncoding::Utf16LE, RepairEncoding::Utf16BE})
                     if (WideMayStart(at, wide, numbered)) TryStep(at, readAs, rank, wide, bytes(), failed, lost);
-            const bool russianReading = rank < kRussianReadings;
-            if (!russianReading || RussianSteps(nodes_[at].chain) >= 2 || (root && !russianFromRoots_)) continue;
+            if (!russianSteps || rank >= kRussianReadings) continue;
             for (RepairEncoding cyrillic : kCyrillic)
                 if (cyrillic != readAs && (!root || MayReadBetter(at, readAs, cyrillic, failed)))
                     TryStep(at, readAs, rank, cyrillic, bytes(), failed, lost);
