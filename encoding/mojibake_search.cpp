@@ -113,7 +113,10 @@ struct Node {
     MisreadingChain chain;
     Text text;
     std::size_t failed = 0, lost = 0;
-    Judgement russian;
+    // A text as it is is judged only when its score is asked for: where no Russian undoing can be
+    // taken from it (half of what the pieces search), nothing asks.
+    mutable Judgement russian;
+    mutable bool judged = true;
     Shape shape;
     StepKind step = StepKind::None;
     int parent = -1;
@@ -122,6 +125,10 @@ struct Node {
     std::vector<int> children;
 
     double RussianScore() const {
+        if (!judged) {
+            russian = Judge(text);
+            judged = true;
+        }
         // A text as it is with Ukrainian, Belarusian, Serbian or Macedonian letters is such a text:
         // they cost it little; in what an undoing gives they are the capitals of a wrong reading.
         const double variants = chain.length == 0 ? (kVariantLetterCost - kCleanVariantCost) * static_cast<double>(russian.variants) : 0;
@@ -132,6 +139,15 @@ struct Node {
 };
 
 bool IsWide(RepairEncoding e) { return !IsSingleByte(e); }
+
+// Whether the text has `least` characters beyond ASCII, as the Russian judgement counts them (a
+// character lost on the way, U+FFFD, reads as the '?' it becomes).
+bool HasHighCharacters(const Text& text, std::size_t least) {
+    std::size_t high = 0;
+    for (char32_t c : text)
+        if (c >= 0x80 && c != 0xFFFD && ++high >= least) return true;
+    return least == 0;
+}
 
 // The text as it is is Latin text with its few accented letters, not what a Russian undoing starts from.
 bool LatinText(const Node& n) {
@@ -249,7 +265,7 @@ public:
     // none of their Russian undoings can be taken, nor make one of the others' lose.
     void LookForRussianFromRoots(const std::vector<int>& roots) {
         russianFromRoots_ = std::any_of(roots.begin(), roots.end(), [&](int r) {
-            return nodes_[r].russian.beyondAscii >= kRussianLetters && !LatinText(nodes_[r]);
+            return !LatinText(nodes_[r]) && HasHighCharacters(nodes_[r].text, kRussianLetters);
         });
     }
 
@@ -388,6 +404,8 @@ private:
             const double penalty = n.RussianScore() - n.russian.score;
             n.russian = Judge(n.text, parent - penalty - 1e-9, &cut);
             if (cut || n.RussianScore() <= parent) return -1;
+        } else if (root) {
+            n.judged = false;
         } else {
             n.russian = Judge(n.text);
         }
@@ -480,9 +498,6 @@ void Search::RussianDescendants(int at, std::vector<int>& out) const {
 // Russian, when it reads clearly better than the best of them.
 Search::Step Search::RussianStep(const std::vector<int>& from) const {
     Step step;
-    int clean = from.front();
-    for (int f : from)
-        if (nodes_[f].RussianScore() > nodes_[clean].RussianScore()) clean = f;
     std::vector<int> all;
     for (int f : from) RussianDescendants(f, all);
     all.erase(std::remove_if(all.begin(), all.end(),
@@ -497,6 +512,9 @@ Search::Step Search::RussianStep(const std::vector<int>& from) const {
     for (int c : all)
         if (best < 0 || nodes_[c].RussianScore() > nodes_[best].RussianScore()) best = c;
     if (best < 0) return step;
+    int clean = from.front();
+    for (std::size_t i = 1; i < from.size(); ++i)
+        if (nodes_[from[i]].RussianScore() > nodes_[clean].RussianScore()) clean = from[i];
     const Node& b = nodes_[best];
     const Node& root = nodes_[clean];
     int origin = best;
@@ -531,8 +549,8 @@ Search::Step Search::RussianStep(const std::vector<int>& from) const {
 RepairFinding Search::Verdict(const std::vector<int>& roots) const {
     RepairFinding finding;
     int clean = roots.front();
-    for (int r : roots)
-        if (nodes_[r].RussianScore() > nodes_[clean].RussianScore()) clean = r;
+    for (std::size_t i = 1; i < roots.size(); ++i)
+        if (nodes_[roots[i]].RussianScore() > nodes_[clean].RussianScore()) clean = roots[i];
     finding.kind = RepairFinding::Kind::Clean;
     finding.chain = nodes_[clean].chain;
     auto unknown = [&](const Step& s) {
