@@ -32,3 +32,30 @@ LetterClass ClassOfCharacter(char32_t c) {
         default: return {kOtherClass, kNoCase};
     }
 }
+
+namespace {
+
+bool IsLetter(char32_t c) {
+    const int letter = ClassOfCharacter(c).letter;
+    return c != 0xFFFD && letter >= kLatinClass && letter < kOtherClass;
+}
+
+// A letter in small case (what it is when it has no other case).
+char32_t SmallOf(char32_t c) {
+    if ((c >= 'A' && c <= 'Z') || (c >= 0x410 && c <= 0x42F)) return c + 0x20;
+    if (c >= 0x400 && c <= 0x40F) return c + 0x50;
+    if (c == 0x490) return 0x491;
+    return c;
+}
+
+}  // namespace
+
+CaseChanges CountCaseChanges(std::u32string_view from, std::u32string_view to) {
+    CaseChanges changes;
+    for (std::size_t i = 0; i < to.size() && i < from.size(); ++i) {
+        if (!IsLetter(to[i]) || !IsLetter(from[i])) continue;
+        ++changes.letters;
+        changes.cased += to[i] != from[i] && SmallOf(to[i]) == SmallOf(from[i]);
+    }
+    return changes;
+}

@@ -1,7 +1,9 @@
 #pragma once
 // The classes the Russian statistics count characters by, for detection, the statistics themselves
 // and the repair alike.
+#include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 // How the letters of a character count in the statistics: one class for every Russian letter in
 // either case, one for Latin letters, one for digits, one for the other ASCII characters, one for each kind of sign of Russian
@@ -26,3 +28,11 @@ bool IsVariantLetter(char32_t character);
 // ...at this cost (nats), so that they help a reading of Ukrainian or Serbian text without making the
 // capitals of Russian text in one code page (the same bytes as such letters in another) a likely reading.
 inline constexpr double kVariantLetterCost = 4.0;
+
+// Of the places where two texts of one length both hold a letter of these classes (a character lost
+// on the way, U+FFFD, is none), how many hold the same letter in the other case: what a change of
+// case alone makes of a text.
+struct CaseChanges {
+    std::size_t letters = 0, cased = 0;
+};
+CaseChanges CountCaseChanges(std::u32string_view from, std::u32string_view to);

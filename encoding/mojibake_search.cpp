@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "encoding/encoding_detection.h"
+#include "encoding/letter_classes.h"
 #include "encoding/mojibake_charts.h"
 #include "encoding/mojibake_shape.h"
 #include "encoding/numbered_text.h"
@@ -69,15 +70,6 @@ constexpr double kRussianFit = -1.7;
 
 bool ReadsAsRussian(const Judgement& j) { return j.letters * 4 >= j.beyondAscii * 3 && j.letters > 0; }
 
-// A letter in small case (what it is when it has no other case).
-char32_t SmallOf(char32_t c) {
-    if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7) || (c >= 0x391 && c <= 0x3AB) || (c >= 0x410 && c <= 0x42F))
-        return c + 0x20;
-    if (c >= 0x400 && c <= 0x40F) return c + 0x50;
-    if (c >= 0x460 && c <= 0x4FF && c % 2 == 0) return c + 1;
-    return c;
-}
-
 // A text in capitals whose words the statistics do not know (a Belarusian heading with its Ў and І)
 // reads better in small letters, and readings can give it so ("1251 read as mac, saved as iso; then
 // iso read as 1251" turns capitals into small ones). What gives most letters of a reading of the text
@@ -86,13 +78,8 @@ char32_t SmallOf(char32_t c) {
 // '?' as it is.
 bool MostlyCaseChanged(const Text& from, const Text& to) {
     if (from.size() != to.size()) return false;
-    std::size_t letters = 0, cased = 0;
-    for (std::size_t i = 0; i < to.size(); ++i) {
-        if (!TraitOf(to[i]).letter || !TraitOf(from[i]).letter) continue;
-        ++letters;
-        cased += to[i] != from[i] && SmallOf(to[i]) == SmallOf(from[i]);
-    }
-    return cased > 0 && cased * 2 >= letters;
+    const CaseChanges changes = CountCaseChanges(from, to);
+    return changes.cased > 0 && changes.cased * 2 >= changes.letters;
 }
 
 enum class StepKind { None, Wide, Russian };
