@@ -68,18 +68,21 @@ void NumberText(std::u32string_view text, NumberedText& into) {
     // The numbers of the common characters and of the signs of typography are looked up. A text is
     // numbered for every suspect line, so the table outlives it (one a thread) and is put back to
     // kNew after each text.
-    thread_local std::vector<std::uint32_t> known(kCommonCharacters + kSigns, kNew);
-    auto knownOf = [&](char32_t c) -> std::uint32_t* {
+    // (A thread's own variable is looked up once: where threads keep them by a call, each use costs.)
+    thread_local std::vector<std::uint32_t> knownTable(kCommonCharacters + kSigns, kNew);
+    thread_local std::unordered_map<char32_t, std::uint32_t> othersTable;
+    std::uint32_t* const known = knownTable.data();
+    std::unordered_map<char32_t, std::uint32_t>& others = othersTable;
+    auto knownOf = [known](char32_t c) -> std::uint32_t* {
         if (c < kCommonCharacters) return &known[c];
         if (c - kFirstSign < kSigns) return &known[kCommonCharacters + (c - kFirstSign)];
         return nullptr;
     };
-    thread_local std::unordered_map<char32_t, std::uint32_t> others;
     others.clear();
     into.ids.reserve(text.size());
     for (char32_t c : text) {
-        std::uint32_t* known = knownOf(c);
-        std::uint32_t& id = known ? *known : others.try_emplace(c, kNew).first->second;
+        std::uint32_t* const number = knownOf(c);
+        std::uint32_t& id = number ? *number : others.try_emplace(c, kNew).first->second;
         if (id == kNew) {
             id = static_cast<std::uint32_t>(into.distinct.size());
             into.distinct.push_back(c);
