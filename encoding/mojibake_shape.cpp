@@ -201,12 +201,7 @@ const Kinds& TheKinds() {
 // characters come.
 class Walk {
 public:
-    Walk()
-        : kinds_(TheKinds()),
-          camelCost_(kinds_.values[kinds_.misfit[Ascii('a')][Ascii('A')]]),
-          cyrillicUpper_(kinds_.common[0x410].kind),
-          cyrillicLower_(kinds_.common[0x430].kind),
-          cyrillicCamelCost_(kinds_.values[kinds_.misfit[cyrillicLower_][cyrillicUpper_]]) {}
+    Walk() : kinds_(TheKinds()), camelCost_(kinds_.values[kinds_.misfit[Ascii('a')][Ascii('A')]]) {}
 
     void Add(char32_t c) {
         int kind;
@@ -277,61 +272,6 @@ public:
         return true;
     }
 
-    // Eight bytes at once (the first in the lowest byte), when they hold only blanks, digits, ASCII
-    // punctuation and the letters of Russian (U+0401, U+0410-044F, U+0451), each whole but for a
-    // last lead byte, which is left to the next step: the bytes taken, 8 or 7; 0, having added
-    // nothing, when they hold anything else. Such letters cost nothing by themselves, nor beside
-    // a non-letter of ASCII; of two side by side only a small one before a capital is a misfit.
-    int AddCyrillic(std::uint64_t eight) {
-        constexpr std::uint64_t kOnes = 0x0101010101010101, kHigh = kOnes * 0x80;
-        auto below = [&](std::uint64_t x, std::uint8_t bound) { return ~(x + kOnes * (0x80 - bound)) & kHigh; };
-        auto equal = [&](std::uint8_t b) {
-            const std::uint64_t x = eight ^ (kOnes * b);
-            return ~(((x & ~kHigh) + ~kHigh) | x) & kHigh;
-        };
-        const std::uint64_t d0 = equal(0xD0), d1 = equal(0xD1);
-        const bool cut = ((d0 | d1) >> 63) != 0;
-        const std::uint64_t span = cut ? kHigh >> 8 : kHigh;
-        const std::uint64_t high = eight & span;
-        const std::uint64_t afterD0 = d0 << 8, afterD1 = d1 << 8, seconds = afterD0 | afterD1;
-        // Every byte beyond ASCII a lead of D0 or D1 or the byte after one, and that one of 80-BF.
-        const std::uint64_t following = high & ~(eight << 1) & kHigh;
-        if (high != (((d0 | d1) & span) | seconds) || following != seconds) return 0;
-        const std::uint64_t low = eight & ~kHigh;
-        const std::uint64_t below90 = below(low, 0x10);
-        const std::uint64_t bad = (afterD0 & below90 & ~equal(0x81)) | (afterD1 & ~below90 & ~equal(0x91));
-        const std::uint64_t ascii = ~high & span;
-        const std::uint64_t controls = (below(low, 0x20) & ~equal('\t') & ~equal('\n') & ~equal('\r')) | equal(0x7F);
-        const std::uint64_t folded = low | kOnes * 0x20;
-        const std::uint64_t latin = below(folded, 'z' + 1) & ~below(folded, 'a');
-        if ((bad | ((controls | latin) & ascii)) != 0) return 0;
-        // Each letter stands at its second byte: D0 81 and D0 90-AF are the capitals.
-        const std::uint64_t upper = afterD0 & below(low, 0x30), lower = seconds & ~upper;
-        auto kindAt = [&](int byte) {
-            const std::uint64_t bit = std::uint64_t{0x80} << 8 * byte;
-            return (ascii & bit) != 0 ? Ascii(static_cast<char32_t>(eight >> 8 * byte & 0x7F)) : (upper & bit) != 0 ? cyrillicUpper_ : cyrillicLower_;
-        };
-        const int length = cut ? 7 : 8;
-        const int first = kindAt((ascii & 0x80) != 0 ? 0 : 1);
-        if (const std::uint8_t m = kinds_.misfit[previous_][first]; m != 0) shape_.cost += kinds_.values[m];
-        if (const std::uint64_t camel = (lower << 16) & upper; camel != 0)
-            for (int n = std::popcount(camel); n > 0; --n) shape_.cost += cyrillicCamelCost_;
-        // The sum of the bytes, each 1 at a letter, gathers in the top byte.
-        const std::uint64_t letters = ((seconds >> 7) * kOnes) >> 56;
-        counts_ += letters << kLetters | letters << kCyrillic | letters << kBeyondAscii;
-        // Cyrillic letters leave the word's Latin count as it is; the first non-letter ends the word.
-        if (ascii != 0) {
-            if (wordLatinBeyond_ > 0) {
-                shape_.latinBeyondAscii += wordLatinBeyond_;
-                shape_.latinInTheirWords += wordLatin_;
-            }
-            wordLatin_ = 0;
-            wordLatinBeyond_ = 0;
-        }
-        previous_ = kindAt(length - 1);
-        return length;
-    }
-
     // Empties the lanes, which hold no more than kLaneRoom characters' counts.
     void Count() {
         auto lane = [&](int at) { return static_cast<std::size_t>(counts_ >> at & kLaneRoom); };
@@ -356,8 +296,6 @@ private:
 
     const Kinds& kinds_;
     const double camelCost_;
-    const int cyrillicUpper_, cyrillicLower_;
-    const double cyrillicCamelCost_;
     Shape shape_;
     std::uint64_t counts_ = 0;
     int previous_ = static_cast<int>(Kind::Blank);
@@ -387,15 +325,6 @@ Shape ShapeOfUtf8(std::string_view bytes, std::size_t& failed, std::size_t& lost
     const auto* const begin = p;
     const auto* const end = p + bytes.size();
     Walk walk;
-    // Eight bytes at once from Russian letters, most of a text in Russian; false, having added
-    // nothing, when they are not such.
-    auto takeCyrillic = [&walk](const std::uint8_t*& at) {
-        std::uint64_t eight = 0;
-        for (int i = 0; i < 8; ++i) eight |= std::uint64_t{at[i]} << 8 * i;
-        const int taken = walk.AddCyrillic(eight);
-        at += taken;
-        return taken != 0;
-    };
     // As DecodeCharacters reads UTF-8. A character takes a byte at least, so what begins in a stretch
     // a little shorter than the lanes' room (the last step may take eight bytes) fits them.
     constexpr std::ptrdiff_t kStretch = kLaneRoom - 8;
@@ -414,11 +343,7 @@ Shape ShapeOfUtf8(std::string_view bytes, std::size_t& failed, std::size_t& lost
                         continue;
                     }
                 }
-                // A blank or sign after a Russian letter most often leads to the next.
-                if (end - p >= 8 && p != begin && p[-1] >= 0x80 && takeCyrillic(p)) continue;
                 c = *p++;
-            } else if ((*p & 0xFE) == 0xD0 && end - p >= 8 && takeCyrillic(p)) {
-                continue;
             } else if (*p >= 0xC2 && *p <= 0xDF && end - p >= 2 && (p[1] & 0xC0) == 0x80) {
                 c = static_cast<char32_t>((p[0] & 0x1F) << 6 | (p[1] & 0x3F));
                 p += 2;

@@ -474,14 +474,7 @@ TEST(MojibakeRepair, TheSearchsShortcutsReadBytesAsTheFullDecodingDoes) {
                                              "&eacute;", "&#1056;", "&amp;",
                                              // runs of ASCII, which the shape takes eight bytes at a time
                                              "word", "camelCase", "Ab", "z", "Q", "12", ".", "\t", "\n", "\r",
-                                             "\x01", "\x1F", "\x7F", "the quick brown fox ",
-                                             // Russian words, which the shape takes eight bytes at a time,
-                                             // cut at any byte by their neighbours
-                                             "\xD0\xB4\xD0\xBE\xD0\xBC", "\xD0\x94\xD0\xBE\xD0\xBC", "\xD0\xBC\xD0\x98\xD1\x80",
-                                             "\xD0\x81\xD0\xB6", "\xD1\x91\xD0\xB6", "\xD1\x91\xD0\x81", "\xD0\xAF", "\xD0\x90",
-                                             "\xD0\xBF", "\xD1\x80", "\xD1\x8F\xD0\xAF", "\xD0\x80", "\xD0\x8F", "\xD1\x90",
-                                             "\xD1\x92", "\xD1\xBF", "\xD0\x82", "\xD1\x9F", "\xD2\x90",
-                                             "\xC2\xAB", "\xC2\xBB", " \xD0\xBC\xD0\xB8\xD1\x80, ", "42 ", "-", "'", "(\xD0\xB0)"};
+                                             "\x01", "\x1F", "\x7F", "the quick brown fox "};
     for (int round = 0; round < 40000; ++round) {
         std::string bytes;
         const int count = static_cast<int>(random() % (round % 2 == 0 ? 8 : 24));
