@@ -201,9 +201,15 @@ TEST_F(RecoveryTrialTest, TheTextTypedBeforeAKillComesBackAtTheNextStart) {
         ASSERT_TRUE(WaitFor([&] { return asked.Editor() && asked.Text() == kLetter + kBeetle; }, 10000))
             << asked.Text();
         EXPECT_EQ(ReadBytes(path), kLetter);
-        ASSERT_TRUE(Focus(asked.Window()));
-        Press('S', kCtrl);
-        EXPECT_TRUE(WaitFor([&] { return ReadBytes(path) == kLetter + kBeetle; }, 10000)) << ReadBytes(path);
+        // Under a loaded Wine a key of the system's input now and then never reaches the window, though
+        // it is in front with its focus inside (twice in CI runs); a second Ctrl+S saves nothing twice.
+        bool saved = false;
+        for (int attempt = 0; attempt < 3 && !saved; ++attempt) {
+            ASSERT_TRUE(Focus(asked.Window()));
+            Press('S', kCtrl);
+            saved = WaitFor([&] { return ReadBytes(path) == kLetter + kBeetle; }, 10000);
+        }
+        EXPECT_TRUE(saved) << ReadBytes(path);
         // The saved file shows on disk a moment before the program removes the copy after it.
         EXPECT_TRUE(WaitFor([&] { return Copies() == 0; }, 10000)) << "saved, the copy is gone";
         PostMessageW(asked.Window(), WM_CLOSE, 0, 0);
