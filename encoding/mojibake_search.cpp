@@ -62,6 +62,9 @@ constexpr double kRarerReadingCost = 0.05;
 // A layer more is undone only when what it gives reads better by this much.
 constexpr double kStepShape = 0.5;
 constexpr double kCaseMend = 1.0;
+// What a Russian undoing gains for each unit of the misfits of symbols beside letters it takes away,
+// in nats.
+constexpr double kSignNat = 1.0;
 
 
 // Russian text's pairs fit the statistics within about a nat of what they expect; Cyrillic letters in
@@ -104,6 +107,7 @@ struct Node {
     // taken from it (half of what the pieces search), nothing asks.
     mutable Judgement russian;
     mutable bool judged = true;
+    mutable std::size_t variantsAtCapitals = 0;  // of a text as it is
     Shape shape;
     StepKind step = StepKind::None;
     int parent = -1;
@@ -114,11 +118,14 @@ struct Node {
     double RussianScore() const {
         if (!judged) {
             russian = Judge(text);
+            variantsAtCapitals = russian.variants > 0 ? VariantsAtCapitals(text) : 0;
             judged = true;
         }
         // A text as it is with Ukrainian, Belarusian, Serbian or Macedonian letters is such a text:
-        // they cost it little; in what an undoing gives they are the capitals of a wrong reading.
-        const double variants = chain.length == 0 ? (kVariantLetterCost - kCleanVariantCost) * static_cast<double>(russian.variants) : 0;
+        // they cost it little; in what an undoing gives they are the capitals of a wrong reading, and
+        // so they are in a text that has them only where capitals would stand.
+        const bool ownLetters = chain.length == 0 && variantsAtCapitals < russian.variants;
+        const double variants = ownLetters ? (kVariantLetterCost - kCleanVariantCost) * static_cast<double>(russian.variants) : 0;
         return russian.score + variants - kFailureCost * static_cast<double>(failed) -
                kLostCost * static_cast<double>(lost) - kStepCost * chain.length;
     }
@@ -310,16 +317,11 @@ private:
             if (child.RussianScore() <= parent) return false;
         }
         const ByteChart& to = ChartTables(written);
-        const CommonTraits& common = TheCommonTraits();
-        const SignTraits& signs = TheSignTraits();
         traits_.resize(numbered.distinct.size());
-        for (std::size_t k = 0; k < numbered.distinct.size(); ++k) {
-            // As DecodeCharacters reads the byte back.
-            const char32_t undone = to.character[static_cast<std::uint8_t>(byteOf_[k])];
-            traits_[k] = undone < kCommonCharacters         ? common[undone]
-                         : undone - kFirstSign < kSigns ? signs[undone - kFirstSign]
-                                                        : TraitOf(undone);
-        }
+        Trait other;
+        // As DecodeCharacters reads the byte back.
+        for (std::size_t k = 0; k < numbered.distinct.size(); ++k)
+            traits_[k] = TraitAt(to.character[static_cast<std::uint8_t>(byteOf_[k])], other);
         bool cut = false;
         child.russian = JudgeBy(numbered.ids.size(), [&](std::size_t i) -> const Trait& { return traits_[numbered.ids[i]]; },
                                 parent - penalty - 1e-9, &cut);
@@ -518,8 +520,14 @@ Search::Step Search::RussianStep(const std::vector<int>& from) const {
     const RepairEncoding now = nodes_[start].chain.now;
     const bool rare = !viewReading_ && (now == RepairEncoding::Iso8859_5 || now == RepairEncoding::MacCyrillic);
     const double margin = (start == clean ? 0 : kStepCost) + (rare ? kStepCost : 0);
-    if (!fits || b.RussianScore() < root.RussianScore() + kUnsureMargin + margin) return step;
-    if (b.RussianScore() < root.RussianScore() + kCleanMargin + margin) {
+    // Symbols beside letters that the undoing takes away ("называетс€", "≈сли") are evidence of
+    // their own, in a text that is written as it was read. Read in a code page, it may be in a kin of
+    // that code page (KOI8-U read as KOI8-R shows box-drawing signs in words), and no reading of it
+    // is a sure start.
+    const double mended = IsWide(now) ? std::max(0.0, root.shape.signs - b.shape.signs) * kSignNat : 0;
+    const double score = b.RussianScore() + mended;
+    if (!fits || score < root.RussianScore() + kUnsureMargin + margin) return step;
+    if (score < root.RussianScore() + kCleanMargin + margin) {
         step.kind = RepairFinding::Kind::Unknown;
         step.rivals = {best};
         return step;

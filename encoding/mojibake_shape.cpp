@@ -128,6 +128,7 @@ struct Kinds {
     // What a pair costs, as an index into `values` (few distinct costs, so the table stays small).
     std::array<std::array<std::uint8_t, kKinds>, kKinds> misfit{};
     std::array<double, 8> values{};
+    std::array<std::array<bool, kKinds>, kKinds> signBeside{};  // a symbol and a letter
     std::array<Class, kKinds> example{};  // a class of each number, for what counts it adds to
     // A looked-up character: its number and what it costs by itself, as an index into `rarities`.
     struct Entry {
@@ -190,6 +191,8 @@ const Kinds& TheKinds() {
                 // Beside a blank nothing is a misfit.
                 const bool blank = t.example[a].kind == Kind::Blank || t.example[b].kind == Kind::Blank;
                 t.misfit[a][b] = IndexOf(t.values, distinct, blank ? 0 : Misfit(t.example[a], sample[a], t.example[b], sample[b]));
+                const Kind ka = t.example[a].kind, kb = t.example[b].kind;
+                t.signBeside[a][b] = (ka == Kind::Symbol && kb == Kind::Letter) || (ka == Kind::Letter && kb == Kind::Symbol);
             }
         return t;
     }();
@@ -229,7 +232,7 @@ public:
         }
         wordLatin_ = (wordLatin_ & keep) + f.latin;
         wordLatinBeyond_ = (wordLatinBeyond_ & keep) + (f.latin & high);
-        if (const std::uint8_t m = kinds_.misfit[previous_][kind]; m != 0) shape_.cost += kinds_.values[m];
+        if (const std::uint8_t m = kinds_.misfit[previous_][kind]; m != 0) Misfit(m, previous_, kind);
         previous_ = kind;
     }
 
@@ -252,7 +255,7 @@ public:
         // Of two ASCII characters side by side only a small letter before a capital is a misfit.
         const std::uint64_t camel = (lower << 8) & upper;
         const int first = Ascii(static_cast<char32_t>(eight & 0x7F));
-        if (const std::uint8_t m = kinds_.misfit[previous_][first]; m != 0) shape_.cost += kinds_.values[m];
+        if (const std::uint8_t m = kinds_.misfit[previous_][first]; m != 0) Misfit(m, previous_, first);
         for (int n = std::popcount(camel); n > 0; --n) shape_.cost += camelCost_;
         counts_ += static_cast<std::uint64_t>(std::popcount(letters)) << kLetters;
         if (const std::uint64_t others = ~letters & kHigh; others == 0) {
@@ -293,6 +296,11 @@ public:
 
 private:
     int Ascii(char32_t c) const { return kinds_.common[c].kind; }
+
+    void Misfit(std::uint8_t m, int a, int b) {
+        shape_.cost += kinds_.values[m];
+        if (kinds_.signBeside[a][b]) shape_.signs += kinds_.values[m];
+    }
 
     const Kinds& kinds_;
     const double camelCost_;

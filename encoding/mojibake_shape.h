@@ -11,7 +11,8 @@
 namespace mojibake {
 
 struct Shape {
-    double cost = 0;                // the misfits' cost
+    double cost = 0;                // the misfits' cost, with what rare characters cost by themselves
+    double signs = 0;               // what of it symbols beside letters cost ("€" in "называетс€")
     std::size_t beyondAscii = 0;    // characters beyond ASCII
     std::size_t letters = 0;        // letters of any alphabet
     std::size_t latinBeyondAscii = 0;  // Latin letters beyond ASCII...

@@ -36,16 +36,20 @@ const SignTraits& TheSignTraits() {
 }
 
 Judgement Judge(const std::u32string& text, double floor, bool* cut) {
-    const CommonTraits& common = TheCommonTraits();
-    const SignTraits& signs = TheSignTraits();
     Trait other;
-    return JudgeBy(text.size(), [&](std::size_t i) -> const Trait& {
-        const char32_t c = text[i];
-        if (c < kCommonCharacters) return common[c];
-        if (c - kFirstSign < kSigns) return signs[c - kFirstSign];
-        other = TraitOf(c);
-        return other;
-    }, floor, cut);
+    return JudgeBy(text.size(), [&](std::size_t i) -> const Trait& { return TraitAt(text[i], other); }, floor, cut);
+}
+
+std::size_t VariantsAtCapitals(const std::u32string& text) {
+    std::size_t count = 0;
+    Trait before, here, after;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const Trait& t = TraitAt(text[i], here);
+        if (!t.variant || (i > 0 && TraitAt(text[i - 1], before).letter) || i + 1 == text.size()) continue;
+        const Trait& next = TraitAt(text[i + 1], after);
+        count += (next.russian && next.letterClass.letterCase == kLowerCase) || text[i + 1] == '.';
+    }
+    return count;
 }
 
 }  // namespace mojibake

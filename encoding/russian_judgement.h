@@ -112,6 +112,20 @@ inline constexpr char32_t kFirstSign = 0x2000, kSigns = 0x130;
 using SignTraits = std::array<Trait, kSigns>;
 const SignTraits& TheSignTraits();
 
+// The traits of any character, looked up where they are; `other` holds those of one that is not.
+inline const Trait& TraitAt(char32_t c, Trait& other) {
+    if (c < kCommonCharacters) return TheCommonTraits()[c];
+    if (c - kFirstSign < kSigns) return TheSignTraits()[c - kFirstSign];
+    other = TraitOf(c);
+    return other;
+}
+
+// The letters of other Cyrillic alphabets that stand where a capital would: at a word's start, before
+// a small Russian letter or a full stop (an initial). What 1251 read as Mac Cyrillic makes of capitals
+// ("Ќикто", "ѕлиний", "Ў.Ауробиндо") stands so, where a text in one of those languages has its
+// letters inside words too.
+std::size_t VariantsAtCapitals(const std::u32string& text);
+
 // What a pair of neighbours adds to the score, in kLogProbabilityUnit: counted only where one of
 // them is beyond ASCII. A run of capitals takes off more (CapitalRun).
 inline std::int64_t PairLogProbability(LetterClass prev, LetterClass cur) {

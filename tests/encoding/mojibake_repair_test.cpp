@@ -64,6 +64,11 @@ TEST(MojibakeRepair, UndoesEachCommonChainOfAFewWords) {
         "Файл не найден: проверьте имя и повторите попытку.",
         // Two capitals, which 1251 read as Mac Cyrillic makes a dash and a quotation mark.
         "Спросите женщин, каких мужчин они предпочитают. Услышите много интересного.",
+        // Which it makes letters of other Cyrillic alphabets ("Ќикто", "ѕлиний ћладший", "Ѕ.‘.јндреев")
+        // and signs that begin a word ("≈сть").
+        "Никто не знает, что будет потом, и никто не скажет.\n\t-- Плиний Младший",
+        "Лев открыл пасть, укротитель засунул в нее голову.\n\t-- Б.Ф.Андреев",
+        "Есть люди, которые не могут жить без шума и суеты.",
     };
     const MisreadingChain chains[] = {
         Chain({kUtf8, k1251, kUtf8}),   Chain({kUtf8, kWestern, kUtf8}), Chain({kKoi8, k1251, kUtf8}),
@@ -252,6 +257,9 @@ TEST(MojibakeRepair, NeverChangesACleanTextInAnyEncodingOrLanguage) {
         {"Треба да сте root за да ја извршите оваа програма", {kUtf8, k1251, E::Iso8859_5, kMac}},
         {"Съществуващият файл ще бъде презаписан. Щъркел.", cyrillic},
         {"Гэта беларуская мова: ўсё добра, дзякуй.", {kUtf8, k1251, E::Iso8859_5, kMac}},
+        // Letters of their own only at the start of words, where a capital could stand.
+        {"Он је рекао да је то добро и да је све у реду.", {kUtf8, k1251, E::Iso8859_5, kMac}},
+        {"Тие ќе дојдат утре, ѕвездите ќе светат.", {kUtf8, k1251, E::Iso8859_5, kMac}},
         // Belarusian in capitals: two readings together would give it back in small letters.
         {"ВЫКАНАЎЦА\nКАМЭНТАР\nАГУЛЬНА ЎЖЫВАЛЬНАЯ НАЗВА\nКОЛЬКАСЬЦЬ ЗАПІСАЎ Ў МЕЖАХ КАЛЕКЦЫІ ДА ЯКОЙ ГЭТЫ ЗАПІС НАЛЕЖЫЦЬ\n"
          "ДАТА\nДАТА, КАЛІ ГЭТЫЯ ДАНЬНІ БЫЛІ СТВОРАНА (ЯК СТРУКТУРА GDATE)\n",
