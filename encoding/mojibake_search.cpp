@@ -318,10 +318,10 @@ private:
         }
         const ByteChart& to = ChartTables(written);
         traits_.resize(numbered.distinct.size());
-        Trait other;
+        Traits traits;
         // As DecodeCharacters reads the byte back.
         for (std::size_t k = 0; k < numbered.distinct.size(); ++k)
-            traits_[k] = TraitAt(to.character[static_cast<std::uint8_t>(byteOf_[k])], other);
+            traits_[k] = traits.Of(to.character[static_cast<std::uint8_t>(byteOf_[k])]);
         bool cut = false;
         child.russian = JudgeBy(numbered.ids.size(), [&](std::size_t i) -> const Trait& { return traits_[numbered.ids[i]]; },
                                 parent - penalty - 1e-9, &cut);

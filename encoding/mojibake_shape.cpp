@@ -117,6 +117,7 @@ constexpr char32_t kFirstSign = 0x2000, kSignTableSize = 0x130;
 // The counts add up in lanes of one number, emptied into the shape at least every kLaneRoom characters.
 constexpr int kLane = 16, kLetters = 0, kCyrillic = kLane, kControls = 2 * kLane, kBeyondAscii = 3 * kLane;
 constexpr std::size_t kLaneRoom = (std::size_t{1} << kLane) - 1;
+constexpr std::uint8_t kSignBeside = 0x80;
 
 int KindNumber(const Class& k, char32_t c) {
     if (k.kind != Kind::Letter) return k.kind == Kind::Typographic && IsApostropheOrDash(c) ? kOtherKinds - 1 : static_cast<int>(k.kind);
@@ -125,10 +126,10 @@ int KindNumber(const Class& k, char32_t c) {
 }
 
 struct Kinds {
-    // What a pair costs, as an index into `values` (few distinct costs, so the table stays small).
+    // What a pair costs, as an index into `values` (few distinct costs, so the table stays small),
+    // with kSignBeside added where it is a symbol and a letter.
     std::array<std::array<std::uint8_t, kKinds>, kKinds> misfit{};
     std::array<double, 8> values{};
-    std::array<std::array<bool, kKinds>, kKinds> signBeside{};  // a symbol and a letter
     std::array<Class, kKinds> example{};  // a class of each number, for what counts it adds to
     // A looked-up character: its number and what it costs by itself, as an index into `rarities`.
     struct Entry {
@@ -190,9 +191,10 @@ const Kinds& TheKinds() {
                 if (!seen[a] || !seen[b]) continue;
                 // Beside a blank nothing is a misfit.
                 const bool blank = t.example[a].kind == Kind::Blank || t.example[b].kind == Kind::Blank;
-                t.misfit[a][b] = IndexOf(t.values, distinct, blank ? 0 : Misfit(t.example[a], sample[a], t.example[b], sample[b]));
+                const double cost = blank ? 0 : Misfit(t.example[a], sample[a], t.example[b], sample[b]);
                 const Kind ka = t.example[a].kind, kb = t.example[b].kind;
-                t.signBeside[a][b] = (ka == Kind::Symbol && kb == Kind::Letter) || (ka == Kind::Letter && kb == Kind::Symbol);
+                const bool sign = cost != 0 && ((ka == Kind::Symbol && kb == Kind::Letter) || (ka == Kind::Letter && kb == Kind::Symbol));
+                t.misfit[a][b] = static_cast<std::uint8_t>(IndexOf(t.values, distinct, cost) | (sign ? kSignBeside : 0));
             }
         return t;
     }();
@@ -232,7 +234,7 @@ public:
         }
         wordLatin_ = (wordLatin_ & keep) + f.latin;
         wordLatinBeyond_ = (wordLatinBeyond_ & keep) + (f.latin & high);
-        if (const std::uint8_t m = kinds_.misfit[previous_][kind]; m != 0) Misfit(m, previous_, kind);
+        if (const std::uint8_t m = kinds_.misfit[previous_][kind]; m != 0) Misfit(m);
         previous_ = kind;
     }
 
@@ -255,7 +257,7 @@ public:
         // Of two ASCII characters side by side only a small letter before a capital is a misfit.
         const std::uint64_t camel = (lower << 8) & upper;
         const int first = Ascii(static_cast<char32_t>(eight & 0x7F));
-        if (const std::uint8_t m = kinds_.misfit[previous_][first]; m != 0) Misfit(m, previous_, first);
+        if (const std::uint8_t m = kinds_.misfit[previous_][first]; m != 0) Misfit(m);
         for (int n = std::popcount(camel); n > 0; --n) shape_.cost += camelCost_;
         counts_ += static_cast<std::uint64_t>(std::popcount(letters)) << kLetters;
         if (const std::uint64_t others = ~letters & kHigh; others == 0) {
@@ -297,9 +299,10 @@ public:
 private:
     int Ascii(char32_t c) const { return kinds_.common[c].kind; }
 
-    void Misfit(std::uint8_t m, int a, int b) {
-        shape_.cost += kinds_.values[m];
-        if (kinds_.signBeside[a][b]) shape_.signs += kinds_.values[m];
+    void Misfit(std::uint8_t m) {
+        const double cost = kinds_.values[m & ~kSignBeside];
+        shape_.cost += cost;
+        if ((m & kSignBeside) != 0) shape_.signs += cost;
     }
 
     const Kinds& kinds_;

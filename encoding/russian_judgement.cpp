@@ -36,18 +36,21 @@ const SignTraits& TheSignTraits() {
 }
 
 Judgement Judge(const std::u32string& text, double floor, bool* cut) {
-    Trait other;
-    return JudgeBy(text.size(), [&](std::size_t i) -> const Trait& { return TraitAt(text[i], other); }, floor, cut);
+    Traits traits;
+    return JudgeBy(text.size(), [&](std::size_t i) -> const Trait& { return traits.Of(text[i]); }, floor, cut);
 }
 
 std::size_t VariantsAtCapitals(const std::u32string& text) {
     std::size_t count = 0;
-    Trait before, here, after;
+    Traits traits;
+    bool afterLetter = false;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        const Trait& t = TraitAt(text[i], here);
-        if (!t.variant || (i > 0 && TraitAt(text[i - 1], before).letter) || i + 1 == text.size()) continue;
-        const Trait& next = TraitAt(text[i + 1], after);
-        count += (next.russian && next.letterClass.letterCase == kLowerCase) || text[i + 1] == '.';
+        const Trait t = traits.Of(text[i]);
+        if (t.variant && !afterLetter && i + 1 < text.size()) {
+            const Trait& next = traits.Of(text[i + 1]);
+            count += (next.russian && next.letterClass.letterCase == kLowerCase) || text[i + 1] == '.';
+        }
+        afterLetter = t.letter;
     }
     return count;
 }

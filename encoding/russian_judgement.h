@@ -112,13 +112,23 @@ inline constexpr char32_t kFirstSign = 0x2000, kSigns = 0x130;
 using SignTraits = std::array<Trait, kSigns>;
 const SignTraits& TheSignTraits();
 
-// The traits of any character, looked up where they are; `other` holds those of one that is not.
-inline const Trait& TraitAt(char32_t c, Trait& other) {
-    if (c < kCommonCharacters) return TheCommonTraits()[c];
-    if (c - kFirstSign < kSigns) return TheSignTraits()[c - kFirstSign];
-    other = TraitOf(c);
-    return other;
-}
+// The traits of any character, looked up where they are.
+class Traits {
+public:
+    Traits() : common_(TheCommonTraits()), signs_(TheSignTraits()) {}
+    // Good until the next character that is not looked up.
+    const Trait& Of(char32_t c) {
+        if (c < kCommonCharacters) return common_[c];
+        if (c - kFirstSign < kSigns) return signs_[c - kFirstSign];
+        other_ = TraitOf(c);
+        return other_;
+    }
+
+private:
+    const CommonTraits& common_;
+    const SignTraits& signs_;
+    Trait other_;
+};
 
 // The letters of other Cyrillic alphabets that stand where a capital would: at a word's start, before
 // a small Russian letter or a full stop (an initial). What 1251 read as Mac Cyrillic makes of capitals
