@@ -50,12 +50,13 @@ char32_t SmallOf(char32_t c) {
 
 }  // namespace
 
-CaseChanges CountCaseChanges(std::u32string_view from, std::u32string_view to) {
-    CaseChanges changes;
-    for (std::size_t i = 0; i < to.size() && i < from.size(); ++i) {
+bool MostlyCaseChanged(std::u32string_view from, std::u32string_view to) {
+    if (from.size() != to.size()) return false;
+    std::size_t letters = 0, cased = 0;
+    for (std::size_t i = 0; i < to.size(); ++i) {
         if (!IsLetter(to[i]) || !IsLetter(from[i])) continue;
-        ++changes.letters;
-        changes.cased += to[i] != from[i] && SmallOf(to[i]) == SmallOf(from[i]);
+        ++letters;
+        cased += to[i] != from[i] && SmallOf(to[i]) == SmallOf(from[i]);
     }
-    return changes;
+    return cased > 0 && cased * 2 >= letters;
 }

@@ -29,10 +29,7 @@ bool IsVariantLetter(char32_t character);
 // capitals of Russian text in one code page (the same bytes as such letters in another) a likely reading.
 inline constexpr double kVariantLetterCost = 4.0;
 
-// Of the places where two texts of one length both hold a letter of these classes (a character lost
-// on the way, U+FFFD, is none), how many hold the same letter in the other case: what a change of
-// case alone makes of a text.
-struct CaseChanges {
-    std::size_t letters = 0, cased = 0;
-};
-CaseChanges CountCaseChanges(std::u32string_view from, std::u32string_view to);
+// Whether two texts of one length differ mostly in case: of the places where both hold a letter of
+// these classes (a character lost on the way, U+FFFD, is none), half or more hold the same letter in
+// the other case.
+bool MostlyCaseChanged(std::u32string_view from, std::u32string_view to);

@@ -61,29 +61,21 @@ constexpr double kShapeAmbiguity = 1.0;
 constexpr double kRarerReadingCost = 0.05;
 // A layer more is undone only when what it gives reads better by this much.
 constexpr double kStepShape = 0.5;
-constexpr double kCaseMend = 1.0;
-// What a Russian undoing gains for each unit of the misfits of symbols beside letters it takes away,
-// in nats.
-constexpr double kSignNat = 1.0;
-
-
-// Russian text's pairs fit the statistics within about a nat of what they expect; Cyrillic letters in
-// the order of another language, or of a wrong reading, two nats and more below.
-constexpr double kRussianFit = -1.7;
-
-bool ReadsAsRussian(const Judgement& j) { return j.letters * 4 >= j.beyondAscii * 3 && j.letters > 0; }
-
 // A text in capitals whose words the statistics do not know (a Belarusian heading with its Ў and І)
 // reads better in small letters, and readings can give it so ("1251 read as mac, saved as iso; then
 // iso read as 1251" turns capitals into small ones). What gives most letters of a reading of the text
 // back as themselves in the other case must look plainly better than that reading (by kCaseMend in
 // shape) to be a repair: a text damaged so (866 read as 1251, saved as iso) is full of signs and
 // '?' as it is.
-bool MostlyCaseChanged(const Text& from, const Text& to) {
-    if (from.size() != to.size()) return false;
-    const CaseChanges changes = CountCaseChanges(from, to);
-    return changes.cased > 0 && changes.cased * 2 >= changes.letters;
-}
+constexpr double kCaseMend = 1.0;
+// What a Russian undoing gains, in nats, for each unit of misfits of symbols beside letters it mends.
+constexpr double kSignNat = 1.0;
+
+// Russian text's pairs fit the statistics within about a nat of what they expect; Cyrillic letters in
+// the order of another language, or of a wrong reading, two nats and more below.
+constexpr double kRussianFit = -1.7;
+
+bool ReadsAsRussian(const Judgement& j) { return j.letters * 4 >= j.beyondAscii * 3 && j.letters > 0; }
 
 enum class StepKind { None, Wide, Russian };
 
@@ -124,8 +116,8 @@ struct Node {
         // A text as it is with Ukrainian, Belarusian, Serbian or Macedonian letters is such a text:
         // they cost it little; in what an undoing gives they are the capitals of a wrong reading, and
         // so they are in a text that has them only where capitals would stand.
-        const bool ownLetters = chain.length == 0 && variantsAtCapitals < russian.variants;
-        const double variants = ownLetters ? (kVariantLetterCost - kCleanVariantCost) * static_cast<double>(russian.variants) : 0;
+        const double variants = chain.length == 0 && variantsAtCapitals < russian.variants
+                                    ? (kVariantLetterCost - kCleanVariantCost) * static_cast<double>(russian.variants) : 0;
         return russian.score + variants - kFailureCost * static_cast<double>(failed) -
                kLostCost * static_cast<double>(lost) - kStepCost * chain.length;
     }
@@ -520,10 +512,8 @@ Search::Step Search::RussianStep(const std::vector<int>& from) const {
     const RepairEncoding now = nodes_[start].chain.now;
     const bool rare = !viewReading_ && (now == RepairEncoding::Iso8859_5 || now == RepairEncoding::MacCyrillic);
     const double margin = (start == clean ? 0 : kStepCost) + (rare ? kStepCost : 0);
-    // Symbols beside letters that the undoing takes away ("называетс€", "≈сли") are evidence of
-    // their own, in a text that is written as it was read. Read in a code page, it may be in a kin of
-    // that code page (KOI8-U read as KOI8-R shows box-drawing signs in words), and no reading of it
-    // is a sure start.
+    // Symbols beside letters that the undoing takes away ("называетс€", "≈сли") are evidence of their
+    // own in a UTF-8 text; one read in a code page may be in a kin of it (KOI8-U as KOI8-R: "ТАБЛИЦ╤").
     const double mended = IsWide(now) ? std::max(0.0, root.shape.signs - b.shape.signs) * kSignNat : 0;
     const double score = b.RussianScore() + mended;
     if (!fits || score < root.RussianScore() + kUnsureMargin + margin) return step;
