@@ -354,6 +354,10 @@ private:
             // Well-formed throughout, with characters beyond ASCII: what no chance gives.
             if (malformed > 0) return;
             if (std::all_of(n.text.begin(), n.text.end(), [](char32_t c) { return c < 0x80 || c == 0xFFFD; })) return;
+            // Read the wrong way round, UTF-16 of Latin letters gives characters whose low byte is zero.
+            if (IsUtf16(written) && std::count_if(n.text.begin(), n.text.end(), [](char32_t c) { return c > 0xFF && (c & 0xFF) == 0; }) >
+                                        std::count_if(n.text.begin(), n.text.end(), [](char32_t c) { return c <= 0xFF; }))
+                return;
         }
         const Node& node = nodes_[at];
         n.chain = node.chain;

@@ -337,21 +337,30 @@ TEST(MojibakeRepair, UndoesThreeLayersReferencesLostBytesAndUtf16) {
               "Слово и дело");
     // A reader that turned bytes it had no character for into U+FFFD: those stay U+FFFD.
     EXPECT_EQ(Repaired("Ð ÑƒÑ�Ñ�ÐºÐ¸Ð¹ Ñ‚ÐµÐºÑ�Ñ‚ Ð·Ð´ÐµÑ�ÑŒ"), "Ру��кий тек�т зде�ь");
-    // UTF-16 read as 1252 and 1251, and saved as UTF-8: controls and letters by turns.
-    const std::string russian = "Съешь же ещё этих мягких французских булок.";
-    std::string utf16 = "\xFF\xFE";
-    for (char32_t c : std::u32string(U"Съешь же ещё этих мягких французских булок."))
-        utf16 += static_cast<char>(c & 0xFF), utf16 += static_cast<char>(c >> 8);
-    for (RepairEncoding readAs : {kWestern, k1251}) {
-        std::uint64_t lost = 0;
-        const std::string damaged = UndoMisreadings(utf16, MisreadingChain{0, {}, readAs}, kUtf8, &lost);
-        ASSERT_EQ(lost, 0u);
-        const TextRepair repair = FindTextRepair(damaged);
-        ASSERT_EQ(repair.Kind(), RepairFinding::Kind::Repair) << RepairEncodingName(readAs);
-        EXPECT_EQ(DescribeChain(repair.pieces[0].finding.chain),
-                  std::string("utf-16le read as ") + RepairEncodingName(readAs) + ", saved as utf-8");
-        EXPECT_EQ(UndoTextRepair(damaged, repair, kUtf8), russian);
-    }
+    // UTF-16 of either order read as 1252 and 1251, and saved as UTF-8: controls and letters by turns.
+    // Read the other way round, a Latin line is a line of CJK characters that reads as well.
+    const std::pair<std::u32string, std::string> texts[] = {
+        {U"Съешь же ещё этих мягких французских булок.", "Съешь же ещё этих мягких французских булок."},
+        {U"Bitte wählen Sie einen Befehl zum Ausführen", "Bitte wählen Sie einen Befehl zum Ausführen"}};
+    for (const auto& [text, utf8] : texts)
+        for (RepairEncoding order : {RepairEncoding::Utf16LE, RepairEncoding::Utf16BE}) {
+            const bool le = order == RepairEncoding::Utf16LE;
+            std::string utf16 = le ? "\xFF\xFE" : "\xFE\xFF";
+            for (const char32_t* c = text.c_str(); *c; ++c) {
+                const char low = static_cast<char>(*c & 0xFF), high = static_cast<char>(*c >> 8);
+                (utf16 += le ? low : high) += le ? high : low;
+            }
+            for (RepairEncoding readAs : {kWestern, k1251}) {
+                std::uint64_t lost = 0;
+                const std::string damaged = UndoMisreadings(utf16, MisreadingChain{0, {}, readAs}, kUtf8, &lost);
+                ASSERT_EQ(lost, 0u);
+                const TextRepair repair = FindTextRepair(damaged);
+                ASSERT_EQ(repair.Kind(), RepairFinding::Kind::Repair) << RepairEncodingName(readAs) << ": " << utf8;
+                EXPECT_EQ(DescribeChain(repair.pieces[0].finding.chain),
+                          std::string(RepairEncodingName(order)) + " read as " + RepairEncodingName(readAs) + ", saved as utf-8");
+                EXPECT_EQ(UndoTextRepair(damaged, repair, kUtf8), utf8);
+            }
+        }
 }
 
 TEST(MojibakeRepair, RepairsOneDamagedPieceAndKeepsTheRestByteForByte) {
