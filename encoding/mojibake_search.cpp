@@ -320,11 +320,13 @@ private:
         return !cut && child.RussianScore() > parent;
     }
 
-    // What TryStep asks first of an undoing by `wide`, asked of the numbered characters of node `at`
-    // before their bytes (in byteOf_) are written out: most readings of a text meet a byte that is
-    // no UTF-8 at once.
+    // Whether an undoing by `wide` can be taken, asked of the numbered characters of node `at` before
+    // their bytes (in byteOf_) are written out: most readings of a text meet a byte that is no UTF-8
+    // at once.
     bool WideMayStart(int at, RepairEncoding wide, const NumberedText& numbered) const {
         const Node& node = nodes_[at];
+        // UTF-16 read as a code page shows controls between the letters; the reading changed some of
+        // its bytes (UTF-16 of ASCII bytes alone comes back the same and is no damage).
         if (IsUtf16(wide))
             return numbered.ids.size() % 2 == 0 && node.shape.controls * 8 >= node.text.size() && node.shape.beyondAscii > 0;
         const std::size_t n = numbered.ids.size();
@@ -340,11 +342,6 @@ private:
 
     void TryStep(int at, RepairEncoding readAs, int rank, RepairEncoding written, const std::string& bytes,
                  std::size_t failed, std::size_t lost) {
-        // UTF-16 read as a code page shows controls between the letters; the reading changed some of
-        // its bytes (UTF-16 of ASCII bytes alone comes back the same and is no damage).
-        const Shape& shape = nodes_[at].shape;
-        if (IsUtf16(written) && (bytes.size() % 2 != 0 || shape.controls * 8 < nodes_[at].text.size() || shape.beyondAscii == 0))
-            return;
         // Most readings of a text meet a byte that is no UTF-8 at once: no need to decode the rest.
         if (written == RepairEncoding::Utf8 && !WellFormedUtf8(bytes)) return;
         std::size_t malformed = 0;
@@ -526,8 +523,10 @@ Search::Step Search::RussianStep(const std::vector<int>& from) const {
         step.rivals = {best};
         return step;
     }
+    // A chain of more readings than the best that reads no better is one guess more, and no rival.
     for (int c : all)
-        if (c != best && nodes_[c].hash != b.hash && nodes_[c].RussianScore() > b.RussianScore() - kAmbiguityMargin)
+        if (c != best && nodes_[c].hash != b.hash && nodes_[c].RussianScore() > b.RussianScore() - kAmbiguityMargin &&
+            nodes_[c].chain.length <= b.chain.length)
             step.rivals.push_back(c);
     step.node = best;
     step.kind = step.rivals.empty() ? RepairFinding::Kind::Repair : RepairFinding::Kind::Unknown;
