@@ -15,15 +15,33 @@ constexpr RepairEncoding kCodePages[] = {RepairEncoding::Cp1251, RepairEncoding:
                                          RepairEncoding::Iso8859_5, RepairEncoding::MacCyrillic};
 
 // The sample cut to kRepairSample at a blank, which every encoding and every mis-reading keeps, so
-// that no character is cut at any step; a UTF-8 byte order mark left out.
-std::string_view Sample(std::string_view sample, bool complete, bool mayBeUtf8) {
+// that no character is cut at any step; a UTF-8 byte order mark left out. A file's sample ends after
+// an even number of characters where there is such a blank near the end, so that no pair of UTF-16
+// read as a code page is cut either (its byte 0x20 may be half of a "„", and is the second of a
+// blank in UTF-16BE); a piece of a file may start inside a pair anyway.
+std::string_view Sample(std::string_view sample, bool complete, bool mayBeUtf8, bool file = false) {
     if (sample.size() > kRepairSample) {
         sample = sample.substr(0, kRepairSample);
         complete = false;
     }
     if (!complete) {
-        const std::size_t blank = sample.find_last_of(" \n");
-        if (blank != std::string_view::npos && blank > 0) sample = sample.substr(0, blank);
+        auto characters = [&](std::string_view bytes) {
+            return mayBeUtf8 ? static_cast<std::size_t>(std::count_if(bytes.begin(), bytes.end(), [](char c) {
+                return (static_cast<std::uint8_t>(c) & 0xC0) != 0x80;
+            }))
+                             : bytes.size();
+        };
+        const std::size_t last = sample.find_last_of(" \n");
+        if (last != std::string_view::npos && last > 0) {
+            std::size_t blank = last, count = characters(sample.substr(0, blank));
+            for (int tries = 0; file && count % 2 != 0 && tries < 64; ++tries) {
+                const std::size_t before = sample.find_last_of(" \n", blank - 1);
+                if (before == std::string_view::npos || before == 0) break;
+                count -= characters(sample.substr(before, blank - before));
+                blank = before;
+            }
+            sample = sample.substr(0, count % 2 == 0 ? blank : last);
+        }
     }
     if (mayBeUtf8 && sample.substr(0, 3) == "\xEF\xBB\xBF") sample.remove_prefix(3);
     return sample;
@@ -117,7 +135,7 @@ std::string DescribeChain(const MisreadingChain& chain) {
 }
 
 RepairFinding FindMisreadings(std::string_view sample, bool complete, std::optional<RepairEncoding> now) {
-    sample = Sample(sample, complete, now.value_or(RepairEncoding::Utf8) == RepairEncoding::Utf8);
+    sample = Sample(sample, complete, now.value_or(RepairEncoding::Utf8) == RepairEncoding::Utf8, true);
     if (!HasHighBytes(sample) && !HasReference(sample)) return CleanIn(now.value_or(RepairEncoding::Utf8));
     std::vector<SearchRoot> roots;
     if (now) {

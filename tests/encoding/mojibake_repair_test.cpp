@@ -342,9 +342,13 @@ TEST(MojibakeRepair, UndoesThreeLayersReferencesLostBytesAndUtf16) {
     EXPECT_EQ(Repaired("Ð ÑƒÑ�Ñ�ÐºÐ¸Ð¹ Ñ‚ÐµÐºÑ�Ñ‚ Ð·Ð´ÐµÑ�ÑŒ"), "Ру��кий тек�т зде�ь");
     // UTF-16 of either order read as 1252 and 1251, and saved as UTF-8: controls and letters by turns.
     // Read the other way round, a Latin line is a line of CJK characters that reads as well.
-    const std::pair<std::u32string, std::string> texts[] = {
+    // A long one is looked at in a sample, which must not end inside a pair (a blank of UTF-16BE is
+    // 0x00 0x20).
+    std::vector<std::pair<std::u32string, std::string>> texts = {
         {U"Съешь же ещё этих мягких французских булок.", "Съешь же ещё этих мягких французских булок."},
-        {U"Bitte wählen Sie einen Befehl zum Ausführen", "Bitte wählen Sie einen Befehl zum Ausführen"}};
+        {U"Bitte wählen Sie einen Befehl zum Ausführen", "Bitte wählen Sie einen Befehl zum Ausführen"}, {}};
+    while (texts.back().first.size() <= kRepairSample)
+        texts.back().first += U"«Вот» — сказал он — «и всё».\n", texts.back().second += "«Вот» — сказал он — «и всё».\n";
     for (const auto& [text, utf8] : texts)
         for (RepairEncoding order : {RepairEncoding::Utf16LE, RepairEncoding::Utf16BE}) {
             const bool le = order == RepairEncoding::Utf16LE;
