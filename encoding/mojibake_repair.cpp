@@ -6,6 +6,7 @@
 #include "encoding/mojibake_charts.h"
 #include "encoding/mojibake_references.h"
 #include "encoding/mojibake_search.h"
+#include "encoding/mojibake_shape.h"
 
 namespace {
 
@@ -98,6 +99,18 @@ RepairFinding Decide(std::vector<SearchRoot> roots, bool viewReading) {
     return fromReferences.kind == RepairFinding::Kind::Repair ? fromReferences : finding;
 }
 
+// Ukrainian in KOI8-U read as KOI8-R shows box-drawing signs inside its words ("ТАБЛИЦ╢"), which no
+// reading the search starts from gives back; where KOI8-U takes most of them away, the file is
+// right as it is, in KOI8-U (a table of box drawing has its corners beside other signs).
+constexpr double kKoi8UMend = 3.0;
+
+bool Koi8UReadsPlainlyBetter(std::string_view sample) {
+    std::size_t failed = 0, lost = 0;
+    const double koi8r = ShapeOf(DecodeCharacters(sample, RepairEncoding::Koi8R, failed, lost)).cost;
+    const double koi8u = ShapeOf(DecodeCharacters(sample, RepairEncoding::Koi8U, failed, lost)).cost;
+    return koi8u + kKoi8UMend <= koi8r && koi8u * 2 <= koi8r;
+}
+
 }  // namespace
 
 const char* RepairEncodingName(RepairEncoding e) {
@@ -154,6 +167,7 @@ RepairFinding FindMisreadings(std::string_view sample, bool complete, std::optio
             return CleanIn(detection.encoding == TextEncoding::Utf16BE ? RepairEncoding::Utf16BE : RepairEncoding::Utf16LE);
         if (detection.kind == Detection::Kind::Encoding && IsSingleByte(detection.encoding) && IsNamed(detection))
             return CleanIn(*RepairEncodingOf(detection.encoding));
+        if (Koi8UReadsPlainlyBetter(sample)) return CleanIn(RepairEncoding::Koi8U);
         for (RepairEncoding cp : kCodePages) AddRoots(sample, cp, roots);
     }
     return Decide(std::move(roots), false);
