@@ -100,15 +100,22 @@ RepairFinding Decide(std::vector<SearchRoot> roots, bool viewReading) {
 }
 
 // Ukrainian in KOI8-U read as KOI8-R shows box-drawing signs inside its words ("ТАБЛИЦ╢"), which no
-// reading the search starts from gives back; where KOI8-U takes most of them away, the file is
-// right as it is, in KOI8-U (a table of box drawing has its corners beside other signs).
+// reading the search starts from gives back; where KOI8-U reads the file plainly better than each
+// common code page, taking most of their misfits away, it is right as it is, in KOI8-U (a table of
+// box drawing has its corners beside other signs; ISO 8859-5 has capitals where KOI8-U has its
+// letters). Mac Cyrillic, left out, reads KOI8's capitals as small letters, which shape alone cannot
+// tell from words.
 constexpr double kKoi8UMend = 3.0;
+constexpr RepairEncoding kCommonCodePages[] = {RepairEncoding::Cp1251, RepairEncoding::Koi8R, RepairEncoding::Cp866,
+                                               RepairEncoding::Iso8859_5};
 
 bool Koi8UReadsPlainlyBetter(std::string_view sample) {
     std::size_t failed = 0, lost = 0;
-    const double koi8r = ShapeOf(DecodeCharacters(sample, RepairEncoding::Koi8R, failed, lost)).cost;
     const double koi8u = ShapeOf(DecodeCharacters(sample, RepairEncoding::Koi8U, failed, lost)).cost;
-    return koi8u + kKoi8UMend <= koi8r && koi8u * 2 <= koi8r;
+    return std::all_of(std::begin(kCommonCodePages), std::end(kCommonCodePages), [&](RepairEncoding cp) {
+        const double other = ShapeOf(DecodeCharacters(sample, cp, failed, lost)).cost;
+        return koi8u + kKoi8UMend <= other && koi8u * 2 <= other;
+    });
 }
 
 }  // namespace
