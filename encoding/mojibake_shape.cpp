@@ -11,7 +11,7 @@ namespace {
 
 using namespace mojibake;
 
-enum class Kind : std::uint8_t { Blank, Digit, Punctuation, Typographic, Symbol, Mark, Control, Letter, Lost };
+enum class Kind : std::uint8_t { Blank, Digit, Punctuation, Typographic, Symbol, Mark, Control, Letter, Lost, NoBreak };
 enum class Script : std::uint8_t { None, Latin, Cyrillic, Greek, Armenian, Hebrew, Arabic, Thai, Indic, Georgian, Hangul, Cjk, Other };
 
 struct Class {
@@ -36,7 +36,8 @@ Class LatinExtended(char32_t c) {
 }
 
 Class ClassOf(char32_t c) {
-    if (c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == 0xA0 || c == 0x3000 || (c >= 0x2000 && c <= 0x200B))
+    if (c == 0xA0) return Other(Kind::NoBreak);
+    if (c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == 0x3000 || (c >= 0x2000 && c <= 0x200B))
         return Other(Kind::Blank);
     if (c == 0xFFFD) return Other(Kind::Lost);
     if (c < 0x20 || (c >= 0x7F && c < 0xA0) || (c >= 0xE000 && c < 0xF900) || c >= 0xFFF0) return Other(Kind::Control, 6);
@@ -83,8 +84,16 @@ Class ClassOf(char32_t c) {
 
 bool IsApostropheOrDash(char32_t c) { return c == 0x2019 || c == 0x2018 || (c >= 0x2010 && c <= 0x2014); }
 
-// What one neighbour after another inside a word costs.
+// What one neighbour after another inside a word costs. A no-break space is a blank, but right after
+// a Latin or Greek capital beyond ASCII it is what UTF-8 makes of "à" or of a no-break space of its
+// own read in a code page ("Ã\u00A0", "Â\u00A0", "Ă\u00A0", "Γ\u00A0"): its second byte is 0xA0.
+// (Russian typesetters put one after a capital preposition: "В\u00A0Москве".)
 double Misfit(const Class& a, char32_t ca, const Class& b, char32_t cb) {
+    if (a.kind == Kind::NoBreak || b.kind == Kind::NoBreak)
+        return b.kind == Kind::NoBreak && a.kind == Kind::Letter && a.upper && ca >= 0x80 &&
+                       (a.script == Script::Latin || a.script == Script::Greek)
+                   ? 4
+                   : 0;
     const bool letterA = a.kind == Kind::Letter, letterB = b.kind == Kind::Letter;
     if (letterA && letterB) {
         if (a.script != b.script) return 5;
@@ -110,7 +119,7 @@ double Misfit(const Class& a, char32_t ca, const Class& b, char32_t cb) {
 constexpr int kScripts = static_cast<int>(Script::Other) + 1;
 // Non-letters: their kind, with dashes and apostrophes apart from the other typographic signs;
 // letters: script, case (upper, lower, neither) and whether beyond ASCII.
-constexpr int kOtherKinds = static_cast<int>(Kind::Lost) + 2;
+constexpr int kOtherKinds = static_cast<int>(Kind::NoBreak) + 2;
 constexpr int kKinds = kOtherKinds + kScripts * 3 * 2;
 constexpr char32_t kClassTableSize = 0x530;
 constexpr char32_t kFirstSign = 0x2000, kSignTableSize = 0x130;

@@ -254,6 +254,9 @@ TEST(MojibakeRepair, NeverChangesACleanTextInAnyEncodingOrLanguage) {
     const std::vector<E> cyrillic = {kUtf8, k1251, k866, kKoi8, RepairEncoding::Iso8859_5, kMac};
     const CleanText texts[] = {
         {"Ёжик сказал: «Ещё — потом…» № 5, и ушёл домой.", cyrillic},
+        // A no-break space after a capital, as typesetters put it after a preposition.
+        {"В\u00A0Москве и\u00A0С.\u00A0Петербурге шёл снег. К\u00A0вечеру всё стихло, О\u00A0нём забыли.", cyrillic},
+        {"À\u00A0bientôt, Émile\u00A0! Ça\u00A0va\u00A0?", {kUtf8, kWestern, E::Cp850, E::MacRoman}},
         {"Я помню чудное мгновенье: передо мной явилась ты. Как мимолётное виденье, как гений чистой красоты.", cyrillic},
         {"ВІКІ: Їжак і його друзі ґрунтовно вивчають історію.", {kUtf8, k1251, E::Koi8U, E::Iso8859_5, kMac}},
         // Read as KOI8-R, its І are box-drawing signs inside words.
@@ -307,6 +310,10 @@ TEST(MojibakeRepair, UndoesTextOfAnyLanguageReadThroughAnyCommonCodePage) {
         "Καλημέρα κόσμε, η γλώσσα μου έδωσαν ελληνική.",
         "日本語のテキストです。文字化けしないでください。",
         "Съешь же ещё этих мягких французских булок, да выпей чаю.",
+        // One character beyond ASCII, whose second byte in UTF-8 is 0xA0, a no-break space in most
+        // code pages: "Ã\u00A0".
+        "Rendez-vous à 10h demain, merci.",
+        "%s\u00A0: symbole couvrant plusieurs enregistrements",
     };
     const E readings[] = {k1251, kWestern, kKoi8, k866, kMac, E::Iso8859_5, E::Koi8U, E::Cp1250, E::Cp1253,
                           E::Cp1254, E::Cp1257, E::Cp437, E::Cp850, E::Cp852, E::MacRoman, E::Iso8859_2, E::Iso8859_7};
