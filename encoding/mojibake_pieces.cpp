@@ -188,17 +188,54 @@ private:
         }
         const bool read = read_.at == bytes.data() && read_.size == bytes.size();
         const RepairFinding local = Local(bytes, read ? &Read(bytes) : nullptr);
+        const bool oneLine = bytes.find('\n') == std::string_view::npos || bytes.find('\n') + 1 >= bytes.size();
         if (local.kind == Kind::Repair && (!HasWideStep(local.chain) || Fits(bytes, local.chain))) {
-            Push(at, end - at, local);
+            if (HasWideStep(local.chain) && !oneLine) LayersOfLines(at, end, local);
+            else Push(at, end - at, local);
             return;
         }
         // Line by line: a damaged line (a log's, a mail's subject) in a paragraph that is right.
-        const bool oneLine = bytes.find('\n') == std::string_view::npos || bytes.find('\n') + 1 >= bytes.size();
         if (oneLine) {
             Push(at, end - at, local.kind == Kind::Unknown ? local : Clean());
             return;
         }
         Lines(at, end);
+    }
+
+    // The paragraph's chain on each of its lines, and one more undoing by UTF-8 or UTF-16 on a line
+    // that it leaves looking damaged: the lines of a log or a catalogue may have been damaged once
+    // each, and some of them twice.
+    void LayersOfLines(std::size_t at, std::size_t end, const RepairFinding& paragraph) {
+        const MisreadingChain& outer = paragraph.chain;
+        for (std::size_t p = at; p < end;) {
+            const std::size_t eol = text_.find('\n', p);
+            const std::size_t lend = eol == std::string_view::npos || eol >= end ? end : eol + 1;
+            const std::string_view line = text_.substr(p, lend - p);
+            RepairFinding found = paragraph;
+            if (!Plain(line) && outer.length < kMostMisreadings && !outer.references) {
+                std::size_t failed = 0, lost = 0;
+                const std::string undone = UndoMisreadings(line, outer, RepairEncoding::Utf8);
+                DecodedSample read{};
+                const std::u32string characters = DecodeCharacters(undone, RepairEncoding::Utf8, failed, lost);
+                read.text = characters;
+                read.shape = ShapeOf(characters);
+                if (failed == 0 && lost == 0 && read.shape.cost >= kLineLookCost) {
+                    const RepairFinding inner = FindMisreadingsIn(undone, RepairEncoding::Utf8, &read);
+                    const MisreadingChain& more = inner.chain;
+                    if (inner.kind == Kind::Repair && HasWideStep(more) && !HasUtf16(more) && !more.references &&
+                        more.length + outer.length <= kMostMisreadings && Fits(undone, more)) {
+                        // What happened first comes first: the line's own earlier damage, then the paragraph's.
+                        MisreadingChain both = more;
+                        std::copy(outer.steps, outer.steps + outer.length, both.steps + more.length);
+                        both.length = more.length + outer.length;
+                        both.now = outer.now;
+                        found.chain = both;
+                    }
+                }
+            }
+            Push(p, lend - p, found);
+            p = lend;
+        }
     }
 
     // Each line judged alone; in a paragraph that reads right, only a line whose misfits cost at least

@@ -404,6 +404,17 @@ TEST(MojibakeRepair, RepairsOneDamagedPieceAndKeepsTheRestByteForByte) {
     const std::string message = "Заглавие строки в таблице\n";
     EXPECT_EQ(Repaired(catalogue + DoMisreadings(message, Chain({kUtf8, k1251, kUtf8})) + catalogue),
               catalogue + message + catalogue);
+    // After a text damaged otherwise, a catalogue damaged in its own way, a few of its lines twice:
+    // those get both undoings.
+    const std::string before = "Этот абзац прочитан не в той кодировке, как и весь текст до каталога.\n\n";
+    std::string twice, right;
+    for (int i = 0; i < 12; ++i) {
+        const std::string entry = "Échec de la commande numéro " + std::to_string(i) + " : réessayez plus tard\n";
+        right += entry;
+        twice += i % 4 == 3 ? DoMisreadings(entry, Chain({kUtf8, k1251, kUtf8}, {kUtf8, kWestern, kUtf8}))
+                            : DoMisreadings(entry, Chain({kUtf8, kWestern, kUtf8}));
+    }
+    EXPECT_EQ(Repaired(DoMisreadings(before + before, Chain({kUtf8, k1251, kUtf8})) + twice), before + before + right);
     // A Russian manual damaged throughout by one code-page reading: its long English paragraphs hold
     // only a dash or a no-break space each, which the letter statistics can not judge, yet they are
     // mended with the rest; a clean twin of such a manual stays as it is.
