@@ -1,6 +1,7 @@
 #include "encoding/mojibake_references.h"
 
 #include <algorithm>
+#include <iterator>
 #include <string_view>
 
 namespace {
@@ -191,10 +192,12 @@ bool HasReferences(std::string_view bytes) {
     for (std::size_t at = bytes.find('&'); at != std::string_view::npos; at = bytes.find('&', at + 1)) {
         // A reference is ASCII and at most 12 characters after its '&': a byte beyond ASCII ends it
         // as the character it is part of would.
-        std::u32string window;
-        for (std::size_t i = at; i < bytes.size() && i - at <= 12; ++i) window += static_cast<char32_t>(static_cast<std::uint8_t>(bytes[i]));
+        char32_t window[13];
+        std::size_t size = 0;
+        for (std::size_t i = at; i < bytes.size() && size < std::size(window); ++i)
+            window[size++] = static_cast<char32_t>(static_cast<std::uint8_t>(bytes[i]));
         std::size_t length = 0;
-        if (ReferenceAt(window, 0, length)) return true;
+        if (ReferenceAt(std::u32string_view(window, size), 0, length)) return true;
     }
     return false;
 }
