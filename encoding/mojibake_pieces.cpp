@@ -202,9 +202,9 @@ private:
         Lines(at, end);
     }
 
-    // The paragraph's chain on each of its lines, and one more undoing by UTF-8 or UTF-16 on a line
-    // that it leaves looking damaged: the lines of a log or a catalogue may have been damaged once
-    // each, and some of them twice.
+    // The paragraph's chain on each of its lines, and one more undoing by UTF-8 on a line that it
+    // leaves looking damaged: the lines of a log or a catalogue may have been damaged once each, and
+    // some of them twice (UTF-16 is whole files, never a line's own layer).
     void LayersOfLines(std::size_t at, std::size_t end, const RepairFinding& paragraph) {
         const MisreadingChain& outer = paragraph.chain;
         for (std::size_t p = at; p < end;) {
