@@ -267,10 +267,10 @@ public:
         const std::uint64_t camel = (lower << 8) & upper;
         // The marks are the bytes' top bits, so their sum lands in the top byte: without a processor's
         // count instruction (the baseline of both targets) std::popcount is a library call.
-        auto count = [&](std::uint64_t marks) { return static_cast<int>(((marks >> 7) * kOnes) >> 56); };
+        auto count = [](std::uint64_t marks) { return static_cast<int>(((marks >> 7) * kOnes) >> 56); };
         const int first = Ascii(static_cast<char32_t>(eight & 0x7F));
         if (const std::uint8_t m = kinds_.misfit[previous_][first]; m != 0) Misfit(m);
-        for (int n = camel == 0 ? 0 : count(camel); n > 0; --n) shape_.cost += camelCost_;
+        for (int n = count(camel); n > 0; --n) shape_.cost += camelCost_;
         counts_ += static_cast<std::uint64_t>(count(letters)) << kLetters;
         if (const std::uint64_t others = ~letters & kHigh; others == 0) {
             wordLatin_ += 8;
