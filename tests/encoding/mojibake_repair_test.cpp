@@ -519,7 +519,10 @@ TEST(MojibakeRepair, TheSearchsShortcutsReadBytesAsTheFullDecodingDoes) {
                                              "&eacute;", "&#1056;", "&amp;",
                                              // runs of ASCII, which the shape takes eight bytes at a time
                                              "word", "camelCase", "Ab", "z", "Q", "12", ".", "\t", "\n", "\r",
-                                             "\x01", "\x1F", "\x7F", "the quick brown fox "};
+                                             "\x01", "\x1F", "\x7F", "the quick brown fox ",
+                                             // Russian letters, which it takes four at a time, and their neighbours
+                                             "\xD0\x90", "\xD0\xAF", "\xD0\xBF", "\xD1\x80", "\xD0\x8F", "\xD1\x90",
+                                             "\xD0\x81", "\xD1\x91", "\xD0\xB2\xD0\x96", "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82"};
     for (int round = 0; round < 40000; ++round) {
         std::string bytes;
         const int count = static_cast<int>(random() % (round % 2 == 0 ? 8 : 24));
@@ -533,9 +536,9 @@ TEST(MojibakeRepair, TheSearchsShortcutsReadBytesAsTheFullDecodingDoes) {
         std::size_t shapeFailed = 0, shapeLost = 0;
         const mojibake::Shape shape = mojibake::ShapeOfUtf8(bytes, shapeFailed, shapeLost);
         const mojibake::Shape written = mojibake::ShapeOf(text);
-        ASSERT_EQ(std::tie(shape.cost, shape.beyondAscii, shape.letters, shape.latinBeyondAscii, shape.latinInTheirWords,
+        ASSERT_EQ(std::tie(shape.cost, shape.signs, shape.beyondAscii, shape.letters, shape.latinBeyondAscii, shape.latinInTheirWords,
                            shape.cyrillic, shape.controls, shapeFailed, shapeLost),
-                  std::tie(written.cost, written.beyondAscii, written.letters, written.latinBeyondAscii,
+                  std::tie(written.cost, written.signs, written.beyondAscii, written.letters, written.latinBeyondAscii,
                            written.latinInTheirWords, written.cyrillic, written.controls, failed, lost))
             << testing::PrintToString(bytes);
         for (RepairEncoding e : {k1251, kWestern, kKoi8}) {
