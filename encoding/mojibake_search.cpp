@@ -75,8 +75,6 @@ constexpr double kSignNat = 1.0;
 // the order of another language, or of a wrong reading, two nats and more below.
 constexpr double kRussianFit = -1.7;
 
-bool ReadsAsRussian(const Judgement& j) { return j.letters * 4 >= j.beyondAscii * 3 && j.letters > 0; }
-
 enum class StepKind { None, Wide, Russian };
 
 // One search at a time a thread: what it numbers and writes out, kept for the next.
@@ -125,15 +123,6 @@ struct Node {
 };
 
 bool IsWide(RepairEncoding e) { return !IsSingleByte(e); }
-
-// Whether the text has `least` characters beyond ASCII, as the Russian judgement counts them (a
-// character lost on the way, U+FFFD, reads as the '?' it becomes).
-bool HasHighCharacters(const Text& text, std::size_t least) {
-    std::size_t high = 0;
-    for (char32_t c : text)
-        if (c >= 0x80 && c != 0xFFFD && ++high >= least) return true;
-    return least == 0;
-}
 
 // The text as it is is Latin text with its few accented letters, not what a Russian undoing starts from.
 bool LatinText(const Node& n) {
@@ -253,6 +242,16 @@ public:
         russianFromRoots_ = std::any_of(roots.begin(), roots.end(), [&](int r) {
             return !LatinText(nodes_[r]) && HasHighCharacters(nodes_[r].text, kRussianLetters);
         });
+        // Nor from a text that reads as right Russian, no capital a small letter's neighbour: every
+        // Cyrillic undoing puts its letters out of order. Most suspect lines of a clean text are such.
+        static const double capitalInWord = MisfitBetween(U'\u0430', U'\u042F');
+        if (!russianFromRoots_) return;
+        int best = roots.front();
+        for (int r : roots)
+            if (nodes_[r].RussianScore() > nodes_[best].RussianScore()) best = r;
+        const Node& n = nodes_[best];
+        russianFromRoots_ = n.failed > 0 || n.lost > 0 || n.shape.signs > 0 ||
+                            n.shape.cost >= capitalInWord || !ReadsAsRightRussian(n.russian, n.text, kRussianLetters, kRussianFit);
     }
 
     // Whether no undoing can be taken whatever the search finds, as the verdict judges: an undoing

@@ -55,4 +55,28 @@ std::size_t VariantsAtCapitals(const std::u32string& text) {
     return count;
 }
 
+bool HasHighCharacters(const std::u32string& text, std::size_t least) {
+    std::size_t high = 0;
+    for (char32_t c : text)
+        if (c >= 0x80 && c != 0xFFFD && ++high >= least) return true;
+    return least == 0;
+}
+
+bool ReadsAsRightRussian(const Judgement& j, const std::u32string& text, std::size_t letters, double fit) {
+    if (!ReadsAsRussian(j) || j.letters < letters || j.fit < fit || j.variants > 0 || j.lowerStarts > 0) return false;
+    Traits traits;
+    char32_t before = ' ';
+    bool afterLetter = false, afterSign = false;
+    for (char32_t c : text) {
+        const Trait t = traits.Of(c);
+        if (c >= 0x400 && c < 0x460 && !afterLetter) {
+            if (c == U'\u0401' || c == U'\u0451' || (afterSign && before != U'\u00AB')) return false;
+        }
+        before = c;
+        afterLetter = t.letter;
+        afterSign = t.high && !t.letter;
+    }
+    return true;
+}
+
 }  // namespace mojibake

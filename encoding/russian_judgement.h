@@ -23,7 +23,15 @@ struct Judgement {
     // for Russian, well below for Cyrillic letters in no Russian order.
     double fit = 0;
     std::size_t variants = 0;  // letters of the other Cyrillic alphabets
+    std::size_t lowerStarts = 0;  // sentences that start with a small letter
 };
+
+// Most of the text's characters beyond ASCII are Russian letters.
+inline bool ReadsAsRussian(const Judgement& j) { return j.letters * 4 >= j.beyondAscii * 3 && j.letters > 0; }
+
+// Whether the text has `least` characters beyond ASCII, as the Russian judgement counts them (a
+// character lost on the way, U+FFFD, reads as the '?' it becomes).
+bool HasHighCharacters(const std::u32string& text, std::size_t least);
 
 // A sentence that starts with a small letter (what 1251 read as Mac Cyrillic makes of capitals).
 inline constexpr double kLowerStartCost = 6.0;
@@ -136,6 +144,13 @@ private:
 // letters inside words too.
 std::size_t VariantsAtCapitals(const std::u32string& text);
 
+// Whether a text judged `j` reads as right Russian as it stands: `letters` Russian letters at least
+// that pair as Russian ones do (a fit of `fit` at least), no letter of another Cyrillic alphabet, no
+// sentence that starts small, and every word started as a word may be. What 1251 and Mac Cyrillic read
+// as each other make of a capital is a sign right before a small letter ("—ибири", "»меет"), or Ё
+// ("Ётот"); a word starts after « only.
+bool ReadsAsRightRussian(const Judgement& j, const std::u32string& text, std::size_t letters, double fit);
+
 // What a pair of neighbours adds to the score, in kLogProbabilityUnit: counted only where one of
 // them is beyond ASCII. A run of capitals takes off more (CapitalRun).
 inline std::int64_t PairLogProbability(LetterClass prev, LetterClass cur) {
@@ -196,6 +211,7 @@ Judgement JudgeBy(std::size_t length, const TraitAt& traitAt, double floor, bool
     }
     j.score = scoreNow();
     j.variants = variants;
+    j.lowerStarts = lowerStarts;
     j.fit = pairs ? (static_cast<double>(score) / kLogProbabilityUnit - expected) / static_cast<double>(pairs) : 0;
     return j;
 }

@@ -249,6 +249,26 @@ TEST(MojibakeRepair, AWordInCapitalsReadsAFewNatsWorseThanInTitleCaseHoweverLong
     }
 }
 
+// A text searched no further for Cyrillic undoings must read as right Russian with each capital where
+// it should stand: what 1251 and Mac Cyrillic make of each other's capitals (a sign before a small
+// letter, Ё, Ђ) leaves it to the search, in either direction of the damage.
+TEST(MojibakeRepair, OnlyATextWithEveryCapitalInPlaceReadsAsRightRussian) {
+    auto right = [](const std::string& utf8) {
+        std::size_t failed = 0, lost = 0;
+        const std::u32string text = mojibake::DecodeCharacters(utf8, kUtf8, failed, lost);
+        return mojibake::ReadsAsRightRussian(mojibake::Judge(text), text, 8, -1.7);
+    };
+    const std::string lines[] = {"Этот драйвер использует устройства процессора, и Света рада этому.",
+                                 "Linux знают Света и Тамара, а также Царицыно и Чертаново, и «Сибирь»."};
+    for (const std::string& line : lines) {
+        EXPECT_TRUE(right(line)) << line;
+        for (const MisreadingChain& damage : {Chain({k1251, kMac, kUtf8}), Chain({kMac, k1251, kUtf8})}) {
+            const std::string damaged = DoMisreadings(Written(line, damage.steps[0].written), damage);
+            EXPECT_FALSE(right(damaged)) << damaged;
+        }
+    }
+}
+
 TEST(MojibakeRepair, NeverChangesACleanTextInAnyEncodingOrLanguage) {
     using E = RepairEncoding;
     const std::vector<E> cyrillic = {kUtf8, k1251, k866, kKoi8, RepairEncoding::Iso8859_5, kMac};
