@@ -137,7 +137,7 @@ private:
             read_.written = false;
             read_.decoded.failed = read_.decoded.lost = 0;
             if (now_ == RepairEncoding::Utf8) {
-                read_.decoded.shape = ShapeOfUtf8(bytes, read_.decoded.failed, read_.decoded.lost);
+                read_.decoded.shape = ShapeOfUtf8(bytes, read_.decoded.failed, read_.decoded.lost, &read_.lines);
             } else {
                 Write(bytes);
                 read_.decoded.shape = ShapeOf(read_.characters);
@@ -241,6 +241,10 @@ private:
     // Each line judged alone; in a paragraph that reads right, only a line whose misfits cost at least
     // `least` is searched.
     void Lines(std::size_t at, std::size_t end, double least = 0) {
+        if (now_ == RepairEncoding::Utf8) {
+            LinesOfUtf8(at, end, least);
+            return;
+        }
         // The paragraph is read once: a line break is a character of its own in every encoding the
         // pieces are read in, so each line's characters are a stretch of the paragraph's.
         const std::u32string_view characters = Read(text_.substr(at, end - at)).text;
@@ -270,6 +274,30 @@ private:
             }
             RepairFinding found = suspect ? Local(line, &read) : Clean();
             if (found.kind == Kind::Repair && HasWideStep(found.chain) && !Fits(line, found.chain)) found = Clean();
+            Push(p, lend - p, found);
+            p = lend;
+        }
+    }
+
+    // Lines as Lines judges them, in a UTF-8 text: each line was shaped as the paragraph was read, and
+    // only a suspect one is decoded.
+    void LinesOfUtf8(std::size_t at, std::size_t end, double least) {
+        Read(text_.substr(at, end - at), false);
+        std::size_t p = at;
+        for (const LineShape& shaped : read_.lines) {
+            const std::size_t lend = at + shaped.end;
+            const std::string_view line = text_.substr(p, lend - p);
+            DecodedSample read{{}, shaped.failed, shaped.lost, shaped.shape};
+            double cost = 0;
+            const bool suspect = !Plain(line) && Suspect(line, read, &cost) && cost >= least;
+            RepairFinding found = Clean();
+            if (suspect) {
+                std::size_t failed = 0, lost = 0;
+                const std::u32string characters = DecodeCharacters(line, now_, failed, lost);
+                read.text = characters;
+                found = Local(line, &read);
+                if (found.kind == Kind::Repair && HasWideStep(found.chain) && !Fits(line, found.chain)) found = Clean();
+            }
             Push(p, lend - p, found);
             p = lend;
         }
@@ -333,6 +361,7 @@ private:
         bool written = false;  // `characters` hold what was read
         std::u32string characters;
         DecodedSample decoded;
+        std::vector<LineShape> lines;  // of UTF-8
     } read_;
 };
 

@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cmath>
 #include <cstdint>
+#include <cstring>
+#include <utility>
 
 #include "encoding/mojibake_charts.h"
 
@@ -136,15 +139,16 @@ int KindNumber(const Class& k, char32_t c) {
 
 struct Kinds {
     // What a pair costs, as an index into `values` (few distinct costs, so the table stays small),
-    // with kSignBeside added where it is a symbol and a letter.
+    // with kSignBeside added where it is a symbol and a letter. Costs are counted in tenths: whole
+    // numbers add up alike however the walk groups them (a paragraph as the sum of its lines).
     std::array<std::array<std::uint8_t, kKinds>, kKinds> misfit{};
-    std::array<double, 8> values{};
+    std::array<int, 8> values{};
     std::array<Class, kKinds> example{};  // a class of each number, for what counts it adds to
     // A looked-up character: its number and what it costs by itself, as an index into `rarities`.
     struct Entry {
         std::uint8_t kind = 0, rarity = 0;
     };
-    std::array<double, 8> rarities{};
+    std::array<int, 8> rarities{};
     std::array<Entry, kClassTableSize> common{};
     // The signs of typography (dashes, quotes, the ellipsis, №, ™), looked up too.
     std::array<Entry, kSignTableSize> signs{};
@@ -158,9 +162,12 @@ struct Kinds {
     std::array<Facts, kKinds> facts{};
 };
 
-// The index of `v` among the first `distinct` of `values`, added to them when new.
+int Tenths(double cost) { return static_cast<int>(std::lround(cost * 10)); }
+
+// The index of `cost` among the first `distinct` of `values`, added to them when new.
 template <std::size_t N>
-std::uint8_t IndexOf(std::array<double, N>& values, std::size_t& distinct, double v) {
+std::uint8_t IndexOf(std::array<int, N>& values, std::size_t& distinct, double cost) {
+    const int v = Tenths(cost);
     std::size_t i = 0;
     while (i < distinct && values[i] != v) ++i;
     if (i == distinct) values[distinct++] = v;
@@ -210,9 +217,7 @@ const Kinds& TheKinds() {
     return kinds;
 }
 
-// The walk of a text's characters in their order, adding up its shape. Adding nothing leaves a sum
-// as it is, so the costs add up as a plain character-by-character walk adds them, whichever way the
-// characters come.
+// The walk of a text's characters in their order, adding up its shape.
 class Walk {
 public:
     Walk() : kinds_(TheKinds()), camelCost_(kinds_.values[kinds_.misfit[Ascii('a')][Ascii('A')]]) {}
@@ -222,15 +227,15 @@ public:
         if (c < kClassTableSize) {
             const Kinds::Entry e = kinds_.common[c];
             kind = e.kind;
-            if (e.rarity != 0) shape_.cost += kinds_.rarities[e.rarity];
+            if (e.rarity != 0) cost_ += kinds_.rarities[e.rarity];
         } else if (c - kFirstSign < kSignTableSize) {
             const Kinds::Entry e = kinds_.signs[c - kFirstSign];
             kind = e.kind;
-            if (e.rarity != 0) shape_.cost += kinds_.rarities[e.rarity];
+            if (e.rarity != 0) cost_ += kinds_.rarities[e.rarity];
         } else {
             const Class k = ClassOf(c);
             kind = KindNumber(k, c);
-            shape_.cost += k.rarity;
+            cost_ += Tenths(k.rarity);
         }
         const std::size_t high = c >= 0x80;
         const Kinds::Facts& f = kinds_.facts[kind];
@@ -270,7 +275,7 @@ public:
         auto count = [](std::uint64_t marks) { return static_cast<int>(((marks >> 7) * kOnes) >> 56); };
         const int first = Ascii(static_cast<char32_t>(eight & 0x7F));
         if (const std::uint8_t m = kinds_.misfit[previous_][first]; m != 0) Misfit(m);
-        for (int n = count(camel); n > 0; --n) shape_.cost += camelCost_;
+        for (int n = count(camel); n > 0; --n) cost_ += camelCost_;
         counts_ += static_cast<std::uint64_t>(count(letters)) << kLetters;
         if (const std::uint64_t others = ~letters & kHigh; others == 0) {
             wordLatin_ += 8;
@@ -307,7 +312,7 @@ public:
         const std::uint64_t camel = (~upper & kTop) << 16 & upper;
         const int first = (upper & 0x80) != 0 ? russianUpper_ : russianLower_;
         if (const std::uint8_t m = kinds_.misfit[previous_][first]; m != 0) Misfit(m);
-        for (std::uint64_t n = ((camel >> 7) * 0x0001000100010001) >> 48; n > 0; --n) shape_.cost += russianCamelCost_;
+        for (std::uint64_t n = ((camel >> 7) * 0x0001000100010001) >> 48; n > 0; --n) cost_ += russianCamelCost_;
         counts_ += Letters * russianCounts_;
         previous_ = (upper >> (16 * (Letters - 1)) & 0x80) != 0 ? russianUpper_ : russianLower_;
         return true;
@@ -323,30 +328,58 @@ public:
         counts_ = 0;
     }
 
+    // The shape of what was added since the last line taken, which ended a word or the text.
+    Shape TakeLine() {
+        EndWord();
+        Shape line = shape_;
+        for (auto [all, before] : {std::pair{&line.beyondAscii, line_.beyondAscii}, {&line.letters, line_.letters},
+                                   {&line.latinBeyondAscii, line_.latinBeyondAscii},
+                                   {&line.latinInTheirWords, line_.latinInTheirWords}, {&line.cyrillic, line_.cyrillic},
+                                   {&line.controls, line_.controls}})
+            *all -= before;
+        line.cost = static_cast<double>(cost_ - lineCost_) / 10;
+        line.signs = static_cast<double>(signs_ - lineSigns_) / 10;
+        line_ = shape_;
+        lineCost_ = cost_;
+        lineSigns_ = signs_;
+        return line;
+    }
+
     Shape Done() {
-        Count();
-        if (wordLatinBeyond_ > 0) {
-            shape_.latinBeyondAscii += wordLatinBeyond_;
-            shape_.latinInTheirWords += wordLatin_;
-        }
+        EndWord();
+        shape_.cost = static_cast<double>(cost_) / 10;
+        shape_.signs = static_cast<double>(signs_) / 10;
         return shape_;
     }
 
 private:
     int Ascii(char32_t c) const { return kinds_.common[c].kind; }
 
+    // Empties the lanes and counts the Latin letters of the word so far, as the end of the text does.
+    void EndWord() {
+        Count();
+        if (wordLatinBeyond_ > 0) {
+            shape_.latinBeyondAscii += wordLatinBeyond_;
+            shape_.latinInTheirWords += wordLatin_;
+        }
+        wordLatin_ = wordLatinBeyond_ = 0;
+    }
+
     void Misfit(std::uint8_t m) {
-        const double cost = kinds_.values[m & ~kSignBeside];
-        shape_.cost += cost;
-        if ((m & kSignBeside) != 0) shape_.signs += cost;
+        const int cost = kinds_.values[m & ~kSignBeside];
+        cost_ += cost;
+        if ((m & kSignBeside) != 0) signs_ += cost;
     }
 
     const Kinds& kinds_;
-    const double camelCost_;
+    const int camelCost_;
     const int russianUpper_ = Ascii(U'\u0410'), russianLower_ = Ascii(U'\u0430');
-    const double russianCamelCost_ = kinds_.values[kinds_.misfit[russianLower_][russianUpper_]];
+    const int russianCamelCost_ = kinds_.values[kinds_.misfit[russianLower_][russianUpper_]];
     const std::uint64_t russianCounts_ = kinds_.facts[russianLower_].counts + (std::uint64_t{1} << kBeyondAscii);
     Shape shape_;
+    std::int64_t cost_ = 0, signs_ = 0;  // in tenths
+    Shape line_;  // the counts where the line began
+    std::int64_t lineCost_ = 0, lineSigns_ = 0;
     std::uint64_t counts_ = 0;
     int previous_ = static_cast<int>(Kind::Blank);
     std::size_t wordLatin_ = 0, wordLatinBeyond_ = 0;
@@ -360,31 +393,12 @@ std::uint64_t Load(const std::uint8_t* p) {
     return bytes;
 }
 
-}  // namespace
-
-namespace mojibake {
-
-double MisfitBetween(char32_t a, char32_t b) {
-    const Class ka = ClassOf(a), kb = ClassOf(b);
-    return ka.kind == Kind::Blank || kb.kind == Kind::Blank ? 0 : Misfit(ka, a, kb, b);
-}
-
-Shape ShapeOf(std::u32string_view text) {
-    Walk walk;
-    for (std::size_t at = 0; at < text.size(); at += kLaneRoom) {
-        for (char32_t c : text.substr(at, kLaneRoom)) walk.Add(c);
-        walk.Count();
-    }
-    return walk.Done();
-}
-
-Shape ShapeOfUtf8(std::string_view bytes, std::size_t& failed, std::size_t& lost) {
-    const auto* p = reinterpret_cast<const std::uint8_t*>(bytes.data());
-    const auto* const begin = p;
-    const auto* const end = p + bytes.size();
-    Walk walk;
-    // As DecodeCharacters reads UTF-8. A character takes a byte at least, so what begins in a stretch
-    // a little shorter than the lanes' room (the last step may take eight bytes) fits them.
+// Walks the UTF-8 bytes from `p` to `end` (a text that starts at `begin`), as DecodeCharacters reads
+// them.
+void WalkUtf8(Walk& walk, const std::uint8_t*& p, const std::uint8_t* end, const std::uint8_t* begin, std::size_t& failed,
+              std::size_t& lost) {
+    // A character takes a byte at least, so what begins in a stretch a little shorter than the lanes'
+    // room (the last step may take eight bytes) fits them.
     constexpr std::ptrdiff_t kStretch = kLaneRoom - 8;
     while (p != end) {
         const auto* const stretch = p + std::min(end - p, kStretch);
@@ -420,6 +434,44 @@ Shape ShapeOfUtf8(std::string_view bytes, std::size_t& failed, std::size_t& lost
             walk.Add(c);
         }
         walk.Count();
+    }
+}
+
+}  // namespace
+
+namespace mojibake {
+
+double MisfitBetween(char32_t a, char32_t b) {
+    const Class ka = ClassOf(a), kb = ClassOf(b);
+    return ka.kind == Kind::Blank || kb.kind == Kind::Blank ? 0 : Misfit(ka, a, kb, b);
+}
+
+Shape ShapeOf(std::u32string_view text) {
+    Walk walk;
+    for (std::size_t at = 0; at < text.size(); at += kLaneRoom) {
+        for (char32_t c : text.substr(at, kLaneRoom)) walk.Add(c);
+        walk.Count();
+    }
+    return walk.Done();
+}
+
+Shape ShapeOfUtf8(std::string_view bytes, std::size_t& failed, std::size_t& lost, std::vector<LineShape>* lines) {
+    const auto* p = reinterpret_cast<const std::uint8_t*>(bytes.data());
+    const auto* const begin = p;
+    const auto* const end = p + bytes.size();
+    Walk walk;
+    if (!lines) {
+        WalkUtf8(walk, p, end, begin, failed, lost);
+        return walk.Done();
+    }
+    // No character of UTF-8 holds a line break's byte, so a line is walked as a text of its own.
+    lines->clear();
+    while (p != end) {
+        const void* const eol = std::memchr(p, '\n', static_cast<std::size_t>(end - p));
+        const auto* const lineEnd = eol ? static_cast<const std::uint8_t*>(eol) + 1 : end;
+        const std::size_t failedBefore = failed, lostBefore = lost;
+        WalkUtf8(walk, p, lineEnd, begin, failed, lost);
+        lines->push_back({static_cast<std::size_t>(lineEnd - begin), walk.TakeLine(), failed - failedBefore, lost - lostBefore});
     }
     return walk.Done();
 }

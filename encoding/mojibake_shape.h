@@ -7,6 +7,7 @@
 // only where the damage changed how the characters sit together.
 #include <cstddef>
 #include <string_view>
+#include <vector>
 
 namespace mojibake {
 
@@ -22,9 +23,17 @@ struct Shape {
 };
 
 Shape ShapeOf(std::u32string_view text);
+// A line's shape, as ShapeOfUtf8 of the line alone gives it; the next line starts at `end`.
+struct LineShape {
+    std::size_t end = 0;
+    Shape shape;
+    std::size_t failed = 0, lost = 0;
+};
+
 // The shape of UTF-8 bytes, as ShapeOf of what DecodeCharacters reads them as (counting the bytes
-// that do not decode in `failed` and the sequences cut by '?' in `lost`), without writing them out.
-Shape ShapeOfUtf8(std::string_view bytes, std::size_t& failed, std::size_t& lost);
+// that do not decode in `failed` and the sequences cut by '?' in `lost`), without writing them out;
+// `lines`, where given, gets the shape of each line (each ends after its '\n'), whose sum that is.
+Shape ShapeOfUtf8(std::string_view bytes, std::size_t& failed, std::size_t& lost, std::vector<LineShape>* lines = nullptr);
 
 // What `b` right after `a` inside a word costs, by itself: the rule the shape's walk looks up.
 double MisfitBetween(char32_t a, char32_t b);

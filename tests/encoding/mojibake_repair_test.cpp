@@ -561,6 +561,25 @@ TEST(MojibakeRepair, TheSearchsShortcutsReadBytesAsTheFullDecodingDoes) {
                   std::tie(written.cost, written.signs, written.beyondAscii, written.letters, written.latinBeyondAscii,
                            written.latinInTheirWords, written.cyrillic, written.controls, failed, lost))
             << testing::PrintToString(bytes);
+        // Line by line, each line's shape is its own, and they make up the whole one.
+        std::vector<mojibake::LineShape> lines;
+        std::size_t linesFailed = 0, linesLost = 0;
+        const mojibake::Shape whole = mojibake::ShapeOfUtf8(bytes, linesFailed, linesLost, &lines);
+        ASSERT_EQ(std::tie(whole.cost, whole.signs, whole.letters, whole.latinInTheirWords),
+                  std::tie(shape.cost, shape.signs, shape.letters, shape.latinInTheirWords));
+        std::size_t from = 0;
+        for (const mojibake::LineShape& line : lines) {
+            std::size_t f = 0, l = 0;
+            const mojibake::Shape alone = mojibake::ShapeOfUtf8(std::string_view(bytes).substr(from, line.end - from), f, l);
+            ASSERT_EQ(std::tie(line.shape.cost, line.shape.signs, line.shape.beyondAscii, line.shape.letters,
+                               line.shape.latinBeyondAscii, line.shape.latinInTheirWords, line.shape.cyrillic,
+                               line.shape.controls, line.failed, line.lost),
+                      std::tie(alone.cost, alone.signs, alone.beyondAscii, alone.letters, alone.latinBeyondAscii,
+                               alone.latinInTheirWords, alone.cyrillic, alone.controls, f, l))
+                << testing::PrintToString(bytes);
+            from = line.end;
+        }
+        ASSERT_EQ(from, bytes.size());
         for (RepairEncoding e : {k1251, kWestern, kKoi8}) {
             std::size_t allFailed = 0, allLost = 0;
             const std::string all = mojibake::EncodeCharacters(text, e, allFailed, allLost);
