@@ -187,7 +187,9 @@ private:
             return;
         }
         const bool read = read_.at == bytes.data() && read_.size == bytes.size();
-        const RepairFinding local = Local(bytes, read ? &Read(bytes) : nullptr);
+        const RepairFinding local = read && !view_ && !MayBeMisread(bytes, read_.decoded.shape)
+                                        ? Clean()
+                                        : Local(bytes, read ? &Read(bytes) : nullptr);
         const bool oneLine = bytes.find('\n') == std::string_view::npos || bytes.find('\n') + 1 >= bytes.size();
         if (local.kind == Kind::Repair && (!HasWideStep(local.chain) || Fits(bytes, local.chain))) {
             if (HasWideStep(local.chain) && !oneLine) LayersOfLines(at, end, local);
@@ -291,7 +293,7 @@ private:
             double cost = 0;
             const bool suspect = !Plain(line) && Suspect(line, read, &cost) && cost >= least;
             RepairFinding found = Clean();
-            if (suspect) {
+            if (suspect && MayBeMisread(line, read.shape)) {
                 std::size_t failed = 0, lost = 0;
                 const std::u32string characters = DecodeCharacters(line, now_, failed, lost);
                 read.text = characters;

@@ -180,6 +180,11 @@ RepairFinding FindMisreadings(std::string_view sample, bool complete, std::optio
     return Decide(std::move(roots), false);
 }
 
+bool MayBeMisread(std::string_view bytes, const Shape& shape) {
+    // Its references are undone and searched apart; a long text is searched by its start.
+    return bytes.size() > kRepairSample || HasReference(bytes) || MayBeUndone(shape);
+}
+
 RepairFinding FindMisreadingsIn(std::string_view sample, RepairEncoding now, const DecodedSample* decoded) {
     const std::string_view whole = sample;
     sample = Sample(sample, true, now == RepairEncoding::Utf8);

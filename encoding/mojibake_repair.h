@@ -56,6 +56,9 @@ struct DecodedSample {
 // The same for a text known to be in `now` as a file is (no step reads in the encoding it was saved
 // in); `decoded`, where given, is the sample read in `now` already.
 RepairFinding FindMisreadingsIn(std::string_view sample, RepairEncoding now, const DecodedSample* decoded = nullptr);
+// Whether FindMisreadingsIn of bytes whose characters have `shape` may find anything but clean text:
+// it never does for Latin text with its few accented letters and few misfits (mojibake_search.h).
+bool MayBeMisread(std::string_view bytes, const mojibake::Shape& shape);
 
 // One stretch of a text and what was done to it: the pieces of a text follow each other and cover it.
 struct RepairPiece {

@@ -125,10 +125,11 @@ struct Node {
 bool IsWide(RepairEncoding e) { return !IsSingleByte(e); }
 
 // The text as it is is Latin text with its few accented letters, not what a Russian undoing starts from.
-bool LatinText(const Node& n) {
-    return n.shape.latinBeyondAscii > 0 && n.shape.letters > 2 * n.shape.cyrillic &&
-           static_cast<double>(n.shape.latinBeyondAscii) < kForeignLatinShare * static_cast<double>(n.shape.latinInTheirWords);
+bool LatinText(const Shape& s) {
+    return s.latinBeyondAscii > 0 && s.letters > 2 * s.cyrillic &&
+           static_cast<double>(s.latinBeyondAscii) < kForeignLatinShare * static_cast<double>(s.latinInTheirWords);
 }
+bool LatinText(const Node& n) { return LatinText(n.shape); }
 
 int RussianSteps(const MisreadingChain& chain) {
     return static_cast<int>(std::count_if(chain.steps, chain.steps + chain.length,
@@ -254,15 +255,9 @@ public:
                             n.shape.cost >= capitalInWord || !ReadsAsRightRussian(n.russian, n.text, kRussianLetters, kRussianFit);
     }
 
-    // Whether no undoing can be taken whatever the search finds, as the verdict judges: an undoing
-    // by UTF-8 or UTF-16 must read kShapeMargin better than a root, which one whose misfits cost
-    // less cannot, and the Russian statistics never undo Latin text with its few accented letters
-    // (most of what a clean text asks to be searched is such text: German, French).
+    // Whether no undoing can be taken whatever the search finds, as the verdict judges.
     bool NothingToUndo(const std::vector<int>& roots) const {
-        return std::all_of(roots.begin(), roots.end(), [&](int r) {
-            const Node& n = nodes_[r];
-            return n.shape.cost < kShapeMargin && LatinText(n);
-        });
+        return std::none_of(roots.begin(), roots.end(), [&](int r) { return MayBeUndone(nodes_[r].shape); });
     }
 
 private:
@@ -584,6 +579,8 @@ RepairFinding Search::Verdict(const std::vector<int>& roots) const {
 }  // namespace
 
 namespace mojibake {
+
+bool MayBeUndone(const Shape& shape) { return shape.cost >= kShapeMargin || !LatinText(shape); }
 
 RepairFinding SearchMisreadings(const std::vector<SearchRoot>& roots, bool viewReading) {
     Search search(viewReading);

@@ -22,6 +22,11 @@ struct SearchRoot {
     std::optional<Shape> shape;  // the text's shape, where the caller has it already
 };
 
+// Whether a text of this shape, read as it is, can be undone at all: an undoing by UTF-8 or UTF-16
+// must read kShapeMargin better than it, and the Russian statistics never undo Latin text with its
+// few accented letters (most of what a clean text asks to be searched is such text: German, French).
+bool MayBeUndone(const Shape& shape);
+
 // `viewReading`: the text is shown in roots' encoding by a view, which may itself be the last reading.
 RepairFinding SearchMisreadings(const std::vector<SearchRoot>& roots, bool viewReading);
 
