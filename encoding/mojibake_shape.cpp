@@ -460,18 +460,15 @@ Shape ShapeOfUtf8(std::string_view bytes, std::size_t& failed, std::size_t& lost
     const auto* const begin = p;
     const auto* const end = p + bytes.size();
     Walk walk;
-    if (!lines) {
-        WalkUtf8(walk, p, end, begin, failed, lost);
-        return walk.Done();
-    }
     // No character of UTF-8 holds a line break's byte, so a line is walked as a text of its own.
-    lines->clear();
+    if (lines) lines->clear();
     while (p != end) {
-        const void* const eol = std::memchr(p, '\n', static_cast<std::size_t>(end - p));
+        const void* const eol = lines ? std::memchr(p, '\n', static_cast<std::size_t>(end - p)) : nullptr;
         const auto* const lineEnd = eol ? static_cast<const std::uint8_t*>(eol) + 1 : end;
         const std::size_t failedBefore = failed, lostBefore = lost;
         WalkUtf8(walk, p, lineEnd, begin, failed, lost);
-        lines->push_back({static_cast<std::size_t>(lineEnd - begin), walk.TakeLine(), failed - failedBefore, lost - lostBefore});
+        if (lines)
+            lines->push_back({static_cast<std::size_t>(lineEnd - begin), walk.TakeLine(), failed - failedBefore, lost - lostBefore});
     }
     return walk.Done();
 }
