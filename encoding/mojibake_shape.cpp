@@ -252,6 +252,13 @@ public:
         previous_ = kind;
     }
 
+    // A space, as Add adds it: beside a blank nothing is a misfit, and it counts for nothing but the
+    // end of a word.
+    void AddSpace() {
+        EndWord();
+        previous_ = space_;
+    }
+
     // Eight ASCII characters at once (the first in the lowest byte), when none is a control; false,
     // having added nothing, when one is.
     bool AddAscii(std::uint64_t eight) {
@@ -330,6 +337,7 @@ public:
 
     // The shape of what was added since the last line taken, which ended a word or the text.
     Shape TakeLine() {
+        Count();
         EndWord();
         Shape line = shape_;
         for (auto [all, before] : {std::pair{&line.beyondAscii, line_.beyondAscii}, {&line.letters, line_.letters},
@@ -346,6 +354,7 @@ public:
     }
 
     Shape Done() {
+        Count();
         EndWord();
         shape_.cost = static_cast<double>(cost_) / 10;
         shape_.signs = static_cast<double>(signs_) / 10;
@@ -355,9 +364,8 @@ public:
 private:
     int Ascii(char32_t c) const { return kinds_.common[c].kind; }
 
-    // Empties the lanes and counts the Latin letters of the word so far, as the end of the text does.
+    // Counts the Latin letters of the word so far, as the end of the text does.
     void EndWord() {
-        Count();
         if (wordLatinBeyond_ > 0) {
             shape_.latinBeyondAscii += wordLatinBeyond_;
             shape_.latinInTheirWords += wordLatin_;
@@ -373,7 +381,7 @@ private:
 
     const Kinds& kinds_;
     const int camelCost_;
-    const int russianUpper_ = Ascii(U'\u0410'), russianLower_ = Ascii(U'\u0430');
+    const int russianUpper_ = Ascii(U'\u0410'), russianLower_ = Ascii(U'\u0430'), space_ = Ascii(' ');
     const int russianCamelCost_ = kinds_.values[kinds_.misfit[russianLower_][russianUpper_]];
     const std::uint64_t russianCounts_ = kinds_.facts[russianLower_].counts + (std::uint64_t{1} << kBeyondAscii);
     Shape shape_;
@@ -413,6 +421,11 @@ void WalkUtf8(Walk& walk, const std::uint8_t*& p, const std::uint8_t* end, const
                         p += 8;
                         continue;
                     }
+                }
+                if (*p == ' ') {
+                    walk.AddSpace();
+                    ++p;
+                    continue;
                 }
                 c = *p++;
             } else if ((*p & 0xFE) == 0xD0 && end - p >= 8 && walk.AddRussian<4>(Load<8>(p))) {
