@@ -190,10 +190,21 @@ const Kinds& TheKinds() {
             return Kinds::Entry{static_cast<std::uint8_t>(note(c)), IndexOf(t.rarities, rarities, ClassOf(c).rarity)};
         };
         for (char32_t c = 0; c < kClassTableSize; ++c) t.common[c] = entry(c);
-        // Every number some character has: the rest of the first plane and what lies beyond it.
-        for (char32_t c = kClassTableSize; c < 0x10000; ++c) note(c);
         for (char32_t c = 0; c < kSignTableSize; ++c) t.signs[c] = entry(kFirstSign + c);
-        for (char32_t c : {U'\U00010000', U'\U00020000'}) note(c);
+        // Every other number stands for what its costs depend on, and a character of that is made up:
+        // walking the other planes for one of each would cost more than most texts' repair.
+        for (int n = 0; n < kKinds; ++n) {
+            if (seen[n]) continue;
+            seen[n] = true;
+            if (n < kOtherKinds) {
+                t.example[n] = Other(n == kOtherKinds - 1 ? Kind::Typographic : static_cast<Kind>(n));
+                sample[n] = n == kOtherKinds - 1 ? U'\u2019' : U'\uFFFD';
+            } else {
+                const int letter = (n - kOtherKinds) / 2, letterCase = letter % 3;
+                t.example[n] = LetterOf(static_cast<Script>(letter / 3), letterCase == 0, letterCase == 1);
+                sample[n] = (n - kOtherKinds) % 2 == 1 ? U'\u0100' : U'a';
+            }
+        }
         for (int n = 0; n < kKinds; ++n) {
             const Class& k = t.example[n];
             const bool letter = k.kind == Kind::Letter;
