@@ -112,7 +112,7 @@ const ByteChart& ChartTables(RepairEncoding e) {
         for (int e = 0; e < kRepairEncodingCount; ++e) {
             const auto encoding = static_cast<RepairEncoding>(e);
             if (!IsSingleByte(encoding)) continue;
-            auto t = std::make_unique<ByteChart>();
+            auto t = std::make_unique_for_overwrite<ByteChart>();  // every byte and character is written
             t->byte.fill(-1);
             for (int b = 0; b < 256; ++b) {
                 // The pages of base/charts.h leave a byte unassigned as 0, the others as U+FFFD.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <memory>
 #include <unordered_map>
 
 #include "encoding/mojibake_charts.h"
@@ -112,8 +113,11 @@ bool KeepsAscii(RepairEncoding e) {
 }
 
 const RussianPairTable& RussianPairTableOf(RepairEncoding cyrillic) {
-    static const std::array<RussianPairTable, std::size(kCyrillic)> tables = [] {
-        std::array<RussianPairTable, std::size(kCyrillic)> t{};
+    // On the heap, and not cleared first (every score is written): 640 KB is more than a thread's stack
+    // should hold.
+    static const auto tables = [] {
+        auto all = std::make_unique_for_overwrite<std::array<RussianPairTable, std::size(kCyrillic)>>();
+        std::array<RussianPairTable, std::size(kCyrillic)>& t = *all;
         for (std::size_t e = 0; e < std::size(kCyrillic); ++e) {
             t[e].neverRises = true;
             const ByteChart& chart = ChartTables(kCyrillic[e]);
@@ -127,10 +131,10 @@ const RussianPairTable& RussianPairTableOf(RepairEncoding cyrillic) {
                     if (score > 0) t[e].neverRises = false;
                 }
         }
-        return t;
+        return all;
     }();
     const auto at = std::find(std::begin(kCyrillic), std::end(kCyrillic), cyrillic);
-    return tables[static_cast<std::size_t>(at - std::begin(kCyrillic))];
+    return (*tables)[static_cast<std::size_t>(at - std::begin(kCyrillic))];
 }
 
 }  // namespace mojibake
