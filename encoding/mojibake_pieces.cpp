@@ -262,8 +262,6 @@ private:
             if (to < characters.size()) ++to;  // the line break, the line's own
             DecodedSample read{characters.substr(from, to - from), 0, 0, {}};
             from = to;
-            double cost = 0;
-            bool suspect = false;
             std::u32string own;
             if (!Plain(line)) {
                 // What did not decode shows as U+FFFD; only then must the line's bytes be counted.
@@ -272,37 +270,38 @@ private:
                     read.text = own;
                 }
                 read.shape = ShapeOf(read.text);
-                suspect = Suspect(line, read, &cost) && cost >= least;
             }
-            RepairFinding found = suspect ? Local(line, &read) : Clean();
-            if (found.kind == Kind::Repair && HasWideStep(found.chain) && !Fits(line, found.chain)) found = Clean();
-            Push(p, lend - p, found);
+            Push(p, lend - p, LineFinding(line, read, least));
             p = lend;
         }
     }
 
-    // Lines as Lines judges them, in a UTF-8 text: each line was shaped as the paragraph was read, and
-    // only a suspect one is decoded.
+    // Lines as Lines judges them, in a UTF-8 text: each line was shaped as the paragraph was read.
     void LinesOfUtf8(std::size_t at, std::size_t end, double least) {
         Read(text_.substr(at, end - at), false);
         std::size_t p = at;
         for (const LineShape& shaped : read_.lines) {
             const std::size_t lend = at + shaped.end;
-            const std::string_view line = text_.substr(p, lend - p);
-            DecodedSample read{{}, shaped.failed, shaped.lost, shaped.shape};
-            double cost = 0;
-            const bool suspect = !Plain(line) && Suspect(line, read, &cost) && cost >= least;
-            RepairFinding found = Clean();
-            if (suspect && MayBeMisread(line, read.shape)) {
-                std::size_t failed = 0, lost = 0;
-                const std::u32string characters = DecodeCharacters(line, now_, failed, lost);
-                read.text = characters;
-                found = Local(line, &read);
-                if (found.kind == Kind::Repair && HasWideStep(found.chain) && !Fits(line, found.chain)) found = Clean();
-            }
-            Push(p, lend - p, found);
+            Push(p, lend - p, LineFinding(text_.substr(p, lend - p), {{}, shaped.failed, shaped.lost, shaped.shape}, least));
             p = lend;
         }
+    }
+
+    // What a line judged alone is: it is searched only where it is suspect, its misfits cost at least
+    // `least` and the search may find something. `read` holds its shape (of a line that is not plain),
+    // and its characters, unless they are read only now that they are searched.
+    RepairFinding LineFinding(std::string_view line, DecodedSample read, double least) const {
+        double cost = 0;
+        if (Plain(line) || !Suspect(line, read, &cost) || cost < least || (!view_ && !MayBeMisread(line, read.shape)))
+            return Clean();
+        std::u32string characters;
+        if (read.text.empty()) {
+            std::size_t failed = 0, lost = 0;
+            characters = DecodeCharacters(line, now_, failed, lost);
+            read.text = characters;
+        }
+        const RepairFinding found = Local(line, &read);
+        return found.kind == Kind::Repair && HasWideStep(found.chain) && !Fits(line, found.chain) ? Clean() : found;
     }
 
     // The single-byte chain undoes the paragraph into text that plainly reads better: every byte

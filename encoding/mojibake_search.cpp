@@ -245,8 +245,8 @@ public:
         });
         // Nor from a text that reads as right Russian, no capital a small letter's neighbour: every
         // Cyrillic undoing puts its letters out of order. Most suspect lines of a clean text are such.
-        static const double capitalInWord = MisfitBetween(U'\u0430', U'\u042F');
         if (!russianFromRoots_) return;
+        static const double capitalInWord = MisfitBetween(U'\u0430', U'\u042F');
         int best = roots.front();
         for (int r : roots)
             if (nodes_[r].RussianScore() > nodes_[best].RussianScore()) best = r;
