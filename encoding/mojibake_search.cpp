@@ -5,6 +5,7 @@
 #include <cmath>
 #include <functional>
 
+#include "base/thread_own.h"
 #include "encoding/encoding_detection.h"
 #include "encoding/letter_classes.h"
 #include "encoding/mojibake_charts.h"
@@ -85,8 +86,8 @@ struct SearchScratch {
 };
 
 SearchScratch& Scratch() {
-    thread_local SearchScratch scratch;
-    return scratch;
+    static ThreadOwn<SearchScratch> scratch;
+    return scratch.Get();
 }
 
 struct Node {

@@ -5,6 +5,7 @@
 #include <memory>
 #include <unordered_map>
 
+#include "base/thread_own.h"
 #include "encoding/mojibake_charts.h"
 #include "encoding/russian_judgement.h"
 
@@ -19,15 +20,28 @@ constexpr std::size_t kMostPaired = 1024;
 constexpr RepairEncoding kCyrillic[] = {RepairEncoding::Cp1251, RepairEncoding::Koi8R, RepairEncoding::Cp866,
                                         RepairEncoding::Iso8859_5, RepairEncoding::MacCyrillic};
 
-void CountPairs(NumberedText& t) {
+// A text is numbered for every suspect line, so its tables outlive it, one set a thread, and are put
+// back as they were after each text.
+struct NumberingTables {
+    // Where each pair of numbers is among the pairs, less one; zero again after each text, which
+    // comes cheaper than a new table for each of the many short lines searched. Two bytes a slot
+    // keep the table of a paragraph in the nearest cache.
+    std::vector<std::uint16_t> pairSlots;
+    // The numbers of the common characters and of the signs of typography, kNew where unnumbered.
+    std::vector<std::uint32_t> known = std::vector<std::uint32_t>(kCommonCharacters + kSigns, kNew);
+    std::unordered_map<char32_t, std::uint32_t> others;
+};
+
+NumberingTables& Tables() {
+    static ThreadOwn<NumberingTables> tables;
+    return tables.Get();
+}
+
+void CountPairs(NumberedText& t, std::vector<std::uint16_t>& table) {
     t.pairs.clear();
     t.paired = false;
     const std::size_t side = t.distinct.size() + 1;  // the last number is the start
     if (side > kMostPaired) return;
-    // Where each pair of numbers is among the pairs, less one; zero again after each text, which
-    // comes cheaper than a new table for each of the many short lines searched. Two bytes a slot
-    // keep the table of a paragraph in the nearest cache.
-    thread_local std::vector<std::uint16_t> table;
     if (table.size() < side * side) table.assign(side * side, 0);
     std::uint16_t* const slots = table.data();
     std::uint32_t previous = static_cast<std::uint32_t>(t.distinct.size());
@@ -66,14 +80,9 @@ void NumberText(std::u32string_view text, NumberedText& into) {
     into.distinct.clear();
     into.count.clear();
     into.ids.clear();
-    // The numbers of the common characters and of the signs of typography are looked up. A text is
-    // numbered for every suspect line, so the table outlives it (one a thread) and is put back to
-    // kNew after each text.
-    // (A thread's own variable is looked up once: where threads keep them by a call, each use costs.)
-    thread_local std::vector<std::uint32_t> knownTable(kCommonCharacters + kSigns, kNew);
-    thread_local std::unordered_map<char32_t, std::uint32_t> othersTable;
-    std::uint32_t* const known = knownTable.data();
-    std::unordered_map<char32_t, std::uint32_t>& others = othersTable;
+    NumberingTables& tables = Tables();
+    std::uint32_t* const known = tables.known.data();
+    std::unordered_map<char32_t, std::uint32_t>& others = tables.others;
     auto knownOf = [known](char32_t c) -> std::uint32_t* {
         if (c < kCommonCharacters) return &known[c];
         if (c - kFirstSign < kSigns) return &known[kCommonCharacters + (c - kFirstSign)];
@@ -94,7 +103,7 @@ void NumberText(std::u32string_view text, NumberedText& into) {
     }
     for (char32_t c : into.distinct)
         if (std::uint32_t* k = knownOf(c)) *k = kNew;
-    CountPairs(into);
+    CountPairs(into, tables.pairSlots);
 }
 
 bool KeepsAscii(RepairEncoding e) {

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <random>
 #include <string>
+#include <thread>
 #include <tuple>
 #include <vector>
 
@@ -453,6 +454,22 @@ TEST(MojibakeRepair, RepairsOneDamagedPieceAndKeepsTheRestByteForByte) {
     }
     EXPECT_NE(FindTextRepair(manual).Kind(), RepairFinding::Kind::Repair);
     EXPECT_NE(FindTextRepair(Written(manual, k1251)).Kind(), RepairFinding::Kind::Repair);
+}
+
+// The search keeps its tables one set a thread: threads that come and go, as a batch run's workers
+// do, each repair as the first thread did, and each leaves the heap sound as it ends.
+TEST(MojibakeRepair, RepairsAlikeOnThreadsThatComeAndGo) {
+    const std::string right = "Этот абзац прочитан не в той кодировке, как и весь текст до каталога.\n\n";
+    const std::string damaged = "12:00 запуск\n" + DoMisreadings(right, Chain({kUtf8, k1251, kUtf8})) + "i à è ì ò ù\n";
+    const std::string expected = Repaired(damaged);
+    ASSERT_NE(expected, damaged);
+    for (int generation = 0; generation < 8; ++generation) {
+        std::vector<std::string> results(3);
+        std::vector<std::thread> threads;
+        for (std::string& result : results) threads.emplace_back([&damaged, &result] { result = Repaired(damaged); });
+        for (std::thread& thread : threads) thread.join();
+        for (const std::string& result : results) EXPECT_EQ(result, expected);
+    }
 }
 
 // A long text found in parts (as threads find it) and joined has the very pieces of one walk over
