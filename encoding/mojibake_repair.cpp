@@ -79,6 +79,24 @@ bool HasHighBytes(std::string_view sample) {
     return std::any_of(sample.begin(), sample.end(), [](char c) { return static_cast<std::uint8_t>(c) >= 0x80; });
 }
 
+// A text that starts with UTF-16's byte order mark and reads as UTF-16 throughout is UTF-16, whatever
+// else it holds: a catalogue whose messages keep control characters (gnupg's unit separators) is
+// named binary by detection, and its bytes read in a code page give chains that would destroy it.
+// No misreading leaves a mark and every pair after it as they were. The one failure allowed is a
+// sample cut inside a character.
+std::optional<RepairEncoding> MarkedUtf16(std::string_view sample) {
+    if (sample.size() < 2) return std::nullopt;
+    const std::uint8_t first = static_cast<std::uint8_t>(sample[0]), second = static_cast<std::uint8_t>(sample[1]);
+    const RepairEncoding wide = first == 0xFF && second == 0xFE   ? RepairEncoding::Utf16LE
+                                : first == 0xFE && second == 0xFF ? RepairEncoding::Utf16BE
+                                                                  : RepairEncoding::Utf8;
+    if (wide == RepairEncoding::Utf8) return std::nullopt;
+    std::size_t failed = 0, lost = 0;
+    DecodeCharacters(sample, wide, failed, lost);
+    if (failed > 1) return std::nullopt;
+    return wide;
+}
+
 bool HasReference(std::string_view sample) { return sample.find('&') != std::string_view::npos && sample.find(';') != std::string_view::npos; }
 
 RepairFinding CleanIn(RepairEncoding now) {
@@ -168,6 +186,7 @@ RepairFinding FindMisreadings(std::string_view sample, bool complete, std::optio
     // byte is ASCII is well-formed UTF-8, and comes back the same from its undoing.)
     AddRoots(sample, RepairEncoding::Utf8, roots);
     if (roots.front().failed > 0) {
+        if (const auto wide = MarkedUtf16(sample)) return CleanIn(*wide);
         const Detection detection = DetectEncoding(sample, complete);
         if (detection.kind == Detection::Kind::Utf32LE || detection.kind == Detection::Kind::Utf32BE ||
             (detection.kind == Detection::Kind::Encoding && IsWide(detection.encoding)))

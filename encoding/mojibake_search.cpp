@@ -497,7 +497,8 @@ Search::Step Search::RussianStep(const std::vector<int>& from) const {
     int origin = best;
     while (nodes_[origin].parent >= 0 && nodes_[nodes_[origin].parent].step == StepKind::Russian) origin = nodes_[origin].parent;
     const Node& before = nodes_[Before(best)];
-    const bool russian = ReadsAsRussian(b.russian) && b.russian.letters >= kRussianLetters && b.russian.fit >= kRussianFit;
+    const bool russian = ReadsAsRussian(b.russian) && b.russian.letters >= kRussianLetters && b.russian.fit >= kRussianFit &&
+                         MakesWords(b.text, b.russian.letters, before.text);
     // The text as it is must look like no right text of its own: not uglier once undone, and not
     // Latin text with its few accented letters.
     const bool fits = russian && !LatinText(before) && b.shape.cost <= before.shape.cost + 2;

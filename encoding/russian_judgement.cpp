@@ -55,6 +55,68 @@ std::size_t VariantsAtCapitals(const std::u32string& text) {
     return count;
 }
 
+namespace {
+
+bool IsCyrillicLetter(char32_t c) { return c >= 0x400 && c < 0x460; }
+bool IsSmallCyrillic(char32_t c) { return c >= 0x430 && c < 0x460; }
+
+// а е и о у ъ ы э ю я, ё є і ї, and р: one bit each above U+0430.
+constexpr std::uint64_t kVowels = 1ull << 0 | 1ull << 5 | 1ull << 8 | 1ull << 14 | 1ull << 16 | 1ull << 19 | 1ull << 26 |
+                                  1ull << 27 | 1ull << 29 | 1ull << 30 | 1ull << 31 | 1ull << 33 | 1ull << 36 |
+                                  1ull << 38 | 1ull << 39;
+
+bool IsVowelOrSyllabic(char32_t c) { return c >= 0x430 && c < 0x470 && (kVowels >> (c - 0x430) & 1); }
+
+}  // namespace
+
+CyrillicWords CountCyrillicWords(std::u32string_view text) {
+    CyrillicWords words;
+    std::size_t length = 0;
+    bool allSmall = true, vowel = false;
+    char32_t before = 0;
+    auto endWord = [&] {
+        if (length >= 2) words.lettersInWords += length;
+        if (length >= 3 && allSmall) {
+            ++words.smallWords;
+            words.withoutVowel += !vowel;
+        }
+        length = 0;
+        allSmall = true;
+        vowel = false;
+    };
+    for (char32_t c : text) {
+        if (!IsCyrillicLetter(c)) {
+            endWord();
+            before = c;
+            continue;
+        }
+        const bool small = IsSmallCyrillic(c);
+        if (!small && length > 0 && IsSmallCyrillic(before)) ++words.capitalsInWords;
+        ++length;
+        allSmall &= small;
+        vowel |= IsVowelOrSyllabic(c);
+        before = c;
+    }
+    endWord();
+    return words;
+}
+
+std::size_t CapitalsMadeInWords(std::u32string_view undone, std::u32string_view before) {
+    if (undone.size() != before.size()) return 0;
+    std::size_t made = 0;
+    for (std::size_t i = 1; i < undone.size(); ++i)
+        made += IsCyrillicLetter(undone[i]) && !IsSmallCyrillic(undone[i]) && IsSmallCyrillic(undone[i - 1]) &&
+                IsSmallCyrillic(before[i]);
+    return made;
+}
+
+bool MakesWords(std::u32string_view undone, std::size_t letters, std::u32string_view before) {
+    constexpr std::size_t kWordsAVowelless = 8;
+    const CyrillicWords words = CountCyrillicWords(undone);
+    return words.lettersInWords * 2 >= letters && words.withoutVowel <= 1 + words.smallWords / kWordsAVowelless &&
+           CapitalsMadeInWords(undone, before) <= CountCyrillicWords(before).capitalsInWords;
+}
+
 bool HasHighCharacters(const std::u32string& text, std::size_t least) {
     std::size_t high = 0;
     for (char32_t c : text)

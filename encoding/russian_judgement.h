@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "encoding/letter_classes.h"
 #include "encoding/russian_expectation.h"
@@ -150,6 +151,32 @@ std::size_t VariantsAtCapitals(const std::u32string& text);
 // as each other make of a capital is a sign right before a small letter ("—ибири", "»меет"), or Ё
 // ("Ётот"); a word starts after « only.
 bool ReadsAsRightRussian(const Judgement& j, const std::u32string& text, std::size_t letters, double fit);
+
+// How a text's Cyrillic letters stand in words, which the letter statistics, judging pairs, do not
+// see: a wrong reading of a short text may pair its letters well and still make no word. Counted:
+// the Cyrillic letters in words of two letters or more (where one-letter words amid Latin text are
+// an Italian "è" read as "и"), the words of three small letters or more that have no vowel (no
+// Russian word does: "флст", "снфл" are a Hebrew line's; a Serbian "прст" counts its р as one), and
+// the capitals right after a small letter in a word.
+struct CyrillicWords {
+    std::size_t lettersInWords = 0;
+    std::size_t smallWords = 0;
+    std::size_t withoutVowel = 0;
+    std::size_t capitalsInWords = 0;
+};
+CyrillicWords CountCyrillicWords(std::u32string_view text);
+
+// The capitals right after a small letter in a word of `undone` that were small letters in `before`,
+// the same text under other single-byte readings (one character for each): what a wrong undoing of
+// a Serbian "опције" makes ("опциКе"). A unit's "КиБ" undone from signs is none of them.
+std::size_t CapitalsMadeInWords(std::u32string_view undone, std::u32string_view before);
+
+// Whether `undone`, of `letters` Russian letters, undone from `before` by single-byte readings, stands
+// in words as a text does: most of its letters in words, few words of small letters with no vowel
+// (one, and one in eight more, may be an abbreviation: "млн", "стр"), and no more capitals made inside words than
+// `before` has there. The pairs of a short text may read well enough by chance, or by one common word
+// ("и"), where its words say otherwise.
+bool MakesWords(std::u32string_view undone, std::size_t letters, std::u32string_view before);
 
 // What a pair of neighbours adds to the score, in kLogProbabilityUnit: counted only where one of
 // them is beyond ASCII. A run of capitals takes off more (CapitalRun).

@@ -71,6 +71,8 @@ TEST(MojibakeRepair, UndoesEachCommonChainOfAFewWords) {
         "Никто не знает, что будет потом, и никто не скажет.\n\t-- Плиний Младший",
         "Лев открыл пасть, укротитель засунул в нее голову.\n\t-- Б.Ф.Андреев",
         "Есть люди, которые не могут жить без шума и суеты.",
+        // A unit's capital inside a word, and a word of one letter or none but an abbreviation.
+        "Размер\tКиБ\tкибибайт, 2^10 = 1024 байт, в 1 тыс. раз больше; 1 млн.",
     };
     const MisreadingChain chains[] = {
         Chain({kUtf8, k1251, kUtf8}),   Chain({kUtf8, kWestern, kUtf8}), Chain({kKoi8, k1251, kUtf8}),
@@ -295,6 +297,21 @@ TEST(MojibakeRepair, NeverChangesACleanTextInAnyEncodingOrLanguage) {
         {"ВЫКАНАЎЦА\nКАМЭНТАР\nАГУЛЬНА ЎЖЫВАЛЬНАЯ НАЗВА\nКОЛЬКАСЬЦЬ ЗАПІСАЎ Ў МЕЖАХ КАЛЕКЦЫІ ДА ЯКОЙ ГЭТЫ ЗАПІС НАЛЕЖЫЦЬ\n"
          "ДАТА\nДАТА, КАЛІ ГЭТЫЯ ДАНЬНІ БЫЛІ СТВОРАНА (ЯК СТРУКТУРА GDATE)\n",
          {kUtf8, k1251, E::Iso8859_5, kMac}},
+        // Serbian with ј inside its words, a quotation in „“.
+        {"%s: Наведено је више од једне „-L“ опције", {kUtf8, k1251, E::Iso8859_5}},
+        {"којима је приступио барем један процес су приказане.", {kUtf8, k1251, E::Iso8859_5, kMac}},
+        // Some reading of a short Hebrew line pairs as Russian letters do, in words no Russian has.
+        {"לא ניתן לקרוא את תכני התיקייה", {E::Cp1255}},
+        // Its only letters beyond ASCII are words of one letter each, which 1251 would read as "и".
+        {"è un orario standard abbreviato LMT.  Immediatamente dopo la prima\ntransizione, la data è "
+         "1896-01-13 e l'ora è 12:01:26, e il seguente\nintervallo di tempo è 10.5 ore a ovest di UT, "
+         "orario standard abbreviato\nHST.  Immediatamente dopo la seconda transizione, la data è "
+         "1933-04-30 e\nl'ora è 03:00:00 e il seguente intervallo di tempo è 9.5 ore a ovest di UT,\n",
+         {kUtf8, kWestern}},
+        // gnupg's messages keep unit separators: named binary, yet right UTF-16 from its mark on.
+        {"\uFEFFNummer\x1f: %s%%0ABesitzer\x1f: %s%%0AAnzahl\x1f: %lu%s\r\nZeile wird übersprungen, Schlüssel "
+         "für Müller ungültig\r\n",
+         {E::Utf16LE, E::Utf16BE}},
         {"i à è ì", {kUtf8, kWestern, E::Cp850, E::MacRoman}},
         {"i à è ì: perché è così già più", {kUtf8, kWestern, E::Cp850, E::MacRoman}},
         {"L'élève a reçu un prix à Noël — c’est très « bien ».", {kUtf8, kWestern, E::MacRoman}},
