@@ -67,6 +67,10 @@ constexpr std::uint64_t kVowels = 1ull << 0 | 1ull << 5 | 1ull << 8 | 1ull << 14
 
 bool IsVowelOrSyllabic(char32_t c) { return c >= 0x430 && c < 0x470 && (kVowels >> (c - 0x430) & 1); }
 
+// Latin-1's signs, and punctuation, currency, letterlike signs (№ ™), arrows, mathematical signs
+// and box drawing.
+bool IsSign(char32_t c) { return (c >= 0xA0 && c < 0xC0) || c == 0xD7 || c == 0xF7 || (c >= 0x2000 && c < 0x2C00); }
+
 }  // namespace
 
 CyrillicWords CountCyrillicWords(std::u32string_view text) {
@@ -104,17 +108,20 @@ CyrillicWords CountCyrillicWords(std::u32string_view text) {
 std::size_t CapitalsMadeInWords(std::u32string_view undone, std::u32string_view before) {
     if (undone.size() != before.size()) return 0;
     std::size_t made = 0;
-    for (std::size_t i = 1; i < undone.size(); ++i)
-        made += IsCyrillicLetter(undone[i]) && !IsSmallCyrillic(undone[i]) && IsSmallCyrillic(undone[i - 1]) &&
-                IsSmallCyrillic(before[i]);
+    for (std::size_t i = 1; i < undone.size(); ++i) {
+        if (!IsCyrillicLetter(undone[i]) || IsSmallCyrillic(undone[i]) || !IsSmallCyrillic(undone[i - 1])) continue;
+        made += IsSmallCyrillic(before[i]) || IsSign(before[i]);
+    }
     return made;
 }
 
 bool MakesWords(std::u32string_view undone, std::size_t letters, std::u32string_view before) {
     constexpr std::size_t kWordsAVowelless = 8;
+    constexpr std::size_t kLettersACapitalMade = 100;
     const CyrillicWords words = CountCyrillicWords(undone);
     return words.lettersInWords * 2 >= letters && words.withoutVowel <= 1 + words.smallWords / kWordsAVowelless &&
-           CapitalsMadeInWords(undone, before) <= CountCyrillicWords(before).capitalsInWords;
+           CapitalsMadeInWords(undone, before) <=
+               CountCyrillicWords(before).capitalsInWords + words.lettersInWords / kLettersACapitalMade;
 }
 
 bool HasHighCharacters(const std::u32string& text, std::size_t least) {

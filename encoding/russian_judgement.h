@@ -166,15 +166,16 @@ struct CyrillicWords {
 };
 CyrillicWords CountCyrillicWords(std::u32string_view text);
 
-// The capitals right after a small letter in a word of `undone` that were small letters in `before`,
-// the same text under other single-byte readings (one character for each): what a wrong undoing of
-// a Serbian "опције" makes ("опциКе"). A unit's "КиБ" undone from signs is none of them.
+// The capitals right after a small letter in a word of `undone` that were small letters or signs in
+// `before`, the same text under other single-byte readings (one character for each): what a wrong
+// undoing of a Serbian "опције" makes ("опциКе"), or of a Bulgarian "водят" read in Mac Cyrillic
+// ("вод€т" to "водИт"). A unit's "КиБ" undone from control characters is none of them.
 std::size_t CapitalsMadeInWords(std::u32string_view undone, std::u32string_view before);
 
 // Whether `undone`, of `letters` Russian letters, undone from `before` by single-byte readings, stands
 // in words as a text does: most of its letters in words, few words of small letters with no vowel
 // (one, and one in eight more, may be an abbreviation: "млн", "стр"), and no more capitals made inside words than
-// `before` has there. The pairs of a short text may read well enough by chance, or by one common word
+// `before` has there, but one in a hundred letters (a long text has its "КиБ" and "ИмяФайла"). The pairs of a short text may read well enough by chance, or by one common word
 // ("и"), where its words say otherwise.
 bool MakesWords(std::u32string_view undone, std::size_t letters, std::u32string_view before);
 

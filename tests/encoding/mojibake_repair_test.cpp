@@ -300,6 +300,7 @@ TEST(MojibakeRepair, NeverChangesACleanTextInAnyEncodingOrLanguage) {
         // Serbian with ј inside its words, a quotation in „“.
         {"%s: Наведено је више од једне „-L“ опције", {kUtf8, k1251, E::Iso8859_5}},
         {"којима је приступио барем један процес су приказане.", {kUtf8, k1251, E::Iso8859_5, kMac}},
+        {"Опциите „-e“, „-E“, „-x“ и „-X“, както и дългите им варианти, водят до", {kUtf8, k1251, E::Iso8859_5}},
         // Some reading of a short Hebrew line pairs as Russian letters do, in words no Russian has.
         {"לא ניתן לקרוא את תכני התיקייה", {E::Cp1255}},
         // Its only letters beyond ASCII are words of one letter each, which 1251 would read as "и".
