@@ -85,12 +85,13 @@ bool HasHighBytes(std::string_view sample) {
 // No misreading leaves a mark and every pair after it as they were. The one failure allowed is a
 // sample cut inside a character.
 std::optional<RepairEncoding> MarkedUtf16(std::string_view sample) {
-    if (sample.size() < 2) return std::nullopt;
-    const std::uint8_t first = static_cast<std::uint8_t>(sample[0]), second = static_cast<std::uint8_t>(sample[1]);
-    const RepairEncoding wide = first == 0xFF && second == 0xFE   ? RepairEncoding::Utf16LE
-                                : first == 0xFE && second == 0xFF ? RepairEncoding::Utf16BE
-                                                                  : RepairEncoding::Utf8;
-    if (wide == RepairEncoding::Utf8) return std::nullopt;
+    RepairEncoding wide;
+    if (sample.compare(0, 2, "\xFF\xFE") == 0)
+        wide = RepairEncoding::Utf16LE;
+    else if (sample.compare(0, 2, "\xFE\xFF") == 0)
+        wide = RepairEncoding::Utf16BE;
+    else
+        return std::nullopt;
     std::size_t failed = 0, lost = 0;
     DecodeCharacters(sample, wide, failed, lost);
     if (failed > 1) return std::nullopt;

@@ -77,7 +77,6 @@ CyrillicWords CountCyrillicWords(std::u32string_view text) {
     CyrillicWords words;
     std::size_t length = 0;
     bool allSmall = true, vowel = false;
-    char32_t before = 0;
     auto endWord = [&] {
         if (length >= 2) words.lettersInWords += length;
         if (length >= 3 && allSmall) {
@@ -91,37 +90,37 @@ CyrillicWords CountCyrillicWords(std::u32string_view text) {
     for (char32_t c : text) {
         if (!IsCyrillicLetter(c)) {
             endWord();
-            before = c;
             continue;
         }
         const bool small = IsSmallCyrillic(c);
-        if (!small && length > 0 && IsSmallCyrillic(before)) ++words.capitalsInWords;
         ++length;
         allSmall &= small;
         vowel |= IsVowelOrSyllabic(c);
-        before = c;
     }
     endWord();
     return words;
 }
 
-std::size_t CapitalsMadeInWords(std::u32string_view undone, std::u32string_view before) {
-    if (undone.size() != before.size()) return 0;
-    std::size_t made = 0;
+CapitalsInWords CountCapitalsInWords(std::u32string_view undone, std::u32string_view before) {
+    CapitalsInWords capitals;
+    if (undone.size() != before.size()) return capitals;
+    auto inWord = [](std::u32string_view text, std::size_t i) {
+        return IsCyrillicLetter(text[i]) && !IsSmallCyrillic(text[i]) && IsSmallCyrillic(text[i - 1]);
+    };
     for (std::size_t i = 1; i < undone.size(); ++i) {
-        if (!IsCyrillicLetter(undone[i]) || IsSmallCyrillic(undone[i]) || !IsSmallCyrillic(undone[i - 1])) continue;
-        made += IsSmallCyrillic(before[i]) || IsSign(before[i]);
+        capitals.had += inWord(before, i);
+        capitals.made += inWord(undone, i) && (IsSmallCyrillic(before[i]) || IsSign(before[i]));
     }
-    return made;
+    return capitals;
 }
 
 bool MakesWords(std::u32string_view undone, std::size_t letters, std::u32string_view before) {
     constexpr std::size_t kWordsAVowelless = 8;
     constexpr std::size_t kLettersACapitalMade = 100;
     const CyrillicWords words = CountCyrillicWords(undone);
+    const CapitalsInWords capitals = CountCapitalsInWords(undone, before);
     return words.lettersInWords * 2 >= letters && words.withoutVowel <= 1 + words.smallWords / kWordsAVowelless &&
-           CapitalsMadeInWords(undone, before) <=
-               CountCyrillicWords(before).capitalsInWords + words.lettersInWords / kLettersACapitalMade;
+           capitals.made <= capitals.had + words.lettersInWords / kLettersACapitalMade;
 }
 
 bool HasHighCharacters(const std::u32string& text, std::size_t least) {

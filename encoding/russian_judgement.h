@@ -155,27 +155,31 @@ bool ReadsAsRightRussian(const Judgement& j, const std::u32string& text, std::si
 // How a text's Cyrillic letters stand in words, which the letter statistics, judging pairs, do not
 // see: a wrong reading of a short text may pair its letters well and still make no word. Counted:
 // the Cyrillic letters in words of two letters or more (where one-letter words amid Latin text are
-// an Italian "è" read as "и"), the words of three small letters or more that have no vowel (no
-// Russian word does: "флст", "снфл" are a Hebrew line's; a Serbian "прст" counts its р as one), and
-// the capitals right after a small letter in a word.
+// an Italian "è" read as "и"), and the words of three small letters or more that have no vowel (no
+// Russian word does: "флст", "снфл" are a Hebrew line's; a Serbian "прст" counts its р as one).
 struct CyrillicWords {
     std::size_t lettersInWords = 0;
     std::size_t smallWords = 0;
     std::size_t withoutVowel = 0;
-    std::size_t capitalsInWords = 0;
 };
 CyrillicWords CountCyrillicWords(std::u32string_view text);
 
-// The capitals right after a small letter in a word of `undone` that were small letters or signs in
-// `before`, the same text under other single-byte readings (one character for each): what a wrong
-// undoing of a Serbian "опције" makes ("опциКе"), or of a Bulgarian "водят" read in Mac Cyrillic
-// ("вод€т" to "водИт"). A unit's "КиБ" undone from control characters is none of them.
-std::size_t CapitalsMadeInWords(std::u32string_view undone, std::u32string_view before);
+// The capitals right after a small letter in a word: those `before` has, and those of `undone`, the
+// same text under other single-byte readings (one character for each), that were small letters or
+// signs in `before`: what a wrong undoing of a Serbian "опције" makes ("опциКе"), or of a Bulgarian
+// "водят" read in Mac Cyrillic ("вод€т" to "водИт"). A unit's "КиБ" undone from control characters
+// is none of them. Texts of different lengths count none.
+struct CapitalsInWords {
+    std::size_t had = 0;
+    std::size_t made = 0;
+};
+CapitalsInWords CountCapitalsInWords(std::u32string_view undone, std::u32string_view before);
 
 // Whether `undone`, of `letters` Russian letters, undone from `before` by single-byte readings, stands
-// in words as a text does: most of its letters in words, few words of small letters with no vowel
-// (one, and one in eight more, may be an abbreviation: "млн", "стр"), and no more capitals made inside words than
-// `before` has there, but one in a hundred letters (a long text has its "КиБ" and "ИмяФайла"). The pairs of a short text may read well enough by chance, or by one common word
+// in words as a text does: most of its letters in words; few words of small letters with no vowel
+// (one, and one in eight more, may be an abbreviation: "млн", "стр"); and no more capitals made
+// inside words than `before` has there, but one in a hundred letters (a long text has its "КиБ" and
+// "ИмяФайла"). The pairs of a short text may read well enough by chance, or by one common word
 // ("и"), where its words say otherwise.
 bool MakesWords(std::u32string_view undone, std::size_t letters, std::u32string_view before);
 
