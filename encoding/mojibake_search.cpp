@@ -99,6 +99,7 @@ struct Node {
     mutable Judgement russian;
     mutable bool judged = true;
     mutable std::size_t variantsAtCapitals = 0;  // of a text as it is
+    mutable double jotCredit = 0;
     Shape shape;
     StepKind step = StepKind::None;
     int parent = -1;
@@ -110,6 +111,7 @@ struct Node {
         if (!judged) {
             russian = Judge(text);
             variantsAtCapitals = russian.variants > 0 ? VariantsAtCapitals(text) : 0;
+            jotCredit = russian.variants > 0 && chain.length == 0 ? JotCredit(text) : 0;
             judged = true;
         }
         // A text as it is with Ukrainian, Belarusian, Serbian or Macedonian letters is such a text:
@@ -117,7 +119,7 @@ struct Node {
         // so they are in a text that has them only where capitals would stand.
         const double variants = chain.length == 0 && variantsAtCapitals < russian.variants
                                     ? (kVariantLetterCost - kCleanVariantCost) * static_cast<double>(russian.variants) : 0;
-        return russian.score + variants - kFailureCost * static_cast<double>(failed) -
+        return russian.score + variants + jotCredit - kFailureCost * static_cast<double>(failed) -
                kLostCost * static_cast<double>(lost) - kStepCost * chain.length;
     }
     double ShapeCost() const { return shape.cost + kRarerReadingCost * readingRank; }
@@ -498,7 +500,7 @@ Search::Step Search::RussianStep(const std::vector<int>& from) const {
     while (nodes_[origin].parent >= 0 && nodes_[nodes_[origin].parent].step == StepKind::Russian) origin = nodes_[origin].parent;
     const Node& before = nodes_[Before(best)];
     const bool russian = ReadsAsRussian(b.russian) && b.russian.letters >= kRussianLetters && b.russian.fit >= kRussianFit &&
-                         MakesWords(b.text, b.russian.letters, before.text);
+                         MakesWords(b.text, b.russian.letters, before.text, root.text);
     // The text as it is must look like no right text of its own: not uglier once undone, and not
     // Latin text with its few accented letters.
     const bool fits = russian && !LatinText(before) && b.shape.cost <= before.shape.cost + 2;

@@ -1,5 +1,7 @@
 #include "encoding/russian_judgement.h"
 
+#include <algorithm>
+
 namespace mojibake {
 
 Trait TraitOf(char32_t c) {
@@ -40,21 +42,6 @@ Judgement Judge(const std::u32string& text, double floor, bool* cut) {
     return JudgeBy(text.size(), [&](std::size_t i) -> const Trait& { return traits.Of(text[i]); }, floor, cut);
 }
 
-std::size_t VariantsAtCapitals(const std::u32string& text) {
-    std::size_t count = 0;
-    Traits traits;
-    bool afterLetter = false;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const Trait t = traits.Of(text[i]);
-        if (t.variant && !afterLetter && i + 1 < text.size()) {
-            const Trait& next = traits.Of(text[i + 1]);
-            count += (next.russian && next.letterClass.letterCase == kLowerCase) || text[i + 1] == '.';
-        }
-        afterLetter = t.letter;
-    }
-    return count;
-}
-
 namespace {
 
 bool IsCyrillicLetter(char32_t c) { return c >= 0x400 && c < 0x460; }
@@ -66,6 +53,45 @@ constexpr std::uint64_t kVowels = 1ull << 0 | 1ull << 5 | 1ull << 8 | 1ull << 14
                                   1ull << 38 | 1ull << 39;
 
 bool IsVowelOrSyllabic(char32_t c) { return c >= 0x430 && c < 0x470 && (kVowels >> (c - 0x430) & 1); }
+
+}  // namespace
+
+std::size_t VariantsAtCapitals(const std::u32string& text) {
+    std::size_t count = 0;
+    Traits traits;
+    bool afterLetter = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const Trait t = traits.Of(text[i]);
+        if (t.variant && !afterLetter && i + 1 < text.size()) {
+            const Trait& next = traits.Of(text[i + 1]);
+            count += !JotBeforeVowel(text, i) &&
+                     ((next.russian && next.letterClass.letterCase == kLowerCase) || text[i + 1] == '.');
+        }
+        afterLetter = t.letter;
+    }
+    return count;
+}
+
+bool JotBeforeVowel(const std::u32string& text, std::size_t i) {
+    return (text[i] == U'\u0458' || text[i] == U'\u0408') && i + 1 < text.size() && IsVowelOrSyllabic(text[i + 1]) &&
+           text[i + 1] != U'\u0440';
+}
+
+double JotCredit(const std::u32string& text) {
+    const int jot = ClassOfCharacter(U'й').letter, i_ = ClassOfCharacter(U'и').letter;
+    std::int64_t credit = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (!JotBeforeVowel(text, i)) continue;
+        const int prev = ClassOfCharacter(i > 0 ? text[i - 1] : U' ').letter;
+        const int next = ClassOfCharacter(text[i + 1]).letter;
+        const int asJot = kRussianPairLogProbability[prev][jot] + kRussianPairLogProbability[jot][next];
+        const int asI = kRussianPairLogProbability[prev][i_] + kRussianPairLogProbability[i_][next];
+        credit += std::max(0, asI - asJot);
+    }
+    return static_cast<double>(credit) / kLogProbabilityUnit;
+}
+
+namespace {
 
 // Latin-1's signs, and punctuation, currency, letterlike signs (№ ™), arrows, mathematical signs
 // and box drawing.
@@ -114,13 +140,16 @@ CapitalsInWords CountCapitalsInWords(std::u32string_view undone, std::u32string_
     return capitals;
 }
 
-bool MakesWords(std::u32string_view undone, std::size_t letters, std::u32string_view before) {
+bool MakesWords(std::u32string_view undone, std::size_t letters, std::u32string_view before, std::u32string_view asItIs) {
     constexpr std::size_t kWordsAVowelless = 8;
     constexpr std::size_t kLettersACapitalMade = 100;
     const CyrillicWords words = CountCyrillicWords(undone);
-    const CapitalsInWords capitals = CountCapitalsInWords(undone, before);
+    auto fewMade = [&](std::u32string_view from) {
+        const CapitalsInWords capitals = CountCapitalsInWords(undone, from);
+        return capitals.made <= capitals.had + words.lettersInWords / kLettersACapitalMade;
+    };
     return words.lettersInWords * 2 >= letters && words.withoutVowel <= 1 + words.smallWords / kWordsAVowelless &&
-           capitals.made <= capitals.had + words.lettersInWords / kLettersACapitalMade;
+           fewMade(before) && fewMade(asItIs);
 }
 
 bool HasHighCharacters(const std::u32string& text, std::size_t least) {

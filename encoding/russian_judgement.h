@@ -142,8 +142,16 @@ private:
 // The letters of other Cyrillic alphabets that stand where a capital would: at a word's start, before
 // a small Russian letter or a full stop (an initial). What 1251 read as Mac Cyrillic makes of capitals
 // ("Ќикто", "ѕлиний", "Ў.Ауробиндо") stands so, where a text in one of those languages has its
-// letters inside words too.
+// letters inside words too, and its "ј" before a vowel ("ја", "је") is no capital's.
 std::size_t VariantsAtCapitals(const std::u32string& text);
+
+// Whether the text's i-th character is a Serbian or Macedonian ј before a vowel ("ја", "моје"):
+// counted as the Russian й, which stands before a vowel in hardly any word, it reads as no text's.
+bool JotBeforeVowel(const std::u32string& text, std::size_t i);
+// What such ј of a text as it is cost, in nats, beyond what и would in their place: a Serbian text
+// is given that back, where a wrong reading's ј (1251 read as Mac Cyrillic makes it of А, in
+// "јндреев") stands before a consonant and is not.
+double JotCredit(const std::u32string& text);
 
 // Whether a text judged `j` reads as right Russian as it stands: `letters` Russian letters at least
 // that pair as Russian ones do (a fit of `fit` at least), no letter of another Cyrillic alphabet, no
@@ -180,8 +188,10 @@ CapitalsInWords CountCapitalsInWords(std::u32string_view undone, std::u32string_
 // (one, and one in eight more, may be an abbreviation: "млн", "стр"); and no more capitals made
 // inside words than `before` has there, but one in a hundred letters (a long text has its "КиБ" and
 // "ИмяФайла"). The pairs of a short text may read well enough by chance, or by one common word
-// ("и"), where its words say otherwise.
-bool MakesWords(std::u32string_view undone, std::size_t letters, std::u32string_view before);
+// ("и"), where its words say otherwise. So for `asItIs`, the reading the text reads best in, where
+// `before` is another: read in Mac Cyrillic, a Serbian "опција" in 1251 already has its capital in
+// a word ("опциЉа"), which the undoing only turns into another ("опциКа").
+bool MakesWords(std::u32string_view undone, std::size_t letters, std::u32string_view before, std::u32string_view asItIs);
 
 // What a pair of neighbours adds to the score, in kLogProbabilityUnit: counted only where one of
 // them is beyond ASCII. A run of capitals takes off more (CapitalRun).

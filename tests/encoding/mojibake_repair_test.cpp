@@ -298,7 +298,18 @@ TEST(MojibakeRepair, NeverChangesACleanTextInAnyEncodingOrLanguage) {
          "ДАТА\nДАТА, КАЛІ ГЭТЫЯ ДАНЬНІ БЫЛІ СТВОРАНА (ЯК СТРУКТУРА GDATE)\n",
          {kUtf8, k1251, E::Iso8859_5, kMac}},
         // Serbian with ј inside its words, a quotation in „“.
-        {"%s: Наведено је више од једне „-L“ опције", {kUtf8, k1251, E::Iso8859_5}},
+        {"%s: Наведено је више од једне „-L“ опције", {kUtf8, k1251, E::Iso8859_5, kMac}},
+        // Its ј only at the start of words, before a vowel: two readings together would make "Ка" of "ја".
+        {"Намали ја јачината на звукот", {kUtf8, k1251, E::Iso8859_5, kMac}},
+        {"Не успеав да ја вчитам сликата „%s“: причината не е", {kUtf8, k1251, E::Iso8859_5, kMac}},
+        {"Пород је окончан ненормално и направио је језгрену датотеку", {kUtf8, k1251, E::Iso8859_5, kMac}},
+        // Georgian in its own code page read as KOI8-R: Cyrillic letters in no language's order, a few
+        // capitals inside words that 1251 read as Mac Cyrillic would undo into "ј".
+        {"шривтис фолю Pango дрхджкдаши\nшривтис фолю пжмьтдаши\nшривтис фолю лидхихю\nшривтис шицю имтдреюки\n"
+         "шривтис бюЮилею PangoStretch щАрикши; любюкихюц, PANGO_STRETCH_CONDENCED\nшривтис шицю имтдреюки "
+         "лидхихю\nшривтис стики\nшривтис PangoStyle стики, любюкихюц, PANGO_STYLE_ITALIC\nшривтис стики "
+         "лидхихю\nшривтис сюАдсАеюоаю\n",
+         {kKoi8}},
         {"којима је приступио барем један процес су приказане.", {kUtf8, k1251, E::Iso8859_5, kMac}},
         {"Опциите „-e“, „-E“, „-x“ и „-X“, както и дългите им варианти, водят до", {kUtf8, k1251, E::Iso8859_5}},
         // Some reading of a short Hebrew line pairs as Russian letters do, in words no Russian has.
