@@ -54,6 +54,13 @@ constexpr std::uint64_t kVowels = 1ull << 0 | 1ull << 5 | 1ull << 8 | 1ull << 14
 
 bool IsVowelOrSyllabic(char32_t c) { return c >= 0x430 && c < 0x470 && (kVowels >> (c - 0x430) & 1); }
 
+// A Serbian or Macedonian ј before a vowel ("ја", "моје"): counted as the Russian й, which stands
+// before a vowel in hardly any word, it reads as no text's.
+bool JotBeforeVowel(const std::u32string& text, std::size_t i) {
+    return (text[i] == U'\u0458' || text[i] == U'\u0408') && i + 1 < text.size() && IsVowelOrSyllabic(text[i + 1]) &&
+           text[i + 1] != U'\u0440';
+}
+
 }  // namespace
 
 std::size_t VariantsAtCapitals(const std::u32string& text) {
@@ -70,11 +77,6 @@ std::size_t VariantsAtCapitals(const std::u32string& text) {
         afterLetter = t.letter;
     }
     return count;
-}
-
-bool JotBeforeVowel(const std::u32string& text, std::size_t i) {
-    return (text[i] == U'\u0458' || text[i] == U'\u0408') && i + 1 < text.size() && IsVowelOrSyllabic(text[i + 1]) &&
-           text[i + 1] != U'\u0440';
 }
 
 double JotCredit(const std::u32string& text) {
@@ -149,7 +151,7 @@ bool MakesWords(std::u32string_view undone, std::size_t letters, std::u32string_
         return capitals.made <= capitals.had + words.lettersInWords / kLettersACapitalMade;
     };
     return words.lettersInWords * 2 >= letters && words.withoutVowel <= 1 + words.smallWords / kWordsAVowelless &&
-           fewMade(before) && fewMade(asItIs);
+           fewMade(before) && (asItIs.data() == before.data() || fewMade(asItIs));
 }
 
 bool HasHighCharacters(const std::u32string& text, std::size_t least) {

@@ -145,12 +145,10 @@ private:
 // letters inside words too, and its "ј" before a vowel ("ја", "је") is no capital's.
 std::size_t VariantsAtCapitals(const std::u32string& text);
 
-// Whether the text's i-th character is a Serbian or Macedonian ј before a vowel ("ја", "моје"):
-// counted as the Russian й, which stands before a vowel in hardly any word, it reads as no text's.
-bool JotBeforeVowel(const std::u32string& text, std::size_t i);
-// What such ј of a text as it is cost, in nats, beyond what и would in their place: a Serbian text
-// is given that back, where a wrong reading's ј (1251 read as Mac Cyrillic makes it of А, in
-// "јндреев") stands before a consonant and is not.
+// What the Serbian or Macedonian ј before a vowel ("ја", "моје") of a text as it is cost, in nats,
+// beyond what и would in their place: counted as the Russian й, which stands before a vowel in
+// hardly any word, they read as no text's. A Serbian text is given that back, where a wrong
+// reading's ј (1251 read as Mac Cyrillic makes it of А, in "јндреев") stands before a consonant.
 double JotCredit(const std::u32string& text);
 
 // Whether a text judged `j` reads as right Russian as it stands: `letters` Russian letters at least
