@@ -215,6 +215,36 @@ Repaired StreamRepair(Input& in, Output& out, const RepairFinding& whole, Repair
     return r;
 }
 
+// A part of a streamed text is at least this long, so that a part's search costs little more to
+// start than it does to run.
+constexpr std::size_t kStreamedPart = 1024 * 1024;
+
+// A text that no chain undoes a stretch at a time streams through in parts of whole blocks, each
+// searched as FindRepairOf searches the parts of a text read at once, so that the pieces and the
+// bytes written are the same; the text is written in the encoding it is in.
+Repaired StreamPieces(Input& in, Output& out, const RepairFinding& whole) {
+    Repaired r;
+    StreamedTextRepair stream(whole);
+    Block block;
+    std::string pending;
+    for (bool atEnd = false; !atEnd;) {
+        const std::size_t n = in.Read(block.data(), block.size());
+        atEnd = n < block.size();
+        pending.append(block.data(), n);
+        const std::size_t end = atEnd ? pending.size() : RepairPartEnd(pending, whole, kStreamedPart);
+        if (end == 0) continue;
+        const std::string_view part(pending.data(), end);
+        const TextRepair own = stream.Next(part);
+        if (own.Kind() == RepairFinding::Kind::Repair)
+            out.Write(UndoTextRepair(part, own, whole.chain.now, &r.lost));
+        else
+            out.Write(part);
+        pending.erase(0, end);
+    }
+    r.repair = stream.Joined();
+    return r;
+}
+
 }  // namespace
 
 int Repair(const Arguments& args) {
@@ -228,6 +258,11 @@ int Repair(const Arguments& args) {
         const std::optional<RepairEncoding> target = to ? RepairEncodingOf(*to) : whole.chain.now;
         if (!explain && target && whole.kind == RepairFinding::Kind::Repair && UndoesWholeStretches(whole.chain)) {
             const Repaired r = StreamRepair(in, out, whole, *target);
+            Report(in.Name(), r);
+            return Outcome(r);
+        }
+        if (!explain && (!to || target == whole.chain.now)) {
+            const Repaired r = StreamPieces(in, out, whole);
             Report(in.Name(), r);
             return Outcome(r);
         }

@@ -366,6 +366,38 @@ private:
     } read_;
 };
 
+// As one walk over the text would have pushed the part's pieces after those found so far: the plain
+// stretch it starts with goes to the piece before it, and its first piece joins that piece when their
+// findings are alike (or that piece, `lastPlain`, is plain).
+void JoinParts(TextRepair& into, TextRepairPart&& part, bool lastPlain) {
+    std::vector<RepairPiece>& pieces = part.repair.pieces;
+    if (into.pieces.empty()) {
+        into.now = part.repair.now;
+        into.pieces = std::move(pieces);
+        return;
+    }
+    if (pieces.empty()) return;
+    RepairPiece& last = into.pieces.back();
+    RepairPiece& first = pieces.front();
+    const std::size_t rest = first.length - std::min(first.length, part.leadingPlain);
+    last.length += first.length - rest;
+    std::size_t next = 1;
+    if (rest == 0) {
+        // Nothing but plain text: it all went to the piece before.
+    } else if (SameFinding(last.finding, first.finding)) {
+        last.length += rest;
+    } else if (lastPlain) {
+        last.length += rest;
+        last.finding = std::move(first.finding);
+    } else {
+        first.start += first.length - rest;
+        first.length = rest;
+        next = 0;
+    }
+    into.pieces.insert(into.pieces.end(), std::make_move_iterator(pieces.begin() + static_cast<std::ptrdiff_t>(next)),
+                       std::make_move_iterator(pieces.end()));
+}
+
 }  // namespace
 
 RepairFinding::Kind TextRepair::Kind() const {
@@ -413,36 +445,42 @@ TextRepairPart FindTextRepairPart(std::string_view text, const RepairFinding& wh
     return part;
 }
 
-// As one walk over the text would have pushed the part's pieces after those found so far: the plain
-// stretch it starts with goes to the piece before it, and its first piece joins that piece when their
-// findings are alike (or that piece is plain).
+std::size_t RepairPartEnd(std::string_view start, const RepairFinding& whole, std::size_t least) {
+    const Pieces pieces(start, std::nullopt, whole);
+    if (pieces.Whole()) return 0;
+    auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    std::size_t certain = 0;
+    // A block is certain where more than a block's worth follows its start (so that it is not the
+    // text's last) and a byte that is not blank follows its end: blank lines after a paragraph
+    // belong to it.
+    for (std::size_t at = 0; start.size() - at > kFitBlock;) {
+        const std::size_t end = pieces.BlockEnd(at);
+        if (std::find_if_not(start.begin() + static_cast<std::ptrdiff_t>(end), start.end(), blank) == start.end()) break;
+        certain = end;
+        if (end >= least) break;
+        at = end;
+    }
+    return certain >= least ? certain : 0;
+}
+
 void JoinTextRepair(TextRepair& into, TextRepairPart&& part, std::string_view text) {
-    std::vector<RepairPiece>& pieces = part.repair.pieces;
-    if (into.pieces.empty()) {
-        into.now = part.repair.now;
-        into.pieces = std::move(pieces);
-        return;
-    }
-    if (pieces.empty()) return;
-    RepairPiece& last = into.pieces.back();
-    RepairPiece& first = pieces.front();
-    const std::size_t rest = first.length - std::min(first.length, part.leadingPlain);
-    last.length += first.length - rest;
-    std::size_t next = 1;
-    if (rest == 0) {
-        // Nothing but plain text: it all went to the piece before.
-    } else if (SameFinding(last.finding, first.finding)) {
-        last.length += rest;
-    } else if (Plain(text.substr(last.start, last.length))) {
-        last.length += rest;
-        last.finding = std::move(first.finding);
-    } else {
-        first.start += first.length - rest;
-        first.length = rest;
-        next = 0;
-    }
-    into.pieces.insert(into.pieces.end(), std::make_move_iterator(pieces.begin() + static_cast<std::ptrdiff_t>(next)),
-                       std::make_move_iterator(pieces.end()));
+    const bool lastPlain = !into.pieces.empty() && Plain(text.substr(into.pieces.back().start, into.pieces.back().length));
+    JoinParts(into, std::move(part), lastPlain);
+}
+
+StreamedTextRepair::StreamedTextRepair(const RepairFinding& whole) : whole_(whole) { joined_.now = whole.chain.now; }
+
+TextRepair StreamedTextRepair::Next(std::string_view part) {
+    TextRepairPart found = FindTextRepairPart(part, whole_, 0, part.size());
+    TextRepair own = found.repair;
+    for (RepairPiece& piece : found.repair.pieces) piece.start += offset_;
+    // The last piece so far ends where this part starts: it is plain when no byte of it is not.
+    const bool lastPlain = !joined_.pieces.empty() && nonPlainEnd_ <= joined_.pieces.back().start;
+    JoinParts(joined_, std::move(found), lastPlain);
+    const auto last = std::find_if(part.rbegin(), part.rend(), [](char c) { return !Plain(std::string_view(&c, 1)); });
+    if (last != part.rend()) nonPlainEnd_ = offset_ + static_cast<std::size_t>(part.rend() - last);
+    offset_ += part.size();
+    return own;
 }
 
 bool UndoesWholeStretches(const MisreadingChain& chain) {

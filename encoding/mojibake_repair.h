@@ -92,6 +92,26 @@ struct TextRepairPart {
 std::vector<std::size_t> RepairParts(std::string_view text, const RepairFinding& whole, std::size_t parts);
 TextRepairPart FindTextRepairPart(std::string_view text, const RepairFinding& whole, std::size_t from, std::size_t to);
 void JoinTextRepair(TextRepair& into, TextRepairPart&& part, std::string_view text);
+
+// A text streamed through a part at a time, its pieces found part by part as one walk over the whole
+// text finds them. Each part ends where RepairPartEnd says, given what of the text is at hand from
+// where the part starts, or at the text's end.
+class StreamedTextRepair {
+public:
+    explicit StreamedTextRepair(const RepairFinding& whole);
+    // The part's own pieces (their starts in the part), to undo it by; they join those found so far.
+    TextRepair Next(std::string_view part);
+    const TextRepair& Joined() const { return joined_; }
+
+private:
+    RepairFinding whole_;
+    TextRepair joined_;
+    std::size_t offset_ = 0, nonPlainEnd_ = 0;  // past the last byte handed in that is not plain
+};
+// The first block end at `least` bytes or beyond in `start` (the text from a part's start on) that
+// the bytes still to come cannot move; 0 when there is none yet, and always for a text taken as one
+// piece (UTF-16).
+std::size_t RepairPartEnd(std::string_view start, const RepairFinding& whole, std::size_t least);
 // Whether a chain can be tried on a stretch cut at a line end and kept where it meets no byte it
 // cannot undo (MisreadingUndoing::Malformed): a chain with a step that decodes UTF-8.
 bool UndoesWholeStretches(const MisreadingChain& chain);

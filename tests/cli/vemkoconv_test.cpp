@@ -531,6 +531,10 @@ TEST_F(Vemkoconv, RepairUndoesMisreadingsAndLeavesCorrectTextsByteIdentical) {
                               "long.txt: line " + std::to_string(2 * lines + 5) + ", byte " +
                                   std::to_string(2 * plain.size() + 1 + 57 + 2 + 1) + ": clean\n"
                               "long.txt: utf-8 read as 1251, saved as utf-8 (in part)\n");
+    // Streamed through in parts: the same bytes, the same verdict.
+    ASSERT_EQ(Run("repair long.txt"), 0) << Read("stderr");
+    EXPECT_EQ(Read("stdout"), plain + "\nПривет, как дела?\n\n" + plain + right);
+    EXPECT_EQ(Read("stderr"), "long.txt: utf-8 read as 1251, saved as utf-8 (in part)\n");
 }
 
 }  // namespace

@@ -501,9 +501,10 @@ TEST(MojibakeRepair, RepairsAlikeOnThreadsThatComeAndGo) {
     }
 }
 
-// A long text found in parts (as threads find it) and joined has the very pieces of one walk over
-// it, whatever the parts: plain stretches, damaged paragraphs and lines, right ones, in any order,
-// with a damage that runs throughout or none.
+// A long text found in parts (as threads find it, or as it streams in) and joined has the very
+// pieces of one walk over it, whatever the parts: plain stretches, damaged paragraphs and lines,
+// right ones, in any order, with a damage that runs throughout or none; streamed, its parts undone
+// one by one write what the whole text undone at once writes.
 TEST(MojibakeRepair, ALongTextFoundInPartsHasThePiecesOfOneWalk) {
     const std::vector<std::string> paragraphs = {
         "Plain English text of a log line, nothing beyond ASCII at all.\n",
@@ -513,6 +514,7 @@ TEST(MojibakeRepair, ALongTextFoundInPartsHasThePiecesOfOneWalk) {
         "12:01 запуск \xFF\xFE ошибка чтения\n",
         DoMisreadings("It’s a line “quoted” — read as 1252.\n", Chain({kUtf8, kWestern, kUtf8})),
         "Eine deutsche Zeile mit »Anführungszeichen« und Umlauten: Größe.\n\n",
+        " \n\t\n\n",
     };
     // The second part starts with plain text, then a damaged paragraph: the plain text belongs to the
     // right piece before it.
@@ -522,12 +524,25 @@ TEST(MojibakeRepair, ALongTextFoundInPartsHasThePiecesOfOneWalk) {
     start += "\n\n";
     std::string rest = paragraphs[0] + paragraphs[0] + "\n" + paragraphs[3];
     while (rest.size() < 50000) rest += paragraphs[2];
+    // A line longer than a block, with blank lines after it: the block ends with the paragraph.
+    std::string longLine;
+    while (longLine.size() < 70000) longLine += "слово word ";
+    longLine += "\n  \n\n";
+    auto expectSame = [](const TextRepair& joined, const TextRepair& walk, const std::string& where) {
+        ASSERT_EQ(joined.pieces.size(), walk.pieces.size()) << where;
+        for (std::size_t i = 0; i < walk.pieces.size(); ++i) {
+            const RepairPiece& a = joined.pieces[i];
+            const RepairPiece& b = walk.pieces[i];
+            ASSERT_EQ(std::tie(a.start, a.length, a.finding.kind), std::tie(b.start, b.length, b.finding.kind)) << where << ' ' << i;
+            ASSERT_EQ(DescribeChain(a.finding.chain), DescribeChain(b.finding.chain));
+        }
+    };
     std::mt19937 random(20261209);
-    for (int round = 0; round < 4; ++round) {
-        std::string text = round == 3 ? start + rest : "";
+    for (int round = 0; round < 5; ++round) {
+        std::string text = round == 3 ? start + rest : round == 4 ? longLine + start + longLine : "";
         // Now and then a text damaged throughout, which starts so.
         if (round == 2) text = DoMisreadings("Начало текста, испорченного целиком одной ошибкой.\n\n", Chain({kUtf8, k1251, kUtf8}));
-        while (text.size() < 110 * 1024) {
+        while (text.size() < 150 * 1024) {
             const std::string& p = paragraphs[random() % paragraphs.size()];
             for (int run = static_cast<int>(random() % 40); run >= 0; --run) text += p;
         }
@@ -540,14 +555,28 @@ TEST(MojibakeRepair, ALongTextFoundInPartsHasThePiecesOfOneWalk) {
             TextRepair joined;
             for (std::size_t i = 0; i + 1 < bounds.size(); ++i)
                 JoinTextRepair(joined, FindTextRepairPart(text, whole, bounds[i], bounds[i + 1]), text);
-            ASSERT_EQ(joined.pieces.size(), walk.pieces.size()) << round << ' ' << parts;
-            for (std::size_t i = 0; i < walk.pieces.size(); ++i) {
-                const RepairPiece& a = joined.pieces[i];
-                const RepairPiece& b = walk.pieces[i];
-                ASSERT_EQ(std::tie(a.start, a.length, a.finding.kind), std::tie(b.start, b.length, b.finding.kind)) << round << ' ' << i;
-                ASSERT_EQ(DescribeChain(a.finding.chain), DescribeChain(b.finding.chain));
-            }
+            expectSame(joined, walk, std::to_string(round) + " in " + std::to_string(parts));
         }
+        // Streamed in reads of any size, each part at least as long as asked where it can be.
+        StreamedTextRepair stream(whole);
+        std::string undone;
+        std::size_t from = 0, read = 0, streamed = 0;
+        while (from < text.size()) {
+            // Once, a read that ends inside the blank lines after a paragraph longer than a block.
+            read = round == 4 && read == 0 ? longLine.size() - 3 : std::min(text.size(), read + 1 + random() % 90000);
+            const std::string_view at = std::string_view(text).substr(from, read - from);
+            const std::size_t least = round == 4 && from == 0 ? 1 : 1 + random() % 150000;
+            const std::size_t end = read == text.size() ? at.size() : RepairPartEnd(at, whole, least);
+            if (end == 0) continue;
+            ASSERT_FALSE(round == 4 && from == 0 && end < longLine.size());
+            const std::string_view part = at.substr(0, end);
+            undone += UndoTextRepair(part, stream.Next(part), walk.now);
+            from += end;
+            ++streamed;
+        }
+        expectSame(stream.Joined(), walk, std::to_string(round) + " streamed");
+        EXPECT_GT(streamed, 1u);
+        EXPECT_EQ(undone, UndoTextRepair(text, walk, walk.now)) << round;
     }
 }
 
