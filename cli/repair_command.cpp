@@ -1,5 +1,6 @@
 // repair: undoes the mis-readings that turned Russian text into mojibake, into one output or each file
 // in place.
+#include <algorithm>
 #include <cinttypes>
 #include <cstdio>
 #include <filesystem>
@@ -221,25 +222,52 @@ constexpr std::size_t kStreamedPart = 1024 * 1024;
 
 // A text that no chain undoes a stretch at a time streams through in parts of whole blocks, each
 // searched as FindRepairOf searches the parts of a text read at once, so that the pieces and the
-// bytes written are the same; the text is written in the encoding it is in.
+// bytes written are the same; the text is written in the encoding it is in. The parts at hand are
+// searched and undone side by side, one a processor.
 Repaired StreamPieces(Input& in, Output& out, const RepairFinding& whole) {
     Repaired r;
     StreamedTextRepair stream(whole);
+    const unsigned threads = ThreadsFor(2);
+    const std::size_t batch = std::max(1u, threads);
     Block block;
     std::string pending;
+    std::vector<std::size_t> ends;  // of the parts at hand, in `pending`
     for (bool atEnd = false; !atEnd;) {
         const std::size_t n = in.Read(block.data(), block.size());
         atEnd = n < block.size();
         pending.append(block.data(), n);
-        const std::size_t end = atEnd ? pending.size() : RepairPartEnd(pending, whole, kStreamedPart);
-        if (end == 0) continue;
-        const std::string_view part(pending.data(), end);
-        const TextRepair own = stream.Next(part);
-        if (own.Kind() == RepairFinding::Kind::Repair)
-            out.Write(UndoTextRepair(part, own, whole.chain.now, &r.lost));
-        else
-            out.Write(part);
-        pending.erase(0, end);
+        for (std::size_t from = ends.empty() ? 0 : ends.back(); ends.size() < batch || atEnd;) {
+            const std::string_view rest = std::string_view(pending).substr(from);
+            const std::size_t end = atEnd ? rest.size() : RepairPartEnd(rest, whole, kStreamedPart);
+            if (end == 0) break;
+            ends.push_back(from += end);
+        }
+        if (ends.empty() || (ends.size() < batch && !atEnd)) continue;
+        auto part = [&](std::size_t i) {
+            const std::size_t start = i == 0 ? 0 : ends[i - 1];
+            return std::string_view(pending).substr(start, ends[i] - start);
+        };
+        std::vector<TextRepairPart> found(ends.size());
+        std::vector<std::string> undone(ends.size());
+        std::vector<std::uint64_t> lost(ends.size());
+        RunInOrder(
+            ends.size(), ends.size() < 2 ? 0 : threads,
+            [&](std::size_t i) {
+                found[i] = stream.Find(part(i));
+                if (found[i].repair.Kind() == RepairFinding::Kind::Repair)
+                    undone[i] = UndoTextRepair(part(i), found[i].repair, whole.chain.now, &lost[i]);
+            },
+            [&](std::size_t i) {
+                if (found[i].repair.Kind() == RepairFinding::Kind::Repair)
+                    out.Write(undone[i]);
+                else
+                    out.Write(part(i));
+                r.lost += lost[i];
+                stream.Join(std::move(found[i]), part(i));
+            },
+            [] {});
+        pending.erase(0, ends.back());
+        ends.clear();
     }
     r.repair = stream.Joined();
     return r;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <vector>
 
@@ -62,11 +63,21 @@ struct Kernels {
     unicode::KernelTables tables;
     std::array<unicode::Kernel, 3> chain{};
     int length = 0;
+    // Into UTF-8: each byte's sequence, its length in the top byte, for where the kernels stop.
+    std::array<std::uint32_t, 256> sequences{};
 
     Kernels(RepairEncoding from, RepairEncoding to) {
         const bool toUtf8 = IsSingleByte(from);
         if (toUtf8) {
             const ByteChart& source = ChartTables(from);
+            for (int b = 0; b < 256; ++b) {
+                std::string s;
+                AppendUtf8(source.character[b], s);
+                const std::size_t length = s.size();
+                s.resize(4);
+                s[3] = static_cast<char>(length);
+                std::memcpy(&sequences[b], s.data(), 4);
+            }
             for (int i = 0; i < 128; ++i) {
                 const char16_t c = source.character[0x80 + i];
                 std::uint8_t& e = tables.twoByte[i / 16][i % 16];
@@ -101,6 +112,21 @@ struct Kernels {
         return p;
     }
 };
+
+// Set up once for each encoding and direction: a text is recoded a paragraph at a time, and setting
+// the kernels up costs more than recoding a short paragraph. (A path a test forces is set up anew.)
+const Kernels& KernelsFor(RepairEncoding from, RepairEncoding to, std::optional<Kernels>& forced) {
+    if (ForcedVectorPath::path) return forced.emplace(from, to);
+    struct Slot {
+        std::once_flag once;
+        std::optional<Kernels> kernels;
+    };
+    static std::array<Slot, 2 * kRepairEncodingCount> slots;
+    const bool toUtf8 = IsSingleByte(from);
+    Slot& slot = slots[2 * static_cast<std::size_t>(toUtf8 ? from : to) + toUtf8];
+    std::call_once(slot.once, [&] { slot.kernels.emplace(from, to); });
+    return *slot.kernels;
+}
 
 }  // namespace
 
@@ -297,17 +323,9 @@ char* Recode(std::string_view bytes, RepairEncoding from, RepairEncoding to, std
     if (IsSingleByte(from) && IsSingleByte(to)) return RecodeSingleBytes(bytes, from, to, lost, o);
     if (IsSingleByte(from)) {
         // Up to three bytes for each byte value, looked up, where the kernels stop.
-        const Kernels kernels(from, to);
-        std::array<std::uint32_t, 256> sequences;
-        const ByteChart& source = ChartTables(from);
-        for (int b = 0; b < 256; ++b) {
-            std::string s;
-            AppendUtf8(source.character[b], s);
-            const std::size_t length = s.size();
-            s.resize(4);
-            s[3] = static_cast<char>(length);
-            std::memcpy(&sequences[b], s.data(), 4);
-        }
+        std::optional<Kernels> forced;
+        const Kernels& kernels = KernelsFor(from, to, forced);
+        const std::array<std::uint32_t, 256>& sequences = kernels.sequences;
         while (p != end) {
             p = kernels.Run(p, end, o);
             for (const auto* stop = p + std::min<std::ptrdiff_t>(end - p, 16); p != stop; ++p) {
@@ -318,8 +336,8 @@ char* Recode(std::string_view bytes, RepairEncoding from, RepairEncoding to, std
         return o;
     }
     const ByteChart* target = IsSingleByte(to) ? &ChartTables(to) : nullptr;
-    std::optional<Kernels> kernels;
-    if (target) kernels.emplace(from, to);
+    std::optional<Kernels> forced;
+    const Kernels* kernels = target ? &KernelsFor(from, to, forced) : nullptr;
     while (p != end) {
         if (kernels) p = kernels->Run(p, end, o);
         // What stopped the kernels, and a few characters after it.
@@ -340,6 +358,18 @@ char* Recode(std::string_view bytes, RepairEncoding from, RepairEncoding to, std
                     o += 2;
                 }
                 p += 2;
+                continue;
+            }
+            if (const char32_t three = PlainThreeBytes(p, end)) {
+                if (target) {
+                    const int b = target->byte[three];
+                    // A character lost before is counted where it is undone.
+                    if (b < 0 && three != 0xFFFD) ++lost;
+                    *o++ = static_cast<char>(b < 0 ? '?' : b);
+                } else {
+                    o = std::copy_n(p, 3, o);
+                }
+                p += 3;
                 continue;
             }
             const Decoded d = DecodeUtf8(p, end);

@@ -34,6 +34,13 @@ struct Decoded {
 };
 
 Decoded DecodeUtf8(const std::uint8_t* p, const std::uint8_t* end);
+// A well-formed sequence of three bytes whose lead sets no bounds of its own on the next byte (signs,
+// box drawing, kana and ideographs), decoded in line as DecodeUtf8 decodes it; 0 when it is not one.
+inline char32_t PlainThreeBytes(const std::uint8_t* p, const std::uint8_t* end) {
+    if (end - p < 3 || p[0] < 0xE1 || p[0] > 0xEF || p[0] == 0xED || (p[1] & 0xC0) != 0x80 || (p[2] & 0xC0) != 0x80)
+        return 0;
+    return static_cast<char32_t>((p[0] & 0x0F) << 12 | (p[1] & 0x3F) << 6 | (p[2] & 0x3F));
+}
 
 // Room for what Recode writes for `size` bytes: three for a byte, and the vector kernels' wide stores.
 constexpr std::size_t RecodeRoom(std::size_t size) { return 3 * size + 64; }

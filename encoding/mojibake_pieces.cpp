@@ -6,6 +6,7 @@
 #include "encoding/mojibake_references.h"
 #include "encoding/mojibake_repair.h"
 #include "encoding/mojibake_shape.h"
+#include "encoding/russian_judgement.h"
 
 namespace {
 
@@ -26,6 +27,11 @@ constexpr std::size_t kLongParagraph = 200;
 // dash or no-break space, and a Russian one damaged through Mac Cyrillic only its capitals, too
 // little for the letter statistics but a symbol in mid-word all the same.
 constexpr double kPlainMend = 1.0;
+// Russian letters, as the judgement scores them, that pair as Russian does (a fit near 0) where the
+// same letters read before undoing paired far worse: what a single-byte chain's undoing shows at once.
+constexpr std::size_t kRussianLetters = 20;
+constexpr double kRussianFit = -1.0;
+constexpr double kFitGap = 1.5;
 // A paragraph that reads right as a whole may still hold a damaged line (a catalogue's messages, a
 // log, one a line without blank lines between): its lines are looked at one by one when its shape
 // costs at least this much.
@@ -172,7 +178,7 @@ private:
             return;
         }
         if (whole_.kind == Kind::Repair) {
-            if (HasWideStep(whole_.chain) ? Fits(bytes, whole_.chain) : !SingleByteMisfit(bytes) || Mends(bytes, whole_.chain)) {
+            if (HasWideStep(whole_.chain) ? Fits(bytes, whole_.chain) : SingleByteFits(bytes, whole_.chain)) {
                 Push(at, end - at, whole_);
                 return;
             }
@@ -304,25 +310,43 @@ private:
         return found.kind == Kind::Repair && HasWideStep(found.chain) && !Fits(line, found.chain) ? Clean() : found;
     }
 
-    // The single-byte chain undoes the paragraph into text that plainly reads better: every byte
-    // undone, and misfits gone that cost more than a stray sign would.
-    bool Mends(std::string_view bytes, const MisreadingChain& chain) const {
-        std::size_t failed = 0, lost = 0;
-        const Shape now = ShapeOf(DecodeCharacters(bytes, now_, failed, lost));
-        if (failed > 0 || lost > 0) return false;
+    // The whole text's single-byte chain is taken on a paragraph that it undoes into text that plainly
+    // reads better: every byte undone, and misfits gone that cost more than a stray sign would, or
+    // Russian letters that pair as Russian where they did not. Otherwise only a long paragraph that
+    // its own search finds right refuses it.
+    bool SingleByteFits(std::string_view bytes, const MisreadingChain& chain) const {
         MisreadingUndoing undoing(chain, RepairEncoding::Utf8);
         std::string undone;
         undoing.UndoBlock(bytes, undone);
-        if (undoing.Malformed() > 0 || undoing.Lost() > 0) return false;
-        const Shape then = ShapeOf(DecodeCharacters(undone, RepairEncoding::Utf8, failed, lost));
-        return failed == 0 && lost == 0 && then.controls == 0 && then.cost + kPlainMend <= now.cost;
+        std::size_t failed = 0, lost = 0;
+        const Shape then = ShapeIn(undone, RepairEncoding::Utf8, failed, lost);
+        if (undoing.Malformed() == 0 && undoing.Lost() == 0 && failed == 0 && lost == 0) {
+            // UTF-8 that does not decode (or holds a sequence cut by '?') does not undo either; so
+            // text in UTF-8 is only looked at until it is plainly worse than its undoing.
+            const bool utf8 = now_ == RepairEncoding::Utf8;
+            const Shape now = utf8 ? Shape{} : ShapeIn(bytes, now_, failed, lost);
+            const double enough = then.cost + kPlainMend;
+            if (failed == 0 && lost == 0) {
+                if (then.controls == 0 && enough <= (utf8 ? CostOfUtf8(bytes, enough) : now.cost)) return true;
+                if (bytes.size() >= kLongParagraph && PairsAsRussian(bytes, undone)) return true;
+            }
+        }
+        return bytes.size() < kLongParagraph || Local(bytes).kind != Kind::Clean;
     }
 
-    // Under a chain of single-byte readings only, a long paragraph that its own search finds right.
-    bool SingleByteMisfit(std::string_view bytes) const {
-        if (bytes.size() < kLongParagraph) return false;
-        const RepairFinding local = Local(bytes);
-        return local.kind == Kind::Clean;
+    // UTF-8 is shaped as it is decoded.
+    static Shape ShapeIn(std::string_view bytes, RepairEncoding encoding, std::size_t& failed, std::size_t& lost) {
+        if (encoding == RepairEncoding::Utf8) return ShapeOfUtf8(bytes, failed, lost);
+        return ShapeOf(DecodeCharacters(bytes, encoding, failed, lost));
+    }
+
+    // The letter statistics tell at once what the paragraph's own search would find again.
+    bool PairsAsRussian(std::string_view bytes, std::string_view undone) const {
+        std::size_t failed = 0, lost = 0;
+        const Judgement before = Judge(DecodeCharacters(bytes, now_, failed, lost));
+        const Judgement after = Judge(DecodeCharacters(undone, RepairEncoding::Utf8, failed, lost));
+        return ReadsAsRussian(after) && after.letters >= kRussianLetters && after.fit >= kRussianFit &&
+               before.fit + kFitGap <= after.fit;
     }
 
     RepairFinding Clean() const {
@@ -470,9 +494,7 @@ void JoinTextRepair(TextRepair& into, TextRepairPart&& part, std::string_view te
 
 StreamedTextRepair::StreamedTextRepair(const RepairFinding& whole) : whole_(whole) { joined_.now = whole.chain.now; }
 
-TextRepair StreamedTextRepair::Next(std::string_view part) {
-    TextRepairPart found = FindTextRepairPart(part, whole_, 0, part.size());
-    TextRepair own = found.repair;
+void StreamedTextRepair::Join(TextRepairPart&& found, std::string_view part) {
     for (RepairPiece& piece : found.repair.pieces) piece.start += offset_;
     // The last piece so far ends where this part starts: it is plain when no byte of it is not.
     const bool lastPlain = !joined_.pieces.empty() && nonPlainEnd_ <= joined_.pieces.back().start;
@@ -480,7 +502,6 @@ TextRepair StreamedTextRepair::Next(std::string_view part) {
     const auto last = std::find_if(part.rbegin(), part.rend(), [](char c) { return !Plain(std::string_view(&c, 1)); });
     if (last != part.rend()) nonPlainEnd_ = offset_ + static_cast<std::size_t>(part.rend() - last);
     offset_ += part.size();
-    return own;
 }
 
 bool UndoesWholeStretches(const MisreadingChain& chain) {

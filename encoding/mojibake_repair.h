@@ -99,8 +99,10 @@ void JoinTextRepair(TextRepair& into, TextRepairPart&& part, std::string_view te
 class StreamedTextRepair {
 public:
     explicit StreamedTextRepair(const RepairFinding& whole);
-    // The part's own pieces (their starts in the part), to undo it by; they join those found so far.
-    TextRepair Next(std::string_view part);
+    // The part's own pieces (their starts in the part), to undo it by. Parts may be found side by side
+    // on threads of their own, and are then joined in their order.
+    TextRepairPart Find(std::string_view part) const { return FindTextRepairPart(part, whole_, 0, part.size()); }
+    void Join(TextRepairPart&& found, std::string_view part);
     const TextRepair& Joined() const { return joined_; }
 
 private:

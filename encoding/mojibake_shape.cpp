@@ -125,7 +125,11 @@ constexpr int kScripts = static_cast<int>(Script::Other) + 1;
 constexpr int kOtherKinds = static_cast<int>(Kind::NoBreak) + 2;
 constexpr int kKinds = kOtherKinds + kScripts * 3 * 2;
 constexpr char32_t kClassTableSize = 0x530;
-constexpr char32_t kFirstSign = 0x2000, kSignTableSize = 0x130;
+// The signs of typography (dashes, quotes, the ellipsis, №, ™), arrows, mathematics and the box
+// drawing of the DOS code pages, which what 866 makes of text is full of.
+constexpr char32_t kFirstSign = 0x2000, kSignTableSize = 0x600;
+// The kana and the common ideographs: letters of no case that cost nothing by themselves.
+constexpr bool IsCommonCjk(char32_t c) { return (c >= 0x3040 && c < 0x3100) || (c >= 0x3400 && c < 0xA000); }
 // The counts add up in lanes of one number, emptied into the shape at least every kLaneRoom characters.
 constexpr int kLane = 16, kLetters = 0, kCyrillic = kLane, kControls = 2 * kLane, kBeyondAscii = 3 * kLane;
 constexpr std::size_t kLaneRoom = (std::size_t{1} << kLane) - 1;
@@ -150,7 +154,7 @@ struct Kinds {
     };
     std::array<int, 8> rarities{};
     std::array<Entry, kClassTableSize> common{};
-    // The signs of typography (dashes, quotes, the ellipsis, №, ™), looked up too.
+    // The signs from kFirstSign, looked up too.
     std::array<Entry, kSignTableSize> signs{};
     // What each number adds to the counts: the letters, the Cyrillic ones and the controls, each in
     // a lane of kLane bits of one number (the characters beyond ASCII count in the fourth lane), and
@@ -243,6 +247,8 @@ public:
             const Kinds::Entry e = kinds_.signs[c - kFirstSign];
             kind = e.kind;
             if (e.rarity != 0) cost_ += kinds_.rarities[e.rarity];
+        } else if (IsCommonCjk(c)) {
+            kind = cjk_;
         } else {
             const Class k = ClassOf(c);
             kind = KindNumber(k, c);
@@ -364,6 +370,8 @@ public:
         return line;
     }
 
+    double CostSoFar() const { return static_cast<double>(cost_) / 10; }
+
     Shape Done() {
         Count();
         EndWord();
@@ -393,6 +401,7 @@ private:
     const Kinds& kinds_;
     const int camelCost_;
     const int russianUpper_ = Ascii(U'\u0410'), russianLower_ = Ascii(U'\u0430'), space_ = Ascii(' ');
+    const int cjk_ = KindNumber(ClassOf(U'\u4E00'), U'\u4E00');
     const int russianCamelCost_ = kinds_.values[kinds_.misfit[russianLower_][russianUpper_]];
     const std::uint64_t russianCounts_ = kinds_.facts[russianLower_].counts + (std::uint64_t{1} << kBeyondAscii);
     Shape shape_;
@@ -448,6 +457,9 @@ void WalkUtf8(Walk& walk, const std::uint8_t*& p, const std::uint8_t* end, const
             } else if (*p >= 0xC2 && *p <= 0xDF && end - p >= 2 && (p[1] & 0xC0) == 0x80) {
                 c = static_cast<char32_t>((p[0] & 0x1F) << 6 | (p[1] & 0x3F));
                 p += 2;
+            } else if (const char32_t three = PlainThreeBytes(p, end)) {
+                c = three;
+                p += 3;
             } else {
                 const Decoded d = DecodeUtf8(p, end);
                 if (d.kind == Decoded::Malformed) ++failed;
@@ -495,6 +507,23 @@ Shape ShapeOfUtf8(std::string_view bytes, std::size_t& failed, std::size_t& lost
             lines->push_back({static_cast<std::size_t>(lineEnd - begin), walk.TakeLine(), failed - failedBefore, lost - lostBefore});
     }
     return walk.Done();
+}
+
+double CostOfUtf8(std::string_view bytes, double enough) {
+    // The walk stops now and then to look at the cost so far, right after an ASCII byte, where no
+    // character is cut (nor a lead byte parted from the blank or '?' after it).
+    constexpr std::ptrdiff_t kLook = 256;
+    const auto* p = reinterpret_cast<const std::uint8_t*>(bytes.data());
+    const auto* const begin = p;
+    const auto* const end = p + bytes.size();
+    Walk walk;
+    std::size_t failed = 0, lost = 0;
+    while (p != end && walk.CostSoFar() < enough) {
+        const auto* stop = p + std::min(end - p, kLook);
+        while (stop != end && stop[-1] >= 0x80) ++stop;
+        WalkUtf8(walk, p, stop, begin, failed, lost);
+    }
+    return walk.Done().cost;
 }
 
 }  // namespace mojibake

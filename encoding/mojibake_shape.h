@@ -35,6 +35,10 @@ struct LineShape {
 // `lines`, where given, gets the shape of each line (each ends after its '\n'), whose sum that is.
 Shape ShapeOfUtf8(std::string_view bytes, std::size_t& failed, std::size_t& lost, std::vector<LineShape>* lines = nullptr);
 
+// The cost of the shape of UTF-8 bytes, as ShapeOfUtf8 gives it; once it comes to `enough`, the rest
+// is not looked at and what it came to is given.
+double CostOfUtf8(std::string_view bytes, double enough);
+
 // What `b` right after `a` inside a word costs, by itself: the rule the shape's walk looks up.
 double MisfitBetween(char32_t a, char32_t b);
 

@@ -132,7 +132,7 @@ TEST(MojibakeRepair, UndoesALongTextAlikeOnEveryVectorPath) {
     const MisreadingChain chains[] = {
         Chain({kUtf8, k1251, kUtf8}), Chain({kUtf8, kWestern, kUtf8}), Chain({kUtf8, kMac, kUtf8}),
         Chain({kKoi8, k1251, kUtf8}), Chain({k1251, kKoi8, k1251}),    Chain({kUtf8, k1251, kUtf8}, {kUtf8, kWestern, kUtf8}),
-        Chain({kUtf8, k1251, k866}),
+        Chain({kUtf8, k1251, k866}), Chain({k1251, k866, kUtf8}),
     };
     for (const MisreadingChain& chain : chains) {
         const std::string written = UndoMisreadings(text, MisreadingChain{0, {}, kUtf8}, chain.Original());
@@ -570,7 +570,9 @@ TEST(MojibakeRepair, ALongTextFoundInPartsHasThePiecesOfOneWalk) {
             if (end == 0) continue;
             ASSERT_FALSE(round == 4 && from == 0 && end < longLine.size());
             const std::string_view part = at.substr(0, end);
-            undone += UndoTextRepair(part, stream.Next(part), walk.now);
+            TextRepairPart found = stream.Find(part);
+            undone += UndoTextRepair(part, found.repair, walk.now);
+            stream.Join(std::move(found), part);
             from += end;
             ++streamed;
         }
@@ -618,7 +620,10 @@ TEST(MojibakeRepair, TheSearchsShortcutsReadBytesAsTheFullDecodingDoes) {
                                              "\x01", "\x1F", "\x7F", "the quick brown fox ",
                                              // Russian letters, which it takes four at a time, and their neighbours
                                              "\xD0\x90", "\xD0\xAF", "\xD0\xBF", "\xD1\x80", "\xD0\x8F", "\xD1\x90",
-                                             "\xD0\x81", "\xD1\x91", "\xD0\xB2\xD0\x96", "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82"};
+                                             "\xD0\x81", "\xD1\x91", "\xD0\xB2\xD0\x96", "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82",
+                                             // three bytes: box drawing, kana, an ideograph, U+FFFD, the bounds
+                                             "\xE2\x94\x80", "\xE2\x95\xAC", "\xE3\x81\x82", "\xE4\xB8\x80", "\xEF\xBF\xBD",
+                                             "\xED\x9F\xBF", "\xEE\x80\x80", "\xE1\x80", "\xE3?"};
     for (int round = 0; round < 40000; ++round) {
         std::string bytes;
         const int count = static_cast<int>(random() % (round % 2 == 0 ? 8 : 24));
@@ -637,6 +642,10 @@ TEST(MojibakeRepair, TheSearchsShortcutsReadBytesAsTheFullDecodingDoes) {
                   std::tie(written.cost, written.signs, written.beyondAscii, written.letters, written.latinBeyondAscii,
                            written.latinInTheirWords, written.cyrillic, written.controls, failed, lost))
             << testing::PrintToString(bytes);
+        // Its cost looked at only until it comes to enough is the whole cost, or at least enough.
+        const double enough = static_cast<double>(random() % 100) / 10;
+        const double some = mojibake::CostOfUtf8(bytes, enough);
+        ASSERT_TRUE(shape.cost < enough ? some == shape.cost : some >= enough && some <= shape.cost) << testing::PrintToString(bytes);
         // Line by line, each line's shape is its own, and they make up the whole one.
         std::vector<mojibake::LineShape> lines;
         std::size_t linesFailed = 0, linesLost = 0;
@@ -693,6 +702,7 @@ TEST(MojibakeRepair, TheShapesLookedUpPairsCostWhatTheRuleSays) {
     for (char32_t c = 0; c < 0x600; ++c) sample.push_back(c);
     for (char32_t c = 0x600; c < 0x10000; c += 37) sample.push_back(c);
     for (char32_t c : {U'\u2013', U'\u2014', U'\u2018', U'\u2019', U'\u201C', U'\u2116', U'\u20AC', U'\u2122', U'\u3000',
+                       U'\u2500', U'\u2593', U'\u25A0', U'\u25FF', U'\u2600', U'\u3042', U'\u30FF', U'\u3100', U'\u4E00', U'\u9FFF',
                        U'\uFFFD', U'\uFFFE', U'\U0001F600', U'\U00020000'})
         sample.push_back(c);
     std::mt19937 random(20261209);
