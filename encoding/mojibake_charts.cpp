@@ -346,30 +346,19 @@ char* Recode(std::string_view bytes, RepairEncoding from, RepairEncoding to, std
                 *o++ = static_cast<char>(*p++);
                 continue;
             }
-            if (*p >= 0xC2 && *p <= 0xDF && p + 1 != end && (p[1] & 0xC0) == 0x80) {
-                // Two bytes, all of Cyrillic: the common case, without the general decoder.
+            // Two bytes (all of Cyrillic) or three (signs, box drawing), without the general decoder.
+            const bool two = *p >= 0xC2 && *p <= 0xDF && p + 1 != end && (p[1] & 0xC0) == 0x80;
+            if (const char32_t c = two ? static_cast<char32_t>((p[0] & 0x1F) << 6 | (p[1] & 0x3F)) : PlainThreeBytes(p, end)) {
+                const int length = two ? 2 : 3;
                 if (target) {
-                    const int b = target->byte[((p[0] & 0x1F) << 6) | (p[1] & 0x3F)];
-                    if (b < 0) ++lost;
-                    *o++ = static_cast<char>(b < 0 ? '?' : b);
-                } else {
-                    o[0] = static_cast<char>(p[0]);
-                    o[1] = static_cast<char>(p[1]);
-                    o += 2;
-                }
-                p += 2;
-                continue;
-            }
-            if (const char32_t three = PlainThreeBytes(p, end)) {
-                if (target) {
-                    const int b = target->byte[three];
+                    const int b = target->byte[c];
                     // A character lost before is counted where it is undone.
-                    if (b < 0 && three != 0xFFFD) ++lost;
+                    if (b < 0 && c != 0xFFFD) ++lost;
                     *o++ = static_cast<char>(b < 0 ? '?' : b);
                 } else {
-                    o = std::copy_n(p, 3, o);
+                    o = std::copy_n(p, length, o);
                 }
-                p += 3;
+                p += length;
                 continue;
             }
             const Decoded d = DecodeUtf8(p, end);
