@@ -254,11 +254,13 @@ Repaired StreamPieces(Input& in, Output& out, const RepairFinding& whole) {
             ends.size(), ends.size() < 2 ? 0 : threads,
             [&](std::size_t i) {
                 found[i] = stream.Find(part(i));
-                if (found[i].repair.Kind() == RepairFinding::Kind::Repair)
+                if (found[i].undone)
+                    undone[i] = std::move(found[i].written), lost[i] = found[i].lost;
+                else if (found[i].repair.Kind() == RepairFinding::Kind::Repair)
                     undone[i] = UndoTextRepair(part(i), found[i].repair, whole.chain.now, &lost[i]);
             },
             [&](std::size_t i) {
-                if (found[i].repair.Kind() == RepairFinding::Kind::Repair)
+                if (found[i].undone || found[i].repair.Kind() == RepairFinding::Kind::Repair)
                     out.Write(undone[i]);
                 else
                     out.Write(part(i));

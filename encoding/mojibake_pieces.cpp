@@ -83,6 +83,9 @@ public:
     Pieces(std::string_view text, std::optional<RepairEncoding> view, const RepairFinding& whole)
         : text_(text), view_(view), whole_(whole), now_(whole.chain.now) {}
 
+    // The pieces' stretches written into `part` as they are pushed (FindTextRepairPart's `undo`).
+    void WriteInto(TextRepairPart& part) { written_ = &part; }
+
     // Whether the text is taken as one piece, whatever it holds.
     bool Whole() const { return (whole_.kind == Kind::Repair && HasUtf16(whole_.chain)) || IsUtf16(now_); }
 
@@ -314,13 +317,21 @@ private:
     // reads better: every byte undone, and misfits gone that cost more than a stray sign would, or
     // Russian letters that pair as Russian where they did not. Otherwise only a long paragraph that
     // its own search finds right refuses it.
-    bool SingleByteFits(std::string_view bytes, const MisreadingChain& chain) const {
-        MisreadingUndoing undoing(chain, RepairEncoding::Utf8);
-        std::string undone;
-        undoing.UndoBlock(bytes, undone);
+    bool SingleByteFits(std::string_view bytes, const MisreadingChain& chain) {
+        // One undoing for every paragraph, its buffers grown once: most paragraphs are short.
+        if (!undoing_) undoing_.emplace(chain, RepairEncoding::Utf8);
+        const std::uint64_t malformedBefore = undoing_->Malformed(), lostBefore = undoing_->Lost();
+        std::string& undone = undone_;
+        undone.clear();
+        undoing_->UndoBlock(bytes, undone);
+        const bool undoes = undoing_->Malformed() == malformedBefore && undoing_->Lost() == lostBefore;
+        // A byte order mark at a piece's start is kept as it is when the piece is undone.
+        const bool marked = bytes.substr(0, 3) == "\xEF\xBB\xBF";
+        tried_ = {marked ? std::string_view::npos : static_cast<std::size_t>(bytes.data() - text_.data()), bytes.size(),
+                  undoing_->Lost() - lostBefore};
         std::size_t failed = 0, lost = 0;
         const Shape then = ShapeIn(undone, RepairEncoding::Utf8, failed, lost);
-        if (undoing.Malformed() == 0 && undoing.Lost() == 0 && failed == 0 && lost == 0) {
+        if (undoes && failed == 0 && lost == 0) {
             // UTF-8 that does not decode (or holds a sequence cut by '?') does not undo either; so
             // text in UTF-8 is only looked at until it is plainly worse than its undoing.
             const bool utf8 = now_ == RepairEncoding::Utf8;
@@ -349,6 +360,22 @@ private:
                before.fit + kFitGap <= after.fit;
     }
 
+    // What UndoTextRepair writes of a stretch pushed: a text's pieces in UTF-8 are written as they
+    // are, but for those repaired, and the one repaired as the whole text's chain was tried on it is
+    // at hand. (A plain stretch is written alike by any chain.)
+    void Write(std::size_t at, std::size_t length, const RepairFinding& finding) {
+        const std::string_view bytes = text_.substr(at, length);
+        if (finding.kind != Kind::Repair || Plain(bytes)) {
+            written_->written += bytes;
+        } else if (at == tried_.at && length == tried_.length) {
+            written_->written += undone_;
+            written_->lost += tried_.lost;
+        } else {
+            written_->undone = false;
+            written_->written.clear();
+        }
+    }
+
     RepairFinding Clean() const {
         RepairFinding clean;
         clean.kind = Kind::Clean;
@@ -358,6 +385,7 @@ private:
 
     void Push(std::size_t at, std::size_t length, const RepairFinding& finding) {
         if (length == 0) return;
+        if (written_ && written_->undone) Write(at, length, finding);
         if (leadingOnly_ && Plain(text_.substr(at, length))) leadingPlain_ += length;
         else leadingOnly_ = false;
         // A plain stretch joins the piece before it, which reads it alike.
@@ -375,6 +403,13 @@ private:
 
     std::string_view text_;
     std::optional<RepairEncoding> view_;
+    std::optional<MisreadingUndoing> undoing_;  // by the whole text's single-byte chain
+    std::string undone_;  // what it made of the paragraph tried last
+    struct {
+        std::size_t at = std::string_view::npos, length = 0;
+        std::uint64_t lost = 0;
+    } tried_;
+    TextRepairPart* written_ = nullptr;
     const RepairFinding& whole_;
     RepairEncoding now_;
     std::vector<RepairPiece> pieces_;
@@ -461,11 +496,16 @@ std::vector<std::size_t> RepairParts(std::string_view text, const RepairFinding&
     return bounds;
 }
 
-TextRepairPart FindTextRepairPart(std::string_view text, const RepairFinding& whole, std::size_t from, std::size_t to) {
+TextRepairPart FindTextRepairPart(std::string_view text, const RepairFinding& whole, std::size_t from, std::size_t to,
+                                  bool undo) {
     TextRepairPart part;
     part.repair.now = whole.chain.now;
     if (text.empty()) return part;
-    part.repair.pieces = Pieces(text, std::nullopt, whole).Find(from, to, &part.leadingPlain);
+    Pieces pieces(text, std::nullopt, whole);
+    part.undone = undo && whole.kind == Kind::Repair && whole.chain.now == RepairEncoding::Utf8 && !HasWideStep(whole.chain) &&
+                  !whole.chain.references;
+    if (part.undone) pieces.WriteInto(part);
+    part.repair.pieces = pieces.Find(from, to, &part.leadingPlain);
     return part;
 }
 

@@ -88,9 +88,16 @@ TextRepair FindTextRepairBy(std::string_view text, const RepairFinding& whole, s
 struct TextRepairPart {
     TextRepair repair;
     std::size_t leadingPlain = 0;  // the plain stretch the part starts with, which goes to the piece before
+    // With `undo`, of a UTF-8 text whose whole chain is single-byte: the part as UndoTextRepair of it
+    // writes it in UTF-8 (and the characters it left as '?'), where the search undid each piece it
+    // repaired as it tried the chain on it; `undone` stays false where some piece was repaired otherwise.
+    bool undone = false;
+    std::string written;
+    std::uint64_t lost = 0;
 };
 std::vector<std::size_t> RepairParts(std::string_view text, const RepairFinding& whole, std::size_t parts);
-TextRepairPart FindTextRepairPart(std::string_view text, const RepairFinding& whole, std::size_t from, std::size_t to);
+TextRepairPart FindTextRepairPart(std::string_view text, const RepairFinding& whole, std::size_t from, std::size_t to,
+                                  bool undo = false);
 void JoinTextRepair(TextRepair& into, TextRepairPart&& part, std::string_view text);
 
 // A text streamed through a part at a time, its pieces found part by part as one walk over the whole
@@ -101,7 +108,7 @@ public:
     explicit StreamedTextRepair(const RepairFinding& whole);
     // The part's own pieces (their starts in the part), to undo it by. Parts may be found side by side
     // on threads of their own, and are then joined in their order.
-    TextRepairPart Find(std::string_view part) const { return FindTextRepairPart(part, whole_, 0, part.size()); }
+    TextRepairPart Find(std::string_view part) const { return FindTextRepairPart(part, whole_, 0, part.size(), true); }
     void Join(TextRepairPart&& found, std::string_view part);
     const TextRepair& Joined() const { return joined_; }
 

@@ -500,6 +500,7 @@ Search::Step Search::RussianStep(const std::vector<int>& from) const {
     while (nodes_[origin].parent >= 0 && nodes_[nodes_[origin].parent].step == StepKind::Russian) origin = nodes_[origin].parent;
     const Node& before = nodes_[Before(best)];
     const bool russian = ReadsAsRussian(b.russian) && b.russian.letters >= kRussianLetters && b.russian.fit >= kRussianFit &&
+                         (ChangesEnough(b.text, before.text) || b.shape.cost < before.shape.cost) &&
                          MakesWords(b.text, b.russian.letters, before.text, root.text);
     // The text as it is must look like no right text of its own: not uglier once undone, and not
     // Latin text with its few accented letters.

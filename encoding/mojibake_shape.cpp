@@ -511,16 +511,18 @@ Shape ShapeOfUtf8(std::string_view bytes, std::size_t& failed, std::size_t& lost
 
 double CostOfUtf8(std::string_view bytes, double enough) {
     // The walk stops now and then to look at the cost so far, right after an ASCII byte, where no
-    // character is cut (nor a lead byte parted from the blank or '?' after it).
-    constexpr std::ptrdiff_t kLook = 256;
+    // character is cut (nor a lead byte parted from the blank or '?' after it); soon at first, where
+    // mojibake shows at once, then less often.
+    std::ptrdiff_t look = 32;
     const auto* p = reinterpret_cast<const std::uint8_t*>(bytes.data());
     const auto* const begin = p;
     const auto* const end = p + bytes.size();
     Walk walk;
     std::size_t failed = 0, lost = 0;
     while (p != end && walk.CostSoFar() < enough) {
-        const auto* stop = p + std::min(end - p, kLook);
+        const auto* stop = p + std::min(end - p, look);
         while (stop != end && stop[-1] >= 0x80) ++stop;
+        look = std::min<std::ptrdiff_t>(look * 2, 1024);
         WalkUtf8(walk, p, stop, begin, failed, lost);
     }
     return walk.Done().cost;

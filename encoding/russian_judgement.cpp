@@ -154,6 +154,19 @@ bool MakesWords(std::u32string_view undone, std::size_t letters, std::u32string_
            fewMade(before) && (asItIs.data() == before.data() || fewMade(asItIs));
 }
 
+bool ChangesEnough(std::u32string_view undone, std::u32string_view before) {
+    constexpr std::size_t kFewestLetters = 3;
+    if (undone.size() != before.size()) return true;
+    Traits traits;
+    std::size_t changed = 0;
+    for (std::size_t i = 0; i < undone.size() && changed < kFewestLetters; ++i) {
+        if (undone[i] == before[i]) continue;
+        if (!traits.Of(before[i]).letter) return true;
+        ++changed;
+    }
+    return changed >= kFewestLetters;
+}
+
 bool HasHighCharacters(const std::u32string& text, std::size_t least) {
     std::size_t high = 0;
     for (char32_t c : text)

@@ -191,6 +191,12 @@ CapitalsInWords CountCapitalsInWords(std::u32string_view undone, std::u32string_
 // a word ("опциЉа"), which the undoing only turns into another ("опциКа").
 bool MakesWords(std::u32string_view undone, std::size_t letters, std::u32string_view before, std::u32string_view asItIs);
 
+// Whether an undoing changes enough of the text it undoes (as long as it) to tell by the letter
+// statistics: one that turns a letter or two into other letters ("БУКВА Ё" into "БУКВА р", a Greek
+// word read as KOI8-R into another such word) does not, however those few read, unless it mends the
+// text's shape too ("длЯ" into "для"); one that makes a letter of a sign ("»скать") does.
+bool ChangesEnough(std::u32string_view undone, std::u32string_view before);
+
 // What a pair of neighbours adds to the score, in kLogProbabilityUnit: counted only where one of
 // them is beyond ASCII. A run of capitals takes off more (CapitalRun).
 inline std::int64_t PairLogProbability(LetterClass prev, LetterClass cur) {
