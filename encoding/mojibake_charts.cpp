@@ -313,28 +313,9 @@ char* RecodeSingleBytes(std::string_view bytes, RepairEncoding from, RepairEncod
     return o;
 }
 
-}  // namespace
-
-char* Recode(std::string_view bytes, RepairEncoding from, RepairEncoding to, std::uint64_t& lost, char* o,
-             std::uint64_t* malformed, bool lostAsReplacement) {
-    const auto* p = reinterpret_cast<const std::uint8_t*>(bytes.data());
-    const auto* end = p + bytes.size();
-    if (IsUtf16(from) || IsUtf16(to)) return RecodeWide(bytes, from, to, lost, o, malformed);
-    if (IsSingleByte(from) && IsSingleByte(to)) return RecodeSingleBytes(bytes, from, to, lost, o);
-    if (IsSingleByte(from)) {
-        // Up to three bytes for each byte value, looked up, where the kernels stop.
-        std::optional<Kernels> forced;
-        const Kernels& kernels = KernelsFor(from, to, forced);
-        const std::array<std::uint32_t, 256>& sequences = kernels.sequences;
-        while (p != end) {
-            p = kernels.Run(p, end, o);
-            for (const auto* stop = p + std::min<std::ptrdiff_t>(end - p, 16); p != stop; ++p) {
-                std::memcpy(o, &sequences[*p], 4);
-                o += sequences[*p] >> 24;
-            }
-        }
-        return o;
-    }
+// UTF-8 into a code page or into UTF-8, as Recode.
+char* RecodeUtf8(const std::uint8_t* p, const std::uint8_t* end, RepairEncoding from, RepairEncoding to, std::uint64_t& lost,
+                 char* o, std::uint64_t* malformed, bool lostAsReplacement) {
     const ByteChart* target = IsSingleByte(to) ? &ChartTables(to) : nullptr;
     std::optional<Kernels> forced;
     const Kernels* kernels = target ? &KernelsFor(from, to, forced) : nullptr;
@@ -396,6 +377,31 @@ char* Recode(std::string_view bytes, RepairEncoding from, RepairEncoding to, std
         }
     }
     return o;
+}
+
+}  // namespace
+
+char* Recode(std::string_view bytes, RepairEncoding from, RepairEncoding to, std::uint64_t& lost, char* o,
+             std::uint64_t* malformed, bool lostAsReplacement) {
+    const auto* p = reinterpret_cast<const std::uint8_t*>(bytes.data());
+    const auto* end = p + bytes.size();
+    if (IsUtf16(from) || IsUtf16(to)) return RecodeWide(bytes, from, to, lost, o, malformed);
+    if (IsSingleByte(from) && IsSingleByte(to)) return RecodeSingleBytes(bytes, from, to, lost, o);
+    if (IsSingleByte(from)) {
+        // Up to three bytes for each byte value, looked up, where the kernels stop.
+        std::optional<Kernels> forced;
+        const Kernels& kernels = KernelsFor(from, to, forced);
+        const std::array<std::uint32_t, 256>& sequences = kernels.sequences;
+        while (p != end) {
+            p = kernels.Run(p, end, o);
+            for (const auto* stop = p + std::min<std::ptrdiff_t>(end - p, 16); p != stop; ++p) {
+                std::memcpy(o, &sequences[*p], 4);
+                o += sequences[*p] >> 24;
+            }
+        }
+        return o;
+    }
+    return RecodeUtf8(p, end, from, to, lost, o, malformed, lostAsReplacement);
 }
 
 std::string Recode(std::string_view bytes, RepairEncoding from, RepairEncoding to, std::uint64_t& lost,
