@@ -346,8 +346,20 @@ Split BestSplit(const Reading (&readings)[kConversionCodePageCount], const std::
         Read(bytes + from, to - from, ClassesOf(codePage), VariantsOf(codePage), part);
         return part.total.Russian() >= 0.5;
     };
+    // 1251 and Mac Cyrillic share their small letters, so each reads the other's text as Russian but
+    // for its capitals: their parts are told by what each part gains in its own code page, as Russian
+    // with no letter of the other alphabets (a Serbian paragraph's ђ and ј are Mac Cyrillic capitals).
+    const auto gains = [&](std::size_t from, std::size_t to, int own, int other) {
+        Reading a, b;
+        Read(bytes + from, to - from, ClassesOf(own), VariantsOf(own), a);
+        Read(bytes + from, to - from, ClassesOf(other), VariantsOf(other), b);
+        return a.total.variants == 0 && a.total.Score() - b.total.Score() >= kMixedGain;
+    };
+    const bool kin = (split.first == kAnsi1251 && split.second == kMacCyrillic) ||
+                     (split.first == kMacCyrillic && split.second == kAnsi1251);
     const bool told = russian(0, split.from, split.first) && russian(split.from, size, split.second) &&
-                        !russian(0, split.from, split.second) && !russian(split.from, size, split.first);
+                      (kin ? gains(0, split.from, split.first, split.second) && gains(split.from, size, split.second, split.first)
+                           : !russian(0, split.from, split.second) && !russian(split.from, size, split.first));
     return told ? split : Split{};
 }
 

@@ -192,7 +192,9 @@ RepairFinding FindMisreadings(std::string_view sample, bool complete, std::optio
         if (detection.kind == Detection::Kind::Utf32LE || detection.kind == Detection::Kind::Utf32BE ||
             (detection.kind == Detection::Kind::Encoding && IsWide(detection.encoding)))
             return CleanIn(detection.encoding == TextEncoding::Utf16BE ? RepairEncoding::Utf16BE : RepairEncoding::Utf16LE);
-        if (detection.kind == Detection::Kind::Encoding && IsSingleByte(detection.encoding) && IsNamed(detection))
+        // So does a text whose parts are in two code pages, each part in its own.
+        if (detection.kind == Detection::Kind::Encoding && IsSingleByte(detection.encoding) &&
+            (IsNamed(detection) || detection.mixed))
             return CleanIn(*RepairEncodingOf(detection.encoding));
         if (Koi8UReadsPlainlyBetter(sample)) return CleanIn(RepairEncoding::Koi8U);
         for (RepairEncoding cp : kCodePages) AddRoots(sample, cp, roots);

@@ -343,6 +343,25 @@ TEST(MojibakeRepair, NeverChangesACleanTextInAnyEncodingOrLanguage) {
         for (Casing casing : {Casing::Capitals, Casing::Title}) cased.push_back({Cased(line, casing), cyrillic});
     std::vector<CleanText> all(std::begin(texts), std::end(texts));
     all.insert(all.end(), cased.begin(), cased.end());
+    // A text whose parts are in two code pages, each right in its own, has nothing to undo either.
+    // (Mac Cyrillic and 1251 share their small letters: read as one, the other part's quotes and
+    // capitals looked like a chain between them.)
+    std::string parts[2];
+    for (int times = 0; times < 6; ++times) {
+        parts[0] += "Открит бе цикъл във файловата система: файлът е част от същото зацикляне.\n"
+                    "Неправилен аргумент за опцията, стойността е грешна.\nпаметта е изчерпана\nопашка за съобщения\n";
+        parts[1] += "Открит бе цикъл във файловата система: „%s“ е част от същото зацикляне като „%s“.\n"
+                    "Не е ясно как „%s“ може да се интерпретира като дата или време\n"
+                    "Неправилен аргумент „%s“ за опцията „--max-database-age“\n";
+    }
+    const RepairEncoding pages[] = {k1251, k866, kKoi8, RepairEncoding::Iso8859_5, kMac};
+    for (RepairEncoding first : pages)
+        for (RepairEncoding second : pages)
+            for (int order = 0; order < 2; ++order) {
+                const std::string bytes = Written(parts[order], first) + Written(parts[1 - order], second);
+                EXPECT_NE(FindTextRepair(bytes).Kind(), RepairFinding::Kind::Repair)
+                    << RepairEncodingName(first) << " + " << RepairEncodingName(second) << " " << order;
+            }
     for (const CleanText& t : all)
         for (RepairEncoding e : t.encodings) {
             const std::string bytes = Written(t.text, e);
