@@ -1,6 +1,7 @@
 // A text repaired piece by piece: the whole text's chain where it fits, each other paragraph or line
 // judged alone.
 #include <algorithm>
+#include <cmath>
 
 #include "encoding/mojibake_charts.h"
 #include "encoding/mojibake_references.h"
@@ -337,8 +338,10 @@ private:
             const bool utf8 = now_ == RepairEncoding::Utf8;
             const Shape now = utf8 ? Shape{} : ShapeIn(bytes, now_, failed, lost);
             const double enough = then.cost + kPlainMend;
+            // Costs are whole tenths, compared so in every build's arithmetic.
+            auto tenths = [](double cost) { return std::llround(cost * 10); };
             if (failed == 0 && lost == 0) {
-                if (then.controls == 0 && enough <= (utf8 ? CostOfUtf8(bytes, enough) : now.cost)) return true;
+                if (then.controls == 0 && tenths(enough) <= tenths(utf8 ? CostOfUtf8(bytes, enough) : now.cost)) return true;
                 if (bytes.size() >= kLongParagraph && PairsAsRussian(bytes, undone)) return true;
             }
         }

@@ -370,7 +370,7 @@ public:
         return line;
     }
 
-    double CostSoFar() const { return static_cast<double>(cost_) / 10; }
+    std::int64_t TenthsSoFar() const { return cost_; }
 
     Shape Done() {
         Count();
@@ -517,9 +517,11 @@ double CostOfUtf8(std::string_view bytes, double enough) {
     const auto* p = reinterpret_cast<const std::uint8_t*>(bytes.data());
     const auto* const begin = p;
     const auto* const end = p + bytes.size();
+    // Costs are whole tenths: compared so, the bound means the same in every build's arithmetic.
+    const auto bound = static_cast<std::int64_t>(std::ceil(enough * 10 - 1e-6));
     Walk walk;
     std::size_t failed = 0, lost = 0;
-    while (p != end && walk.CostSoFar() < enough) {
+    while (p != end && walk.TenthsSoFar() < bound) {
         const auto* stop = p + std::min(end - p, look);
         while (stop != end && stop[-1] >= 0x80) ++stop;
         look = std::min<std::ptrdiff_t>(look * 2, 1024);

@@ -677,9 +677,11 @@ TEST(MojibakeRepair, TheSearchsShortcutsReadBytesAsTheFullDecodingDoes) {
                            written.latinInTheirWords, written.cyrillic, written.controls, failed, lost))
             << testing::PrintToString(bytes);
         // Its cost looked at only until it comes to enough is the whole cost, or at least enough.
-        const double enough = static_cast<double>(random() % 100) / 10;
-        const double some = mojibake::CostOfUtf8(bytes, enough);
-        ASSERT_TRUE(shape.cost < enough ? some == shape.cost : some >= enough && some <= shape.cost) << testing::PrintToString(bytes);
+        // (In tenths, as costs are counted: the same in every build's arithmetic.)
+        const long long enough = static_cast<long long>(random() % 100);
+        const long long some = std::llround(mojibake::CostOfUtf8(bytes, static_cast<double>(enough) / 10) * 10);
+        const long long all = std::llround(shape.cost * 10);
+        ASSERT_TRUE(all < enough ? some == all : some >= enough && some <= all) << testing::PrintToString(bytes);
         // Line by line, each line's shape is its own, and they make up the whole one.
         std::vector<mojibake::LineShape> lines;
         std::size_t linesFailed = 0, linesLost = 0;
