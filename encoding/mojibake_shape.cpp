@@ -31,6 +31,10 @@ Class LetterOf(Script script, bool upper, bool lower, double rarity = 0) {
 
 Class Other(Kind kind, double rarity = 0) { return {kind, Script::None, false, false, rarity}; }
 
+// A mark of one script's letters (Hebrew points, Arabic vowels): on another script's letter it is
+// what a code page makes of the bytes of accented letters ("non ֳ¨", "cosicchֳ©").
+Class MarkOf(Script script, double rarity) { return {Kind::Mark, script, false, false, rarity}; }
+
 // Latin letters beyond Latin-1, in their usual upper-lower pairs.
 Class LatinExtended(char32_t c) {
     const bool oddUpper = (c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E);
@@ -59,14 +63,14 @@ Class ClassOf(char32_t c) {
     if (c >= 0x370 && c < 0x400) return LetterOf(Script::Greek, false, false, 1.5);
     if (c >= 0x400 && c < 0x430) return LetterOf(Script::Cyrillic, true, false, c < 0x410 && c != 0x401 ? 0.5 : 0);
     if (c >= 0x430 && c < 0x460) return LetterOf(Script::Cyrillic, false, true, c >= 0x450 && c != 0x451 ? 0.5 : 0);
-    if (c >= 0x483 && c <= 0x489) return Other(Kind::Mark, 2);
+    if (c >= 0x483 && c <= 0x489) return MarkOf(Script::Cyrillic, 2);
     if (c >= 0x460 && c < 0x530) return LetterOf(Script::Cyrillic, c % 2 == 0, c % 2 == 1, c == 0x490 || c == 0x491 ? 0.5 : 1.5);
     if (c >= 0x531 && c < 0x590) return LetterOf(Script::Armenian, c < 0x561, c >= 0x561);
-    if (c >= 0x591 && c <= 0x5C7) return Other(Kind::Mark, 0.5);
+    if (c >= 0x591 && c <= 0x5C7) return MarkOf(Script::Hebrew, 0.5);
     if (c >= 0x5D0 && c <= 0x5F4) return LetterOf(Script::Hebrew, false, false);
-    if ((c >= 0x64B && c <= 0x65F) || c == 0x670) return Other(Kind::Mark, 0.5);
+    if ((c >= 0x64B && c <= 0x65F) || c == 0x670) return MarkOf(Script::Arabic, 0.5);
     if (c >= 0x600 && c < 0x700) return LetterOf(Script::Arabic, false, false);
-    if (c == 0xE31 || (c >= 0xE34 && c <= 0xE3A) || (c >= 0xE47 && c <= 0xE4E)) return Other(Kind::Mark, 0.2);
+    if (c == 0xE31 || (c >= 0xE34 && c <= 0xE3A) || (c >= 0xE47 && c <= 0xE4E)) return MarkOf(Script::Thai, 0.2);
     if (c >= 0xE01 && c < 0xE60) return LetterOf(Script::Thai, false, false);
     if (c >= 0x900 && c < 0xE00) return LetterOf(Script::Indic, false, false);
     if (c >= 0x10A0 && c < 0x1100) return LetterOf(Script::Georgian, false, false);
@@ -105,7 +109,9 @@ double Misfit(const Class& a, char32_t ca, const Class& b, char32_t cb) {
         if (a.script == Script::Latin && ca >= 0x80 && cb >= 0x80) return 0.8;
         return 0;
     }
-    if (b.kind == Kind::Mark) return letterA ? 0 : 3;
+    if (a.kind == Kind::Mark && a.script != Script::None && (b.kind == Kind::Symbol || (letterB && b.script != a.script)))
+        return 3;
+    if (b.kind == Kind::Mark) return letterA ? (b.script != Script::None && b.script != a.script ? 5 : 0) : 3;
     if ((letterA && b.kind == Kind::Symbol) || (a.kind == Kind::Symbol && letterB)) return 3;
     if ((a.kind == Kind::Symbol && (b.kind == Kind::Symbol || b.kind == Kind::Typographic)) ||
         (a.kind == Kind::Typographic && b.kind == Kind::Symbol))
@@ -123,7 +129,9 @@ constexpr int kScripts = static_cast<int>(Script::Other) + 1;
 // Non-letters: their kind, with dashes and apostrophes apart from the other typographic signs;
 // letters: script, case (upper, lower, neither) and whether beyond ASCII.
 constexpr int kOtherKinds = static_cast<int>(Kind::NoBreak) + 2;
-constexpr int kKinds = kOtherKinds + kScripts * 3 * 2;
+// Marks of a script's own, one a script.
+constexpr int kFirstMarkKind = kOtherKinds + kScripts * 3 * 2;
+constexpr int kKinds = kFirstMarkKind + kScripts;
 constexpr char32_t kClassTableSize = 0x530;
 // The signs of typography (dashes, quotes, the ellipsis, №, ™), arrows, mathematics and the box
 // drawing of the DOS code pages, which what 866 makes of text is full of.
@@ -136,6 +144,7 @@ constexpr std::size_t kLaneRoom = (std::size_t{1} << kLane) - 1;
 constexpr std::uint8_t kSignBeside = 0x80;
 
 int KindNumber(const Class& k, char32_t c) {
+    if (k.kind == Kind::Mark && k.script != Script::None) return kFirstMarkKind + static_cast<int>(k.script);
     if (k.kind != Kind::Letter) return k.kind == Kind::Typographic && IsApostropheOrDash(c) ? kOtherKinds - 1 : static_cast<int>(k.kind);
     const int letterCase = k.upper ? 0 : k.lower ? 1 : 2;
     return kOtherKinds + (static_cast<int>(k.script) * 3 + letterCase) * 2 + (c >= 0x80 ? 1 : 0);
@@ -203,6 +212,9 @@ const Kinds& TheKinds() {
             if (n < kOtherKinds) {
                 t.example[n] = Other(n == kOtherKinds - 1 ? Kind::Typographic : static_cast<Kind>(n));
                 sample[n] = n == kOtherKinds - 1 ? U'\u2019' : U'\uFFFD';
+            } else if (n >= kFirstMarkKind) {
+                t.example[n] = MarkOf(static_cast<Script>(n - kFirstMarkKind), 0);
+                sample[n] = U'\u05B0';
             } else {
                 const int letter = (n - kOtherKinds) / 2, letterCase = letter % 3;
                 t.example[n] = LetterOf(static_cast<Script>(letter / 3), letterCase == 0, letterCase == 1);

@@ -387,9 +387,12 @@ TEST(MojibakeRepair, UndoesTextOfAnyLanguageReadThroughAnyCommonCodePage) {
         // code pages: "Ã\u00A0".
         "Rendez-vous à 10h demain, merci.",
         "%s\u00A0: symbole couvrant plusieurs enregistrements",
+        // Read as 1255, each accented letter is a Hebrew point and a sign: "non ֳ¨", "puֳ²".
+        "Non fallisce se il demone non è disponibile, cosicché può essere",
     };
-    const E readings[] = {k1251, kWestern, kKoi8, k866, kMac, E::Iso8859_5, E::Koi8U, E::Cp1250, E::Cp1253,
-                          E::Cp1254, E::Cp1257, E::Cp437, E::Cp850, E::Cp852, E::MacRoman, E::Iso8859_2, E::Iso8859_7};
+    const E readings[] = {k1251,     kWestern,  kKoi8,     k866,     kMac,         E::Iso8859_5,  E::Koi8U,
+                          E::Cp1250, E::Cp1253, E::Cp1254, E::Cp1255, E::Cp1257,    E::Cp437,      E::Cp850,
+                          E::Cp852,  E::MacRoman, E::Iso8859_2, E::Iso8859_7};
     int restored = 0, cases = 0;
     for (const std::string& text : texts)
         for (E readAs : readings) {
@@ -405,6 +408,8 @@ TEST(MojibakeRepair, UndoesTextOfAnyLanguageReadThroughAnyCommonCodePage) {
         }
     EXPECT_GT(cases, 60);
     EXPECT_GE(restored * 100, cases * 95);
+    const std::string& italian = std::end(texts)[-1];
+    EXPECT_EQ(Repaired(DoMisreadings(italian, Chain({kUtf8, E::Cp1255, kUtf8}))), italian);
 }
 
 TEST(MojibakeRepair, UndoesThreeLayersReferencesLostBytesAndUtf16) {
