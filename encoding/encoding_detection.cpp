@@ -338,28 +338,29 @@ Split BestSplit(const Reading (&readings)[kConversionCodePageCount], const std::
         }
     }
     if (split.gain < kMixedGain) return {};
+    // A part read in a code page, each at most once.
+    const auto tally = [&](std::size_t from, std::size_t to, int codePage) {
+        Reading part;
+        Read(bytes + from, to - from, ClassesOf(codePage), VariantsOf(codePage), part);
+        return part.total;
+    };
     // Each part reads as Russian in its own code page and not in the other's: a paragraph of
     // Macedonian ("ја", "мој": ј is the nearest Russian й) may read better as another code page's
     // capitals, but it reads as text in its own one too.
-    const auto russian = [&](std::size_t from, std::size_t to, int codePage) {
-        Reading part;
-        Read(bytes + from, to - from, ClassesOf(codePage), VariantsOf(codePage), part);
-        return part.total.Russian() >= 0.5;
-    };
+    const auto russian = [](const Tally& t) { return t.Russian() >= 0.5; };
+    const Tally firstOwn = tally(0, split.from, split.first), secondOwn = tally(split.from, size, split.second);
+    if (!russian(firstOwn) || !russian(secondOwn)) return {};
+    const Tally firstOther = tally(0, split.from, split.second), secondOther = tally(split.from, size, split.first);
     // 1251 and Mac Cyrillic share their small letters, so each reads the other's text as Russian but
     // for its capitals: their parts are told by what each part gains in its own code page, as Russian
     // with no letter of the other alphabets (a Serbian paragraph's ђ and ј are Mac Cyrillic capitals).
-    const auto gains = [&](std::size_t from, std::size_t to, int own, int other) {
-        Reading a, b;
-        Read(bytes + from, to - from, ClassesOf(own), VariantsOf(own), a);
-        Read(bytes + from, to - from, ClassesOf(other), VariantsOf(other), b);
-        return a.total.variants == 0 && a.total.Score() - b.total.Score() >= kMixedGain;
+    const auto gains = [](const Tally& own, const Tally& other) {
+        return own.variants == 0 && own.Score() - other.Score() >= kMixedGain;
     };
     const bool kin = (split.first == kAnsi1251 && split.second == kMacCyrillic) ||
                      (split.first == kMacCyrillic && split.second == kAnsi1251);
-    const bool told = russian(0, split.from, split.first) && russian(split.from, size, split.second) &&
-                      (kin ? gains(0, split.from, split.first, split.second) && gains(split.from, size, split.second, split.first)
-                           : !russian(0, split.from, split.second) && !russian(split.from, size, split.first));
+    const bool told = kin ? gains(firstOwn, firstOther) && gains(secondOwn, secondOther)
+                          : !russian(firstOther) && !russian(secondOther);
     return told ? split : Split{};
 }
 
