@@ -30,7 +30,10 @@ constexpr std::size_t kLongParagraph = 200;
 constexpr double kPlainMend = 1.0;
 // Russian letters, as the judgement scores them, that pair as Russian does (a fit near 0) where the
 // same letters read before undoing paired far worse: what a single-byte chain's undoing shows at once.
-constexpr std::size_t kRussianLetters = 20;
+// The whole text's chain is known already, so a word is enough to confirm it: the one Russian word of
+// a table or of an English paragraph in a damaged manual ("Ё Љт" for "байт"), which the paragraph's
+// own search, seeing four letters, leaves alone.
+constexpr std::size_t kRussianLetters = 4;
 constexpr double kRussianFit = -1.0;
 constexpr double kFitGap = 1.5;
 // A paragraph that reads right as a whole may still hold a damaged line (a catalogue's messages, a
@@ -41,7 +44,11 @@ constexpr double kLineLookCost = 3.0;
 bool SameFinding(const RepairFinding& a, const RepairFinding& b) {
     if (a.kind != b.kind) return false;
     if (a.kind != Kind::Repair) return true;
-    return DescribeChain(a.chain) == DescribeChain(b.chain) && a.chain.now == b.chain.now;
+    const MisreadingChain &x = a.chain, &y = b.chain;
+    if (x.length != y.length || x.references != y.references || x.now != y.now) return false;
+    return std::equal(x.steps, x.steps + x.length, y.steps, [](const Misreading& s, const Misreading& t) {
+        return s.written == t.written && s.readAs == t.readAs && s.savedAs == t.savedAs;
+    });
 }
 
 bool HasWideStep(const MisreadingChain& chain) {

@@ -494,14 +494,17 @@ TEST(MojibakeRepair, RepairsOneDamagedPieceAndKeepsTheRestByteForByte) {
     }
     EXPECT_EQ(Repaired(DoMisreadings(before + before, Chain({kUtf8, k1251, kUtf8})) + twice), before + before + right);
     // A Russian manual damaged throughout by one code-page reading: its long English paragraphs hold
-    // only a dash or a no-break space each, which the letter statistics can not judge, yet they are
-    // mended with the rest; a clean twin of such a manual stays as it is.
+    // only a dash or a no-break space each, or one short Russian word, which the letter statistics can
+    // not judge alone, yet they are mended with the rest; a clean twin of such a manual stays as it is.
     const std::string english = "Each mailbox keeps its own count of messages\u00A0and of words\u2014that is, how many "
                                 "words the user wrote there in the last week, or in the last month, or ever since the "
                                 "mailbox was made by the administrator of the system.\n\n";
     const std::string russian = "Настройка\nЕсли в системе нет такого файла, программа создаёт его сама и пишет в него "
                                 "свои Настройки.\n\n";
-    const std::string manual = russian + english + russian + english;
+    const std::string word = "Each block holds the same number of bytes (байт in the Russian manual), set once when the "
+                             "disk is made; a block is never split between two files, so a short file still takes a "
+                             "whole block of the disk.\n\n";
+    const std::string manual = russian + english + russian + word + english;
     for (const MisreadingChain& damage : {Chain({k1251, kMac, kUtf8}), Chain({kMac, k1251, kUtf8}), Chain({k1251, kKoi8, kUtf8})}) {
         std::uint64_t lost = 0;
         const std::string damaged = DoMisreadings(Written(manual, damage.steps[0].written), damage, &lost);
