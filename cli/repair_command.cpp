@@ -69,18 +69,27 @@ struct Repaired {
 // those of one walk over it.
 constexpr std::size_t kPartedText = 4 * 1024 * 1024;
 
+// A text read at once is searched as a streamed one is: in parts of kPartedText or more (one part
+// when it is shorter), side by side.
 TextRepair FindRepairOf(const std::string& text) {
     const unsigned threads = text.size() < kPartedText ? 0 : ThreadsFor(text.size() / kPartedText + 1);
-    if (threads < 2) return FindTextRepair(text);
     const RepairFinding whole = FindMisreadings(text, text.size() <= kRepairSample);
-    const std::vector<std::size_t> bounds = RepairParts(text, whole, threads);
-    std::vector<TextRepairPart> parts(bounds.size() - 1);
-    TextRepair repair;
-    repair.now = whole.chain.now;
+    std::vector<std::size_t> ends;
+    for (std::size_t from = 0; from < text.size(); from = ends.back()) {
+        const std::size_t end = threads < 2 ? 0 : RepairPartEnd(std::string_view(text).substr(from), whole, kPartedText);
+        ends.push_back(end == 0 ? text.size() : from + end);
+    }
+    auto part = [&](std::size_t i) {
+        const std::size_t start = i == 0 ? 0 : ends[i - 1];
+        return std::string_view(text).substr(start, ends[i] - start);
+    };
+    StreamedTextRepair stream(whole);
+    std::vector<TextRepairPart> found(ends.size());
+    // The undoing is written afterwards, in whatever encoding it is asked in.
     RunInOrder(
-        parts.size(), threads, [&](std::size_t i) { parts[i] = FindTextRepairPart(text, whole, bounds[i], bounds[i + 1]); },
-        [&](std::size_t i) { JoinTextRepair(repair, std::move(parts[i]), text); }, [] {});
-    return repair;
+        ends.size(), ends.size() < 2 ? 0 : threads, [&](std::size_t i) { found[i] = stream.Find(part(i), false); },
+        [&](std::size_t i) { stream.Join(std::move(found[i]), part(i)); }, [] {});
+    return stream.Joined();
 }
 
 Repaired RepairText(const std::string& text, std::optional<TextEncoding> to) {

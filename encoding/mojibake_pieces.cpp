@@ -91,7 +91,7 @@ public:
     Pieces(std::string_view text, std::optional<RepairEncoding> view, const RepairFinding& whole)
         : text_(text), view_(view), whole_(whole), now_(whole.chain.now) {}
 
-    // The pieces' stretches written into `part` as they are pushed (FindTextRepairPart's `undo`).
+    // The pieces' stretches written into `part` as they are pushed.
     void WriteInto(TextRepairPart& part) { written_ = &part; }
 
     // Whether the text is taken as one piece, whatever it holds.
@@ -107,15 +107,14 @@ public:
         return end;
     }
 
-    // The pieces of the blocks from `from` (where a block starts) to `to`; `leadingPlain` gets the
-    // length of the plain stretch they start with, which the piece before them would take.
-    std::vector<RepairPiece> Find(std::size_t from = 0, std::size_t to = SIZE_MAX, std::size_t* leadingPlain = nullptr) {
+    // The text's pieces, block by block; `leadingPlain` gets the length of the plain stretch they
+    // start with, which the piece before them would take.
+    std::vector<RepairPiece> Find(std::size_t* leadingPlain = nullptr) {
         if (Whole()) {
             Push(0, text_.size(), whole_);
             return std::move(pieces_);
         }
-        to = std::min(to, text_.size());
-        for (std::size_t at = from; at < to;) {
+        for (std::size_t at = 0; at < text_.size();) {
             const std::size_t end = BlockEnd(at);
             if (whole_.kind == Kind::Repair && HasWideStep(whole_.chain) && Fits(text_.substr(at, end - at), whole_.chain))
                 Push(at, end - at, whole_);
@@ -490,32 +489,15 @@ TextRepair FindTextRepairBy(std::string_view text, const RepairFinding& whole, s
     return repair;
 }
 
-std::vector<std::size_t> RepairParts(std::string_view text, const RepairFinding& whole, std::size_t parts) {
-    const Pieces pieces(text, std::nullopt, whole);
-    std::vector<std::size_t> bounds{0};
-    if (pieces.Whole() || parts < 2) {
-        bounds.push_back(text.size());
-        return bounds;
-    }
-    const std::size_t share = text.size() / parts;
-    for (std::size_t at = 0; at < text.size();) {
-        at = pieces.BlockEnd(at);
-        if (at >= bounds.back() + share || at == text.size()) bounds.push_back(at);
-    }
-    if (bounds.back() != text.size()) bounds.push_back(text.size());
-    return bounds;
-}
-
-TextRepairPart FindTextRepairPart(std::string_view text, const RepairFinding& whole, std::size_t from, std::size_t to,
-                                  bool undo) {
+TextRepairPart StreamedTextRepair::Find(std::string_view text, bool write) const {
     TextRepairPart part;
-    part.repair.now = whole.chain.now;
+    part.repair.now = whole_.chain.now;
     if (text.empty()) return part;
-    Pieces pieces(text, std::nullopt, whole);
-    part.undone = undo && whole.kind == Kind::Repair && whole.chain.now == RepairEncoding::Utf8 && !HasWideStep(whole.chain) &&
-                  !whole.chain.references;
+    Pieces pieces(text, std::nullopt, whole_);
+    part.undone = write && whole_.kind == Kind::Repair && whole_.chain.now == RepairEncoding::Utf8 && !HasWideStep(whole_.chain) &&
+                  !whole_.chain.references;
     if (part.undone) pieces.WriteInto(part);
-    part.repair.pieces = pieces.Find(from, to, &part.leadingPlain);
+    part.repair.pieces = pieces.Find(&part.leadingPlain);
     return part;
 }
 
@@ -535,11 +517,6 @@ std::size_t RepairPartEnd(std::string_view start, const RepairFinding& whole, st
         at = end;
     }
     return certain >= least ? certain : 0;
-}
-
-void JoinTextRepair(TextRepair& into, TextRepairPart&& part, std::string_view text) {
-    const bool lastPlain = !into.pieces.empty() && Plain(text.substr(into.pieces.back().start, into.pieces.back().length));
-    JoinParts(into, std::move(part), lastPlain);
 }
 
 StreamedTextRepair::StreamedTextRepair(const RepairFinding& whole) : whole_(whole) { joined_.now = whole.chain.now; }

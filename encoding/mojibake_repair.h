@@ -81,24 +81,17 @@ TextRepair FindTextRepair(std::string_view text, std::optional<RepairEncoding> n
 // The same with the whole text's finding given (found on its start), for a text handed in part by
 // part: `view` as `now` above.
 TextRepair FindTextRepairBy(std::string_view text, const RepairFinding& whole, std::optional<RepairEncoding> view);
-// A long text's pieces found in parts, each on a thread of the caller's, and joined in order, just
-// as FindTextRepairBy finds them in one walk (view: none): RepairParts gives the bounds of about
-// `parts` parts (the first 0, the last the text's size), each found by FindTextRepairPart and joined
-// by JoinTextRepair, the first into an empty TextRepair.
+// A part of a text, its pieces found as StreamedTextRepair finds them.
 struct TextRepairPart {
     TextRepair repair;
     std::size_t leadingPlain = 0;  // the plain stretch the part starts with, which goes to the piece before
-    // With `undo`, of a UTF-8 text whose whole chain is single-byte: the part as UndoTextRepair of it
+    // Of a UTF-8 text whose whole chain is single-byte: the part as UndoTextRepair of it
     // writes it in UTF-8 (and the characters it left as '?'), where the search undid each piece it
     // repaired as it tried the chain on it; `undone` stays false where some piece was repaired otherwise.
     bool undone = false;
     std::string written;
     std::uint64_t lost = 0;
 };
-std::vector<std::size_t> RepairParts(std::string_view text, const RepairFinding& whole, std::size_t parts);
-TextRepairPart FindTextRepairPart(std::string_view text, const RepairFinding& whole, std::size_t from, std::size_t to,
-                                  bool undo = false);
-void JoinTextRepair(TextRepair& into, TextRepairPart&& part, std::string_view text);
 
 // A text streamed through a part at a time, its pieces found part by part as one walk over the whole
 // text finds them. Each part ends where RepairPartEnd says, given what of the text is at hand from
@@ -108,7 +101,8 @@ public:
     explicit StreamedTextRepair(const RepairFinding& whole);
     // The part's own pieces (their starts in the part), to undo it by. Parts may be found side by side
     // on threads of their own, and are then joined in their order.
-    TextRepairPart Find(std::string_view part) const { return FindTextRepairPart(part, whole_, 0, part.size(), true); }
+    // With `write`, the part's undoing into UTF-8 is written as it is searched, where it can be.
+    TextRepairPart Find(std::string_view part, bool write = true) const;
     void Join(TextRepairPart&& found, std::string_view part);
     const TextRepair& Joined() const { return joined_; }
 

@@ -584,15 +584,6 @@ TEST(MojibakeRepair, ALongTextFoundInPartsHasThePiecesOfOneWalk) {
         }
         const TextRepair walk = FindTextRepair(text);
         const RepairFinding whole = FindMisreadings(text, text.size() <= kRepairSample);
-        for (std::size_t parts : {2u, 5u}) {
-            const std::vector<std::size_t> bounds = RepairParts(text, whole, parts);
-            ASSERT_EQ(bounds.front(), 0u);
-            ASSERT_EQ(bounds.back(), text.size());
-            TextRepair joined;
-            for (std::size_t i = 0; i + 1 < bounds.size(); ++i)
-                JoinTextRepair(joined, FindTextRepairPart(text, whole, bounds[i], bounds[i + 1]), text);
-            expectSame(joined, walk, std::to_string(round) + " in " + std::to_string(parts));
-        }
         // Streamed in reads of any size, each part at least as long as asked where it can be.
         StreamedTextRepair stream(whole);
         std::string undone;
@@ -606,7 +597,8 @@ TEST(MojibakeRepair, ALongTextFoundInPartsHasThePiecesOfOneWalk) {
             if (end == 0) continue;
             ASSERT_FALSE(round == 4 && from == 0 && end < longLine.size());
             const std::string_view part = at.substr(0, end);
-            TextRepairPart found = stream.Find(part);
+            // Now and then a part is found without its undoing written, as a text read at once is.
+            TextRepairPart found = stream.Find(part, streamed % 3 != 1);
             std::uint64_t lost = 0;
             undone += UndoTextRepair(part, found.repair, walk.now, &lost);
             // What the search wrote as it went is what the pieces undo into.
