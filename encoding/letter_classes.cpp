@@ -60,3 +60,10 @@ bool MostlyCaseChanged(std::u32string_view from, std::u32string_view to) {
     }
     return cased > 0 && cased * 2 >= letters;
 }
+
+bool LettersWhereOtherHasNone(std::u32string_view letters, std::u32string_view other) {
+    if (letters.size() != other.size() || letters == other) return false;
+    for (std::size_t i = 0; i < letters.size(); ++i)
+        if (letters[i] != other[i] && (!IsLetter(letters[i]) || IsLetter(other[i]))) return false;
+    return true;
+}

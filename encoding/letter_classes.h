@@ -33,3 +33,7 @@ inline constexpr double kVariantLetterCost = 4.0;
 // these classes (a character lost on the way, U+FFFD, is none), half or more hold the same letter in
 // the other case.
 bool MostlyCaseChanged(std::u32string_view from, std::u32string_view to);
+
+// Whether two texts of one length differ, and only where the first holds one of these letters and the
+// second no letter at all.
+bool LettersWhereOtherHasNone(std::u32string_view letters, std::u32string_view other);

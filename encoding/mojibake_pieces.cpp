@@ -347,8 +347,12 @@ private:
             // Costs are whole tenths, compared so in every build's arithmetic.
             auto tenths = [](double cost) { return std::llround(cost * 10); };
             if (failed == 0 && lost == 0) {
-                if (then.controls == 0 && tenths(enough) <= tenths(utf8 ? CostOfUtf8(bytes, enough) : now.cost)) return true;
+                const double cost = utf8 ? CostOfUtf8(bytes, enough) : now.cost;
+                if (then.controls == 0 && tenths(enough) <= tenths(cost)) return true;
                 if (bytes.size() >= kLongParagraph && PairsAsRussian(bytes, undone)) return true;
+                // Too few characters beyond ASCII for either to tell by (a bullet, a one-letter word in
+                // an English paragraph): the whole text's chain holds where it reads no worse.
+                if (then.controls == 0 && then.beyondAscii < kRussianLetters && tenths(then.cost) <= tenths(cost)) return true;
             }
         }
         return bytes.size() < kLongParagraph || Local(bytes).kind != Kind::Clean;

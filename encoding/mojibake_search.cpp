@@ -126,6 +126,7 @@ struct Node {
 };
 
 bool IsWide(RepairEncoding e) { return !IsSingleByte(e); }
+bool FewWriteIn(RepairEncoding e) { return e == RepairEncoding::Iso8859_5 || e == RepairEncoding::MacCyrillic; }
 
 // The text as it is is Latin text with its few accented letters, not what a Russian undoing starts from.
 bool LatinText(const Shape& s) {
@@ -176,18 +177,7 @@ public:
             // (what the reading lacks becomes '?'); the characters lost before are counted already.
             const std::size_t mostFailed = std::max<std::size_t>(node.shape.beyondAscii, 1) / kFailureShare;
             const NumberedText& numbered = NumberedOf(at);
-            const ByteChart& chart = ChartTables(readAs);
-            std::size_t failed = 0;
-            // One byte more, for the text's start: the judgement takes it for a blank.
-            byteOf_.resize(numbered.distinct.size() + 1);
-            byteOf_.back() = ' ';
-            for (std::size_t k = 0; k < numbered.distinct.size(); ++k) {
-                const char32_t c = numbered.distinct[k];
-                const int b = c < 0x10000 ? chart.byte[c] : -1;
-                if (b < 0 && c != 0xFFFD && (failed += numbered.count[k]) > mostFailed) break;
-                byteOf_[k] = static_cast<char>(b < 0 ? '?' : b);
-            }
-            const std::size_t lost = 0;
+            const std::size_t failed = EncodeDistinct(numbered, readAs, mostFailed, byteOf_);
             if (failed > mostFailed) continue;
             // Two readings that write every character alike write the same bytes.
             const std::size_t bytesHash = std::hash<std::string>()(byteOf_);
@@ -205,11 +195,11 @@ public:
             };
             if (wideSteps)
                 for (RepairEncoding wide : {RepairEncoding::Utf8, RepairEncoding::Utf16LE, RepairEncoding::Utf16BE})
-                    if (WideMayStart(at, wide, numbered)) TryStep(at, readAs, rank, wide, bytes(), failed, lost);
+                    if (WideMayStart(at, wide, numbered)) TryStep(at, readAs, rank, wide, bytes(), failed);
             if (!russianSteps || rank >= kRussianReadings) continue;
             for (RepairEncoding cyrillic : kCyrillic)
                 if (cyrillic != readAs && (!root || MayReadBetter(at, readAs, cyrillic, failed)))
-                    TryStep(at, readAs, rank, cyrillic, bytes(), failed, lost);
+                    TryStep(at, readAs, rank, cyrillic, bytes(), failed);
         }
         // Deeper: every undoing by UTF-8 or UTF-16 (few pass), and the likeliest Russian ones.
         std::vector<int> russian;
@@ -337,11 +327,10 @@ private:
         return DecodeUtf8(window, window + length).kind != Decoded::Malformed;
     }
 
-    void TryStep(int at, RepairEncoding readAs, int rank, RepairEncoding written, const std::string& bytes,
-                 std::size_t failed, std::size_t lost) {
+    void TryStep(int at, RepairEncoding readAs, int rank, RepairEncoding written, const std::string& bytes, std::size_t failed) {
         // Most readings of a text meet a byte that is no UTF-8 at once: no need to decode the rest.
         if (written == RepairEncoding::Utf8 && !WellFormedUtf8(bytes)) return;
-        std::size_t malformed = 0;
+        std::size_t malformed = 0, lost = 0;
         Node n;
         n.text = DecodeCharacters(bytes, written, malformed, lost);
         if (IsWide(written)) {
@@ -491,6 +480,18 @@ Search::Step Search::RussianStep(const std::vector<int>& from) const {
     for (int c : all)
         if (best < 0 || nodes_[c].RussianScore() > nodes_[best].RussianScore()) best = c;
     if (best < 0) return step;
+    // Of undoings that read alike, one into a text first written in ISO 8859-5 or Mac Cyrillic, which
+    // few write in today, where it has signs that another has letters for ("нынче € бы" for "нынче я
+    // бы"), is the guess that needs more: the other is taken, and it is no rival.
+    auto rare = [&](int c) { return FewWriteIn(nodes_[c].chain.Original()); };
+    auto near = [&](int c, int to) { return nodes_[c].RussianScore() > nodes_[to].RussianScore() - kAmbiguityMargin; };
+    auto signs = [&](int c, int of) { return rare(c) && !rare(of) && LettersWhereOtherHasNone(nodes_[of].text, nodes_[c].text); };
+    int common = -1;
+    for (int c : all)
+        if (signs(best, c) && near(c, best) && nodes_[c].chain.length <= nodes_[best].chain.length &&
+            (common < 0 || nodes_[c].RussianScore() > nodes_[common].RussianScore()))
+            common = c;
+    if (common >= 0) best = common;
     int clean = from.front();
     for (std::size_t i = 1; i < from.size(); ++i)
         if (nodes_[from[i]].RussianScore() > nodes_[clean].RussianScore()) clean = from[i];
@@ -510,8 +511,7 @@ Search::Step Search::RussianStep(const std::vector<int>& from) const {
     while (nodes_[start].parent >= 0) start = nodes_[start].parent;
     // So is a file in ISO 8859-5 or Mac Cyrillic: few are written in them today.
     const RepairEncoding now = nodes_[start].chain.now;
-    const bool rare = !viewReading_ && (now == RepairEncoding::Iso8859_5 || now == RepairEncoding::MacCyrillic);
-    const double margin = (start == clean ? 0 : kStepCost) + (rare ? kStepCost : 0);
+    const double margin = (start == clean ? 0 : kStepCost) + (!viewReading_ && FewWriteIn(now) ? kStepCost : 0);
     // Symbols beside letters that the undoing takes away ("называетс€", "≈сли") are evidence of their
     // own in a UTF-8 text; one read in a code page may be in a kin of it (KOI8-U as KOI8-R: "ТАБЛИЦ╤").
     const double mended = IsWide(now) ? std::max(0.0, root.shape.signs - b.shape.signs) * kSignNat : 0;
@@ -524,8 +524,8 @@ Search::Step Search::RussianStep(const std::vector<int>& from) const {
     }
     // A chain of more readings than the best that reads no better is one guess more, and no rival.
     for (int c : all)
-        if (c != best && nodes_[c].hash != b.hash && nodes_[c].RussianScore() > b.RussianScore() - kAmbiguityMargin &&
-            nodes_[c].chain.length <= b.chain.length)
+        if (c != best && nodes_[c].hash != b.hash && near(c, best) && nodes_[c].chain.length <= b.chain.length &&
+            !(signs(c, best) && near(best, c)))
             step.rivals.push_back(c);
     step.node = best;
     step.kind = step.rivals.empty() ? RepairFinding::Kind::Repair : RepairFinding::Kind::Unknown;

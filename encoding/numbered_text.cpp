@@ -106,6 +106,20 @@ void NumberText(std::u32string_view text, NumberedText& into) {
     CountPairs(into, tables.pairSlots);
 }
 
+std::size_t EncodeDistinct(const NumberedText& numbered, RepairEncoding encoding, std::size_t mostFailed, std::string& into) {
+    const ByteChart& chart = ChartTables(encoding);
+    std::size_t failed = 0;
+    into.resize(numbered.distinct.size() + 1);
+    into.back() = ' ';
+    for (std::size_t k = 0; k < numbered.distinct.size(); ++k) {
+        const char32_t c = numbered.distinct[k];
+        const int b = c < 0x10000 ? chart.byte[c] : -1;
+        if (b < 0 && c != 0xFFFD && (failed += numbered.count[k]) > mostFailed) break;
+        into[k] = static_cast<char>(b < 0 ? '?' : b);
+    }
+    return failed;
+}
+
 bool KeepsAscii(RepairEncoding e) {
     static const std::array<bool, kRepairEncodingCount> keeps = [] {
         std::array<bool, kRepairEncodingCount> k{};

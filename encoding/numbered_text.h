@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -28,6 +29,12 @@ struct NumberedText {
 };
 
 void NumberText(std::u32string_view text, NumberedText& into);
+
+// The byte each distinct character is written as in the single-byte `encoding` ('?' where it has
+// none), and one more for the text's start, a blank, as the judgement takes it; given up once more
+// than `mostFailed` of the text's characters have none (U+FFFD, lost before, is not counted). Gives
+// how many had none, so far.
+std::size_t EncodeDistinct(const NumberedText& numbered, RepairEncoding encoding, std::size_t mostFailed, std::string& into);
 
 // Whether a single-byte encoding reads and writes ASCII as it is.
 bool KeepsAscii(RepairEncoding e);

@@ -90,6 +90,13 @@ TEST(MojibakeRepair, UndoesEachCommonChainOfAFewWords) {
     // Read as 1252, "языки" could also be two readings' "Изыки", which reads no better for them.
     const std::string line = "ISO 8859-4\tскандинавские/балтийские языки (Latin-4)";
     EXPECT_EQ(RepairOf(line, Chain({k1251, kWestern, kUtf8})).repaired, line);
+    // Small letters only, which 1251 and Mac Cyrillic write alike but for я (Mac Cyrillic's byte for
+    // it is 1251's Я, and 1251's is Mac Cyrillic's €): 1251 is taken where the Mac Cyrillic reading
+    // has the sign for its letter, and a text in Mac Cyrillic is not taken for 1251 with a capital Я.
+    const std::string small = "мужчин, которых нынче я бы не пригласила к себе на обед.";
+    for (const MisreadingChain& chain : {Chain({k1251, k866, kUtf8}), Chain({k1251, kKoi8, kUtf8}), Chain({k1251, kWestern, kUtf8})})
+        EXPECT_EQ(RepairOf(small, chain).repaired, small) << DescribeChain(chain);
+    EXPECT_NE(RepairOf(small, Chain({kMac, k866, kUtf8})).finding.kind, RepairFinding::Kind::Repair);
 }
 
 TEST(MojibakeRepair, UndoesTwoRoundTripsAndKeepsLostCharactersAsQuestionMarks) {
@@ -495,7 +502,8 @@ TEST(MojibakeRepair, RepairsOneDamagedPieceAndKeepsTheRestByteForByte) {
     EXPECT_EQ(Repaired(DoMisreadings(before + before, Chain({kUtf8, k1251, kUtf8})) + twice), before + before + right);
     // A Russian manual damaged throughout by one code-page reading: its long English paragraphs hold
     // only a dash or a no-break space each, or one short Russian word, which the letter statistics can
-    // not judge alone, yet they are mended with the rest; a clean twin of such a manual stays as it is.
+    // not judge alone (one letter: not at all), yet they are mended with the rest; a clean twin of such
+    // a manual stays as it is.
     const std::string english = "Each mailbox keeps its own count of messages\u00A0and of words\u2014that is, how many "
                                 "words the user wrote there in the last week, or in the last month, or ever since the "
                                 "mailbox was made by the administrator of the system.\n\n";
@@ -504,7 +512,10 @@ TEST(MojibakeRepair, RepairsOneDamagedPieceAndKeepsTheRestByteForByte) {
     const std::string word = "Each block holds the same number of bytes (байт in the Russian manual), set once when the "
                              "disk is made; a block is never split between two files, so a short file still takes a "
                              "whole block of the disk.\n\n";
-    const std::string manual = russian + english + russian + word + english;
+    const std::string letter = "The options SO_RCVTIMEO и SO_SNDTIMEO set the time a call waits before it reports an "
+                               "error; they are given as a struct timeval, and a value of zero, which is what a new "
+                               "socket starts with, means that the call waits for ever.\n\n";
+    const std::string manual = russian + english + russian + word + english + letter;
     for (const MisreadingChain& damage : {Chain({k1251, kMac, kUtf8}), Chain({kMac, k1251, kUtf8}), Chain({k1251, kKoi8, kUtf8})}) {
         std::uint64_t lost = 0;
         const std::string damaged = DoMisreadings(Written(manual, damage.steps[0].written), damage, &lost);
