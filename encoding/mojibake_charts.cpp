@@ -243,6 +243,11 @@ std::u32string DecodeCharacters(std::string_view bytes, RepairEncoding e, std::s
     return text;
 }
 
+bool Utf16TheWrongWayRound(std::u32string_view text) {
+    return std::count_if(text.begin(), text.end(), [](char32_t c) { return c > 0xFF && (c & 0xFF) == 0; }) >
+           std::count_if(text.begin(), text.end(), [](char32_t c) { return c <= 0xFF; });
+}
+
 bool WellFormedUtf8(std::string_view bytes) {
     const auto* p = reinterpret_cast<const std::uint8_t*>(bytes.data());
     const auto* end = p + bytes.size();

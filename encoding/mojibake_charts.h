@@ -64,6 +64,10 @@ std::u32string DecodeCharacters(std::string_view bytes, RepairEncoding e, std::s
 // `mostFailed`, what is written then being of no use to anyone.
 std::string EncodeCharacters(std::u32string_view text, RepairEncoding e, std::size_t& failed, std::size_t& lost,
                              std::size_t mostFailed = SIZE_MAX);
+// Whether UTF-16 was read in the other byte order than it was written in: read so, UTF-16 of Latin
+// letters gives characters whose low byte is zero.
+bool Utf16TheWrongWayRound(std::u32string_view text);
+
 // Whether `bytes` decode as UTF-8 without a byte that does not, as DecodeCharacters reads them;
 // stops at the first such byte.
 bool WellFormedUtf8(std::string_view bytes);

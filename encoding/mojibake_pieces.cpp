@@ -140,7 +140,10 @@ private:
     }
 
     RepairFinding Local(std::string_view bytes, const DecodedSample* decoded = nullptr) const {
-        return view_ ? FindMisreadings(bytes, true, view_) : FindMisreadingsIn(bytes, now_, decoded);
+        RepairFinding found = view_ ? FindMisreadings(bytes, true, view_) : FindMisreadingsIn(bytes, now_, decoded);
+        // UTF-16 is read a whole file at a time: a piece of a text not taken so is no UTF-16 of its own.
+        if (found.kind == Kind::Repair && HasUtf16(found.chain)) found = {Kind::Unknown, found.chain, {found.chain}};
+        return found;
     }
 
     // The bytes read in the text's encoding, with their shape; what was read last is kept, for the

@@ -51,9 +51,6 @@ constexpr double kCleanVariantCost = 1.0;
 // A Cyrillic undoing gives Russian words: this many letters at least, so that a few accented
 // letters of a short foreign line ("i à è ì") never pass for a Russian word or two.
 constexpr std::size_t kRussianLetters = 8;
-// Latin text read right has mostly ASCII letters in the words that hold others; 1251 read as 1252
-// has next to none ("Ïðèâåò").
-constexpr double kForeignLatinShare = 0.6;
 
 // The shape verdict (mojibake_shape.h): an undoing by UTF-8 or UTF-16 must cost this much less
 // than the text it undoes, and a rival this close to it makes the text one that cannot be told.
@@ -128,12 +125,12 @@ struct Node {
 bool IsWide(RepairEncoding e) { return !IsSingleByte(e); }
 bool FewWriteIn(RepairEncoding e) { return e == RepairEncoding::Iso8859_5 || e == RepairEncoding::MacCyrillic; }
 
-// The text as it is is Latin text with its few accented letters, not what a Russian undoing starts from.
-bool LatinText(const Shape& s) {
-    return s.latinBeyondAscii > 0 && s.letters > 2 * s.cyrillic &&
-           static_cast<double>(s.latinBeyondAscii) < kForeignLatinShare * static_cast<double>(s.latinInTheirWords);
-}
 bool LatinText(const Node& n) { return LatinText(n.shape); }
+// Russian letters that pair as Russian does, however the rest of the text reads.
+bool HoldsRussian(const Node& n) {
+    n.RussianScore();  // judges the text, where that was put off
+    return ReadsAsRussian(n.russian) && n.russian.letters >= kRussianLetters && n.russian.fit >= kRussianFit;
+}
 
 int RussianSteps(const MisreadingChain& chain) {
     return static_cast<int>(std::count_if(chain.steps, chain.steps + chain.length,
@@ -337,11 +334,12 @@ private:
             // Well-formed throughout, with characters beyond ASCII: what no chance gives.
             if (malformed > 0) return;
             if (std::all_of(n.text.begin(), n.text.end(), [](char32_t c) { return c < 0x80 || c == 0xFFFD; })) return;
-            // Read the wrong way round, UTF-16 of Latin letters gives characters whose low byte is zero.
-            if (IsUtf16(written) && std::count_if(n.text.begin(), n.text.end(), [](char32_t c) { return c > 0xFF && (c & 0xFF) == 0; }) >
-                                        std::count_if(n.text.begin(), n.text.end(), [](char32_t c) { return c <= 0xFF; }))
-                return;
+            // Nor is the text UTF-16 where it holds Russian: UTF-16 is a whole file's encoding, and a
+            // paragraph read from one by mistake has controls and no Russian words.
+            if (IsUtf16(written) && (Utf16TheWrongWayRound(n.text) || HoldsRussian(nodes_[at]))) return;
         }
+        // UTF-16's byte order mark at the text's start is no character of the text.
+        if (IsUtf16(written) && !n.text.empty() && n.text.front() == 0xFEFF) n.text.erase(0, 1);
         const Node& node = nodes_[at];
         n.chain = node.chain;
         n.chain.length = node.chain.length + 1;

@@ -55,7 +55,7 @@ Class ClassOf(char32_t c) {
     if (c >= 0xC0 && c <= 0xFF && c != 0xD7 && c != 0xF7) return LetterOf(Script::Latin, c < 0xDF, c >= 0xDF);
     if (c == 0xAA || c == 0xBA) return LetterOf(Script::Latin, false, true, 1);
     if (c == 0xAB || c == 0xBB || c == 0xA1 || c == 0xBF || c == 0xB7) return Other(Kind::Typographic);
-    if (c < 0xC0) return Other(Kind::Symbol, 0.5);
+    if (c < 0xC0 || c == 0xD7 || c == 0xF7) return Other(Kind::Symbol, 0.5);  // and × ÷, amid Latin-1's letters
     if (c >= 0x100 && c < 0x250) return LatinExtended(c);
     if (c >= 0x250 && c < 0x300) return Other(Kind::Symbol, 1.5);  // phonetic and modifier letters
     if (c >= 0x300 && c < 0x370) return Other(Kind::Mark, 1);
@@ -492,6 +492,12 @@ namespace mojibake {
 double MisfitBetween(char32_t a, char32_t b) {
     const Class ka = ClassOf(a), kb = ClassOf(b);
     return ka.kind == Kind::Blank || kb.kind == Kind::Blank ? 0 : Misfit(ka, a, kb, b);
+}
+
+bool LatinText(const Shape& s) {
+    constexpr double kForeignLatinShare = 0.6;
+    return s.latinBeyondAscii > 0 && s.letters > 2 * s.cyrillic &&
+           static_cast<double>(s.latinBeyondAscii) < kForeignLatinShare * static_cast<double>(s.latinInTheirWords);
 }
 
 Shape ShapeOf(std::u32string_view text) {

@@ -23,6 +23,10 @@ struct Shape {
 };
 
 Shape ShapeOf(std::u32string_view text);
+// The text is Latin text with its few accented letters (not what a Russian undoing starts from):
+// Latin text read right has mostly ASCII letters in the words that hold others; 1251 read as 1252
+// has next to none ("Ïðèâåò").
+bool LatinText(const Shape& shape);
 // A line's shape, as ShapeOfUtf8 of the line alone gives it; the next line starts at `end`.
 struct LineShape {
     std::size_t end = 0;

@@ -438,12 +438,13 @@ TEST(MojibakeRepair, UndoesThreeLayersReferencesLostBytesAndUtf16) {
     // UTF-16 of either order read as 1252 and 1251, and saved as UTF-8: controls and letters by turns.
     // Read the other way round, a Latin line is a line of CJK characters that reads as well.
     // A long one is looked at in a sample, which must not end inside a pair (a blank of UTF-16BE is
-    // 0x00 0x20).
+    // 0x00 0x20). A sign of Latin-1 (×, 0xD7 0x00) reads as a letter in one code page and another in
+    // the next (1251's Ч, KOI8-R's þ): the sign reads no worse.
     std::vector<std::pair<std::u32string, std::string>> texts = {
         {U"Съешь же ещё этих мягких французских булок.", "Съешь же ещё этих мягких французских булок."},
         {U"Bitte wählen Sie einen Befehl zum Ausführen", "Bitte wählen Sie einen Befehl zum Ausführen"}, {}};
     while (texts.back().first.size() <= kRepairSample)
-        texts.back().first += U"«Вот» — сказал он — «и всё».\n", texts.back().second += "«Вот» — сказал он — «и всё».\n";
+        texts.back().first += U"«Вот» — сказал он — «и всё», 2 × 2.\n", texts.back().second += "«Вот» — сказал он — «и всё», 2 × 2.\n";
     for (const auto& [text, utf8] : texts)
         for (RepairEncoding order : {RepairEncoding::Utf16LE, RepairEncoding::Utf16BE}) {
             const bool le = order == RepairEncoding::Utf16LE;
@@ -463,6 +464,13 @@ TEST(MojibakeRepair, UndoesThreeLayersReferencesLostBytesAndUtf16) {
                 EXPECT_EQ(UndoTextRepair(damaged, repair, kUtf8), utf8);
             }
         }
+    // UTF-16 is a whole file's encoding: a Russian text in UTF-8 with a paragraph pasted from a UTF-16
+    // file read as 1251 is no UTF-16 (read so, its Russian is CJK), and stays as it is.
+    std::string utf16 = "\xFF\xFE";
+    for (const char c : std::string("Bitte w\xE4hlen Sie einen Befehl zum Ausf\xFChren, bitte sehr.\n\n")) (utf16 += c) += '\0';
+    const std::string right = "Этот абзац написан верно, и его трогать нельзя.\n\n";
+    const std::string inside = right + UndoMisreadings(utf16, MisreadingChain{0, {}, k1251}, kUtf8) + right;
+    EXPECT_EQ(UndoTextRepair(inside, FindTextRepair(inside), kUtf8), inside);
 }
 
 TEST(MojibakeRepair, RepairsOneDamagedPieceAndKeepsTheRestByteForByte) {
