@@ -554,7 +554,9 @@ RepairFinding Search::Verdict(const std::vector<int>& roots) const {
         const Step s = WideStep(r);
         if (s.kind == RepairFinding::Kind::Unknown) return unknown(s);
         if (s.node >= 0) {
-            at = s.node;
+            // UTF-16 has no structure of its own to show: a Russian undoing found outright goes first.
+            const Step russian = IsUtf16(nodes_[s.node].chain.steps[0].written) ? RussianStep(roots) : Step{};
+            at = russian.node >= 0 && russian.kind == RepairFinding::Kind::Repair ? russian.node : s.node;
             break;
         }
     }

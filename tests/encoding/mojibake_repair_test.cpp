@@ -97,6 +97,10 @@ TEST(MojibakeRepair, UndoesEachCommonChainOfAFewWords) {
     for (const MisreadingChain& chain : {Chain({k1251, k866, kUtf8}), Chain({k1251, kKoi8, kUtf8}), Chain({k1251, kWestern, kUtf8})})
         EXPECT_EQ(RepairOf(small, chain).repaired, small) << DescribeChain(chain);
     EXPECT_NE(RepairOf(small, Chain({kMac, k866, kUtf8})).finding.kind, RepairFinding::Kind::Repair);
+    // A line of a code table in capitals, which 866 read as ISO 8859-5 makes controls of: read as
+    // UTF-16 its digits and controls are CJK, yet the Russian undoing goes first.
+    const std::string table = "362\t242\tF2\tР\tКИРИЛЛИЧЕСКАЯ ПРОПИСНАЯ БУКВА Р";
+    EXPECT_EQ(RepairOf(table, Chain({k866, RepairEncoding::Iso8859_5, kUtf8})).repaired, table);
 }
 
 TEST(MojibakeRepair, UndoesTwoRoundTripsAndKeepsLostCharactersAsQuestionMarks) {
