@@ -243,9 +243,26 @@ std::u32string DecodeCharacters(std::string_view bytes, RepairEncoding e, std::s
     return text;
 }
 
-bool Utf16TheWrongWayRound(std::u32string_view text) {
-    return std::count_if(text.begin(), text.end(), [](char32_t c) { return c > 0xFF && (c & 0xFF) == 0; }) >
-           std::count_if(text.begin(), text.end(), [](char32_t c) { return c <= 0xFF; });
+bool NoUtf16(std::string_view bytes, std::u32string_view text) {
+    if (std::count_if(text.begin(), text.end(), [](char32_t c) { return c > 0xFF && (c & 0xFF) == 0; }) >
+        std::count_if(text.begin(), text.end(), [](char32_t c) { return c <= 0xFF; }))
+        return true;
+    const auto* p = reinterpret_cast<const std::uint8_t*>(bytes.data());
+    const auto* const end = p + bytes.size();
+    std::size_t high = 0, inSequences = 0;
+    while (p != end) {
+        if (*p < 0x80) {
+            ++p;
+            continue;
+        }
+        const Decoded d = DecodeUtf8(p, end);
+        const int length = d.kind == Decoded::Malformed ? 1 : d.length;
+        const auto beyond = static_cast<std::size_t>(std::count_if(p, p + length, [](std::uint8_t b) { return b >= 0x80; }));
+        high += beyond;
+        if (d.kind != Decoded::Malformed) inSequences += beyond;
+        p += length;
+    }
+    return high > 0 && inSequences * 5 >= high * 4;
 }
 
 bool WellFormedUtf8(std::string_view bytes) {

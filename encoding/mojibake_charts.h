@@ -64,9 +64,11 @@ std::u32string DecodeCharacters(std::string_view bytes, RepairEncoding e, std::s
 // `mostFailed`, what is written then being of no use to anyone.
 std::string EncodeCharacters(std::u32string_view text, RepairEncoding e, std::size_t& failed, std::size_t& lost,
                              std::size_t mostFailed = SIZE_MAX);
-// Whether UTF-16 was read in the other byte order than it was written in: read so, UTF-16 of Latin
-// letters gives characters whose low byte is zero.
-bool Utf16TheWrongWayRound(std::u32string_view text);
+// Whether `bytes`, read as UTF-16 into `text`, are no UTF-16: read in the other byte order than they
+// were written in (UTF-16 of Latin letters then gives characters whose low byte is zero), or UTF-8,
+// most of their bytes beyond ASCII in its sequences (some of them cut by '?'), which no UTF-16 but
+// by chance is.
+bool NoUtf16(std::string_view bytes, std::u32string_view text);
 
 // Whether `bytes` decode as UTF-8 without a byte that does not, as DecodeCharacters reads them;
 // stops at the first such byte.

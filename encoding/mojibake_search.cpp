@@ -336,7 +336,7 @@ private:
             if (std::all_of(n.text.begin(), n.text.end(), [](char32_t c) { return c < 0x80 || c == 0xFFFD; })) return;
             // Nor is the text UTF-16 where it holds Russian: UTF-16 is a whole file's encoding, and a
             // paragraph read from one by mistake has controls and no Russian words.
-            if (IsUtf16(written) && (Utf16TheWrongWayRound(n.text) || HoldsRussian(nodes_[at]))) return;
+            if (IsUtf16(written) && (NoUtf16(bytes, n.text) || HoldsRussian(nodes_[at]))) return;
         }
         // UTF-16's byte order mark at the text's start is no character of the text.
         if (IsUtf16(written) && !n.text.empty() && n.text.front() == 0xFEFF) n.text.erase(0, 1);

@@ -475,6 +475,16 @@ TEST(MojibakeRepair, UndoesThreeLayersReferencesLostBytesAndUtf16) {
     const std::string right = "Этот абзац написан верно, и его трогать нельзя.\n\n";
     const std::string inside = right + UndoMisreadings(utf16, MisreadingChain{0, {}, k1251}, kUtf8) + right;
     EXPECT_EQ(UndoTextRepair(inside, FindTextRepair(inside), kUtf8), inside);
+    // Nor is UTF-8 read as 1253, which lacks a few of its bytes: for the most part still in UTF-8's
+    // sequences, though read as UTF-16 it is CJK as well as the Japanese it was.
+    std::string japanese;
+    for (int i = 0; i < 3; ++i)
+        japanese += "開発者向けオプション:\n  --boot             初期起動モードを選択 (最初の引数でなければなりません)\n"
+                    "  --describe-config  設定パラメータの説明を出力して終了\n不具合は<%s>まで報告してください。\n\n";
+    const TextRepair greek = FindTextRepair(DoMisreadings(japanese, Chain({kUtf8, RepairEncoding::Cp1253, kUtf8})));
+    for (const RepairPiece& piece : greek.pieces)
+        EXPECT_FALSE(piece.finding.kind == RepairFinding::Kind::Repair && mojibake::IsUtf16(piece.finding.chain.steps[0].written))
+            << DescribeChain(piece.finding.chain);
 }
 
 TEST(MojibakeRepair, RepairsOneDamagedPieceAndKeepsTheRestByteForByte) {
