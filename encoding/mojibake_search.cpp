@@ -124,12 +124,12 @@ struct Node {
 
 bool IsWide(RepairEncoding e) { return !IsSingleByte(e); }
 bool FewWriteIn(RepairEncoding e) { return e == RepairEncoding::Iso8859_5 || e == RepairEncoding::MacCyrillic; }
-
 bool LatinText(const Node& n) { return LatinText(n.shape); }
-// Russian letters that pair as Russian does, however the rest of the text reads.
+// Russian words that pair as Russian does, however the rest of the text reads.
 bool HoldsRussian(const Node& n) {
     n.RussianScore();  // judges the text, where that was put off
-    return ReadsAsRussian(n.russian) && n.russian.letters >= kRussianLetters && n.russian.fit >= kRussianFit;
+    return ReadsAsRussian(n.russian) && n.russian.letters >= kRussianLetters && n.russian.fit >= kRussianFit &&
+           HasRussianPairs(n.text, kRussianLetters);
 }
 
 int RussianSteps(const MisreadingChain& chain) {

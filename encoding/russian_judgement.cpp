@@ -174,6 +174,14 @@ bool HasHighCharacters(const std::u32string& text, std::size_t least) {
     return least == 0;
 }
 
+bool HasRussianPairs(const std::u32string& text, std::size_t least) {
+    auto russian = [](char32_t c) { return (c >= 0x410 && c < 0x450) || c == 0x401 || c == 0x451; };
+    std::size_t pairs = 0;
+    for (std::size_t i = 1; i < text.size(); ++i)
+        if (russian(text[i]) && russian(text[i - 1]) && ++pairs >= least) return true;
+    return least == 0;
+}
+
 bool ReadsAsRightRussian(const Judgement& j, const std::u32string& text, std::size_t letters, double fit) {
     if (!ReadsAsRussian(j) || j.letters < letters || j.fit < fit || j.variants > 0 || j.lowerStarts > 0) return false;
     Traits traits;

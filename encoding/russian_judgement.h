@@ -33,6 +33,9 @@ inline bool ReadsAsRussian(const Judgement& j) { return j.letters * 4 >= j.beyon
 // Whether the text has `least` characters beyond ASCII, as the Russian judgement counts them (a
 // character lost on the way, U+FFFD, reads as the '?' it becomes).
 bool HasHighCharacters(const std::u32string& text, std::size_t least);
+// Whether the text has `least` Russian letters right after another (UTF-16 of accented Latin letters
+// read as 1251 has Russian letters, each after a zero byte).
+bool HasRussianPairs(const std::u32string& text, std::size_t least);
 
 // A sentence that starts with a small letter (what 1251 read as Mac Cyrillic makes of capitals).
 inline constexpr double kLowerStartCost = 6.0;

@@ -446,7 +446,12 @@ TEST(MojibakeRepair, UndoesThreeLayersReferencesLostBytesAndUtf16) {
     // the next (1251's Ч, KOI8-R's þ): the sign reads no worse.
     std::vector<std::pair<std::u32string, std::string>> texts = {
         {U"Съешь же ещё этих мягких французских булок.", "Съешь же ещё этих мягких французских булок."},
-        {U"Bitte wählen Sie einen Befehl zum Ausführen", "Bitte wählen Sie einen Befehl zum Ausführen"}, {}};
+        {U"Bitte wählen Sie einen Befehl zum Ausführen", "Bitte wählen Sie einen Befehl zum Ausführen"},
+        {}, {}};
+    // Read as 1251, the accented letters are Russian ones, each alone between zero bytes.
+    for (int i = 0; i < 20; ++i)
+        texts[2].first += U"Tiedostoa ei löytynyt. Yritä myöhemmin uudelleen, kun järjestelmä on käynnissä ja yhteys on päällä.\n",
+            texts[2].second += "Tiedostoa ei löytynyt. Yritä myöhemmin uudelleen, kun järjestelmä on käynnissä ja yhteys on päällä.\n";
     while (texts.back().first.size() <= kRepairSample)
         texts.back().first += U"«Вот» — сказал он — «и всё», 2 × 2.\n", texts.back().second += "«Вот» — сказал он — «и всё», 2 × 2.\n";
     for (const auto& [text, utf8] : texts)
