@@ -334,8 +334,8 @@ private:
             // Well-formed throughout, with characters beyond ASCII: what no chance gives.
             if (malformed > 0) return;
             if (std::all_of(n.text.begin(), n.text.end(), [](char32_t c) { return c < 0x80 || c == 0xFFFD; })) return;
-            // Nor is the text UTF-16 where it holds Russian: UTF-16 is a whole file's encoding, and a
-            // paragraph read from one by mistake has controls and no Russian words.
+            // UTF-16 is a whole file's encoding: not of bytes that are no UTF-16 (mojibake_charts.h), nor
+            // of a text that holds Russian, as one with a paragraph pasted from a UTF-16 file does.
             if (IsUtf16(written) && (NoUtf16(bytes, n.text) || HoldsRussian(nodes_[at]))) return;
         }
         // UTF-16's byte order mark at the text's start is no character of the text.
