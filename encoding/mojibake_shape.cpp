@@ -79,11 +79,12 @@ Class ClassOf(char32_t c) {
     if ((c >= 0x2010 && c <= 0x2027) || (c >= 0x2030 && c <= 0x205E) || c == 0x2116) return Other(Kind::Typographic);
     if (c == 0x20AC || c == 0x2122) return Other(Kind::Symbol, 0.5);
     if (c >= 0x2070 && c < 0x3000) return Other(Kind::Symbol, 1);
-    if (c >= 0x3001 && c < 0x3040) return Other(Kind::Typographic);
+    // The ideographic comma, full stop and brackets stand right beside their letters, as ASCII's do.
+    if (c >= 0x3001 && c < 0x3040) return Other(Kind::Punctuation);
     if ((c >= 0x3040 && c < 0x3100) || (c >= 0x3400 && c < 0xA000) || (c >= 0xF900 && c < 0xFB00) || c >= 0x20000)
         return LetterOf(Script::Cjk, false, false);
     if ((c >= 0xAC00 && c < 0xD7A4) || (c >= 0x1100 && c < 0x1200)) return LetterOf(Script::Hangul, false, false);
-    if (c >= 0xFF01 && c < 0xFF61) return Other(Kind::Typographic);
+    if (c >= 0xFF01 && c < 0xFF61) return Other(Kind::Punctuation);
     if (c >= 0xFF61 && c < 0xFFA0) return LetterOf(Script::Cjk, false, false);
     if (c >= 0xFB50 && c < 0xFF00) return LetterOf(Script::Arabic, false, false, 2);
     return LetterOf(Script::Other, false, false, 2);

@@ -777,7 +777,7 @@ TEST(MojibakeRepair, TheShapesLookedUpPairsCostWhatTheRuleSays) {
     for (char32_t c = 0x600; c < 0x10000; c += 37) sample.push_back(c);
     for (char32_t c : {U'\u2013', U'\u2014', U'\u2018', U'\u2019', U'\u201C', U'\u2116', U'\u20AC', U'\u2122', U'\u3000',
                        U'\u2500', U'\u2593', U'\u25A0', U'\u25FF', U'\u2600', U'\u3042', U'\u30FF', U'\u3100', U'\u4E00', U'\u9FFF',
-                       U'\uFFFD', U'\uFFFE', U'\U0001F600', U'\U00020000'})
+                       U'\u3001', U'\u3002', U'\u300C', U'\uFF08', U'\uFFFD', U'\uFFFE', U'\U0001F600', U'\U00020000'})
         sample.push_back(c);
     std::mt19937 random(20261209);
     for (int round = 0; round < 200000; ++round) {
@@ -789,6 +789,8 @@ TEST(MojibakeRepair, TheShapesLookedUpPairsCostWhatTheRuleSays) {
                   std::lround((apart + mojibake::MisfitBetween(a, b)) * 10))
             << std::hex << static_cast<unsigned>(a) << ' ' << static_cast<unsigned>(b);
     }
+    // Chinese and Japanese text with its own punctuation reads right as it is.
+    EXPECT_EQ(mojibake::ShapeOf(U"カーネルを起動します。「設定」を開いて、選択（推奨）。").cost, 0);
 }
 
 // The search judges the first Russian undoings of a text by the pairs of its numbered characters,
