@@ -40,6 +40,15 @@ constexpr double kFitGap = 1.5;
 // log, one a line without blank lines between): its lines are looked at one by one when its shape
 // costs at least this much.
 constexpr double kLineLookCost = 3.0;
+// UTF-8's byte order mark read as 1251 ("п»ї") or as 1252 ("ï»¿"), at a line's start, where a file
+// that had one begins: a piece of its own, whatever the text after it is (a file from Windows read so
+// and saved again, or files put one after another).
+struct ReadMark {
+    std::string_view bytes;
+    RepairEncoding readAs;
+};
+constexpr ReadMark kReadMarks[] = {{"\xD0\xBF\xC2\xBB\xD1\x97", RepairEncoding::Cp1251},
+                                   {"\xC3\xAF\xC2\xBB\xC2\xBF", RepairEncoding::Western}};
 
 bool SameFinding(const RepairFinding& a, const RepairFinding& b) {
     if (a.kind != b.kind) return false;
@@ -185,6 +194,7 @@ private:
     }
 
     void Paragraph(std::size_t at, std::size_t end) {
+        if (now_ == RepairEncoding::Utf8 && SplitAtReadMark(at, end)) return;
         const std::string_view bytes = text_.substr(at, end - at);
         if (Plain(bytes)) {
             Push(at, end - at, whole_.kind == Kind::Repair ? whole_ : Clean());
@@ -221,6 +231,28 @@ private:
             return;
         }
         Lines(at, end);
+    }
+
+    // The stretch before the first read byte order mark at a line's start, the mark repaired, and the
+    // rest, each pushed as a paragraph of its own; false where there is none.
+    bool SplitAtReadMark(std::size_t at, std::size_t end) {
+        const std::string_view bytes = text_.substr(at, end - at);
+        for (std::size_t p = bytes.find("\xC2\xBB"); p != std::string_view::npos; p = bytes.find("\xC2\xBB", p + 2)) {
+            const std::size_t start = p - 2;
+            if (p < 2 || (start > 0 && bytes[start - 1] != '\n')) continue;
+            for (const ReadMark& mark : kReadMarks) {
+                if (bytes.substr(start, mark.bytes.size()) != mark.bytes) continue;
+                if (start > 0) Paragraph(at, at + start);
+                RepairFinding repaired = Clean();
+                repaired.kind = Kind::Repair;
+                repaired.chain.length = 1;
+                repaired.chain.steps[0] = {RepairEncoding::Utf8, mark.readAs, RepairEncoding::Utf8};
+                Push(at + start, mark.bytes.size(), repaired);
+                if (start + mark.bytes.size() < bytes.size()) Paragraph(at + start + mark.bytes.size(), end);
+                return true;
+            }
+        }
+        return false;
     }
 
     // The paragraph's chain on each of its lines, and one more undoing by UTF-8 on a line that it
