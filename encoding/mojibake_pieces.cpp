@@ -193,8 +193,8 @@ private:
         return shape.cost > kSuspectCost * static_cast<double>(std::max<std::size_t>(shape.beyondAscii, 1));
     }
 
-    void Paragraph(std::size_t at, std::size_t end) {
-        if (now_ == RepairEncoding::Utf8 && SplitAtReadMark(at, end)) return;
+    void Paragraph(std::size_t at, std::size_t end, bool marks = true) {
+        if (marks && now_ == RepairEncoding::Utf8 && SplitAtReadMarks(at, end)) return;
         const std::string_view bytes = text_.substr(at, end - at);
         if (Plain(bytes)) {
             Push(at, end - at, whole_.kind == Kind::Repair ? whole_ : Clean());
@@ -233,26 +233,29 @@ private:
         Lines(at, end);
     }
 
-    // The stretch before the first read byte order mark at a line's start, the mark repaired, and the
-    // rest, each pushed as a paragraph of its own; false where there is none.
-    bool SplitAtReadMark(std::size_t at, std::size_t end) {
+    // The read byte order marks at a line's start repaired, and the stretches between them pushed as
+    // paragraphs of their own; false where there is none.
+    bool SplitAtReadMarks(std::size_t at, std::size_t end) {
         const std::string_view bytes = text_.substr(at, end - at);
+        std::size_t from = 0;  // what is not pushed yet
         for (std::size_t p = bytes.find("\xC2\xBB"); p != std::string_view::npos; p = bytes.find("\xC2\xBB", p + 2)) {
             const std::size_t start = p - 2;
-            if (p < 2 || (start > 0 && bytes[start - 1] != '\n')) continue;
+            if (p < 2 || start < from || (start > 0 && bytes[start - 1] != '\n')) continue;
             for (const ReadMark& mark : kReadMarks) {
                 if (bytes.substr(start, mark.bytes.size()) != mark.bytes) continue;
-                if (start > 0) Paragraph(at, at + start);
+                if (start > from) Paragraph(at + from, at + start, false);
                 RepairFinding repaired = Clean();
                 repaired.kind = Kind::Repair;
                 repaired.chain.length = 1;
                 repaired.chain.steps[0] = {RepairEncoding::Utf8, mark.readAs, RepairEncoding::Utf8};
                 Push(at + start, mark.bytes.size(), repaired);
-                if (start + mark.bytes.size() < bytes.size()) Paragraph(at + start + mark.bytes.size(), end);
-                return true;
+                from = start + mark.bytes.size();
+                break;
             }
         }
-        return false;
+        if (from == 0) return false;
+        if (from < bytes.size()) Paragraph(at + from, end, false);
+        return true;
     }
 
     // The paragraph's chain on each of its lines, and one more undoing by UTF-8 on a line that it
