@@ -104,6 +104,8 @@ double Misfit(const Class& a, char32_t ca, const Class& b, char32_t cb) {
                    : 0;
     const bool letterA = a.kind == Kind::Letter, letterB = b.kind == Kind::Letter;
     if (letterA && letterB) {
+        // Chinese and Japanese put Latin words right beside their own ("Linuxカーネル").
+        if ((a.script == Script::Latin && b.script == Script::Cjk) || (a.script == Script::Cjk && b.script == Script::Latin)) return 0;
         if (a.script != b.script) return 5;
         if (a.lower && b.upper) return 2.5;
         // Latin words are mostly letters of ASCII; two beyond it side by side are few.

@@ -794,8 +794,8 @@ TEST(MojibakeRepair, TheShapesLookedUpPairsCostWhatTheRuleSays) {
                   std::lround((apart + mojibake::MisfitBetween(a, b)) * 10))
             << std::hex << static_cast<unsigned>(a) << ' ' << static_cast<unsigned>(b);
     }
-    // Chinese and Japanese text with its own punctuation reads right as it is.
-    EXPECT_EQ(mojibake::ShapeOf(U"カーネルを起動します。「設定」を開いて、選択（推奨）。").cost, 0);
+    // Chinese and Japanese text with its own punctuation and Latin words in it reads right as it is.
+    EXPECT_EQ(mojibake::ShapeOf(U"Linuxカーネルを起動します。「設定」を開いて、GNOMEを選択（推奨）。").cost, 0);
 }
 
 // The search judges the first Russian undoings of a text by the pairs of its numbered characters,
