@@ -69,6 +69,12 @@ struct Repaired {
 // those of one walk over it.
 constexpr std::size_t kPartedText = 4 * 1024 * 1024;
 
+// Part `i` of a text cut at `ends`, the end of each part.
+std::string_view PartOf(std::string_view text, const std::vector<std::size_t>& ends, std::size_t i) {
+    const std::size_t start = i == 0 ? 0 : ends[i - 1];
+    return text.substr(start, ends[i] - start);
+}
+
 // A text read at once is searched as a streamed one is: in parts of kPartedText or more (one part
 // when it is shorter), side by side.
 TextRepair FindRepairOf(const std::string& text) {
@@ -79,10 +85,7 @@ TextRepair FindRepairOf(const std::string& text) {
         const std::size_t end = threads < 2 ? 0 : RepairPartEnd(std::string_view(text).substr(from), whole, kPartedText);
         ends.push_back(end == 0 ? text.size() : from + end);
     }
-    auto part = [&](std::size_t i) {
-        const std::size_t start = i == 0 ? 0 : ends[i - 1];
-        return std::string_view(text).substr(start, ends[i] - start);
-    };
+    auto part = [&](std::size_t i) { return PartOf(text, ends, i); };
     StreamedTextRepair stream(whole);
     std::vector<TextRepairPart> found(ends.size());
     // The undoing is written afterwards, in whatever encoding it is asked in.
@@ -252,10 +255,7 @@ Repaired StreamPieces(Input& in, Output& out, const RepairFinding& whole) {
             ends.push_back(from += end);
         }
         if (ends.empty() || (ends.size() < batch && !atEnd)) continue;
-        auto part = [&](std::size_t i) {
-            const std::size_t start = i == 0 ? 0 : ends[i - 1];
-            return std::string_view(pending).substr(start, ends[i] - start);
-        };
+        auto part = [&](std::size_t i) { return PartOf(pending, ends, i); };
         std::vector<TextRepairPart> found(ends.size());
         std::vector<std::string> undone(ends.size());
         std::vector<std::uint64_t> lost(ends.size());

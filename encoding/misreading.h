@@ -42,6 +42,7 @@ struct Misreading {
     RepairEncoding written;
     RepairEncoding readAs;
     RepairEncoding savedAs;
+    bool operator==(const Misreading&) const = default;
 };
 
 inline constexpr int kMostMisreadings = 3;

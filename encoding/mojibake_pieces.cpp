@@ -55,9 +55,7 @@ bool SameFinding(const RepairFinding& a, const RepairFinding& b) {
     if (a.kind != Kind::Repair) return true;
     const MisreadingChain &x = a.chain, &y = b.chain;
     if (x.length != y.length || x.references != y.references || x.now != y.now) return false;
-    return std::equal(x.steps, x.steps + x.length, y.steps, [](const Misreading& s, const Misreading& t) {
-        return s.written == t.written && s.readAs == t.readAs && s.savedAs == t.savedAs;
-    });
+    return std::equal(x.steps, x.steps + x.length, y.steps);
 }
 
 bool HasWideStep(const MisreadingChain& chain) {
