@@ -182,9 +182,10 @@ RepairFinding FindMisreadings(std::string_view sample, bool complete, std::optio
         return Decide(std::move(roots), true);
     }
     // A text that is UTF-8 but for a few bytes (cut at its end, or mended by hand) is still read as
-    // UTF-8; one that is not quite UTF-8 is read in each code page too, unless it is UTF-16, or
-    // detection names its code page with confidence: it reads right as it is. (UTF-16 whose every
-    // byte is ASCII is well-formed UTF-8, and comes back the same from its undoing.)
+    // UTF-8; one that is not quite UTF-8 is read in each code page too, unless it is UTF-16: it reads
+    // right as it is. (UTF-16 whose every byte is ASCII is well-formed UTF-8, and comes back the same
+    // from its undoing.) A code page that detection names with confidence is no proof: 1251 shown by a
+    // Mac and saved as 1251 again reads best as Mac Cyrillic, whose small letters it has.
     AddRoots(sample, RepairEncoding::Utf8, roots);
     if (roots.front().failed > 0) {
         if (const auto wide = MarkedUtf16(sample)) return CleanIn(*wide);
@@ -193,8 +194,7 @@ RepairFinding FindMisreadings(std::string_view sample, bool complete, std::optio
             (detection.kind == Detection::Kind::Encoding && IsWide(detection.encoding)))
             return CleanIn(detection.encoding == TextEncoding::Utf16BE ? RepairEncoding::Utf16BE : RepairEncoding::Utf16LE);
         // So does a text whose parts are in two code pages, each part in its own.
-        if (detection.kind == Detection::Kind::Encoding && IsSingleByte(detection.encoding) &&
-            (IsNamed(detection) || detection.mixed))
+        if (detection.kind == Detection::Kind::Encoding && IsSingleByte(detection.encoding) && detection.mixed)
             return CleanIn(*RepairEncodingOf(detection.encoding));
         if (Koi8UReadsPlainlyBetter(sample)) return CleanIn(RepairEncoding::Koi8U);
         for (RepairEncoding cp : kCodePages) AddRoots(sample, cp, roots);

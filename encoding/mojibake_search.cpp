@@ -9,6 +9,7 @@
 #include "encoding/encoding_detection.h"
 #include "encoding/letter_classes.h"
 #include "encoding/mojibake_charts.h"
+#include "encoding/mojibake_search_tree.h"
 #include "encoding/mojibake_shape.h"
 #include "encoding/numbered_text.h"
 #include "encoding/russian_judgement.h"
@@ -18,7 +19,7 @@
 namespace {
 
 using namespace mojibake;
-using Text = std::u32string;
+using namespace mojibake::tree;
 
 // Every reading a text can have gone through, the usual culprits first: among undoings that give the
 // same text the first names the chain, and a rarer reading costs a little more.
@@ -36,45 +37,6 @@ constexpr RepairEncoding kCyrillic[] = {RepairEncoding::Cp1251, RepairEncoding::
 // The readings through which Russian single-byte text turns into other single-byte text.
 constexpr int kRussianReadings = 10;
 
-// The Russian verdict, in nats: a chain of Cyrillic readings must beat the text as it is by
-// kCleanMargin and each step beyond the first by kStepCost more; one that beats it by less but by
-// more than kUnsureMargin cannot be told; two that give different texts must be kAmbiguityMargin
-// apart. A character a reading lacks costs kFailureCost, one lost on the way kLostCost.
-constexpr double kCleanMargin = 8.0;
-constexpr double kStepCost = 4.0;
-constexpr double kUnsureMargin = 3.0;
-constexpr double kAmbiguityMargin = 2.0;
-constexpr double kFailureCost = 20.0;
-constexpr double kLostCost = 1.0;
-constexpr std::size_t kFailureShare = 16;
-constexpr double kCleanVariantCost = 1.0;
-// A Cyrillic undoing gives Russian words: this many letters at least, so that a few accented
-// letters of a short foreign line ("i à è ì") never pass for a Russian word or two.
-constexpr std::size_t kRussianLetters = 8;
-
-// The shape verdict (mojibake_shape.h): an undoing by UTF-8 or UTF-16 must cost this much less
-// than the text it undoes, and a rival this close to it makes the text one that cannot be told.
-constexpr double kShapeMargin = 3.0;
-constexpr double kShapeAmbiguity = 1.0;
-constexpr double kRarerReadingCost = 0.05;
-// A layer more is undone only when what it gives reads better by this much.
-constexpr double kStepShape = 0.5;
-// A text in capitals whose words the statistics do not know (a Belarusian heading with its Ў and І)
-// reads better in small letters, and readings can give it so ("1251 read as mac, saved as iso; then
-// iso read as 1251" turns capitals into small ones). What gives most letters of a reading of the text
-// back as themselves in the other case must look plainly better than that reading (by kCaseMend in
-// shape) to be a repair: a text damaged so (866 read as 1251, saved as iso) is full of signs and
-// '?' as it is.
-constexpr double kCaseMend = 1.0;
-// What a Russian undoing gains, in nats, for each unit of misfits of symbols beside letters it mends.
-constexpr double kSignNat = 1.0;
-
-// Russian text's pairs fit the statistics within about a nat of what they expect; Cyrillic letters in
-// the order of another language, or of a wrong reading, two nats and more below.
-constexpr double kRussianFit = -1.7;
-
-enum class StepKind { None, Wide, Russian };
-
 // One search at a time a thread: what it numbers and writes out, kept for the next.
 struct SearchScratch {
     NumberedText numbered;
@@ -85,51 +47,6 @@ struct SearchScratch {
 SearchScratch& Scratch() {
     static ThreadOwn<SearchScratch> scratch;
     return scratch.Get();
-}
-
-struct Node {
-    MisreadingChain chain;
-    Text text;
-    std::size_t failed = 0, lost = 0;
-    // A text as it is is judged only when its score is asked for: where no Russian undoing can be
-    // taken from it (half of what the pieces search), nothing asks.
-    mutable Judgement russian;
-    mutable bool judged = true;
-    mutable std::size_t variantsAtCapitals = 0;  // of a text as it is
-    mutable double jotCredit = 0;
-    Shape shape;
-    StepKind step = StepKind::None;
-    int parent = -1;
-    int readingRank = 0;
-    std::size_t hash = 0;
-    std::vector<int> children;
-
-    double RussianScore() const {
-        if (!judged) {
-            russian = Judge(text);
-            variantsAtCapitals = russian.variants > 0 ? VariantsAtCapitals(text) : 0;
-            jotCredit = russian.variants > 0 && chain.length == 0 ? JotCredit(text) : 0;
-            judged = true;
-        }
-        // A text as it is with Ukrainian, Belarusian, Serbian or Macedonian letters is such a text:
-        // they cost it little; in what an undoing gives they are the capitals of a wrong reading, and
-        // so they are in a text that has them only where capitals would stand.
-        const double variants = chain.length == 0 && variantsAtCapitals < russian.variants
-                                    ? (kVariantLetterCost - kCleanVariantCost) * static_cast<double>(russian.variants) : 0;
-        return russian.score + variants + jotCredit - kFailureCost * static_cast<double>(failed) -
-               kLostCost * static_cast<double>(lost) - kStepCost * chain.length;
-    }
-    double ShapeCost() const { return shape.cost + kRarerReadingCost * readingRank; }
-};
-
-bool IsWide(RepairEncoding e) { return !IsSingleByte(e); }
-bool FewWriteIn(RepairEncoding e) { return e == RepairEncoding::Iso8859_5 || e == RepairEncoding::MacCyrillic; }
-bool LatinText(const Node& n) { return LatinText(n.shape); }
-// Russian words that pair as Russian does, however the rest of the text reads.
-bool HoldsRussian(const Node& n) {
-    n.RussianScore();  // judges the text, where that was put off
-    return ReadsAsRussian(n.russian) && n.russian.letters >= kRussianLetters && n.russian.fit >= kRussianFit &&
-           HasRussianPairs(n.text, kRussianLetters);
 }
 
 int RussianSteps(const MisreadingChain& chain) {
@@ -213,16 +130,14 @@ public:
         for (int child : russian) Expand(child);
     }
 
-    RepairFinding Verdict(const std::vector<int>& roots) const;
+    RepairFinding Verdict(const std::vector<int>& roots) const { return Weigh(nodes_, roots, viewReading_); }
 
     // Whether an undoing by UTF-8 or UTF-16 of root `r` can be taken, as the verdict takes one: it must
-    // read kShapeMargin better than the root, which a root whose misfits cost less cannot; a file in
-    // a code page is undone by the Russian statistics alone, and a text that is not UTF-8 read as
-    // UTF-8 is no text to undo.
+    // read kShapeMargin better than the root, which a root whose misfits cost less cannot, and a text
+    // that is not UTF-8 read as UTF-8 is no text to undo.
     bool WideMayBeTaken(int r) const {
         const Node& n = nodes_[r];
-        return n.shape.cost >= kShapeMargin && (viewReading_ || n.chain.now == RepairEncoding::Utf8) &&
-               n.failed * kFailureShare <= std::max<std::size_t>(n.shape.beyondAscii, 1);
+        return n.shape.cost >= kShapeMargin && n.failed * kFailureShare <= std::max<std::size_t>(n.shape.beyondAscii, 1);
     }
 
     // A Russian undoing is taken only when it gives Russian words, kRussianLetters letters at least,
@@ -382,17 +297,6 @@ private:
         return at;
     }
 
-    struct Step {
-        int node = -1;
-        RepairFinding::Kind kind = RepairFinding::Kind::Clean;
-        std::vector<int> rivals;
-    };
-    Step WideStep(int at) const;
-    int BestBelow(int at) const;
-    Step RussianStep(const std::vector<int>& from) const;
-    void RussianDescendants(int at, std::vector<int>& out) const;
-    int Before(int at) const;
-
     bool viewReading_;
     std::vector<Node> nodes_;
     std::vector<std::size_t> seen_;  // the texts' hashes: a search holds a few dozen
@@ -404,182 +308,6 @@ private:
     std::string& bytes_ = Scratch().bytes;
     bool russianFromRoots_ = true;
 };
-
-// The node that reads best of `at` and what undoing by UTF-8 or UTF-16 gives below it: a layer
-// undone may read no better than the one above it ("Г©" for "Ð“Â©") until the next is undone too.
-int Search::BestBelow(int at) const {
-    int best = at;
-    for (int c : nodes_[at].children) {
-        if (nodes_[c].step != StepKind::Wide || nodes_[c].failed > nodes_[at].failed) continue;
-        const int below = BestBelow(c);
-        if (nodes_[below].ShapeCost() + kStepShape < nodes_[best].ShapeCost()) best = below;
-    }
-    return best;
-}
-
-// The undoing by UTF-8 or UTF-16 of node `at` that leads to the text that reads best, when that
-// reads clearly better than the text it undoes.
-Search::Step Search::WideStep(int at) const {
-    const Node& from = nodes_[at];
-    Step step;
-    int bestEnd = -1;
-    std::vector<std::pair<int, int>> eligible;  // child, the best below it
-    for (int c : from.children) {
-        const Node& n = nodes_[c];
-        if (n.step != StepKind::Wide || n.failed > from.failed) continue;
-        const int end = BestBelow(c);
-        if (nodes_[end].ShapeCost() + kShapeMargin > from.shape.cost) continue;
-        eligible.push_back({c, end});
-        if (bestEnd < 0 || nodes_[end].ShapeCost() < nodes_[bestEnd].ShapeCost()) step.node = c, bestEnd = end;
-    }
-    if (step.node < 0) return step;
-    const Node& best = nodes_[bestEnd];
-    for (const auto& [c, end] : eligible) {
-        const Node& n = nodes_[end];
-        if (c == step.node || n.hash == best.hash || n.ShapeCost() > best.ShapeCost() + kShapeAmbiguity) continue;
-        // Two Russian texts: the letter statistics tell them apart.
-        if (ReadsAsRussian(best.russian) && best.RussianScore() >= n.RussianScore() + kAmbiguityMargin) continue;
-        step.rivals.push_back(end);
-    }
-    step.kind = step.rivals.empty() ? RepairFinding::Kind::Repair : RepairFinding::Kind::Unknown;
-    if (!step.rivals.empty()) step.rivals.insert(step.rivals.begin(), bestEnd);
-    return step;
-}
-
-// The text the Cyrillic readings that end in node `at` start from.
-int Search::Before(int at) const {
-    while (nodes_[at].parent >= 0 && nodes_[nodes_[at].parent].step == StepKind::Russian) at = nodes_[at].parent;
-    return nodes_[at].parent;
-}
-
-void Search::RussianDescendants(int at, std::vector<int>& out) const {
-    for (int c : nodes_[at].children)
-        if (nodes_[c].step == StepKind::Russian) {
-            out.push_back(c);
-            RussianDescendants(c, out);
-        }
-}
-
-// The undoing by Cyrillic readings of one of the texts `from` (its readings now) that reads best as
-// Russian, when it reads clearly better than the best of them.
-Search::Step Search::RussianStep(const std::vector<int>& from) const {
-    Step step;
-    std::vector<int> all;
-    for (int f : from) RussianDescendants(f, all);
-    all.erase(std::remove_if(all.begin(), all.end(),
-                             [&](int c) {
-                                 return std::any_of(from.begin(), from.end(), [&](int f) {
-                                     return nodes_[c].shape.cost + kCaseMend > nodes_[f].shape.cost &&
-                                            MostlyCaseChanged(nodes_[f].text, nodes_[c].text);
-                                 });
-                             }),
-              all.end());
-    int best = -1;
-    for (int c : all)
-        if (best < 0 || nodes_[c].RussianScore() > nodes_[best].RussianScore()) best = c;
-    if (best < 0) return step;
-    // Of undoings that read alike, one into a text first written in ISO 8859-5 or Mac Cyrillic, which
-    // few write in today, where it has signs that another has letters for ("нынче € бы" for "нынче я
-    // бы"), is the guess that needs more: the other is taken, and it is no rival.
-    auto rare = [&](int c) { return FewWriteIn(nodes_[c].chain.Original()); };
-    auto near = [&](int c, int to) { return nodes_[c].RussianScore() > nodes_[to].RussianScore() - kAmbiguityMargin; };
-    auto signs = [&](int c, int of) { return rare(c) && !rare(of) && LettersWhereOtherHasNone(nodes_[of].text, nodes_[c].text); };
-    int common = -1;
-    for (int c : all)
-        if (signs(best, c) && near(c, best) && nodes_[c].chain.length <= nodes_[best].chain.length &&
-            (common < 0 || nodes_[c].RussianScore() > nodes_[common].RussianScore()))
-            common = c;
-    if (common >= 0) best = common;
-    int clean = from.front();
-    for (std::size_t i = 1; i < from.size(); ++i)
-        if (nodes_[from[i]].RussianScore() > nodes_[clean].RussianScore()) clean = from[i];
-    const Node& b = nodes_[best];
-    const Node& root = nodes_[clean];
-    int origin = best;
-    while (nodes_[origin].parent >= 0 && nodes_[nodes_[origin].parent].step == StepKind::Russian) origin = nodes_[origin].parent;
-    const Node& before = nodes_[Before(best)];
-    const bool russian = ReadsAsRussian(b.russian) && b.russian.letters >= kRussianLetters && b.russian.fit >= kRussianFit &&
-                         (ChangesEnough(b.text, before.text) || b.shape.cost < before.shape.cost) &&
-                         MakesWords(b.text, b.russian.letters, before.text, root.text);
-    // The text as it is must look like no right text of its own: not uglier once undone, and not
-    // Latin text with its few accented letters.
-    const bool fits = russian && !LatinText(before) && b.shape.cost <= before.shape.cost + 2;
-    // Taking the text to be in another code page than the one it reads best in is one more guess.
-    int start = origin;
-    while (nodes_[start].parent >= 0) start = nodes_[start].parent;
-    // So is a file in ISO 8859-5 or Mac Cyrillic: few are written in them today.
-    const RepairEncoding now = nodes_[start].chain.now;
-    const double margin = (start == clean ? 0 : kStepCost) + (!viewReading_ && FewWriteIn(now) ? kStepCost : 0);
-    // Symbols beside letters that the undoing takes away ("называетс€", "≈сли") are evidence of their
-    // own in a UTF-8 text; one read in a code page may be in a kin of it (KOI8-U as KOI8-R: "ТАБЛИЦ╤").
-    const double mended = IsWide(now) ? std::max(0.0, root.shape.signs - b.shape.signs) * kSignNat : 0;
-    const double score = b.RussianScore() + mended;
-    if (!fits || score < root.RussianScore() + kUnsureMargin + margin) return step;
-    if (score < root.RussianScore() + kCleanMargin + margin) {
-        step.kind = RepairFinding::Kind::Unknown;
-        step.rivals = {best};
-        return step;
-    }
-    // A chain of more readings than the best that reads no better is one guess more, and no rival.
-    for (int c : all)
-        if (c != best && nodes_[c].hash != b.hash && near(c, best) && nodes_[c].chain.length <= b.chain.length &&
-            !(signs(c, best) && near(best, c)))
-            step.rivals.push_back(c);
-    step.node = best;
-    step.kind = step.rivals.empty() ? RepairFinding::Kind::Repair : RepairFinding::Kind::Unknown;
-    if (!step.rivals.empty()) step.rivals.insert(step.rivals.begin(), best);
-    return step;
-}
-
-RepairFinding Search::Verdict(const std::vector<int>& roots) const {
-    RepairFinding finding;
-    int clean = roots.front();
-    for (std::size_t i = 1; i < roots.size(); ++i)
-        if (nodes_[roots[i]].RussianScore() > nodes_[clean].RussianScore()) clean = roots[i];
-    finding.kind = RepairFinding::Kind::Clean;
-    finding.chain = nodes_[clean].chain;
-    auto unknown = [&](const Step& s) {
-        finding.kind = RepairFinding::Kind::Unknown;
-        for (int r : s.rivals) finding.candidates.push_back(nodes_[r].chain);
-        return finding;
-    };
-    // Undoings by UTF-8 first, from the reading of the text that allows one; then the Russian ones.
-    int at = -1;
-    for (int r : roots) {
-        // A file in a code page is undone by the Russian statistics alone: whatever its language, some
-        // reading of it in some code page has well-formed UTF-8 here and there.
-        if (!viewReading_ && nodes_[r].chain.now != RepairEncoding::Utf8) continue;
-        // A text that is not UTF-8 read as UTF-8 is no text to undo.
-        if (nodes_[r].failed * kFailureShare > std::max<std::size_t>(nodes_[r].shape.beyondAscii, 1)) continue;
-        const Step s = WideStep(r);
-        if (s.kind == RepairFinding::Kind::Unknown) return unknown(s);
-        if (s.node >= 0) {
-            // UTF-16 has no structure of its own to show: a Russian undoing found outright goes first.
-            const Step russian = IsUtf16(nodes_[s.node].chain.steps[0].written) ? RussianStep(roots) : Step{};
-            at = russian.node >= 0 && russian.kind == RepairFinding::Kind::Repair ? russian.node : s.node;
-            break;
-        }
-    }
-    if (at < 0) {
-        const Step s = RussianStep(roots);
-        if (s.kind == RepairFinding::Kind::Unknown) return unknown(s);
-        if (s.node < 0) return finding;
-        at = s.node;
-    }
-    // Layer after layer, as long as one more undoing reads clearly better.
-    for (;;) {
-        Step s = WideStep(at);
-        if (s.kind == RepairFinding::Kind::Unknown) return unknown(s);
-        if (s.node < 0) s = RussianStep({at});
-        if (s.kind == RepairFinding::Kind::Unknown && s.node < 0) break;
-        if (s.kind == RepairFinding::Kind::Unknown) return unknown(s);
-        if (s.node < 0) break;
-        at = s.node;
-    }
-    finding.kind = RepairFinding::Kind::Repair;
-    finding.chain = nodes_[at].chain;
-    return finding;
-}
 
 }  // namespace
 

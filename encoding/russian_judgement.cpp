@@ -167,6 +167,14 @@ bool ChangesEnough(std::u32string_view undone, std::u32string_view before) {
     return changed >= kFewestLetters;
 }
 
+bool ChangesOnlySigns(std::u32string_view undone, std::u32string_view asItIs) {
+    if (undone.size() != asItIs.size()) return false;
+    Traits traits;
+    for (std::size_t i = 0; i < undone.size(); ++i)
+        if (undone[i] != asItIs[i] && (traits.Of(undone[i]).letter || traits.Of(asItIs[i]).letter)) return false;
+    return true;
+}
+
 bool HasHighCharacters(const std::u32string& text, std::size_t least) {
     std::size_t high = 0;
     for (char32_t c : text)

@@ -194,6 +194,10 @@ CapitalsInWords CountCapitalsInWords(std::u32string_view undone, std::u32string_
 // a word ("опциЉа"), which the undoing only turns into another ("опциКа").
 bool MakesWords(std::u32string_view undone, std::size_t letters, std::u32string_view before, std::u32string_view asItIs);
 
+// Whether `undone` is `asItIs` but for signs turned into other signs, of which the letter statistics
+// tell nothing (a Bulgarian "„%s“" in Mac Cyrillic, "—%s’" once undone as read in 1251).
+bool ChangesOnlySigns(std::u32string_view undone, std::u32string_view asItIs);
+
 // Whether an undoing changes enough of the text it undoes (as long as it) to tell by the letter
 // statistics: one that turns a letter or two into other letters ("БУКВА Ё" into "БУКВА р", a Greek
 // word read as KOI8-R into another such word) does not, however those few read, unless it mends the

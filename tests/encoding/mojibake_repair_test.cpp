@@ -78,6 +78,8 @@ TEST(MojibakeRepair, UndoesEachCommonChainOfAFewWords) {
         Chain({kUtf8, k1251, kUtf8}),   Chain({kUtf8, kWestern, kUtf8}), Chain({kKoi8, k1251, kUtf8}),
         Chain({k866, k1251, kUtf8}),    Chain({k1251, k866, kUtf8}),     Chain({k1251, kKoi8, kUtf8}),
         Chain({kMac, k866, kUtf8}),     Chain({k1251, kMac, kUtf8}),     Chain({k1251, kWestern, kUtf8}),
+        // UTF-8 shown by a DOS console and saved in KOI8-R, which has all its box drawing.
+        Chain({kUtf8, k866, kKoi8}),
     };
     for (const MisreadingChain& chain : chains) {
         for (const std::string& sentence : sentences) {
@@ -97,6 +99,15 @@ TEST(MojibakeRepair, UndoesEachCommonChainOfAFewWords) {
     for (const MisreadingChain& chain : {Chain({k1251, k866, kUtf8}), Chain({k1251, kKoi8, kUtf8}), Chain({k1251, kWestern, kUtf8})})
         EXPECT_EQ(RepairOf(small, chain).repaired, small) << DescribeChain(chain);
     EXPECT_NE(RepairOf(small, Chain({kMac, k866, kUtf8})).finding.kind, RepairFinding::Kind::Repair);
+    // 1251 shown by a Mac and saved as 1251 again, and the other way round: detection names the code
+    // page of the reading, whose small letters these are, but the text is in the other.
+    const std::string resaved = "Поцелуй - огонь любви. Я не смотрю фильмы ужасов, для этого у меня есть окно. "
+                                "Юмор жизни в том, что можно умереть от смеха.";
+    for (const MisreadingChain& chain : {Chain({k1251, kMac, k1251}), Chain({kMac, k1251, kMac})}) {
+        const Outcome outcome = RepairOf(resaved, chain);
+        EXPECT_EQ(outcome.finding.kind, RepairFinding::Kind::Repair) << DescribeChain(chain);
+        EXPECT_EQ(DescribeChain(outcome.finding.chain), DescribeChain(chain));
+    }
     // A line of a code table in capitals, which 866 read as ISO 8859-5 makes controls of: read as
     // UTF-16 its digits and controls are CJK, yet the Russian undoing goes first.
     const std::string table = "362\t242\tF2\tР\tКИРИЛЛИЧЕСКАЯ ПРОПИСНАЯ БУКВА Р";
@@ -314,6 +325,17 @@ TEST(MojibakeRepair, NeverChangesACleanTextInAnyEncodingOrLanguage) {
         {"Намали ја јачината на звукот", {kUtf8, k1251, E::Iso8859_5, kMac}},
         {"Не успеав да ја вчитам сликата „%s“: причината не е", {kUtf8, k1251, E::Iso8859_5, kMac}},
         {"Пород је окончан ненормално и направио је језгрену датотеку", {kUtf8, k1251, E::Iso8859_5, kMac}},
+        // Bulgarian quotations and its я after a consonant, which read in the other of 1251 and Mac
+        // Cyrillic and undone are fewer letters ("ƒ%s”"), or only other signs ("—%s’").
+        {"неправилен обхват на хоризонта: „%s“\nнеправилен размер на табулатора: „%s“\n"
+         "неправилна широчина „%s“\nпаметта е изчерпана\nопашка за съобщения\n", {k1251, kMac}},
+        {"свойството „%s“ на елемента „%s“ не може да се зададе да е „%s“", {k1251, kMac}},
+        // Macedonian, whose ј the other reading undone makes a capital in a word ("целоброКната"): the
+        // undoing reads worse than the text as it is.
+        {"Не можам да го отворам директориумот\nНе можам рекурзивно да го ископирам директориумот\n"
+         "Не можам да го преименувам директориумот root\nНе можам да го конвертирам „%s“ во енкодингот „%s“\n"
+         "Не можам да ја анализирам целобројната вредност „%s“ за %s\n"
+         "Не можам да парсирам вредност за целобројната вредност „%s“ за %s\n", {k1251, kMac}},
         // Georgian in its own code page read as KOI8-R: Cyrillic letters in no language's order, a few
         // capitals inside words that 1251 read as Mac Cyrillic would undo into "ј".
         {"шривтис фолю Pango дрхджкдаши\nшривтис фолю пжмьтдаши\nшривтис фолю лидхихю\nшривтис шицю имтдреюки\n"
