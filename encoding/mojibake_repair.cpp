@@ -198,6 +198,13 @@ RepairFinding FindMisreadings(std::string_view sample, bool complete, std::optio
             return CleanIn(*RepairEncodingOf(detection.encoding));
         if (Koi8UReadsPlainlyBetter(sample)) return CleanIn(RepairEncoding::Koi8U);
         for (RepairEncoding cp : kCodePages) AddRoots(sample, cp, roots);
+        // With nothing to undo, the text is in the code page detection names, where it names one (its
+        // paragraphs are read so), whichever reads best as Russian.
+        const RepairFinding finding = Decide(std::move(roots), false);
+        if (finding.kind == RepairFinding::Kind::Clean && detection.kind == Detection::Kind::Encoding &&
+            IsSingleByte(detection.encoding) && IsNamed(detection))
+            return CleanIn(*RepairEncodingOf(detection.encoding));
+        return finding;
     }
     return Decide(std::move(roots), false);
 }
