@@ -103,10 +103,29 @@ Verdict::Step Verdict::RussianStep(const std::vector<int>& from) const {
                                  });
                              }),
               all.end());
-    int best = -1;
-    for (int c : all)
-        if (best < 0 || nodes_[c].RussianScore() > nodes_[best].RussianScore()) best = c;
+    auto bestOf = [&] {
+        int b = -1;
+        for (int c : all)
+            if (b < 0 || nodes_[c].RussianScore() > nodes_[b].RussianScore()) b = c;
+        return b;
+    };
+    int best = bestOf();
     if (best < 0) return step;
+    // An undoing that gives no Russian words and reads as well as one that does says that one's
+    // letters pair so by chance (a Hebrew line read as 1251). Not where the damage lost letters inside
+    // words as '?' (866 read as 1251 and saved as 866 loses half of them): an undoing that makes signs
+    // of the rest reads best there by having the fewest pairs to pay for.
+    auto givesRussian = [&](int c) {
+        const Judgement& j = nodes_[c].russian;
+        return ReadsAsRussian(j) && j.letters >= kRussianLetters;
+    };
+    if (!givesRussian(best)) {
+        all.erase(std::remove_if(all.begin(), all.end(),
+                                 [&](int c) { return !givesRussian(c) || CountCyrillicWords(nodes_[c].text).lostInWords < kRussianLetters; }),
+                  all.end());
+        best = bestOf();
+        if (best < 0) return step;
+    }
     // Of undoings that read alike, one into a text first written in ISO 8859-5 or Mac Cyrillic, which
     // few write in today, where it has signs that another has letters for ("нынче € бы" for "нынче я
     // бы"), is the guess that needs more: the other is taken, and it is no rival.

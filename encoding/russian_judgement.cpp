@@ -104,22 +104,30 @@ bool IsSign(char32_t c) { return (c >= 0xA0 && c < 0xC0) || c == 0xD7 || c == 0x
 CyrillicWords CountCyrillicWords(std::u32string_view text) {
     CyrillicWords words;
     std::size_t length = 0;
-    bool allSmall = true, vowel = false;
+    bool allSmall = true, vowel = false, lost = false, inLostRun = false;
     auto endWord = [&] {
-        if (length >= 2) words.lettersInWords += length;
+        if (length >= 2 || (length == 1 && lost)) words.lettersInWords += length;
         if (length >= 3 && allSmall) {
             ++words.smallWords;
-            words.withoutVowel += !vowel;
+            words.withoutVowel += !vowel && !lost;
         }
         length = 0;
         allSmall = true;
-        vowel = false;
+        vowel = lost = inLostRun = false;
     };
     for (char32_t c : text) {
+        if (c == U'?' || c == U'\uFFFD') {
+            // A run is counted once, after a letter or before one.
+            words.lostInWords += !inLostRun && length > 0;
+            lost = inLostRun = true;
+            continue;
+        }
         if (!IsCyrillicLetter(c)) {
             endWord();
             continue;
         }
+        words.lostInWords += inLostRun && length == 0;
+        inLostRun = false;
         const bool small = IsSmallCyrillic(c);
         ++length;
         allSmall &= small;

@@ -165,11 +165,14 @@ bool ReadsAsRightRussian(const Judgement& j, const std::u32string& text, std::si
 // see: a wrong reading of a short text may pair its letters well and still make no word. Counted:
 // the Cyrillic letters in words of two letters or more (where one-letter words amid Latin text are
 // an Italian "è" read as "и"), and the words of three small letters or more that have no vowel (no
-// Russian word does: "флст", "снфл" are a Hebrew line's; a Serbian "прст" counts its р as one).
+// Russian word does: "флст", "снфл" are a Hebrew line's; a Serbian "прст" counts its р as one). A
+// character lost on the way ('?', U+FFFD) stands in its word, which may have lost its vowels with it:
+// a text damaged so that it lost half its letters ("п?пасть", "??уп??") is still made of words.
 struct CyrillicWords {
     std::size_t lettersInWords = 0;
     std::size_t smallWords = 0;
     std::size_t withoutVowel = 0;
+    std::size_t lostInWords = 0;  // runs of lost characters beside a letter
 };
 CyrillicWords CountCyrillicWords(std::u32string_view text);
 

@@ -138,6 +138,18 @@ TEST(MojibakeRepair, UndoesTwoRoundTripsAndKeepsLostCharactersAsQuestionMarks) {
     const std::string repaired = UndoMisreadings(damaged, finding.chain, kUtf8, &lost);
     EXPECT_EQ(lost, lostOnTheWay);
     EXPECT_EQ(repaired, "Ёлки-палки, ?ван ?ванович! Это что ещё за шутки? Немедленно прекратите.");
+    // 866 read as 1251 and saved as 866 again: 866 lacks what 1251 reads most of its letters а-п and
+    // its capitals as, so half the letters are '?'. The rest comes back, though other undoings, which
+    // make signs of most of those, score better by having fewer pairs to pay for.
+    const std::string proverbs = "Не имей сто рублей, а имей сто друзей. Тише едешь, дальше будешь. "
+                                 "Без труда не вытащишь и рыбку из пруда. Семь раз отмерь, один раз отрежь.";
+    const MisreadingChain resaved = Chain({k866, k1251, k866});
+    std::uint64_t lostSaving = 0;
+    const std::string halfLost = DoMisreadings(UndoMisreadings(proverbs, MisreadingChain{0, {}, kUtf8}, k866), resaved, &lostSaving);
+    EXPECT_GT(lostSaving, 40u);
+    const RepairFinding halfFound = FindMisreadings(halfLost, true);
+    EXPECT_EQ(halfFound.kind, RepairFinding::Kind::Repair);
+    EXPECT_EQ(DescribeChain(halfFound.chain), DescribeChain(resaved));
 }
 
 TEST(MojibakeRepair, UndoesALongTextAlikeOnEveryVectorPath) {
