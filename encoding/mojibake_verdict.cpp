@@ -27,6 +27,7 @@ private:
     bool WideTakenFrom(int r, const Step& s) const;
     int BestBelow(int at) const;
     Step RussianStep(const std::vector<int>& from) const;
+    int RussianCandidates(const std::vector<int>& from, std::vector<int>& all) const;
     void RussianDescendants(int at, std::vector<int>& out) const;
     int Before(int at) const;
 
@@ -89,11 +90,9 @@ void Verdict::RussianDescendants(int at, std::vector<int>& out) const {
         }
 }
 
-// The undoing by Cyrillic readings of one of the texts `from` (its readings now) that reads best as
-// Russian, when it reads clearly better than the best of them.
-Verdict::Step Verdict::RussianStep(const std::vector<int>& from) const {
-    Step step;
-    std::vector<int> all;
+// The undoings by Cyrillic readings of the texts `from` (its readings now) that may be taken, into
+// `all`, and the one of them that reads best as Russian (-1 where there is none).
+int Verdict::RussianCandidates(const std::vector<int>& from, std::vector<int>& all) const {
     for (int f : from) RussianDescendants(f, all);
     all.erase(std::remove_if(all.begin(), all.end(),
                              [&](int c) {
@@ -110,7 +109,7 @@ Verdict::Step Verdict::RussianStep(const std::vector<int>& from) const {
         return b;
     };
     int best = bestOf();
-    if (best < 0) return step;
+    if (best < 0) return best;
     // An undoing that gives no Russian words and reads as well as one that does says that one's
     // letters pair so by chance (a Hebrew line read as 1251). Not where the damage lost letters inside
     // words as '?' (866 read as 1251 and saved as 866 loses half of them): an undoing that makes signs
@@ -124,8 +123,17 @@ Verdict::Step Verdict::RussianStep(const std::vector<int>& from) const {
                                  [&](int c) { return !givesRussian(c) || CountCyrillicWords(nodes_[c].text).lostInWords < kRussianLetters; }),
                   all.end());
         best = bestOf();
-        if (best < 0) return step;
     }
+    return best;
+}
+
+// The undoing by Cyrillic readings of one of the texts `from` (its readings now) that reads best as
+// Russian, when it reads clearly better than the best of them.
+Verdict::Step Verdict::RussianStep(const std::vector<int>& from) const {
+    Step step;
+    std::vector<int> all;
+    int best = RussianCandidates(from, all);
+    if (best < 0) return step;
     // Of undoings that read alike, one into a text first written in ISO 8859-5 or Mac Cyrillic, which
     // few write in today, where it has signs that another has letters for ("нынче € бы" for "нынче я
     // бы"), is the guess that needs more: the other is taken, and it is no rival.
