@@ -58,7 +58,9 @@ Verdict::Step Verdict::WideStep(int at) const {
         const Node& n = nodes_[c];
         if (n.step != StepKind::Wide || n.failed > from.failed) continue;
         const int end = BestBelow(c);
-        if (nodes_[end].ShapeCost() + kShapeMargin > from.shape.cost) continue;
+        // A rarer reading costs more only against another reading: against the text as it is, the
+        // undoing's shape alone must read better (Danish "fĆørste" is UTF-8 read as 1257, the 16th).
+        if (nodes_[end].shape.cost + kShapeMargin > from.shape.cost) continue;
         eligible.push_back({c, end});
         if (bestEnd < 0 || nodes_[end].ShapeCost() < nodes_[bestEnd].ShapeCost()) step.node = c, bestEnd = end;
     }
