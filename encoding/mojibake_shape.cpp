@@ -76,8 +76,10 @@ Class ClassOf(char32_t c) {
     if (c >= 0x10A0 && c < 0x1100) return LetterOf(Script::Georgian, false, false);
     if (c >= 0x1E00 && c < 0x1F00) return LetterOf(Script::Latin, c % 2 == 0, c % 2 == 1, 0.3);
     if (c >= 0x1F00 && c < 0x2000) return LetterOf(Script::Greek, false, false, 1);
-    if ((c >= 0x2010 && c <= 0x2027) || (c >= 0x2030 && c <= 0x205E) || c == 0x2116) return Other(Kind::Typographic);
-    if (c == 0x20AC || c == 0x2122) return Other(Kind::Symbol, 0.5);
+    // The per mille sign follows a number, as the euro and trade mark signs do; beside letters it is
+    // what 1250 and 1252 make of a second byte 0x89 of UTF-8 ("Ä‰ar" for Esperanto's "ĉar").
+    if (c == 0x20AC || c == 0x2122 || c == 0x2030) return Other(Kind::Symbol, 0.5);
+    if ((c >= 0x2010 && c <= 0x2027) || (c >= 0x2031 && c <= 0x205E) || c == 0x2116) return Other(Kind::Typographic);
     if (c >= 0x2070 && c < 0x3000) return Other(Kind::Symbol, 1);
     // The ideographic comma, full stop and brackets stand right beside their letters, as ASCII's do.
     if (c >= 0x3001 && c < 0x3040) return Other(Kind::Punctuation);
