@@ -35,11 +35,15 @@ Class Other(Kind kind, double rarity = 0) { return {kind, Script::None, false, f
 // what a code page makes of the bytes of accented letters ("non ֳ¨", "cosicchֳ©").
 Class MarkOf(Script script, double rarity) { return {Kind::Mark, script, false, false, rarity}; }
 
-// Latin letters beyond Latin-1, in their usual upper-lower pairs.
+// Latin letters beyond Latin-1, in their usual upper-lower pairs. Welsh's ŵ and ŷ, the breves of ĕ
+// ĭ ŏ, ĸ and ŉ are few languages' letters, and what ISO 8859-2 makes of UTF-8 where 1250 gives the
+// common ones ("Pokaŵi" for "Pokaži"): between two such undoings they tell.
 Class LatinExtended(char32_t c) {
     const bool oddUpper = (c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E);
     const bool upper = c == 0x178 || (oddUpper ? c % 2 == 1 : c % 2 == 0);
-    return LetterOf(Script::Latin, upper, !upper, c < 0x180 ? 0.3 : 1.5);
+    const bool rare = (c >= 0x174 && c <= 0x177) || c == 0x114 || c == 0x115 || c == 0x12C || c == 0x12D ||
+                      c == 0x14E || c == 0x14F || c == 0x138 || c == 0x149;
+    return LetterOf(Script::Latin, upper, !upper, rare ? 1 : c < 0x180 ? 0.3 : 1.5);
 }
 
 Class ClassOf(char32_t c) {

@@ -434,6 +434,8 @@ TEST(MojibakeRepair, UndoesTextOfAnyLanguageReadThroughAnyCommonCodePage) {
         "%s\u00A0: symbole couvrant plusieurs enregistrements",
         // Read as 1255, each accented letter is a Hebrew point and a sign: "non ֳ¨", "puֳ²".
         "Non fallisce se il demone non è disponibile, cosicché può essere",
+        // Read as 1250, undone as ISO 8859-2 it is "Pokaŵi moŵnosti razhroŷīevanja", of Welsh letters.
+        "Pokaži možnosti razhroščevanja",
         // Read as 1250, Esperanto's ĉ is "Ä‰": a per mille sign inside a word.
         "Vi ne povas uzi {} ene de la nomo por -execdir, ĉar tio ĉi ne funkcias",
         // Read as 1257, the sixteenth reading tried, "fĆørste": two letters where one stood, which
@@ -458,8 +460,10 @@ TEST(MojibakeRepair, UndoesTextOfAnyLanguageReadThroughAnyCommonCodePage) {
         }
     EXPECT_GT(cases, 60);
     EXPECT_GE(restored * 100, cases * 95);
-    const std::string& italian = std::end(texts)[-3];
+    const std::string& italian = std::end(texts)[-4];
     EXPECT_EQ(Repaired(DoMisreadings(italian, Chain({kUtf8, E::Cp1255, kUtf8}))), italian);
+    const std::string& slovene = std::end(texts)[-3];
+    EXPECT_EQ(Repaired(DoMisreadings(slovene, Chain({kUtf8, E::Cp1250, kUtf8}))), slovene);
     const std::string& esperanto = std::end(texts)[-2];
     EXPECT_EQ(Repaired(DoMisreadings(esperanto, Chain({kUtf8, E::Cp1250, kUtf8}))), esperanto);
     const std::string& danish = std::end(texts)[-1];
