@@ -193,16 +193,15 @@ RepairFinding FindMisreadings(std::string_view sample, bool complete, std::optio
         if (detection.kind == Detection::Kind::Utf32LE || detection.kind == Detection::Kind::Utf32BE ||
             (detection.kind == Detection::Kind::Encoding && IsWide(detection.encoding)))
             return CleanIn(detection.encoding == TextEncoding::Utf16BE ? RepairEncoding::Utf16BE : RepairEncoding::Utf16LE);
+        const bool codePage = detection.kind == Detection::Kind::Encoding && IsSingleByte(detection.encoding);
         // So does a text whose parts are in two code pages, each part in its own.
-        if (detection.kind == Detection::Kind::Encoding && IsSingleByte(detection.encoding) && detection.mixed)
-            return CleanIn(*RepairEncodingOf(detection.encoding));
+        if (codePage && detection.mixed) return CleanIn(*RepairEncodingOf(detection.encoding));
         if (Koi8UReadsPlainlyBetter(sample)) return CleanIn(RepairEncoding::Koi8U);
         for (RepairEncoding cp : kCodePages) AddRoots(sample, cp, roots);
         // With nothing to undo, the text is in the code page detection names, where it names one (its
         // paragraphs are read so), whichever reads best as Russian.
         const RepairFinding finding = Decide(std::move(roots), false);
-        if (finding.kind == RepairFinding::Kind::Clean && detection.kind == Detection::Kind::Encoding &&
-            IsSingleByte(detection.encoding) && IsNamed(detection))
+        if (finding.kind == RepairFinding::Kind::Clean && codePage && IsNamed(detection))
             return CleanIn(*RepairEncodingOf(detection.encoding));
         return finding;
     }
