@@ -121,12 +121,23 @@ public:
         for (int child : children) {
             if (nodes_[child].step == StepKind::Wide)
                 Expand(child);
-            else if (nodes_[child].RussianScore() > nodes_[at].RussianScore())
+            else if (nodes_[child].detour || nodes_[child].RussianScore() > nodes_[at].RussianScore())
                 russian.push_back(child);
         }
-        std::sort(russian.begin(), russian.end(),
-                  [&](int a, int b) { return nodes_[a].RussianScore() > nodes_[b].RussianScore(); });
-        if (russian.size() > 4) russian.resize(4);
+        // The detours last: they read worse than the text.
+        std::sort(russian.begin(), russian.end(), [&](int a, int b) {
+            return !nodes_[a].detour && (nodes_[b].detour || nodes_[a].RussianScore() > nodes_[b].RussianScore());
+        });
+        // Beyond the likeliest, the two that mend the text's shape most, where they mend it plainly:
+        // the first layer undone of a lossy chain of two reads no better than the others, only calmer.
+        if (russian.size() > 4) {
+            std::sort(russian.begin() + 4, russian.end(),
+                      [&](int a, int b) { return nodes_[a].shape.cost < nodes_[b].shape.cost; });
+            std::size_t keep = 4;
+            while (keep < russian.size() && keep < 6 && nodes_[russian[keep]].shape.cost * kDetourCalm <= nodes_[at].shape.cost)
+                nodes_[russian[keep++]].detour = true;
+            russian.resize(keep);
+        }
         for (int child : russian) Expand(child);
     }
 
@@ -184,6 +195,8 @@ private:
         child.chain.length = root.chain.length + 1;
         child.failed = root.failed + failed;
         child.lost = root.lost;
+        // A detour is judged written out, by how it reads and by its shape.
+        if (MayDetour(at)) return true;
         const double parent = root.RussianScore();
         const double penalty = child.RussianScore() - child.russian.score;
         // The pairs alone: what the judgement adds beside them (other alphabets' letters, sentences
@@ -284,17 +297,36 @@ private:
             // below the floor, so that rounding never cuts what the whole judgement would keep.
             const double penalty = n.RussianScore() - n.russian.score;
             n.russian = Judge(n.text, parent - penalty - 1e-9, &cut);
-            if (cut || n.RussianScore() <= parent) return -1;
+            if (cut || n.RussianScore() <= parent) {
+                if (!MayDetour(n.parent)) return -1;
+                n.russian = Judge(n.text);
+                n.shape = ShapeOf(n.text);
+                if (!Detours(n, nodes_[n.parent])) return -1;
+                n.detour = true;
+            }
         } else if (root) {
             n.judged = false;
         } else {
             n.russian = Judge(n.text);
         }
-        n.shape = shape ? *shape : ShapeOf(n.text);
+        if (!n.detour) n.shape = shape ? *shape : ShapeOf(n.text);
         nodes_.push_back(std::move(n));
         const int at = static_cast<int>(nodes_.size()) - 1;
         if (nodes_[at].parent >= 0) nodes_[nodes_[at].parent].children.push_back(at);
         return at;
+    }
+
+    // Whether a first undoing of root `r` that reads no better may still be a detour (kDetourCalm),
+    // and whether `n` is one.
+    bool MayDetour(int r) const {
+        const Node& root = nodes_[r];
+        if (root.parent >= 0 || root.shape.cost < kDetourShape) return false;
+        root.RussianScore();
+        return root.russian.fit < kRussianFit;
+    }
+    static bool Detours(const Node& n, const Node& root) {
+        return n.russian.fit >= root.russian.fit + kDetourFit && n.shape.cost * kDetourCalm <= root.shape.cost &&
+               n.russian.letters >= kRussianLetters;
     }
 
     bool viewReading_;

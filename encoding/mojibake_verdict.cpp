@@ -30,6 +30,7 @@ private:
     int RussianCandidates(const std::vector<int>& from, std::vector<int>& all) const;
     void RussianDescendants(int at, std::vector<int>& out) const;
     int Before(int at) const;
+    bool ThroughDetour(int at) const;
 
     bool viewReading_;
     const std::vector<Node>& nodes_;
@@ -76,6 +77,12 @@ Verdict::Step Verdict::WideStep(int at) const {
     step.kind = step.rivals.empty() ? RepairFinding::Kind::Repair : RepairFinding::Kind::Unknown;
     if (!step.rivals.empty()) step.rivals.insert(step.rivals.begin(), bestEnd);
     return step;
+}
+
+bool Verdict::ThroughDetour(int at) const {
+    for (; at >= 0; at = nodes_[at].parent)
+        if (nodes_[at].detour) return true;
+    return false;
 }
 
 // The text the Cyrillic readings that end in node `at` start from.
@@ -170,7 +177,8 @@ Verdict::Step Verdict::RussianStep(const std::vector<int>& from) const {
     // The text as it is must look like no right text of its own: not uglier once undone, than it is
     // and than it reads best (a Bulgarian "цвят „%s“" in 1251 read as Mac Cyrillic, "цвИт ƒ%s”" once
     // undone), and not Latin text with its few accented letters.
-    const bool fits = russian && !LatinText(before) && b.shape.cost <= std::min(before.shape.cost, root.shape.cost) + 2;
+    const bool fits = russian && !LatinText(before) && b.shape.cost <= std::min(before.shape.cost, root.shape.cost) + 2 &&
+                      (!ThroughDetour(best) || b.russian.fit >= root.russian.fit + kDetourGain);
     // Taking the text to be in another code page than the one it reads best in is one more guess.
     int start = origin;
     while (nodes_[start].parent >= 0) start = nodes_[start].parent;

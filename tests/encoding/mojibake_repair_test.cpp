@@ -150,6 +150,13 @@ TEST(MojibakeRepair, UndoesTwoRoundTripsAndKeepsLostCharactersAsQuestionMarks) {
     const RepairFinding halfFound = FindMisreadings(halfLost, true);
     EXPECT_EQ(halfFound.kind, RepairFinding::Kind::Repair);
     EXPECT_EQ(DescribeChain(halfFound.chain), DescribeChain(resaved));
+    // 1251 read as 866 and saved as 1251 (the capitals lost), then read as KOI8-R: the first layer
+    // undone reads no better as Russian than the damage, only calmer ("?? эх уюЁ?щ" for "ЩУ СЧ╗?Ы").
+    const MisreadingChain twoLossy = Chain({k1251, k866, k1251}, {k1251, kKoi8, kUtf8});
+    const std::string lossyTwice = DoMisreadings(UndoMisreadings(proverbs, MisreadingChain{0, {}, kUtf8}, k1251), twoLossy);
+    const RepairFinding twiceFound = FindMisreadings(lossyTwice, true);
+    EXPECT_EQ(twiceFound.kind, RepairFinding::Kind::Repair);
+    EXPECT_EQ(DescribeChain(twiceFound.chain), DescribeChain(twoLossy));
 }
 
 TEST(MojibakeRepair, UndoesALongTextAlikeOnEveryVectorPath) {
@@ -359,6 +366,11 @@ TEST(MojibakeRepair, NeverChangesACleanTextInAnyEncodingOrLanguage) {
         {"Опциите „-e“, „-E“, „-x“ и „-X“, както и дългите им варианти, водят до", {kUtf8, k1251, E::Iso8859_5}},
         // Some reading of a short Hebrew line pairs as Russian letters do, in words no Russian has.
         {"לא ניתן לקרוא את תכני התיקייה", {E::Cp1255}},
+        // Read as 1251 it pairs so well that two undoings more read hardly better ("аеберие" into
+        // "ВЕЧЕНСЕ"), where the first of them reads worse.
+        {"אובונטו 4.10 \"Warty Warthog\"\nעדכוני אבטחה - אובונטו 5.10\nעדכונים - אובונטו 5.10\n"
+         "אובונטו 5.04 \"Hoary Hedgehog\"\nעדכוני אבטחה - אובונטו 5.04\nעדכונים - אובונטו 5.04\n"
+         "אובונטו 5.10 \"Breezy Badger\"\nעדכוני אבטחה - אובונטו 5.10\nעדכונים - אובונטו 5.10\n", {E::Cp1255}},
         // Its only letters beyond ASCII are words of one letter each, which 1251 would read as "и".
         {"è un orario standard abbreviato LMT.  Immediatamente dopo la prima\ntransizione, la data è "
          "1896-01-13 e l'ora è 12:01:26, e il seguente\nintervallo di tempo è 10.5 ore a ovest di UT, "
