@@ -187,7 +187,7 @@ Verdict::Step Verdict::RussianStep(const std::vector<int>& from) const {
     const double margin = (start == clean ? 0 : kStepCost) + (!viewReading_ && FewWriteIn(now) ? kStepCost : 0);
     // Symbols beside letters that the undoing takes away ("называетс€", "≈сли") are evidence of their
     // own in a UTF-8 text; one read in a code page may be in a kin of it (KOI8-U as KOI8-R: "ТАБЛИЦ╤").
-    const double mended = IsWide(now) ? std::max(0.0, root.shape.signs - b.shape.signs) * kSignNat : 0;
+    const double mended = IsWide(now) ? std::max(0.0, root.shape.cost - b.shape.cost) * kSignNat : 0;
     const double score = b.RussianScore() + mended;
     if (!fits || score < root.RussianScore() + kUnsureMargin + margin) return step;
     if (score < root.RussianScore() + kCleanMargin + margin) {

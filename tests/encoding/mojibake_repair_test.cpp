@@ -71,6 +71,10 @@ TEST(MojibakeRepair, UndoesEachCommonChainOfAFewWords) {
         "Никто не знает, что будет потом, и никто не скажет.\n\t-- Плиний Младший",
         "Лев открыл пасть, укротитель засунул в нее голову.\n\t-- Б.Ф.Андреев",
         "Есть люди, которые не могут жить без шума и суеты.",
+        // A few capitals, read as letters of other alphabets or signs ("Ћысина", "ѕодлецы", "¬.√.Ѕелинский"):
+        // what the undoing mends of the text's shape counts beside how it reads.
+        "Лысина умного человека утешает иного маленького человека с плешью.\n\t\t-- В. Шварц",
+        "Подлецы потому и успевают в делах, что поступают с честными людьми, как с подлецами.\n\t\t-- В.Г.Белинский",
         // A unit's capital inside a word, and a word of one letter or none but an abbreviation.
         "Размер\tКиБ\tкибибайт, 2^10 = 1024 байт, в 1 тыс. раз больше; 1 млн.",
     };
