@@ -42,7 +42,7 @@ inline constexpr double kStepShape = 0.5;
 // shape) to be a repair: a text damaged so (866 read as 1251, saved as iso) is full of signs and
 // '?' as it is.
 inline constexpr double kCaseMend = 1.0;
-// What a Russian undoing gains, in nats, for each unit of misfits of symbols beside letters it mends.
+// What a Russian undoing of a UTF-8 text gains, in nats, for each unit of its shape's misfits it mends.
 inline constexpr double kSignNat = 1.0;
 
 // Russian text's pairs fit the statistics within about a nat of what they expect; Cyrillic letters in

@@ -185,8 +185,9 @@ Verdict::Step Verdict::RussianStep(const std::vector<int>& from) const {
     // So is a file in ISO 8859-5 or Mac Cyrillic: few are written in them today.
     const RepairEncoding now = nodes_[start].chain.now;
     const double margin = (start == clean ? 0 : kStepCost) + (!viewReading_ && FewWriteIn(now) ? kStepCost : 0);
-    // Symbols beside letters that the undoing takes away ("называетс€", "≈сли") are evidence of their
-    // own in a UTF-8 text; one read in a code page may be in a kin of it (KOI8-U as KOI8-R: "ТАБЛИЦ╤").
+    // The misfits the undoing takes away (symbols beside letters: "называетс€", "≈сли"; another
+    // alphabet's letter before Russian ones: "Ћысина") are evidence of their own in a UTF-8 text; one
+    // read in a code page may be in a kin of it (KOI8-U as KOI8-R: "ТАБЛИЦ╤").
     const double mended = IsWide(now) ? std::max(0.0, root.shape.cost - b.shape.cost) * kSignNat : 0;
     const double score = b.RussianScore() + mended;
     if (!fits || score < root.RussianScore() + kUnsureMargin + margin) return step;
