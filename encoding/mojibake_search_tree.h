@@ -57,8 +57,8 @@ inline constexpr double kRussianFit = -1.7;
 // through it must read kDetourGain a pair better than the text as it is (a Hebrew text in 1255 pairs
 // as Russian nearly does, and two undoings more read a little better).
 inline constexpr double kDetourShape = 12.0;
-inline constexpr double kDetourCalm = 2.5;
-inline constexpr double kDetourFit = -0.5;
+inline constexpr double kDetourCalm = 2.0;
+inline constexpr double kDetourFit = -1.2;
 inline constexpr double kDetourGain = 2.0;
 
 enum class StepKind { None, Wide, Russian };
