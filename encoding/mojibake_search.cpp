@@ -189,14 +189,14 @@ private:
     // each of the root's characters is undone once and the undoing judged as Add would judge the
     // text written out.
     bool MayReadBetter(int at, RepairEncoding readAs, RepairEncoding written, std::size_t failed) {
+        // A detour is judged written out, by how it reads and by its shape.
+        if (MayDetour(at)) return true;
         const NumberedText& numbered = NumberedOf(at);
         const Node& root = nodes_[at];
         Node child;
         child.chain.length = root.chain.length + 1;
         child.failed = root.failed + failed;
         child.lost = root.lost;
-        // A detour is judged written out, by how it reads and by its shape.
-        if (MayDetour(at)) return true;
         const double parent = root.RussianScore();
         const double penalty = child.RussianScore() - child.russian.score;
         // The pairs alone: what the judgement adds beside them (other alphabets' letters, sentences
@@ -294,12 +294,13 @@ private:
             const double parent = nodes_[n.parent].RussianScore();
             bool cut = false;
             // What the chain's failures and steps take off, known before the text is judged; a hair
-            // below the floor, so that rounding never cuts what the whole judgement would keep.
+            // below the floor, so that rounding never cuts what the whole judgement would keep. A
+            // text that may have detours has its undoings judged to the end: they may be one.
             const double penalty = n.RussianScore() - n.russian.score;
-            n.russian = Judge(n.text, parent - penalty - 1e-9, &cut);
+            const bool mayDetour = MayDetour(n.parent);
+            n.russian = mayDetour ? Judge(n.text) : Judge(n.text, parent - penalty - 1e-9, &cut);
             if (cut || n.RussianScore() <= parent) {
-                if (!MayDetour(n.parent)) return -1;
-                n.russian = Judge(n.text);
+                if (!mayDetour) return -1;
                 n.shape = ShapeOf(n.text);
                 if (!Detours(n, nodes_[n.parent])) return -1;
                 n.detour = true;

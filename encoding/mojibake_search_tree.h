@@ -43,7 +43,7 @@ inline constexpr double kStepShape = 0.5;
 // '?' as it is.
 inline constexpr double kCaseMend = 1.0;
 // What a Russian undoing of a UTF-8 text gains, in nats, for each unit of its shape's misfits it mends.
-inline constexpr double kSignNat = 1.0;
+inline constexpr double kShapeNat = 1.0;
 
 // Russian text's pairs fit the statistics within about a nat of what they expect; Cyrillic letters in
 // the order of another language, or of a wrong reading, two nats and more below.

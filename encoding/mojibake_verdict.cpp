@@ -188,7 +188,7 @@ Verdict::Step Verdict::RussianStep(const std::vector<int>& from) const {
     // The misfits the undoing takes away (symbols beside letters: "называетс€", "≈сли"; another
     // alphabet's letter before Russian ones: "Ћысина") are evidence of their own in a UTF-8 text; one
     // read in a code page may be in a kin of it (KOI8-U as KOI8-R: "ТАБЛИЦ╤").
-    const double mended = IsWide(now) ? std::max(0.0, root.shape.cost - b.shape.cost) * kSignNat : 0;
+    const double mended = IsWide(now) ? std::max(0.0, root.shape.cost - b.shape.cost) * kShapeNat : 0;
     const double score = b.RussianScore() + mended;
     if (!fits || score < root.RussianScore() + kUnsureMargin + margin) return step;
     if (score < root.RussianScore() + kCleanMargin + margin) {
